@@ -1,0 +1,26 @@
+// Every question the program asks the user goes through this interface, so
+// that tests can script the answers and never wait on a modal window.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // The chosen path, or "" when cancelled. `filter` is in Qt's form.
+    virtual QString OpenFile(QWidget* owner, const QString& filter, const QString& title, const QString& dir) = 0;
+    virtual QString SaveFile(QWidget* owner, const QString& filter, const QString& title, const QString& dir,
+                             const QString& defaultSuffix) = 0;
+    // An information message box with an OK button.
+    virtual void Message(QWidget* owner, const QString& text, const QString& title) = 0;
+    // The text input box; "" when cancelled.
+    virtual QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text) = 0;
+};
+
+// The prompts in use: the real dialogs unless a test installed others.
+Prompts& CurrentPrompts();
+// Installs `prompts` (not owned); nullptr restores the real dialogs.
+void SetPrompts(Prompts* prompts);

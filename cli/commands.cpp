@@ -1,0 +1,141 @@
+#include "cli/commands.h"
+
+#include <charconv>
+#include <ostream>
+
+#include "patch/Patch.h"
+#include "patch/binary_io.h"
+#include "patch/patch_file.h"
+#include "patch/save_file.h"
+
+namespace {
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+int Fail(std::ostream& err, const std::string& message) {
+    err << "palindra-cli: " << message << "\n";
+    return kFailed;
+}
+
+bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out) {
+    std::int64_t v = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        first += 2;
+        base = 16;
+    }
+    auto [end, ec] = std::from_chars(first, last, v, base);
+    if (ec != std::errc() || end != last || first == last || v < min || v > max) return false;
+    out = v;
+    return true;
+}
+
+// Loads PATCH.uop, or starts an empty patch when the file does not exist yet.
+std::string LoadOrStart(const std::string& path, Patch& patch) {
+    if (!IsExistingFile(path)) return "";
+    return ReadPatchFile(path, patch, true, 0, 255, 0, kMaxBlockNumber);
+}
+
+int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) return kUsage;
+    Patch patch;
+    if (std::string e = ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
+        return Fail(err, e);
+    for (int f = 0; f < Patch::kFileIds; ++f)
+        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
+            out << int(b.FileID) << ' ' << b.BlockNumber << ' ' << b.Length << ' ' << b.FlagA << ' ' << b.FlagB
+                << '\n';
+        });
+    return kOk;
+}
+
+bool ParseBlockAddress(const std::vector<std::string>& args, std::uint8_t& fileId, std::int32_t& block) {
+    std::int64_t f = 0, n = 0;
+    if (!ParseInt(args[1], 0, 255, f) || !ParseInt(args[2], 0, INT32_MAX, n)) return false;
+    fileId = static_cast<std::uint8_t>(f);
+    block = static_cast<std::int32_t>(n);
+    return true;
+}
+
+int Insert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::uint8_t fileId = 0;
+    std::int32_t block = 0;
+    if (args.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
+    Patch patch;
+    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    Bytes data;
+    if (std::string e = ReadWholeFile(args[3], data); !e.empty()) return Fail(err, e);
+    const std::size_t size = data.size();
+    patch.Append(fileId, block, std::move(data), 0, 0);
+    if (std::string e = WritePatchFile(args[0], patch); !e.empty()) return Fail(err, e);
+    out << "Added block " << block << " of file ID " << int(fileId) << " (" << size << " bytes).\n";
+    return kOk;
+}
+
+int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::uint8_t fileId = 0;
+    std::int32_t block = 0;
+    if (args.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
+    Patch patch;
+    if (std::string e = ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
+        return Fail(err, e);
+    const std::int32_t i = patch.FindLiveBlock(fileId, block);
+    if (i < 0)
+        return Fail(err, "'" + args[0] + "' has no block " + std::to_string(block) + " of file ID " +
+                             std::to_string(fileId) + ".");
+    const PatchBlock& b = patch[fileId].Blocks[static_cast<std::size_t>(i)];
+    SaveFile file;
+    if (std::string e = file.Open(args[3]); !e.empty()) return Fail(err, e);
+    file.Write(b.ByteArray);
+    if (std::string e = file.Commit(); !e.empty()) return Fail(err, e);
+    out << "Wrote " << b.ByteArray.size() << " bytes to " << args[3] << ".\n";
+    return kOk;
+}
+
+void PrintHelp(std::ostream& out) {
+    out << "Usage: palindra-cli COMMAND ARGUMENTS...\n"
+           "Works on patch project files (.uop) without the editor.\n"
+           "Numbers may be written in decimal or with a 0x prefix in hexadecimal.\n\nCommands:\n";
+    for (const CliCommand& c : CliCommands())
+        out << "  " << c.name << " " << c.usage << "\n      " << c.summary << "\n      e.g. palindra-cli " << c.name
+            << " " << c.example << "\n";
+    out << "  --help\n      Shows this text.\n";
+}
+}  // namespace
+
+const std::vector<CliCommand>& CliCommands() {
+    static const std::vector<CliCommand> commands = {
+        {"list", "FILE.uop", "Lists every live block: file ID, block number, length, FlagA, FlagB.",
+         "patch.uop", List},
+        {"insert", "PATCH.uop FILEID BLOCK IN.dat",
+         "Appends the raw file's bytes as a block (flags 0) and saves the patch; a missing patch starts empty.",
+         "patch.uop 12 0x1F4 gump.dat", Insert},
+        {"extract", "PATCH.uop FILEID BLOCK OUT.dat", "Writes the bytes of the live block to a raw file.",
+         "patch.uop 12 500 gump.dat", Extract},
+    };
+    return commands;
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        PrintHelp(args.empty() ? err : out);
+        return args.empty() ? kUsage : kOk;
+    }
+    for (const CliCommand& c : CliCommands()) {
+        if (args[0] != c.name) continue;
+        const std::vector<std::string> rest(args.begin() + 1, args.end());
+        if (!rest.empty() && rest[0] == "--help") {
+            out << "Usage: palindra-cli " << c.name << " " << c.usage << "\n" << c.summary << "\nExample: palindra-cli "
+                << c.name << " " << c.example << "\n";
+            return kOk;
+        }
+        const int code = c.run(rest, out, err);
+        if (code == kUsage) err << "Usage: palindra-cli " << c.name << " " << c.usage << "\n";
+        return code;
+    }
+    err << "palindra-cli: unknown command '" << args[0] << "'. Try palindra-cli --help.\n";
+    return kUsage;
+}

@@ -1,0 +1,21 @@
+// The commands of palindra-cli. Each takes its arguments (after the command
+// name) and returns the exit code: 0 done, 1 failed (message on stderr),
+// 2 wrong usage.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+struct CliCommand {
+    const char* name;
+    const char* usage;    // the arguments, e.g. "FILE"
+    const char* summary;  // one line
+    const char* example;
+    int (*run)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+};
+
+const std::vector<CliCommand>& CliCommands();
+
+// Runs one command line (without the program name).
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

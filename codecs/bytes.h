@@ -1,0 +1,47 @@
+// Little-endian helpers over block data. Every read is bounds-checked: a
+// position outside the array yields no value instead of touching memory.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+using ByteView = std::span<const std::uint8_t>;
+
+// Reads `count` bytes (1..4) at `pos` as a little-endian number. With fewer
+// than four bytes the result is unsigned; with four it is the signed value.
+std::optional<std::int32_t> Bytes2Long(ByteView bytes, std::int64_t pos, int count);
+
+// Reads one or two bytes at `pos` as a little-endian word and returns it as a
+// signed 16-bit number (FF FF gives -1).
+std::optional<std::int16_t> Bytes2Integer(ByteView bytes, std::int64_t pos, int count);
+
+// Writes the low `count` bytes (1..4) of `value` from `pos` on. Stops quietly
+// at the first position outside the array; the bytes before it are written.
+void Long2Bytes(std::int32_t value, std::span<std::uint8_t> bytes, std::int64_t pos, int count);
+
+// Copies `count` bytes from source[sourcePos] to destination[destinationPos].
+// Returns false, copying nothing, when either range leaves its array.
+bool CopyByteRange(ByteView source, std::span<std::uint8_t> destination, std::int64_t sourcePos,
+                   std::int64_t count, std::int64_t destinationPos);
+
+// Plain little-endian stores and loads for writers that own their buffer.
+inline void PutLE16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+inline void PutLE32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+    p[2] = static_cast<std::uint8_t>(v >> 16);
+    p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+inline std::uint16_t GetLE16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline std::uint32_t GetLE32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}

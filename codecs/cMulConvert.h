@@ -1,0 +1,12 @@
+// The stateless codec instance that the previews and imports create for one
+// operation. Each operation forwards to the free function that does the work.
+#pragma once
+
+#include <cstdint>
+
+#include "codecs/colors.h"
+
+class cMulConvert {
+public:
+    std::int32_t Color16ToColor32(const std::int32_t& color16) const { return Color16To32(color16); }
+};

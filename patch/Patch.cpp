@@ -1,0 +1,60 @@
+#include "patch/Patch.h"
+
+void Patch::Clear() {
+    for (PatchFileEntry& e : entries_) e = PatchFileEntry{};
+}
+
+PatchBlock& Patch::Append(std::uint8_t fileId, std::int32_t blockNumber, Bytes data, std::int16_t flagA,
+                          std::int16_t flagB) {
+    const auto length = static_cast<std::int32_t>(data.size());
+    return AppendWithLength(fileId, blockNumber, length, std::move(data), flagA, flagB);
+}
+
+PatchBlock& Patch::AppendWithLength(std::uint8_t fileId, std::int32_t blockNumber, std::int32_t length,
+                                    Bytes data, std::int16_t flagA, std::int16_t flagB) {
+    PatchFileEntry& e = entries_[fileId];
+    PatchBlock& b = e.Blocks.emplace_back();
+    b.FileID = fileId;
+    b.BlockNumber = blockNumber;
+    b.Length = length;
+    b.FlagA = flagA;
+    b.FlagB = flagB;
+    if (length > 0) b.ByteArray = std::move(data);
+    if (blockNumber == -1) ++e.RemovedCount;
+    return b;
+}
+
+void Patch::RemoveBlock(std::uint8_t fileId, std::int32_t blockNumber) {
+    if (blockNumber == -1) return;
+    RemoveSlot(fileId, FindBlock(fileId, blockNumber));
+}
+
+void Patch::RemoveSlot(std::uint8_t fileId, std::int32_t index) {
+    PatchFileEntry& e = entries_[fileId];
+    if (index < 0 || index >= e.Count()) return;
+    PatchBlock& b = e.Blocks[static_cast<std::size_t>(index)];
+    if (!b.IsLive()) return;
+    b.BlockNumber = -1;
+    ++e.RemovedCount;
+}
+
+std::int32_t Patch::FindBlock(std::uint8_t fileId, std::int32_t blockNumber) const {
+    const auto& blocks = entries_[fileId].Blocks;
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        if (blocks[i].BlockNumber == blockNumber) return static_cast<std::int32_t>(i);
+    return -1;
+}
+
+std::int32_t Patch::FindLiveBlock(std::uint8_t fileId, std::int32_t blockNumber) const {
+    if (blockNumber == -1) return -1;
+    const auto& blocks = entries_[fileId].Blocks;
+    for (std::size_t i = blocks.size(); i-- > 0;)
+        if (blocks[i].BlockNumber == blockNumber) return static_cast<std::int32_t>(i);
+    return -1;
+}
+
+std::int64_t Patch::LiveCount() const {
+    std::int64_t n = 0;
+    for (const PatchFileEntry& e : entries_) n += e.LiveCount();
+    return n;
+}

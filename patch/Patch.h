@@ -1,0 +1,71 @@
+// The working document: for each of the 256 file IDs, the block slots in the
+// order they were added. Removal only marks a slot (BlockNumber -1); of several
+// live slots with one block number, the one added last wins.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "codecs/bytes.h"
+
+struct PatchBlock {
+    std::uint8_t FileID = 0;
+    std::int32_t BlockNumber = 0;
+    std::int32_t Length = 0;
+    std::int16_t FlagA = 0;
+    std::int16_t FlagB = 0;
+    Bytes ByteArray;
+
+    bool IsLive() const { return BlockNumber != -1; }
+};
+
+struct PatchFileEntry {
+    std::vector<PatchBlock> Blocks;
+    std::int32_t RemovedCount = 0;
+
+    std::int32_t Count() const { return static_cast<std::int32_t>(Blocks.size()); }
+    std::int32_t LiveCount() const { return Count() - RemovedCount; }
+};
+
+class Patch {
+public:
+    static constexpr int kFileIds = 256;
+
+    PatchFileEntry& operator[](std::uint8_t fileId) { return entries_[fileId]; }
+    const PatchFileEntry& operator[](std::uint8_t fileId) const { return entries_[fileId]; }
+
+    // Empties every entry.
+    void Clear();
+
+    // Appends a slot to entry `fileId`; Length is the number of data bytes.
+    PatchBlock& Append(std::uint8_t fileId, std::int32_t blockNumber, Bytes data, std::int16_t flagA,
+                       std::int16_t flagB);
+    // Appends a slot whose Length is given as stored (0 or -1 for blocks
+    // without data; the data is then empty).
+    PatchBlock& AppendWithLength(std::uint8_t fileId, std::int32_t blockNumber, std::int32_t length, Bytes data,
+                                 std::int16_t flagA, std::int16_t flagB);
+
+    // Marks the first live slot with this block number removed.
+    void RemoveBlock(std::uint8_t fileId, std::int32_t blockNumber);
+    // Marks slot `index` removed (no-op when it already is).
+    void RemoveSlot(std::uint8_t fileId, std::int32_t index);
+
+    // Index of the first slot with this block number, or -1.
+    std::int32_t FindBlock(std::uint8_t fileId, std::int32_t blockNumber) const;
+    // Index of the last live slot with this block number (the one that wins), or -1.
+    std::int32_t FindLiveBlock(std::uint8_t fileId, std::int32_t blockNumber) const;
+
+    // Total number of live slots over all file IDs.
+    std::int64_t LiveCount() const;
+
+    // Calls fn(block) for every live slot of one entry, in slot order.
+    template <class Fn>
+    void ForEachLive(std::uint8_t fileId, Fn&& fn) const {
+        for (const PatchBlock& b : entries_[fileId].Blocks)
+            if (b.IsLive()) fn(b);
+    }
+
+private:
+    std::array<PatchFileEntry, kFileIds> entries_;
+};

@@ -1,0 +1,6 @@
+#include "patch/app_values.h"
+
+AppValues& App() {
+    static AppValues values;
+    return values;
+}

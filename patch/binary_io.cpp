@@ -1,0 +1,111 @@
+#include "patch/binary_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+InputFile::~InputFile() { Close(); }
+
+std::string InputFile::Open(const std::string& path) {
+    Close();
+    path_ = path;
+    if (path.empty()) return "No file name was given.";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return "Cannot open '" + path + "': " + std::strerror(errno) + ".";
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return "Cannot open '" + path + "': it is not a regular file.";
+    }
+    fd_ = fd;
+    size_ = st.st_size;
+    return "";
+}
+
+void InputFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    size_ = 0;
+}
+
+std::int64_t InputFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+    if (fd_ < 0 || offset < 0) return -1;
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+BufferedReader::BufferedReader(const InputFile& file, std::size_t bufferSize)
+    : file_(file), buffer_(bufferSize) {}
+
+bool BufferedReader::Fill() {
+    const std::int64_t n = file_.ReadAt(filePosition_, buffer_);
+    if (n <= 0) return false;
+    begin_ = 0;
+    end_ = static_cast<std::size_t>(n);
+    filePosition_ += n;
+    return true;
+}
+
+bool BufferedReader::Read(std::span<std::uint8_t> out) {
+    std::size_t done = 0;
+    while (done < out.size()) {
+        if (begin_ == end_) {
+            const std::size_t want = out.size() - done;
+            if (want >= buffer_.size()) {
+                // Large reads bypass the buffer.
+                const std::int64_t n = file_.ReadAt(filePosition_, out.subspan(done));
+                if (n != static_cast<std::int64_t>(want)) return false;
+                filePosition_ += n;
+                position_ += n;
+                return true;
+            }
+            if (!Fill()) return false;
+        }
+        const std::size_t take = std::min(end_ - begin_, out.size() - done);
+        std::memcpy(out.data() + done, buffer_.data() + begin_, take);
+        begin_ += take;
+        done += take;
+        position_ += static_cast<std::int64_t>(take);
+    }
+    return true;
+}
+
+bool BufferedReader::Skip(std::int64_t count) {
+    if (count < 0 || count > Remaining()) return false;
+    const auto inBuffer = static_cast<std::int64_t>(end_ - begin_);
+    if (count <= inBuffer) {
+        begin_ += static_cast<std::size_t>(count);
+    } else {
+        filePosition_ += count - inBuffer;
+        begin_ = end_ = 0;
+    }
+    position_ += count;
+    return true;
+}
+
+bool IsExistingFile(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::int64_t maxBytes) {
+    InputFile f;
+    if (std::string err = f.Open(path); !err.empty()) return err;
+    if (f.Size() > maxBytes) return "'" + path + "' is too large (" + std::to_string(f.Size()) + " bytes).";
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(f.Size()));
+    if (f.ReadAt(0, data) != f.Size()) return "Cannot read '" + path + "': " + std::strerror(errno) + ".";
+    out = std::move(data);
+    return "";
+}

@@ -1,0 +1,62 @@
+// Plain file access for the readers: sized, positioned and buffered reads
+// that report failures as messages naming the file.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// A file opened for reading only; it is never created.
+class InputFile {
+public:
+    InputFile() = default;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile();
+
+    // "" on success, otherwise a message naming the path and the reason.
+    std::string Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    std::int64_t Size() const { return size_; }
+    const std::string& Path() const { return path_; }
+
+    // Reads up to out.size() bytes at `offset`; returns how many were read
+    // (fewer at the end of the file), or -1 on an I/O error.
+    std::int64_t ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const;
+
+private:
+    int fd_ = -1;
+    std::int64_t size_ = 0;
+    std::string path_;
+};
+
+// Sequential reads through a buffer, so that small fields cost no system call.
+class BufferedReader {
+public:
+    explicit BufferedReader(const InputFile& file, std::size_t bufferSize = 1 << 20);
+
+    // Reads exactly out.size() bytes; false at the end of the file or on error.
+    bool Read(std::span<std::uint8_t> out);
+    bool Skip(std::int64_t count);
+    std::int64_t Position() const { return position_; }
+    std::int64_t Remaining() const { return file_.Size() - position_; }
+
+private:
+    bool Fill();
+
+    const InputFile& file_;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    std::int64_t position_ = 0;      // logical position of the next byte handed out
+    std::int64_t filePosition_ = 0;  // where the next Fill reads
+};
+
+// True when `path` names an existing regular file.
+bool IsExistingFile(const std::string& path);
+
+// Reads a whole file, refusing files larger than `maxBytes`.
+std::string ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out,
+                          std::int64_t maxBytes = INT32_MAX);

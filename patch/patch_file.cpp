@@ -1,0 +1,104 @@
+#include "patch/patch_file.h"
+
+#include <array>
+#include <vector>
+
+#include "patch/binary_io.h"
+#include "patch/save_file.h"
+
+namespace {
+constexpr std::size_t kHeaderSize = 12;
+constexpr std::size_t kRecordSize = 13;
+constexpr std::uint8_t kVersion = 4;
+
+void WriteRecord(SaveFile& out, const PatchBlock& b) {
+    const std::int32_t length = b.Length > 0 ? static_cast<std::int32_t>(b.ByteArray.size()) : b.Length;
+    std::array<std::uint8_t, kRecordSize> rec{};
+    rec[0] = b.FileID;
+    PutLE32(&rec[1], static_cast<std::uint32_t>(b.BlockNumber));
+    PutLE32(&rec[5], static_cast<std::uint32_t>(length));
+    PutLE16(&rec[9], static_cast<std::uint16_t>(b.FlagA));
+    PutLE16(&rec[11], static_cast<std::uint16_t>(b.FlagB));
+    out.Write(rec);
+    if (length > 0) out.Write(b.ByteArray);
+}
+}  // namespace
+
+std::string WritePatchFile(const std::string& path, const Patch& patch) {
+    std::uint32_t low = 0, high = 0;
+    for (int f = 0; f < Patch::kFileIds; ++f)
+        (f <= 250 ? low : high) += static_cast<std::uint32_t>(patch[static_cast<std::uint8_t>(f)].LiveCount());
+
+    SaveFile out;
+    if (std::string err = out.Open(path); !err.empty()) return err;
+    std::array<std::uint8_t, kHeaderSize> header{'U', 'O', 'P', kVersion};
+    PutLE32(&header[4], low);
+    PutLE32(&header[8], high);
+    out.Write(header);
+    for (int f = 0; f < Patch::kFileIds; ++f)
+        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { WriteRecord(out, b); });
+    return out.Commit();
+}
+
+std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
+                          std::uint8_t lastFileId, std::int32_t firstBlock, std::int32_t lastBlock) {
+    InputFile file;
+    if (std::string err = file.Open(path); !err.empty()) return err;
+    const std::string notPatch = "'" + path + "' is not a patch project file: ";
+    BufferedReader in(file);
+
+    std::array<std::uint8_t, kHeaderSize> header{};
+    if (!in.Read(header)) return notPatch + "it is shorter than the 12-byte header.";
+    if (header[0] != 'U' || header[1] != 'O' || header[2] != 'P')
+        return notPatch + "it does not start with \"UOP\".";
+    if (header[3] != kVersion)
+        return notPatch + "its format version is " + std::to_string(header[3]) + ", not 4.";
+    const auto low = static_cast<std::int32_t>(GetLE32(&header[4]));
+    const auto high = static_cast<std::int32_t>(GetLE32(&header[8]));
+    if (low < 0 || high < 0) return notPatch + "its block counts are negative.";
+    const std::int64_t records = static_cast<std::int64_t>(low) + high;
+    // Every record takes at least 13 bytes: refuse impossible counts before allocating.
+    if (records > in.Remaining() / static_cast<std::int64_t>(kRecordSize))
+        return notPatch + "it claims " + std::to_string(records) + " blocks, more than its " +
+               std::to_string(file.Size()) + " bytes can hold.";
+
+    std::vector<PatchBlock> staged;
+    staged.reserve(static_cast<std::size_t>(records));
+    for (std::int64_t r = 0; r < records; ++r) {
+        const std::int64_t at = in.Position();
+        std::array<std::uint8_t, kRecordSize> rec{};
+        if (!in.Read(rec))
+            return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) +
+                   " runs past the end of the file.";
+        PatchBlock b;
+        b.FileID = rec[0];
+        b.BlockNumber = static_cast<std::int32_t>(GetLE32(&rec[1]));
+        b.Length = static_cast<std::int32_t>(GetLE32(&rec[5]));
+        b.FlagA = static_cast<std::int16_t>(GetLE16(&rec[9]));
+        b.FlagB = static_cast<std::int16_t>(GetLE16(&rec[11]));
+        if (b.Length < 0)
+            return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) +
+                   " has a negative length.";
+        if (b.Length > in.Remaining())
+            return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) + " claims " +
+                   std::to_string(b.Length) + " bytes, but only " + std::to_string(in.Remaining()) + " remain.";
+        const bool inRange = b.FileID >= firstFileId && b.FileID <= lastFileId && b.BlockNumber >= firstBlock &&
+                             b.BlockNumber <= lastBlock;
+        if (inRange) {
+            b.ByteArray.resize(static_cast<std::size_t>(b.Length));
+            if (!in.Read(b.ByteArray)) return "Cannot read '" + path + "'.";
+        } else {
+            // Out of range: kept as a removed slot; its data is never read again.
+            if (!in.Skip(b.Length)) return "Cannot read '" + path + "'.";
+            b.BlockNumber = -1;
+        }
+        staged.push_back(std::move(b));
+    }
+
+    if (clear) patch.Clear();
+    for (PatchBlock& b : staged) {
+        const std::uint8_t f = b.FileID;
+        patch.AppendWithLength(f, b.BlockNumber, b.Length, std::move(b.ByteArray), b.FlagA, b.FlagB);
+    }
+    return "";
+}

@@ -1,0 +1,21 @@
+// The patch project file (.uop): "UOP", version 4, two record counts (file IDs
+// 0..250 and 251..255), then 13-byte block records each followed by its data.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "patch/Patch.h"
+
+inline constexpr std::int32_t kMaxBlockNumber = 400000;
+
+// Writes every live block of `patch`. Returns "" or a message; on failure an
+// existing file at `path` is left as it was.
+std::string WritePatchFile(const std::string& path, const Patch& patch);
+
+// Reads the blocks of a patch project file into `patch`: clears it first when
+// `clear` is set, and marks records outside the file ID and block number
+// ranges removed. The file is checked completely before `patch` changes: on
+// failure the message names the file and `patch` is untouched.
+std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
+                          std::uint8_t lastFileId, std::int32_t firstBlock, std::int32_t lastBlock);

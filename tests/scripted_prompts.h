@@ -1,0 +1,47 @@
+// Answers the program's questions from a script and records what it said.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+
+#include "app/prompts.h"
+
+class ScriptedPrompts : public Prompts {
+public:
+    struct Asked {
+        QString kind, title, filter, dir;
+    };
+
+    ScriptedPrompts() { SetPrompts(this); }
+    ~ScriptedPrompts() override { SetPrompts(nullptr); }
+
+    std::deque<QString> answers;  // paths and input texts, in the order asked
+    QStringList messages;         // "title: text"
+    std::vector<Asked> asked;
+
+    QString OpenFile(QWidget*, const QString& filter, const QString& title, const QString& dir) override {
+        asked.push_back({QStringLiteral("open"), title, filter, dir});
+        return Next();
+    }
+    QString SaveFile(QWidget*, const QString& filter, const QString& title, const QString& dir,
+                     const QString& suffix) override {
+        asked.push_back({QStringLiteral("save:") + suffix, title, filter, dir});
+        return Next();
+    }
+    void Message(QWidget*, const QString& text, const QString& title) override {
+        messages << title + QStringLiteral(": ") + text;
+    }
+    QString Input(QWidget*, const QString& prompt, const QString& title, const QString& text) override {
+        asked.push_back({QStringLiteral("input:") + prompt + QStringLiteral(":") + text, title, {}, {}});
+        return Next();
+    }
+
+private:
+    QString Next() {
+        if (answers.empty()) return QString();
+        QString a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/commands.h"
+#include "patch/patch_file.h"
+#include "test_support.h"
+
+namespace {
+struct Result {
+    int code;
+    std::string out, err;
+};
+
+Result Cli(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    const int code = RunCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+}  // namespace
+
+TEST(Cli, InsertListAndExtractWorkOnOnePatch) {
+    TempDir dir;
+    const std::string patch = dir / "p.uop";
+    WriteFileBytes(dir / "a.dat", {1, 2, 3});
+    WriteFileBytes(dir / "b.dat", {4, 5});
+    EXPECT_EQ(Cli({"insert", patch, "12", "0x1F4", dir / "a.dat"}).code, 0);
+    EXPECT_EQ(Cli({"insert", patch, "12", "500", dir / "b.dat"}).code, 0);
+    EXPECT_EQ(Cli({"insert", patch, "4", "7", dir / "a.dat"}).code, 0);
+
+    const Result listed = Cli({"list", patch});
+    EXPECT_EQ(listed.code, 0);
+    EXPECT_EQ(listed.out, "4 7 3 0 0\n12 500 3 0 0\n12 500 2 0 0\n");
+
+    EXPECT_EQ(Cli({"extract", patch, "12", "500", dir / "out.dat"}).code, 0);
+    EXPECT_EQ(ReadFileBytes(dir / "out.dat"), (std::vector<std::uint8_t>{4, 5}));
+}
+
+TEST(Cli, FailuresExitOneWithAMessageAndUsageErrorsExitTwo) {
+    TempDir dir;
+    const std::string patch = dir / "p.uop";
+    WriteFileBytes(patch, {'n', 'o', 't'});
+    Result r = Cli({"list", patch});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("is not a patch project file"), std::string::npos);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+
+    WriteFileBytes(dir / "a.dat", {1});
+    EXPECT_EQ(Cli({"insert", patch, "4", "1", dir / "a.dat"}).code, 1);
+    EXPECT_EQ(ReadFileBytes(patch), (std::vector<std::uint8_t>{'n', 'o', 't'}));  // untouched
+    EXPECT_EQ(Cli({"insert", dir / "new.uop", "4", "1", dir / "missing.dat"}).code, 1);
+    EXPECT_EQ(Cli({"extract", dir / "missing.uop", "4", "1", dir / "o.dat"}).code, 1);
+
+    EXPECT_EQ(Cli({"insert", patch, "256", "1", dir / "a.dat"}).code, 2);
+    EXPECT_EQ(Cli({"insert", patch, "4", "x", dir / "a.dat"}).code, 2);
+    EXPECT_EQ(Cli({"list"}).code, 2);
+    EXPECT_EQ(Cli({"frobnicate"}).code, 2);
+    EXPECT_EQ(Cli({}).code, 2);
+
+    const Result help = Cli({"--help"});
+    EXPECT_EQ(help.code, 0);
+    for (const char* c : {"list", "insert", "extract"}) EXPECT_NE(help.out.find(c), std::string::npos) << c;
+}

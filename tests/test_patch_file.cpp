@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "patch/patch_file.h"
+#include "patch/save_file.h"
+#include "test_support.h"
+
+namespace {
+using B = std::vector<std::uint8_t>;
+
+B Header(std::uint32_t low, std::uint32_t high) {
+    B b = {0x55, 0x4F, 0x50, 0x04};
+    PutLE(b, low, 4);
+    PutLE(b, high, 4);
+    return b;
+}
+
+void AddRecord(B& out, std::uint8_t fileId, std::int32_t block, std::int32_t length, const B& data = {}) {
+    out.push_back(fileId);
+    PutLE(out, static_cast<std::uint32_t>(block), 4);
+    PutLE(out, static_cast<std::uint32_t>(length), 4);
+    PutLE(out, 0, 4);
+    out.insert(out.end(), data.begin(), data.end());
+}
+
+std::string ReadAll(const std::string& path, Patch& p) { return ReadPatchFile(path, p, true, 0, 255, 0, 400000); }
+}  // namespace
+
+TEST(PatchFile, EmptyPatchIsTheTwelveHeaderBytes) {
+    TempDir dir;
+    ASSERT_EQ(WritePatchFile(dir / "e.uop", Patch{}), "");
+    EXPECT_EQ(ReadFileBytes(dir / "e.uop"), Header(0, 0));
+}
+
+TEST(PatchFile, OneBlockIsTwentyEightBytes) {
+    TempDir dir;
+    Patch p;
+    p.Append(4, 0x1234, {1, 2, 3}, 0, 0);
+    ASSERT_EQ(WritePatchFile(dir / "one.uop", p), "");
+    const B expected = {0x55, 0x4F, 0x50, 0x04, 1, 0, 0, 0, 0, 0, 0, 0, 0x04, 0x34, 0x12, 0, 0,
+                        3,    0,    0,    0,    0, 0, 0, 0, 1, 2, 3};
+    EXPECT_EQ(ReadFileBytes(dir / "one.uop"), expected);
+}
+
+TEST(PatchFile, FileIdsAbove250CountInTheSecondCountAndRecordsFollowFileIdOrder) {
+    TempDir dir;
+    Patch p;
+    p.Append(252, 0, {9}, 0, 0);
+    p.Append(250, 3, {}, 0, 0);
+    ASSERT_EQ(WritePatchFile(dir / "p.uop", p), "");
+    B expected = Header(1, 1);
+    AddRecord(expected, 250, 3, 0);
+    AddRecord(expected, 252, 0, 1, {9});
+    EXPECT_EQ(ReadFileBytes(dir / "p.uop"), expected);
+}
+
+TEST(PatchFile, RemovedSlotsAreDroppedAndZeroLengthBlocksStayLive) {
+    TempDir dir;
+    Patch p;
+    p.Append(2, 7, {1, 2}, 0, 0);
+    p.Append(2, 8, {}, 5, 6);
+    p.RemoveBlock(2, 7);
+    ASSERT_EQ(WritePatchFile(dir / "p.uop", p), "");
+    Patch back;
+    ASSERT_EQ(ReadAll(dir / "p.uop", back), "");
+    ASSERT_EQ(back[2].Count(), 1);
+    EXPECT_EQ(back[2].RemovedCount, 0);
+    EXPECT_EQ(back[2].Blocks[0].BlockNumber, 8);
+    EXPECT_EQ(back[2].Blocks[0].Length, 0);
+    EXPECT_EQ(back[2].Blocks[0].FlagA, 5);
+    EXPECT_EQ(back[2].Blocks[0].FlagB, 6);
+}
+
+TEST(PatchFile, RandomPatchesRoundTripByteForByte) {
+    TempDir dir;
+    std::mt19937 rng(20261206);
+    for (int round = 0; round < 20; ++round) {
+        Patch p;
+        const int blocks = static_cast<int>(rng() % 200);
+        for (int i = 0; i < blocks; ++i) {
+            const auto f = static_cast<std::uint8_t>(rng() % 256);
+            const auto n = static_cast<std::int32_t>(rng() % 400001);
+            p.Append(f, n, RandomBytes(rng, rng() % 300), static_cast<std::int16_t>(rng()),
+                     static_cast<std::int16_t>(rng()));
+            if (rng() % 10 == 0) p.RemoveBlock(f, n);
+        }
+        ASSERT_EQ(WritePatchFile(dir / "a.uop", p), "");
+        Patch back;
+        ASSERT_EQ(ReadAll(dir / "a.uop", back), "");
+        ASSERT_EQ(back.LiveCount(), p.LiveCount());
+        ASSERT_EQ(WritePatchFile(dir / "b.uop", back), "");
+        ASSERT_EQ(ReadFileBytes(dir / "a.uop"), ReadFileBytes(dir / "b.uop"));
+    }
+}
+
+TEST(PatchFile, RangesTurnOutsideRecordsIntoRemovedSlotsAndReadOnCorrectly) {
+    TempDir dir;
+    B file = Header(3, 0);
+    AddRecord(file, 4, 400001, 2, {7, 7});
+    AddRecord(file, 4, 10, 1, {5});
+    AddRecord(file, 12, 1, 1, {6});
+    WriteFileBytes(dir / "r.uop", file);
+
+    Patch p;
+    ASSERT_EQ(ReadAll(dir / "r.uop", p), "");
+    EXPECT_EQ(p[4].Count(), 2);
+    EXPECT_EQ(p[4].RemovedCount, 1);
+    EXPECT_EQ(p[4].Blocks[1].ByteArray, (B{5}));
+
+    Patch gumpsOnly;
+    gumpsOnly.Append(12, 1, {1}, 0, 0);
+    ASSERT_EQ(ReadPatchFile(dir / "r.uop", gumpsOnly, false, 12, 12, 0, 400000), "");
+    EXPECT_EQ(gumpsOnly[12].Count(), 2);  // appended, not replaced
+    EXPECT_EQ(gumpsOnly[12].Blocks[1].ByteArray, (B{6}));
+    EXPECT_EQ(gumpsOnly[4].RemovedCount, 2);
+    EXPECT_EQ(gumpsOnly.LiveCount(), 2);
+}
+
+TEST(PatchFile, SavingOverALongerFileLeavesNoTrailingBytes) {
+    TempDir dir;
+    WriteFileBytes(dir / "p.uop", B(1000, 0xAA));
+    ASSERT_EQ(WritePatchFile(dir / "p.uop", Patch{}), "");
+    EXPECT_EQ(ReadFileBytes(dir / "p.uop").size(), 12u);
+}
+
+TEST(PatchFile, MalformedFilesAreRefusedAndLeaveThePatchUntouched) {
+    TempDir dir;
+    struct Case {
+        const char* name;
+        B bytes;
+        const char* expect;
+    };
+    B truncated = Header(2, 0);
+    AddRecord(truncated, 4, 1, 20, B(20, 1));
+    truncated.insert(truncated.end(), 5, 0);
+    B negative = Header(1, 0);
+    AddRecord(negative, 4, 1, -5);
+    B tooLong = Header(1, 0);
+    AddRecord(tooLong, 4, 1, 100, {1, 2});
+    B wrongVersion = Header(0, 0);
+    wrongVersion[3] = 5;
+    B twoBillion = Header(2000000000u, 0);
+    twoBillion.resize(40);
+    const Case cases[] = {
+        {"short", {0x55, 0x4F}, "shorter than the 12-byte header"},
+        {"magic", B{'X', 'O', 'P', 4, 0, 0, 0, 0, 0, 0, 0, 0}, "does not start with \"UOP\""},
+        {"version", wrongVersion, "version is 5, not 4"},
+        {"negcount", Header(0xFFFFFFFFu, 0), "negative"},
+        {"huge", twoBillion, "claims 2000000000 blocks"},
+        {"truncated", truncated, "block 1 at offset 45 runs past the end"},
+        {"negative", negative, "block 0 at offset 12 has a negative length"},
+        {"toolong", tooLong, "claims 100 bytes, but only 2 remain"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir / c.name;
+        WriteFileBytes(path, c.bytes);
+        Patch p;
+        p.Append(12, 3, {1, 2, 3}, 0, 0);
+        const std::string error = ReadAll(path, p);
+        EXPECT_NE(error.find(c.expect), std::string::npos) << c.name << ": " << error;
+        EXPECT_NE(error.find(path), std::string::npos) << c.name;
+        EXPECT_EQ(p[12].Count(), 1) << c.name;
+        EXPECT_EQ(p.LiveCount(), 1) << c.name;
+    }
+    Patch p;
+    EXPECT_NE(ReadAll(dir / "missing.uop", p), "");
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing.uop"));
+}
+
+TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftovers) {
+    TempDir dir;
+    const std::string target = dir / "keep.uop";
+    WriteFileBytes(target, B{1, 2, 3});
+    {
+        SaveFile f;
+        ASSERT_EQ(f.Open(target), "");
+        f.Write(B(5000, 0));
+    }
+    EXPECT_EQ(ReadFileBytes(target), (B{1, 2, 3}));
+
+    SaveFile f;
+    ASSERT_EQ(f.Open(target), "");
+    f.Write(B{4});
+    // The temporary file vanishes midway: the commit must fail, not report success.
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        if (e.path().filename().string().starts_with(".keep.uop.")) std::filesystem::remove(e.path());
+    EXPECT_NE(f.Commit(), "");
+    EXPECT_EQ(ReadFileBytes(target), (B{1, 2, 3}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+    EXPECT_NE(WritePatchFile(dir / "no/such/folder/p.uop", Patch{}), "");
+    EXPECT_NE(WritePatchFile(dir.path().string(), Patch{}), "");
+}
