@@ -1,9 +1,11 @@
 #include "app/icons.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QStyle>
 
-QIcon PatchIcon(int number) {
+namespace {
+QIcon LookUp(int number) {
     // The desktop theme's icon where there is one, the style's own otherwise.
     auto pick = [](const char* themeName, QStyle::StandardPixmap fallback) {
         return QIcon::fromTheme(QString::fromLatin1(themeName), QApplication::style()->standardIcon(fallback));
@@ -18,4 +20,13 @@ QIcon PatchIcon(int number) {
         case 9: return pick("document-export", QStyle::SP_ArrowUp);
         default: return QIcon();
     }
+}
+}  // namespace
+
+QIcon PatchIcon(int number) {
+    // Theme look-ups are slow; the tree asks for an icon per node.
+    static QHash<int, QIcon> cache;
+    auto it = cache.find(number);
+    if (it == cache.end()) it = cache.insert(number, LookUp(number));
+    return *it;
 }

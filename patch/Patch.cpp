@@ -24,6 +24,21 @@ PatchBlock& Patch::AppendWithLength(std::uint8_t fileId, std::int32_t blockNumbe
     return b;
 }
 
+void Patch::AppendAll(Patch&& other) {
+    for (int f = 0; f < kFileIds; ++f) {
+        PatchFileEntry& to = entries_[static_cast<std::size_t>(f)];
+        PatchFileEntry& from = other.entries_[static_cast<std::size_t>(f)];
+        if (to.Blocks.empty()) {
+            to = std::move(from);
+            continue;
+        }
+        to.Blocks.reserve(to.Blocks.size() + from.Blocks.size());
+        for (PatchBlock& b : from.Blocks) to.Blocks.push_back(std::move(b));
+        to.RemovedCount += from.RemovedCount;
+    }
+    other.Clear();
+}
+
 void Patch::RemoveBlock(std::uint8_t fileId, std::int32_t blockNumber) {
     if (blockNumber == -1) return;
     RemoveSlot(fileId, FindBlock(fileId, blockNumber));

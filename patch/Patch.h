@@ -46,6 +46,9 @@ public:
     PatchBlock& AppendWithLength(std::uint8_t fileId, std::int32_t blockNumber, std::int32_t length, Bytes data,
                                  std::int16_t flagA, std::int16_t flagB);
 
+    // Moves every slot of `other` behind the slots of this patch.
+    void AppendAll(Patch&& other);
+
     // Marks the first live slot with this block number removed.
     void RemoveBlock(std::uint8_t fileId, std::int32_t blockNumber);
     // Marks slot `index` removed (no-op when it already is).

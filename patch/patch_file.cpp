@@ -62,43 +62,38 @@ std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std
         return notPatch + "it claims " + std::to_string(records) + " blocks, more than its " +
                std::to_string(file.Size()) + " bytes can hold.";
 
-    std::vector<PatchBlock> staged;
-    staged.reserve(static_cast<std::size_t>(records));
+    // Read into a patch of its own, so that a refused file changes nothing.
+    Patch staged;
     for (std::int64_t r = 0; r < records; ++r) {
         const std::int64_t at = in.Position();
         std::array<std::uint8_t, kRecordSize> rec{};
         if (!in.Read(rec))
             return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) +
                    " runs past the end of the file.";
-        PatchBlock b;
-        b.FileID = rec[0];
-        b.BlockNumber = static_cast<std::int32_t>(GetLE32(&rec[1]));
-        b.Length = static_cast<std::int32_t>(GetLE32(&rec[5]));
-        b.FlagA = static_cast<std::int16_t>(GetLE16(&rec[9]));
-        b.FlagB = static_cast<std::int16_t>(GetLE16(&rec[11]));
-        if (b.Length < 0)
+        const std::uint8_t fileId = rec[0];
+        const auto blockNumber = static_cast<std::int32_t>(GetLE32(&rec[1]));
+        const auto length = static_cast<std::int32_t>(GetLE32(&rec[5]));
+        if (length < 0)
             return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) +
                    " has a negative length.";
-        if (b.Length > in.Remaining())
+        if (length > in.Remaining())
             return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) + " claims " +
-                   std::to_string(b.Length) + " bytes, but only " + std::to_string(in.Remaining()) + " remain.";
-        const bool inRange = b.FileID >= firstFileId && b.FileID <= lastFileId && b.BlockNumber >= firstBlock &&
-                             b.BlockNumber <= lastBlock;
+                   std::to_string(length) + " bytes, but only " + std::to_string(in.Remaining()) + " remain.";
+        const bool inRange = fileId >= firstFileId && fileId <= lastFileId && blockNumber >= firstBlock &&
+                             blockNumber <= lastBlock;
+        Bytes data;
         if (inRange) {
-            b.ByteArray.resize(static_cast<std::size_t>(b.Length));
-            if (!in.Read(b.ByteArray)) return "Cannot read '" + path + "'.";
-        } else {
-            // Out of range: kept as a removed slot; its data is never read again.
-            if (!in.Skip(b.Length)) return "Cannot read '" + path + "'.";
-            b.BlockNumber = -1;
+            data.resize(static_cast<std::size_t>(length));
+            if (!in.Read(data)) return "Cannot read '" + path + "'.";
+        } else if (!in.Skip(length)) {
+            return "Cannot read '" + path + "'.";
         }
-        staged.push_back(std::move(b));
+        // Records outside the ranges stay as removed slots; their data is never read again.
+        staged.AppendWithLength(fileId, inRange ? blockNumber : -1, length, std::move(data),
+                                static_cast<std::int16_t>(GetLE16(&rec[9])), static_cast<std::int16_t>(GetLE16(&rec[11])));
     }
 
-    if (clear) patch.Clear();
-    for (PatchBlock& b : staged) {
-        const std::uint8_t f = b.FileID;
-        patch.AppendWithLength(f, b.BlockNumber, b.Length, std::move(b.ByteArray), b.FlagA, b.FlagB);
-    }
+    if (clear) patch = std::move(staged);
+    else patch.AppendAll(std::move(staged));
     return "";
 }

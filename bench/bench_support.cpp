@@ -1,0 +1,82 @@
+#include "bench_support.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+ScratchDir::ScratchDir() {
+    char pattern[] = "/tmp/palindra-bench-XXXXXX";
+    if (!::mkdtemp(pattern)) std::abort();
+    path_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+void Shell(const std::string& command) {
+    if (std::system(command.c_str()) != 0) {
+        std::cerr << "command failed: " << command << "\n";
+        std::abort();
+    }
+}
+
+long long ChildPeakBytes(const std::function<void()>& work) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        work();
+        std::_Exit(0);
+    }
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    return static_cast<long long>(usage.ru_maxrss) * 1024;
+}
+
+namespace {
+class RecordingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && r.iterations > 0) seconds[r.benchmark_name()] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> seconds;
+};
+
+std::vector<std::string>& MemoryLines() {
+    static std::vector<std::string> lines;
+    return lines;
+}
+}  // namespace
+
+void AddMemoryLine(const std::string& what, long long peakBytes, long long dataBytes, double limit) {
+    char line[256];
+    const double ratio = static_cast<double>(peakBytes) / static_cast<double>(dataBytes);
+    std::snprintf(line, sizeof line, "%-44s peak %7.1f MB for %7.1f MB of data: %.2fx (target < %.1fx) %s",
+                  what.c_str(), peakBytes / 1e6, dataBytes / 1e6, ratio, limit, ratio < limit ? "ok" : "OVER");
+    MemoryLines().push_back(line);
+}
+
+int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios) {
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::cout << "\nRatios to the physical baseline of the same run:\n";
+    for (const Ratio& r : ratios) {
+        auto a = reporter.seconds.find(r.benchmark), b = reporter.seconds.find(r.baseline);
+        if (a == reporter.seconds.end() || b == reporter.seconds.end()) continue;
+        const double ratio = a->second / b->second;
+        std::printf("  %-36s / %-28s %6.2fx (target < %.1fx) %s\n", r.benchmark.c_str(), r.baseline.c_str(), ratio,
+                    r.limit, ratio < r.limit ? "ok" : "OVER");
+    }
+    for (const std::string& line : MemoryLines()) std::cout << "  " << line << "\n";
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,38 @@
+// Shared pieces of the benchmarks: a scratch folder, a reporter that prints
+// the ratio of each benchmark to the physical baseline measured in the same
+// run, and the peak memory of work done in a child process.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Runs `command` with the shell and aborts the benchmark when it fails.
+void Shell(const std::string& command);
+
+// Peak resident memory, in bytes, of a child process that runs `work`.
+long long ChildPeakBytes(const std::function<void()>& work);
+
+struct Ratio {
+    std::string benchmark;  // a benchmark's name
+    std::string baseline;   // the name of the benchmark it is compared with
+    double limit;           // the target ratio
+};
+
+// Runs every registered benchmark, then prints "benchmark / baseline" for
+// each ratio and the memory lines added with AddMemoryLine.
+int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios);
+void AddMemoryLine(const std::string& what, long long peakBytes, long long dataBytes, double limit);
