@@ -14,10 +14,14 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/frmSettings.h"
 #include "app/frmWait.h"
 #include "app/icons.h"
 #include "app/mComdlg.h"
 #include "app/prompts.h"
+#include "app/settings.h"
+#include "gamefiles/frmExport.h"
+#include "gamefiles/frmImport.h"
 #include "patch/app_values.h"
 #include "patch/patch_file.h"
 
@@ -93,6 +97,7 @@ void frmStart::BuildMenus() {
     separator("mnuD");
     QAction* settings = mnuFile->addAction(QStringLiteral("Settings"));
     settings->setObjectName(QStringLiteral("mnuSettings"));
+    connect(settings, &QAction::triggered, this, &frmStart::Settings);
     separator("mnuD4");
     item("mnuExit", QStringLiteral("Exit"), QKeySequence::Quit, &QWidget::close);
 
@@ -137,6 +142,26 @@ void frmStart::OnToolbarAction(QAction* action) {
     if (key == QLatin1String("NEW")) New();
     else if (key == QLatin1String("OPEN")) Open();
     else if (key == QLatin1String("SAVE")) Save();
+    else if (key == QLatin1String("IMPORT")) ShowImport();
+    else if (key == QLatin1String("EXPORT")) ShowExport();
+}
+
+void frmStart::Settings() {
+    frmSettings dialog(this);
+    dialog.exec();
+    LoadSettings();
+}
+
+QDialog* frmStart::ShowImport() {
+    auto* dialog = new frmImport(this, [this] { RefreshTreeView(); });
+    dialog->show();
+    return dialog;
+}
+
+QDialog* frmStart::ShowExport() {
+    auto* dialog = new frmExport(this);
+    dialog->show();
+    return dialog;
 }
 
 void frmStart::BuildFrames() {

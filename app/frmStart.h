@@ -9,6 +9,7 @@
 #include "app/block_tree.h"
 
 class QAction;
+class QDialog;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -40,6 +41,10 @@ public slots:
     void Open();
     void Save();
     void SaveAs();
+    void Settings();
+    // The import and export dialogs, shown without blocking the window.
+    QDialog* ShowImport();
+    QDialog* ShowExport();
 
 private:
     void BuildMenus();

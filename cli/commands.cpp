@@ -3,6 +3,9 @@
 #include <charconv>
 #include <ostream>
 
+#include "gamefiles/import.h"
+#include "gamefiles/verdata.h"
+#include "patch/FileTypes.h"
 #include "patch/Patch.h"
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
@@ -39,11 +42,20 @@ std::string LoadOrStart(const std::string& path, Patch& patch) {
     return ReadPatchFile(path, patch, true, 0, 255, 0, kMaxBlockNumber);
 }
 
+// A patch project file starts with "UOP"; anything else is read as verdata.
+bool LooksLikePatchFile(const std::string& path) {
+    InputFile f;
+    std::uint8_t magic[3] = {};
+    return f.Open(path).empty() && f.ReadAt(0, magic) == 3 && magic[0] == 'U' && magic[1] == 'O' && magic[2] == 'P';
+}
+
 int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) return kUsage;
     Patch patch;
-    if (std::string e = ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
-        return Fail(err, e);
+    const std::string e = LooksLikePatchFile(args[0])
+                              ? ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX)
+                              : ReadVerdata(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX);
+    if (!e.empty()) return Fail(err, e);
     for (int f = 0; f < Patch::kFileIds; ++f)
         patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
             out << int(b.FileID) << ' ' << b.BlockNumber << ' ' << b.Length << ' ' << b.FlagA << ' ' << b.FlagB
@@ -95,6 +107,73 @@ int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return kOk;
 }
 
+int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string base;
+    if (args.size() == 4 && args[2] == "--base") base = args[3];
+    else if (args.size() != 2) return kUsage;
+    Patch patch;
+    if (std::string e = ReadPatchFile(args[0], patch, true, 0, 255, 0, kMaxBlockNumber); !e.empty())
+        return Fail(err, e);
+    if (std::string e = WriteVerdata(args[1], base, patch); !e.empty()) return Fail(err, e);
+    out << "Wrote " << args[1] << ".\n";
+    return kOk;
+}
+
+// "A-B" with two whole numbers.
+bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& from, std::int64_t& to) {
+    const auto dash = text.find('-', 1);
+    return dash != std::string::npos && ParseInt(text.substr(0, dash), min, max, from) &&
+           ParseInt(text.substr(dash + 1), min, max, to);
+}
+
+int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() < 3) return kUsage;
+    std::vector<std::string> positional;
+    std::int64_t fileFrom = 0, fileTo = 255, blockFrom = 0, blockTo = kMaxBlockNumber;
+    bool filesGiven = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--files" && i + 1 < args.size()) {
+            if (!ParseRange(args[++i], 0, 255, fileFrom, fileTo)) return kUsage;
+            filesGiven = true;
+        } else if (args[i] == "--blocks" && i + 1 < args.size()) {
+            if (!ParseRange(args[++i], 0, INT32_MAX, blockFrom, blockTo)) return kUsage;
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    Patch patch;
+    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    const auto f1 = static_cast<std::uint8_t>(fileFrom), f2 = static_cast<std::uint8_t>(fileTo);
+    const auto b1 = static_cast<std::int32_t>(blockFrom), b2 = static_cast<std::int32_t>(blockTo);
+    Patch imported;
+    std::string e;
+    if (positional[0] == "uop" && positional.size() == 2) {
+        if (!IsExistingFile(positional[1])) return Fail(err, "Cannot find the file '" + positional[1] + "'!");
+        e = ReadPatchFile(positional[1], imported, false, f1, f2, b1, b2);
+    } else if (positional[0] == "verdata" && positional.size() == 2) {
+        e = ReadVerdata(positional[1], imported, false, f1, f2, b1, b2);
+    } else {
+        std::int64_t id = 0;
+        if (filesGiven || !ParseInt(positional[0], 0, 200, id)) return kUsage;
+        const FileTypeEntry& type = FileTypes()[static_cast<std::size_t>(id)];
+        if (type.Name.empty()) return Fail(err, "File ID " + positional[0] + " is not a known file type.");
+        const std::size_t wanted = type.ConstantIndex > 0 ? 2 : 3;
+        if (positional.size() != wanted) {
+            return Fail(err, type.Name + (type.ConstantIndex > 0 ? " files have no index file."
+                                                                  : " files need their index file."));
+        }
+        const std::string idx = wanted == 3 ? positional[2] : "";
+        e = ImportMulRange(imported, idx, positional[1], static_cast<std::uint8_t>(id), b1, b2, type.NbrOfBlocks,
+                           type.ConstantIndex);
+    }
+    if (!e.empty()) return Fail(err, e);
+    const std::int64_t added = imported.LiveCount();
+    patch.AppendAll(std::move(imported));
+    if (std::string w = WritePatchFile(args[0], patch); !w.empty()) return Fail(err, w);
+    out << "Imported " << added << " blocks into " << args[0] << ".\n";
+    return kOk;
+}
+
 void PrintHelp(std::ostream& out) {
     out << "Usage: palindra-cli COMMAND ARGUMENTS...\n"
            "Works on patch project files (.uop) without the editor.\n"
@@ -108,13 +187,22 @@ void PrintHelp(std::ostream& out) {
 
 const std::vector<CliCommand>& CliCommands() {
     static const std::vector<CliCommand> commands = {
-        {"list", "FILE.uop", "Lists every live block: file ID, block number, length, FlagA, FlagB.",
+        {"list", "FILE", "Lists the blocks of a patch project file or the entries of a verdata.mul: file ID, "
+         "block number, length, FlagA, FlagB.",
          "patch.uop", List},
         {"insert", "PATCH.uop FILEID BLOCK IN.dat",
          "Appends the raw file's bytes as a block (flags 0) and saves the patch; a missing patch starts empty.",
          "patch.uop 12 0x1F4 gump.dat", Insert},
         {"extract", "PATCH.uop FILEID BLOCK OUT.dat", "Writes the bytes of the live block to a raw file.",
          "patch.uop 12 500 gump.dat", Extract},
+        {"export", "PATCH.uop NEW.mul [--base VERDATA.mul]",
+         "Writes a verdata.mul from the patch, merged over the base verdata when given.",
+         "patch.uop verdata.mul --base client/verdata.mul", Export},
+        {"import", "PATCH.uop uop|verdata SOURCE [--files A-B] [--blocks A-B]  or  PATCH.uop FILEID DATA.mul "
+                   "[INDEX.idx] [--blocks A-B]",
+         "Appends blocks from a patch project file, a verdata.mul, or a block range of a data file (with its "
+         "index where the type has one) and saves the patch; a missing patch starts empty.",
+         "patch.uop 12 gumpart.mul gumpidx.mul --blocks 0-100", Import},
     };
     return commands;
 }

@@ -5,8 +5,10 @@
 #include <cstdint>
 
 #include "codecs/colors.h"
+#include "codecs/hues.h"
 
 class cMulConvert {
 public:
     std::int32_t Color16ToColor32(const std::int32_t& color16) const { return Color16To32(color16); }
+    bool Hues2VHues(ByteView d, std::span<std::uint8_t> h) const { return ::Hues2VHues(d, h); }
 };

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -92,6 +93,28 @@ bool BufferedReader::Skip(std::int64_t count) {
         begin_ = end_ = 0;
     }
     position_ += count;
+    return true;
+}
+
+WindowedReader::WindowedReader(const InputFile& file, std::size_t windowSize)
+    : file_(file), window_(windowSize) {}
+
+bool WindowedReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
+    std::fill(out.begin(), out.end(), std::uint8_t{0});
+    // Only the part that lies inside the file is read.
+    const std::int64_t begin = std::max<std::int64_t>(offset, 0);
+    const std::int64_t end = std::min<std::int64_t>(offset + static_cast<std::int64_t>(out.size()), file_.Size());
+    if (begin >= end) return true;
+    std::span<std::uint8_t> inside = out.subspan(static_cast<std::size_t>(begin - offset),
+                                                 static_cast<std::size_t>(end - begin));
+    if (inside.size() > window_.size() / 2) return file_.ReadAt(begin, inside) == end - begin;
+    if (begin < windowStart_ || end > windowStart_ + static_cast<std::int64_t>(windowLength_)) {
+        const std::int64_t n = file_.ReadAt(begin, window_);
+        if (n < end - begin) return false;
+        windowStart_ = begin;
+        windowLength_ = static_cast<std::size_t>(n);
+    }
+    std::memcpy(inside.data(), window_.data() + (begin - windowStart_), inside.size());
     return true;
 }
 

@@ -54,6 +54,22 @@ private:
     std::int64_t filePosition_ = 0;  // where the next Fill reads
 };
 
+// Positioned reads through a window of the file kept in memory, so that
+// reading many small neighbouring records costs few system calls. Bytes that
+// lie outside the file read as 0.
+class WindowedReader {
+public:
+    explicit WindowedReader(const InputFile& file, std::size_t windowSize = 1 << 20);
+    // Fills `out` from `offset`; false on an I/O error.
+    bool ReadAt(std::int64_t offset, std::span<std::uint8_t> out);
+
+private:
+    const InputFile& file_;
+    std::vector<std::uint8_t> window_;
+    std::int64_t windowStart_ = 0;
+    std::size_t windowLength_ = 0;
+};
+
 // True when `path` names an existing regular file.
 bool IsExistingFile(const std::string& path);
 

@@ -73,7 +73,9 @@ std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std
         const std::uint8_t fileId = rec[0];
         const auto blockNumber = static_cast<std::int32_t>(GetLE32(&rec[1]));
         const auto length = static_cast<std::int32_t>(GetLE32(&rec[5]));
-        if (length < 0)
+        // -1 marks a block that is absent from its data file (the program writes
+        // it itself); any other negative length cannot come from a real file.
+        if (length < -1)
             return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) +
                    " has a negative length.";
         if (length > in.Remaining())
@@ -82,10 +84,10 @@ std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std
         const bool inRange = fileId >= firstFileId && fileId <= lastFileId && blockNumber >= firstBlock &&
                              blockNumber <= lastBlock;
         Bytes data;
-        if (inRange) {
+        if (inRange && length > 0) {
             data.resize(static_cast<std::size_t>(length));
             if (!in.Read(data)) return "Cannot read '" + path + "'.";
-        } else if (!in.Skip(length)) {
+        } else if (length > 0 && !in.Skip(length)) {
             return "Cannot read '" + path + "'.";
         }
         // Records outside the ranges stay as removed slots; their data is never read again.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <cstdlib>
 
 int main(int argc, char** argv) {
@@ -11,6 +12,9 @@ int main(int argc, char** argv) {
     // Never touch the user's own settings.
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -6,6 +6,19 @@
 #include <deque>
 
 #include "app/prompts.h"
+#include "patch/app_values.h"
+
+// Starts every test from an empty working patch; declared before the window
+// so that the window is built from the cleared state.
+struct CleanApp {
+    CleanApp() {
+        AppValues& app = App();
+        app.WorkingPatch.Clear();
+        app.CurrentPatchFile.clear();
+        app.VerdataPath.clear();
+        app.DialogResult = 0;
+    }
+};
 
 class ScriptedPrompts : public Prompts {
 public:

@@ -39,15 +39,19 @@ TEST(Cli, InsertListAndExtractWorkOnOnePatch) {
 TEST(Cli, FailuresExitOneWithAMessageAndUsageErrorsExitTwo) {
     TempDir dir;
     const std::string patch = dir / "p.uop";
-    WriteFileBytes(patch, {'n', 'o', 't'});
+    WriteFileBytes(patch, {'U', 'O', 'P'});
     Result r = Cli({"list", patch});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("is not a patch project file"), std::string::npos);
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+    WriteFileBytes(dir / "v.mul", {'n', 'o', 't'});
+    r = Cli({"list", dir / "v.mul"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("is not a valid verdata file"), std::string::npos);
 
     WriteFileBytes(dir / "a.dat", {1});
     EXPECT_EQ(Cli({"insert", patch, "4", "1", dir / "a.dat"}).code, 1);
-    EXPECT_EQ(ReadFileBytes(patch), (std::vector<std::uint8_t>{'n', 'o', 't'}));  // untouched
+    EXPECT_EQ(ReadFileBytes(patch), (std::vector<std::uint8_t>{'U', 'O', 'P'}));  // untouched
     EXPECT_EQ(Cli({"insert", dir / "new.uop", "4", "1", dir / "missing.dat"}).code, 1);
     EXPECT_EQ(Cli({"extract", dir / "missing.uop", "4", "1", dir / "o.dat"}).code, 1);
 
@@ -60,4 +64,32 @@ TEST(Cli, FailuresExitOneWithAMessageAndUsageErrorsExitTwo) {
     const Result help = Cli({"--help"});
     EXPECT_EQ(help.code, 0);
     for (const char* c : {"list", "insert", "extract"}) EXPECT_NE(help.out.find(c), std::string::npos) << c;
+}
+
+TEST(Cli, ImportsFromEverySourceAndExportsMergedVerdata) {
+    TempDir dir;
+    const std::string patch = dir / "p.uop";
+    WriteFileBytes(dir / "art.mul", {1, 2, 3});
+    std::vector<std::uint8_t> idx;
+    for (std::uint32_t v : {0u, 3u, 0u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0u}) PutLE(idx, v, 4);
+    WriteFileBytes(dir / "art.idx", idx);
+
+    Result r = Cli({"import", patch, "4", dir / "art.mul", dir / "art.idx", "--blocks", "0-1"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Imported 2 blocks into " + patch + ".\n");
+    EXPECT_EQ(Cli({"list", patch}).out, "4 0 3 0 0\n4 1 -1 0 0\n");
+    EXPECT_EQ(Cli({"import", patch, "4", dir / "art.mul"}).code, 1);  // art needs its index
+    EXPECT_EQ(Cli({"import", patch, "0", dir / "art.mul", dir / "art.idx"}).code, 1);  // map has none
+
+    ASSERT_EQ(Cli({"export", patch, dir / "v.mul"}).code, 0);
+    EXPECT_EQ(Cli({"list", dir / "v.mul"}).out, "4 0 3 0 0\n4 1 -1 0 0\n");
+    EXPECT_EQ(Cli({"export", patch, dir / "w.mul", "--base", dir / "none.mul"}).code, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "w.mul"));
+
+    const std::string other = dir / "q.uop";
+    EXPECT_EQ(Cli({"import", other, "verdata", dir / "v.mul", "--blocks", "1-1"}).code, 0);
+    EXPECT_EQ(Cli({"import", other, "uop", patch, "--files", "4-4", "--blocks", "0-0"}).code, 0);
+    EXPECT_EQ(Cli({"list", other}).out, "4 1 -1 0 0\n4 0 3 0 0\n");
+    EXPECT_EQ(Cli({"import", other, "uop", dir / "none.uop"}).code, 1);
+    EXPECT_EQ(Cli({"import", other, "verdata", dir / "v.mul", "--files", "300-1"}).code, 2);
 }

@@ -18,10 +18,6 @@
 namespace {
 class MainWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        App().WorkingPatch.Clear();
-        App().CurrentPatchFile.clear();
-    }
     template <class T>
     T* Child(const char* name) {
         return window.findChild<T*>(QString::fromLatin1(name));
@@ -32,6 +28,7 @@ protected:
         return texts;
     }
 
+    CleanApp clean;
     ScriptedPrompts prompts;
     TempDir dir;
     frmStart window;

@@ -60,12 +60,14 @@ TEST(PatchFile, RemovedSlotsAreDroppedAndZeroLengthBlocksStayLive) {
     Patch p;
     p.Append(2, 7, {1, 2}, 0, 0);
     p.Append(2, 8, {}, 5, 6);
+    p.AppendWithLength(2, 9, -1, {}, 0, 0);
     p.RemoveBlock(2, 7);
     ASSERT_EQ(WritePatchFile(dir / "p.uop", p), "");
     Patch back;
     ASSERT_EQ(ReadAll(dir / "p.uop", back), "");
-    ASSERT_EQ(back[2].Count(), 1);
+    ASSERT_EQ(back[2].Count(), 2);
     EXPECT_EQ(back[2].RemovedCount, 0);
+    EXPECT_EQ(back[2].Blocks[1].Length, -1);  // absent from its data file, still live
     EXPECT_EQ(back[2].Blocks[0].BlockNumber, 8);
     EXPECT_EQ(back[2].Blocks[0].Length, 0);
     EXPECT_EQ(back[2].Blocks[0].FlagA, 5);

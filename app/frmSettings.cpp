@@ -1,0 +1,89 @@
+#include "app/frmSettings.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/mComdlg.h"
+#include "app/settings.h"
+
+frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmSettings"));
+    setWindowTitle(QStringLiteral("Settings"));
+    const auto store = OpenSettingsStore();
+    auto* grid = new QGridLayout(this);
+
+    auto* Label15 = new QLabel(QStringLiteral("Orginal muls:"), this);
+    Label15->setObjectName(QStringLiteral("Label15"));
+    QFont bold = Label15->font();
+    bold.setBold(true);
+    Label15->setFont(bold);
+    grid->addWidget(Label15, 0, 0, 1, 3);
+
+    struct Row {
+        const char* label;
+        const char* labelText;
+        const char* box;
+        const char* button;
+        const char* key;
+        const char* title;
+        const char* filter;
+    };
+    const Row rows[] = {
+        {"Label16", "Verdata.mul:", "txtVerdata", "cmdGetVerdata", "VerdataPath", "Select verdata.mul",
+         "Origional verdata (*.mul) |*.mul"},
+        {"Label1", "Tiledata.mul:", "txtTileData", "cmdGetTiledata", "TiledataPath", "Select tiledata.mul",
+         "Origional tiledata (*.mul) |*.mul"},
+        {"Label2", "Radarcol.mul:", "txtRadarcol", "cmdGetRadarcol", "RadarcolPath", "Select radarcol.mul",
+         "Origional radarcol (*.mul) |*.mul"},
+    };
+    QLineEdit* boxes[3];
+    QPushButton* buttons[3];
+    for (int i = 0; i < 3; ++i) {
+        const Row& r = rows[i];
+        auto* label = new QLabel(QString::fromLatin1(r.labelText), this);
+        label->setObjectName(QString::fromLatin1(r.label));
+        boxes[i] = new QLineEdit(store->value(QString::fromLatin1(r.key)).toString(), this);
+        boxes[i]->setObjectName(QString::fromLatin1(r.box));
+        boxes[i]->setMinimumWidth(320);
+        buttons[i] = new QPushButton(QStringLiteral("..."), this);
+        buttons[i]->setObjectName(QString::fromLatin1(r.button));
+        buttons[i]->setFixedWidth(32);
+        const QString title = QString::fromLatin1(r.title), filter = QString::fromLatin1(r.filter);
+        QLineEdit* box = boxes[i];
+        connect(buttons[i], &QPushButton::clicked, this, [this, box, title, filter] { Browse(box, title, filter); });
+        grid->addWidget(label, i + 1, 0);
+        grid->addWidget(boxes[i], i + 1, 1);
+        grid->addWidget(buttons[i], i + 1, 2);
+    }
+    txtVerdata_ = boxes[0];
+    txtTileData_ = boxes[1];
+    txtRadarcol_ = boxes[2];
+
+    auto* cmdSave = new QPushButton(QStringLiteral("Save"), this);
+    cmdSave->setObjectName(QStringLiteral("cmdSave"));
+    cmdSave->setDefault(true);
+    auto* cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    grid->addWidget(cmdSave, 0, 3);
+    grid->addWidget(cmdCancel, 1, 3);
+    connect(cmdSave, &QPushButton::clicked, this, &frmSettings::SaveAndClose);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    QWidget* order[] = {cmdSave, cmdCancel, boxes[0], buttons[0], boxes[1], buttons[1], boxes[2], buttons[2]};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
+void frmSettings::Browse(QLineEdit* box, const QString& title, const QString& filter) {
+    const QString path = ShowOpenDialog(this, filter, title, ProgramFolder());
+    if (!path.isEmpty()) box->setText(path);
+}
+
+void frmSettings::SaveAndClose() {
+    const auto store = OpenSettingsStore();
+    store->setValue(QStringLiteral("VerdataPath"), txtVerdata_->text());
+    store->setValue(QStringLiteral("TiledataPath"), txtTileData_->text());
+    store->setValue(QStringLiteral("RadarcolPath"), txtRadarcol_->text());
+    accept();
+}

@@ -1,0 +1,87 @@
+#include "gamefiles/frmExport.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/frmWait.h"
+#include "app/mComdlg.h"
+#include "app/prompts.h"
+#include "gamefiles/verdata.h"
+#include "patch/app_values.h"
+#include "patch/binary_io.h"
+
+frmExport::frmExport(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("frmExport"));
+    setWindowTitle(QStringLiteral("Export to verdata.mul"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* cmdExport = new QPushButton(QStringLiteral("Export"), this);
+    cmdExport->setObjectName(QStringLiteral("cmdExport"));
+    cmdExport->setDefault(true);
+    auto* cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    txtFile_ = new QLineEdit(this);
+    txtFile_->setObjectName(QStringLiteral("txtFile"));
+    txtFile_->setMinimumWidth(300);
+    auto* cmdFile = new QPushButton(QStringLiteral("..."), this);
+    cmdFile->setObjectName(QStringLiteral("cmdFile"));
+    cmdFile->setFixedWidth(32);
+    auto* Label2 = new QLabel(QStringLiteral("Export to:"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    chkInclude_ = new QCheckBox(QStringLiteral("Include origional verdata"), this);
+    chkInclude_->setObjectName(QStringLiteral("chkInclude"));
+    chkInclude_->setChecked(true);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(Label2, 0, 0);
+    grid->addWidget(txtFile_, 0, 1);
+    grid->addWidget(cmdFile, 0, 2);
+    grid->addWidget(chkInclude_, 1, 1);
+    grid->addWidget(cmdExport, 0, 3);
+    grid->addWidget(cmdCancel, 1, 3);
+    QWidget* order[] = {cmdExport, cmdCancel, txtFile_, cmdFile, chkInclude_};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+
+    connect(cmdExport, &QPushButton::clicked, this, &frmExport::Export);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
+    connect(cmdFile, &QPushButton::clicked, this, &frmExport::Browse);
+}
+
+void frmExport::Browse() {
+    const QString path = ShowSaveDialog(this, QStringLiteral("Verdata (*.mul) |*.mul"), QStringLiteral("Export to"),
+                                        ProgramFolder());
+    if (!path.isEmpty()) txtFile_->setText(path);
+}
+
+void frmExport::Export() {
+    if (txtFile_->text().isEmpty()) {
+        CurrentPrompts().Message(this, QStringLiteral("You must first select a filename for your new verdata.mul"),
+                                 QStringLiteral("Export ot verdata.mul"));
+        return;
+    }
+    std::string base;
+    if (chkInclude_->isChecked()) {
+        base = App().VerdataPath;
+        if (!IsExistingFile(base)) {
+            CurrentPrompts().Message(
+                this, QStringLiteral("Cant find the origional verdata.mul. Check the settings in 'File|Settings'."),
+                QStringLiteral("Export to verdata.mul"));
+            return;
+        }
+    }
+    std::string error;
+    {
+        WaitScope wait(parentWidget(), QStringLiteral("Creating verdata.mul. Please wait."));
+        error = WriteVerdata(txtFile_->text().toStdString(), base, App().WorkingPatch);
+    }
+    if (!error.empty()) {
+        CurrentPrompts().Message(this, QString::fromStdString(error),
+                                 QString::fromLatin1(error == kBaseVerdataMissing ? "Save as Verdata.mul"
+                                                                                  : "Export to verdata.mul"));
+        return;
+    }
+    close();
+}

@@ -1,0 +1,219 @@
+#include "gamefiles/frmImport.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "app/frmWait.h"
+#include "app/mComdlg.h"
+#include "app/prompts.h"
+#include "gamefiles/import.h"
+#include "gamefiles/verdata.h"
+#include "patch/FileTypes.h"
+#include "patch/app_values.h"
+#include "patch/binary_io.h"
+#include "patch/patch_file.h"
+#include "patch/user_numbers.h"
+
+bool FileExists(QWidget* owner, const QString& path) {
+    if (IsExistingFile(path.toStdString())) return true;
+    CurrentPrompts().Message(owner, QStringLiteral("Cannot find the file '%1'!").arg(path), path);
+    return false;
+}
+
+namespace {
+template <class W>
+W* Named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel* BoldLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* label = Named(new QLabel(text, parent), name);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    return label;
+}
+
+struct Limits {
+    std::int64_t fileFrom = 0, fileTo = 255, blockFrom = 0, blockTo = 0;
+};
+}  // namespace
+
+frmImport::frmImport(QWidget* owner, std::function<void()> refreshTree)
+    : QDialog(owner), refreshTree_(std::move(refreshTree)) {
+    setObjectName(QStringLiteral("frmImport"));
+    setWindowTitle(QStringLiteral("Import"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* grid = new QGridLayout(this);
+
+    grid->addWidget(BoldLabel(this, "Label15", QStringLiteral("Select filetype:")), 0, 0, 1, 5);
+    grid->addWidget(Named(new QLabel(QStringLiteral("Filetype:"), this), "Label5"), 1, 0);
+    cboMULType_ = Named(new QComboBox(this), "cboMULType");
+    cboMULType_->addItem(QStringLiteral("UOP Patchfile (*.UOP)"), kPatchFileType);
+    cboMULType_->addItem(QStringLiteral("Verdata (Verdata.mul)"), kVerdataType);
+    for (int f = 0; f <= 200; ++f) {
+        const FileTypeEntry& t = FileTypes()[static_cast<std::size_t>(f)];
+        if (!t.Name.empty()) cboMULType_->addItem(QStringLiteral("%1 (%2)").arg(QString::fromStdString(t.Name)).arg(f), f);
+    }
+    grid->addWidget(cboMULType_, 1, 1, 1, 4);
+
+    grid->addWidget(BoldLabel(this, "Label6", QStringLiteral("Select file to import from:")), 2, 0, 1, 5);
+    auto* lblMUL = Named(new QLabel(QStringLiteral("MUL:"), this), "lblMUL");
+    txtMUL_ = Named(new QLineEdit(this), "txtMUL");
+    txtMUL_->setMinimumWidth(300);
+    auto* cmdMUL = Named(new QPushButton(QStringLiteral("..."), this), "cmdMUL");
+    lblIDX_ = Named(new QLabel(QStringLiteral("IDX:"), this), "lblIDX");
+    txtIDX_ = Named(new QLineEdit(this), "txtIDX");
+    auto* cmdIDX = Named(new QPushButton(QStringLiteral("..."), this), "cmdIDX");
+    cmdIDX_ = cmdIDX;
+    for (QPushButton* b : {cmdMUL, cmdIDX}) b->setFixedWidth(32);
+    grid->addWidget(lblMUL, 3, 0);
+    grid->addWidget(txtMUL_, 3, 1, 1, 3);
+    grid->addWidget(cmdMUL, 3, 4);
+    grid->addWidget(lblIDX_, 4, 0);
+    grid->addWidget(txtIDX_, 4, 1, 1, 3);
+    grid->addWidget(cmdIDX, 4, 4);
+
+    lblFileID_ = Named(new QLabel(QStringLiteral("Limit to fileID:"), this), "lblFileID");
+    txtFileIDFrom_ = Named(new QLineEdit(QStringLiteral("0"), this), "txtFileIDFrom");
+    lblFileIDTo_ = Named(new QLabel(QStringLiteral("->"), this), "lblFileIDTo");
+    txtFileIDTo_ = Named(new QLineEdit(QStringLiteral("255"), this), "txtFileIDTo");
+    grid->addWidget(lblFileID_, 5, 0);
+    grid->addWidget(txtFileIDFrom_, 5, 1);
+    grid->addWidget(lblFileIDTo_, 5, 2);
+    grid->addWidget(txtFileIDTo_, 5, 3);
+    txtBlockFrom_ = Named(new QLineEdit(QStringLiteral("0"), this), "txtBlockFrom");
+    txtBlockTo_ = Named(new QLineEdit(QStringLiteral("400000"), this), "txtBlockTo");
+    grid->addWidget(Named(new QLabel(QStringLiteral("Limit to block:"), this), "Label3"), 6, 0);
+    grid->addWidget(txtBlockFrom_, 6, 1);
+    grid->addWidget(Named(new QLabel(QStringLiteral("->"), this), "Label4"), 6, 2);
+    grid->addWidget(txtBlockTo_, 6, 3);
+
+    auto* cmdImport = Named(new QPushButton(QStringLiteral("Import"), this), "cmdImport");
+    auto* cmdCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
+    cmdImport->setDefault(true);
+    grid->addWidget(cmdImport, 7, 3);
+    grid->addWidget(cmdCancel, 7, 4);
+    grid->addWidget(Named(new QStatusBar(this), "StatusBar1"), 8, 0, 1, 5);
+
+    QWidget* order[] = {cboMULType_,   txtMUL_,   cmdMUL,   txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_,
+                        txtBlockTo_,   cmdImport, cmdCancel, txtIDX_,       cmdIDX};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+
+    connect(cboMULType_, &QComboBox::currentIndexChanged, this, &frmImport::OnTypeSelected);
+    connect(cmdMUL, &QPushButton::clicked, this, &frmImport::BrowseMul);
+    connect(cmdIDX, &QPushButton::clicked, this, &frmImport::BrowseIdx);
+    connect(cmdImport, &QPushButton::clicked, this, &frmImport::Import);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmImport::Cancel);
+    cboMULType_->setCurrentIndex(0);
+    OnTypeSelected();
+}
+
+void frmImport::OnTypeSelected() {
+    txtMUL_->clear();
+    txtIDX_->clear();
+    txtFileIDFrom_->setText(QStringLiteral("0"));
+    txtFileIDTo_->setText(QStringLiteral("255"));
+    txtBlockFrom_->setText(QStringLiteral("0"));
+    txtBlockTo_->setText(QStringLiteral("400000"));
+    const int code = cboMULType_->currentData().toInt();
+    const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
+    const bool indexed = !projectOrVerdata && FileTypes()[static_cast<std::size_t>(code)].ConstantIndex == 0;
+    for (QWidget* w : {lblIDX_, static_cast<QWidget*>(txtIDX_), cmdIDX_}) w->setVisible(indexed);
+    for (QWidget* w : {lblFileID_, static_cast<QWidget*>(txtFileIDFrom_), lblFileIDTo_, static_cast<QWidget*>(txtFileIDTo_)})
+        w->setVisible(projectOrVerdata);
+}
+
+void frmImport::BrowseMul() {
+    QString title = QStringLiteral("Import from mul file"), filter = QStringLiteral("Mul file (*.mul) |*.mul");
+    if (cboMULType_->currentIndex() == 0) {
+        title = QStringLiteral("Patchfile");
+        filter = QStringLiteral("Patchfile (*.uop) |*.uop");
+    } else if (cboMULType_->currentIndex() == 1) {
+        title = QStringLiteral("Verdata.mul");
+        filter = QStringLiteral("Verdata (*.mul) |*.mul");
+    }
+    const QString path = ShowOpenDialog(this, filter, title, ProgramFolder());
+    if (!path.isEmpty()) txtMUL_->setText(path);
+}
+
+void frmImport::BrowseIdx() {
+    const QString path = ShowOpenDialog(this, QStringLiteral("Idx file (*.idx) |*.idx|Idx file (*.mul)|*.mul|Idx file (*.*)|*.*"),
+                                        QStringLiteral("Import from idx file"), ProgramFolder());
+    if (!path.isEmpty()) txtIDX_->setText(path);
+}
+
+void frmImport::Cancel() {
+    App().DialogResult = 2;
+    close();
+}
+
+void frmImport::Import() {
+    if (!RunImport(cboMULType_->currentData().toInt())) return;
+    App().DialogResult = 1;
+    refreshTree_();
+    close();
+}
+
+bool frmImport::RunImport(int code) {
+    auto refuse = [this](const QString& message) {
+        CurrentPrompts().Message(this, message, QStringLiteral("Import"));
+        return false;
+    };
+    const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
+    Limits limits;
+    // The limits are checked before anything is read.
+    if (projectOrVerdata) {
+        const auto from = RoundInRange(LeadingNumber(txtFileIDFrom_->text().toStdString()), 0, 255);
+        const auto to = RoundInRange(LeadingNumber(txtFileIDTo_->text().toStdString()), 0, 255);
+        if (!from || !to) return refuse(QStringLiteral("The file ID limits must lie between 0 and 255."));
+        limits.fileFrom = *from;
+        limits.fileTo = *to;
+    }
+    std::optional<std::int64_t> blocks[2];
+    QLineEdit* boxes[2] = {txtBlockFrom_, txtBlockTo_};
+    for (int i = 0; i < 2; ++i) {
+        const std::string text = boxes[i]->text().toStdString();
+        double value = 0;
+        if (projectOrVerdata) {
+            value = LeadingNumber(text);
+        } else if (auto whole = WholeNumber(text)) {
+            value = *whole;
+        } else {
+            return refuse(QStringLiteral("The block limit '%1' is not a number.").arg(boxes[i]->text()));
+        }
+        blocks[i] = RoundInRange(value, INT32_MIN, INT32_MAX);
+        if (!blocks[i]) return refuse(QStringLiteral("The block limits must lie between -2147483648 and 2147483647."));
+    }
+    limits.blockFrom = *blocks[0];
+    limits.blockTo = *blocks[1];
+
+    if (!FileExists(this, txtMUL_->text())) return false;
+    const FileTypeEntry* type = projectOrVerdata ? nullptr : &FileTypes()[static_cast<std::size_t>(code)];
+    if (type && type->ConstantIndex == 0 && !FileExists(this, txtIDX_->text())) return false;
+
+    const std::string mul = txtMUL_->text().toStdString(), idx = txtIDX_->text().toStdString();
+    Patch imported;
+    std::string error;
+    {
+        WaitScope wait(parentWidget(), QStringLiteral("Importing data. Please wait."));
+        const auto from = static_cast<std::int32_t>(limits.blockFrom), to = static_cast<std::int32_t>(limits.blockTo);
+        if (code == kPatchFileType)
+            error = ReadPatchFile(mul, imported, false, static_cast<std::uint8_t>(limits.fileFrom),
+                                  static_cast<std::uint8_t>(limits.fileTo), from, to);
+        else if (code == kVerdataType)
+            error = ReadVerdata(mul, imported, false, static_cast<std::uint8_t>(limits.fileFrom),
+                                static_cast<std::uint8_t>(limits.fileTo), from, to);
+        else
+            error = ImportMulRange(imported, idx, mul, static_cast<std::uint8_t>(code), from, to, type->NbrOfBlocks,
+                                   type->ConstantIndex);
+    }
+    if (!error.empty()) return refuse(QString::fromStdString(error));
+    App().WorkingPatch.AppendAll(std::move(imported));
+    return true;
+}

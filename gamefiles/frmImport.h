@@ -1,0 +1,40 @@
+// The import dialog: appends blocks to the working patch from a patch project
+// file, a verdata file, or a block range of a game data file and its index.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// True when `path` names an existing file; otherwise says so in a message
+// box titled with the path.
+bool FileExists(QWidget* owner, const QString& path);
+
+class frmImport : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kPatchFileType = 300;
+    static constexpr int kVerdataType = 301;
+
+    // `refreshTree` rebuilds the main window's tree after an import.
+    frmImport(QWidget* owner, std::function<void()> refreshTree);
+
+    void OnTypeSelected();
+    void Import();
+    void Cancel();
+
+private:
+    void BrowseMul();
+    void BrowseIdx();
+    // Checks the inputs and imports; false (after saying why) when refused.
+    bool RunImport(int typeCode);
+
+    std::function<void()> refreshTree_;
+    QComboBox* cboMULType_;
+    QLineEdit *txtMUL_, *txtIDX_, *txtFileIDFrom_, *txtFileIDTo_, *txtBlockFrom_, *txtBlockTo_;
+    QWidget *lblIDX_, *cmdIDX_, *lblFileID_, *lblFileIDTo_;
+};

@@ -1,0 +1,26 @@
+// The game's patch file verdata.mul: an entry count N, N directory entries of
+// 20 bytes (file ID, block number, position, length, FlagA, FlagB), then the
+// block data.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "patch/Patch.h"
+
+inline constexpr std::int64_t kVerdataEntrySize = 20;
+
+// Appends one block per directory entry whose file ID and block number lie in
+// the inclusive ranges, in directory order. A malformed file (a count or data
+// beyond its end, a missing file) is refused with a message and adds nothing.
+std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFirst, std::uint8_t fileIdFrom,
+                        std::uint8_t fileIdTo, std::int32_t blockFrom, std::int32_t blockTo);
+
+// Writes a new verdata file from the live blocks 0..400000 of `patch`, merged
+// over the entries of `baseFilename` unless it is "": of several blocks with
+// one file ID and block number the last (the patch's newest) survives. The
+// target is replaced only when everything was written. "" or a message.
+std::string WriteVerdata(const std::string& newFilename, const std::string& baseFilename, const Patch& patch);
+
+// The message when the base verdata file does not exist.
+inline constexpr const char* kBaseVerdataMissing = "Cannot find the origional verdata.mul. Check the settings.";
