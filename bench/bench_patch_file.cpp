@@ -32,12 +32,17 @@ MapPatch& Map() {
 }
 
 void BM_CopyWithCp(benchmark::State& state) {
-    for (auto _ : state) Shell("cp '" + Map().file + "' '" + (Map().dir / "copy.uop") + "'");
+    for (auto _ : state) {
+        Shell("cp '" + Map().file + "' '" + (Map().dir / "copy.uop") + "'");
+        SettleWrites(state, Map().dir / "copy.uop");
+    }
 }
 
 void BM_SavePatchFile(benchmark::State& state) {
-    for (auto _ : state)
+    for (auto _ : state) {
         if (!WritePatchFile(Map().dir / "saved.uop", Map().patch).empty()) state.SkipWithError("save failed");
+        SettleWrites(state, Map().dir / "saved.uop");
+    }
 }
 
 void BM_ReadWithCat(benchmark::State& state) {
@@ -72,20 +77,15 @@ BENCHMARK(BM_ReadIntoFreshMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenPatchFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
-int main(int argc, char** argv) {
-    const std::string file = Map().file;
-    const long long data = Map().dataBytes;
-    const long long idle = ChildPeakBytes([] {});
-    const long long open = ChildPeakBytes([&] {
+void RegisterPatchFileMemory() {
+    RegisterPeakWork("idle", [](const std::vector<std::string>&) {});
+    RegisterPeakWork("open", [](const std::vector<std::string>& args) {
         Patch p;
-        ReadPatchFile(file, p, true, 0, 255, 0, kMaxBlockNumber);
+        if (!ReadPatchFile(args.at(0), p, true, 0, 255, 0, kMaxBlockNumber).empty()) std::abort();
     });
-    // The child inherits the benchmark's own copy of the map, so only the
-    // growth over an idle child counts.
-    AddMemoryLine("open of a whole map (growth over idle)", open - idle, data, 1.5);
-    return RunWithRatios(argc, argv,
-                         {{"BM_SavePatchFile/real_time", "BM_CopyWithCp/real_time", 2.0},
-                          {"BM_OpenPatchFile/real_time", "BM_ReadWithCat/real_time", 2.0},
-                          {"BM_ReadIntoFreshMemory/real_time", "BM_ReadWithCat/real_time", 2.0},
-                          {"BM_OpenPatchFile/real_time", "BM_ReadIntoFreshMemory/real_time", 2.0}});
+}
+
+void ReportPatchFileMemory() {
+    const long long idle = PeakBytesOf({"idle"});
+    AddMemoryLine("open of a whole map", PeakBytesOf({"open", Map().file}) - idle, Map().dataBytes, 1.5);
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -27,16 +28,33 @@ void Shell(const std::string& command) {
     }
 }
 
-long long ChildPeakBytes(const std::function<void()>& work) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        work();
-        std::_Exit(0);
-    }
-    int status = 0;
-    struct rusage usage {};
-    ::wait4(pid, &status, 0, &usage);
-    return static_cast<long long>(usage.ru_maxrss) * 1024;
+namespace {
+std::map<std::string, std::function<void(const std::vector<std::string>&)>>& PeakWork() {
+    static std::map<std::string, std::function<void(const std::vector<std::string>&)>> work;
+    return work;
+}
+}  // namespace
+
+void RegisterPeakWork(const std::string& name, std::function<void(const std::vector<std::string>&)> work) {
+    PeakWork()[name] = std::move(work);
+}
+
+long long PeakBytesOf(const std::vector<std::string>& args) {
+    // The child reports its own high-water mark: the one that the kernel
+    // accounts to a child includes the parent's pages copied by fork.
+    std::string command = "'" + std::filesystem::read_symlink("/proc/self/exe").string() + "' --peak-of";
+    for (const std::string& a : args) command += " '" + a + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    long long kb = -1;
+    if (!pipe || std::fscanf(pipe, "%lld", &kb) != 1 || ::pclose(pipe) != 0) std::abort();
+    return kb * 1024;
+}
+
+void SettleWrites(benchmark::State& state, const std::string& path) {
+    state.PauseTiming();
+    ::sync();
+    std::remove(path.c_str());
+    state.ResumeTiming();
 }
 
 namespace {
@@ -65,6 +83,15 @@ void AddMemoryLine(const std::string& what, long long peakBytes, long long dataB
 }
 
 int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios) {
+    if (argc >= 3 && std::string(argv[1]) == "--peak-of") {
+        PeakWork().at(argv[2])(std::vector<std::string>(argv + 3, argv + argc));
+        std::FILE* status = std::fopen("/proc/self/status", "r");
+        char line[256];
+        while (status && std::fgets(line, sizeof line, status))
+            if (std::strncmp(line, "VmHWM:", 6) == 0) std::printf("%lld\n", std::atoll(line + 6));
+        if (status) std::fclose(status);
+        return 0;
+    }
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -23,8 +23,15 @@ private:
 // Runs `command` with the shell and aborts the benchmark when it fails.
 void Shell(const std::string& command);
 
-// Peak resident memory, in bytes, of a child process that runs `work`.
-long long ChildPeakBytes(const std::function<void()>& work);
+// Peak resident memory, in bytes, of a fresh process of this benchmark
+// started with the arguments "--peak-of NAME ARGS...", which runs the work
+// registered under NAME and exits.
+long long PeakBytesOf(const std::vector<std::string>& args);
+void RegisterPeakWork(const std::string& name, std::function<void(const std::vector<std::string>&)> work);
+
+// Ends a writing iteration: flushes the written bytes to disk and deletes
+// `path` outside the timing, so that every iteration starts alike.
+void SettleWrites(benchmark::State& state, const std::string& path);
 
 struct Ratio {
     std::string benchmark;  // a benchmark's name

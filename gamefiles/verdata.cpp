@@ -1,7 +1,6 @@
 #include "gamefiles/verdata.h"
 
 #include <array>
-#include <unordered_map>
 #include <vector>
 
 #include "patch/binary_io.h"
@@ -72,20 +71,23 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
 
     // The merge list of one file ID: the base's blocks, then the patch's live
     // blocks 0..400000. Of one block number only the last one is written.
+    // `lastOf` holds, per block number, its last index in the current merge
+    // list; every number of the list is written there before it is read.
     std::vector<const PatchBlock*> kept;
     std::vector<const PatchBlock*> merged;
-    std::unordered_map<std::int32_t, std::size_t> last;
+    std::vector<std::uint32_t> lastOf(kMaxBlockNumber + 1);
     for (int f = 0; f < Patch::kFileIds; ++f) {
         const auto id = static_cast<std::uint8_t>(f);
         merged.clear();
-        base.ForEachLive(id, [&](const PatchBlock& b) { merged.push_back(&b); });
-        patch.ForEachLive(id, [&](const PatchBlock& b) {
-            if (b.BlockNumber >= 0 && b.BlockNumber <= kMaxBlockNumber) merged.push_back(&b);
-        });
-        last.clear();
-        for (std::size_t i = 0; i < merged.size(); ++i) last[merged[i]->BlockNumber] = i;
+        auto add = [&](const PatchBlock& b) {
+            if (b.BlockNumber < 0 || b.BlockNumber > kMaxBlockNumber) return;
+            lastOf[static_cast<std::size_t>(b.BlockNumber)] = static_cast<std::uint32_t>(merged.size());
+            merged.push_back(&b);
+        };
+        base.ForEachLive(id, add);
+        patch.ForEachLive(id, add);
         for (std::size_t i = 0; i < merged.size(); ++i)
-            if (last[merged[i]->BlockNumber] == i) kept.push_back(merged[i]);
+            if (lastOf[static_cast<std::size_t>(merged[i]->BlockNumber)] == i) kept.push_back(merged[i]);
     }
 
     const auto count = static_cast<std::int64_t>(kept.size());

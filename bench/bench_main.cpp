@@ -1,0 +1,28 @@
+// Runs the benchmarks of the core and prints each one's ratio to the physical
+// baseline (cp, cat, a plain read) measured in the same run.
+#include "bench_support.h"
+
+#include <string>
+
+void RegisterPatchFileMemory();
+void RegisterGameDataMemory();
+void ReportPatchFileMemory();
+void ReportGameDataMemory();
+
+int main(int argc, char** argv) {
+    RegisterPatchFileMemory();
+    RegisterGameDataMemory();
+    if (argc < 2 || std::string(argv[1]) != "--peak-of") {
+        ReportPatchFileMemory();
+        ReportGameDataMemory();
+    }
+    return RunWithRatios(argc, argv,
+                         {{"BM_SavePatchFile/real_time", "BM_CopyWithCp/real_time", 2.0},
+                          {"BM_OpenPatchFile/real_time", "BM_ReadWithCat/real_time", 2.0},
+                          {"BM_ReadIntoFreshMemory/real_time", "BM_ReadWithCat/real_time", 2.0},
+                          {"BM_OpenPatchFile/real_time", "BM_ReadIntoFreshMemory/real_time", 2.0},
+                          {"BM_ExportMapOverBase/real_time", "BM_CopyExportSizedFileWithCp/real_time", 3.0},
+                          {"BM_ImportWholeMap/real_time", "BM_CatMapFile/real_time", 3.0},
+                          {"BM_ImportWholeMap/real_time", "BM_ReadIntoFreshMemory/real_time", 3.0},
+                          {"BM_ImportAllArt/real_time", "BM_CatArtFile/real_time", 3.0}});
+}
