@@ -8,18 +8,21 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QScrollArea>
 #include <QStatusBar>
+#include <QSignalBlocker>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/frmSettings.h"
+#include "app/InfoPanel.h"
+#include "app/block_commands.h"
 #include "app/frmWait.h"
 #include "app/icons.h"
 #include "app/mComdlg.h"
 #include "app/prompts.h"
 #include "app/settings.h"
+#include "codecs/bitmap.h"
 #include "gamefiles/frmExport.h"
 #include "gamefiles/frmImport.h"
 #include "patch/app_values.h"
@@ -50,6 +53,10 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     tvBlocks_->setFixedWidth(190);
     tvBlocks_->setRootIsDecorated(true);
     tvBlocks_->setUniformRowHeights(true);
+    connect(tvBlocks_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { OnNodeClicked(item); });
+    connect(tvBlocks_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item) OnNodeClicked(item);
+    });
 
     auto* frames = new QWidget(picBack);
     auto* stack = new QGridLayout(frames);
@@ -192,26 +199,8 @@ void frmStart::BuildFrames() {
     aboutLayout->addWidget(lblCopyright);
 
     // Frame 1: Info, the block information panel and its preview.
-    QFrame* info = frMenu_[1];
-    auto* infoLayout = new QVBoxLayout(info);
-    lblHeading_ = MakeLabel(info, "lblHeading");
-    QFont headingFont = lblHeading_->font();
-    headingFont.setBold(true);
-    headingFont.setPointSize(headingFont.pointSize() + 2);
-    lblHeading_->setFont(headingFont);
-    infoLayout->addWidget(lblHeading_);
-    for (int i = 0; i < 5; ++i) {
-        lblInfo_[static_cast<std::size_t>(i)] = MakeLabel(info, QStringLiteral("lblInfo%1").arg(i + 1).toLatin1().constData());
-        lblInfo_[static_cast<std::size_t>(i)]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        infoLayout->addWidget(lblInfo_[static_cast<std::size_t>(i)]);
-    }
-    picScroll_ = new QScrollArea(info);
-    picScroll_->setFrameShape(QFrame::NoFrame);
-    picInfo_ = MakeLabel(picScroll_, "picInfo");
-    picInfo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picScroll_->setWidget(picInfo_);
-    picScroll_->setWidgetResizable(false);
-    infoLayout->addWidget(picScroll_, 1);
+    panel_ = new InfoPanel(frMenu_[1]);
+    (new QVBoxLayout(frMenu_[1]))->addWidget(panel_);
 
     // Frame 2: Tiledata, never shown.
     new QVBoxLayout(frMenu_[2]);
@@ -234,8 +223,15 @@ QTreeWidgetItem* frmStart::MakeItem(const TreeNode& node) {
     return item;
 }
 
+void frmStart::OnNodeClicked(QTreeWidgetItem* item) {
+    ShowFrame(-1);
+    if (panel_->ShowNode(KeyOf(item), item->text(0))) ShowFrame(1);
+}
+
 void frmStart::RefreshTreeView() {
     WaitScope wait(this, QStringLiteral("Refreshing data. Please wait."));
+    panel_->Forget();
+    QSignalBlocker quiet(tvBlocks_);
     tvBlocks_->clear();
     nodes_.clear();
     const std::string& current = App().CurrentPatchFile;
@@ -326,4 +322,36 @@ void frmStart::SaveAs() {
         return;
     }
     App().CurrentPatchFile = path.toStdString();
+}
+
+void frmStart::SaveToBmp() {
+    QString path = ShowSaveDialog(this, QStringLiteral("Windows bitmap (*.bmp) |*.bmp|PNG picture (*.png) |*.png"),
+                                  QStringLiteral("Select windows bitmap to save to"), ProgramFolder());
+    if (path.isEmpty()) return;
+    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        path = QString::fromStdString(EnsureExtension(path.toStdString(), "bmp"));
+    const std::string error = SavePicture(panel_->Picture(), path);
+    if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save to Bmp"));
+}
+
+void frmStart::LoadFromBmp() {
+    const QString title = QStringLiteral("Import Gump from Bmp");
+    const QString typed = CurrentPrompts().Input(this, QStringLiteral("Select block number"), title, QStringLiteral("0"));
+    const std::optional<std::int32_t> n = ParseBlockNumberInput(typed.toStdString());
+    if (!n) {
+        CurrentPrompts().Message(this, QStringLiteral("Illegal blocknumber! Gump blocks goes from 0 to 65535."), title);
+        return;
+    }
+    const QString path = ShowOpenDialog(this, QStringLiteral("Windows bitmap (*.bmp) |*.bmp|PNG picture (*.png) |*.png"),
+                                        QStringLiteral("Select windows bitmap to import"), ProgramFolder());
+    if (path.isEmpty()) return;
+    std::string error;
+    const QImage picture = LoadPicture(path, error);
+    if (error.empty()) error = ImportGumpFromBmp(App().WorkingPatch, *n, picture);
+    if (!error.empty()) {
+        CurrentPrompts().Message(this, QString::fromStdString(error), title);
+        return;
+    }
+    AddNode({BlockKey(kGumpFileId, *n), BlockText(*n), FileTypeKey(kGumpFileId), 2});
+    panel_->ClearPicture();
 }

@@ -8,12 +8,11 @@
 
 #include "app/block_tree.h"
 
+class InfoPanel;
 class QAction;
 class QDialog;
 class QFrame;
-class QLabel;
 class QMenu;
-class QScrollArea;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -35,6 +34,7 @@ public:
 
     // Shows frame `index` of frMenu alone; -1 hides them all.
     void ShowFrame(int index);
+    InfoPanel* Panel() const { return panel_; }
 
 public slots:
     void New();
@@ -45,6 +45,10 @@ public slots:
     // The import and export dialogs, shown without blocking the window.
     QDialog* ShowImport();
     QDialog* ShowExport();
+    // Writes the preview picture to a bitmap (or PNG) file.
+    void SaveToBmp();
+    // Asks for a block number and a picture and makes the gump block of it.
+    void LoadFromBmp();
 
 private:
     void BuildMenus();
@@ -52,16 +56,12 @@ private:
     void BuildFrames();
     QTreeWidgetItem* MakeItem(const TreeNode& node);
     void OnToolbarAction(QAction* action);
+    void OnNodeClicked(QTreeWidgetItem* item);
 
     QTreeWidget* tvBlocks_ = nullptr;
     QToolBar* tbPatch_ = nullptr;
     std::array<QFrame*, 3> frMenu_{};
     QMenu* mnuPopup_ = nullptr;
     QHash<QString, QTreeWidgetItem*> nodes_;
-
-private:
-    QLabel* lblHeading_ = nullptr;
-    std::array<QLabel*, 5> lblInfo_{};
-    QLabel* picInfo_ = nullptr;
-    QScrollArea* picScroll_ = nullptr;
+    InfoPanel* panel_ = nullptr;
 };

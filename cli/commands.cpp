@@ -3,6 +3,7 @@
 #include <charconv>
 #include <ostream>
 
+#include "codecs/bitmap.h"
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
@@ -174,6 +175,36 @@ int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kOk;
 }
 
+int GumpToBmp(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::int64_t block = 0;
+    if (args.size() != 3 || !ParseInt(args[1], 0, INT32_MAX, block)) return kUsage;
+    Patch patch;
+    if (std::string e = ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
+        return Fail(err, e);
+    const std::int32_t i = patch.FindLiveBlock(kGumpFileId, static_cast<std::int32_t>(block));
+    if (i < 0) return Fail(err, "'" + args[0] + "' has no gump block " + args[1] + ".");
+    std::string e;
+    const QImage picture = GumpPicture(patch[kGumpFileId].Blocks[static_cast<std::size_t>(i)], e);
+    if (!e.empty()) return Fail(err, "Gump block " + args[1] + " does not decode: " + e);
+    if (e = SavePicture(picture, QString::fromStdString(args[2])); !e.empty()) return Fail(err, e);
+    out << "Wrote " << picture.width() << "x" << picture.height() << " pixels to " << args[2] << ".\n";
+    return kOk;
+}
+
+int BmpToGump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::int64_t block = 0;
+    if (args.size() != 3 || !ParseInt(args[1], 0, 65535, block)) return kUsage;
+    Patch patch;
+    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    std::string e;
+    const QImage picture = LoadPicture(QString::fromStdString(args[2]), e);
+    if (e.empty()) e = ImportGumpFromBmp(patch, static_cast<std::int32_t>(block), picture);
+    if (!e.empty()) return Fail(err, e);
+    if (e = WritePatchFile(args[0], patch); !e.empty()) return Fail(err, e);
+    out << "Gump block " << block << " is now " << picture.width() << "x" << picture.height() << " pixels.\n";
+    return kOk;
+}
+
 void PrintHelp(std::ostream& out) {
     out << "Usage: palindra-cli COMMAND ARGUMENTS...\n"
            "Works on patch project files (.uop) without the editor.\n"
@@ -203,6 +234,12 @@ const std::vector<CliCommand>& CliCommands() {
          "Appends blocks from a patch project file, a verdata.mul, or a block range of a data file (with its "
          "index where the type has one) and saves the patch; a missing patch starts empty.",
          "patch.uop 12 gumpart.mul gumpidx.mul --blocks 0-100", Import},
+        {"gump-to-bmp", "PATCH.uop BLOCK OUT.bmp",
+         "Writes the gump block's picture as a Windows bitmap (PNG when the name ends in .png).",
+         "patch.uop 500 gump.bmp", GumpToBmp},
+        {"bmp-to-gump", "PATCH.uop BLOCK IN.bmp",
+         "Builds gump block BLOCK (0-65535) from a bitmap or PNG picture and saves the patch.",
+         "patch.uop 500 gump.png", BmpToGump},
     };
     return commands;
 }

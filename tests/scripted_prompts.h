@@ -17,6 +17,7 @@ struct CleanApp {
         app.CurrentPatchFile.clear();
         app.VerdataPath.clear();
         app.DialogResult = 0;
+        app.RadarColors.assign(65536, 0);
     }
 };
 

@@ -1,0 +1,86 @@
+#include "codecs/bitmap.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <vector>
+
+#include "codecs/colors.h"
+#include "codecs/gump.h"
+#include "patch/FileTypes.h"
+#include "patch/save_file.h"
+
+namespace {
+QRgb ToQRgb(std::int32_t c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+std::int32_t FromQRgb(QRgb c) { return qRed(c) + 256 * qGreen(c) + 65536 * qBlue(c); }
+}  // namespace
+
+QImage LongArrayToImage(const LongArray& grid, QRgb background) {
+    QImage image(grid.width, grid.height, QImage::Format_RGB32);
+    for (std::int32_t y = 0; y < grid.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (std::int32_t x = 0; x < grid.width; ++x) {
+            const std::int32_t c = grid.At(x, y);
+            line[x] = c == LongArray::kBackground ? background : ToQRgb(c);
+        }
+    }
+    return image;
+}
+
+QImage LoadPicture(const QString& path, std::string& error) {
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > kMaxGumpSide || size.height() > kMaxGumpSide)) {
+        error = "The picture '" + path.toStdString() + "' is " + std::to_string(size.width()) + "x" +
+                std::to_string(size.height()) + " pixels; a gump can be at most 32767 pixels wide and high.";
+        return {};
+    }
+    QImage image = reader.read();
+    if (image.isNull()) {
+        error = "Cannot read the picture '" + path.toStdString() + "': " + reader.errorString().toStdString() + ".";
+        return {};
+    }
+    if (image.width() > kMaxGumpSide || image.height() > kMaxGumpSide) {
+        error = "The picture '" + path.toStdString() + "' is larger than a gump can be (32767 x 32767 pixels).";
+        return {};
+    }
+    return image;
+}
+
+std::string SavePicture(const QImage& image, const QString& path) {
+    if (image.isNull()) return "There is no picture to save.";
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const char* format = path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? "PNG" : "BMP";
+    if (!image.save(&buffer, format)) return "Cannot encode the picture.";
+    SaveFile file;
+    if (std::string err = file.Open(path.toStdString()); !err.empty()) return err;
+    file.Write(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
+    return file.Commit();
+}
+
+std::string ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QImage& picture) {
+    if (picture.isNull()) return "There is no picture to import.";
+    const int w = picture.width(), h = picture.height();
+    if (w > kMaxGumpSide || h > kMaxGumpSide) return "A gump can be at most 32767 pixels wide and high.";
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    std::vector<std::uint16_t> colors(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < w; ++x)
+            colors[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)] =
+                static_cast<std::uint16_t>(Color32To16(FromQRgb(line[x])));
+    }
+    std::optional<Bytes> block = EncodeGump(colors, w, h);
+    if (!block) return "The picture is too large for a gump block.";
+    patch.RemoveBlock(kGumpFileId, blockNumber);
+    patch.Append(kGumpFileId, blockNumber, std::move(*block), static_cast<std::int16_t>(h), static_cast<std::int16_t>(w));
+    return "";
+}
+
+QImage GumpPicture(const PatchBlock& block, std::string& error) {
+    LongArray grid;
+    error = GumpToLongArray(block.ByteArray, grid, block.FlagB, block.FlagA);
+    if (!error.empty()) return {};
+    return LongArrayToImage(grid, qRgb(0, 0, 0));
+}

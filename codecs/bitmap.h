@@ -1,0 +1,35 @@
+// Gump pictures to and from image files (Windows bitmaps, or PNG when the
+// name ends in ".png"), through Qt's image reading and writing.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <string>
+
+#include "codecs/long_array.h"
+#include "patch/Patch.h"
+
+// The largest width or height a gump can have: the flags are 16-bit signed.
+inline constexpr int kMaxGumpSide = 32767;
+
+// A picture of the grid; cells holding LongArray::kBackground get `background`.
+QImage LongArrayToImage(const LongArray& grid, QRgb background);
+
+// Loads a picture file. A null image and a message when it cannot be read or
+// is wider or taller than a gump can be.
+QImage LoadPicture(const QString& path, std::string& error);
+
+// Saves an image as a Windows bitmap, or as PNG when the name ends in
+// ".png"; an existing file is replaced only when the whole image was written.
+std::string SavePicture(const QImage& image, const QString& path);
+
+// Builds gump block `blockNumber` from the picture and puts it into the patch:
+// the first live block of that number is marked removed and the new one is
+// appended with FlagA = height and FlagB = width. "" or why it was refused
+// (the patch is then untouched).
+std::string ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QImage& picture);
+
+// The picture of a gump block as the preview draws it (cells of value 0
+// black); a null image and a message when it does not decode.
+QImage GumpPicture(const PatchBlock& block, std::string& error);

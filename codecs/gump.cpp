@@ -1,0 +1,65 @@
+#include "codecs/gump.h"
+
+#include <cmath>
+
+#include "codecs/colors.h"
+
+std::string GumpToLongArray(ByteView gump, LongArray& grid, std::int32_t width, std::int32_t height) {
+    if (width <= 0 || height <= 0) return "The gump has no size (" + std::to_string(width) + "x" + std::to_string(height) + ").";
+    if (static_cast<std::int64_t>(width) * height > kMaxPictureCells) return "The gump is too large to draw.";
+    if (static_cast<std::int64_t>(height) * 4 > static_cast<std::int64_t>(gump.size()))
+        return "The gump's row table runs past the end of the block.";
+    grid.Reset(width, height, 0);
+    const auto units = static_cast<double>(gump.size()) / 4.0;
+    for (std::int32_t y = 0; y < height; ++y) {
+        const std::int64_t start = *Bytes2Long(gump, 4 * static_cast<std::int64_t>(y), 3);
+        std::int64_t pairs = 0;
+        if (y + 1 < height) pairs = *Bytes2Long(gump, 4 * static_cast<std::int64_t>(y) + 4, 3) - start;
+        else pairs = static_cast<std::int64_t>(std::nearbyint(units - static_cast<double>(start)));
+        std::int64_t x = 0;
+        for (std::int64_t i = 0; i < pairs; ++i) {
+            const std::int64_t at = 4 * (start + i);
+            const auto color = Bytes2Long(gump, at, 2);
+            const auto run = Bytes2Long(gump, at + 2, 2);
+            if (!color || !run) return "Row " + std::to_string(y) + " of the gump runs past the end of the block.";
+            if (x + *run > width) return "Row " + std::to_string(y) + " of the gump is wider than " + std::to_string(width) + " pixels.";
+            const std::int32_t rgb = Color16To32(*color);
+            for (std::int32_t k = 0; k < *run; ++k) grid.At(x++, y) = rgb;
+        }
+    }
+    return "";
+}
+
+std::optional<Bytes> EncodeGump(std::span<const std::uint16_t> colors, std::int32_t width, std::int32_t height) {
+    if (width <= 0 || height <= 0 || width > 0xFFFF ||
+        colors.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
+        return std::nullopt;
+    Bytes out(static_cast<std::size_t>(height) * 4, 0);
+    std::uint32_t unit = static_cast<std::uint32_t>(height);
+    auto appendPair = [&](std::uint16_t color, std::uint32_t run) {
+        std::uint8_t pair[4];
+        PutLE16(pair, color);
+        PutLE16(pair + 2, static_cast<std::uint16_t>(run));
+        out.insert(out.end(), pair, pair + 4);
+        ++unit;
+    };
+    for (std::int32_t y = 0; y < height; ++y) {
+        // The row table keeps three bytes of each unit number.
+        if (unit > 0xFFFFFF) return std::nullopt;
+        PutLE32(&out[static_cast<std::size_t>(y) * 4], unit);
+        const std::uint16_t* row = colors.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        std::uint16_t current = row[0];
+        std::uint32_t run = 0;
+        for (std::int32_t x = 0; x < width; ++x) {
+            if (row[x] == current) {
+                ++run;
+            } else {
+                appendPair(current, run);
+                current = row[x];
+                run = 1;
+            }
+        }
+        appendPair(current, run);
+    }
+    return out;
+}
