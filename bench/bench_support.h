@@ -36,7 +36,7 @@ void SettleWrites(benchmark::State& state, const std::string& path);
 struct Ratio {
     std::string benchmark;  // a benchmark's name
     std::string baseline;   // the name of the benchmark it is compared with
-    double limit;           // the target ratio
+    double limit;           // the target ratio; 0 reports the ratio alone
 };
 
 // Runs every registered benchmark, then prints "benchmark / baseline" for

@@ -1,5 +1,6 @@
 #include "codecs/gump.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "codecs/colors.h"
@@ -16,15 +17,17 @@ std::string GumpToLongArray(ByteView gump, LongArray& grid, std::int32_t width, 
         std::int64_t pairs = 0;
         if (y + 1 < height) pairs = *Bytes2Long(gump, 4 * static_cast<std::int64_t>(y) + 4, 3) - start;
         else pairs = static_cast<std::int64_t>(std::nearbyint(units - static_cast<double>(start)));
+        if (pairs <= 0) continue;
+        if (4 * (start + pairs) > static_cast<std::int64_t>(gump.size()))
+            return "Row " + std::to_string(y) + " of the gump runs past the end of the block.";
+        const std::uint8_t* pair = gump.data() + 4 * start;
+        std::int32_t* line = &grid.At(0, y);
         std::int64_t x = 0;
-        for (std::int64_t i = 0; i < pairs; ++i) {
-            const std::int64_t at = 4 * (start + i);
-            const auto color = Bytes2Long(gump, at, 2);
-            const auto run = Bytes2Long(gump, at + 2, 2);
-            if (!color || !run) return "Row " + std::to_string(y) + " of the gump runs past the end of the block.";
-            if (x + *run > width) return "Row " + std::to_string(y) + " of the gump is wider than " + std::to_string(width) + " pixels.";
-            const std::int32_t rgb = Color16To32(*color);
-            for (std::int32_t k = 0; k < *run; ++k) grid.At(x++, y) = rgb;
+        for (std::int64_t i = 0; i < pairs; ++i, pair += 4) {
+            const std::int32_t run = GetLE16(pair + 2);
+            if (x + run > width) return "Row " + std::to_string(y) + " of the gump is wider than " + std::to_string(width) + " pixels.";
+            std::fill_n(line + x, run, Color16To32(GetLE16(pair)));
+            x += run;
         }
     }
     return "";

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <sstream>
 
 #include "cli/commands.h"
@@ -92,4 +93,27 @@ TEST(Cli, ImportsFromEverySourceAndExportsMergedVerdata) {
     EXPECT_EQ(Cli({"list", other}).out, "4 1 -1 0 0\n4 0 3 0 0\n");
     EXPECT_EQ(Cli({"import", other, "uop", dir / "none.uop"}).code, 1);
     EXPECT_EQ(Cli({"import", other, "verdata", dir / "v.mul", "--files", "300-1"}).code, 2);
+}
+
+TEST(Cli, GumpsGoToPicturesAndComeBackAsTheSameBlock) {
+    TempDir dir;
+    const std::string patch = dir / "p.uop";
+    QImage picture(5, 3, QImage::Format_RGB32);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) picture.setPixel(x, y, x < 2 ? qRgb(8, 16, 24) : qRgb(248, 0, 120));
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "in.png"), "PNG"));
+
+    Result r = Cli({"bmp-to-gump", patch, "44", dir / "in.png"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Cli({"list", patch}).out, "12 44 36 3 5\n");
+    ASSERT_EQ(Cli({"gump-to-bmp", patch, "44", dir / "out.bmp"}).code, 0);
+    ASSERT_EQ(Cli({"bmp-to-gump", patch, "44", dir / "out.bmp"}).code, 0);
+    EXPECT_EQ(Cli({"list", patch}).out, "12 44 36 3 5\n");  // the same block, the old one replaced
+
+    EXPECT_EQ(Cli({"gump-to-bmp", patch, "45", dir / "x.bmp"}).code, 1);
+    EXPECT_EQ(Cli({"bmp-to-gump", patch, "65536", dir / "in.png"}).code, 2);
+    WriteFileBytes(dir / "junk.png", {1, 2, 3});
+    r = Cli({"bmp-to-gump", patch, "1", dir / "junk.png"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("Cannot read the picture"), std::string::npos);
 }
