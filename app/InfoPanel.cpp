@@ -7,6 +7,7 @@
 
 #include "app/block_info.h"
 #include "app/block_tree.h"
+#include "codecs/art.h"
 #include "codecs/bitmap.h"
 #include "codecs/previews.h"
 #include "patch/FileTypes.h"
@@ -76,7 +77,7 @@ bool InfoPanel::ShowNode(const QString& key, const QString& text) {
     return true;
 }
 
-void InfoPanel::Preview(std::uint8_t fileId, std::int32_t, const QString& key, const PatchBlock& block) {
+void InfoPanel::Preview(std::uint8_t fileId, std::int32_t blockNumber, const QString& key, const PatchBlock& block) {
     LongArray grid;
     const QRgb background = palette().color(QPalette::Button).rgb();
     switch (fileId) {
@@ -88,6 +89,15 @@ void InfoPanel::Preview(std::uint8_t fileId, std::int32_t, const QString& key, c
             if (block.Length > 0 && AnimPreview(block.ByteArray, grid).empty())
                 SetPicture(LongArrayToImage(grid, background));
             break;
+        case kArtFileId: {
+            const bool drawn = blockNumber < 16384 ? ArtRun2LongArray(block.ByteArray, grid)
+                                                   : ArtRaw2LongArray(block.ByteArray, grid);
+            if (!drawn) break;
+            for (std::int32_t& cell : grid.cells)
+                if (cell == kArtBackground) cell = LongArray::kBackground;
+            SetPicture(LongArrayToImage(grid, background));
+            break;
+        }
         case kGumpFileId:
             if (key != lastPictureKey_) {
                 std::string error;

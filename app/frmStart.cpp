@@ -15,14 +15,13 @@
 #include <QVBoxLayout>
 
 #include "app/frmSettings.h"
+#include "app/BlockCommands.h"
 #include "app/InfoPanel.h"
-#include "app/block_commands.h"
 #include "app/frmWait.h"
 #include "app/icons.h"
 #include "app/mComdlg.h"
 #include "app/prompts.h"
 #include "app/settings.h"
-#include "codecs/bitmap.h"
 #include "gamefiles/frmExport.h"
 #include "gamefiles/frmImport.h"
 #include "patch/app_values.h"
@@ -80,6 +79,9 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     BuildFrames();
     BuildToolbar();
+    commands_ = new BlockCommands(this, mnuPopup_);
+    tvBlocks_->viewport()->installEventFilter(commands_);
+    tvBlocks_->installEventFilter(commands_);
     ShowFrame(0);
     RefreshTreeView();
 }
@@ -155,7 +157,7 @@ void frmStart::OnToolbarAction(QAction* action) {
 
 void frmStart::Settings() {
     frmSettings dialog(this);
-    dialog.exec();
+    CurrentPrompts().Exec(&dialog);
     LoadSettings();
 }
 
@@ -223,7 +225,10 @@ QTreeWidgetItem* frmStart::MakeItem(const TreeNode& node) {
     return item;
 }
 
+void frmStart::ShowNodeInfo(QTreeWidgetItem* item) { OnNodeClicked(item); }
+
 void frmStart::OnNodeClicked(QTreeWidgetItem* item) {
+    if (!item) return;
     ShowFrame(-1);
     if (panel_->ShowNode(KeyOf(item), item->text(0))) ShowFrame(1);
 }
@@ -324,34 +329,3 @@ void frmStart::SaveAs() {
     App().CurrentPatchFile = path.toStdString();
 }
 
-void frmStart::SaveToBmp() {
-    QString path = ShowSaveDialog(this, QStringLiteral("Windows bitmap (*.bmp) |*.bmp|PNG picture (*.png) |*.png"),
-                                  QStringLiteral("Select windows bitmap to save to"), ProgramFolder());
-    if (path.isEmpty()) return;
-    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
-        path = QString::fromStdString(EnsureExtension(path.toStdString(), "bmp"));
-    const std::string error = SavePicture(panel_->Picture(), path);
-    if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save to Bmp"));
-}
-
-void frmStart::LoadFromBmp() {
-    const QString title = QStringLiteral("Import Gump from Bmp");
-    const QString typed = CurrentPrompts().Input(this, QStringLiteral("Select block number"), title, QStringLiteral("0"));
-    const std::optional<std::int32_t> n = ParseBlockNumberInput(typed.toStdString());
-    if (!n) {
-        CurrentPrompts().Message(this, QStringLiteral("Illegal blocknumber! Gump blocks goes from 0 to 65535."), title);
-        return;
-    }
-    const QString path = ShowOpenDialog(this, QStringLiteral("Windows bitmap (*.bmp) |*.bmp|PNG picture (*.png) |*.png"),
-                                        QStringLiteral("Select windows bitmap to import"), ProgramFolder());
-    if (path.isEmpty()) return;
-    std::string error;
-    const QImage picture = LoadPicture(path, error);
-    if (error.empty()) error = ImportGumpFromBmp(App().WorkingPatch, *n, picture);
-    if (!error.empty()) {
-        CurrentPrompts().Message(this, QString::fromStdString(error), title);
-        return;
-    }
-    AddNode({BlockKey(kGumpFileId, *n), BlockText(*n), FileTypeKey(kGumpFileId), 2});
-    panel_->ClearPicture();
-}

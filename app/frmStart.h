@@ -8,6 +8,7 @@
 
 #include "app/block_tree.h"
 
+class BlockCommands;
 class InfoPanel;
 class QAction;
 class QDialog;
@@ -45,10 +46,9 @@ public slots:
     // The import and export dialogs, shown without blocking the window.
     QDialog* ShowImport();
     QDialog* ShowExport();
-    // Writes the preview picture to a bitmap (or PNG) file.
-    void SaveToBmp();
-    // Asks for a block number and a picture and makes the gump block of it.
-    void LoadFromBmp();
+    BlockCommands* Commands() const { return commands_; }
+    // Fills the information panel for a node, as a click on it does.
+    void ShowNodeInfo(QTreeWidgetItem* item);
 
 private:
     void BuildMenus();
@@ -64,4 +64,5 @@ private:
     QMenu* mnuPopup_ = nullptr;
     QHash<QString, QTreeWidgetItem*> nodes_;
     InfoPanel* panel_ = nullptr;
+    BlockCommands* commands_ = nullptr;
 };

@@ -31,6 +31,7 @@ public:
         const QString s = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, text, &ok);
         return ok ? s : QString();
     }
+    int Exec(QDialog* dialog) override { return dialog->exec(); }
 };
 
 DialogPrompts gDialogPrompts;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 class Prompts {
@@ -18,6 +19,8 @@ public:
     virtual void Message(QWidget* owner, const QString& text, const QString& title) = 0;
     // The text input box; "" when cancelled.
     virtual QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text) = 0;
+    // Shows a modal dialog until it closes; returns its result code.
+    virtual int Exec(QDialog* dialog) = 0;
 };
 
 // The prompts in use: the real dialogs unless a test installed others.

@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
                           {"BM_ImportWholeMap/real_time", "BM_CatMapFile/real_time", 3.0},
                           {"BM_ImportWholeMap/real_time", "BM_ReadIntoFreshMemory/real_time", 3.0},
                           {"BM_ImportAllArt/real_time", "BM_CatArtFile/real_time", 3.0},
+                          {"BM_CompareMaps/real_time", "BM_CatBothMaps/real_time", 3.0},
+                          {"BM_CompareArts/real_time", "BM_CatBothArts/real_time", 3.0},
                           {"BM_DecodeGump/0", "BM_MemcpyPixels", 0},
                           {"BM_DecodeGump/1", "BM_MemcpyPixels", 0},
                           {"BM_EncodeGump/0", "BM_MemcpyPixels", 0},

@@ -1,11 +1,14 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <charconv>
 #include <ostream>
 
 #include "codecs/bitmap.h"
+#include "gamefiles/compare.h"
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
+#include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
 #include "patch/Patch.h"
 #include "patch/binary_io.h"
@@ -205,6 +208,52 @@ int BmpToGump(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return kOk;
 }
 
+// A known file type of the data-file sources (0..200) and its catalogue row.
+const FileTypeEntry* DataFileType(const std::string& text) {
+    std::int64_t id = 0;
+    if (!ParseInt(text, 0, 200, id)) return nullptr;
+    const FileTypeEntry& type = FileTypes()[static_cast<std::size_t>(id)];
+    return type.Name.empty() ? nullptr : &type;
+}
+
+int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() < 4) return kUsage;
+    const FileTypeEntry* type = DataFileType(args[1]);
+    if (!type) return kUsage;
+    const bool indexed = type->ConstantIndex <= 0;
+    if (args.size() != (indexed ? 6u : 4u)) {
+        return Fail(err, type->Name + (indexed ? " files need their index files: BASE.mul BASE.idx ALTERED.mul ALTERED.idx."
+                                               : " files have no index files: BASE.mul ALTERED.mul."));
+    }
+    const std::string mul1 = args[2], idx1 = indexed ? args[3] : "";
+    const std::string mul2 = indexed ? args[4] : args[3], idx2 = indexed ? args[5] : "";
+    for (const std::string& path : indexed ? std::vector{mul1, idx1, mul2, idx2} : std::vector{mul1, mul2})
+        if (!IsExistingFile(path)) return Fail(err, "Cannot find the file '" + path + "'!");
+    Patch patch;
+    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    const auto id = static_cast<std::uint8_t>(type - FileTypes().data());
+    const CompareResult result = CompareMuls(patch, idx1, mul1, idx2, mul2, id, type->NbrOfBlocks, type->ConstantIndex);
+    if (!result.error.empty()) return Fail(err, result.error);
+    if (std::string e = WritePatchFile(args[0], patch); !e.empty()) return Fail(err, e);
+    out << "Added " << result.added << " blocks that differ.\n";
+    return kOk;
+}
+
+int AddFile(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 3) return kUsage;
+    const std::vector<std::string> kinds = {"client", "readme", "map"};
+    const auto kind = std::find(kinds.begin(), kinds.end(), args[1]);
+    if (kind == kinds.end()) return kUsage;
+    if (!IsExistingFile(args[2])) return Fail(err, "You must select a file to add first.");
+    Patch patch;
+    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    const auto fileType = static_cast<std::int32_t>(kind - kinds.begin());
+    if (std::string e = AddWholeFile(patch, fileType, args[2]); !e.empty()) return Fail(err, e);
+    if (std::string e = WritePatchFile(args[0], patch); !e.empty()) return Fail(err, e);
+    out << "Added " << args[2] << " as the " << args[1] << " file.\n";
+    return kOk;
+}
+
 void PrintHelp(std::ostream& out) {
     out << "Usage: palindra-cli COMMAND ARGUMENTS...\n"
            "Works on patch project files (.uop) without the editor.\n"
@@ -240,6 +289,14 @@ const std::vector<CliCommand>& CliCommands() {
         {"bmp-to-gump", "PATCH.uop BLOCK IN.bmp",
          "Builds gump block BLOCK (0-65535) from a bitmap or PNG picture and saves the patch.",
          "patch.uop 500 gump.png", BmpToGump},
+        {"compare", "PATCH.uop FILEID BASE.mul [BASE.idx] ALTERED.mul [ALTERED.idx]",
+         "Appends every block that differs between the base and the altered data file (index files only for "
+         "types that have them) and saves the patch.",
+         "patch.uop 4 art.mul artidx.mul myart.mul myartidx.mul", Compare},
+        {"add-file", "PATCH.uop client|readme|map FILE",
+         "Carries a whole client file in the patch, replacing an earlier copy; the client must contain its "
+         "marker text.",
+         "patch.uop readme readme.txt", AddFile},
     };
     return commands;
 }

@@ -19,6 +19,8 @@ struct AppValues {
     std::int32_t DialogResult = 0;
     std::int32_t EditFlagA = 0;
     std::int32_t EditFlagB = 0;
+    // What the compare dialog hands back; CompareMul1 "" means cancelled.
+    std::string CompareMul1, CompareIdx1, CompareMul2, CompareIdx2;
 };
 
 // The one instance of the running program.

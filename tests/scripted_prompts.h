@@ -3,7 +3,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QDialog>
 #include <deque>
+#include <functional>
 
 #include "app/prompts.h"
 #include "patch/app_values.h"
@@ -49,6 +51,21 @@ public:
     QString Input(QWidget*, const QString& prompt, const QString& title, const QString& text) override {
         asked.push_back({QStringLiteral("input:") + prompt + QStringLiteral(":") + text, title, {}, {}});
         return Next();
+    }
+
+    // Each modal dialog shown runs the next script instead of waiting for a
+    // user; with no script left it is cancelled.
+    std::deque<std::function<void(QDialog*)>> dialogs;
+    int Exec(QDialog* dialog) override {
+        if (dialogs.empty()) {
+            dialog->reject();
+        } else {
+            auto script = std::move(dialogs.front());
+            dialogs.pop_front();
+            script(dialog);
+            if (dialog->isVisible()) dialog->reject();
+        }
+        return dialog->result();
     }
 
 private:

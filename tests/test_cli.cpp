@@ -117,3 +117,28 @@ TEST(Cli, GumpsGoToPicturesAndComeBackAsTheSameBlock) {
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Cannot read the picture"), std::string::npos);
 }
+
+TEST(Cli, CompareAndAddFileWorkLikeTheirDialogs) {
+    TempDir dir;
+    const std::string patch = dir / "p.uop";
+    WriteFileBytes(dir / "a.mul", std::vector<std::uint8_t>(708 * 375, 0));
+    std::vector<std::uint8_t> altered(708 * 375, 0);
+    altered[708 * 2] = 1;
+    WriteFileBytes(dir / "b.mul", altered);
+    Result r = Cli({"compare", patch, "32", dir / "a.mul", dir / "b.mul"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Added 1 blocks that differ.\n");
+    EXPECT_EQ(Cli({"list", patch}).out, "32 2 1220 -1 -1\n");
+    EXPECT_EQ(Cli({"compare", patch, "4", dir / "a.mul", dir / "b.mul"}).code, 1);  // art needs index files
+    EXPECT_EQ(Cli({"compare", patch, "32", dir / "a.mul", dir / "none.mul"}).code, 1);
+    EXPECT_EQ(Cli({"compare", patch, "1", dir / "a.mul", dir / "b.mul"}).code, 2);
+
+    WriteFileBytes(dir / "client.exe", {'.', 'C', 'l', 'o', 's', 'e', 'G', 'u', 'm', 'p', 's'});
+    WriteFileBytes(dir / "other.exe", {'x'});
+    EXPECT_EQ(Cli({"add-file", patch, "client", dir / "client.exe"}).code, 0);
+    r = Cli({"add-file", patch, "client", dir / "other.exe"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("This is NOT an UO client.exe file."), std::string::npos);
+    EXPECT_EQ(Cli({"list", patch}).out, "32 2 1220 -1 -1\n252 0 11 0 0\n");
+    EXPECT_EQ(Cli({"add-file", patch, "music", dir / "other.exe"}).code, 2);
+}

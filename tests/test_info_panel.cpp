@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QTreeWidget>
 
+#include "app/BlockCommands.h"
 #include "app/InfoPanel.h"
 #include "app/block_commands.h"
 #include "app/block_info.h"
@@ -164,7 +165,7 @@ TEST_F(Panel, ABitmapBecomesAGumpBlockReplacingTheOldOne) {
     AddGump(10, {1}, 1, 1);
     window.RefreshTreeView();
     prompts.answers = {"10", QString::fromStdString(dir / "in.bmp")};
-    window.LoadFromBmp();
+    window.Commands()->LoadFromBmp();
     ASSERT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join("\n").toStdString();
     const PatchFileEntry& gumps = App().WorkingPatch[12];
     ASSERT_EQ(gumps.Count(), 2);
@@ -177,10 +178,10 @@ TEST_F(Panel, ABitmapBecomesAGumpBlockReplacingTheOldOne) {
     EXPECT_EQ(window.NodeByKey("F012B10")->text(0), "0x0000A");
 
     prompts.answers = {"0xFFFF"};
-    window.LoadFromBmp();
+    window.Commands()->LoadFromBmp();
     EXPECT_EQ(prompts.messages.last(), "Import Gump from Bmp: Illegal blocknumber! Gump blocks goes from 0 to 65535.");
     prompts.answers = {"65535", QString::fromStdString(dir / "in.bmp")};
-    window.LoadFromBmp();
+    window.Commands()->LoadFromBmp();
     EXPECT_EQ(window.NodeByKey("F012B65535")->text(0), "0x0FFFF");
 }
 
@@ -193,10 +194,10 @@ TEST_F(Panel, SavingThePreviewAndLoadingItBackGivesTheSameBytes) {
     for (const char* name : {"g.bmp", "g.png"}) {
         Click("F012B7");
         prompts.answers = {QString::fromStdString(dir / name)};
-        window.SaveToBmp();
+        window.Commands()->SaveToBmp();
         ASSERT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join("\n").toStdString();
         prompts.answers = {"7", QString::fromStdString(dir / name)};
-        window.LoadFromBmp();
+        window.Commands()->LoadFromBmp();
         const PatchFileEntry& gumps = App().WorkingPatch[12];
         EXPECT_EQ(gumps.Blocks.back().ByteArray, original) << name;
         EXPECT_EQ(gumps.Blocks.back().FlagB, 4);
@@ -204,7 +205,7 @@ TEST_F(Panel, SavingThePreviewAndLoadingItBackGivesTheSameBytes) {
     // A name without the extension gets ".bmp".
     Click("F012B7");
     prompts.answers = {QString::fromStdString(dir / "plain")};
-    window.SaveToBmp();
+    window.Commands()->SaveToBmp();
     EXPECT_TRUE(std::filesystem::exists(dir / "plain.bmp"));
 }
 
@@ -215,7 +216,7 @@ TEST_F(Panel, UnreadableAndOversizedPicturesAreRefusedBeforeThePatchChanges) {
     ASSERT_TRUE(wide.save(QString::fromStdString(dir / "wide.png"), "PNG"));
     for (const char* name : {"junk.bmp", "wide.png", "missing.bmp"}) {
         prompts.answers = {"3", QString::fromStdString(dir / name)};
-        window.LoadFromBmp();
+        window.Commands()->LoadFromBmp();
         EXPECT_EQ(App().WorkingPatch[12].Count(), 0) << name;
     }
     ASSERT_EQ(prompts.messages.size(), 3);

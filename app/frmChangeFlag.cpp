@@ -1,0 +1,47 @@
+#include "app/frmChangeFlag.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/prompts.h"
+#include "patch/app_values.h"
+#include "patch/user_numbers.h"
+
+frmChangeFlag::frmChangeFlag(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("frmChangeFlag"));
+    setWindowTitle(QStringLiteral("Change Flags"));
+    txtFlagA_ = new QLineEdit(QString::number(App().EditFlagA), this);
+    txtFlagA_->setObjectName(QStringLiteral("txtFlagA"));
+    txtFlagB_ = new QLineEdit(QString::number(App().EditFlagB), this);
+    txtFlagB_->setObjectName(QStringLiteral("txtFlagB"));
+    auto* cmdSave = new QPushButton(QStringLiteral("Save"), this);
+    cmdSave->setObjectName(QStringLiteral("cmdSave"));
+    cmdSave->setDefault(true);
+    auto* cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel(QStringLiteral("Flag A:"), this), 0, 0);
+    grid->addWidget(txtFlagA_, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Flag B:"), this), 1, 0);
+    grid->addWidget(txtFlagB_, 1, 1);
+    grid->addWidget(cmdSave, 0, 2);
+    grid->addWidget(cmdCancel, 1, 2);
+    connect(cmdSave, &QPushButton::clicked, this, &frmChangeFlag::Save);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void frmChangeFlag::Save() {
+    const auto a = WholeNumber(txtFlagA_->text().toStdString()), b = WholeNumber(txtFlagB_->text().toStdString());
+    const auto ra = a ? RoundInRange(*a, INT32_MIN, INT32_MAX) : std::nullopt;
+    const auto rb = b ? RoundInRange(*b, INT32_MIN, INT32_MAX) : std::nullopt;
+    if (!ra || !rb) {
+        CurrentPrompts().Message(this, QStringLiteral("The flags must be whole numbers."),
+                                 QStringLiteral("Change Flags"));
+        return;
+    }
+    App().EditFlagA = static_cast<std::int32_t>(*ra);
+    App().EditFlagB = static_cast<std::int32_t>(*rb);
+    accept();
+}

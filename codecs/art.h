@@ -1,0 +1,24 @@
+// Art tiles: landscape tiles are a 44 x 44 diamond of 1012 colours, row
+// after row; static tiles carry a width, a height, a line table and runs of
+// colours. Cells that no pixel covers keep the background value 255.
+#pragma once
+
+#include <cstdint>
+
+#include "codecs/bytes.h"
+#include "codecs/long_array.h"
+
+inline constexpr std::int32_t kArtBackground = 255;
+
+// Decodes a landscape tile into a 44 x 44 grid. False when the block is
+// shorter than its 2024 bytes (the grid then holds what was drawn).
+bool ArtRun2LongArray(ByteView block, LongArray& grid);
+
+// Decodes a static tile into a grid one column and one row larger than the
+// tile. False, with `grid` untouched, when the width or height is above 2048
+// or the header is cut off; false as well when a row runs past the block or
+// past the grid.
+bool ArtRaw2LongArray(ByteView block, LongArray& grid);
+
+// There is no encoder for art tiles: leaves both as they are, returns false.
+bool LongArray2ArtRun(const LongArray& grid, Bytes& block);

@@ -1,0 +1,127 @@
+#include "gamefiles/frmCompare.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/frmWait.h"
+#include "app/mComdlg.h"
+#include "app/prompts.h"
+#include "gamefiles/compare.h"
+#include "patch/FileTypes.h"
+#include "patch/app_values.h"
+#include "patch/binary_io.h"
+
+namespace {
+template <class W>
+W* Named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+}  // namespace
+
+frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner) {
+    const FileTypeEntry& type = FileTypes()[fileId];
+    indexed_ = type.ConstantIndex <= 0;
+    setObjectName(QStringLiteral("frmCompare"));
+    setWindowTitle(QStringLiteral("Compare ") + QString::fromStdString(type.Name));
+    auto* grid = new QGridLayout(this);
+    int row = 0;
+    auto line = [&](const char* name) {
+        auto* l = Named(new QFrame(this), name);
+        l->setFrameShape(QFrame::HLine);
+        grid->addWidget(l, row++, 0, 1, 3);
+    };
+    auto pathRow = [&](const char* label, const char* labelName, const char* boxName, const char* buttonName,
+                       bool index) {
+        auto* l = Named(new QLabel(QString::fromLatin1(label), this), labelName);
+        auto* box = Named(new QLineEdit(this), boxName);
+        box->setMinimumWidth(300);
+        auto* button = Named(new QPushButton(QStringLiteral("..."), this), buttonName);
+        button->setFixedWidth(32);
+        connect(button, &QPushButton::clicked, this, [this, box, index] { Browse(box, index); });
+        grid->addWidget(l, row, 0);
+        grid->addWidget(box, row, 1);
+        grid->addWidget(button, row++, 2);
+        if (index && !indexed_)
+            for (QWidget* w : {static_cast<QWidget*>(l), static_cast<QWidget*>(box), static_cast<QWidget*>(button)})
+                w->hide();
+        return std::pair{box, button};
+    };
+    grid->addWidget(Named(new QLabel(QStringLiteral("Origional/base muls:"), this), "Label5"), row++, 0, 1, 3);
+    auto [mul1, cmdMUL1] = pathRow("MUL:", "Label2", "txtMUL1", "cmdMUL1", false);
+    auto [idx1, cmdIDX1] = pathRow("IDX:", "lblIDX1", "txtIDX1", "cmdIDX1", true);
+    line("Line1");
+    grid->addWidget(Named(new QLabel(QStringLiteral("Altered/New muls:"), this), "Label6"), row++, 0, 1, 3);
+    auto [mul2, cmdMUL2] = pathRow("MUL:", "Label3", "txtMUL2", "cmdMUL2", false);
+    auto [idx2, cmdIDX2] = pathRow("IDX:", "lblIDX2", "txtIDX2", "cmdIDX2", true);
+    line("Line2");
+    auto* cmdCompare = Named(new QPushButton(QStringLiteral("Compare"), this), "cmdCompare");
+    cmdCompare->setDefault(true);
+    auto* cmdCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
+    grid->addWidget(cmdCompare, row, 1, Qt::AlignRight);
+    grid->addWidget(cmdCancel, row, 2);
+    txtMUL1_ = mul1, txtIDX1_ = idx1, txtMUL2_ = mul2, txtIDX2_ = idx2;
+
+    QWidget* order[] = {mul1, cmdMUL1, idx1, cmdIDX1, mul2, cmdMUL2, idx2, cmdIDX2, cmdCompare, cmdCancel};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    connect(cmdCompare, &QPushButton::clicked, this, &frmCompare::Compare);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmCompare::Cancel);
+}
+
+void frmCompare::Browse(QLineEdit* box, bool index) {
+    const QString path =
+        index ? ShowOpenDialog(this, QStringLiteral("MULfile index(*.mul) |*.mul|MULFile index(*.idx)|*.idx|All files (*.*)|*.*"),
+                               QStringLiteral("Select index"), ProgramFolder())
+              : ShowOpenDialog(this, QStringLiteral("MULfile (*.mul) |*.mul|All files (*.*)|*.*"),
+                               QStringLiteral("Select mulfile"), ProgramFolder());
+    if (!path.isEmpty()) box->setText(path);
+}
+
+void frmCompare::Compare() {
+    auto exists = [](QLineEdit* box) { return IsExistingFile(box->text().toStdString()); };
+    bool ok = exists(txtMUL1_) && exists(txtMUL2_);
+    if (indexed_) ok = ok && exists(txtIDX1_) && exists(txtIDX2_);
+    if (!ok) {
+        CurrentPrompts().Message(this, QStringLiteral("Cannot find the files you selected."), QStringLiteral("Compare"));
+        return;
+    }
+    AppValues& app = App();
+    app.CompareIdx1 = txtIDX1_->text().toStdString();
+    app.CompareIdx2 = txtIDX2_->text().toStdString();
+    app.CompareMul1 = txtMUL1_->text().toStdString();
+    app.CompareMul2 = txtMUL2_->text().toStdString();
+    accept();
+}
+
+void frmCompare::Cancel() {
+    AppValues& app = App();
+    app.CompareIdx1.clear();
+    app.CompareIdx2.clear();
+    app.CompareMul1.clear();
+    app.CompareMul2.clear();
+    reject();
+}
+
+void RunCompare(QWidget* owner, std::uint8_t fileId) {
+    AppValues& app = App();
+    {
+        frmCompare dialog(owner, fileId);
+        // Closing the window without a button counts as Cancel.
+        app.CompareMul1.clear();
+        CurrentPrompts().Exec(&dialog);
+        if (dialog.result() != QDialog::Accepted) app.CompareMul1.clear();
+    }
+    if (app.CompareMul1.empty()) return;
+    const FileTypeEntry& type = FileTypes()[fileId];
+    CompareResult result;
+    {
+        WaitScope wait(owner, QStringLiteral("Comparing muls. Please wait."));
+        result = CompareMuls(app.WorkingPatch, app.CompareIdx1, app.CompareMul1, app.CompareIdx2, app.CompareMul2,
+                             fileId, type.NbrOfBlocks, type.ConstantIndex);
+    }
+    if (!result.error.empty())
+        CurrentPrompts().Message(owner, QString::fromStdString(result.error), QStringLiteral("Compare"));
+}

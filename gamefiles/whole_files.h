@@ -1,0 +1,21 @@
+// Whole client files carried in the patch as blocks of file ID 252: block 0
+// the client executable, block 1 its readme, block 2 its first map.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "patch/Patch.h"
+
+inline constexpr const char* kClientMarker = "CloseGumps";
+inline constexpr const char* kNotAClient = "This is NOT an UO client.exe file.";
+
+// Reads the whole file into block `fileType` (0..2) of file ID 252: the slot
+// that holds that block is overwritten in place (keeping its flags), else a
+// slot is appended. The client executable must contain the marker text. On
+// any refusal the patch is untouched and the message says why.
+std::string AddWholeFile(Patch& patch, std::int32_t fileType, const std::string& path);
+
+// Reads a raw block file as block `blockNumber` of `fileId` (flags 0). An
+// empty file gives a block without data. "" or why the file was refused.
+std::string LoadBlockFromDatafile(Patch& patch, const std::string& path, std::uint8_t fileId, std::int32_t blockNumber);

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include "codecs/art.h"
+#include "codecs/colors.h"
+#include "codecs/hues.h"
+#include "gamefiles/compare.h"
+#include "gamefiles/whole_files.h"
+#include "patch/FileTypes.h"
+#include "test_support.h"
+
+namespace {
+using B = std::vector<std::uint8_t>;
+
+B Index(const std::vector<std::pair<std::int32_t, std::int32_t>>& entries, std::uint32_t extra = 0) {
+    B out;
+    for (auto [offset, length] : entries) {
+        PutLE(out, static_cast<std::uint32_t>(offset), 4);
+        PutLE(out, static_cast<std::uint32_t>(length), 4);
+        PutLE(out, extra, 4);
+    }
+    return out;
+}
+
+// A static tile: header, width, height, line table, run data.
+B StaticTile(int w, const std::vector<B>& rows) {
+    B t;
+    PutLE(t, 0, 4);
+    PutLE(t, static_cast<std::uint32_t>(w), 2);
+    PutLE(t, static_cast<std::uint32_t>(rows.size()), 2);
+    std::size_t words = 0;
+    for (const B& r : rows) {
+        PutLE(t, static_cast<std::uint32_t>(words), 2);
+        words += r.size() / 2;
+    }
+    for (const B& r : rows) t.insert(t.end(), r.begin(), r.end());
+    return t;
+}
+
+B ArtRun(std::uint16_t offset, const std::vector<std::uint16_t>& colors) {
+    B r;
+    PutLE(r, offset, 2);
+    PutLE(r, static_cast<std::uint32_t>(colors.size()), 2);
+    for (auto c : colors) PutLE(r, c, 2);
+    return r;
+}
+
+B Cat(std::initializer_list<B> parts) {
+    B out;
+    for (const B& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+}  // namespace
+
+TEST(Art, LandscapeTileIsADiamondOverTheBackground) {
+    LongArray grid;
+    EXPECT_TRUE(ArtRun2LongArray(B(2024, 0), grid));
+    EXPECT_EQ(grid.width, 44);
+    EXPECT_EQ(grid.At(21, 0), 0);
+    EXPECT_EQ(grid.At(22, 0), 0);
+    EXPECT_EQ(grid.At(20, 0), kArtBackground);
+    EXPECT_EQ(grid.At(0, 0), kArtBackground);
+    EXPECT_EQ(grid.At(43, 43), kArtBackground);
+    for (int x = 0; x < 44; ++x) {
+        EXPECT_EQ(grid.At(x, 21), 0);
+        EXPECT_EQ(grid.At(x, 22), 0);
+    }
+    EXPECT_FALSE(ArtRun2LongArray(B(2023, 0), grid));
+}
+
+TEST(Art, StaticTilesDrawTheirRunsWithinLimits) {
+    LongArray grid;
+    const B tile = StaticTile(3, {Cat({ArtRun(1, {0x7C00, 0x001F}), ArtRun(0, {})})});
+    ASSERT_TRUE(ArtRaw2LongArray(tile, grid));
+    EXPECT_EQ(grid.width, 4);
+    EXPECT_EQ(grid.height, 2);
+    EXPECT_EQ(grid.At(0, 0), kArtBackground);
+    EXPECT_EQ(grid.At(1, 0), Color16To32(0x7C00));
+    EXPECT_EQ(grid.At(2, 0), Color16To32(0x001F));
+    EXPECT_EQ(grid.At(3, 0), kArtBackground);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(grid.At(x, 1), kArtBackground);
+
+    // Later runs start after the end of the one before.
+    ASSERT_TRUE(ArtRaw2LongArray(StaticTile(6, {Cat({ArtRun(1, {1}), ArtRun(2, {2}), ArtRun(0, {})})}), grid));
+    EXPECT_EQ(grid.At(1, 0), Color16To32(1));
+    EXPECT_EQ(grid.At(4, 0), Color16To32(2));
+
+    // Sizes above 2048 are refused and leave the grid alone; 2048 is accepted.
+    grid.Reset(1, 1, 7);
+    B huge = StaticTile(3, {});
+    huge[4] = 0x01, huge[5] = 0x08;  // width 2049
+    EXPECT_FALSE(ArtRaw2LongArray(huge, grid));
+    EXPECT_EQ(grid.width, 1);
+    huge[4] = 0x00;  // width 2048, height 0
+    EXPECT_TRUE(ArtRaw2LongArray(huge, grid));
+    EXPECT_EQ(grid.width, 2049);
+    EXPECT_EQ(grid.height, 1);
+
+    // A run whose offset and length reach 2048 ends the row without drawing.
+    B r;
+    PutLE(r, 2046, 2);
+    PutLE(r, 2, 2);
+    ASSERT_TRUE(ArtRaw2LongArray(StaticTile(3, {r}), grid));
+    EXPECT_EQ(grid.At(0, 0), kArtBackground);
+
+    // Damaged tiles fail instead of drawing outside the grid or the block.
+    EXPECT_FALSE(ArtRaw2LongArray(StaticTile(1, {Cat({ArtRun(1, {1, 2, 3}), ArtRun(0, {})})}), grid));
+    B cut = StaticTile(3, {ArtRun(0, {1, 2})});
+    cut.resize(cut.size() - 2);
+    EXPECT_FALSE(ArtRaw2LongArray(cut, grid));
+    EXPECT_FALSE(ArtRaw2LongArray(B{1, 2, 3}, grid));
+    Bytes none;
+    EXPECT_FALSE(LongArray2ArtRun(grid, none));
+}
+
+TEST(Compare, AddsExactlyTheBlocksThatDiffer) {
+    TempDir dir;
+    WriteFileBytes(dir / "a.mul", {1, 2, 3, 4, 5, 6, 7});
+    WriteFileBytes(dir / "b.mul", {1, 2, 3, 9, 5, 6, 7, 8});
+    // Block 0 equal (flags differ), block 1 changed bytes, block 2 changed length,
+    // block 3 absent in the altered file, block 4 absent in both.
+    WriteFileBytes(dir / "a.idx", Index({{0, 2}, {2, 2}, {4, 1}, {5, 2}, {-1, -1}}));
+    B altered = Index({{0, 2}, {2, 2}, {4, 2}, {-1, -1}, {-1, -1}}, 0x00050006);
+    WriteFileBytes(dir / "b.idx", altered);
+    Patch p;
+    const CompareResult r = CompareMuls(p, dir / "a.idx", dir / "a.mul", dir / "b.idx", dir / "b.mul", 4, 65535, 0);
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.added, 3);
+    const auto& blocks = p[4].Blocks;
+    ASSERT_EQ(blocks.size(), 3u);
+    EXPECT_EQ(blocks[0].BlockNumber, 1);
+    EXPECT_EQ(blocks[0].ByteArray, (B{3, 9}));
+    EXPECT_EQ(blocks[0].FlagA, 6);
+    EXPECT_EQ(blocks[0].FlagB, 5);
+    EXPECT_EQ(blocks[1].BlockNumber, 2);
+    EXPECT_EQ(blocks[1].Length, 2);
+    EXPECT_EQ(blocks[2].BlockNumber, 3);
+    EXPECT_EQ(blocks[2].Length, -1);
+    EXPECT_TRUE(blocks[2].ByteArray.empty());
+
+    Patch same;
+    EXPECT_EQ(CompareMuls(same, dir / "a.idx", dir / "a.mul", dir / "a.idx", dir / "a.mul", 4, 65535, 0).added, 0);
+    Patch failed;
+    const CompareResult missing = CompareMuls(failed, dir / "x.idx", dir / "a.mul", dir / "b.idx", dir / "b.mul", 4, 65535, 0);
+    EXPECT_EQ(missing.error, "Unable to open " + (dir / "x.idx") + " and " + (dir / "a.mul") + ".");
+    EXPECT_EQ(failed.LiveCount(), 0);
+    EXPECT_TRUE(ArraysEqual(B{}, B{1}));
+}
+
+TEST(Compare, HuesBlocksAreAddedInTheirVerdataForm) {
+    TempDir dir;
+    B base(708 * 375, 0), altered = base;
+    altered[708 * 3 + 10] = 0x42;
+    WriteFileBytes(dir / "a.mul", base);
+    WriteFileBytes(dir / "b.mul", altered);
+    Patch p;
+    const FileTypeEntry& hues = FileTypes()[kHuesFileId];
+    ASSERT_EQ(CompareMuls(p, "", dir / "a.mul", "", dir / "b.mul", kHuesFileId, hues.NbrOfBlocks, hues.ConstantIndex).added, 1);
+    const PatchBlock& b = p[kHuesFileId].Blocks[0];
+    EXPECT_EQ(b.BlockNumber, 3);
+    EXPECT_EQ(b.Length, 1220);
+    EXPECT_EQ(b.ByteArray, HuesToVerdataBytes(B(altered.begin() + 708 * 3, altered.begin() + 708 * 4)));
+}
+
+TEST(WholeFiles, ReplaceInPlaceAndRefuseAClientWithoutTheMarker) {
+    TempDir dir;
+    WriteFileBytes(dir / "readme1.txt", {'a'});
+    WriteFileBytes(dir / "readme2.txt", {'b', 'c'});
+    WriteFileBytes(dir / "client.exe", {'x', 'C', 'l', 'o', 's', 'e', 'G', 'u', 'm', 'p', 's', 'y'});
+    WriteFileBytes(dir / "fake.exe", {'C', 'l', 'o', 's', 'e', 'g', 'u', 'm', 'p', 's'});
+    WriteFileBytes(dir / "empty.mul", {});
+    Patch p;
+    ASSERT_EQ(AddWholeFile(p, 1, dir / "readme1.txt"), "");
+    ASSERT_EQ(AddWholeFile(p, 1, dir / "readme2.txt"), "");
+    EXPECT_EQ(p[252].Count(), 1);
+    EXPECT_EQ(p[252].Blocks[0].ByteArray, (B{'b', 'c'}));
+    EXPECT_EQ(p[252].Blocks[0].Length, 2);
+
+    EXPECT_EQ(AddWholeFile(p, 0, dir / "fake.exe"), kNotAClient);
+    EXPECT_EQ(p[252].Count(), 1);
+    ASSERT_EQ(AddWholeFile(p, 0, dir / "client.exe"), "");
+    EXPECT_EQ(AddWholeFile(p, 0, dir / "fake.exe"), kNotAClient);
+    EXPECT_EQ(p.FindLiveBlock(252, 0), 1);  // the valid client stays
+    EXPECT_EQ(p[252].RemovedCount, 0);
+    ASSERT_EQ(AddWholeFile(p, 2, dir / "empty.mul"), "");
+    EXPECT_EQ(p[252].Blocks[2].Length, 0);
+    EXPECT_NE(AddWholeFile(p, 2, dir / "missing.mul"), "");
+    EXPECT_EQ(p[252].Count(), 3);
+
+    Patch q;
+    ASSERT_EQ(LoadBlockFromDatafile(q, dir / "readme2.txt", 0, 7), "");
+    ASSERT_EQ(LoadBlockFromDatafile(q, dir / "empty.mul", 0, 8), "");
+    EXPECT_NE(LoadBlockFromDatafile(q, dir / "missing.dat", 0, 9), "");
+    EXPECT_EQ(q[0].Count(), 2);
+    EXPECT_EQ(q[0].Blocks[1].Length, 0);
+    EXPECT_TRUE(q[0].Blocks[1].IsLive());
+}
