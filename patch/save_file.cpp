@@ -44,8 +44,8 @@ std::string SaveFile::Open(const std::string& targetPath) {
     if (targetPath.empty()) return "No file name was given.";
     target_ = ResolveTarget(targetPath);
     struct stat st {};
-    if (::stat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        return "Cannot save '" + targetPath + "': it is a folder.";
+    if (::stat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return "Cannot save '" + targetPath + "': it is " + (S_ISDIR(st.st_mode) ? "a folder." : "not a regular file.");
     std::string pattern = FolderOf(target_) + "/." + BaseOf(target_) + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
