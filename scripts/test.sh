@@ -19,3 +19,6 @@ cmake --build build-sanitize -j "$jobs"
 # not what this pass looks for.
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+# The fuzz targets, a few thousand executions each, so they keep building and running.
+fuzz/run.sh --quick

@@ -1,0 +1,12 @@
+// The art tile decoders.
+#include "codecs/art.h"
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const ByteView block(data, size);
+    LongArray grid;
+    if (ArtRun2LongArray(block, grid)) FUZZ_CHECK(grid.width == 44 && grid.height == 44);
+    LongArray tile;
+    if (ArtRaw2LongArray(block, tile)) FUZZ_CHECK(tile.width <= 2049 && tile.height <= 2049);
+    return 0;
+}

@@ -1,0 +1,98 @@
+// Writes a small seed corpus for each fuzz target into the given folder:
+// valid inputs made by the program's own writers.
+#include <QBuffer>
+#include <QImage>
+#include <filesystem>
+#include <fstream>
+
+#include "codecs/gump.h"
+#include "codecs/hues.h"
+#include "fuzz_support.h"
+#include "gamefiles/verdata.h"
+#include "patch/binary_io.h"
+#include "patch/patch_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+void Put(const fs::path& dir, const std::string& target, const std::string& name, const Bytes& bytes) {
+    fs::create_directories(dir / target);
+    std::ofstream(dir / target / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes FileBytes(const std::string& path) {
+    Bytes b;
+    if (!ReadWholeFile(path, b).empty()) std::abort();
+    return b;
+}
+
+Patch SamplePatch() {
+    Patch p;
+    p.Append(0, 5, Bytes(196, 3), -1, -1);
+    p.Append(12, 7, *EncodeGump(std::vector<std::uint16_t>{1, 1, 2, 3}, 2, 2), 2, 2);
+    p.Append(12, 7, {9}, 0, 0);
+    p.AppendWithLength(4, 1, -1, {}, 0, 0);
+    p.Append(252, 1, {'r', 'e', 'a', 'd'}, 0, 0);
+    return p;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    const fs::path dir = argv[1];
+    fs::create_directories(dir);
+    const std::string scratch = (dir / "scratch").string();
+
+    WritePatchFile(scratch, Patch{});
+    Put(dir, "patch_file", "empty.uop", FileBytes(scratch));
+    WritePatchFile(scratch, SamplePatch());
+    Put(dir, "patch_file", "sample.uop", FileBytes(scratch));
+
+    WriteVerdata(scratch, "", SamplePatch());
+    const Bytes verdata = FileBytes(scratch);
+    Put(dir, "verdata", "sample.mul", verdata);
+    Put(dir, "verdata", "empty.mul", {0, 0, 0, 0});
+
+    Bytes pair = {24, 0, 0, 4};  // an index of two entries, then the data
+    for (std::uint32_t v : {0u, 3u, 0u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0u}) {
+        std::uint8_t w[4];
+        PutLE32(w, v);
+        pair.insert(pair.end(), w, w + 4);
+    }
+    pair.insert(pair.end(), {1, 2, 3});
+    Put(dir, "data_files", "indexed", pair);
+    Bytes hues = {0, 0, 177, 1};  // fixed blocks of 708 bytes, file ID 32
+    hues.resize(4 + 708 * 2, 5);
+    Put(dir, "data_files", "hues", hues);
+
+    Bytes gump = {3, 0, 2, 0};
+    const Bytes encoded = *EncodeGump(std::vector<std::uint16_t>{1, 1, 2, 3, 3, 3}, 3, 2);
+    gump.insert(gump.end(), encoded.begin(), encoded.end());
+    Put(dir, "gump", "3x2", gump);
+
+    Put(dir, "previews", "map", Bytes(196, 1));
+    Bytes anim(520, 0);
+    anim[512] = 1;
+    anim[516] = 8;
+    anim.insert(anim.end(), {5, 0, 0, 0, 0, 0, 0, 0, 0x02, 0x10, 0, 0, 7, 8, 0xFF, 0x7F, 0xFF, 0x7F});
+    Put(dir, "previews", "anim", anim);
+
+    Put(dir, "art", "land", Bytes(2024, 0x11));
+    Put(dir, "art", "static", {0, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1, 0, 2, 0, 0x1F, 0, 0x1F, 0, 0, 0, 0, 0});
+
+    Put(dir, "hues", "block", Bytes(708, 0x21));
+
+    QImage picture(4, 3, QImage::Format_RGB32);
+    picture.fill(qRgb(200, 100, 50));
+    picture.setPixel(1, 1, qRgb(0, 0, 255));
+    for (const char* format : {"BMP", "PNG"}) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, format);
+        Put(dir, "bitmap_to_gump", format, Bytes(bytes.begin(), bytes.end()));
+    }
+    fs::remove(scratch);
+    return 0;
+}

@@ -1,0 +1,127 @@
+// Saving onto a full device, into folders nothing can be created in, over
+// devices, and with files vanishing midway: every writer reports it and
+// leaves an existing target byte for byte as it was.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "gamefiles/verdata.h"
+#include "patch/patch_file.h"
+#include "patch/save_file.h"
+#include "test_support.h"
+
+namespace {
+using B = std::vector<std::uint8_t>;
+
+// Files may grow to `bytes` at most while it lives: writes beyond fail as on
+// a full device.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+Patch BigPatch() {
+    Patch p;
+    for (int n = 0; n < 2000; ++n) p.Append(0, n, B(196, static_cast<std::uint8_t>(n)), 0, 0);
+    return p;
+}
+
+std::size_t EntriesIn(const std::filesystem::path& dir) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
+}
+
+int Cli(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    return RunCli(args, out, err);
+}
+}  // namespace
+
+TEST(FaultInjection, AFullDeviceFailsEverySaveAndKeepsTheOldFile) {
+    TempDir dir;
+    const B old = {7, 7, 7};
+    for (const char* name : {"p.uop", "v.mul", "b.dat"}) WriteFileBytes(dir / name, old);
+    const Patch patch = BigPatch();
+    {
+        FileSizeLimit full(4096);
+        const std::string patchError = WritePatchFile(dir / "p.uop", patch);
+        EXPECT_NE(patchError.find("Cannot save"), std::string::npos) << patchError;
+        EXPECT_NE(WriteVerdata(dir / "v.mul", "", patch), "");
+        SaveFile raw;
+        ASSERT_EQ(raw.Open(dir / "b.dat"), "");
+        raw.Write(B(1 << 20, 1));
+        EXPECT_NE(raw.Commit(), "");
+    }
+    for (const char* name : {"p.uop", "v.mul", "b.dat"}) EXPECT_EQ(ReadFileBytes(dir / name), old) << name;
+    EXPECT_EQ(EntriesIn(dir.path()), 3u);  // no temporary file left behind
+}
+
+TEST(FaultInjection, TheCommandLineSaysSoAndExitsOne) {
+    TempDir dir;
+    ASSERT_EQ(WritePatchFile(dir / "p.uop", BigPatch()), "");
+    WriteFileBytes(dir / "v.mul", {1});
+    FileSizeLimit full(4096);
+    EXPECT_EQ(Cli({"export", dir / "p.uop", dir / "v.mul"}), 1);
+    EXPECT_EQ(ReadFileBytes(dir / "v.mul"), B{1});
+}
+
+TEST(FaultInjection, FoldersThatTakeNoFilesAndDevicesAreRefused) {
+    EXPECT_NE(WritePatchFile("/proc/palindra-test.uop", Patch{}), "");
+    EXPECT_NE(WriteVerdata("/proc/palindra-test.mul", "", Patch{}), "");
+    if (std::filesystem::exists("/dev/full")) {
+        EXPECT_NE(WritePatchFile("/dev/full", BigPatch()).find("not a regular file"), std::string::npos);
+        EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+    }
+    if (::geteuid() != 0) {  // permissions bind everybody but root
+        TempDir dir;
+        WriteFileBytes(dir / "p.uop", {5});
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        EXPECT_NE(WritePatchFile(dir / "p.uop", Patch{}), "");
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+        EXPECT_EQ(ReadFileBytes(dir / "p.uop"), B{5});
+    }
+}
+
+TEST(FaultInjection, ATargetThatVanishesMidwayIsWrittenAnew) {
+    TempDir dir;
+    WriteFileBytes(dir / "p.uop", {1, 2});
+    SaveFile file;
+    ASSERT_EQ(file.Open(dir / "p.uop"), "");
+    file.Write(B{9});
+    std::filesystem::remove(dir / "p.uop");
+    EXPECT_EQ(file.Commit(), "");
+    EXPECT_EQ(ReadFileBytes(dir / "p.uop"), B{9});
+}
+
+TEST(FaultInjection, AHugeClaimInATinyFileIsRefusedAtOnce) {
+    TempDir dir;
+    B uop = {'U', 'O', 'P', 4};
+    PutLE(uop, 2000000000u, 4);
+    PutLE(uop, 0, 4);
+    uop.resize(40, 0);
+    WriteFileBytes(dir / "claim.uop", uop);
+    B verdata;
+    PutLE(verdata, 2000000000u, 4);
+    verdata.resize(40, 0);
+    WriteFileBytes(dir / "claim.mul", verdata);
+    Patch p;
+    EXPECT_NE(ReadPatchFile(dir / "claim.uop", p, true, 0, 255, 0, 400000).find("claims 2000000000"), std::string::npos);
+    EXPECT_NE(ReadVerdata(dir / "claim.mul", p, true, 0, 255, 0, 400000).find("claims 2000000000"), std::string::npos);
+}
