@@ -4,6 +4,7 @@
 #include <charconv>
 #include <ostream>
 
+#include "cli/samples.h"
 #include "codecs/bitmap.h"
 #include "gamefiles/compare.h"
 #include "gamefiles/import.h"
@@ -254,6 +255,15 @@ int AddFile(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return kOk;
 }
 
+int Samples(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) return kUsage;
+    if (std::string e = MakeSamples(args[0]); !e.empty()) return Fail(err, e);
+    out << "Wrote " << SampleFileNames().size() << " sample files to " << args[0] << ":";
+    for (const std::string& name : SampleFileNames()) out << ' ' << name;
+    out << "\n";
+    return kOk;
+}
+
 void PrintHelp(std::ostream& out) {
     out << "Usage: palindra-cli COMMAND ARGUMENTS...\n"
            "Works on patch project files (.uop) without the editor.\n"
@@ -297,6 +307,10 @@ const std::vector<CliCommand>& CliCommands() {
          "Carries a whole client file in the patch, replacing an earlier copy; the client must contain its "
          "marker text.",
          "patch.uop readme readme.txt", AddFile},
+        {"make-samples", "DIR",
+         "Writes a small set of client files drawn by the program (map, radar colours, art, gumps, hues, "
+         "verdata.mul, readme, stand-in client, a sample patch) to try every feature on.",
+         "samples", Samples},
     };
     return commands;
 }

@@ -47,8 +47,15 @@ std::int64_t InputFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out)
     return static_cast<std::int64_t>(done);
 }
 
+namespace {
+// No buffer larger than the file it reads (and never empty).
+std::size_t BufferFor(const InputFile& file, std::size_t wanted) {
+    return static_cast<std::size_t>(std::clamp<std::int64_t>(file.Size(), 1, static_cast<std::int64_t>(wanted)));
+}
+}  // namespace
+
 BufferedReader::BufferedReader(const InputFile& file, std::size_t bufferSize)
-    : file_(file), buffer_(bufferSize) {}
+    : file_(file), buffer_(BufferFor(file, bufferSize)) {}
 
 bool BufferedReader::Fill() {
     const std::int64_t n = file_.ReadAt(filePosition_, buffer_);
@@ -97,7 +104,7 @@ bool BufferedReader::Skip(std::int64_t count) {
 }
 
 WindowedReader::WindowedReader(const InputFile& file, std::size_t windowSize)
-    : file_(file), window_(windowSize) {}
+    : file_(file), window_(BufferFor(file, windowSize)) {}
 
 bool WindowedReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
     std::fill(out.begin(), out.end(), std::uint8_t{0});

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev
-          libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth clang libclang-rt-14-dev)
+          libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth clang libclang-rt-14-dev dpkg-dev)
 
 missing=()
 for p in "${packages[@]}"; do

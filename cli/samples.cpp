@@ -1,0 +1,265 @@
+#include "cli/samples.h"
+
+#include <cmath>
+#include <filesystem>
+
+#include "codecs/bytes.h"
+#include "codecs/colors.h"
+#include "codecs/gump.h"
+#include "codecs/hues.h"
+#include "gamefiles/verdata.h"
+#include "patch/FileTypes.h"
+#include "patch/patch_file.h"
+#include "patch/save_file.h"
+
+namespace {
+constexpr int kMapBlocks = 512;  // one strip of blocks: cells 0..7 by 0..4095
+constexpr int kLandTiles = 8;
+constexpr int kStaticTiles = 4;
+
+std::uint16_t Rgb16(int r, int g, int b) {
+    return static_cast<std::uint16_t>(((r & 31) << 10) | ((g & 31) << 5) | (b & 31));
+}
+
+// Terrain colours of the land tiles 0..7: deep water to snow.
+const std::uint16_t kTerrain[kLandTiles] = {Rgb16(2, 6, 18), Rgb16(4, 12, 24), Rgb16(26, 24, 14), Rgb16(6, 20, 6),
+                                            Rgb16(4, 15, 4),  Rgb16(14, 11, 6), Rgb16(16, 16, 16), Rgb16(30, 30, 31)};
+
+void Put16(Bytes& out, std::uint32_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void Put32(Bytes& out, std::uint32_t v) {
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+
+std::string Write(const std::string& path, const Bytes& bytes) {
+    SaveFile file;
+    if (std::string e = file.Open(path); !e.empty()) return e;
+    file.Write(bytes);
+    return file.Commit();
+}
+
+// The land tile of map cell (x, y): rings of terrain around a lake.
+int TileAt(int x, int y) {
+    const double d = std::hypot(x - 4.0, y - 40.0);
+    return std::min(kLandTiles - 1, static_cast<int>(d / 4.0));
+}
+
+Bytes MapBlock(int n) {
+    Bytes b(4, 0);
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) {
+            Put16(b, static_cast<std::uint32_t>(TileAt(c, 8 * n + r)));
+            b.push_back(static_cast<std::uint8_t>(r + c));  // altitude
+        }
+    return b;
+}
+
+Bytes RadarColors() {
+    Bytes b;
+    for (int t = 0; t < 65536; ++t) Put16(b, t < kLandTiles ? kTerrain[t] : Rgb16(t % 32, (t / 32) % 32, (t / 1024) % 32));
+    return b;
+}
+
+Bytes LandTile(int tile, int variant) {
+    Bytes b;
+    const int base = kTerrain[tile % kLandTiles];
+    for (int r = 0; r < 44; ++r) {
+        const int w = r < 22 ? 2 * (r + 1) : 2 * (44 - r);
+        for (int i = 0; i < w; ++i) {
+            const int shade = ((r + i + variant) % 6 == 0) ? 2 : 0;
+            const int red = std::min(31, ((base >> 10) & 31) + shade), green = std::min(31, ((base >> 5) & 31) + shade);
+            Put16(b, static_cast<std::uint32_t>(Rgb16(red, green, base & 31)));
+        }
+    }
+    return b;
+}
+
+// A static tile of one run per row: a trunk under a round crown.
+Bytes StaticTile(int kind) {
+    const int w = 20 + 4 * kind, h = 30;
+    std::vector<Bytes> rows;
+    for (int y = 0; y < h; ++y) {
+        const int half = y < 20 ? static_cast<int>(std::sqrt(100.0 - (y - 10) * (y - 10))) : 2;
+        const int left = w / 2 - half, length = 2 * half;
+        Bytes row;
+        Put16(row, static_cast<std::uint32_t>(std::max(left, 0)));
+        Put16(row, static_cast<std::uint32_t>(length));
+        for (int i = 0; i < length; ++i) Put16(row, y < 20 ? Rgb16(4, 18 + (i % 3) + kind, 4) : Rgb16(14, 9, 4));
+        Put16(row, 0);
+        Put16(row, 0);
+        rows.push_back(row);
+    }
+    Bytes b;
+    Put32(b, 0);
+    Put16(b, static_cast<std::uint32_t>(w));
+    Put16(b, static_cast<std::uint32_t>(h));
+    std::size_t words = 0;
+    for (const Bytes& row : rows) {
+        Put16(b, static_cast<std::uint32_t>(words));
+        words += row.size() / 2;
+    }
+    for (const Bytes& row : rows) b.insert(b.end(), row.begin(), row.end());
+    return b;
+}
+
+struct Gump {
+    int width, height;
+    Bytes block;
+};
+
+Gump MakeGump(int kind) {
+    const int sizes[][2] = {{64, 48}, {120, 90}, {32, 32}, {80, 60}};
+    const int w = sizes[kind][0], h = sizes[kind][1];
+    std::vector<std::uint16_t> pixels(static_cast<std::size_t>(w * h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint16_t c = 0;
+            switch (kind) {
+                case 0: c = Rgb16(x * 31 / w, y * 31 / h, 12); break;
+                case 1: {
+                    const bool frame = x < 4 || y < 4 || x >= w - 4 || y >= h - 4;
+                    const bool disc = std::hypot(x - w / 2.0, y - h / 2.0) < 28;
+                    c = frame ? Rgb16(22, 17, 6) : disc ? Rgb16(28, 6, 4) : Rgb16(10, 8, 5);
+                    break;
+                }
+                case 2: c = ((x / 8) + (y / 8)) % 2 ? Rgb16(31, 31, 31) : Rgb16(0, 0, 0); break;
+                default: c = Rgb16(4, 10 + (y * 20 / h), 20 - (x * 15 / w)); break;
+            }
+            pixels[static_cast<std::size_t>(y * w + x)] = c;
+        }
+    return {w, h, *EncodeGump(pixels, w, h)};
+}
+
+// An animation block: a palette, one frame of rows that alternate their
+// tag, drawing a small figure.
+Bytes AnimBlock() {
+    Bytes b;
+    for (int i = 0; i < 256; ++i) Put16(b, Rgb16(i / 8, 31 - i / 8, (i * 3) % 32));
+    Put32(b, 1);   // frame count
+    Put32(b, 8);   // first frame at 512 + 8
+    Put16(b, 60);  // centre x
+    for (int i = 0; i < 3; ++i) Put16(b, 0);
+    for (int r = 0; r < 80; ++r) {
+        const int half = r < 30 ? 12 - std::abs(r - 15) / 2 : 18 - (r - 30) / 4;
+        const int length = 2 * std::max(half, 1);
+        Put16(b, static_cast<std::uint32_t>(((1 + r % 2) << 12) | length));
+        Put16(b, static_cast<std::uint32_t>(static_cast<std::uint16_t>(-half * 64)));
+        for (int i = 0; i < length; ++i) b.push_back(static_cast<std::uint8_t>((r * 3 + i * 5) % 256));
+    }
+    Put16(b, 0x7FFF);
+    Put16(b, 0x7FFF);
+    return b;
+}
+
+Bytes HuesFile() {
+    Bytes b;
+    for (int block = 0; block <= 374; ++block) {
+        Put32(b, static_cast<std::uint32_t>(block));
+        for (int e = 0; e < 8; ++e) {
+            const int hue = block * 8 + e;
+            for (int i = 0; i < 32; ++i) Put16(b, Rgb16((hue + i) % 32, i, (hue * 7) % 32));
+            Put16(b, static_cast<std::uint32_t>(hue));
+            Put16(b, static_cast<std::uint32_t>(hue + 31));
+            char name[20] = {};
+            std::snprintf(name, sizeof name, "Hue %d", hue + 1);
+            b.insert(b.end(), name, name + 20);
+        }
+    }
+    return b;
+}
+
+// An indexed file: the blocks by number (absent ones empty), and the index.
+void Indexed(const std::vector<std::pair<int, Bytes>>& blocks, const std::vector<std::uint32_t>& extras, int count,
+             Bytes& data, Bytes& index) {
+    std::vector<const Bytes*> byNumber(static_cast<std::size_t>(count), nullptr);
+    std::vector<std::uint32_t> extraOf(static_cast<std::size_t>(count), 0);
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        byNumber[static_cast<std::size_t>(blocks[i].first)] = &blocks[i].second;
+        extraOf[static_cast<std::size_t>(blocks[i].first)] = i < extras.size() ? extras[i] : 0;
+    }
+    for (int n = 0; n < count; ++n) {
+        const Bytes* b = byNumber[static_cast<std::size_t>(n)];
+        Put32(index, b ? static_cast<std::uint32_t>(data.size()) : 0xFFFFFFFFu);
+        Put32(index, b ? static_cast<std::uint32_t>(b->size()) : 0xFFFFFFFFu);
+        Put32(index, extraOf[static_cast<std::size_t>(n)]);
+        if (b) data.insert(data.end(), b->begin(), b->end());
+    }
+}
+
+std::string Art(const std::string& folder, const std::string& mul, const std::string& idx, bool altered) {
+    std::vector<std::pair<int, Bytes>> tiles;
+    for (int t = 0; t < kLandTiles; ++t) tiles.emplace_back(t, LandTile(t, altered && t == 3 ? 3 : 0));
+    for (int s = 0; s < kStaticTiles; ++s) tiles.emplace_back(16384 + s, StaticTile(altered && s == 1 ? 3 : s));
+    Bytes data, index;
+    Indexed(tiles, {}, 16384 + kStaticTiles, data, index);
+    if (std::string e = Write(folder + "/" + mul, data); !e.empty()) return e;
+    return Write(folder + "/" + idx, index);
+}
+}  // namespace
+
+const std::vector<std::string>& SampleFileNames() {
+    static const std::vector<std::string> names = {
+        "map0.mul",  "radarcol.mul", "art.mul",  "artidx.mul",  "art-altered.mul", "artidx-altered.mul",
+        "gumpart.mul", "gumpidx.mul", "hues.mul", "verdata.mul", "readme.txt",      "client.exe",
+        "sample.uop"};
+    return names;
+}
+
+std::string MakeSamples(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) return "Cannot create the folder '" + folder + "': " + ec.message() + ".";
+    const std::string d = folder + "/";
+
+    Bytes map;
+    for (int n = 0; n < kMapBlocks; ++n) {
+        const Bytes block = MapBlock(n);
+        map.insert(map.end(), block.begin(), block.end());
+    }
+    if (std::string e = Write(d + "map0.mul", map); !e.empty()) return e;
+    if (std::string e = Write(d + "radarcol.mul", RadarColors()); !e.empty()) return e;
+    if (std::string e = Art(folder, "art.mul", "artidx.mul", false); !e.empty()) return e;
+    if (std::string e = Art(folder, "art-altered.mul", "artidx-altered.mul", true); !e.empty()) return e;
+
+    std::vector<std::pair<int, Bytes>> gumps;
+    std::vector<std::uint32_t> extras;
+    for (int g = 0; g < 3; ++g) {
+        Gump gump = MakeGump(g);
+        extras.push_back(static_cast<std::uint32_t>(gump.height) | (static_cast<std::uint32_t>(gump.width) << 16));
+        gumps.emplace_back(g, std::move(gump.block));
+    }
+    Bytes gumpData, gumpIndex;
+    Indexed(gumps, extras, 3, gumpData, gumpIndex);
+    if (std::string e = Write(d + "gumpart.mul", gumpData); !e.empty()) return e;
+    if (std::string e = Write(d + "gumpidx.mul", gumpIndex); !e.empty()) return e;
+    const Bytes hues = HuesFile();
+    if (std::string e = Write(d + "hues.mul", hues); !e.empty()) return e;
+
+    // The client's own corrections: one block of each kind the panel previews.
+    Patch corrections;
+    corrections.Append(kMapFileId, 5, MapBlock(5), 0, 0);
+    corrections.Append(kArtFileId, 2, LandTile(2, 4), 0, 0);
+    corrections.Append(kAnimFileId, 110, AnimBlock(), 0, 0);
+    Gump panel = MakeGump(3);
+    corrections.Append(kGumpFileId, 3, std::move(panel.block), static_cast<std::int16_t>(panel.height),
+                       static_cast<std::int16_t>(panel.width));
+    corrections.Append(kHuesFileId, 0, HuesToVerdataBytes(ByteView(hues).first(kHuesBlockSize)), -1, -1);
+    if (std::string e = WriteVerdata(d + "verdata.mul", "", corrections); !e.empty()) return e;
+
+    const std::string readme = "Sample client readme, written by palindra-cli make-samples.\n";
+    if (std::string e = Write(d + "readme.txt", Bytes(readme.begin(), readme.end())); !e.empty()) return e;
+    const std::string client = std::string("MZ") + std::string(62, '\0') +
+                               "A stand-in for the game client. It carries the marker CloseGumps and nothing else.\n";
+    if (std::string e = Write(d + "client.exe", Bytes(client.begin(), client.end())); !e.empty()) return e;
+
+    // A patch to open in the editor: a gump, a map block, an animation and a tile.
+    Patch sample = corrections;
+    Gump big = MakeGump(1);
+    sample.Append(kGumpFileId, 1, std::move(big.block), static_cast<std::int16_t>(big.height),
+                  static_cast<std::int16_t>(big.width));
+    sample.Append(kArtFileId, 16385, StaticTile(1), 0, 0);
+    return WritePatchFile(d + "sample.uop", sample);
+}
