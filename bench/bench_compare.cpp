@@ -6,16 +6,8 @@
 #include "bench_support.h"
 #include "gamefiles/compare.h"
 #include "patch/FileTypes.h"
-#include "patch/save_file.h"
 
 namespace {
-void Write(const std::string& path, const Bytes& bytes) {
-    SaveFile f;
-    if (!f.Open(path).empty()) std::abort();
-    f.Write(bytes);
-    if (!f.Commit().empty()) std::abort();
-}
-
 struct ComparePair {
     ScratchDir dir;
     std::string map1 = dir / "map1.mul", map2 = dir / "map2.mul";
@@ -25,9 +17,9 @@ struct ComparePair {
         std::mt19937 rng(17);
         Bytes map(393216 * 196);
         for (auto& b : map) b = static_cast<std::uint8_t>(rng());
-        Write(map1, map);
+        WriteFileOrDie(map1, map);
         for (int n = 0; n < 393216; n += 100) map[static_cast<std::size_t>(n) * 196 + 7] ^= 0xFF;
-        Write(map2, map);
+        WriteFileOrDie(map2, map);
 
         Bytes art, index;
         for (int n = 0; n < 65536; ++n) {
@@ -39,11 +31,11 @@ struct ComparePair {
             index.insert(index.end(), entry, entry + 12);
             for (std::size_t i = 0; i < size; ++i) art.push_back(static_cast<std::uint8_t>(rng()));
         }
-        Write(art1, art);
-        Write(idx1, index);
+        WriteFileOrDie(art1, art);
+        WriteFileOrDie(idx1, index);
         for (int n = 0; n < 65536; n += 100) art[GetLE32(&index[static_cast<std::size_t>(n) * 12])] ^= 0xFF;
-        Write(art2, art);
-        Write(idx2, index);
+        WriteFileOrDie(art2, art);
+        WriteFileOrDie(idx2, index);
     }
 };
 

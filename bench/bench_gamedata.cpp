@@ -8,19 +8,11 @@
 #include "patch/FileTypes.h"
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
-#include "patch/save_file.h"
 
 namespace {
 constexpr int kMapBlocks = 393216;
 constexpr int kBaseEntries = 100000;
 constexpr int kArtBlocks = 65536;
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    SaveFile f;
-    if (!f.Open(path).empty()) std::abort();
-    f.Write(bytes);
-    if (!f.Commit().empty()) std::abort();
-}
 
 struct GameData {
     ScratchDir dir;
@@ -45,7 +37,7 @@ struct GameData {
 
         Bytes mapFile = random(static_cast<std::size_t>(kMapBlocks) * 196);
         mapBytes = static_cast<long long>(mapFile.size());
-        WriteBytes(map, mapFile);
+        WriteFileOrDie(map, mapFile);
 
         // About 60 MB of art: landscape tiles of 2024 bytes, static tiles of varying size.
         Bytes index, data;
@@ -61,8 +53,8 @@ struct GameData {
             index.insert(index.end(), entry, entry + 12);
         }
         artBytes = static_cast<long long>(data.size());
-        WriteBytes(art, data);
-        WriteBytes(artIdx, index);
+        WriteFileOrDie(art, data);
+        WriteFileOrDie(artIdx, index);
 
         if (!WriteVerdata(exported, base, mapPatch).empty()) std::abort();
         InputFile out;

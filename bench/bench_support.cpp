@@ -1,5 +1,7 @@
 #include "bench_support.h"
 
+#include "patch/save_file.h"
+
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,6 +21,13 @@ ScratchDir::ScratchDir() {
 ScratchDir::~ScratchDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
+}
+
+void WriteFileOrDie(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    SaveFile f;
+    if (!f.Open(path).empty()) std::abort();
+    f.Write(bytes);
+    if (!f.Commit().empty()) std::abort();
 }
 
 void Shell(const std::string& command) {

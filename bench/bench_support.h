@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -19,6 +20,9 @@ public:
 private:
     std::string path_;
 };
+
+// Writes a scratch file; aborts the benchmark when it cannot.
+void WriteFileOrDie(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 // Runs `command` with the shell and aborts the benchmark when it fails.
 void Shell(const std::string& command);

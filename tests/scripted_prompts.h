@@ -10,6 +10,18 @@
 #include "app/prompts.h"
 #include "patch/app_values.h"
 
+#include <gtest/gtest.h>
+
+#include <QWidget>
+
+// The child widget of that object name; a test failure when there is none.
+template <class T>
+T* Child(QWidget* w, const char* name) {
+    T* c = w->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
 // Starts every test from an empty working patch; declared before the window
 // so that the window is built from the cleared state.
 struct CleanApp {

@@ -18,13 +18,6 @@
 #include "test_support.h"
 
 namespace {
-template <class T>
-T* Child(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
-
 class ContextMenu : public ::testing::Test {
 protected:
     void Select(const QString& key) {

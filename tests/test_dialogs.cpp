@@ -22,13 +22,6 @@
 #include "test_support.h"
 
 namespace {
-template <class T>
-T* Child(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
-
 void Click(QWidget* w, const char* name) { Child<QPushButton>(w, name)->click(); }
 
 class Dialogs : public ::testing::Test {
