@@ -1,5 +1,6 @@
 #include "gamefiles/verdata.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -75,7 +76,15 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
     // list; every number of the list is written there before it is read.
     std::vector<const PatchBlock*> kept;
     std::vector<const PatchBlock*> merged;
-    std::vector<std::uint32_t> lastOf(kMaxBlockNumber + 1);
+    std::int32_t highest = -1;
+    auto note = [&](const PatchBlock& b) {
+        if (b.BlockNumber <= kMaxBlockNumber) highest = std::max(highest, b.BlockNumber);
+    };
+    for (int f = 0; f < Patch::kFileIds; ++f) {
+        base.ForEachLive(static_cast<std::uint8_t>(f), note);
+        patch.ForEachLive(static_cast<std::uint8_t>(f), note);
+    }
+    std::vector<std::uint32_t> lastOf(static_cast<std::size_t>(highest + 1));
     for (int f = 0; f < Patch::kFileIds; ++f) {
         const auto id = static_cast<std::uint8_t>(f);
         merged.clear();

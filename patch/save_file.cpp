@@ -62,7 +62,6 @@ std::string SaveFile::Open(const std::string& targetPath) {
         mode &= ~mask;
     }
     ::fchmod(fd_, mode);
-    buffer_.reserve(kBufferSize);
     return "";
 }
 
