@@ -10,21 +10,14 @@ const TreeNode* Find(const std::vector<TreeNode>& nodes, const std::string& key)
 }
 }  // namespace
 
-TEST(BlockTree, KeysAndTextsFollowTheirFormats) {
-    EXPECT_EQ(FileTypeKey(4), "F004");
+TEST(BlockTree, TextsPadButNeverCutTheirNumbers) {
     EXPECT_EQ(BlockKey(4, 4660), "F004B4660");
     EXPECT_EQ(BlockText(4660), "0x01234");
     EXPECT_EQ(BlockText(0x123456), "0x123456");
     EXPECT_EQ(SettledBlockText(4660), "004660");
-    EXPECT_EQ(ThreeDigit(7), "007");
-    EXPECT_EQ(ThreeDigit(1000), "");
     EXPECT_EQ(Hex(393215, 5), "5FFFF");
     EXPECT_EQ(Hex(65536, 4), "10000");
     EXPECT_EQ(Hex(255, 4), "00FF");
-    EXPECT_EQ(WholeFileText(0), "Client.exe");
-    EXPECT_EQ(WholeFileText(1), "Readme.txt");
-    EXPECT_EQ(WholeFileText(2), "Map0.mul");
-    EXPECT_EQ(WholeFileText(5), "unknown");
 }
 
 TEST(BlockTree, KeysAreTakenApartByPosition) {

@@ -3,25 +3,12 @@
 #include "patch/FileTypes.h"
 #include "patch/Patch.h"
 
-TEST(FileTypes, CatalogueHoldsThirteenRowsExactly) {
-    const FileTypeTable& t = FileTypes();
+TEST(FileTypes, OnlyTheThirteenKnownTypesHaveNames) {
     int named = 0;
-    for (const FileTypeEntry& e : t) named += !e.Name.empty();
+    for (const FileTypeEntry& e : FileTypes()) named += !e.Name.empty();
     EXPECT_EQ(named, 13);
-    EXPECT_EQ(t[0].Name, "Map");
-    EXPECT_EQ(t[0].ConstantIndex, 196);
-    EXPECT_EQ(t[0].NbrOfBlocks, 393215);
-    EXPECT_EQ(t[2].Name, "Statics");
-    EXPECT_EQ(t[6].NbrOfBlocks, 148809);
-    EXPECT_EQ(t[14].NbrOfBlocks, 8182);
-    EXPECT_EQ(t[30].ConstantIndex, 196);
-    EXPECT_EQ(t[30].NbrOfBlocks, 1023);
-    EXPECT_EQ(t[31].NbrOfBlocks, 0);
-    EXPECT_EQ(t[32].ConstantIndex, 708);
-    EXPECT_EQ(t[32].NbrOfBlocks, 374);
-    EXPECT_EQ(t[252].Name, "Files");
-    EXPECT_EQ(t[252].NbrOfBlocks, 2);
-    for (int f : {1, 3, 17, 29, 33, 251, 253, 255}) EXPECT_TRUE(t[static_cast<std::size_t>(f)].Name.empty()) << f;
+    EXPECT_EQ(FileTypes()[0].NbrOfBlocks, 393215);  // blocks 0..393215: a whole map
+    EXPECT_EQ(FileTypes()[32].ConstantIndex, 708);
 }
 
 TEST(Patch, AppendKeepsOrderAndRemoveMarksTheFirstLiveSlot) {
