@@ -249,7 +249,10 @@ void frmStart::RefreshTreeView() {
     // Items are created first and handed to the tree in one batch per parent.
     QList<QTreeWidgetItem*> topLevel;
     QHash<QString, QList<QTreeWidgetItem*>> children;
+    std::size_t made = 0;
     for (const TreeNode& node : plan) {
+        // Creating hundreds of thousands of items takes a while: keep painting.
+        if (++made % 5000 == 0) wait.KeepPainting();
         QTreeWidgetItem* item = MakeItem(node);
         if (node.parentKey.empty()) topLevel.append(item);
         else children[QString::fromStdString(node.parentKey)].append(item);

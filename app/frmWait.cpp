@@ -41,3 +41,5 @@ void WaitScope::SetCount(long long count) {
     window_->SetCount(QString::number(count));
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
+
+void WaitScope::KeepPainting() { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }

@@ -28,6 +28,8 @@ public:
 
     // Shows a running count and lets the window repaint.
     void SetCount(long long count);
+    // Lets the window repaint without changing what it says.
+    void KeepPainting();
 
 private:
     QWidget* owner_;
