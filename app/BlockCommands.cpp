@@ -7,7 +7,6 @@
 #include <QTreeWidget>
 
 #include "app/InfoPanel.h"
-#include "app/block_commands.h"
 #include "app/block_tree.h"
 #include "app/frmChangeFlag.h"
 #include "app/frmStart.h"
@@ -19,6 +18,7 @@
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
 #include "patch/app_values.h"
+#include "patch/user_numbers.h"
 #include "patch/save_file.h"
 
 namespace {
@@ -131,7 +131,7 @@ void BlockCommands::SaveBlockToDatafile(std::uint8_t fileId, std::int32_t blockN
         const QString chosen =
             ShowSaveDialog(window_, kDatafileFilter, QStringLiteral("Select data to save to"), ProgramFolder());
         if (chosen.isEmpty()) continue;
-        const std::string path = EnsureExtension(chosen.toStdString(), "dat");
+        const std::string path = EnsureExtension(chosen, QStringLiteral("dat")).toStdString();
         SaveFile file;
         std::string error = file.Open(path);
         if (error.empty()) {
@@ -166,7 +166,7 @@ void BlockCommands::SaveToBmp() {
     QString path = ShowSaveDialog(window_, kBitmapFilter, QStringLiteral("Select windows bitmap to save to"), ProgramFolder());
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
-        path = QString::fromStdString(EnsureExtension(path.toStdString(), "bmp"));
+        path = EnsureExtension(path, QStringLiteral("bmp"));
     const std::string error = SavePicture(window_->Panel()->Picture(), path);
     if (!error.empty()) CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Save to Bmp"));
 }

@@ -24,7 +24,6 @@ public:
     void ClearPicture();
     // The patch changed: the next click on a gump draws it afresh.
     void Forget() { lastPictureKey_.clear(); }
-    const QString& LastPictureKey() const { return lastPictureKey_; }
 
 private:
     void Preview(std::uint8_t fileId, std::int32_t blockNumber, const QString& key, const struct PatchBlock& block);

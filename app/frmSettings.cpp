@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/mComdlg.h"
+#include "app/widgets.h"
 #include "app/settings.h"
 
 frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
@@ -14,11 +15,7 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
     const auto store = OpenSettingsStore();
     auto* grid = new QGridLayout(this);
 
-    auto* Label15 = new QLabel(QStringLiteral("Orginal muls:"), this);
-    Label15->setObjectName(QStringLiteral("Label15"));
-    QFont bold = Label15->font();
-    bold.setBold(true);
-    Label15->setFont(bold);
+    auto* Label15 = Bold(Named(new QLabel(QStringLiteral("Orginal muls:"), this), "Label15"));
     grid->addWidget(Label15, 0, 0, 1, 3);
 
     struct Row {
@@ -71,8 +68,7 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
     connect(cmdSave, &QPushButton::clicked, this, &frmSettings::SaveAndClose);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    QWidget* order[] = {cmdSave, cmdCancel, boxes[0], buttons[0], boxes[1], buttons[1], boxes[2], buttons[2]};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    SetTabOrder({cmdSave, cmdCancel, boxes[0], buttons[0], boxes[1], buttons[1], boxes[2], buttons[2]});
 }
 
 void frmSettings::Browse(QLineEdit* box, const QString& title, const QString& filter) {

@@ -21,6 +21,13 @@ QString ToQtFilter(const QString& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
+QString EnsureExtension(QString path, const QString& extension) {
+    if (path.endsWith(QChar(0))) path.chop(1);
+    const QString wanted = QStringLiteral(".") + extension;
+    if (!path.endsWith(wanted, Qt::CaseInsensitive)) path += wanted;
+    return path;
+}
+
 QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
 
 QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, const QString& initialDir) {

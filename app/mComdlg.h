@@ -17,5 +17,9 @@ QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& tit
 // The "|"-separated pairs as Qt's name filters ("Datafile (*.dat)").
 QString ToQtFilter(const QString& filter);
 
+// Appends "." + extension unless the path already ends in it (in any case);
+// a trailing NUL character is dropped first.
+QString EnsureExtension(QString path, const QString& extension);
+
 // The folder the program's executable lives in; file dialogs start there.
 QString ProgramFolder();

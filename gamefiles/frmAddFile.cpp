@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "app/mComdlg.h"
+#include "app/widgets.h"
 #include "app/prompts.h"
 #include "gamefiles/whole_files.h"
 #include "patch/app_values.h"
@@ -15,39 +16,30 @@
 frmAddFile::frmAddFile(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmAddFile"));
     setWindowTitle(QStringLiteral("Add file"));
-    auto named = [](auto* w, const char* name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
-    auto* Label15 = named(new QLabel(QStringLiteral("Select filetype:"), this), "Label15");
-    auto* Label6 = named(new QLabel(QStringLiteral("Select file to add:"), this), "Label6");
-    for (QLabel* l : {Label15, Label6}) {
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-    }
-    cboType_ = named(new QComboBox(this), "cboType");
+    auto* Label15 = Named(new QLabel(QStringLiteral("Select filetype:"), this), "Label15");
+    auto* Label6 = Named(new QLabel(QStringLiteral("Select file to add:"), this), "Label6");
+    for (QLabel* l : {Label15, Label6}) Bold(l);
+    cboType_ = Named(new QComboBox(this), "cboType");
     cboType_->addItems({QStringLiteral("Client.exe"), QStringLiteral("Readme.txt"), QStringLiteral("Map0.mul")});
-    txtFile_ = named(new QLineEdit(this), "txtFile");
+    txtFile_ = Named(new QLineEdit(this), "txtFile");
     txtFile_->setMinimumWidth(300);
-    auto* cmdFile = named(new QPushButton(QStringLiteral("..."), this), "cmdFile");
+    auto* cmdFile = Named(new QPushButton(QStringLiteral("..."), this), "cmdFile");
     cmdFile->setFixedWidth(32);
-    auto* cmdAdd = named(new QPushButton(QStringLiteral("Add"), this), "cmdAdd");
+    auto* cmdAdd = Named(new QPushButton(QStringLiteral("Add"), this), "cmdAdd");
     cmdAdd->setDefault(true);
-    auto* cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
+    auto* cmdCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label15, 0, 0, 1, 3);
-    grid->addWidget(named(new QLabel(QStringLiteral("Filetype:"), this), "Label5"), 1, 0);
+    grid->addWidget(Named(new QLabel(QStringLiteral("Filetype:"), this), "Label5"), 1, 0);
     grid->addWidget(cboType_, 1, 1);
     grid->addWidget(Label6, 2, 0, 1, 3);
-    grid->addWidget(named(new QLabel(QStringLiteral("File:"), this), "lblMUL"), 3, 0);
+    grid->addWidget(Named(new QLabel(QStringLiteral("File:"), this), "lblMUL"), 3, 0);
     grid->addWidget(txtFile_, 3, 1);
     grid->addWidget(cmdFile, 3, 2);
     grid->addWidget(cmdAdd, 0, 3);
     grid->addWidget(cmdCancel, 1, 3);
-    QWidget* order[] = {cmdAdd, cmdCancel, cboType_, txtFile_, cmdFile};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    SetTabOrder({cmdAdd, cmdCancel, cboType_, txtFile_, cmdFile});
 
     connect(cmdFile, &QPushButton::clicked, this, [this] {
         const QString path = ShowOpenDialog(this, QStringLiteral("File (*.*) |*.*"), QStringLiteral("Add file"), ProgramFolder());

@@ -8,19 +8,12 @@
 
 #include "app/frmWait.h"
 #include "app/mComdlg.h"
+#include "app/widgets.h"
 #include "app/prompts.h"
 #include "gamefiles/compare.h"
 #include "patch/FileTypes.h"
 #include "patch/app_values.h"
 #include "patch/binary_io.h"
-
-namespace {
-template <class W>
-W* Named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-}  // namespace
 
 frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner) {
     const FileTypeEntry& type = FileTypes()[fileId];
@@ -65,8 +58,7 @@ frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner) {
     grid->addWidget(cmdCancel, row, 2);
     txtMUL1_ = mul1, txtIDX1_ = idx1, txtMUL2_ = mul2, txtIDX2_ = idx2;
 
-    QWidget* order[] = {mul1, cmdMUL1, idx1, cmdIDX1, mul2, cmdMUL2, idx2, cmdIDX2, cmdCompare, cmdCancel};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    SetTabOrder({mul1, cmdMUL1, idx1, cmdIDX1, mul2, cmdMUL2, idx2, cmdIDX2, cmdCompare, cmdCancel});
     connect(cmdCompare, &QPushButton::clicked, this, &frmCompare::Compare);
     connect(cmdCancel, &QPushButton::clicked, this, &frmCompare::Cancel);
 }

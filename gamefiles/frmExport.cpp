@@ -8,6 +8,7 @@
 
 #include "app/frmWait.h"
 #include "app/mComdlg.h"
+#include "app/widgets.h"
 #include "app/prompts.h"
 #include "gamefiles/verdata.h"
 #include "patch/app_values.h"
@@ -42,8 +43,7 @@ frmExport::frmExport(QWidget* owner) : QDialog(owner) {
     grid->addWidget(chkInclude_, 1, 1);
     grid->addWidget(cmdExport, 0, 3);
     grid->addWidget(cmdCancel, 1, 3);
-    QWidget* order[] = {cmdExport, cmdCancel, txtFile_, cmdFile, chkInclude_};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    SetTabOrder({cmdExport, cmdCancel, txtFile_, cmdFile, chkInclude_});
 
     connect(cmdExport, &QPushButton::clicked, this, &frmExport::Export);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);

@@ -9,6 +9,7 @@
 
 #include "app/frmWait.h"
 #include "app/mComdlg.h"
+#include "app/widgets.h"
 #include "app/prompts.h"
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
@@ -25,20 +26,6 @@ bool FileExists(QWidget* owner, const QString& path) {
 }
 
 namespace {
-template <class W>
-W* Named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLabel* BoldLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* label = Named(new QLabel(text, parent), name);
-    QFont f = label->font();
-    f.setBold(true);
-    label->setFont(f);
-    return label;
-}
-
 struct Limits {
     std::int64_t fileFrom = 0, fileTo = 255, blockFrom = 0, blockTo = 0;
 };
@@ -51,7 +38,7 @@ frmImport::frmImport(QWidget* owner, std::function<void()> refreshTree)
     setAttribute(Qt::WA_DeleteOnClose);
     auto* grid = new QGridLayout(this);
 
-    grid->addWidget(BoldLabel(this, "Label15", QStringLiteral("Select filetype:")), 0, 0, 1, 5);
+    grid->addWidget(Bold(Named(new QLabel(QStringLiteral("Select filetype:"), this), "Label15")), 0, 0, 1, 5);
     grid->addWidget(Named(new QLabel(QStringLiteral("Filetype:"), this), "Label5"), 1, 0);
     cboMULType_ = Named(new QComboBox(this), "cboMULType");
     cboMULType_->addItem(QStringLiteral("UOP Patchfile (*.UOP)"), kPatchFileType);
@@ -62,7 +49,7 @@ frmImport::frmImport(QWidget* owner, std::function<void()> refreshTree)
     }
     grid->addWidget(cboMULType_, 1, 1, 1, 4);
 
-    grid->addWidget(BoldLabel(this, "Label6", QStringLiteral("Select file to import from:")), 2, 0, 1, 5);
+    grid->addWidget(Bold(Named(new QLabel(QStringLiteral("Select file to import from:"), this), "Label6")), 2, 0, 1, 5);
     auto* lblMUL = Named(new QLabel(QStringLiteral("MUL:"), this), "lblMUL");
     txtMUL_ = Named(new QLineEdit(this), "txtMUL");
     txtMUL_->setMinimumWidth(300);
@@ -101,9 +88,8 @@ frmImport::frmImport(QWidget* owner, std::function<void()> refreshTree)
     grid->addWidget(cmdCancel, 7, 4);
     grid->addWidget(Named(new QStatusBar(this), "StatusBar1"), 8, 0, 1, 5);
 
-    QWidget* order[] = {cboMULType_,   txtMUL_,   cmdMUL,   txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_,
-                        txtBlockTo_,   cmdImport, cmdCancel, txtIDX_,       cmdIDX};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    SetTabOrder({cboMULType_, txtMUL_, cmdMUL, txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_, txtBlockTo_, cmdImport,
+                 cmdCancel, txtIDX_, cmdIDX});
 
     connect(cboMULType_, &QComboBox::currentIndexChanged, this, &frmImport::OnTypeSelected);
     connect(cmdMUL, &QPushButton::clicked, this, &frmImport::BrowseMul);

@@ -40,17 +40,10 @@ void Patch::AppendAll(Patch&& other) {
 }
 
 void Patch::RemoveBlock(std::uint8_t fileId, std::int32_t blockNumber) {
-    if (blockNumber == -1) return;
-    RemoveSlot(fileId, FindBlock(fileId, blockNumber));
-}
-
-void Patch::RemoveSlot(std::uint8_t fileId, std::int32_t index) {
-    PatchFileEntry& e = entries_[fileId];
-    if (index < 0 || index >= e.Count()) return;
-    PatchBlock& b = e.Blocks[static_cast<std::size_t>(index)];
-    if (!b.IsLive()) return;
-    b.BlockNumber = -1;
-    ++e.RemovedCount;
+    const std::int32_t index = blockNumber == -1 ? -1 : FindBlock(fileId, blockNumber);
+    if (index < 0) return;
+    entries_[fileId].Blocks[static_cast<std::size_t>(index)].BlockNumber = -1;
+    ++entries_[fileId].RemovedCount;
 }
 
 std::int32_t Patch::FindBlock(std::uint8_t fileId, std::int32_t blockNumber) const {

@@ -51,8 +51,6 @@ public:
 
     // Marks the first live slot with this block number removed.
     void RemoveBlock(std::uint8_t fileId, std::int32_t blockNumber);
-    // Marks slot `index` removed (no-op when it already is).
-    void RemoveSlot(std::uint8_t fileId, std::int32_t index);
 
     // Index of the first slot with this block number, or -1.
     std::int32_t FindBlock(std::uint8_t fileId, std::int32_t blockNumber) const;

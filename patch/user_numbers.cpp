@@ -62,3 +62,19 @@ std::optional<std::int64_t> RoundInRange(double value, std::int64_t min, std::in
     if (r < static_cast<double>(min) || r > static_cast<double>(max)) return std::nullopt;
     return static_cast<std::int64_t>(r);
 }
+
+std::optional<std::int32_t> ParseBlockNumberInput(const std::string& text) {
+    std::string s = text;
+    if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        // Hexadecimal digits up to the first other character; none gives 0.
+        std::size_t end = 2;
+        while (end < s.size() && std::isxdigit(static_cast<unsigned char>(s[end]))) ++end;
+        const std::string digits = s.substr(2, end - 2);
+        const auto value = digits.empty() ? std::optional<double>(0.0) : WholeNumber("&H" + digits);
+        if (!value) return std::nullopt;
+        s = std::to_string(static_cast<std::int64_t>(*value));
+    }
+    const auto value = WholeNumber(s);
+    if (!value || *value < 0 || *value > 65535) return std::nullopt;
+    return static_cast<std::int32_t>(*RoundInRange(*value, 0, 65535));
+}

@@ -15,5 +15,9 @@ double LeadingNumber(const std::string& text);
 // (four digits 8000..FFFF read as negative 16-bit values).
 std::optional<double> WholeNumber(const std::string& text);
 
+// The block number typed at a prompt: decimal (halves to even) or "0x"
+// followed by hexadecimal digits; nothing unless it lies in 0..65535.
+std::optional<std::int32_t> ParseBlockNumberInput(const std::string& text);
+
 // Rounds to nearest with halves to even; nothing when outside [min, max].
 std::optional<std::int64_t> RoundInRange(double value, std::int64_t min, std::int64_t max);

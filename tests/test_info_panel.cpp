@@ -7,7 +7,8 @@
 
 #include "app/BlockCommands.h"
 #include "app/InfoPanel.h"
-#include "app/block_commands.h"
+#include "app/mComdlg.h"
+#include "patch/user_numbers.h"
 #include "app/block_info.h"
 #include "app/frmStart.h"
 #include "codecs/bitmap.h"
@@ -229,7 +230,7 @@ TEST(BlockCommands, EnsureExtensionAndTheBlockNumberPrompt) {
     EXPECT_EQ(EnsureExtension("gump5.BMP", "bmp"), "gump5.BMP");
     EXPECT_EQ(EnsureExtension("block.DAT", "dat"), "block.DAT");
     EXPECT_EQ(EnsureExtension("block", "dat"), "block.dat");
-    EXPECT_EQ(EnsureExtension(std::string("a.bin") + '\0', "dat"), "a.bin.dat");
+    EXPECT_EQ(EnsureExtension(QStringLiteral("a.bin") + QChar(0), "dat"), "a.bin.dat");
     EXPECT_EQ(ParseBlockNumberInput("0x1A"), 26);
     EXPECT_EQ(ParseBlockNumberInput("0X1a"), 26);
     EXPECT_EQ(ParseBlockNumberInput("0xZZ"), 0);
