@@ -1,9 +1,9 @@
 #include "cli/commands.h"
 
 #include <algorithm>
-#include <charconv>
 #include <ostream>
 
+#include "cli/cli_support.h"
 #include "cli/samples.h"
 #include "codecs/bitmap.h"
 #include "gamefiles/compare.h"
@@ -17,43 +17,6 @@
 #include "patch/save_file.h"
 
 namespace {
-constexpr int kOk = 0;
-constexpr int kFailed = 1;
-constexpr int kUsage = 2;
-
-int Fail(std::ostream& err, const std::string& message) {
-    err << "palindra-cli: " << message << "\n";
-    return kFailed;
-}
-
-bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out) {
-    std::int64_t v = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        first += 2;
-        base = 16;
-    }
-    auto [end, ec] = std::from_chars(first, last, v, base);
-    if (ec != std::errc() || end != last || first == last || v < min || v > max) return false;
-    out = v;
-    return true;
-}
-
-// Loads PATCH.uop, or starts an empty patch when the file does not exist yet.
-std::string LoadOrStart(const std::string& path, Patch& patch) {
-    if (!IsExistingFile(path)) return "";
-    return ReadPatchFile(path, patch, true, 0, 255, 0, kMaxBlockNumber);
-}
-
-// A patch project file starts with "UOP"; anything else is read as verdata.
-bool LooksLikePatchFile(const std::string& path) {
-    InputFile f;
-    std::uint8_t magic[3] = {};
-    return f.Open(path).empty() && f.ReadAt(0, magic) == 3 && magic[0] == 'U' && magic[1] == 'O' && magic[2] == 'P';
-}
-
 int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) return kUsage;
     Patch patch;
@@ -122,13 +85,6 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (std::string e = WriteVerdata(args[1], base, patch); !e.empty()) return Fail(err, e);
     out << "Wrote " << args[1] << ".\n";
     return kOk;
-}
-
-// "A-B" with two whole numbers.
-bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& from, std::int64_t& to) {
-    const auto dash = text.find('-', 1);
-    return dash != std::string::npos && ParseInt(text.substr(0, dash), min, max, from) &&
-           ParseInt(text.substr(dash + 1), min, max, to);
 }
 
 int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -207,14 +163,6 @@ int BmpToGump(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (e = WritePatchFile(args[0], patch); !e.empty()) return Fail(err, e);
     out << "Gump block " << block << " is now " << picture.width() << "x" << picture.height() << " pixels.\n";
     return kOk;
-}
-
-// A known file type of the data-file sources (0..200) and its catalogue row.
-const FileTypeEntry* DataFileType(const std::string& text) {
-    std::int64_t id = 0;
-    if (!ParseInt(text, 0, 200, id)) return nullptr;
-    const FileTypeEntry& type = FileTypes()[static_cast<std::size_t>(id)];
-    return type.Name.empty() ? nullptr : &type;
 }
 
 int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -1,0 +1,51 @@
+#include "cli/cli_support.h"
+
+#include <charconv>
+#include <ostream>
+
+#include "patch/binary_io.h"
+#include "patch/patch_file.h"
+
+int Fail(std::ostream& err, const std::string& message) {
+    err << "palindra-cli: " << message << "\n";
+    return kFailed;
+}
+
+bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out) {
+    std::int64_t v = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        first += 2;
+        base = 16;
+    }
+    auto [end, ec] = std::from_chars(first, last, v, base);
+    if (ec != std::errc() || end != last || first == last || v < min || v > max) return false;
+    out = v;
+    return true;
+}
+
+bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& from, std::int64_t& to) {
+    const auto dash = text.find('-', 1);
+    return dash != std::string::npos && ParseInt(text.substr(0, dash), min, max, from) &&
+           ParseInt(text.substr(dash + 1), min, max, to);
+}
+
+std::string LoadOrStart(const std::string& path, Patch& patch) {
+    if (!IsExistingFile(path)) return "";
+    return ReadPatchFile(path, patch, true, 0, 255, 0, kMaxBlockNumber);
+}
+
+bool LooksLikePatchFile(const std::string& path) {
+    InputFile f;
+    std::uint8_t magic[3] = {};
+    return f.Open(path).empty() && f.ReadAt(0, magic) == 3 && magic[0] == 'U' && magic[1] == 'O' && magic[2] == 'P';
+}
+
+const FileTypeEntry* DataFileType(const std::string& text) {
+    std::int64_t id = 0;
+    if (!ParseInt(text, 0, 200, id)) return nullptr;
+    const FileTypeEntry& type = FileTypes()[static_cast<std::size_t>(id)];
+    return type.Name.empty() ? nullptr : &type;
+}

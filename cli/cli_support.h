@@ -1,0 +1,31 @@
+// What the commands of palindra-cli share: exit codes, number and range
+// parsing, and loading the patch a command works on.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+#include "patch/FileTypes.h"
+#include "patch/Patch.h"
+
+inline constexpr int kOk = 0;
+inline constexpr int kFailed = 1;
+inline constexpr int kUsage = 2;
+
+// Prints "palindra-cli: MESSAGE" and returns kFailed.
+int Fail(std::ostream& err, const std::string& message);
+
+// A whole number in decimal or 0x-hexadecimal within min..max.
+bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out);
+// "A-B" with two whole numbers.
+bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& from, std::int64_t& to);
+
+// Loads PATCH.uop, or starts an empty patch when the file does not exist yet.
+std::string LoadOrStart(const std::string& path, Patch& patch);
+
+// A patch project file starts with "UOP"; anything else is read as verdata.
+bool LooksLikePatchFile(const std::string& path);
+
+// A known file type of the data-file sources (0..200) and its catalogue row.
+const FileTypeEntry* DataFileType(const std::string& text);
