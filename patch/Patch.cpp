@@ -41,9 +41,21 @@ void Patch::AppendAll(Patch&& other) {
 
 void Patch::RemoveBlock(std::uint8_t fileId, std::int32_t blockNumber) {
     const std::int32_t index = blockNumber == -1 ? -1 : FindBlock(fileId, blockNumber);
-    if (index < 0) return;
-    entries_[fileId].Blocks[static_cast<std::size_t>(index)].BlockNumber = -1;
-    ++entries_[fileId].RemovedCount;
+    if (index >= 0) MarkRemoved(fileId, static_cast<std::size_t>(index));
+}
+
+void Patch::MarkRemoved(std::uint8_t fileId, std::size_t slot) {
+    PatchFileEntry& e = entries_[fileId];
+    if (slot >= e.Blocks.size() || !e.Blocks[slot].IsLive()) return;
+    e.Blocks[slot].BlockNumber = -1;
+    ++e.RemovedCount;
+}
+
+void Patch::Unmark(std::uint8_t fileId, std::size_t slot, std::int32_t blockNumber) {
+    PatchFileEntry& e = entries_[fileId];
+    if (slot >= e.Blocks.size() || e.Blocks[slot].IsLive() || blockNumber == -1) return;
+    e.Blocks[slot].BlockNumber = blockNumber;
+    --e.RemovedCount;
 }
 
 std::int32_t Patch::FindBlock(std::uint8_t fileId, std::int32_t blockNumber) const {

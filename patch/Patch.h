@@ -52,6 +52,11 @@ public:
     // Marks the first live slot with this block number removed.
     void RemoveBlock(std::uint8_t fileId, std::int32_t blockNumber);
 
+    // Marks slot `slot` removed; Unmark gives it its number back. Both keep
+    // RemovedCount right and ignore slots already in the wanted state.
+    void MarkRemoved(std::uint8_t fileId, std::size_t slot);
+    void Unmark(std::uint8_t fileId, std::size_t slot, std::int32_t blockNumber);
+
     // Index of the first slot with this block number, or -1.
     std::int32_t FindBlock(std::uint8_t fileId, std::int32_t blockNumber) const;
     // Index of the last live slot with this block number (the one that wins), or -1.

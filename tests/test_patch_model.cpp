@@ -2,6 +2,7 @@
 
 #include "patch/FileTypes.h"
 #include "patch/Patch.h"
+#include "patch/settle_duplicates.h"
 
 TEST(FileTypes, OnlyTheThirteenKnownTypesHaveNames) {
     int named = 0;
@@ -44,4 +45,27 @@ TEST(Patch, ClearEmptiesEveryEntryAndZeroLengthBlocksAreLive) {
     p.Clear();
     for (int f = 0; f < 256; ++f) EXPECT_EQ(p[static_cast<std::uint8_t>(f)].Count(), 0);
     EXPECT_EQ(p.LiveCount(), 0);
+}
+
+TEST(SettleDuplicates, KeepsTheNewestSlotOfEachNumberAndRestoresExactly) {
+    Patch p;
+    p.Append(4, 5, {1}, 0, 0);
+    p.Append(4, 6, {2}, 0, 0);
+    p.Append(4, 5, {3}, 0, 0);
+    p.Append(252, 1, {4}, 0, 0);
+    p.Append(252, 1, {5}, 0, 0);
+    p.Append(252, 1, {6}, 0, 0);
+    p.Append(9, 5, {7}, 0, 0);  // same number in another file ID: no duplicate
+
+    const std::vector<RemovedMark> marks = SettleDuplicates(p);
+    ASSERT_EQ(marks.size(), 3u);
+    EXPECT_EQ(p.LiveCount(), 4);
+    EXPECT_EQ(p[4].Blocks[p.FindLiveBlock(4, 5)].ByteArray, Bytes{3});
+    EXPECT_EQ(p[252].Blocks[p.FindLiveBlock(252, 1)].ByteArray, Bytes{6});
+    EXPECT_TRUE(SettleDuplicates(p).empty());
+
+    RestoreMarks(p, marks);
+    EXPECT_EQ(p.LiveCount(), 7);
+    EXPECT_EQ(p[4].Blocks[0].BlockNumber, 5);
+    EXPECT_EQ(p[252].RemovedCount, 0);
 }
