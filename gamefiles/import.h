@@ -6,6 +6,15 @@
 
 #include "patch/Patch.h"
 
+// What an import or a compare did, for the user to be told.
+struct ImportResult {
+    std::string error;         // "" when the sources could be read; nothing was added otherwise
+    std::int64_t added = 0;    // slots appended
+    std::int64_t absent = 0;   // of those, blocks without data (Length <= 0)
+    std::int64_t damaged = 0;  // entries left out: their data does not lie wholly inside the file
+    std::int64_t leftOut = 0;  // other blocks left out (absent blocks skipped on request, ...)
+};
+
 // Appends one block per block number n in 0..nbrOfBlocks that lies within
 // blockFrom..blockTo, read from the data file (and its index file unless
 // constantIndex > 0). Hues blocks (file ID 32) are converted to their 1220-byte
