@@ -1,5 +1,7 @@
 #include "cli/cli_support.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <ostream>
 
@@ -43,9 +45,31 @@ bool LooksLikePatchFile(const std::string& path) {
     return f.Open(path).empty() && f.ReadAt(0, magic) == 3 && magic[0] == 'U' && magic[1] == 'O' && magic[2] == 'P';
 }
 
-const FileTypeEntry* DataFileType(const std::string& text) {
+namespace {
+bool SameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+}  // namespace
+
+bool ParseFileId(const std::string& text, std::uint8_t& fileId) {
     std::int64_t id = 0;
-    if (!ParseInt(text, 0, 200, id)) return nullptr;
-    const FileTypeEntry& type = FileTypes()[static_cast<std::size_t>(id)];
+    if (ParseInt(text, 0, 255, id)) {
+        fileId = static_cast<std::uint8_t>(id);
+        return true;
+    }
+    for (std::size_t i = 0; i < FileTypes().size(); ++i) {
+        if (FileTypes()[i].Name.empty() || !SameName(FileTypes()[i].Name, text)) continue;
+        fileId = static_cast<std::uint8_t>(i);
+        return true;
+    }
+    return false;
+}
+
+const FileTypeEntry* DataFileType(const std::string& text) {
+    std::uint8_t id = 0;
+    if (!ParseFileId(text, id) || id > 200) return nullptr;
+    const FileTypeEntry& type = FileTypes()[id];
     return type.Name.empty() ? nullptr : &type;
 }

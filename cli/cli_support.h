@@ -27,5 +27,9 @@ std::string LoadOrStart(const std::string& path, Patch& patch);
 // A patch project file starts with "UOP"; anything else is read as verdata.
 bool LooksLikePatchFile(const std::string& path);
 
-// A known file type of the data-file sources (0..200) and its catalogue row.
+// A known file type of the data-file sources (0..200) and its catalogue row,
+// given by number or by its catalogue name in any case ("gumps", "ART").
 const FileTypeEntry* DataFileType(const std::string& text);
+
+// A file ID 0..255 given by number or by a catalogue name.
+bool ParseFileId(const std::string& text, std::uint8_t& fileId);

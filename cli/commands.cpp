@@ -3,7 +3,13 @@
 #include <algorithm>
 #include <ostream>
 
+#include "cli/apply.h"
+#include "cli/cli_json.h"
+#include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "cli/diff.h"
+#include "cli/edit_blocks.h"
+#include "cli/info.h"
 #include "cli/samples.h"
 #include "codecs/bitmap.h"
 #include "gamefiles/compare.h"
@@ -17,13 +23,14 @@
 #include "patch/save_file.h"
 
 namespace {
-int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.size() != 1) return kUsage;
     Patch patch;
     const std::string e = LooksLikePatchFile(args[0])
                               ? ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX)
                               : ReadVerdata(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX);
     if (!e.empty()) return Fail(err, e);
+    if (session.json) return PrintBlocksJson(out, patch);
     for (int f = 0; f < Patch::kFileIds; ++f)
         patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
             out << int(b.FileID) << ' ' << b.BlockNumber << ' ' << b.Length << ' ' << b.FlagA << ' ' << b.FlagB
@@ -33,29 +40,28 @@ int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
 }
 
 bool ParseBlockAddress(const std::vector<std::string>& args, std::uint8_t& fileId, std::int32_t& block) {
-    std::int64_t f = 0, n = 0;
-    if (!ParseInt(args[1], 0, 255, f) || !ParseInt(args[2], 0, INT32_MAX, n)) return false;
-    fileId = static_cast<std::uint8_t>(f);
+    std::int64_t n = 0;
+    if (!ParseFileId(args[1], fileId) || !ParseInt(args[2], 0, INT32_MAX, n)) return false;
     block = static_cast<std::int32_t>(n);
     return true;
 }
 
-int Insert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Insert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::uint8_t fileId = 0;
     std::int32_t block = 0;
     if (args.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
     Patch patch;
-    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
     Bytes data;
     if (std::string e = ReadWholeFile(args[3], data); !e.empty()) return Fail(err, e);
     const std::size_t size = data.size();
     patch.Append(fileId, block, std::move(data), 0, 0);
-    if (std::string e = WritePatchFile(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
     out << "Added block " << block << " of file ID " << int(fileId) << " (" << size << " bytes).\n";
     return kOk;
 }
 
-int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
     std::uint8_t fileId = 0;
     std::int32_t block = 0;
     if (args.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
@@ -75,19 +81,18 @@ int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return kOk;
 }
 
-int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::string base;
     if (args.size() == 4 && args[2] == "--base") base = args[3];
     else if (args.size() != 2) return kUsage;
     Patch patch;
-    if (std::string e = ReadPatchFile(args[0], patch, true, 0, 255, 0, kMaxBlockNumber); !e.empty())
-        return Fail(err, e);
-    if (std::string e = WriteVerdata(args[1], base, patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.Load(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.Export(args[1], base, patch); !e.empty()) return Fail(err, e);
     out << "Wrote " << args[1] << ".\n";
     return kOk;
 }
 
-int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.size() < 3) return kUsage;
     std::vector<std::string> positional;
     std::int64_t fileFrom = 0, fileTo = 255, blockFrom = 0, blockTo = kMaxBlockNumber;
@@ -103,7 +108,7 @@ int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
     }
     Patch patch;
-    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
     const auto f1 = static_cast<std::uint8_t>(fileFrom), f2 = static_cast<std::uint8_t>(fileTo);
     const auto b1 = static_cast<std::int32_t>(blockFrom), b2 = static_cast<std::int32_t>(blockTo);
     Patch imported;
@@ -114,28 +119,29 @@ int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } else if (positional[0] == "verdata" && positional.size() == 2) {
         e = ReadVerdata(positional[1], imported, false, f1, f2, b1, b2);
     } else {
-        std::int64_t id = 0;
-        if (filesGiven || !ParseInt(positional[0], 0, 200, id)) return kUsage;
-        const FileTypeEntry& type = FileTypes()[static_cast<std::size_t>(id)];
-        if (type.Name.empty()) return Fail(err, "File ID " + positional[0] + " is not a known file type.");
+        std::uint8_t id = 0;
+        if (filesGiven || !ParseFileId(positional[0], id)) return kUsage;
+        const FileTypeEntry& type = FileTypes()[id];
+        if (id > 200 || type.Name.empty()) return Fail(err, "File ID " + positional[0] + " is not a known file type.");
         const std::size_t wanted = type.ConstantIndex > 0 ? 2 : 3;
         if (positional.size() != wanted) {
             return Fail(err, type.Name + (type.ConstantIndex > 0 ? " files have no index file."
                                                                   : " files need their index file."));
         }
         const std::string idx = wanted == 3 ? positional[2] : "";
-        e = ImportMulRange(imported, idx, positional[1], static_cast<std::uint8_t>(id), b1, b2, type.NbrOfBlocks,
+        e = ImportMulRange(imported, idx, positional[1], id, b1, b2, type.NbrOfBlocks,
                            type.ConstantIndex);
     }
     if (!e.empty()) return Fail(err, e);
     const std::int64_t added = imported.LiveCount();
     patch.AppendAll(std::move(imported));
-    if (std::string w = WritePatchFile(args[0], patch); !w.empty()) return Fail(err, w);
-    out << "Imported " << added << " blocks into " << args[0] << ".\n";
+    if (std::string w = session.Save(args[0], std::move(patch)); !w.empty()) return Fail(err, w);
+    session.Report(out, "Imported " + std::to_string(added) + " blocks into " + args[0] + ".\n",
+                   {{"added", static_cast<qint64>(added)}});
     return kOk;
 }
 
-int GumpToBmp(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int GumpToBmp(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
     std::int64_t block = 0;
     if (args.size() != 3 || !ParseInt(args[1], 0, INT32_MAX, block)) return kUsage;
     Patch patch;
@@ -151,21 +157,21 @@ int GumpToBmp(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return kOk;
 }
 
-int BmpToGump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int BmpToGump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::int64_t block = 0;
     if (args.size() != 3 || !ParseInt(args[1], 0, 65535, block)) return kUsage;
     Patch patch;
-    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
     std::string e;
     const QImage picture = LoadPicture(QString::fromStdString(args[2]), e);
     if (e.empty()) e = ImportGumpFromBmp(patch, static_cast<std::int32_t>(block), picture);
     if (!e.empty()) return Fail(err, e);
-    if (e = WritePatchFile(args[0], patch); !e.empty()) return Fail(err, e);
+    if (e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
     out << "Gump block " << block << " is now " << picture.width() << "x" << picture.height() << " pixels.\n";
     return kOk;
 }
 
-int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.size() < 4) return kUsage;
     const FileTypeEntry* type = DataFileType(args[1]);
     if (!type) return kUsage;
@@ -179,31 +185,32 @@ int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     for (const std::string& path : indexed ? std::vector{mul1, idx1, mul2, idx2} : std::vector{mul1, mul2})
         if (!IsExistingFile(path)) return Fail(err, "Cannot find the file '" + path + "'!");
     Patch patch;
-    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
     const auto id = static_cast<std::uint8_t>(type - FileTypes().data());
     const CompareResult result = CompareMuls(patch, idx1, mul1, idx2, mul2, id, type->NbrOfBlocks, type->ConstantIndex);
     if (!result.error.empty()) return Fail(err, result.error);
-    if (std::string e = WritePatchFile(args[0], patch); !e.empty()) return Fail(err, e);
-    out << "Added " << result.added << " blocks that differ.\n";
+    if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    session.Report(out, "Added " + std::to_string(result.added) + " blocks that differ.\n",
+                   {{"added", static_cast<qint64>(result.added)}});
     return kOk;
 }
 
-int AddFile(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int AddFile(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.size() != 3) return kUsage;
     const std::vector<std::string> kinds = {"client", "readme", "map"};
     const auto kind = std::find(kinds.begin(), kinds.end(), args[1]);
     if (kind == kinds.end()) return kUsage;
     if (!IsExistingFile(args[2])) return Fail(err, "You must select a file to add first.");
     Patch patch;
-    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
     const auto fileType = static_cast<std::int32_t>(kind - kinds.begin());
     if (std::string e = AddWholeFile(patch, fileType, args[2]); !e.empty()) return Fail(err, e);
-    if (std::string e = WritePatchFile(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
     out << "Added " << args[2] << " as the " << args[1] << " file.\n";
     return kOk;
 }
 
-int Samples(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Samples(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
     if (args.size() != 1) return kUsage;
     if (std::string e = MakeSamples(args[0]); !e.empty()) return Fail(err, e);
     out << "Wrote " << SampleFileNames().size() << " sample files to " << args[0] << ":";
@@ -215,11 +222,12 @@ int Samples(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 void PrintHelp(std::ostream& out) {
     out << "Usage: palindra-cli COMMAND ARGUMENTS...\n"
            "Works on patch project files (.uop) without the editor.\n"
-           "Numbers may be written in decimal or with a 0x prefix in hexadecimal.\n\nCommands:\n";
+           "Numbers may be written in decimal or with a 0x prefix in hexadecimal; a FILEID may also be a file\n"
+           "type's name in any case (see the types command).\n\nCommands:\n";
     for (const CliCommand& c : CliCommands())
         out << "  " << c.name << " " << c.usage << "\n      " << c.summary << "\n      e.g. palindra-cli " << c.name
             << " " << c.example << "\n";
-    out << "  --help\n      Shows this text.\n";
+    out << "  --help\n      Shows this text.\n  --version\n      Shows the version.\n\n" << kJsonHelp;
 }
 }  // namespace
 
@@ -255,6 +263,27 @@ const std::vector<CliCommand>& CliCommands() {
          "Carries a whole client file in the patch, replacing an earlier copy; the client must contain its "
          "marker text.",
          "patch.uop readme readme.txt", AddFile},
+        {"remove", "PATCH.uop FILEID BLOCK[-BLOCK]", "Removes the live blocks with these numbers and saves the patch.",
+         "patch.uop art 0x4001", Remove},
+        {"set-flags", "PATCH.uop FILEID BLOCK FLAGA FLAGB",
+         "Sets the two flags (-32768 to 65535 each, kept as 16 bits) of the live block and saves the patch.",
+         "patch.uop gumps 0x1234 90 120", SetFlags},
+        {"apply", "PATCH.uop MANIFEST",
+         "Runs the commands of a manifest (one per line without the program and patch arguments, # comments, "
+         "paths relative to the manifest's folder) on one patch: all lines, or at the first failing line nothing "
+         "is saved or exported.",
+         "patch.uop build/patch.manifest", Apply},
+        {"verify", "PATCH.uop VERDATA.mul [--base BASE.mul]",
+         "Checks that a written verdata holds exactly what export of the patch writes: exit 0 when it does, 1 with "
+         "one line per difference, 2 when it cannot tell.",
+         "patch.uop out/verdata.mul --base client/verdata.mul", Verify},
+        {"diff", "A B",
+         "Compares two patch project files or verdata files block by block (settled duplicates, flags and a "
+         "SHA-256 of the bytes): exit 0 when equal, 1 when they differ, 2 when it cannot tell.",
+         "old.uop new.uop", Diff},
+        {"info", "PATCH.uop", "Counts the blocks per file type: live, superseded duplicates, without data; and "
+         "the total bytes.", "patch.uop", Info},
+        {"types", "", "Lists the known file types: ID, name, layout and highest block number.", "", Types},
         {"make-samples", "DIR",
          "Writes a small set of client files drawn by the program (map, radar colours, art, gumps, hues, "
          "verdata.mul, readme, stand-in client, a sample patch) to try every feature on.",
@@ -263,7 +292,18 @@ const std::vector<CliCommand>& CliCommands() {
     return commands;
 }
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostream& err, bool progress) {
+    CliSession session;
+    session.progress = progress;
+    std::vector<std::string> args;
+    for (const std::string& w : words) {
+        if (w == "--json") session.json = true;
+        else args.push_back(w);
+    }
+    if (!args.empty() && args[0] == "--version") {
+        out << "palindra-cli " << PALINDRA_VERSION << "\n";
+        return kOk;
+    }
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintHelp(args.empty() ? err : out);
         return args.empty() ? kUsage : kOk;
@@ -276,7 +316,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                 << c.name << " " << c.example << "\n";
             return kOk;
         }
-        const int code = c.run(rest, out, err);
+        const int code = c.run(rest, out, err, session);
         if (code == kUsage) err << "Usage: palindra-cli " << c.name << " " << c.usage << "\n";
         return code;
     }

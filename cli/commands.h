@@ -7,15 +7,19 @@
 #include <string>
 #include <vector>
 
+class CliSession;
+
 struct CliCommand {
     const char* name;
     const char* usage;    // the arguments, e.g. "FILE"
     const char* summary;  // one line
     const char* example;
-    int (*run)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+    int (*run)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
 };
 
 const std::vector<CliCommand>& CliCommands();
 
-// Runs one command line (without the program name).
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Runs one command line (without the program name); --json anywhere asks
+// for the result as one JSON document.
+// `progress`: stderr is a terminal that may show a line following long work.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress = false);

@@ -1,7 +1,8 @@
 #include <iostream>
+#include <unistd.h>
 
 #include "cli/commands.h"
 
 int main(int argc, char** argv) {
-    return RunCli(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    return RunCli(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
 }

@@ -1,0 +1,157 @@
+#include "cli/apply.h"
+
+#include <QJsonArray>
+#include <cstring>
+#include <filesystem>
+#include <ostream>
+#include <sstream>
+
+#include "cli/cli_session.h"
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "patch/binary_io.h"
+
+namespace {
+// The commands a manifest may use, and from which positional argument on
+// their arguments are paths (resolved against the manifest's folder).
+struct ManifestCommand {
+    const char* name;
+    int firstPath;  // -1: no paths
+};
+constexpr ManifestCommand kManifestCommands[] = {
+    {"insert", 2},  {"import", 1}, {"bmp-to-gump", 1}, {"compare", 1},
+    {"add-file", 1}, {"remove", -1}, {"set-flags", -1}, {"export", 0},
+};
+
+struct Operation {
+    int line = 0;
+    std::vector<std::string> words;
+};
+
+std::string Resolve(const std::filesystem::path& folder, const std::string& path) {
+    if (path.empty() || path[0] == '/' || folder.empty()) return path;
+    return (folder / path).string();
+}
+
+// The command's arguments behind the patch, with relative paths made
+// relative to the manifest's folder. "--base" takes a path, the other
+// options a range.
+std::vector<std::string> Arguments(const ManifestCommand& command, const std::vector<std::string>& words,
+                                   const std::filesystem::path& folder) {
+    std::vector<std::string> args;
+    int positional = 0;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        args.push_back(w);
+        if (w == "--base" || w == "--files" || w == "--blocks") {
+            if (i + 1 < words.size()) args.push_back(w == "--base" ? Resolve(folder, words[++i]) : words[++i]);
+            continue;
+        }
+        if (command.firstPath >= 0 && positional++ >= command.firstPath) args.back() = Resolve(folder, w);
+    }
+    return args;
+}
+
+// The first line of a command's message, without the program's prefix.
+std::string MessageOf(const std::string& err) {
+    std::string m = err.substr(0, err.find('\n'));
+    const std::string prefix = "palindra-cli: ";
+    return m.rfind(prefix, 0) == 0 ? m.substr(prefix.size()) : m;
+}
+}  // namespace
+
+std::string SplitWords(const std::string& line, std::vector<std::string>& words) {
+    std::string word;
+    bool inWord = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == ' ' || c == '\t' || c == '\r') {
+            if (inWord) words.push_back(word);
+            word.clear();
+            inWord = false;
+            continue;
+        }
+        if (c == '#' && !inWord) break;
+        inWord = true;
+        if (c == '\\') {
+            if (i + 1 >= line.size()) return "the line ends in a backslash";
+            word += line[++i];
+        } else if (c == '\'') {
+            const auto end = line.find('\'', i + 1);
+            if (end == std::string::npos) return "a single quote is not closed";
+            word += line.substr(i + 1, end - i - 1);
+            i = end;
+        } else if (c == '"') {
+            for (++i; i < line.size() && line[i] != '"'; ++i) {
+                if (line[i] == '\\' && i + 1 < line.size() && std::strchr("$`\"\\", line[i + 1])) ++i;
+                word += line[i];
+            }
+            if (i >= line.size()) return "a double quote is not closed";
+        } else {
+            word += c;
+        }
+    }
+    if (inWord) words.push_back(word);
+    return "";
+}
+
+int Apply(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.size() != 2) return kUsage;
+    const std::string& manifest = args[1];
+    Bytes text;
+    if (std::string e = ReadWholeFile(manifest, text, 64 << 20); !e.empty()) return Fail(err, e);
+    std::vector<Operation> operations;
+    std::istringstream lines(std::string(text.begin(), text.end()));
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        Operation op{number, {}};
+        if (std::string e = SplitWords(line, op.words); !e.empty())
+            return Fail(err, manifest + " line " + std::to_string(number) + ": " + e + ". Nothing was saved.");
+        if (!op.words.empty()) operations.push_back(std::move(op));
+    }
+
+    Patch patch;
+    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
+    session.Hold(args[0], std::move(patch));
+    const std::filesystem::path folder = std::filesystem::path(manifest).parent_path();
+    QJsonArray exports;
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        const Operation& op = operations[i];
+        const std::string where = manifest + " line " + std::to_string(op.line) + ": ";
+        const ManifestCommand* allowed = nullptr;
+        for (const ManifestCommand& m : kManifestCommands)
+            if (op.words[0] == m.name) allowed = &m;
+        const CliCommand* command = nullptr;
+        for (const CliCommand& c : CliCommands())
+            if (allowed && op.words[0] == c.name) command = &c;
+        if (!command)
+            return Fail(err, where + "'" + op.words[0] + "' is not a command that changes or exports a patch. "
+                                     "Nothing was saved.");
+        if (session.progress)
+            err << "\r\033[K[" << i + 1 << "/" << operations.size() << "] " << op.words[0] << std::flush;
+        std::vector<std::string> commandArgs = Arguments(*allowed, op.words, folder);
+        commandArgs.insert(commandArgs.begin(), args[0]);
+        std::ostringstream lineOut, lineErr;
+        const int code = command->run(commandArgs, lineOut, lineErr, session);
+        if (session.progress) err << "\r\033[K" << std::flush;
+        if (code == kUsage) {
+            const std::string usage = command->usage;
+            return Fail(err, where + "wrong arguments; usage: " + command->name + " " +
+                                 usage.substr(usage.find(' ') + 1) + ". Nothing was saved.");
+        }
+        if (code != kOk) return Fail(err, where + MessageOf(lineErr.str()) + " Nothing was saved.");
+        if (op.words[0] == "export") exports.append(QString::fromStdString(commandArgs[1]));
+    }
+    const std::int64_t live = session.Held().LiveCount();
+    if (std::string e = session.Commit(); !e.empty()) return Fail(err, e);
+    session.Report(out,
+                   "Applied " + std::to_string(operations.size()) + " operations of " + manifest + " to " + args[0] +
+                       " (" + std::to_string(live) + " live blocks, " + std::to_string(exports.size()) + " exports).\n",
+                   {{"lines", number},
+                    {"operations", static_cast<int>(operations.size())},
+                    {"live", static_cast<qint64>(live)},
+                    {"exports", exports}});
+    return kOk;
+}

@@ -1,0 +1,71 @@
+#include "cli/block_differences.h"
+
+#include <QCryptographicHash>
+#include <map>
+
+#include "cli/cli_support.h"
+#include "gamefiles/verdata.h"
+#include "patch/patch_file.h"
+#include "patch/settle_duplicates.h"
+
+namespace {
+using Live = std::map<std::int32_t, const PatchBlock*>;
+
+Live LiveBlocks(const Patch& patch, std::uint8_t fileId) {
+    Live live;
+    patch.ForEachLive(fileId, [&](const PatchBlock& b) { live[b.BlockNumber] = &b; });
+    return live;
+}
+
+BlockSide Side(const PatchBlock& b) {
+    const QByteArrayView bytes(reinterpret_cast<const char*>(b.ByteArray.data()),
+                               static_cast<qsizetype>(b.ByteArray.size()));
+    return {b.Length, b.FlagA, b.FlagB,
+            QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString()};
+}
+
+bool Same(const BlockSide& a, const BlockSide& b) {
+    return a.length == b.length && a.flagA == b.flagA && a.flagB == b.flagB && a.sha256 == b.sha256;
+}
+}  // namespace
+
+std::vector<BlockDifference> DifferingBlocks(Patch& a, Patch& b) {
+    SettleDuplicates(a);
+    SettleDuplicates(b);
+    std::vector<BlockDifference> out;
+    for (int f = 0; f < Patch::kFileIds; ++f) {
+        const auto id = static_cast<std::uint8_t>(f);
+        const Live left = LiveBlocks(a, id), right = LiveBlocks(b, id);
+        auto l = left.begin();
+        auto r = right.begin();
+        while (l != left.end() || r != right.end()) {
+            if (r == right.end() || (l != left.end() && l->first < r->first)) {
+                out.push_back({BlockDifference::kRemoved, id, l->first, Side(*l->second), {}});
+                ++l;
+            } else if (l == left.end() || r->first < l->first) {
+                out.push_back({BlockDifference::kAdded, id, r->first, {}, Side(*r->second)});
+                ++r;
+            } else {
+                BlockSide sa = Side(*l->second), sb = Side(*r->second);
+                if (!Same(sa, sb)) out.push_back({BlockDifference::kChanged, id, l->first, sa, sb});
+                ++l;
+                ++r;
+            }
+        }
+    }
+    return out;
+}
+
+std::string ReadPatchOrVerdata(const std::string& path, Patch& patch) {
+    return LooksLikePatchFile(path) ? ReadPatchFile(path, patch, true, 0, 255, INT32_MIN, INT32_MAX)
+                                    : ReadVerdata(path, patch, true, 0, 255, INT32_MIN, INT32_MAX);
+}
+
+const char* KindName(BlockDifference::Kind kind) {
+    switch (kind) {
+    case BlockDifference::kAdded: return "added";
+    case BlockDifference::kRemoved: return "removed";
+    case BlockDifference::kChanged: return "changed";
+    }
+    return "";
+}

@@ -1,0 +1,51 @@
+// Where a command loads its patch, saves it and writes its exports. On its
+// own a command reads and writes files; under `apply` every command of the
+// manifest works on one patch held in memory, and nothing reaches the disk
+// before the last line has succeeded.
+#pragma once
+
+#include <QJsonObject>
+#include <iosfwd>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "patch/Patch.h"
+
+class CliSession {
+public:
+    CliSession() = default;
+    CliSession(const CliSession&) = delete;
+    CliSession& operator=(const CliSession&) = delete;
+    ~CliSession();  // discards exports that were never committed
+
+    // Results as one JSON document instead of text.
+    bool json = false;
+    // A line on stderr that follows long work (only when it is a terminal).
+    bool progress = false;
+
+    // Reads the patch a command only looks at; the file must exist.
+    std::string Load(const std::string& path, Patch& patch);
+    // Reads the patch a command changes and saves: a missing file starts
+    // empty. The one place where a writer would take the patch's lock.
+    std::string LoadForWriting(const std::string& path, Patch& patch);
+    std::string Save(const std::string& path, Patch&& patch);
+    // Writes a verdata file of the patch as it stands.
+    std::string Export(const std::string& target, const std::string& base, const Patch& patch);
+
+    // Prints the text, or the JSON object when `json` is set.
+    void Report(std::ostream& out, const std::string& text, const QJsonObject& result) const;
+
+    // Holds `patch` (read from `path`) in memory: later loads hand it out,
+    // saves keep it, exports go to temporary files.
+    void Hold(const std::string& path, Patch&& patch);
+    const Patch& Held() const { return *held_; }
+    // Writes the held patch and moves the exports into place.
+    std::string Commit();
+    std::size_t ExportCount() const { return exports_.size(); }
+
+private:
+    std::optional<Patch> held_;
+    std::string heldPath_;
+    std::map<std::string, std::string> exports_;  // target -> temporary file
+};

@@ -1,0 +1,114 @@
+#include "cli/diff.h"
+
+#include <QJsonArray>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+#include <unistd.h>
+
+#include "cli/block_differences.h"
+#include "cli/cli_json.h"
+#include "cli/cli_session.h"
+#include "cli/cli_support.h"
+#include "gamefiles/verdata.h"
+
+namespace {
+// diff's and verify's "cannot tell".
+int CannotTell(std::ostream& err, const std::string& message) {
+    Fail(err, message);
+    return kUsage;
+}
+
+std::string Facts(const BlockSide& s) {
+    return "length " + std::to_string(s.length) + ", flags " + std::to_string(s.flagA) + " " +
+           std::to_string(s.flagB) + ", sha256 " + s.sha256;
+}
+
+// Words for added, removed, and the two sides of a change.
+struct Wording {
+    const char* added;
+    const char* removed;
+    const char* a;
+    const char* b;
+};
+
+void PrintDifferences(std::ostream& out, const std::vector<BlockDifference>& differences, const Wording& words) {
+    for (const BlockDifference& d : differences) {
+        const char* kind = d.kind == BlockDifference::kAdded     ? words.added
+                           : d.kind == BlockDifference::kRemoved ? words.removed
+                                                                 : "changed";
+        out << kind << ' ' << int(d.fileId) << ' ' << d.block << ": ";
+        if (d.kind == BlockDifference::kAdded) out << Facts(d.b);
+        else if (d.kind == BlockDifference::kRemoved) out << Facts(d.a);
+        else out << words.a << ' ' << Facts(d.a) << "; " << words.b << ' ' << Facts(d.b);
+        out << '\n';
+    }
+}
+
+QJsonArray DifferencesJson(const std::vector<BlockDifference>& differences) {
+    QJsonArray list;
+    for (const BlockDifference& d : differences) list.append(DifferenceJson(d));
+    return list;
+}
+
+// A temporary file that is removed when it goes out of scope.
+class TempFile {
+public:
+    TempFile() {
+        path_ = (std::filesystem::temp_directory_path() / "palindra-verify-XXXXXX").string();
+        const int fd = mkstemp(path_.data());
+        if (fd < 0) path_.clear();
+        else ::close(fd);
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() {
+        if (!path_.empty()) std::remove(path_.c_str());
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+}  // namespace
+
+int Diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.size() != 2) return kUsage;
+    Patch a, b;
+    if (std::string e = ReadPatchOrVerdata(args[0], a); !e.empty()) return CannotTell(err, e);
+    if (std::string e = ReadPatchOrVerdata(args[1], b); !e.empty()) return CannotTell(err, e);
+    const std::vector<BlockDifference> differences = DifferingBlocks(a, b);
+    if (session.json) PrintJson(out, {{"equal", differences.empty()}, {"differences", DifferencesJson(differences)}});
+    else PrintDifferences(out, differences, {"added", "removed", "from", "to"});
+    return differences.empty() ? kOk : kFailed;
+}
+
+int Verify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    std::string base;
+    if (args.size() == 4 && args[2] == "--base") base = args[3];
+    else if (args.size() != 2) return kUsage;
+    Patch patch;
+    if (std::string e = session.Load(args[0], patch); !e.empty()) return CannotTell(err, e);
+    const TempFile expectedFile;
+    if (expectedFile.path().empty()) return CannotTell(err, "Cannot make a temporary file to verify against.");
+    Patch expected, found;
+    if (std::string e = WriteVerdata(expectedFile.path(), base, patch); !e.empty()) return CannotTell(err, e);
+    if (std::string e = ReadVerdata(expectedFile.path(), expected, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
+        return CannotTell(err, e);
+    if (std::string e = ReadVerdata(args[1], found, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
+        return CannotTell(err, e);
+    // A second entry for one block is something export never writes.
+    const std::int64_t entries = found.LiveCount();
+    const std::vector<BlockDifference> differences = DifferingBlocks(expected, found);
+    const std::int64_t duplicates = entries - found.LiveCount();
+    if (session.json) {
+        PrintJson(out, {{"matches", differences.empty() && duplicates == 0},
+                        {"duplicates", static_cast<qint64>(duplicates)},
+                        {"differences", DifferencesJson(differences)}});
+    } else {
+        PrintDifferences(out, differences, {"extra", "missing", "expected", "found"});
+        if (duplicates > 0) out << "duplicate entries: " << duplicates << '\n';
+    }
+    return differences.empty() && duplicates == 0 ? kOk : kFailed;
+}

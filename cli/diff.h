@@ -1,0 +1,12 @@
+// diff and verify: what differs between two patches, and whether a written
+// verdata holds what export of a patch writes.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+class CliSession;
+
+int Diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
+int Verify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);

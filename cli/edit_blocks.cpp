@@ -1,0 +1,53 @@
+#include "cli/edit_blocks.h"
+
+#include <ostream>
+
+#include "cli/cli_session.h"
+#include "cli/cli_support.h"
+#include "patch/settle_duplicates.h"
+
+int Remove(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    std::uint8_t fileId = 0;
+    std::int64_t from = 0, to = 0;
+    if (args.size() != 3 || !ParseFileId(args[1], fileId)) return kUsage;
+    if (!ParseRange(args[2], 0, INT32_MAX, from, to)) {
+        if (!ParseInt(args[2], 0, INT32_MAX, from)) return kUsage;
+        to = from;
+    }
+    if (from > to) return kUsage;
+    Patch patch;
+    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
+    SettleDuplicates(patch);
+    std::int64_t removed = 0;
+    PatchFileEntry& entry = patch[fileId];
+    for (std::size_t slot = 0; slot < entry.Blocks.size(); ++slot) {
+        const std::int32_t n = entry.Blocks[slot].BlockNumber;
+        if (n < from || n > to) continue;
+        patch.MarkRemoved(fileId, slot);
+        ++removed;
+    }
+    if (removed == 0)
+        return Fail(err, "'" + args[0] + "' has no block " + args[2] + " of file ID " + std::to_string(fileId) + ".");
+    if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    out << "Removed " << removed << " blocks of file ID " << int(fileId) << ".\n";
+    return kOk;
+}
+
+int SetFlags(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    std::uint8_t fileId = 0;
+    std::int64_t block = 0, flagA = 0, flagB = 0;
+    if (args.size() != 5 || !ParseFileId(args[1], fileId) || !ParseInt(args[2], 0, INT32_MAX, block) ||
+        !ParseInt(args[3], -32768, 65535, flagA) || !ParseInt(args[4], -32768, 65535, flagB))
+        return kUsage;
+    Patch patch;
+    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
+    const std::int32_t i = patch.FindLiveBlock(fileId, static_cast<std::int32_t>(block));
+    if (i < 0)
+        return Fail(err, "'" + args[0] + "' has no block " + args[2] + " of file ID " + std::to_string(fileId) + ".");
+    PatchBlock& b = patch[fileId].Blocks[static_cast<std::size_t>(i)];
+    b.FlagA = static_cast<std::int16_t>(static_cast<std::uint16_t>(flagA));
+    b.FlagB = static_cast<std::int16_t>(static_cast<std::uint16_t>(flagB));
+    if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    out << "Block " << block << " of file ID " << int(fileId) << " has flags " << flagA << " " << flagB << ".\n";
+    return kOk;
+}

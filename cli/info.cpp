@@ -1,0 +1,83 @@
+#include "cli/info.h"
+
+#include <QJsonArray>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <ostream>
+
+#include "cli/cli_json.h"
+#include "cli/cli_session.h"
+#include "cli/cli_support.h"
+#include "patch/settle_duplicates.h"
+
+namespace {
+std::string TypeName(int fileId) {
+    const std::string& name = FileTypes()[static_cast<std::size_t>(fileId)].Name;
+    return name.empty() ? "-" : name;
+}
+}  // namespace
+
+int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.size() != 1) return kUsage;
+    Patch patch;
+    if (std::string e = session.Load(args[0], patch); !e.empty()) return Fail(err, e);
+    std::array<std::int64_t, Patch::kFileIds> superseded{};
+    for (const RemovedMark& m : SettleDuplicates(patch)) ++superseded[m.fileId];
+    QJsonArray types;
+    std::int64_t totalLive = 0, totalBytes = 0;
+    if (!session.json) out << "ID   Name       Live  Superseded  Without data  Bytes\n";
+    for (int f = 0; f < Patch::kFileIds; ++f) {
+        std::int64_t live = 0, empty = 0, bytes = 0;
+        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
+            ++live;
+            if (b.ByteArray.empty()) ++empty;
+            bytes += static_cast<std::int64_t>(b.ByteArray.size());
+        });
+        if (live == 0 && superseded[f] == 0) continue;
+        totalLive += live;
+        totalBytes += bytes;
+        if (session.json) {
+            types.append(QJsonObject{{"fileId", f}, {"name", QString::fromStdString(TypeName(f))},
+                                     {"live", static_cast<qint64>(live)},
+                                     {"superseded", static_cast<qint64>(superseded[f])},
+                                     {"withoutData", static_cast<qint64>(empty)},
+                                     {"bytes", static_cast<qint64>(bytes)}});
+            continue;
+        }
+        char line[128];
+        std::snprintf(line, sizeof line, "%-4d %-10s %5lld %11lld %13lld  %lld\n", f, TypeName(f).c_str(),
+                      static_cast<long long>(live), static_cast<long long>(superseded[f]),
+                      static_cast<long long>(empty), static_cast<long long>(bytes));
+        out << line;
+    }
+    if (session.json)
+        PrintJson(out, {{"types", types},
+                        {"live", static_cast<qint64>(totalLive)},
+                        {"bytes", static_cast<qint64>(totalBytes)}});
+    else out << "Total: " << totalLive << " live blocks, " << totalBytes << " bytes.\n";
+    return kOk;
+}
+
+int Types(const std::vector<std::string>& args, std::ostream& out, std::ostream&, CliSession& session) {
+    if (!args.empty()) return kUsage;
+    QJsonArray types;
+    for (std::size_t f = 0; f < FileTypes().size(); ++f) {
+        const FileTypeEntry& t = FileTypes()[f];
+        if (t.Name.empty()) continue;
+        if (session.json) {
+            types.append(QJsonObject{{"fileId", static_cast<int>(f)},
+                                     {"name", QString::fromStdString(t.Name)},
+                                     {"fixedBlockSize", std::max(t.ConstantIndex, 0)},
+                                     {"highestBlock", t.NbrOfBlocks}});
+            continue;
+        }
+        out << f << ' ' << t.Name << ' '
+            << (f == kFilesFileId         ? std::string("whole client files: 0 client, 1 readme, 2 map")
+                : t.ConstantIndex > 0 ? "fixed " + std::to_string(t.ConstantIndex) + "-byte blocks, no index"
+                                      : std::string("indexed"))
+            << ", blocks 0-" << t.NbrOfBlocks << '\n';
+    }
+    if (session.json) PrintJson(out, {{"types", types}});
+    return kOk;
+}

@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/apply.h"
+#include "cli/commands.h"
+#include "gamefiles/verdata.h"
+#include "patch/patch_file.h"
+#include "test_support.h"
+
+namespace {
+struct Result {
+    int code;
+    std::string out, err;
+};
+
+Result Cli(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = RunCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+QJsonObject Json(const std::vector<std::string>& args, int expectedCode = 0) {
+    std::vector<std::string> withJson = args;
+    withJson.push_back("--json");
+    const Result r = Cli(withJson);
+    EXPECT_EQ(r.code, expectedCode) << r.err;
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out;
+    return doc.object();
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+// Art data 1..3 with an index of two entries, a picture, a readme, hues to
+// compare and a base verdata: inputs for every operation of a manifest.
+void MakeInputs(const TempDir& dir) {
+    std::filesystem::create_directories(dir / "in dir");
+    WriteFileBytes(dir / "in dir/art.mul", {1, 2, 3, 4, 5});
+    std::vector<std::uint8_t> idx;
+    for (std::uint32_t v : {0u, 3u, 0u, 3u, 2u, 0u}) PutLE(idx, v, 4);
+    WriteFileBytes(dir / "in dir/art.idx", idx);
+    WriteFileBytes(dir / "tree.dat", {9, 8, 7});
+    WriteText(dir / "readme.txt", "hello");
+    QImage picture(3, 2, QImage::Format_RGB32);
+    picture.fill(qRgb(248, 0, 120));
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "logo.png"), "PNG"));
+    std::vector<std::uint8_t> hues(708 * 375, 0);
+    WriteFileBytes(dir / "hues.mul", hues);
+    hues[708 * 3] = 5;
+    WriteFileBytes(dir / "hues2.mul", hues);
+    Patch base;
+    base.Append(4, 0x4001, {6, 6}, 1, 2);
+    base.Append(16, 3, {4}, 0, 0);
+    ASSERT_EQ(WriteVerdata(dir / "base.mul", "", base), "");
+}
+
+constexpr const char* kManifest =
+    "# every operation\n"
+    "import ART 'in dir/art.mul' in\\ dir/art.idx --blocks 0-1\n"
+    "\n"
+    "insert art 0x4001 tree.dat   # replaces the base's block\n"
+    "insert 4 7 \"tree.dat\"\n"
+    "bmp-to-gump 0x1234 logo.png\n"
+    "add-file readme readme.txt\n"
+    "compare hues hues.mul hues2.mul\n"
+    "remove art 7\n"
+    "set-flags gumps 0x1234 90 65535\n"
+    "export out/verdata.mul --base base.mul\n";
+}  // namespace
+
+TEST(CliApply, AManifestOfEveryOperationGivesTheSameBytesEachTimeAndVerifies) {
+    TempDir dir;
+    MakeInputs(dir);
+    std::filesystem::create_directories(dir / "out");
+    WriteText(dir / "m.txt", kManifest);
+    std::vector<std::uint8_t> firstPatch, firstExport;
+    for (int run = 0; run < 2; ++run) {
+        std::filesystem::remove(dir / "p.uop");
+        std::filesystem::remove(dir / "out/verdata.mul");
+        const QJsonObject applied = Json({"apply", dir / "p.uop", dir / "m.txt"});
+        EXPECT_EQ(applied["operations"].toInt(), 9);
+        EXPECT_EQ(applied["exports"].toArray().size(), 1);
+        if (run == 0) {
+            firstPatch = ReadFileBytes(dir / "p.uop");
+            firstExport = ReadFileBytes(dir / "out/verdata.mul");
+        }
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "p.uop"), firstPatch);
+    EXPECT_EQ(ReadFileBytes(dir / "out/verdata.mul"), firstExport);
+    EXPECT_EQ(Cli({"list", dir / "p.uop"}).out,
+              "4 0 3 0 0\n4 1 2 0 0\n4 16385 3 0 0\n12 4660 16 90 -1\n32 3 1220 -1 -1\n252 1 5 0 0\n");
+    EXPECT_EQ(Cli({"verify", dir / "p.uop", dir / "out/verdata.mul", "--base", dir / "base.mul"}).code, 0);
+    const QJsonArray listed = Json({"list", dir / "out/verdata.mul"})["blocks"].toArray();
+    ASSERT_EQ(listed.size(), 7);  // the patch's six blocks and the base's skill
+    EXPECT_EQ(listed[2].toObject()["block"].toInt(), 0x4001);
+    EXPECT_EQ(listed[2].toObject()["length"].toInt(), 3);
+}
+
+TEST(CliApply, AFailingLineSavesAndExportsNothingAndNamesTheLine) {
+    TempDir dir;
+    MakeInputs(dir);
+    ASSERT_EQ(Cli({"insert", dir / "p.uop", "4", "1", dir / "tree.dat"}).code, 0);
+    const std::vector<std::uint8_t> before = ReadFileBytes(dir / "p.uop");
+    const struct {
+        const char* badLine;
+        const char* message;
+    } cases[] = {
+        {"insert art 2 missing.dat", "line 4: Cannot open"},
+        {"insert art 'tree.dat", "line 4: a single quote is not closed"},
+        {"extract art 1 x.dat", "line 4: 'extract' is not a command"},
+        {"set-flags art 1 90", "line 4: wrong arguments"},
+        {"set-flags art 1 90 65536", "line 4: wrong arguments"},
+        {"remove gumps 5", "line 4: "},
+    };
+    for (const auto& c : cases) {
+        WriteText(dir / "m.txt", std::string("insert art 9 tree.dat\nexport v.mul\n\n") + c.badLine + "\n");
+        const Result r = Cli({"apply", dir / "p.uop", dir / "m.txt"});
+        EXPECT_EQ(r.code, 1) << c.badLine;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFileBytes(dir / "p.uop"), before) << c.badLine;
+        std::size_t files = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
+        EXPECT_EQ(files, 8u) << c.badLine;  // no export, no temporary file left
+    }
+}
+
+TEST(CliApply, LinesSplitLikeAShellWithoutExpansion) {
+    const struct {
+        const char* line;
+        std::vector<std::string> words;
+    } cases[] = {
+        {"  a  b\tc ", {"a", "b", "c"}},
+        {"x 'a b' \"c d\" e\\ f", {"x", "a b", "c d", "e f"}},
+        {"'$HOME' \"$HOME\" *.mul \"\\$a\\\\\\x\"", {"$HOME", "$HOME", "*.mul", "$a\\\\x"}},
+        {"a'b'\"c\" '' # comment", {"abc", ""}},
+        {"a#b", {"a#b"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> words;
+        EXPECT_EQ(SplitWords(c.line, words), "") << c.line;
+        EXPECT_EQ(words, c.words) << c.line;
+    }
+    std::vector<std::string> words;
+    EXPECT_NE(SplitWords("a \"b", words), "");
+    EXPECT_NE(SplitWords("a b\\", words), "");
+}
+
+TEST(CliVerify, CatchesAChangedByteAMissingBlockAndAnExtraBlock) {
+    TempDir dir;
+    Patch patch;
+    patch.Append(4, 1, {1, 2, 3}, 0, 0);
+    patch.Append(12, 2, {4, 5}, 7, 8);
+    ASSERT_EQ(WritePatchFile(dir / "p.uop", patch), "");
+    ASSERT_EQ(Cli({"export", dir / "p.uop", dir / "good.mul"}).code, 0);
+    EXPECT_EQ(Json({"verify", dir / "p.uop", dir / "good.mul"})["matches"].toBool(), true);
+
+    Patch changed = patch, missing = patch, extra = patch;
+    changed[4].Blocks[0].ByteArray[1] = 9;
+    missing.RemoveBlock(12, 2);
+    extra.Append(14, 3, {1}, 0, 0);
+    const struct {
+        const Patch& written;
+        const char* line;
+        const char* kind;
+    } cases[] = {
+        {changed, "changed 4 1: expected length 3", "changed"},
+        {missing, "missing 12 2: length 2, flags 7 8", "removed"},
+        {extra, "extra 14 3: length 1", "added"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(WriteVerdata(dir / "bad.mul", "", c.written), "");
+        const Result r = Cli({"verify", dir / "p.uop", dir / "bad.mul"});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.out.rfind(c.line, 0), 0u) << r.out;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+        const QJsonObject json = Json({"verify", dir / "p.uop", dir / "bad.mul"}, 1);
+        EXPECT_FALSE(json["matches"].toBool());
+        EXPECT_EQ(json["differences"].toArray()[0].toObject()["kind"].toString(), c.kind);
+    }
+    EXPECT_EQ(Cli({"verify", dir / "p.uop", dir / "none.mul"}).code, 2);
+    EXPECT_EQ(Cli({"verify", dir / "p.uop"}).code, 2);
+}
+
+TEST(CliDiff, ComparesEachPairOfKindsAfterSettlingDuplicates) {
+    TempDir dir;
+    Patch a;
+    a.Append(4, 1, {1, 2}, 0, 0);
+    a.Append(4, 1, {1, 3}, 0, 0);  // supersedes the first
+    a.Append(12, 5, {7}, 1, 1);
+    Patch b = a;
+    b[12].Blocks[0].FlagB = 2;  // flags alone
+    b.Append(14, 9, {8}, 0, 0);
+    ASSERT_EQ(WritePatchFile(dir / "a.uop", a), "");
+    ASSERT_EQ(WritePatchFile(dir / "b.uop", b), "");
+    ASSERT_EQ(WriteVerdata(dir / "a.mul", "", a), "");
+    ASSERT_EQ(WriteVerdata(dir / "b.mul", "", b), "");
+    for (const char* left : {"a.uop", "a.mul"}) {
+        for (const char* right : {"b.uop", "b.mul"}) {
+            const std::string l = left, r = right;
+            EXPECT_EQ(Cli({"diff", dir / l, dir / ("a" + r.substr(1))}).code, 0) << l << " " << r;
+            const QJsonObject json = Json({"diff", dir / l, dir / r}, 1);
+            EXPECT_FALSE(json["equal"].toBool());
+            const QJsonArray d = json["differences"].toArray();
+            ASSERT_EQ(d.size(), 2) << l << " " << r;
+            EXPECT_EQ(d[0].toObject()["kind"].toString(), "changed");
+            EXPECT_EQ(d[0].toObject()["a"].toObject()["flagB"].toInt(), 1);
+            EXPECT_EQ(d[0].toObject()["b"].toObject()["flagB"].toInt(), 2);
+            EXPECT_EQ(d[1].toObject()["kind"].toString(), "added");
+            EXPECT_EQ(d[1].toObject()["fileId"].toInt(), 14);
+        }
+    }
+    EXPECT_EQ(Cli({"diff", dir / "a.uop", dir / "none.uop"}).code, 2);
+}
+
+TEST(CliTypes, NamesWorkAsFileIdsAndTypesAndInfoReportInJson) {
+    TempDir dir;
+    WriteFileBytes(dir / "a.dat", {1, 2, 3});
+    for (const char* name : {"GUMPS", "gumps", "12", "0xC"})
+        EXPECT_EQ(Cli({"insert", dir / "p.uop", name, "0x10", dir / "a.dat"}).code, 0) << name;
+    EXPECT_EQ(Cli({"insert", dir / "p.uop", "gump", "1", dir / "a.dat"}).code, 2);
+    EXPECT_EQ(Cli({"insert", dir / "p.uop", "files", "1", dir / "a.dat"}).code, 0);
+
+    const QJsonArray types = Json({"types"})["types"].toArray();
+    const auto gumps = std::find_if(types.begin(), types.end(),
+                                    [](const QJsonValue& t) { return t.toObject()["name"].toString() == "Gumps"; });
+    ASSERT_NE(gumps, types.end());
+    EXPECT_EQ(gumps->toObject()["fileId"].toInt(), 12);
+
+    const QJsonObject info = Json({"info", dir / "p.uop"});
+    EXPECT_EQ(info["live"].toInt(), 2);
+    EXPECT_EQ(info["bytes"].toInt(), 6);
+    const QJsonObject first = info["types"].toArray()[0].toObject();
+    EXPECT_EQ(first["fileId"].toInt(), 12);
+    EXPECT_EQ(first["superseded"].toInt(), 3);
+}
