@@ -1,9 +1,26 @@
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 
 #include "app/frmStart.h"
 #include "app/settings.h"
 
 int main(int argc, char** argv) {
+    // Answered before QApplication so that they work without a display (the man page is made from them).
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("palindra %s\n", PALINDRA_VERSION);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::printf("Usage: palindra [FILE.uop]\n"
+                    "Edits the patch data of a role-playing game's client: assembles replacement blocks into a\n"
+                    "patch project file (.uop), previews them and writes the client's verdata.mul.\n"
+                    "Opens FILE.uop when given. The command-line tool palindra-cli does the same work\n"
+                    "without windows.\n\n"
+                    "  --help     shows this text\n"
+                    "  --version  shows the version\n");
+        return 0;
+    }
     QApplication app(argc, argv);
     LoadSettings();
     frmStart window;
