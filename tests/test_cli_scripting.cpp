@@ -229,6 +229,9 @@ TEST(CliTypes, NamesWorkAsFileIdsAndTypesAndInfoReportInJson) {
     EXPECT_EQ(Cli({"insert", dir / "p.uop", "gump", "1", dir / "a.dat"}).code, 2);
     EXPECT_EQ(Cli({"insert", dir / "p.uop", "files", "1", dir / "a.dat"}).code, 0);
 
+    ASSERT_EQ(Cli({"export", dir / "p.uop", dir / "v.mul"}).code, 0);
+    EXPECT_EQ(Json({"import", dir / "q.uop", "verdata", dir / "v.mul"})["added"].toInt(), 2);
+
     const QJsonArray types = Json({"types"})["types"].toArray();
     const auto gumps = std::find_if(types.begin(), types.end(),
                                     [](const QJsonValue& t) { return t.toObject()["name"].toString() == "Gumps"; });
