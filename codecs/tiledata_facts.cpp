@@ -26,7 +26,7 @@ std::vector<std::string> LandRow(ByteView record, std::size_t flagBytes) {
 std::vector<std::string> StaticRow(ByteView record, std::size_t flagBytes) {
     const std::uint8_t* r = record.data() + flagBytes;
     auto n = [](unsigned v) { return std::to_string(v); };
-    return {FixedText(record, flagBytes + 17, kNameSize), HexText(Flags(record.data(), flagBytes), 2 * int(flagBytes)),
+    return {FixedText(record, flagBytes + 13, kNameSize), HexText(Flags(record.data(), flagBytes), 2 * int(flagBytes)),
             n(r[0]), n(r[1]), n(GetLE16(r + 2)), n(r[4]), n(r[5]), HexText(GetLE16(r + 6), 4), n(r[8]), n(r[9]),
             n(r[10]), n(r[11]), n(r[12])};
 }
