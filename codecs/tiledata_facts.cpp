@@ -13,22 +13,24 @@ struct Layout {
 constexpr Layout kLand[2] = {{26, 4}, {30, 8}};
 constexpr Layout kStatic[2] = {{37, 4}, {41, 8}};
 
-std::uint64_t Flags(const std::uint8_t* p, std::size_t bytes) {
-    return bytes == 8 ? GetLE32(p) | static_cast<std::uint64_t>(GetLE32(p + 4)) << 32 : GetLE32(p);
+std::string FlagsText(ByteView record, std::size_t flagBytes) {
+    const std::uint8_t* p = record.data();
+    const std::uint64_t flags = flagBytes == 8 ? GetLE32(p) | std::uint64_t{GetLE32(p + 4)} << 32 : GetLE32(p);
+    return HexText(flags, 2 * static_cast<int>(flagBytes));
 }
 
 std::vector<std::string> LandRow(ByteView record, std::size_t flagBytes) {
     const std::uint8_t* r = record.data() + flagBytes;
-    return {FixedText(record, flagBytes + 2, kNameSize), HexText(Flags(record.data(), flagBytes), 2 * int(flagBytes)),
-            HexText(GetLE16(r), 4)};
+    return {FixedText(record, flagBytes + 2, kNameSize), FlagsText(record, flagBytes), HexText(GetLE16(r), 4)};
 }
 
 std::vector<std::string> StaticRow(ByteView record, std::size_t flagBytes) {
     const std::uint8_t* r = record.data() + flagBytes;
     auto n = [](unsigned v) { return std::to_string(v); };
-    return {FixedText(record, flagBytes + 13, kNameSize), HexText(Flags(record.data(), flagBytes), 2 * int(flagBytes)),
-            n(r[0]), n(r[1]), n(GetLE16(r + 2)), n(r[4]), n(r[5]), HexText(GetLE16(r + 6), 4), n(r[8]), n(r[9]),
-            n(r[10]), n(r[11]), n(r[12])};
+    return {FixedText(record, flagBytes + 13, kNameSize),
+            FlagsText(record, flagBytes),
+            n(r[0]), n(r[1]), n(GetLE16(r + 2)), n(r[4]), n(r[5]), HexText(GetLE16(r + 6), 4),
+            n(r[8]), n(r[9]), n(r[10]), n(r[11]), n(r[12])};
 }
 }  // namespace
 
@@ -60,7 +62,7 @@ BlockFacts TiledataFacts(std::int32_t blockNumber, ByteView block) {
     }
     for (std::size_t i = 0; i < kRecords && kHeader + layout.recordSize * (i + 1) <= block.size(); ++i) {
         const ByteView record = block.subspan(kHeader + layout.recordSize * i, layout.recordSize);
-        std::vector<std::string> row = {HexText(static_cast<std::uint64_t>(first + std::int64_t(i)) & 0xFFFFFFFFu, 4)};
+        std::vector<std::string> row = {HexText(static_cast<std::uint64_t>(first) + i, 4)};
         for (std::string& cell : land ? LandRow(record, layout.flagBytes) : StaticRow(record, layout.flagBytes))
             row.push_back(std::move(cell));
         f.table.rows.push_back(std::move(row));
