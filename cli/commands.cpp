@@ -11,6 +11,7 @@
 #include "cli/edit_blocks.h"
 #include "cli/info.h"
 #include "cli/samples.h"
+#include "cli/sound_to_wav.h"
 #include "codecs/bitmap.h"
 #include "gamefiles/compare.h"
 #include "gamefiles/import.h"
@@ -255,6 +256,7 @@ const std::vector<CliCommand>& CliCommands() {
         {"bmp-to-gump", "PATCH.uop BLOCK IN.bmp",
          "Builds gump block BLOCK (0-65535) from a bitmap or PNG picture and saves the patch.",
          "patch.uop 500 gump.png", BmpToGump},
+        {"sound-to-wav", "PATCH.uop BLOCK OUT.wav", "Writes a sound block as a WAV file.", "patch.uop 42 sound.wav", SoundToWavCommand},
         {"compare", "PATCH.uop FILEID BASE.mul [BASE.idx] ALTERED.mul [ALTERED.idx]",
          "Appends every block that differs between the base and the altered data file (index files only for "
          "types that have them) and saves the patch.",

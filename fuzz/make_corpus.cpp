@@ -83,6 +83,11 @@ int main(int argc, char** argv) {
 
     Put(dir, "hues", "block", Bytes(708, 0x21));
 
+    Put(dir, "block_facts", "hues", HuesToVerdataBytes(Bytes(708, 0x41)));
+    Bytes sound(40 + 6, 0x30);
+    sound[4] = 0;
+    Put(dir, "block_facts", "sound", sound);
+
     QImage picture(4, 3, QImage::Format_RGB32);
     picture.fill(qRgb(200, 100, 50));
     picture.setPixel(1, 1, qRgb(0, 0, 255));

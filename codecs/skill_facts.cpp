@@ -1,0 +1,17 @@
+#include "codecs/block_facts.h"
+#include "codecs/facts_text.h"
+
+BlockFacts SkillFacts(ByteView block) {
+    BlockFacts f;
+    f.heading = "Skill";
+    if (block.empty()) {
+        NoteProblem(f, "The block is empty.");
+        return f;
+    }
+    bool terminated = false;
+    const std::string name = FixedText(block, 1, block.size(), &terminated);
+    f.lines.push_back(std::string("Action button: ") + (block[0] != 0 ? "Yes" : "No"));
+    f.lines.push_back("Name: " + name);
+    if (!terminated) NoteProblem(f, "The name has no terminating zero.");
+    return f;
+}
