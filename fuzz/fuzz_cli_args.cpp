@@ -1,0 +1,31 @@
+// The command-line tool's argument parsing: the input is split at NUL bytes
+// into arguments. Every argument is made a plain name inside a scratch
+// folder, so a command that writes can only write there.
+#include <unistd.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool inScratch = [] {
+        const std::string file = ScratchFile("cli", nullptr, 0);
+        return ::chdir(file.substr(0, file.rfind('/')).c_str()) == 0;
+    }();
+    if (!inScratch) std::abort();
+    std::vector<std::string> args(1);
+    for (std::size_t i = 0; i < size && args.size() < 16; ++i) {
+        if (data[i] == 0) args.emplace_back();
+        else args.back().push_back(data[i] == '/' ? '_' : static_cast<char>(data[i]));
+    }
+    for (std::string& a : args)
+        if (a == "." || a == "..") a = "_";
+    // Samples are megabytes each; the parser is what is fuzzed here.
+    if (!args.empty() && args[0] == "make-samples") return 0;
+    std::ostringstream out, err;
+    const int code = RunCli(args, out, err);
+    FUZZ_CHECK(code >= 0 && code <= 2);
+    return 0;
+}
