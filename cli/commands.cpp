@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <string_view>
 
 #include "cli/cli_support.h"
 #include "cli/samples.h"
@@ -98,7 +99,19 @@ int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return kOk;
 }
 
+// Says which argument is an option the command does not know; false when none is.
+bool UnknownOption(const std::vector<std::string>& args, std::initializer_list<std::string_view> known,
+                   std::ostream& err) {
+    for (const std::string& a : args)
+        if (a.starts_with("--") && std::find(known.begin(), known.end(), a) == known.end()) {
+            err << "palindra-cli: unknown option '" << a << "'.\n";
+            return true;
+        }
+    return false;
+}
+
 int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (UnknownOption(args, {"--base"}, err)) return kUsage;
     std::string base;
     if (args.size() == 4 && args[2] == "--base") base = args[3];
     else if (args.size() != 2) return kUsage;
@@ -136,8 +149,7 @@ int ParseImportOptions(const std::vector<std::string>& args, ImportOptions& o, s
             if (!ParseRange(range, 0, files ? 255 : INT32_MAX, from, to)) return kUsage;
             if (from > to) return Fail(err, "The range " + range + " of " + a + " selects nothing.");
             o.filesGiven = o.filesGiven || files;
-        } else if (a.starts_with("--")) {
-            err << "palindra-cli: unknown option '" << a << "'.\n";
+        } else if (UnknownOption({a}, {}, err)) {
             return kUsage;
         } else {
             o.positional.push_back(a);
@@ -216,7 +228,7 @@ int BmpToGump(const std::vector<std::string>& args, std::ostream& out, std::ostr
 }
 
 int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() < 4) return kUsage;
+    if (UnknownOption(args, {}, err) || args.size() < 4) return kUsage;
     const FileTypeEntry* type = DataFileType(args[1]);
     if (!type) return kUsage;
     const bool indexed = type->ConstantIndex <= 0;

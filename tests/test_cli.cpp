@@ -25,13 +25,13 @@ TEST(Cli, InsertListAndExtractWorkOnOnePatch) {
     const std::string patch = dir / "p.uop";
     WriteFileBytes(dir / "a.dat", {1, 2, 3});
     WriteFileBytes(dir / "b.dat", {4, 5});
+    EXPECT_EQ(Cli({"insert", patch, "4", "500001", dir / "a.dat"}).code, 0);  // kept by the later loads
     EXPECT_EQ(Cli({"insert", patch, "12", "0x1F4", dir / "a.dat"}).code, 0);
     EXPECT_EQ(Cli({"insert", patch, "12", "500", dir / "b.dat"}).code, 0);
-    EXPECT_EQ(Cli({"insert", patch, "4", "7", dir / "a.dat"}).code, 0);
 
     const Result listed = Cli({"list", patch});
     EXPECT_EQ(listed.code, 0);
-    EXPECT_EQ(listed.out, "4 7 3 0 0\n12 500 3 0 0\n12 500 2 0 0\n");
+    EXPECT_EQ(listed.out, "4 500001 3 0 0\n12 500 3 0 0\n12 500 2 0 0\n");
 
     EXPECT_EQ(Cli({"extract", patch, "12", "500", dir / "out.dat"}).code, 0);
     EXPECT_EQ(ReadFileBytes(dir / "out.dat"), (std::vector<std::uint8_t>{4, 5}));
@@ -161,6 +161,7 @@ TEST(Cli, OptionsAndSourcesAreCheckedAndWhatWasLeftOutIsSaid) {
         {{"import", patch, "--files", "0-1"}, 2, "", "Usage: palindra-cli import"},
         {{"import", patch, "--blocks"}, 2, "", "--blocks needs a range A-B."},
         {{"import", patch, "4", art, artIdx, "--bogus"}, 2, "", "unknown option '--bogus'."},
+        {{"compare", patch, "4", art, artIdx, art, artIdx, "--bogus"}, 2, "", "unknown option '--bogus'."},
         {{"import", patch, "4", art, artIdx, "--blocks", "5-2"}, 1, "", "The range 5-2 of --blocks selects nothing."},
         {{"import", patch, "4", art, artIdx, "--skip-absent"},
          0,
