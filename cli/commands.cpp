@@ -124,14 +124,14 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kOk;
 }
 
-// Reads "--files A-B", "--blocks A-B" and "--skip-absent" among the
-// positional arguments. kOk, or the exit code after saying what is wrong.
 struct ImportOptions {
     std::vector<std::string> positional;
     std::int64_t fileFrom = 0, fileTo = 255, blockFrom = 0, blockTo = INT32_MAX;
     bool filesGiven = false, skipAbsent = false;
 };
 
+// Reads "--files A-B", "--blocks A-B" and "--skip-absent" among the
+// positional arguments. kOk, or the exit code after saying what is wrong.
 int ParseImportOptions(const std::vector<std::string>& args, ImportOptions& o, std::ostream& err) {
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
