@@ -61,6 +61,7 @@ TEST(Samples, EveryFileReadsBackThroughTheProgramsReaders) {
     for (std::uint8_t f : {kMapFileId, kArtFileId, kAnimFileId, kGumpFileId, kHuesFileId})
         EXPECT_EQ(verdata[f].LiveCount(), 1) << int(f);
     EXPECT_EQ(AnimPreview(verdata[kAnimFileId].Blocks[0].ByteArray, picture), "");
+    EXPECT_NE(picture.At(55, 10), LongArray::kBackground);  // the figure's first row: centre 60, 10, five left
     const PatchBlock& gump = verdata[kGumpFileId].Blocks[0];
     EXPECT_EQ(GumpToLongArray(gump.ByteArray, picture, gump.FlagB, gump.FlagA), "");
 
