@@ -45,6 +45,8 @@ public:
     // index every block that begins inside it (a partly present last block
     // counts).
     std::int64_t cCount() const;
+    // How a file without index is cut.
+    BlockCut cCut() const { return cut_; }
 
     // Reads block `indexNumber`. Without index, a partly present block is
     // padded with zeros and blocks past the end read as absent (length 0).

@@ -18,6 +18,10 @@ ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::strin
     result.error = OpenDataFile(base, fileId, idx1, mul1);
     if (result.error.empty()) result.error = OpenDataFile(altered, fileId, idx2, mul2);
     if (!result.error.empty()) return result;
+    if (fileId == kTiledataFileId && base.cCut().lowSize != altered.cCut().lowSize) {
+        result.error = "'" + mul1 + "' and '" + mul2 + "' are tiledata files of different layouts.";
+        return result;
+    }
 
     Patch added;
     const std::int64_t count = std::max(base.cCount(), altered.cCount());

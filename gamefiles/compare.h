@@ -17,6 +17,6 @@ bool ArraysEqual(ByteView a, ByteView b);
 // with the altered file's flags. A block the altered file lacks is added with
 // Length -1. A block damaged in either file is left out and counted. Hues
 // blocks become their 1220-byte form. Nothing is appended when a file cannot
-// be opened.
+// be opened, or when two tiledata files differ in layout.
 ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::string& mul1, const std::string& idx2,
                          const std::string& mul2, std::uint8_t fileId);

@@ -4,6 +4,7 @@
 #include "codecs/colors.h"
 #include "codecs/hues.h"
 #include "gamefiles/compare.h"
+#include "gamefiles/data_layout.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
 #include "test_support.h"
@@ -163,6 +164,16 @@ TEST(Compare, HuesBlocksAreAddedInTheirVerdataForm) {
     EXPECT_EQ(b.BlockNumber, 3);
     EXPECT_EQ(b.Length, 1220);
     EXPECT_EQ(b.ByteArray, HuesToVerdataBytes(B(altered.begin() + 708 * 3, altered.begin() + 708 * 4)));
+}
+
+TEST(Compare, RefusesTiledataFilesOfTwoLayouts) {
+    TempDir dir;
+    WriteFileBytes(dir / "older.mul", B(512 * 836, 0));
+    WriteFileBytes(dir / "newer.mul", B(512 * 964, 0));
+    Patch p;
+    EXPECT_EQ(CompareMuls(p, "", dir / "older.mul", "", dir / "newer.mul", kTiledataFileId).error,
+              "'" + (dir / "older.mul") + "' and '" + (dir / "newer.mul") + "' are tiledata files of different layouts.");
+    EXPECT_EQ(p.LiveCount(), 0);
 }
 
 TEST(WholeFiles, ReplaceInPlaceAndRefuseAClientWithoutTheMarker) {
