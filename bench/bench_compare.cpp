@@ -50,10 +50,9 @@ void BM_CatBothMaps(benchmark::State& state) {
 }
 
 void BM_CompareMaps(benchmark::State& state) {
-    const FileTypeEntry& t = FileTypes()[0];
     for (auto _ : state) {
         Patch p;
-        const CompareResult r = CompareMuls(p, "", Pair().map1, "", Pair().map2, 0, t.NbrOfBlocks, t.ConstantIndex);
+        const ImportResult r = CompareMuls(p, "", Pair().map1, "", Pair().map2, 0);
         if (!r.error.empty() || r.added != 3933) state.SkipWithError("compare");
     }
 }
@@ -65,7 +64,7 @@ void BM_CatBothArts(benchmark::State& state) {
 void BM_CompareArts(benchmark::State& state) {
     for (auto _ : state) {
         Patch p;
-        const CompareResult r = CompareMuls(p, Pair().idx1, Pair().art1, Pair().idx2, Pair().art2, 4, 65535, 0);
+        const ImportResult r = CompareMuls(p, Pair().idx1, Pair().art1, Pair().idx2, Pair().art2, 4);
         if (!r.error.empty() || r.added != 656) state.SkipWithError("compare");
     }
 }

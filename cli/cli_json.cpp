@@ -10,15 +10,18 @@ void PrintJson(std::ostream& out, const QJsonObject& document) {
     out << QJsonDocument(document).toJson(QJsonDocument::Indented).toStdString();
 }
 
-int PrintBlocksJson(std::ostream& out, const Patch& patch) {
+int PrintBlocksJson(std::ostream& out, const std::vector<VerdataEntry>& entries) {
     QJsonArray blocks;
-    for (int f = 0; f < Patch::kFileIds; ++f)
-        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
-            blocks.append(QJsonObject{{"fileId", b.FileID}, {"block", b.BlockNumber}, {"length", b.Length},
-                                      {"flagA", b.FlagA}, {"flagB", b.FlagB}});
-        });
+    for (const VerdataEntry& e : entries)
+        blocks.append(QJsonObject{{"fileId", e.fileId}, {"block", e.blockNumber}, {"length", e.length},
+                                  {"flagA", e.flagA}, {"flagB", e.flagB}});
     PrintJson(out, {{"blocks", blocks}});
     return kOk;
+}
+
+QJsonObject ResultJson(const ImportResult& r) {
+    return {{"added", static_cast<qint64>(r.added)}, {"withoutData", static_cast<qint64>(r.absent)},
+            {"damaged", static_cast<qint64>(r.damaged)}, {"leftOut", static_cast<qint64>(r.leftOut)}};
 }
 
 namespace {

@@ -5,6 +5,8 @@
 #include <iosfwd>
 
 #include "cli/block_differences.h"
+#include "gamefiles/import.h"
+#include "gamefiles/verdata.h"
 #include "patch/Patch.h"
 
 inline constexpr const char* kJsonHelp =
@@ -18,13 +20,16 @@ inline constexpr const char* kJsonHelp =
     "  types   {\"types\": [{\"fileId\", \"name\", \"fixedBlockSize\" (0: indexed), \"highestBlock\"}]}\n"
     "  info    {\"types\": [{\"fileId\", \"name\", \"live\", \"superseded\", \"withoutData\", \"bytes\"}],\n"
     "           \"live\", \"bytes\"}\n"
-    "  import, compare  {\"added\"}\n"
+    "  import, compare  {\"added\", \"withoutData\", \"damaged\", \"leftOut\"}\n"
     "  apply   {\"lines\", \"operations\", \"live\", \"exports\": [paths]}\n"
     "Errors stay on stderr as text.\n";
 
 void PrintJson(std::ostream& out, const QJsonObject& document);
 
-// Prints the live blocks of `patch` in file ID order as the list document.
-int PrintBlocksJson(std::ostream& out, const Patch& patch);
+// Prints directory entries (file ID, block, length, flags) as the list document.
+int PrintBlocksJson(std::ostream& out, const std::vector<VerdataEntry>& entries);
+
+// The result document of import and compare.
+QJsonObject ResultJson(const ImportResult& result);
 
 QJsonObject DifferenceJson(const BlockDifference& d);

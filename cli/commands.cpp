@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <string_view>
 
 #include "cli/apply.h"
 #include "cli/cli_json.h"
@@ -24,20 +25,39 @@
 #include "patch/save_file.h"
 
 namespace {
+// A patch lists by file ID, as the editor shows it; a verdata in the order of its directory.
 int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.size() != 1) return kUsage;
-    Patch patch;
-    const std::string e = LooksLikePatchFile(args[0])
-                              ? ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX)
-                              : ReadVerdata(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX);
-    if (!e.empty()) return Fail(err, e);
-    if (session.json) return PrintBlocksJson(out, patch);
-    for (int f = 0; f < Patch::kFileIds; ++f)
-        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
-            out << int(b.FileID) << ' ' << b.BlockNumber << ' ' << b.Length << ' ' << b.FlagA << ' ' << b.FlagB
-                << '\n';
-        });
+    std::vector<VerdataEntry> entries;
+    if (LooksLikePatchFile(args[0])) {
+        Patch patch;
+        if (std::string e = ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
+            return Fail(err, e);
+        for (int f = 0; f < Patch::kFileIds; ++f)
+            patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
+                entries.push_back({b.FileID, b.BlockNumber, 0, b.Length, b.FlagA, b.FlagB});
+            });
+    } else {
+        if (!IsExistingFile(args[0])) return Fail(err, "Cannot find the file '" + args[0] + "'!");
+        if (std::string e = ReadVerdataDirectory(args[0], entries); !e.empty())
+            return Fail(err, e + " Nor is it a patch project file: those start with \"UOP\".");
+    }
+    if (session.json) return PrintBlocksJson(out, entries);
+    for (const VerdataEntry& e : entries)
+        out << e.fileId << ' ' << e.blockNumber << ' ' << e.length << ' ' << e.flagA << ' ' << e.flagB << '\n';
     return kOk;
+}
+
+// Says on stderr what an import or a compare left out, and on stdout how
+// many of the added blocks carry no data.
+void Report(const ImportResult& r, std::ostream& out, std::ostream& err) {
+    if (r.absent > 0)
+        out << r.absent << " of them carry no data: the client drops its own copy of those blocks"
+            << " (--skip-absent leaves them out).\n";
+    if (r.leftOut > 0) out << "Left out " << r.leftOut << " blocks without data.\n";
+    if (r.damaged > 0)
+        err << "palindra-cli: left out " << r.damaged
+            << " damaged blocks: their data does not lie wholly inside the data file.\n";
 }
 
 bool ParseBlockAddress(const std::vector<std::string>& args, std::uint8_t& fileId, std::int32_t& block) {
@@ -82,10 +102,23 @@ int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return kOk;
 }
 
+// Says which argument is an option the command does not know; false when none is.
+bool UnknownOption(const std::vector<std::string>& args, std::initializer_list<std::string_view> known,
+                   std::ostream& err) {
+    for (const std::string& a : args)
+        if (a.starts_with("--") && std::find(known.begin(), known.end(), a) == known.end()) {
+            err << "palindra-cli: unknown option '" << a << "'.\n";
+            return true;
+        }
+    return false;
+}
+
 int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (UnknownOption(args, {"--base"}, err)) return kUsage;
     std::string base;
     if (args.size() == 4 && args[2] == "--base") base = args[3];
     else if (args.size() != 2) return kUsage;
+    if (!base.empty() && !IsExistingFile(base)) return Fail(err, "Cannot find the base verdata file '" + base + "'.");
     Patch patch;
     if (std::string e = session.Load(args[0], patch); !e.empty()) return Fail(err, e);
     if (std::string e = session.Export(args[1], base, patch); !e.empty()) return Fail(err, e);
@@ -93,35 +126,61 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kOk;
 }
 
-int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.size() < 3) return kUsage;
+struct ImportOptions {
     std::vector<std::string> positional;
-    std::int64_t fileFrom = 0, fileTo = 255, blockFrom = 0, blockTo = kMaxBlockNumber;
-    bool filesGiven = false;
+    std::int64_t fileFrom = 0, fileTo = 255, blockFrom = 0, blockTo = INT32_MAX;
+    bool filesGiven = false, skipAbsent = false;
+};
+
+// Reads "--files A-B", "--blocks A-B" and "--skip-absent" among the
+// positional arguments. kOk, or the exit code after saying what is wrong.
+int ParseImportOptions(const std::vector<std::string>& args, ImportOptions& o, std::ostream& err) {
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--files" && i + 1 < args.size()) {
-            if (!ParseRange(args[++i], 0, 255, fileFrom, fileTo)) return kUsage;
-            filesGiven = true;
-        } else if (args[i] == "--blocks" && i + 1 < args.size()) {
-            if (!ParseRange(args[++i], 0, INT32_MAX, blockFrom, blockTo)) return kUsage;
+        const std::string& a = args[i];
+        if (a == "--skip-absent") {
+            o.skipAbsent = true;
+        } else if (a == "--files" || a == "--blocks") {
+            const bool files = a == "--files";
+            if (i + 1 == args.size()) {
+                err << "palindra-cli: " << a << " needs a range A-B.\n";
+                return kUsage;
+            }
+            const std::string& range = args[++i];
+            std::int64_t& from = files ? o.fileFrom : o.blockFrom;
+            std::int64_t& to = files ? o.fileTo : o.blockTo;
+            if (!ParseRange(range, 0, files ? 255 : INT32_MAX, from, to)) return kUsage;
+            if (from > to) return Fail(err, "The range " + range + " of " + a + " selects nothing.");
+            o.filesGiven = o.filesGiven || files;
+        } else if (UnknownOption({a}, {}, err)) {
+            return kUsage;
         } else {
-            positional.push_back(args[i]);
+            o.positional.push_back(a);
         }
     }
+    return o.positional.empty() ? kUsage : kOk;
+}
+
+int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.empty()) return kUsage;
+    ImportOptions o;
+    if (const int code = ParseImportOptions(args, o, err); code != kOk) return code;
+    const std::vector<std::string>& positional = o.positional;
     Patch patch;
     if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
-    const auto f1 = static_cast<std::uint8_t>(fileFrom), f2 = static_cast<std::uint8_t>(fileTo);
-    const auto b1 = static_cast<std::int32_t>(blockFrom), b2 = static_cast<std::int32_t>(blockTo);
+    const auto f1 = static_cast<std::uint8_t>(o.fileFrom), f2 = static_cast<std::uint8_t>(o.fileTo);
+    const auto b1 = static_cast<std::int32_t>(o.blockFrom), b2 = static_cast<std::int32_t>(o.blockTo);
     Patch imported;
-    std::string e;
-    if (positional[0] == "uop" && positional.size() == 2) {
+    ImportResult result;
+    const bool patchOrVerdata = positional.size() == 2 && (positional[0] == "uop" || positional[0] == "verdata");
+    if (patchOrVerdata) {
         if (!IsExistingFile(positional[1])) return Fail(err, "Cannot find the file '" + positional[1] + "'!");
-        e = ReadPatchFile(positional[1], imported, false, f1, f2, b1, b2);
-    } else if (positional[0] == "verdata" && positional.size() == 2) {
-        e = ReadVerdata(positional[1], imported, false, f1, f2, b1, b2);
+        result.error = positional[0] == "uop" ? ReadPatchFile(positional[1], imported, false, f1, f2, b1, b2)
+                                              : ReadVerdata(positional[1], imported, false, f1, f2, b1, b2);
+        result.added = imported.LiveCount();
+        result.absent = CountWithoutData(imported);
     } else {
         std::uint8_t id = 0;
-        if (filesGiven || !ParseFileId(positional[0], id)) return kUsage;
+        if (o.filesGiven || !ParseFileId(positional[0], id)) return kUsage;
         const FileTypeEntry& type = FileTypes()[id];
         if (id > 200 || type.Name.empty()) return Fail(err, "File ID " + positional[0] + " is not a known file type.");
         const std::size_t wanted = type.ConstantIndex > 0 ? 2 : 3;
@@ -130,15 +189,14 @@ int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream
                                                                   : " files need their index file."));
         }
         const std::string idx = wanted == 3 ? positional[2] : "";
-        e = ImportMulRange(imported, idx, positional[1], id, b1, b2, type.NbrOfBlocks,
-                           type.ConstantIndex);
+        result = ImportMulRange(imported, idx, positional[1], id, b1, b2, o.skipAbsent);
     }
-    if (!e.empty()) return Fail(err, e);
-    const std::int64_t added = imported.LiveCount();
+    if (!result.error.empty()) return Fail(err, result.error);
     patch.AppendAll(std::move(imported));
     if (std::string w = session.Save(args[0], std::move(patch)); !w.empty()) return Fail(err, w);
-    session.Report(out, "Imported " + std::to_string(added) + " blocks into " + args[0] + ".\n",
-                   {{"added", static_cast<qint64>(added)}});
+    session.Report(out, "Imported " + std::to_string(result.added) + " blocks into " + args[0] + ".\n",
+                   ResultJson(result));
+    if (!session.json) Report(result, out, err);
     return kOk;
 }
 
@@ -173,7 +231,7 @@ int BmpToGump(const std::vector<std::string>& args, std::ostream& out, std::ostr
 }
 
 int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.size() < 4) return kUsage;
+    if (UnknownOption(args, {}, err) || args.size() < 4) return kUsage;
     const FileTypeEntry* type = DataFileType(args[1]);
     if (!type) return kUsage;
     const bool indexed = type->ConstantIndex <= 0;
@@ -188,11 +246,11 @@ int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     Patch patch;
     if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
     const auto id = static_cast<std::uint8_t>(type - FileTypes().data());
-    const CompareResult result = CompareMuls(patch, idx1, mul1, idx2, mul2, id, type->NbrOfBlocks, type->ConstantIndex);
+    const ImportResult result = CompareMuls(patch, idx1, mul1, idx2, mul2, id);
     if (!result.error.empty()) return Fail(err, result.error);
     if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    session.Report(out, "Added " + std::to_string(result.added) + " blocks that differ.\n",
-                   {{"added", static_cast<qint64>(result.added)}});
+    session.Report(out, "Added " + std::to_string(result.added) + " blocks that differ.\n", ResultJson(result));
+    if (!session.json) Report(result, out, err);
     return kOk;
 }
 
@@ -246,9 +304,10 @@ const std::vector<CliCommand>& CliCommands() {
          "Writes a verdata.mul from the patch, merged over the base verdata when given.",
          "patch.uop verdata.mul --base client/verdata.mul", Export},
         {"import", "PATCH.uop uop|verdata SOURCE [--files A-B] [--blocks A-B]  or  PATCH.uop FILEID DATA.mul "
-                   "[INDEX.idx] [--blocks A-B]",
+                   "[INDEX.idx] [--blocks A-B] [--skip-absent]",
          "Appends blocks from a patch project file, a verdata.mul, or a block range of a data file (with its "
-         "index where the type has one) and saves the patch; a missing patch starts empty.",
+         "index where the type has one) and saves the patch; a missing patch starts empty. Damaged entries are "
+         "left out; --skip-absent also leaves out blocks without data.",
          "patch.uop 12 gumpart.mul gumpidx.mul --blocks 0-100", Import},
         {"gump-to-bmp", "PATCH.uop BLOCK OUT.bmp",
          "Writes the gump block's picture as a Windows bitmap (PNG when the name ends in .png).",
@@ -288,7 +347,7 @@ const std::vector<CliCommand>& CliCommands() {
         {"types", "", "Lists the known file types: ID, name, layout and highest block number.", "", Types},
         {"make-samples", "DIR",
          "Writes a small set of client files drawn by the program (map, radar colours, art, gumps, hues, "
-         "verdata.mul, readme, stand-in client, a sample patch) to try every feature on.",
+         "tiledata, animdata, verdata.mul, readme, stand-in client, a sample patch) to try every feature on.",
          "samples", Samples},
     };
     return commands;
@@ -309,6 +368,10 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintHelp(args.empty() ? err : out);
         return args.empty() ? kUsage : kOk;
+    }
+    if (args[0] == "--version") {
+        out << "palindra-cli " << PALINDRA_VERSION << "\n";
+        return kOk;
     }
     for (const CliCommand& c : CliCommands()) {
         if (args[0] != c.name) continue;

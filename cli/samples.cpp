@@ -1,5 +1,6 @@
 #include "cli/samples.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -133,24 +134,81 @@ Gump MakeGump(int kind) {
     return {w, h, *EncodeGump(pixels, w, h)};
 }
 
-// An animation block: a palette, one frame of rows that alternate their
-// tag, drawing a small figure.
+// An animation block: a palette, then one frame whose runs each carry their
+// length and x and y offsets from the frame's centre, drawing a small figure.
 Bytes AnimBlock() {
+    constexpr int kCentreX = 60, kCentreY = 10, kWidth = 40, kHeight = 80;
     Bytes b;
     for (int i = 0; i < 256; ++i) Put16(b, Rgb16(i / 8, 31 - i / 8, (i * 3) % 32));
-    Put32(b, 1);   // frame count
-    Put32(b, 8);   // first frame at 512 + 8
-    Put16(b, 60);  // centre x
-    for (int i = 0; i < 3; ++i) Put16(b, 0);
-    for (int r = 0; r < 80; ++r) {
+    Put32(b, 1);  // frame count
+    Put32(b, 8);  // first frame at 512 + 8
+    Put16(b, kCentreX);
+    Put16(b, kCentreY);
+    Put16(b, kWidth);
+    Put16(b, kHeight);
+    for (int r = 0; r < kHeight; ++r) {
         const int half = r < 30 ? 12 - std::abs(r - 15) / 2 : 18 - (r - 30) / 4;
         const int length = 2 * std::max(half, 1);
-        Put16(b, static_cast<std::uint32_t>(((1 + r % 2) << 12) | length));
-        Put16(b, static_cast<std::uint32_t>(static_cast<std::uint16_t>(-half * 64)));
+        const int dx = -half, dy = r - kHeight;  // row r lands at y = centre y + r
+        Put32(b, static_cast<std::uint32_t>(length) | ((static_cast<std::uint32_t>(dy) & 0x3FF) << 12) |
+                     ((static_cast<std::uint32_t>(dx) & 0x3FF) << 22));
         for (int i = 0; i < length; ++i) b.push_back(static_cast<std::uint8_t>((r * 3 + i * 5) % 256));
     }
-    Put16(b, 0x7FFF);
-    Put16(b, 0x7FFF);
+    Put32(b, 0x7FFF7FFF);
+    return b;
+}
+
+void PutName(Bytes& out, const std::string& name) {
+    Bytes field(20, 0);
+    std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 19), field.begin());
+    out.insert(out.end(), field.begin(), field.end());
+}
+
+// A tiledata.mul of the older layout: 512 land groups of 32 records (flags
+// u32, texture u16, name), then 512 static groups of 32 records.
+Bytes TiledataFile() {
+    const char* landNames[kLandTiles] = {"deep water", "water", "sand", "grass", "forest", "dirt", "rock", "snow"};
+    Bytes b;
+    for (int group = 0; group < 512; ++group) {
+        Put32(b, 0);
+        for (int i = 0; i < 32; ++i) {
+            const int tile = group * 32 + i;
+            Put32(b, tile < 2 ? 0x80u : 0u);  // the water tiles are wet
+            Put16(b, static_cast<std::uint32_t>(tile < kLandTiles ? tile + 1 : 0));
+            PutName(b, tile < kLandTiles ? landNames[tile] : "");
+        }
+    }
+    for (int group = 0; group < 512; ++group) {
+        Put32(b, 0);
+        for (int i = 0; i < 32; ++i) {
+            const bool tree = group == 0 && i < kStaticTiles;
+            Put32(b, tree ? 0x40u : 0u);  // impassable
+            b.push_back(tree ? 255 : 0);  // weight
+            b.push_back(0);               // quality
+            Put16(b, 0);                  // misc
+            b.push_back(0);
+            b.push_back(tree ? 1 : 0);  // quantity
+            Put16(b, 0);                // animation
+            b.push_back(0);
+            b.push_back(0);  // hue
+            b.push_back(0);  // stacking
+            b.push_back(0);  // value
+            b.push_back(tree ? 20 : 0);  // height
+            PutName(b, tree ? "tree " + std::to_string(i + 1) : "");
+        }
+    }
+    return b;
+}
+
+// An animdata.mul: 2,048 groups of a header and 8 records (64 frame offsets,
+// unknown, frame count, frame interval, start interval); the first record
+// cycles four frames.
+Bytes AnimdataFile() {
+    Bytes b(2048 * 548, 0);
+    for (int f = 0; f < 4; ++f) b[4 + static_cast<std::size_t>(f)] = static_cast<std::uint8_t>(f);
+    b[4 + 65] = 4;  // frame count
+    b[4 + 66] = 2;  // frame interval
+    b[4 + 67] = 1;  // start interval
     return b;
 }
 
@@ -203,8 +261,8 @@ std::string Art(const std::string& folder, const std::string& mul, const std::st
 const std::vector<std::string>& SampleFileNames() {
     static const std::vector<std::string> names = {
         "map0.mul",  "radarcol.mul", "art.mul",  "artidx.mul",  "art-altered.mul", "artidx-altered.mul",
-        "gumpart.mul", "gumpidx.mul", "hues.mul", "verdata.mul", "readme.txt",      "client.exe",
-        "sample.uop"};
+        "gumpart.mul", "gumpidx.mul", "hues.mul", "tiledata.mul", "animdata.mul", "verdata.mul", "readme.txt",
+        "client.exe",  "sample.uop"};
     return names;
 }
 
@@ -237,6 +295,8 @@ std::string MakeSamples(const std::string& folder) {
     if (std::string e = Write(d + "gumpidx.mul", gumpIndex); !e.empty()) return e;
     const Bytes hues = HuesFile();
     if (std::string e = Write(d + "hues.mul", hues); !e.empty()) return e;
+    if (std::string e = Write(d + "tiledata.mul", TiledataFile()); !e.empty()) return e;
+    if (std::string e = Write(d + "animdata.mul", AnimdataFile()); !e.empty()) return e;
 
     // The client's own corrections: one block of each kind the panel previews.
     Patch corrections;

@@ -1,7 +1,7 @@
 // A small set of client files, drawn by the program itself, on which every
 // feature can be tried: map, radar colours, art (and an altered copy for the
-// compare), gumps, hues, a verdata.mul, a readme, a stand-in client and a
-// patch project file.
+// compare), gumps, hues, tiledata, animdata, a verdata.mul, a readme, a
+// stand-in client and a patch project file.
 #pragma once
 
 #include <string>

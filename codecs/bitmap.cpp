@@ -12,6 +12,11 @@
 namespace {
 QRgb ToQRgb(std::int32_t c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 std::int32_t FromQRgb(QRgb c) { return qRed(c) + 256 * qGreen(c) + 65536 * qBlue(c); }
+
+// The darkest grey: a visible pixel whose colour would round to the game's transparent 0.
+constexpr std::uint16_t kDarkestGrey = 0x0421;
+
+bool IsPng(const QString& path) { return path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive); }
 }  // namespace
 
 QImage LongArrayToImage(const LongArray& grid, QRgb background) {
@@ -34,11 +39,14 @@ QImage LoadPicture(const QString& path, std::string& error) {
                 std::to_string(size.height()) + " pixels; a gump can be at most 32767 pixels wide and high.";
         return {};
     }
+    const bool png = reader.format() == "png";  // known only before the read
     QImage image = reader.read();
     if (image.isNull()) {
         error = "Cannot read the picture '" + path.toStdString() + "': " + reader.errorString().toStdString() + ".";
         return {};
     }
+    // Only a PNG's alpha means transparency; in a bitmap black does, as modders expect.
+    if (!png) image = image.convertToFormat(QImage::Format_RGB32);
     if (image.width() > kMaxGumpSide || image.height() > kMaxGumpSide) {
         error = "The picture '" + path.toStdString() + "' is larger than a gump can be (32767 x 32767 pixels).";
         return {};
@@ -51,8 +59,20 @@ std::string SavePicture(const QImage& image, const QString& path) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    const char* format = path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? "PNG" : "BMP";
-    if (!image.save(&buffer, format)) return "Cannot encode the picture.";
+    bool encoded = false;
+    if (IsPng(path)) {
+        // Black is the game's colour 0, which it draws transparent.
+        QImage png = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < png.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(png.scanLine(y));
+            for (int x = 0; x < png.width(); ++x)
+                if ((line[x] & 0xFFFFFF) == 0) line[x] = qRgba(0, 0, 0, 0);
+        }
+        encoded = png.save(&buffer, "PNG");
+    } else {
+        encoded = image.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP");
+    }
+    if (!encoded) return "Cannot encode the picture.";
     SaveFile file;
     if (std::string err = file.Open(path.toStdString()); !err.empty()) return err;
     file.Write(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
@@ -63,13 +83,18 @@ std::string ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QIma
     if (picture.isNull()) return "There is no picture to import.";
     const int w = picture.width(), h = picture.height();
     if (w > kMaxGumpSide || h > kMaxGumpSide) return "A gump can be at most 32767 pixels wide and high.";
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    // With an alpha channel, a mostly transparent pixel is colour 0 and an
+    // opaque one keeps its colour, never 0.
+    const bool alpha = picture.hasAlphaChannel();
+    const QImage rgb = picture.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     std::vector<std::uint16_t> colors(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
     for (int y = 0; y < h; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < w; ++x)
-            colors[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)] =
-                static_cast<std::uint16_t>(Color32To16(FromQRgb(line[x])));
+        for (int x = 0; x < w; ++x) {
+            auto c = static_cast<std::uint16_t>(Color32To16(FromQRgb(line[x])));
+            if (alpha) c = qAlpha(line[x]) < 128 ? 0 : c == 0 ? kDarkestGrey : c;
+            colors[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)] = c;
+        }
     }
     std::optional<Bytes> block = EncodeGump(colors, w, h);
     if (!block) return "The picture is too large for a gump block.";

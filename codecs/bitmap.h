@@ -17,14 +17,17 @@ inline constexpr int kMaxGumpSide = 32767;
 QImage LongArrayToImage(const LongArray& grid, QRgb background);
 
 // Loads a picture file. A null image and a message when it cannot be read or
-// is wider or taller than a gump can be.
+// is wider or taller than a gump can be. Only a PNG keeps its alpha channel.
 QImage LoadPicture(const QString& path, std::string& error);
 
 // Saves an image as a Windows bitmap, or as PNG when the name ends in
-// ".png"; an existing file is replaced only when the whole image was written.
+// ".png" (black pixels, the gump's colour 0, then transparent); an existing
+// file is replaced only when the whole image was written.
 std::string SavePicture(const QImage& image, const QString& path);
 
-// Builds gump block `blockNumber` from the picture and puts it into the patch:
+// Builds gump block `blockNumber` from the picture and puts it into the patch
+// (with an alpha channel: alpha below 128 is colour 0, and an opaque pixel
+// whose colour would be 0 becomes 0x0421):
 // the first live block of that number is marked removed and the new one is
 // appended with FlagA = height and FlagB = width. "" or why it was refused
 // (the patch is then untouched).

@@ -31,32 +31,28 @@ std::string AnimPreview(ByteView block, LongArray& picture) {
     const auto first = Bytes2Long(block, 516, 3);
     if (!first) return pastEnd;
 
+    // The frame header: centre x, centre y (signed), width, height.
+    const std::int64_t frame = static_cast<std::int64_t>(*first) + 512;
+    const auto centreX = Bytes2Integer(block, frame, 2), centreY = Bytes2Integer(block, frame + 2, 2);
+    const auto height = Bytes2Long(block, frame + 6, 2);
+    if (!centreX || !centreY || !height) return pastEnd;
+
     picture.Reset(200, 200, LongArray::kBackground);
-    std::int64_t p = static_cast<std::int64_t>(*first) + 512;
-    const auto centre = Bytes2Integer(block, p, 2);
-    if (!centre) return pastEnd;
-    p += 8;
-    std::int64_t row = -1;
-    int previousTag = 255;
-    for (;;) {
-        const auto h1 = Bytes2Integer(block, p, 2), h2 = Bytes2Integer(block, p + 2, 2);
-        if (!h1 || !h2) return pastEnd;
-        if (*h1 == 0x7FFF || *h2 == 0x7FFF) break;
+    // Each run: a 32-bit header (bits 0-11 length, 12-21 signed y offset,
+    // 22-31 signed x offset), then one palette index per pixel. A header or a
+    // run cut off by the end of the block ends the drawing.
+    auto signed10 = [](std::uint32_t v) { return static_cast<std::int32_t>(v & 0x3FF) - (v & 0x200 ? 0x400 : 0); };
+    for (std::int64_t p = frame + 8;;) {
+        const auto header = Bytes2Long(block, p, 4);
+        if (!header || static_cast<std::uint32_t>(*header) == 0x7FFF7FFFu) break;
+        const auto word = static_cast<std::uint32_t>(*header);
+        const std::int64_t length = word & 0xFFF;
         p += 4;
-        const int length = *h1 & 0xFFF;
-        const int tag = *h1 / 4096;
-        auto x = static_cast<std::int16_t>(*h2 / 64 + *centre);
-        if (tag != previousTag) {
-            previousTag = tag;
-            ++row;
-        }
-        for (int k = 0; k < length; ++k) {
-            const auto index = Bytes2Long(block, p, 1);
-            if (!index) return pastEnd;
-            if (picture.Contains(x, row)) picture.At(x, row) = palette[*index];
-            ++x;
-            ++p;
-        }
+        if (p + length > static_cast<std::int64_t>(block.size())) break;
+        const std::int64_t x = *centreX + signed10(word >> 22);
+        const std::int64_t y = *centreY + *height + signed10(word >> 12);
+        for (std::int64_t k = 0; k < length; ++k, ++p)
+            if (picture.Contains(x + k, y)) picture.At(x + k, y) = palette[block[static_cast<std::size_t>(p)]];
     }
     return "";
 }

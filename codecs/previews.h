@@ -14,7 +14,7 @@
 std::string MapPreview(ByteView block, const std::vector<std::int32_t>& radarColors, LongArray& picture);
 
 // A 200 x 200 picture of the first frame of an animation block: a palette of
-// 256 colours, the frame count and offsets at 512, then runs whose rows are
-// counted by changes of their tag. Cells nothing was drawn into hold
-// LongArray::kBackground. "" or why the block does not draw.
+// 256 colours, the frame count and offsets at 512, then the frame's header and
+// runs placed by their x and y offsets from its centre. Cells nothing was
+// drawn into hold LongArray::kBackground. "" or why the block does not draw.
 std::string AnimPreview(ByteView block, LongArray& picture);

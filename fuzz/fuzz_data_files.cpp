@@ -1,5 +1,5 @@
-// An index and data file pair through cMUL, indexed and of fixed size, and
-// the import of a block range from it.
+// An index and data file pair through cMUL, indexed and cut without index,
+// and the import of a block range from it.
 #include "fuzz_support.h"
 #include "gamefiles/cMUL.h"
 #include "gamefiles/import.h"
@@ -7,23 +7,25 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return 0;
     const std::size_t split = std::min<std::size_t>(size - 4, GetLE16(data));
-    const auto constantIndex = static_cast<std::int32_t>(data[2]) * 4;
-    const std::uint8_t fileId = data[3] % 2 ? 32 : 4;
+    const std::uint8_t kinds[] = {4, 32, 30, 0};  // indexed art, hues, tiledata, map
+    const std::uint8_t fileId = kinds[data[3] % 4];
     const std::string idx = ScratchFile("f.idx", data + 4, split);
     const std::string mul = ScratchFile("f.mul", data + 4 + split, size - 4 - split);
 
-    cMUL file;
-    if (file.cOpen(idx, mul, -1, -1).empty()) {
-        const std::int32_t count = std::min(file.cCount(), 2000);
-        for (std::int32_t n = -1; n <= count; ++n) {
-            Bytes block;
-            std::int16_t a = 0, b = 0;
-            const std::int32_t length = file.cLoad(n, block, a, b);
-            FUZZ_CHECK(length <= 0 || block.size() == static_cast<std::size_t>(length));
+    for (const bool indexed : {true, false}) {
+        cMUL file;
+        const std::string err = indexed ? file.cOpen(idx, mul, 0)
+                                        : file.cOpenCut(mul, {data[2] % 8, 1 + data[2] / 8, 1 + data[2] % 16});
+        if (!err.empty()) continue;
+        const std::int64_t count = std::min<std::int64_t>(file.cCount(), 2000);
+        for (std::int64_t n = -1; n <= count; ++n) {
+            const LoadedBlock b = file.cLoad(static_cast<std::int32_t>(n));
+            FUZZ_CHECK(b.length <= 0 || b.damaged || b.bytes.size() == static_cast<std::size_t>(b.length));
+            FUZZ_CHECK(!b.damaged || b.bytes.empty());
         }
-        file.cClose();
     }
     Patch patch;
-    ImportMulRange(patch, idx, mul, fileId, 0, 300, 300, constantIndex);
+    const ImportResult r = ImportMulRange(patch, idx, mul, fileId, 0, 300, data[2] % 2);
+    FUZZ_CHECK(r.added == patch.LiveCount());
     return 0;
 }

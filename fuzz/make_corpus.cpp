@@ -4,6 +4,7 @@
 #include <QImage>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 #include "codecs/gump.h"
 #include "codecs/hues.h"
@@ -98,6 +99,16 @@ int main(int argc, char** argv) {
         picture.save(&buffer, format);
         Put(dir, "bitmap_to_gump", format, Bytes(bytes.begin(), bytes.end()));
     }
+    // Command lines, arguments separated by NUL.
+    using namespace std::string_view_literals;
+    const std::string_view lines[] = {"import\0p.uop\0--files\0" "0-1"sv,
+                                      "import\0p.uop\0" "4\0a.mul\0a.idx\0--blocks\0" "5-2"sv,
+                                      "list\0p.uop"sv,
+                                      "export\0p.uop\0v.mul\0--base\0none.mul"sv,
+                                      "--version"sv,
+                                      "import\0p.uop\0verdata\0v.mul\0--bogus"sv};
+    int n = 0;
+    for (const std::string_view line : lines) Put(dir, "cli_args", "line" + std::to_string(n++), Bytes(line.begin(), line.end()));
     fs::remove(scratch);
     return 0;
 }

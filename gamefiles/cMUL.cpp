@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -33,22 +34,39 @@ bool WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, std::int64_t
 cMUL::cMUL() = default;
 cMUL::~cMUL() = default;
 
-std::string cMUL::cOpen(const std::string& idxFilename, const std::string& mulFilename, std::int32_t constantIndex,
-                        std::int32_t nbrOfBlocks) {
+std::string cMUL::OpenFiles(const std::string& idxFilename, const std::string& mulFilename, bool indexed) {
     const std::string unable = "Unable to open " + idxFilename + " and " + mulFilename + ".";
     if (data_.IsOpen()) return idxFilename + " and " + mulFilename + " is allready opened.";
-    constantIndex_ = constantIndex;
-    if (constantIndex > 0 && nbrOfBlocks < 1) return "Illegal number of blocks.";
     if (!data_.Open(mulFilename).empty()) return unable;
-    if (constantIndex < 1 && !index_.Open(idxFilename).empty()) {
+    if (indexed && !index_.Open(idxFilename).empty()) {
         data_.Close();
         return unable;
     }
     idxPath_ = idxFilename;
     mulPath_ = mulFilename;
-    nbrOfBlocks_ = constantIndex > 0 ? nbrOfBlocks : EntryCount(index_.Size());
+    indexed_ = indexed;
     dataReader_ = std::make_unique<WindowedReader>(data_);
-    if (index_.IsOpen()) indexReader_ = std::make_unique<WindowedReader>(index_);
+    if (indexed) indexReader_ = std::make_unique<WindowedReader>(index_);
+    return "";
+}
+
+std::string cMUL::cOpen(const std::string& idxFilename, const std::string& mulFilename, std::int32_t constantIndex) {
+    if (constantIndex > 0) return cOpenCut(mulFilename, {0, constantIndex, constantIndex});
+    if (std::string err = OpenFiles(idxFilename, mulFilename, true); !err.empty()) return err;
+    count_ = EntryCount(index_.Size());
+    return "";
+}
+
+std::string cMUL::cOpenCut(const std::string& mulFilename, BlockCut cut) {
+    if (cut.lowCount < 0 || cut.lowSize < 1 || cut.highSize < 1) return "Illegal block size.";
+    if (std::string err = OpenFiles("", mulFilename, false); !err.empty()) return err;
+    cut_ = cut;
+    const std::int64_t size = data_.Size();
+    const std::int64_t lowBytes = static_cast<std::int64_t>(cut.lowCount) * cut.lowSize;
+    const std::int64_t count = size <= lowBytes ? (size + cut.lowSize - 1) / cut.lowSize
+                                                : cut.lowCount + (size - lowBytes + cut.highSize - 1) / cut.highSize;
+    // Block numbers end at 2^31 - 1.
+    count_ = std::min<std::int64_t>(count, std::int64_t{INT32_MAX} + 1);
     return "";
 }
 
@@ -57,17 +75,19 @@ void cMUL::cClose() {
     dataReader_.reset();
     index_.Close();
     data_.Close();
-    constantIndex_ = -1;
-    nbrOfBlocks_ = 0;
+    count_ = 0;
 }
 
-std::int32_t cMUL::cCount() const { return data_.IsOpen() ? nbrOfBlocks_ : 0; }
+std::int64_t cMUL::cCount() const { return data_.IsOpen() ? count_ : 0; }
 
 cMUL::Entry cMUL::ReadEntry(std::int32_t n) {
     Entry e;
-    if (constantIndex_ >= 1) {
-        e.offset = static_cast<std::int32_t>(static_cast<std::int64_t>(n) * constantIndex_);
-        e.length = constantIndex_;
+    if (!indexed_) {
+        const bool low = n < cut_.lowCount;
+        e.length = low ? cut_.lowSize : cut_.highSize;
+        e.offset = low ? static_cast<std::int64_t>(n) * cut_.lowSize
+                       : static_cast<std::int64_t>(cut_.lowCount) * cut_.lowSize +
+                             static_cast<std::int64_t>(n - cut_.lowCount) * cut_.highSize;
         e.flagA = e.flagB = -1;
         return e;
     }
@@ -81,18 +101,28 @@ cMUL::Entry cMUL::ReadEntry(std::int32_t n) {
     return e;
 }
 
-std::int32_t cMUL::cLoad(std::int32_t indexNumber, Bytes& bytes, std::int16_t& flagA, std::int16_t& flagB) {
-    if (!data_.IsOpen()) return 0;
+LoadedBlock cMUL::cLoad(std::int32_t indexNumber) {
+    LoadedBlock block;
+    if (!data_.IsOpen() || indexNumber < 0) return block;
     const Entry e = ReadEntry(indexNumber);
-    flagA = e.flagA;
-    flagB = e.flagB;
-    if (e.length <= 0) return e.length;
-    if (e.length > data_.Size()) return 0;
-    const std::int64_t offset = constantIndex_ >= 1 ? static_cast<std::int64_t>(indexNumber) * constantIndex_ : e.offset;
-    Bytes block(static_cast<std::size_t>(e.length));
-    if (!dataReader_->ReadAt(offset, block)) return 0;
-    bytes = std::move(block);
-    return e.length;
+    block.flagA = e.flagA;
+    block.flagB = e.flagB;
+    if (!indexed_ && indexNumber >= count_) return block;
+    block.length = e.length;
+    if (e.length <= 0) return block;
+    // An indexed block must lie wholly inside the data file; the last block
+    // of a file without index may be partly present and reads padded.
+    if (indexed_ && (e.offset < 0 || e.offset + e.length > data_.Size())) {
+        block.damaged = true;
+        return block;
+    }
+    Bytes bytes(static_cast<std::size_t>(e.length));
+    if (!dataReader_->ReadAt(e.offset, bytes)) {
+        block.damaged = true;
+        return block;
+    }
+    block.bytes = std::move(bytes);
+    return block;
 }
 
 std::string cMUL::cSave(std::int32_t indexNumber, const Bytes& bytes, std::int16_t flagA, std::int16_t flagB,
@@ -100,21 +130,21 @@ std::string cMUL::cSave(std::int32_t indexNumber, const Bytes& bytes, std::int16
     if (!data_.IsOpen()) return "No data file is open.";
     if (indexNumber < 0) return "Illegal block number.";
     const auto size = static_cast<std::int32_t>(bytes.size());
-    if (constantIndex_ >= 1 && !isEmpty && size > constantIndex_)
-        return "A block of " + std::to_string(size) + " bytes does not fit the fixed block size of " +
-               std::to_string(constantIndex_) + " bytes.";
     Entry e = ReadEntry(indexNumber);
+    if (!indexed_ && !isEmpty && size > e.length)
+        return "A block of " + std::to_string(size) + " bytes does not fit the fixed block size of " +
+               std::to_string(e.length) + " bytes.";
     if (isEmpty) {
         e.offset = e.length = -1;
     } else {
-        if (e.length < size) e.offset = static_cast<std::int32_t>(data_.Size());
+        if (e.length < size) e.offset = data_.Size();
         e.length = size;
     }
     e.flagA = flagA;
     e.flagB = flagB;
 
     const std::string failed = "Cannot write " + mulPath_ + ": ";
-    if (constantIndex_ < 1) {
+    if (indexed_) {
         const int fd = ::open(idxPath_.c_str(), O_WRONLY | O_CLOEXEC);
         std::array<std::uint8_t, kEntrySize> raw{};
         PutLE32(&raw[0], static_cast<std::uint32_t>(e.offset));
@@ -135,7 +165,8 @@ std::string cMUL::cSave(std::int32_t indexNumber, const Bytes& bytes, std::int16
     }
     // Reopen so that later loads see what was written.
     const std::string idx = idxPath_, mul = mulPath_;
-    const std::int32_t ci = constantIndex_, count = nbrOfBlocks_;
+    const bool indexed = indexed_;
+    const BlockCut cut = cut_;
     cClose();
-    return cOpen(idx, mul, ci, count);
+    return indexed ? cOpen(idx, mul, 0) : cOpenCut(mul, cut);
 }

@@ -1,7 +1,7 @@
 // Block-by-number access to one game data file: either indexed (a companion
-// .idx of 12-byte entries: offset, length, FlagA, FlagB) or of fixed-size
-// blocks (block n at n * ConstantIndex, flags 0xFFFF). Input files are opened
-// for reading only and never created.
+// .idx of 12-byte entries: offset, length, FlagA, FlagB) or cut into blocks
+// of known sizes without an index (flags 0xFFFF). Input files are opened for
+// reading only and never created.
 #pragma once
 
 #include <cstdint>
@@ -11,24 +11,46 @@
 #include "codecs/bytes.h"
 #include "patch/binary_io.h"
 
+// How a file without index is cut: `lowCount` blocks of `lowSize` bytes, then
+// blocks of `highSize` bytes up to the end of the file. A plain fixed-size
+// file is {0, size, size}.
+struct BlockCut {
+    std::int32_t lowCount = 0;
+    std::int32_t lowSize = 0;
+    std::int32_t highSize = 0;
+};
+
+// One block as cMUL::cLoad found it.
+struct LoadedBlock {
+    std::int32_t length = 0;  // as stored; <= 0 means the block has no data
+    std::int16_t flagA = 0, flagB = 0;
+    bool damaged = false;  // its data does not lie wholly inside the data file
+    Bytes bytes;           // `length` bytes when above 0 and not damaged, else empty
+};
+
 class cMUL {
 public:
     cMUL();
     ~cMUL();
 
-    // "" on success, otherwise the message of the failure. In the fixed-size
-    // layout (constantIndex > 0) the index name is ignored and nbrOfBlocks
-    // gives the block count; otherwise the count comes from the index file.
-    std::string cOpen(const std::string& idxFilename, const std::string& mulFilename, std::int32_t constantIndex,
-                      std::int32_t nbrOfBlocks);
+    // "" on success, otherwise the message of the failure. constantIndex > 0
+    // opens a file of fixed-size blocks (the index name is ignored); otherwise
+    // the index file gives the blocks.
+    std::string cOpen(const std::string& idxFilename, const std::string& mulFilename, std::int32_t constantIndex);
+    // Opens a file without index cut as `cut` says.
+    std::string cOpenCut(const std::string& mulFilename, BlockCut cut);
     void cClose();
-    std::int32_t cCount() const;
 
-    // Returns the block's length as stored (0 or -1 for an absent block).
-    // When it is above 0, `bytes` receives exactly that many bytes; bytes that
-    // lie beyond the end of the data file read as 0. A length larger than the
-    // whole data file cannot be real and reads as 0.
-    std::int32_t cLoad(std::int32_t indexNumber, Bytes& bytes, std::int16_t& flagA, std::int16_t& flagB);
+    // The blocks the file holds: the index's entries, or for a file without
+    // index every block that begins inside it (a partly present last block
+    // counts).
+    std::int64_t cCount() const;
+    // How a file without index is cut.
+    BlockCut cCut() const { return cut_; }
+
+    // Reads block `indexNumber`. Without index, a partly present block is
+    // padded with zeros and blocks past the end read as absent (length 0).
+    LoadedBlock cLoad(std::int32_t indexNumber);
 
     // Writes block `indexNumber` (the only writer of data files). "" or a message.
     std::string cSave(std::int32_t indexNumber, const Bytes& bytes, std::int16_t flagA, std::int16_t flagB,
@@ -36,14 +58,17 @@ public:
 
 private:
     struct Entry {
-        std::int32_t offset = 0, length = 0;
+        std::int64_t offset = 0;
+        std::int32_t length = 0;
         std::int16_t flagA = 0, flagB = 0;
     };
     Entry ReadEntry(std::int32_t n);
+    std::string OpenFiles(const std::string& idxFilename, const std::string& mulFilename, bool indexed);
 
     InputFile index_, data_;
     std::unique_ptr<WindowedReader> indexReader_, dataReader_;
     std::string idxPath_, mulPath_;
-    std::int32_t nbrOfBlocks_ = 0;
-    std::int32_t constantIndex_ = 0;
+    std::int64_t count_ = 0;
+    bool indexed_ = false;
+    BlockCut cut_;
 };

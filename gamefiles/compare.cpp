@@ -4,36 +4,44 @@
 
 #include "codecs/hues.h"
 #include "gamefiles/cMUL.h"
-#include "gamefiles/import.h"
+#include "gamefiles/data_layout.h"
 #include "patch/FileTypes.h"
 
 bool ArraysEqual(ByteView a, ByteView b) {
     return a.size() <= b.size() && std::equal(a.begin(), a.end(), b.begin());
 }
 
-CompareResult CompareMuls(Patch& patch, const std::string& idx1, const std::string& mul1, const std::string& idx2,
-                          const std::string& mul2, std::uint8_t fileId, std::int32_t nbrOfBlocks,
-                          std::int32_t constantIndex) {
-    CompareResult result;
+ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::string& mul1, const std::string& idx2,
+                         const std::string& mul2, std::uint8_t fileId) {
+    ImportResult result;
     cMUL base, altered;
-    result.error = OpenDataFile(base, idx1, mul1, nbrOfBlocks, constantIndex);
-    if (result.error.empty()) result.error = OpenDataFile(altered, idx2, mul2, nbrOfBlocks, constantIndex);
+    result.error = OpenDataFile(base, fileId, idx1, mul1);
+    if (result.error.empty()) result.error = OpenDataFile(altered, fileId, idx2, mul2);
     if (!result.error.empty()) return result;
+    if (fileId == kTiledataFileId && base.cCut().lowSize != altered.cCut().lowSize) {
+        result.error = "'" + mul1 + "' and '" + mul2 + "' are tiledata files of different layouts.";
+        return result;
+    }
 
     Patch added;
-    for (std::int32_t n = 0; n <= nbrOfBlocks; ++n) {
-        Bytes a, b;
-        std::int16_t flagA = 0, flagB = 0, unusedA = 0, unusedB = 0;
-        std::int32_t l1 = base.cLoad(n, a, unusedA, unusedB);
-        std::int32_t l2 = altered.cLoad(n, b, flagA, flagB);
-        if (l1 < 1) l1 = -1;
-        if (l2 < 1) l2 = -1;
-        if (l1 == l2 && (l2 < 1 || ArraysEqual(a, b))) continue;
-        if (fileId == kHuesFileId && l2 > 0) {
-            b = HuesToVerdataBytes(b);
-            l2 = static_cast<std::int32_t>(b.size());
+    const std::int64_t count = std::max(base.cCount(), altered.cCount());
+    for (std::int64_t n = 0; n < count; ++n) {
+        const LoadedBlock a = base.cLoad(static_cast<std::int32_t>(n));
+        LoadedBlock b = altered.cLoad(static_cast<std::int32_t>(n));
+        if (a.damaged || b.damaged) {
+            ++result.damaged;
+            continue;
         }
-        added.AppendWithLength(fileId, n, l2, std::move(b), flagA, flagB);
+        const std::int32_t l1 = a.length < 1 ? -1 : a.length;
+        std::int32_t l2 = b.length < 1 ? -1 : b.length;
+        if (l1 == l2 && (l2 < 1 || ArraysEqual(a.bytes, b.bytes))) continue;
+        if (l2 < 1) {
+            ++result.absent;
+        } else if (fileId == kHuesFileId) {
+            b.bytes = HuesToVerdataBytes(b.bytes);
+            l2 = static_cast<std::int32_t>(b.bytes.size());
+        }
+        added.AppendWithLength(fileId, static_cast<std::int32_t>(n), l2, std::move(b.bytes), b.flagA, b.flagB);
         ++result.added;
     }
     patch.AppendAll(std::move(added));

@@ -6,21 +6,17 @@
 #include <string>
 
 #include "codecs/bytes.h"
+#include "gamefiles/import.h"
 #include "patch/Patch.h"
 
 // True when every byte of `a` equals the byte at the same index of `b`.
 bool ArraysEqual(ByteView a, ByteView b);
 
-struct CompareResult {
-    std::string error;     // "" when both files were opened
-    std::int64_t added = 0;
-};
-
-// Compares blocks 0..nbrOfBlocks of the two files block by block and appends
-// to entry `fileId` each block that differs (its length or its bytes; the
-// flags are not compared), with the altered file's flags. A block the
-// altered file lacks is added with Length -1. Hues blocks become their
-// 1220-byte form. Nothing is appended when a file cannot be opened.
-CompareResult CompareMuls(Patch& patch, const std::string& idx1, const std::string& mul1, const std::string& idx2,
-                          const std::string& mul2, std::uint8_t fileId, std::int32_t nbrOfBlocks,
-                          std::int32_t constantIndex);
+// Compares every block either file holds and appends to entry `fileId` each
+// block that differs (its length or its bytes; the flags are not compared),
+// with the altered file's flags. A block the altered file lacks is added with
+// Length -1. A block damaged in either file is left out and counted. Hues
+// blocks become their 1220-byte form. Nothing is appended when a file cannot
+// be opened, or when two tiledata files differ in layout.
+ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::string& mul1, const std::string& idx2,
+                         const std::string& mul2, std::uint8_t fileId);

@@ -107,13 +107,17 @@ void RunCompare(QWidget* owner, std::uint8_t fileId) {
         if (dialog.result() != QDialog::Accepted) app.CompareMul1.clear();
     }
     if (app.CompareMul1.empty()) return;
-    const FileTypeEntry& type = FileTypes()[fileId];
-    CompareResult result;
+    ImportResult result;
     {
         WaitScope wait(owner, QStringLiteral("Comparing muls. Please wait."));
         result = CompareMuls(app.WorkingPatch, app.CompareIdx1, app.CompareMul1, app.CompareIdx2, app.CompareMul2,
-                             fileId, type.NbrOfBlocks, type.ConstantIndex);
+                             fileId);
     }
     if (!result.error.empty())
         CurrentPrompts().Message(owner, QString::fromStdString(result.error), QStringLiteral("Compare"));
+    else if (const std::string more = DescribeLeftOut(result); !more.empty())
+        CurrentPrompts().Message(owner,
+                                 QStringLiteral("Added %1 blocks that differ.\n").arg(result.added) +
+                                     QString::fromStdString(more),
+                                 QStringLiteral("Compare"));
 }

@@ -1,5 +1,6 @@
 #include "gamefiles/frmImport.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -75,21 +76,24 @@ frmImport::frmImport(QWidget* owner, std::function<void()> refreshTree)
     grid->addWidget(lblFileIDTo_, 5, 2);
     grid->addWidget(txtFileIDTo_, 5, 3);
     txtBlockFrom_ = Named(new QLineEdit(QStringLiteral("0"), this), "txtBlockFrom");
-    txtBlockTo_ = Named(new QLineEdit(QStringLiteral("400000"), this), "txtBlockTo");
+    txtBlockTo_ = Named(new QLineEdit(QStringLiteral("2147483647"), this), "txtBlockTo");
     grid->addWidget(Named(new QLabel(QStringLiteral("Limit to block:"), this), "Label3"), 6, 0);
     grid->addWidget(txtBlockFrom_, 6, 1);
     grid->addWidget(Named(new QLabel(QStringLiteral("->"), this), "Label4"), 6, 2);
     grid->addWidget(txtBlockTo_, 6, 3);
 
+    chkSkipAbsent_ = Named(new QCheckBox(QStringLiteral("Leave out blocks without data"), this), "chkSkipAbsent");
+    grid->addWidget(chkSkipAbsent_, 7, 1, 1, 4);
+
     auto* cmdImport = Named(new QPushButton(QStringLiteral("Import"), this), "cmdImport");
     auto* cmdCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
     cmdImport->setDefault(true);
-    grid->addWidget(cmdImport, 7, 3);
-    grid->addWidget(cmdCancel, 7, 4);
-    grid->addWidget(Named(new QStatusBar(this), "StatusBar1"), 8, 0, 1, 5);
+    grid->addWidget(cmdImport, 8, 3);
+    grid->addWidget(cmdCancel, 8, 4);
+    grid->addWidget(Named(new QStatusBar(this), "StatusBar1"), 9, 0, 1, 5);
 
-    SetTabOrder({cboMULType_, txtMUL_, cmdMUL, txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_, txtBlockTo_, cmdImport,
-                 cmdCancel, txtIDX_, cmdIDX});
+    SetTabOrder({cboMULType_, txtMUL_, cmdMUL, txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_, txtBlockTo_,
+                 chkSkipAbsent_, cmdImport, cmdCancel, txtIDX_, cmdIDX});
 
     connect(cboMULType_, &QComboBox::currentIndexChanged, this, &frmImport::OnTypeSelected);
     connect(cmdMUL, &QPushButton::clicked, this, &frmImport::BrowseMul);
@@ -106,13 +110,15 @@ void frmImport::OnTypeSelected() {
     txtFileIDFrom_->setText(QStringLiteral("0"));
     txtFileIDTo_->setText(QStringLiteral("255"));
     txtBlockFrom_->setText(QStringLiteral("0"));
-    txtBlockTo_->setText(QStringLiteral("400000"));
+    txtBlockTo_->setText(QStringLiteral("2147483647"));
     const int code = cboMULType_->currentData().toInt();
     const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
     const bool indexed = !projectOrVerdata && FileTypes()[static_cast<std::size_t>(code)].ConstantIndex == 0;
     for (QWidget* w : {lblIDX_, static_cast<QWidget*>(txtIDX_), cmdIDX_}) w->setVisible(indexed);
     for (QWidget* w : {lblFileID_, static_cast<QWidget*>(txtFileIDFrom_), lblFileIDTo_, static_cast<QWidget*>(txtFileIDTo_)})
         w->setVisible(projectOrVerdata);
+    // Patch files and verdata hold deliberate deletions; only data files have absent blocks to skip.
+    chkSkipAbsent_->setVisible(!projectOrVerdata);
 }
 
 void frmImport::BrowseMul() {
@@ -185,21 +191,28 @@ bool frmImport::RunImport(int code) {
 
     const std::string mul = txtMUL_->text().toStdString(), idx = txtIDX_->text().toStdString();
     Patch imported;
-    std::string error;
+    ImportResult result;
     {
         WaitScope wait(parentWidget(), QStringLiteral("Importing data. Please wait."));
         const auto from = static_cast<std::int32_t>(limits.blockFrom), to = static_cast<std::int32_t>(limits.blockTo);
         if (code == kPatchFileType)
-            error = ReadPatchFile(mul, imported, false, static_cast<std::uint8_t>(limits.fileFrom),
-                                  static_cast<std::uint8_t>(limits.fileTo), from, to);
+            result.error = ReadPatchFile(mul, imported, false, static_cast<std::uint8_t>(limits.fileFrom),
+                                         static_cast<std::uint8_t>(limits.fileTo), from, to);
         else if (code == kVerdataType)
-            error = ReadVerdata(mul, imported, false, static_cast<std::uint8_t>(limits.fileFrom),
-                                static_cast<std::uint8_t>(limits.fileTo), from, to);
+            result.error = ReadVerdata(mul, imported, false, static_cast<std::uint8_t>(limits.fileFrom),
+                                       static_cast<std::uint8_t>(limits.fileTo), from, to);
         else
-            error = ImportMulRange(imported, idx, mul, static_cast<std::uint8_t>(code), from, to, type->NbrOfBlocks,
-                                   type->ConstantIndex);
+            result = ImportMulRange(imported, idx, mul, static_cast<std::uint8_t>(code), from, to,
+                                    chkSkipAbsent_->isChecked());
     }
-    if (!error.empty()) return refuse(QString::fromStdString(error));
+    if (!result.error.empty()) return refuse(QString::fromStdString(result.error));
+    if (projectOrVerdata) {
+        result.added = imported.LiveCount();
+        result.absent = CountWithoutData(imported);
+    }
     App().WorkingPatch.AppendAll(std::move(imported));
+    if (const std::string more = DescribeLeftOut(result); !more.empty())
+        CurrentPrompts().Message(this, QStringLiteral("Imported %1 blocks.\n").arg(result.added) + QString::fromStdString(more),
+                                 QStringLiteral("Import"));
     return true;
 }

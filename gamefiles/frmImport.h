@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -35,6 +36,7 @@ private:
 
     std::function<void()> refreshTree_;
     QComboBox* cboMULType_;
+    QCheckBox* chkSkipAbsent_;
     QLineEdit *txtMUL_, *txtIDX_, *txtFileIDFrom_, *txtFileIDTo_, *txtBlockFrom_, *txtBlockTo_;
     QWidget *lblIDX_, *cmdIDX_, *lblFileID_, *lblFileIDTo_;
 };

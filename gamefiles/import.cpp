@@ -4,32 +4,55 @@
 
 #include "codecs/hues.h"
 #include "gamefiles/cMUL.h"
+#include "gamefiles/data_layout.h"
 #include "patch/FileTypes.h"
 
-std::string OpenDataFile(cMUL& file, const std::string& idxFilename, const std::string& mulFilename,
-                         std::int32_t nbrOfBlocks, std::int32_t constantIndex) {
-    if (constantIndex < 1) return file.cOpen(idxFilename, mulFilename, -1, -1);
-    return file.cOpen(idxFilename, mulFilename, constantIndex, nbrOfBlocks + 1);
+ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const std::string& mulFilename,
+                            std::uint8_t fileId, std::int32_t blockFrom, std::int32_t blockTo, bool skipAbsent) {
+    ImportResult result;
+    cMUL file;
+    result.error = OpenDataFile(file, fileId, idxFilename, mulFilename);
+    if (!result.error.empty()) return result;
+    const std::int64_t first = std::max(blockFrom, 0);
+    const std::int64_t last = std::min<std::int64_t>(blockTo, file.cCount() - 1);
+    for (std::int64_t n = first; n <= last; ++n) {
+        LoadedBlock b = file.cLoad(static_cast<std::int32_t>(n));
+        if (b.damaged) {
+            ++result.damaged;
+            continue;
+        }
+        if (b.length <= 0) {
+            if (skipAbsent) {
+                ++result.leftOut;
+                continue;
+            }
+            ++result.absent;
+        } else if (fileId == kHuesFileId) {
+            b.bytes = HuesToVerdataBytes(b.bytes);
+            b.length = static_cast<std::int32_t>(b.bytes.size());
+        }
+        patch.AppendWithLength(fileId, static_cast<std::int32_t>(n), b.length, std::move(b.bytes), b.flagA, b.flagB);
+        ++result.added;
+    }
+    return result;
 }
 
-std::string ImportMulRange(Patch& patch, const std::string& idxFilename, const std::string& mulFilename,
-                           std::uint8_t fileId, std::int32_t blockFrom, std::int32_t blockTo,
-                           std::int32_t nbrOfBlocks, std::int32_t constantIndex) {
-    cMUL file;
-    if (std::string err = OpenDataFile(file, idxFilename, mulFilename, nbrOfBlocks, constantIndex); !err.empty())
-        return err;
-    const std::int32_t first = std::max(blockFrom, 0);
-    const std::int32_t last = std::min(blockTo, nbrOfBlocks);
-    for (std::int32_t n = first; n <= last; ++n) {
-        std::int16_t flagA = 0, flagB = 0;
-        Bytes data;
-        std::int32_t length = file.cLoad(n, data, flagA, flagB);
-        if (fileId == kHuesFileId && length > 0) {
-            data = HuesToVerdataBytes(data);
-            length = static_cast<std::int32_t>(data.size());
-        }
-        patch.AppendWithLength(fileId, n, length, std::move(data), flagA, flagB);
-    }
-    file.cClose();
-    return "";
+std::int64_t CountWithoutData(const Patch& patch) {
+    std::int64_t n = 0;
+    for (int f = 0; f < Patch::kFileIds; ++f)
+        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { n += b.Length <= 0; });
+    return n;
+}
+
+std::string DescribeLeftOut(const ImportResult& r) {
+    std::string text;
+    if (r.absent > 0)
+        text += std::to_string(r.absent) +
+                " of them carry no data: an export makes the client drop its own copy of those blocks.\n";
+    if (r.leftOut > 0) text += std::to_string(r.leftOut) + " blocks without data were left out.\n";
+    if (r.damaged > 0)
+        text += std::to_string(r.damaged) +
+                " damaged blocks were left out: their data does not lie wholly inside the data file.\n";
+    if (!text.empty()) text.pop_back();
+    return text;
 }

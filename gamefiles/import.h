@@ -15,16 +15,19 @@ struct ImportResult {
     std::int64_t leftOut = 0;  // other blocks left out (absent blocks skipped on request, ...)
 };
 
-// Appends one block per block number n in 0..nbrOfBlocks that lies within
-// blockFrom..blockTo, read from the data file (and its index file unless
-// constantIndex > 0). Hues blocks (file ID 32) are converted to their 1220-byte
-// verdata form. Absent blocks are appended without data. Returns "" or the
-// message of the failed open; nothing is appended then.
-std::string ImportMulRange(Patch& patch, const std::string& idxFilename, const std::string& mulFilename,
-                           std::uint8_t fileId, std::int32_t blockFrom, std::int32_t blockTo,
-                           std::int32_t nbrOfBlocks, std::int32_t constantIndex);
+// Appends every block the data file holds (its index entries, or the blocks
+// that begin inside a file without index) whose number lies within
+// blockFrom..blockTo. Absent blocks are appended without data, or left out
+// and counted when `skipAbsent` is set; damaged entries are left out and
+// counted. Hues blocks (file ID 32) become their 1220-byte verdata form.
+// Nothing is appended when the file cannot be opened.
+ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const std::string& mulFilename,
+                            std::uint8_t fileId, std::int32_t blockFrom, std::int32_t blockTo,
+                            bool skipAbsent = false);
 
-// Opens a data file (and its index) the way the import and the compare do.
-class cMUL;
-std::string OpenDataFile(cMUL& file, const std::string& idxFilename, const std::string& mulFilename,
-                         std::int32_t nbrOfBlocks, std::int32_t constantIndex);
+// The live blocks of `patch` that carry no data (Length <= 0).
+std::int64_t CountWithoutData(const Patch& patch);
+
+// What the user should hear about blocks without data and blocks left out,
+// one sentence a line; "" when there is nothing to say.
+std::string DescribeLeftOut(const ImportResult& result);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_set>
 #include <vector>
 
 #include "patch/binary_io.h"
@@ -9,53 +10,64 @@
 #include "patch/save_file.h"
 
 namespace {
-struct Entry {
-    std::int32_t fileId, blockNumber, position, length;
-    std::int16_t flagA, flagB;
-};
-
-Entry DecodeEntry(const std::uint8_t* p) {
+VerdataEntry DecodeEntry(const std::uint8_t* p) {
     return {static_cast<std::int32_t>(GetLE32(p)),      static_cast<std::int32_t>(GetLE32(p + 4)),
             static_cast<std::int32_t>(GetLE32(p + 8)),  static_cast<std::int32_t>(GetLE32(p + 12)),
             static_cast<std::int16_t>(GetLE16(p + 16)), static_cast<std::int16_t>(GetLE16(p + 18))};
 }
+
+// Reads and checks the directory of an open verdata file.
+std::string LoadDirectory(const InputFile& file, const std::string& filename, std::vector<VerdataEntry>& entries) {
+    entries.clear();
+    if (file.Size() == 0) return "";
+    const std::string bad = "'" + filename + "' is not a valid verdata file: ";
+    if (file.Size() < 4) return bad + "it is shorter than its 4-byte entry count.";
+    std::array<std::uint8_t, 4> countBytes{};
+    if (file.ReadAt(0, countBytes) != 4) return "Cannot read '" + filename + "'.";
+    const auto count = static_cast<std::int32_t>(GetLE32(countBytes.data()));
+    if (count < 0) return bad + "its entry count is negative.";
+    if (count > (file.Size() - 4) / kVerdataEntrySize)
+        return bad + "it claims " + std::to_string(count) + " entries, more than its " +
+               std::to_string(file.Size()) + " bytes can hold.";
+
+    std::vector<std::uint8_t> directory(static_cast<std::size_t>(count * kVerdataEntrySize));
+    if (file.ReadAt(4, directory) != static_cast<std::int64_t>(directory.size())) return "Cannot read '" + filename + "'.";
+    entries.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
+        const VerdataEntry e = DecodeEntry(&directory[static_cast<std::size_t>(i) * kVerdataEntrySize]);
+        if (e.length > 0 && (e.position < 0 || static_cast<std::int64_t>(e.position) + e.length > file.Size()))
+            return bad + "entry " + std::to_string(i) + " (file ID " + std::to_string(e.fileId) + ", block " +
+                   std::to_string(e.blockNumber) + ") has data beyond the end of the file.";
+        entries.push_back(e);
+    }
+    return "";
+}
 }  // namespace
+
+std::string ReadVerdataDirectory(const std::string& filename, std::vector<VerdataEntry>& entries) {
+    InputFile file;
+    if (std::string err = file.Open(filename); !err.empty()) return err;
+    return LoadDirectory(file, filename, entries);
+}
 
 std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFirst, std::uint8_t fileIdFrom,
                         std::uint8_t fileIdTo, std::int32_t blockFrom, std::int32_t blockTo) {
     InputFile file;
     if (std::string err = file.Open(filename); !err.empty()) return err;
-    const std::string bad = "'" + filename + "' is not a valid verdata file: ";
+    std::vector<VerdataEntry> entries;
+    if (std::string err = LoadDirectory(file, filename, entries); !err.empty()) return err;
     Patch staged;
-    if (file.Size() > 0) {
-        if (file.Size() < 4) return bad + "it is shorter than its 4-byte entry count.";
-        std::array<std::uint8_t, 4> countBytes{};
-        if (file.ReadAt(0, countBytes) != 4) return "Cannot read '" + filename + "'.";
-        const auto count = static_cast<std::int32_t>(GetLE32(countBytes.data()));
-        if (count < 0) return bad + "its entry count is negative.";
-        if (count > (file.Size() - 4) / kVerdataEntrySize)
-            return bad + "it claims " + std::to_string(count) + " entries, more than its " +
-                   std::to_string(file.Size()) + " bytes can hold.";
-
-        std::vector<std::uint8_t> directory(static_cast<std::size_t>(count * kVerdataEntrySize));
-        if (file.ReadAt(4, directory) != static_cast<std::int64_t>(directory.size()))
-            return "Cannot read '" + filename + "'.";
-        WindowedReader data(file);
-        for (std::int32_t i = 0; i < count; ++i) {
-            const Entry e = DecodeEntry(&directory[static_cast<std::size_t>(i) * kVerdataEntrySize]);
-            if (e.length > 0 && (e.position < 0 || static_cast<std::int64_t>(e.position) + e.length > file.Size()))
-                return bad + "entry " + std::to_string(i) + " (file ID " + std::to_string(e.fileId) + ", block " +
-                       std::to_string(e.blockNumber) + ") has data beyond the end of the file.";
-            if (e.fileId < fileIdFrom || e.fileId > fileIdTo || e.blockNumber < blockFrom || e.blockNumber > blockTo)
-                continue;
-            Bytes bytes;
-            if (e.length > 0) {
-                bytes.resize(static_cast<std::size_t>(e.length));
-                if (!data.ReadAt(e.position, bytes)) return "Cannot read '" + filename + "'.";
-            }
-            staged.AppendWithLength(static_cast<std::uint8_t>(e.fileId), e.blockNumber, e.length, std::move(bytes),
-                                    e.flagA, e.flagB);
+    WindowedReader data(file);
+    for (const VerdataEntry& e : entries) {
+        if (e.fileId < fileIdFrom || e.fileId > fileIdTo || e.blockNumber < blockFrom || e.blockNumber > blockTo)
+            continue;
+        Bytes bytes;
+        if (e.length > 0) {
+            bytes.resize(static_cast<std::size_t>(e.length));
+            if (!data.ReadAt(e.position, bytes)) return "Cannot read '" + filename + "'.";
         }
+        staged.AppendWithLength(static_cast<std::uint8_t>(e.fileId), e.blockNumber, e.length, std::move(bytes),
+                                e.flagA, e.flagB);
     }
     if (clearFirst) patch = std::move(staged);
     else patch.AppendAll(std::move(staged));
@@ -70,33 +82,24 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
             return err;
     }
 
-    // The merge list of one file ID: the base's blocks, then the patch's live
-    // blocks 0..400000. Of one block number only the last one is written.
-    // `lastOf` holds, per block number, its last index in the current merge
-    // list; every number of the list is written there before it is read.
-    std::vector<const PatchBlock*> kept;
-    std::vector<const PatchBlock*> merged;
-    std::int32_t highest = -1;
-    auto note = [&](const PatchBlock& b) {
-        if (b.BlockNumber <= kMaxBlockNumber) highest = std::max(highest, b.BlockNumber);
-    };
-    for (int f = 0; f < Patch::kFileIds; ++f) {
-        base.ForEachLive(static_cast<std::uint8_t>(f), note);
-        patch.ForEachLive(static_cast<std::uint8_t>(f), note);
-    }
-    std::vector<std::uint32_t> lastOf(static_cast<std::size_t>(highest + 1));
+    // Of one file ID and block number only the last copy is written: the
+    // base's blocks come first, then the patch's. Walking each file ID's merge
+    // list from its end, a number seen before is an older copy.
+    std::vector<const PatchBlock*> kept, merged;
+    std::unordered_set<std::int32_t> seen;
     for (int f = 0; f < Patch::kFileIds; ++f) {
         const auto id = static_cast<std::uint8_t>(f);
         merged.clear();
+        seen.clear();
         auto add = [&](const PatchBlock& b) {
-            if (b.BlockNumber < 0 || b.BlockNumber > kMaxBlockNumber) return;
-            lastOf[static_cast<std::size_t>(b.BlockNumber)] = static_cast<std::uint32_t>(merged.size());
-            merged.push_back(&b);
+            if (b.BlockNumber >= 0) merged.push_back(&b);
         };
         base.ForEachLive(id, add);
         patch.ForEachLive(id, add);
-        for (std::size_t i = 0; i < merged.size(); ++i)
-            if (lastOf[static_cast<std::size_t>(merged[i]->BlockNumber)] == i) kept.push_back(merged[i]);
+        const std::size_t first = kept.size();
+        for (auto it = merged.rbegin(); it != merged.rend(); ++it)
+            if (seen.insert((*it)->BlockNumber).second) kept.push_back(*it);
+        std::reverse(kept.begin() + static_cast<std::ptrdiff_t>(first), kept.end());
     }
 
     const auto count = static_cast<std::int64_t>(kept.size());

@@ -5,10 +5,20 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "patch/Patch.h"
 
 inline constexpr std::int64_t kVerdataEntrySize = 20;
+
+// One directory entry as stored.
+struct VerdataEntry {
+    std::int32_t fileId, blockNumber, position, length;
+    std::int16_t flagA, flagB;
+};
+
+// Reads the directory in its order, checked as ReadVerdata checks it. "" or a message.
+std::string ReadVerdataDirectory(const std::string& filename, std::vector<VerdataEntry>& entries);
 
 // Appends one block per directory entry whose file ID and block number lie in
 // the inclusive ranges, in directory order. A malformed file (a count or data
@@ -16,7 +26,7 @@ inline constexpr std::int64_t kVerdataEntrySize = 20;
 std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFirst, std::uint8_t fileIdFrom,
                         std::uint8_t fileIdTo, std::int32_t blockFrom, std::int32_t blockTo);
 
-// Writes a new verdata file from the live blocks 0..400000 of `patch`, merged
+// Writes a new verdata file from the live blocks (numbers 0 and up) of `patch`, merged
 // over the entries of `baseFilename` unless it is "": of several blocks with
 // one file ID and block number the last (the patch's newest) survives. The
 // target is replaced only when everything was written. "" or a message.

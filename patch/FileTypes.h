@@ -8,7 +8,7 @@
 struct FileTypeEntry {
     std::string Name;               // empty: not a known file type
     std::int32_t ConstantIndex = 0; // > 0: fixed-size blocks, no index file
-    std::int32_t NbrOfBlocks = 0;   // highest block number of the type
+    std::int32_t NbrOfBlocks = 0;   // highest block number of a usual file of the type
 };
 
 using FileTypeTable = std::array<FileTypeEntry, 256>;

@@ -73,11 +73,7 @@ std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std
         const std::uint8_t fileId = rec[0];
         const auto blockNumber = static_cast<std::int32_t>(GetLE32(&rec[1]));
         const auto length = static_cast<std::int32_t>(GetLE32(&rec[5]));
-        // -1 marks a block that is absent from its data file (the program writes
-        // it itself); any other negative length cannot come from a real file.
-        if (length < -1)
-            return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) +
-                   " has a negative length.";
+        // Every length <= 0 is a block without data and is kept as stored.
         if (length > in.Remaining())
             return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) + " claims " +
                    std::to_string(length) + " bytes, but only " + std::to_string(in.Remaining()) + " remain.";

@@ -7,7 +7,8 @@
 
 #include "patch/Patch.h"
 
-inline constexpr std::int32_t kMaxBlockNumber = 400000;
+// Every block number from 0 up is kept (-1 marks a removed slot).
+inline constexpr std::int32_t kMaxBlockNumber = INT32_MAX;
 
 // Writes every live block of `patch`. Returns "" or a message; on failure an
 // existing file at `path` is left as it was.

@@ -4,6 +4,7 @@
 #include "codecs/colors.h"
 #include "codecs/hues.h"
 #include "gamefiles/compare.h"
+#include "gamefiles/data_layout.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
 #include "test_support.h"
@@ -117,16 +118,21 @@ TEST(Compare, AddsExactlyTheBlocksThatDiffer) {
     WriteFileBytes(dir / "a.mul", {1, 2, 3, 4, 5, 6, 7});
     WriteFileBytes(dir / "b.mul", {1, 2, 3, 9, 5, 6, 7, 8});
     // Block 0 equal (flags differ), block 1 changed bytes, block 2 changed length,
-    // block 3 absent in the altered file, block 4 absent in both.
+    // block 3 absent in the altered file, block 4 absent in both; the altered
+    // index goes on with a new block 5 and a damaged block 6.
     WriteFileBytes(dir / "a.idx", Index({{0, 2}, {2, 2}, {4, 1}, {5, 2}, {-1, -1}}));
-    B altered = Index({{0, 2}, {2, 2}, {4, 2}, {-1, -1}, {-1, -1}}, 0x00050006);
+    B altered = Index({{0, 2}, {2, 2}, {4, 2}, {-1, -1}, {-1, -1}, {7, 1}, {7, 5}}, 0x00050006);
     WriteFileBytes(dir / "b.idx", altered);
     Patch p;
-    const CompareResult r = CompareMuls(p, dir / "a.idx", dir / "a.mul", dir / "b.idx", dir / "b.mul", 4, 65535, 0);
+    const ImportResult r = CompareMuls(p, dir / "a.idx", dir / "a.mul", dir / "b.idx", dir / "b.mul", 4);
     ASSERT_EQ(r.error, "");
-    EXPECT_EQ(r.added, 3);
+    EXPECT_EQ(r.added, 4);
+    EXPECT_EQ(r.absent, 1);
+    EXPECT_EQ(r.damaged, 1);
     const auto& blocks = p[4].Blocks;
-    ASSERT_EQ(blocks.size(), 3u);
+    ASSERT_EQ(blocks.size(), 4u);
+    EXPECT_EQ(blocks[3].BlockNumber, 5);
+    EXPECT_EQ(blocks[3].ByteArray, (B{8}));
     EXPECT_EQ(blocks[0].BlockNumber, 1);
     EXPECT_EQ(blocks[0].ByteArray, (B{3, 9}));
     EXPECT_EQ(blocks[0].FlagA, 6);
@@ -138,9 +144,9 @@ TEST(Compare, AddsExactlyTheBlocksThatDiffer) {
     EXPECT_TRUE(blocks[2].ByteArray.empty());
 
     Patch same;
-    EXPECT_EQ(CompareMuls(same, dir / "a.idx", dir / "a.mul", dir / "a.idx", dir / "a.mul", 4, 65535, 0).added, 0);
+    EXPECT_EQ(CompareMuls(same, dir / "a.idx", dir / "a.mul", dir / "a.idx", dir / "a.mul", 4).added, 0);
     Patch failed;
-    const CompareResult missing = CompareMuls(failed, dir / "x.idx", dir / "a.mul", dir / "b.idx", dir / "b.mul", 4, 65535, 0);
+    const ImportResult missing = CompareMuls(failed, dir / "x.idx", dir / "a.mul", dir / "b.idx", dir / "b.mul", 4);
     EXPECT_EQ(missing.error, "Unable to open " + (dir / "x.idx") + " and " + (dir / "a.mul") + ".");
     EXPECT_EQ(failed.LiveCount(), 0);
     EXPECT_TRUE(ArraysEqual(B{}, B{1}));
@@ -153,12 +159,21 @@ TEST(Compare, HuesBlocksAreAddedInTheirVerdataForm) {
     WriteFileBytes(dir / "a.mul", base);
     WriteFileBytes(dir / "b.mul", altered);
     Patch p;
-    const FileTypeEntry& hues = FileTypes()[kHuesFileId];
-    ASSERT_EQ(CompareMuls(p, "", dir / "a.mul", "", dir / "b.mul", kHuesFileId, hues.NbrOfBlocks, hues.ConstantIndex).added, 1);
+    ASSERT_EQ(CompareMuls(p, "", dir / "a.mul", "", dir / "b.mul", kHuesFileId).added, 1);
     const PatchBlock& b = p[kHuesFileId].Blocks[0];
     EXPECT_EQ(b.BlockNumber, 3);
     EXPECT_EQ(b.Length, 1220);
     EXPECT_EQ(b.ByteArray, HuesToVerdataBytes(B(altered.begin() + 708 * 3, altered.begin() + 708 * 4)));
+}
+
+TEST(Compare, RefusesTiledataFilesOfTwoLayouts) {
+    TempDir dir;
+    WriteFileBytes(dir / "older.mul", B(512 * 836, 0));
+    WriteFileBytes(dir / "newer.mul", B(512 * 964, 0));
+    Patch p;
+    EXPECT_EQ(CompareMuls(p, "", dir / "older.mul", "", dir / "newer.mul", kTiledataFileId).error,
+              "'" + (dir / "older.mul") + "' and '" + (dir / "newer.mul") + "' are tiledata files of different layouts.");
+    EXPECT_EQ(p.LiveCount(), 0);
 }
 
 TEST(WholeFiles, ReplaceInPlaceAndRefuseAClientWithoutTheMarker) {

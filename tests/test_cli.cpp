@@ -25,13 +25,13 @@ TEST(Cli, InsertListAndExtractWorkOnOnePatch) {
     const std::string patch = dir / "p.uop";
     WriteFileBytes(dir / "a.dat", {1, 2, 3});
     WriteFileBytes(dir / "b.dat", {4, 5});
+    EXPECT_EQ(Cli({"insert", patch, "4", "500001", dir / "a.dat"}).code, 0);  // kept by the later loads
     EXPECT_EQ(Cli({"insert", patch, "12", "0x1F4", dir / "a.dat"}).code, 0);
     EXPECT_EQ(Cli({"insert", patch, "12", "500", dir / "b.dat"}).code, 0);
-    EXPECT_EQ(Cli({"insert", patch, "4", "7", dir / "a.dat"}).code, 0);
 
     const Result listed = Cli({"list", patch});
     EXPECT_EQ(listed.code, 0);
-    EXPECT_EQ(listed.out, "4 7 3 0 0\n12 500 3 0 0\n12 500 2 0 0\n");
+    EXPECT_EQ(listed.out, "4 500001 3 0 0\n12 500 3 0 0\n12 500 2 0 0\n");
 
     EXPECT_EQ(Cli({"extract", patch, "12", "500", dir / "out.dat"}).code, 0);
     EXPECT_EQ(ReadFileBytes(dir / "out.dat"), (std::vector<std::uint8_t>{4, 5}));
@@ -77,7 +77,8 @@ TEST(Cli, ImportsFromEverySourceAndExportsMergedVerdata) {
 
     Result r = Cli({"import", patch, "4", dir / "art.mul", dir / "art.idx", "--blocks", "0-1"});
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "Imported 2 blocks into " + patch + ".\n");
+    EXPECT_EQ(r.out, "Imported 2 blocks into " + patch + ".\n1 of them carry no data: the client drops its own copy "
+                     "of those blocks (--skip-absent leaves them out).\n");
     EXPECT_EQ(Cli({"list", patch}).out, "4 0 3 0 0\n4 1 -1 0 0\n");
     EXPECT_EQ(Cli({"import", patch, "4", dir / "art.mul"}).code, 1);  // art needs its index
     EXPECT_EQ(Cli({"import", patch, "0", dir / "art.mul", dir / "art.idx"}).code, 1);  // map has none
@@ -141,4 +142,48 @@ TEST(Cli, CompareAndAddFileWorkLikeTheirDialogs) {
     EXPECT_NE(r.err.find("This is NOT an UO client.exe file."), std::string::npos);
     EXPECT_EQ(Cli({"list", patch}).out, "32 2 1220 -1 -1\n252 0 11 0 0\n");
     EXPECT_EQ(Cli({"add-file", patch, "music", dir / "other.exe"}).code, 2);
+}
+
+TEST(Cli, OptionsAndSourcesAreCheckedAndWhatWasLeftOutIsSaid) {
+    TempDir dir;
+    const std::string patch = dir / "p.uop";
+    WriteFileBytes(dir / "art.mul", {1, 2, 3});
+    std::vector<std::uint8_t> idx;
+    for (std::uint32_t v : {0u, 3u, 0u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0u, 2u, 5u, 0u}) PutLE(idx, v, 4);
+    WriteFileBytes(dir / "art.idx", idx);
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string out, err;  // err: a part of stderr
+    };
+    const std::string art = dir / "art.mul", artIdx = dir / "art.idx";
+    const Case cases[] = {
+        {{"import", patch, "--files", "0-1"}, 2, "", "Usage: palindra-cli import"},
+        {{"import", patch, "--blocks"}, 2, "", "--blocks needs a range A-B."},
+        {{"import", patch, "4", art, artIdx, "--bogus"}, 2, "", "unknown option '--bogus'."},
+        {{"compare", patch, "4", art, artIdx, art, artIdx, "--bogus"}, 2, "", "unknown option '--bogus'."},
+        {{"import", patch, "4", art, artIdx, "--blocks", "5-2"}, 1, "", "The range 5-2 of --blocks selects nothing."},
+        {{"import", patch, "4", art, artIdx, "--skip-absent"},
+         0,
+         "Imported 1 blocks into " + patch + ".\nLeft out 1 blocks without data.\n",
+         "palindra-cli: left out 1 damaged blocks: their data does not lie wholly inside the data file.\n"},
+        {{"export", patch, dir / "v.mul", "--base", dir / "none.mul"}, 1, "",
+         "Cannot find the base verdata file '" + (dir / "none.mul") + "'."},
+        {{"list", art}, 1, "", "Nor is it a patch project file"},
+        {{"--version"}, 0, std::string("palindra-cli ") + PALINDRA_VERSION + "\n", ""},
+    };
+    for (const Case& c : cases) {
+        const Result r = Cli(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args[0] << r.err;
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Cli({"list", patch}).out, "4 0 3 0 0\n");
+
+    // A verdata lists in the order of its directory, not by file ID.
+    std::vector<std::uint8_t> verdata;
+    for (std::uint32_t v : {2u, 12u, 7u, 0xFFFFFFFFu, 0xFFFFFFFEu, 0x00060005u, 4u, 500000u, 0xFFFFFFFFu, 0u, 0u})
+        PutLE(verdata, v, 4);
+    WriteFileBytes(dir / "order.mul", verdata);
+    EXPECT_EQ(Cli({"list", dir / "order.mul"}).out, "12 7 -2 5 6\n4 500000 0 0 0\n");
 }

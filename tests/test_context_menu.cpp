@@ -192,22 +192,22 @@ TEST_F(ContextMenu, CompareAsksForTheFilesTheTypeNeeds) {
 }
 
 TEST_F(ContextMenu, FlagsAreEditedAndWrittenBackToTheBlock) {
-    App().WorkingPatch.Append(12, 3, {1, 0, 0, 0, 0x1F, 0, 1, 0}, -1, 1);
+    App().WorkingPatch.Append(12, 3, {1, 0, 0, 0, 0x1F, 0, 2, 0}, -1, 2);  // one row of two pixels
     window.RefreshTreeView();
     Select("F012B3");
     prompts.dialogs = {[](QDialog* d) {
         EXPECT_EQ(d->windowTitle(), "Change Flags");
         EXPECT_EQ(Child<QLineEdit>(d, "txtFlagA")->text(), "65535");
-        EXPECT_EQ(Child<QLineEdit>(d, "txtFlagB")->text(), "1");
+        EXPECT_EQ(Child<QLineEdit>(d, "txtFlagB")->text(), "2");
         Child<QLineEdit>(d, "txtFlagA")->setText("1");
         Child<QPushButton>(d, "cmdSave")->click();
     }};
     window.Commands()->OnMenuItem(4);
     const PatchBlock& b = App().WorkingPatch[12].Blocks[0];
-    EXPECT_EQ(b.FlagA, 1);
-    EXPECT_EQ(b.FlagB, 1);
-    EXPECT_EQ(Child<QLabel>(&window, "lblInfo2")->text(), "Size: 1x1");
-    EXPECT_EQ(window.Panel()->Picture().size(), QSize(1, 1));
+    EXPECT_EQ(b.FlagA, 1);  // the height
+    EXPECT_EQ(b.FlagB, 2);  // the width
+    EXPECT_EQ(Child<QLabel>(&window, "lblInfo2")->text(), "Size: 2x1");
+    EXPECT_EQ(window.Panel()->Picture().size(), QSize(2, 1));
 
     prompts.dialogs = {[](QDialog* d) { Child<QPushButton>(d, "cmdCancel")->click(); }};
     window.Commands()->OnMenuItem(4);

@@ -3,9 +3,11 @@
 #include "codecs/cHues.h"
 #include "codecs/hues.h"
 #include "gamefiles/cMUL.h"
+#include "gamefiles/data_layout.h"
 #include "gamefiles/import.h"
 #include "gamefiles/radarcol.h"
 #include "patch/FileTypes.h"
+#include "patch/patch_file.h"
 #include "patch/user_numbers.h"
 #include "test_support.h"
 
@@ -35,58 +37,86 @@ TEST(cMUL, CountsIndexEntriesWithHalvesToEven) {
     for (auto [bytes, count] : {std::pair{36, 3}, {18, 2}, {30, 2}, {0, 0}}) {
         WriteFileBytes(dir / "i.idx", B(static_cast<std::size_t>(bytes), 0));
         cMUL m;
-        ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", -1, -1), "");
+        ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", 0), "");
         EXPECT_EQ(m.cCount(), count) << bytes;
         m.cClose();
         EXPECT_EQ(m.cCount(), 0);
     }
 }
 
-TEST(cMUL, LoadsIndexedBlocksAbsentOnesAndEntriesPastTheIndex) {
+TEST(cMUL, IndexedEntriesReadAsStoredAndDataOutsideTheFileIsDamaged) {
     TempDir dir;
     WriteFileBytes(dir / "d.mul", {10, 11, 12, 13, 14});
-    WriteFileBytes(dir / "i.idx", Index({{1, 3, 0x00020001}, {-1, -1, 0}, {0, 0, 0}, {3, 4, 0}, {0, 2000, 0}}));
+    WriteFileBytes(dir / "i.idx", Index({{1, 3, 0x00020001}, {-1, -1, 0}, {0, 0, 0}, {3, 4, 0}, {0, 2000, 0},
+                                         {-5, 2, 0}, {2, -5, 0}, {3, 2, 0}}));
     cMUL m;
-    ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", -1, -1), "");
-    B buf = {99};
-    std::int16_t a = 0, b = 0;
-    EXPECT_EQ(m.cLoad(0, buf, a, b), 3);
-    EXPECT_EQ(buf, (B{11, 12, 13}));
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 2);
-    buf = {99};
-    EXPECT_EQ(m.cLoad(1, buf, a, b), -1);
-    EXPECT_EQ(buf, (B{99}));  // untouched
-    EXPECT_EQ(m.cLoad(2, buf, a, b), 0);
-    EXPECT_EQ(m.cLoad(3, buf, a, b), 4);
-    EXPECT_EQ(buf, (B{13, 14, 0, 0}));  // bytes past the end read as 0
-    EXPECT_EQ(m.cLoad(4, buf, a, b), 0);  // longer than the whole data file: not real
-    EXPECT_EQ(m.cLoad(100, buf, a, b), 0);
+    ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", 0), "");
+    struct Case {
+        std::int32_t n, length;
+        bool damaged;
+        B bytes;
+    };
+    const Case cases[] = {{0, 3, false, {11, 12, 13}}, {1, -1, false, {}}, {2, 0, false, {}},
+                          {3, 4, true, {}},            {4, 2000, true, {}}, {5, 2, true, {}},  // negative offset
+                          {6, -5, false, {}},          {7, 2, false, {13, 14}},
+                          {100, 0, false, {}},         {-1, 0, false, {}}};  // past the index, below 0
+    for (const Case& c : cases) {
+        const LoadedBlock b = m.cLoad(c.n);
+        EXPECT_EQ(b.length, c.length) << c.n;
+        EXPECT_EQ(b.damaged, c.damaged) << c.n;
+        EXPECT_EQ(b.bytes, c.bytes) << c.n;
+    }
+    EXPECT_EQ(m.cLoad(0).flagA, 1);
+    EXPECT_EQ(m.cLoad(0).flagB, 2);
 }
 
-TEST(cMUL, FixedSizeLayoutAndItsRefusals) {
+TEST(cMUL, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
+    TempDir dir;
+    struct Case {
+        std::size_t size;
+        BlockCut cut;
+        std::int64_t count;
+        std::int32_t lastLength;
+    };
+    const Case cases[] = {{0, {0, 4, 4}, 0, 0}, {3, {0, 4, 4}, 1, 4},  {8, {0, 4, 4}, 2, 4},
+                          {9, {0, 4, 4}, 3, 4}, {5, {2, 3, 5}, 2, 3},  {7, {2, 3, 5}, 3, 5},
+                          {12, {2, 3, 5}, 4, 5}};
+    for (const Case& c : cases) {
+        const B data = Sequence(c.size);
+        WriteFileBytes(dir / "f.mul", data);
+        cMUL m;
+        ASSERT_EQ(m.cOpenCut(dir / "f.mul", c.cut), "");
+        ASSERT_EQ(m.cCount(), c.count) << c.size;
+        EXPECT_EQ(m.cLoad(static_cast<std::int32_t>(c.count)).length, 0) << c.size;  // past the end: absent
+        if (c.count == 0) continue;
+        const LoadedBlock last = m.cLoad(static_cast<std::int32_t>(c.count - 1));
+        ASSERT_EQ(last.length, c.lastLength) << c.size;
+        EXPECT_EQ(last.flagA, -1);
+        EXPECT_EQ(last.flagB, -1);
+        const std::int64_t low = std::int64_t{c.cut.lowCount} * c.cut.lowSize;
+        const std::int64_t start = c.count - 1 < c.cut.lowCount ? (c.count - 1) * c.cut.lowSize
+                                                                : low + (c.count - 1 - c.cut.lowCount) * c.cut.highSize;
+        B expected(data.begin() + start, data.end());
+        expected.resize(static_cast<std::size_t>(c.lastLength), 0);
+        EXPECT_EQ(last.bytes, expected) << c.size;
+    }
+}
+
+TEST(cMUL, RefusalsNameTheFilesAndCreateNothing) {
     TempDir dir;
     const B data = Sequence(708 * 6);
     WriteFileBytes(dir / "hues.mul", data);
     cMUL m;
-    EXPECT_EQ(m.cOpen("", dir / "hues.mul", 196, 0), "Illegal number of blocks.");
-    EXPECT_EQ(m.cCount(), 0);
-    ASSERT_EQ(m.cOpen("", dir / "hues.mul", 708, 375), "");
-    EXPECT_EQ(m.cOpen("", dir / "hues.mul", 708, 375), " and " + (dir / "hues.mul") + " is allready opened.");
-    EXPECT_EQ(m.cCount(), 375);
-    B buf;
-    std::int16_t a = 0, b = 0;
-    EXPECT_EQ(m.cLoad(5, buf, a, b), 708);
-    EXPECT_EQ(buf, B(data.begin() + 3540, data.begin() + 4248));
-    EXPECT_EQ(a, -1);
-    EXPECT_EQ(b, -1);
+    EXPECT_EQ(m.cOpenCut(dir / "hues.mul", {0, 0, 4}), "Illegal block size.");
+    ASSERT_EQ(m.cOpen("", dir / "hues.mul", 708), "");
+    EXPECT_EQ(m.cOpen("", dir / "hues.mul", 708), " and " + (dir / "hues.mul") + " is allready opened.");
     EXPECT_NE(m.cSave(1, B(709, 1), 0, 0, false), "");
     EXPECT_EQ(ReadFileBytes(dir / "hues.mul"), data);
 
     cMUL missing;
-    EXPECT_EQ(missing.cOpen(dir / "no.idx", dir / "no.mul", -1, -1),
+    EXPECT_EQ(missing.cOpen(dir / "no.idx", dir / "no.mul", 0),
               "Unable to open " + (dir / "no.idx") + " and " + (dir / "no.mul") + ".");
-    EXPECT_EQ(missing.cOpen(dir / "no.idx", dir / "hues.mul", -1, -1),
+    EXPECT_EQ(missing.cOpen(dir / "no.idx", dir / "hues.mul", 0),
               "Unable to open " + (dir / "no.idx") + " and " + (dir / "hues.mul") + ".");
     EXPECT_FALSE(std::filesystem::exists(dir / "no.mul"));
     EXPECT_FALSE(std::filesystem::exists(dir / "no.idx"));
@@ -97,11 +127,9 @@ TEST(cMUL, SaveOverwritesInPlaceOrAppendsWhenLonger) {
     WriteFileBytes(dir / "d.mul", B(20, 0xAA));
     WriteFileBytes(dir / "i.idx", Index({{4, 12, 0}}));
     cMUL m;
-    ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", -1, -1), "");
+    ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", 0), "");
     ASSERT_EQ(m.cSave(0, B(10, 1), 3, 4, false), "");
-    B buf;
-    std::int16_t a = 0, b = 0;
-    EXPECT_EQ(m.cLoad(0, buf, a, b), 10);
+    EXPECT_EQ(m.cLoad(0).bytes, B(10, 1));
     EXPECT_EQ(ReadFileBytes(dir / "i.idx"), Index({{4, 10, 0x00040003}}));
     EXPECT_EQ(ReadFileBytes(dir / "d.mul").size(), 20u);
     ASSERT_EQ(m.cSave(0, B(20, 2), 3, 4, false), "");
@@ -154,27 +182,134 @@ TEST(Hues, FileAccessReadsAndWritesBlocksAtTheirOffsets) {
     EXPECT_EQ(ReadFileBytes(dir / "hues.mul").size(), 708u * 5);
 }
 
-TEST(ImportMulRange, AppendsEveryBlockNumberInRangeAbsentOnesWithoutData) {
+TEST(ImportMulRange, EveryKindOfEntryIsKeptAsStoredOrLeftOutAndSurvivesSaveAndOpen) {
     TempDir dir;
     WriteFileBytes(dir / "art.mul", {1, 2, 3, 4});
-    B idx = Index({{0, 2, 7}, {-1, -1, 0}, {2, 2, 0}});
-    WriteFileBytes(dir / "art.idx", idx);
+    // Present, absent, length 0, negative length, negative offset, partly past the end, present.
+    WriteFileBytes(dir / "art.idx", Index({{0, 2, 0x00090007}, {-1, -1, 0}, {0, 0, 0x00030002}, {0, -5, 0},
+                                           {-4, 2, 0}, {2, 10, 0}, {2, 2, 0}}));
+    struct Case {
+        std::int32_t from, to;
+        bool skipAbsent;
+        std::vector<std::int32_t> numbers, lengths;
+        std::int64_t absent, damaged, leftOut;
+    };
+    const Case cases[] = {
+        {0, INT32_MAX, false, {0, 1, 2, 3, 6}, {2, -1, 0, -5, 2}, 3, 2, 0},
+        {0, INT32_MAX, true, {0, 6}, {2, 2}, 0, 2, 3},
+        {2, 4, false, {2, 3}, {0, -5}, 2, 1, 0},
+        {-9, 0, false, {0}, {2}, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        Patch p;
+        const ImportResult r = ImportMulRange(p, dir / "art.idx", dir / "art.mul", 4, c.from, c.to, c.skipAbsent);
+        ASSERT_EQ(r.error, "");
+        EXPECT_EQ(r.added, static_cast<std::int64_t>(c.numbers.size()));
+        EXPECT_EQ(r.absent, c.absent);
+        EXPECT_EQ(r.damaged, c.damaged);
+        EXPECT_EQ(r.leftOut, c.leftOut);
+        ASSERT_EQ(WritePatchFile(dir / "p.uop", p), "");
+        Patch back;
+        ASSERT_EQ(ReadPatchFile(dir / "p.uop", back, true, 0, 255, 0, kMaxBlockNumber), "");
+        ASSERT_EQ(back[4].Count(), p[4].Count());
+        for (std::size_t i = 0; i < c.numbers.size(); ++i) {
+            EXPECT_EQ(back[4].Blocks[i].BlockNumber, c.numbers[i]);
+            EXPECT_EQ(back[4].Blocks[i].Length, c.lengths[i]);
+        }
+    }
     Patch p;
-    ASSERT_EQ(ImportMulRange(p, dir / "art.idx", dir / "art.mul", 4, 0, 10, 65535, 0), "");
-    ASSERT_EQ(p[4].Count(), 11);
+    ASSERT_EQ(ImportMulRange(p, dir / "art.idx", dir / "art.mul", 4, 0, 2).added, 3);
     EXPECT_EQ(p[4].Blocks[0].ByteArray, (B{1, 2}));
     EXPECT_EQ(p[4].Blocks[0].FlagA, 7);
-    EXPECT_EQ(p[4].Blocks[1].Length, -1);
-    EXPECT_EQ(p[4].Blocks[2].ByteArray, (B{3, 4}));
-    EXPECT_EQ(p[4].Blocks[10].Length, 0);
-
-    Patch all;
-    ASSERT_EQ(ImportMulRange(all, dir / "art.idx", dir / "art.mul", 4, 0, 400000, 65535, 0), "");
-    EXPECT_EQ(all[4].Count(), 65536);
+    EXPECT_EQ(p[4].Blocks[0].FlagB, 9);
+    EXPECT_EQ(p[4].Blocks[2].FlagA, 2);
+    EXPECT_EQ(p[4].Blocks[2].FlagB, 3);
 
     Patch none;
-    EXPECT_NE(ImportMulRange(none, dir / "nope.idx", dir / "art.mul", 4, 0, 10, 65535, 0), "");
-    EXPECT_EQ(none[4].Count(), 0);
+    EXPECT_NE(ImportMulRange(none, dir / "nope.idx", dir / "art.mul", 4, 0, 10).error, "");
+    EXPECT_EQ(none.LiveCount(), 0);
+}
+
+TEST(ImportMulRange, TakesEveryIndexEntryBeyondTheCataloguesHighestNumber) {
+    TempDir dir;
+    const std::int32_t entries = FileTypes()[14].NbrOfBlocks + 10;  // multis
+    std::vector<std::array<std::int32_t, 3>> index(static_cast<std::size_t>(entries), {-1, -1, 0});
+    index.back() = {0, 3, 0};
+    WriteFileBytes(dir / "multi.idx", Index(index));
+    WriteFileBytes(dir / "multi.mul", {5, 6, 7});
+    Patch p;
+    ASSERT_EQ(ImportMulRange(p, dir / "multi.idx", dir / "multi.mul", 14, 0, INT32_MAX).added, entries);
+    EXPECT_EQ(p[14].Blocks.back().BlockNumber, entries - 1);
+    EXPECT_EQ(p[14].Blocks.back().ByteArray, (B{5, 6, 7}));
+}
+
+TEST(ImportMulRange, AShortFixedSizeFileGivesOnlyTheBlocksItHolds) {
+    TempDir dir;
+    const B map = Sequence(196 * 2 + 10);
+    WriteFileBytes(dir / "map.mul", map);
+    WriteFileBytes(dir / "empty.mul", {});
+    Patch p;
+    ASSERT_EQ(ImportMulRange(p, "", dir / "map.mul", kMapFileId, 0, INT32_MAX).added, 3);
+    B last(map.begin() + 392, map.end());
+    last.resize(196, 0);
+    EXPECT_EQ(p[kMapFileId].Blocks[2].ByteArray, last);
+    EXPECT_EQ(ImportMulRange(p, "", dir / "empty.mul", kMapFileId, 0, INT32_MAX).added, 0);
+    EXPECT_EQ(p.LiveCount(), 3);
+}
+
+TEST(ImportMulRange, BlocksPastTheCutOfATruncatedDataFileAreLeftOutNeverPadded) {
+    TempDir dir;
+    std::vector<std::array<std::int32_t, 3>> index;
+    for (std::int32_t n = 0; n < 5; ++n) index.push_back({10 * n, 10, 0});
+    WriteFileBytes(dir / "gumpidx.mul", Index(index));
+    const B whole = Sequence(50);
+    for (std::size_t cut : {0, 15, 30, 49, 50}) {
+        WriteFileBytes(dir / "gumpart.mul", B(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)));
+        Patch p;
+        const ImportResult r = ImportMulRange(p, dir / "gumpidx.mul", dir / "gumpart.mul", kGumpFileId, 0, INT32_MAX);
+        EXPECT_EQ(r.added, static_cast<std::int64_t>(cut / 10)) << cut;
+        EXPECT_EQ(r.damaged, 5 - static_cast<std::int64_t>(cut / 10)) << cut;
+        for (const PatchBlock& b : p[kGumpFileId].Blocks)
+            EXPECT_EQ(b.ByteArray, B(whole.begin() + 10 * b.BlockNumber, whole.begin() + 10 * b.BlockNumber + 10));
+    }
+}
+
+TEST(ImportMulRange, TiledataIsCutIntoLandAndStaticGroupsByItsLayout) {
+    struct Case {
+        std::int64_t size;
+        std::int32_t landGroup;  // 0: refused
+    };
+    const Case cases[] = {{1036288, 836},  // a real older file: 512 land and 512 static groups
+                          {493568 + 1316 * 1024, 964}, {601480, 836},  // fits both, neither a power of two
+                          {428032, 836}, {1036289, 0}, {0, 0}};
+    for (const Case& c : cases) {
+        TiledataLayout layout{};
+        const std::string e = TiledataLayoutOf(c.size, "t.mul", layout);
+        EXPECT_EQ(e.empty(), c.landGroup != 0) << c.size << e;
+        EXPECT_EQ(c.landGroup == 0 || layout.landGroup == c.landGroup, true) << c.size;
+    }
+
+    TempDir dir;
+    const B file = Sequence(512 * 836 + 2 * 1188);
+    WriteFileBytes(dir / "tiledata.mul", file);
+    Patch p;
+    ASSERT_EQ(ImportMulRange(p, "", dir / "tiledata.mul", kTiledataFileId, 511, INT32_MAX).added, 3);
+    const auto& blocks = p[kTiledataFileId].Blocks;
+    EXPECT_EQ(blocks[0].ByteArray, B(file.begin() + 511 * 836, file.begin() + 512 * 836));
+    EXPECT_EQ(blocks[2].BlockNumber, 513);
+    EXPECT_EQ(blocks[2].ByteArray, B(file.end() - 1188, file.end()));
+    WriteFileBytes(dir / "odd.mul", B(100, 0));
+    EXPECT_NE(ImportMulRange(p, "", dir / "odd.mul", kTiledataFileId, 0, INT32_MAX).error.find("not a tiledata"),
+              std::string::npos);
+}
+
+TEST(ImportMulRange, AnimdataIsGroupsOf548BytesWithoutIndex) {
+    TempDir dir;
+    const B file = Sequence(548 * 2);
+    WriteFileBytes(dir / "animdata.mul", file);
+    Patch p;
+    ASSERT_EQ(ImportMulRange(p, "no-index-asked-for", dir / "animdata.mul", kAnimdataFileId, 0, INT32_MAX).added, 2);
+    EXPECT_EQ(p[kAnimdataFileId].Blocks[1].ByteArray, B(file.begin() + 548, file.end()));
 }
 
 TEST(ImportMulRange, HuesBlocksBecomeTheVerdataForm) {
@@ -182,8 +317,7 @@ TEST(ImportMulRange, HuesBlocksBecomeTheVerdataForm) {
     const B file = Sequence(708 * 5);
     WriteFileBytes(dir / "hues.mul", file);
     Patch p;
-    const FileTypeEntry& hues = FileTypes()[kHuesFileId];
-    ASSERT_EQ(ImportMulRange(p, "", dir / "hues.mul", kHuesFileId, 3, 3, hues.NbrOfBlocks, hues.ConstantIndex), "");
+    ASSERT_EQ(ImportMulRange(p, "", dir / "hues.mul", kHuesFileId, 3, 3).error, "");
     ASSERT_EQ(p[32].Count(), 1);
     const PatchBlock& b = p[32].Blocks[0];
     EXPECT_EQ(b.BlockNumber, 3);

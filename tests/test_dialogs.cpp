@@ -88,7 +88,7 @@ TEST_F(Dialogs, ImportListsFourteenSourcesAndShowsTheRowsEachNeeds) {
     EXPECT_TRUE(idx->isHidden());
     EXPECT_TRUE(fileFrom->isHidden());
     EXPECT_EQ(Child<QLineEdit>(dialog, "txtMUL")->text(), "");
-    EXPECT_EQ(Child<QLineEdit>(dialog, "txtBlockTo")->text(), "400000");
+    EXPECT_EQ(Child<QLineEdit>(dialog, "txtBlockTo")->text(), "2147483647");
     list->setCurrentIndex(4);  // Art
     EXPECT_FALSE(idx->isHidden());
     list->setCurrentIndex(1);  // Verdata
@@ -138,17 +138,24 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersAndTheOpen) {
     Child<QLineEdit>(dialog, "txtMUL")->setText(QString::fromStdString(dir / "art.mul"));
     Click(dialog, "cmdImport");
     EXPECT_EQ(prompts.messages.last(), ": Cannot find the file ''!");
-    WriteFileBytes(dir / "art.idx", {0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0});
+    // Block 0 present, block 1 absent, block 2 damaged (past the end of the data).
+    WriteFileBytes(dir / "art.idx", {0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                     0xFF, 0, 0, 0, 0, 1, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0});
     Child<QLineEdit>(dialog, "txtIDX")->setText(QString::fromStdString(dir / "art.idx"));
     Child<QLineEdit>(dialog, "txtBlockTo")->setText("12abc");
     Click(dialog, "cmdImport");
     EXPECT_EQ(prompts.messages.last(), "Import: The block limit '12abc' is not a number.");
     Child<QLineEdit>(dialog, "txtBlockTo")->setText("2.5");
+    auto* skip = Child<QCheckBox>(dialog, "chkSkipAbsent");
+    EXPECT_FALSE(skip->isChecked());
+    skip->setChecked(true);
     Click(dialog, "cmdImport");
     QApplication::processEvents();
     EXPECT_TRUE(dialog.isNull());
-    ASSERT_EQ(App().WorkingPatch[4].Count(), 3);  // blocks 0, 1, 2
+    ASSERT_EQ(App().WorkingPatch[4].Count(), 1);
     EXPECT_EQ(App().WorkingPatch[4].Blocks[0].ByteArray, (Bytes{1, 2}));
+    EXPECT_EQ(prompts.messages.last(), "Import: Imported 1 blocks.\n1 blocks without data were left out.\n1 damaged "
+                                       "blocks were left out: their data does not lie wholly inside the data file.");
 }
 
 TEST_F(Dialogs, CancelSetsTheDialogResultAndClosesTheImport) {

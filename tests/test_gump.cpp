@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "codecs/bitmap.h"
 #include "codecs/colors.h"
 #include "codecs/gump.h"
 #include "codecs/previews.h"
+#include "patch/FileTypes.h"
 #include "test_support.h"
 
 namespace {
@@ -87,55 +89,92 @@ TEST(Previews, MapBlockIsSixtyFourSquaresOfRadarColours) {
 }
 
 namespace {
-// An animation with a palette where colour i is i, one frame at offset 4.
-B Animation(const std::vector<std::pair<std::uint16_t, B>>& runs, std::int16_t centre, std::uint32_t frames = 1) {
+struct Run {
+    int dx, dy;
+    B pixels;
+};
+
+// An animation with a palette where colour i is i and one frame (centre 10, 20, height 30).
+B Animation(const std::vector<Run>& runs, std::uint32_t frames = 1) {
     B a;
     for (int i = 0; i < 256; ++i) PutLE(a, static_cast<std::uint32_t>(i), 2);
-    PutLE(a, frames, 4);      // frame count at 512
-    PutLE(a, 8, 4);           // offset(0): the frame starts at 512 + 8 = 520
+    PutLE(a, frames, 4);  // frame count at 512
+    PutLE(a, 8, 4);       // offset(0): the frame starts at 512 + 8 = 520
     a.resize(520, 0);
-    PutLE(a, static_cast<std::uint16_t>(centre), 2);
-    PutLE(a, 0, 2);
-    PutLE(a, 0, 2);
-    PutLE(a, 0, 2);
-    for (const auto& [h1, pixels] : runs) {
-        PutLE(a, h1, 2);
-        PutLE(a, 0, 2);  // x offset 0
-        a.insert(a.end(), pixels.begin(), pixels.end());
+    for (std::uint32_t v : {10u, 20u, 5u, 30u}) PutLE(a, v, 2);  // centre x, centre y, width, height
+    for (const Run& r : runs) {
+        PutLE(a, static_cast<std::uint32_t>(r.pixels.size()) | ((static_cast<std::uint32_t>(r.dy) & 0x3FF) << 12) |
+                     ((static_cast<std::uint32_t>(r.dx) & 0x3FF) << 22), 4);
+        a.insert(a.end(), r.pixels.begin(), r.pixels.end());
     }
-    PutLE(a, 0x7FFF, 2);
-    PutLE(a, 0x7FFF, 2);
+    PutLE(a, 0x7FFF7FFF, 4);
     return a;
 }
 }  // namespace
 
-TEST(Previews, AnimationRowsAreCountedByChangesOfTag) {
+TEST(Previews, AnimationRunsLandAtTheirOffsetsFromTheFrameCentre) {
     LongArray picture;
-    // A tag-1 run of two pixels, a second tag-1 run of one (same row, drawn
-    // over the first pixel), then a tag-2 run that starts the next row.
-    ASSERT_EQ(AnimPreview(Animation({{0x1002, {3, 4}}, {0x1001, {5}}, {0x2001, {6}}}, 10), picture), "");
+    // x = 10 + dx, y = 20 + 30 + dy: a run left of the centre, two rows with an
+    // empty row between them, and a run clipped at the box's left edge.
+    ASSERT_EQ(AnimPreview(Animation({{-3, -2, {3, 4}}, {0, -5, {5}}, {-12, -5, {6, 7, 8}}}), picture), "");
     EXPECT_EQ(picture.width, 200);
     EXPECT_EQ(picture.height, 200);
-    EXPECT_EQ(picture.At(10, 0), Color16To32(5));
-    EXPECT_EQ(picture.At(11, 0), Color16To32(4));
-    EXPECT_EQ(picture.At(12, 0), LongArray::kBackground);
-    EXPECT_EQ(picture.At(10, 1), Color16To32(6));
-    EXPECT_EQ(picture.At(10, 2), LongArray::kBackground);
+    struct Cell {
+        int x, y;
+        std::int32_t colour;
+    };
+    const Cell cells[] = {{7, 48, Color16To32(3)}, {8, 48, Color16To32(4)}, {9, 48, LongArray::kBackground},
+                          {10, 45, Color16To32(5)}, {10, 46, LongArray::kBackground}, {0, 45, Color16To32(8)}};
+    for (const Cell& c : cells) EXPECT_EQ(picture.At(c.x, c.y), c.colour) << c.x << "," << c.y;
 }
 
-TEST(Previews, AnimationsThatCannotDrawSayWhy) {
+TEST(Previews, AnimationsThatCannotDrawSayWhyAndDamagedRunsEndTheDrawing) {
     LongArray picture;
-    ASSERT_EQ(AnimPreview(Animation({}, 0), picture), "");  // the first header ends the frame: nothing drawn
-    EXPECT_EQ(picture.width, 200);
+    ASSERT_EQ(AnimPreview(Animation({}), picture), "");  // the first header ends the frame: nothing drawn
     EXPECT_EQ(std::count(picture.cells.begin(), picture.cells.end(), LongArray::kBackground), 200 * 200);
 
-    EXPECT_NE(AnimPreview(Animation({{0x1001, {1}}}, 0, 0), picture).find("no frames"), std::string::npos);
-    B cut = Animation({{0x1004, {1, 2, 3, 4}}}, 0);
+    B cut = Animation({{0, 0, {1}}, {1, 0, {2, 3, 4, 5}}});
     cut.resize(cut.size() - 6);
-    EXPECT_NE(AnimPreview(cut, picture).find("past the end"), std::string::npos);
-    B farOffset = Animation({}, 0);
+    ASSERT_EQ(AnimPreview(cut, picture), "");
+    EXPECT_EQ(picture.At(10, 50), Color16To32(1));
+    EXPECT_EQ(picture.At(11, 50), LongArray::kBackground);
+
+    EXPECT_NE(AnimPreview(Animation({{0, 0, {1}}}, 0), picture).find("no frames"), std::string::npos);
+    B farOffset = Animation({});
     farOffset[516] = 0xFF;
     farOffset[517] = 0xFF;
     EXPECT_NE(AnimPreview(farOffset, picture).find("past the end"), std::string::npos);
     EXPECT_NE(AnimPreview(B(100, 0), picture), "");
+}
+
+TEST(Pictures, APngsAlphaDecidesTransparencyAndABitmapsBlackDoes) {
+    QImage png(5, 1, QImage::Format_ARGB32);
+    const QRgb pixels[] = {qRgba(255, 0, 0, 0), qRgba(255, 255, 255, 127), qRgba(0, 0, 0, 128),
+                           qRgba(8, 16, 24, 255), qRgba(0, 0, 248, 200)};
+    for (int x = 0; x < 5; ++x) png.setPixel(x, 0, pixels[x]);
+    Patch p;
+    ASSERT_EQ(ImportGumpFromBmp(p, 1, png), "");
+    const std::vector<std::uint16_t> expected = {0, 0, 0x0421, static_cast<std::uint16_t>(Color32To16(0x181008)), 0x001F};
+    EXPECT_EQ(p[kGumpFileId].Blocks[0].ByteArray, Encode(expected, 5, 1));
+
+    QImage bmp(2, 1, QImage::Format_RGB32);
+    bmp.setPixel(0, 0, qRgb(0, 0, 0));
+    bmp.setPixel(1, 0, qRgb(0, 0, 248));
+    ASSERT_EQ(ImportGumpFromBmp(p, 2, bmp), "");
+    EXPECT_EQ(p[kGumpFileId].Blocks[1].ByteArray, Encode({0, 0x001F}, 2, 1));
+
+    // Written out, colour 0 is transparent in a PNG and black in a bitmap.
+    TempDir dir;
+    std::string error;
+    const QImage picture = GumpPicture(p[kGumpFileId].Blocks[1], error);
+    ASSERT_EQ(error, "");
+    for (const char* name : {"g.png", "g.bmp"}) {
+        const QString path = QString::fromStdString(dir / name);
+        ASSERT_EQ(SavePicture(picture, path), "");
+        const QImage back = LoadPicture(path, error);
+        ASSERT_EQ(error, "");
+        const bool isPng = std::string(name) == "g.png";
+        EXPECT_EQ(back.pixel(0, 0), isPng ? qRgba(0, 0, 0, 0) : qRgb(0, 0, 0)) << name;
+        EXPECT_EQ(back.pixel(1, 0), qRgb(0, 0, 248)) << name;
+    }
 }

@@ -51,17 +51,22 @@ TEST(WriteVerdata, MergesOverTheBaseKeepingTheLastCopySortedByFileId) {
     p.Append(4, 9, {0x02}, 0, 0);  // the second copy wins
     p.Append(8, 0, {}, 0, 0);      // no data: position -1
     p.Append(8, 400001, {0x03}, 0, 0);
+    p.Append(8, INT32_MAX, {0x04}, 0, 0);
     ASSERT_EQ(WriteVerdata(dir / "new.mul", dir / "base.mul", p), "");
 
-    const std::int32_t d = 4 + 20 * 6;
+    // Block numbers above 400,000 are written like any other.
+    const std::int32_t d = 4 + 20 * 9;
     EXPECT_EQ(ReadFileBytes(dir / "new.mul"),
               Verdata({{2, 9, -1, -1},
-                       {2, 3, d, 1},
-                       {2, 7, d + 1, 1, 5, 6},
-                       {4, 1, d + 2, 1},
-                       {4, 9, d + 3, 1},
-                       {8, 0, -1, 0}},
-                      {0xD1, 0xEE, 0xA1, 0x02}));
+                       {2, 400001, d, 1},
+                       {2, 3, d + 1, 1},
+                       {2, 7, d + 2, 1, 5, 6},
+                       {4, 1, d + 3, 1},
+                       {4, 9, d + 4, 1},
+                       {8, 0, -1, 0},
+                       {8, 400001, d + 5, 1},
+                       {8, INT32_MAX, d + 6, 1}},
+                      {0xC1, 0xD1, 0xEE, 0xA1, 0x02, 0x03, 0x04}));
     EXPECT_EQ(p[4].Count(), 2);  // the working patch is not changed
     EXPECT_EQ(p[4].RemovedCount, 0);
 }

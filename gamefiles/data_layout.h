@@ -1,0 +1,34 @@
+// How the data files without index are cut into blocks. Tiledata holds 512
+// land groups, then static groups, each a 4-byte header and 32 records; two
+// record sizes exist, told apart by the file size. Animdata is a run of
+// 548-byte groups (a 4-byte header and 8 records of 68 bytes).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "gamefiles/cMUL.h"
+
+inline constexpr std::uint8_t kTiledataFileId = 30;
+inline constexpr std::uint8_t kAnimdataFileId = 31;
+
+inline constexpr std::int32_t kTiledataLandGroups = 512;
+
+struct TiledataLayout {
+    std::int32_t landGroup;    // 4 + 32 land records
+    std::int32_t staticGroup;  // 4 + 32 static records
+};
+// Land records of 26 bytes (u32 flags), static records of 37.
+inline constexpr TiledataLayout kTiledataOlder{836, 1188};
+// Land records of 30 bytes (u64 flags), static records of 41.
+inline constexpr TiledataLayout kTiledataNewer{964, 1316};
+
+// The layout of a tiledata.mul of `size` bytes: a size that fits both takes
+// the one whose static group count is a power of two, else the older one.
+// "" or why the size fits neither; `path` names the file in the message.
+std::string TiledataLayoutOf(std::int64_t size, const std::string& path, TiledataLayout& layout);
+
+// Opens a data file (and its index when its type has one) cut as its file
+// ID's blocks are. "" or the message of the failure.
+std::string OpenDataFile(cMUL& file, std::uint8_t fileId, const std::string& idxFilename,
+                         const std::string& mulFilename);
