@@ -4,10 +4,12 @@
 #include <ostream>
 
 #include "cli/cli_support.h"
+#include "cli/package_command.h"
 #include "cli/samples.h"
 #include "codecs/bitmap.h"
 #include "gamefiles/compare.h"
 #include "gamefiles/import.h"
+#include "gamefiles/package.h"
 #include "gamefiles/verdata.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
@@ -19,6 +21,7 @@
 namespace {
 int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) return kUsage;
+    if (IsPackageFile(args[0])) return Fail(err, args[0] + " is a game data package: palindra-cli package lists its entries.");
     Patch patch;
     const std::string e = LooksLikePatchFile(args[0])
                               ? ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX)
@@ -89,6 +92,7 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
 int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() < 3) return kUsage;
+    if (ImportsFromPackage(args)) return ImportFromPackage(args, out, err);
     std::vector<std::string> positional;
     std::int64_t fileFrom = 0, fileTo = 255, blockFrom = 0, blockTo = kMaxBlockNumber;
     bool filesGiven = false;
@@ -167,6 +171,7 @@ int BmpToGump(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
 int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() < 4) return kUsage;
+    if (ComparesWithPackage(args)) return CompareWithPackage(args, out, err);
     const FileTypeEntry* type = DataFileType(args[1]);
     if (!type) return kUsage;
     const bool indexed = type->ConstantIndex <= 0;
@@ -241,6 +246,10 @@ const std::vector<CliCommand>& CliCommands() {
          "Appends blocks from a patch project file, a verdata.mul, or a block range of a data file (with its "
          "index where the type has one) and saves the patch; a missing patch starts empty.",
          "patch.uop 12 gumpart.mul gumpidx.mul --blocks 0-100", Import},
+        {"package", "FILE.uop",
+         "Lists a game data package: version, tables, and per entry its name hash, compression flag, stored and "
+         "decoded size and its name where a legacy name scheme gives it.",
+         "gumpartLegacyMUL.uop", ListPackage},
         {"gump-to-bmp", "PATCH.uop BLOCK OUT.bmp",
          "Writes the gump block's picture as a Windows bitmap (PNG when the name ends in .png).",
          "patch.uop 500 gump.bmp", GumpToBmp},

@@ -1,0 +1,97 @@
+#include "gamefiles/block_source.h"
+
+#include "gamefiles/cMUL.h"
+#include "gamefiles/package_blocks.h"
+#include "patch/FileTypes.h"
+
+namespace {
+// A data file with its index, or of fixed-size blocks.
+class DataFileSource : public BlockSource {
+public:
+    std::string Open(std::uint8_t fileId, const std::string& dataPath, const std::string& idxPath) {
+        const FileTypeEntry& type = FileTypes()[fileId];
+        if (type.ConstantIndex > 0) {
+            InputFile data;
+            if (data.Open(dataPath).empty())
+                highest_ = static_cast<std::int32_t>(std::min<std::int64_t>(data.Size() / type.ConstantIndex, INT32_MAX)) - 1;
+        }
+        if (std::string e = OpenDataFile(file_, idxPath, dataPath, std::max(highest_, type.NbrOfBlocks),
+                                         type.ConstantIndex);
+            !e.empty())
+            return e;
+        if (type.ConstantIndex <= 0) highest_ = file_.cCount() - 1;
+        return "";
+    }
+    std::int32_t Highest() const override { return highest_; }
+    std::string Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
+                     std::int16_t& flagB) override {
+        length = file_.cLoad(n, data, flagA, flagB);
+        if (length < 1) length = -1;
+        return "";
+    }
+
+private:
+    cMUL file_;
+    std::int32_t highest_ = -1;
+};
+}  // namespace
+
+std::string OpenBlockSource(std::unique_ptr<BlockSource>& source, std::uint8_t fileId, const std::string& dataPath,
+                            const std::string& idxPath) {
+    if (IsPackageFile(dataPath)) {
+        auto package = std::make_unique<PackageBlocks>();
+        if (std::string e = package->Open(dataPath, fileId); !e.empty()) return e;
+        source = std::move(package);
+        return "";
+    }
+    auto file = std::make_unique<DataFileSource>();
+    if (std::string e = file->Open(fileId, dataPath, idxPath); !e.empty()) return e;
+    source = std::move(file);
+    return "";
+}
+
+ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source, std::int32_t blockFrom,
+                          std::int32_t blockTo, bool skipAbsent) {
+    ImportResult result;
+    Patch imported;
+    const std::int32_t last = std::min(blockTo, source.Highest());
+    for (std::int32_t n = std::max(blockFrom, 0); n <= last; ++n) {
+        std::int32_t length = -1;
+        std::int16_t flagA = 0, flagB = 0;
+        Bytes data;
+        if (!source.Load(n, length, data, flagA, flagB).empty()) {
+            ++result.damaged;
+            continue;
+        }
+        if (length < 1 && skipAbsent) {
+            ++result.leftOut;
+            continue;
+        }
+        if (length < 1) ++result.absent;
+        imported.AppendWithLength(fileId, n, length, std::move(data), flagA, flagB);
+        ++result.added;
+    }
+    patch.AppendAll(std::move(imported));
+    return result;
+}
+
+ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base, BlockSource& altered) {
+    ImportResult result;
+    Patch added;
+    const std::int32_t last = std::max(base.Highest(), altered.Highest());
+    for (std::int32_t n = 0; n <= last; ++n) {
+        Bytes a, b;
+        std::int32_t l1 = -1, l2 = -1;
+        std::int16_t flagA = 0, flagB = 0, unusedA = 0, unusedB = 0;
+        if (!base.Load(n, l1, a, unusedA, unusedB).empty() || !altered.Load(n, l2, b, flagA, flagB).empty()) {
+            ++result.damaged;
+            continue;
+        }
+        if (l1 == l2 && (l2 < 1 || a == b)) continue;
+        if (l2 < 1) ++result.absent;
+        added.AppendWithLength(fileId, n, l2, std::move(b), flagA, flagB);
+        ++result.added;
+    }
+    patch.AppendAll(std::move(added));
+    return result;
+}
