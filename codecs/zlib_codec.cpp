@@ -2,13 +2,16 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+
 std::string InflateExact(const InputPull& pull, std::size_t size, Bytes& out) {
     z_stream z{};
     if (inflateInit(&z) != Z_OK) return "the zlib decoder cannot start";
-    Bytes result(size);
+    // The output grows as the stream proves it, up to `size`.
+    Bytes result(std::min<std::size_t>(size, 1 << 16));
     std::uint8_t spare = 0;  // catches output beyond `size`
     z.next_out = result.data();
-    z.avail_out = static_cast<uInt>(size);
+    z.avail_out = static_cast<uInt>(result.size());
     std::string error;
     bool ended = false;
     while (!ended && error.empty()) {
@@ -22,8 +25,15 @@ std::string InflateExact(const InputPull& pull, std::size_t size, Bytes& out) {
             z.avail_in = static_cast<uInt>(piece.size());
         }
         if (z.avail_out == 0 && z.next_out != &spare) {
-            z.next_out = &spare;
-            z.avail_out = 1;
+            const std::size_t produced = result.size();
+            if (produced < size) {
+                result.resize(std::min(size, 2 * produced));
+                z.next_out = result.data() + produced;
+                z.avail_out = static_cast<uInt>(result.size() - produced);
+            } else {
+                z.next_out = &spare;
+                z.avail_out = 1;
+            }
         }
         const int rc = inflate(&z, Z_NO_FLUSH);
         if (z.next_out == &spare + 1) error = "the zlib stream decodes to more than " + std::to_string(size) + " bytes";

@@ -7,6 +7,7 @@
 
 #include "codecs/gump.h"
 #include "codecs/hues.h"
+#include "gamefiles/package_writer.h"
 #include "fuzz_support.h"
 #include "gamefiles/verdata.h"
 #include "patch/binary_io.h"
@@ -92,6 +93,16 @@ int main(int argc, char** argv) {
         buffer.open(QIODevice::WriteOnly);
         picture.save(&buffer, format);
         Put(dir, "bitmap_to_gump", format, Bytes(bytes.begin(), bytes.end()));
+    }
+    PackageWriter package;
+    for (std::uint32_t version : {4u, 5u}) {
+        package.Open(scratch, version, 2);
+        package.Add("build/artlegacymul/00000001.tga", Bytes{1, 2, 3, 4}, 0);
+        package.AddEmptySlot();
+        package.Add("build/multicollection/000000.bin", Bytes{0, 0, 0, 0, 1, 0, 0, 0, 5, 0, 1, 0, 2, 0, 3, 0, 0, 1, 0, 0, 0, 0}, 1);
+        package.Add("build/gumpartlegacymul/00000005.tga", Bytes{2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0x1F, 0x7C, 2, 0}, 3);
+        package.Commit();
+        Put(dir, "package", "v" + std::to_string(version), FileBytes(scratch));
     }
     fs::remove(scratch);
     return 0;
