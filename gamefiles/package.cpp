@@ -143,7 +143,7 @@ std::string Package::Read(const PackageEntry& entry, Bytes& payload) const {
         return "the zlib stream is too short for " + std::to_string(entry.decodedSize) + " bytes";
 
     // The stored bytes are pulled in pieces: only the decoded size is held whole.
-    std::array<std::uint8_t, 65536> piece{};
+    std::array<std::uint8_t, 65536> piece;  // filled by each read; not cleared
     std::int64_t at = start;
     const std::int64_t end = start + entry.storedSize;
     bool failed = false;

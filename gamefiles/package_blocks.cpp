@@ -134,7 +134,8 @@ std::string PackageBlocks::ToBlock(std::int32_t n, Bytes& payload, std::int32_t&
         const auto height = static_cast<std::int32_t>(GetLE32(payload.data() + 4));
         if (width > 0xFFFF || height > 0xFFFF) return "the gump is larger than 65535 pixels";
         if (width <= 0 || height <= 0 || payload.size() == 8) return "";  // a placeholder without a picture
-        block.assign(payload.begin() + 8, payload.end());
+        payload.erase(payload.begin(), payload.begin() + 8);
+        block = std::move(payload);
         flagA = static_cast<std::int16_t>(height);
         flagB = static_cast<std::int16_t>(width);
     } else if (fileId_ == kMultiFileId) {

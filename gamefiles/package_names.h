@@ -24,6 +24,6 @@ const std::vector<LegacyScheme>& LegacySchemes();
 const LegacyScheme* SchemeOfFileId(int fileId);
 std::string LegacyName(const std::string& format, std::uint32_t index);
 
-// Maps a block of 196 bytes n to chunk n >> 12 of a map package.
+// Each entry (chunk) of a map package holds 4096 blocks of 196 bytes.
 inline constexpr std::int32_t kMapBlocksPerChunk = 4096;
 inline constexpr std::int32_t kMapBlockSize = 196;
