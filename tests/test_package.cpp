@@ -137,7 +137,7 @@ TEST(SecondStage, MatchesTheWorkedExampleBothWays) {
     }
 }
 
-TEST(Package, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
+TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
     TempDir dir;
     WriteFileBytes(dir / "art.uop", kNinetyBytes);
     Package package;
@@ -172,7 +172,7 @@ TEST(Package, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
 
 // Each kind written as a package (every flag, both versions, empty slots,
 // chained tables) imports exactly as the same blocks from a data file and index.
-TEST(Package, ImportsEachKindLikeItsDataFile) {
+TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
     TempDir dir;
     std::mt19937 rng(5);
     struct Kind {
@@ -249,7 +249,7 @@ TEST(Package, ImportsEachKindLikeItsDataFile) {
     }
 }
 
-TEST(Package, TakesTheSevenDigitGumpNameAndSkipsPlaceholdersAndAbsentBlocks) {
+TEST(GamePackage, TakesTheSevenDigitGumpNameAndSkipsPlaceholdersAndAbsentBlocks) {
     TempDir dir;
     B sized = Hex("03 00 00 00 02 00 00 00 AA BB");
     WriteFileBytes(dir / "g.uop", RawPackage({Stored("build/gumpartlegacymul/0009834.tga", sized),
@@ -264,7 +264,7 @@ TEST(Package, TakesTheSevenDigitGumpNameAndSkipsPlaceholdersAndAbsentBlocks) {
     EXPECT_EQ(std::tie(g.BlockNumber, g.FlagA, g.FlagB), std::tuple(9834, 2, 3));
 }
 
-TEST(Package, RefusesABrokenStructureNamingTheOffset) {
+TEST(GamePackage, RefusesABrokenStructureNamingTheOffset) {
     TempDir dir;
     const B good = RawPackage({Stored("build/artlegacymul/00000000.tga", {1, 2}),
                                Stored("build/artlegacymul/00000001.tga", {3})});
@@ -307,7 +307,7 @@ TEST(Package, RefusesABrokenStructureNamingTheOffset) {
     EXPECT_NE(error.find("housing.uop holds no legacy blocks."), std::string::npos) << error;
 }
 
-TEST(Package, LeavesOutAndCountsEntriesThatDoNotDecode) {
+TEST(GamePackage, LeavesOutAndCountsEntriesThatDoNotDecode) {
     TempDir dir;
     auto name = [](int i) { return PackageNameHash(LegacyName(SchemeOfFileId(kArtFileId)->formats[0], i)); };
     B staged = ApplySecondStage(B{1, 2, 2});
