@@ -68,12 +68,11 @@ int ImportFromPackage(const std::vector<std::string>& args, std::ostream& out, s
     const FileTypeEntry* type = DataFileType(p[1]);
     if (!type) return kUsage;
     const auto id = static_cast<std::uint8_t>(type - FileTypes().data());
-    std::unique_ptr<BlockSource> source;
-    if (std::string e = OpenBlockSource(source, id, p[2], ""); !e.empty()) return Fail(err, e);
     Patch patch;
     if (std::string e = LoadOrStart(p[0], patch); !e.empty()) return Fail(err, e);
-    const ImportResult r = ImportBlocks(patch, id, *source, static_cast<std::int32_t>(blockFrom),
-                                        static_cast<std::int32_t>(blockTo), skipAbsent);
+    const ImportResult r = ImportFromFiles(patch, id, p[2], "", static_cast<std::int32_t>(blockFrom),
+                                           static_cast<std::int32_t>(blockTo), skipAbsent);
+    if (!r.error.empty()) return Fail(err, r.error);
     if (int code = Save(p[0], patch, err); code != kOk) return code;
     out << "Imported " << r.added << " blocks into " << p[0] << Counts(r) << ".\n";
     return kOk;
@@ -108,12 +107,10 @@ int CompareWithPackage(const std::vector<std::string>& args, std::ostream& out, 
     std::string sides[2][2];
     if (!type || !SplitSides(args, *type, sides)) return kUsage;
     const auto id = static_cast<std::uint8_t>(type - FileTypes().data());
-    std::unique_ptr<BlockSource> base, altered;
-    if (std::string e = OpenBlockSource(base, id, sides[0][0], sides[0][1]); !e.empty()) return Fail(err, e);
-    if (std::string e = OpenBlockSource(altered, id, sides[1][0], sides[1][1]); !e.empty()) return Fail(err, e);
     Patch patch;
     if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
-    const ImportResult r = CompareBlocks(patch, id, *base, *altered);
+    const ImportResult r = CompareFiles(patch, id, sides[0][0], sides[0][1], sides[1][0], sides[1][1]);
+    if (!r.error.empty()) return Fail(err, r.error);
     if (int code = Save(args[0], patch, err); code != kOk) return code;
     out << "Added " << r.added << " blocks that differ" << Counts(r) << ".\n";
     return kOk;

@@ -95,3 +95,21 @@ ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base,
     patch.AppendAll(std::move(added));
     return result;
 }
+
+ImportResult ImportFromFiles(Patch& patch, std::uint8_t fileId, const std::string& dataPath,
+                             const std::string& idxPath, std::int32_t blockFrom, std::int32_t blockTo,
+                             bool skipAbsent) {
+    std::unique_ptr<BlockSource> source;
+    ImportResult result;
+    result.error = OpenBlockSource(source, fileId, dataPath, idxPath);
+    return result.error.empty() ? ImportBlocks(patch, fileId, *source, blockFrom, blockTo, skipAbsent) : result;
+}
+
+ImportResult CompareFiles(Patch& patch, std::uint8_t fileId, const std::string& baseData, const std::string& baseIdx,
+                          const std::string& alteredData, const std::string& alteredIdx) {
+    std::unique_ptr<BlockSource> base, altered;
+    ImportResult result;
+    result.error = OpenBlockSource(base, fileId, baseData, baseIdx);
+    if (result.error.empty()) result.error = OpenBlockSource(altered, fileId, alteredData, alteredIdx);
+    return result.error.empty() ? CompareBlocks(patch, fileId, *base, *altered) : result;
+}

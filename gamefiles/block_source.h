@@ -38,3 +38,13 @@ ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source
 // altered source lacks is added with Length -1. Blocks that do not decode
 // on either side are left out and counted as damaged.
 ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base, BlockSource& altered);
+
+// The two above from paths, for the dialogs and the command line: a path
+// whose file starts with "MYP\0" is read as a package (its index path is
+// ignored). `error` of the result is set when a source cannot be opened;
+// nothing is appended then.
+ImportResult ImportFromFiles(Patch& patch, std::uint8_t fileId, const std::string& dataPath,
+                             const std::string& idxPath, std::int32_t blockFrom, std::int32_t blockTo,
+                             bool skipAbsent);
+ImportResult CompareFiles(Patch& patch, std::uint8_t fileId, const std::string& baseData, const std::string& baseIdx,
+                          const std::string& alteredData, const std::string& alteredIdx);

@@ -77,9 +77,9 @@ const B kGumpFlag3 = Hex(
 
 ImportResult ImportFile(Patch& patch, std::uint8_t fileId, const std::string& data, const std::string& idx,
                         std::string& error, bool skipAbsent = false) {
-    std::unique_ptr<BlockSource> source;
-    error = OpenBlockSource(source, fileId, data, idx);
-    return error.empty() ? ImportBlocks(patch, fileId, *source, 0, INT32_MAX, skipAbsent) : ImportResult{};
+    ImportResult r = ImportFromFiles(patch, fileId, data, idx, 0, INT32_MAX, skipAbsent);
+    error = r.error;
+    return r;
 }
 
 std::string Cli(std::vector<std::string> args, int expected) {
