@@ -73,3 +73,13 @@ const FileTypeEntry* DataFileType(const std::string& text) {
     const FileTypeEntry& type = FileTypes()[id];
     return type.Name.empty() ? nullptr : &type;
 }
+
+void ReportImport(const ImportResult& r, std::ostream& out, std::ostream& err) {
+    if (r.absent > 0)
+        out << r.absent << " of them carry no data: the client drops its own copy of those blocks"
+            << " (--skip-absent leaves them out).\n";
+    if (r.leftOut > 0) out << "Left out " << r.leftOut << " blocks without data.\n";
+    if (r.damaged > 0)
+        err << "palindra-cli: left out " << r.damaged
+            << " damaged blocks: their data does not lie wholly inside the data file or does not decode.\n";
+}

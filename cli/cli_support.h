@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "gamefiles/import.h"
 #include "patch/FileTypes.h"
 #include "patch/Patch.h"
 
@@ -33,3 +34,7 @@ const FileTypeEntry* DataFileType(const std::string& text);
 
 // A file ID 0..255 given by number or by a catalogue name.
 bool ParseFileId(const std::string& text, std::uint8_t& fileId);
+
+// Says on stderr what an import or a compare left out, and on stdout how
+// many of the added blocks carry no data.
+void ReportImport(const ImportResult& r, std::ostream& out, std::ostream& err);

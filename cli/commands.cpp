@@ -11,11 +11,14 @@
 #include "cli/diff.h"
 #include "cli/edit_blocks.h"
 #include "cli/info.h"
+#include "cli/package_command.h"
 #include "cli/samples.h"
 #include "cli/sound_to_wav.h"
 #include "codecs/bitmap.h"
+#include "gamefiles/block_source.h"
 #include "gamefiles/compare.h"
 #include "gamefiles/import.h"
+#include "gamefiles/package.h"
 #include "gamefiles/verdata.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
@@ -28,6 +31,8 @@ namespace {
 // A patch lists by file ID, as the editor shows it; a verdata in the order of its directory.
 int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.size() != 1) return kUsage;
+    if (IsPackageFile(args[0]))
+        return Fail(err, args[0] + " is a game data package: palindra-cli package lists its entries.");
     std::vector<VerdataEntry> entries;
     if (LooksLikePatchFile(args[0])) {
         Patch patch;
@@ -46,18 +51,6 @@ int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     for (const VerdataEntry& e : entries)
         out << e.fileId << ' ' << e.blockNumber << ' ' << e.length << ' ' << e.flagA << ' ' << e.flagB << '\n';
     return kOk;
-}
-
-// Says on stderr what an import or a compare left out, and on stdout how
-// many of the added blocks carry no data.
-void Report(const ImportResult& r, std::ostream& out, std::ostream& err) {
-    if (r.absent > 0)
-        out << r.absent << " of them carry no data: the client drops its own copy of those blocks"
-            << " (--skip-absent leaves them out).\n";
-    if (r.leftOut > 0) out << "Left out " << r.leftOut << " blocks without data.\n";
-    if (r.damaged > 0)
-        err << "palindra-cli: left out " << r.damaged
-            << " damaged blocks: their data does not lie wholly inside the data file.\n";
 }
 
 bool ParseBlockAddress(const std::vector<std::string>& args, std::uint8_t& fileId, std::int32_t& block) {
@@ -183,20 +176,22 @@ int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream
         if (o.filesGiven || !ParseFileId(positional[0], id)) return kUsage;
         const FileTypeEntry& type = FileTypes()[id];
         if (id > 200 || type.Name.empty()) return Fail(err, "File ID " + positional[0] + " is not a known file type.");
-        const std::size_t wanted = type.ConstantIndex > 0 ? 2 : 3;
+        const std::size_t wanted = type.ConstantIndex > 0 || (positional.size() > 1 && IsPackageFile(positional[1])) ? 2 : 3;
         if (positional.size() != wanted) {
             return Fail(err, type.Name + (type.ConstantIndex > 0 ? " files have no index file."
                                                                   : " files need their index file."));
         }
         const std::string idx = wanted == 3 ? positional[2] : "";
-        result = ImportMulRange(imported, idx, positional[1], id, b1, b2, o.skipAbsent);
+        result = wanted == 2 && type.ConstantIndex <= 0
+                     ? ImportFromFiles(imported, id, positional[1], "", b1, b2, o.skipAbsent)
+                     : ImportMulRange(imported, idx, positional[1], id, b1, b2, o.skipAbsent);
     }
     if (!result.error.empty()) return Fail(err, result.error);
     patch.AppendAll(std::move(imported));
     if (std::string w = session.Save(args[0], std::move(patch)); !w.empty()) return Fail(err, w);
     session.Report(out, "Imported " + std::to_string(result.added) + " blocks into " + args[0] + ".\n",
                    ResultJson(result));
-    if (!session.json) Report(result, out, err);
+    if (!session.json) ReportImport(result, out, err);
     return kOk;
 }
 
@@ -232,6 +227,7 @@ int BmpToGump(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
 int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (UnknownOption(args, {}, err) || args.size() < 4) return kUsage;
+    if (ComparesWithPackage(args)) return CompareWithPackage(args, out, err, session);
     const FileTypeEntry* type = DataFileType(args[1]);
     if (!type) return kUsage;
     const bool indexed = type->ConstantIndex <= 0;
@@ -250,7 +246,7 @@ int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (!result.error.empty()) return Fail(err, result.error);
     if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
     session.Report(out, "Added " + std::to_string(result.added) + " blocks that differ.\n", ResultJson(result));
-    if (!session.json) Report(result, out, err);
+    if (!session.json) ReportImport(result, out, err);
     return kOk;
 }
 
@@ -304,11 +300,15 @@ const std::vector<CliCommand>& CliCommands() {
          "Writes a verdata.mul from the patch, merged over the base verdata when given.",
          "patch.uop verdata.mul --base client/verdata.mul", Export},
         {"import", "PATCH.uop uop|verdata SOURCE [--files A-B] [--blocks A-B]  or  PATCH.uop FILEID DATA.mul "
-                   "[INDEX.idx] [--blocks A-B] [--skip-absent]",
+                   "[INDEX.idx] [--blocks A-B] [--skip-absent]  or  PATCH.uop FILEID PACKAGE.uop [--blocks A-B] [--skip-absent]",
          "Appends blocks from a patch project file, a verdata.mul, or a block range of a data file (with its "
          "index where the type has one) and saves the patch; a missing patch starts empty. Damaged entries are "
          "left out; --skip-absent also leaves out blocks without data.",
          "patch.uop 12 gumpart.mul gumpidx.mul --blocks 0-100", Import},
+        {"package", "FILE.uop",
+         "Lists a game data package: version, tables, and per entry its name hash, compression flag, stored and "
+         "decoded size and its name where a legacy name scheme gives it.",
+         "gumpartLegacyMUL.uop", ListPackage},
         {"gump-to-bmp", "PATCH.uop BLOCK OUT.bmp",
          "Writes the gump block's picture as a Windows bitmap (PNG when the name ends in .png).",
          "patch.uop 500 gump.bmp", GumpToBmp},
@@ -316,7 +316,7 @@ const std::vector<CliCommand>& CliCommands() {
          "Builds gump block BLOCK (0-65535) from a bitmap or PNG picture and saves the patch.",
          "patch.uop 500 gump.png", BmpToGump},
         {"sound-to-wav", "PATCH.uop BLOCK OUT.wav", "Writes a sound block as a WAV file.", "patch.uop 42 sound.wav", SoundToWavCommand},
-        {"compare", "PATCH.uop FILEID BASE.mul [BASE.idx] ALTERED.mul [ALTERED.idx]",
+        {"compare", "PATCH.uop FILEID BASE.mul [BASE.idx] ALTERED.mul [ALTERED.idx] (either side may be a PACKAGE.uop)",
          "Appends every block that differs between the base and the altered data file (index files only for "
          "types that have them) and saves the patch.",
          "patch.uop 4 art.mul artidx.mul myart.mul myartidx.mul", Compare},

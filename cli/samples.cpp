@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "cli/package_samples.h"
 #include "codecs/bytes.h"
 #include "codecs/colors.h"
 #include "codecs/gump.h"
@@ -263,7 +264,12 @@ const std::vector<std::string>& SampleFileNames() {
         "map0.mul",  "radarcol.mul", "art.mul",  "artidx.mul",  "art-altered.mul", "artidx-altered.mul",
         "gumpart.mul", "gumpidx.mul", "hues.mul", "tiledata.mul", "animdata.mul", "verdata.mul", "readme.txt",
         "client.exe",  "sample.uop"};
-    return names;
+    static const std::vector<std::string> all = [] {
+        std::vector<std::string> v = names;
+        v.insert(v.end(), PackageSampleNames().begin(), PackageSampleNames().end());
+        return v;
+    }();
+    return all;
 }
 
 std::string MakeSamples(const std::string& folder) {
@@ -321,5 +327,6 @@ std::string MakeSamples(const std::string& folder) {
     sample.Append(kGumpFileId, 1, std::move(big.block), static_cast<std::int16_t>(big.height),
                   static_cast<std::int16_t>(big.width));
     sample.Append(kArtFileId, 16385, StaticTile(1), 0, 0);
-    return WritePatchFile(d + "sample.uop", sample);
+    if (std::string e = WritePatchFile(d + "sample.uop", sample); !e.empty()) return e;
+    return WritePackageSamples(folder);
 }

@@ -8,6 +8,7 @@
 
 #include "codecs/gump.h"
 #include "codecs/hues.h"
+#include "gamefiles/package_writer.h"
 #include "fuzz_support.h"
 #include "gamefiles/verdata.h"
 #include "patch/binary_io.h"
@@ -109,6 +110,16 @@ int main(int argc, char** argv) {
                                       "import\0p.uop\0verdata\0v.mul\0--bogus"sv};
     int n = 0;
     for (const std::string_view line : lines) Put(dir, "cli_args", "line" + std::to_string(n++), Bytes(line.begin(), line.end()));
+    PackageWriter package;
+    for (std::uint32_t version : {4u, 5u}) {
+        package.Open(scratch, version, 2);
+        package.Add("build/artlegacymul/00000001.tga", Bytes{1, 2, 3, 4}, 0);
+        package.AddEmptySlot();
+        package.Add("build/multicollection/000000.bin", Bytes{0, 0, 0, 0, 1, 0, 0, 0, 5, 0, 1, 0, 2, 0, 3, 0, 0, 1, 0, 0, 0, 0}, 1);
+        package.Add("build/gumpartlegacymul/00000005.tga", Bytes{2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0x1F, 0x7C, 2, 0}, 3);
+        package.Commit();
+        Put(dir, "package", "v" + std::to_string(version), FileBytes(scratch));
+    }
     fs::remove(scratch);
     return 0;
 }

@@ -2,7 +2,7 @@
 _palindra_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local commands="list insert extract export import gump-to-bmp bmp-to-gump compare add-file remove set-flags
-                    apply verify diff info types sound-to-wav make-samples"
+                    apply verify diff info types sound-to-wav package make-samples"
     local types="map statics art anim sound texmaps gumps multis skills tiledata animdata hues files"
     if [ "$COMP_CWORD" -eq 1 ]; then
         mapfile -t COMPREPLY < <(compgen -W "$commands --help --version" -- "$cur")

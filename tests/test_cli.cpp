@@ -166,7 +166,7 @@ TEST(Cli, OptionsAndSourcesAreCheckedAndWhatWasLeftOutIsSaid) {
         {{"import", patch, "4", art, artIdx, "--skip-absent"},
          0,
          "Imported 1 blocks into " + patch + ".\nLeft out 1 blocks without data.\n",
-         "palindra-cli: left out 1 damaged blocks: their data does not lie wholly inside the data file.\n"},
+         "palindra-cli: left out 1 damaged blocks: their data does not lie wholly inside the data file or does not decode.\n"},
         {{"export", patch, dir / "v.mul", "--base", dir / "none.mul"}, 1, "",
          "Cannot find the base verdata file '" + (dir / "none.mul") + "'."},
         {{"list", art}, 1, "", "Nor is it a patch project file"},

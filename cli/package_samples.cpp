@@ -1,0 +1,110 @@
+#include "cli/package_samples.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "codecs/bytes.h"
+#include "gamefiles/cMUL.h"
+#include "gamefiles/package_names.h"
+#include "gamefiles/package_writer.h"
+#include "patch/FileTypes.h"
+
+namespace {
+// Every block of an indexed sample file as a package entry; gumps carry
+// their width (FlagB) and height (FlagA) in front.
+std::string FromDataFile(const std::string& d, const std::string& mul, const std::string& idx, std::uint8_t fileId,
+                         const std::string& package, std::uint32_t version, std::uint16_t flag) {
+    cMUL file;
+    if (std::string e = file.cOpen(d + idx, d + mul, 0); !e.empty()) return e;
+    PackageWriter writer;
+    if (std::string e = writer.Open(d + package, version, 100); !e.empty()) return e;
+    const std::string& format = SchemeOfFileId(fileId)->formats[0];
+    for (std::int64_t n = 0; n < file.cCount(); ++n) {
+        LoadedBlock loaded = file.cLoad(static_cast<std::int32_t>(n));
+        if (loaded.length < 1 || loaded.damaged) continue;
+        Bytes& block = loaded.bytes;
+        const std::int16_t flagA = loaded.flagA, flagB = loaded.flagB;
+        if (fileId == kGumpFileId) {
+            Bytes sized(8);
+            PutLE32(sized.data(), static_cast<std::uint16_t>(flagB));
+            PutLE32(sized.data() + 4, static_cast<std::uint16_t>(flagA));
+            block.insert(block.begin(), sized.begin(), sized.end());
+        }
+        writer.Add(LegacyName(format, static_cast<std::uint32_t>(n)), block, flag);
+    }
+    file.cClose();
+    return writer.Commit();
+}
+
+std::string Map(const std::string& d) {
+    cMUL map;
+    if (std::string e = map.cOpen("", d + "map0.mul", kMapBlockSize); !e.empty()) return e;
+    Bytes chunk;
+    for (std::int32_t n = 0; n < std::min<std::int64_t>(512, map.cCount()); ++n) {
+        const LoadedBlock block = map.cLoad(n);
+        chunk.insert(chunk.end(), block.bytes.begin(), block.bytes.end());
+    }
+    map.cClose();
+    PackageWriter writer;
+    if (std::string e = writer.Open(d + "map0LegacyMUL.uop", 5, 1000); !e.empty()) return e;
+    writer.Add(LegacyName(SchemeOfFileId(kMapFileId)->formats[0], 0), chunk, 0);
+    return writer.Commit();
+}
+
+// Two short tones: a 40-byte name, then 16-bit samples.
+std::string Sounds(const std::string& d) {
+    PackageWriter writer;
+    if (std::string e = writer.Open(d + "soundLegacyMUL.uop", 4, 100); !e.empty()) return e;
+    for (std::uint32_t s = 0; s < 2; ++s) {
+        Bytes b(40, 0);
+        const std::string name = "tone" + std::to_string(s) + ".wav";
+        std::copy(name.begin(), name.end(), b.begin());
+        for (int i = 0; i < 2205; ++i) {
+            const auto v = static_cast<std::int16_t>(8000 * std::sin(i * 0.06 * (s + 1)));
+            b.push_back(static_cast<std::uint8_t>(v));
+            b.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8));
+        }
+        writer.Add(LegacyName(SchemeOfFileId(8)->formats[0], s), b, 0);
+    }
+    return writer.Commit();
+}
+
+// A small house: a 3 by 3 floor, one invisible marker tile.
+std::string Multis(const std::string& d) {
+    Bytes r(8, 0);
+    PutLE32(r.data() + 4, 10);
+    auto tile = [&](std::uint16_t item, int x, int y, int z, std::uint16_t flags) {
+        std::uint8_t t[14] = {};
+        PutLE16(t, item);
+        PutLE16(t + 2, static_cast<std::uint16_t>(x));
+        PutLE16(t + 4, static_cast<std::uint16_t>(y));
+        PutLE16(t + 6, static_cast<std::uint16_t>(z));
+        PutLE16(t + 8, flags);
+        r.insert(r.end(), t, t + 14);
+    };
+    for (int i = 0; i < 9; ++i) tile(0x0496, i % 3 - 1, i / 3 - 1, 0, 0x0100);
+    tile(0x0001, 0, 0, 0, 0x0001);
+    PackageWriter writer;
+    if (std::string e = writer.Open(d + "MultiCollection.uop", 4, 100); !e.empty()) return e;
+    writer.Add(LegacyName(SchemeOfFileId(14)->formats[0], 0), r, 1);
+    return writer.Commit();
+}
+}  // namespace
+
+const std::vector<std::string>& PackageSampleNames() {
+    static const std::vector<std::string> names = {"artLegacyMUL.uop", "gumpartLegacyMUL.uop", "map0LegacyMUL.uop",
+                                                   "soundLegacyMUL.uop", "MultiCollection.uop"};
+    return names;
+}
+
+std::string WritePackageSamples(const std::string& folder) {
+    const std::string d = folder + "/";
+    if (std::string e = FromDataFile(d, "art.mul", "artidx.mul", kArtFileId, "artLegacyMUL.uop", 5, 0); !e.empty())
+        return e;
+    if (std::string e = FromDataFile(d, "gumpart.mul", "gumpidx.mul", kGumpFileId, "gumpartLegacyMUL.uop", 4, 3);
+        !e.empty())
+        return e;
+    if (std::string e = Map(d); !e.empty()) return e;
+    if (std::string e = Sounds(d); !e.empty()) return e;
+    return Multis(d);
+}

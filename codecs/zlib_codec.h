@@ -1,0 +1,20 @@
+// zlib streams (RFC 1950: header, deflate data, Adler-32 trailer) as the
+// game's data packages hold them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "codecs/bytes.h"
+
+// Hands out the next piece of input; an empty view means there is no more.
+using InputPull = std::function<ByteView()>;
+
+// Inflates one zlib stream into exactly `size` bytes: the stream must end,
+// its Adler-32 verified, after exactly that much output. Input after the end
+// of the stream is not read. "" or what is wrong with the stream.
+std::string InflateExact(const InputPull& pull, std::size_t size, Bytes& out);
+
+// A whole zlib stream of `data`.
+Bytes Deflate(ByteView data);

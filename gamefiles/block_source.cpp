@@ -1,0 +1,111 @@
+#include "gamefiles/block_source.h"
+
+#include "gamefiles/cMUL.h"
+#include "gamefiles/data_layout.h"
+#include "gamefiles/package_blocks.h"
+#include "patch/FileTypes.h"
+
+namespace {
+// A data file with its index, or of fixed-size blocks.
+class DataFileSource : public BlockSource {
+public:
+    std::string Open(std::uint8_t fileId, const std::string& dataPath, const std::string& idxPath) {
+        if (std::string e = OpenDataFile(file_, fileId, idxPath, dataPath); !e.empty()) return e;
+        highest_ = static_cast<std::int32_t>(std::min<std::int64_t>(file_.cCount(), INT32_MAX) - 1);
+        return "";
+    }
+    std::int32_t Highest() const override { return highest_; }
+    std::string Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
+                     std::int16_t& flagB) override {
+        LoadedBlock block = file_.cLoad(n);
+        if (block.damaged) return "its data does not lie wholly inside the data file";
+        length = block.length;
+        data = std::move(block.bytes);
+        flagA = block.flagA;
+        flagB = block.flagB;
+        return "";
+    }
+
+private:
+    cMUL file_;
+    std::int32_t highest_ = -1;
+};
+}  // namespace
+
+std::string OpenBlockSource(std::unique_ptr<BlockSource>& source, std::uint8_t fileId, const std::string& dataPath,
+                            const std::string& idxPath) {
+    if (IsPackageFile(dataPath)) {
+        auto package = std::make_unique<PackageBlocks>();
+        if (std::string e = package->Open(dataPath, fileId); !e.empty()) return e;
+        source = std::move(package);
+        return "";
+    }
+    auto file = std::make_unique<DataFileSource>();
+    if (std::string e = file->Open(fileId, dataPath, idxPath); !e.empty()) return e;
+    source = std::move(file);
+    return "";
+}
+
+ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source, std::int32_t blockFrom,
+                          std::int32_t blockTo, bool skipAbsent) {
+    ImportResult result;
+    Patch imported;
+    const std::int32_t last = std::min(blockTo, source.Highest());
+    for (std::int32_t n = std::max(blockFrom, 0); n <= last; ++n) {
+        std::int32_t length = -1;
+        std::int16_t flagA = 0, flagB = 0;
+        Bytes data;
+        if (!source.Load(n, length, data, flagA, flagB).empty()) {
+            ++result.damaged;
+            continue;
+        }
+        if (length < 1 && skipAbsent) {
+            ++result.leftOut;
+            continue;
+        }
+        if (length < 1) ++result.absent;
+        imported.AppendWithLength(fileId, n, length, std::move(data), flagA, flagB);
+        ++result.added;
+    }
+    patch.AppendAll(std::move(imported));
+    return result;
+}
+
+ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base, BlockSource& altered) {
+    ImportResult result;
+    Patch added;
+    const std::int32_t last = std::max(base.Highest(), altered.Highest());
+    for (std::int32_t n = 0; n <= last; ++n) {
+        Bytes a, b;
+        std::int32_t l1 = -1, l2 = -1;
+        std::int16_t flagA = 0, flagB = 0, unusedA = 0, unusedB = 0;
+        if (!base.Load(n, l1, a, unusedA, unusedB).empty() || !altered.Load(n, l2, b, flagA, flagB).empty()) {
+            ++result.damaged;
+            continue;
+        }
+        if (l1 == l2 && (l2 < 1 || a == b)) continue;
+        if (l2 < 1) ++result.absent;
+        added.AppendWithLength(fileId, n, l2, std::move(b), flagA, flagB);
+        ++result.added;
+    }
+    patch.AppendAll(std::move(added));
+    return result;
+}
+
+ImportResult ImportFromFiles(Patch& patch, std::uint8_t fileId, const std::string& dataPath,
+                             const std::string& idxPath, std::int32_t blockFrom, std::int32_t blockTo,
+                             bool skipAbsent) {
+    std::unique_ptr<BlockSource> source;
+    ImportResult result;
+    result.error = OpenBlockSource(source, fileId, dataPath, idxPath);
+    return result.error.empty() ? ImportBlocks(patch, fileId, *source, blockFrom, blockTo, skipAbsent) : result;
+}
+
+ImportResult CompareFiles(Patch& patch, std::uint8_t fileId, const std::string& baseData, const std::string& baseIdx,
+                          const std::string& alteredData, const std::string& alteredIdx) {
+    std::unique_ptr<BlockSource> base, altered;
+    ImportResult result;
+    result.error = OpenBlockSource(base, fileId, baseData, baseIdx);
+    if (result.error.empty()) result.error = OpenBlockSource(altered, fileId, alteredData, alteredIdx);
+    return result.error.empty() ? CompareBlocks(patch, fileId, *base, *altered) : result;
+}

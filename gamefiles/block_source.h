@@ -1,0 +1,50 @@
+// Where blocks of one file ID come from for an import or a compare: a data
+// file with its index (or of fixed-size blocks), or a game data package.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "codecs/bytes.h"
+#include "gamefiles/import.h"
+#include "patch/Patch.h"
+
+class BlockSource {
+public:
+    virtual ~BlockSource() = default;
+    // The highest block number the source holds; -1 when it holds none.
+    virtual std::int32_t Highest() const = 0;
+    // Block n: `length` is -1 for an absent block, else the size of `data`.
+    // "" or why the block's data does not decode (the block is left out).
+    virtual std::string Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
+                             std::int16_t& flagB) = 0;
+};
+
+// Opens a package when the data file starts with "MYP\0" (the index is not
+// used then), else the data file with its index as the catalogue describes
+// the file ID. "" or a message naming the file.
+std::string OpenBlockSource(std::unique_ptr<BlockSource>& source, std::uint8_t fileId, const std::string& dataPath,
+                            const std::string& idxPath);
+
+// Appends the blocks blockFrom..blockTo the source holds. Absent blocks are
+// appended without data unless skipAbsent; blocks whose data does not decode
+// are left out and counted as damaged.
+ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source, std::int32_t blockFrom,
+                          std::int32_t blockTo, bool skipAbsent);
+
+// Appends, with the altered source's flags, every block whose length or
+// bytes differ between the sources (flags are not compared); a block the
+// altered source lacks is added with Length -1. Blocks that do not decode
+// on either side are left out and counted as damaged.
+ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base, BlockSource& altered);
+
+// The two above from paths, for the dialogs and the command line: a path
+// whose file starts with "MYP\0" is read as a package (its index path is
+// ignored). `error` of the result is set when a source cannot be opened;
+// nothing is appended then.
+ImportResult ImportFromFiles(Patch& patch, std::uint8_t fileId, const std::string& dataPath,
+                             const std::string& idxPath, std::int32_t blockFrom, std::int32_t blockTo,
+                             bool skipAbsent);
+ImportResult CompareFiles(Patch& patch, std::uint8_t fileId, const std::string& baseData, const std::string& baseIdx,
+                          const std::string& alteredData, const std::string& alteredIdx);

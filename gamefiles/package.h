@@ -1,0 +1,56 @@
+// Reading a game data package (a file starting with "MYP\0"): the header,
+// the chain of block tables and their slot records, and one entry at a time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "codecs/bytes.h"
+#include "patch/binary_io.h"
+
+// Largest decoded entry a package may hold.
+inline constexpr std::uint32_t kPackageMaxEntry = 64u << 20;
+
+// One live slot record.
+struct PackageEntry {
+    std::uint64_t slotOffset = 0;   // where the slot record lies
+    std::uint64_t offset = 0;       // where the entry header starts
+    std::uint32_t headerLength = 0;
+    std::uint32_t storedSize = 0;
+    std::uint32_t decodedSize = 0;
+    std::uint64_t hash = 0;
+    std::uint16_t flag = 0;
+};
+
+// True when the file starts with the package magic, whatever its name.
+bool IsPackageFile(const std::string& path);
+
+class Package {
+public:
+    // Reads and checks the whole structure; on a failure the message names
+    // the file and the offset, and nothing of the package is kept.
+    std::string Open(const std::string& path);
+
+    const std::string& Path() const { return file_.Path(); }
+    std::uint32_t Version() const { return version_; }
+    std::size_t TableCount() const { return tableCount_; }
+    // The live entries in table order.
+    const std::vector<PackageEntry>& Entries() const { return entries_; }
+    // The live entry with this name hash, or nullptr.
+    const PackageEntry* Find(std::uint64_t hash) const;
+
+    // Decodes one entry into `payload`. "" or why it does not decode; the
+    // other entries stay readable.
+    std::string Read(const PackageEntry& entry, Bytes& payload) const;
+
+private:
+    std::string Refuse(std::uint64_t offset, const std::string& what);
+    std::string ReadTable(std::uint64_t offset);
+
+    InputFile file_;
+    std::uint32_t version_ = 0;
+    std::size_t tableCount_ = 0;
+    std::vector<PackageEntry> entries_;
+    std::vector<std::uint32_t> byHash_;  // positions in entries_, ordered by hash
+};

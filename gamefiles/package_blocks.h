@@ -1,0 +1,44 @@
+// The blocks of an old data file as a legacy game data package holds them:
+// the same lengths, bytes and flags the data file and its index would give.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gamefiles/block_source.h"
+#include "gamefiles/package.h"
+#include "gamefiles/package_names.h"
+
+// The live entries of the package named by the scheme, by index, up to the
+// highest index that has one.
+std::vector<const PackageEntry*> EntriesByIndex(const Package& package, const LegacyScheme& scheme);
+
+// The name of every live entry a legacy scheme (or a known catalogue name)
+// produces, by position in package.Entries(); "" where none does.
+std::vector<std::string> KnownEntryNames(const Package& package);
+
+class PackageBlocks : public BlockSource {
+public:
+    // Refuses a package of another kind than the file ID's, naming the kind it holds.
+    std::string Open(const std::string& path, std::uint8_t fileId);
+    std::int32_t Highest() const override { return highest_; }
+    std::string Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
+                     std::int16_t& flagB) override;
+
+private:
+    std::string ToBlock(std::int32_t n, Bytes& payload, std::int32_t& length, Bytes& data, std::int16_t& flagA,
+                        std::int16_t& flagB) const;
+
+    Package package_;
+    std::uint8_t fileId_ = 0;
+    std::vector<const PackageEntry*> byIndex_;
+    std::int32_t highest_ = -1;
+    // The map chunk read last, since 4096 blocks share one entry.
+    std::int32_t chunkIndex_ = -1;
+    Bytes chunk_;
+    std::string chunkError_;
+};
+
+// Turns a multi collection record into the rows of an old multi block.
+std::string MultiRecordToBlock(ByteView record, Bytes& block);

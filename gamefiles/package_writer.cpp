@@ -1,0 +1,111 @@
+#include "gamefiles/package_writer.h"
+
+#include <zlib.h>
+
+#include <array>
+
+#include "codecs/second_stage.h"
+#include "codecs/zlib_codec.h"
+#include "gamefiles/package_names.h"
+
+namespace {
+constexpr std::size_t kHeaderSize = 40;
+constexpr std::size_t kSlotSize = 34;
+constexpr std::size_t kEntryHeaderV4 = 12;
+
+void PutLE64(std::uint8_t* p, std::uint64_t v) {
+    PutLE32(p, static_cast<std::uint32_t>(v));
+    PutLE32(p + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
+std::uint32_t Adler(ByteView bytes) {
+    return static_cast<std::uint32_t>(adler32(adler32(0, nullptr, 0), bytes.data(), static_cast<uInt>(bytes.size())));
+}
+}  // namespace
+
+std::string PackageWriter::Open(const std::string& path, std::uint32_t version, std::uint32_t slotsPerTable) {
+    version_ = version;
+    slotsPerTable_ = std::max<std::uint32_t>(slotsPerTable, 1);
+    entryCount_ = 0;
+    linkAt_ = 12;
+    pending_.clear();
+    if (std::string e = file_.Open(path); !e.empty()) return e;
+    Bytes header(version == 4 ? kHeaderSize : 0x200, 0);
+    PutLE32(&header[0], 0x0050594D);
+    PutLE32(&header[4], version);
+    PutLE32(&header[8], 0xFD23EC43);
+    PutLE32(&header[20], slotsPerTable_);
+    file_.Write(header);
+    return "";
+}
+
+void PackageWriter::Add(const std::string& name, ByteView payload, std::uint16_t flag) {
+    AddHashed(PackageNameHash(name), payload, flag);
+}
+
+void PackageWriter::AddHashed(std::uint64_t hash, ByteView payload, std::uint16_t flag) {
+    Pending p;
+    p.hash = hash;
+    p.flag = flag;
+    if (flag == 3) {
+        const Bytes staged = ApplySecondStage(payload);
+        p.decodedSize = static_cast<std::uint32_t>(staged.size());
+        p.stored = Deflate(staged);
+    } else {
+        p.decodedSize = static_cast<std::uint32_t>(payload.size());
+        p.stored = flag == 1 ? Deflate(payload) : Bytes(payload.begin(), payload.end());
+    }
+    pending_.push_back(std::move(p));
+    ++entryCount_;
+    if (pending_.size() == slotsPerTable_) WriteTable();
+}
+
+void PackageWriter::AddEmptySlot() {
+    Pending p;
+    p.empty = true;
+    pending_.push_back(std::move(p));
+    if (pending_.size() == slotsPerTable_) WriteTable();
+}
+
+void PackageWriter::WriteTable() {
+    const auto table = static_cast<std::uint64_t>(file_.Position());
+    std::array<std::uint8_t, 8> link{};
+    PutLE64(link.data(), table);
+    file_.WriteAt(linkAt_, link);
+    linkAt_ = static_cast<std::int64_t>(table) + 4;
+
+    const std::size_t headerLength = version_ == 4 ? kEntryHeaderV4 : 0;
+    Bytes records(12 + pending_.size() * kSlotSize, 0);
+    PutLE32(&records[0], static_cast<std::uint32_t>(pending_.size()));
+    std::uint64_t at = table + records.size();
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+        const Pending& p = pending_[i];
+        if (p.empty) continue;
+        std::uint8_t* r = &records[12 + i * kSlotSize];
+        std::array<std::uint8_t, kEntryHeaderV4> entryHeader{3, 0, 8, 0};
+        PutLE64(r, at);
+        PutLE32(r + 8, static_cast<std::uint32_t>(headerLength));
+        PutLE32(r + 12, static_cast<std::uint32_t>(p.stored.size()));
+        PutLE32(r + 16, p.decodedSize);
+        PutLE64(r + 20, p.hash);
+        PutLE32(r + 28, headerLength ? Adler(entryHeader) : Adler(p.stored));
+        PutLE16(r + 32, p.flag);
+        at += headerLength + p.stored.size();
+    }
+    file_.Write(records);
+    for (const Pending& p : pending_) {
+        if (p.empty) continue;
+        const std::array<std::uint8_t, kEntryHeaderV4> entryHeader{3, 0, 8, 0};
+        if (headerLength) file_.Write(entryHeader);
+        file_.Write(p.stored);
+    }
+    pending_.clear();
+}
+
+std::string PackageWriter::Commit() {
+    if (!pending_.empty() || linkAt_ == 12) WriteTable();
+    std::array<std::uint8_t, 4> count{};
+    PutLE32(count.data(), entryCount_);
+    file_.WriteAt(24, count);
+    return file_.Commit();
+}

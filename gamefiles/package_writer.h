@@ -1,0 +1,43 @@
+// Writing a game data package: for the samples, the tests and converting
+// old data files. Entries are stored (flag 0), zlib-packed (1) or packed
+// with the second stage under zlib (3).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "codecs/bytes.h"
+#include "patch/save_file.h"
+
+class PackageWriter {
+public:
+    // Version 5 files start their first table at 0x200 and give entries no
+    // header; version 4 files start it behind the header and give each
+    // entry a 12-byte header. "" or a message naming the file.
+    std::string Open(const std::string& path, std::uint32_t version, std::uint32_t slotsPerTable);
+    // Adds an entry; flag 0, 1 or 3.
+    void Add(const std::string& name, ByteView payload, std::uint16_t flag);
+    void AddHashed(std::uint64_t hash, ByteView payload, std::uint16_t flag);
+    // Leaves one slot of the current table empty.
+    void AddEmptySlot();
+    // Writes the last table and the header's entry count and renames into place.
+    std::string Commit();
+
+private:
+    struct Pending {
+        std::uint64_t hash = 0;
+        Bytes stored;
+        std::uint32_t decodedSize = 0;
+        std::uint16_t flag = 0;
+        bool empty = false;
+    };
+    void WriteTable();
+
+    SaveFile file_;
+    std::uint32_t version_ = 5;
+    std::uint32_t slotsPerTable_ = 1000;
+    std::uint32_t entryCount_ = 0;
+    std::int64_t linkAt_ = 12;  // where the offset of the next table goes
+    std::vector<Pending> pending_;
+};

@@ -1,0 +1,341 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/commands.h"
+#include "codecs/second_stage.h"
+#include "codecs/zlib_codec.h"
+#include "gamefiles/block_source.h"
+#include "gamefiles/package.h"
+#include "gamefiles/package_blocks.h"
+#include "gamefiles/package_names.h"
+#include "gamefiles/package_writer.h"
+#include "patch/FileTypes.h"
+#include "test_support.h"
+
+namespace {
+using B = std::vector<std::uint8_t>;
+
+B Hex(const std::string& text) {
+    B out;
+    std::istringstream in(text);
+    unsigned v = 0;
+    while (in >> std::hex >> v) out.push_back(static_cast<std::uint8_t>(v));
+    return out;
+}
+
+B Inflated(const B& stream, std::size_t size) {
+    bool given = false;
+    B out;
+    EXPECT_EQ(InflateExact([&]() -> ByteView { return given ? ByteView{} : (given = true, ByteView(stream)); }, size, out), "");
+    return out;
+}
+
+// One table at 0x28 right behind the header, the entries behind the table.
+struct RawSlot {
+    std::uint64_t hash = 0;
+    std::uint16_t flag = 0;
+    B stored;
+    std::uint32_t decoded = 0;
+};
+B RawPackage(const std::vector<RawSlot>& slots) {
+    B out;
+    for (std::uint32_t v : {0x0050594Du, 5u, 0xFD23EC43u, 0x28u, 0u, static_cast<std::uint32_t>(slots.size()),
+                            static_cast<std::uint32_t>(slots.size()), 0u, 0u, 0u})
+        PutLE(out, v, 4);
+    PutLE(out, static_cast<std::uint32_t>(slots.size()), 4);
+    PutLE(out, 0, 4);
+    PutLE(out, 0, 4);
+    std::uint32_t at = 52 + 34 * static_cast<std::uint32_t>(slots.size());
+    for (const RawSlot& s : slots) {
+        PutLE(out, at, 4);
+        PutLE(out, 0, 4);
+        PutLE(out, 0, 4);
+        PutLE(out, static_cast<std::uint32_t>(s.stored.size()), 4);
+        PutLE(out, s.decoded, 4);
+        PutLE(out, static_cast<std::uint32_t>(s.hash), 4);
+        PutLE(out, static_cast<std::uint32_t>(s.hash >> 32), 4);
+        PutLE(out, 0, 4);
+        PutLE(out, s.flag, 2);
+        at += static_cast<std::uint32_t>(s.stored.size());
+    }
+    for (const RawSlot& s : slots) out.insert(out.end(), s.stored.begin(), s.stored.end());
+    return out;
+}
+
+RawSlot Stored(const std::string& name, const B& payload) {
+    return {PackageNameHash(name), 0, payload, static_cast<std::uint32_t>(payload.size())};
+}
+
+const B kNinetyBytes = Hex(
+    "4D 59 50 00 05 00 00 00 43 EC 23 FD 28 00 00 00 00 00 00 00 01 00 00 00 01 00 00 00 00 00 00 00"
+    " 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 56 00 00 00 00 00 00 00 00 00 00 00"
+    " 04 00 00 00 04 00 00 00 36 DE FB 56 0D 80 9F 48 0B 00 18 00 00 00 01 02 03 04");
+const B kGumpFlag3 = Hex(
+    "78 DA D3 9D A5 D3 C7 C5 C8 C0 C0 0C C4 8C 40 4C 6F C0 3C 00 76 8E 74 C0 38 1A E6 A3 00 35"
+    " 3D 40 10 0B 33 33 33 2B 0B 23 13 48 10 00 84 A5 01 B8");
+
+ImportResult ImportFile(Patch& patch, std::uint8_t fileId, const std::string& data, const std::string& idx,
+                        std::string& error, bool skipAbsent = false) {
+    ImportResult r = ImportFromFiles(patch, fileId, data, idx, 0, INT32_MAX, skipAbsent);
+    error = r.error;
+    return r;
+}
+
+std::string Cli(std::vector<std::string> args, int expected) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli(args, out, err), expected) << err.str();
+    return out.str() + err.str();
+}
+}  // namespace
+
+TEST(PackageNames, HashTheTestVectors) {
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {0x126D1E99DDEDEE0A, "build/multicollection/housing.bin"},
+        {0x906142EFE9FDB38A, "build/gumpartlegacymul/0009834.tga"},
+        {0x99361F7D3A53AEA8, "build/artlegacymul/00000000.tga"},
+        {0x489F800D56FBDE36, "build/artlegacymul/00000001.tga"},
+        {0x2B323AA4D0FCED19, "build/artlegacymul/00016384.tga"},
+        {0xB95B935A0EAFEB8D, "build/gumpartlegacymul/00000005.tga"},
+        {0xCB36450C320CD308, "build/soundlegacymul/00000000.dat"},
+        {0x665FF35AC79D382B, "build/multicollection/000000.bin"},
+        {0xDBB7AFA433A3764B, "build/map0legacymul/00000000.dat"},
+        {0xA357E0163076AE09, "build/animationsequence/00000000.bin"},
+        {0xCE7226E617770551, "Four score and seven years ago"},
+        {0xDEADBEEFDEADBEEF, ""},
+    };
+    for (const auto& [hash, name] : cases) EXPECT_EQ(PackageNameHash(name), hash) << name;
+}
+
+TEST(SecondStage, MatchesTheWorkedExampleBothWays) {
+    B expected(1044, 0);
+    expected[0] = 0x36, expected[1] = 0x9A, expected[2] = 0x2C, expected[3] = 0x8E;
+    for (auto [at, v] : {std::pair{388, 5}, {389, 1}, {392, 3}, {393, 1}, {396, 3}, {397, 1}, {400, 1}, {401, 1},
+                         {456, 2}, {457, 1}})
+        expected[static_cast<std::size_t>(4 + at)] = static_cast<std::uint8_t>(v);
+    const B tail = Hex("00 01 02 00 01 01 05 02 01 05 01 04 00 00 00 00");
+    std::copy(tail.begin(), tail.end(), expected.begin() + 4 + 1024);
+
+    const std::string text = "abracadabra";
+    const B payload(text.begin(), text.end());
+    EXPECT_EQ(ApplySecondStage(payload), expected);
+    B stream = Inflated(Hex("78 DA 33 9B A5 D3 C7 30 0A 06 1C B0 32 32 30 30 43 31 23 23 79 66 30 31 8E 86 E3 28 20"
+                            " 03 30 32 01 D3 1C 2B 13 23 2B 23 0B 88 0B 00 78 B0 01 B5"),
+                        1044);
+    EXPECT_EQ(stream, expected);
+    B decoded;
+    ASSERT_EQ(UndoSecondStage(stream, decoded), "");
+    EXPECT_EQ(decoded, payload);
+
+    // Long, skewed and all-values payloads survive the round trip.
+    std::mt19937 rng(3);
+    for (B p : {B{}, B{7}, RandomBytes(rng, 5000), B(3000, 9)}) {
+        for (std::size_t i = 0; i < p.size(); i += 3) p[i] = static_cast<std::uint8_t>(i % 5);
+        B s = ApplySecondStage(p), back;
+        ASSERT_EQ(UndoSecondStage(s, back), "");
+        EXPECT_EQ(back, p);
+    }
+}
+
+TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
+    TempDir dir;
+    WriteFileBytes(dir / "art.uop", kNinetyBytes);
+    Package package;
+    ASSERT_EQ(package.Open(dir / "art.uop"), "");
+    EXPECT_EQ(package.Version(), 5u);
+    ASSERT_EQ(package.Entries().size(), 1u);
+    B payload;
+    ASSERT_EQ(package.Read(package.Entries()[0], payload), "");
+    EXPECT_EQ(payload, (B{1, 2, 3, 4}));
+    Patch patch;
+    std::string error;
+    const ImportResult r = ImportFile(patch, kArtFileId, dir / "art.uop", "", error);
+    EXPECT_EQ(r.added, 2);
+    EXPECT_EQ(r.absent, 1);
+    EXPECT_EQ(patch[kArtFileId].Blocks[0].Length, -1);
+    EXPECT_EQ(patch[kArtFileId].Blocks[1].ByteArray, (B{1, 2, 3, 4}));
+
+    WriteFileBytes(dir / "gump.uop", RawPackage({{0xB95B935A0EAFEB8D, 3, kGumpFlag3, 1049}}));
+    Patch gumps;
+    ImportFile(gumps, kGumpFileId, dir / "gump.uop", "", error);
+    ASSERT_EQ(error, "");
+    const PatchBlock& g = gumps[kGumpFileId].Blocks.back();
+    EXPECT_EQ(g.BlockNumber, 5);
+    EXPECT_EQ(g.ByteArray, Hex("01 00 00 00 1F 7C 02 00"));
+    EXPECT_EQ(g.FlagB, 2);
+    EXPECT_EQ(g.FlagA, 1);
+
+    EXPECT_NE(Cli({"package", dir / "art.uop"}, 0).find("489F800D56FBDE36 0 4 4 build/artlegacymul/00000001.tga\n"),
+              std::string::npos);
+    EXPECT_NE(Cli({"list", dir / "art.uop"}, 1).find("palindra-cli package"), std::string::npos);
+}
+
+// Each kind written as a package (every flag, both versions, empty slots,
+// chained tables) imports exactly as the same blocks from a data file and index.
+TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
+    TempDir dir;
+    std::mt19937 rng(5);
+    struct Kind {
+        std::uint8_t fileId;
+        std::uint32_t version;
+        std::uint16_t flag;
+    };
+    for (const Kind k : {Kind{kArtFileId, 5, 0}, {kGumpFileId, 4, 3}, {8, 4, 1}, {14, 4, 1}, {kMapFileId, 5, 0}}) {
+        SCOPED_TRACE(int(k.fileId));
+        PackageWriter writer;
+        ASSERT_EQ(writer.Open(dir / "p.uop", k.version, 3), "");
+        B data, index;
+        auto indexEntry = [&](std::int32_t offset, std::int32_t length, std::uint32_t extra) {
+            PutLE(index, static_cast<std::uint32_t>(offset), 4);
+            PutLE(index, static_cast<std::uint32_t>(length), 4);
+            PutLE(index, extra, 4);
+        };
+        const LegacyScheme& scheme = *SchemeOfFileId(k.fileId);
+        std::int32_t last = 0;
+        if (k.fileId == kMapFileId) {
+            data = RandomBytes(rng, (4096 + 10) * 196);
+            writer.Add(LegacyName(scheme.formats[0], 1), B(data.begin() + 4096 * 196, data.end()), k.flag);
+            writer.AddEmptySlot();
+            writer.Add(LegacyName(scheme.formats[0], 0), B(data.begin(), data.begin() + 4096 * 196), k.flag);
+            last = 4096 + 9;
+        } else {
+            for (std::uint32_t i = 0; i < 8; ++i) {
+                if (i == 2 || i == 5) {
+                    indexEntry(-1, -1, 0);
+                    if (i == 5) writer.AddEmptySlot();
+                    continue;
+                }
+                B block = RandomBytes(rng, 20 + i * 16), payload = block;
+                std::uint32_t extra = 0;
+                if (k.fileId == kGumpFileId) {
+                    payload.insert(payload.begin(), 8, 0);
+                    PutLE32(payload.data(), 300 + i);  // width
+                    PutLE32(payload.data() + 4, 40 + i);
+                    extra = ((300 + i) << 16) | (40 + i);
+                } else if (k.fileId == 8) {
+                    extra = i + 1;
+                } else if (k.fileId == 14) {
+                    // Two tiles: one visible with an id list, one invisible with bit 0x100.
+                    payload = Hex("00 00 00 00 02 00 00 00  10 00 FF FF 02 00 05 00 00 01 01 00 00 00 AA BB CC DD"
+                                  " 11 00 01 00 FE FF 00 00 01 00 00 00 00 00");
+                    payload[0] = static_cast<std::uint8_t>(i);
+                    payload[8] = static_cast<std::uint8_t>(i);
+                    block = Hex("10 00 FF FF 02 00 05 00 01 00 00 00 01 00 00 00"
+                                " 11 00 01 00 FE FF 00 00 00 00 00 00 00 00 00 00");
+                    block[0] = static_cast<std::uint8_t>(i);
+                }
+                indexEntry(static_cast<std::int32_t>(data.size()), static_cast<std::int32_t>(block.size()), extra);
+                data.insert(data.end(), block.begin(), block.end());
+                writer.Add(LegacyName(scheme.formats[0], i), payload, k.flag);
+            }
+            last = 7;
+        }
+        ASSERT_EQ(writer.Commit(), "");
+        WriteFileBytes(dir / "d.mul", data);
+        WriteFileBytes(dir / "d.idx", index);
+
+        Patch fromPackage, fromFiles;
+        std::string error;
+        const ImportResult r = ImportFile(fromPackage, k.fileId, dir / "p.uop", "", error);
+        ASSERT_EQ(error, "");
+        EXPECT_EQ(r.added, last + 1);
+        ASSERT_EQ(ImportFile(fromFiles, k.fileId, dir / "d.mul", dir / "d.idx", error).added, last + 1);
+        for (std::size_t n = 0; n <= static_cast<std::size_t>(last); ++n) {
+            const PatchBlock& a = fromPackage[k.fileId].Blocks[n];
+            const PatchBlock& b = fromFiles[k.fileId].Blocks[n];
+            EXPECT_EQ(std::tie(a.BlockNumber, a.Length, a.FlagA, a.FlagB, a.ByteArray),
+                      std::tie(b.BlockNumber, b.Length, b.FlagA, b.FlagB, b.ByteArray)) << n;
+        }
+    }
+}
+
+TEST(GamePackage, TakesTheSevenDigitGumpNameAndSkipsPlaceholdersAndAbsentBlocks) {
+    TempDir dir;
+    B sized = Hex("03 00 00 00 02 00 00 00 AA BB");
+    WriteFileBytes(dir / "g.uop", RawPackage({Stored("build/gumpartlegacymul/0009834.tga", sized),
+                                              Stored("build/gumpartlegacymul/00000004.tga", Hex("00 00 00 00 05 00 00 00"))}));
+    Patch patch;
+    std::string error;
+    const ImportResult r = ImportFile(patch, kGumpFileId, dir / "g.uop", "", error, true);
+    ASSERT_EQ(error, "");
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(r.leftOut, 9834);
+    const PatchBlock& g = patch[kGumpFileId].Blocks[0];
+    EXPECT_EQ(std::tie(g.BlockNumber, g.FlagA, g.FlagB), std::tuple(9834, 2, 3));
+}
+
+TEST(GamePackage, RefusesABrokenStructureNamingTheOffset) {
+    TempDir dir;
+    const B good = RawPackage({Stored("build/artlegacymul/00000000.tga", {1, 2}),
+                               Stored("build/artlegacymul/00000001.tga", {3})});
+    auto with = [&](std::size_t at, std::vector<std::uint8_t> bytes) {
+        B b = good;
+        std::copy(bytes.begin(), bytes.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+        return b;
+    };
+    const std::pair<B, std::string> cases[] = {
+        {B(good.begin(), good.begin() + 39), "shorter than the 40-byte header at offset 0"},
+        {with(0, {'M', 'Y', 'Q'}), "magic"},
+        {with(4, {6}), "unknown version 6 at offset 4"},
+        {with(12, {0xF0}), "table offset 240 lies outside the file at offset 12"},
+        {with(44, {0x28}), "loops back to the table at 40 at offset 44"},
+        {with(40, {3}), "3 slots run past the end of the file at offset 40"},
+        {with(52 + 34 + 12, {0xFF}), "runs past the end of the file at offset 86"},
+        {with(52 + 16, {0, 0, 0, 5}), "over 64 MiB at offset 68"},
+        {with(52 + 16, {3}), "stored and decoded sizes differ at offset 64"},
+        {with(52 + 34 + 20, B(good.begin() + 52 + 20, good.begin() + 52 + 28)), "occurs twice at offset 106"},
+    };
+    for (const auto& [bytes, message] : cases) {
+        WriteFileBytes(dir / "bad.uop", bytes);
+        Package package;
+        const std::string error = package.Open(dir / "bad.uop");
+        EXPECT_NE(error.find(message), std::string::npos) << error;
+        EXPECT_NE(error.find(dir / "bad.uop"), std::string::npos);
+        Patch patch;
+        std::string ignored;
+        ImportFile(patch, kArtFileId, dir / "bad.uop", "", ignored);
+        EXPECT_EQ(patch.LiveCount(), 0);
+    }
+
+    WriteFileBytes(dir / "gumps.uop", RawPackage({Stored("build/gumpartlegacymul/00000001.tga", B(9, 1))}));
+    WriteFileBytes(dir / "housing.uop", RawPackage({Stored("build/multicollection/housing.bin", B(9, 1))}));
+    Patch patch;
+    std::string error;
+    ImportFile(patch, kArtFileId, dir / "gumps.uop", "", error);
+    EXPECT_NE(error.find("gumps.uop is a game data package of gumps, not of art."), std::string::npos) << error;
+    ImportFile(patch, 14, dir / "housing.uop", "", error);
+    EXPECT_NE(error.find("housing.uop holds no legacy blocks."), std::string::npos) << error;
+}
+
+TEST(GamePackage, LeavesOutAndCountsEntriesThatDoNotDecode) {
+    TempDir dir;
+    auto name = [](int i) { return PackageNameHash(LegacyName(SchemeOfFileId(kArtFileId)->formats[0], i)); };
+    B staged = ApplySecondStage(B{1, 2, 2});
+    staged[5] ^= 1;  // the counts no longer add up
+    const B good = Deflate(B{7, 8});
+    WriteFileBytes(dir / "p.uop", RawPackage({
+                                      {name(0), 2, {1, 2}, 2},
+                                      {name(1), 1, {0x78, 0x9C, 1, 2, 3}, 9},
+                                      {name(2), 1, good, 3},  // one byte short
+                                      {name(3), 3, Deflate(staged), static_cast<std::uint32_t>(staged.size())},
+                                      {name(4), 1, good, 2000000},  // more than deflate can expand to
+                                      {name(5), 1, good, 2},
+                                  }));
+    Patch patch;
+    std::string error;
+    const ImportResult r = ImportFile(patch, kArtFileId, dir / "p.uop", "", error);
+    ASSERT_EQ(error, "");
+    EXPECT_EQ(r.damaged, 5);
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(patch[kArtFileId].Blocks[0].ByteArray, (B{7, 8}));
+
+    // The command line reports the count and also compares against a package.
+    EXPECT_NE(Cli({"import", dir / "x.uop", "4", dir / "p.uop"}, 0).find("left out 5 damaged blocks"), std::string::npos);
+    WriteFileBytes(dir / "a.mul", {7, 9});
+    WriteFileBytes(dir / "a.idx", Hex("FF FF FF FF FF FF FF FF 00 00 00 00  FF FF FF FF FF FF FF FF 00 00 00 00"
+                                      "  FF FF FF FF FF FF FF FF 00 00 00 00  FF FF FF FF FF FF FF FF 00 00 00 00"
+                                      "  FF FF FF FF FF FF FF FF 00 00 00 00  00 00 00 00 02 00 00 00 00 00 00 00"));
+    EXPECT_EQ(Cli({"compare", dir / "y.uop", "4", dir / "a.mul", dir / "a.idx", dir / "p.uop"}, 0),
+              "Added 1 blocks that differ.\npalindra-cli: left out 5 damaged blocks: their data does not lie wholly "
+              "inside the data file or does not decode.\n");
+}
