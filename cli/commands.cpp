@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <new>
 #include <ostream>
 
 #include "cli/cli_support.h"
@@ -15,13 +16,14 @@
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
 #include "patch/save_file.h"
+#include "patch/settle_duplicates.h"
 
 namespace {
 int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) return kUsage;
     Patch patch;
     const std::string e = LooksLikePatchFile(args[0])
-                              ? ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX)
+                              ? ReadPatchHeaders(args[0], patch)
                               : ReadVerdata(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX);
     if (!e.empty()) return Fail(err, e);
     for (int f = 0; f < Patch::kFileIds; ++f)
@@ -45,7 +47,8 @@ int Insert(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::int32_t block = 0;
     if (args.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
     Patch patch;
-    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    PatchLock lock;
+    if (std::string e = LoadForChange(args[0], patch, lock, err); !e.empty()) return Fail(err, e);
     Bytes data;
     if (std::string e = ReadWholeFile(args[3], data); !e.empty()) return Fail(err, e);
     const std::size_t size = data.size();
@@ -67,6 +70,7 @@ int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return Fail(err, "'" + args[0] + "' has no block " + std::to_string(block) + " of file ID " +
                              std::to_string(fileId) + ".");
     const PatchBlock& b = patch[fileId].Blocks[static_cast<std::size_t>(i)];
+    if (b.Length <= 0) return Fail(err, "That block is empty.");
     SaveFile file;
     if (std::string e = file.Open(args[3]); !e.empty()) return Fail(err, e);
     file.Write(b.ByteArray);
@@ -82,6 +86,7 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
     Patch patch;
     if (std::string e = ReadPatchFile(args[0], patch, true, 0, 255, 0, kMaxBlockNumber); !e.empty())
         return Fail(err, e);
+    SettleDuplicates(patch);
     if (std::string e = WriteVerdata(args[1], base, patch); !e.empty()) return Fail(err, e);
     out << "Wrote " << args[1] << ".\n";
     return kOk;
@@ -103,7 +108,8 @@ int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
     }
     Patch patch;
-    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    PatchLock lock;
+    if (std::string e = LoadForChange(args[0], patch, lock, err); !e.empty()) return Fail(err, e);
     const auto f1 = static_cast<std::uint8_t>(fileFrom), f2 = static_cast<std::uint8_t>(fileTo);
     const auto b1 = static_cast<std::int32_t>(blockFrom), b2 = static_cast<std::int32_t>(blockTo);
     Patch imported;
@@ -146,7 +152,7 @@ int GumpToBmp(const std::vector<std::string>& args, std::ostream& out, std::ostr
     std::string e;
     const QImage picture = GumpPicture(patch[kGumpFileId].Blocks[static_cast<std::size_t>(i)], e);
     if (!e.empty()) return Fail(err, "Gump block " + args[1] + " does not decode: " + e);
-    if (e = SavePicture(picture, QString::fromStdString(args[2])); !e.empty()) return Fail(err, e);
+    if (e = SavePicture(picture, args[2]); !e.empty()) return Fail(err, e);
     out << "Wrote " << picture.width() << "x" << picture.height() << " pixels to " << args[2] << ".\n";
     return kOk;
 }
@@ -155,9 +161,10 @@ int BmpToGump(const std::vector<std::string>& args, std::ostream& out, std::ostr
     std::int64_t block = 0;
     if (args.size() != 3 || !ParseInt(args[1], 0, 65535, block)) return kUsage;
     Patch patch;
-    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    PatchLock lock;
+    if (std::string e = LoadForChange(args[0], patch, lock, err); !e.empty()) return Fail(err, e);
     std::string e;
-    const QImage picture = LoadPicture(QString::fromStdString(args[2]), e);
+    const QImage picture = LoadPicture(args[2], e);
     if (e.empty()) e = ImportGumpFromBmp(patch, static_cast<std::int32_t>(block), picture);
     if (!e.empty()) return Fail(err, e);
     if (e = WritePatchFile(args[0], patch); !e.empty()) return Fail(err, e);
@@ -179,7 +186,8 @@ int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     for (const std::string& path : indexed ? std::vector{mul1, idx1, mul2, idx2} : std::vector{mul1, mul2})
         if (!IsExistingFile(path)) return Fail(err, "Cannot find the file '" + path + "'!");
     Patch patch;
-    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    PatchLock lock;
+    if (std::string e = LoadForChange(args[0], patch, lock, err); !e.empty()) return Fail(err, e);
     const auto id = static_cast<std::uint8_t>(type - FileTypes().data());
     const CompareResult result = CompareMuls(patch, idx1, mul1, idx2, mul2, id, type->NbrOfBlocks, type->ConstantIndex);
     if (!result.error.empty()) return Fail(err, result.error);
@@ -195,7 +203,8 @@ int AddFile(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (kind == kinds.end()) return kUsage;
     if (!IsExistingFile(args[2])) return Fail(err, "You must select a file to add first.");
     Patch patch;
-    if (std::string e = LoadOrStart(args[0], patch); !e.empty()) return Fail(err, e);
+    PatchLock lock;
+    if (std::string e = LoadForChange(args[0], patch, lock, err); !e.empty()) return Fail(err, e);
     const auto fileType = static_cast<std::int32_t>(kind - kinds.begin());
     if (std::string e = AddWholeFile(patch, fileType, args[2]); !e.empty()) return Fail(err, e);
     if (std::string e = WritePatchFile(args[0], patch); !e.empty()) return Fail(err, e);
@@ -276,7 +285,13 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                 << c.name << " " << c.example << "\n";
             return kOk;
         }
-        const int code = c.run(rest, out, err);
+        int code = kFailed;
+        try {
+            code = c.run(rest, out, err);
+        } catch (const std::bad_alloc&) {
+            // Every command saves through a temporary file, so nothing was changed.
+            code = Fail(err, std::string("There is not enough memory for ") + c.name + "; nothing was changed.");
+        }
         if (code == kUsage) err << "Usage: palindra-cli " << c.name << " " << c.usage << "\n";
         return code;
     }

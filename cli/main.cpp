@@ -1,7 +1,9 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "patch/save_file.h"
 
 int main(int argc, char** argv) {
+    RemoveTemporaryFilesOnSignals();
     return RunCli(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }

@@ -1,15 +1,20 @@
 #include "codecs/bitmap.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <vector>
 
 #include "codecs/colors.h"
 #include "codecs/gump.h"
 #include "patch/FileTypes.h"
+#include "patch/binary_io.h"
 #include "patch/save_file.h"
 
 namespace {
+// Qt refuses pictures above 128 MiB by default, about 5,800 x 5,800 pixels.
+constexpr int kPictureLimitMiB = 1024;
+
 QRgb ToQRgb(std::int32_t c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 std::int32_t FromQRgb(QRgb c) { return qRed(c) + 256 * qGreen(c) + 65536 * qBlue(c); }
 }  // namespace
@@ -27,34 +32,57 @@ QImage LongArrayToImage(const LongArray& grid, QRgb background) {
 }
 
 QImage LoadPicture(const QString& path, std::string& error) {
-    QImageReader reader(path);
+    return LoadPicture(QFile::encodeName(path).toStdString(), error);
+}
+
+QImage LoadPicture(const std::string& path, std::string& error) {
+    // Read by the core, which refuses FIFOs and devices and takes any name the
+    // system can spell; Qt decodes from memory.
+    Bytes file;
+    if (error = ReadWholeFile(path, file); !error.empty()) return {};
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader::setAllocationLimit(kPictureLimitMiB);
+    QImageReader reader(&buffer);
     const QSize size = reader.size();
+    if (size.isValid() && std::int64_t{4} * size.width() * size.height() > std::int64_t{kPictureLimitMiB} << 20) {
+        error = "The picture '" + path + "' is too large: " +
+                std::to_string(size.width()) + "x" + std::to_string(size.height()) +
+                " pixels need more than 1 GiB of memory.";
+        return {};
+    }
     if (size.isValid() && (size.width() > kMaxGumpSide || size.height() > kMaxGumpSide)) {
-        error = "The picture '" + path.toStdString() + "' is " + std::to_string(size.width()) + "x" +
+        error = "The picture '" + path + "' is " + std::to_string(size.width()) + "x" +
                 std::to_string(size.height()) + " pixels; a gump can be at most 32767 pixels wide and high.";
         return {};
     }
     QImage image = reader.read();
     if (image.isNull()) {
-        error = "Cannot read the picture '" + path.toStdString() + "': " + reader.errorString().toStdString() + ".";
+        error = "Cannot read the picture '" + path + "': " + reader.errorString().toStdString() + ".";
         return {};
     }
     if (image.width() > kMaxGumpSide || image.height() > kMaxGumpSide) {
-        error = "The picture '" + path.toStdString() + "' is larger than a gump can be (32767 x 32767 pixels).";
+        error = "The picture '" + path + "' is larger than a gump can be (32767 x 32767 pixels).";
         return {};
     }
     return image;
 }
 
 std::string SavePicture(const QImage& image, const QString& path) {
+    return SavePicture(image, QFile::encodeName(path).toStdString());
+}
+
+std::string SavePicture(const QImage& image, const std::string& path) {
     if (image.isNull()) return "There is no picture to save.";
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    const char* format = path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? "PNG" : "BMP";
+    const bool png = path.size() >= 4 && QByteArray::fromStdString(path.substr(path.size() - 4)).toLower() == ".png";
+    const char* format = png ? "PNG" : "BMP";
     if (!image.save(&buffer, format)) return "Cannot encode the picture.";
     SaveFile file;
-    if (std::string err = file.Open(path.toStdString()); !err.empty()) return err;
+    if (std::string err = file.Open(path); !err.empty()) return err;
     file.Write(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
     return file.Commit();
 }

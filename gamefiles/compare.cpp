@@ -6,6 +6,7 @@
 #include "gamefiles/cMUL.h"
 #include "gamefiles/import.h"
 #include "patch/FileTypes.h"
+#include "patch/read_budget.h"
 
 bool ArraysEqual(ByteView a, ByteView b) {
     return a.size() <= b.size() && std::equal(a.begin(), a.end(), b.begin());
@@ -21,6 +22,7 @@ CompareResult CompareMuls(Patch& patch, const std::string& idx1, const std::stri
     if (!result.error.empty()) return result;
 
     Patch added;
+    ReadBudget budget(mul2);
     for (std::int32_t n = 0; n <= nbrOfBlocks; ++n) {
         Bytes a, b;
         std::int16_t flagA = 0, flagB = 0, unusedA = 0, unusedB = 0;
@@ -29,6 +31,7 @@ CompareResult CompareMuls(Patch& patch, const std::string& idx1, const std::stri
         if (l1 < 1) l1 = -1;
         if (l2 < 1) l2 = -1;
         if (l1 == l2 && (l2 < 1 || ArraysEqual(a, b))) continue;
+        if (result.error = budget.Take(l2); !result.error.empty()) return result;
         if (fileId == kHuesFileId && l2 > 0) {
             b = HuesToVerdataBytes(b);
             l2 = static_cast<std::int32_t>(b.size());

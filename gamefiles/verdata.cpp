@@ -6,6 +6,7 @@
 
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
+#include "patch/read_budget.h"
 #include "patch/save_file.h"
 
 namespace {
@@ -41,6 +42,7 @@ std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFir
         if (file.ReadAt(4, directory) != static_cast<std::int64_t>(directory.size()))
             return "Cannot read '" + filename + "'.";
         WindowedReader data(file);
+        ReadBudget budget(filename, file.Size());
         for (std::int32_t i = 0; i < count; ++i) {
             const Entry e = DecodeEntry(&directory[static_cast<std::size_t>(i) * kVerdataEntrySize]);
             if (e.length > 0 && (e.position < 0 || static_cast<std::int64_t>(e.position) + e.length > file.Size()))
@@ -49,6 +51,7 @@ std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFir
             if (e.fileId < fileIdFrom || e.fileId > fileIdTo || e.blockNumber < blockFrom || e.blockNumber > blockTo)
                 continue;
             Bytes bytes;
+            if (std::string err = budget.Take(e.length); !err.empty()) return err;
             if (e.length > 0) {
                 bytes.resize(static_cast<std::size_t>(e.length));
                 if (!data.ReadAt(e.position, bytes)) return "Cannot read '" + filename + "'.";
