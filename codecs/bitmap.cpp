@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <cstdlib>
 #include <vector>
 
 #include "codecs/colors.h"
@@ -14,6 +15,16 @@
 namespace {
 // Qt refuses pictures above 128 MiB by default, about 5,800 x 5,800 pixels.
 constexpr int kPictureLimitMiB = 1024;
+
+// The pixels a picture file claims. Qt gives no size for a bitmap above its
+// limit, so a bitmap's header is read here.
+std::int64_t ClaimedPixels(QSize size, const Bytes& file) {
+    if (size.isValid()) return std::int64_t{size.width()} * size.height();
+    if (file.size() < 26 || file[0] != 'B' || file[1] != 'M') return 0;
+    const auto width = static_cast<std::int32_t>(GetLE32(&file[18]));
+    const auto height = static_cast<std::int32_t>(GetLE32(&file[22]));
+    return std::abs(std::int64_t{width}) * std::abs(std::int64_t{height});
+}
 
 QRgb ToQRgb(std::int32_t c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 std::int32_t FromQRgb(QRgb c) { return qRed(c) + 256 * qGreen(c) + 65536 * qBlue(c); }
@@ -46,10 +57,8 @@ QImage LoadPicture(const std::string& path, std::string& error) {
     QImageReader::setAllocationLimit(kPictureLimitMiB);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
-    if (size.isValid() && std::int64_t{4} * size.width() * size.height() > std::int64_t{kPictureLimitMiB} << 20) {
-        error = "The picture '" + path + "' is too large: " +
-                std::to_string(size.width()) + "x" + std::to_string(size.height()) +
-                " pixels need more than 1 GiB of memory.";
+    if (std::int64_t{4} * ClaimedPixels(size, file) > std::int64_t{kPictureLimitMiB} << 20) {
+        error = "The picture '" + path + "' is too large: its pixels need more than 1 GiB of memory.";
         return {};
     }
     if (size.isValid() && (size.width() > kMaxGumpSide || size.height() > kMaxGumpSide)) {
