@@ -1,5 +1,5 @@
 // An index and data file pair through cMUL, indexed and of fixed size, and
-// the import of a block range from it.
+// the import of a block range from it, saved as a patch and opened again.
 #include "fuzz_support.h"
 #include "gamefiles/cMUL.h"
 #include "gamefiles/import.h"
@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         file.cClose();
     }
     Patch patch;
-    ImportMulRange(patch, idx, mul, fileId, 0, 300, 300, constantIndex);
+    if (ImportMulRange(patch, idx, mul, fileId, 0, 300, 300, constantIndex).empty())
+        FUZZ_CHECK(SavedAndOpenedAgainIsTheSame(patch));
     return 0;
 }

@@ -178,6 +178,21 @@ TEST(HostileFiles, AnInterruptedSaveLeavesNoTemporaryFile) {
     EXPECT_EQ(ReadFileBytes(dir / "p.uop"), (B{1, 2, 3}));
 }
 
+TEST(HostileFiles, AFileTheUserMayNotWriteIsNotReplacedThroughItsFolder) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    TempDir dir;
+    WriteFileBytes(dir / "p.uop", {1, 2, 3});
+    ::chmod((dir / "p.uop").c_str(), 0644);
+    ::chmod(dir.path().c_str(), 0777);  // the folder would allow the rename
+    const int status = InChild([&] {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 3;
+        return WritePatchFile(dir / "p.uop", Patch{}).find("no permission") != std::string::npos ? 0 : 4;
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadFileBytes(dir / "p.uop"), (B{1, 2, 3}));
+    EXPECT_FALSE(LeftoverTemporaryFiles(dir));
+}
+
 TEST(HostileFiles, TwoWritersKeepEachOthersBlocks) {
     TempDir dir;
     WriteFileBytes(dir / "a.dat", {5, 6});
