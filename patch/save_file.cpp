@@ -96,7 +96,8 @@ std::string SaveFile::Open(const std::string& targetPath) {
     // Saving replaces the file by rename, which the folder allows even where
     // the file forbids writing: ask what writing in place would be allowed.
     if (exists && (st.st_mode & 0222) == 0) return cannot + "the file is read-only.";
-    if (exists && ::access(target_.c_str(), W_OK) != 0) return cannot + "you have no permission to write to it.";
+    if (exists && ::access(target_.c_str(), W_OK) != 0)
+        return cannot + (errno == EACCES ? std::string("you have no permission to write to it.") : std::strerror(errno) + std::string("."));
     const std::string base = BaseOf(target_);
     std::string pattern = FolderOf(target_) + "/." + base.substr(0, std::min(base.size(), kNameKept)) + ".palindra-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
