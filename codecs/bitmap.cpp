@@ -16,8 +16,8 @@ namespace {
 // Qt refuses pictures above 128 MiB by default, about 5,800 x 5,800 pixels.
 constexpr int kPictureLimitMiB = 1024;
 
-// The pixels a picture file claims. Qt gives no size for a bitmap above its
-// limit, so a bitmap's header is read here.
+// The pixels a picture file claims. Qt gives no size for a bitmap it will
+// not read, so a bitmap's header is read here.
 std::int64_t ClaimedPixels(QSize size, const Bytes& file) {
     if (size.isValid()) return std::int64_t{size.width()} * size.height();
     if (file.size() < 26 || file[0] != 'B' || file[1] != 'M') return 0;
