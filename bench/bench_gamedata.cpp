@@ -70,7 +70,7 @@ GameData& Data() {
 
 void BM_CopyExportSizedFileWithCp(benchmark::State& state) {
     for (auto _ : state) {
-        Shell("cp '" + Data().exported + "' '" + (Data().dir / "copy.mul") + "'");
+        Shell("cp '" + Data().exported + "' '" + (Data().dir / "copy.mul") + "' && sync '" + (Data().dir / "copy.mul") + "'");
         SettleWrites(state, Data().dir / "copy.mul");
     }
 }

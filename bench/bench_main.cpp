@@ -6,15 +6,19 @@
 
 void RegisterPatchFileMemory();
 void RegisterGameDataMemory();
+void RegisterLargeBlockMemory();
 void ReportPatchFileMemory();
 void ReportGameDataMemory();
+void ReportLargeBlockMemory();
 
 int main(int argc, char** argv) {
     RegisterPatchFileMemory();
     RegisterGameDataMemory();
+    RegisterLargeBlockMemory();
     if (argc < 2 || std::string(argv[1]) != "--peak-of") {
         ReportPatchFileMemory();
         ReportGameDataMemory();
+        ReportLargeBlockMemory();
     }
     return RunWithRatios(argc, argv,
                          {{"BM_SavePatchFile/real_time", "BM_CopyWithCp/real_time", 2.0},

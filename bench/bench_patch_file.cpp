@@ -33,7 +33,7 @@ MapPatch& Map() {
 
 void BM_CopyWithCp(benchmark::State& state) {
     for (auto _ : state) {
-        Shell("cp '" + Map().file + "' '" + (Map().dir / "copy.uop") + "'");
+        Shell("cp '" + Map().file + "' '" + (Map().dir / "copy.uop") + "' && sync '" + (Map().dir / "copy.uop") + "'");
         SettleWrites(state, Map().dir / "copy.uop");
     }
 }

@@ -1,6 +1,5 @@
 #include "cli/cli_session.h"
 
-#include "cli/cli_json.h"
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -8,9 +7,11 @@
 #include <ostream>
 #include <unistd.h>
 
+#include "cli/cli_json.h"
 #include "cli/cli_support.h"
 #include "gamefiles/verdata.h"
 #include "patch/patch_file.h"
+#include "patch/settle_duplicates.h"
 
 CliSession::~CliSession() {
     for (const auto& [target, temp] : exports_) std::remove(temp.c_str());
@@ -29,10 +30,11 @@ std::string CliSession::LoadForWriting(const std::string& path, Patch& patch) {
         patch = std::move(*held_);
         return "";
     }
-    return LoadOrStart(path, patch);
+    return messages ? LoadForChange(path, patch, lock_, *messages) : LoadOrStart(path, patch);
 }
 
 std::string CliSession::Save(const std::string& path, Patch&& patch) {
+    SettleDuplicates(patch);
     if (held_) {
         *held_ = std::move(patch);
         return "";

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "patch/Patch.h"
+#include "patch/patch_lock.h"
 
 class CliSession {
 public:
@@ -23,11 +24,14 @@ public:
     bool json = false;
     // A line on stderr that follows long work (only when it is a terminal).
     bool progress = false;
+    // Where a writer waiting for another one's lock says so.
+    std::ostream* messages = nullptr;
 
     // Reads the patch a command only looks at; the file must exist.
     std::string Load(const std::string& path, Patch& patch);
-    // Reads the patch a command changes and saves: a missing file starts
-    // empty. The one place where a writer would take the patch's lock.
+    // Reads the patch a command changes and saves, with its duplicates
+    // settled: a missing file starts empty. Takes the patch's lock and holds
+    // it for the life of the session, so the save happens under it.
     std::string LoadForWriting(const std::string& path, Patch& patch);
     std::string Save(const std::string& path, Patch&& patch);
     // Writes a verdata file of the patch as it stands.
@@ -45,6 +49,7 @@ public:
     std::size_t ExportCount() const { return exports_.size(); }
 
 private:
+    PatchLock lock_;
     std::optional<Patch> held_;
     std::string heldPath_;
     std::map<std::string, std::string> exports_;  // target -> temporary file

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <ostream>
 
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
+#include "patch/settle_duplicates.h"
 
 int Fail(std::ostream& err, const std::string& message) {
     err << "palindra-cli: " << message << "\n";
@@ -36,7 +38,16 @@ bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std
 
 std::string LoadOrStart(const std::string& path, Patch& patch) {
     if (!IsExistingFile(path)) return "";
-    return ReadPatchFile(path, patch, true, 0, 255, 0, kMaxBlockNumber);
+    std::string e = ReadPatchFile(path, patch, true, 0, 255, 0, kMaxBlockNumber);
+    SettleDuplicates(patch);
+    return e;
+}
+
+std::string LoadForChange(const std::string& path, Patch& patch, PatchLock& lock, std::ostream& err) {
+    const std::string e = lock.Acquire(path, std::chrono::minutes(1), [&] {
+        err << "palindra-cli: waiting for another program to finish saving '" << path << "'...\n" << std::flush;
+    });
+    return e.empty() ? LoadOrStart(path, patch) : e;
 }
 
 bool LooksLikePatchFile(const std::string& path) {

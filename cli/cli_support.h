@@ -9,6 +9,7 @@
 #include "gamefiles/import.h"
 #include "patch/FileTypes.h"
 #include "patch/Patch.h"
+#include "patch/patch_lock.h"
 
 inline constexpr int kOk = 0;
 inline constexpr int kFailed = 1;
@@ -22,8 +23,14 @@ bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::
 // "A-B" with two whole numbers.
 bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& from, std::int64_t& to);
 
-// Loads PATCH.uop, or starts an empty patch when the file does not exist yet.
+// Loads PATCH.uop with its duplicates settled, or starts an empty patch when
+// the file does not exist yet.
 std::string LoadOrStart(const std::string& path, Patch& patch);
+
+// The start of a read–modify–write of PATCH.uop: takes its lock (waiting for
+// another writer, with a line on `err` after a second), then LoadOrStart. The
+// lock is held until `lock` goes out of scope, after the save.
+std::string LoadForChange(const std::string& path, Patch& patch, PatchLock& lock, std::ostream& err);
 
 // A patch project file starts with "UOP"; anything else is read as verdata.
 bool LooksLikePatchFile(const std::string& path);

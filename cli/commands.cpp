@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <new>
 #include <ostream>
 #include <string_view>
 
@@ -26,6 +27,7 @@
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
 #include "patch/save_file.h"
+#include "patch/settle_duplicates.h"
 
 namespace {
 // A patch lists by file ID, as the editor shows it; a verdata in the order of its directory.
@@ -36,14 +38,12 @@ int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     std::vector<VerdataEntry> entries;
     if (LooksLikePatchFile(args[0])) {
         Patch patch;
-        if (std::string e = ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
-            return Fail(err, e);
+        if (std::string e = ReadPatchHeaders(args[0], patch); !e.empty()) return Fail(err, e);
         for (int f = 0; f < Patch::kFileIds; ++f)
             patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
                 entries.push_back({b.FileID, b.BlockNumber, 0, b.Length, b.FlagA, b.FlagB});
             });
     } else {
-        if (!IsExistingFile(args[0])) return Fail(err, "Cannot find the file '" + args[0] + "'!");
         if (std::string e = ReadVerdataDirectory(args[0], entries); !e.empty())
             return Fail(err, e + " Nor is it a patch project file: those start with \"UOP\".");
     }
@@ -87,6 +87,7 @@ int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return Fail(err, "'" + args[0] + "' has no block " + std::to_string(block) + " of file ID " +
                              std::to_string(fileId) + ".");
     const PatchBlock& b = patch[fileId].Blocks[static_cast<std::size_t>(i)];
+    if (b.Length <= 0) return Fail(err, "That block is empty.");
     SaveFile file;
     if (std::string e = file.Open(args[3]); !e.empty()) return Fail(err, e);
     file.Write(b.ByteArray);
@@ -114,6 +115,7 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!base.empty() && !IsExistingFile(base)) return Fail(err, "Cannot find the base verdata file '" + base + "'.");
     Patch patch;
     if (std::string e = session.Load(args[0], patch); !e.empty()) return Fail(err, e);
+    SettleDuplicates(patch);
     if (std::string e = session.Export(args[1], base, patch); !e.empty()) return Fail(err, e);
     out << "Wrote " << args[1] << ".\n";
     return kOk;
@@ -206,7 +208,7 @@ int GumpToBmp(const std::vector<std::string>& args, std::ostream& out, std::ostr
     std::string e;
     const QImage picture = GumpPicture(patch[kGumpFileId].Blocks[static_cast<std::size_t>(i)], e);
     if (!e.empty()) return Fail(err, "Gump block " + args[1] + " does not decode: " + e);
-    if (e = SavePicture(picture, QString::fromStdString(args[2])); !e.empty()) return Fail(err, e);
+    if (e = SavePicture(picture, args[2]); !e.empty()) return Fail(err, e);
     out << "Wrote " << picture.width() << "x" << picture.height() << " pixels to " << args[2] << ".\n";
     return kOk;
 }
@@ -217,7 +219,7 @@ int BmpToGump(const std::vector<std::string>& args, std::ostream& out, std::ostr
     Patch patch;
     if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
     std::string e;
-    const QImage picture = LoadPicture(QString::fromStdString(args[2]), e);
+    const QImage picture = LoadPicture(args[2], e);
     if (e.empty()) e = ImportGumpFromBmp(patch, static_cast<std::int32_t>(block), picture);
     if (!e.empty()) return Fail(err, e);
     if (e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
@@ -356,6 +358,7 @@ const std::vector<CliCommand>& CliCommands() {
 int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostream& err, bool progress) {
     CliSession session;
     session.progress = progress;
+    session.messages = &err;
     std::vector<std::string> args;
     for (const std::string& w : words) {
         if (w == "--json") session.json = true;
@@ -369,10 +372,6 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
         PrintHelp(args.empty() ? err : out);
         return args.empty() ? kUsage : kOk;
     }
-    if (args[0] == "--version") {
-        out << "palindra-cli " << PALINDRA_VERSION << "\n";
-        return kOk;
-    }
     for (const CliCommand& c : CliCommands()) {
         if (args[0] != c.name) continue;
         const std::vector<std::string> rest(args.begin() + 1, args.end());
@@ -381,7 +380,13 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
                 << c.name << " " << c.example << "\n";
             return kOk;
         }
-        const int code = c.run(rest, out, err, session);
+        int code = kFailed;
+        try {
+            code = c.run(rest, out, err, session);
+        } catch (const std::bad_alloc&) {
+            // Every command saves through a temporary file, so nothing was changed.
+            code = Fail(err, std::string("There is not enough memory for ") + c.name + "; nothing was changed.");
+        }
         if (code == kUsage) err << "Usage: palindra-cli " << c.name << " " << c.usage << "\n";
         return code;
     }

@@ -273,6 +273,14 @@ const std::vector<std::string>& SampleFileNames() {
 }
 
 std::string MakeSamples(const std::string& folder) {
+    // Pointed at a client's folder by mistake, it must not replace the client's files.
+    std::string present;
+    for (const std::string& name : SampleFileNames())
+        if (std::error_code gone; std::filesystem::symlink_status(folder + "/" + name, gone).type() !=
+                                  std::filesystem::file_type::not_found)
+            present += (present.empty() ? "" : ", ") + name;
+    if (!present.empty())
+        return "The folder '" + folder + "' already holds " + present + "; nothing was written. Give a new or empty folder.";
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) return "Cannot create the folder '" + folder + "': " + ec.message() + ".";

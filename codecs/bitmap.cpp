@@ -1,22 +1,40 @@
 #include "codecs/bitmap.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
+#include <cstdlib>
 #include <vector>
 
 #include "codecs/colors.h"
 #include "codecs/gump.h"
 #include "patch/FileTypes.h"
+#include "patch/binary_io.h"
 #include "patch/save_file.h"
 
 namespace {
+// Qt refuses pictures above 128 MiB by default, about 5,800 x 5,800 pixels.
+constexpr int kPictureLimitMiB = 1024;
+
+// The pixels a picture file claims. Qt gives no size for a bitmap it will
+// not read, so a bitmap's header is read here.
+std::int64_t ClaimedPixels(QSize size, const Bytes& file) {
+    if (size.isValid()) return std::int64_t{size.width()} * size.height();
+    if (file.size() < 26 || file[0] != 'B' || file[1] != 'M') return 0;
+    const auto width = static_cast<std::int32_t>(GetLE32(&file[18]));
+    const auto height = static_cast<std::int32_t>(GetLE32(&file[22]));
+    return std::abs(std::int64_t{width}) * std::abs(std::int64_t{height});
+}
+
 QRgb ToQRgb(std::int32_t c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 std::int32_t FromQRgb(QRgb c) { return qRed(c) + 256 * qGreen(c) + 65536 * qBlue(c); }
 
 // The darkest grey: a visible pixel whose colour would round to the game's transparent 0.
 constexpr std::uint16_t kDarkestGrey = 0x0421;
 
-bool IsPng(const QString& path) { return path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive); }
+bool IsPng(const std::string& path) {
+    return path.size() >= 4 && QByteArray::fromStdString(path.substr(path.size() - 4)).toLower() == ".png";
+}
 }  // namespace
 
 QImage LongArrayToImage(const LongArray& grid, QRgb background) {
@@ -32,29 +50,49 @@ QImage LongArrayToImage(const LongArray& grid, QRgb background) {
 }
 
 QImage LoadPicture(const QString& path, std::string& error) {
-    QImageReader reader(path);
+    return LoadPicture(QFile::encodeName(path).toStdString(), error);
+}
+
+QImage LoadPicture(const std::string& path, std::string& error) {
+    // Read by the core, which refuses FIFOs and devices and takes any name the
+    // system can spell; Qt decodes from memory.
+    Bytes file;
+    if (error = ReadWholeFile(path, file); !error.empty()) return {};
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader::setAllocationLimit(kPictureLimitMiB);
+    QImageReader reader(&buffer);
     const QSize size = reader.size();
+    if (std::int64_t{4} * ClaimedPixels(size, file) > std::int64_t{kPictureLimitMiB} << 20) {
+        error = "The picture '" + path + "' is too large: its pixels need more than 1 GiB of memory.";
+        return {};
+    }
     if (size.isValid() && (size.width() > kMaxGumpSide || size.height() > kMaxGumpSide)) {
-        error = "The picture '" + path.toStdString() + "' is " + std::to_string(size.width()) + "x" +
+        error = "The picture '" + path + "' is " + std::to_string(size.width()) + "x" +
                 std::to_string(size.height()) + " pixels; a gump can be at most 32767 pixels wide and high.";
         return {};
     }
     const bool png = reader.format() == "png";  // known only before the read
     QImage image = reader.read();
     if (image.isNull()) {
-        error = "Cannot read the picture '" + path.toStdString() + "': " + reader.errorString().toStdString() + ".";
+        error = "Cannot read the picture '" + path + "': " + reader.errorString().toStdString() + ".";
         return {};
     }
     // Only a PNG's alpha means transparency; in a bitmap black does, as modders expect.
     if (!png) image = image.convertToFormat(QImage::Format_RGB32);
     if (image.width() > kMaxGumpSide || image.height() > kMaxGumpSide) {
-        error = "The picture '" + path.toStdString() + "' is larger than a gump can be (32767 x 32767 pixels).";
+        error = "The picture '" + path + "' is larger than a gump can be (32767 x 32767 pixels).";
         return {};
     }
     return image;
 }
 
 std::string SavePicture(const QImage& image, const QString& path) {
+    return SavePicture(image, QFile::encodeName(path).toStdString());
+}
+
+std::string SavePicture(const QImage& image, const std::string& path) {
     if (image.isNull()) return "There is no picture to save.";
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -74,7 +112,7 @@ std::string SavePicture(const QImage& image, const QString& path) {
     }
     if (!encoded) return "Cannot encode the picture.";
     SaveFile file;
-    if (std::string err = file.Open(path.toStdString()); !err.empty()) return err;
+    if (std::string err = file.Open(path); !err.empty()) return err;
     file.Write(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
     return file.Commit();
 }

@@ -18,12 +18,17 @@ QImage LongArrayToImage(const LongArray& grid, QRgb background);
 
 // Loads a picture file. A null image and a message when it cannot be read or
 // is wider or taller than a gump can be. Only a PNG keeps its alpha channel.
+// Refuses anything but a regular file, and pictures that need more than
+// 1 GiB, saying they are too large.
 QImage LoadPicture(const QString& path, std::string& error);
+// The same for a path as the system spells it (bytes, perhaps not UTF-8).
+QImage LoadPicture(const std::string& path, std::string& error);
 
 // Saves an image as a Windows bitmap, or as PNG when the name ends in
 // ".png" (black pixels, the gump's colour 0, then transparent); an existing
 // file is replaced only when the whole image was written.
 std::string SavePicture(const QImage& image, const QString& path);
+std::string SavePicture(const QImage& image, const std::string& path);
 
 // Builds gump block `blockNumber` from the picture and puts it into the patch
 // (with an alpha channel: alpha below 128 is colour 0, and an opaque pixel

@@ -1,5 +1,5 @@
 // An index and data file pair through cMUL, indexed and cut without index,
-// and the import of a block range from it.
+// and the import of a block range from it, saved as a patch and opened again.
 #include "fuzz_support.h"
 #include "gamefiles/cMUL.h"
 #include "gamefiles/import.h"
@@ -27,5 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Patch patch;
     const ImportResult r = ImportMulRange(patch, idx, mul, fileId, 0, 300, data[2] % 2);
     FUZZ_CHECK(r.added == patch.LiveCount());
+    if (r.error.empty()) FUZZ_CHECK(SavedAndOpenedAgainIsTheSame(patch));
     return 0;
 }

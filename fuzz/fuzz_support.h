@@ -8,11 +8,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
+
+#include "patch/patch_file.h"
 
 // Writes `data` to a scratch file named by `slot` and returns its path.
 inline std::string ScratchFile(const char* slot, const std::uint8_t* data, std::size_t size) {
+    // In memory where the system offers it: every save flushes its file to disk.
     static const std::string dir = [] {
-        char pattern[] = "/tmp/palindra-fuzz-XXXXXX";
+        char pattern[] = "/dev/shm/palindra-fuzz-XXXXXX";
+        if (::mkdtemp(pattern)) return std::string(pattern);
+        std::snprintf(pattern, sizeof pattern, "/tmp/palindra-fuzz-XXXXXX");
         if (!::mkdtemp(pattern)) std::abort();
         return std::string(pattern);
     }();
@@ -32,3 +38,23 @@ inline std::string ScratchFile(const char* slot, const std::uint8_t* data, std::
             std::abort();                                                       \
         }                                                                       \
     } while (0)
+
+// The whole cycle: a patch saved as a patch project file and opened again
+// holds the same live blocks (file ID, number, length, flags, bytes).
+inline bool SavedAndOpenedAgainIsTheSame(const Patch& a) {
+    const std::string path = ScratchFile("cycle.uop", nullptr, 0);
+    Patch b;
+    if (!WritePatchFile(path, a).empty() || !ReadPatchFile(path, b, true, 0, 255, INT32_MIN, INT32_MAX).empty())
+        return false;
+    for (int f = 0; f < Patch::kFileIds; ++f) {
+        std::vector<const PatchBlock*> x, y;
+        a.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& p) { x.push_back(&p); });
+        b.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& p) { y.push_back(&p); });
+        if (x.size() != y.size()) return false;
+        for (std::size_t i = 0; i < x.size(); ++i)
+            if (x[i]->BlockNumber != y[i]->BlockNumber || x[i]->Length != y[i]->Length || x[i]->FlagA != y[i]->FlagA ||
+                x[i]->FlagB != y[i]->FlagB || x[i]->ByteArray != y[i]->ByteArray)
+                return false;
+    }
+    return true;
+}

@@ -1,5 +1,5 @@
 // Verdata files: whatever the reader accepts, write -> read -> write gives
-// the same bytes.
+// the same bytes, and saved as a patch and opened again the same blocks.
 #include "fuzz_support.h"
 #include "gamefiles/verdata.h"
 #include "patch/binary_io.h"
@@ -8,6 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string in = ScratchFile("in.mul", data, size);
     Patch patch;
     if (!ReadVerdata(in, patch, true, 0, 255, INT32_MIN, INT32_MAX).empty()) return 0;
+    FUZZ_CHECK(SavedAndOpenedAgainIsTheSame(patch));
     const std::string a = ScratchFile("a.mul", nullptr, 0), b = ScratchFile("b.mul", nullptr, 0);
     FUZZ_CHECK(WriteVerdata(a, "", patch).empty());
     Patch back;

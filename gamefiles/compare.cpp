@@ -6,6 +6,7 @@
 #include "gamefiles/cMUL.h"
 #include "gamefiles/data_layout.h"
 #include "patch/FileTypes.h"
+#include "patch/read_budget.h"
 
 bool ArraysEqual(ByteView a, ByteView b) {
     return a.size() <= b.size() && std::equal(a.begin(), a.end(), b.begin());
@@ -24,6 +25,7 @@ ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::strin
     }
 
     Patch added;
+    ReadBudget budget(mul2);
     const std::int64_t count = std::max(base.cCount(), altered.cCount());
     for (std::int64_t n = 0; n < count; ++n) {
         const LoadedBlock a = base.cLoad(static_cast<std::int32_t>(n));
@@ -35,6 +37,7 @@ ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::strin
         const std::int32_t l1 = a.length < 1 ? -1 : a.length;
         std::int32_t l2 = b.length < 1 ? -1 : b.length;
         if (l1 == l2 && (l2 < 1 || ArraysEqual(a.bytes, b.bytes))) continue;
+        if (result.error = budget.Take(l2); !result.error.empty()) return result;
         if (l2 < 1) {
             ++result.absent;
         } else if (fileId == kHuesFileId) {

@@ -6,6 +6,7 @@
 #include "gamefiles/cMUL.h"
 #include "gamefiles/data_layout.h"
 #include "patch/FileTypes.h"
+#include "patch/read_budget.h"
 
 ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const std::string& mulFilename,
                             std::uint8_t fileId, std::int32_t blockFrom, std::int32_t blockTo, bool skipAbsent) {
@@ -13,6 +14,7 @@ ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const 
     cMUL file;
     result.error = OpenDataFile(file, fileId, idxFilename, mulFilename);
     if (!result.error.empty()) return result;
+    ReadBudget budget(mulFilename);
     const std::int64_t first = std::max(blockFrom, 0);
     const std::int64_t last = std::min<std::int64_t>(blockTo, file.cCount() - 1);
     for (std::int64_t n = first; n <= last; ++n) {
@@ -21,6 +23,7 @@ ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const 
             ++result.damaged;
             continue;
         }
+        if (result.error = budget.Take(b.length); !result.error.empty()) return result;
         if (b.length <= 0) {
             if (skipAbsent) {
                 ++result.leftOut;

@@ -7,6 +7,7 @@
 
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
+#include "patch/read_budget.h"
 #include "patch/save_file.h"
 
 namespace {
@@ -58,9 +59,11 @@ std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFir
     if (std::string err = LoadDirectory(file, filename, entries); !err.empty()) return err;
     Patch staged;
     WindowedReader data(file);
+    ReadBudget budget(filename, file.Size());
     for (const VerdataEntry& e : entries) {
         if (e.fileId < fileIdFrom || e.fileId > fileIdTo || e.blockNumber < blockFrom || e.blockNumber > blockTo)
             continue;
+        if (std::string err = budget.Take(e.length); !err.empty()) return err;
         Bytes bytes;
         if (e.length > 0) {
             bytes.resize(static_cast<std::size_t>(e.length));

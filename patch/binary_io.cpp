@@ -14,13 +14,16 @@ std::string InputFile::Open(const std::string& path) {
     Close();
     path_ = path;
     if (path.empty()) return "No file name was given.";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking, so that a FIFO or a device is refused at once
+    // instead of waiting for a writer for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return "Cannot open '" + path + "': " + std::strerror(errno) + ".";
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return "Cannot open '" + path + "': it is not a regular file.";
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
     size_ = st.st_size;
     return "";

@@ -1,6 +1,8 @@
 #include "patch/patch_file.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <vector>
 
 #include "patch/binary_io.h"
@@ -22,6 +24,35 @@ void WriteRecord(SaveFile& out, const PatchBlock& b) {
     out.Write(rec);
     if (length > 0) out.Write(b.ByteArray);
 }
+
+// Reads records from the reader's position until the end of the file or the
+// first one that does not fit in it, appending them to `into` when given.
+// Returns how many were whole; `end` receives where the last one ended.
+std::int64_t ReadWholeRecords(BufferedReader& in, Patch* into, std::int64_t& end) {
+    std::int64_t count = 0;
+    end = in.Position();
+    std::array<std::uint8_t, kRecordSize> rec{};
+    while (in.Read(rec)) {
+        const auto length = static_cast<std::int32_t>(GetLE32(&rec[5]));
+        Bytes data;
+        if (length > in.Remaining()) break;
+        if (length > 0 && into) {
+            data.resize(static_cast<std::size_t>(length));
+            if (!in.Read(data)) break;
+        } else if (length > 0 && !in.Skip(length)) {
+            break;
+        }
+        if (into)
+            into->AppendWithLength(rec[0], static_cast<std::int32_t>(GetLE32(&rec[1])), length, std::move(data),
+                                   static_cast<std::int16_t>(GetLE16(&rec[9])), static_cast<std::int16_t>(GetLE16(&rec[11])));
+        ++count;
+        end = in.Position();
+    }
+    return count;
+}
+
+std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
+                        std::uint8_t lastFileId, std::int32_t firstBlock, std::int32_t lastBlock, bool withData);
 }  // namespace
 
 std::string WritePatchFile(const std::string& path, const Patch& patch) {
@@ -42,6 +73,16 @@ std::string WritePatchFile(const std::string& path, const Patch& patch) {
 
 std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
                           std::uint8_t lastFileId, std::int32_t firstBlock, std::int32_t lastBlock) {
+    return ReadRecords(path, patch, clear, firstFileId, lastFileId, firstBlock, lastBlock, true);
+}
+
+std::string ReadPatchHeaders(const std::string& path, Patch& patch) {
+    return ReadRecords(path, patch, true, 0, 255, INT32_MIN, INT32_MAX, false);
+}
+
+namespace {
+std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
+                        std::uint8_t lastFileId, std::int32_t firstBlock, std::int32_t lastBlock, bool withData) {
     InputFile file;
     if (std::string err = file.Open(path); !err.empty()) return err;
     const std::string notPatch = "'" + path + "' is not a patch project file: ";
@@ -80,7 +121,7 @@ std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std
         const bool inRange = fileId >= firstFileId && fileId <= lastFileId && blockNumber >= firstBlock &&
                              blockNumber <= lastBlock;
         Bytes data;
-        if (inRange && length > 0) {
+        if (inRange && length > 0 && withData) {
             data.resize(static_cast<std::size_t>(length));
             if (!in.Read(data)) return "Cannot read '" + path + "'.";
         } else if (length > 0 && !in.Skip(length)) {
@@ -91,7 +132,50 @@ std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std
                                 static_cast<std::int16_t>(GetLE16(&rec[9])), static_cast<std::int16_t>(GetLE16(&rec[11])));
     }
 
+    if (in.Remaining() > 0) {
+        std::int64_t end = 0;
+        const std::int64_t more = ReadWholeRecords(in, nullptr, end);
+        return "'" + path + "' holds more than its header counts: the header counts " + std::to_string(records) +
+               " blocks, but " + std::to_string(more) + " more blocks and " + std::to_string(file.Size() - end) +
+               " further bytes follow them. It is not opened, so that saving it cannot lose them.";
+    }
+
     if (clear) patch = std::move(staged);
     else patch.AppendAll(std::move(staged));
     return "";
+}
+
+// Opens the file and reads its header: "" or why it is no patch project file.
+std::string OpenPatch(const std::string& path, InputFile& file, std::int64_t& declared) {
+    if (std::string err = file.Open(path); !err.empty()) return err;
+    std::array<std::uint8_t, kHeaderSize> header{};
+    if (file.ReadAt(0, header) != static_cast<std::int64_t>(kHeaderSize) || header[0] != 'U' || header[1] != 'O' ||
+        header[2] != 'P' || header[3] != kVersion)
+        return "'" + path + "' is not a patch project file of version 4.";
+    declared = static_cast<std::int64_t>(GetLE32(&header[4])) + GetLE32(&header[8]);
+    return "";
+}
+}  // namespace
+
+std::int64_t TrailingRecords(const std::string& path) {
+    InputFile file;
+    std::int64_t declared = 0, end = 0;
+    if (!OpenPatch(path, file, declared).empty()) return 0;
+    BufferedReader in(file);
+    in.Skip(kHeaderSize);
+    return std::max<std::int64_t>(ReadWholeRecords(in, nullptr, end) - declared, 0);
+}
+
+Recovery RecoverPatchFile(const std::string& path, Patch& patch) {
+    Recovery r;
+    InputFile file;
+    if (r.error = OpenPatch(path, file, r.declared); !r.error.empty()) return r;
+    BufferedReader in(file);
+    in.Skip(kHeaderSize);
+    Patch recovered;
+    std::int64_t end = 0;
+    r.recovered = ReadWholeRecords(in, &recovered, end);
+    r.unreadBytes = file.Size() - end;
+    patch = std::move(recovered);
+    return r;
 }

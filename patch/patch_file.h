@@ -20,3 +20,23 @@ std::string WritePatchFile(const std::string& path, const Patch& patch);
 // failure the message names the file and `patch` is untouched.
 std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
                           std::uint8_t lastFileId, std::int32_t firstBlock, std::int32_t lastBlock);
+
+// Reads every record of a patch project file as ReadPatchFile does, but
+// without the blocks' data (Length as stored, ByteArray empty): for listing.
+std::string ReadPatchHeaders(const std::string& path, Patch& patch);
+
+// A patch whose header counts fewer records than the file holds is refused
+// by ReadPatchFile. The number of whole records after the declared ones
+// (0 for any other file), so that the editor can offer recovery.
+std::int64_t TrailingRecords(const std::string& path);
+
+// Reads every whole record of a patch project file into `patch` (cleared
+// first), whatever its header counts, up to the first record that does not
+// fit in the file. Used to recover a damaged patch into a new one.
+struct Recovery {
+    std::string error;            // "" or why the file is no patch at all
+    std::int64_t declared = 0;    // records the header counts
+    std::int64_t recovered = 0;   // records read
+    std::int64_t unreadBytes = 0; // bytes after the last whole record
+};
+Recovery RecoverPatchFile(const std::string& path, Patch& patch);

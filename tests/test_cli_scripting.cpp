@@ -10,6 +10,7 @@
 #include "cli/apply.h"
 #include "cli/commands.h"
 #include "gamefiles/verdata.h"
+#include "patch/FileTypes.h"
 #include "patch/patch_file.h"
 #include "test_support.h"
 
@@ -128,7 +129,8 @@ TEST(CliApply, AFailingLineSavesAndExportsNothingAndNamesTheLine) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_EQ(ReadFileBytes(dir / "p.uop"), before) << c.badLine;
         std::size_t files = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            files += entry.is_regular_file() && entry.path().extension() != ".lock";
         EXPECT_EQ(files, 8u) << c.badLine;  // no export, no temporary file left
     }
 }
@@ -238,7 +240,12 @@ TEST(CliTypes, NamesWorkAsFileIdsAndTypesAndInfoReportInJson) {
     ASSERT_NE(gumps, types.end());
     EXPECT_EQ(gumps->toObject()["fileId"].toInt(), 12);
 
-    const QJsonObject info = Json({"info", dir / "p.uop"});
+    // Commands settle what they save, so duplicates come from elsewhere (the editor, older versions).
+    Patch withDuplicates;
+    for (std::uint8_t v : {1, 2, 3, 4}) withDuplicates.Append(kGumpFileId, 0x10, {v, v, v}, 0, 0);
+    withDuplicates.Append(kFilesFileId, 1, {5, 6, 7}, 0, 0);
+    ASSERT_EQ(WritePatchFile(dir / "d.uop", withDuplicates), "");
+    const QJsonObject info = Json({"info", dir / "d.uop"});
     EXPECT_EQ(info["live"].toInt(), 2);
     EXPECT_EQ(info["bytes"].toInt(), 6);
     const QJsonObject first = info["types"].toArray()[0].toObject();

@@ -1,0 +1,44 @@
+// Two programs saving one patch: each read–modify–write holds an advisory
+// lock on a hidden file beside the patch, never on the patch itself, which a
+// save replaces by rename (a lock on it would go with the old file). The lock
+// file may stay behind; it holds nothing.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class PatchLock {
+public:
+    PatchLock() = default;
+    PatchLock(const PatchLock&) = delete;
+    PatchLock& operator=(const PatchLock&) = delete;
+    ~PatchLock() { Release(); }
+
+    // Takes the lock of `patchPath`, waiting at most `patience` while another
+    // program holds it; `waiting` is called once when that lasts a second.
+    // "" when held, otherwise a message naming the patch.
+    std::string Acquire(const std::string& patchPath, std::chrono::milliseconds patience,
+                        const std::function<void()>& waiting = {});
+    void Release();
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// The hidden lock file of a patch: ".NAME.lock" in the patch's folder (the
+// folder of the file a symbolic link names), shortened for very long names.
+std::string LockFileOf(const std::string& patchPath);
+
+// What tells that a file changed on disk since it was read or written:
+// identity, size and modification time. A file that does not exist has an
+// empty stamp.
+struct FileStamp {
+    bool exists = false;
+    std::uint64_t device = 0, inode = 0;
+    std::int64_t size = 0, modifiedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(const std::string& path);

@@ -1,0 +1,25 @@
+#include "patch/read_budget.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+std::int64_t SizeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
+}
+}  // namespace
+
+ReadBudget::ReadBudget(std::string path, std::int64_t inputBytes)
+    : path_(std::move(path)), left_(kFactor * std::max<std::int64_t>(inputBytes, 0) + kSlack) {}
+
+ReadBudget::ReadBudget(const std::string& path) : ReadBudget(path, SizeOf(path)) {}
+
+std::string ReadBudget::Take(std::int64_t bytes) {
+    if (bytes > 0) left_ -= std::min(bytes, left_ + 1);  // stops at -1: no overflow
+    if (left_ >= 0) return "";
+    return "'" + path_ + "' is damaged: its entries point at the same bytes so many times that reading them would "
+           "need far more memory than the file's size justifies.";
+}

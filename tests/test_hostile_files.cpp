@@ -1,0 +1,320 @@
+// Hostile and careless use: files that are not files, read-only and foreign
+// targets, odd names, two writers at once, signals, tight memory, entries
+// that alias one region, and patches that hold more than they declare.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <csignal>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "codecs/bitmap.h"
+#include "gamefiles/verdata.h"
+#include "patch/patch_file.h"
+#include "patch/patch_lock.h"
+#include "patch/save_file.h"
+#include "test_support.h"
+
+namespace {
+using B = std::vector<std::uint8_t>;
+
+struct Result {
+    int code;
+    std::string out, err;
+};
+
+Result Cli(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    const int code = RunCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+bool LeftoverTemporaryFiles(const TempDir& dir) {
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        if (e.path().filename().string().find(".palindra-") != std::string::npos) return true;
+    return false;
+}
+
+// Runs `work` in a child process and returns its wait status.
+int InChild(const std::function<int()>& work) {
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(work());
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return status;
+}
+
+bool Sanitized() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#endif
+#endif
+    return false;
+}
+}  // namespace
+
+TEST(HostileFiles, FileSystemCasesAreRefusedOrKeptAsTheyWere) {
+    TempDir d;
+    WriteFileBytes(d / "a.dat", {42});
+    for (const char* name : {"p.uop", "ro.uop", "own.uop"}) ASSERT_EQ(Cli({"insert", d / name, "1", "1", d / "a.dat"}).code, 0);
+    ::chmod((d / "ro.uop").c_str(), 0444);
+    const bool root = ::geteuid() == 0;  // only root can give files away
+    if (root) {
+        ASSERT_EQ(::chown((d / "own.uop").c_str(), 1234, 5678), 0);
+    }
+    ::chmod((d / "own.uop").c_str(), 0640);
+    ::mkfifo((d / "fifo").c_str(), 0644);
+    std::filesystem::create_symlink(d / "p.uop", d / "link.uop");
+    QImage picture(3, 2, QImage::Format_RGB32);
+    picture.fill(qRgb(200, 10, 40));
+    ASSERT_EQ(SavePicture(picture, d / "in.bmp"), "");
+    const std::string longName = std::string(246, 'n') + ".uop";
+
+    struct Case {
+        std::string command;  // words; "@NAME" is NAME in the folder
+        int code;
+        const char* err;
+        std::string listed;  // "@NAME then what list prints", or empty
+    };
+    const std::vector<Case> cases = {
+        {"insert @ro.uop 2 2 @a.dat", 1, "the file is read-only", "@ro.uop 1 1 1 0 0\n"},
+        {"insert @own.uop 2 2 @a.dat", 0, "", "@own.uop 1 1 1 0 0\n2 2 1 0 0\n"},
+        {"insert @p.uop 2 2 @fifo", 1, "not a regular file", ""},
+        {"list @fifo", 1, "not a regular file", ""},
+        {"bmp-to-gump @p.uop 1 @fifo", 1, "not a regular file", ""},
+        {"insert @p.uop 2 2 @", 1, "not a regular file", ""},
+        {"insert @" + longName + " 1 1 @a.dat", 0, "", "@" + longName + " 1 1 1 0 0\n"},
+        {"insert @link.uop 3 3 @a.dat", 0, "", "@p.uop 1 1 1 0 0\n3 3 1 0 0\n"},
+        {"bmp-to-gump @p.uop 7 @in.bmp", 0, "", ""},
+        {"gump-to-bmp @p.uop 7 @caf\xe9.bmp", 0, "", ""},
+        {"bmp-to-gump @p.uop 8 @caf\xe9.bmp", 0, "", ""},
+    };
+    auto words = [&](const std::string& line) {
+        std::vector<std::string> out;
+        std::istringstream in(line);
+        for (std::string w; in >> w;) out.push_back(w[0] == '@' ? d / w.substr(1) : w);
+        return out;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        const Result r = Cli(words(c.command));
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        if (const auto space = c.listed.find(' '); !c.listed.empty()) {
+            EXPECT_EQ(Cli(words("list " + c.listed.substr(0, space))).out, c.listed.substr(space + 1));
+        }
+    }
+    struct stat st {};
+    ::stat((d / "ro.uop").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    ::stat((d / "own.uop").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_TRUE(!root || (st.st_uid == 1234 && st.st_gid == 5678));
+    EXPECT_TRUE(std::filesystem::is_symlink(d / "link.uop"));
+    EXPECT_FALSE(std::filesystem::exists(d / "caf\xef\xbf\xbd.bmp"));
+    EXPECT_FALSE(LeftoverTemporaryFiles(d));
+}
+
+TEST(HostileFiles, AnInterruptedSaveLeavesNoTemporaryFile) {
+    TempDir dir;
+    WriteFileBytes(dir / "p.uop", {1, 2, 3});
+    const int status = InChild([&] {
+        RemoveTemporaryFilesOnSignals();
+        SaveFile file;
+        if (!file.Open(dir / "p.uop").empty()) return 3;
+        file.Write(B(3 << 20, 7));
+        ::raise(SIGTERM);
+        return 4;
+    });
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_FALSE(LeftoverTemporaryFiles(dir));
+    EXPECT_EQ(ReadFileBytes(dir / "p.uop"), (B{1, 2, 3}));
+}
+
+TEST(HostileFiles, AFileTheUserMayNotWriteIsNotReplacedThroughItsFolder) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    TempDir dir;
+    WriteFileBytes(dir / "p.uop", {1, 2, 3});
+    ::chmod((dir / "p.uop").c_str(), 0644);
+    ::chmod(dir.path().c_str(), 0777);  // the folder would allow the rename
+    const int status = InChild([&] {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 3;
+        return WritePatchFile(dir / "p.uop", Patch{}).find("no permission") != std::string::npos ? 0 : 4;
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadFileBytes(dir / "p.uop"), (B{1, 2, 3}));
+    EXPECT_FALSE(LeftoverTemporaryFiles(dir));
+}
+
+TEST(HostileFiles, TwoWritersKeepEachOthersBlocks) {
+    TempDir dir;
+    WriteFileBytes(dir / "a.dat", {5, 6});
+    auto writer = [&](int first) {
+        return [&dir, first] {
+            int failed = 0;
+            for (int n = first; n < first + 20; ++n)
+                failed += Cli({"insert", dir / "p.uop", "3", std::to_string(n), dir / "a.dat"}).code != 0;
+            return failed;
+        };
+    };
+    const pid_t one = ::fork();
+    if (one == 0) ::_exit(writer(0)());
+    const int other = InChild(writer(100));
+    int status = 0;
+    ::waitpid(one, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(WIFEXITED(other) && WEXITSTATUS(other) == 0);
+    const std::string listed = Cli({"list", dir / "p.uop"}).out;
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 40) << listed;
+
+    // The lock itself: a second holder waits, is told after a second, then gives up.
+    PatchLock first, second;
+    ASSERT_EQ(first.Acquire(dir / "p.uop", std::chrono::milliseconds(0)), "");
+    int told = 0;
+    EXPECT_NE(second.Acquire(dir / "p.uop", std::chrono::milliseconds(1300), [&] { ++told; }).find("another program"),
+              std::string::npos);
+    EXPECT_EQ(told, 1);
+    first.Release();
+    EXPECT_EQ(second.Acquire(dir / "p.uop", std::chrono::milliseconds(0)), "");
+
+    // The stamp tells a file changed on disk from one left alone.
+    const FileStamp before = StampOf(dir / "p.uop");
+    EXPECT_EQ(StampOf(dir / "p.uop"), before);
+    EXPECT_EQ(WritePatchFile(dir / "p.uop", Patch{}), "");
+    EXPECT_NE(StampOf(dir / "p.uop"), before);
+    EXPECT_FALSE(StampOf(dir / "none.uop").exists);
+}
+
+TEST(HostileFiles, RunningOutOfMemoryIsAFailedCommandNotAnAbort) {
+    if (Sanitized()) GTEST_SKIP() << "sanitizers reserve address space of their own";
+    TempDir dir;
+    WriteFileBytes(dir / "map0.mul", {});
+    std::filesystem::resize_file(dir / "map0.mul", 393216 * 196);  // a whole map, sparse on disk
+    const int status = InChild([&] {
+        // Allow what the process holds now and 48 MB more: less than the map.
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (48 << 20);
+        const rlimit r{limit, limit};
+        ::setrlimit(RLIMIT_AS, &r);
+        std::ostringstream out, err;
+        const int code = RunCli({"import", dir / "p.uop", "0", dir / "map0.mul"}, out, err);
+        return code == 1 && err.str().find("not enough memory") != std::string::npos ? 1 : 10 + code;
+    });
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "p.uop"));
+}
+
+TEST(HostileFiles, EntriesAliasingOneRegionAreBoundedByTheFileSize) {
+    constexpr std::uint32_t kRegion = 1 << 20;
+    for (const std::uint32_t entries : {40u, 100u}) {  // 40 MB fits the budget of a 1 MB file, 100 MB does not
+        SCOPED_TRACE(entries);
+        TempDir dir;
+        B verdata, index;
+        PutLE(verdata, entries, 4);
+        const std::uint32_t data = 4 + entries * 20;
+        for (std::uint32_t i = 0; i < entries; ++i) {
+            for (const std::uint32_t v : {12u, i, data, kRegion, 0x00020001u}) PutLE(verdata, v, 4);
+            for (const std::uint32_t v : {0u, kRegion, 0x00030004u}) PutLE(index, v, 4);
+        }
+        verdata.resize(data + kRegion, 9);
+        WriteFileBytes(dir / "verdata.mul", verdata);
+        WriteFileBytes(dir / "artidx.mul", index);
+        WriteFileBytes(dir / "art.mul", B(kRegion, 8));
+        Patch p;
+        const std::string fromVerdata = ReadVerdata(dir / "verdata.mul", p, true, 0, 255, 0, 400000);
+        const Result fromIndex = Cli({"import", dir / "p.uop", "4", dir / "art.mul", dir / "artidx.mul"});
+        if (entries == 40) {
+            EXPECT_EQ(fromVerdata, "");
+            EXPECT_EQ(p[12].LiveCount(), 40);
+            EXPECT_EQ(fromIndex.code, 0) << fromIndex.err;
+        } else {
+            EXPECT_NE(fromVerdata.find(dir / "verdata.mul"), std::string::npos) << fromVerdata;
+            EXPECT_NE(fromIndex.err.find(dir / "art.mul"), std::string::npos) << fromIndex.err;
+            EXPECT_EQ(fromIndex.code, 1);
+        }
+    }
+}
+
+TEST(HostileFiles, RecordsAfterTheDeclaredOnesAreRefusedAndRecoverable) {
+    TempDir dir;
+    Patch seven;
+    for (int n = 0; n < 7; ++n)
+        seven.Append(static_cast<std::uint8_t>(n), 10 + n, B(static_cast<std::size_t>(n), 0x40),
+                     static_cast<std::int16_t>(n), static_cast<std::int16_t>(-n));
+    ASSERT_EQ(WritePatchFile(dir / "p.uop", seven), "");
+    const B whole = ReadFileBytes(dir / "p.uop");
+    B bytes = whole;
+    bytes[4] = 2;  // the header now counts 2 of the 7
+    bytes.insert(bytes.end(), {0xAA, 0xBB, 0xCC});
+    WriteFileBytes(dir / "p.uop", bytes);
+
+    Patch p;
+    const std::string e = ReadPatchFile(dir / "p.uop", p, true, 0, 255, 0, 400000);
+    EXPECT_NE(e.find("counts 2 blocks, but 5 more blocks and 3 further bytes"), std::string::npos) << e;
+    EXPECT_EQ(Cli({"insert", dir / "p.uop", "1", "1", dir / "p.uop"}).code, 1);
+    EXPECT_EQ(ReadFileBytes(dir / "p.uop"), bytes);
+    EXPECT_EQ(TrailingRecords(dir / "p.uop"), 5);
+
+    const Recovery r = RecoverPatchFile(dir / "p.uop", p);
+    EXPECT_TRUE(r.error.empty() && r.declared == 2 && r.recovered == 7 && r.unreadBytes == 3);
+    ASSERT_EQ(WritePatchFile(dir / "recovered.uop", p), "");
+    EXPECT_EQ(ReadFileBytes(dir / "recovered.uop"), whole);
+}
+
+TEST(HostileFiles, CommandsSeeSettledPatchesAndSayWhatTheyRefuse) {
+    TempDir dir;
+    Patch twoReadmes;
+    twoReadmes.Append(252, 1, B{'o', 'l', 'd'}, 0, 0);
+    twoReadmes.Append(252, 1, B{'m', 'i', 'd'}, 0, 0);
+    twoReadmes.Append(4, 3, B{}, 0, 0);
+    ASSERT_EQ(WritePatchFile(dir / "p.uop", twoReadmes), "");
+    WriteFileBytes(dir / "readme.txt", {'n', 'e', 'w'});
+    ASSERT_EQ(Cli({"add-file", dir / "p.uop", "readme", dir / "readme.txt"}).code, 0);
+    ASSERT_EQ(Cli({"export", dir / "p.uop", dir / "v.mul"}).code, 0);
+    Patch exported;
+    ASSERT_EQ(ReadVerdata(dir / "v.mul", exported, true, 0, 255, 0, 400000), "");
+    ASSERT_EQ(exported[252].LiveCount(), 1);
+    EXPECT_EQ(exported[252].Blocks[0].ByteArray, (B{'n', 'e', 'w'}));
+
+    Result r = Cli({"extract", dir / "p.uop", "4", "3", dir / "o.dat"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "palindra-cli: That block is empty.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "o.dat"));
+
+    std::filesystem::create_directory(dir / "client");
+    WriteFileBytes(dir / "client/verdata.mul", {1, 2});
+    r = Cli({"make-samples", dir / "client"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("already holds verdata.mul"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFileBytes(dir / "client/verdata.mul"), (B{1, 2}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "client"), {}), 1);
+}
+
+TEST(HostileFiles, PicturesUpToOneGibibyteLoadAndLargerOnesAreTooLarge) {
+    TempDir dir;
+    QImage big(6000, 6000, QImage::Format_RGB32);  // above Qt's default limit of 128 MB
+    big.fill(qRgb(1, 2, 3));
+    ASSERT_TRUE(big.save(QString::fromStdString(dir / "big.png"), "PNG"));
+    big = {};
+    std::string e;
+    EXPECT_EQ(LoadPicture(dir / "big.png", e).size(), QSize(6000, 6000)) << e;
+
+    // A bitmap header claiming 20000 x 16000 pixels: 1.2 GiB at four bytes each.
+    B bmp = {'B', 'M'};
+    for (const std::uint32_t v : {54u, 0u, 54u, 40u, 20000u, 16000u, 0x00180001u, 0u, 0u, 0u, 0u, 0u, 0u}) PutLE(bmp, v, 4);
+    WriteFileBytes(dir / "huge.bmp", bmp);
+    EXPECT_TRUE(LoadPicture(dir / "huge.bmp", e).isNull());
+    EXPECT_NE(e.find("too large"), std::string::npos) << e;
+}
