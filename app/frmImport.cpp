@@ -1,4 +1,4 @@
-#include "gamefiles/frmImport.h"
+#include "app/frmImport.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -14,7 +14,6 @@
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
-#include "patch/app_values.h"
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
 #include "patch/user_numbers.h"
@@ -31,8 +30,8 @@ struct Limits {
 };
 }  // namespace
 
-frmImport::frmImport(QWidget* owner, std::function<void()> refreshTree)
-    : QDialog(owner), refreshTree_(std::move(refreshTree)) {
+frmImport::frmImport(QWidget* owner, std::function<void(Patch&&)> accept)
+    : QDialog(owner), accept_(std::move(accept)) {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(QStringLiteral("Import"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -134,15 +133,10 @@ void frmImport::BrowseIdx() {
     if (!path.isEmpty()) txtIDX_->setText(path);
 }
 
-void frmImport::Cancel() {
-    App().DialogResult = 2;
-    close();
-}
+void frmImport::Cancel() { close(); }
 
 void frmImport::Import() {
     if (!RunImport(cboMULType_->currentData().toInt())) return;
-    App().DialogResult = 1;
-    refreshTree_();
     close();
 }
 
@@ -200,6 +194,6 @@ bool frmImport::RunImport(int code) {
                                    type->ConstantIndex);
     }
     if (!error.empty()) return refuse(QString::fromStdString(error));
-    App().WorkingPatch.AppendAll(std::move(imported));
+    accept_(std::move(imported));
     return true;
 }

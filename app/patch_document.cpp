@@ -1,0 +1,53 @@
+#include "app/patch_document.h"
+
+#include "patch/patch_file.h"
+
+class EditCommand : public QUndoCommand {
+public:
+    EditCommand(PatchDocument& document, const QString& name, PatchEdit edit)
+        : QUndoCommand(name), document_(document), edit_(std::move(edit)) {}
+
+    void redo() override {
+        edit_.Apply(document_.patch_);
+        document_.Changed(edit_.SettleMarks());
+    }
+    void undo() override {
+        edit_.Revert(document_.patch_);
+        document_.Changed({});
+    }
+
+private:
+    PatchDocument& document_;
+    PatchEdit edit_;
+};
+
+PatchDocument::PatchDocument(QObject* parent) : QObject(parent) {}
+
+void PatchDocument::Changed(const std::vector<RemovedMark>& settled) {
+    for (auto& numbers : settled_) numbers.clear();
+    for (const RemovedMark& m : settled) settled_[m.fileId].insert(m.blockNumber);
+    emit BlocksChanged();
+}
+
+void PatchDocument::Reset(Patch patch, std::string path) {
+    undo_.clear();
+    patch_ = std::move(patch);
+    path_ = std::move(path);
+    const std::vector<RemovedMark> marks = SettleDuplicates(patch_);
+    emit PathChanged();
+    Changed(marks);
+}
+
+void PatchDocument::Run(const QString& name, PatchEdit edit) {
+    if (edit.Empty()) return;
+    undo_.push(new EditCommand(*this, name, std::move(edit)));
+}
+
+std::string PatchDocument::Save(const std::string& path) {
+    std::string error = WritePatchFile(path, patch_);
+    if (!error.empty()) return error;
+    path_ = path;
+    undo_.setClean();
+    emit PathChanged();
+    return "";
+}

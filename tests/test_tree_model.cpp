@@ -1,0 +1,67 @@
+#include <QAbstractItemModelTester>
+#include <QApplication>
+
+#include "gui_fixture.h"
+
+namespace {
+class TreeModel : public GuiTest {
+protected:
+    // Art with blocks 1..3, Statics with one block more than the tree lists.
+    static Patch Sample() {
+        Patch p;
+        for (int n : {3, 1, 2}) p.Append(4, n, {1}, 0, 0);
+        for (int n = kLotsThreshold; n-- > 0;) p.Append(2, n, {}, 0, 0);
+        return p;
+    }
+    QModelIndex Lots() { return Model().index(0, 0, Model().IndexOf({2, -1})); }
+};
+}  // namespace
+
+TEST_F(TreeModel, PassesTheModelTesterAndFetchesLotsWhenExpanded) {
+    Load(Sample());
+    {
+        // The tester fetches every node's children itself.
+        BlockTreeModel tested(Doc());
+        QAbstractItemModelTester tester(&tested, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        EXPECT_EQ(tested.rowCount(tested.index(0, 0, tested.IndexOf({2, -1}))), kLotsThreshold);
+    }
+    EXPECT_EQ(Lots().data().toString(), "LOTS");
+    EXPECT_EQ(Lots().data(BlockTreeModel::KeyRole).toString(), "F002LOTS");
+    EXPECT_EQ(BlockTreeModel::IdOf(Lots()), (BlockId{2, -1}));
+    EXPECT_EQ(Model().rowCount(Lots()), 0);  // nothing until expanded
+    EXPECT_TRUE(Model().hasChildren(Lots()));
+    window.show();
+    window.Tree()->expand(Model().IndexOf({2, -1}));
+    window.Tree()->expand(Lots());
+    QApplication::processEvents();
+    EXPECT_EQ(Model().rowCount(Lots()), kLotsThreshold);
+    EXPECT_EQ(Model().index(kLotsThreshold - 1, 0, Lots()).data(BlockTreeModel::KeyRole).toString(), "F002B30000");
+    Load(Patch{});
+    EXPECT_EQ(Model().rowCount(Model().IndexOf({4, -1})), 0);
+}
+
+TEST_F(TreeModel, ExpansionAndSelectionSurviveARebuild) {
+    Load(Sample());
+    window.Tree()->expand(Model().IndexOf({4, -1}));
+    window.Tree()->expand(Model().IndexOf({2, -1}));
+    window.Tree()->expand(Lots());
+    Select({2, 29999});
+    EXPECT_EQ(ChildTexts(Model().IndexOf({4, -1})), QStringList({"0x00001", "0x00002", "0x00003"}));
+
+    PatchEdit edit;
+    edit.added.Append(4, 0, {1}, 0, 0);
+    Doc().Run(QStringLiteral("Import"), std::move(edit));
+    EXPECT_EQ(Text({4, 0}), "0x00000");
+    EXPECT_TRUE(window.Tree()->isExpanded(Model().IndexOf({4, -1})));
+    EXPECT_TRUE(window.Tree()->isExpanded(Lots()));
+    EXPECT_FALSE(window.Tree()->isExpanded(Model().IndexOf({0, -1})));
+    EXPECT_EQ(window.Current(), (BlockId{2, 29999}));
+}
+
+TEST_F(TreeModel, BlocksBelowLotsCanBeEditedAndTheEditUndone) {
+    Load(Sample());
+    Select({2, 17});
+    ExpectUndoable([&] { Trigger("actRemove"); }, "Undo Remove");
+    EXPECT_FALSE(Model().IndexOf({2, 17}).isValid());
+    EXPECT_EQ(window.Current(), (BlockId{2, -1}));
+}
