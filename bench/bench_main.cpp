@@ -8,13 +8,17 @@ void RegisterPatchFileMemory();
 void RegisterGameDataMemory();
 void ReportPatchFileMemory();
 void ReportGameDataMemory();
+void RegisterEditMemory();
+void ReportEditMemory();
 
 int main(int argc, char** argv) {
     RegisterPatchFileMemory();
     RegisterGameDataMemory();
+    RegisterEditMemory();
     if (argc < 2 || std::string(argv[1]) != "--peak-of") {
         ReportPatchFileMemory();
         ReportGameDataMemory();
+        ReportEditMemory();
     }
     return RunWithRatios(argc, argv,
                          {{"BM_SavePatchFile/real_time", "BM_CopyWithCp/real_time", 2.0},
@@ -27,6 +31,8 @@ int main(int argc, char** argv) {
                           {"BM_ImportAllArt/real_time", "BM_CatArtFile/real_time", 3.0},
                           {"BM_CompareMaps/real_time", "BM_CatBothMaps/real_time", 3.0},
                           {"BM_CompareArts/real_time", "BM_CatBothArts/real_time", 3.0},
+                          {"BM_UndoImport77MB/real_time", "BM_MemcpyImportBytes/real_time", 0},
+                          {"BM_RedoImport77MB/real_time", "BM_MemcpyImportBytes/real_time", 0},
                           {"BM_DecodeGump/0", "BM_MemcpyPixels", 0},
                           {"BM_DecodeGump/1", "BM_MemcpyPixels", 0},
                           {"BM_EncodeGump/0", "BM_MemcpyPixels", 0},

@@ -36,6 +36,7 @@ void PatchEdit::Revert(Patch& patch) {
     RestoreMarks(patch, removals);
     for (const Appended& a : appended_) {
         PatchFileEntry& entry = patch[a.fileId];
+        added[a.fileId].Blocks.reserve(entry.Blocks.size() - a.from);
         for (std::size_t i = a.from; i < entry.Blocks.size(); ++i) {
             PatchBlock& b = entry.Blocks[i];
             if (!b.IsLive()) --entry.RemovedCount;
