@@ -101,6 +101,12 @@ std::optional<BlockId> BlockTreeModel::IdOf(const QModelIndex& index) {
     return v.value<BlockId>();
 }
 
+bool BlockTreeModel::Holds(BlockId id) const {
+    for (const FileTypeNode& f : plan_)
+        if (f.fileId == id.fileId) return std::binary_search(f.blocks.begin(), f.blocks.end(), id.blockNumber);
+    return false;
+}
+
 QModelIndex BlockTreeModel::IndexOf(BlockId id) {
     for (std::size_t f = 0; f < plan_.size(); ++f) {
         if (plan_[f].fileId != id.fileId) continue;

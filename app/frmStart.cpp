@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QStatusBar>
@@ -81,9 +82,20 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
         stack->addWidget(frMenu_[i], 0, 0);
     }
 
+    txtFilter_ = new QLineEdit(picBack);
+    txtFilter_->setObjectName(QStringLiteral("txtFilter"));
+    txtFilter_->setPlaceholderText(QStringLiteral("Block number or file type"));
+    txtFilter_->setClearButtonEnabled(true);
+    txtFilter_->setFixedWidth(190);
+    connect(txtFilter_, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
+    connect(txtFilter_, &QLineEdit::returnPressed, this, [this] { ApplyFilter(true); });
+    auto* left = new QVBoxLayout;
+    left->addWidget(txtFilter_);
+    left->addWidget(tvBlocks_, 1);
+
     auto* layout = new QHBoxLayout(picBack);
     layout->setContentsMargins(8, 8, 8, 8);
-    layout->addWidget(tvBlocks_);
+    layout->addLayout(left);
     layout->addWidget(frames, 1);
 
     auto* sbPatch = new QStatusBar(this);
@@ -309,9 +321,46 @@ void frmStart::OnBlocksChanged() {
         if (!id.IsBlock()) tvBlocks_->expand(file);
         else if (model_->rowCount(file) == 1) tvBlocks_->expand(model_->index(0, 0, file));
     }
+    NarrowTree();
     // A vanished block leaves its file type selected.
     if (current && !Select(*current)) Select({current->fileId, -1});
     if (!current) commands_->SetCurrent(std::nullopt);
+}
+
+std::optional<std::int32_t> frmStart::FilterNumber() const {
+    const QString text = txtFilter_->text().trimmed();
+    bool ok = false;
+    const qlonglong n = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toLongLong(&ok, 16)
+                                                                                 : text.toLongLong(&ok, 10);
+    if (!ok || n < 0 || n > INT32_MAX) return std::nullopt;
+    return static_cast<std::int32_t>(n);
+}
+
+void frmStart::NarrowTree() {
+    const QString text = txtFilter_->text().trimmed();
+    const bool number = FilterNumber().has_value();
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        const bool shown = number || model_->index(row, 0).data().toString().contains(text, Qt::CaseInsensitive);
+        tvBlocks_->setRowHidden(row, {}, !shown);
+    }
+}
+
+void frmStart::ApplyFilter(bool next) {
+    NarrowTree();
+    const std::optional<std::int32_t> n = FilterNumber();
+    if (!n) return;
+    // The file types in tree order, from the current one (or the one after
+    // it, for the next match) round to the one before it.
+    const std::optional<BlockId> current = Current();
+    const int rows = model_->rowCount();
+    const int start = current ? model_->IndexOf({current->fileId, -1}).row() + (next ? 1 : 0) : 0;
+    for (int i = 0; i < rows; ++i) {
+        const BlockId id{BlockTreeModel::IdOf(model_->index((start + i) % rows, 0))->fileId, *n};
+        if (model_->Holds(id)) {
+            Select(id);
+            return;
+        }
+    }
 }
 
 void frmStart::UpdateCaption() {

@@ -17,6 +17,7 @@ class InfoPanel;
 class PatchDocument;
 class QDialog;
 class QFrame;
+class QLineEdit;
 class QMenu;
 class QTreeView;
 class frmExport;
@@ -41,6 +42,12 @@ public:
     std::optional<BlockId> Current() const;
     // Opens the context menu of the current node at that node.
     void ShowContextMenu();
+
+    // The filter line: a block number (decimal, or 0x hexadecimal) selects
+    // that block in the current file type, else in the first that holds it;
+    // `next` (Enter) moves on to the next file type holding it. Any other
+    // text shows only the file types whose name contains it.
+    void ApplyFilter(bool next = false);
 
     // Shows frame `index` of frMenu alone; -1 hides them all.
     void ShowFrame(int index);
@@ -68,6 +75,10 @@ private:
     void OnBlocksChanged();
     void OnSelectionChanged();
     void UpdateCaption();
+    // The block number the filter line holds, if it holds one.
+    std::optional<std::int32_t> FilterNumber() const;
+    // Hides the file types whose name does not contain the filter's text.
+    void NarrowTree();
     // Asks Save / Discard / Cancel when there are unsaved changes; false
     // when the user cancelled (or the save failed).
     bool MaySwitch();
@@ -76,6 +87,7 @@ private:
     PatchDocument* document_ = nullptr;
     BlockTreeModel* model_ = nullptr;
     QTreeView* tvBlocks_ = nullptr;
+    QLineEdit* txtFilter_ = nullptr;
     std::array<QFrame*, 3> frMenu_{};
     QMenu* mnuPopup_ = nullptr;
     InfoPanel* panel_ = nullptr;

@@ -1,5 +1,6 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QLineEdit>
 
 #include "gui_fixture.h"
 
@@ -64,4 +65,41 @@ TEST_F(TreeModel, BlocksBelowLotsCanBeEditedAndTheEditUndone) {
     ExpectUndoable([&] { Trigger("actRemove"); }, "Undo Remove");
     EXPECT_FALSE(Model().IndexOf({2, 17}).isValid());
     EXPECT_EQ(window.Current(), (BlockId{2, -1}));
+}
+
+TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
+    Patch p;
+    for (std::uint8_t f : {4, 12, 30}) p.Append(f, 26, {1}, 0, 0);
+    p.Append(12, 27, {1}, 0, 0);
+    Load(std::move(p));
+    auto* filter = Child<QLineEdit>(&window, "txtFilter");
+    auto shown = [&] {
+        QStringList names;
+        for (int r = 0; r < Model().rowCount(); ++r)
+            if (!window.Tree()->isRowHidden(r, {})) names << Model().index(r, 0).data().toString();
+        return names;
+    };
+    filter->setText("0x1A");  // nothing selected: the first file type that holds it
+    EXPECT_EQ(window.Current(), (BlockId{4, 26}));
+    emit filter->returnPressed();
+    EXPECT_EQ(window.Current(), (BlockId{12, 26}));
+    filter->setText("27");  // in the current file type
+    EXPECT_EQ(window.Current(), (BlockId{12, 27}));
+    filter->setText("26");
+    EXPECT_EQ(window.Current(), (BlockId{12, 26}));
+    emit filter->returnPressed();
+    emit filter->returnPressed();  // round to the first again
+    EXPECT_EQ(window.Current(), (BlockId{4, 26}));
+    filter->setText("99");  // held by none: the selection stays
+    EXPECT_EQ(window.Current(), (BlockId{4, 26}));
+    EXPECT_EQ(shown().size(), 13);
+
+    filter->setText("DATA");
+    EXPECT_EQ(shown(), QStringList({"Tiledata", "Animdata"}));
+    PatchEdit edit;  // narrowing outlives a rebuild
+    edit.added.Append(0, 1, {1}, 0, 0);
+    Doc().Run(QStringLiteral("Import"), std::move(edit));
+    EXPECT_EQ(shown(), QStringList({"Tiledata", "Animdata"}));
+    filter->clear();
+    EXPECT_EQ(shown().size(), 13);
 }
