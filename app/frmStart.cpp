@@ -26,8 +26,6 @@
 #include "app/mComdlg.h"
 #include "app/patch_document.h"
 #include "app/prompts.h"
-#include "patch/binary_io.h"
-#include "patch/patch_file.h"
 
 namespace {
 const QString kPatchFilter = QStringLiteral("UOP Patchfile (*.uop) |*.uop");
@@ -38,13 +36,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text = QStri
     return label;
 }
 
-// A game data package starts with these bytes; users mistake it for a patch.
-bool IsGamePackage(const std::string& path) {
-    InputFile file;
-    if (!file.Open(path).empty()) return false;
-    std::uint8_t head[4] = {};
-    return file.ReadAt(0, head) == 4 && head[0] == 'M' && head[1] == 'Y' && head[2] == 'P' && head[3] == 0;
-}
 }  // namespace
 
 frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
@@ -394,23 +385,12 @@ void frmStart::Open() {
     if (!MaySwitch()) return;
     const QString path = ShowOpenDialog(this, kPatchFilter, QStringLiteral("Open"), ProgramFolder());
     if (path.isEmpty()) return;
-    if (IsGamePackage(path.toStdString())) {
-        CurrentPrompts().Message(
-            this, QStringLiteral("'%1' is a game data package, not a patch project file.").arg(path),
-            QStringLiteral("Open"));
-        return;
-    }
-    Patch fresh;
     std::string error;
     {
         WaitScope wait(this, QStringLiteral("Loading data. Please wait."));
-        error = ReadPatchFile(path.toStdString(), fresh, true, 0, 255, 0, kMaxBlockNumber);
+        error = document_->Open(path.toStdString());
     }
-    if (!error.empty()) {
-        CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Open"));
-        return;
-    }
-    document_->Reset(std::move(fresh), path.toStdString());
+    if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Open"));
 }
 
 bool frmStart::Save() {

@@ -1,6 +1,17 @@
 #include "app/patch_document.h"
 
+#include "patch/binary_io.h"
 #include "patch/patch_file.h"
+
+namespace {
+// A game data package starts with these bytes; users mistake it for a patch.
+bool IsGamePackage(const std::string& path) {
+    InputFile file;
+    if (!file.Open(path).empty()) return false;
+    std::uint8_t head[4] = {};
+    return file.ReadAt(0, head) == 4 && head[0] == 'M' && head[1] == 'Y' && head[2] == 'P' && head[3] == 0;
+}
+}  // namespace
 
 class EditCommand : public QUndoCommand {
 public:
@@ -41,6 +52,15 @@ void PatchDocument::Reset(Patch patch, std::string path) {
 void PatchDocument::Run(const QString& name, PatchEdit edit) {
     if (edit.Empty()) return;
     undo_.push(new EditCommand(*this, name, std::move(edit)));
+}
+
+std::string PatchDocument::Open(const std::string& path) {
+    if (IsGamePackage(path)) return "'" + path + "' is a game data package, not a patch project file.";
+    Patch fresh;
+    std::string error = ReadPatchFile(path, fresh, true, 0, 255, 0, kMaxBlockNumber);
+    if (!error.empty()) return error;
+    Reset(std::move(fresh), path);
+    return "";
 }
 
 std::string PatchDocument::Save(const std::string& path) {

@@ -1,6 +1,7 @@
 // The document the editor works on: the patch, the file it came from or was
 // saved to, and the history of changes. Everything that changes the patch
-// runs through Run, everything that writes it through Save.
+// runs through Run, every file it is read from goes through Open, every file
+// it is written to through Save.
 #pragma once
 
 #include <QObject>
@@ -30,6 +31,9 @@ public:
     void Reset(Patch patch, std::string path);
     // Makes `edit` one undoable step named `name` (shown as "Undo <name>").
     void Run(const QString& name, PatchEdit edit);
+    // Reads a patch project file and starts over with it: "" or the message,
+    // and then nothing changes.
+    std::string Open(const std::string& path);
     // Writes the patch to `path`: "" and `path` becomes the document's
     // unmodified file, or the message and nothing changes.
     std::string Save(const std::string& path);

@@ -1,4 +1,7 @@
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QShortcut>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -39,6 +42,25 @@ TEST_F(ContextMenu, EntriesDependOnTheSelectedNode) {
     // The "LOTS" node acts for its file type.
     window.Tree()->setCurrentIndex(Model().index(0, 0, Model().IndexOf({2, -1})));
     EXPECT_EQ(Menu(), QStringList({"Load from Datafile", "Add from compare"}));
+}
+
+TEST_F(ContextMenu, TheMenuKeyAndShiftF10OpenTheMenuAtTheNode) {
+    Load(With({{4, 1}}));
+    window.show();
+    Select({4, 1});
+    auto* menu = Child<QMenu>(&window, "mnuPopup");
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QApplication::sendEvent(window.Tree(), &menuKey);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->actions().first()->text(), "Remove");
+    menu->hide();
+    QShortcut* shiftF10 = nullptr;
+    for (QShortcut* s : window.Tree()->findChildren<QShortcut*>())
+        if (s->key() == QKeySequence(Qt::SHIFT | Qt::Key_F10)) shiftF10 = s;
+    ASSERT_NE(shiftF10, nullptr);
+    emit shiftF10->activated();
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
 }
 
 TEST_F(ContextMenu, RemoveTakesTheBlockAwayUndoably) {
