@@ -187,12 +187,11 @@ void BlockCommands::AddFromCompare() {
     }
     const FileTypeEntry& type = FileTypes()[fileId];
     PatchEdit edit;
-    CompareResult result;
-    {
+    const auto result = [&] {
         WaitScope wait(window_, QStringLiteral("Comparing muls. Please wait."));
-        result = CompareMuls(edit.added, choice.idx1, choice.mul1, choice.idx2, choice.mul2, fileId, type.NbrOfBlocks,
-                             type.ConstantIndex);
-    }
+        return CompareMuls(edit.added, choice.idx1, choice.mul1, choice.idx2, choice.mul2, fileId, type.NbrOfBlocks,
+                           type.ConstantIndex);
+    }();
     if (!result.error.empty()) {
         CurrentPrompts().Message(window_, QString::fromStdString(result.error), QStringLiteral("Compare"));
         return;

@@ -13,8 +13,8 @@
 #include "gamefiles/verdata.h"
 #include "patch/binary_io.h"
 
-frmExport::frmExport(QWidget* owner, const Patch& patch, std::string verdataPath)
-    : QDialog(owner), patch_(patch), verdataPath_(std::move(verdataPath)) {
+frmExport::frmExport(QWidget* owner, const Patch& patch, const std::string& verdataPath)
+    : QDialog(owner), patch_(patch), verdataPath_(verdataPath) {
     setObjectName(QStringLiteral("frmExport"));
     setWindowTitle(QStringLiteral("Export to verdata.mul"));
     setAttribute(Qt::WA_DeleteOnClose);

@@ -1,5 +1,6 @@
 // The export dialog: writes a new verdata.mul from the patch, optionally
-// merged over the client's own (`verdataPath` from the settings).
+// merged over the client's own (`verdataPath`, the setting as it is when
+// Export is clicked).
 #pragma once
 
 #include <QDialog>
@@ -13,7 +14,7 @@ class QLineEdit;
 class frmExport : public QDialog {
     Q_OBJECT
 public:
-    frmExport(QWidget* owner, const Patch& patch, std::string verdataPath);
+    frmExport(QWidget* owner, const Patch& patch, const std::string& verdataPath);
     void Export();
 
 private:
@@ -22,5 +23,5 @@ private:
     QLineEdit* txtFile_;
     QCheckBox* chkInclude_;
     const Patch& patch_;
-    std::string verdataPath_;
+    const std::string& verdataPath_;
 };
