@@ -101,6 +101,8 @@ std::optional<BlockId> BlockTreeModel::IdOf(const QModelIndex& index) {
     return v.value<BlockId>();
 }
 
+bool BlockTreeModel::IsLots(const QModelIndex& index) const { return NodeOf(index).kind == Kind::Lots; }
+
 bool BlockTreeModel::Holds(BlockId id) const {
     for (const FileTypeNode& f : plan_)
         if (f.fileId == id.fileId) return std::binary_search(f.blocks.begin(), f.blocks.end(), id.blockNumber);

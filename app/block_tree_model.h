@@ -31,6 +31,8 @@ public:
     QModelIndex IndexOf(BlockId id);
     // What a node stands for; nothing for an invalid index.
     static std::optional<BlockId> IdOf(const QModelIndex& index);
+    // True for a "LOTS" node.
+    bool IsLots(const QModelIndex& index) const;
     // True when the tree lists this block (nothing is fetched).
     bool Holds(BlockId id) const;
 

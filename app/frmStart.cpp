@@ -287,8 +287,8 @@ void frmStart::OnSelectionChanged() {
     if (!id) return;
     ShowFrame(-1);
     const QModelIndex index = tvBlocks_->selectionModel()->selectedIndexes().first();
-    // "LOTS" and whole files show no facts of their own.
-    if (index.data(BlockTreeModel::KeyRole).toString().endsWith(QLatin1String("LOTS"))) return;
+    // A "LOTS" node has no facts of its own.
+    if (model_->IsLots(index)) return;
     panel_->ShowNode(*id, index.data().toString());
     ShowFrame(1);
 }
@@ -296,6 +296,7 @@ void frmStart::OnSelectionChanged() {
 void frmStart::OnBlocksChanged() {
     panel_->Forget();
     const std::optional<BlockId> current = Current();
+    const bool onLots = model_->IsLots(tvBlocks_->currentIndex());
     std::vector<BlockId> expanded;  // file types; blockNumber 0 marks an expanded "LOTS"
     for (int row = 0; row < model_->rowCount(); ++row) {
         const QModelIndex file = model_->index(row, 0);
@@ -303,7 +304,7 @@ void frmStart::OnBlocksChanged() {
         const BlockId id = *BlockTreeModel::IdOf(file);
         expanded.push_back(id);
         const QModelIndex lots = model_->index(0, 0, file);
-        if (lots.data(BlockTreeModel::KeyRole).toString().endsWith(QLatin1String("LOTS")) && tvBlocks_->isExpanded(lots))
+        if (model_->IsLots(lots) && tvBlocks_->isExpanded(lots))
             expanded.push_back({id.fileId, 0});
     }
     model_->Rebuild();
@@ -315,6 +316,10 @@ void frmStart::OnBlocksChanged() {
     NarrowTree();
     // A vanished block leaves its file type selected.
     if (current && !Select(*current)) Select({current->fileId, -1});
+    if (current && onLots) {
+        const QModelIndex lots = model_->index(0, 0, model_->IndexOf({current->fileId, -1}));
+        if (model_->IsLots(lots)) tvBlocks_->setCurrentIndex(lots);
+    }
     if (!current) commands_->SetCurrent(std::nullopt);
 }
 

@@ -61,6 +61,9 @@ TEST_F(TreeModel, ExpansionAndSelectionSurviveARebuild) {
 
 TEST_F(TreeModel, BlocksBelowLotsCanBeEditedAndTheEditUndone) {
     Load(Sample());
+    window.Tree()->setCurrentIndex(Lots());
+    Load(Sample());
+    EXPECT_EQ(window.Tree()->currentIndex(), Lots());
     Select({2, 17});
     ExpectUndoable([&] { Trigger("actRemove"); }, "Undo Remove");
     EXPECT_FALSE(Model().IndexOf({2, 17}).isValid());
