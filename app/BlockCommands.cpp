@@ -1,148 +1,128 @@
 #include "app/BlockCommands.h"
 
 #include <QAction>
-#include <QKeyEvent>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QTreeWidget>
+#include <QWidget>
 
 #include "app/InfoPanel.h"
-#include "app/block_tree.h"
+#include "app/frmAddFile.h"
 #include "app/frmChangeFlag.h"
-#include "app/frmStart.h"
+#include "app/frmCompare.h"
+#include "app/frmWait.h"
 #include "app/mComdlg.h"
+#include "app/patch_document.h"
 #include "app/prompts.h"
 #include "codecs/bitmap.h"
-#include "gamefiles/frmAddFile.h"
-#include "gamefiles/frmCompare.h"
+#include "gamefiles/compare.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
-#include "patch/app_values.h"
-#include "patch/user_numbers.h"
 #include "patch/save_file.h"
+#include "patch/user_numbers.h"
 
 namespace {
 const QString kDatafileFilter = QStringLiteral("Datafile (*.dat) |*.dat");
 const QString kBitmapFilter = QStringLiteral("Windows bitmap (*.bmp) |*.bmp|PNG picture (*.png) |*.png");
 }  // namespace
 
-BlockCommands::BlockCommands(frmStart* window, QMenu* popup) : QObject(window), window_(window), popup_(popup) {
-    const QList<QAction*> items = popup_->actions();
-    for (int i = 0; i < items.size(); ++i) connect(items[i], &QAction::triggered, this, [this, i] { OnMenuItem(i); });
+BlockCommands::BlockCommands(QWidget* window, PatchDocument& document, InfoPanel* panel)
+    : QObject(window), window_(window), document_(document), panel_(panel) {
+    remove_ = Make("actRemove", QStringLiteral("Remove"), QKeySequence::Delete, &BlockCommands::Remove);
+    // Delete belongs to the tree: in a text box it deletes text.
+    remove_->setShortcutContext(Qt::WidgetShortcut);
+    saveToFile_ = Make("actSaveToFile", QStringLiteral("Save to File"), QKeySequence(QStringLiteral("Ctrl+Shift+D")),
+                       &BlockCommands::SaveToFile);
+    loadFromDatafile_ = Make("actLoadFromDatafile", QStringLiteral("Load from Datafile"),
+                             QKeySequence(QStringLiteral("Ctrl+D")), &BlockCommands::LoadFromDatafile);
+    saveToBmp_ = Make("actSaveToBmp", QStringLiteral("Save to Bmp"), QKeySequence(QStringLiteral("Ctrl+Shift+B")),
+                      &BlockCommands::SaveToBmp);
+    loadFromBmp_ = Make("actLoadFromBMP", QStringLiteral("Load from BMP"), QKeySequence(QStringLiteral("Ctrl+B")),
+                        &BlockCommands::LoadFromBmp);
+    addFromCompare_ = Make("actAddFromCompare", QStringLiteral("Add from compare"),
+                           QKeySequence(QStringLiteral("Ctrl+K")), &BlockCommands::AddFromCompare);
+    addFile_ = Make("actAddFile", QStringLiteral("Add file"), QKeySequence(QStringLiteral("Ctrl+Shift+A")),
+                    &BlockCommands::AddFile);
+    changeFlags_ = Make("actChangeFlags", QStringLiteral("Change Flags"), QKeySequence(QStringLiteral("Ctrl+G")),
+                        &BlockCommands::ChangeFlags);
+    SetCurrent(std::nullopt);
 }
 
-QString BlockCommands::SelectedKey() const { return frmStart::KeyOf(window_->Tree()->currentItem()); }
+QAction* BlockCommands::Make(const char* name, const QString& caption, const QKeySequence& key,
+                             void (BlockCommands::*run)()) {
+    auto* a = new QAction(caption, this);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setShortcut(key);
+    connect(a, &QAction::triggered, this, run);
+    actions_.append(a);
+    return a;
+}
 
-bool BlockCommands::PrepareMenu() {
-    const QString key = SelectedKey();
-    if (key.isEmpty()) return false;
-    const NodeKey k = ParseNodeKey(key.toStdString());
-    const QList<QAction*> items = popup_->actions();
-    for (int i = 1; i < items.size(); ++i) items[i]->setVisible(false);
-    items[0]->setVisible(true);
-    items[1]->setSeparator(false);
-    if (!k.isBlock) {
-        items[0]->setText(QStringLiteral("Load from Datafile"));
-        if (k.fileId == kGumpFileId) {
-            items[1]->setText(QStringLiteral("Load from BMP"));
-            items[1]->setVisible(true);
-        }
-        if (k.fileId < 200) {
-            items[2]->setText(QStringLiteral("Add from compare"));
-            items[2]->setVisible(true);
-        }
-        if (k.fileId == kFilesFileId) items[0]->setText(QStringLiteral("Add file"));
-    } else {
-        items[0]->setText(QStringLiteral("Remove"));
-        items[1]->setText(QStringLiteral("-"));
-        items[1]->setSeparator(true);
-        items[2]->setText(QStringLiteral("Save to File"));
-        items[1]->setVisible(true);
-        items[2]->setVisible(true);
-        if (k.fileId == kGumpFileId) {
-            items[3]->setText(QStringLiteral("Save to Bmp"));
-            items[3]->setVisible(true);
-        }
-        items[4]->setText(QStringLiteral("Change Flags"));
-        items[4]->setVisible(true);
+void BlockCommands::SetCurrent(std::optional<BlockId> id) {
+    current_ = id;
+    const bool block = id && id->IsBlock();
+    const bool fileType = id && !id->IsBlock();
+    const std::uint8_t f = id ? id->fileId : 0;
+    remove_->setEnabled(block);
+    saveToFile_->setEnabled(block);
+    changeFlags_->setEnabled(block);
+    saveToBmp_->setEnabled(block && f == kGumpFileId);
+    loadFromDatafile_->setEnabled(fileType && f < 200);
+    addFromCompare_->setEnabled(fileType && f < 200);
+    loadFromBmp_->setEnabled(fileType && f == kGumpFileId);
+    addFile_->setEnabled(fileType && f == kFilesFileId);
+}
+
+bool BlockCommands::PrepareMenu(QMenu* menu) const {
+    menu->clear();
+    if (!current_) return false;
+    if (current_->IsBlock()) {
+        menu->addAction(remove_);
+        menu->addSeparator();
     }
+    for (QAction* a : {saveToFile_, saveToBmp_, changeFlags_, loadFromDatafile_, addFile_, loadFromBmp_,
+                       addFromCompare_})
+        if (a->isEnabled()) menu->addAction(a);
     return true;
 }
 
-void BlockCommands::OnMenuItem(int index) {
-    const QString key = SelectedKey();
-    if (key.isEmpty()) return;
-    const NodeKey k = ParseNodeKey(key.toStdString());
-    if (k.isBlock) {
-        switch (index) {
-            case 0: RemoveSelected(); break;
-            case 2: SaveBlockToDatafile(k.fileId, k.blockNumber); break;
-            case 3: if (k.fileId == kGumpFileId) SaveToBmp(); break;
-            case 4: ChangeFlags(k.fileId, k.blockNumber); break;
-            default: break;
-        }
+void BlockCommands::Remove() {
+    if (!current_ || !current_->IsBlock()) return;
+    const std::int32_t slot = document_.patch().FindLiveBlock(current_->fileId, current_->blockNumber);
+    if (slot < 0) return;
+    PatchEdit edit;
+    edit.removals.push_back({current_->fileId, slot, current_->blockNumber});
+    document_.Run(QStringLiteral("Remove"), std::move(edit));
+}
+
+void BlockCommands::SaveToFile() {
+    if (!current_ || !current_->IsBlock()) return;
+    const Patch& patch = document_.patch();
+    const std::int32_t slot = patch.FindLiveBlock(current_->fileId, current_->blockNumber);
+    if (slot < 0) return;
+    const PatchBlock& block = patch[current_->fileId].Blocks[static_cast<std::size_t>(slot)];
+    if (block.Length <= 0 || block.ByteArray.empty()) {
+        CurrentPrompts().Message(window_, QStringLiteral("That block is empty."), QStringLiteral("Save block"));
         return;
     }
-    if (!k.isFileType) return;
-    if (index == 0 && k.fileId < 200) LoadFromDatafile(k.fileId);
-    else if (index == 0 && k.fileId == kFilesFileId) AddFile();
-    else if (index == 1 && k.fileId == kGumpFileId) LoadFromBmp();
-    else if (index == 2 && k.fileId < 200) {
-        RunCompare(window_, k.fileId);
-        window_->RefreshTreeView();
+    // The patch cannot change while the dialog is open, but the data is
+    // taken after it, so that nothing holds on to a slot across it.
+    const QString chosen = ShowSaveDialog(window_, kDatafileFilter, QStringLiteral("Select data to save to"),
+                                          ProgramFolder(), QStringLiteral("dat"));
+    if (chosen.isEmpty()) return;
+    const std::int32_t now = document_.patch().FindLiveBlock(current_->fileId, current_->blockNumber);
+    if (now < 0) return;
+    const std::string path = EnsureExtension(chosen, QStringLiteral("dat")).toStdString();
+    SaveFile file;
+    std::string error = file.Open(path);
+    if (error.empty()) {
+        file.Write(document_.patch()[current_->fileId].Blocks[static_cast<std::size_t>(now)].ByteArray);
+        error = file.Commit();
     }
+    if (!error.empty()) CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Save block"));
 }
 
-void BlockCommands::OnDeleteKey() {
-    const NodeKey k = ParseNodeKey(SelectedKey().toStdString());
-    if (k.isBlock) RemoveSelected();
-}
-
-void BlockCommands::RemoveSelected() {
-    const QString key = SelectedKey();
-    const NodeKey k = ParseNodeKey(key.toStdString());
-    App().WorkingPatch.RemoveBlock(k.fileId, k.blockNumber);
-    window_->RemoveNode(key);
-    window_->Panel()->Forget();
-}
-
-bool BlockCommands::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::RightButton && PrepareMenu()) popup_->popup(mouse->globalPosition().toPoint());
-    } else if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-        OnDeleteKey();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void BlockCommands::SaveBlockToDatafile(std::uint8_t fileId, std::int32_t blockNumber) {
-    // Copies are taken first: the patch may not change while dialogs are open,
-    // but nothing here should hold on to its slots across them.
-    std::vector<Bytes> blocks;
-    for (const PatchBlock& b : App().WorkingPatch[fileId].Blocks)
-        if (b.BlockNumber == blockNumber) blocks.push_back(b.Length > 0 ? b.ByteArray : Bytes{});
-    for (const Bytes& data : blocks) {
-        if (data.empty()) {
-            CurrentPrompts().Message(window_, QStringLiteral("That block is empty."), QStringLiteral("Save block"));
-            return;
-        }
-        const QString chosen =
-            ShowSaveDialog(window_, kDatafileFilter, QStringLiteral("Select data to save to"), ProgramFolder());
-        if (chosen.isEmpty()) continue;
-        const std::string path = EnsureExtension(chosen, QStringLiteral("dat")).toStdString();
-        SaveFile file;
-        std::string error = file.Open(path);
-        if (error.empty()) {
-            file.Write(data);
-            error = file.Commit();
-        }
-        if (!error.empty()) CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Save block"));
-    }
-}
-
-void BlockCommands::LoadFromDatafile(std::uint8_t fileId) {
+void BlockCommands::LoadFromDatafile() {
+    if (!current_ || current_->IsBlock() || current_->fileId >= 200) return;
+    const std::uint8_t fileId = current_->fileId;
     const QString typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"),
                                                  QStringLiteral("Import from datafile"), QStringLiteral("0"));
     if (typed.isEmpty()) return;
@@ -154,24 +134,28 @@ void BlockCommands::LoadFromDatafile(std::uint8_t fileId) {
     const QString path =
         ShowOpenDialog(window_, kDatafileFilter, QStringLiteral("Select datafile to import"), ProgramFolder());
     if (path.isEmpty()) return;
-    const std::string error = LoadBlockFromDatafile(App().WorkingPatch, path.toStdString(), fileId, *n);
+    PatchEdit edit;
+    const std::string error = LoadBlockFromDatafile(edit.added, path.toStdString(), fileId, *n);
     if (!error.empty()) {
         CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Import block from datafile"));
         return;
     }
-    window_->RefreshTreeView();
+    document_.Run(QStringLiteral("Load from Datafile"), std::move(edit));
 }
 
 void BlockCommands::SaveToBmp() {
-    QString path = ShowSaveDialog(window_, kBitmapFilter, QStringLiteral("Select windows bitmap to save to"), ProgramFolder());
+    if (!current_ || !current_->IsBlock() || current_->fileId != kGumpFileId) return;
+    QString path = ShowSaveDialog(window_, kBitmapFilter, QStringLiteral("Select windows bitmap to save to"),
+                                  ProgramFolder(), QStringLiteral("bmp"));
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
         path = EnsureExtension(path, QStringLiteral("bmp"));
-    const std::string error = SavePicture(window_->Panel()->Picture(), path);
+    const std::string error = SavePicture(panel_->Picture(), path);
     if (!error.empty()) CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Save to Bmp"));
 }
 
 void BlockCommands::LoadFromBmp() {
+    if (!current_ || current_->IsBlock() || current_->fileId != kGumpFileId) return;
     const QString title = QStringLiteral("Import Gump from Bmp");
     const QString typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, QStringLiteral("0"));
     const std::optional<std::int32_t> n = ParseBlockNumberInput(typed.toStdString());
@@ -183,31 +167,73 @@ void BlockCommands::LoadFromBmp() {
     if (path.isEmpty()) return;
     std::string error;
     const QImage picture = LoadPicture(path, error);
-    if (error.empty()) error = ImportGumpFromBmp(App().WorkingPatch, *n, picture);
+    PatchEdit edit;
+    if (error.empty()) error = ImportGumpFromBmp(edit.added, *n, picture);
     if (!error.empty()) {
         CurrentPrompts().Message(window_, QString::fromStdString(error), title);
         return;
     }
-    window_->AddNode({BlockKey(kGumpFileId, *n), BlockText(*n), FileTypeKey(kGumpFileId), 2});
-    window_->Panel()->ClearPicture();
+    document_.Run(QStringLiteral("Load from BMP"), std::move(edit));
+}
+
+void BlockCommands::AddFromCompare() {
+    if (!current_ || current_->IsBlock() || current_->fileId >= 200) return;
+    const std::uint8_t fileId = current_->fileId;
+    CompareChoice choice;
+    {
+        frmCompare dialog(window_, fileId);
+        if (CurrentPrompts().Exec(&dialog) != QDialog::Accepted) return;
+        choice = dialog.Choice();
+    }
+    PatchEdit edit;
+    const auto result = [&] {
+        WaitScope wait(window_, QStringLiteral("Comparing muls. Please wait."));
+        return CompareMuls(edit.added, choice.idx1, choice.mul1, choice.idx2, choice.mul2, fileId);
+    }();
+    if (!result.error.empty()) {
+        CurrentPrompts().Message(window_, QString::fromStdString(result.error), QStringLiteral("Compare"));
+        return;
+    }
+    document_.Run(QStringLiteral("Add from compare"), std::move(edit));
+    if (const std::string more = DescribeLeftOut(result); !more.empty())
+        CurrentPrompts().Message(window_,
+                                 QStringLiteral("Added %1 blocks that differ.\n").arg(result.added) +
+                                     QString::fromStdString(more),
+                                 QStringLiteral("Compare"));
 }
 
 void BlockCommands::AddFile() {
-    frmAddFile dialog(window_);
-    CurrentPrompts().Exec(&dialog);
-    if (App().DialogResult == 1) window_->RefreshTreeView();
+    if (!current_ || current_->IsBlock() || current_->fileId != kFilesFileId) return;
+    PatchEdit edit;
+    {
+        frmAddFile dialog(window_);
+        if (CurrentPrompts().Exec(&dialog) != QDialog::Accepted) return;
+        edit.added = std::move(dialog.Added());
+    }
+    // The new copy replaces the one the patch holds and keeps its flags.
+    const Patch& patch = document_.patch();
+    for (PatchBlock& b : edit.added[kFilesFileId].Blocks) {
+        const std::int32_t old = patch.FindLiveBlock(kFilesFileId, b.BlockNumber);
+        if (old < 0) continue;
+        b.FlagA = patch[kFilesFileId].Blocks[static_cast<std::size_t>(old)].FlagA;
+        b.FlagB = patch[kFilesFileId].Blocks[static_cast<std::size_t>(old)].FlagB;
+    }
+    document_.Run(QStringLiteral("Add file"), std::move(edit));
 }
 
-void BlockCommands::ChangeFlags(std::uint8_t fileId, std::int32_t blockNumber) {
-    const std::int32_t slot = App().WorkingPatch.FindBlock(fileId, blockNumber);
+void BlockCommands::ChangeFlags() {
+    if (!current_ || !current_->IsBlock()) return;
+    const BlockId id = *current_;
+    const std::int32_t slot = document_.patch().FindLiveBlock(id.fileId, id.blockNumber);
     if (slot < 0) return;
-    App().EditFlagA = static_cast<std::uint16_t>(App().WorkingPatch[fileId].Blocks[static_cast<std::size_t>(slot)].FlagA);
-    App().EditFlagB = static_cast<std::uint16_t>(App().WorkingPatch[fileId].Blocks[static_cast<std::size_t>(slot)].FlagB);
-    frmChangeFlag dialog(window_);
+    const PatchBlock& block = document_.patch()[id.fileId].Blocks[static_cast<std::size_t>(slot)];
+    frmChangeFlag dialog(window_, static_cast<std::uint16_t>(block.FlagA), static_cast<std::uint16_t>(block.FlagB));
     if (CurrentPrompts().Exec(&dialog) != QDialog::Accepted) return;
-    PatchBlock& block = App().WorkingPatch[fileId].Blocks[static_cast<std::size_t>(slot)];
-    block.FlagA = static_cast<std::int16_t>(App().EditFlagA & 0xFFFF);
-    block.FlagB = static_cast<std::int16_t>(App().EditFlagB & 0xFFFF);
-    window_->Panel()->Forget();
-    window_->ShowNodeInfo(window_->Tree()->currentItem());
+    const auto a = static_cast<std::int16_t>(dialog.FlagA() & 0xFFFF);
+    const auto b = static_cast<std::int16_t>(dialog.FlagB() & 0xFFFF);
+    const PatchBlock& now = document_.patch()[id.fileId].Blocks[static_cast<std::size_t>(slot)];
+    if (now.FlagA == a && now.FlagB == b) return;
+    PatchEdit edit;
+    edit.flags.push_back({id.fileId, slot, a, b});
+    document_.Run(QStringLiteral("Change Flags"), std::move(edit));
 }

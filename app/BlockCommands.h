@@ -1,40 +1,53 @@
-// The commands of the block tree's context menu and the Delete key. Every
-// command acts on the tree's selected node.
+// The commands on single blocks and file types, as named actions: the Block
+// menu, the tree's context menu and the keyboard reach the same actions.
+// Every command acts on the current node and changes the patch only through
+// the document.
 #pragma once
 
 #include <QObject>
-#include <cstdint>
+#include <optional>
 
+#include "patch/block_tree.h"
+
+class InfoPanel;
+class PatchDocument;
+class QAction;
 class QMenu;
-class frmStart;
+class QWidget;
 
 class BlockCommands : public QObject {
     Q_OBJECT
 public:
-    BlockCommands(frmStart* window, QMenu* popup);
+    BlockCommands(QWidget* window, PatchDocument& document, InfoPanel* panel);
 
-    // Sets the captions and visibility of the six menu items for the
-    // selected node; false when no node is selected.
-    bool PrepareMenu();
-    // A click on menu item `index` (0..5).
-    void OnMenuItem(int index);
-    // The Delete key: removes the selected block.
-    void OnDeleteKey();
+    // The node the commands act on; enables the actions that fit it.
+    void SetCurrent(std::optional<BlockId> id);
+    std::optional<BlockId> Current() const { return current_; }
 
-    void SaveBlockToDatafile(std::uint8_t fileId, std::int32_t blockNumber);
-    void LoadFromDatafile(std::uint8_t fileId);
+    // The actions in menu order; each has the objectName "act" + its caption
+    // without spaces, e.g. "actSaveToFile".
+    const QList<QAction*>& Actions() const { return actions_; }
+    // Fills the context menu with the actions for the current node; false
+    // when no node is current.
+    bool PrepareMenu(QMenu* menu) const;
+
+    void Remove();
+    void SaveToFile();
+    void LoadFromDatafile();
     void SaveToBmp();
     void LoadFromBmp();
+    void AddFromCompare();
     void AddFile();
-    void ChangeFlags(std::uint8_t fileId, std::int32_t blockNumber);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void ChangeFlags();
 
 private:
-    QString SelectedKey() const;
-    void RemoveSelected();
+    QAction* Make(const char* name, const QString& caption, const QKeySequence& key, void (BlockCommands::*run)());
 
-    frmStart* window_;
-    QMenu* popup_;
+    QWidget* window_;
+    PatchDocument& document_;
+    InfoPanel* panel_;
+    std::optional<BlockId> current_;
+    QList<QAction*> actions_;
+    QAction *remove_, *saveToFile_, *loadFromDatafile_, *saveToBmp_, *loadFromBmp_, *addFromCompare_, *addFile_,
+        *changeFlags_;
 };

@@ -5,15 +5,16 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "app/block_info.h"
-#include "app/block_tree.h"
+#include "app/patch_document.h"
+#include "app/settings.h"
 #include "codecs/art.h"
 #include "codecs/bitmap.h"
 #include "codecs/previews.h"
 #include "patch/FileTypes.h"
-#include "patch/app_values.h"
+#include "patch/block_info.h"
 
-InfoPanel::InfoPanel(QWidget* parent) : QWidget(parent) {
+InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Settings& settings)
+    : QWidget(parent), document_(document), settings_(settings) {
     setObjectName(QStringLiteral("InfoPanel"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -51,38 +52,34 @@ void InfoPanel::ClearPicture() {
     picture_ = QImage();
     picInfo_->clear();
     picInfo_->resize(0, 0);
-    lastPictureKey_.clear();
+    lastPicture_.reset();
 }
 
-bool InfoPanel::ShowNode(const QString& key, const QString& text) {
+void InfoPanel::ShowNode(BlockId id, const QString& text) {
     lblHeading_->clear();
     for (QLabel* l : lblInfo_) l->clear();
-    if (key != lastPictureKey_) ClearPicture();
+    if (lastPicture_ != id) ClearPicture();
 
-    const NodeKey k = ParseNodeKey(key.toStdString());
+    const Patch& patch = document_.patch();
     BlockInfo info;
-    if (k.isBlock) {
-        const Patch& patch = App().WorkingPatch;
-        const std::int32_t slot = patch.FindBlock(k.fileId, k.blockNumber);
-        const PatchBlock* block = slot < 0 ? nullptr : &patch[k.fileId].Blocks[static_cast<std::size_t>(slot)];
-        info = DescribeBlock(k.fileId, k.blockNumber, block);
-        if (block) Preview(k.fileId, k.blockNumber, key, *block);
-    } else if (k.isFileType) {
-        info = DescribeFileType(text.toStdString(), App().WorkingPatch[k.fileId]);
+    if (id.IsBlock()) {
+        const std::int32_t slot = patch.FindLiveBlock(id.fileId, id.blockNumber);
+        const PatchBlock* block = slot < 0 ? nullptr : &patch[id.fileId].Blocks[static_cast<std::size_t>(slot)];
+        info = DescribeBlock(id.fileId, id.blockNumber, block);
+        if (block) Preview(id, *block);
     } else {
-        return false;
+        info = DescribeFileType(text.toStdString(), patch[id.fileId]);
     }
     lblHeading_->setText(QString::fromStdString(info.heading));
     for (std::size_t i = 0; i < lblInfo_.size(); ++i) lblInfo_[i]->setText(QString::fromStdString(info.lines[i]));
-    return true;
 }
 
-void InfoPanel::Preview(std::uint8_t fileId, std::int32_t blockNumber, const QString& key, const PatchBlock& block) {
+void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
     LongArray grid;
     const QRgb background = palette().color(QPalette::Button).rgb();
-    switch (fileId) {
+    switch (id.fileId) {
         case kMapFileId:
-            if (MapPreview(block.ByteArray, App().RadarColors, grid).empty())
+            if (MapPreview(block.ByteArray, settings_.RadarColors, grid).empty())
                 SetPicture(LongArrayToImage(grid, background));
             break;
         case kAnimFileId:
@@ -90,8 +87,8 @@ void InfoPanel::Preview(std::uint8_t fileId, std::int32_t blockNumber, const QSt
                 SetPicture(LongArrayToImage(grid, background));
             break;
         case kArtFileId: {
-            const bool drawn = blockNumber < 16384 ? ArtRun2LongArray(block.ByteArray, grid)
-                                                   : ArtRaw2LongArray(block.ByteArray, grid);
+            const bool drawn = id.blockNumber < 16384 ? ArtRun2LongArray(block.ByteArray, grid)
+                                                      : ArtRaw2LongArray(block.ByteArray, grid);
             if (!drawn) break;
             for (std::int32_t& cell : grid.cells)
                 if (cell == kArtBackground) cell = LongArray::kBackground;
@@ -99,12 +96,12 @@ void InfoPanel::Preview(std::uint8_t fileId, std::int32_t blockNumber, const QSt
             break;
         }
         case kGumpFileId:
-            if (key != lastPictureKey_) {
+            if (lastPicture_ != id) {
                 std::string error;
                 const QImage picture = GumpPicture(block, error);
                 if (!picture.isNull()) SetPicture(picture);
             }
-            lastPictureKey_ = key;
+            lastPicture_ = id;
             break;
         default:
             break;

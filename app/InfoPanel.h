@@ -5,32 +5,37 @@
 #include <QImage>
 #include <QWidget>
 #include <array>
+#include <optional>
 
+#include "patch/block_tree.h"
+
+class PatchDocument;
 class QLabel;
-class QScrollArea;
+struct Settings;
 
 class InfoPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit InfoPanel(QWidget* parent);
+    InfoPanel(QWidget* parent, const PatchDocument& document, const Settings& settings);
 
-    // Fills the panel for the node with this key and text. Returns false when
-    // the key is neither a block nor a file-type key (the panel stays hidden).
-    bool ShowNode(const QString& key, const QString& text);
+    // Fills the panel for a block node, or a file-type node with this text.
+    void ShowNode(BlockId id, const QString& text);
 
     // The picture the box holds: what "Save to Bmp" writes.
     const QImage& Picture() const { return picture_; }
     void SetPicture(const QImage& picture);
     void ClearPicture();
     // The patch changed: the next click on a gump draws it afresh.
-    void Forget() { lastPictureKey_.clear(); }
+    void Forget() { lastPicture_.reset(); }
 
 private:
-    void Preview(std::uint8_t fileId, std::int32_t blockNumber, const QString& key, const struct PatchBlock& block);
+    void Preview(BlockId id, const struct PatchBlock& block);
 
+    const PatchDocument& document_;
+    const Settings& settings_;
     QLabel* lblHeading_;
     std::array<QLabel*, 5> lblInfo_{};
     QLabel* picInfo_;
     QImage picture_;
-    QString lastPictureKey_;
+    std::optional<BlockId> lastPicture_;
 };

@@ -6,15 +6,15 @@
 #include <QPushButton>
 
 #include "app/prompts.h"
-#include "patch/app_values.h"
 #include "patch/user_numbers.h"
 
-frmChangeFlag::frmChangeFlag(QWidget* owner) : QDialog(owner) {
+frmChangeFlag::frmChangeFlag(QWidget* owner, std::int32_t flagA, std::int32_t flagB)
+    : QDialog(owner), flagA_(flagA), flagB_(flagB) {
     setObjectName(QStringLiteral("frmChangeFlag"));
     setWindowTitle(QStringLiteral("Change Flags"));
-    txtFlagA_ = new QLineEdit(QString::number(App().EditFlagA), this);
+    txtFlagA_ = new QLineEdit(QString::number(flagA), this);
     txtFlagA_->setObjectName(QStringLiteral("txtFlagA"));
-    txtFlagB_ = new QLineEdit(QString::number(App().EditFlagB), this);
+    txtFlagB_ = new QLineEdit(QString::number(flagB), this);
     txtFlagB_->setObjectName(QStringLiteral("txtFlagB"));
     auto* cmdSave = new QPushButton(QStringLiteral("Save"), this);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
@@ -41,7 +41,7 @@ void frmChangeFlag::Save() {
                                  QStringLiteral("Change Flags"));
         return;
     }
-    App().EditFlagA = static_cast<std::int32_t>(*ra);
-    App().EditFlagB = static_cast<std::int32_t>(*rb);
+    flagA_ = static_cast<std::int32_t>(*ra);
+    flagB_ = static_cast<std::int32_t>(*rb);
     accept();
 }

@@ -2,88 +2,113 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QStatusBar>
-#include <QSignalBlocker>
 #include <QToolBar>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
-#include "app/frmSettings.h"
 #include "app/BlockCommands.h"
 #include "app/InfoPanel.h"
+#include "app/block_tree_model.h"
+#include "app/frmExport.h"
+#include "app/frmImport.h"
+#include "app/frmSettings.h"
 #include "app/frmWait.h"
 #include "app/icons.h"
 #include "app/mComdlg.h"
+#include "app/patch_document.h"
 #include "app/prompts.h"
-#include "app/settings.h"
-#include "gamefiles/frmExport.h"
-#include "gamefiles/frmImport.h"
-#include "patch/app_values.h"
-#include "patch/patch_file.h"
 
 namespace {
 const QString kPatchFilter = QStringLiteral("UOP Patchfile (*.uop) |*.uop");
-constexpr int kKeyRole = Qt::UserRole;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text = QString()) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     return label;
 }
+
 }  // namespace
 
 frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmStart"));
     resize(900, 620);
+    settings_.Load();
+    document_ = new PatchDocument(this);
 
     auto* picBack = new QWidget(this);
     picBack->setObjectName(QStringLiteral("picBack"));
     setCentralWidget(picBack);
 
-    tvBlocks_ = new QTreeWidget(picBack);
+    model_ = new BlockTreeModel(*document_, this);
+    tvBlocks_ = new QTreeView(picBack);
     tvBlocks_->setObjectName(QStringLiteral("tvBlocks"));
     tvBlocks_->setHeaderHidden(true);
     tvBlocks_->setFixedWidth(190);
     tvBlocks_->setRootIsDecorated(true);
     tvBlocks_->setUniformRowHeights(true);
-    connect(tvBlocks_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { OnNodeClicked(item); });
-    connect(tvBlocks_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        if (item) OnNodeClicked(item);
-    });
+    tvBlocks_->setModel(model_);
+    tvBlocks_->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Only a selection shows a node: the current row the view picks when it
+    // first gets focus leaves the About frame in place.
+    connect(tvBlocks_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &frmStart::OnSelectionChanged);
+    connect(tvBlocks_, &QTreeView::clicked, this, &frmStart::OnSelectionChanged);
 
     auto* frames = new QWidget(picBack);
     auto* stack = new QGridLayout(frames);
     stack->setContentsMargins(0, 0, 0, 0);
-    for (int i = 0; i < 3; ++i) {
-        frMenu_[static_cast<std::size_t>(i)] = new QFrame(frames);
-        frMenu_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("frMenu%1").arg(i));
-        frMenu_[static_cast<std::size_t>(i)]->setFrameShape(QFrame::NoFrame);
-        stack->addWidget(frMenu_[static_cast<std::size_t>(i)], 0, 0);
+    for (std::size_t i = 0; i < frMenu_.size(); ++i) {
+        frMenu_[i] = new QFrame(frames);
+        frMenu_[i]->setObjectName(QStringLiteral("frMenu%1").arg(i));
+        frMenu_[i]->setFrameShape(QFrame::NoFrame);
+        stack->addWidget(frMenu_[i], 0, 0);
     }
+
+    txtFilter_ = new QLineEdit(picBack);
+    txtFilter_->setObjectName(QStringLiteral("txtFilter"));
+    txtFilter_->setPlaceholderText(QStringLiteral("Block number or file type"));
+    txtFilter_->setClearButtonEnabled(true);
+    txtFilter_->setFixedWidth(190);
+    connect(txtFilter_, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
+    connect(txtFilter_, &QLineEdit::returnPressed, this, [this] { ApplyFilter(true); });
+    auto* left = new QVBoxLayout;
+    left->addWidget(txtFilter_);
+    left->addWidget(tvBlocks_, 1);
 
     auto* layout = new QHBoxLayout(picBack);
     layout->setContentsMargins(8, 8, 8, 8);
-    layout->addWidget(tvBlocks_);
+    layout->addLayout(left);
     layout->addWidget(frames, 1);
 
     auto* sbPatch = new QStatusBar(this);
     sbPatch->setObjectName(QStringLiteral("sbPatch"));
     setStatusBar(sbPatch);
 
-    BuildMenus();
     BuildFrames();
+    commands_ = new BlockCommands(this, *document_, panel_);
+    tvBlocks_->addActions(commands_->Actions());
+    BuildMenus();
     BuildToolbar();
-    commands_ = new BlockCommands(this, mnuPopup_);
-    tvBlocks_->viewport()->installEventFilter(commands_);
-    tvBlocks_->installEventFilter(commands_);
+    connect(tvBlocks_, &QWidget::customContextMenuRequested, this, &frmStart::ShowContextMenu);
+    auto* shiftF10 = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), tvBlocks_);
+    shiftF10->setContext(Qt::WidgetShortcut);
+    connect(shiftF10, &QShortcut::activated, this, &frmStart::ShowContextMenu);
+
+    connect(document_, &PatchDocument::BlocksChanged, this, &frmStart::OnBlocksChanged);
+    connect(document_, &PatchDocument::PathChanged, this, &frmStart::UpdateCaption);
+    connect(document_->UndoStack(), &QUndoStack::cleanChanged, this,
+            [this](bool clean) { setWindowModified(!clean); });
     ShowFrame(0);
-    RefreshTreeView();
+    UpdateCaption();
 }
 
 void frmStart::BuildMenus() {
@@ -106,9 +131,30 @@ void frmStart::BuildMenus() {
     separator("mnuD");
     QAction* settings = mnuFile->addAction(QStringLiteral("Settings"));
     settings->setObjectName(QStringLiteral("mnuSettings"));
-    connect(settings, &QAction::triggered, this, &frmStart::Settings);
+    connect(settings, &QAction::triggered, this, &frmStart::ShowSettings);
     separator("mnuD4");
     item("mnuExit", QStringLiteral("Exit"), QKeySequence::Quit, &QWidget::close);
+
+    QMenu* mnuEdit = menuBar()->addMenu(QStringLiteral("Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    QAction* undo = document_->UndoStack()->createUndoAction(this, QStringLiteral("Undo"));
+    undo->setObjectName(QStringLiteral("actUndo"));
+    undo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
+    QAction* redo = document_->UndoStack()->createRedoAction(this, QStringLiteral("Redo"));
+    redo->setObjectName(QStringLiteral("actRedo"));
+    redo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
+    mnuEdit->addActions({undo, redo});
+
+    QMenu* mnuBlock = menuBar()->addMenu(QStringLiteral("Block"));
+    mnuBlock->setObjectName(QStringLiteral("mnuBlock"));
+    import_ = mnuBlock->addAction(QStringLiteral("Import"), this, &frmStart::ShowImport);
+    import_->setObjectName(QStringLiteral("actImport"));
+    import_->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
+    export_ = mnuBlock->addAction(QStringLiteral("Export"), this, &frmStart::ShowExport);
+    export_->setObjectName(QStringLiteral("actExport"));
+    export_->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
+    mnuBlock->addSeparator();
+    mnuBlock->addActions(commands_->Actions());
 
     QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -117,60 +163,63 @@ void frmStart::BuildMenus() {
 
     mnuPopup_ = new QMenu(this);
     mnuPopup_->setObjectName(QStringLiteral("mnuPopup"));
-    for (int i = 0; i < 6; ++i) {
-        QAction* a = mnuPopup_->addAction(QString());
-        a->setObjectName(QStringLiteral("mnuPop%1").arg(i));
-        a->setVisible(false);
-    }
 }
 
 void frmStart::BuildToolbar() {
-    tbPatch_ = addToolBar(QStringLiteral("Patch"));
-    tbPatch_->setObjectName(QStringLiteral("tbPatch"));
-    tbPatch_->setMovable(false);
-    tbPatch_->clear();
+    QToolBar* tbPatch = addToolBar(QStringLiteral("Patch"));
+    tbPatch->setObjectName(QStringLiteral("tbPatch"));
+    tbPatch->setMovable(false);
     struct Button {
         const char* key;
         int image;
         const char* tooltip;
+        void (frmStart::*run)();
     };
-    const Button buttons[] = {{"D", 0, nullptr},         {"NEW", 6, "New"},
-                              {"D2", 0, nullptr},        {"OPEN", 4, "Open"},
-                              {"SAVE", 5, "Save"},       {"D3", 0, nullptr},
-                              {"IMPORT", 8, "Import"},   {"EXPORT", 9, "Export to verdata.mul"}};
+    const Button buttons[] = {{"D", 0, nullptr, nullptr},
+                              {"NEW", 6, "New", &frmStart::New},
+                              {"D2", 0, nullptr, nullptr},
+                              {"OPEN", 4, "Open", &frmStart::Open},
+                              {"SAVE", 5, "Save", nullptr},
+                              {"D3", 0, nullptr, nullptr},
+                              {"IMPORT", 8, "Import", nullptr},
+                              {"EXPORT", 9, "Export to verdata.mul", nullptr}};
     for (const Button& b : buttons) {
-        QAction* a = b.tooltip ? tbPatch_->addAction(PatchIcon(b.image), QString()) : tbPatch_->addSeparator();
+        QAction* a = b.tooltip ? tbPatch->addAction(PatchIcon(b.image), QString()) : tbPatch->addSeparator();
         a->setObjectName(QString::fromLatin1(b.key));
         if (b.tooltip) a->setToolTip(QString::fromLatin1(b.tooltip));
+        if (b.run) connect(a, &QAction::triggered, this, b.run);
     }
-    connect(tbPatch_, &QToolBar::actionTriggered, this, &frmStart::OnToolbarAction);
+    connect(tbPatch->findChild<QAction*>(QStringLiteral("SAVE")), &QAction::triggered, this, &frmStart::Save);
+    connect(tbPatch->findChild<QAction*>(QStringLiteral("IMPORT")), &QAction::triggered, import_, &QAction::trigger);
+    connect(tbPatch->findChild<QAction*>(QStringLiteral("EXPORT")), &QAction::triggered, export_, &QAction::trigger);
 }
 
-void frmStart::OnToolbarAction(QAction* action) {
-    const QString key = action->objectName();
-    if (key == QLatin1String("NEW")) New();
-    else if (key == QLatin1String("OPEN")) Open();
-    else if (key == QLatin1String("SAVE")) Save();
-    else if (key == QLatin1String("IMPORT")) ShowImport();
-    else if (key == QLatin1String("EXPORT")) ShowExport();
-}
-
-void frmStart::Settings() {
+void frmStart::ShowSettings() {
     frmSettings dialog(this);
     CurrentPrompts().Exec(&dialog);
-    LoadSettings();
+    settings_.Load();
 }
 
 QDialog* frmStart::ShowImport() {
-    auto* dialog = new frmImport(this, [this] { RefreshTreeView(); });
-    dialog->show();
-    return dialog;
+    if (!importDialog_) {
+        importDialog_ = new frmImport(this, [this](Patch&& imported) {
+            PatchEdit edit;
+            edit.added = std::move(imported);
+            document_->Run(QStringLiteral("Import"), std::move(edit));
+        });
+    }
+    importDialog_->show();
+    importDialog_->raise();
+    importDialog_->activateWindow();
+    return importDialog_;
 }
 
 QDialog* frmStart::ShowExport() {
-    auto* dialog = new frmExport(this);
-    dialog->show();
-    return dialog;
+    if (!exportDialog_) exportDialog_ = new frmExport(this, document_->patch(), settings_.VerdataPath);
+    exportDialog_->show();
+    exportDialog_->raise();
+    exportDialog_->activateWindow();
+    return exportDialog_;
 }
 
 void frmStart::BuildFrames() {
@@ -201,7 +250,7 @@ void frmStart::BuildFrames() {
     aboutLayout->addWidget(lblCopyright);
 
     // Frame 1: Info, the block information panel and its preview.
-    panel_ = new InfoPanel(frMenu_[1]);
+    panel_ = new InfoPanel(frMenu_[1], *document_, settings_);
     (new QVBoxLayout(frMenu_[1]))->addWidget(panel_);
 
     // Frame 2: Tiledata, never shown.
@@ -209,126 +258,166 @@ void frmStart::BuildFrames() {
 }
 
 void frmStart::ShowFrame(int index) {
-    for (int i = 0; i < 3; ++i) frMenu_[static_cast<std::size_t>(i)]->setVisible(i == index);
+    for (std::size_t i = 0; i < frMenu_.size(); ++i) frMenu_[i]->setVisible(static_cast<int>(i) == index);
 }
 
-QString frmStart::KeyOf(const QTreeWidgetItem* item) {
-    return item ? item->data(0, kKeyRole).toString() : QString();
+std::optional<BlockId> frmStart::Current() const {
+    const QModelIndexList selected = tvBlocks_->selectionModel()->selectedIndexes();
+    if (selected.isEmpty()) return std::nullopt;
+    return BlockTreeModel::IdOf(selected.first());
 }
 
-QTreeWidgetItem* frmStart::MakeItem(const TreeNode& node) {
-    auto* item = new QTreeWidgetItem(QStringList{QString::fromStdString(node.text)});
-    const QString key = QString::fromStdString(node.key);
-    item->setData(0, kKeyRole, key);
-    if (node.image) item->setIcon(0, PatchIcon(node.image));
-    nodes_.insert(key, item);
-    return item;
+bool frmStart::Select(BlockId id) {
+    const QModelIndex index = model_->IndexOf(id);
+    if (!index.isValid()) return false;
+    tvBlocks_->setCurrentIndex(index);
+    tvBlocks_->scrollTo(index);
+    return true;
 }
 
-void frmStart::ShowNodeInfo(QTreeWidgetItem* item) { OnNodeClicked(item); }
+void frmStart::ShowContextMenu() {
+    if (!commands_->PrepareMenu(mnuPopup_)) return;
+    const QRect rect = tvBlocks_->visualRect(tvBlocks_->currentIndex());
+    mnuPopup_->popup(tvBlocks_->viewport()->mapToGlobal(rect.isValid() ? rect.center() : QPoint()));
+}
 
-void frmStart::OnNodeClicked(QTreeWidgetItem* item) {
-    if (!item) return;
+void frmStart::OnSelectionChanged() {
+    const std::optional<BlockId> id = Current();
+    commands_->SetCurrent(id);
+    if (!id) return;
     ShowFrame(-1);
-    if (panel_->ShowNode(KeyOf(item), item->text(0))) ShowFrame(1);
+    const QModelIndex index = tvBlocks_->selectionModel()->selectedIndexes().first();
+    // A "LOTS" node has no facts of its own.
+    if (model_->IsLots(index)) return;
+    panel_->ShowNode(*id, index.data().toString());
+    ShowFrame(1);
 }
 
-void frmStart::RefreshTreeView() {
-    WaitScope wait(this, QStringLiteral("Refreshing data. Please wait."));
+void frmStart::OnBlocksChanged() {
     panel_->Forget();
-    QSignalBlocker quiet(tvBlocks_);
-    tvBlocks_->clear();
-    nodes_.clear();
-    const std::string& current = App().CurrentPatchFile;
-    setWindowTitle(current.empty() ? QStringLiteral("Palindra - [New patch]")
-                                   : QStringLiteral("Palindra - [%1]").arg(QString::fromStdString(current)));
-
-    const std::vector<TreeNode> plan =
-        BuildTreeNodes(App().WorkingPatch, FileTypes(), [&](std::int64_t total) { wait.SetCount(total); });
-
-    // Items are created first and handed to the tree in one batch per parent.
-    QList<QTreeWidgetItem*> topLevel;
-    QHash<QString, QList<QTreeWidgetItem*>> children;
-    std::size_t made = 0;
-    for (const TreeNode& node : plan) {
-        // Creating hundreds of thousands of items takes a while: keep painting.
-        if (++made % 5000 == 0) wait.KeepPainting();
-        QTreeWidgetItem* item = MakeItem(node);
-        if (node.parentKey.empty()) topLevel.append(item);
-        else children[QString::fromStdString(node.parentKey)].append(item);
+    const std::optional<BlockId> current = Current();
+    const bool onLots = model_->IsLots(tvBlocks_->currentIndex());
+    std::vector<BlockId> expanded;  // file types; blockNumber 0 marks an expanded "LOTS"
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        const QModelIndex file = model_->index(row, 0);
+        if (!tvBlocks_->isExpanded(file)) continue;
+        const BlockId id = *BlockTreeModel::IdOf(file);
+        expanded.push_back(id);
+        const QModelIndex lots = model_->index(0, 0, file);
+        if (model_->IsLots(lots) && tvBlocks_->isExpanded(lots))
+            expanded.push_back({id.fileId, 0});
     }
-    tvBlocks_->addTopLevelItems(topLevel);
-    for (auto it = children.begin(); it != children.end(); ++it) {
-        QTreeWidgetItem* parent = nodes_.value(it.key());
-        parent->addChildren(it.value());
-        parent->sortChildren(0, Qt::AscendingOrder);
+    model_->Rebuild();
+    for (const BlockId& id : expanded) {
+        const QModelIndex file = model_->IndexOf({id.fileId, -1});
+        if (!id.IsBlock()) tvBlocks_->expand(file);
+        else if (model_->rowCount(file) == 1) tvBlocks_->expand(model_->index(0, 0, file));
+    }
+    NarrowTree();
+    // A vanished block leaves its file type selected.
+    if (current && !Select(*current)) Select({current->fileId, -1});
+    if (current && onLots) {
+        const QModelIndex lots = model_->index(0, 0, model_->IndexOf({current->fileId, -1}));
+        if (model_->IsLots(lots)) tvBlocks_->setCurrentIndex(lots);
+    }
+    if (!current) commands_->SetCurrent(std::nullopt);
+}
+
+std::optional<std::int32_t> frmStart::FilterNumber() const {
+    const QString text = txtFilter_->text().trimmed();
+    bool ok = false;
+    const qlonglong n = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toLongLong(&ok, 16)
+                                                                                 : text.toLongLong(&ok, 10);
+    if (!ok || n < 0 || n > INT32_MAX) return std::nullopt;
+    return static_cast<std::int32_t>(n);
+}
+
+void frmStart::NarrowTree() {
+    const QString text = txtFilter_->text().trimmed();
+    const bool number = FilterNumber().has_value();
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        const bool shown = number || model_->index(row, 0).data().toString().contains(text, Qt::CaseInsensitive);
+        tvBlocks_->setRowHidden(row, {}, !shown);
     }
 }
 
-void frmStart::AddNode(const TreeNode& node) {
-    QTreeWidgetItem* parent = nodes_.value(QString::fromStdString(node.parentKey));
-    if (!parent) return;
-    RemoveNode(QString::fromStdString(node.key));
-    QTreeWidgetItem* item = MakeItem(node);
-    const QString text = item->text(0);
-    int at = 0;
-    while (at < parent->childCount() && parent->child(at)->text(0) < text) ++at;
-    parent->insertChild(at, item);
+void frmStart::ApplyFilter(bool next) {
+    NarrowTree();
+    const std::optional<std::int32_t> n = FilterNumber();
+    if (!n) return;
+    // The file types in tree order, from the current one (or the one after
+    // it, for the next match) round to the one before it.
+    const std::optional<BlockId> current = Current();
+    const int rows = model_->rowCount();
+    const int start = current ? model_->IndexOf({current->fileId, -1}).row() + (next ? 1 : 0) : 0;
+    for (int i = 0; i < rows; ++i) {
+        const BlockId id{BlockTreeModel::IdOf(model_->index((start + i) % rows, 0))->fileId, *n};
+        if (model_->Holds(id)) {
+            Select(id);
+            return;
+        }
+    }
 }
 
-void frmStart::RemoveNode(const QString& key) {
-    delete nodes_.take(key);
+void frmStart::UpdateCaption() {
+    const std::string& path = document_->Path();
+    setWindowTitle(path.empty() ? QStringLiteral("Palindra - [New patch][*]")
+                                : QStringLiteral("Palindra - [%1][*]").arg(QString::fromStdString(path)));
+}
+
+bool frmStart::MaySwitch() {
+    if (!document_->IsModified()) return true;
+    switch (CurrentPrompts().AskSaveChanges(this, QStringLiteral("The patch has unsaved changes. Save them first?"),
+                                            QStringLiteral("Palindra"))) {
+        case SaveChoice::Save: return Save();
+        case SaveChoice::Discard: return true;
+        case SaveChoice::Cancel: break;
+    }
+    return false;
+}
+
+void frmStart::closeEvent(QCloseEvent* event) {
+    if (MaySwitch()) event->accept();
+    else event->ignore();
 }
 
 void frmStart::New() {
-    App().WorkingPatch.Clear();
-    App().CurrentPatchFile.clear();
-    RefreshTreeView();
+    if (!MaySwitch()) return;
+    document_->Reset(Patch{}, "");
 }
 
 void frmStart::Open() {
+    if (!MaySwitch()) return;
     const QString path = ShowOpenDialog(this, kPatchFilter, QStringLiteral("Open"), ProgramFolder());
     if (path.isEmpty()) return;
-    Patch fresh;
     std::string error;
     {
         WaitScope wait(this, QStringLiteral("Loading data. Please wait."));
-        error = ReadPatchFile(path.toStdString(), fresh, true, 0, 255, 0, kMaxBlockNumber);
+        error = document_->Open(path.toStdString());
     }
-    if (!error.empty()) {
-        CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Open"));
-        return;
-    }
-    App().WorkingPatch = std::move(fresh);
-    App().CurrentPatchFile = path.toStdString();
-    RefreshTreeView();
+    if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Open"));
 }
 
-void frmStart::Save() {
-    if (App().CurrentPatchFile.empty()) {
-        SaveAs();
-        return;
-    }
+bool frmStart::Save() {
+    if (document_->Path().empty()) return SaveAs();
     std::string error;
     {
         WaitScope wait(this, QStringLiteral("Saving data. Please wait."));
-        error = WritePatchFile(App().CurrentPatchFile, App().WorkingPatch);
+        error = document_->Save(document_->Path());
     }
     if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save"));
+    return error.empty();
 }
 
-void frmStart::SaveAs() {
-    const QString path = ShowSaveDialog(this, kPatchFilter, QStringLiteral("Save As"), ProgramFolder());
-    if (path.isEmpty()) return;
+bool frmStart::SaveAs() {
+    const QString path =
+        ShowSaveDialog(this, kPatchFilter, QStringLiteral("Save As"), ProgramFolder(), QStringLiteral("uop"));
+    if (path.isEmpty()) return false;
     std::string error;
     {
         WaitScope wait(this, QStringLiteral("Saving data. Please wait."));
-        error = WritePatchFile(path.toStdString(), App().WorkingPatch);
+        error = document_->Save(path.toStdString());
     }
-    if (!error.empty()) {
-        CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save As"));
-        return;
-    }
-    App().CurrentPatchFile = path.toStdString();
+    if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save As"));
+    return error.empty();
 }
-

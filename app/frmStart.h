@@ -1,68 +1,99 @@
-// The main window: menu, toolbar, block tree on the left, the About and Info
-// frames on the right, status bar. It owns the commands of the File menu.
+// The main window: menus, toolbar, the block tree on the left, the About and
+// Info frames on the right, status bar. It owns the document and runs the
+// commands of the File menu.
 #pragma once
 
-#include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
+#include <optional>
 
-#include "app/block_tree.h"
+#include "app/settings.h"
+#include "patch/block_tree.h"
 
 class BlockCommands;
+class BlockTreeModel;
 class InfoPanel;
-class QAction;
+class PatchDocument;
 class QDialog;
 class QFrame;
+class QLineEdit;
 class QMenu;
-class QToolBar;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
+class frmExport;
+class frmImport;
 
 class frmStart : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmStart(QWidget* parent = nullptr);
 
-    // Rebuilds the tree from the working patch, settling duplicate blocks.
-    void RefreshTreeView();
+    PatchDocument& Document() const { return *document_; }
+    BlockTreeModel* Model() const { return model_; }
+    QTreeView* Tree() const { return tvBlocks_; }
+    BlockCommands* Commands() const { return commands_; }
+    InfoPanel* Panel() const { return panel_; }
+    ::Settings& Values() { return settings_; }
 
-    QTreeWidget* Tree() const { return tvBlocks_; }
-    QTreeWidgetItem* NodeByKey(const QString& key) const { return nodes_.value(key); }
-    static QString KeyOf(const QTreeWidgetItem* item);
-    // Adds one node in its sorted place under its parent.
-    void AddNode(const TreeNode& node);
-    void RemoveNode(const QString& key);
+    // Makes a node current and selected, as a click on it does; false when
+    // the tree has no such node.
+    bool Select(BlockId id);
+    // The node the commands act on.
+    std::optional<BlockId> Current() const;
+    // Opens the context menu of the current node at that node.
+    void ShowContextMenu();
+
+    // The filter line: a block number (decimal, or 0x hexadecimal) selects
+    // that block in the current file type, else in the first that holds it;
+    // `next` (Enter) moves on to the next file type holding it. Any other
+    // text shows only the file types whose name contains it.
+    void ApplyFilter(bool next = false);
 
     // Shows frame `index` of frMenu alone; -1 hides them all.
     void ShowFrame(int index);
-    InfoPanel* Panel() const { return panel_; }
 
 public slots:
     void New();
     void Open();
-    void Save();
-    void SaveAs();
-    void Settings();
-    // The import and export dialogs, shown without blocking the window.
+    bool Save();
+    bool SaveAs();
+    void ShowSettings();
+    // The import and export dialogs, shown without blocking the window; one
+    // of each at a time (a second call raises the open one).
     QDialog* ShowImport();
     QDialog* ShowExport();
-    BlockCommands* Commands() const { return commands_; }
-    // Fills the information panel for a node, as a click on it does.
-    void ShowNodeInfo(QTreeWidgetItem* item);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildMenus();
     void BuildToolbar();
     void BuildFrames();
-    QTreeWidgetItem* MakeItem(const TreeNode& node);
-    void OnToolbarAction(QAction* action);
-    void OnNodeClicked(QTreeWidgetItem* item);
+    // The patch changed: the tree is planned afresh, keeping what was
+    // expanded and selected wherever it still exists.
+    void OnBlocksChanged();
+    void OnSelectionChanged();
+    void UpdateCaption();
+    // The block number the filter line holds, if it holds one.
+    std::optional<std::int32_t> FilterNumber() const;
+    // Hides the file types whose name does not contain the filter's text.
+    void NarrowTree();
+    // Asks Save / Discard / Cancel when there are unsaved changes; false
+    // when the user cancelled (or the save failed).
+    bool MaySwitch();
 
-    QTreeWidget* tvBlocks_ = nullptr;
-    QToolBar* tbPatch_ = nullptr;
+    ::Settings settings_;
+    PatchDocument* document_ = nullptr;
+    BlockTreeModel* model_ = nullptr;
+    QTreeView* tvBlocks_ = nullptr;
+    QLineEdit* txtFilter_ = nullptr;
     std::array<QFrame*, 3> frMenu_{};
     QMenu* mnuPopup_ = nullptr;
-    QHash<QString, QTreeWidgetItem*> nodes_;
     InfoPanel* panel_ = nullptr;
     BlockCommands* commands_ = nullptr;
+    QAction* import_ = nullptr;
+    QAction* export_ = nullptr;
+    QPointer<frmImport> importDialog_;
+    QPointer<frmExport> exportDialog_;
 };

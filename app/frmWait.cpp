@@ -21,8 +21,6 @@ frmWait::frmWait(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::CustomizeWindow
 
 void frmWait::SetMessage(const QString& text) { lblMessage_->setText(text); }
 
-void frmWait::SetCount(const QString& text) { lblCount_->setText(text); }
-
 WaitScope::WaitScope(QWidget* owner, const QString& message)
     : owner_(owner), ownerWasEnabled_(owner ? owner->isEnabled() : true), window_(new frmWait(owner)) {
     window_->SetMessage(message);
@@ -36,10 +34,3 @@ WaitScope::~WaitScope() {
     window_->close();
     if (owner_) owner_->setEnabled(ownerWasEnabled_);
 }
-
-void WaitScope::SetCount(long long count) {
-    window_->SetCount(QString::number(count));
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-void WaitScope::KeepPainting() { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }

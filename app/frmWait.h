@@ -10,7 +10,6 @@ class frmWait : public QWidget {
 public:
     explicit frmWait(QWidget* owner);
     void SetMessage(const QString& text);
-    void SetCount(const QString& text);
 
 private:
     QLabel* lblMessage_;
@@ -25,11 +24,6 @@ public:
     ~WaitScope();
     WaitScope(const WaitScope&) = delete;
     WaitScope& operator=(const WaitScope&) = delete;
-
-    // Shows a running count and lets the window repaint.
-    void SetCount(long long count);
-    // Lets the window repaint without changing what it says.
-    void KeepPainting();
 
 private:
     QWidget* owner_;

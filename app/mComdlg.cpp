@@ -36,6 +36,7 @@ QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& tit
     return path;
 }
 
-QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, const QString& initialDir) {
-    return CurrentPrompts().SaveFile(owner, ToQtFilter(filter), title, initialDir, QStringLiteral("mul"));
+QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, const QString& initialDir,
+                       const QString& suffix) {
+    return CurrentPrompts().SaveFile(owner, ToQtFilter(filter), title, initialDir, suffix);
 }

@@ -11,8 +11,9 @@ class QWidget;
 QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, const QString& initialDir);
 
 // The chosen full path, or "". The dialog asks before overwriting and adds
-// ".mul" to a name typed without extension.
-QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, const QString& initialDir);
+// `suffix` (or the chosen filter's extension) to a name typed without one.
+QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, const QString& initialDir,
+                       const QString& suffix);
 
 // The "|"-separated pairs as Qt's name filters ("Datafile (*.dat)").
 QString ToQtFilter(const QString& filter);

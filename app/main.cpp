@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "app/frmStart.h"
-#include "app/settings.h"
 
 int main(int argc, char** argv) {
     // Answered before QApplication so that they work without a display (the man page is made from them).
@@ -22,7 +21,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication app(argc, argv);
-    LoadSettings();
     frmStart window;
     window.show();
     return app.exec();

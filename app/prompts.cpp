@@ -3,8 +3,16 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
+// "PNG picture (*.png)" gives "png"; "" for a pattern such as "*.*".
+QString SuffixOfFilter(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+    const QRegularExpressionMatch m = pattern.match(filter);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
 class DialogPrompts final : public Prompts {
 public:
     QString OpenFile(QWidget* owner, const QString& filter, const QString& title, const QString& dir) override {
@@ -20,11 +28,22 @@ public:
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(defaultSuffix);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+            const QString suffix = SuffixOfFilter(chosen);
+            if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+        });
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
                                                                                       : QString();
     }
     void Message(QWidget* owner, const QString& text, const QString& title) override {
         QMessageBox::information(owner, title, text, QMessageBox::Ok);
+    }
+    SaveChoice AskSaveChanges(QWidget* owner, const QString& text, const QString& title) override {
+        const auto answer = QMessageBox::warning(owner, title, text,
+                                                 QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                                 QMessageBox::Save);
+        if (answer == QMessageBox::Save) return SaveChoice::Save;
+        return answer == QMessageBox::Discard ? SaveChoice::Discard : SaveChoice::Cancel;
     }
     QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text) override {
         bool ok = false;

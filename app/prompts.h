@@ -8,17 +8,23 @@
 class QDialog;
 class QWidget;
 
+enum class SaveChoice { Save, Discard, Cancel };
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
     // The chosen path, or "" when cancelled. `filter` is in Qt's form.
     virtual QString OpenFile(QWidget* owner, const QString& filter, const QString& title, const QString& dir) = 0;
+    // `defaultSuffix` is added to a name typed without extension; choosing
+    // another filter makes that filter's extension the default.
     virtual QString SaveFile(QWidget* owner, const QString& filter, const QString& title, const QString& dir,
                              const QString& defaultSuffix) = 0;
     // An information message box with an OK button.
     virtual void Message(QWidget* owner, const QString& text, const QString& title) = 0;
     // The text input box; "" when cancelled.
     virtual QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text) = 0;
+    // Save / Discard / Cancel for changes that would otherwise be lost.
+    virtual SaveChoice AskSaveChanges(QWidget* owner, const QString& text, const QString& title) = 0;
     // Shows a modal dialog until it closes; returns its result code.
     virtual int Exec(QDialog* dialog) = 0;
 };

@@ -1,7 +1,6 @@
 #include "app/settings.h"
 
 #include "gamefiles/radarcol.h"
-#include "patch/app_values.h"
 #include "patch/binary_io.h"
 
 std::unique_ptr<QSettings> OpenSettingsStore() {
@@ -10,12 +9,10 @@ std::unique_ptr<QSettings> OpenSettingsStore() {
     return store;
 }
 
-void LoadSettings() {
+void Settings::Load() {
     const auto store = OpenSettingsStore();
-    AppValues& app = App();
-    app.VerdataPath = store->value(QStringLiteral("VerdataPath")).toString().toStdString();
-    app.TiledataPath = store->value(QStringLiteral("TiledataPath")).toString().toStdString();
-    app.RadarcolPath = store->value(QStringLiteral("RadarcolPath")).toString().toStdString();
-    // A path that names no readable file keeps the colours loaded before.
-    if (IsExistingFile(app.RadarcolPath)) ReadRadarColors(app.RadarcolPath, app.RadarColors);
+    VerdataPath = store->value(QStringLiteral("VerdataPath")).toString().toStdString();
+    TiledataPath = store->value(QStringLiteral("TiledataPath")).toString().toStdString();
+    RadarcolPath = store->value(QStringLiteral("RadarcolPath")).toString().toStdString();
+    if (IsExistingFile(RadarcolPath)) ReadRadarColors(RadarcolPath, RadarColors);
 }

@@ -1,13 +1,24 @@
 // The per-user settings: the paths of the client's verdata.mul, tiledata.mul
-// and radarcol.mul, under application "Quarrow", section "Palindra".
+// and radarcol.mul, under application "Quarrow", section "Palindra", and the
+// radar colours the map preview draws with.
 #pragma once
 
 #include <QSettings>
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 // The settings store, opened at the "Palindra" section.
 std::unique_ptr<QSettings> OpenSettingsStore();
 
-// Reads the three paths into the application-wide values and, when the
-// radarcol path names a file, the radar colours.
-void LoadSettings();
+struct Settings {
+    std::string VerdataPath;
+    std::string TiledataPath;
+    std::string RadarcolPath;
+    std::vector<std::int32_t> RadarColors = std::vector<std::int32_t>(65536, 0);
+
+    // Reads the three paths and, when the radarcol path names a file, the
+    // radar colours; otherwise the colours loaded before stay.
+    void Load();
+};

@@ -10,15 +10,19 @@ void RegisterLargeBlockMemory();
 void ReportPatchFileMemory();
 void ReportGameDataMemory();
 void ReportLargeBlockMemory();
+void RegisterEditMemory();
+void ReportEditMemory();
 
 int main(int argc, char** argv) {
     RegisterPatchFileMemory();
     RegisterGameDataMemory();
     RegisterLargeBlockMemory();
+    RegisterEditMemory();
     if (argc < 2 || std::string(argv[1]) != "--peak-of") {
         ReportPatchFileMemory();
         ReportGameDataMemory();
         ReportLargeBlockMemory();
+        ReportEditMemory();
     }
     return RunWithRatios(argc, argv,
                          {{"BM_SavePatchFile/real_time", "BM_CopyWithCp/real_time", 2.0},
@@ -34,6 +38,8 @@ int main(int argc, char** argv) {
                           {"BM_ImportMapPackage/real_time", "BM_CatMapPackage/real_time", 3.0},
                           {"BM_ImportGumpPackage/real_time", "BM_CatGumpPackage/real_time", 0},
                           {"BM_InflateGumpEntries/real_time", "BM_ImportGumpPackage/real_time", 0},
+                          {"BM_UndoImport77MB/real_time", "BM_MemcpyImportBytes/real_time", 0},
+                          {"BM_RedoImport77MB/real_time", "BM_MemcpyImportBytes/real_time", 0},
                           {"BM_DecodeGump/0", "BM_MemcpyPixels", 0},
                           {"BM_DecodeGump/1", "BM_MemcpyPixels", 0},
                           {"BM_EncodeGump/0", "BM_MemcpyPixels", 0},

@@ -9,13 +9,14 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QThread>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 
 #include "app/frmStart.h"
+#include "app/settings.h"
 #include "app/prompts.h"
 #include "gamefiles/radarcol.h"
-#include "patch/app_values.h"
+#include "app/block_tree_model.h"
 
 namespace {
 // Answers the one question the Open command asks: which file.
@@ -28,6 +29,7 @@ public:
         std::fprintf(stderr, "%s\n", qPrintable(text));
     }
     QString Input(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    SaveChoice AskSaveChanges(QWidget*, const QString&, const QString&) override { return SaveChoice::Cancel; }
     int Exec(QDialog*) override { return 0; }
 
 private:
@@ -61,20 +63,17 @@ int main(int argc, char** argv) {
     const QString samples = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     const QString out = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
     QDir().mkpath(out);
-    ReadRadarColors((samples + "/radarcol.mul").toStdString(), App().RadarColors);
 
     OpenPrompt prompt(samples + "/sample.uop");
     SetPrompts(&prompt);
     frmStart window;
+    ReadRadarColors((samples + "/radarcol.mul").toStdString(), window.Values().RadarColors);
     window.resize(900, 620);
     window.show();
     window.Open();
-    QTreeWidgetItem* gumps = window.NodeByKey(QStringLiteral("F012"));
-    QTreeWidgetItem* gump = window.NodeByKey(QStringLiteral("F012B1"));
-    if (!gumps || !gump) return 1;
-    gumps->setExpanded(true);
-    window.NodeByKey(QStringLiteral("F000"))->setExpanded(true);
-    window.Tree()->setCurrentItem(gump);
+    window.Tree()->expand(window.Model()->IndexOf({12, -1}));
+    window.Tree()->expand(window.Model()->IndexOf({0, -1}));
+    if (!window.Select({12, 1})) return 1;
     if (!Save(&window, out + "/main-window.png")) return 1;
 
     QDialog* import = window.ShowImport();

@@ -8,7 +8,6 @@
 #include <functional>
 
 #include "app/prompts.h"
-#include "patch/app_values.h"
 
 #include <gtest/gtest.h>
 
@@ -21,19 +20,6 @@ T* Child(QWidget* w, const char* name) {
     EXPECT_NE(c, nullptr) << name;
     return c;
 }
-
-// Starts every test from an empty working patch; declared before the window
-// so that the window is built from the cleared state.
-struct CleanApp {
-    CleanApp() {
-        AppValues& app = App();
-        app.WorkingPatch.Clear();
-        app.CurrentPatchFile.clear();
-        app.VerdataPath.clear();
-        app.DialogResult = 0;
-        app.RadarColors.assign(65536, 0);
-    }
-};
 
 class ScriptedPrompts : public Prompts {
 public:
@@ -59,6 +45,16 @@ public:
     }
     void Message(QWidget*, const QString& text, const QString& title) override {
         messages << title + QStringLiteral(": ") + text;
+    }
+    // Answers to "save the changes?", in the order asked; Cancel when none is left.
+    std::deque<SaveChoice> saveChoices;
+    int saveQuestions = 0;
+    SaveChoice AskSaveChanges(QWidget*, const QString&, const QString&) override {
+        ++saveQuestions;
+        if (saveChoices.empty()) return SaveChoice::Cancel;
+        const SaveChoice c = saveChoices.front();
+        saveChoices.pop_front();
+        return c;
     }
     QString Input(QWidget*, const QString& prompt, const QString& title, const QString& text) override {
         asked.push_back({QStringLiteral("input:") + prompt + QStringLiteral(":") + text, title, {}, {}});

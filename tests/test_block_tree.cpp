@@ -1,12 +1,22 @@
 #include <gtest/gtest.h>
 
-#include "app/block_tree.h"
+#include "patch/block_info.h"
+#include "patch/block_tree.h"
+#include "patch/patch_edit.h"
+#include "patch/patch_file.h"
+#include "test_support.h"
 
 namespace {
-const TreeNode* Find(const std::vector<TreeNode>& nodes, const std::string& key) {
-    for (const TreeNode& n : nodes)
-        if (n.key == key) return &n;
-    return nullptr;
+std::vector<std::int32_t> Blocks(const std::vector<FileTypeNode>& plan, std::uint8_t fileId) {
+    for (const FileTypeNode& f : plan)
+        if (f.fileId == fileId) return f.blocks;
+    return {{-99}};
+}
+
+std::vector<std::uint8_t> Saved(const Patch& p) {
+    TempDir dir;
+    EXPECT_EQ(WritePatchFile(dir / "p.uop", p), "");
+    return ReadFileBytes(dir / "p.uop");
 }
 }  // namespace
 
@@ -17,78 +27,93 @@ TEST(BlockTree, TextsPadButNeverCutTheirNumbers) {
     EXPECT_EQ(SettledBlockText(4660), "004660");
     EXPECT_EQ(Hex(393215, 5), "5FFFF");
     EXPECT_EQ(Hex(65536, 4), "10000");
-    EXPECT_EQ(Hex(255, 4), "00FF");
+    EXPECT_EQ(BlockNodeText(252, 1, false), "Readme.txt");
+    EXPECT_EQ(BlockNodeText(252, 5, true), "unknown");
+    EXPECT_EQ(BlockNodeText(4, 7, true), "000007");
 }
 
-TEST(BlockTree, KeysAreTakenApartByPosition) {
-    NodeKey k = ParseNodeKey("F012B255");
-    EXPECT_TRUE(k.isBlock);
-    EXPECT_EQ(k.fileId, 12);
-    EXPECT_EQ(k.blockNumber, 255);
-    k = ParseNodeKey("F012");
-    EXPECT_TRUE(k.isFileType);
-    EXPECT_FALSE(k.isBlock);
-    EXPECT_FALSE(ParseNodeKey("F012LOTS").isBlock);
-    EXPECT_FALSE(ParseNodeKey("F012LOTS").isFileType);
-    EXPECT_FALSE(ParseNodeKey("F012B").isBlock);
-    EXPECT_FALSE(ParseNodeKey("F012B99999999999").isBlock);
-    EXPECT_FALSE(ParseNodeKey("").isFileType);
-}
-
-TEST(BlockTree, EmptyPatchListsTheThirteenFileTypesInFileIdOrder) {
+TEST(BlockTree, PlanListsNamedFileTypesWithTheirBlocksSortedByNumber) {
     Patch p;
-    const auto nodes = BuildTreeNodes(p, FileTypes());
-    ASSERT_EQ(nodes.size(), 13u);
-    EXPECT_EQ(nodes.front().key, "F000");
-    EXPECT_EQ(nodes.front().text, "Map");
-    EXPECT_EQ(nodes.back().key, "F252");
-    EXPECT_EQ(nodes.back().text, "Files");
+    for (std::int32_t n : {0x123456, 7, 0x12345, 9}) p.Append(4, n, {}, 0, 0);
+    p.RemoveBlock(4, 9);
+    p.Append(1, 5, {1}, 0, 0);  // no name: no node
+    for (int i = 0; i < kLotsThreshold; ++i) p.Append(2, i, {}, 0, 0);
+    for (int i = 0; i < kLotsThreshold - 1; ++i) p.RemoveBlock(2, i);
+    for (int n : {2, 0}) p.Append(252, n, {1}, 0, 0);
+    const auto plan = PlanTree(p, FileTypes());
+    ASSERT_EQ(plan.size(), 13u);
+    EXPECT_EQ(plan.front().fileId, 0);
+    EXPECT_EQ(plan.back().fileId, 252);
+    EXPECT_EQ(Blocks(plan, 4), (std::vector<std::int32_t>{7, 0x12345, 0x123456}));
+    EXPECT_EQ(Blocks(plan, 252), (std::vector<std::int32_t>{0, 2}));
+    EXPECT_TRUE(plan[1].lots);  // counted by slots, removed ones too
+    EXPECT_EQ(plan[1].blocks, (std::vector<std::int32_t>{kLotsThreshold - 1}));
+    EXPECT_FALSE(plan[2].lots);
 }
 
-TEST(BlockTree, DuplicatesAreSettledInFavourOfTheBlockAddedLast) {
-    Patch p;
-    p.Append(4, 7, {1}, 0, 0);
-    p.Append(4, 7, {2}, 0, 0);
-    p.Append(4, 8, {3}, 0, 0);
-    auto nodes = BuildTreeNodes(p, FileTypes());
-    EXPECT_EQ(p[4].Blocks[0].BlockNumber, -1);
-    EXPECT_EQ(p[4].RemovedCount, 1);
-    ASSERT_NE(Find(nodes, "F004B7"), nullptr);
-    EXPECT_EQ(Find(nodes, "F004B7")->text, "000007");
-    EXPECT_EQ(Find(nodes, "F004B8")->text, "0x00008");
-    EXPECT_EQ(nodes.size(), 15u);
+// Every kind of change, undone, gives back the saved bytes from before;
+// redone, those from after.
+TEST(PatchEdit, UndoAndRedoRestoreTheSavedBytesExactly) {
+    Patch base;
+    base.Append(4, 7, {1}, 1, 2);
+    base.Append(4, 8, {2}, 3, 4);
+    base.Append(12, 1, {3}, 5, 6);
+    const auto original = Saved(base);
 
-    nodes = BuildTreeNodes(p, FileTypes());
-    EXPECT_EQ(Find(nodes, "F004B7")->text, "0x00007");
-    EXPECT_EQ(p[4].RemovedCount, 1);
+    PatchEdit edit;
+    edit.added.Append(4, 7, {9, 9}, 7, 8);      // replaces block 7: settling marks the old one
+    edit.added.Append(30, 1, {5}, 0, 0);
+    edit.removals.push_back({4, 1, 8});
+    edit.flags.push_back({12, 0, -1, 42});
+    edit.Apply(base);
+    const auto after = Saved(base);
+    EXPECT_EQ(base[4].RemovedCount, 2);
+    EXPECT_EQ(base[12].Blocks[0].FlagB, 42);
+    ASSERT_EQ(edit.SettleMarks().size(), 1u);
+    EXPECT_EQ(edit.SettleMarks()[0].slot, 0);
 
-    // Whole files are settled the same way and keep their names.
-    p.Append(252, 1, {1}, 0, 0);
-    p.Append(252, 1, {2}, 0, 0);
-    nodes = BuildTreeNodes(p, FileTypes());
-    EXPECT_EQ(p[252].RemovedCount, 1);
-    EXPECT_EQ(Find(nodes, "F252B1")->text, "Readme.txt");
+    for (int round = 0; round < 2; ++round) {
+        edit.Revert(base);
+        EXPECT_EQ(Saved(base), original);
+        EXPECT_EQ(base[4].Count(), 2);
+        EXPECT_EQ(base[4].RemovedCount, 0);
+        EXPECT_EQ(base[30].Count(), 0);
+        edit.Apply(base);
+        EXPECT_EQ(Saved(base), after);
+    }
 }
 
-TEST(BlockTree, LotsUnknownFileIdsAndWholeFiles) {
-    Patch p;
-    for (int i = 0; i < 30001; ++i) p.Append(2, i, {}, 0, 0);
-    for (int i = 0; i < 30000; ++i) p.RemoveBlock(2, i);
-    p.Append(1, 5, {1}, 0, 0);
-    for (int n : {0, 1, 2, 5}) p.Append(252, n, {1}, 0, 0);
-    const auto nodes = BuildTreeNodes(p, FileTypes());
-    ASSERT_NE(Find(nodes, "F002LOTS"), nullptr);
-    EXPECT_EQ(Find(nodes, "F002LOTS")->parentKey, "F002");
-    EXPECT_EQ(Find(nodes, "F001B5"), nullptr);
-    EXPECT_EQ(Find(nodes, "F252B0")->text, "Client.exe");
-    EXPECT_EQ(Find(nodes, "F252B5")->text, "unknown");
-    EXPECT_EQ(Find(nodes, "F252B2")->parentKey, "F252");
-}
-
-TEST(BlockTree, ProgressIsReportedEveryFiveHundredBlocks) {
-    Patch p;
-    for (int i = 0; i < 1200; ++i) p.Append(4, i, {}, 0, 0);
-    std::vector<std::int64_t> seen;
-    BuildTreeNodes(p, FileTypes(), [&](std::int64_t n) { seen.push_back(n); });
-    EXPECT_EQ(seen, (std::vector<std::int64_t>{500, 1000}));
+TEST(BlockInfo, TextsFollowTheTableOfEachFileType) {
+    auto block = [](std::int32_t length, std::int16_t flagA = 0, std::int16_t flagB = 0) {
+        PatchBlock b;
+        b.Length = length;
+        b.ByteArray.resize(static_cast<std::size_t>(std::max(length, 0)));
+        b.FlagA = flagA;
+        b.FlagB = flagB;
+        return b;
+    };
+    auto texts = [](const BlockInfo& info) {
+        return std::vector<std::string>{info.heading,  info.lines[0], info.lines[1],
+                                        info.lines[2], info.lines[3], info.lines[4]};
+    };
+    PatchBlock b196 = block(196), b100 = block(100), b2024 = block(2024), b21 = block(21), gump = block(8, 1, 2);
+    using V = std::vector<std::string>;
+    EXPECT_EQ(texts(DescribeBlock(0, 513, &b196)), (V{"Map 0x00201 (513) :", "Block size: 196", "From: 8,8", "To: 15,15", "", ""}));
+    EXPECT_EQ(texts(DescribeBlock(4, 16384, &b100)),
+              (V{"Art 0x4000 (16384) :", "Block size: 100", "Type: Static tile", "Itemnumber: 0x0000 (0)", "", ""}));
+    EXPECT_EQ(texts(DescribeBlock(4, 16383, &b2024)),
+              (V{"Art 0x3FFF (16383) :", "Block size: 2024", "Type: Landscape tile", "", "", ""}));
+    EXPECT_EQ(texts(DescribeBlock(30, 511, &b100)), (V{"Tiledata 0x01FF (511) :", "Block size: 100", "Type: Landscape tiledata",
+                                                       "From: 0x3FE0 (16352)", "To: 0x3FFF (16383)", ""}));
+    EXPECT_EQ(texts(DescribeBlock(30, 512, &b100))[2], "Type: Statics tiledata");
+    EXPECT_EQ(texts(DescribeBlock(2, 0, &b21)),
+              (V{"Statics 0x0000 (0) :", "Number of items: 3", "Block size: 21", "From: 0,0", "To: 7,7", ""}));
+    EXPECT_EQ(texts(DescribeBlock(12, 5, &gump)), (V{"Gump 0x0005 (5) :", "Block size: 8", "Size: 2x1", "", "", ""}));
+    EXPECT_EQ(Sevenths(10), "1.42857142857143");
+    EXPECT_EQ(texts(DescribeBlock(0, 393215, &b196))[0], "Map 0x5FFFF (393215) :");
+    EXPECT_EQ(texts(DescribeBlock(32, 1, nullptr)), (V{"Hues 0x0001 (1) :", "", "", "", "", ""}));
+    EXPECT_EQ(texts(DescribeBlock(252, 0, &b100)), (V{"", "", "", "", "", ""}));
+    PatchBlock anim = block(600);
+    anim.ByteArray[512] = 7;
+    EXPECT_EQ(texts(DescribeBlock(6, 3, &anim))[2], "Frame count: 7");
 }

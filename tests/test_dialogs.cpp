@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QPointer>
@@ -7,32 +5,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
-#include <QTreeWidget>
 
 #include "app/frmSettings.h"
-#include "app/frmStart.h"
-#include "app/settings.h"
-#include "gamefiles/frmExport.h"
-#include "gamefiles/frmImport.h"
 #include "gamefiles/verdata.h"
-#include "patch/app_values.h"
-#include "patch/patch_file.h"
-#include "scripted_prompts.h"
-#include "test_support.h"
+#include "gui_fixture.h"
 
 namespace {
 void Click(QWidget* w, const char* name) { Child<QPushButton>(w, name)->click(); }
 
-class Dialogs : public ::testing::Test {
-protected:
-    Dialogs() { OpenSettingsStore()->remove(QString()); }
-
-    CleanApp clean;
-    ScriptedPrompts prompts;
-    TempDir dir;
-    frmStart window;
-};
+using Dialogs = GuiTest;
 }  // namespace
 
 TEST_F(Dialogs, SettingsAreStoredOnSaveOnlyAndLoadTheRadarColours) {
@@ -47,8 +28,9 @@ TEST_F(Dialogs, SettingsAreStoredOnSaveOnlyAndLoadTheRadarColours) {
         EXPECT_EQ(prompts.asked.back().filter, "Origional radarcol (*.mul)");
         Click(&dialog, "cmdCancel");
     }
-    LoadSettings();
-    EXPECT_EQ(App().RadarcolPath, "");
+    Settings values;
+    values.Load();
+    EXPECT_EQ(values.RadarcolPath, "");
     {
         frmSettings dialog;
         Child<QLineEdit>(&dialog, "txtVerdata")->setText("/some/verdata.mul");
@@ -59,14 +41,14 @@ TEST_F(Dialogs, SettingsAreStoredOnSaveOnlyAndLoadTheRadarColours) {
     const auto store = OpenSettingsStore();
     EXPECT_EQ(store->value("VerdataPath").toString(), "/some/verdata.mul");
     EXPECT_EQ(store->value("TiledataPath").toString(), "");
-    LoadSettings();
-    EXPECT_EQ(App().VerdataPath, "/some/verdata.mul");
-    EXPECT_EQ(App().RadarColors[0], 248 * 65536);
+    values.Load();
+    EXPECT_EQ(values.VerdataPath, "/some/verdata.mul");
+    EXPECT_EQ(values.RadarColors[0], 248 * 65536);
 
     // Clearing the path keeps the colours loaded earlier in this run.
     store->setValue("RadarcolPath", "");
-    LoadSettings();
-    EXPECT_EQ(App().RadarColors[0], 248 * 65536);
+    values.Load();
+    EXPECT_EQ(values.RadarColors[0], 248 * 65536);
 }
 
 TEST_F(Dialogs, ImportListsFourteenSourcesAndShowsTheRowsEachNeeds) {
@@ -117,18 +99,17 @@ TEST_F(Dialogs, ImportRefusesBadInputsAndStaysOpenWithThem) {
     Click(dialog, "cmdImport");
     EXPECT_EQ(prompts.messages.last(), "Import: The block limits must lie between -2147483648 and 2147483647.");
     EXPECT_EQ(mul->text(), QString::fromStdString(dir / "src.uop"));
-    EXPECT_EQ(App().WorkingPatch.LiveCount(), 0);
+    EXPECT_EQ(Doc().patch().LiveCount(), 0);
 
     // A limit with trailing letters counts by its leading number.
     Child<QLineEdit>(dialog, "txtFileIDFrom")->setText("12abc");
     Child<QLineEdit>(dialog, "txtBlockTo")->setText("400000");
-    Click(dialog, "cmdImport");
+    ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
     QApplication::processEvents();
     EXPECT_TRUE(dialog.isNull());  // closed after the import
-    EXPECT_EQ(App().DialogResult, 1);
-    EXPECT_EQ(App().WorkingPatch[12].Count(), 1);
-    EXPECT_EQ(App().WorkingPatch[4].LiveCount(), 0);
-    EXPECT_EQ(window.NodeByKey("F012")->childCount(), 1);
+    EXPECT_EQ(Doc().patch()[12].Count(), 1);
+    EXPECT_EQ(Doc().patch()[4].LiveCount(), 0);
+    EXPECT_EQ(Children(12), 1);
 }
 
 TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersAndTheOpen) {
@@ -152,18 +133,18 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersAndTheOpen) {
     Click(dialog, "cmdImport");
     QApplication::processEvents();
     EXPECT_TRUE(dialog.isNull());
-    ASSERT_EQ(App().WorkingPatch[4].Count(), 1);
-    EXPECT_EQ(App().WorkingPatch[4].Blocks[0].ByteArray, (Bytes{1, 2}));
+    ASSERT_EQ(Doc().patch()[4].Count(), 1);
+    EXPECT_EQ(Doc().patch()[4].Blocks[0].ByteArray, (Bytes{1, 2}));
     EXPECT_EQ(prompts.messages.last(), "Import: Imported 1 blocks.\n1 blocks without data were left out.\n1 damaged "
                                        "blocks were left out: their data does not lie wholly inside the data file.");
 }
 
-TEST_F(Dialogs, CancelSetsTheDialogResultAndClosesTheImport) {
+TEST_F(Dialogs, CancelClosesTheImportWithoutAChange) {
     QPointer<QDialog> dialog = window.ShowImport();
     Click(dialog, "cmdCancel");
     QApplication::processEvents();
-    EXPECT_EQ(App().DialogResult, 2);
     EXPECT_TRUE(dialog.isNull());
+    EXPECT_EQ(Doc().UndoStack()->count(), 0);
 }
 
 TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
@@ -177,15 +158,18 @@ TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
     prompts.answers = {QString::fromStdString(dir / "target.mul")};
     Click(dialog, "cmdFile");
     EXPECT_EQ(prompts.asked.back().title, "Export to");
+    EXPECT_EQ(prompts.asked.back().kind, "save:mul");
     Click(dialog, "cmdExport");
     EXPECT_EQ(prompts.messages.last(),
               "Export to verdata.mul: Cant find the origional verdata.mul. Check the settings in 'File|Settings'.");
     EXPECT_EQ(ReadFileBytes(dir / "target.mul"), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_FALSE(dialog.isNull());
 
-    App().WorkingPatch.Append(12, 1, {5}, 0, 0);
+    Patch p;  // the dialog exports the patch and the settings as they are now
+    p.Append(12, 1, {5}, 0, 0);
+    Load(std::move(p));
     WriteFileBytes(dir / "base.mul", {0, 0, 0, 0});
-    App().VerdataPath = dir / "base.mul";
+    window.Values().VerdataPath = dir / "base.mul";
     Click(dialog, "cmdExport");
     QApplication::processEvents();
     EXPECT_TRUE(dialog.isNull());

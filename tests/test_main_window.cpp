@@ -1,150 +1,190 @@
-#include <gtest/gtest.h>
-
-#include <QAction>
+#include <QApplication>
 #include <QFrame>
 #include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
-#include <QTreeWidget>
 
-#include "app/frmStart.h"
 #include "app/mComdlg.h"
-#include "patch/app_values.h"
-#include "patch/patch_file.h"
-#include "scripted_prompts.h"
-#include "test_support.h"
+#include "gui_fixture.h"
 
 namespace {
-class MainWindow : public ::testing::Test {
+class MainWindow : public GuiTest {
 protected:
-    template <class T>
-    T* Child(const char* name) {
-        return window.findChild<T*>(QString::fromLatin1(name));
+    QStringList TopTexts() { return ChildTexts({}); }
+    std::string WritePatch(const std::string& name, const Patch& p) {
+        const std::string path = dir / name;
+        EXPECT_EQ(WritePatchFile(path, p), "");
+        return path;
     }
-    QStringList TopTexts() {
-        QStringList texts;
-        for (int i = 0; i < window.Tree()->topLevelItemCount(); ++i) texts << window.Tree()->topLevelItem(i)->text(0);
-        return texts;
+    void Modify() {
+        PatchEdit edit;
+        edit.added.Append(4, 1, {1, 2, 3}, 0, 0);
+        Doc().Run(QStringLiteral("Import"), std::move(edit));
     }
-
-    CleanApp clean;
-    ScriptedPrompts prompts;
-    TempDir dir;
-    frmStart window;
 };
 }  // namespace
 
 TEST_F(MainWindow, StartsWithTheAboutFrameAndTheThirteenFileTypes) {
-    EXPECT_EQ(window.windowTitle(), "Palindra - [New patch]");
+    EXPECT_EQ(window.windowTitle(), "Palindra - [New patch][*]");
+    EXPECT_FALSE(window.isWindowModified());
     EXPECT_EQ(TopTexts(), QStringList({"Map", "Statics", "Art", "Anim", "Sound", "Texmaps", "Gumps", "Multis", "Skills",
                                        "Tiledata", "Animdata", "Hues", "Files"}));
-    EXPECT_EQ(window.Tree()->topLevelItem(0)->childCount(), 0);
-    EXPECT_FALSE(Child<QFrame>("frMenu0")->isHidden());
-    EXPECT_TRUE(Child<QFrame>("frMenu1")->isHidden());
-    EXPECT_TRUE(Child<QFrame>("frMenu2")->isHidden());
-    EXPECT_EQ(Child<QLabel>("lblLogo")->text(), "Palindra");
-    EXPECT_EQ(Child<QLabel>("lblVersion")->text(), "Version 0.30.0");
+    EXPECT_EQ(Children(0), 0);
+    EXPECT_EQ(Child<QLabel>(&window, "lblLogo")->text(), "Palindra");
+    EXPECT_EQ(Child<QLabel>(&window, "lblVersion")->text(), "Version 0.30.0");
+    // The tree getting focus makes a row current but shows no node.
+    window.show();
+    window.Tree()->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(Child<QFrame>(&window, "frMenu0")->isHidden());
+    EXPECT_TRUE(Child<QFrame>(&window, "frMenu1")->isHidden());
+    EXPECT_TRUE(Child<QFrame>(&window, "frMenu2")->isHidden());
+    Select({0, -1});
+    EXPECT_TRUE(Child<QFrame>(&window, "frMenu0")->isHidden());
 }
 
-TEST_F(MainWindow, ToolbarAndMenusCarryTheirKeysCaptionsAndTooltips) {
+TEST_F(MainWindow, ToolbarAndMenusCarryTheirKeysCaptionsAndShortcuts) {
     QStringList keys, tips;
-    for (QAction* a : Child<QToolBar>("tbPatch")->actions()) {
+    for (QAction* a : Child<QToolBar>(&window, "tbPatch")->actions()) {
         keys << a->objectName();
         if (!a->isSeparator()) tips << a->toolTip();
     }
     EXPECT_EQ(keys, QStringList({"D", "NEW", "D2", "OPEN", "SAVE", "D3", "IMPORT", "EXPORT"}));
     EXPECT_EQ(tips, QStringList({"New", "Open", "Save", "Import", "Export to verdata.mul"}));
-
-    QStringList file;
-    for (QAction* a : Child<QMenu>("mnuFile")->actions()) file << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(file, QStringList({"New", "-", "Open", "-", "Save", "Save As", "-", "Settings", "-", "Exit"}));
-    EXPECT_FALSE(Child<QMenu>("mnuHelp")->menuAction()->isVisible());
-    EXPECT_EQ(Child<QMenu>("mnuPopup")->actions().size(), 6);
+    auto captions = [&](const char* menu) {
+        QStringList texts;
+        for (QAction* a : Child<QMenu>(&window, menu)->actions()) texts << (a->isSeparator() ? "-" : a->text());
+        return texts;
+    };
+    EXPECT_EQ(captions("mnuFile"), QStringList({"New", "-", "Open", "-", "Save", "Save As", "-", "Settings", "-", "Exit"}));
+    EXPECT_EQ(captions("mnuBlock"), QStringList({"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile",
+                                                 "Save to Bmp", "Load from BMP", "Add from compare", "Add file",
+                                                 "Change Flags"}));
+    EXPECT_FALSE(Child<QMenu>(&window, "mnuHelp")->menuAction()->isVisible());
+    EXPECT_EQ(Action("actUndo")->shortcut(), QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(Action("actRedo")->shortcut(), QKeySequence("Ctrl+Shift+Z"));
+    EXPECT_EQ(Action("actRemove")->shortcut(), QKeySequence(QKeySequence::Delete));
+    QList<QKeySequence> seen;
+    for (QAction* a : Child<QMenu>(&window, "mnuBlock")->actions()) {
+        if (a->isSeparator()) continue;
+        EXPECT_FALSE(a->shortcut().isEmpty()) << a->text().toStdString();
+        EXPECT_FALSE(seen.contains(a->shortcut())) << a->text().toStdString();
+        seen << a->shortcut();
+    }
 }
 
-TEST_F(MainWindow, OpenShowsTheBlocksAndTheCaption) {
+TEST_F(MainWindow, OpenSortsBlocksByNumberAndSettlesWithoutMarkingTheDocument) {
     Patch p;
-    p.Append(4, 4660, {1, 2}, 0, 0);
-    p.Append(4, 7, {1}, 0, 0);
-    p.Append(4, 7, {2}, 0, 0);
-    const std::string path = dir / "a.uop";
-    ASSERT_EQ(WritePatchFile(path, p), "");
-
+    p.Append(4, 0x12345, {1}, 0, 0);
+    p.Append(4, 20, {1}, 0, 0);
+    p.Append(4, 20, {2}, 0, 0);
+    p.Append(4, 16, {1, 2}, 0, 0);
+    const std::string path = WritePatch("a.uop", p);
     prompts.answers = {QString::fromStdString(path)};
-    window.Open();
+    Trigger("mnuOpen");
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(prompts.asked[0].title, "Open");
     EXPECT_EQ(prompts.asked[0].filter, "UOP Patchfile (*.uop)");
     EXPECT_EQ(prompts.asked[0].dir, ProgramFolder());
-    EXPECT_EQ(window.windowTitle(), QString::fromStdString("Palindra - [" + path + "]"));
-    QTreeWidgetItem* art = window.NodeByKey("F004");
-    ASSERT_EQ(art->childCount(), 2);
-    EXPECT_EQ(art->child(0)->text(0), "000007");  // sorted by text
-    EXPECT_EQ(art->child(1)->text(0), "0x01234");
-    EXPECT_EQ(frmStart::KeyOf(art->child(1)), "F004B4660");
-    EXPECT_EQ(App().WorkingPatch[4].RemovedCount, 1);
+    EXPECT_EQ(window.windowTitle(), QString::fromStdString("Palindra - [" + path + "][*]"));
+    EXPECT_EQ(ChildTexts(Model().IndexOf({4, -1})), QStringList({"0x00010", "000020", "0x12345"}));
+    EXPECT_EQ(Model().IndexOf({4, 0x12345}).data(BlockTreeModel::KeyRole).toString(), "F004B74565");
+    EXPECT_EQ(Doc().patch()[4].RemovedCount, 1);
+    EXPECT_FALSE(window.isWindowModified());
 }
 
-TEST_F(MainWindow, ARefusedOpenKeepsThePatchTreeAndFileName) {
-    App().WorkingPatch.Append(12, 1, {1}, 0, 0);
-    App().CurrentPatchFile = "kept.uop";
-    window.RefreshTreeView();
+TEST_F(MainWindow, RefusedOpensKeepThePatchAndSayWhy) {
+    Patch p;
+    p.Append(12, 1, {1}, 0, 0);
+    prompts.answers = {QString::fromStdString(WritePatch("kept.uop", p))};
+    Trigger("mnuOpen");
     WriteFileBytes(dir / "bad.uop", {'U', 'O', 'P', 9});
-    prompts.answers = {QString::fromStdString(dir / "bad.uop")};
-    window.Open();
-    ASSERT_EQ(prompts.messages.size(), 1);
+    WriteFileBytes(dir / "game.uop", {'M', 'Y', 'P', 0, 5, 0, 0, 0});
+    prompts.answers = {QString::fromStdString(dir / "bad.uop"), QString::fromStdString(dir / "game.uop")};
+    Trigger("mnuOpen");
+    Trigger("mnuOpen");
+    ASSERT_EQ(prompts.messages.size(), 2);
     EXPECT_TRUE(prompts.messages[0].startsWith("Open: '" + QString::fromStdString(dir / "bad.uop")));
-    EXPECT_EQ(App().WorkingPatch.LiveCount(), 1);
-    EXPECT_EQ(App().CurrentPatchFile, "kept.uop");
-    EXPECT_EQ(window.windowTitle(), "Palindra - [kept.uop]");
-    EXPECT_EQ(window.NodeByKey("F012")->childCount(), 1);
+    EXPECT_EQ(prompts.messages[1], "Open: '" + QString::fromStdString(dir / "game.uop") +
+                                       "' is a game data package, not a patch project file.");
+    EXPECT_EQ(Doc().Path(), dir / "kept.uop");
+    EXPECT_EQ(Children(12), 1);
 }
 
-TEST_F(MainWindow, SaveWithoutAFileNameIsSaveAsAndCancelSavesNothing) {
-    App().WorkingPatch.Append(4, 1, {1, 2, 3}, 0, 0);
-    window.Save();  // no answer: the dialog is cancelled
+TEST_F(MainWindow, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
+    Modify();
+    EXPECT_TRUE(window.isWindowModified());
+    Trigger("mnuSave");  // no file name yet: Save As, cancelled
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(prompts.asked[0].title, "Save As");
-    EXPECT_EQ(prompts.asked[0].kind, "save:mul");
-    EXPECT_EQ(App().CurrentPatchFile, "");
+    EXPECT_EQ(prompts.asked[0].kind, "save:uop");
+    EXPECT_TRUE(window.isWindowModified());
 
     const std::string path = dir / "s.uop";
     prompts.answers = {QString::fromStdString(path)};
-    window.Save();
-    EXPECT_EQ(App().CurrentPatchFile, path);
+    Trigger("mnuSave");
+    EXPECT_EQ(Doc().Path(), path);
     EXPECT_EQ(ReadFileBytes(path).size(), 12u + 13u + 3u);
-    EXPECT_EQ(window.windowTitle(), "Palindra - [New patch]");  // shown at the next rebuild
+    EXPECT_EQ(window.windowTitle(), QString::fromStdString("Palindra - [" + path + "][*]"));
+    EXPECT_FALSE(window.isWindowModified());
 
-    App().WorkingPatch.Append(4, 2, {9}, 0, 0);
-    window.Save();  // saves to the current file without asking
-    EXPECT_EQ(prompts.asked.size(), 3u - 1u);
-    EXPECT_EQ(ReadFileBytes(path).size(), 12u + 13u + 3u + 13u + 1u);
-}
+    Trigger("actUndo");  // away from the saved state and back
+    EXPECT_TRUE(window.isWindowModified());
+    Trigger("actRedo");
+    EXPECT_FALSE(window.isWindowModified());
 
-TEST_F(MainWindow, AFailedSaveAsShowsAMessageAndKeepsTheFileName) {
-    App().CurrentPatchFile = "old.uop";
     prompts.answers = {QString::fromStdString(dir / "missing/folder/x.uop")};
-    window.SaveAs();
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_TRUE(prompts.messages[0].startsWith("Save As: Cannot save"));
-    EXPECT_EQ(App().CurrentPatchFile, "old.uop");
+    Trigger("mnuSaveAs");
+    EXPECT_TRUE(prompts.messages.last().startsWith("Save As: Cannot save"));
+    EXPECT_EQ(Doc().Path(), path);
 }
 
-TEST_F(MainWindow, NewClearsThePatchAndTheFileName) {
-    App().WorkingPatch.Append(0, 1, {1}, 0, 0);
-    App().CurrentPatchFile = "x.uop";
-    Child<QAction>("mnuNew")->trigger();
-    EXPECT_EQ(App().WorkingPatch.LiveCount(), 0);
-    EXPECT_EQ(window.windowTitle(), "Palindra - [New patch]");
-    EXPECT_EQ(window.NodeByKey("F000")->childCount(), 0);
+// Close, New and Open ask before unsaved changes go; Cancel keeps them,
+// Discard drops them, Save writes them first.
+TEST_F(MainWindow, UnsavedChangesAreNeverLostWithoutAsking) {
+    struct Case {
+        const char* action;
+        SaveChoice choice;
+        bool proceeds;
+    };
+    const Case cases[] = {{"mnuNew", SaveChoice::Cancel, false},  {"mnuNew", SaveChoice::Discard, true},
+                          {"mnuOpen", SaveChoice::Cancel, false}, {"mnuOpen", SaveChoice::Discard, true},
+                          {"mnuExit", SaveChoice::Cancel, false}, {"mnuExit", SaveChoice::Discard, true},
+                          {"mnuNew", SaveChoice::Save, true}};
+    for (const Case& c : cases) {
+        Load(Patch{});
+        window.show();
+        Modify();
+        prompts.saveQuestions = 0;
+        prompts.saveChoices = {c.choice};
+        prompts.answers = {QString::fromStdString(dir / "saved.uop")};  // Save As, or Open's file
+        WritePatch("saved.uop", Patch{});
+        Trigger(c.action);
+        SCOPED_TRACE(std::string(c.action) + " " + std::to_string(int(c.choice)));
+        EXPECT_EQ(prompts.saveQuestions, 1);
+        const bool proceeded = std::string(c.action) == "mnuExit" ? !window.isVisible() : Doc().patch().LiveCount() == 0;
+        EXPECT_EQ(proceeded, c.proceeds);
+        if (c.choice == SaveChoice::Save) {
+            EXPECT_EQ(ReadFileBytes(dir / "saved.uop").size(), 12u + 13u + 3u);
+        }
+        prompts.answers.clear();
+    }
+    Load(Patch{});  // nothing to lose: no question
+    prompts.saveQuestions = 0;
+    Trigger("mnuNew");
+    EXPECT_EQ(prompts.saveQuestions, 0);
 }
 
-TEST_F(MainWindow, ResizingToATinySizeIsHarmless) {
-    window.show();
-    window.resize(10, 10);
-    window.resize(1200, 800);
-    EXPECT_TRUE(window.isVisible());
+TEST_F(MainWindow, ImportAndExportOpenOneDialogEach) {
+    QDialog* import = window.ShowImport();
+    Trigger("actImport");
+    Child<QToolBar>(&window, "tbPatch")->findChild<QAction*>("IMPORT")->trigger();
+    EXPECT_EQ(window.ShowImport(), import);
+    EXPECT_EQ(window.findChildren<QDialog*>("frmImport").size(), 1);
+    QDialog* exportDialog = window.ShowExport();
+    Trigger("actExport");
+    EXPECT_EQ(window.ShowExport(), exportDialog);
+    EXPECT_EQ(window.findChildren<QDialog*>("frmExport").size(), 1);
 }
 
 TEST(FileDialogs, FiltersBecomeQtNameFilters) {

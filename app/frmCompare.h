@@ -4,13 +4,23 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <string>
 
 class QLineEdit;
+
+// The files the user chose to compare; the index paths are "" for types
+// without index files.
+struct CompareChoice {
+    std::string mul1, idx1, mul2, idx2;
+};
 
 class frmCompare : public QDialog {
     Q_OBJECT
 public:
     frmCompare(QWidget* owner, std::uint8_t fileId);
+
+    // What the user chose; valid once the dialog was accepted.
+    const CompareChoice& Choice() const { return choice_; }
 
 private:
     void Compare();
@@ -19,8 +29,5 @@ private:
 
     bool indexed_;
     QLineEdit *txtMUL1_, *txtIDX1_, *txtMUL2_, *txtIDX2_;
+    CompareChoice choice_;
 };
-
-// Shows the dialog for `fileId` and, unless it was cancelled, appends the
-// blocks that differ to the working patch. The caller rebuilds the tree.
-void RunCompare(QWidget* owner, std::uint8_t fileId);

@@ -1,4 +1,4 @@
-#include "gamefiles/frmImport.h"
+#include "app/frmImport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +15,6 @@
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
-#include "patch/app_values.h"
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
 #include "patch/user_numbers.h"
@@ -32,8 +31,8 @@ struct Limits {
 };
 }  // namespace
 
-frmImport::frmImport(QWidget* owner, std::function<void()> refreshTree)
-    : QDialog(owner), refreshTree_(std::move(refreshTree)) {
+frmImport::frmImport(QWidget* owner, std::function<void(Patch&&)> accept)
+    : QDialog(owner), accept_(std::move(accept)) {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(QStringLiteral("Import"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -140,15 +139,10 @@ void frmImport::BrowseIdx() {
     if (!path.isEmpty()) txtIDX_->setText(path);
 }
 
-void frmImport::Cancel() {
-    App().DialogResult = 2;
-    close();
-}
+void frmImport::Cancel() { close(); }
 
 void frmImport::Import() {
     if (!RunImport(cboMULType_->currentData().toInt())) return;
-    App().DialogResult = 1;
-    refreshTree_();
     close();
 }
 
@@ -210,7 +204,7 @@ bool frmImport::RunImport(int code) {
         result.added = imported.LiveCount();
         result.absent = CountWithoutData(imported);
     }
-    App().WorkingPatch.AppendAll(std::move(imported));
+    accept_(std::move(imported));
     if (const std::string more = DescribeLeftOut(result); !more.empty())
         CurrentPrompts().Message(this, QStringLiteral("Imported %1 blocks.\n").arg(result.added) + QString::fromStdString(more),
                                  QStringLiteral("Import"));

@@ -1,9 +1,11 @@
-// The import dialog: appends blocks to the working patch from a patch project
-// file, a verdata file, or a block range of a game data file and its index.
+// The import dialog: reads blocks from a patch project file, a verdata file,
+// or a block range of a game data file and its index, and hands them over.
 #pragma once
 
 #include <QDialog>
 #include <functional>
+
+#include "patch/Patch.h"
 
 class QCheckBox;
 class QComboBox;
@@ -21,8 +23,8 @@ public:
     static constexpr int kPatchFileType = 300;
     static constexpr int kVerdataType = 301;
 
-    // `refreshTree` rebuilds the main window's tree after an import.
-    frmImport(QWidget* owner, std::function<void()> refreshTree);
+    // `accept` receives the blocks read, to be appended to the document.
+    frmImport(QWidget* owner, std::function<void(Patch&&)> accept);
 
     void OnTypeSelected();
     void Import();
@@ -34,7 +36,7 @@ private:
     // Checks the inputs and imports; false (after saying why) when refused.
     bool RunImport(int typeCode);
 
-    std::function<void()> refreshTree_;
+    std::function<void(Patch&&)> accept_;
     QComboBox* cboMULType_;
     QCheckBox* chkSkipAbsent_;
     QLineEdit *txtMUL_, *txtIDX_, *txtFileIDFrom_, *txtFileIDTo_, *txtBlockFrom_, *txtBlockTo_;

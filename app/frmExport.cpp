@@ -1,4 +1,4 @@
-#include "gamefiles/frmExport.h"
+#include "app/frmExport.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -11,10 +11,10 @@
 #include "app/widgets.h"
 #include "app/prompts.h"
 #include "gamefiles/verdata.h"
-#include "patch/app_values.h"
 #include "patch/binary_io.h"
 
-frmExport::frmExport(QWidget* owner) : QDialog(owner) {
+frmExport::frmExport(QWidget* owner, const Patch& patch, const std::string& verdataPath)
+    : QDialog(owner), patch_(patch), verdataPath_(verdataPath) {
     setObjectName(QStringLiteral("frmExport"));
     setWindowTitle(QStringLiteral("Export to verdata.mul"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -52,7 +52,7 @@ frmExport::frmExport(QWidget* owner) : QDialog(owner) {
 
 void frmExport::Browse() {
     const QString path = ShowSaveDialog(this, QStringLiteral("Verdata (*.mul) |*.mul"), QStringLiteral("Export to"),
-                                        ProgramFolder());
+                                        ProgramFolder(), QStringLiteral("mul"));
     if (!path.isEmpty()) txtFile_->setText(path);
 }
 
@@ -64,7 +64,7 @@ void frmExport::Export() {
     }
     std::string base;
     if (chkInclude_->isChecked()) {
-        base = App().VerdataPath;
+        base = verdataPath_;
         if (!IsExistingFile(base)) {
             CurrentPrompts().Message(
                 this, QStringLiteral("Cant find the origional verdata.mul. Check the settings in 'File|Settings'."),
@@ -75,7 +75,7 @@ void frmExport::Export() {
     std::string error;
     {
         WaitScope wait(parentWidget(), QStringLiteral("Creating verdata.mul. Please wait."));
-        error = WriteVerdata(txtFile_->text().toStdString(), base, App().WorkingPatch);
+        error = WriteVerdata(txtFile_->text().toStdString(), base, patch_);
     }
     if (!error.empty()) {
         CurrentPrompts().Message(this, QString::fromStdString(error),

@@ -1,8 +1,8 @@
-#include "app/block_info.h"
+#include "patch/block_info.h"
 
 #include <cstdio>
 
-#include "app/block_tree.h"
+#include "patch/block_tree.h"
 
 std::string Sevenths(std::int32_t length) {
     char buf[40];

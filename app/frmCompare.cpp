@@ -1,4 +1,4 @@
-#include "gamefiles/frmCompare.h"
+#include "app/frmCompare.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -6,13 +6,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/frmWait.h"
 #include "app/mComdlg.h"
 #include "app/widgets.h"
 #include "app/prompts.h"
-#include "gamefiles/compare.h"
 #include "patch/FileTypes.h"
-#include "patch/app_values.h"
 #include "patch/binary_io.h"
 
 frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner) {
@@ -80,44 +77,9 @@ void frmCompare::Compare() {
         CurrentPrompts().Message(this, QStringLiteral("Cannot find the files you selected."), QStringLiteral("Compare"));
         return;
     }
-    AppValues& app = App();
-    app.CompareIdx1 = txtIDX1_->text().toStdString();
-    app.CompareIdx2 = txtIDX2_->text().toStdString();
-    app.CompareMul1 = txtMUL1_->text().toStdString();
-    app.CompareMul2 = txtMUL2_->text().toStdString();
+    choice_ = {txtMUL1_->text().toStdString(), indexed_ ? txtIDX1_->text().toStdString() : std::string(),
+               txtMUL2_->text().toStdString(), indexed_ ? txtIDX2_->text().toStdString() : std::string()};
     accept();
 }
 
-void frmCompare::Cancel() {
-    AppValues& app = App();
-    app.CompareIdx1.clear();
-    app.CompareIdx2.clear();
-    app.CompareMul1.clear();
-    app.CompareMul2.clear();
-    reject();
-}
-
-void RunCompare(QWidget* owner, std::uint8_t fileId) {
-    AppValues& app = App();
-    {
-        frmCompare dialog(owner, fileId);
-        // Closing the window without a button counts as Cancel.
-        app.CompareMul1.clear();
-        CurrentPrompts().Exec(&dialog);
-        if (dialog.result() != QDialog::Accepted) app.CompareMul1.clear();
-    }
-    if (app.CompareMul1.empty()) return;
-    ImportResult result;
-    {
-        WaitScope wait(owner, QStringLiteral("Comparing muls. Please wait."));
-        result = CompareMuls(app.WorkingPatch, app.CompareIdx1, app.CompareMul1, app.CompareIdx2, app.CompareMul2,
-                             fileId);
-    }
-    if (!result.error.empty())
-        CurrentPrompts().Message(owner, QString::fromStdString(result.error), QStringLiteral("Compare"));
-    else if (const std::string more = DescribeLeftOut(result); !more.empty())
-        CurrentPrompts().Message(owner,
-                                 QStringLiteral("Added %1 blocks that differ.\n").arg(result.added) +
-                                     QString::fromStdString(more),
-                                 QStringLiteral("Compare"));
-}
+void frmCompare::Cancel() { reject(); }

@@ -1,8 +1,10 @@
 // The add-file dialog: reads the client's executable, readme or first map
-// into its block of file ID 252.
+// into its block of file ID 252, in a patch of its own that the caller takes.
 #pragma once
 
 #include <QDialog>
+
+#include "patch/Patch.h"
 
 class QComboBox;
 class QLineEdit;
@@ -12,9 +14,13 @@ class frmAddFile : public QDialog {
 public:
     explicit frmAddFile(QWidget* owner);
 
+    // The block read, once the dialog was accepted.
+    Patch& Added() { return added_; }
+
 private:
     void Add();
 
     QComboBox* cboType_;
     QLineEdit* txtFile_;
+    Patch added_;
 };

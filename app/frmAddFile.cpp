@@ -1,4 +1,4 @@
-#include "gamefiles/frmAddFile.h"
+#include "app/frmAddFile.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,7 +10,6 @@
 #include "app/widgets.h"
 #include "app/prompts.h"
 #include "gamefiles/whole_files.h"
-#include "patch/app_values.h"
 #include "patch/binary_io.h"
 
 frmAddFile::frmAddFile(QWidget* owner) : QDialog(owner) {
@@ -46,11 +45,7 @@ frmAddFile::frmAddFile(QWidget* owner) : QDialog(owner) {
         if (!path.isEmpty()) txtFile_->setText(path);
     });
     connect(cmdAdd, &QPushButton::clicked, this, &frmAddFile::Add);
-    connect(cmdCancel, &QPushButton::clicked, this, [this] {
-        App().DialogResult = 0;
-        reject();
-    });
-    App().DialogResult = 0;
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void frmAddFile::Add() {
@@ -59,11 +54,11 @@ void frmAddFile::Add() {
         CurrentPrompts().Message(this, QStringLiteral("You must select a file to add first."), QStringLiteral("Add file"));
         return;
     }
-    const std::string error = AddWholeFile(App().WorkingPatch, cboType_->currentIndex(), path);
+    added_.Clear();
+    const std::string error = AddWholeFile(added_, cboType_->currentIndex(), path);
     if (!error.empty()) {
         CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Add file"));
         return;
     }
-    App().DialogResult = 1;
     accept();
 }

@@ -1,0 +1,27 @@
+// The export dialog: writes a new verdata.mul from the patch, optionally
+// merged over the client's own (`verdataPath`, the setting as it is when
+// Export is clicked).
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class Patch;
+
+class QCheckBox;
+class QLineEdit;
+
+class frmExport : public QDialog {
+    Q_OBJECT
+public:
+    frmExport(QWidget* owner, const Patch& patch, const std::string& verdataPath);
+    void Export();
+
+private:
+    void Browse();
+
+    QLineEdit* txtFile_;
+    QCheckBox* chkInclude_;
+    const Patch& patch_;
+    const std::string& verdataPath_;
+};

@@ -1,6 +1,0 @@
-#include "patch/app_values.h"
-
-AppValues& App() {
-    static AppValues values;
-    return values;
-}

@@ -1,0 +1,47 @@
+#include "patch/patch_edit.h"
+
+bool PatchEdit::Empty() const { return added.LiveCount() == 0 && removals.empty() && flags.empty(); }
+
+void PatchEdit::Apply(Patch& patch) {
+    appended_.clear();
+    bool appendedAny = false;
+    for (int f = 0; f < Patch::kFileIds; ++f) {
+        const auto id = static_cast<std::uint8_t>(f);
+        if (added[id].Blocks.empty()) continue;
+        appended_.push_back({id, patch[id].Blocks.size()});
+        appendedAny = true;
+    }
+    patch.AppendAll(std::move(added));
+    for (const RemovedMark& m : removals) patch.MarkRemoved(m.fileId, static_cast<std::size_t>(m.slot));
+    for (FlagChange& c : flags) {
+        PatchBlock& b = patch[c.fileId].Blocks[static_cast<std::size_t>(c.slot)];
+        std::swap(b.FlagA, c.flagA);
+        std::swap(b.FlagB, c.flagB);
+    }
+    if (!applied_) {
+        if (appendedAny) settled_ = SettleDuplicates(patch);
+        applied_ = true;
+    } else {
+        for (const RemovedMark& m : settled_) patch.MarkRemoved(m.fileId, static_cast<std::size_t>(m.slot));
+    }
+}
+
+void PatchEdit::Revert(Patch& patch) {
+    RestoreMarks(patch, settled_);
+    for (auto it = flags.rbegin(); it != flags.rend(); ++it) {
+        PatchBlock& b = patch[it->fileId].Blocks[static_cast<std::size_t>(it->slot)];
+        std::swap(b.FlagA, it->flagA);
+        std::swap(b.FlagB, it->flagB);
+    }
+    RestoreMarks(patch, removals);
+    for (const Appended& a : appended_) {
+        PatchFileEntry& entry = patch[a.fileId];
+        added[a.fileId].Blocks.reserve(entry.Blocks.size() - a.from);
+        for (std::size_t i = a.from; i < entry.Blocks.size(); ++i) {
+            PatchBlock& b = entry.Blocks[i];
+            if (!b.IsLive()) --entry.RemovedCount;
+            added.AppendWithLength(a.fileId, b.BlockNumber, b.Length, std::move(b.ByteArray), b.FlagA, b.FlagB);
+        }
+        entry.Blocks.resize(a.from);
+    }
+}

@@ -1,0 +1,81 @@
+// The fixture the window tests share: scripted prompts, a temporary folder,
+// empty settings and a main window on an empty patch.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QTreeView>
+
+#include "app/BlockCommands.h"
+#include "app/block_tree_model.h"
+#include "app/frmStart.h"
+#include "app/patch_document.h"
+#include "app/settings.h"
+#include "patch/patch_file.h"
+#include "scripted_prompts.h"
+#include "test_support.h"
+
+struct EmptySettings {
+    EmptySettings() { OpenSettingsStore()->remove(QString()); }
+};
+
+class GuiTest : public ::testing::Test {
+protected:
+    PatchDocument& Doc() { return window.Document(); }
+    BlockTreeModel& Model() { return *window.Model(); }
+    // Starts the window on `patch`, as Open does.
+    void Load(Patch patch) { Doc().Reset(std::move(patch), ""); }
+    void Select(BlockId id) { ASSERT_TRUE(window.Select(id)) << int(id.fileId) << "/" << id.blockNumber; }
+    QAction* Action(const char* name) {
+        QAction* a = window.findChild<QAction*>(QString::fromLatin1(name));
+        EXPECT_NE(a, nullptr) << name;
+        return a;
+    }
+    void Trigger(const char* name) { Action(name)->trigger(); }
+    QString Text(BlockId id) { return Model().IndexOf(id).data().toString(); }
+    int Children(std::uint8_t fileId) { return Model().rowCount(Model().IndexOf({fileId, -1})); }
+    // The texts of the children of a node, in tree order.
+    QStringList ChildTexts(const QModelIndex& parent) {
+        QStringList texts;
+        for (int r = 0; r < Model().rowCount(parent); ++r) texts << Model().index(r, 0, parent).data().toString();
+        return texts;
+    }
+    // The context menu of the current node: captions, "-" for separators.
+    QStringList Menu() {
+        auto* menu = window.findChild<QMenu*>(QStringLiteral("mnuPopup"));
+        QStringList entries;
+        if (!window.Commands()->PrepareMenu(menu)) return entries;
+        for (QAction* a : menu->actions()) entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return entries;
+    }
+    // What Save would write now.
+    std::vector<std::uint8_t> SavedBytes() {
+        const std::string path = dir / "snapshot.uop";
+        EXPECT_EQ(WritePatchFile(path, Doc().patch()), "");
+        return ReadFileBytes(path);
+    }
+    // Runs a command and checks that undo restores the saved bytes from before
+    // and redo those from after it.
+    template <class Fn>
+    void ExpectUndoable(Fn&& command, const QString& undoText) {
+        const auto before = SavedBytes();
+        const int steps = Doc().UndoStack()->count();
+        command();
+        ASSERT_EQ(Doc().UndoStack()->count(), steps + 1) << undoText.toStdString();
+        EXPECT_EQ(Action("actUndo")->text(), undoText);
+        EXPECT_TRUE(window.isWindowModified());
+        const auto after = SavedBytes();
+        EXPECT_NE(after, before);
+        Trigger("actUndo");
+        EXPECT_EQ(SavedBytes(), before) << undoText.toStdString();
+        Trigger("actRedo");
+        EXPECT_EQ(SavedBytes(), after) << undoText.toStdString();
+    }
+
+    EmptySettings emptySettings;
+    ScriptedPrompts prompts;
+    TempDir dir;
+    frmStart window;
+};
