@@ -20,6 +20,8 @@ inline constexpr const char* kJsonHelp =
     "  types   {\"types\": [{\"fileId\", \"name\", \"fixedBlockSize\" (0: indexed), \"highestBlock\"}]}\n"
     "  info    {\"types\": [{\"fileId\", \"name\", \"live\", \"superseded\", \"withoutData\", \"bytes\"}],\n"
     "           \"live\", \"bytes\"}\n"
+    "  package {\"version\", \"tables\", \"entries\": [{\"hash\" (16 hex digits), \"flag\", \"stored\", \"decoded\",\n"
+    "           \"name\" (where a legacy name scheme gives it)}]}\n"
     "  import, compare  {\"added\", \"withoutData\", \"damaged\", \"leftOut\"}\n"
     "  apply   {\"lines\", \"operations\", \"live\", \"exports\": [paths]}\n"
     "Errors stay on stderr as text.\n";

@@ -1,5 +1,7 @@
 #include "cli/package_command.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <iomanip>
 #include <ostream>
 
@@ -11,11 +13,27 @@
 #include "gamefiles/package_blocks.h"
 
 
-int ListPackage(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
+int ListPackage(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.size() != 1) return kUsage;
     Package package;
     if (std::string e = package.Open(args[0]); !e.empty()) return Fail(err, e);
     const std::vector<std::string> names = KnownEntryNames(package);
+    if (session.json) {
+        QJsonArray entries;
+        for (std::size_t i = 0; i < package.Entries().size(); ++i) {
+            const PackageEntry& e = package.Entries()[i];
+            QJsonObject entry{{"hash", QString::number(e.hash, 16).toUpper().rightJustified(16, '0')},
+                              {"flag", static_cast<int>(e.flag)},
+                              {"stored", static_cast<qint64>(e.storedSize)},
+                              {"decoded", static_cast<qint64>(e.decodedSize)}};
+            if (!names[i].empty()) entry["name"] = QString::fromStdString(names[i]);
+            entries.append(entry);
+        }
+        PrintJson(out, {{"version", static_cast<qint64>(package.Version())},
+                        {"tables", static_cast<qint64>(package.TableCount())},
+                        {"entries", entries}});
+        return kOk;
+    }
     out << args[0] << ": version " << package.Version() << ", " << package.TableCount() << " tables, "
         << package.Entries().size() << " entries\n"
         << "hash flag stored decoded name\n";

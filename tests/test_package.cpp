@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <sstream>
 
 #include "cli/commands.h"
@@ -38,16 +41,16 @@ struct RawSlot {
     B stored;
     std::uint32_t decoded = 0;
 };
-B RawPackage(const std::vector<RawSlot>& slots) {
+B RawPackage(const std::vector<RawSlot>& rawSlots) {
     B out;
-    for (std::uint32_t v : {0x0050594Du, 5u, 0xFD23EC43u, 0x28u, 0u, static_cast<std::uint32_t>(slots.size()),
-                            static_cast<std::uint32_t>(slots.size()), 0u, 0u, 0u})
+    for (std::uint32_t v : {0x0050594Du, 5u, 0xFD23EC43u, 0x28u, 0u, static_cast<std::uint32_t>(rawSlots.size()),
+                            static_cast<std::uint32_t>(rawSlots.size()), 0u, 0u, 0u})
         PutLE(out, v, 4);
-    PutLE(out, static_cast<std::uint32_t>(slots.size()), 4);
+    PutLE(out, static_cast<std::uint32_t>(rawSlots.size()), 4);
     PutLE(out, 0, 4);
     PutLE(out, 0, 4);
-    std::uint32_t at = 52 + 34 * static_cast<std::uint32_t>(slots.size());
-    for (const RawSlot& s : slots) {
+    std::uint32_t at = 52 + 34 * static_cast<std::uint32_t>(rawSlots.size());
+    for (const RawSlot& s : rawSlots) {
         PutLE(out, at, 4);
         PutLE(out, 0, 4);
         PutLE(out, 0, 4);
@@ -59,7 +62,7 @@ B RawPackage(const std::vector<RawSlot>& slots) {
         PutLE(out, s.flag, 2);
         at += static_cast<std::uint32_t>(s.stored.size());
     }
-    for (const RawSlot& s : slots) out.insert(out.end(), s.stored.begin(), s.stored.end());
+    for (const RawSlot& s : rawSlots) out.insert(out.end(), s.stored.begin(), s.stored.end());
     return out;
 }
 
@@ -168,6 +171,13 @@ TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
     EXPECT_NE(Cli({"package", dir / "art.uop"}, 0).find("489F800D56FBDE36 0 4 4 build/artlegacymul/00000001.tga\n"),
               std::string::npos);
     EXPECT_NE(Cli({"list", dir / "art.uop"}, 1).find("palindra-cli package"), std::string::npos);
+    const QJsonObject listed = QJsonDocument::fromJson(QByteArray::fromStdString(
+                                                           Cli({"package", dir / "art.uop", "--json"}, 0)))
+                                   .object();
+    const QJsonObject first = listed["entries"].toArray()[0].toObject();
+    EXPECT_EQ(first["hash"].toString(), "489F800D56FBDE36");
+    EXPECT_EQ(first["name"].toString(), "build/artlegacymul/00000001.tga");
+    EXPECT_EQ(first["decoded"].toInt(), 4);
 }
 
 // Each kind written as a package (every flag, both versions, empty slots,
