@@ -5,20 +5,8 @@
 
 #include "cli/commands.h"
 #include "patch/patch_file.h"
+#include "cli_runner.h"
 #include "test_support.h"
-
-namespace {
-struct Result {
-    int code;
-    std::string out, err;
-};
-
-Result Cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
-}  // namespace
 
 TEST(Cli, InsertListAndExtractWorkOnOnePatch) {
     TempDir dir;
@@ -29,7 +17,7 @@ TEST(Cli, InsertListAndExtractWorkOnOnePatch) {
     EXPECT_EQ(Cli({"insert", patch, "12", "0x1F4", dir / "a.dat"}).code, 0);
     EXPECT_EQ(Cli({"insert", patch, "12", "500", dir / "b.dat"}).code, 0);
 
-    const Result listed = Cli({"list", patch});
+    const CliResult listed = Cli({"list", patch});
     EXPECT_EQ(listed.code, 0);
     EXPECT_EQ(listed.out, "4 500001 3 0 0\n12 500 2 0 0\n");  // the older 12/500 was settled away
 
@@ -41,7 +29,7 @@ TEST(Cli, FailuresExitOneWithAMessageAndUsageErrorsExitTwo) {
     TempDir dir;
     const std::string patch = dir / "p.uop";
     WriteFileBytes(patch, {'U', 'O', 'P'});
-    Result r = Cli({"list", patch});
+    CliResult r = Cli({"list", patch});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("is not a patch project file"), std::string::npos);
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
@@ -62,7 +50,7 @@ TEST(Cli, FailuresExitOneWithAMessageAndUsageErrorsExitTwo) {
     EXPECT_EQ(Cli({"frobnicate"}).code, 2);
     EXPECT_EQ(Cli({}).code, 2);
 
-    const Result help = Cli({"--help"});
+    const CliResult help = Cli({"--help"});
     EXPECT_EQ(help.code, 0);
     for (const char* c : {"list", "insert", "extract"}) EXPECT_NE(help.out.find(c), std::string::npos) << c;
 }
@@ -75,7 +63,7 @@ TEST(Cli, ImportsFromEverySourceAndExportsMergedVerdata) {
     for (std::uint32_t v : {0u, 3u, 0u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0u}) PutLE(idx, v, 4);
     WriteFileBytes(dir / "art.idx", idx);
 
-    Result r = Cli({"import", patch, "4", dir / "art.mul", dir / "art.idx", "--blocks", "0-1"});
+    CliResult r = Cli({"import", patch, "4", dir / "art.mul", dir / "art.idx", "--blocks", "0-1"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "Imported 2 blocks into " + patch + ".\n1 of them carry no data: the client drops its own copy "
                      "of those blocks (--skip-absent leaves them out).\n");
@@ -104,7 +92,7 @@ TEST(Cli, GumpsGoToPicturesAndComeBackAsTheSameBlock) {
         for (int x = 0; x < 5; ++x) picture.setPixel(x, y, x < 2 ? qRgb(8, 16, 24) : qRgb(248, 0, 120));
     ASSERT_TRUE(picture.save(QString::fromStdString(dir / "in.png"), "PNG"));
 
-    Result r = Cli({"bmp-to-gump", patch, "44", dir / "in.png"});
+    CliResult r = Cli({"bmp-to-gump", patch, "44", dir / "in.png"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(Cli({"list", patch}).out, "12 44 36 3 5\n");
     ASSERT_EQ(Cli({"gump-to-bmp", patch, "44", dir / "out.bmp"}).code, 0);
@@ -126,7 +114,7 @@ TEST(Cli, CompareAndAddFileWorkLikeTheirDialogs) {
     std::vector<std::uint8_t> altered(708 * 375, 0);
     altered[708 * 2] = 1;
     WriteFileBytes(dir / "b.mul", altered);
-    Result r = Cli({"compare", patch, "32", dir / "a.mul", dir / "b.mul"});
+    CliResult r = Cli({"compare", patch, "32", dir / "a.mul", dir / "b.mul"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "Added 1 blocks that differ.\n");
     EXPECT_EQ(Cli({"list", patch}).out, "32 2 1220 -1 -1\n");
@@ -173,7 +161,7 @@ TEST(Cli, OptionsAndSourcesAreCheckedAndWhatWasLeftOutIsSaid) {
         {{"--version"}, 0, std::string("palindra-cli ") + PALINDRA_VERSION + "\n", ""},
     };
     for (const Case& c : cases) {
-        const Result r = Cli(c.args);
+        const CliResult r = Cli(c.args);
         EXPECT_EQ(r.code, c.code) << c.args[0] << r.err;
         EXPECT_EQ(r.out, c.out);
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;

@@ -12,24 +12,14 @@
 #include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
 #include "patch/patch_file.h"
+#include "cli_runner.h"
 #include "test_support.h"
 
 namespace {
-struct Result {
-    int code;
-    std::string out, err;
-};
-
-Result Cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
 QJsonObject Json(const std::vector<std::string>& args, int expectedCode = 0) {
     std::vector<std::string> withJson = args;
     withJson.push_back("--json");
-    const Result r = Cli(withJson);
+    const CliResult r = Cli(withJson);
     EXPECT_EQ(r.code, expectedCode) << r.err;
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
@@ -124,7 +114,7 @@ TEST(CliApply, AFailingLineSavesAndExportsNothingAndNamesTheLine) {
     };
     for (const auto& c : cases) {
         WriteText(dir / "m.txt", std::string("insert art 9 tree.dat\nexport v.mul\n\n") + c.badLine + "\n");
-        const Result r = Cli({"apply", dir / "p.uop", dir / "m.txt"});
+        const CliResult r = Cli({"apply", dir / "p.uop", dir / "m.txt"});
         EXPECT_EQ(r.code, 1) << c.badLine;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_EQ(ReadFileBytes(dir / "p.uop"), before) << c.badLine;
@@ -180,7 +170,7 @@ TEST(CliVerify, CatchesAChangedByteAMissingBlockAndAnExtraBlock) {
     };
     for (const auto& c : cases) {
         ASSERT_EQ(WriteVerdata(dir / "bad.mul", "", c.written), "");
-        const Result r = Cli({"verify", dir / "p.uop", dir / "bad.mul"});
+        const CliResult r = Cli({"verify", dir / "p.uop", dir / "bad.mul"});
         EXPECT_EQ(r.code, 1);
         EXPECT_EQ(r.out.rfind(c.line, 0), 0u) << r.out;
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;

@@ -19,21 +19,11 @@
 #include "patch/patch_file.h"
 #include "patch/patch_lock.h"
 #include "patch/save_file.h"
+#include "cli_runner.h"
 #include "test_support.h"
 
 namespace {
 using B = std::vector<std::uint8_t>;
-
-struct Result {
-    int code;
-    std::string out, err;
-};
-
-Result Cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 bool LeftoverTemporaryFiles(const TempDir& dir) {
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
@@ -106,7 +96,7 @@ TEST(HostileFiles, FileSystemCasesAreRefusedOrKeptAsTheyWere) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
-        const Result r = Cli(words(c.command));
+        const CliResult r = Cli(words(c.command));
         EXPECT_EQ(r.code, c.code) << r.err;
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
         if (const auto space = c.listed.find(' '); !c.listed.empty()) {
@@ -234,7 +224,7 @@ TEST(HostileFiles, EntriesAliasingOneRegionAreBoundedByTheFileSize) {
         WriteFileBytes(dir / "art.mul", B(kRegion, 8));
         Patch p;
         const std::string fromVerdata = ReadVerdata(dir / "verdata.mul", p, true, 0, 255, 0, 400000);
-        const Result fromIndex = Cli({"import", dir / "p.uop", "4", dir / "art.mul", dir / "artidx.mul"});
+        const CliResult fromIndex = Cli({"import", dir / "p.uop", "4", dir / "art.mul", dir / "artidx.mul"});
         if (entries == 40) {
             EXPECT_EQ(fromVerdata, "");
             EXPECT_EQ(p[12].LiveCount(), 40);
@@ -288,7 +278,7 @@ TEST(HostileFiles, CommandsSeeSettledPatchesAndSayWhatTheyRefuse) {
     ASSERT_EQ(exported[252].LiveCount(), 1);
     EXPECT_EQ(exported[252].Blocks[0].ByteArray, (B{'n', 'e', 'w'}));
 
-    Result r = Cli({"extract", dir / "p.uop", "4", "3", dir / "o.dat"});
+    CliResult r = Cli({"extract", dir / "p.uop", "4", "3", dir / "o.dat"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "palindra-cli: That block is empty.\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "o.dat"));
