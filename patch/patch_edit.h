@@ -24,7 +24,9 @@ public:
     std::vector<FlagChange> flags;
 
     // Makes the change. The first Apply settles duplicates the appended slots
-    // made and remembers those marks; a later Apply (redo) repeats them.
+    // made and remembers those marks; a later Apply (redo) repeats them. When
+    // the first Apply runs out of memory (std::bad_alloc) the patch is left
+    // as it was and the edit cannot be applied again.
     void Apply(Patch& patch);
     // Takes the change back exactly; the appended slots return to `added`.
     void Revert(Patch& patch);
@@ -34,6 +36,9 @@ public:
     bool Empty() const;
 
 private:
+    // Takes back an Apply whose settling failed.
+    void TakeBackUnsettled(Patch& patch);
+
     struct Appended {
         std::uint8_t fileId;
         std::size_t from;  // the entry's slot count before
