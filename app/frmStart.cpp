@@ -146,10 +146,10 @@ void frmStart::BuildMenus() {
 
     QMenu* mnuEdit = menuBar()->addMenu(QStringLiteral("Edit"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    QAction* undo = document_->UndoStack()->createUndoAction(this, QStringLiteral("Undo"));
+    QAction* undo = document_->CreateUndoAction(this);
     undo->setObjectName(QStringLiteral("actUndo"));
     undo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
-    QAction* redo = document_->UndoStack()->createRedoAction(this, QStringLiteral("Redo"));
+    QAction* redo = document_->CreateRedoAction(this);
     redo->setObjectName(QStringLiteral("actRedo"));
     redo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
     mnuEdit->addActions({undo, redo});

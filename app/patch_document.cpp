@@ -1,5 +1,6 @@
 #include "app/patch_document.h"
 
+#include <QAction>
 #include <QWidget>
 #include <memory>
 #include <new>
@@ -40,9 +41,18 @@ PatchDocument::PatchDocument(QObject* parent) : QObject(parent) {}
 QWidget* PatchDocument::Owner() const { return qobject_cast<QWidget*>(parent()); }
 
 void PatchDocument::Changed(const std::vector<RemovedMark>& settled) {
-    for (auto& numbers : settled_) numbers.clear();
-    for (const RemovedMark& m : settled) settled_[m.fileId].insert(m.blockNumber);
-    emit BlocksChanged();
+    // The patch has changed already and the history must follow it: running
+    // out of memory from here on costs only what the window shows.
+    try {
+        for (auto& numbers : settled_) numbers.clear();
+        for (const RemovedMark& m : settled) settled_[m.fileId].insert(m.blockNumber);
+        emit BlocksChanged();
+    } catch (const std::bad_alloc&) {
+        for (auto& numbers : settled_) numbers.clear();
+        CurrentPrompts().Message(Owner(),
+                                 QStringLiteral("There is not enough memory to show the change. The patch holds it."),
+                                 QStringLiteral("Palindra"));
+    }
 }
 
 void PatchDocument::Reset(Patch patch, std::string path) {
@@ -68,6 +78,30 @@ bool PatchDocument::Run(const QString& name, PatchEdit edit) {
     }
     undo_.push(command.release());
     return true;
+}
+
+bool PatchDocument::Undo() {
+    // A step that runs out of memory changes nothing and throws before the
+    // stack moves, so the history stays in step with the patch.
+    return RunGuarded(Owner(), QStringLiteral("Undo"), [this] { undo_.undo(); });
+}
+
+bool PatchDocument::Redo() {
+    return RunGuarded(Owner(), QStringLiteral("Redo"), [this] { undo_.redo(); });
+}
+
+QAction* PatchDocument::CreateUndoAction(QObject* parent) {
+    QAction* action = undo_.createUndoAction(parent, QStringLiteral("Undo"));
+    disconnect(action, &QAction::triggered, &undo_, nullptr);
+    connect(action, &QAction::triggered, this, &PatchDocument::Undo);
+    return action;
+}
+
+QAction* PatchDocument::CreateRedoAction(QObject* parent) {
+    QAction* action = undo_.createRedoAction(parent, QStringLiteral("Redo"));
+    disconnect(action, &QAction::triggered, &undo_, nullptr);
+    connect(action, &QAction::triggered, this, &PatchDocument::Redo);
+    return action;
 }
 
 std::string PatchDocument::Open(const std::string& path) {

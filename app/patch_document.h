@@ -17,6 +17,7 @@
 #include "patch/patch_file.h"
 #include "patch/patch_lock.h"
 
+class QAction;
 class QWidget;
 
 class PatchDocument : public QObject {
@@ -39,6 +40,12 @@ public:
     // When memory runs out it says so and returns false: the patch and the
     // history stay as they were.
     bool Run(const QString& name, PatchEdit edit);
+    // The Undo and Redo actions, showing the step's name. Out of memory, a
+    // step says so and leaves the patch and the history as they were.
+    QAction* CreateUndoAction(QObject* parent);
+    QAction* CreateRedoAction(QObject* parent);
+    bool Undo();
+    bool Redo();
     // Reads a patch project file and starts over with it: "" or the message,
     // and then nothing changes.
     std::string Open(const std::string& path);

@@ -39,6 +39,9 @@ void PatchEdit::Apply(Patch& patch) {
 }
 
 void PatchEdit::Revert(Patch& patch) {
+    // The only memory undoing needs, taken before anything changes.
+    for (const Appended& a : appended_)
+        added[a.fileId].Blocks.reserve(added[a.fileId].Blocks.size() + patch[a.fileId].Blocks.size() - a.from);
     RestoreMarks(patch, settled_);
     for (auto it = flags.rbegin(); it != flags.rend(); ++it) {
         PatchBlock& b = patch[it->fileId].Blocks[static_cast<std::size_t>(it->slot)];
@@ -48,7 +51,6 @@ void PatchEdit::Revert(Patch& patch) {
     RestoreMarks(patch, removals);
     for (const Appended& a : appended_) {
         PatchFileEntry& entry = patch[a.fileId];
-        added[a.fileId].Blocks.reserve(entry.Blocks.size() - a.from);
         for (std::size_t i = a.from; i < entry.Blocks.size(); ++i) {
             PatchBlock& b = entry.Blocks[i];
             if (!b.IsLive()) --entry.RemovedCount;

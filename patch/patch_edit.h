@@ -29,6 +29,8 @@ public:
     // as it was and the edit cannot be applied again.
     void Apply(Patch& patch);
     // Takes the change back exactly; the appended slots return to `added`.
+    // Out of memory (std::bad_alloc), it leaves the patch as it was; so does
+    // a later Apply.
     void Revert(Patch& patch);
 
     // The marks settling made on the first Apply.

@@ -122,3 +122,31 @@ TEST(OutOfMemory, TheDocumentSaysSoAndKeepsItsHistory) {
     ASSERT_TRUE(doc.Run(QStringLiteral("Import"), Edit()));
     EXPECT_EQ(doc.UndoStack()->count(), 2);
 }
+
+TEST(OutOfMemory, UndoAndRedoFailingLeaveThePatchAndTheHistoryInStep) {
+    ScriptedPrompts prompts;
+    PatchDocument doc;
+    doc.Reset(Base(), "");
+    const Snapshot before = Take(doc.patch());
+    ASSERT_TRUE(doc.Run(QStringLiteral("Import"), Edit()));
+    const Snapshot after = Take(doc.patch());
+    struct Step {
+        bool (PatchDocument::*run)();
+        const Snapshot& from;
+        const Snapshot& to;
+        int indexAfter;
+    };
+    for (const Step& s : {Step{&PatchDocument::Undo, after, before, 0}, Step{&PatchDocument::Redo, before, after, 1}}) {
+        for (long n = 1;; ++n) {
+            FailAllocation(n);
+            const bool ran = (doc.*s.run)();
+            FailAllocation(0);
+            if (ran) break;
+            ASSERT_EQ(Take(doc.patch()), s.from) << n;
+            ASSERT_EQ(doc.UndoStack()->index(), 1 - s.indexAfter);
+        }
+        EXPECT_EQ(Take(doc.patch()), s.to);
+        EXPECT_EQ(doc.UndoStack()->index(), s.indexAfter);
+    }
+    EXPECT_GT(prompts.messages.size(), 0);
+}
