@@ -54,7 +54,8 @@ QAction* BlockCommands::Make(const char* name, const QString& caption, const QKe
     auto* a = new QAction(caption, this);
     a->setObjectName(QString::fromLatin1(name));
     a->setShortcut(key);
-    connect(a, &QAction::triggered, this, [this, run, caption] { RunGuarded(window_, caption, [&] { (this->*run)(); }); });
+    connect(a, &QAction::triggered, this,
+            [this, run, caption] { RunGuarded(window_, caption, [&] { (this->*run)(); }); });
     actions_.append(a);
     return a;
 }

@@ -87,7 +87,8 @@ void frmCompare::Browse(QLineEdit* box, bool index) {
 void frmCompare::Compare() {
     auto exists = [](QLineEdit* box) { return IsExistingFile(box->text().toStdString()); };
     const bool index1 = NeedsIndex(txtMUL1_), index2 = NeedsIndex(txtMUL2_);
-    const bool ok = exists(txtMUL1_) && exists(txtMUL2_) && (!index1 || exists(txtIDX1_)) && (!index2 || exists(txtIDX2_));
+    const bool ok =
+        exists(txtMUL1_) && exists(txtMUL2_) && (!index1 || exists(txtIDX1_)) && (!index2 || exists(txtIDX2_));
     if (!ok) {
         CurrentPrompts().Message(this, QStringLiteral("Cannot find the files you selected."), QStringLiteral("Compare"));
         return;

@@ -404,7 +404,8 @@ void frmStart::Open() {
         WaitScope wait(this, QStringLiteral("Loading data. Please wait."));
         error = document_->Open(path.toStdString());
     }
-    if (!error.empty()) RunGuarded(this, QStringLiteral("Open"), [&] { OfferInstead(*this, path.toStdString(), error); });
+    if (!error.empty())
+        RunGuarded(this, QStringLiteral("Open"), [&] { OfferInstead(*this, path.toStdString(), error); });
 }
 
 bool frmStart::Save() {
