@@ -66,29 +66,6 @@ PatchEdit Edit() {
 }
 }  // namespace
 
-TEST(OutOfMemory, AnEditFailingAtAnyAllocationLeavesThePatchAsItWas) {
-    const Snapshot before = Take(Base());
-    for (long n = 1;; ++n) {
-        Patch patch = Base();
-        PatchEdit edit = Edit();
-        bool failed = false;
-        FailAllocation(n);
-        try {
-            edit.Apply(patch);
-        } catch (const std::bad_alloc&) {
-            failed = true;
-        }
-        FailAllocation(0);
-        if (!failed) {
-            ASSERT_GT(n, 2) << "no allocation failed";
-            edit.Revert(patch);
-            EXPECT_EQ(Take(patch), before);
-            break;
-        }
-        ASSERT_EQ(Take(patch), before) << "allocation " << n;
-    }
-}
-
 TEST(OutOfMemory, TheDocumentSaysSoAndKeepsItsHistory) {
     ScriptedPrompts prompts;
     PatchDocument doc;
