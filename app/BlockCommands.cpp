@@ -10,10 +10,13 @@
 #include "app/frmCompare.h"
 #include "app/frmWait.h"
 #include "app/mComdlg.h"
+#include "app/out_of_memory.h"
 #include "app/patch_document.h"
 #include "app/prompts.h"
 #include "codecs/bitmap.h"
+#include "gamefiles/block_source.h"
 #include "gamefiles/compare.h"
+#include "gamefiles/package.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
 #include "patch/save_file.h"
@@ -51,7 +54,8 @@ QAction* BlockCommands::Make(const char* name, const QString& caption, const QKe
     auto* a = new QAction(caption, this);
     a->setObjectName(QString::fromLatin1(name));
     a->setShortcut(key);
-    connect(a, &QAction::triggered, this, run);
+    connect(a, &QAction::triggered, this,
+            [this, run, caption] { RunGuarded(window_, caption, [&] { (this->*run)(); }); });
     actions_.append(a);
     return a;
 }
@@ -188,13 +192,15 @@ void BlockCommands::AddFromCompare() {
     PatchEdit edit;
     const auto result = [&] {
         WaitScope wait(window_, QStringLiteral("Comparing muls. Please wait."));
+        if (IsPackageFile(choice.mul1) || IsPackageFile(choice.mul2))
+            return CompareFiles(edit.added, fileId, choice.mul1, choice.idx1, choice.mul2, choice.idx2);
         return CompareMuls(edit.added, choice.idx1, choice.mul1, choice.idx2, choice.mul2, fileId);
     }();
     if (!result.error.empty()) {
         CurrentPrompts().Message(window_, QString::fromStdString(result.error), QStringLiteral("Compare"));
         return;
     }
-    document_.Run(QStringLiteral("Add from compare"), std::move(edit));
+    if (!document_.Run(QStringLiteral("Add from compare"), std::move(edit))) return;
     if (const std::string more = DescribeLeftOut(result); !more.empty())
         CurrentPrompts().Message(window_,
                                  QStringLiteral("Added %1 blocks that differ.\n").arg(result.added) +

@@ -9,16 +9,20 @@
 #include "app/mComdlg.h"
 #include "app/widgets.h"
 #include "app/prompts.h"
+#include "gamefiles/package.h"
+#include "gamefiles/package_names.h"
 #include "patch/FileTypes.h"
 #include "patch/binary_io.h"
 
 frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner) {
     const FileTypeEntry& type = FileTypes()[fileId];
     indexed_ = type.ConstantIndex <= 0;
+    packages_ = SchemeOfFileId(fileId) != nullptr;
     setObjectName(QStringLiteral("frmCompare"));
     setWindowTitle(QStringLiteral("Compare ") + QString::fromStdString(type.Name));
     auto* grid = new QGridLayout(this);
     int row = 0;
+    std::size_t indexRows = 0;
     auto line = [&](const char* name) {
         auto* l = Named(new QFrame(this), name);
         l->setFrameShape(QFrame::HLine);
@@ -35,9 +39,7 @@ frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner) {
         grid->addWidget(l, row, 0);
         grid->addWidget(box, row, 1);
         grid->addWidget(button, row++, 2);
-        if (index && !indexed_)
-            for (QWidget* w : {static_cast<QWidget*>(l), static_cast<QWidget*>(box), static_cast<QWidget*>(button)})
-                w->hide();
+        if (index) idxRows_[indexRows++] = {l, box, button};
         return std::pair{box, button};
     };
     grid->addWidget(Named(new QLabel(QStringLiteral("Origional/base muls:"), this), "Label5"), row++, 0, 1, 3);
@@ -56,29 +58,43 @@ frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner) {
     txtMUL1_ = mul1, txtIDX1_ = idx1, txtMUL2_ = mul2, txtIDX2_ = idx2;
 
     SetTabOrder({mul1, cmdMUL1, idx1, cmdIDX1, mul2, cmdMUL2, idx2, cmdIDX2, cmdCompare, cmdCancel});
+    for (QLineEdit* box : {mul1, mul2}) connect(box, &QLineEdit::textChanged, this, &frmCompare::ShowIndexRows);
+    ShowIndexRows();
     connect(cmdCompare, &QPushButton::clicked, this, &frmCompare::Compare);
     connect(cmdCancel, &QPushButton::clicked, this, &frmCompare::Cancel);
 }
 
+bool frmCompare::NeedsIndex(const QLineEdit* mul) const {
+    return indexed_ && !(packages_ && IsPackageFile(mul->text().toStdString()));
+}
+
+void frmCompare::ShowIndexRows() {
+    for (std::size_t side = 0; side < 2; ++side)
+        for (QWidget* w : idxRows_[side]) w->setVisible(NeedsIndex(side == 0 ? txtMUL1_ : txtMUL2_));
+}
+
 void frmCompare::Browse(QLineEdit* box, bool index) {
+    QString dataFilter = QStringLiteral("MULfile (*.mul) |*.mul|");
+    if (packages_) dataFilter += QStringLiteral("Game data package (*.uop) |*.uop|");
     const QString path =
         index ? ShowOpenDialog(this, QStringLiteral("MULfile index(*.mul) |*.mul|MULFile index(*.idx)|*.idx|All files (*.*)|*.*"),
                                QStringLiteral("Select index"), ProgramFolder())
-              : ShowOpenDialog(this, QStringLiteral("MULfile (*.mul) |*.mul|All files (*.*)|*.*"),
-                               QStringLiteral("Select mulfile"), ProgramFolder());
+              : ShowOpenDialog(this, dataFilter + QStringLiteral("All files (*.*)|*.*"), QStringLiteral("Select mulfile"),
+                               ProgramFolder());
     if (!path.isEmpty()) box->setText(path);
 }
 
 void frmCompare::Compare() {
     auto exists = [](QLineEdit* box) { return IsExistingFile(box->text().toStdString()); };
-    bool ok = exists(txtMUL1_) && exists(txtMUL2_);
-    if (indexed_) ok = ok && exists(txtIDX1_) && exists(txtIDX2_);
+    const bool index1 = NeedsIndex(txtMUL1_), index2 = NeedsIndex(txtMUL2_);
+    const bool ok =
+        exists(txtMUL1_) && exists(txtMUL2_) && (!index1 || exists(txtIDX1_)) && (!index2 || exists(txtIDX2_));
     if (!ok) {
         CurrentPrompts().Message(this, QStringLiteral("Cannot find the files you selected."), QStringLiteral("Compare"));
         return;
     }
-    choice_ = {txtMUL1_->text().toStdString(), indexed_ ? txtIDX1_->text().toStdString() : std::string(),
-               txtMUL2_->text().toStdString(), indexed_ ? txtIDX2_->text().toStdString() : std::string()};
+    choice_ = {txtMUL1_->text().toStdString(), index1 ? txtIDX1_->text().toStdString() : std::string(),
+               txtMUL2_->text().toStdString(), index2 ? txtIDX2_->text().toStdString() : std::string()};
     accept();
 }
 

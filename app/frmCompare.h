@@ -3,13 +3,14 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
 #include <cstdint>
 #include <string>
 
 class QLineEdit;
 
 // The files the user chose to compare; the index paths are "" for types
-// without index files.
+// without index files and for game data packages.
 struct CompareChoice {
     std::string mul1, idx1, mul2, idx2;
 };
@@ -26,8 +27,13 @@ private:
     void Compare();
     void Cancel();
     void Browse(QLineEdit* box, bool index);
+    // A side whose data file is a game data package needs no index.
+    bool NeedsIndex(const QLineEdit* mul) const;
+    void ShowIndexRows();
 
     bool indexed_;
+    bool packages_;  // the type can come from game data packages
+    std::array<std::array<QWidget*, 3>, 2> idxRows_{};
     QLineEdit *txtMUL1_, *txtIDX1_, *txtMUL2_, *txtIDX2_;
     CompareChoice choice_;
 };

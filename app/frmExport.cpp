@@ -9,6 +9,7 @@
 #include "app/frmWait.h"
 #include "app/mComdlg.h"
 #include "app/widgets.h"
+#include "app/out_of_memory.h"
 #include "app/prompts.h"
 #include "gamefiles/verdata.h"
 #include "patch/binary_io.h"
@@ -73,9 +74,11 @@ void frmExport::Export() {
         }
     }
     std::string error;
-    {
+    try {
         WaitScope wait(parentWidget(), QStringLiteral("Creating verdata.mul. Please wait."));
         error = WriteVerdata(txtFile_->text().toStdString(), base, patch_);
+    } catch (const std::bad_alloc&) {
+        error = OutOfMemoryText().toStdString();
     }
     if (!error.empty()) {
         CurrentPrompts().Message(this, QString::fromStdString(error),

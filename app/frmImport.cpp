@@ -10,9 +10,13 @@
 
 #include "app/frmWait.h"
 #include "app/mComdlg.h"
+#include "app/out_of_memory.h"
 #include "app/widgets.h"
 #include "app/prompts.h"
+#include "gamefiles/block_source.h"
 #include "gamefiles/import.h"
+#include "gamefiles/package.h"
+#include "gamefiles/package_names.h"
 #include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
 #include "patch/binary_io.h"
@@ -26,12 +30,14 @@ bool FileExists(QWidget* owner, const QString& path) {
 }
 
 namespace {
+const QString kPackageFilter = QStringLiteral("Game data package (*.uop) |*.uop");
+
 struct Limits {
     std::int64_t fileFrom = 0, fileTo = 255, blockFrom = 0, blockTo = 0;
 };
 }  // namespace
 
-frmImport::frmImport(QWidget* owner, std::function<void(Patch&&)> accept)
+frmImport::frmImport(QWidget* owner, std::function<bool(Patch&&)> accept)
     : QDialog(owner), accept_(std::move(accept)) {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(QStringLiteral("Import"));
@@ -95,6 +101,7 @@ frmImport::frmImport(QWidget* owner, std::function<void(Patch&&)> accept)
                  chkSkipAbsent_, cmdImport, cmdCancel, txtIDX_, cmdIDX});
 
     connect(cboMULType_, &QComboBox::currentIndexChanged, this, &frmImport::OnTypeSelected);
+    connect(txtMUL_, &QLineEdit::textChanged, this, &frmImport::ShowRows);
     connect(cmdMUL, &QPushButton::clicked, this, &frmImport::BrowseMul);
     connect(cmdIDX, &QPushButton::clicked, this, &frmImport::BrowseIdx);
     connect(cmdImport, &QPushButton::clicked, this, &frmImport::Import);
@@ -110,9 +117,19 @@ void frmImport::OnTypeSelected() {
     txtFileIDTo_->setText(QStringLiteral("255"));
     txtBlockFrom_->setText(QStringLiteral("0"));
     txtBlockTo_->setText(QStringLiteral("2147483647"));
+    ShowRows();
+}
+
+void frmImport::ChooseSource(int typeCode, const QString& path) {
+    cboMULType_->setCurrentIndex(cboMULType_->findData(typeCode));
+    txtMUL_->setText(path);
+}
+
+void frmImport::ShowRows() {
     const int code = cboMULType_->currentData().toInt();
     const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
-    const bool indexed = !projectOrVerdata && FileTypes()[static_cast<std::size_t>(code)].ConstantIndex == 0;
+    const bool indexed = !projectOrVerdata && FileTypes()[static_cast<std::size_t>(code)].ConstantIndex == 0 &&
+                         !(SchemeOfFileId(code) && IsPackageFile(txtMUL_->text().toStdString()));
     for (QWidget* w : {lblIDX_, static_cast<QWidget*>(txtIDX_), cmdIDX_}) w->setVisible(indexed);
     for (QWidget* w : {lblFileID_, static_cast<QWidget*>(txtFileIDFrom_), lblFileIDTo_, static_cast<QWidget*>(txtFileIDTo_)})
         w->setVisible(projectOrVerdata);
@@ -129,6 +146,7 @@ void frmImport::BrowseMul() {
         title = QStringLiteral("Verdata.mul");
         filter = QStringLiteral("Verdata (*.mul) |*.mul");
     }
+    if (SchemeOfFileId(cboMULType_->currentData().toInt())) filter += QStringLiteral("|") + kPackageFilter;
     const QString path = ShowOpenDialog(this, filter, title, ProgramFolder());
     if (!path.isEmpty()) txtMUL_->setText(path);
 }
@@ -180,13 +198,14 @@ bool frmImport::RunImport(int code) {
     limits.blockTo = *blocks[1];
 
     if (!FileExists(this, txtMUL_->text())) return false;
-    const FileTypeEntry* type = projectOrVerdata ? nullptr : &FileTypes()[static_cast<std::size_t>(code)];
-    if (type && type->ConstantIndex == 0 && !FileExists(this, txtIDX_->text())) return false;
-
     const std::string mul = txtMUL_->text().toStdString(), idx = txtIDX_->text().toStdString();
+    const bool package = !projectOrVerdata && SchemeOfFileId(code) && IsPackageFile(mul);
+    const FileTypeEntry* type = projectOrVerdata ? nullptr : &FileTypes()[static_cast<std::size_t>(code)];
+    if (type && type->ConstantIndex == 0 && !package && !FileExists(this, txtIDX_->text())) return false;
+
     Patch imported;
     ImportResult result;
-    {
+    try {
         WaitScope wait(parentWidget(), QStringLiteral("Importing data. Please wait."));
         const auto from = static_cast<std::int32_t>(limits.blockFrom), to = static_cast<std::int32_t>(limits.blockTo);
         if (code == kPatchFileType)
@@ -195,16 +214,21 @@ bool frmImport::RunImport(int code) {
         else if (code == kVerdataType)
             result.error = ReadVerdata(mul, imported, false, static_cast<std::uint8_t>(limits.fileFrom),
                                        static_cast<std::uint8_t>(limits.fileTo), from, to);
+        else if (package)
+            result = ImportFromFiles(imported, static_cast<std::uint8_t>(code), mul, "", from, to,
+                                     chkSkipAbsent_->isChecked());
         else
             result = ImportMulRange(imported, idx, mul, static_cast<std::uint8_t>(code), from, to,
                                     chkSkipAbsent_->isChecked());
+        if (projectOrVerdata && result.error.empty()) {
+            result.added = imported.LiveCount();
+            result.absent = CountWithoutData(imported);
+        }
+    } catch (const std::bad_alloc&) {
+        return refuse(OutOfMemoryText());
     }
     if (!result.error.empty()) return refuse(QString::fromStdString(result.error));
-    if (projectOrVerdata) {
-        result.added = imported.LiveCount();
-        result.absent = CountWithoutData(imported);
-    }
-    accept_(std::move(imported));
+    if (!accept_(std::move(imported))) return false;
     if (const std::string more = DescribeLeftOut(result); !more.empty())
         CurrentPrompts().Message(this, QStringLiteral("Imported %1 blocks.\n").arg(result.added) + QString::fromStdString(more),
                                  QStringLiteral("Import"));

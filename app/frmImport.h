@@ -23,8 +23,12 @@ public:
     static constexpr int kPatchFileType = 300;
     static constexpr int kVerdataType = 301;
 
-    // `accept` receives the blocks read, to be appended to the document.
-    frmImport(QWidget* owner, std::function<void(Patch&&)> accept);
+    // `accept` receives the blocks read, to be appended to the document;
+    // false when they could not be.
+    frmImport(QWidget* owner, std::function<bool(Patch&&)> accept);
+
+    // Selects the type with this code and the file to import from.
+    void ChooseSource(int typeCode, const QString& path);
 
     void OnTypeSelected();
     void Import();
@@ -33,10 +37,13 @@ public:
 private:
     void BrowseMul();
     void BrowseIdx();
+    // Shows the rows the type and the chosen file need: a game data package
+    // needs no index.
+    void ShowRows();
     // Checks the inputs and imports; false (after saying why) when refused.
     bool RunImport(int typeCode);
 
-    std::function<void(Patch&&)> accept_;
+    std::function<bool(Patch&&)> accept_;
     QComboBox* cboMULType_;
     QCheckBox* chkSkipAbsent_;
     QLineEdit *txtMUL_, *txtIDX_, *txtFileIDFrom_, *txtFileIDTo_, *txtBlockFrom_, *txtBlockTo_;

@@ -24,6 +24,8 @@
 #include "app/frmWait.h"
 #include "app/icons.h"
 #include "app/mComdlg.h"
+#include "app/open_instead.h"
+#include "app/out_of_memory.h"
 #include "app/patch_document.h"
 #include "app/prompts.h"
 
@@ -36,6 +38,13 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text = QStri
     return label;
 }
 
+// Save waits while another program saves the patch; after a second it says so.
+std::function<void()> SayWaiting(QStatusBar* bar) {
+    return [bar] {
+        bar->showMessage(QStringLiteral("Waiting for another program to finish saving the patch..."));
+        bar->repaint();
+    };
+}
 }  // namespace
 
 frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
@@ -137,10 +146,10 @@ void frmStart::BuildMenus() {
 
     QMenu* mnuEdit = menuBar()->addMenu(QStringLiteral("Edit"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    QAction* undo = document_->UndoStack()->createUndoAction(this, QStringLiteral("Undo"));
+    QAction* undo = document_->CreateUndoAction(this);
     undo->setObjectName(QStringLiteral("actUndo"));
     undo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
-    QAction* redo = document_->UndoStack()->createRedoAction(this, QStringLiteral("Redo"));
+    QAction* redo = document_->CreateRedoAction(this);
     redo->setObjectName(QStringLiteral("actRedo"));
     redo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
     mnuEdit->addActions({undo, redo});
@@ -205,7 +214,7 @@ QDialog* frmStart::ShowImport() {
         importDialog_ = new frmImport(this, [this](Patch&& imported) {
             PatchEdit edit;
             edit.added = std::move(imported);
-            document_->Run(QStringLiteral("Import"), std::move(edit));
+            return document_->Run(QStringLiteral("Import"), std::move(edit));
         });
     }
     importDialog_->show();
@@ -395,7 +404,8 @@ void frmStart::Open() {
         WaitScope wait(this, QStringLiteral("Loading data. Please wait."));
         error = document_->Open(path.toStdString());
     }
-    if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Open"));
+    if (!error.empty())
+        RunGuarded(this, QStringLiteral("Open"), [&] { OfferInstead(*this, path.toStdString(), error); });
 }
 
 bool frmStart::Save() {
@@ -403,8 +413,9 @@ bool frmStart::Save() {
     std::string error;
     {
         WaitScope wait(this, QStringLiteral("Saving data. Please wait."));
-        error = document_->Save(document_->Path());
+        error = document_->Save(document_->Path(), SayWaiting(statusBar()));
     }
+    statusBar()->clearMessage();
     if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save"));
     return error.empty();
 }
@@ -416,8 +427,9 @@ bool frmStart::SaveAs() {
     std::string error;
     {
         WaitScope wait(this, QStringLiteral("Saving data. Please wait."));
-        error = document_->Save(path.toStdString());
+        error = document_->Save(path.toStdString(), SayWaiting(statusBar()));
     }
+    statusBar()->clearMessage();
     if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save As"));
     return error.empty();
 }

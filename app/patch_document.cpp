@@ -1,25 +1,28 @@
 #include "app/patch_document.h"
 
-#include "patch/binary_io.h"
-#include "patch/patch_file.h"
+#include <QAction>
+#include <QWidget>
+#include <memory>
+#include <new>
 
-namespace {
-// A game data package starts with these bytes; users mistake it for a patch.
-bool IsGamePackage(const std::string& path) {
-    InputFile file;
-    if (!file.Open(path).empty()) return false;
-    std::uint8_t head[4] = {};
-    return file.ReadAt(0, head) == 4 && head[0] == 'M' && head[1] == 'Y' && head[2] == 'P' && head[3] == 0;
-}
-}  // namespace
+#include "app/out_of_memory.h"
+#include "app/prompts.h"
+#include "gamefiles/package.h"
 
 class EditCommand : public QUndoCommand {
 public:
     EditCommand(PatchDocument& document, const QString& name, PatchEdit edit)
         : QUndoCommand(name), document_(document), edit_(std::move(edit)) {}
 
-    void redo() override {
+    // The first time, outside the stack, so that running out of memory
+    // leaves no step behind.
+    void ApplyFirst() {
         edit_.Apply(document_.patch_);
+        applied_ = true;
+    }
+    void redo() override {
+        if (applied_) applied_ = false;  // the stack's own first redo: ApplyFirst did it
+        else edit_.Apply(document_.patch_);
         document_.Changed(edit_.SettleMarks());
     }
     void undo() override {
@@ -30,44 +33,132 @@ public:
 private:
     PatchDocument& document_;
     PatchEdit edit_;
+    bool applied_ = false;
 };
 
 PatchDocument::PatchDocument(QObject* parent) : QObject(parent) {}
 
+QWidget* PatchDocument::Owner() const { return qobject_cast<QWidget*>(parent()); }
+
 void PatchDocument::Changed(const std::vector<RemovedMark>& settled) {
-    for (auto& numbers : settled_) numbers.clear();
-    for (const RemovedMark& m : settled) settled_[m.fileId].insert(m.blockNumber);
-    emit BlocksChanged();
+    // The patch has changed already and the history must follow it: running
+    // out of memory from here on costs only what the window shows.
+    try {
+        for (auto& numbers : settled_) numbers.clear();
+        for (const RemovedMark& m : settled) settled_[m.fileId].insert(m.blockNumber);
+        emit BlocksChanged();
+    } catch (const std::bad_alloc&) {
+        for (auto& numbers : settled_) numbers.clear();
+        CurrentPrompts().Message(Owner(),
+                                 QStringLiteral("There is not enough memory to show the change. The patch holds it."),
+                                 QStringLiteral("Palindra"));
+    }
 }
 
 void PatchDocument::Reset(Patch patch, std::string path) {
+    // Settled before anything of the document changes, which may run out of memory.
+    const std::vector<RemovedMark> marks = SettleDuplicates(patch);
     undo_.clear();
     patch_ = std::move(patch);
     path_ = std::move(path);
-    const std::vector<RemovedMark> marks = SettleDuplicates(patch_);
+    stamp_ = {};
     emit PathChanged();
     Changed(marks);
 }
 
-void PatchDocument::Run(const QString& name, PatchEdit edit) {
-    if (edit.Empty()) return;
-    undo_.push(new EditCommand(*this, name, std::move(edit)));
+bool PatchDocument::Run(const QString& name, PatchEdit edit) {
+    if (edit.Empty()) return true;
+    std::unique_ptr<EditCommand> command;
+    try {
+        command = std::make_unique<EditCommand>(*this, name, std::move(edit));
+        command->ApplyFirst();
+    } catch (const std::bad_alloc&) {
+        CurrentPrompts().Message(Owner(), OutOfMemoryText(), name);
+        return false;
+    }
+    undo_.push(command.release());
+    return true;
+}
+
+bool PatchDocument::Undo() {
+    // A step that runs out of memory changes nothing and throws before the
+    // stack moves, so the history stays in step with the patch.
+    return RunGuarded(Owner(), QStringLiteral("Undo"), [this] { undo_.undo(); });
+}
+
+bool PatchDocument::Redo() {
+    return RunGuarded(Owner(), QStringLiteral("Redo"), [this] { undo_.redo(); });
+}
+
+QAction* PatchDocument::CreateUndoAction(QObject* parent) {
+    QAction* action = undo_.createUndoAction(parent, QStringLiteral("Undo"));
+    disconnect(action, &QAction::triggered, &undo_, nullptr);
+    connect(action, &QAction::triggered, this, &PatchDocument::Undo);
+    return action;
+}
+
+QAction* PatchDocument::CreateRedoAction(QObject* parent) {
+    QAction* action = undo_.createRedoAction(parent, QStringLiteral("Redo"));
+    disconnect(action, &QAction::triggered, &undo_, nullptr);
+    connect(action, &QAction::triggered, this, &PatchDocument::Redo);
+    return action;
 }
 
 std::string PatchDocument::Open(const std::string& path) {
-    if (IsGamePackage(path)) return "'" + path + "' is a game data package, not a patch project file.";
-    Patch fresh;
-    std::string error = ReadPatchFile(path, fresh, true, 0, 255, 0, kMaxBlockNumber);
-    if (!error.empty()) return error;
-    Reset(std::move(fresh), path);
+    if (IsPackageFile(path)) return "'" + path + "' is a game data package, not a patch project file.";
+    try {
+        // Taken before the read: a change while reading shows at the next save.
+        const FileStamp stamp = StampOf(path);
+        Patch fresh;
+        std::string error = ReadPatchFile(path, fresh, true, 0, 255, 0, kMaxBlockNumber);
+        if (!error.empty()) return error;
+        Reset(std::move(fresh), path);
+        stamp_ = stamp;
+    } catch (const std::bad_alloc&) {
+        return "There is not enough memory to open '" + path + "'. The patch was left as it was.";
+    }
     return "";
 }
 
-std::string PatchDocument::Save(const std::string& path) {
-    std::string error = WritePatchFile(path, patch_);
+std::string PatchDocument::Save(const std::string& path, const std::function<void()>& waiting) {
+    PatchLock lock;
+    if (std::string error = lock.Acquire(path, lockPatience_, waiting); !error.empty()) return error;
+    if (path == path_) {
+        const FileStamp now = StampOf(path);
+        if (now.exists && !(now == stamp_) &&
+            !CurrentPrompts().Confirm(Owner(),
+                                      QStringLiteral("'%1' was changed on disk since it was opened or saved here. "
+                                                     "Overwrite those changes with this patch?")
+                                          .arg(QString::fromStdString(path)),
+                                      QStringLiteral("Save"), QStringLiteral("Overwrite")))
+            return "'" + path + "' was not saved.";
+    }
+    std::string error;
+    try {
+        error = WritePatchFile(path, patch_);
+    } catch (const std::bad_alloc&) {
+        error = "There is not enough memory to save '" + path + "'. The file was left as it was.";
+    }
     if (!error.empty()) return error;
+    stamp_ = StampOf(path);
     path_ = path;
     undo_.setClean();
     emit PathChanged();
     return "";
+}
+
+Recovery PatchDocument::Recover(const std::string& path) {
+    Patch recovered;
+    Recovery result;
+    try {
+        result = RecoverPatchFile(path, recovered);
+        if (!result.error.empty()) return result;
+        Reset(std::move(recovered), "");
+    } catch (const std::bad_alloc&) {
+        result.error = "There is not enough memory to recover '" + path + "'. The patch was left as it was.";
+        return result;
+    }
+    // A new patch that holds what was saved nowhere yet.
+    undo_.resetClean();
+    return result;
 }

@@ -6,12 +6,19 @@
 
 #include <QObject>
 #include <QUndoStack>
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "patch/Patch.h"
 #include "patch/block_tree.h"
 #include "patch/patch_edit.h"
+#include "patch/patch_file.h"
+#include "patch/patch_lock.h"
+
+class QAction;
+class QWidget;
 
 class PatchDocument : public QObject {
     Q_OBJECT
@@ -30,13 +37,30 @@ public:
     // the history; the document is not modified.
     void Reset(Patch patch, std::string path);
     // Makes `edit` one undoable step named `name` (shown as "Undo <name>").
-    void Run(const QString& name, PatchEdit edit);
+    // When memory runs out it says so and returns false: the patch and the
+    // history stay as they were.
+    bool Run(const QString& name, PatchEdit edit);
+    // The Undo and Redo actions, showing the step's name. Out of memory, a
+    // step says so and leaves the patch and the history as they were.
+    QAction* CreateUndoAction(QObject* parent);
+    QAction* CreateRedoAction(QObject* parent);
+    bool Undo();
+    bool Redo();
     // Reads a patch project file and starts over with it: "" or the message,
     // and then nothing changes.
     std::string Open(const std::string& path);
-    // Writes the patch to `path`: "" and `path` becomes the document's
-    // unmodified file, or the message and nothing changes.
-    std::string Save(const std::string& path);
+    // Writes the patch to `path` under the patch's lock: "" and `path`
+    // becomes the document's unmodified file, or the message and nothing
+    // changes. `waiting` is called when another program has held the lock
+    // for a second. Saving over the document's own file after another
+    // program changed it asks first.
+    std::string Save(const std::string& path, const std::function<void()>& waiting = {});
+    // Starts a new, unsaved patch with the blocks that can be read from a
+    // patch whose header counts fewer records than the file holds.
+    Recovery Recover(const std::string& path);
+
+    // How long Save waits while another program holds the lock.
+    void SetLockPatience(std::chrono::milliseconds patience) { lockPatience_ = patience; }
 
 signals:
     void BlocksChanged();
@@ -45,9 +69,13 @@ signals:
 private:
     friend class EditCommand;
     void Changed(const std::vector<RemovedMark>& settled);
+    QWidget* Owner() const;
 
     Patch patch_;
     std::string path_;
+    // The file as it was when read or written last.
+    FileStamp stamp_;
+    std::chrono::milliseconds lockPatience_ = std::chrono::seconds(10);
     QUndoStack undo_;
     SettledNumbers settled_;
 };

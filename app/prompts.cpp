@@ -1,5 +1,6 @@
 #include "app/prompts.h"
 
+#include <QPushButton>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -37,6 +38,13 @@ public:
     }
     void Message(QWidget* owner, const QString& text, const QString& title) override {
         QMessageBox::information(owner, title, text, QMessageBox::Ok);
+    }
+    bool Confirm(QWidget* owner, const QString& text, const QString& title, const QString& yes) override {
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Cancel, owner);
+        QPushButton* accept = box.addButton(yes, QMessageBox::AcceptRole);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.exec();
+        return box.clickedButton() == accept;
     }
     SaveChoice AskSaveChanges(QWidget* owner, const QString& text, const QString& title) override {
         const auto answer = QMessageBox::warning(owner, title, text,

@@ -23,6 +23,8 @@ public:
     virtual void Message(QWidget* owner, const QString& text, const QString& title) = 0;
     // The text input box; "" when cancelled.
     virtual QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text) = 0;
+    // A question answered by a button named `yes` or by Cancel; true for `yes`.
+    virtual bool Confirm(QWidget* owner, const QString& text, const QString& title, const QString& yes) = 0;
     // Save / Discard / Cancel for changes that would otherwise be lost.
     virtual SaveChoice AskSaveChanges(QWidget* owner, const QString& text, const QString& title) = 0;
     // Shows a modal dialog until it closes; returns its result code.

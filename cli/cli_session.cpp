@@ -17,12 +17,20 @@ CliSession::~CliSession() {
     for (const auto& [target, temp] : exports_) std::remove(temp.c_str());
 }
 
+void CliSession::Show(const std::string& step) const {
+    // Under a manifest the line says which line runs.
+    if (line && !held_) line->Show(step);
+}
+
 std::string CliSession::Load(const std::string& path, Patch& patch) {
     if (held_) {
         patch = *held_;
         return "";
     }
-    return ReadPatchFile(path, patch, true, 0, 255, INT32_MIN, INT32_MAX);
+    Show("reading " + path);
+    std::string error = ReadPatchFile(path, patch, true, 0, 255, INT32_MIN, INT32_MAX);
+    Show("working");
+    return error;
 }
 
 std::string CliSession::LoadForWriting(const std::string& path, Patch& patch) {
@@ -30,7 +38,10 @@ std::string CliSession::LoadForWriting(const std::string& path, Patch& patch) {
         patch = std::move(*held_);
         return "";
     }
-    return messages ? LoadForChange(path, patch, lock_, *messages) : LoadOrStart(path, patch);
+    Show("reading " + path);
+    std::string error = messages ? LoadForChange(path, patch, lock_, *messages) : LoadOrStart(path, patch);
+    Show("working");
+    return error;
 }
 
 std::string CliSession::Save(const std::string& path, Patch&& patch) {
@@ -39,10 +50,12 @@ std::string CliSession::Save(const std::string& path, Patch&& patch) {
         *held_ = std::move(patch);
         return "";
     }
+    Show("saving " + path);
     return WritePatchFile(path, patch);
 }
 
 std::string CliSession::Export(const std::string& target, const std::string& base, const Patch& patch) {
+    Show("writing " + target);
     if (!held_) return WriteVerdata(target, base, patch);
     const auto slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
@@ -73,6 +86,7 @@ void CliSession::Hold(const std::string& path, Patch&& patch) {
 }
 
 std::string CliSession::Commit() {
+    if (line) line->Show("saving " + heldPath_);
     if (std::string e = WritePatchFile(heldPath_, *held_); !e.empty()) return e;
     std::string error;
     for (const auto& [target, temp] : exports_) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/progress_line.h"
 #include "patch/Patch.h"
 #include "patch/patch_lock.h"
 
@@ -24,6 +25,8 @@ public:
     bool json = false;
     // A line on stderr that follows long work (only when it is a terminal).
     bool progress = false;
+    // Where that line is shown while a command runs; nullptr for none.
+    ProgressLine* line = nullptr;
     // Where a writer waiting for another one's lock says so.
     std::ostream* messages = nullptr;
 
@@ -49,6 +52,9 @@ public:
     std::size_t ExportCount() const { return exports_.size(); }
 
 private:
+    // Shows a step on the progress line of a command working on files.
+    void Show(const std::string& step) const;
+
     PatchLock lock_;
     std::optional<Patch> held_;
     std::string heldPath_;

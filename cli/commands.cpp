@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <ostream>
 #include <string_view>
 
@@ -381,6 +382,11 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
             return kOk;
         }
         int code = kFailed;
+        std::optional<ProgressLine> line;
+        if (progress) {
+            line.emplace(out, err, c.name);
+            session.line = &*line;
+        }
         try {
             code = c.run(rest, out, err, session);
         } catch (const std::bad_alloc&) {

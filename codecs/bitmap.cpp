@@ -29,6 +29,9 @@ std::int64_t ClaimedPixels(QSize size, const Bytes& file) {
 QRgb ToQRgb(std::int32_t c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 std::int32_t FromQRgb(QRgb c) { return qRed(c) + 256 * qGreen(c) + 65536 * qBlue(c); }
 
+// Qt gives a null picture when it cannot allocate one.
+constexpr char kNoMemoryForPicture[] = "There is not enough memory for the picture.";
+
 // The darkest grey: a visible pixel whose colour would round to the game's transparent 0.
 constexpr std::uint16_t kDarkestGrey = 0x0421;
 
@@ -39,6 +42,7 @@ bool IsPng(const std::string& path) {
 
 QImage LongArrayToImage(const LongArray& grid, QRgb background) {
     QImage image(grid.width, grid.height, QImage::Format_RGB32);
+    if (image.isNull()) return image;  // Qt could not allocate it
     for (std::int32_t y = 0; y < grid.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (std::int32_t x = 0; x < grid.width; ++x) {
@@ -81,6 +85,10 @@ QImage LoadPicture(const std::string& path, std::string& error) {
     }
     // Only a PNG's alpha means transparency; in a bitmap black does, as modders expect.
     if (!png) image = image.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull()) {
+        error = "There is not enough memory for the picture '" + path + "'.";
+        return {};
+    }
     if (image.width() > kMaxGumpSide || image.height() > kMaxGumpSide) {
         error = "The picture '" + path + "' is larger than a gump can be (32767 x 32767 pixels).";
         return {};
@@ -101,6 +109,7 @@ std::string SavePicture(const QImage& image, const std::string& path) {
     if (IsPng(path)) {
         // Black is the game's colour 0, which it draws transparent.
         QImage png = image.convertToFormat(QImage::Format_ARGB32);
+        if (png.isNull()) return kNoMemoryForPicture;
         for (int y = 0; y < png.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(png.scanLine(y));
             for (int x = 0; x < png.width(); ++x)
@@ -125,6 +134,7 @@ std::string ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QIma
     // opaque one keeps its colour, never 0.
     const bool alpha = picture.hasAlphaChannel();
     const QImage rgb = picture.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (rgb.isNull()) return kNoMemoryForPicture;
     std::vector<std::uint16_t> colors(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
     for (int y = 0; y < h; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
@@ -145,5 +155,7 @@ QImage GumpPicture(const PatchBlock& block, std::string& error) {
     LongArray grid;
     error = GumpToLongArray(block.ByteArray, grid, block.FlagB, block.FlagA);
     if (!error.empty()) return {};
-    return LongArrayToImage(grid, qRgb(0, 0, 0));
+    QImage image = LongArrayToImage(grid, qRgb(0, 0, 0));
+    if (image.isNull()) error = kNoMemoryForPicture;
+    return image;
 }

@@ -14,6 +14,7 @@
 inline constexpr int kMaxGumpSide = 32767;
 
 // A picture of the grid; cells holding LongArray::kBackground get `background`.
+// Null when Qt cannot allocate it.
 QImage LongArrayToImage(const LongArray& grid, QRgb background);
 
 // Loads a picture file. A null image and a message when it cannot be read or

@@ -37,6 +37,14 @@ std::vector<std::string> KnownEntryNames(const Package& package) {
     return names;
 }
 
+int FileIdOfPackage(const std::string& path) {
+    Package package;
+    if (!package.Open(path).empty()) return -1;
+    for (const LegacyScheme& s : LegacySchemes())
+        if (s.fileId >= 0 && !EntriesByIndex(package, s).empty()) return s.fileId;
+    return -1;
+}
+
 std::string MultiRecordToBlock(ByteView record, Bytes& block) {
     if (record.size() < 8) return "the multi record is shorter than its 8-byte head";
     const std::uint32_t tiles = GetLE32(record.data() + 4);

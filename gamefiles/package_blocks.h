@@ -18,6 +18,10 @@ std::vector<const PackageEntry*> EntriesByIndex(const Package& package, const Le
 // produces, by position in package.Entries(); "" where none does.
 std::vector<std::string> KnownEntryNames(const Package& package);
 
+// The file ID whose legacy scheme names the package's live entries; -1 when
+// none does or the package does not open.
+int FileIdOfPackage(const std::string& path);
+
 class PackageBlocks : public BlockSource {
 public:
     // Refuses a package of another kind than the file ID's, naming the kind it holds.

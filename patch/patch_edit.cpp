@@ -1,16 +1,21 @@
 #include "patch/patch_edit.h"
 
+#include <new>
+
 bool PatchEdit::Empty() const { return added.LiveCount() == 0 && removals.empty() && flags.empty(); }
 
 void PatchEdit::Apply(Patch& patch) {
     appended_.clear();
-    bool appendedAny = false;
+    // Room for every appended slot first: from here on only settling can run
+    // out of memory, and that is taken back below, so a failed Apply leaves
+    // the patch as it was.
     for (int f = 0; f < Patch::kFileIds; ++f) {
         const auto id = static_cast<std::uint8_t>(f);
         if (added[id].Blocks.empty()) continue;
         appended_.push_back({id, patch[id].Blocks.size()});
-        appendedAny = true;
+        patch[id].Blocks.reserve(patch[id].Blocks.size() + added[id].Blocks.size());
     }
+    const bool appendedAny = !appended_.empty();
     patch.AppendAll(std::move(added));
     for (const RemovedMark& m : removals) patch.MarkRemoved(m.fileId, static_cast<std::size_t>(m.slot));
     for (FlagChange& c : flags) {
@@ -19,7 +24,14 @@ void PatchEdit::Apply(Patch& patch) {
         std::swap(b.FlagB, c.flagB);
     }
     if (!applied_) {
-        if (appendedAny) settled_ = SettleDuplicates(patch);
+        if (appendedAny) {
+            try {
+                settled_ = SettleDuplicates(patch);
+            } catch (const std::bad_alloc&) {
+                TakeBackUnsettled(patch);
+                throw;
+            }
+        }
         applied_ = true;
     } else {
         for (const RemovedMark& m : settled_) patch.MarkRemoved(m.fileId, static_cast<std::size_t>(m.slot));
@@ -27,6 +39,9 @@ void PatchEdit::Apply(Patch& patch) {
 }
 
 void PatchEdit::Revert(Patch& patch) {
+    // The only memory undoing needs, taken before anything changes.
+    for (const Appended& a : appended_)
+        added[a.fileId].Blocks.reserve(added[a.fileId].Blocks.size() + patch[a.fileId].Blocks.size() - a.from);
     RestoreMarks(patch, settled_);
     for (auto it = flags.rbegin(); it != flags.rend(); ++it) {
         PatchBlock& b = patch[it->fileId].Blocks[static_cast<std::size_t>(it->slot)];
@@ -36,7 +51,6 @@ void PatchEdit::Revert(Patch& patch) {
     RestoreMarks(patch, removals);
     for (const Appended& a : appended_) {
         PatchFileEntry& entry = patch[a.fileId];
-        added[a.fileId].Blocks.reserve(entry.Blocks.size() - a.from);
         for (std::size_t i = a.from; i < entry.Blocks.size(); ++i) {
             PatchBlock& b = entry.Blocks[i];
             if (!b.IsLive()) --entry.RemovedCount;
@@ -44,4 +58,21 @@ void PatchEdit::Revert(Patch& patch) {
         }
         entry.Blocks.resize(a.from);
     }
+}
+
+void PatchEdit::TakeBackUnsettled(Patch& patch) {
+    for (auto it = flags.rbegin(); it != flags.rend(); ++it) {
+        PatchBlock& b = patch[it->fileId].Blocks[static_cast<std::size_t>(it->slot)];
+        std::swap(b.FlagA, it->flagA);
+        std::swap(b.FlagB, it->flagB);
+    }
+    RestoreMarks(patch, removals);
+    // Dropping the appended slots needs no memory; the edit is spent.
+    for (const Appended& a : appended_) {
+        PatchFileEntry& entry = patch[a.fileId];
+        for (std::size_t i = a.from; i < entry.Blocks.size(); ++i)
+            if (!entry.Blocks[i].IsLive()) --entry.RemovedCount;
+        entry.Blocks.resize(a.from);
+    }
+    appended_.clear();
 }

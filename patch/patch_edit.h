@@ -24,9 +24,13 @@ public:
     std::vector<FlagChange> flags;
 
     // Makes the change. The first Apply settles duplicates the appended slots
-    // made and remembers those marks; a later Apply (redo) repeats them.
+    // made and remembers those marks; a later Apply (redo) repeats them. When
+    // the first Apply runs out of memory (std::bad_alloc) the patch is left
+    // as it was and the edit cannot be applied again.
     void Apply(Patch& patch);
     // Takes the change back exactly; the appended slots return to `added`.
+    // Out of memory (std::bad_alloc), it leaves the patch as it was; so does
+    // a later Apply.
     void Revert(Patch& patch);
 
     // The marks settling made on the first Apply.
@@ -34,6 +38,9 @@ public:
     bool Empty() const;
 
 private:
+    // Takes back an Apply whose settling failed.
+    void TakeBackUnsettled(Patch& patch);
+
     struct Appended {
         std::uint8_t fileId;
         std::size_t from;  // the entry's slot count before

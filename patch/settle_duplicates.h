@@ -16,7 +16,7 @@ struct RemovedMark {
 };
 
 // Settles every file ID in one pass, linear in the number of slots. Returns
-// the marks it made.
+// the marks it made; when memory runs out it takes them back and rethrows.
 std::vector<RemovedMark> SettleDuplicates(Patch& patch);
 
 // Takes marks back (in reverse order), restoring the slots' numbers.

@@ -29,6 +29,7 @@ public:
         std::fprintf(stderr, "%s\n", qPrintable(text));
     }
     QString Input(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    bool Confirm(QWidget*, const QString&, const QString&, const QString&) override { return false; }
     SaveChoice AskSaveChanges(QWidget*, const QString&, const QString&) override { return SaveChoice::Cancel; }
     int Exec(QDialog*) override { return 0; }
 

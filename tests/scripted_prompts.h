@@ -46,6 +46,17 @@ public:
     void Message(QWidget*, const QString& text, const QString& title) override {
         messages << title + QStringLiteral(": ") + text;
     }
+    // Answers to Confirm, in the order asked; Cancel when none is left. The
+    // questions are recorded as "title: text".
+    std::deque<bool> confirms;
+    QStringList questions;
+    bool Confirm(QWidget*, const QString& text, const QString& title, const QString&) override {
+        questions << title + QStringLiteral(": ") + text;
+        if (confirms.empty()) return false;
+        const bool c = confirms.front();
+        confirms.pop_front();
+        return c;
+    }
     // Answers to "save the changes?", in the order asked; Cancel when none is left.
     std::deque<SaveChoice> saveChoices;
     int saveQuestions = 0;

@@ -242,3 +242,21 @@ TEST(CliTypes, NamesWorkAsFileIdsAndTypesAndInfoReportInJson) {
     EXPECT_EQ(first["fileId"].toInt(), 12);
     EXPECT_EQ(first["superseded"].toInt(), 3);
 }
+
+// On a terminal a line on stderr follows the work and is wiped before any
+// output; otherwise stderr stays quiet.
+TEST(CliProgress, ALineFollowsTheWorkOnlyOnATerminal) {
+    TempDir dir;
+    MakeInputs(dir);
+    const std::string patch = dir / "p.uop";
+    const std::string step = "\r\033[Kpalindra-cli import: ";
+    for (const bool terminal : {false, true}) {
+        std::filesystem::remove(patch);
+        std::ostringstream out, err;
+        ASSERT_EQ(RunCli({"import", patch, "art", dir / "in dir/art.mul", dir / "in dir/art.idx"}, out, err, terminal),
+                  0);
+        EXPECT_EQ(out.str(), "Imported 2 blocks into " + patch + ".\n");
+        EXPECT_EQ(err.str(), terminal ? step + "reading " + patch + step + "working" + step + "saving " + patch + "\r\033[K"
+                                      : "");
+    }
+}

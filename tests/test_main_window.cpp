@@ -135,7 +135,7 @@ TEST_F(MainWindow, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
 
     prompts.answers = {QString::fromStdString(dir / "missing/folder/x.uop")};
     Trigger("mnuSaveAs");
-    EXPECT_TRUE(prompts.messages.last().startsWith("Save As: Cannot save"));
+    EXPECT_TRUE(prompts.messages.last().startsWith("Save As: Cannot lock"));
     EXPECT_EQ(Doc().Path(), path);
 }
 

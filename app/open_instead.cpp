@@ -1,0 +1,36 @@
+#include "app/open_instead.h"
+
+#include "app/frmImport.h"
+#include "app/frmStart.h"
+#include "app/patch_document.h"
+#include "app/prompts.h"
+#include "gamefiles/package.h"
+#include "gamefiles/package_blocks.h"
+#include "patch/patch_file.h"
+
+void OfferInstead(frmStart& window, const std::string& path, const std::string& error) {
+    Prompts& prompts = CurrentPrompts();
+    const QString text = QString::fromStdString(error), title = QStringLiteral("Open");
+    if (IsPackageFile(path)) {
+        if (const int fileId = FileIdOfPackage(path); fileId >= 0) {
+            if (prompts.Confirm(&window, text + QStringLiteral("\nImport blocks from it instead?"), title,
+                                QStringLiteral("Import")))
+                static_cast<frmImport*>(window.ShowImport())->ChooseSource(fileId, QString::fromStdString(path));
+            return;
+        }
+    } else if (const std::int64_t trailing = TrailingRecords(path); trailing > 0) {
+        if (!prompts.Confirm(&window, text + QStringLiteral("\nRecover the blocks it holds into a new patch?"), title,
+                             QStringLiteral("Recover")))
+            return;
+        const Recovery r = window.Document().Recover(path);
+        prompts.Message(&window,
+                        r.error.empty() ? QStringLiteral("Recovered %1 blocks (the header counted %2) into a new patch. "
+                                                         "Save it to keep them.")
+                                              .arg(r.recovered)
+                                              .arg(r.declared)
+                                        : QString::fromStdString(r.error),
+                        title);
+        return;
+    }
+    prompts.Message(&window, text, title);
+}

@@ -1,0 +1,181 @@
+// The document and its files: the patch lock and changes on disk at Save,
+// recovering a damaged patch and game data packages at Open, packages in the
+// import and compare dialogs.
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "app/frmImport.h"
+#include "gamefiles/block_source.h"
+#include "gamefiles/package_names.h"
+#include "gamefiles/package_writer.h"
+#include "gui_fixture.h"
+
+namespace {
+class DocumentFiles : public GuiTest {
+protected:
+    void Modify(std::int32_t n = 1) {
+        PatchEdit edit;
+        edit.added.Append(4, n, {1, 2, 3}, 0, 0);
+        Doc().Run(QStringLiteral("Import"), std::move(edit));
+    }
+    // Saves a modified patch as `name` and returns its path.
+    std::string Saved(const char* name) {
+        const std::string path = dir / name;
+        Modify();
+        EXPECT_EQ(Doc().Save(path), "");
+        return path;
+    }
+    // A gump package: entry i holds block i, 2 x 1 pixels of run data.
+    std::string GumpPackage(const char* name, std::uint8_t change = 0) {
+        const std::string path = dir / name;
+        PackageWriter writer;
+        EXPECT_EQ(writer.Open(path, 5, 4), "");
+        for (std::uint8_t i = 0; i < 3; ++i) {
+            Bytes payload = {2, 0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, static_cast<std::uint8_t>(i + (i == 1 ? change : 0)), 0, 2, 0};
+            writer.Add(LegacyName(SchemeOfFileId(kGumpFileId)->formats[0], i), payload, 1);
+        }
+        EXPECT_EQ(writer.Commit(), "");
+        return path;
+    }
+    std::vector<Bytes> GumpData() {
+        std::vector<Bytes> data;
+        for (const PatchBlock& b : Doc().patch()[kGumpFileId].Blocks) data.push_back(b.ByteArray);
+        return data;
+    }
+};
+void Click(QWidget* w, const char* name) { Child<QPushButton>(w, name)->click(); }
+}  // namespace
+
+TEST_F(DocumentFiles, SaveWaitsForAnotherWriterAndThenGivesUpSayingSo) {
+    const std::string path = Saved("p.uop");
+    const auto before = ReadFileBytes(path);
+    Modify(2);
+    QStringList shown;
+    QObject::connect(window.statusBar(), &QStatusBar::messageChanged, [&](const QString& m) { shown << m; });
+    PatchLock other;
+    ASSERT_EQ(other.Acquire(path, std::chrono::milliseconds(0)), "");
+    Doc().SetLockPatience(std::chrono::milliseconds(1300));
+    Trigger("mnuSave");
+    EXPECT_TRUE(shown.contains("Waiting for another program to finish saving the patch..."));
+    EXPECT_EQ(prompts.messages.last(), QString::fromStdString("Save: '" + path + "' is being saved by another program; "
+                                                              "nothing was changed. Try again when it has finished."));
+    EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_TRUE(window.isWindowModified());
+    other.Release();
+    Trigger("mnuSave");
+    EXPECT_NE(ReadFileBytes(path), before);
+    EXPECT_FALSE(window.isWindowModified());
+}
+
+// Another program rewrote the file: Save asks, and Cancel leaves its bytes.
+TEST_F(DocumentFiles, SaveAsksBeforeOverwritingAFileChangedOnDisk) {
+    struct Case {
+        bool changedOnDisk, overwrite, saved;
+    };
+    for (const Case c : {Case{false, false, true}, {true, false, false}, {true, true, true}}) {
+        SCOPED_TRACE(std::to_string(c.changedOnDisk) + std::to_string(c.overwrite));
+        Load(Patch{});
+        const std::string path = Saved("p.uop");
+        const std::vector<std::uint8_t> theirs = {'U', 'O', 'P', 4, 0, 0, 0, 0, 0, 0, 0, 0};
+        if (c.changedOnDisk) WriteFileBytes(path, theirs);
+        Modify(2);
+        prompts.questions.clear();
+        prompts.confirms = {c.overwrite};
+        Trigger("mnuSave");
+        EXPECT_EQ(prompts.questions.size(), c.changedOnDisk ? 1 : 0);
+        if (c.changedOnDisk) {
+            EXPECT_EQ(prompts.questions[0], QString::fromStdString("Save: '" + path + "' was changed on disk since it was "
+                                                                   "opened or saved here. Overwrite those changes with this patch?"));
+        }
+        EXPECT_EQ(ReadFileBytes(path) == theirs, c.changedOnDisk && !c.saved);
+        EXPECT_EQ(window.isWindowModified(), !c.saved);
+    }
+    // Saved over once, the file is the document's own again.
+    prompts.questions.clear();
+    Modify(3);
+    Trigger("mnuSave");
+    EXPECT_TRUE(prompts.questions.isEmpty());
+}
+
+TEST_F(DocumentFiles, OpenOffersToRecoverBlocksBehindTheCountedOnes) {
+    Patch p;
+    for (std::int32_t n = 1; n <= 3; ++n) p.Append(4, n, {static_cast<std::uint8_t>(n)}, 0, 0);
+    const std::string damaged = dir / "damaged.uop";
+    ASSERT_EQ(WritePatchFile(damaged, p), "");
+    auto bytes = ReadFileBytes(damaged);
+    bytes[4] = 1;  // the header counts one record of three
+    WriteFileBytes(damaged, bytes);
+    for (const bool recover : {false, true}) {
+        const std::string kept = Saved("kept.uop");
+        prompts.answers = {QString::fromStdString(damaged)};
+        prompts.confirms = {recover};
+        Trigger("mnuOpen");
+        ASSERT_EQ(prompts.questions.size(), 1);
+        EXPECT_TRUE(prompts.questions.takeFirst().endsWith("\nRecover the blocks it holds into a new patch?"));
+        if (!recover) {
+            EXPECT_EQ(Doc().Path(), kept);
+            continue;
+        }
+        EXPECT_EQ(prompts.messages.last(), "Open: Recovered 3 blocks (the header counted 1) into a new patch. Save it to "
+                                           "keep them.");
+        EXPECT_EQ(Doc().Path(), "");
+        EXPECT_TRUE(window.isWindowModified());
+        EXPECT_EQ(window.windowTitle(), "Palindra - [New patch][*]");
+        EXPECT_EQ(ChildTexts(Model().IndexOf({4, -1})).size(), 3);
+    }
+}
+
+TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
+    const std::string package = GumpPackage("gumpartLegacyMUL.uop");
+    prompts.answers = {QString::fromStdString(package)};
+    Trigger("mnuOpen");  // declined: nothing else happens
+    ASSERT_EQ(prompts.questions.size(), 1);
+    EXPECT_EQ(prompts.questions[0], QString::fromStdString("Open: '" + package + "' is a game data package, not a patch "
+                                                           "project file.\nImport blocks from it instead?"));
+    EXPECT_EQ(window.findChildren<frmImport*>().size(), 0);
+
+    prompts.answers = {QString::fromStdString(package)};
+    prompts.confirms = {true};
+    Trigger("mnuOpen");
+    auto* dialog = window.findChild<frmImport*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Child<QComboBox>(dialog, "cboMULType")->currentData().toInt(), kGumpFileId);
+    EXPECT_EQ(Child<QLineEdit>(dialog, "txtMUL")->text(), QString::fromStdString(package));
+    EXPECT_TRUE(Child<QLineEdit>(dialog, "txtIDX")->isHidden());
+    Click(dialog, "cmdMUL");
+    EXPECT_EQ(prompts.asked.back().filter, "Mul file (*.mul);;Game data package (*.uop)");
+    ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
+    Patch expected;
+    ASSERT_EQ(ImportFromFiles(expected, kGumpFileId, package, "", 0, INT32_MAX, false).added, 3);
+    std::vector<Bytes> data;
+    for (const PatchBlock& b : expected[kGumpFileId].Blocks) data.push_back(b.ByteArray);
+    EXPECT_EQ(GumpData(), data);
+
+    // Not a package: the index row is back.
+    auto* again = static_cast<frmImport*>(window.ShowImport());
+    again->ChooseSource(kGumpFileId, QString::fromStdString(dir / "gump.mul"));
+    EXPECT_FALSE(Child<QLineEdit>(again, "txtIDX")->isHidden());
+}
+
+TEST_F(DocumentFiles, CompareTakesAPackageOnEitherSide) {
+    const std::string base = GumpPackage("base.uop"), altered = GumpPackage("altered.uop", 7);
+    Load(Patch{});
+    Select({kGumpFileId, -1});
+    prompts.dialogs.push_back([&](QDialog* d) {
+        auto* idx1 = Child<QLineEdit>(d, "txtIDX1");
+        EXPECT_FALSE(idx1->isHidden());
+        Click(d, "cmdMUL1");
+        EXPECT_EQ(prompts.asked.back().filter, "MULfile (*.mul);;Game data package (*.uop);;All files (*.*)");
+        Child<QLineEdit>(d, "txtMUL1")->setText(QString::fromStdString(base));
+        EXPECT_TRUE(idx1->isHidden());
+        EXPECT_FALSE(Child<QLineEdit>(d, "txtIDX2")->isHidden());
+        Child<QLineEdit>(d, "txtMUL2")->setText(QString::fromStdString(altered));
+        Click(d, "cmdCompare");
+    });
+    ExpectUndoable([&] { Trigger("actAddFromCompare"); }, "Undo Add from compare");
+    ASSERT_EQ(Doc().patch()[kGumpFileId].Blocks.size(), 1u);
+    EXPECT_EQ(Doc().patch()[kGumpFileId].Blocks[0].BlockNumber, 1);
+}
