@@ -59,10 +59,11 @@ TEST(cMUL, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
         BlockCut cut;
         std::int64_t count;
         std::int32_t lastLength;
+        std::size_t lastStart;
     };
-    const Case cases[] = {{0, {0, 4, 4}, 0, 0}, {3, {0, 4, 4}, 1, 4},  {8, {0, 4, 4}, 2, 4},
-                          {9, {0, 4, 4}, 3, 4}, {5, {2, 3, 5}, 2, 3},  {7, {2, 3, 5}, 3, 5},
-                          {12, {2, 3, 5}, 4, 5}};
+    const Case cases[] = {{0, {0, 4, 4}, 0, 0, 0}, {3, {0, 4, 4}, 1, 4, 0},  {8, {0, 4, 4}, 2, 4, 4},
+                          {9, {0, 4, 4}, 3, 4, 8}, {5, {2, 3, 5}, 2, 3, 3},  {7, {2, 3, 5}, 3, 5, 6},
+                          {12, {2, 3, 5}, 4, 5, 11}};
     for (const Case& c : cases) {
         const B data = Sequence(c.size);
         WriteFileBytes(dir / "f.mul", data);
@@ -75,10 +76,7 @@ TEST(cMUL, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
         ASSERT_EQ(last.length, c.lastLength) << c.size;
         EXPECT_EQ(last.flagA, -1);
         EXPECT_EQ(last.flagB, -1);
-        const std::int64_t low = std::int64_t{c.cut.lowCount} * c.cut.lowSize;
-        const std::int64_t start = c.count - 1 < c.cut.lowCount ? (c.count - 1) * c.cut.lowSize
-                                                                : low + (c.count - 1 - c.cut.lowCount) * c.cut.highSize;
-        B expected(data.begin() + start, data.end());
+        B expected(data.begin() + static_cast<std::ptrdiff_t>(c.lastStart), data.end());
         expected.resize(static_cast<std::size_t>(c.lastLength), 0);
         EXPECT_EQ(last.bytes, expected) << c.size;
     }
