@@ -115,14 +115,14 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
         {{"insert", bad, "4", "1", dir / "a.dat"}, 1, "", bad},
         {{"insert", patch, "4", "1", dir / "missing.dat"}, 1, "", "missing.dat"},
         {{"extract", dir / "missing.uop", "4", "1", dir / "o.dat"}, 1, "", "missing.uop"},
-        {{"gump-to-bmp", patch, "45", dir / "x.bmp"}, 1, "", ""},
+        {{"gump-to-bmp", patch, "45", dir / "x.bmp"}, 1, "", "has no gump block 45."},
         {{"bmp-to-gump", patch, "1", dir / "junk.png"}, 1, "", "Cannot read the picture"},
-        {{"import", patch, "4", art}, 1, "", ""},           // art needs its index
-        {{"import", patch, "0", art, artIdx}, 1, "", ""},   // map has none
+        {{"import", patch, "4", art}, 1, "", "Art files need their index file."},
+        {{"import", patch, "0", art, artIdx}, 1, "", "Map files have no index file."},
         {{"import", patch, "uop", dir / "none.uop"}, 1, "", "none.uop"},
         {{"import", patch, "4", art, artIdx, "--blocks", "5-2"}, 1, "", "The range 5-2 of --blocks selects nothing."},
         {{"export", patch, dir / "w.mul", "--base", none}, 1, "", "Cannot find the base verdata file '" + none + "'."},
-        {{"compare", patch, "4", art, art}, 1, "", ""},      // art needs index files
+        {{"compare", patch, "4", art, art}, 1, "", "Art files need their index files"},
         {{"compare", patch, "32", art, none}, 1, "", "none.mul"},
         {{"add-file", patch, "client", dir / "other.exe"}, 1, "", "This is NOT an UO client.exe file."},
         {{"insert", patch, "256", "1", dir / "a.dat"}, 2, "", "Usage: palindra-cli insert"},
