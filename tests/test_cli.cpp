@@ -10,9 +10,7 @@ namespace {
 // Art data 1..3 and an index: block 0 present, block 1 absent, block 2 past the data.
 void WriteArt(const TempDir& dir) {
     WriteFileBytes(dir / "art.mul", {1, 2, 3});
-    std::vector<std::uint8_t> idx;
-    for (std::uint32_t v : {0u, 3u, 0u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0u, 2u, 5u, 0u}) PutLE(idx, v, 4);
-    WriteFileBytes(dir / "art.idx", idx);
+    WriteFileBytes(dir / "art.idx", IndexBytes({{0, 3, 0}, {-1, -1, 0}, {2, 5, 0}}));
 }
 }  // namespace
 

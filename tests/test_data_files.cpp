@@ -14,16 +14,6 @@
 namespace {
 using B = std::vector<std::uint8_t>;
 
-B Index(const std::vector<std::array<std::int32_t, 3>>& entries) {
-    B out;
-    for (const auto& e : entries) {
-        PutLE(out, static_cast<std::uint32_t>(e[0]), 4);
-        PutLE(out, static_cast<std::uint32_t>(e[1]), 4);
-        PutLE(out, static_cast<std::uint32_t>(e[2]), 4);
-    }
-    return out;
-}
-
 B Sequence(std::size_t n) {
     B b(n);
     for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
@@ -35,7 +25,7 @@ B Sequence(std::size_t n) {
 TEST(cMUL, CountsIndexEntriesWithHalvesToEvenAndLoadsNothingOutsideThem) {
     TempDir dir;
     WriteFileBytes(dir / "d.mul", {1});
-    const B index = Index({{0, 1, 0}, {0, 1, 0}, {0, 1, 0x00020001}});
+    const B index = IndexBytes({{0, 1, 0}, {0, 1, 0}, {0, 1, 0x00020001}});
     for (auto [bytes, count] : {std::pair{36, 3}, {18, 2}, {30, 2}, {0, 0}}) {
         WriteFileBytes(dir / "i.idx", B(index.begin(), index.begin() + bytes));
         cMUL m;
@@ -105,18 +95,18 @@ TEST(cMUL, RefusalsNameTheFilesAndCreateNothing) {
 TEST(cMUL, SaveOverwritesInPlaceOrAppendsWhenLonger) {
     TempDir dir;
     WriteFileBytes(dir / "d.mul", B(20, 0xAA));
-    WriteFileBytes(dir / "i.idx", Index({{4, 12, 0}}));
+    WriteFileBytes(dir / "i.idx", IndexBytes({{4, 12, 0}}));
     cMUL m;
     ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", 0), "");
     ASSERT_EQ(m.cSave(0, B(10, 1), 3, 4, false), "");
     EXPECT_EQ(m.cLoad(0).bytes, B(10, 1));
-    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), Index({{4, 10, 0x00040003}}));
+    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), IndexBytes({{4, 10, 0x00040003}}));
     EXPECT_EQ(ReadFileBytes(dir / "d.mul").size(), 20u);
     ASSERT_EQ(m.cSave(0, B(20, 2), 3, 4, false), "");
-    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), Index({{20, 20, 0x00040003}}));
+    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), IndexBytes({{20, 20, 0x00040003}}));
     EXPECT_EQ(ReadFileBytes(dir / "d.mul").size(), 40u);
     ASSERT_EQ(m.cSave(0, {}, 0, 0, true), "");
-    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), Index({{-1, -1, 0}}));
+    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), IndexBytes({{-1, -1, 0}}));
 }
 
 TEST(Hues, VerdataFormMovesEachEntryAndZeroesTheRest) {
@@ -166,7 +156,7 @@ TEST(ImportMulRange, EveryKindOfEntryIsKeptAsStoredOrLeftOutAndSurvivesSaveAndOp
     TempDir dir;
     WriteFileBytes(dir / "art.mul", {1, 2, 3, 4});
     // Present, absent, length 0, negative length, negative offset, partly past the end, present.
-    WriteFileBytes(dir / "art.idx", Index({{0, 2, 0x00090007}, {-1, -1, 0}, {0, 0, 0x00030002}, {0, -5, 0},
+    WriteFileBytes(dir / "art.idx", IndexBytes({{0, 2, 0x00090007}, {-1, -1, 0}, {0, 0, 0x00030002}, {0, -5, 0},
                                            {-4, 2, 0}, {2, 10, 0}, {2, 2, 0}}));
     struct Case {
         std::int32_t from, to;
@@ -215,7 +205,7 @@ TEST(ImportMulRange, TakesEveryIndexEntryBeyondTheCataloguesHighestNumber) {
     const std::int32_t entries = FileTypes()[14].NbrOfBlocks + 10;  // multis
     std::vector<std::array<std::int32_t, 3>> index(static_cast<std::size_t>(entries), {-1, -1, 0});
     index.back() = {0, 3, 0};
-    WriteFileBytes(dir / "multi.idx", Index(index));
+    WriteFileBytes(dir / "multi.idx", IndexBytes(index));
     WriteFileBytes(dir / "multi.mul", {5, 6, 7});
     Patch p;
     ASSERT_EQ(ImportMulRange(p, dir / "multi.idx", dir / "multi.mul", 14, 0, INT32_MAX).added, entries);
@@ -227,7 +217,7 @@ TEST(ImportMulRange, BlocksPastTheCutOfATruncatedDataFileAreLeftOutNeverPadded) 
     TempDir dir;
     std::vector<std::array<std::int32_t, 3>> index;
     for (std::int32_t n = 0; n < 5; ++n) index.push_back({10 * n, 10, 0});
-    WriteFileBytes(dir / "gumpidx.mul", Index(index));
+    WriteFileBytes(dir / "gumpidx.mul", IndexBytes(index));
     const B whole = Sequence(50);
     for (std::size_t cut : {0, 15, 30, 49, 50}) {
         WriteFileBytes(dir / "gumpart.mul", B(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)));

@@ -189,12 +189,8 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
         SCOPED_TRACE(int(k.fileId));
         PackageWriter writer;
         ASSERT_EQ(writer.Open(dir / "p.uop", k.version, 3), "");
-        B data, index;
-        auto indexEntry = [&](std::int32_t offset, std::int32_t length, std::uint32_t extra) {
-            PutLE(index, static_cast<std::uint32_t>(offset), 4);
-            PutLE(index, static_cast<std::uint32_t>(length), 4);
-            PutLE(index, extra, 4);
-        };
+        B data;
+        std::vector<std::array<std::int32_t, 3>> index;
         const LegacyScheme& scheme = *SchemeOfFileId(k.fileId);
         std::int32_t last = 0;
         if (k.fileId == kMapFileId) {
@@ -206,19 +202,19 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
         } else {
             for (std::uint32_t i = 0; i < 8; ++i) {
                 if (i == 2 || i == 5) {
-                    indexEntry(-1, -1, 0);
+                    index.push_back({-1, -1, 0});
                     if (i == 5) writer.AddEmptySlot();
                     continue;
                 }
                 B block = RandomBytes(rng, 20 + i * 16), payload = block;
-                std::uint32_t extra = 0;
+                std::int32_t extra = 0;
                 if (k.fileId == kGumpFileId) {
                     payload.insert(payload.begin(), 8, 0);
                     PutLE32(payload.data(), 300 + i);  // width
                     PutLE32(payload.data() + 4, 40 + i);
-                    extra = ((300 + i) << 16) | (40 + i);
+                    extra = static_cast<std::int32_t>(((300 + i) << 16) | (40 + i));
                 } else if (k.fileId == 8) {
-                    extra = i + 1;
+                    extra = static_cast<std::int32_t>(i + 1);
                 } else if (k.fileId == 14) {
                     // Two tiles: one visible with an id list, one invisible with bit 0x100.
                     payload = Hex("00 00 00 00 02 00 00 00  10 00 FF FF 02 00 05 00 00 01 01 00 00 00 AA BB CC DD"
@@ -229,7 +225,7 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
                                 " 11 00 01 00 FE FF 00 00 00 00 00 00 00 00 00 00");
                     block[0] = static_cast<std::uint8_t>(i);
                 }
-                indexEntry(static_cast<std::int32_t>(data.size()), static_cast<std::int32_t>(block.size()), extra);
+                index.push_back({static_cast<std::int32_t>(data.size()), static_cast<std::int32_t>(block.size()), extra});
                 data.insert(data.end(), block.begin(), block.end());
                 writer.Add(LegacyName(scheme.formats[0], i), payload, k.flag);
             }
@@ -237,7 +233,7 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
         }
         ASSERT_EQ(writer.Commit(), "");
         WriteFileBytes(dir / "d.mul", data);
-        WriteFileBytes(dir / "d.idx", index);
+        WriteFileBytes(dir / "d.idx", IndexBytes(index));
 
         Patch fromPackage, fromFiles;
         const ImportResult r = Import(fromPackage, k.fileId, dir / "p.uop");
@@ -331,10 +327,9 @@ TEST(GamePackage, LeavesOutAndCountsEntriesThatDoNotDecode) {
     // The command line reports the count and also compares against a package.
     EXPECT_NE(CliText({"import", dir / "x.uop", "4", dir / "p.uop"}, 0).find("left out 5 damaged blocks"), std::string::npos);
     WriteFileBytes(dir / "a.mul", {7, 9});
-    B index;
-    for (int i = 0; i < 5; ++i) PutLE(index, 0xFFFFFFFF, 4), PutLE(index, 0xFFFFFFFF, 4), PutLE(index, 0, 4);
-    for (std::uint32_t v : {0u, 2u, 0u}) PutLE(index, v, 4);
-    WriteFileBytes(dir / "a.idx", index);
+    std::vector<std::array<std::int32_t, 3>> index(5, {-1, -1, 0});
+    index.push_back({0, 2, 0});
+    WriteFileBytes(dir / "a.idx", IndexBytes(index));
     EXPECT_EQ(CliText({"compare", dir / "y.uop", "4", dir / "a.mul", dir / "a.idx", dir / "p.uop"}, 0),
               "Added 1 blocks that differ.\npalindra-cli: left out 5 damaged blocks: their data does not lie wholly "
               "inside the data file or does not decode.\n");
