@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/commands.h"
 #include "codecs/block_facts.h"
 #include "codecs/colors.h"
 #include "codecs/wav.h"
 #include "patch/patch_file.h"
+#include "cli_runner.h"
 #include "test_support.h"
 
 namespace {
@@ -163,11 +161,12 @@ TEST(BlockFacts, WavHoldsTheSamplesAfterAFortyFourByteHeaderAlsoFromTheCommandLi
     Patch patch;
     patch.Append(8, 42, block, 0, 0);
     ASSERT_EQ(WritePatchFile(dir / "p.uop", patch), "");
-    std::ostringstream out, err;
-    EXPECT_EQ(RunCli({"sound-to-wav", dir / "p.uop", "42", dir / "s.wav"}, out, err), 0);
+    EXPECT_EQ(Cli({"sound-to-wav", dir / "p.uop", "42", dir / "s.wav"}).code, 0);
     EXPECT_EQ(ReadFileBytes(dir / "s.wav"), expected);
-    EXPECT_EQ(RunCli({"sound-to-wav", dir / "p.uop", "41", dir / "t.wav"}, out, err), 1);
-    EXPECT_NE(err.str().find("has no sound block 41"), std::string::npos);
+    const CliResult missing = Cli({"sound-to-wav", dir / "p.uop", "41", dir / "t.wav"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("has no sound block 41"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "t.wav"));
 }
 
 TEST(BlockFacts, AnimdataGivesTheEightRecordsOfAGroup) {

@@ -36,9 +36,7 @@ void WriteText(const std::string& path, const std::string& text) {
 void MakeInputs(const TempDir& dir) {
     std::filesystem::create_directories(dir / "in dir");
     WriteFileBytes(dir / "in dir/art.mul", {1, 2, 3, 4, 5});
-    std::vector<std::uint8_t> idx;
-    for (std::uint32_t v : {0u, 3u, 0u, 3u, 2u, 0u}) PutLE(idx, v, 4);
-    WriteFileBytes(dir / "in dir/art.idx", idx);
+    WriteFileBytes(dir / "in dir/art.idx", IndexBytes({{0, 3, 0}, {3, 2, 0}}));
     WriteFileBytes(dir / "tree.dat", {9, 8, 7});
     WriteText(dir / "readme.txt", "hello");
     QImage picture(3, 2, QImage::Format_RGB32);

@@ -14,16 +14,6 @@
 namespace {
 using B = std::vector<std::uint8_t>;
 
-B Index(const std::vector<std::array<std::int32_t, 3>>& entries) {
-    B out;
-    for (const auto& e : entries) {
-        PutLE(out, static_cast<std::uint32_t>(e[0]), 4);
-        PutLE(out, static_cast<std::uint32_t>(e[1]), 4);
-        PutLE(out, static_cast<std::uint32_t>(e[2]), 4);
-    }
-    return out;
-}
-
 B Sequence(std::size_t n) {
     B b(n);
     for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
@@ -31,43 +21,25 @@ B Sequence(std::size_t n) {
 }
 }  // namespace
 
-TEST(cMUL, CountsIndexEntriesWithHalvesToEven) {
+// What each kind of index entry loads as is checked through ImportMulRange below.
+TEST(cMUL, CountsIndexEntriesWithHalvesToEvenAndLoadsNothingOutsideThem) {
     TempDir dir;
     WriteFileBytes(dir / "d.mul", {1});
+    const B index = IndexBytes({{0, 1, 0}, {0, 1, 0}, {0, 1, 0x00020001}});
     for (auto [bytes, count] : {std::pair{36, 3}, {18, 2}, {30, 2}, {0, 0}}) {
-        WriteFileBytes(dir / "i.idx", B(static_cast<std::size_t>(bytes), 0));
+        WriteFileBytes(dir / "i.idx", B(index.begin(), index.begin() + bytes));
         cMUL m;
         ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", 0), "");
         EXPECT_EQ(m.cCount(), count) << bytes;
+        EXPECT_EQ(m.cLoad(3).length, 0) << bytes;  // beyond the index's bytes
+        EXPECT_EQ(m.cLoad(-1).length, 0) << bytes;
+        if (count == 3) {
+            const LoadedBlock last = m.cLoad(2);
+            EXPECT_EQ(std::tie(last.bytes, last.flagA, last.flagB), std::make_tuple(B{1}, 1, 2));
+        }
         m.cClose();
         EXPECT_EQ(m.cCount(), 0);
     }
-}
-
-TEST(cMUL, IndexedEntriesReadAsStoredAndDataOutsideTheFileIsDamaged) {
-    TempDir dir;
-    WriteFileBytes(dir / "d.mul", {10, 11, 12, 13, 14});
-    WriteFileBytes(dir / "i.idx", Index({{1, 3, 0x00020001}, {-1, -1, 0}, {0, 0, 0}, {3, 4, 0}, {0, 2000, 0},
-                                         {-5, 2, 0}, {2, -5, 0}, {3, 2, 0}}));
-    cMUL m;
-    ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", 0), "");
-    struct Case {
-        std::int32_t n, length;
-        bool damaged;
-        B bytes;
-    };
-    const Case cases[] = {{0, 3, false, {11, 12, 13}}, {1, -1, false, {}}, {2, 0, false, {}},
-                          {3, 4, true, {}},            {4, 2000, true, {}}, {5, 2, true, {}},  // negative offset
-                          {6, -5, false, {}},          {7, 2, false, {13, 14}},
-                          {100, 0, false, {}},         {-1, 0, false, {}}};  // past the index, below 0
-    for (const Case& c : cases) {
-        const LoadedBlock b = m.cLoad(c.n);
-        EXPECT_EQ(b.length, c.length) << c.n;
-        EXPECT_EQ(b.damaged, c.damaged) << c.n;
-        EXPECT_EQ(b.bytes, c.bytes) << c.n;
-    }
-    EXPECT_EQ(m.cLoad(0).flagA, 1);
-    EXPECT_EQ(m.cLoad(0).flagB, 2);
 }
 
 TEST(cMUL, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
@@ -77,10 +49,11 @@ TEST(cMUL, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
         BlockCut cut;
         std::int64_t count;
         std::int32_t lastLength;
+        std::size_t lastStart;
     };
-    const Case cases[] = {{0, {0, 4, 4}, 0, 0}, {3, {0, 4, 4}, 1, 4},  {8, {0, 4, 4}, 2, 4},
-                          {9, {0, 4, 4}, 3, 4}, {5, {2, 3, 5}, 2, 3},  {7, {2, 3, 5}, 3, 5},
-                          {12, {2, 3, 5}, 4, 5}};
+    const Case cases[] = {{0, {0, 4, 4}, 0, 0, 0}, {3, {0, 4, 4}, 1, 4, 0},  {8, {0, 4, 4}, 2, 4, 4},
+                          {9, {0, 4, 4}, 3, 4, 8}, {5, {2, 3, 5}, 2, 3, 3},  {7, {2, 3, 5}, 3, 5, 6},
+                          {12, {2, 3, 5}, 4, 5, 11}};
     for (const Case& c : cases) {
         const B data = Sequence(c.size);
         WriteFileBytes(dir / "f.mul", data);
@@ -93,10 +66,7 @@ TEST(cMUL, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
         ASSERT_EQ(last.length, c.lastLength) << c.size;
         EXPECT_EQ(last.flagA, -1);
         EXPECT_EQ(last.flagB, -1);
-        const std::int64_t low = std::int64_t{c.cut.lowCount} * c.cut.lowSize;
-        const std::int64_t start = c.count - 1 < c.cut.lowCount ? (c.count - 1) * c.cut.lowSize
-                                                                : low + (c.count - 1 - c.cut.lowCount) * c.cut.highSize;
-        B expected(data.begin() + start, data.end());
+        B expected(data.begin() + static_cast<std::ptrdiff_t>(c.lastStart), data.end());
         expected.resize(static_cast<std::size_t>(c.lastLength), 0);
         EXPECT_EQ(last.bytes, expected) << c.size;
     }
@@ -125,18 +95,18 @@ TEST(cMUL, RefusalsNameTheFilesAndCreateNothing) {
 TEST(cMUL, SaveOverwritesInPlaceOrAppendsWhenLonger) {
     TempDir dir;
     WriteFileBytes(dir / "d.mul", B(20, 0xAA));
-    WriteFileBytes(dir / "i.idx", Index({{4, 12, 0}}));
+    WriteFileBytes(dir / "i.idx", IndexBytes({{4, 12, 0}}));
     cMUL m;
     ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", 0), "");
     ASSERT_EQ(m.cSave(0, B(10, 1), 3, 4, false), "");
     EXPECT_EQ(m.cLoad(0).bytes, B(10, 1));
-    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), Index({{4, 10, 0x00040003}}));
+    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), IndexBytes({{4, 10, 0x00040003}}));
     EXPECT_EQ(ReadFileBytes(dir / "d.mul").size(), 20u);
     ASSERT_EQ(m.cSave(0, B(20, 2), 3, 4, false), "");
-    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), Index({{20, 20, 0x00040003}}));
+    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), IndexBytes({{20, 20, 0x00040003}}));
     EXPECT_EQ(ReadFileBytes(dir / "d.mul").size(), 40u);
     ASSERT_EQ(m.cSave(0, {}, 0, 0, true), "");
-    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), Index({{-1, -1, 0}}));
+    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), IndexBytes({{-1, -1, 0}}));
 }
 
 TEST(Hues, VerdataFormMovesEachEntryAndZeroesTheRest) {
@@ -186,7 +156,7 @@ TEST(ImportMulRange, EveryKindOfEntryIsKeptAsStoredOrLeftOutAndSurvivesSaveAndOp
     TempDir dir;
     WriteFileBytes(dir / "art.mul", {1, 2, 3, 4});
     // Present, absent, length 0, negative length, negative offset, partly past the end, present.
-    WriteFileBytes(dir / "art.idx", Index({{0, 2, 0x00090007}, {-1, -1, 0}, {0, 0, 0x00030002}, {0, -5, 0},
+    WriteFileBytes(dir / "art.idx", IndexBytes({{0, 2, 0x00090007}, {-1, -1, 0}, {0, 0, 0x00030002}, {0, -5, 0},
                                            {-4, 2, 0}, {2, 10, 0}, {2, 2, 0}}));
     struct Case {
         std::int32_t from, to;
@@ -235,7 +205,7 @@ TEST(ImportMulRange, TakesEveryIndexEntryBeyondTheCataloguesHighestNumber) {
     const std::int32_t entries = FileTypes()[14].NbrOfBlocks + 10;  // multis
     std::vector<std::array<std::int32_t, 3>> index(static_cast<std::size_t>(entries), {-1, -1, 0});
     index.back() = {0, 3, 0};
-    WriteFileBytes(dir / "multi.idx", Index(index));
+    WriteFileBytes(dir / "multi.idx", IndexBytes(index));
     WriteFileBytes(dir / "multi.mul", {5, 6, 7});
     Patch p;
     ASSERT_EQ(ImportMulRange(p, dir / "multi.idx", dir / "multi.mul", 14, 0, INT32_MAX).added, entries);
@@ -243,25 +213,11 @@ TEST(ImportMulRange, TakesEveryIndexEntryBeyondTheCataloguesHighestNumber) {
     EXPECT_EQ(p[14].Blocks.back().ByteArray, (B{5, 6, 7}));
 }
 
-TEST(ImportMulRange, AShortFixedSizeFileGivesOnlyTheBlocksItHolds) {
-    TempDir dir;
-    const B map = Sequence(196 * 2 + 10);
-    WriteFileBytes(dir / "map.mul", map);
-    WriteFileBytes(dir / "empty.mul", {});
-    Patch p;
-    ASSERT_EQ(ImportMulRange(p, "", dir / "map.mul", kMapFileId, 0, INT32_MAX).added, 3);
-    B last(map.begin() + 392, map.end());
-    last.resize(196, 0);
-    EXPECT_EQ(p[kMapFileId].Blocks[2].ByteArray, last);
-    EXPECT_EQ(ImportMulRange(p, "", dir / "empty.mul", kMapFileId, 0, INT32_MAX).added, 0);
-    EXPECT_EQ(p.LiveCount(), 3);
-}
-
 TEST(ImportMulRange, BlocksPastTheCutOfATruncatedDataFileAreLeftOutNeverPadded) {
     TempDir dir;
     std::vector<std::array<std::int32_t, 3>> index;
     for (std::int32_t n = 0; n < 5; ++n) index.push_back({10 * n, 10, 0});
-    WriteFileBytes(dir / "gumpidx.mul", Index(index));
+    WriteFileBytes(dir / "gumpidx.mul", IndexBytes(index));
     const B whole = Sequence(50);
     for (std::size_t cut : {0, 15, 30, 49, 50}) {
         WriteFileBytes(dir / "gumpart.mul", B(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)));
@@ -290,39 +246,52 @@ TEST(ImportMulRange, TiledataIsCutIntoLandAndStaticGroupsByItsLayout) {
     }
 
     TempDir dir;
-    const B file = Sequence(512 * 836 + 2 * 1188);
-    WriteFileBytes(dir / "tiledata.mul", file);
-    Patch p;
-    ASSERT_EQ(ImportMulRange(p, "", dir / "tiledata.mul", kTiledataFileId, 511, INT32_MAX).added, 3);
-    const auto& blocks = p[kTiledataFileId].Blocks;
-    EXPECT_EQ(blocks[0].ByteArray, B(file.begin() + 511 * 836, file.begin() + 512 * 836));
-    EXPECT_EQ(blocks[2].BlockNumber, 513);
-    EXPECT_EQ(blocks[2].ByteArray, B(file.end() - 1188, file.end()));
     WriteFileBytes(dir / "odd.mul", B(100, 0));
+    Patch p;
     EXPECT_NE(ImportMulRange(p, "", dir / "odd.mul", kTiledataFileId, 0, INT32_MAX).error.find("not a tiledata"),
               std::string::npos);
+    EXPECT_EQ(p.LiveCount(), 0);
 }
 
-TEST(ImportMulRange, AnimdataIsGroupsOf548BytesWithoutIndex) {
+// Files without an index are cut by their layout, an index given is ignored,
+// the last short block is padded, and hues become their verdata form.
+TEST(ImportMulRange, FilesWithoutIndexAreCutByTheirLayout) {
     TempDir dir;
-    const B file = Sequence(548 * 2);
-    WriteFileBytes(dir / "animdata.mul", file);
-    Patch p;
-    ASSERT_EQ(ImportMulRange(p, "no-index-asked-for", dir / "animdata.mul", kAnimdataFileId, 0, INT32_MAX).added, 2);
-    EXPECT_EQ(p[kAnimdataFileId].Blocks[1].ByteArray, B(file.begin() + 548, file.end()));
-}
-
-TEST(ImportMulRange, HuesBlocksBecomeTheVerdataForm) {
-    TempDir dir;
-    const B file = Sequence(708 * 5);
-    WriteFileBytes(dir / "hues.mul", file);
-    Patch p;
-    ASSERT_EQ(ImportMulRange(p, "", dir / "hues.mul", kHuesFileId, 3, 3).error, "");
-    ASSERT_EQ(p[32].Count(), 1);
-    const PatchBlock& b = p[32].Blocks[0];
-    EXPECT_EQ(b.BlockNumber, 3);
-    EXPECT_EQ(b.Length, 1220);
-    EXPECT_EQ(b.ByteArray, HuesToVerdataBytes(B(file.begin() + 2124, file.begin() + 2832)));
+    struct Case {
+        std::uint8_t fileId;
+        std::size_t size;
+        std::int32_t from;
+        std::int64_t added;
+        std::int32_t number;     // the block checked: its bytes at `at`, padded to `length`
+        std::size_t at, length;
+    };
+    const Case cases[] = {
+        {kMapFileId, 196 * 2 + 10, 0, 3, 2, 392, 196},
+        {kMapFileId, 0, 0, 0, 0, 0, 0},
+        {kAnimdataFileId, 548 * 2, 0, 2, 1, 548, 548},
+        {kTiledataFileId, 512 * 836 + 2 * 1188, 511, 3, 511, 511 * 836, 836},
+        {kTiledataFileId, 512 * 836 + 2 * 1188, 511, 3, 513, 512 * 836 + 1188, 1188},
+        {kHuesFileId, 708 * 5, 3, 2, 3, 708 * 3, 708},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.fileId) + " " + std::to_string(c.number));
+        const B file = Sequence(c.size);
+        WriteFileBytes(dir / "f.mul", file);
+        Patch p;
+        const ImportResult r = ImportMulRange(p, "no-index-asked-for", dir / "f.mul", c.fileId, c.from, INT32_MAX);
+        ASSERT_EQ(r.error, "");
+        ASSERT_EQ(r.added, c.added);
+        if (c.added == 0) continue;
+        B expected(file.begin() + static_cast<std::ptrdiff_t>(c.at),
+                   file.begin() + static_cast<std::ptrdiff_t>(std::min(c.at + c.length, file.size())));
+        expected.resize(c.length, 0);
+        const auto& blocks = p[c.fileId].Blocks;
+        const auto b = std::find_if(blocks.begin(), blocks.end(),
+                                    [&](const PatchBlock& x) { return x.BlockNumber == c.number; });
+        ASSERT_NE(b, blocks.end());
+        EXPECT_EQ(b->ByteArray, c.fileId == kHuesFileId ? HuesToVerdataBytes(expected) : expected);
+        EXPECT_EQ(b->Length, static_cast<std::int32_t>(b->ByteArray.size()));
+    }
 }
 
 TEST(RadarColors, ShortFilesLoadWhatTheyHold) {

@@ -28,20 +28,14 @@ TEST(Gump, EncodesOnePairPerRunWithTheRowTableInUnits) {
     EXPECT_FALSE(EncodeGump(std::vector<std::uint16_t>{1, 2}, 3, 1));
 }
 
-TEST(Gump, DecodesRowsFromTheTableAndTheLastRowFromTheBlockLength) {
+TEST(Gump, ARowThatStopsShortOfTheWidthLeavesTheRestAtZero) {
     LongArray grid;
-    ASSERT_EQ(GumpToLongArray(Encode({A, A, Bc, C}, 2, 2), grid, 2, 2), "");
-    EXPECT_EQ(grid.At(0, 0), Color16To32(A));
-    EXPECT_EQ(grid.At(1, 0), Color16To32(A));
-    EXPECT_EQ(grid.At(0, 1), Color16To32(Bc));
-    EXPECT_EQ(grid.At(1, 1), Color16To32(C));
-
-    // A row that stops short of the width leaves the rest at 0.
     ASSERT_EQ(GumpToLongArray(B{1, 0, 0, 0, 0xFF, 0x7F, 1, 0}, grid, 3, 1), "");
     EXPECT_EQ(grid.At(0, 0), Color16To32(0x7FFF));
     EXPECT_EQ(grid.At(2, 0), 0);
 }
 
+// Rows come from the table and the last row's end from the block length.
 TEST(Gump, RandomPicturesSurviveEncodeAndDecode) {
     std::mt19937 rng(5);
     for (int round = 0; round < 50; ++round) {

@@ -5,7 +5,6 @@
 #include <QJsonObject>
 #include <sstream>
 
-#include "cli/commands.h"
 #include "codecs/second_stage.h"
 #include "codecs/zlib_codec.h"
 #include "gamefiles/block_source.h"
@@ -14,6 +13,7 @@
 #include "gamefiles/package_names.h"
 #include "gamefiles/package_writer.h"
 #include "patch/FileTypes.h"
+#include "cli_runner.h"
 #include "test_support.h"
 
 namespace {
@@ -78,17 +78,15 @@ const B kGumpFlag3 = Hex(
     "78 DA D3 9D A5 D3 C7 C5 C8 C0 C0 0C C4 8C 40 4C 6F C0 3C 00 76 8E 74 C0 38 1A E6 A3 00 35"
     " 3D 40 10 0B 33 33 33 2B 0B 23 13 48 10 00 84 A5 01 B8");
 
-ImportResult ImportFile(Patch& patch, std::uint8_t fileId, const std::string& data, const std::string& idx,
-                        std::string& error, bool skipAbsent = false) {
-    ImportResult r = ImportFromFiles(patch, fileId, data, idx, 0, INT32_MAX, skipAbsent);
-    error = r.error;
-    return r;
+ImportResult Import(Patch& patch, std::uint8_t fileId, const std::string& data, const std::string& idx = "",
+                    bool skipAbsent = false) {
+    return ImportFromFiles(patch, fileId, data, idx, 0, INT32_MAX, skipAbsent);
 }
 
-std::string Cli(std::vector<std::string> args, int expected) {
-    std::ostringstream out, err;
-    EXPECT_EQ(RunCli(args, out, err), expected) << err.str();
-    return out.str() + err.str();
+std::string CliText(const std::vector<std::string>& args, int expected) {
+    const CliResult r = Cli(args);
+    EXPECT_EQ(r.code, expected) << r.err;
+    return r.out + r.err;
 }
 }  // namespace
 
@@ -151,8 +149,7 @@ TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
     ASSERT_EQ(package.Read(package.Entries()[0], payload), "");
     EXPECT_EQ(payload, (B{1, 2, 3, 4}));
     Patch patch;
-    std::string error;
-    const ImportResult r = ImportFile(patch, kArtFileId, dir / "art.uop", "", error);
+    const ImportResult r = Import(patch, kArtFileId, dir / "art.uop");
     EXPECT_EQ(r.added, 2);
     EXPECT_EQ(r.absent, 1);
     EXPECT_EQ(patch[kArtFileId].Blocks[0].Length, -1);
@@ -160,20 +157,18 @@ TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
 
     WriteFileBytes(dir / "gump.uop", RawPackage({{0xB95B935A0EAFEB8D, 3, kGumpFlag3, 1049}}));
     Patch gumps;
-    ImportFile(gumps, kGumpFileId, dir / "gump.uop", "", error);
-    ASSERT_EQ(error, "");
+    ASSERT_EQ(Import(gumps, kGumpFileId, dir / "gump.uop").error, "");
     const PatchBlock& g = gumps[kGumpFileId].Blocks.back();
     EXPECT_EQ(g.BlockNumber, 5);
     EXPECT_EQ(g.ByteArray, Hex("01 00 00 00 1F 7C 02 00"));
     EXPECT_EQ(g.FlagB, 2);
     EXPECT_EQ(g.FlagA, 1);
 
-    EXPECT_NE(Cli({"package", dir / "art.uop"}, 0).find("489F800D56FBDE36 0 4 4 build/artlegacymul/00000001.tga\n"),
+    EXPECT_NE(CliText({"package", dir / "art.uop"}, 0).find("489F800D56FBDE36 0 4 4 build/artlegacymul/00000001.tga\n"),
               std::string::npos);
-    EXPECT_NE(Cli({"list", dir / "art.uop"}, 1).find("palindra-cli package"), std::string::npos);
-    const QJsonObject listed = QJsonDocument::fromJson(QByteArray::fromStdString(
-                                                           Cli({"package", dir / "art.uop", "--json"}, 0)))
-                                   .object();
+    EXPECT_NE(CliText({"list", dir / "art.uop"}, 1).find("palindra-cli package"), std::string::npos);
+    const QJsonObject listed =
+        QJsonDocument::fromJson(QByteArray::fromStdString(CliText({"package", dir / "art.uop", "--json"}, 0))).object();
     const QJsonObject first = listed["entries"].toArray()[0].toObject();
     EXPECT_EQ(first["hash"].toString(), "489F800D56FBDE36");
     EXPECT_EQ(first["name"].toString(), "build/artlegacymul/00000001.tga");
@@ -194,12 +189,8 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
         SCOPED_TRACE(int(k.fileId));
         PackageWriter writer;
         ASSERT_EQ(writer.Open(dir / "p.uop", k.version, 3), "");
-        B data, index;
-        auto indexEntry = [&](std::int32_t offset, std::int32_t length, std::uint32_t extra) {
-            PutLE(index, static_cast<std::uint32_t>(offset), 4);
-            PutLE(index, static_cast<std::uint32_t>(length), 4);
-            PutLE(index, extra, 4);
-        };
+        B data;
+        std::vector<std::array<std::int32_t, 3>> index;
         const LegacyScheme& scheme = *SchemeOfFileId(k.fileId);
         std::int32_t last = 0;
         if (k.fileId == kMapFileId) {
@@ -211,19 +202,19 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
         } else {
             for (std::uint32_t i = 0; i < 8; ++i) {
                 if (i == 2 || i == 5) {
-                    indexEntry(-1, -1, 0);
+                    index.push_back({-1, -1, 0});
                     if (i == 5) writer.AddEmptySlot();
                     continue;
                 }
                 B block = RandomBytes(rng, 20 + i * 16), payload = block;
-                std::uint32_t extra = 0;
+                std::int32_t extra = 0;
                 if (k.fileId == kGumpFileId) {
                     payload.insert(payload.begin(), 8, 0);
                     PutLE32(payload.data(), 300 + i);  // width
                     PutLE32(payload.data() + 4, 40 + i);
-                    extra = ((300 + i) << 16) | (40 + i);
+                    extra = static_cast<std::int32_t>(((300 + i) << 16) | (40 + i));
                 } else if (k.fileId == 8) {
-                    extra = i + 1;
+                    extra = static_cast<std::int32_t>(i + 1);
                 } else if (k.fileId == 14) {
                     // Two tiles: one visible with an id list, one invisible with bit 0x100.
                     payload = Hex("00 00 00 00 02 00 00 00  10 00 FF FF 02 00 05 00 00 01 01 00 00 00 AA BB CC DD"
@@ -234,7 +225,7 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
                                 " 11 00 01 00 FE FF 00 00 00 00 00 00 00 00 00 00");
                     block[0] = static_cast<std::uint8_t>(i);
                 }
-                indexEntry(static_cast<std::int32_t>(data.size()), static_cast<std::int32_t>(block.size()), extra);
+                index.push_back({static_cast<std::int32_t>(data.size()), static_cast<std::int32_t>(block.size()), extra});
                 data.insert(data.end(), block.begin(), block.end());
                 writer.Add(LegacyName(scheme.formats[0], i), payload, k.flag);
             }
@@ -242,14 +233,13 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
         }
         ASSERT_EQ(writer.Commit(), "");
         WriteFileBytes(dir / "d.mul", data);
-        WriteFileBytes(dir / "d.idx", index);
+        WriteFileBytes(dir / "d.idx", IndexBytes(index));
 
         Patch fromPackage, fromFiles;
-        std::string error;
-        const ImportResult r = ImportFile(fromPackage, k.fileId, dir / "p.uop", "", error);
-        ASSERT_EQ(error, "");
+        const ImportResult r = Import(fromPackage, k.fileId, dir / "p.uop");
+        ASSERT_EQ(r.error, "");
         EXPECT_EQ(r.added, last + 1);
-        ASSERT_EQ(ImportFile(fromFiles, k.fileId, dir / "d.mul", dir / "d.idx", error).added, last + 1);
+        ASSERT_EQ(Import(fromFiles, k.fileId, dir / "d.mul", dir / "d.idx").added, last + 1);
         for (std::size_t n = 0; n <= static_cast<std::size_t>(last); ++n) {
             const PatchBlock& a = fromPackage[k.fileId].Blocks[n];
             const PatchBlock& b = fromFiles[k.fileId].Blocks[n];
@@ -265,9 +255,8 @@ TEST(GamePackage, TakesTheSevenDigitGumpNameAndSkipsPlaceholdersAndAbsentBlocks)
     WriteFileBytes(dir / "g.uop", RawPackage({Stored("build/gumpartlegacymul/0009834.tga", sized),
                                               Stored("build/gumpartlegacymul/00000004.tga", Hex("00 00 00 00 05 00 00 00"))}));
     Patch patch;
-    std::string error;
-    const ImportResult r = ImportFile(patch, kGumpFileId, dir / "g.uop", "", error, true);
-    ASSERT_EQ(error, "");
+    const ImportResult r = Import(patch, kGumpFileId, dir / "g.uop", "", true);
+    ASSERT_EQ(r.error, "");
     EXPECT_EQ(r.added, 1);
     EXPECT_EQ(r.leftOut, 9834);
     const PatchBlock& g = patch[kGumpFileId].Blocks[0];
@@ -302,19 +291,16 @@ TEST(GamePackage, RefusesABrokenStructureNamingTheOffset) {
         EXPECT_NE(error.find(message), std::string::npos) << error;
         EXPECT_NE(error.find(dir / "bad.uop"), std::string::npos);
         Patch patch;
-        std::string ignored;
-        ImportFile(patch, kArtFileId, dir / "bad.uop", "", ignored);
+        EXPECT_NE(Import(patch, kArtFileId, dir / "bad.uop").error, "");
         EXPECT_EQ(patch.LiveCount(), 0);
     }
 
     WriteFileBytes(dir / "gumps.uop", RawPackage({Stored("build/gumpartlegacymul/00000001.tga", B(9, 1))}));
     WriteFileBytes(dir / "housing.uop", RawPackage({Stored("build/multicollection/housing.bin", B(9, 1))}));
     Patch patch;
-    std::string error;
-    ImportFile(patch, kArtFileId, dir / "gumps.uop", "", error);
-    EXPECT_NE(error.find("gumps.uop is a game data package of gumps, not of art."), std::string::npos) << error;
-    ImportFile(patch, 14, dir / "housing.uop", "", error);
-    EXPECT_NE(error.find("housing.uop holds no legacy blocks."), std::string::npos) << error;
+    const std::string wrongKind = Import(patch, kArtFileId, dir / "gumps.uop").error;
+    EXPECT_NE(wrongKind.find("gumps.uop is a game data package of gumps, not of art."), std::string::npos) << wrongKind;
+    EXPECT_NE(Import(patch, 14, dir / "housing.uop").error.find("housing.uop holds no legacy blocks."), std::string::npos);
 }
 
 TEST(GamePackage, LeavesOutAndCountsEntriesThatDoNotDecode) {
@@ -332,20 +318,19 @@ TEST(GamePackage, LeavesOutAndCountsEntriesThatDoNotDecode) {
                                       {name(5), 1, good, 2},
                                   }));
     Patch patch;
-    std::string error;
-    const ImportResult r = ImportFile(patch, kArtFileId, dir / "p.uop", "", error);
-    ASSERT_EQ(error, "");
+    const ImportResult r = Import(patch, kArtFileId, dir / "p.uop");
+    ASSERT_EQ(r.error, "");
     EXPECT_EQ(r.damaged, 5);
     EXPECT_EQ(r.added, 1);
     EXPECT_EQ(patch[kArtFileId].Blocks[0].ByteArray, (B{7, 8}));
 
     // The command line reports the count and also compares against a package.
-    EXPECT_NE(Cli({"import", dir / "x.uop", "4", dir / "p.uop"}, 0).find("left out 5 damaged blocks"), std::string::npos);
+    EXPECT_NE(CliText({"import", dir / "x.uop", "4", dir / "p.uop"}, 0).find("left out 5 damaged blocks"), std::string::npos);
     WriteFileBytes(dir / "a.mul", {7, 9});
-    WriteFileBytes(dir / "a.idx", Hex("FF FF FF FF FF FF FF FF 00 00 00 00  FF FF FF FF FF FF FF FF 00 00 00 00"
-                                      "  FF FF FF FF FF FF FF FF 00 00 00 00  FF FF FF FF FF FF FF FF 00 00 00 00"
-                                      "  FF FF FF FF FF FF FF FF 00 00 00 00  00 00 00 00 02 00 00 00 00 00 00 00"));
-    EXPECT_EQ(Cli({"compare", dir / "y.uop", "4", dir / "a.mul", dir / "a.idx", dir / "p.uop"}, 0),
+    std::vector<std::array<std::int32_t, 3>> index(5, {-1, -1, 0});
+    index.push_back({0, 2, 0});
+    WriteFileBytes(dir / "a.idx", IndexBytes(index));
+    EXPECT_EQ(CliText({"compare", dir / "y.uop", "4", dir / "a.mul", dir / "a.idx", dir / "p.uop"}, 0),
               "Added 1 blocks that differ.\npalindra-cli: left out 5 damaged blocks: their data does not lie wholly "
               "inside the data file or does not decode.\n");
 }

@@ -1,6 +1,7 @@
 // Small helpers shared by the tests: a temporary folder and byte files.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -45,4 +46,12 @@ inline std::vector<std::uint8_t> RandomBytes(std::mt19937& rng, std::size_t n) {
 
 inline void PutLE(std::vector<std::uint8_t>& out, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+// The bytes of an index file: offset, length and extra of each entry.
+inline std::vector<std::uint8_t> IndexBytes(const std::vector<std::array<std::int32_t, 3>>& entries) {
+    std::vector<std::uint8_t> out;
+    for (const auto& e : entries)
+        for (const std::int32_t v : e) PutLE(out, static_cast<std::uint32_t>(v), 4);
+    return out;
 }
