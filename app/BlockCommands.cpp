@@ -12,6 +12,7 @@
 #include "app/mComdlg.h"
 #include "app/patch_document.h"
 #include "app/prompts.h"
+#include "app/status_texts.h"
 #include "codecs/bitmap.h"
 #include "gamefiles/compare.h"
 #include "gamefiles/whole_files.h"
@@ -194,7 +195,12 @@ void BlockCommands::AddFromCompare() {
         CurrentPrompts().Message(window_, QString::fromStdString(result.error), QStringLiteral("Compare"));
         return;
     }
+    const QString into = QString::fromStdString(FileTypes()[fileId].Name);
     document_.Run(QStringLiteral("Add from compare"), std::move(edit));
+    emit Reported((result.added == 1 ? QStringLiteral("1 block differs: added to %1")
+                                     : QStringLiteral("%1 blocks differ: added to %2").arg(result.added))
+                      .arg(into) +
+                  LeftOut(result));
     if (const std::string more = DescribeLeftOut(result); !more.empty())
         CurrentPrompts().Message(window_,
                                  QStringLiteral("Added %1 blocks that differ.\n").arg(result.added) +

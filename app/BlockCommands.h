@@ -40,6 +40,10 @@ public:
     void AddFile();
     void ChangeFlags();
 
+signals:
+    // The result of a command, for the status bar.
+    void Reported(const QString& text);
+
 private:
     QAction* Make(const char* name, const QString& caption, const QKeySequence& key, void (BlockCommands::*run)());
 

@@ -10,6 +10,7 @@
 #include "app/mComdlg.h"
 #include "app/widgets.h"
 #include "app/prompts.h"
+#include "app/status_texts.h"
 #include "gamefiles/verdata.h"
 #include "patch/binary_io.h"
 
@@ -83,5 +84,9 @@ void frmExport::Export() {
                                                                                   : "Export to verdata.mul"));
         return;
     }
+    std::int64_t written = 0;
+    for (int f = 0; f < 256; ++f)
+        patch_.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { written += b.BlockNumber >= 0; });
+    emit Reported(QStringLiteral("Exported %1 to %2").arg(Blocks(written), txtFile_->text()));
     close();
 }

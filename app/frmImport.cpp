@@ -31,7 +31,7 @@ struct Limits {
 };
 }  // namespace
 
-frmImport::frmImport(QWidget* owner, std::function<void(Patch&&)> accept)
+frmImport::frmImport(QWidget* owner, std::function<void(Patch&&, const ImportResult&)> accept)
     : QDialog(owner), accept_(std::move(accept)) {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(QStringLiteral("Import"));
@@ -204,7 +204,7 @@ bool frmImport::RunImport(int code) {
         result.added = imported.LiveCount();
         result.absent = CountWithoutData(imported);
     }
-    accept_(std::move(imported));
+    accept_(std::move(imported), result);
     if (const std::string more = DescribeLeftOut(result); !more.empty())
         CurrentPrompts().Message(this, QStringLiteral("Imported %1 blocks.\n").arg(result.added) + QString::fromStdString(more),
                                  QStringLiteral("Import"));

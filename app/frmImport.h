@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <functional>
 
+#include "gamefiles/import.h"
 #include "patch/Patch.h"
 
 class QCheckBox;
@@ -23,8 +24,9 @@ public:
     static constexpr int kPatchFileType = 300;
     static constexpr int kVerdataType = 301;
 
-    // `accept` receives the blocks read, to be appended to the document.
-    frmImport(QWidget* owner, std::function<void(Patch&&)> accept);
+    // `accept` receives the blocks read, to be appended to the document, and
+    // what the import did.
+    frmImport(QWidget* owner, std::function<void(Patch&&, const ImportResult&)> accept);
 
     void OnTypeSelected();
     void Import();
@@ -36,7 +38,7 @@ private:
     // Checks the inputs and imports; false (after saying why) when refused.
     bool RunImport(int typeCode);
 
-    std::function<void(Patch&&)> accept_;
+    std::function<void(Patch&&, const ImportResult&)> accept_;
     QComboBox* cboMULType_;
     QCheckBox* chkSkipAbsent_;
     QLineEdit *txtMUL_, *txtIDX_, *txtFileIDFrom_, *txtFileIDTo_, *txtBlockFrom_, *txtBlockTo_;

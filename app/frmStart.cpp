@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
@@ -26,6 +27,8 @@
 #include "app/mComdlg.h"
 #include "app/patch_document.h"
 #include "app/prompts.h"
+#include "app/status_texts.h"
+#include "gamefiles/import.h"
 
 namespace {
 const QString kPatchFilter = QStringLiteral("UOP Patchfile (*.uop) |*.uop");
@@ -52,7 +55,6 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     tvBlocks_ = new QTreeView(picBack);
     tvBlocks_->setObjectName(QStringLiteral("tvBlocks"));
     tvBlocks_->setHeaderHidden(true);
-    tvBlocks_->setFixedWidth(190);
     tvBlocks_->setRootIsDecorated(true);
     tvBlocks_->setUniformRowHeights(true);
     tvBlocks_->setModel(model_);
@@ -77,17 +79,25 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     txtFilter_->setObjectName(QStringLiteral("txtFilter"));
     txtFilter_->setPlaceholderText(QStringLiteral("Block number or file type"));
     txtFilter_->setClearButtonEnabled(true);
-    txtFilter_->setFixedWidth(190);
     connect(txtFilter_, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
     connect(txtFilter_, &QLineEdit::returnPressed, this, [this] { ApplyFilter(true); });
-    auto* left = new QVBoxLayout;
-    left->addWidget(txtFilter_);
-    left->addWidget(tvBlocks_, 1);
+    auto* left = new QWidget(picBack);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addWidget(txtFilter_);
+    leftLayout->addWidget(tvBlocks_, 1);
+    left->setMinimumWidth(140);
 
+    splitter_ = new QSplitter(Qt::Horizontal, picBack);
+    splitter_->setObjectName(QStringLiteral("splBlocks"));
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(left);
+    splitter_->addWidget(frames);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({220, 680});
     auto* layout = new QHBoxLayout(picBack);
     layout->setContentsMargins(8, 8, 8, 8);
-    layout->addLayout(left);
-    layout->addWidget(frames, 1);
+    layout->addWidget(splitter_);
 
     auto* sbPatch = new QStatusBar(this);
     sbPatch->setObjectName(QStringLiteral("sbPatch"));
@@ -96,6 +106,7 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     BuildFrames();
     commands_ = new BlockCommands(this, *document_, panel_);
     tvBlocks_->addActions(commands_->Actions());
+    connect(commands_, &BlockCommands::Reported, this, &frmStart::Report);
     BuildMenus();
     BuildToolbar();
     connect(tvBlocks_, &QWidget::customContextMenuRequested, this, &frmStart::ShowContextMenu);
@@ -109,10 +120,26 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
             [this](bool clean) { setWindowModified(!clean); });
     ShowFrame(0);
     UpdateCaption();
+    setWindowIcon(PatchIcon(2));
+    RestoreLayout();
 }
 
+void frmStart::RestoreLayout() {
+    const auto store = OpenSettingsStore();
+    restoreGeometry(store->value(QStringLiteral("WindowGeometry")).toByteArray());
+    splitter_->restoreState(store->value(QStringLiteral("SplitterState")).toByteArray());
+}
+
+void frmStart::SaveLayout() const {
+    const auto store = OpenSettingsStore();
+    store->setValue(QStringLiteral("WindowGeometry"), saveGeometry());
+    store->setValue(QStringLiteral("SplitterState"), splitter_->saveState());
+}
+
+void frmStart::Report(const QString& text) { statusBar()->showMessage(text); }
+
 void frmStart::BuildMenus() {
-    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     auto item = [&](const char* name, const QString& caption, QKeySequence::StandardKey key, auto slot) {
         QAction* a = mnuFile->addAction(caption);
@@ -122,44 +149,48 @@ void frmStart::BuildMenus() {
         return a;
     };
     auto separator = [&](const char* name) { mnuFile->addSeparator()->setObjectName(QString::fromLatin1(name)); };
-    item("mnuNew", QStringLiteral("New"), QKeySequence::New, &frmStart::New);
+    item("mnuNew", QStringLiteral("&New"), QKeySequence::New, &frmStart::New);
     separator("D3");
-    item("mnuOpen", QStringLiteral("Open"), QKeySequence::Open, &frmStart::Open);
+    item("mnuOpen", QStringLiteral("&Open..."), QKeySequence::Open, &frmStart::Open);
     separator("mnuD2");
-    item("mnuSave", QStringLiteral("Save"), QKeySequence::Save, &frmStart::Save);
-    item("mnuSaveAs", QStringLiteral("Save As"), QKeySequence::SaveAs, &frmStart::SaveAs);
+    item("mnuSave", QStringLiteral("&Save"), QKeySequence::Save, &frmStart::Save);
+    item("mnuSaveAs", QStringLiteral("Save &As..."), QKeySequence::SaveAs, &frmStart::SaveAs);
     separator("mnuD");
-    QAction* settings = mnuFile->addAction(QStringLiteral("Settings"));
+    QAction* settings = mnuFile->addAction(QStringLiteral("Se&ttings..."));
     settings->setObjectName(QStringLiteral("mnuSettings"));
     connect(settings, &QAction::triggered, this, &frmStart::ShowSettings);
     separator("mnuD4");
-    item("mnuExit", QStringLiteral("Exit"), QKeySequence::Quit, &QWidget::close);
+    item("mnuExit", QStringLiteral("E&xit"), QKeySequence::Quit, &QWidget::close);
 
-    QMenu* mnuEdit = menuBar()->addMenu(QStringLiteral("Edit"));
+    QMenu* mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    QAction* undo = document_->UndoStack()->createUndoAction(this, QStringLiteral("Undo"));
+    QAction* undo = document_->UndoStack()->createUndoAction(this, QStringLiteral("&Undo"));
     undo->setObjectName(QStringLiteral("actUndo"));
     undo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
-    QAction* redo = document_->UndoStack()->createRedoAction(this, QStringLiteral("Redo"));
+    QAction* redo = document_->UndoStack()->createRedoAction(this, QStringLiteral("&Redo"));
     redo->setObjectName(QStringLiteral("actRedo"));
     redo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
     mnuEdit->addActions({undo, redo});
 
-    QMenu* mnuBlock = menuBar()->addMenu(QStringLiteral("Block"));
+    QMenu* mnuBlock = menuBar()->addMenu(QStringLiteral("&Block"));
     mnuBlock->setObjectName(QStringLiteral("mnuBlock"));
-    import_ = mnuBlock->addAction(QStringLiteral("Import"), this, &frmStart::ShowImport);
+    import_ = mnuBlock->addAction(QStringLiteral("&Import..."), this, &frmStart::ShowImport);
     import_->setObjectName(QStringLiteral("actImport"));
     import_->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
-    export_ = mnuBlock->addAction(QStringLiteral("Export"), this, &frmStart::ShowExport);
+    export_ = mnuBlock->addAction(QStringLiteral("&Export..."), this, &frmStart::ShowExport);
     export_->setObjectName(QStringLiteral("actExport"));
     export_->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
     mnuBlock->addSeparator();
     mnuBlock->addActions(commands_->Actions());
 
-    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelp->addAction(QStringLiteral("About"))->setObjectName(QStringLiteral("mnuAbout"));
-    mnuHelp->menuAction()->setVisible(false);
+    QAction* about = mnuHelp->addAction(QStringLiteral("&About Palindra"));
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    connect(about, &QAction::triggered, this, [this] {
+        tvBlocks_->clearSelection();
+        ShowFrame(0);
+    });
 
     mnuPopup_ = new QMenu(this);
     mnuPopup_->setObjectName(QStringLiteral("mnuPopup"));
@@ -202,10 +233,12 @@ void frmStart::ShowSettings() {
 
 QDialog* frmStart::ShowImport() {
     if (!importDialog_) {
-        importDialog_ = new frmImport(this, [this](Patch&& imported) {
+        importDialog_ = new frmImport(this, [this](Patch&& imported, const ImportResult& result) {
+            const QString into = Destination(imported);
             PatchEdit edit;
             edit.added = std::move(imported);
             document_->Run(QStringLiteral("Import"), std::move(edit));
+            Report(QStringLiteral("Imported %1 into %2").arg(Blocks(result.added), into) + LeftOut(result));
         });
     }
     importDialog_->show();
@@ -215,7 +248,10 @@ QDialog* frmStart::ShowImport() {
 }
 
 QDialog* frmStart::ShowExport() {
-    if (!exportDialog_) exportDialog_ = new frmExport(this, document_->patch(), settings_.VerdataPath);
+    if (!exportDialog_) {
+        exportDialog_ = new frmExport(this, document_->patch(), settings_.VerdataPath);
+        connect(exportDialog_, &frmExport::Reported, this, &frmStart::Report);
+    }
     exportDialog_->show();
     exportDialog_->raise();
     exportDialog_->activateWindow();
@@ -320,7 +356,13 @@ void frmStart::OnBlocksChanged() {
         const QModelIndex lots = model_->index(0, 0, model_->IndexOf({current->fileId, -1}));
         if (model_->IsLots(lots)) tvBlocks_->setCurrentIndex(lots);
     }
-    if (!current) commands_->SetCurrent(std::nullopt);
+    // The panel shows the node as it is now, even where the selection stayed.
+    if (Current()) {
+        OnSelectionChanged();
+    } else {
+        commands_->SetCurrent(std::nullopt);
+        ShowFrame(0);
+    }
 }
 
 std::optional<std::int32_t> frmStart::FilterNumber() const {
@@ -377,8 +419,12 @@ bool frmStart::MaySwitch() {
 }
 
 void frmStart::closeEvent(QCloseEvent* event) {
-    if (MaySwitch()) event->accept();
-    else event->ignore();
+    if (!MaySwitch()) {
+        event->ignore();
+        return;
+    }
+    SaveLayout();
+    event->accept();
 }
 
 void frmStart::New() {
@@ -396,6 +442,7 @@ void frmStart::Open() {
         error = document_->Open(path.toStdString());
     }
     if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Open"));
+    else Report(QStringLiteral("Opened %1: %2").arg(path, Blocks(document_->patch().LiveCount())));
 }
 
 bool frmStart::Save() {
@@ -406,6 +453,7 @@ bool frmStart::Save() {
         error = document_->Save(document_->Path());
     }
     if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save"));
+    else Report(QStringLiteral("Saved %1").arg(QString::fromStdString(document_->Path())));
     return error.empty();
 }
 
@@ -419,5 +467,6 @@ bool frmStart::SaveAs() {
         error = document_->Save(path.toStdString());
     }
     if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save As"));
+    else Report(QStringLiteral("Saved %1").arg(QString::fromStdString(document_->Path())));
     return error.empty();
 }

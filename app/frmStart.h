@@ -19,6 +19,7 @@ class QDialog;
 class QFrame;
 class QLineEdit;
 class QMenu;
+class QSplitter;
 class QTreeView;
 class frmExport;
 class frmImport;
@@ -62,6 +63,8 @@ public slots:
     // of each at a time (a second call raises the open one).
     QDialog* ShowImport();
     QDialog* ShowExport();
+    // Shows the result of a command in the status bar.
+    void Report(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -70,6 +73,9 @@ private:
     void BuildMenus();
     void BuildToolbar();
     void BuildFrames();
+    // Window geometry and splitter position, kept with the other settings.
+    void RestoreLayout();
+    void SaveLayout() const;
     // The patch changed: the tree is planned afresh, keeping what was
     // expanded and selected wherever it still exists.
     void OnBlocksChanged();
@@ -87,6 +93,7 @@ private:
     PatchDocument* document_ = nullptr;
     BlockTreeModel* model_ = nullptr;
     QTreeView* tvBlocks_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     QLineEdit* txtFilter_ = nullptr;
     std::array<QFrame*, 3> frMenu_{};
     QMenu* mnuPopup_ = nullptr;

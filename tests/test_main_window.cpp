@@ -1,4 +1,9 @@
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
@@ -53,14 +58,18 @@ TEST_F(MainWindow, ToolbarAndMenusCarryTheirKeysCaptionsAndShortcuts) {
     EXPECT_EQ(tips, QStringList({"New", "Open", "Save", "Import", "Export to verdata.mul"}));
     auto captions = [&](const char* menu) {
         QStringList texts;
-        for (QAction* a : Child<QMenu>(&window, menu)->actions()) texts << (a->isSeparator() ? "-" : a->text());
+        for (QAction* a : Child<QMenu>(&window, menu)->actions())
+            texts << (a->isSeparator() ? "-" : a->text().remove('&').remove(QStringLiteral("...")));
         return texts;
     };
     EXPECT_EQ(captions("mnuFile"), QStringList({"New", "-", "Open", "-", "Save", "Save As", "-", "Settings", "-", "Exit"}));
     EXPECT_EQ(captions("mnuBlock"), QStringList({"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile",
                                                  "Save to Bmp", "Load from BMP", "Add from compare", "Add file",
                                                  "Change Flags"}));
-    EXPECT_FALSE(Child<QMenu>(&window, "mnuHelp")->menuAction()->isVisible());
+    EXPECT_EQ(captions("mnuHelp"), QStringList({"About Palindra"}));
+    for (const char* menu : {"mnuFile", "mnuEdit", "mnuBlock", "mnuHelp"})
+        EXPECT_TRUE(Child<QMenu>(&window, menu)->title().startsWith('&')) << menu;
+    EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_EQ(Action("actUndo")->shortcut(), QKeySequence("Ctrl+Z"));
     EXPECT_EQ(Action("actRedo")->shortcut(), QKeySequence("Ctrl+Shift+Z"));
     EXPECT_EQ(Action("actRemove")->shortcut(), QKeySequence(QKeySequence::Delete));
@@ -185,6 +194,50 @@ TEST_F(MainWindow, ImportAndExportOpenOneDialogEach) {
     Trigger("actExport");
     EXPECT_EQ(window.ShowExport(), exportDialog);
     EXPECT_EQ(window.findChildren<QDialog*>("frmExport").size(), 1);
+}
+
+TEST_F(MainWindow, StatusBarReportsImportSaveAndExportAndThePanelFollowsEveryChange) {
+    auto status = [&] { return window.statusBar()->currentMessage(); };
+    Patch source;
+    source.Append(12, 7, {1, 2}, 0, 0);
+    source.Append(12, 8, {3}, 0, 0);
+    const std::string from = WritePatch("from.uop", source);
+    Select({12, -1});
+    auto* import = window.ShowImport();
+    Child<QLineEdit>(import, "txtMUL")->setText(QString::fromStdString(from));
+    Child<QPushButton>(import, "cmdImport")->click();
+    EXPECT_EQ(status(), "Imported 2 blocks into Gumps");
+    EXPECT_EQ(Child<QLabel>(&window, "lblInfo1")->text(), "Number of blocks: 2");
+
+    const std::string saved = dir / "saved.uop";
+    prompts.answers = {QString::fromStdString(saved)};
+    Trigger("mnuSaveAs");
+    EXPECT_EQ(status(), QString::fromStdString("Saved " + saved));
+
+    auto* exportDialog = window.ShowExport();
+    const QString verdata = QString::fromStdString(dir / "verdata.mul");
+    Child<QLineEdit>(exportDialog, "txtFile")->setText(verdata);
+    Child<QCheckBox>(exportDialog, "chkInclude")->setChecked(false);
+    Child<QPushButton>(exportDialog, "cmdExport")->click();
+    EXPECT_EQ(status(), "Exported 2 blocks to " + verdata);
+
+    Trigger("actUndo");
+    EXPECT_EQ(Child<QLabel>(&window, "lblInfo1")->text(), "Number of blocks: 0");
+    Trigger("mnuNew");
+    EXPECT_EQ(Child<QLabel>(&window, "lblInfo1")->text(), "Number of blocks: 0");
+}
+
+TEST_F(MainWindow, TheSplitterAndWindowSizeAreKeptForTheNextStart) {
+    window.show();
+    window.resize(1000, 700);
+    auto* splitter = Child<QSplitter>(&window, "splBlocks");
+    splitter->setSizes({333, 600});
+    const QList<int> sizes = splitter->sizes();
+    window.close();
+    frmStart next;
+    next.show();
+    EXPECT_EQ(Child<QSplitter>(&next, "splBlocks")->sizes().first(), sizes.first());
+    EXPECT_EQ(next.size(), QSize(1000, 700));
 }
 
 TEST(FileDialogs, FiltersBecomeQtNameFilters) {
