@@ -1,6 +1,8 @@
 #include "app/BlockCommands.h"
 
 #include <QAction>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QMenu>
 #include <QWidget>
 
@@ -14,6 +16,7 @@
 #include "app/prompts.h"
 #include "app/status_texts.h"
 #include "codecs/bitmap.h"
+#include "codecs/wav.h"
 #include "gamefiles/compare.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
@@ -21,6 +24,7 @@
 #include "patch/user_numbers.h"
 
 namespace {
+constexpr std::uint8_t kSoundId = 8;
 const QString kDatafileFilter = QStringLiteral("Datafile (*.dat) |*.dat");
 const QString kBitmapFilter = QStringLiteral("Windows bitmap (*.bmp) |*.bmp|PNG picture (*.png) |*.png");
 }  // namespace
@@ -44,6 +48,8 @@ BlockCommands::BlockCommands(QWidget* window, PatchDocument& document, InfoPanel
                     &BlockCommands::AddFile);
     changeFlags_ = Make("actChangeFlags", QStringLiteral("Change Flags"), QKeySequence(QStringLiteral("Ctrl+G")),
                         &BlockCommands::ChangeFlags);
+    saveAsWav_ = Make("actSaveAsWAV", QStringLiteral("Save as WAV"), QKeySequence(QStringLiteral("Ctrl+Shift+W")),
+                      &BlockCommands::SaveAsWav);
     SetCurrent(std::nullopt);
 }
 
@@ -66,6 +72,7 @@ void BlockCommands::SetCurrent(std::optional<BlockId> id) {
     saveToFile_->setEnabled(block);
     changeFlags_->setEnabled(block);
     saveToBmp_->setEnabled(block && f == kGumpFileId);
+    saveAsWav_->setEnabled(block && f == kSoundId);
     loadFromDatafile_->setEnabled(fileType && f < 200);
     addFromCompare_->setEnabled(fileType && f < 200);
     loadFromBmp_->setEnabled(fileType && f == kGumpFileId);
@@ -79,7 +86,7 @@ bool BlockCommands::PrepareMenu(QMenu* menu) const {
         menu->addAction(remove_);
         menu->addSeparator();
     }
-    for (QAction* a : {saveToFile_, saveToBmp_, changeFlags_, loadFromDatafile_, addFile_, loadFromBmp_,
+    for (QAction* a : {saveToFile_, saveToBmp_, saveAsWav_, changeFlags_, loadFromDatafile_, addFile_, loadFromBmp_,
                        addFromCompare_})
         if (a->isEnabled()) menu->addAction(a);
     return true;
@@ -242,4 +249,42 @@ void BlockCommands::ChangeFlags() {
     PatchEdit edit;
     edit.flags.push_back({id.fileId, slot, a, b});
     document_.Run(QStringLiteral("Change Flags"), std::move(edit));
+}
+
+std::string BlockCommands::WriteWav(const std::string& path) const {
+    if (!current_) return "No sound block is selected.";
+    const std::int32_t slot = document_.patch().FindLiveBlock(current_->fileId, current_->blockNumber);
+    if (slot < 0) return "No sound block is selected.";
+    Bytes wav;
+    std::string error =
+        SoundToWav(document_.patch()[current_->fileId].Blocks[static_cast<std::size_t>(slot)].ByteArray, wav);
+    if (!error.empty()) return error;
+    SaveFile file;
+    error = file.Open(path);
+    if (!error.empty()) return error;
+    file.Write(wav);
+    return file.Commit();
+}
+
+void BlockCommands::SaveAsWav() {
+    if (!current_ || !current_->IsBlock() || current_->fileId != kSoundId) return;
+    const QString chosen = ShowSaveDialog(window_, QStringLiteral("WAV sound (*.wav) |*.wav"),
+                                          QStringLiteral("Save as WAV"), ProgramFolder(), QStringLiteral("wav"));
+    if (chosen.isEmpty()) return;
+    const QString path = EnsureExtension(chosen, QStringLiteral("wav"));
+    const std::string error = WriteWav(path.toStdString());
+    if (!error.empty()) CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Save as WAV"));
+    else emit Reported(QStringLiteral("Saved %1").arg(path));
+}
+
+void BlockCommands::PlaySound() {
+    if (!current_ || !current_->IsBlock() || current_->fileId != kSoundId) return;
+    if (!sounds_) sounds_ = std::make_unique<QTemporaryDir>();
+    const QString path = sounds_->filePath(QStringLiteral("sound-%1.wav").arg(current_->blockNumber));
+    const std::string error = sounds_->isValid() ? WriteWav(path.toStdString()) : "Cannot make a temporary folder.";
+    if (!error.empty()) {
+        CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Play"));
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

@@ -1,10 +1,16 @@
 #include "app/InfoPanel.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScrollArea>
+#include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/fact_table_model.h"
+#include "codecs/block_facts.h"
+#include "codecs/wav.h"
 #include "app/patch_document.h"
 #include "app/settings.h"
 #include "codecs/art.h"
@@ -12,6 +18,10 @@
 #include "codecs/previews.h"
 #include "patch/FileTypes.h"
 #include "patch/block_info.h"
+
+namespace {
+constexpr std::uint8_t kSoundId = 8;
+}  // namespace
 
 InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Settings& settings)
     : QWidget(parent), document_(document), settings_(settings) {
@@ -31,6 +41,28 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
         lblInfo_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         layout->addWidget(lblInfo_[i]);
     }
+    lblFacts_ = new QLabel(this);
+    lblFacts_->setObjectName(QStringLiteral("lblFacts"));
+    lblFacts_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblProblem_ = new QLabel(this);
+    lblProblem_->setObjectName(QStringLiteral("lblProblem"));
+    lblProblem_->setStyleSheet(QStringLiteral("color: #b00020;"));
+    lblProblem_->setWordWrap(true);
+    cmdPlay_ = new QPushButton(QStringLiteral("&Play"), this);
+    cmdPlay_->setObjectName(QStringLiteral("cmdPlay"));
+    connect(cmdPlay_, &QPushButton::clicked, this, &InfoPanel::PlayRequested);
+    layout->addSpacing(6);
+    layout->addWidget(lblFacts_);
+    layout->addWidget(lblProblem_);
+    layout->addWidget(cmdPlay_, 0, Qt::AlignLeft);
+    facts_ = new FactTableModel(this);
+    tblFacts_ = new QTableView(this);
+    tblFacts_->setObjectName(QStringLiteral("tblFacts"));
+    tblFacts_->setModel(facts_);
+    tblFacts_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblFacts_->verticalHeader()->setDefaultSectionSize(tblFacts_->fontMetrics().height() + 4);
+    tblFacts_->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(tblFacts_, 2);
     auto* scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
     picInfo_ = new QLabel(scroll);
@@ -38,8 +70,8 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     picInfo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scroll->setWidget(picInfo_);
     scroll->setWidgetResizable(false);
-    layout->addSpacing(6);
-    layout->addWidget(scroll, 1);
+    layout->addWidget(scroll, 3);
+    ClearFacts();
 }
 
 void InfoPanel::SetPicture(const QImage& picture) {
@@ -55,7 +87,35 @@ void InfoPanel::ClearPicture() {
     lastPicture_.reset();
 }
 
+void InfoPanel::ClearFacts() {
+    lblFacts_->clear();
+    lblProblem_->clear();
+    facts_->SetTable({});
+    for (QWidget* w : {static_cast<QWidget*>(lblFacts_), static_cast<QWidget*>(lblProblem_),
+                       static_cast<QWidget*>(cmdPlay_), static_cast<QWidget*>(tblFacts_)})
+        w->hide();
+}
+
+void InfoPanel::ShowFacts(const BlockFacts& facts) {
+    QStringList lines{QStringLiteral("<b>%1</b>").arg(QString::fromStdString(facts.heading).toHtmlEscaped())};
+    for (const std::string& line : facts.lines) lines << QString::fromStdString(line).toHtmlEscaped();
+    lblFacts_->setText(lines.join(QStringLiteral("<br>")));
+    lblFacts_->show();
+    if (!facts.problem.empty()) {
+        lblProblem_->setText(QString::fromStdString(facts.problem));
+        lblProblem_->show();
+    }
+    if (!facts.table.rows.empty()) {
+        facts_->SetTable(facts.table);
+        tblFacts_->resizeColumnsToContents();
+        tblFacts_->show();
+    }
+    if (facts.picture.width > 0 && facts.picture.height > 0)
+        SetPicture(LongArrayToImage(PictureColors(facts.picture), palette().color(QPalette::Button).rgb()));
+}
+
 void InfoPanel::ShowNode(BlockId id, const QString& text) {
+    ClearFacts();
     lblHeading_->clear();
     for (QLabel* l : lblInfo_) l->clear();
     if (lastPicture_ != id) ClearPicture();
@@ -104,6 +164,10 @@ void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
             lastPicture_ = id;
             break;
         default:
+            if (const auto facts = DescribeBlockData(id.fileId, id.blockNumber, block.ByteArray)) {
+                ShowFacts(*facts);
+                cmdPlay_->setVisible(id.fileId == kSoundId && block.ByteArray.size() >= kSoundHeaderSize);
+            }
             break;
     }
 }

@@ -107,6 +107,7 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     commands_ = new BlockCommands(this, *document_, panel_);
     tvBlocks_->addActions(commands_->Actions());
     connect(commands_, &BlockCommands::Reported, this, &frmStart::Report);
+    connect(panel_, &InfoPanel::PlayRequested, commands_, &BlockCommands::PlaySound);
     BuildMenus();
     BuildToolbar();
     connect(tvBlocks_, &QWidget::customContextMenuRequested, this, &frmStart::ShowContextMenu);

@@ -65,7 +65,7 @@ TEST_F(MainWindow, ToolbarAndMenusCarryTheirKeysCaptionsAndShortcuts) {
     EXPECT_EQ(captions("mnuFile"), QStringList({"New", "-", "Open", "-", "Save", "Save As", "-", "Settings", "-", "Exit"}));
     EXPECT_EQ(captions("mnuBlock"), QStringList({"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile",
                                                  "Save to Bmp", "Load from BMP", "Add from compare", "Add file",
-                                                 "Change Flags"}));
+                                                 "Change Flags", "Save as WAV"}));
     EXPECT_EQ(captions("mnuHelp"), QStringList({"About Palindra"}));
     for (const char* menu : {"mnuFile", "mnuEdit", "mnuBlock", "mnuHelp"})
         EXPECT_TRUE(Child<QMenu>(&window, menu)->title().startsWith('&')) << menu;
