@@ -29,8 +29,19 @@ public:
 
     // The picture the box holds: what "Save to Bmp" writes.
     const QImage& Picture() const { return picture_; }
-    void SetPicture(const QImage& picture);
+    // Cells of colour `transparent` are drawn over a checkerboard; the
+    // picture itself keeps them.
+    void SetPicture(const QImage& picture, std::optional<QRgb> transparent = std::nullopt);
     void ClearPicture();
+
+    // The zoom of the picture: 0 fits it to the panel, else 1, 2, 4 or 8
+    // screen pixels a picture pixel; kept with the settings.
+    int Zoom() const { return zoom_; }
+    void SetZoom(int zoom);
+    void ZoomIn();
+    void ZoomOut();
+    // The picture as the panel draws it.
+    QImage Shown() const;
     // The patch changed: the next click on a gump draws it afresh.
     void Forget() { lastPicture_.reset(); }
 
@@ -40,7 +51,12 @@ signals:
     // The Play button of a sound block.
     void PlayRequested();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void Redraw();
     void Preview(BlockId id, const struct PatchBlock& block);
     void ShowFacts(const BlockFacts& facts);
     void ClearFacts();
@@ -56,5 +72,9 @@ private:
     FactTableModel* facts_;
     QPushButton* cmdPlay_;
     QImage picture_;
+    std::optional<QRgb> transparent_;
+    int zoom_ = 0;
+    class QScrollArea* scroll_;
+    std::array<class QToolButton*, 5> zoomButtons_{};
     std::optional<BlockId> lastPicture_;
 };

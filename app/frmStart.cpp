@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -172,6 +174,22 @@ void frmStart::BuildMenus() {
     redo->setObjectName(QStringLiteral("actRedo"));
     redo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
     mnuEdit->addActions({undo, redo});
+    mnuEdit->addSeparator();
+    // Ctrl+C copies the picture from the tree or the panel; in the filter
+    // line it still copies text.
+    QAction* copy = mnuEdit->addAction(QStringLiteral("&Copy Picture"));
+    copy->setObjectName(QStringLiteral("actCopyPicture"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    tvBlocks_->addAction(copy);
+    panel_->addAction(copy);
+    connect(copy, &QAction::triggered, this, [this] {
+        if (panel_->Picture().isNull()) return;
+        QGuiApplication::clipboard()->setImage(panel_->Picture());
+        Report(QStringLiteral("Copied the picture (%1 \u00D7 %2)")
+                   .arg(panel_->Picture().width())
+                   .arg(panel_->Picture().height()));
+    });
 
     QMenu* mnuBlock = menuBar()->addMenu(QStringLiteral("&Block"));
     mnuBlock->setObjectName(QStringLiteral("mnuBlock"));

@@ -5,7 +5,11 @@
 #include "app/InfoPanel.h"
 #include "app/fact_table_model.h"
 #include "codecs/wav.h"
+#include <QApplication>
+#include <QClipboard>
 #include <QPushButton>
+#include <QToolButton>
+#include <QWheelEvent>
 #include "app/mComdlg.h"
 #include "codecs/bitmap.h"
 #include "codecs/gump.h"
@@ -230,4 +234,47 @@ TEST_F(Panel, DataBlocksShowTheirFactsTablesPicturesAndProblems) {
     Bytes expected;
     ASSERT_EQ(SoundToWav(sound, expected), "");
     EXPECT_EQ(ReadFileBytes(wav), expected);
+}
+
+TEST_F(Panel, ZoomDrawsCrispPixelsOverACheckerboardAndKeepsThePicture) {
+    Patch p;
+    AddGump(p, 1, {0, 0x7C00}, 2, 1);  // a transparent cell, then red
+    Load(std::move(p));
+    Click({12, 1});
+    InfoPanel& panel = *window.Panel();
+    const QImage original = Picture();
+    panel.SetZoom(4);
+    QImage shown = panel.Shown();
+    ASSERT_EQ(shown.size(), QSize(8, 4));
+    EXPECT_EQ(shown.pixel(0, 0), qRgb(0xD8, 0xD8, 0xD8));  // checkerboard, not the black of colour 0
+    EXPECT_EQ(shown.pixel(7, 3), qRgb(248, 0, 0));
+    EXPECT_EQ(Picture(), original);
+
+    struct Step {
+        const char* how;
+        int zoom;
+    };
+    QWidget* viewport = window.findChild<QLabel*>("picInfo")->parentWidget();
+    auto wheel = [&](int delta) {
+        QWheelEvent e(QPointF(1, 1), QPointF(1, 1), {}, QPoint(0, delta), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &e);
+    };
+    const Step steps[] = {{"actZoomIn", 8}, {"actZoomIn", 8}, {"wheel-", 4}, {"wheel+", 8},
+                          {"actZoomActual", 1}, {"actZoomOut", 0}, {"actZoomOut", 0}, {"cmdZoom2", 2}};
+    for (const Step& s : steps) {
+        const std::string how = s.how;
+        if (how == "wheel-") wheel(-120);
+        else if (how == "wheel+") wheel(120);
+        else if (how.starts_with("cmd")) window.findChild<QToolButton*>(s.how)->click();
+        else Trigger(s.how);
+        EXPECT_EQ(panel.Zoom(), s.zoom) << s.how;
+    }
+    EXPECT_EQ(panel.Shown().size(), QSize(4, 2));
+
+    window.Tree()->setFocus();
+    Trigger("actCopyPicture");
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(original.format()), original);
+    frmStart next;  // the zoom is kept for the next start
+    EXPECT_EQ(next.Panel()->Zoom(), 2);
 }
