@@ -114,7 +114,7 @@ void BlockCommands::SaveToFile() {
     // The patch cannot change while the dialog is open, but the data is
     // taken after it, so that nothing holds on to a slot across it.
     const QString chosen = ShowSaveDialog(window_, kDatafileFilter, QStringLiteral("Select data to save to"),
-                                          ProgramFolder(), QStringLiteral("dat"));
+                                          Folder::RawBlocks, QStringLiteral("dat"));
     if (chosen.isEmpty()) return;
     const std::int32_t now = document_.patch().FindLiveBlock(current_->fileId, current_->blockNumber);
     if (now < 0) return;
@@ -140,7 +140,7 @@ void BlockCommands::LoadFromDatafile() {
         return;
     }
     const QString path =
-        ShowOpenDialog(window_, kDatafileFilter, QStringLiteral("Select datafile to import"), ProgramFolder());
+        ShowOpenDialog(window_, kDatafileFilter, QStringLiteral("Select datafile to import"), Folder::RawBlocks);
     if (path.isEmpty()) return;
     PatchEdit edit;
     const std::string error = LoadBlockFromDatafile(edit.added, path.toStdString(), fileId, *n);
@@ -154,7 +154,7 @@ void BlockCommands::LoadFromDatafile() {
 void BlockCommands::SaveToBmp() {
     if (!current_ || !current_->IsBlock() || current_->fileId != kGumpFileId) return;
     QString path = ShowSaveDialog(window_, kBitmapFilter, QStringLiteral("Select windows bitmap to save to"),
-                                  ProgramFolder(), QStringLiteral("bmp"));
+                                  Folder::Pictures, QStringLiteral("bmp"));
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
         path = EnsureExtension(path, QStringLiteral("bmp"));
@@ -171,7 +171,7 @@ void BlockCommands::LoadFromBmp() {
         CurrentPrompts().Message(window_, QStringLiteral("Illegal blocknumber! Gump blocks goes from 0 to 65535."), title);
         return;
     }
-    const QString path = ShowOpenDialog(window_, kBitmapFilter, QStringLiteral("Select windows bitmap to import"), ProgramFolder());
+    const QString path = ShowOpenDialog(window_, kBitmapFilter, QStringLiteral("Select windows bitmap to import"), Folder::Pictures);
     if (path.isEmpty()) return;
     std::string error;
     const QImage picture = LoadPicture(path, error);
@@ -269,7 +269,7 @@ std::string BlockCommands::WriteWav(const std::string& path) const {
 void BlockCommands::SaveAsWav() {
     if (!current_ || !current_->IsBlock() || current_->fileId != kSoundId) return;
     const QString chosen = ShowSaveDialog(window_, QStringLiteral("WAV sound (*.wav) |*.wav"),
-                                          QStringLiteral("Save as WAV"), ProgramFolder(), QStringLiteral("wav"));
+                                          QStringLiteral("Save as WAV"), Folder::RawBlocks, QStringLiteral("wav"));
     if (chosen.isEmpty()) return;
     const QString path = EnsureExtension(chosen, QStringLiteral("wav"));
     const std::string error = WriteWav(path.toStdString());

@@ -62,10 +62,10 @@ frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner) {
 
 void frmCompare::Browse(QLineEdit* box, bool index) {
     const QString path =
-        index ? ShowOpenDialog(this, QStringLiteral("MULfile index(*.mul) |*.mul|MULFile index(*.idx)|*.idx|All files (*.*)|*.*"),
-                               QStringLiteral("Select index"), ProgramFolder())
+        index ? ShowOpenDialog(this, QStringLiteral("Index file (*.idx *idx*.mul) |*.idx;*idx*.mul|All files (*.*)|*.*"),
+                               QStringLiteral("Select index"), Folder::GameFiles)
               : ShowOpenDialog(this, QStringLiteral("MULfile (*.mul) |*.mul|All files (*.*)|*.*"),
-                               QStringLiteral("Select mulfile"), ProgramFolder());
+                               QStringLiteral("Select mulfile"), Folder::GameFiles);
     if (!path.isEmpty()) box->setText(path);
 }
 

@@ -53,7 +53,7 @@ frmExport::frmExport(QWidget* owner, const Patch& patch, const std::string& verd
 
 void frmExport::Browse() {
     const QString path = ShowSaveDialog(this, QStringLiteral("Verdata (*.mul) |*.mul"), QStringLiteral("Export to"),
-                                        ProgramFolder(), QStringLiteral("mul"));
+                                        Folder::GameFiles, QStringLiteral("mul"));
     if (!path.isEmpty()) txtFile_->setText(path);
 }
 

@@ -129,13 +129,13 @@ void frmImport::BrowseMul() {
         title = QStringLiteral("Verdata.mul");
         filter = QStringLiteral("Verdata (*.mul) |*.mul");
     }
-    const QString path = ShowOpenDialog(this, filter, title, ProgramFolder());
+    const QString path = ShowOpenDialog(this, filter, title, cboMULType_->currentIndex() == 0 ? Folder::Patches : Folder::GameFiles);
     if (!path.isEmpty()) txtMUL_->setText(path);
 }
 
 void frmImport::BrowseIdx() {
-    const QString path = ShowOpenDialog(this, QStringLiteral("Idx file (*.idx) |*.idx|Idx file (*.mul)|*.mul|Idx file (*.*)|*.*"),
-                                        QStringLiteral("Import from idx file"), ProgramFolder());
+    const QString path = ShowOpenDialog(this, QStringLiteral("Index file (*.idx *idx*.mul) |*.idx;*idx*.mul|All files (*.*)|*.*"),
+                                        QStringLiteral("Import from idx file"), Folder::GameFiles);
     if (!path.isEmpty()) txtIDX_->setText(path);
 }
 

@@ -155,6 +155,9 @@ void frmStart::BuildMenus() {
     item("mnuNew", QStringLiteral("&New"), QKeySequence::New, &frmStart::New);
     separator("D3");
     item("mnuOpen", QStringLiteral("&Open..."), QKeySequence::Open, &frmStart::Open);
+    mnuRecent_ = mnuFile->addMenu(QStringLiteral("Open &Recent"));
+    mnuRecent_->setObjectName(QStringLiteral("mnuRecent"));
+    FillRecent();
     separator("mnuD2");
     item("mnuSave", QStringLiteral("&Save"), QKeySequence::Save, &frmStart::Save);
     item("mnuSaveAs", QStringLiteral("Save &As..."), QKeySequence::SaveAs, &frmStart::SaveAs);
@@ -422,6 +425,8 @@ void frmStart::ApplyFilter(bool next) {
 
 void frmStart::UpdateCaption() {
     const std::string& path = document_->Path();
+    setProperty(kPatchPathProperty, QString::fromStdString(path));
+    if (!path.empty()) Remember(QString::fromStdString(path));
     setWindowTitle(path.empty() ? QStringLiteral("Palindra - [New patch][*]")
                                 : QStringLiteral("Palindra - [%1][*]").arg(QString::fromStdString(path)));
 }
@@ -453,15 +458,44 @@ void frmStart::New() {
 
 void frmStart::Open() {
     if (!MaySwitch()) return;
-    const QString path = ShowOpenDialog(this, kPatchFilter, QStringLiteral("Open"), ProgramFolder());
-    if (path.isEmpty()) return;
+    const QString path = ShowOpenDialog(this, kPatchFilter, QStringLiteral("Open"), Folder::Patches);
+    if (!path.isEmpty()) Load(path);
+}
+
+bool frmStart::OpenPath(const QString& path) { return MaySwitch() && Load(path); }
+
+bool frmStart::Load(const QString& path) {
     std::string error;
     {
         WaitScope wait(this, QStringLiteral("Loading data. Please wait."));
         error = document_->Open(path.toStdString());
     }
-    if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Open"));
-    else Report(QStringLiteral("Opened %1: %2").arg(path, Blocks(document_->patch().LiveCount())));
+    if (!error.empty()) {
+        CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Open"));
+        return false;
+    }
+    Report(QStringLiteral("Opened %1: %2").arg(path, Blocks(document_->patch().LiveCount())));
+    return true;
+}
+
+void frmStart::Remember(const QString& path) {
+    const auto store = OpenSettingsStore();
+    QStringList recent = store->value(QStringLiteral("RecentFiles")).toStringList();
+    recent.removeAll(path);
+    recent.prepend(path);
+    store->setValue(QStringLiteral("RecentFiles"), QStringList(recent.mid(0, 8)));
+    FillRecent();
+}
+
+void frmStart::FillRecent() {
+    mnuRecent_->clear();
+    const QStringList recent = OpenSettingsStore()->value(QStringLiteral("RecentFiles")).toStringList();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent[i];
+        QAction* a = mnuRecent_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
+        connect(a, &QAction::triggered, this, [this, path] { OpenPath(path); });
+    }
+    mnuRecent_->setEnabled(!recent.isEmpty());
 }
 
 bool frmStart::Save() {
@@ -478,7 +512,7 @@ bool frmStart::Save() {
 
 bool frmStart::SaveAs() {
     const QString path =
-        ShowSaveDialog(this, kPatchFilter, QStringLiteral("Save As"), ProgramFolder(), QStringLiteral("uop"));
+        ShowSaveDialog(this, kPatchFilter, QStringLiteral("Save As"), Folder::Patches, QStringLiteral("uop"));
     if (path.isEmpty()) return false;
     std::string error;
     {

@@ -56,6 +56,9 @@ public:
 public slots:
     void New();
     void Open();
+    // Opens that patch project file (after asking about unsaved changes);
+    // false when it was not opened.
+    bool OpenPath(const QString& path);
     bool Save();
     bool SaveAs();
     void ShowSettings();
@@ -81,6 +84,11 @@ private:
     void OnBlocksChanged();
     void OnSelectionChanged();
     void UpdateCaption();
+    // Opens the patch without asking first.
+    bool Load(const QString& path);
+    // The last patches opened or saved, newest first, in the File menu.
+    void Remember(const QString& path);
+    void FillRecent();
     // The block number the filter line holds, if it holds one.
     std::optional<std::int32_t> FilterNumber() const;
     // Hides the file types whose name does not contain the filter's text.
@@ -97,6 +105,7 @@ private:
     QLineEdit* txtFilter_ = nullptr;
     std::array<QFrame*, 3> frMenu_{};
     QMenu* mnuPopup_ = nullptr;
+    QMenu* mnuRecent_ = nullptr;
     InfoPanel* panel_ = nullptr;
     BlockCommands* commands_ = nullptr;
     QAction* import_ = nullptr;

@@ -1,5 +1,8 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <filesystem>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSplitter>
@@ -9,6 +12,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 
+#include "app/frmSettings.h"
 #include "app/mComdlg.h"
 #include "gui_fixture.h"
 
@@ -62,7 +66,7 @@ TEST_F(MainWindow, ToolbarAndMenusCarryTheirKeysCaptionsAndShortcuts) {
             texts << (a->isSeparator() ? "-" : a->text().remove('&').remove(QStringLiteral("...")));
         return texts;
     };
-    EXPECT_EQ(captions("mnuFile"), QStringList({"New", "-", "Open", "-", "Save", "Save As", "-", "Settings", "-", "Exit"}));
+    EXPECT_EQ(captions("mnuFile"), QStringList({"New", "-", "Open", "Open Recent", "-", "Save", "Save As", "-", "Settings", "-", "Exit"}));
     EXPECT_EQ(captions("mnuBlock"), QStringList({"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile",
                                                  "Save to Bmp", "Load from BMP", "Add from compare", "Add file",
                                                  "Change Flags", "Save as WAV"}));
@@ -94,7 +98,7 @@ TEST_F(MainWindow, OpenSortsBlocksByNumberAndSettlesWithoutMarkingTheDocument) {
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(prompts.asked[0].title, "Open");
     EXPECT_EQ(prompts.asked[0].filter, "UOP Patchfile (*.uop)");
-    EXPECT_EQ(prompts.asked[0].dir, ProgramFolder());
+    EXPECT_EQ(prompts.asked[0].dir, QDir::homePath());
     EXPECT_EQ(window.windowTitle(), QString::fromStdString("Palindra - [" + path + "][*]"));
     EXPECT_EQ(ChildTexts(Model().IndexOf({4, -1})), QStringList({"0x00010", "000020", "0x12345"}));
     EXPECT_EQ(Model().IndexOf({4, 0x12345}).data(BlockTreeModel::KeyRole).toString(), "F004B74565");
@@ -238,6 +242,59 @@ TEST_F(MainWindow, TheSplitterAndWindowSizeAreKeptForTheNextStart) {
     next.show();
     EXPECT_EQ(Child<QSplitter>(&next, "splBlocks")->sizes().first(), sizes.first());
     EXPECT_EQ(next.size(), QSize(1000, 700));
+}
+
+TEST_F(MainWindow, FileDialogsStartWhereTheUserWasAndRecentPatchesReopen) {
+    const QString workingFolder = QDir::currentPath();
+    auto lastDir = [&] { return prompts.asked.back().dir; };
+    auto folder = [&](const char* name) {
+        std::filesystem::create_directories(dir / name);
+        return QString::fromStdString(dir / name);
+    };
+    const QString first = folder("first") + "/p.uop";
+    prompts.answers = {first};
+    Trigger("mnuSaveAs");
+    EXPECT_EQ(lastDir(), QDir::homePath());
+    Select({12, -1});
+    prompts.answers = {QStringLiteral("1"), QString()};
+    Trigger("actLoadFromDatafile");  // raw blocks: no folder of their own yet, so the patch's
+    EXPECT_EQ(lastDir(), folder("first"));
+    folder("second");
+    WritePatch("second/q.uop", Patch{});
+    prompts.answers = {folder("second") + "/q.uop"};
+    Trigger("mnuOpen");
+    EXPECT_EQ(lastDir(), folder("first"));
+    prompts.answers = {QString()};
+    Trigger("mnuOpen");
+    EXPECT_EQ(lastDir(), folder("second"));
+
+    auto* import = window.ShowImport();
+    auto* type = Child<QComboBox>(import, "cboMULType");
+    type->setCurrentIndex(type->findData(4));
+    Child<QPushButton>(import, "cmdIDX")->click();
+    EXPECT_EQ(prompts.asked.back().filter, "Index file (*.idx *idx*.mul);;All files (*.*)");
+
+    QStringList recent;
+    for (QAction* a : Child<QMenu>(&window, "mnuRecent")->actions()) recent << a->text();
+    EXPECT_EQ(recent, QStringList({"&1 " + folder("second") + "/q.uop", "&2 " + first}));
+    Child<QMenu>(&window, "mnuRecent")->actions()[1]->trigger();
+    EXPECT_EQ(Doc().Path(), first.toStdString());
+    EXPECT_TRUE(window.OpenPath(folder("second") + "/q.uop"));  // as `palindra FILE.uop` does
+    EXPECT_EQ(Doc().Path(), dir / "second/q.uop");
+    EXPECT_FALSE(window.OpenPath(folder("second") + "/none.uop"));
+    EXPECT_EQ(QDir::currentPath(), workingFolder);
+}
+
+TEST_F(MainWindow, TheSettingsDialogSaysWhenAPathNamesNoFile) {
+    frmSettings dialog(&window);
+    auto* box = Child<QLineEdit>(&dialog, "txtRadarcol");
+    auto* missing = Child<QLabel>(&dialog, "lblRadarcolMissing");
+    const std::string there = WritePatch("radarcol.mul", Patch{});
+    for (const auto& [text, shown] : {std::pair{QString(), false}, {QStringLiteral("/no/such/radarcol.mul"), true},
+                                      {QString::fromStdString(there), false}}) {
+        box->setText(text);
+        EXPECT_EQ(missing->isVisibleTo(&dialog), shown) << text.toStdString();
+    }
 }
 
 TEST(FileDialogs, FiltersBecomeQtNameFilters) {
