@@ -164,14 +164,25 @@ void BlockCommands::SaveToBmp() {
 
 void BlockCommands::LoadFromBmp() {
     if (!current_ || current_->IsBlock() || current_->fileId != kGumpFileId) return;
+    LoadGumpPicture(QString(), *current_);
+}
+
+void BlockCommands::LoadGumpPicture(const QString& dropped, BlockId target) {
+    if (target.fileId != kGumpFileId) return;
     const QString title = QStringLiteral("Import Gump from Bmp");
-    const QString typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, QStringLiteral("0"));
-    const std::optional<std::int32_t> n = ParseBlockNumberInput(typed.toStdString());
+    std::optional<std::int32_t> n = target.IsBlock() ? std::optional(target.blockNumber) : std::nullopt;
     if (!n) {
-        CurrentPrompts().Message(window_, QStringLiteral("Illegal blocknumber! Gump blocks goes from 0 to 65535."), title);
-        return;
+        const QString typed =
+            CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, QStringLiteral("0"));
+        n = ParseBlockNumberInput(typed.toStdString());
+        if (!n) {
+            CurrentPrompts().Message(window_, QStringLiteral("Illegal blocknumber! Gump blocks goes from 0 to 65535."), title);
+            return;
+        }
     }
-    const QString path = ShowOpenDialog(window_, kBitmapFilter, QStringLiteral("Select windows bitmap to import"), Folder::Pictures);
+    const QString path = !dropped.isEmpty() ? dropped
+                                            : ShowOpenDialog(window_, kBitmapFilter,
+                                                             QStringLiteral("Select windows bitmap to import"), Folder::Pictures);
     if (path.isEmpty()) return;
     std::string error;
     const QImage picture = LoadPicture(path, error);
@@ -182,6 +193,7 @@ void BlockCommands::LoadFromBmp() {
         return;
     }
     document_.Run(QStringLiteral("Load from BMP"), std::move(edit));
+    emit Reported(QStringLiteral("Gump %1 is now the picture %2").arg(*n).arg(path));
 }
 
 void BlockCommands::AddFromCompare() {

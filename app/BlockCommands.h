@@ -43,6 +43,9 @@ public:
     void AddFile();
     void ChangeFlags();
     void SaveAsWav();
+    // Makes the picture at `path` gump block `target` (a block node), or one
+    // whose number the user is asked for (the Gumps node); undoable.
+    void LoadGumpPicture(const QString& path, BlockId target);
     // Writes the current sound block as a WAV file in a temporary folder and
     // hands it to the desktop's player.
     void PlaySound();

@@ -120,6 +120,12 @@ void frmImport::OnTypeSelected() {
     chkSkipAbsent_->setVisible(!projectOrVerdata);
 }
 
+void frmImport::Prefill(int typeCode, const QString& mulPath) {
+    const int row = cboMULType_->findData(typeCode);
+    if (row >= 0) cboMULType_->setCurrentIndex(row);
+    txtMUL_->setText(mulPath);
+}
+
 void frmImport::BrowseMul() {
     QString title = QStringLiteral("Import from mul file"), filter = QStringLiteral("Mul file (*.mul) |*.mul");
     if (cboMULType_->currentIndex() == 0) {

@@ -29,6 +29,8 @@ public:
     frmImport(QWidget* owner, std::function<void(Patch&&, const ImportResult&)> accept);
 
     void OnTypeSelected();
+    // Chooses the file type (a file ID or kVerdataType) and fills in the file.
+    void Prefill(int typeCode, const QString& mulPath);
     void Import();
     void Cancel();
 

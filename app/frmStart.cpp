@@ -4,6 +4,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QFrame>
 #include <QGridLayout>
@@ -31,6 +35,7 @@
 #include "app/prompts.h"
 #include "app/status_texts.h"
 #include "gamefiles/import.h"
+#include "patch/FileTypes.h"
 
 namespace {
 const QString kPatchFilter = QStringLiteral("UOP Patchfile (*.uop) |*.uop");
@@ -124,6 +129,7 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     ShowFrame(0);
     UpdateCaption();
     setWindowIcon(PatchIcon(2));
+    setAcceptDrops(true);
     RestoreLayout();
 }
 
@@ -449,6 +455,64 @@ void frmStart::closeEvent(QCloseEvent* event) {
     }
     SaveLayout();
     event->accept();
+}
+
+namespace {
+// The file type a game data file's name tells, or -1: "gumpart.mul" is Gumps.
+int GuessFileType(const QString& name) {
+    static const std::pair<const char*, int> kNames[] = {
+        {"animdata", 31}, {"gumpart", 12}, {"gumpidx", 12}, {"artidx", 4}, {"art", 4}, {"statics", 2}, {"staidx", 2},
+        {"map", 0}, {"anim", 6}, {"sound", 8}, {"texmaps", 10}, {"texidx", 10}, {"multi", 14}, {"skill", 16},
+        {"tiledata", 30}, {"hues", 32}};
+    const QString lower = name.toLower();
+    for (const auto& [prefix, fileId] : kNames)
+        if (lower.startsWith(QLatin1String(prefix))) return fileId;
+    return -1;
+}
+
+std::vector<QString> DroppedFiles(const QMimeData* data) {
+    std::vector<QString> paths;
+    if (!data || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) paths.push_back(url.toLocalFile());
+    return paths;
+}
+}  // namespace
+
+void frmStart::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void frmStart::dropEvent(QDropEvent* event) {
+    const std::vector<QString> paths = DroppedFiles(event->mimeData());
+    if (paths.empty()) return;
+    event->acceptProposedAction();
+    DropFile(paths.front(), event->position().toPoint());
+}
+
+void frmStart::DropFile(const QString& path, QPoint pos) {
+    const QFileInfo file(path);
+    const QString suffix = file.suffix().toLower();
+    if (suffix == QLatin1String("uop")) {
+        OpenPath(path);
+        return;
+    }
+    if (suffix == QLatin1String("bmp") || suffix == QLatin1String("png")) {
+        const QModelIndex under = tvBlocks_->indexAt(tvBlocks_->viewport()->mapFrom(this, pos));
+        std::optional<BlockId> target = under.isValid() ? BlockTreeModel::IdOf(under) : Current();
+        if (!target || target->fileId != kGumpFileId) {
+            CurrentPrompts().Message(this, QStringLiteral("Drop a picture on the Gumps node or on a gump block."),
+                                     QStringLiteral("Import Gump from Bmp"));
+            return;
+        }
+        commands_->LoadGumpPicture(path, *target);
+        return;
+    }
+    auto* import = static_cast<frmImport*>(ShowImport());
+    if (file.fileName().compare(QLatin1String("verdata.mul"), Qt::CaseInsensitive) == 0)
+        import->Prefill(frmImport::kVerdataType, path);
+    else
+        import->Prefill(GuessFileType(file.fileName()), path);
 }
 
 void frmStart::New() {

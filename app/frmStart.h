@@ -69,8 +69,15 @@ public slots:
     // Shows the result of a command in the status bar.
     void Report(const QString& text);
 
+    // What a file dropped on the window (at `pos`, in window coordinates)
+    // does: a patch opens, a picture becomes a gump block, a data file opens
+    // the import dialog with it.
+    void DropFile(const QString& path, QPoint pos);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildMenus();

@@ -2,6 +2,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <filesystem>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,7 +15,9 @@
 #include <QMenuBar>
 #include <QToolBar>
 
+#include "app/frmImport.h"
 #include "app/frmSettings.h"
+#include "codecs/bitmap.h"
 #include "app/mComdlg.h"
 #include "gui_fixture.h"
 
@@ -302,4 +307,53 @@ TEST(FileDialogs, FiltersBecomeQtNameFilters) {
     EXPECT_EQ(ToQtFilter("Idx file (*.idx) |*.idx|Idx file (*.mul)|*.mul|Idx file (*.*)|*.*"),
               "Idx file (*.idx);;Idx file (*.mul);;Idx file (*.*)");
     EXPECT_EQ(ToQtFilter("Verdata (*.mul) |*.mul|"), "Verdata (*.mul)");
+}
+
+TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
+    // Dropped outside the tree: onto the current node.
+    auto drop = [&](const std::string& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        QDropEvent event(QPointF(-10, -10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        // Straight to the window: the application passes on drops only during a drag.
+        static_cast<QObject&>(window).event(&event);
+    };
+    QImage red(2, 1, QImage::Format_RGB32);
+    red.fill(qRgb(248, 0, 0));
+    const std::string picture = dir / "red.bmp";
+    ASSERT_EQ(SavePicture(red, QString::fromStdString(picture)), "");
+    Patch p;
+    p.Append(12, 1, {9, 9}, 0, 0);
+    Load(std::move(p));
+
+    Select({12, 1});
+    drop(picture);  // replaces the block it lands on
+    EXPECT_EQ(Doc().UndoStack()->count(), 1);
+    EXPECT_EQ(Doc().patch()[12].LiveCount(), 1);
+    EXPECT_NE(Doc().patch()[12].Blocks.back().ByteArray, Bytes({9, 9}));
+    Select({12, -1});
+    prompts.answers = {QStringLiteral("5")};
+    drop(picture);  // on the file type: asks for the number
+    EXPECT_EQ(prompts.asked.back().kind, "input:Select block number:0");
+    EXPECT_GE(Doc().patch().FindLiveBlock(12, 5), 0);
+
+    const std::string patch = WritePatch("dropped.uop", Patch{});
+    prompts.saveChoices = {SaveChoice::Discard};
+    drop(patch);
+    EXPECT_EQ(prompts.saveQuestions, 1);
+    EXPECT_EQ(Doc().Path(), patch);
+
+    struct Case {
+        const char* name;
+        int type;
+    };
+    for (const Case& c : {Case{"VERDATA.MUL", frmImport::kVerdataType}, {"gumpart.mul", 12}, {"map0.mul", 0},
+                          {"hues.mul", 32}}) {
+        const std::string path = dir / c.name;
+        drop(path);
+        auto* import = window.findChild<frmImport*>("frmImport");
+        ASSERT_NE(import, nullptr);
+        EXPECT_EQ(Child<QComboBox>(import, "cboMULType")->currentData().toInt(), c.type) << c.name;
+        EXPECT_EQ(Child<QLineEdit>(import, "txtMUL")->text().toStdString(), path);
+    }
 }
