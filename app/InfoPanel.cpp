@@ -79,6 +79,7 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     tblFacts_->setObjectName(QStringLiteral("tblFacts"));
     tblFacts_->setModel(facts_);
     tblFacts_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblFacts_->verticalHeader()->hide();
     tblFacts_->verticalHeader()->setDefaultSectionSize(tblFacts_->fontMetrics().height() + 4);
     tblFacts_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(tblFacts_, 2);
@@ -176,10 +177,12 @@ QImage InfoPanel::Shown() const {
 }
 
 void InfoPanel::Redraw() {
+    // Without a picture the table below the facts gets the room.
     for (std::size_t i = 0; i < kZooms.size(); ++i) {
         zoomButtons_[i]->setChecked(kZooms[i] == zoom_);
-        zoomButtons_[i]->setEnabled(!picture_.isNull());
+        zoomButtons_[i]->setVisible(!picture_.isNull());
     }
+    scroll_->setVisible(!picture_.isNull());
     if (picture_.isNull()) {
         picInfo_->clear();
         picInfo_->resize(0, 0);
