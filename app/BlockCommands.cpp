@@ -1,6 +1,8 @@
 #include "app/BlockCommands.h"
 
 #include <QAction>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QMenu>
 #include <QWidget>
 
@@ -13,8 +15,10 @@
 #include "app/out_of_memory.h"
 #include "app/patch_document.h"
 #include "app/prompts.h"
+#include "app/status_texts.h"
 #include "codecs/bitmap.h"
 #include "gamefiles/block_source.h"
+#include "codecs/wav.h"
 #include "gamefiles/compare.h"
 #include "gamefiles/package.h"
 #include "gamefiles/whole_files.h"
@@ -23,6 +27,7 @@
 #include "patch/user_numbers.h"
 
 namespace {
+constexpr std::uint8_t kSoundId = 8;
 const QString kDatafileFilter = QStringLiteral("Datafile (*.dat) |*.dat");
 const QString kBitmapFilter = QStringLiteral("Windows bitmap (*.bmp) |*.bmp|PNG picture (*.png) |*.png");
 }  // namespace
@@ -46,6 +51,8 @@ BlockCommands::BlockCommands(QWidget* window, PatchDocument& document, InfoPanel
                     &BlockCommands::AddFile);
     changeFlags_ = Make("actChangeFlags", QStringLiteral("Change Flags"), QKeySequence(QStringLiteral("Ctrl+G")),
                         &BlockCommands::ChangeFlags);
+    saveAsWav_ = Make("actSaveAsWAV", QStringLiteral("Save as WAV"), QKeySequence(QStringLiteral("Ctrl+Shift+W")),
+                      &BlockCommands::SaveAsWav);
     SetCurrent(std::nullopt);
 }
 
@@ -69,6 +76,7 @@ void BlockCommands::SetCurrent(std::optional<BlockId> id) {
     saveToFile_->setEnabled(block);
     changeFlags_->setEnabled(block);
     saveToBmp_->setEnabled(block && f == kGumpFileId);
+    saveAsWav_->setEnabled(block && f == kSoundId);
     loadFromDatafile_->setEnabled(fileType && f < 200);
     addFromCompare_->setEnabled(fileType && f < 200);
     loadFromBmp_->setEnabled(fileType && f == kGumpFileId);
@@ -82,7 +90,7 @@ bool BlockCommands::PrepareMenu(QMenu* menu) const {
         menu->addAction(remove_);
         menu->addSeparator();
     }
-    for (QAction* a : {saveToFile_, saveToBmp_, changeFlags_, loadFromDatafile_, addFile_, loadFromBmp_,
+    for (QAction* a : {saveToFile_, saveToBmp_, saveAsWav_, changeFlags_, loadFromDatafile_, addFile_, loadFromBmp_,
                        addFromCompare_})
         if (a->isEnabled()) menu->addAction(a);
     return true;
@@ -110,7 +118,7 @@ void BlockCommands::SaveToFile() {
     // The patch cannot change while the dialog is open, but the data is
     // taken after it, so that nothing holds on to a slot across it.
     const QString chosen = ShowSaveDialog(window_, kDatafileFilter, QStringLiteral("Select data to save to"),
-                                          ProgramFolder(), QStringLiteral("dat"));
+                                          Folder::RawBlocks, QStringLiteral("dat"));
     if (chosen.isEmpty()) return;
     const std::int32_t now = document_.patch().FindLiveBlock(current_->fileId, current_->blockNumber);
     if (now < 0) return;
@@ -136,7 +144,7 @@ void BlockCommands::LoadFromDatafile() {
         return;
     }
     const QString path =
-        ShowOpenDialog(window_, kDatafileFilter, QStringLiteral("Select datafile to import"), ProgramFolder());
+        ShowOpenDialog(window_, kDatafileFilter, QStringLiteral("Select datafile to import"), Folder::RawBlocks);
     if (path.isEmpty()) return;
     PatchEdit edit;
     const std::string error = LoadBlockFromDatafile(edit.added, path.toStdString(), fileId, *n);
@@ -150,7 +158,7 @@ void BlockCommands::LoadFromDatafile() {
 void BlockCommands::SaveToBmp() {
     if (!current_ || !current_->IsBlock() || current_->fileId != kGumpFileId) return;
     QString path = ShowSaveDialog(window_, kBitmapFilter, QStringLiteral("Select windows bitmap to save to"),
-                                  ProgramFolder(), QStringLiteral("bmp"));
+                                  Folder::Pictures, QStringLiteral("bmp"));
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
         path = EnsureExtension(path, QStringLiteral("bmp"));
@@ -160,14 +168,25 @@ void BlockCommands::SaveToBmp() {
 
 void BlockCommands::LoadFromBmp() {
     if (!current_ || current_->IsBlock() || current_->fileId != kGumpFileId) return;
+    LoadGumpPicture(QString(), *current_);
+}
+
+void BlockCommands::LoadGumpPicture(const QString& dropped, BlockId target) {
+    if (target.fileId != kGumpFileId) return;
     const QString title = QStringLiteral("Import Gump from Bmp");
-    const QString typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, QStringLiteral("0"));
-    const std::optional<std::int32_t> n = ParseBlockNumberInput(typed.toStdString());
+    std::optional<std::int32_t> n = target.IsBlock() ? std::optional(target.blockNumber) : std::nullopt;
     if (!n) {
-        CurrentPrompts().Message(window_, QStringLiteral("Illegal blocknumber! Gump blocks goes from 0 to 65535."), title);
-        return;
+        const QString typed =
+            CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, QStringLiteral("0"));
+        n = ParseBlockNumberInput(typed.toStdString());
+        if (!n) {
+            CurrentPrompts().Message(window_, QStringLiteral("Illegal blocknumber! Gump blocks goes from 0 to 65535."), title);
+            return;
+        }
     }
-    const QString path = ShowOpenDialog(window_, kBitmapFilter, QStringLiteral("Select windows bitmap to import"), ProgramFolder());
+    const QString path = !dropped.isEmpty() ? dropped
+                                            : ShowOpenDialog(window_, kBitmapFilter,
+                                                             QStringLiteral("Select windows bitmap to import"), Folder::Pictures);
     if (path.isEmpty()) return;
     std::string error;
     const QImage picture = LoadPicture(path, error);
@@ -178,6 +197,7 @@ void BlockCommands::LoadFromBmp() {
         return;
     }
     document_.Run(QStringLiteral("Load from BMP"), std::move(edit));
+    emit Reported(QStringLiteral("Gump %1 is now the picture %2").arg(*n).arg(path));
 }
 
 void BlockCommands::AddFromCompare() {
@@ -200,7 +220,12 @@ void BlockCommands::AddFromCompare() {
         CurrentPrompts().Message(window_, QString::fromStdString(result.error), QStringLiteral("Compare"));
         return;
     }
+    const QString into = QString::fromStdString(FileTypes()[fileId].Name);
     if (!document_.Run(QStringLiteral("Add from compare"), std::move(edit))) return;
+    emit Reported((result.added == 1 ? QStringLiteral("1 block differs: added to %1")
+                                     : QStringLiteral("%1 blocks differ: added to %2").arg(result.added))
+                      .arg(into) +
+                  LeftOut(result));
     if (const std::string more = DescribeLeftOut(result); !more.empty())
         CurrentPrompts().Message(window_,
                                  QStringLiteral("Added %1 blocks that differ.\n").arg(result.added) +
@@ -242,4 +267,42 @@ void BlockCommands::ChangeFlags() {
     PatchEdit edit;
     edit.flags.push_back({id.fileId, slot, a, b});
     document_.Run(QStringLiteral("Change Flags"), std::move(edit));
+}
+
+std::string BlockCommands::WriteWav(const std::string& path) const {
+    if (!current_) return "No sound block is selected.";
+    const std::int32_t slot = document_.patch().FindLiveBlock(current_->fileId, current_->blockNumber);
+    if (slot < 0) return "No sound block is selected.";
+    Bytes wav;
+    std::string error =
+        SoundToWav(document_.patch()[current_->fileId].Blocks[static_cast<std::size_t>(slot)].ByteArray, wav);
+    if (!error.empty()) return error;
+    SaveFile file;
+    error = file.Open(path);
+    if (!error.empty()) return error;
+    file.Write(wav);
+    return file.Commit();
+}
+
+void BlockCommands::SaveAsWav() {
+    if (!current_ || !current_->IsBlock() || current_->fileId != kSoundId) return;
+    const QString chosen = ShowSaveDialog(window_, QStringLiteral("WAV sound (*.wav) |*.wav"),
+                                          QStringLiteral("Save as WAV"), Folder::RawBlocks, QStringLiteral("wav"));
+    if (chosen.isEmpty()) return;
+    const QString path = EnsureExtension(chosen, QStringLiteral("wav"));
+    const std::string error = WriteWav(path.toStdString());
+    if (!error.empty()) CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Save as WAV"));
+    else emit Reported(QStringLiteral("Saved %1").arg(path));
+}
+
+void BlockCommands::PlaySound() {
+    if (!current_ || !current_->IsBlock() || current_->fileId != kSoundId) return;
+    if (!sounds_) sounds_ = std::make_unique<QTemporaryDir>();
+    const QString path = sounds_->filePath(QStringLiteral("sound-%1.wav").arg(current_->blockNumber));
+    const std::string error = sounds_->isValid() ? WriteWav(path.toStdString()) : "Cannot make a temporary folder.";
+    if (!error.empty()) {
+        CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Play"));
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

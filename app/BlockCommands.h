@@ -5,7 +5,10 @@
 #pragma once
 
 #include <QObject>
+#include <QTemporaryDir>
+#include <memory>
 #include <optional>
+#include <string>
 
 #include "patch/block_tree.h"
 
@@ -39,8 +42,21 @@ public:
     void AddFromCompare();
     void AddFile();
     void ChangeFlags();
+    void SaveAsWav();
+    // Makes the picture at `path` gump block `target` (a block node), or one
+    // whose number the user is asked for (the Gumps node); undoable.
+    void LoadGumpPicture(const QString& path, BlockId target);
+    // Writes the current sound block as a WAV file in a temporary folder and
+    // hands it to the desktop's player.
+    void PlaySound();
+
+signals:
+    // The result of a command, for the status bar.
+    void Reported(const QString& text);
 
 private:
+    // The sound block's WAV bytes written to `path`: "" or the message.
+    std::string WriteWav(const std::string& path) const;
     QAction* Make(const char* name, const QString& caption, const QKeySequence& key, void (BlockCommands::*run)());
 
     QWidget* window_;
@@ -49,5 +65,7 @@ private:
     std::optional<BlockId> current_;
     QList<QAction*> actions_;
     QAction *remove_, *saveToFile_, *loadFromDatafile_, *saveToBmp_, *loadFromBmp_, *addFromCompare_, *addFile_,
-        *changeFlags_;
+        *changeFlags_, *saveAsWav_;
+    // The WAV files handed to the player live until the program ends.
+    std::unique_ptr<QTemporaryDir> sounds_;
 };

@@ -1,10 +1,24 @@
 #include "app/InfoPanel.h"
 
+#include <algorithm>
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPainter>
+#include <QToolButton>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScrollArea>
+#include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/fact_table_model.h"
+#include "codecs/block_facts.h"
+#include "codecs/wav.h"
 #include "app/patch_document.h"
 #include "app/settings.h"
 #include "codecs/art.h"
@@ -12,6 +26,21 @@
 #include "codecs/previews.h"
 #include "patch/FileTypes.h"
 #include "patch/block_info.h"
+
+namespace {
+constexpr std::uint8_t kSoundId = 8;
+constexpr std::array<int, 5> kZooms = {0, 1, 2, 4, 8};
+
+// Light squares behind transparent cells, as image editors draw them.
+void PaintCheckerboard(QImage& canvas) {
+    constexpr int kSquare = 8;
+    QPainter painter(&canvas);
+    painter.fillRect(canvas.rect(), QColor(0xFF, 0xFF, 0xFF));
+    for (int y = 0; y < canvas.height(); y += kSquare)
+        for (int x = (y / kSquare % 2) * kSquare; x < canvas.width(); x += 2 * kSquare)
+            painter.fillRect(x, y, kSquare, kSquare, QColor(0xD8, 0xD8, 0xD8));
+}
+}  // namespace
 
 InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Settings& settings)
     : QWidget(parent), document_(document), settings_(settings) {
@@ -31,31 +60,185 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
         lblInfo_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         layout->addWidget(lblInfo_[i]);
     }
-    auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    picInfo_ = new QLabel(scroll);
+    lblFacts_ = new QLabel(this);
+    lblFacts_->setObjectName(QStringLiteral("lblFacts"));
+    lblFacts_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblProblem_ = new QLabel(this);
+    lblProblem_->setObjectName(QStringLiteral("lblProblem"));
+    lblProblem_->setStyleSheet(QStringLiteral("color: #b00020;"));
+    lblProblem_->setWordWrap(true);
+    cmdPlay_ = new QPushButton(QStringLiteral("&Play"), this);
+    cmdPlay_->setObjectName(QStringLiteral("cmdPlay"));
+    connect(cmdPlay_, &QPushButton::clicked, this, &InfoPanel::PlayRequested);
+    layout->addSpacing(6);
+    layout->addWidget(lblFacts_);
+    layout->addWidget(lblProblem_);
+    layout->addWidget(cmdPlay_, 0, Qt::AlignLeft);
+    facts_ = new FactTableModel(this);
+    tblFacts_ = new QTableView(this);
+    tblFacts_->setObjectName(QStringLiteral("tblFacts"));
+    tblFacts_->setModel(facts_);
+    tblFacts_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblFacts_->verticalHeader()->hide();
+    tblFacts_->verticalHeader()->setDefaultSectionSize(tblFacts_->fontMetrics().height() + 4);
+    tblFacts_->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(tblFacts_, 2);
+    auto* zoomRow = new QHBoxLayout;
+    auto* group = new QButtonGroup(this);
+    const char* captions[] = {"Fit", "1\u00D7", "2\u00D7", "4\u00D7", "8\u00D7"};
+    for (std::size_t i = 0; i < kZooms.size(); ++i) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(i == 0 ? QStringLiteral("cmdZoomFit") : QStringLiteral("cmdZoom%1").arg(kZooms[i]));
+        b->setText(QString::fromUtf8(captions[i]));
+        b->setCheckable(true);
+        b->setAutoRaise(true);
+        group->addButton(b);
+        zoomRow->addWidget(b);
+        const int zoom = kZooms[i];
+        connect(b, &QToolButton::clicked, this, [this, zoom] { SetZoom(zoom); });
+        zoomButtons_[i] = b;
+    }
+    zoomRow->addStretch(1);
+    layout->addLayout(zoomRow);
+    struct Key {
+        const char* name;
+        QKeySequence key;
+        void (InfoPanel::*run)();
+    };
+    for (const Key& k : {Key{"actZoomIn", QKeySequence::ZoomIn, &InfoPanel::ZoomIn},
+                         Key{"actZoomOut", QKeySequence::ZoomOut, &InfoPanel::ZoomOut},
+                         Key{"actZoomActual", QKeySequence(QStringLiteral("Ctrl+0")), nullptr}}) {
+        auto* a = new QAction(QString::fromLatin1(k.name), this);
+        a->setObjectName(QString::fromLatin1(k.name));
+        a->setShortcut(k.key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        if (k.run) connect(a, &QAction::triggered, this, k.run);
+        else connect(a, &QAction::triggered, this, [this] { SetZoom(1); });
+        addAction(a);
+    }
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->viewport()->installEventFilter(this);
+    picInfo_ = new QLabel(scroll_);
     picInfo_->setObjectName(QStringLiteral("picInfo"));
     picInfo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    scroll->setWidget(picInfo_);
-    scroll->setWidgetResizable(false);
-    layout->addSpacing(6);
-    layout->addWidget(scroll, 1);
+    scroll_->setWidget(picInfo_);
+    scroll_->setWidgetResizable(false);
+    layout->addWidget(scroll_, 3);
+    const int stored = OpenSettingsStore()->value(QStringLiteral("Zoom"), 0).toInt();
+    zoom_ = std::find(kZooms.begin(), kZooms.end(), stored) != kZooms.end() ? stored : 0;
+    ClearFacts();
 }
 
-void InfoPanel::SetPicture(const QImage& picture) {
+void InfoPanel::SetPicture(const QImage& picture, std::optional<QRgb> transparent) {
     picture_ = picture;
-    picInfo_->setPixmap(QPixmap::fromImage(picture_));
-    picInfo_->resize(picture_.size());
+    transparent_ = transparent;
+    Redraw();
 }
 
 void InfoPanel::ClearPicture() {
     picture_ = QImage();
-    picInfo_->clear();
-    picInfo_->resize(0, 0);
+    transparent_.reset();
     lastPicture_.reset();
+    Redraw();
+}
+
+void InfoPanel::SetZoom(int zoom) {
+    zoom_ = zoom;
+    OpenSettingsStore()->setValue(QStringLiteral("Zoom"), zoom_);
+    Redraw();
+}
+
+void InfoPanel::ZoomIn() {
+    const auto at = std::find(kZooms.begin(), kZooms.end(), zoom_);
+    if (at != kZooms.end() && at + 1 != kZooms.end()) SetZoom(*(at + 1));
+}
+
+void InfoPanel::ZoomOut() {
+    const auto at = std::find(kZooms.begin(), kZooms.end(), zoom_);
+    if (at != kZooms.end() && at != kZooms.begin()) SetZoom(*(at - 1));
+}
+
+QImage InfoPanel::Shown() const {
+    if (picture_.isNull()) return {};
+    QSize size = picture_.size() * std::max(zoom_, 1);
+    if (zoom_ == 0) size = picture_.size().scaled(scroll_->viewport()->size().expandedTo({1, 1}), Qt::KeepAspectRatio);
+    QImage cells = picture_.convertToFormat(QImage::Format_ARGB32);
+    if (transparent_)
+        for (int y = 0; y < cells.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(cells.scanLine(y));
+            for (int x = 0; x < cells.width(); ++x)
+                if ((line[x] & 0xFFFFFFu) == (*transparent_ & 0xFFFFFFu)) line[x] = 0;
+        }
+    QImage canvas(size.expandedTo({1, 1}), QImage::Format_RGB32);
+    PaintCheckerboard(canvas);
+    QPainter(&canvas).drawImage(canvas.rect(), cells.scaled(canvas.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    return canvas;
+}
+
+void InfoPanel::Redraw() {
+    // Without a picture the table below the facts gets the room.
+    for (std::size_t i = 0; i < kZooms.size(); ++i) {
+        zoomButtons_[i]->setChecked(kZooms[i] == zoom_);
+        zoomButtons_[i]->setVisible(!picture_.isNull());
+    }
+    scroll_->setVisible(!picture_.isNull());
+    if (picture_.isNull()) {
+        picInfo_->clear();
+        picInfo_->resize(0, 0);
+        return;
+    }
+    const QImage shown = Shown();
+    picInfo_->setPixmap(QPixmap::fromImage(shown));
+    picInfo_->resize(shown.size());
+}
+
+bool InfoPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() > 0) ZoomIn();
+            else if (wheel->angleDelta().y() < 0) ZoomOut();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void InfoPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (zoom_ == 0 && !picture_.isNull()) Redraw();
+}
+
+void InfoPanel::ClearFacts() {
+    lblFacts_->clear();
+    lblProblem_->clear();
+    facts_->SetTable({});
+    for (QWidget* w : {static_cast<QWidget*>(lblFacts_), static_cast<QWidget*>(lblProblem_),
+                       static_cast<QWidget*>(cmdPlay_), static_cast<QWidget*>(tblFacts_)})
+        w->hide();
+}
+
+void InfoPanel::ShowFacts(const BlockFacts& facts) {
+    QStringList lines{QStringLiteral("<b>%1</b>").arg(QString::fromStdString(facts.heading).toHtmlEscaped())};
+    for (const std::string& line : facts.lines) lines << QString::fromStdString(line).toHtmlEscaped();
+    lblFacts_->setText(lines.join(QStringLiteral("<br>")));
+    lblFacts_->show();
+    if (!facts.problem.empty()) {
+        lblProblem_->setText(QString::fromStdString(facts.problem));
+        lblProblem_->show();
+    }
+    if (!facts.table.rows.empty()) {
+        facts_->SetTable(facts.table);
+        tblFacts_->resizeColumnsToContents();
+        tblFacts_->show();
+    }
+    if (facts.picture.width > 0 && facts.picture.height > 0)
+        SetPicture(LongArrayToImage(PictureColors(facts.picture), palette().color(QPalette::Button).rgb()));
 }
 
 void InfoPanel::ShowNode(BlockId id, const QString& text) {
+    ClearFacts();
     lblHeading_->clear();
     for (QLabel* l : lblInfo_) l->clear();
     if (lastPicture_ != id) ClearPicture();
@@ -92,18 +275,23 @@ void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
             if (!drawn) break;
             for (std::int32_t& cell : grid.cells)
                 if (cell == kArtBackground) cell = LongArray::kBackground;
-            SetPicture(LongArrayToImage(grid, background));
+            SetPicture(LongArrayToImage(grid, background), background);
             break;
         }
         case kGumpFileId:
             if (lastPicture_ != id) {
                 std::string error;
                 const QImage picture = GumpPicture(block, error);
-                if (!picture.isNull()) SetPicture(picture);
+                // Colour 0, the transparent cells, is black in the picture.
+                if (!picture.isNull()) SetPicture(picture, qRgb(0, 0, 0));
             }
             lastPicture_ = id;
             break;
         default:
+            if (const auto facts = DescribeBlockData(id.fileId, id.blockNumber, block.ByteArray)) {
+                ShowFacts(*facts);
+                cmdPlay_->setVisible(id.fileId == kSoundId && block.ByteArray.size() >= kSoundHeaderSize);
+            }
             break;
     }
 }

@@ -41,7 +41,7 @@ frmAddFile::frmAddFile(QWidget* owner) : QDialog(owner) {
     SetTabOrder({cmdAdd, cmdCancel, cboType_, txtFile_, cmdFile});
 
     connect(cmdFile, &QPushButton::clicked, this, [this] {
-        const QString path = ShowOpenDialog(this, QStringLiteral("File (*.*) |*.*"), QStringLiteral("Add file"), ProgramFolder());
+        const QString path = ShowOpenDialog(this, QStringLiteral("File (*.*) |*.*"), QStringLiteral("Add file"), Folder::GameFiles);
         if (!path.isEmpty()) txtFile_->setText(path);
     });
     connect(cmdAdd, &QPushButton::clicked, this, &frmAddFile::Add);

@@ -77,10 +77,10 @@ void frmCompare::Browse(QLineEdit* box, bool index) {
     QString dataFilter = QStringLiteral("MULfile (*.mul) |*.mul|");
     if (packages_) dataFilter += QStringLiteral("Game data package (*.uop) |*.uop|");
     const QString path =
-        index ? ShowOpenDialog(this, QStringLiteral("MULfile index(*.mul) |*.mul|MULFile index(*.idx)|*.idx|All files (*.*)|*.*"),
-                               QStringLiteral("Select index"), ProgramFolder())
-              : ShowOpenDialog(this, dataFilter + QStringLiteral("All files (*.*)|*.*"), QStringLiteral("Select mulfile"),
-                               ProgramFolder());
+        index ? ShowOpenDialog(this, QStringLiteral("Index file (*.idx *idx*.mul) |*.idx;*idx*.mul|All files (*.*)|*.*"),
+                               QStringLiteral("Select index"), Folder::GameFiles)
+              : ShowOpenDialog(this, dataFilter + QStringLiteral("All files (*.*)|*.*"),
+                               QStringLiteral("Select mulfile"), Folder::GameFiles);
     if (!path.isEmpty()) box->setText(path);
 }
 

@@ -11,6 +11,7 @@
 #include "app/widgets.h"
 #include "app/out_of_memory.h"
 #include "app/prompts.h"
+#include "app/status_texts.h"
 #include "gamefiles/verdata.h"
 #include "patch/binary_io.h"
 
@@ -53,7 +54,7 @@ frmExport::frmExport(QWidget* owner, const Patch& patch, const std::string& verd
 
 void frmExport::Browse() {
     const QString path = ShowSaveDialog(this, QStringLiteral("Verdata (*.mul) |*.mul"), QStringLiteral("Export to"),
-                                        ProgramFolder(), QStringLiteral("mul"));
+                                        Folder::GameFiles, QStringLiteral("mul"));
     if (!path.isEmpty()) txtFile_->setText(path);
 }
 
@@ -86,5 +87,9 @@ void frmExport::Export() {
                                                                                   : "Export to verdata.mul"));
         return;
     }
+    std::int64_t written = 0;
+    for (int f = 0; f < 256; ++f)
+        patch_.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { written += b.BlockNumber >= 0; });
+    emit Reported(QStringLiteral("Exported %1 to %2").arg(Blocks(written), txtFile_->text()));
     close();
 }

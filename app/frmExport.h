@@ -17,6 +17,10 @@ public:
     frmExport(QWidget* owner, const Patch& patch, const std::string& verdataPath);
     void Export();
 
+signals:
+    // What an export wrote, for the status bar.
+    void Reported(const QString& text);
+
 private:
     void Browse();
 

@@ -37,7 +37,7 @@ struct Limits {
 };
 }  // namespace
 
-frmImport::frmImport(QWidget* owner, std::function<bool(Patch&&)> accept)
+frmImport::frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportResult&)> accept)
     : QDialog(owner), accept_(std::move(accept)) {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(QStringLiteral("Import"));
@@ -120,11 +120,6 @@ void frmImport::OnTypeSelected() {
     ShowRows();
 }
 
-void frmImport::ChooseSource(int typeCode, const QString& path) {
-    cboMULType_->setCurrentIndex(cboMULType_->findData(typeCode));
-    txtMUL_->setText(path);
-}
-
 void frmImport::ShowRows() {
     const int code = cboMULType_->currentData().toInt();
     const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
@@ -137,6 +132,12 @@ void frmImport::ShowRows() {
     chkSkipAbsent_->setVisible(!projectOrVerdata);
 }
 
+void frmImport::Prefill(int typeCode, const QString& mulPath) {
+    const int row = cboMULType_->findData(typeCode);
+    if (row >= 0) cboMULType_->setCurrentIndex(row);
+    txtMUL_->setText(mulPath);
+}
+
 void frmImport::BrowseMul() {
     QString title = QStringLiteral("Import from mul file"), filter = QStringLiteral("Mul file (*.mul) |*.mul");
     if (cboMULType_->currentIndex() == 0) {
@@ -147,13 +148,13 @@ void frmImport::BrowseMul() {
         filter = QStringLiteral("Verdata (*.mul) |*.mul");
     }
     if (SchemeOfFileId(cboMULType_->currentData().toInt())) filter += QStringLiteral("|") + kPackageFilter;
-    const QString path = ShowOpenDialog(this, filter, title, ProgramFolder());
+    const QString path = ShowOpenDialog(this, filter, title, cboMULType_->currentIndex() == 0 ? Folder::Patches : Folder::GameFiles);
     if (!path.isEmpty()) txtMUL_->setText(path);
 }
 
 void frmImport::BrowseIdx() {
-    const QString path = ShowOpenDialog(this, QStringLiteral("Idx file (*.idx) |*.idx|Idx file (*.mul)|*.mul|Idx file (*.*)|*.*"),
-                                        QStringLiteral("Import from idx file"), ProgramFolder());
+    const QString path = ShowOpenDialog(this, QStringLiteral("Index file (*.idx *idx*.mul) |*.idx;*idx*.mul|All files (*.*)|*.*"),
+                                        QStringLiteral("Import from idx file"), Folder::GameFiles);
     if (!path.isEmpty()) txtIDX_->setText(path);
 }
 
@@ -228,7 +229,7 @@ bool frmImport::RunImport(int code) {
         return refuse(OutOfMemoryText());
     }
     if (!result.error.empty()) return refuse(QString::fromStdString(result.error));
-    if (!accept_(std::move(imported))) return false;
+    if (!accept_(std::move(imported), result)) return false;
     if (const std::string more = DescribeLeftOut(result); !more.empty())
         CurrentPrompts().Message(this, QStringLiteral("Imported %1 blocks.\n").arg(result.added) + QString::fromStdString(more),
                                  QStringLiteral("Import"));

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <functional>
 
+#include "gamefiles/import.h"
 #include "patch/Patch.h"
 
 class QCheckBox;
@@ -23,14 +24,13 @@ public:
     static constexpr int kPatchFileType = 300;
     static constexpr int kVerdataType = 301;
 
-    // `accept` receives the blocks read, to be appended to the document;
-    // false when they could not be.
-    frmImport(QWidget* owner, std::function<bool(Patch&&)> accept);
-
-    // Selects the type with this code and the file to import from.
-    void ChooseSource(int typeCode, const QString& path);
+    // `accept` receives the blocks read, to be appended to the document, and
+    // what the import did; false when they could not be appended.
+    frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportResult&)> accept);
 
     void OnTypeSelected();
+    // Chooses the file type (a file ID or kVerdataType) and fills in the file.
+    void Prefill(int typeCode, const QString& mulPath);
     void Import();
     void Cancel();
 
@@ -43,7 +43,7 @@ private:
     // Checks the inputs and imports; false (after saying why) when refused.
     bool RunImport(int typeCode);
 
-    std::function<bool(Patch&&)> accept_;
+    std::function<bool(Patch&&, const ImportResult&)> accept_;
     QComboBox* cboMULType_;
     QCheckBox* chkSkipAbsent_;
     QLineEdit *txtMUL_, *txtIDX_, *txtFileIDFrom_, *txtFileIDTo_, *txtBlockFrom_, *txtBlockTo_;

@@ -8,6 +8,7 @@
 #include "app/mComdlg.h"
 #include "app/widgets.h"
 #include "app/settings.h"
+#include "patch/binary_io.h"
 
 frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSettings"));
@@ -26,14 +27,15 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
         const char* key;
         const char* title;
         const char* filter;
+        const char* missing;
     };
     const Row rows[] = {
         {"Label16", "Verdata.mul:", "txtVerdata", "cmdGetVerdata", "VerdataPath", "Select verdata.mul",
-         "Origional verdata (*.mul) |*.mul"},
+         "Origional verdata (*.mul) |*.mul", "lblVerdataMissing"},
         {"Label1", "Tiledata.mul:", "txtTileData", "cmdGetTiledata", "TiledataPath", "Select tiledata.mul",
-         "Origional tiledata (*.mul) |*.mul"},
+         "Origional tiledata (*.mul) |*.mul", "lblTileDataMissing"},
         {"Label2", "Radarcol.mul:", "txtRadarcol", "cmdGetRadarcol", "RadarcolPath", "Select radarcol.mul",
-         "Origional radarcol (*.mul) |*.mul"},
+         "Origional radarcol (*.mul) |*.mul", "lblRadarcolMissing"},
     };
     QLineEdit* boxes[3];
     QPushButton* buttons[3];
@@ -50,9 +52,18 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
         const QString title = QString::fromLatin1(r.title), filter = QString::fromLatin1(r.filter);
         QLineEdit* box = boxes[i];
         connect(buttons[i], &QPushButton::clicked, this, [this, box, title, filter] { Browse(box, title, filter); });
-        grid->addWidget(label, i + 1, 0);
-        grid->addWidget(boxes[i], i + 1, 1);
-        grid->addWidget(buttons[i], i + 1, 2);
+        // A path that names no file is said at once, not when the data is missing later.
+        auto* missing = Named(new QLabel(QStringLiteral("This file does not exist."), this), r.missing);
+        missing->setStyleSheet(QStringLiteral("color: #b00020;"));
+        auto check = [box, missing] {
+            missing->setHidden(box->text().isEmpty() || IsExistingFile(box->text().toStdString()));
+        };
+        connect(box, &QLineEdit::textChanged, this, check);
+        check();
+        grid->addWidget(label, 2 * i + 1, 0);
+        grid->addWidget(boxes[i], 2 * i + 1, 1);
+        grid->addWidget(buttons[i], 2 * i + 1, 2);
+        grid->addWidget(missing, 2 * i + 2, 1);
     }
     txtVerdata_ = boxes[0];
     txtTileData_ = boxes[1];
@@ -72,7 +83,7 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
 }
 
 void frmSettings::Browse(QLineEdit* box, const QString& title, const QString& filter) {
-    const QString path = ShowOpenDialog(this, filter, title, ProgramFolder());
+    const QString path = ShowOpenDialog(this, filter, title, Folder::GameFiles);
     if (!path.isEmpty()) box->setText(path);
 }
 

@@ -2,7 +2,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QGuiApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
@@ -28,6 +35,9 @@
 #include "app/out_of_memory.h"
 #include "app/patch_document.h"
 #include "app/prompts.h"
+#include "app/status_texts.h"
+#include "gamefiles/import.h"
+#include "patch/FileTypes.h"
 
 namespace {
 const QString kPatchFilter = QStringLiteral("UOP Patchfile (*.uop) |*.uop");
@@ -61,7 +71,6 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     tvBlocks_ = new QTreeView(picBack);
     tvBlocks_->setObjectName(QStringLiteral("tvBlocks"));
     tvBlocks_->setHeaderHidden(true);
-    tvBlocks_->setFixedWidth(190);
     tvBlocks_->setRootIsDecorated(true);
     tvBlocks_->setUniformRowHeights(true);
     tvBlocks_->setModel(model_);
@@ -86,17 +95,25 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     txtFilter_->setObjectName(QStringLiteral("txtFilter"));
     txtFilter_->setPlaceholderText(QStringLiteral("Block number or file type"));
     txtFilter_->setClearButtonEnabled(true);
-    txtFilter_->setFixedWidth(190);
     connect(txtFilter_, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
     connect(txtFilter_, &QLineEdit::returnPressed, this, [this] { ApplyFilter(true); });
-    auto* left = new QVBoxLayout;
-    left->addWidget(txtFilter_);
-    left->addWidget(tvBlocks_, 1);
+    auto* left = new QWidget(picBack);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addWidget(txtFilter_);
+    leftLayout->addWidget(tvBlocks_, 1);
+    left->setMinimumWidth(140);
 
+    splitter_ = new QSplitter(Qt::Horizontal, picBack);
+    splitter_->setObjectName(QStringLiteral("splBlocks"));
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(left);
+    splitter_->addWidget(frames);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({220, 680});
     auto* layout = new QHBoxLayout(picBack);
     layout->setContentsMargins(8, 8, 8, 8);
-    layout->addLayout(left);
-    layout->addWidget(frames, 1);
+    layout->addWidget(splitter_);
 
     auto* sbPatch = new QStatusBar(this);
     sbPatch->setObjectName(QStringLiteral("sbPatch"));
@@ -105,6 +122,8 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     BuildFrames();
     commands_ = new BlockCommands(this, *document_, panel_);
     tvBlocks_->addActions(commands_->Actions());
+    connect(commands_, &BlockCommands::Reported, this, &frmStart::Report);
+    connect(panel_, &InfoPanel::PlayRequested, commands_, &BlockCommands::PlaySound);
     BuildMenus();
     BuildToolbar();
     connect(tvBlocks_, &QWidget::customContextMenuRequested, this, &frmStart::ShowContextMenu);
@@ -118,10 +137,27 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
             [this](bool clean) { setWindowModified(!clean); });
     ShowFrame(0);
     UpdateCaption();
+    setWindowIcon(PatchIcon(2));
+    setAcceptDrops(true);
+    RestoreLayout();
 }
 
+void frmStart::RestoreLayout() {
+    const auto store = OpenSettingsStore();
+    restoreGeometry(store->value(QStringLiteral("WindowGeometry")).toByteArray());
+    splitter_->restoreState(store->value(QStringLiteral("SplitterState")).toByteArray());
+}
+
+void frmStart::SaveLayout() const {
+    const auto store = OpenSettingsStore();
+    store->setValue(QStringLiteral("WindowGeometry"), saveGeometry());
+    store->setValue(QStringLiteral("SplitterState"), splitter_->saveState());
+}
+
+void frmStart::Report(const QString& text) { statusBar()->showMessage(text); }
+
 void frmStart::BuildMenus() {
-    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     auto item = [&](const char* name, const QString& caption, QKeySequence::StandardKey key, auto slot) {
         QAction* a = mnuFile->addAction(caption);
@@ -131,20 +167,23 @@ void frmStart::BuildMenus() {
         return a;
     };
     auto separator = [&](const char* name) { mnuFile->addSeparator()->setObjectName(QString::fromLatin1(name)); };
-    item("mnuNew", QStringLiteral("New"), QKeySequence::New, &frmStart::New);
+    item("mnuNew", QStringLiteral("&New"), QKeySequence::New, &frmStart::New);
     separator("D3");
-    item("mnuOpen", QStringLiteral("Open"), QKeySequence::Open, &frmStart::Open);
+    item("mnuOpen", QStringLiteral("&Open..."), QKeySequence::Open, &frmStart::Open);
+    mnuRecent_ = mnuFile->addMenu(QStringLiteral("Open &Recent"));
+    mnuRecent_->setObjectName(QStringLiteral("mnuRecent"));
+    FillRecent();
     separator("mnuD2");
-    item("mnuSave", QStringLiteral("Save"), QKeySequence::Save, &frmStart::Save);
-    item("mnuSaveAs", QStringLiteral("Save As"), QKeySequence::SaveAs, &frmStart::SaveAs);
+    item("mnuSave", QStringLiteral("&Save"), QKeySequence::Save, &frmStart::Save);
+    item("mnuSaveAs", QStringLiteral("Save &As..."), QKeySequence::SaveAs, &frmStart::SaveAs);
     separator("mnuD");
-    QAction* settings = mnuFile->addAction(QStringLiteral("Settings"));
+    QAction* settings = mnuFile->addAction(QStringLiteral("Se&ttings..."));
     settings->setObjectName(QStringLiteral("mnuSettings"));
     connect(settings, &QAction::triggered, this, &frmStart::ShowSettings);
     separator("mnuD4");
-    item("mnuExit", QStringLiteral("Exit"), QKeySequence::Quit, &QWidget::close);
+    item("mnuExit", QStringLiteral("E&xit"), QKeySequence::Quit, &QWidget::close);
 
-    QMenu* mnuEdit = menuBar()->addMenu(QStringLiteral("Edit"));
+    QMenu* mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     QAction* undo = document_->CreateUndoAction(this);
     undo->setObjectName(QStringLiteral("actUndo"));
@@ -153,22 +192,42 @@ void frmStart::BuildMenus() {
     redo->setObjectName(QStringLiteral("actRedo"));
     redo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
     mnuEdit->addActions({undo, redo});
+    mnuEdit->addSeparator();
+    // Ctrl+C copies the picture from the tree or the panel; in the filter
+    // line it still copies text.
+    QAction* copy = mnuEdit->addAction(QStringLiteral("&Copy Picture"));
+    copy->setObjectName(QStringLiteral("actCopyPicture"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    tvBlocks_->addAction(copy);
+    panel_->addAction(copy);
+    connect(copy, &QAction::triggered, this, [this] {
+        if (panel_->Picture().isNull()) return;
+        QGuiApplication::clipboard()->setImage(panel_->Picture());
+        Report(QStringLiteral("Copied the picture (%1 \u00D7 %2)")
+                   .arg(panel_->Picture().width())
+                   .arg(panel_->Picture().height()));
+    });
 
-    QMenu* mnuBlock = menuBar()->addMenu(QStringLiteral("Block"));
+    QMenu* mnuBlock = menuBar()->addMenu(QStringLiteral("&Block"));
     mnuBlock->setObjectName(QStringLiteral("mnuBlock"));
-    import_ = mnuBlock->addAction(QStringLiteral("Import"), this, &frmStart::ShowImport);
+    import_ = mnuBlock->addAction(QStringLiteral("&Import..."), this, &frmStart::ShowImport);
     import_->setObjectName(QStringLiteral("actImport"));
     import_->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
-    export_ = mnuBlock->addAction(QStringLiteral("Export"), this, &frmStart::ShowExport);
+    export_ = mnuBlock->addAction(QStringLiteral("&Export..."), this, &frmStart::ShowExport);
     export_->setObjectName(QStringLiteral("actExport"));
     export_->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
     mnuBlock->addSeparator();
     mnuBlock->addActions(commands_->Actions());
 
-    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelp->addAction(QStringLiteral("About"))->setObjectName(QStringLiteral("mnuAbout"));
-    mnuHelp->menuAction()->setVisible(false);
+    QAction* about = mnuHelp->addAction(QStringLiteral("&About Palindra"));
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    connect(about, &QAction::triggered, this, [this] {
+        tvBlocks_->clearSelection();
+        ShowFrame(0);
+    });
 
     mnuPopup_ = new QMenu(this);
     mnuPopup_->setObjectName(QStringLiteral("mnuPopup"));
@@ -211,10 +270,13 @@ void frmStart::ShowSettings() {
 
 QDialog* frmStart::ShowImport() {
     if (!importDialog_) {
-        importDialog_ = new frmImport(this, [this](Patch&& imported) {
+        importDialog_ = new frmImport(this, [this](Patch&& imported, const ImportResult& result) {
+            const QString into = Destination(imported);
             PatchEdit edit;
             edit.added = std::move(imported);
-            return document_->Run(QStringLiteral("Import"), std::move(edit));
+            if (!document_->Run(QStringLiteral("Import"), std::move(edit))) return false;
+            Report(QStringLiteral("Imported %1 into %2").arg(Blocks(result.added), into) + LeftOut(result));
+            return true;
         });
     }
     importDialog_->show();
@@ -224,7 +286,10 @@ QDialog* frmStart::ShowImport() {
 }
 
 QDialog* frmStart::ShowExport() {
-    if (!exportDialog_) exportDialog_ = new frmExport(this, document_->patch(), settings_.VerdataPath);
+    if (!exportDialog_) {
+        exportDialog_ = new frmExport(this, document_->patch(), settings_.VerdataPath);
+        connect(exportDialog_, &frmExport::Reported, this, &frmStart::Report);
+    }
     exportDialog_->show();
     exportDialog_->raise();
     exportDialog_->activateWindow();
@@ -329,7 +394,13 @@ void frmStart::OnBlocksChanged() {
         const QModelIndex lots = model_->index(0, 0, model_->IndexOf({current->fileId, -1}));
         if (model_->IsLots(lots)) tvBlocks_->setCurrentIndex(lots);
     }
-    if (!current) commands_->SetCurrent(std::nullopt);
+    // The panel shows the node as it is now, even where the selection stayed.
+    if (Current()) {
+        OnSelectionChanged();
+    } else {
+        commands_->SetCurrent(std::nullopt);
+        ShowFrame(0);
+    }
 }
 
 std::optional<std::int32_t> frmStart::FilterNumber() const {
@@ -370,6 +441,8 @@ void frmStart::ApplyFilter(bool next) {
 
 void frmStart::UpdateCaption() {
     const std::string& path = document_->Path();
+    setProperty(kPatchPathProperty, QString::fromStdString(path));
+    if (!path.empty()) Remember(QString::fromStdString(path));
     setWindowTitle(path.empty() ? QStringLiteral("Palindra - [New patch][*]")
                                 : QStringLiteral("Palindra - [%1][*]").arg(QString::fromStdString(path)));
 }
@@ -386,8 +459,70 @@ bool frmStart::MaySwitch() {
 }
 
 void frmStart::closeEvent(QCloseEvent* event) {
-    if (MaySwitch()) event->accept();
-    else event->ignore();
+    if (!MaySwitch()) {
+        event->ignore();
+        return;
+    }
+    SaveLayout();
+    event->accept();
+}
+
+namespace {
+// The file type a game data file's name tells, or -1: "gumpart.mul" is Gumps.
+int GuessFileType(const QString& name) {
+    static const std::pair<const char*, int> kNames[] = {
+        {"animdata", 31}, {"gumpart", 12}, {"gumpidx", 12}, {"artidx", 4}, {"art", 4}, {"statics", 2}, {"staidx", 2},
+        {"map", 0}, {"anim", 6}, {"sound", 8}, {"texmaps", 10}, {"texidx", 10}, {"multi", 14}, {"skill", 16},
+        {"tiledata", 30}, {"hues", 32}};
+    const QString lower = name.toLower();
+    for (const auto& [prefix, fileId] : kNames)
+        if (lower.startsWith(QLatin1String(prefix))) return fileId;
+    return -1;
+}
+
+std::vector<QString> DroppedFiles(const QMimeData* data) {
+    std::vector<QString> paths;
+    if (!data || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) paths.push_back(url.toLocalFile());
+    return paths;
+}
+}  // namespace
+
+void frmStart::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void frmStart::dropEvent(QDropEvent* event) {
+    const std::vector<QString> paths = DroppedFiles(event->mimeData());
+    if (paths.empty()) return;
+    event->acceptProposedAction();
+    DropFile(paths.front(), event->position().toPoint());
+}
+
+void frmStart::DropFile(const QString& path, QPoint pos) {
+    const QFileInfo file(path);
+    const QString suffix = file.suffix().toLower();
+    if (suffix == QLatin1String("uop")) {
+        OpenPath(path);
+        return;
+    }
+    if (suffix == QLatin1String("bmp") || suffix == QLatin1String("png")) {
+        const QModelIndex under = tvBlocks_->indexAt(tvBlocks_->viewport()->mapFrom(this, pos));
+        std::optional<BlockId> target = under.isValid() ? BlockTreeModel::IdOf(under) : Current();
+        if (!target || target->fileId != kGumpFileId) {
+            CurrentPrompts().Message(this, QStringLiteral("Drop a picture on the Gumps node or on a gump block."),
+                                     QStringLiteral("Import Gump from Bmp"));
+            return;
+        }
+        commands_->LoadGumpPicture(path, *target);
+        return;
+    }
+    auto* import = static_cast<frmImport*>(ShowImport());
+    if (file.fileName().compare(QLatin1String("verdata.mul"), Qt::CaseInsensitive) == 0)
+        import->Prefill(frmImport::kVerdataType, path);
+    else
+        import->Prefill(GuessFileType(file.fileName()), path);
 }
 
 void frmStart::New() {
@@ -397,15 +532,44 @@ void frmStart::New() {
 
 void frmStart::Open() {
     if (!MaySwitch()) return;
-    const QString path = ShowOpenDialog(this, kPatchFilter, QStringLiteral("Open"), ProgramFolder());
-    if (path.isEmpty()) return;
+    const QString path = ShowOpenDialog(this, kPatchFilter, QStringLiteral("Open"), Folder::Patches);
+    if (!path.isEmpty()) Load(path);
+}
+
+bool frmStart::OpenPath(const QString& path) { return MaySwitch() && Load(path); }
+
+bool frmStart::Load(const QString& path) {
     std::string error;
     {
         WaitScope wait(this, QStringLiteral("Loading data. Please wait."));
         error = document_->Open(path.toStdString());
     }
-    if (!error.empty())
+    if (!error.empty()) {
         RunGuarded(this, QStringLiteral("Open"), [&] { OfferInstead(*this, path.toStdString(), error); });
+        return false;
+    }
+    Report(QStringLiteral("Opened %1: %2").arg(path, Blocks(document_->patch().LiveCount())));
+    return true;
+}
+
+void frmStart::Remember(const QString& path) {
+    const auto store = OpenSettingsStore();
+    QStringList recent = store->value(QStringLiteral("RecentFiles")).toStringList();
+    recent.removeAll(path);
+    recent.prepend(path);
+    store->setValue(QStringLiteral("RecentFiles"), QStringList(recent.mid(0, 8)));
+    FillRecent();
+}
+
+void frmStart::FillRecent() {
+    mnuRecent_->clear();
+    const QStringList recent = OpenSettingsStore()->value(QStringLiteral("RecentFiles")).toStringList();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent[i];
+        QAction* a = mnuRecent_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
+        connect(a, &QAction::triggered, this, [this, path] { OpenPath(path); });
+    }
+    mnuRecent_->setEnabled(!recent.isEmpty());
 }
 
 bool frmStart::Save() {
@@ -417,12 +581,13 @@ bool frmStart::Save() {
     }
     statusBar()->clearMessage();
     if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save"));
+    else Report(QStringLiteral("Saved %1").arg(QString::fromStdString(document_->Path())));
     return error.empty();
 }
 
 bool frmStart::SaveAs() {
     const QString path =
-        ShowSaveDialog(this, kPatchFilter, QStringLiteral("Save As"), ProgramFolder(), QStringLiteral("uop"));
+        ShowSaveDialog(this, kPatchFilter, QStringLiteral("Save As"), Folder::Patches, QStringLiteral("uop"));
     if (path.isEmpty()) return false;
     std::string error;
     {
@@ -431,5 +596,6 @@ bool frmStart::SaveAs() {
     }
     statusBar()->clearMessage();
     if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save As"));
+    else Report(QStringLiteral("Saved %1").arg(QString::fromStdString(document_->Path())));
     return error.empty();
 }

@@ -19,6 +19,7 @@ class QDialog;
 class QFrame;
 class QLineEdit;
 class QMenu;
+class QSplitter;
 class QTreeView;
 class frmExport;
 class frmImport;
@@ -55,6 +56,9 @@ public:
 public slots:
     void New();
     void Open();
+    // Opens that patch project file (after asking about unsaved changes);
+    // false when it was not opened.
+    bool OpenPath(const QString& path);
     bool Save();
     bool SaveAs();
     void ShowSettings();
@@ -62,19 +66,36 @@ public slots:
     // of each at a time (a second call raises the open one).
     QDialog* ShowImport();
     QDialog* ShowExport();
+    // Shows the result of a command in the status bar.
+    void Report(const QString& text);
+
+    // What a file dropped on the window (at `pos`, in window coordinates)
+    // does: a patch opens, a picture becomes a gump block, a data file opens
+    // the import dialog with it.
+    void DropFile(const QString& path, QPoint pos);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildMenus();
     void BuildToolbar();
     void BuildFrames();
+    // Window geometry and splitter position, kept with the other settings.
+    void RestoreLayout();
+    void SaveLayout() const;
     // The patch changed: the tree is planned afresh, keeping what was
     // expanded and selected wherever it still exists.
     void OnBlocksChanged();
     void OnSelectionChanged();
     void UpdateCaption();
+    // Opens the patch without asking first.
+    bool Load(const QString& path);
+    // The last patches opened or saved, newest first, in the File menu.
+    void Remember(const QString& path);
+    void FillRecent();
     // The block number the filter line holds, if it holds one.
     std::optional<std::int32_t> FilterNumber() const;
     // Hides the file types whose name does not contain the filter's text.
@@ -87,9 +108,11 @@ private:
     PatchDocument* document_ = nullptr;
     BlockTreeModel* model_ = nullptr;
     QTreeView* tvBlocks_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     QLineEdit* txtFilter_ = nullptr;
     std::array<QFrame*, 3> frMenu_{};
     QMenu* mnuPopup_ = nullptr;
+    QMenu* mnuRecent_ = nullptr;
     InfoPanel* panel_ = nullptr;
     BlockCommands* commands_ = nullptr;
     QAction* import_ = nullptr;

@@ -26,6 +26,10 @@ WaitScope::WaitScope(QWidget* owner, const QString& message)
     window_->SetMessage(message);
     if (owner_) owner_->setEnabled(false);
     window_->setEnabled(true);
+    window_->setWindowModality(Qt::WindowModal);
+    window_->adjustSize();
+    // Centred on the window it belongs to, not wherever the system puts tools.
+    if (owner_) window_->move(owner_->window()->geometry().center() - window_->rect().center());
     window_->show();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

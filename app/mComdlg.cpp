@@ -1,10 +1,12 @@
 #include "app/mComdlg.h"
 
-#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QWidget>
 #include <QStringList>
 
 #include "app/prompts.h"
+#include "app/settings.h"
 
 QString ToQtFilter(const QString& filter) {
     const QStringList parts = filter.split('|');
@@ -28,15 +30,40 @@ QString EnsureExtension(QString path, const QString& extension) {
     return path;
 }
 
-QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
-
-QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, const QString& initialDir) {
-    const QString path = CurrentPrompts().OpenFile(owner, ToQtFilter(filter), title, initialDir);
-    QDir::setCurrent(ProgramFolder());
-    return path;
+namespace {
+QString FolderKey(Folder purpose) {
+    switch (purpose) {
+        case Folder::Patches: return QStringLiteral("LastFolderPatches");
+        case Folder::GameFiles: return QStringLiteral("LastFolderGameFiles");
+        case Folder::Pictures: return QStringLiteral("LastFolderPictures");
+        case Folder::RawBlocks: break;
+    }
+    return QStringLiteral("LastFolderRawBlocks");
 }
 
-QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, const QString& initialDir,
+QString Remember(Folder purpose, const QString& path) {
+    if (!path.isEmpty()) OpenSettingsStore()->setValue(FolderKey(purpose), QFileInfo(path).absolutePath());
+    return path;
+}
+}  // namespace
+
+QString StartFolder(QWidget* owner, Folder purpose) {
+    const QString last = OpenSettingsStore()->value(FolderKey(purpose)).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+    for (const QObject* o = owner; o; o = o->parent()) {
+        const QString patch = o->property(kPatchPathProperty).toString();
+        if (!patch.isEmpty() && QFileInfo(patch).absoluteDir().exists()) return QFileInfo(patch).absolutePath();
+    }
+    return QDir::homePath();
+}
+
+QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, Folder purpose) {
+    return Remember(purpose,
+                    CurrentPrompts().OpenFile(owner, ToQtFilter(filter), title, StartFolder(owner, purpose)));
+}
+
+QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, Folder purpose,
                        const QString& suffix) {
-    return CurrentPrompts().SaveFile(owner, ToQtFilter(filter), title, initialDir, suffix);
+    return Remember(purpose, CurrentPrompts().SaveFile(owner, ToQtFilter(filter), title,
+                                                       StartFolder(owner, purpose), suffix));
 }

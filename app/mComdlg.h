@@ -6,13 +6,20 @@
 
 class QWidget;
 
-// The chosen full path, or "" when cancelled. Afterwards the program's own
-// folder is the current directory again, wherever the user browsed.
-QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, const QString& initialDir);
+// What a file dialog is for: each remembers the folder last used for it.
+enum class Folder { Patches, GameFiles, Pictures, RawBlocks };
+
+// Where a dialog for `purpose` starts: the folder last used for it, else the
+// folder of the patch the owner's main window edits, else the home folder.
+QString StartFolder(QWidget* owner, Folder purpose);
+
+// The chosen full path, or "" when cancelled; its folder is remembered for
+// `purpose`. The process's working folder never changes.
+QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, Folder purpose);
 
 // The chosen full path, or "". The dialog asks before overwriting and adds
 // `suffix` (or the chosen filter's extension) to a name typed without one.
-QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, const QString& initialDir,
+QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, Folder purpose,
                        const QString& suffix);
 
 // The "|"-separated pairs as Qt's name filters ("Datafile (*.dat)").
@@ -22,5 +29,5 @@ QString ToQtFilter(const QString& filter);
 // a trailing NUL character is dropped first.
 QString EnsureExtension(QString path, const QString& extension);
 
-// The folder the program's executable lives in; file dialogs start there.
-QString ProgramFolder();
+// The property of the main window that holds the edited patch's path.
+inline constexpr const char* kPatchPathProperty = "patchPath";

@@ -23,5 +23,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     frmStart window;
     window.show();
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() >= 2) window.OpenPath(arguments[1]);
     return app.exec();
 }

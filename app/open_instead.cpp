@@ -15,7 +15,7 @@ void OfferInstead(frmStart& window, const std::string& path, const std::string& 
         if (const int fileId = FileIdOfPackage(path); fileId >= 0) {
             if (prompts.Confirm(&window, text + QStringLiteral("\nImport blocks from it instead?"), title,
                                 QStringLiteral("Import")))
-                static_cast<frmImport*>(window.ShowImport())->ChooseSource(fileId, QString::fromStdString(path));
+                static_cast<frmImport*>(window.ShowImport())->Prefill(fileId, QString::fromStdString(path));
             return;
         }
     } else if (const std::int64_t trailing = TrailingRecords(path); trailing > 0) {

@@ -91,14 +91,14 @@ bool PatchDocument::Redo() {
 }
 
 QAction* PatchDocument::CreateUndoAction(QObject* parent) {
-    QAction* action = undo_.createUndoAction(parent, QStringLiteral("Undo"));
+    QAction* action = undo_.createUndoAction(parent, QStringLiteral("&Undo"));
     disconnect(action, &QAction::triggered, &undo_, nullptr);
     connect(action, &QAction::triggered, this, &PatchDocument::Undo);
     return action;
 }
 
 QAction* PatchDocument::CreateRedoAction(QObject* parent) {
-    QAction* action = undo_.createRedoAction(parent, QStringLiteral("Redo"));
+    QAction* action = undo_.createRedoAction(parent, QStringLiteral("&Redo"));
     disconnect(action, &QAction::triggered, &undo_, nullptr);
     connect(action, &QAction::triggered, this, &PatchDocument::Redo);
     return action;

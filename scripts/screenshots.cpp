@@ -1,5 +1,6 @@
 // Opens the sample patch in the editor's main window, shows a gump, and saves
-// pictures of the main window and of the import dialog. Run on a (virtual)
+// pictures of the main window, of a zoomed gump, of hue swatches, of a
+// tiledata table and of the import dialog. Run on a (virtual)
 // display by the run script and by the script that makes the documentation's
 // pictures.
 #include <QApplication>
@@ -8,6 +9,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTreeView>
 #include <cstdio>
@@ -16,7 +19,10 @@
 #include "app/settings.h"
 #include "app/prompts.h"
 #include "gamefiles/radarcol.h"
+#include "app/InfoPanel.h"
 #include "app/block_tree_model.h"
+#include "app/patch_document.h"
+#include "patch/binary_io.h"
 
 namespace {
 // Answers the one question the Open command asks: which file.
@@ -44,6 +50,22 @@ void Settle() {
     }
 }
 
+// A static tiledata group in the older layout: 32 records of 37 bytes, the
+// flags first and the name at byte 17.
+Bytes TiledataGroup() {
+    Bytes group(4 + 32 * 37, 0);
+    const char* names[] = {"wooden chair", "stone wall", "barrel", "lantern", "bookcase", "anvil", "forge", "loom"};
+    for (std::size_t i = 0; i < 32; ++i) {
+        std::uint8_t* record = group.data() + 4 + i * 37;
+        const std::uint32_t flags = (0x00400040u << (i % 4)) | static_cast<std::uint32_t>(i);
+        for (int b = 0; b < 4; ++b) record[b] = static_cast<std::uint8_t>(flags >> (8 * b));
+        record[4] = static_cast<std::uint8_t>(10 + i);  // weight
+        const std::string name = std::string(names[i % 8]) + (i >= 8 ? " " + std::to_string(i / 8 + 1) : "");
+        std::copy(name.begin(), name.end(), record + 17);
+    }
+    return group;
+}
+
 bool Save(QWidget* w, const QString& path) {
     Settle();
     if (!w->grab().save(path)) {
@@ -57,6 +79,9 @@ bool Save(QWidget* w, const QString& path) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The zoom and the folders the window remembers stay out of the user's own settings.
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     if (argc != 3) {
         std::fprintf(stderr, "usage: palindra-screenshots SAMPLES-FOLDER OUT-FOLDER\n");
         return 2;
@@ -69,13 +94,26 @@ int main(int argc, char** argv) {
     SetPrompts(&prompt);
     frmStart window;
     ReadRadarColors((samples + "/radarcol.mul").toStdString(), window.Values().RadarColors);
-    window.resize(900, 620);
+    window.resize(1000, 700);
     window.show();
     window.Open();
     window.Tree()->expand(window.Model()->IndexOf({12, -1}));
     window.Tree()->expand(window.Model()->IndexOf({0, -1}));
     if (!window.Select({12, 1})) return 1;
     if (!Save(&window, out + "/main-window.png")) return 1;
+
+    window.Panel()->SetZoom(4);
+    if (!Save(&window, out + "/gump-zoomed.png")) return 1;
+    window.Tree()->expand(window.Model()->IndexOf({32, -1}));
+    if (!window.Select({32, 0})) return 1;
+    window.Panel()->SetZoom(8);
+    if (!Save(&window, out + "/hue-swatches.png")) return 1;
+    PatchEdit edit;
+    edit.added.Append(30, 512, TiledataGroup(), 0, 0);
+    window.Document().Run(QStringLiteral("Import"), std::move(edit));
+    window.Tree()->expand(window.Model()->IndexOf({30, -1}));
+    if (!window.Select({30, 512})) return 1;
+    if (!Save(&window, out + "/tiledata-table.png")) return 1;
 
     QDialog* import = window.ShowImport();
     auto* list = import->findChild<QComboBox*>(QStringLiteral("cboMULType"));

@@ -156,7 +156,7 @@ TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
 
     // Not a package: the index row is back.
     auto* again = static_cast<frmImport*>(window.ShowImport());
-    again->ChooseSource(kGumpFileId, QString::fromStdString(dir / "gump.mul"));
+    again->Prefill(kGumpFileId, QString::fromStdString(dir / "gump.mul"));
     EXPECT_FALSE(Child<QLineEdit>(again, "txtIDX")->isHidden());
 }
 

@@ -3,6 +3,13 @@
 #include <QLabel>
 
 #include "app/InfoPanel.h"
+#include "app/fact_table_model.h"
+#include "codecs/wav.h"
+#include <QApplication>
+#include <QClipboard>
+#include <QPushButton>
+#include <QToolButton>
+#include <QWheelEvent>
 #include "app/mComdlg.h"
 #include "codecs/bitmap.h"
 #include "codecs/gump.h"
@@ -179,4 +186,95 @@ TEST(BlockCommands, EnsureExtensionAndTheBlockNumberPrompt) {
     EXPECT_FALSE(ParseBlockNumberInput("-1"));
     EXPECT_FALSE(ParseBlockNumberInput(""));
     EXPECT_FALSE(ParseBlockNumberInput("abc"));
+}
+
+TEST_F(Panel, DataBlocksShowTheirFactsTablesPicturesAndProblems) {
+    Bytes hues(1220, 0);
+    hues[4] = 0x1F;  // the first swatch of the first entry: pure blue
+    Bytes statics = {0x34, 0x12, 3, 4, 0xFB, 0x21, 0x00, 9};  // one entry and a stray byte
+    Bytes sound(40 + 6, 0);
+    sound[0] = 'h';
+    sound[41] = 0x7F;
+    Patch p;
+    p.Append(32, 0, hues, 0, 0);
+    p.Append(2, 5, statics, 0, 0);
+    p.Append(8, 3, sound, 0, 0);
+    Load(std::move(p));
+    const FactTableModel& table = window.Panel()->Facts();
+    struct Case {
+        BlockId id;
+        int rows;
+        QString firstCell, problem;
+        QSize picture;
+        bool play;
+    };
+    const Case cases[] = {{{32, 0}, 8, "0", "", {32, 8}, false},
+                          {{2, 5}, 1, "0x1234", "?", {}, false},
+                          {{8, 3}, 0, "", "", {}, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id.fileId);
+        Click(c.id);
+        EXPECT_FALSE(Label("lblFacts").isEmpty());
+        EXPECT_EQ(table.rowCount(), c.rows);
+        if (c.rows > 0) {
+            EXPECT_EQ(table.index(0, 0).data().toString(), c.firstCell);
+        }
+        EXPECT_EQ(Label("lblProblem").isEmpty(), c.problem.isEmpty()) << Label("lblProblem").toStdString();
+        EXPECT_EQ(Picture().size(), c.picture.isValid() ? c.picture : QSize(0, 0));
+        EXPECT_EQ(window.findChild<QPushButton*>("cmdPlay")->isVisibleTo(window.Panel()), c.play);
+    }
+    EXPECT_EQ(Picture().isNull(), true);
+    Click({32, 0});
+    EXPECT_EQ(Picture().pixel(0, 0), qRgb(0, 0, 248));
+
+    Click({8, 3});
+    const std::string wav = dir / "out.wav";
+    prompts.answers = {QString::fromStdString(wav)};
+    Trigger("actSaveAsWAV");
+    Bytes expected;
+    ASSERT_EQ(SoundToWav(sound, expected), "");
+    EXPECT_EQ(ReadFileBytes(wav), expected);
+}
+
+TEST_F(Panel, ZoomDrawsCrispPixelsOverACheckerboardAndKeepsThePicture) {
+    Patch p;
+    AddGump(p, 1, {0, 0x7C00}, 2, 1);  // a transparent cell, then red
+    Load(std::move(p));
+    Click({12, 1});
+    InfoPanel& panel = *window.Panel();
+    const QImage original = Picture();
+    panel.SetZoom(4);
+    QImage shown = panel.Shown();
+    ASSERT_EQ(shown.size(), QSize(8, 4));
+    EXPECT_EQ(shown.pixel(0, 0), qRgb(0xD8, 0xD8, 0xD8));  // checkerboard, not the black of colour 0
+    EXPECT_EQ(shown.pixel(7, 3), qRgb(248, 0, 0));
+    EXPECT_EQ(Picture(), original);
+
+    struct Step {
+        const char* how;
+        int zoom;
+    };
+    QWidget* viewport = window.findChild<QLabel*>("picInfo")->parentWidget();
+    auto wheel = [&](int delta) {
+        QWheelEvent e(QPointF(1, 1), QPointF(1, 1), {}, QPoint(0, delta), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &e);
+    };
+    const Step steps[] = {{"actZoomIn", 8}, {"actZoomIn", 8}, {"wheel-", 4}, {"wheel+", 8},
+                          {"actZoomActual", 1}, {"actZoomOut", 0}, {"actZoomOut", 0}, {"cmdZoom2", 2}};
+    for (const Step& s : steps) {
+        const std::string how = s.how;
+        if (how == "wheel-") wheel(-120);
+        else if (how == "wheel+") wheel(120);
+        else if (how.starts_with("cmd")) window.findChild<QToolButton*>(s.how)->click();
+        else Trigger(s.how);
+        EXPECT_EQ(panel.Zoom(), s.zoom) << s.how;
+    }
+    EXPECT_EQ(panel.Shown().size(), QSize(4, 2));
+
+    window.Tree()->setFocus();
+    Trigger("actCopyPicture");
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(original.format()), original);
+    frmStart next;  // the zoom is kept for the next start
+    EXPECT_EQ(next.Panel()->Zoom(), 2);
 }
