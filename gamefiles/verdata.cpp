@@ -57,17 +57,26 @@ std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFir
     if (std::string err = file.Open(filename); !err.empty()) return err;
     std::vector<VerdataEntry> entries;
     if (std::string err = LoadDirectory(file, filename, entries); !err.empty()) return err;
+    auto wanted = [&](const VerdataEntry& e) {
+        return e.fileId >= fileIdFrom && e.fileId <= fileIdTo && e.blockNumber >= blockFrom && e.blockNumber <= blockTo;
+    };
+    std::array<std::size_t, Patch::kFileIds> counts{};
+    for (const VerdataEntry& e : entries)
+        if (wanted(e)) ++counts[static_cast<std::size_t>(e.fileId)];
     Patch staged;
+    for (int f = 0; f < Patch::kFileIds; ++f)
+        staged.Reserve(static_cast<std::uint8_t>(f), counts[static_cast<std::size_t>(f)]);
+    ByteArena arena;
     WindowedReader data(file);
     ReadBudget budget(filename, file.Size());
     for (const VerdataEntry& e : entries) {
-        if (e.fileId < fileIdFrom || e.fileId > fileIdTo || e.blockNumber < blockFrom || e.blockNumber > blockTo)
-            continue;
+        if (!wanted(e)) continue;
         if (std::string err = budget.Take(e.length); !err.empty()) return err;
-        Bytes bytes;
+        BlockBytes bytes;
         if (e.length > 0) {
-            bytes.resize(static_cast<std::size_t>(e.length));
-            if (!data.ReadAt(e.position, bytes)) return "Cannot read '" + filename + "'.";
+            ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(e.length));
+            if (!data.ReadAt(e.position, space.fill)) return "Cannot read '" + filename + "'.";
+            bytes = std::move(space.bytes);
         }
         staged.AppendWithLength(static_cast<std::uint8_t>(e.fileId), e.blockNumber, e.length, std::move(bytes),
                                 e.flagA, e.flagB);
