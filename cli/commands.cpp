@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <charconv>
 #include <new>
 #include <ostream>
 #include <string_view>
@@ -48,8 +49,24 @@ int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
             return Fail(err, e + " Nor is it a patch project file: those start with \"UOP\".");
     }
     if (session.json) return PrintBlocksJson(out, entries);
-    for (const VerdataEntry& e : entries)
-        out << e.fileId << ' ' << e.blockNumber << ' ' << e.length << ' ' << e.flagA << ' ' << e.flagB << '\n';
+    // Lines are formatted into a buffer that goes out in large pieces.
+    std::string text(1 << 16, '\0');
+    std::size_t used = 0;
+    for (const VerdataEntry& e : entries) {
+        if (text.size() - used < 64) {
+            out.write(text.data(), static_cast<std::streamsize>(used));
+            used = 0;
+        }
+        char* p = text.data() + used;
+        char* const end = text.data() + text.size();
+        for (const std::int32_t v : {e.fileId, e.blockNumber, e.length, std::int32_t{e.flagA}, std::int32_t{e.flagB}}) {
+            p = std::to_chars(p, end, v).ptr;
+            *p++ = ' ';
+        }
+        p[-1] = '\n';
+        used = static_cast<std::size_t>(p - text.data());
+    }
+    out.write(text.data(), static_cast<std::streamsize>(used));
     return kOk;
 }
 

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_set>
 #include <vector>
 
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
 #include "patch/read_budget.h"
 #include "patch/save_file.h"
+#include "patch/settle_duplicates.h"
 
 namespace {
 VerdataEntry DecodeEntry(const std::uint8_t* p) {
@@ -98,19 +98,24 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
     // base's blocks come first, then the patch's. Walking each file ID's merge
     // list from its end, a number seen before is an older copy.
     std::vector<const PatchBlock*> kept, merged;
-    std::unordered_set<std::int32_t> seen;
+    kept.reserve(static_cast<std::size_t>(base.LiveCount() + patch.LiveCount()));
+    SeenNumbers seen;
     for (int f = 0; f < Patch::kFileIds; ++f) {
         const auto id = static_cast<std::uint8_t>(f);
         merged.clear();
-        seen.clear();
+        std::int32_t high = 0;
         auto add = [&](const PatchBlock& b) {
-            if (b.BlockNumber >= 0) merged.push_back(&b);
+            if (b.BlockNumber < 0) return;
+            merged.push_back(&b);
+            high = std::max(high, b.BlockNumber);
         };
         base.ForEachLive(id, add);
         patch.ForEachLive(id, add);
+        if (merged.empty()) continue;
+        seen.Reset(0, high, merged.size());
         const std::size_t first = kept.size();
         for (auto it = merged.rbegin(); it != merged.rend(); ++it)
-            if (seen.insert((*it)->BlockNumber).second) kept.push_back(*it);
+            if (seen.Insert((*it)->BlockNumber)) kept.push_back(*it);
         std::reverse(kept.begin() + static_cast<std::ptrdiff_t>(first), kept.end());
     }
 
