@@ -120,26 +120,36 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
     }
 
     const auto count = static_cast<std::int64_t>(kept.size());
-    std::vector<std::uint8_t> head(static_cast<std::size_t>(4 + count * kVerdataEntrySize));
-    PutLE32(head.data(), static_cast<std::uint32_t>(count));
+    auto lengthOf = [](const PatchBlock& b) {
+        return b.Length > 0 ? static_cast<std::int32_t>(b.ByteArray.size()) : b.Length;
+    };
     std::int64_t position = 4 + count * kVerdataEntrySize;
-    for (std::int64_t k = 0; k < count; ++k) {
-        const PatchBlock& b = *kept[static_cast<std::size_t>(k)];
-        const std::int32_t length = b.Length > 0 ? static_cast<std::int32_t>(b.ByteArray.size()) : b.Length;
+    for (const PatchBlock* b : kept) {
+        const std::int32_t length = lengthOf(*b);
         if (length > 0 && position > INT32_MAX - length) return "The new verdata.mul would be larger than 2 GB.";
-        std::uint8_t* e = &head[static_cast<std::size_t>(4 + k * kVerdataEntrySize)];
-        PutLE32(e, b.FileID);
-        PutLE32(e + 4, static_cast<std::uint32_t>(b.BlockNumber));
-        PutLE32(e + 8, static_cast<std::uint32_t>(length > 0 ? position : -1));
-        PutLE32(e + 12, static_cast<std::uint32_t>(length));
-        PutLE16(e + 16, static_cast<std::uint16_t>(b.FlagA));
-        PutLE16(e + 18, static_cast<std::uint16_t>(b.FlagB));
         if (length > 0) position += length;
     }
 
+    // The directory goes out entry by entry through the save's buffer, then the data.
     SaveFile out;
     if (std::string err = out.Open(newFilename); !err.empty()) return err;
-    out.Write(head);
+    std::array<std::uint8_t, 4> countBytes{};
+    PutLE32(countBytes.data(), static_cast<std::uint32_t>(count));
+    out.Write(countBytes);
+    position = 4 + count * kVerdataEntrySize;
+    for (const PatchBlock* b : kept) {
+        const std::int32_t length = lengthOf(*b);
+        std::array<std::uint8_t, kVerdataEntrySize> entry{};
+        std::uint8_t* e = entry.data();
+        PutLE32(e, b->FileID);
+        PutLE32(e + 4, static_cast<std::uint32_t>(b->BlockNumber));
+        PutLE32(e + 8, static_cast<std::uint32_t>(length > 0 ? position : -1));
+        PutLE32(e + 12, static_cast<std::uint32_t>(length));
+        PutLE16(e + 16, static_cast<std::uint16_t>(b->FlagA));
+        PutLE16(e + 18, static_cast<std::uint16_t>(b->FlagB));
+        out.Write(entry);
+        if (length > 0) position += length;
+    }
     for (const PatchBlock* b : kept)
         if (b->Length > 0) out.Write(b->ByteArray);
     return out.Commit();
