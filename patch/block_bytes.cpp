@@ -48,6 +48,8 @@ public:
     }
     bool Alone() const { return refs_.load(std::memory_order_acquire) == 1; }
 
+    static constexpr std::size_t kHeader = 24;
+
 private:
     static constexpr std::size_t kHugePage = std::size_t{2} << 20;
     BlockBuffer(std::size_t capacity, std::size_t mapped) : capacity_(capacity), mapped_(mapped) {}
@@ -55,6 +57,7 @@ private:
     std::size_t capacity_;
     std::size_t mapped_;  // bytes mapped, 0 for heap memory
 };
+static_assert(sizeof(BlockBuffer) == BlockBuffer::kHeader);
 
 BlockBytes::BlockBytes(BlockBuffer* buffer, std::uint32_t offset, std::uint32_t size)
     : buffer_(buffer), offset_(offset), size_(size) {
@@ -122,7 +125,8 @@ ByteArena::Space ByteArena::Allocate(std::size_t size) {
     if (!buffer_ || buffer_->Capacity() - used_ < size) {
         if (buffer_) buffer_->Unref();
         buffer_ = nullptr;  // Make may throw
-        buffer_ = BlockBuffer::Make(std::max(size, kArenaBuffer));
+        // The buffer and its count together fill whole huge pages.
+        buffer_ = BlockBuffer::Make(kArenaBuffer - BlockBuffer::kHeader);
         used_ = 0;
     }
     Space s{BlockBytes(buffer_, static_cast<std::uint32_t>(used_), static_cast<std::uint32_t>(size)),
