@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <charconv>
 #include <new>
 #include <optional>
 #include <ostream>
@@ -36,21 +37,45 @@ int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (args.size() != 1) return kUsage;
     if (IsPackageFile(args[0]))
         return Fail(err, args[0] + " is a game data package: palindra-cli package lists its entries.");
+    Patch patch;
     std::vector<VerdataEntry> entries;
-    if (LooksLikePatchFile(args[0])) {
-        Patch patch;
+    const bool isPatch = LooksLikePatchFile(args[0]);
+    if (isPatch) {
         if (std::string e = ReadPatchHeaders(args[0], patch); !e.empty()) return Fail(err, e);
-        for (int f = 0; f < Patch::kFileIds; ++f)
-            patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
-                entries.push_back({b.FileID, b.BlockNumber, 0, b.Length, b.FlagA, b.FlagB});
-            });
+        if (session.json)
+            for (int f = 0; f < Patch::kFileIds; ++f)
+                patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
+                    entries.push_back({b.FileID, b.BlockNumber, 0, b.Length, b.FlagA, b.FlagB});
+                });
     } else {
         if (std::string e = ReadVerdataDirectory(args[0], entries); !e.empty())
             return Fail(err, e + " Nor is it a patch project file: those start with \"UOP\".");
     }
     if (session.json) return PrintBlocksJson(out, entries);
-    for (const VerdataEntry& e : entries)
-        out << e.fileId << ' ' << e.blockNumber << ' ' << e.length << ' ' << e.flagA << ' ' << e.flagB << '\n';
+    // Lines are formatted into a buffer that goes out in large pieces.
+    std::string text(1 << 16, '\0');
+    std::size_t used = 0;
+    auto line = [&](std::int32_t fileId, std::int32_t block, std::int32_t length, std::int16_t flagA, std::int16_t flagB) {
+        if (text.size() - used < 64) {
+            out.write(text.data(), static_cast<std::streamsize>(used));
+            used = 0;
+        }
+        char* p = text.data() + used;
+        char* const end = text.data() + text.size();
+        for (const std::int32_t v : {fileId, block, length, std::int32_t{flagA}, std::int32_t{flagB}}) {
+            p = std::to_chars(p, end, v).ptr;
+            *p++ = ' ';
+        }
+        p[-1] = '\n';
+        used = static_cast<std::size_t>(p - text.data());
+    };
+    if (isPatch)
+        for (int f = 0; f < Patch::kFileIds; ++f)
+            patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
+                line(b.FileID, b.BlockNumber, b.Length, b.FlagA, b.FlagB);
+            });
+    for (const VerdataEntry& e : entries) line(e.fileId, e.blockNumber, e.length, e.flagA, e.flagB);
+    out.write(text.data(), static_cast<std::streamsize>(used));
     return kOk;
 }
 

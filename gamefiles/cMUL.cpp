@@ -101,27 +101,48 @@ cMUL::Entry cMUL::ReadEntry(std::int32_t n) {
     return e;
 }
 
-LoadedBlock cMUL::cLoad(std::int32_t indexNumber) {
-    LoadedBlock block;
-    if (!data_.IsOpen() || indexNumber < 0) return block;
+bool cMUL::Locate(std::int32_t indexNumber, LoadedBlock& block, std::int64_t& offset) {
+    if (!data_.IsOpen() || indexNumber < 0) return false;
     const Entry e = ReadEntry(indexNumber);
     block.flagA = e.flagA;
     block.flagB = e.flagB;
-    if (!indexed_ && indexNumber >= count_) return block;
+    if (!indexed_ && indexNumber >= count_) return false;
     block.length = e.length;
-    if (e.length <= 0) return block;
+    if (e.length <= 0) return false;
     // An indexed block must lie wholly inside the data file; the last block
     // of a file without index may be partly present and reads padded.
     if (indexed_ && (e.offset < 0 || e.offset + e.length > data_.Size())) {
         block.damaged = true;
-        return block;
+        return false;
     }
-    Bytes bytes(static_cast<std::size_t>(e.length));
-    if (!dataReader_->ReadAt(e.offset, bytes)) {
+    offset = e.offset;
+    return true;
+}
+
+LoadedBlock cMUL::cLoad(std::int32_t indexNumber) {
+    LoadedBlock block;
+    std::int64_t offset = 0;
+    if (!Locate(indexNumber, block, offset)) return block;
+    Bytes bytes(static_cast<std::size_t>(block.length));
+    if (!dataReader_->ReadAt(offset, bytes)) {
         block.damaged = true;
         return block;
     }
     block.bytes = std::move(bytes);
+    return block;
+}
+
+LoadedBlock cMUL::cLoad(std::int32_t indexNumber, ByteArena& arena, BlockBytes& data) {
+    LoadedBlock block;
+    std::int64_t offset = 0;
+    data = {};
+    if (!Locate(indexNumber, block, offset)) return block;
+    ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(block.length));
+    if (!dataReader_->ReadAt(offset, space.fill)) {
+        block.damaged = true;
+        return block;
+    }
+    data = std::move(space.bytes);
     return block;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "codecs/bytes.h"
+#include "patch/block_bytes.h"
 #include "patch/binary_io.h"
 
 // How a file without index is cut: `lowCount` blocks of `lowSize` bytes, then
@@ -51,6 +52,9 @@ public:
     // Reads block `indexNumber`. Without index, a partly present block is
     // padded with zeros and blocks past the end read as absent (length 0).
     LoadedBlock cLoad(std::int32_t indexNumber);
+    // As cLoad, but the data goes into `arena` and `data` refers to it
+    // (block.bytes stays empty).
+    LoadedBlock cLoad(std::int32_t indexNumber, ByteArena& arena, BlockBytes& data);
 
     // Writes block `indexNumber` (the only writer of data files). "" or a message.
     std::string cSave(std::int32_t indexNumber, const Bytes& bytes, std::int16_t flagA, std::int16_t flagB,
@@ -63,6 +67,8 @@ private:
         std::int16_t flagA = 0, flagB = 0;
     };
     Entry ReadEntry(std::int32_t n);
+    // Fills the block's fields; true when its data is to be read from `offset`.
+    bool Locate(std::int32_t indexNumber, LoadedBlock& block, std::int64_t& offset);
     std::string OpenFiles(const std::string& idxFilename, const std::string& mulFilename, bool indexed);
 
     InputFile index_, data_;

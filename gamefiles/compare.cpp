@@ -27,24 +27,33 @@ ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::strin
     Patch added;
     ReadBudget budget(mul2);
     const std::int64_t count = std::max(base.cCount(), altered.cCount());
+    // Both blocks are read into one scratch buffer, used again for every pair;
+    // only a differing block is copied to the patch's own buffers.
+    ByteArena scratch, kept;
+    BlockBytes aData, bData;
     for (std::int64_t n = 0; n < count; ++n) {
-        const LoadedBlock a = base.cLoad(static_cast<std::int32_t>(n));
-        LoadedBlock b = altered.cLoad(static_cast<std::int32_t>(n));
+        aData = bData = {};
+        scratch.Reuse();
+        const LoadedBlock a = base.cLoad(static_cast<std::int32_t>(n), scratch, aData);
+        LoadedBlock b = altered.cLoad(static_cast<std::int32_t>(n), scratch, bData);
         if (a.damaged || b.damaged) {
             ++result.damaged;
             continue;
         }
         const std::int32_t l1 = a.length < 1 ? -1 : a.length;
         std::int32_t l2 = b.length < 1 ? -1 : b.length;
-        if (l1 == l2 && (l2 < 1 || ArraysEqual(a.bytes, b.bytes))) continue;
+        if (l1 == l2 && (l2 < 1 || ArraysEqual(aData, bData))) continue;
         if (result.error = budget.Take(l2); !result.error.empty()) return result;
+        BlockBytes data;
         if (l2 < 1) {
             ++result.absent;
         } else if (fileId == kHuesFileId) {
-            b.bytes = HuesToVerdataBytes(b.bytes);
-            l2 = static_cast<std::int32_t>(b.bytes.size());
+            data = HuesToVerdataBytes(bData);
+            l2 = static_cast<std::int32_t>(data.size());
+        } else {
+            data = kept.Copy(bData);
         }
-        added.AppendWithLength(fileId, static_cast<std::int32_t>(n), l2, std::move(b.bytes), b.flagA, b.flagB);
+        added.AppendWithLength(fileId, static_cast<std::int32_t>(n), l2, std::move(data), b.flagA, b.flagB);
         ++result.added;
     }
     patch.AppendAll(std::move(added));

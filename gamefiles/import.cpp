@@ -17,8 +17,11 @@ ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const 
     ReadBudget budget(mulFilename);
     const std::int64_t first = std::max(blockFrom, 0);
     const std::int64_t last = std::min<std::int64_t>(blockTo, file.cCount() - 1);
+    if (last >= first) patch.Reserve(fileId, static_cast<std::size_t>(last - first + 1));
+    ByteArena arena;
+    BlockBytes data;
     for (std::int64_t n = first; n <= last; ++n) {
-        LoadedBlock b = file.cLoad(static_cast<std::int32_t>(n));
+        LoadedBlock b = file.cLoad(static_cast<std::int32_t>(n), arena, data);
         if (b.damaged) {
             ++result.damaged;
             continue;
@@ -31,10 +34,10 @@ ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const 
             }
             ++result.absent;
         } else if (fileId == kHuesFileId) {
-            b.bytes = HuesToVerdataBytes(b.bytes);
-            b.length = static_cast<std::int32_t>(b.bytes.size());
+            data = HuesToVerdataBytes(data);
+            b.length = static_cast<std::int32_t>(data.size());
         }
-        patch.AppendWithLength(fileId, static_cast<std::int32_t>(n), b.length, std::move(b.bytes), b.flagA, b.flagB);
+        patch.AppendWithLength(fileId, static_cast<std::int32_t>(n), b.length, std::move(data), b.flagA, b.flagB);
         ++result.added;
     }
     return result;

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_set>
 #include <vector>
 
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
 #include "patch/read_budget.h"
 #include "patch/save_file.h"
+#include "patch/settle_duplicates.h"
 
 namespace {
 VerdataEntry DecodeEntry(const std::uint8_t* p) {
@@ -57,17 +57,26 @@ std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFir
     if (std::string err = file.Open(filename); !err.empty()) return err;
     std::vector<VerdataEntry> entries;
     if (std::string err = LoadDirectory(file, filename, entries); !err.empty()) return err;
+    auto wanted = [&](const VerdataEntry& e) {
+        return e.fileId >= fileIdFrom && e.fileId <= fileIdTo && e.blockNumber >= blockFrom && e.blockNumber <= blockTo;
+    };
+    std::array<std::size_t, Patch::kFileIds> counts{};
+    for (const VerdataEntry& e : entries)
+        if (wanted(e)) ++counts[static_cast<std::size_t>(e.fileId)];
     Patch staged;
+    for (int f = 0; f < Patch::kFileIds; ++f)
+        staged.Reserve(static_cast<std::uint8_t>(f), counts[static_cast<std::size_t>(f)]);
+    ByteArena arena;
     WindowedReader data(file);
     ReadBudget budget(filename, file.Size());
     for (const VerdataEntry& e : entries) {
-        if (e.fileId < fileIdFrom || e.fileId > fileIdTo || e.blockNumber < blockFrom || e.blockNumber > blockTo)
-            continue;
+        if (!wanted(e)) continue;
         if (std::string err = budget.Take(e.length); !err.empty()) return err;
-        Bytes bytes;
+        BlockBytes bytes;
         if (e.length > 0) {
-            bytes.resize(static_cast<std::size_t>(e.length));
-            if (!data.ReadAt(e.position, bytes)) return "Cannot read '" + filename + "'.";
+            ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(e.length));
+            if (!data.ReadAt(e.position, space.fill)) return "Cannot read '" + filename + "'.";
+            bytes = std::move(space.bytes);
         }
         staged.AppendWithLength(static_cast<std::uint8_t>(e.fileId), e.blockNumber, e.length, std::move(bytes),
                                 e.flagA, e.flagB);
@@ -89,43 +98,58 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
     // base's blocks come first, then the patch's. Walking each file ID's merge
     // list from its end, a number seen before is an older copy.
     std::vector<const PatchBlock*> kept, merged;
-    std::unordered_set<std::int32_t> seen;
+    kept.reserve(static_cast<std::size_t>(base.LiveCount() + patch.LiveCount()));
+    SeenNumbers seen;
     for (int f = 0; f < Patch::kFileIds; ++f) {
         const auto id = static_cast<std::uint8_t>(f);
         merged.clear();
-        seen.clear();
+        std::int32_t high = 0;
         auto add = [&](const PatchBlock& b) {
-            if (b.BlockNumber >= 0) merged.push_back(&b);
+            if (b.BlockNumber < 0) return;
+            merged.push_back(&b);
+            high = std::max(high, b.BlockNumber);
         };
         base.ForEachLive(id, add);
         patch.ForEachLive(id, add);
+        if (merged.empty()) continue;
+        seen.Reset(0, high, merged.size());
         const std::size_t first = kept.size();
         for (auto it = merged.rbegin(); it != merged.rend(); ++it)
-            if (seen.insert((*it)->BlockNumber).second) kept.push_back(*it);
+            if (seen.Insert((*it)->BlockNumber)) kept.push_back(*it);
         std::reverse(kept.begin() + static_cast<std::ptrdiff_t>(first), kept.end());
     }
 
     const auto count = static_cast<std::int64_t>(kept.size());
-    std::vector<std::uint8_t> head(static_cast<std::size_t>(4 + count * kVerdataEntrySize));
-    PutLE32(head.data(), static_cast<std::uint32_t>(count));
+    auto lengthOf = [](const PatchBlock& b) {
+        return b.Length > 0 ? static_cast<std::int32_t>(b.ByteArray.size()) : b.Length;
+    };
     std::int64_t position = 4 + count * kVerdataEntrySize;
-    for (std::int64_t k = 0; k < count; ++k) {
-        const PatchBlock& b = *kept[static_cast<std::size_t>(k)];
-        const std::int32_t length = b.Length > 0 ? static_cast<std::int32_t>(b.ByteArray.size()) : b.Length;
+    for (const PatchBlock* b : kept) {
+        const std::int32_t length = lengthOf(*b);
         if (length > 0 && position > INT32_MAX - length) return "The new verdata.mul would be larger than 2 GB.";
-        std::uint8_t* e = &head[static_cast<std::size_t>(4 + k * kVerdataEntrySize)];
-        PutLE32(e, b.FileID);
-        PutLE32(e + 4, static_cast<std::uint32_t>(b.BlockNumber));
-        PutLE32(e + 8, static_cast<std::uint32_t>(length > 0 ? position : -1));
-        PutLE32(e + 12, static_cast<std::uint32_t>(length));
-        PutLE16(e + 16, static_cast<std::uint16_t>(b.FlagA));
-        PutLE16(e + 18, static_cast<std::uint16_t>(b.FlagB));
         if (length > 0) position += length;
     }
 
+    // The directory goes out entry by entry through the save's buffer, then the data.
     SaveFile out;
     if (std::string err = out.Open(newFilename); !err.empty()) return err;
-    out.Write(head);
+    std::array<std::uint8_t, 4> countBytes{};
+    PutLE32(countBytes.data(), static_cast<std::uint32_t>(count));
+    out.Write(countBytes);
+    position = 4 + count * kVerdataEntrySize;
+    for (const PatchBlock* b : kept) {
+        const std::int32_t length = lengthOf(*b);
+        std::array<std::uint8_t, kVerdataEntrySize> entry{};
+        std::uint8_t* e = entry.data();
+        PutLE32(e, b->FileID);
+        PutLE32(e + 4, static_cast<std::uint32_t>(b->BlockNumber));
+        PutLE32(e + 8, static_cast<std::uint32_t>(length > 0 ? position : -1));
+        PutLE32(e + 12, static_cast<std::uint32_t>(length));
+        PutLE16(e + 16, static_cast<std::uint16_t>(b->FlagA));
+        PutLE16(e + 18, static_cast<std::uint16_t>(b->FlagB));
+        out.Write(entry);
+        if (length > 0) position += length;
+    }
     for (const PatchBlock* b : kept)
         if (b->Length > 0) out.Write(b->ByteArray);
     return out.Commit();

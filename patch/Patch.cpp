@@ -4,14 +4,14 @@ void Patch::Clear() {
     for (PatchFileEntry& e : entries_) e = PatchFileEntry{};
 }
 
-PatchBlock& Patch::Append(std::uint8_t fileId, std::int32_t blockNumber, Bytes data, std::int16_t flagA,
+PatchBlock& Patch::Append(std::uint8_t fileId, std::int32_t blockNumber, BlockBytes data, std::int16_t flagA,
                           std::int16_t flagB) {
     const auto length = static_cast<std::int32_t>(data.size());
     return AppendWithLength(fileId, blockNumber, length, std::move(data), flagA, flagB);
 }
 
 PatchBlock& Patch::AppendWithLength(std::uint8_t fileId, std::int32_t blockNumber, std::int32_t length,
-                                    Bytes data, std::int16_t flagA, std::int16_t flagB) {
+                                    BlockBytes data, std::int16_t flagA, std::int16_t flagB) {
     PatchFileEntry& e = entries_[fileId];
     PatchBlock& b = e.Blocks.emplace_back();
     b.FileID = fileId;
@@ -22,6 +22,11 @@ PatchBlock& Patch::AppendWithLength(std::uint8_t fileId, std::int32_t blockNumbe
     if (length > 0) b.ByteArray = std::move(data);
     if (blockNumber == -1) ++e.RemovedCount;
     return b;
+}
+
+void Patch::Reserve(std::uint8_t fileId, std::size_t count) {
+    std::vector<PatchBlock>& blocks = entries_[fileId].Blocks;
+    blocks.reserve(blocks.size() + count);
 }
 
 void Patch::AppendAll(Patch&& other) {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "codecs/bytes.h"
+#include "patch/block_bytes.h"
 
 struct PatchBlock {
     std::uint8_t FileID = 0;
@@ -15,7 +15,7 @@ struct PatchBlock {
     std::int32_t Length = 0;
     std::int16_t FlagA = 0;
     std::int16_t FlagB = 0;
-    Bytes ByteArray;
+    BlockBytes ByteArray;
 
     bool IsLive() const { return BlockNumber != -1; }
 };
@@ -39,12 +39,15 @@ public:
     void Clear();
 
     // Appends a slot to entry `fileId`; Length is the number of data bytes.
-    PatchBlock& Append(std::uint8_t fileId, std::int32_t blockNumber, Bytes data, std::int16_t flagA,
+    PatchBlock& Append(std::uint8_t fileId, std::int32_t blockNumber, BlockBytes data, std::int16_t flagA,
                        std::int16_t flagB);
     // Appends a slot whose Length is given as stored (0 or -1 for blocks
     // without data; the data is then empty).
-    PatchBlock& AppendWithLength(std::uint8_t fileId, std::int32_t blockNumber, std::int32_t length, Bytes data,
+    PatchBlock& AppendWithLength(std::uint8_t fileId, std::int32_t blockNumber, std::int32_t length, BlockBytes data,
                                  std::int16_t flagA, std::int16_t flagB);
+
+    // Makes room for `count` more slots of entry `fileId`.
+    void Reserve(std::uint8_t fileId, std::size_t count);
 
     // Moves every slot of `other` behind the slots of this patch.
     void AppendAll(Patch&& other);

@@ -110,13 +110,17 @@ WindowedReader::WindowedReader(const InputFile& file, std::size_t windowSize)
     : file_(file), window_(BufferFor(file, windowSize)) {}
 
 bool WindowedReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
-    std::fill(out.begin(), out.end(), std::uint8_t{0});
-    // Only the part that lies inside the file is read.
+    // Only the part that lies inside the file is read; the rest reads as 0.
     const std::int64_t begin = std::max<std::int64_t>(offset, 0);
     const std::int64_t end = std::min<std::int64_t>(offset + static_cast<std::int64_t>(out.size()), file_.Size());
-    if (begin >= end) return true;
+    if (begin >= end) {
+        std::fill(out.begin(), out.end(), std::uint8_t{0});
+        return true;
+    }
     std::span<std::uint8_t> inside = out.subspan(static_cast<std::size_t>(begin - offset),
                                                  static_cast<std::size_t>(end - begin));
+    std::fill(out.begin(), out.begin() + (begin - offset), std::uint8_t{0});
+    std::fill(out.begin() + (end - offset), out.end(), std::uint8_t{0});
     if (inside.size() > window_.size() / 2) return file_.ReadAt(begin, inside) == end - begin;
     if (begin < windowStart_ || end > windowStart_ + static_cast<std::int64_t>(windowLength_)) {
         const std::int64_t n = file_.ReadAt(begin, window_);

@@ -32,13 +32,15 @@ std::int64_t ReadWholeRecords(BufferedReader& in, Patch* into, std::int64_t& end
     std::int64_t count = 0;
     end = in.Position();
     std::array<std::uint8_t, kRecordSize> rec{};
+    ByteArena arena;
     while (in.Read(rec)) {
         const auto length = static_cast<std::int32_t>(GetLE32(&rec[5]));
-        Bytes data;
+        BlockBytes data;
         if (length > in.Remaining()) break;
         if (length > 0 && into) {
-            data.resize(static_cast<std::size_t>(length));
-            if (!in.Read(data)) break;
+            ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(length));
+            if (!in.Read(space.fill)) break;
+            data = std::move(space.bytes);
         } else if (length > 0 && !in.Skip(length)) {
             break;
         }
@@ -105,6 +107,7 @@ std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::
 
     // Read into a patch of its own, so that a refused file changes nothing.
     Patch staged;
+    ByteArena arena;
     for (std::int64_t r = 0; r < records; ++r) {
         const std::int64_t at = in.Position();
         std::array<std::uint8_t, kRecordSize> rec{};
@@ -120,13 +123,17 @@ std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::
                    std::to_string(length) + " bytes, but only " + std::to_string(in.Remaining()) + " remain.";
         const bool inRange = fileId >= firstFileId && fileId <= lastFileId && blockNumber >= firstBlock &&
                              blockNumber <= lastBlock;
-        Bytes data;
+        BlockBytes data;
         if (inRange && length > 0 && withData) {
-            data.resize(static_cast<std::size_t>(length));
-            if (!in.Read(data)) return "Cannot read '" + path + "'.";
+            ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(length));
+            if (!in.Read(space.fill)) return "Cannot read '" + path + "'.";
+            data = std::move(space.bytes);
         } else if (length > 0 && !in.Skip(length)) {
             return "Cannot read '" + path + "'.";
         }
+        // Most patches hold one file ID: room for every record the (checked)
+        // header counts goes to the first one; pages never filled cost nothing.
+        if (r == 0) staged.Reserve(fileId, static_cast<std::size_t>(records));
         // Records outside the ranges stay as removed slots; their data is never read again.
         staged.AppendWithLength(fileId, inRange ? blockNumber : -1, length, std::move(data),
                                 static_cast<std::int16_t>(GetLE16(&rec[9])), static_cast<std::int16_t>(GetLE16(&rec[11])));

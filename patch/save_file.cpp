@@ -12,7 +12,8 @@
 #include <cstring>
 
 namespace {
-constexpr std::size_t kBufferSize = 1 << 20;
+// Writes go out in pieces of this size: few system calls, little memory.
+constexpr std::size_t kBufferSize = std::size_t{4} << 20;
 // Temporary names keep this much of the target's name, so that a name near
 // the file system's limit still leaves room and a leftover shows whose it was.
 constexpr std::size_t kNameKept = 24;
@@ -87,6 +88,7 @@ std::string SaveFile::Open(const std::string& targetPath) {
     error_.clear();
     written_ = 0;
     buffer_.clear();
+    buffer_.reserve(kBufferSize);
     if (targetPath.empty()) return "No file name was given.";
     target_ = ResolveTarget(targetPath);
     const std::string cannot = "Cannot save '" + targetPath + "': ";

@@ -1,21 +1,50 @@
 #include "patch/settle_duplicates.h"
 
+#include <algorithm>
+#include <climits>
 #include <new>
-#include <unordered_set>
+
+void SeenNumbers::Reset(std::int32_t low, std::int32_t high, std::size_t count) {
+    low_ = low;
+    const std::int64_t range = std::int64_t{high} - low + 1;
+    dense_ = range <= 64 * static_cast<std::int64_t>(count) + 4096;
+    bits_.clear();
+    set_.clear();
+    if (dense_) bits_.resize(static_cast<std::size_t>((range + 63) / 64));
+}
+
+bool SeenNumbers::Insert(std::int32_t n) {
+    if (!dense_) return set_.insert(n).second;
+    const auto i = static_cast<std::size_t>(n - low_);
+    const std::uint64_t bit = std::uint64_t{1} << (i % 64);
+    if (bits_[i / 64] & bit) return false;
+    bits_[i / 64] |= bit;
+    return true;
+}
 
 std::vector<RemovedMark> SettleDuplicates(Patch& patch) {
     std::vector<RemovedMark> marks;
-    std::unordered_set<std::int32_t> seen;
+    SeenNumbers seen;
     try {
         for (int f = 0; f < Patch::kFileIds; ++f) {
             const auto id = static_cast<std::uint8_t>(f);
             const auto& blocks = patch[id].Blocks;
             if (patch[id].LiveCount() < 2) continue;
-            seen.clear();
+            std::int32_t low = INT32_MAX, high = INT32_MIN;
+            bool rising = true, any = false;  // a file's blocks in order have no duplicates
+            for (const PatchBlock& b : blocks) {
+                if (b.BlockNumber == -1) continue;
+                rising = rising && (!any || b.BlockNumber > high);
+                any = true;
+                low = std::min(low, b.BlockNumber);
+                high = std::max(high, b.BlockNumber);
+            }
+            if (rising) continue;
+            seen.Reset(low, high, blocks.size());
             // Walking from the newest slot, every number seen again is an older duplicate.
             for (std::size_t i = blocks.size(); i-- > 0;) {
                 const std::int32_t n = blocks[i].BlockNumber;
-                if (n == -1 || seen.insert(n).second) continue;
+                if (n == -1 || seen.Insert(n)) continue;
                 marks.push_back({id, static_cast<std::int32_t>(i), n});
                 patch.MarkRemoved(id, i);
             }

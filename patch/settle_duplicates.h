@@ -4,9 +4,27 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 #include "patch/Patch.h"
+
+// The block numbers a walk has met, for walks that keep the newest copy of
+// each: a bit per number when the numbers lie close together (as a file's
+// blocks do), a hash set otherwise.
+class SeenNumbers {
+public:
+    // Forgets every number; the next ones lie within low..high, `count` of them.
+    void Reset(std::int32_t low, std::int32_t high, std::size_t count);
+    // True when `n` was not met before.
+    bool Insert(std::int32_t n);
+
+private:
+    std::int64_t low_ = 0;
+    bool dense_ = false;
+    std::vector<std::uint64_t> bits_;
+    std::unordered_set<std::int32_t> set_;
+};
 
 // One "removed" mark made by settling: enough to take it back.
 struct RemovedMark {

@@ -87,7 +87,7 @@ TEST(BlockInfo, TextsFollowTheTableOfEachFileType) {
     auto block = [](std::int32_t length, std::int16_t flagA = 0, std::int16_t flagB = 0) {
         PatchBlock b;
         b.Length = length;
-        b.ByteArray.resize(static_cast<std::size_t>(std::max(length, 0)));
+        b.ByteArray = Bytes(static_cast<std::size_t>(std::max(length, 0)));
         b.FlagA = flagA;
         b.FlagB = flagB;
         return b;
@@ -114,6 +114,6 @@ TEST(BlockInfo, TextsFollowTheTableOfEachFileType) {
     EXPECT_EQ(texts(DescribeBlock(32, 1, nullptr)), (V{"Hues 0x0001 (1) :", "", "", "", "", ""}));
     EXPECT_EQ(texts(DescribeBlock(252, 0, &b100)), (V{"", "", "", "", "", ""}));
     PatchBlock anim = block(600);
-    anim.ByteArray[512] = 7;
+    anim.ByteArray.Mutable()[512] = 7;
     EXPECT_EQ(texts(DescribeBlock(6, 3, &anim))[2], "Frame count: 7");
 }

@@ -154,7 +154,7 @@ TEST(CliVerify, CatchesAChangedByteAMissingBlockAndAnExtraBlock) {
     EXPECT_EQ(Json({"verify", dir / "p.uop", dir / "good.mul"})["matches"].toBool(), true);
 
     Patch changed = patch, missing = patch, extra = patch;
-    changed[4].Blocks[0].ByteArray[1] = 9;
+    changed[4].Blocks[0].ByteArray.Mutable()[1] = 9;
     missing.RemoveBlock(12, 2);
     extra.Append(14, 3, {1}, 0, 0);
     const struct {

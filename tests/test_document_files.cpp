@@ -42,7 +42,7 @@ protected:
     }
     std::vector<Bytes> GumpData() {
         std::vector<Bytes> data;
-        for (const PatchBlock& b : Doc().patch()[kGumpFileId].Blocks) data.push_back(b.ByteArray);
+        for (const PatchBlock& b : Doc().patch()[kGumpFileId].Blocks) data.emplace_back(b.ByteArray.begin(), b.ByteArray.end());
         return data;
     }
 };
@@ -151,7 +151,7 @@ TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
     Patch expected;
     ASSERT_EQ(ImportFromFiles(expected, kGumpFileId, package, "", 0, INT32_MAX, false).added, 3);
     std::vector<Bytes> data;
-    for (const PatchBlock& b : expected[kGumpFileId].Blocks) data.push_back(b.ByteArray);
+    for (const PatchBlock& b : expected[kGumpFileId].Blocks) data.emplace_back(b.ByteArray.begin(), b.ByteArray.end());
     EXPECT_EQ(GumpData(), data);
 
     // Not a package: the index row is back.

@@ -131,7 +131,7 @@ TEST_F(Panel, SavingThePreviewAndLoadingItBackGivesTheSameBytes) {
     for (int i = 0; i < 12; ++i) colors.push_back(static_cast<std::uint16_t>(i < 6 ? 0x1234 : (i * 977) & 0x7FFF));
     Patch p;
     AddGump(p, 7, colors, 4, 3);
-    const Bytes original = p[12].Blocks[0].ByteArray;
+    const Bytes original(p[12].Blocks[0].ByteArray.begin(), p[12].Blocks[0].ByteArray.end());
     Load(std::move(p));
     for (const char* name : {"g.bmp", "g.png"}) {
         Click({12, 7});

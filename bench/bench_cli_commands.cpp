@@ -1,0 +1,170 @@
+// Whole palindra-cli commands as a user runs them, on full-size synthetic
+// files, against copying or reading the same bytes in the same run. Each
+// command and its baseline run alternately; the best of the runs counts.
+// Peak memory is the child's high-water mark less that of the same program
+// doing nothing, against the bytes of block data the command holds.
+//
+//   palindra_cli_bench [PATH-TO-palindra-cli] [RUNS]
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+#include "codecs/bytes.h"
+
+extern char** environ;
+
+namespace {
+constexpr std::int64_t kMapBlocks = 393216, kMapBlockSize = 196;
+constexpr int kBaseEntries = 100000;
+
+struct Run {
+    double seconds = 0;
+    long long peakBytes = 0;
+};
+
+// Runs argv with stdout to `out` ("" keeps it); exits on failure.
+Run Spawn(const std::vector<std::string>& args, const std::string& out = "/dev/null") {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!out.empty()) posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", argv[0]);
+        std::exit(2);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "failed: %s\n", args.back().c_str());
+        std::exit(2);
+    }
+    return {seconds, usage.ru_maxrss * 1024LL};
+}
+
+Run Sh(const std::string& command) { return Spawn({"/bin/sh", "-c", command}, ""); }
+
+// A map of random blocks, a copy differing in every 100th block, and a
+// verdata of 100,000 entries (a fifth of them map blocks the patch replaces).
+void MakeFiles(const ScratchDir& dir) {
+    std::mt19937 rng(15);
+    Bytes map(static_cast<std::size_t>(kMapBlocks * kMapBlockSize));
+    for (auto& b : map) b = static_cast<std::uint8_t>(rng());
+    WriteFileOrDie(dir / "map0.mul", map);
+    for (std::int64_t n = 0; n < kMapBlocks; n += 100) map[static_cast<std::size_t>(n * kMapBlockSize + 7)] ^= 0xFF;
+    WriteFileOrDie(dir / "map0b.mul", map);
+
+    Bytes head(4 + kBaseEntries * 20), data;
+    PutLE32(head.data(), kBaseEntries);
+    for (int i = 0; i < kBaseEntries; ++i) {
+        const bool isMap = i % 5 == 0;
+        const std::uint32_t length = isMap ? kMapBlockSize : 100 + rng() % 500;
+        std::uint8_t* e = &head[4 + static_cast<std::size_t>(i) * 20];
+        PutLE32(e, isMap ? 0 : 4 + i % 3 * 4);
+        PutLE32(e + 4, static_cast<std::uint32_t>(isMap ? i * 3 : i));
+        PutLE32(e + 8, static_cast<std::uint32_t>(head.size() + data.size()));
+        PutLE32(e + 12, length);
+        PutLE16(e + 16, static_cast<std::uint16_t>(i));
+        PutLE16(e + 18, static_cast<std::uint16_t>(i >> 16));
+        for (std::uint32_t k = 0; k < length; ++k) data.push_back(static_cast<std::uint8_t>(rng()));
+    }
+    head.insert(head.end(), data.begin(), data.end());
+    WriteFileOrDie(dir / "base.mul", head);
+}
+
+long long FileSize(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return 0;
+    std::fseek(f, 0, SEEK_END);
+    const long long size = std::ftell(f);
+    std::fclose(f);
+    return size;
+}
+
+struct Row {
+    std::string what;
+    std::vector<std::string> command;
+    std::string before;    // shell work before each run of the command (untimed)
+    std::string baseline;  // shell command it is compared with
+    double target;
+    Run best{1e9, 0}, bestBase{1e9, 0};
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string cli = argc > 1 ? argv[1] : PALINDRA_CLI_PATH;
+    const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
+    ScratchDir dir;
+    // A child makes the files: a spawned command starts with this process's
+    // high-water mark, which must stay small.
+    if (const pid_t maker = fork(); maker == 0) {
+        MakeFiles(dir);
+        _exit(0);
+    } else {
+        waitpid(maker, nullptr, 0);
+    }
+    const std::string map0 = dir / "map0.mul", map0b = dir / "map0b.mul", base = dir / "base.mul";
+    const std::string fresh = dir / "new.uop", mapUop = dir / "map.uop", out = dir / "out.mul", copy = dir / "copy";
+    Spawn({cli, "import", mapUop, "0", map0});
+    Spawn({cli, "export", mapUop, out, "--base", base});
+
+    std::vector<Row> rows = {
+        {"import NEW.uop 0 map0.mul", {cli, "import", fresh, "0", map0}, "rm -f '" + fresh + "'",
+         "cp '" + map0 + "' '" + copy + "' && sync '" + copy + "'", 2},
+        {"export map.uop out.mul --base base.mul", {cli, "export", mapUop, out, "--base", base}, "",
+         "cp '" + out + "' '" + copy + "' && sync '" + copy + "'", 2},
+        {"list map.uop", {cli, "list", mapUop}, "", "cat '" + mapUop + "' >/dev/null", 4},
+        {"compare NEW.uop 0 map0.mul map0b.mul", {cli, "compare", fresh, "0", map0, map0b}, "rm -f '" + fresh + "'",
+         "cat '" + map0 + "' '" + map0b + "' >/dev/null", 2},
+    };
+    for (int r = 0; r < runs; ++r)
+        for (Row& row : rows) {
+            if (!row.before.empty()) Sh(row.before);
+            const Run c = Spawn(row.command);
+            const Run b = Sh(row.baseline + " && rm -f '" + copy + "'");
+            if (c.seconds < row.best.seconds) row.best.seconds = c.seconds;
+            row.best.peakBytes = std::max(row.best.peakBytes, c.peakBytes);
+            row.bestBase.seconds = std::min(row.bestBase.seconds, b.seconds);
+        }
+    long long idle = 0;
+    double start = 1e9;
+    for (int r = 0; r < runs; ++r) {
+        const Run run = Spawn({cli, "types"});
+        idle = std::max(idle, run.peakBytes);
+        start = std::min(start, run.seconds);
+    }
+
+    std::printf("%-40s %9s %9s %7s %7s\n", "command", "seconds", "baseline", "ratio", "target");
+    for (const Row& row : rows)
+        std::printf("%-40s %9.3f %9.3f %6.2fx %6.1fx  (%s)\n", row.what.c_str(), row.best.seconds,
+                    row.bestBase.seconds, row.best.seconds / row.bestBase.seconds, row.target,
+                    row.baseline.substr(0, row.baseline.find(' ')).c_str());
+    // The block data the import and the export hold: the map's bytes, and
+    // those plus the base's data.
+    const long long mapData = kMapBlocks * kMapBlockSize;
+    const long long baseData = FileSize(base) - 4 - kBaseEntries * 20;
+    std::printf("palindra-cli doing nothing (types): %.3f s, peak %.1f MB\n", start, idle / 1e6);
+    for (const auto& [row, data] : {std::pair{&rows[0], mapData}, std::pair{&rows[1], mapData + baseData}})
+        std::printf("peak memory of %-32s %7.1f MB for %7.1f MB of block data: %5.2fx (target 1.15x)\n",
+                    row->what.c_str(), (row->best.peakBytes - idle) / 1e6, data / 1e6,
+                    double(row->best.peakBytes - idle) / double(data));
+    return 0;
+}

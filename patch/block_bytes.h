@@ -1,0 +1,80 @@
+// A block's data. Readers put the data of many blocks into one large buffer
+// (an arena) and each block refers to its bytes there; bytes the editor makes
+// get a buffer of their own. A buffer lives as long as any block refers to it,
+// so a copy of a block (the undo stack's included) is cheap and stays valid.
+// The buffers are the program's own memory: rewriting or truncating the file a
+// block came from cannot change the block.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+
+#include "codecs/bytes.h"
+
+class BlockBuffer;
+
+class BlockBytes {
+public:
+    using value_type = std::uint8_t;
+    using const_iterator = const std::uint8_t*;
+    using iterator = const_iterator;
+
+    BlockBytes() = default;
+    // Bytes of the block's own (copied into a buffer of their own).
+    BlockBytes(const Bytes& owned);  // implicit: writers assign Bytes to a block
+    BlockBytes(std::initializer_list<std::uint8_t> owned) : BlockBytes(CopyOf({owned.begin(), owned.size()})) {}
+    static BlockBytes CopyOf(ByteView bytes);
+    BlockBytes(const BlockBytes& other);
+    BlockBytes(BlockBytes&& other) noexcept;
+    BlockBytes& operator=(const BlockBytes& other);
+    BlockBytes& operator=(BlockBytes&& other) noexcept;
+    ~BlockBytes();
+
+    const std::uint8_t* data() const;
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const_iterator begin() const { return data(); }
+    const_iterator end() const { return data() + size_; }
+    std::uint8_t operator[](std::size_t i) const { return data()[i]; }
+    operator ByteView() const { return {data(), size_}; }  // implicit: read wherever bytes are read
+
+    // The bytes to change in place: copied first unless no other block
+    // shares this block's buffer.
+    std::span<std::uint8_t> Mutable();
+
+    friend bool operator==(const BlockBytes& a, const BlockBytes& b) { return Same(a, b); }
+    friend bool operator==(const BlockBytes& a, const Bytes& b) { return Same(a, b); }
+
+private:
+    friend class ByteArena;
+    BlockBytes(BlockBuffer* buffer, std::uint32_t offset, std::uint32_t size);
+    static bool Same(ByteView a, ByteView b);
+
+    BlockBuffer* buffer_ = nullptr;
+    std::uint32_t offset_ = 0;
+    std::uint32_t size_ = 0;
+};
+
+// Hands out room for block data from large buffers filled by the reader.
+class ByteArena {
+public:
+    ByteArena() = default;
+    ByteArena(const ByteArena&) = delete;
+    ByteArena& operator=(const ByteArena&) = delete;
+    ~ByteArena();
+
+    struct Space {
+        BlockBytes bytes;                // the block's bytes, once filled
+        std::span<std::uint8_t> fill;    // where the caller puts them
+    };
+    // Room for `size` bytes (at most 2 GB).
+    Space Allocate(std::size_t size);
+    BlockBytes Copy(ByteView bytes);
+    // Starts the current buffer over when no block refers to it any more.
+    void Reuse();
+
+private:
+    BlockBuffer* buffer_ = nullptr;
+    std::size_t used_ = 0;
+};

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "gamefiles/import.h"
+#include "gamefiles/verdata.h"
+#include "patch/patch_file.h"
+#include "test_support.h"
+
+namespace {
+using B = std::vector<std::uint8_t>;
+
+// What another program may do to a file the editor has read.
+void RewriteInPlace(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    const B zeros(static_cast<std::size_t>(std::filesystem::file_size(path)), 0xEE);
+    ASSERT_EQ(::pwrite(fd, zeros.data(), zeros.size(), 0), static_cast<ssize_t>(zeros.size()));
+    ::close(fd);
+}
+void Truncate(const std::string& path) { std::filesystem::resize_file(path, 0); }
+void ReplaceByRename(const std::string& path) {
+    WriteFileBytes(path + ".new", B(64, 0xDD));
+    std::filesystem::rename(path + ".new", path);
+}
+
+// Every live block's file ID, number and bytes.
+std::vector<std::tuple<int, int, B>> Contents(const Patch& p) {
+    std::vector<std::tuple<int, int, B>> out;
+    for (int f = 0; f < Patch::kFileIds; ++f)
+        p.ForEachLive(static_cast<std::uint8_t>(f),
+                      [&](const PatchBlock& b) { out.emplace_back(f, b.BlockNumber, B(b.ByteArray.begin(), b.ByteArray.end())); });
+    return out;
+}
+}  // namespace
+
+// Blocks hold the program's own copy of their bytes: whatever happens to the
+// file they were read from afterwards, they keep them, and so does a copy of
+// a block that outlives its patch (as the undo stack's do).
+TEST(BlockBytes, BlocksKeepTheirBytesWhenTheirSourceFileChanges) {
+    std::mt19937 rng(15);
+    const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> changes = {
+        {"rewritten in place", RewriteInPlace}, {"truncated", Truncate}, {"replaced by rename", ReplaceByRename}};
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        TempDir dir;
+        Patch source;
+        for (int n = 0; n < 300; ++n) source.Append(static_cast<std::uint8_t>(n % 3 * 4), n, RandomBytes(rng, 1 + n % 700), 0, 0);
+        ASSERT_EQ(WritePatchFile(dir / "p.uop", source), "");
+        ASSERT_EQ(WriteVerdata(dir / "verdata.mul", "", source), "");
+        WriteFileBytes(dir / "map0.mul", RandomBytes(rng, 196 * 50));
+        const B map = ReadFileBytes(dir / "map0.mul");
+
+        Patch fromPatch, fromVerdata, fromMap;
+        ASSERT_EQ(ReadPatchFile(dir / "p.uop", fromPatch, true, 0, 255, 0, kMaxBlockNumber), "");
+        ASSERT_EQ(ReadVerdata(dir / "verdata.mul", fromVerdata, true, 0, 255, 0, kMaxBlockNumber), "");
+        ASSERT_EQ(ImportMulRange(fromMap, "", dir / "map0.mul", 0, 0, 49).error, "");
+        const PatchBlock kept = fromPatch[4].Blocks[7];
+        const B keptBytes(kept.ByteArray.begin(), kept.ByteArray.end());
+        for (const char* name : {"p.uop", "verdata.mul", "map0.mul"}) change(dir / name);
+        fromPatch.Clear();
+
+        EXPECT_EQ(Contents(fromVerdata), Contents(source));
+        ASSERT_EQ(fromMap[0].Blocks.size(), 50u);
+        for (std::size_t n = 0; n < 50; ++n)
+            EXPECT_EQ(fromMap[0].Blocks[n].ByteArray, B(map.begin() + 196 * n, map.begin() + 196 * (n + 1))) << n;
+        EXPECT_EQ(kept.ByteArray, keptBytes);
+    }
+}
+
+// Changing a block's bytes changes no other block sharing its buffer.
+TEST(BlockBytes, ChangingACopyLeavesTheBlocksSharingItsBufferAlone) {
+    TempDir dir;
+    Patch p;
+    p.Append(4, 1, B{1, 2, 3}, 0, 0);
+    p.Append(4, 2, B{4, 5}, 0, 0);
+    ASSERT_EQ(WritePatchFile(dir / "p.uop", p), "");
+    Patch read;
+    ASSERT_EQ(ReadPatchFile(dir / "p.uop", read, true, 0, 255, 0, kMaxBlockNumber), "");
+    PatchBlock copy = read[4].Blocks[0];
+    copy.ByteArray.Mutable()[0] = 9;
+    EXPECT_EQ(copy.ByteArray, (B{9, 2, 3}));
+    EXPECT_EQ(read[4].Blocks[0].ByteArray, (B{1, 2, 3}));
+    EXPECT_EQ(read[4].Blocks[1].ByteArray, (B{4, 5}));
+}
