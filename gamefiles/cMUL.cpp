@@ -12,11 +12,9 @@ namespace {
 constexpr std::int64_t kEntrySize = 12;
 
 // A count of whole entries, an exact half rounded to the even neighbour.
+// Every entry that begins inside the index counts; a cut-off last one is damaged.
 std::int32_t EntryCount(std::int64_t indexBytes) {
-    std::int64_t q = indexBytes / kEntrySize;
-    const std::int64_t twice = 2 * (indexBytes % kEntrySize);
-    if (twice > kEntrySize || (twice == kEntrySize && q % 2 == 1)) ++q;
-    return static_cast<std::int32_t>(std::min<std::int64_t>(q, INT32_MAX));
+    return static_cast<std::int32_t>(std::min<std::int64_t>((indexBytes + kEntrySize - 1) / kEntrySize, INT32_MAX));
 }
 
 bool WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, std::int64_t offset) {
@@ -107,6 +105,10 @@ bool cMUL::Locate(std::int32_t indexNumber, LoadedBlock& block, std::int64_t& of
     block.flagA = e.flagA;
     block.flagB = e.flagB;
     if (!indexed_ && indexNumber >= count_) return false;
+    if (indexed_ && indexNumber < count_ && (std::int64_t{indexNumber} + 1) * kEntrySize > index_.Size()) {
+        block.damaged = true;
+        return false;
+    }
     block.length = e.length;
     if (e.length <= 0) return false;
     // An indexed block must lie wholly inside the data file; the last block

@@ -22,18 +22,22 @@ B Sequence(std::size_t n) {
 }  // namespace
 
 // What each kind of index entry loads as is checked through ImportMulRange below.
-TEST(cMUL, CountsIndexEntriesWithHalvesToEvenAndLoadsNothingOutsideThem) {
+TEST(cMUL, CountsEveryIndexEntryThatBeginsAndACutOffLastOneIsDamaged) {
     TempDir dir;
     WriteFileBytes(dir / "d.mul", {1});
     const B index = IndexBytes({{0, 1, 0}, {0, 1, 0}, {0, 1, 0x00020001}});
-    for (auto [bytes, count] : {std::pair{36, 3}, {18, 2}, {30, 2}, {0, 0}}) {
+    // Index bytes, entries counted, and whether the last of them is cut off.
+    for (auto [bytes, count, cut] : {std::tuple{36, 3, false}, {18, 2, true}, {30, 3, true}, {0, 0, false}}) {
         WriteFileBytes(dir / "i.idx", B(index.begin(), index.begin() + bytes));
         cMUL m;
         ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", 0), "");
         EXPECT_EQ(m.cCount(), count) << bytes;
         EXPECT_EQ(m.cLoad(3).length, 0) << bytes;  // beyond the index's bytes
         EXPECT_EQ(m.cLoad(-1).length, 0) << bytes;
-        if (count == 3) {
+        if (count > 0) {
+            EXPECT_EQ(m.cLoad(count - 1).damaged, cut) << bytes;
+        }
+        if (count == 3 && !cut) {
             const LoadedBlock last = m.cLoad(2);
             EXPECT_EQ(std::tie(last.bytes, last.flagA, last.flagB), std::make_tuple(B{1}, 1, 2));
         }
