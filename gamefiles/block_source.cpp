@@ -47,11 +47,17 @@ std::string OpenBlockSource(std::unique_ptr<BlockSource>& source, std::uint8_t f
 }
 
 ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source, std::int32_t blockFrom,
-                          std::int32_t blockTo, bool skipAbsent) {
+                          std::int32_t blockTo, bool skipAbsent, const Progress& progress) {
     ImportResult result;
     Patch imported;
     const std::int32_t last = std::min(blockTo, source.Highest());
-    for (std::int32_t n = std::max(blockFrom, 0); n <= last; ++n) {
+    const std::int32_t first = std::max(blockFrom, 0);
+    for (std::int32_t n = first; n <= last; ++n) {
+        if (!progress.Step(n - first, std::int64_t{last} - first + 1)) {
+            result = {};
+            result.error = kCancelled;
+            return result;
+        }
         std::int32_t length = -1;
         std::int16_t flagA = 0, flagB = 0;
         Bytes data;
@@ -71,11 +77,17 @@ ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source
     return result;
 }
 
-ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base, BlockSource& altered) {
+ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base, BlockSource& altered,
+                           const Progress& progress) {
     ImportResult result;
     Patch added;
     const std::int32_t last = std::max(base.Highest(), altered.Highest());
     for (std::int32_t n = 0; n <= last; ++n) {
+        if (!progress.Step(n, std::int64_t{last} + 1)) {
+            result = {};
+            result.error = kCancelled;
+            return result;
+        }
         Bytes a, b;
         std::int32_t l1 = -1, l2 = -1;
         std::int16_t flagA = 0, flagB = 0, unusedA = 0, unusedB = 0;
@@ -94,18 +106,19 @@ ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base,
 
 ImportResult ImportFromFiles(Patch& patch, std::uint8_t fileId, const std::string& dataPath,
                              const std::string& idxPath, std::int32_t blockFrom, std::int32_t blockTo,
-                             bool skipAbsent) {
+                             bool skipAbsent, const Progress& progress) {
     std::unique_ptr<BlockSource> source;
     ImportResult result;
     result.error = OpenBlockSource(source, fileId, dataPath, idxPath);
-    return result.error.empty() ? ImportBlocks(patch, fileId, *source, blockFrom, blockTo, skipAbsent) : result;
+    return result.error.empty() ? ImportBlocks(patch, fileId, *source, blockFrom, blockTo, skipAbsent, progress) : result;
 }
 
 ImportResult CompareFiles(Patch& patch, std::uint8_t fileId, const std::string& baseData, const std::string& baseIdx,
-                          const std::string& alteredData, const std::string& alteredIdx) {
+                          const std::string& alteredData, const std::string& alteredIdx,
+                          const Progress& progress) {
     std::unique_ptr<BlockSource> base, altered;
     ImportResult result;
     result.error = OpenBlockSource(base, fileId, baseData, baseIdx);
     if (result.error.empty()) result.error = OpenBlockSource(altered, fileId, alteredData, alteredIdx);
-    return result.error.empty() ? CompareBlocks(patch, fileId, *base, *altered) : result;
+    return result.error.empty() ? CompareBlocks(patch, fileId, *base, *altered, progress) : result;
 }

@@ -9,6 +9,7 @@
 #include "codecs/bytes.h"
 #include "gamefiles/import.h"
 #include "patch/Patch.h"
+#include "patch/progress.h"
 
 class BlockSource {
 public:
@@ -31,20 +32,23 @@ std::string OpenBlockSource(std::unique_ptr<BlockSource>& source, std::uint8_t f
 // appended without data unless skipAbsent; blocks whose data does not decode
 // are left out and counted as damaged.
 ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source, std::int32_t blockFrom,
-                          std::int32_t blockTo, bool skipAbsent);
+                          std::int32_t blockTo, bool skipAbsent, const Progress& progress = {});
 
 // Appends, with the altered source's flags, every block whose length or
 // bytes differ between the sources (flags are not compared); a block the
 // altered source lacks is added with Length -1. Blocks that do not decode
 // on either side are left out and counted as damaged.
-ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base, BlockSource& altered);
+ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base, BlockSource& altered,
+                           const Progress& progress = {});
 
 // The two above from paths, for the dialogs and the command line: a path
 // whose file starts with "MYP\0" is read as a package (its index path is
 // ignored). `error` of the result is set when a source cannot be opened;
-// nothing is appended then.
+// nothing is appended then, nor when `progress` stops the work (the error
+// is then kCancelled).
 ImportResult ImportFromFiles(Patch& patch, std::uint8_t fileId, const std::string& dataPath,
                              const std::string& idxPath, std::int32_t blockFrom, std::int32_t blockTo,
-                             bool skipAbsent);
+                             bool skipAbsent, const Progress& progress = {});
 ImportResult CompareFiles(Patch& patch, std::uint8_t fileId, const std::string& baseData, const std::string& baseIdx,
-                          const std::string& alteredData, const std::string& alteredIdx);
+                          const std::string& alteredData, const std::string& alteredIdx,
+                          const Progress& progress = {});

@@ -13,7 +13,7 @@ bool ArraysEqual(ByteView a, ByteView b) {
 }
 
 ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::string& mul1, const std::string& idx2,
-                         const std::string& mul2, std::uint8_t fileId) {
+                         const std::string& mul2, std::uint8_t fileId, const Progress& progress) {
     ImportResult result;
     cMUL base, altered;
     result.error = OpenDataFile(base, fileId, idx1, mul1);
@@ -32,6 +32,11 @@ ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::strin
     ByteArena scratch, kept;
     BlockBytes aData, bData;
     for (std::int64_t n = 0; n < count; ++n) {
+        if (!progress.Step(n, count)) {
+            result = {};
+            result.error = kCancelled;
+            return result;
+        }
         aData = bData = {};
         scratch.Reuse();
         const LoadedBlock a = base.cLoad(static_cast<std::int32_t>(n), scratch, aData);

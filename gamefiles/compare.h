@@ -8,6 +8,7 @@
 #include "codecs/bytes.h"
 #include "gamefiles/import.h"
 #include "patch/Patch.h"
+#include "patch/progress.h"
 
 // True when every byte of `a` equals the byte at the same index of `b`.
 bool ArraysEqual(ByteView a, ByteView b);
@@ -17,6 +18,7 @@ bool ArraysEqual(ByteView a, ByteView b);
 // with the altered file's flags. A block the altered file lacks is added with
 // Length -1. A block damaged in either file is left out and counted. Hues
 // blocks become their 1220-byte form. Nothing is appended when a file cannot
-// be opened, or when two tiledata files differ in layout.
+// be opened, when two tiledata files differ in layout, or when `progress`
+// stops the work (the error is then kCancelled).
 ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::string& mul1, const std::string& idx2,
-                         const std::string& mul2, std::uint8_t fileId);
+                         const std::string& mul2, std::uint8_t fileId, const Progress& progress = {});

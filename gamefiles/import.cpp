@@ -9,7 +9,8 @@
 #include "patch/read_budget.h"
 
 ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const std::string& mulFilename,
-                            std::uint8_t fileId, std::int32_t blockFrom, std::int32_t blockTo, bool skipAbsent) {
+                            std::uint8_t fileId, std::int32_t blockFrom, std::int32_t blockTo, bool skipAbsent,
+                            const Progress& progress) {
     ImportResult result;
     cMUL file;
     result.error = OpenDataFile(file, fileId, idxFilename, mulFilename);
@@ -17,10 +18,17 @@ ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const 
     ReadBudget budget(mulFilename);
     const std::int64_t first = std::max(blockFrom, 0);
     const std::int64_t last = std::min<std::int64_t>(blockTo, file.cCount() - 1);
-    if (last >= first) patch.Reserve(fileId, static_cast<std::size_t>(last - first + 1));
+    // Staged apart so an error or a stop leaves the caller's patch as it was.
+    Patch staged;
+    if (last >= first) staged.Reserve(fileId, static_cast<std::size_t>(last - first + 1));
     ByteArena arena;
     BlockBytes data;
     for (std::int64_t n = first; n <= last; ++n) {
+        if (!progress.Step(n - first, last - first + 1)) {
+            result = {};
+            result.error = kCancelled;
+            return result;
+        }
         LoadedBlock b = file.cLoad(static_cast<std::int32_t>(n), arena, data);
         if (b.damaged) {
             ++result.damaged;
@@ -37,9 +45,10 @@ ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const 
             data = HuesToVerdataBytes(data);
             b.length = static_cast<std::int32_t>(data.size());
         }
-        patch.AppendWithLength(fileId, static_cast<std::int32_t>(n), b.length, std::move(data), b.flagA, b.flagB);
+        staged.AppendWithLength(fileId, static_cast<std::int32_t>(n), b.length, std::move(data), b.flagA, b.flagB);
         ++result.added;
     }
+    patch.AppendAll(std::move(staged));
     return result;
 }
 

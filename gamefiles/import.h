@@ -5,6 +5,7 @@
 #include <string>
 
 #include "patch/Patch.h"
+#include "patch/progress.h"
 
 // What an import or a compare did, for the user to be told.
 struct ImportResult {
@@ -20,10 +21,11 @@ struct ImportResult {
 // blockFrom..blockTo. Absent blocks are appended without data, or left out
 // and counted when `skipAbsent` is set; damaged entries are left out and
 // counted. Hues blocks (file ID 32) become their 1220-byte verdata form.
-// Nothing is appended when the file cannot be opened.
+// Nothing is appended when the file cannot be opened or `progress` stops
+// the work (the error is then kCancelled).
 ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const std::string& mulFilename,
                             std::uint8_t fileId, std::int32_t blockFrom, std::int32_t blockTo,
-                            bool skipAbsent = false);
+                            bool skipAbsent = false, const Progress& progress = {});
 
 // The live blocks of `patch` that carry no data (Length <= 0).
 std::int64_t CountWithoutData(const Patch& patch);

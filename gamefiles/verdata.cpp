@@ -86,7 +86,8 @@ std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFir
     return "";
 }
 
-std::string WriteVerdata(const std::string& newFilename, const std::string& baseFilename, const Patch& patch) {
+std::string WriteVerdata(const std::string& newFilename, const std::string& baseFilename, const Patch& patch,
+                         const Progress& progress) {
     Patch base;
     if (!baseFilename.empty()) {
         if (!IsExistingFile(baseFilename)) return kBaseVerdataMissing;
@@ -150,7 +151,11 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
         out.Write(entry);
         if (length > 0) position += length;
     }
-    for (const PatchBlock* b : kept)
+    std::int64_t done = 0;
+    for (const PatchBlock* b : kept) {
+        // The unfinished temporary file goes with `out`; the target is untouched.
+        if (!progress.Step(done++, count)) return kCancelled;
         if (b->Length > 0) out.Write(b->ByteArray);
+    }
     return out.Commit();
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "patch/Patch.h"
+#include "patch/progress.h"
 
 inline constexpr std::int64_t kVerdataEntrySize = 20;
 
@@ -29,8 +30,10 @@ std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFir
 // Writes a new verdata file from the live blocks (numbers 0 and up) of `patch`, merged
 // over the entries of `baseFilename` unless it is "": of several blocks with
 // one file ID and block number the last (the patch's newest) survives. The
-// target is replaced only when everything was written. "" or a message.
-std::string WriteVerdata(const std::string& newFilename, const std::string& baseFilename, const Patch& patch);
+// target is replaced only when everything was written; a stop through
+// `progress` leaves it as it was and returns kCancelled. "" or a message.
+std::string WriteVerdata(const std::string& newFilename, const std::string& baseFilename, const Patch& patch,
+                         const Progress& progress = {});
 
 // The message when the base verdata file does not exist.
 inline constexpr const char* kBaseVerdataMissing = "Cannot find the origional verdata.mul. Check the settings.";

@@ -3,7 +3,9 @@
 #include "codecs/art.h"
 #include "codecs/colors.h"
 #include "codecs/hues.h"
+#include "gamefiles/block_source.h"
 #include "gamefiles/compare.h"
+#include "gamefiles/verdata.h"
 #include "gamefiles/data_layout.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
@@ -150,6 +152,57 @@ TEST(Compare, AddsExactlyTheBlocksThatDiffer) {
     EXPECT_EQ(missing.error, "Unable to open " + (dir / "x.idx") + " and " + (dir / "a.mul") + ".");
     EXPECT_EQ(failed.LiveCount(), 0);
     EXPECT_TRUE(ArraysEqual(B{}, B{1}));
+}
+
+// Stopped after the first report, past the first few thousand blocks: the
+// patch keeps only what it had and an existing target keeps its bytes.
+TEST(Progress, EveryLongCommandStopsWhenAskedAndChangesNothing) {
+    TempDir dir;
+    constexpr std::int32_t kBlocks = 5000;
+    std::vector<std::pair<std::int32_t, std::int32_t>> entries;
+    B mul(kBlocks), other(kBlocks);
+    for (std::int32_t n = 0; n < kBlocks; ++n) {
+        entries.push_back({n, 1});
+        mul[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(n);
+        other[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(n + 1);
+    }
+    WriteFileBytes(dir / "a.idx", Index(entries));
+    WriteFileBytes(dir / "a.mul", mul);
+    WriteFileBytes(dir / "b.mul", other);
+    const B oldTarget{7, 8, 9};
+    WriteFileBytes(dir / "verdata.mul", oldTarget);
+
+    std::vector<std::int64_t> seen;
+    const Progress stopLater{[&](std::int64_t done, std::int64_t total) {
+        seen.push_back(done);
+        EXPECT_EQ(total, kBlocks);
+        return done == 0;
+    }};
+    Patch full;
+    ASSERT_EQ(ImportMulRange(full, dir / "a.idx", dir / "a.mul", 4, 0, INT32_MAX).added, kBlocks);
+    const std::string a = dir / "a.idx", am = dir / "a.mul", bm = dir / "b.mul";
+    const struct {
+        const char* name;
+        std::function<std::string(Patch&)> run;
+    } cases[] = {
+        {"import", [&](Patch& p) { return ImportMulRange(p, a, am, 4, 0, INT32_MAX, false, stopLater).error; }},
+        {"import files", [&](Patch& p) { return ImportFromFiles(p, 4, am, a, 0, INT32_MAX, false, stopLater).error; }},
+        {"compare", [&](Patch& p) { return CompareMuls(p, a, am, a, bm, 4, stopLater).error; }},
+        {"compare files", [&](Patch& p) { return CompareFiles(p, 4, am, a, bm, a, stopLater).error; }},
+        {"export", [&](Patch&) { return WriteVerdata(dir / "verdata.mul", "", full, stopLater); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        seen.clear();
+        Patch p;
+        p.AppendWithLength(9, 3, 2, B{5, 6}, 0, 0);
+        EXPECT_EQ(c.run(p), kCancelled);
+        EXPECT_EQ(seen, (std::vector<std::int64_t>{0, Progress::kEvery}));
+        EXPECT_EQ(p.LiveCount(), 1);
+        EXPECT_EQ(p[4].Blocks.size(), 0u);
+        EXPECT_EQ(ReadFileBytes(dir / "verdata.mul"), oldTarget);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
+    }
 }
 
 TEST(Compare, HuesBlocksAreAddedInTheirVerdataForm) {
