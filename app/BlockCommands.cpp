@@ -212,10 +212,15 @@ void BlockCommands::AddFromCompare() {
     PatchEdit edit;
     const auto result = [&] {
         WaitScope wait(window_, QStringLiteral("Comparing muls. Please wait."));
+        const Progress progress = wait.Cancellable();
         if (IsPackageFile(choice.mul1) || IsPackageFile(choice.mul2))
-            return CompareFiles(edit.added, fileId, choice.mul1, choice.idx1, choice.mul2, choice.idx2);
-        return CompareMuls(edit.added, choice.idx1, choice.mul1, choice.idx2, choice.mul2, fileId);
+            return CompareFiles(edit.added, fileId, choice.mul1, choice.idx1, choice.mul2, choice.idx2, progress);
+        return CompareMuls(edit.added, choice.idx1, choice.mul1, choice.idx2, choice.mul2, fileId, progress);
     }();
+    if (result.error == kCancelled) {
+        emit Reported(QString::fromLatin1(kCancelled));
+        return;
+    }
     if (!result.error.empty()) {
         CurrentPrompts().Message(window_, QString::fromStdString(result.error), QStringLiteral("Compare"));
         return;

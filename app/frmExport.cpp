@@ -77,9 +77,13 @@ void frmExport::Export() {
     std::string error;
     try {
         WaitScope wait(parentWidget(), QStringLiteral("Creating verdata.mul. Please wait."));
-        error = WriteVerdata(txtFile_->text().toStdString(), base, patch_);
+        error = WriteVerdata(txtFile_->text().toStdString(), base, patch_, wait.Cancellable());
     } catch (const std::bad_alloc&) {
         error = OutOfMemoryText().toStdString();
+    }
+    if (error == kCancelled) {  // the target stays as it was, the dialog open
+        emit Reported(QString::fromLatin1(kCancelled));
+        return;
     }
     if (!error.empty()) {
         CurrentPrompts().Message(this, QString::fromStdString(error),

@@ -208,6 +208,7 @@ bool frmImport::RunImport(int code) {
     ImportResult result;
     try {
         WaitScope wait(parentWidget(), QStringLiteral("Importing data. Please wait."));
+        const Progress progress = projectOrVerdata ? Progress{} : wait.Cancellable();
         const auto from = static_cast<std::int32_t>(limits.blockFrom), to = static_cast<std::int32_t>(limits.blockTo);
         if (code == kPatchFileType)
             result.error = ReadPatchFile(mul, imported, false, static_cast<std::uint8_t>(limits.fileFrom),
@@ -217,10 +218,10 @@ bool frmImport::RunImport(int code) {
                                        static_cast<std::uint8_t>(limits.fileTo), from, to);
         else if (package)
             result = ImportFromFiles(imported, static_cast<std::uint8_t>(code), mul, "", from, to,
-                                     chkSkipAbsent_->isChecked());
+                                     chkSkipAbsent_->isChecked(), progress);
         else
             result = ImportMulRange(imported, idx, mul, static_cast<std::uint8_t>(code), from, to,
-                                    chkSkipAbsent_->isChecked());
+                                    chkSkipAbsent_->isChecked(), progress);
         if (projectOrVerdata && result.error.empty()) {
             result.added = imported.LiveCount();
             result.absent = CountWithoutData(imported);
@@ -228,6 +229,8 @@ bool frmImport::RunImport(int code) {
     } catch (const std::bad_alloc&) {
         return refuse(OutOfMemoryText());
     }
+    // A stopped import changes nothing and needs no box; the dialog stays open.
+    if (result.error == kCancelled) return false;
     if (!result.error.empty()) return refuse(QString::fromStdString(result.error));
     if (!accept_(std::move(imported), result)) return false;
     if (const std::string more = DescribeLeftOut(result); !more.empty())

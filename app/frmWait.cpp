@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 frmWait::frmWait(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -13,13 +15,41 @@ frmWait::frmWait(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::CustomizeWindow
     lblCount_ = new QLabel(this);
     lblCount_->setObjectName(QStringLiteral("lblCount"));
     for (QLabel* l : {lblMessage_, lblCount_}) l->setAlignment(Qt::AlignCenter);
+    prgWait_ = new QProgressBar(this);
+    prgWait_->setObjectName(QStringLiteral("prgWait"));
+    cmdCancelWait_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancelWait_->setObjectName(QStringLiteral("cmdCancelWait"));
+    prgWait_->hide();
+    cmdCancelWait_->hide();
+    connect(cmdCancelWait_, &QPushButton::clicked, this, [this] {
+        cancelled_ = true;
+        cmdCancelWait_->setEnabled(false);
+    });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblMessage_);
     layout->addWidget(lblCount_);
+    layout->addWidget(prgWait_);
+    layout->addWidget(cmdCancelWait_, 0, Qt::AlignCenter);
     setMinimumWidth(320);
 }
 
 void frmWait::SetMessage(const QString& text) { lblMessage_->setText(text); }
+
+void frmWait::ShowProgress() {
+    prgWait_->show();
+    cmdCancelWait_->show();
+    adjustSize();
+}
+
+bool frmWait::Report(std::int64_t done, std::int64_t total) {
+    // The bar counts in per mille: a QProgressBar holds only int ranges.
+    prgWait_->setRange(0, 1000);
+    prgWait_->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
+    lblCount_->setText(QStringLiteral("%1 of %2").arg(done).arg(total));
+    // The owner is disabled, so of all input only the Cancel button can act.
+    QApplication::processEvents();
+    return !cancelled_;
+}
 
 WaitScope::WaitScope(QWidget* owner, const QString& message)
     : owner_(owner), ownerWasEnabled_(owner ? owner->isEnabled() : true), window_(new frmWait(owner)) {
@@ -32,6 +62,13 @@ WaitScope::WaitScope(QWidget* owner, const QString& message)
     if (owner_) window_->move(owner_->window()->geometry().center() - window_->rect().center());
     window_->show();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+Progress WaitScope::Cancellable() {
+    window_->ShowProgress();
+    if (owner_) window_->move(owner_->window()->geometry().center() - window_->rect().center());
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return {[window = window_](std::int64_t done, std::int64_t total) { return window->Report(done, total); }};
 }
 
 WaitScope::~WaitScope() {

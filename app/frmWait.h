@@ -3,17 +3,29 @@
 
 #include <QWidget>
 
+#include "patch/progress.h"
+
 class QLabel;
+class QProgressBar;
+class QPushButton;
 
 class frmWait : public QWidget {
     Q_OBJECT
 public:
     explicit frmWait(QWidget* owner);
     void SetMessage(const QString& text);
+    // Shows the bar and the Cancel button.
+    void ShowProgress();
+    // Shows how far the work got and lets the Cancel button be pressed;
+    // false once it was.
+    bool Report(std::int64_t done, std::int64_t total);
 
 private:
     QLabel* lblMessage_;
     QLabel* lblCount_;
+    QProgressBar* prgWait_;
+    QPushButton* cmdCancelWait_;
+    bool cancelled_ = false;
 };
 
 // Shows the wait window for the length of one operation. The owner takes no
@@ -24,6 +36,9 @@ public:
     ~WaitScope();
     WaitScope(const WaitScope&) = delete;
     WaitScope& operator=(const WaitScope&) = delete;
+    // Adds a bar with counts and a Cancel button; the work reports through
+    // the returned Progress and stops when it says so.
+    Progress Cancellable();
 
 private:
     QWidget* owner_;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/frmSettings.h"
 #include "gamefiles/verdata.h"
@@ -145,6 +146,35 @@ TEST_F(Dialogs, CancelClosesTheImportWithoutAChange) {
     QApplication::processEvents();
     EXPECT_TRUE(dialog.isNull());
     EXPECT_EQ(Doc().UndoStack()->count(), 0);
+}
+
+TEST_F(Dialogs, ImportCancelledFromTheProgressWindowChangesNothing) {
+    WriteFileBytes(dir / "art.mul", {1, 2});
+    WriteFileBytes(dir / "art.idx", IndexBytes({{0, 2, 0}}));
+    QPointer<QDialog> dialog = window.ShowImport();
+    Child<QComboBox>(dialog, "cboMULType")->setCurrentIndex(4);  // Art
+    Child<QLineEdit>(dialog, "txtMUL")->setText(QString::fromStdString(dir / "art.mul"));
+    Child<QLineEdit>(dialog, "txtIDX")->setText(QString::fromStdString(dir / "art.idx"));
+    // Pressed as soon as the wait window shows it, while the import runs.
+    int pressed = 0;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        for (auto* b : window.findChildren<QPushButton*>(QStringLiteral("cmdCancelWait")))
+            if (b->isVisible() && b->isEnabled()) {
+                EXPECT_NE(window.findChild<QWidget*>(QStringLiteral("prgWait")), nullptr);
+                b->click();
+                ++pressed;
+            }
+    });
+    user.start(0);
+    Click(dialog, "cmdImport");
+    user.stop();
+    EXPECT_EQ(pressed, 1);
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    EXPECT_FALSE(dialog.isNull());  // still open for another try
+    EXPECT_EQ(Doc().patch().LiveCount(), 0);
+    EXPECT_EQ(Doc().UndoStack()->count(), 0);
+    EXPECT_FALSE(window.isWindowModified());
 }
 
 TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
