@@ -50,6 +50,15 @@ std::string LoadForChange(const std::string& path, Patch& patch, PatchLock& lock
     return e.empty() ? LoadOrStart(path, patch) : e;
 }
 
+std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int64_t number, const std::string& text,
+                          const std::string& kind, Patch& patch, const PatchBlock*& block) {
+    if (std::string e = ReadPatchFile(path, patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty()) return e;
+    const std::int32_t i = patch.FindLiveBlock(fileId, static_cast<std::int32_t>(number));
+    if (i < 0) return "'" + path + "' has no " + kind + " block " + text + ".";
+    block = &patch[fileId].Blocks[static_cast<std::size_t>(i)];
+    return "";
+}
+
 bool LooksLikePatchFile(const std::string& path) {
     InputFile f;
     std::uint8_t magic[3] = {};

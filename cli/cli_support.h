@@ -32,6 +32,11 @@ std::string LoadOrStart(const std::string& path, Patch& patch);
 // lock is held until `lock` goes out of scope, after the save.
 std::string LoadForChange(const std::string& path, Patch& patch, PatchLock& lock, std::ostream& err);
 
+// Reads the patch at `path` and finds its live `kind` block ("gump",
+// "sound") numbered `number` (as the user wrote it in `text`). "" or the message.
+std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int64_t number, const std::string& text,
+                          const std::string& kind, Patch& patch, const PatchBlock*& block);
+
 // A patch project file starts with "UOP"; anything else is read as verdata.
 bool LooksLikePatchFile(const std::string& path);
 

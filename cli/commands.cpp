@@ -227,12 +227,11 @@ int GumpToBmp(const std::vector<std::string>& args, std::ostream& out, std::ostr
     std::int64_t block = 0;
     if (args.size() != 3 || !ParseInt(args[1], 0, INT32_MAX, block)) return kUsage;
     Patch patch;
-    if (std::string e = ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
+    const PatchBlock* gump = nullptr;
+    if (std::string e = ReadLiveBlock(args[0], kGumpFileId, block, args[1], "gump", patch, gump); !e.empty())
         return Fail(err, e);
-    const std::int32_t i = patch.FindLiveBlock(kGumpFileId, static_cast<std::int32_t>(block));
-    if (i < 0) return Fail(err, "'" + args[0] + "' has no gump block " + args[1] + ".");
     std::string e;
-    const QImage picture = GumpPicture(patch[kGumpFileId].Blocks[static_cast<std::size_t>(i)], e);
+    const QImage picture = GumpPicture(*gump, e);
     if (!e.empty()) return Fail(err, "Gump block " + args[1] + " does not decode: " + e);
     if (e = SavePicture(picture, args[2]); !e.empty()) return Fail(err, e);
     out << "Wrote " << picture.width() << "x" << picture.height() << " pixels to " << args[2] << ".\n";

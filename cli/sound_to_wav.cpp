@@ -4,7 +4,6 @@
 
 #include "cli/cli_support.h"
 #include "codecs/wav.h"
-#include "patch/patch_file.h"
 #include "patch/save_file.h"
 
 int SoundToWavCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
@@ -12,12 +11,11 @@ int SoundToWavCommand(const std::vector<std::string>& args, std::ostream& out, s
     std::int64_t block = 0;
     if (args.size() != 3 || !ParseInt(args[1], 0, INT32_MAX, block)) return kUsage;
     Patch patch;
-    if (std::string e = ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
+    const PatchBlock* sound = nullptr;
+    if (std::string e = ReadLiveBlock(args[0], kSoundFileId, block, args[1], "sound", patch, sound); !e.empty())
         return Fail(err, e);
-    const std::int32_t i = patch.FindLiveBlock(kSoundFileId, static_cast<std::int32_t>(block));
-    if (i < 0) return Fail(err, "'" + args[0] + "' has no sound block " + args[1] + ".");
     Bytes wav;
-    if (std::string e = SoundToWav(patch[kSoundFileId].Blocks[static_cast<std::size_t>(i)].ByteArray, wav);
+    if (std::string e = SoundToWav(sound->ByteArray, wav);
         !e.empty())
         return Fail(err, "Sound block " + args[1] + ": " + e);
     SaveFile file;

@@ -43,12 +43,7 @@ void PatchEdit::Revert(Patch& patch) {
     for (const Appended& a : appended_)
         added[a.fileId].Blocks.reserve(added[a.fileId].Blocks.size() + patch[a.fileId].Blocks.size() - a.from);
     RestoreMarks(patch, settled_);
-    for (auto it = flags.rbegin(); it != flags.rend(); ++it) {
-        PatchBlock& b = patch[it->fileId].Blocks[static_cast<std::size_t>(it->slot)];
-        std::swap(b.FlagA, it->flagA);
-        std::swap(b.FlagB, it->flagB);
-    }
-    RestoreMarks(patch, removals);
+    TakeBackFlagsAndRemovals(patch);
     for (const Appended& a : appended_) {
         PatchFileEntry& entry = patch[a.fileId];
         for (std::size_t i = a.from; i < entry.Blocks.size(); ++i) {
@@ -60,13 +55,17 @@ void PatchEdit::Revert(Patch& patch) {
     }
 }
 
-void PatchEdit::TakeBackUnsettled(Patch& patch) {
+void PatchEdit::TakeBackFlagsAndRemovals(Patch& patch) {
     for (auto it = flags.rbegin(); it != flags.rend(); ++it) {
         PatchBlock& b = patch[it->fileId].Blocks[static_cast<std::size_t>(it->slot)];
         std::swap(b.FlagA, it->flagA);
         std::swap(b.FlagB, it->flagB);
     }
     RestoreMarks(patch, removals);
+}
+
+void PatchEdit::TakeBackUnsettled(Patch& patch) {
+    TakeBackFlagsAndRemovals(patch);
     // Dropping the appended slots needs no memory; the edit is spent.
     for (const Appended& a : appended_) {
         PatchFileEntry& entry = patch[a.fileId];

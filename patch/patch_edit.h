@@ -39,6 +39,7 @@ public:
 
 private:
     // Takes back an Apply whose settling failed.
+    void TakeBackFlagsAndRemovals(Patch& patch);
     void TakeBackUnsettled(Patch& patch);
 
     struct Appended {
