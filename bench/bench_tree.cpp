@@ -1,14 +1,18 @@
 // How soon the block tree is ready after a change: the model's rebuild and
 // the view's layout of what it shows, for 11 file types of 30,000 blocks and
 // for a patch of 2,000,000 blocks below an expanded "LOTS" node; and the
-// bytes the tree keeps per block.
+// bytes the tree keeps per block. And the editor's whole Open of a patch of
+// 2,000,000 blocks until the tree answers, against reading the file.
 #include <QApplication>
 #include <QTreeView>
 #include <cstdlib>
+#include <random>
 
 #include "app/block_tree_model.h"
+#include "app/frmStart.h"
 #include "app/patch_document.h"
 #include "bench_support.h"
+#include "patch/patch_file.h"
 
 namespace {
 void Ready(benchmark::State& state, Patch patch, std::uint8_t lotsFileId) {
@@ -56,6 +60,53 @@ Patch Blocks2000000() {
     return p;
 }
 
+// 2,000,000 blocks averaging 100 bytes: map blocks of 196 bytes and
+// statics, art, gumps and animations of 4 to 200.
+const std::string& LargePatchFile() {
+    static ScratchDir dir;
+    static const std::string path = [] {
+        const std::string p = dir / "large.uop";
+        Patch patch;
+        std::mt19937 rng(2000000);
+        Bytes pool(1 << 20);
+        for (auto& b : pool) b = static_cast<std::uint8_t>(rng());
+        const std::uint8_t kinds[] = {0, 2, 4, 12, 6};
+        for (int n = 0; n < 2000000; ++n) {
+            const std::uint8_t fileId = kinds[n % 5];
+            const std::size_t size = fileId == 0 ? 196 : 4 + rng() % 197;
+            const std::size_t at = rng() % (pool.size() - size);
+            patch.Append(fileId, n / 5, Bytes(pool.begin() + at, pool.begin() + at + size), 0, 0);
+        }
+        if (!WritePatchFile(p, patch).empty()) std::abort();
+        return p;
+    }();
+    return path;
+}
+
+// The editor's File > Open of that patch: read, settle, tree rebuilt and laid out.
+void BM_EditorOpen2000000(benchmark::State& state) {
+    const QString path = QString::fromStdString(LargePatchFile());
+    frmStart window;
+    window.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        if (!window.OpenPath(path)) std::abort();
+        const QModelIndex map = window.Model()->IndexOf({0, -1});
+        if (window.Model()->rowCount(map) == 0) std::abort();
+        window.Tree()->expand(map);
+        QApplication::processEvents();
+        state.PauseTiming();
+        window.New();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+void BM_CatLargePatch(benchmark::State& state) {
+    const std::string command = "cat '" + LargePatchFile() + "' >/dev/null";
+    for (auto _ : state) Shell(command);
+}
+
 void BM_TreeRebuild11x30000(benchmark::State& state) { Rebuild(state, Types11x30000()); }
 void BM_TreeRebuild2000000(benchmark::State& state) { Rebuild(state, Blocks2000000()); }
 void BM_TreeReady11x30000(benchmark::State& state) { Ready(state, Types11x30000(), 0); }
@@ -65,10 +116,12 @@ BENCHMARK(BM_TreeRebuild11x30000)->Unit(benchmark::kMillisecond)->UseRealTime()-
 BENCHMARK(BM_TreeRebuild2000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_TreeReady11x30000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_TreeReady2000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_EditorOpen2000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_CatLargePatch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 }  // namespace
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    return RunWithRatios(argc, argv, {});
+    return RunWithRatios(argc, argv, {{"BM_EditorOpen2000000/iterations:3/real_time", "BM_CatLargePatch/iterations:3/real_time", 0}});
 }
