@@ -1,9 +1,9 @@
 #include "cli/block_differences.h"
 
-#include <QCryptographicHash>
 #include <map>
 
 #include "cli/cli_support.h"
+#include "codecs/sha256.h"
 #include "gamefiles/verdata.h"
 #include "patch/patch_file.h"
 #include "patch/settle_duplicates.h"
@@ -18,10 +18,7 @@ Live LiveBlocks(const Patch& patch, std::uint8_t fileId) {
 }
 
 BlockSide Side(const PatchBlock& b) {
-    const QByteArrayView bytes(reinterpret_cast<const char*>(b.ByteArray.data()),
-                               static_cast<qsizetype>(b.ByteArray.size()));
-    return {b.Length, b.FlagA, b.FlagB,
-            QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString()};
+    return {b.Length, b.FlagA, b.FlagB, Sha256Hex(b.ByteArray)};
 }
 
 bool Same(const BlockSide& a, const BlockSide& b) {

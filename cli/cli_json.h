@@ -1,10 +1,10 @@
 // The --json output: one document on stdout, with field names that stay.
 #pragma once
 
-#include <QJsonObject>
 #include <iosfwd>
 
 #include "cli/block_differences.h"
+#include "cli/json.h"
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
 #include "patch/Patch.h"
@@ -26,12 +26,12 @@ inline constexpr const char* kJsonHelp =
     "  apply   {\"lines\", \"operations\", \"live\", \"exports\": [paths]}\n"
     "Errors stay on stderr as text.\n";
 
-void PrintJson(std::ostream& out, const QJsonObject& document);
+void PrintJson(std::ostream& out, const Json& document);
 
 // Prints directory entries (file ID, block, length, flags) as the list document.
 int PrintBlocksJson(std::ostream& out, const std::vector<VerdataEntry>& entries);
 
 // The result document of import and compare.
-QJsonObject ResultJson(const ImportResult& result);
+Json ResultJson(const ImportResult& result);
 
-QJsonObject DifferenceJson(const BlockDifference& d);
+Json DifferenceJson(const BlockDifference& d);

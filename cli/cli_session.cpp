@@ -75,7 +75,7 @@ std::string CliSession::Export(const std::string& target, const std::string& bas
     return "";
 }
 
-void CliSession::Report(std::ostream& out, const std::string& text, const QJsonObject& result) const {
+void CliSession::Report(std::ostream& out, const std::string& text, const Json& result) const {
     if (json) PrintJson(out, result);
     else out << text;
 }

@@ -4,12 +4,12 @@
 // before the last line has succeeded.
 #pragma once
 
-#include <QJsonObject>
 #include <iosfwd>
 #include <map>
 #include <optional>
 #include <string>
 
+#include "cli/json.h"
 #include "cli/progress_line.h"
 #include "patch/Patch.h"
 #include "patch/patch_lock.h"
@@ -41,7 +41,7 @@ public:
     std::string Export(const std::string& target, const std::string& base, const Patch& patch);
 
     // Prints the text, or the JSON object when `json` is set.
-    void Report(std::ostream& out, const std::string& text, const QJsonObject& result) const;
+    void Report(std::ostream& out, const std::string& text, const Json& result) const;
 
     // Holds `patch` (read from `path`) in memory: later loads hand it out,
     // saves keep it, exports go to temporary files.

@@ -7,7 +7,6 @@
 #include <ostream>
 #include <string_view>
 
-#include "cli/apply.h"
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
@@ -15,9 +14,9 @@
 #include "cli/edit_blocks.h"
 #include "cli/info.h"
 #include "cli/package_command.h"
+#include "cli/picture_commands.h"
 #include "cli/samples.h"
 #include "cli/sound_to_wav.h"
-#include "codecs/bitmap.h"
 #include "gamefiles/block_source.h"
 #include "gamefiles/compare.h"
 #include "gamefiles/import.h"
@@ -223,35 +222,6 @@ int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kOk;
 }
 
-int GumpToBmp(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
-    std::int64_t block = 0;
-    if (args.size() != 3 || !ParseInt(args[1], 0, INT32_MAX, block)) return kUsage;
-    Patch patch;
-    const PatchBlock* gump = nullptr;
-    if (std::string e = ReadLiveBlock(args[0], kGumpFileId, block, args[1], "gump", patch, gump); !e.empty())
-        return Fail(err, e);
-    std::string e;
-    const QImage picture = GumpPicture(*gump, e);
-    if (!e.empty()) return Fail(err, "Gump block " + args[1] + " does not decode: " + e);
-    if (e = SavePicture(picture, args[2]); !e.empty()) return Fail(err, e);
-    out << "Wrote " << picture.width() << "x" << picture.height() << " pixels to " << args[2] << ".\n";
-    return kOk;
-}
-
-int BmpToGump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    std::int64_t block = 0;
-    if (args.size() != 3 || !ParseInt(args[1], 0, 65535, block)) return kUsage;
-    Patch patch;
-    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
-    std::string e;
-    const QImage picture = LoadPicture(args[2], e);
-    if (e.empty()) e = ImportGumpFromBmp(patch, static_cast<std::int32_t>(block), picture);
-    if (!e.empty()) return Fail(err, e);
-    if (e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    out << "Gump block " << block << " is now " << picture.width() << "x" << picture.height() << " pixels.\n";
-    return kOk;
-}
-
 int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (UnknownOption(args, {}, err) || args.size() < 4) return kUsage;
     if (ComparesWithPackage(args)) return CompareWithPackage(args, out, err, session);
@@ -338,10 +308,10 @@ const std::vector<CliCommand>& CliCommands() {
          "gumpartLegacyMUL.uop", ListPackage},
         {"gump-to-bmp", "PATCH.uop BLOCK OUT.bmp",
          "Writes the gump block's picture as a Windows bitmap (PNG when the name ends in .png).",
-         "patch.uop 500 gump.bmp", GumpToBmp},
+         "patch.uop 500 gump.bmp", GumpToBmpCommand},
         {"bmp-to-gump", "PATCH.uop BLOCK IN.bmp",
          "Builds gump block BLOCK (0-65535) from a bitmap or PNG picture and saves the patch.",
-         "patch.uop 500 gump.png", BmpToGump},
+         "patch.uop 500 gump.png", BmpToGumpCommand},
         {"sound-to-wav", "PATCH.uop BLOCK OUT.wav", "Writes a sound block as a WAV file.", "patch.uop 42 sound.wav", SoundToWavCommand},
         {"compare", "PATCH.uop FILEID BASE.mul [BASE.idx] ALTERED.mul [ALTERED.idx] (either side may be a PACKAGE.uop)",
          "Appends every block that differs between the base and the altered data file (index files only for "
@@ -360,7 +330,7 @@ const std::vector<CliCommand>& CliCommands() {
          "Runs the commands of a manifest (one per line without the program and patch arguments, # comments, "
          "paths relative to the manifest's folder) on one patch: all lines, or at the first failing line nothing "
          "is saved or exported.",
-         "patch.uop build/patch.manifest", Apply},
+         "patch.uop build/patch.manifest", ApplyCommand},
         {"verify", "PATCH.uop VERDATA.mul [--base BASE.mul]",
          "Checks that a written verdata holds exactly what export of the patch writes: exit 0 when it does, 1 with "
          "one line per difference, 2 when it cannot tell.",

@@ -1,6 +1,5 @@
 #include "cli/diff.h"
 
-#include <QJsonArray>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -46,9 +45,9 @@ void PrintDifferences(std::ostream& out, const std::vector<BlockDifference>& dif
     }
 }
 
-QJsonArray DifferencesJson(const std::vector<BlockDifference>& differences) {
-    QJsonArray list;
-    for (const BlockDifference& d : differences) list.append(DifferenceJson(d));
+Json DifferencesJson(const std::vector<BlockDifference>& differences) {
+    Json list = Json::Array();
+    for (const BlockDifference& d : differences) list.Append(DifferenceJson(d));
     return list;
 }
 
@@ -104,7 +103,7 @@ int Verify(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const std::int64_t duplicates = entries - found.LiveCount();
     if (session.json) {
         PrintJson(out, {{"matches", differences.empty() && duplicates == 0},
-                        {"duplicates", static_cast<qint64>(duplicates)},
+                        {"duplicates", duplicates},
                         {"differences", DifferencesJson(differences)}});
     } else {
         PrintDifferences(out, differences, {"extra", "missing", "expected", "found"});

@@ -1,6 +1,5 @@
 #include "cli/info.h"
 
-#include <QJsonArray>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -24,7 +23,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (std::string e = session.Load(args[0], patch); !e.empty()) return Fail(err, e);
     std::array<std::int64_t, Patch::kFileIds> superseded{};
     for (const RemovedMark& m : SettleDuplicates(patch)) ++superseded[m.fileId];
-    QJsonArray types;
+    Json types = Json::Array();
     std::int64_t totalLive = 0, totalBytes = 0;
     if (!session.json) out << "ID   Name       Live  Superseded  Without data  Bytes\n";
     for (int f = 0; f < Patch::kFileIds; ++f) {
@@ -38,11 +37,8 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         totalLive += live;
         totalBytes += bytes;
         if (session.json) {
-            types.append(QJsonObject{{"fileId", f}, {"name", QString::fromStdString(TypeName(f))},
-                                     {"live", static_cast<qint64>(live)},
-                                     {"superseded", static_cast<qint64>(superseded[f])},
-                                     {"withoutData", static_cast<qint64>(empty)},
-                                     {"bytes", static_cast<qint64>(bytes)}});
+            types.Append({{"fileId", f}, {"name", TypeName(f)}, {"live", live}, {"superseded", superseded[f]},
+                          {"withoutData", empty}, {"bytes", bytes}});
             continue;
         }
         char line[128];
@@ -52,24 +48,22 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         out << line;
     }
     if (session.json)
-        PrintJson(out, {{"types", types},
-                        {"live", static_cast<qint64>(totalLive)},
-                        {"bytes", static_cast<qint64>(totalBytes)}});
+        PrintJson(out, {{"types", types}, {"live", totalLive}, {"bytes", totalBytes}});
     else out << "Total: " << totalLive << " live blocks, " << totalBytes << " bytes.\n";
     return kOk;
 }
 
 int Types(const std::vector<std::string>& args, std::ostream& out, std::ostream&, CliSession& session) {
     if (!args.empty()) return kUsage;
-    QJsonArray types;
+    Json types = Json::Array();
     for (std::size_t f = 0; f < FileTypes().size(); ++f) {
         const FileTypeEntry& t = FileTypes()[f];
         if (t.Name.empty()) continue;
         if (session.json) {
-            types.append(QJsonObject{{"fileId", static_cast<int>(f)},
-                                     {"name", QString::fromStdString(t.Name)},
-                                     {"fixedBlockSize", std::max(t.ConstantIndex, 0)},
-                                     {"highestBlock", t.NbrOfBlocks}});
+            types.Append({{"fileId", f},
+                          {"name", t.Name},
+                          {"fixedBlockSize", std::max(t.ConstantIndex, 0)},
+                          {"highestBlock", t.NbrOfBlocks}});
             continue;
         }
         out << f << ' ' << t.Name << ' '

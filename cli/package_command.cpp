@@ -1,7 +1,6 @@
 #include "cli/package_command.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
+#include <cstdio>
 #include <iomanip>
 #include <ostream>
 
@@ -19,19 +18,16 @@ int ListPackage(const std::vector<std::string>& args, std::ostream& out, std::os
     if (std::string e = package.Open(args[0]); !e.empty()) return Fail(err, e);
     const std::vector<std::string> names = KnownEntryNames(package);
     if (session.json) {
-        QJsonArray entries;
+        Json entries = Json::Array();
         for (std::size_t i = 0; i < package.Entries().size(); ++i) {
             const PackageEntry& e = package.Entries()[i];
-            QJsonObject entry{{"hash", QString::number(e.hash, 16).toUpper().rightJustified(16, '0')},
-                              {"flag", static_cast<int>(e.flag)},
-                              {"stored", static_cast<qint64>(e.storedSize)},
-                              {"decoded", static_cast<qint64>(e.decodedSize)}};
-            if (!names[i].empty()) entry["name"] = QString::fromStdString(names[i]);
-            entries.append(entry);
+            char hash[17];
+            std::snprintf(hash, sizeof hash, "%016llX", static_cast<unsigned long long>(e.hash));
+            Json entry{{"hash", hash}, {"flag", e.flag}, {"stored", e.storedSize}, {"decoded", e.decodedSize}};
+            if (!names[i].empty()) entry.Set("name", names[i]);
+            entries.Append(std::move(entry));
         }
-        PrintJson(out, {{"version", static_cast<qint64>(package.Version())},
-                        {"tables", static_cast<qint64>(package.TableCount())},
-                        {"entries", entries}});
+        PrintJson(out, {{"version", package.Version()}, {"tables", package.TableCount()}, {"entries", entries}});
         return kOk;
     }
     out << args[0] << ": version " << package.Version() << ", " << package.TableCount() << " tables, "

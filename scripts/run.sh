@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
-cmake --build build -j "$(nproc)" --target palindra palindra-cli palindra-screenshots
+cmake --build build -j "$(nproc)" --target palindra palindra-cli palindra-cli-pictures palindra-screenshots
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec build/palindra

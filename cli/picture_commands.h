@@ -1,0 +1,17 @@
+// The commands that read or write pictures, and apply, whose manifest may
+// run them. Pictures go through Qt's image code, and loading its libraries
+// takes longer than most commands take to run. So palindra-cli links
+// picture_helper.cpp, which hands these three commands to the program
+// palindra-cli-pictures; that program and the tests link
+// picture_commands.cpp, which runs them.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+class CliSession;
+
+int GumpToBmpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
+int BmpToGumpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
+int ApplyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
