@@ -148,6 +148,24 @@ LoadedBlock cMUL::cLoad(std::int32_t indexNumber, ByteArena& arena, BlockBytes& 
     return block;
 }
 
+LoadedBlock cMUL::cView(std::int32_t indexNumber, ByteArena& spare, ByteView& data) {
+    LoadedBlock block;
+    std::int64_t offset = 0;
+    data = {};
+    if (!Locate(indexNumber, block, offset)) return block;
+    if (const auto view = dataReader_->View(offset, static_cast<std::size_t>(block.length))) {
+        data = *view;
+        return block;
+    }
+    ByteArena::Space space = spare.Allocate(static_cast<std::size_t>(block.length));
+    if (!dataReader_->ReadAt(offset, space.fill)) {
+        block.damaged = true;
+        return block;
+    }
+    data = space.fill;
+    return block;
+}
+
 std::string cMUL::cSave(std::int32_t indexNumber, const Bytes& bytes, std::int16_t flagA, std::int16_t flagB,
                         bool isEmpty) {
     if (!data_.IsOpen()) return "No data file is open.";

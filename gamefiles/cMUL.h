@@ -55,6 +55,10 @@ public:
     // As cLoad, but the data goes into `arena` and `data` refers to it
     // (block.bytes stays empty).
     LoadedBlock cLoad(std::int32_t indexNumber, ByteArena& arena, BlockBytes& data);
+    // As cLoad, but `data` shows the bytes where they already are: in the
+    // file's read window, or else in `spare`. Valid until the next call on
+    // this file or until `spare` starts over.
+    LoadedBlock cView(std::int32_t indexNumber, ByteArena& spare, ByteView& data);
 
     // Writes block `indexNumber` (the only writer of data files). "" or a message.
     std::string cSave(std::int32_t indexNumber, const Bytes& bytes, std::int16_t flagA, std::int16_t flagB,

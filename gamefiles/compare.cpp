@@ -27,20 +27,19 @@ ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::strin
     Patch added;
     ReadBudget budget(mul2);
     const std::int64_t count = std::max(base.cCount(), altered.cCount());
-    // Both blocks are read into one scratch buffer, used again for every pair;
-    // only a differing block is copied to the patch's own buffers.
-    ByteArena scratch, kept;
-    BlockBytes aData, bData;
+    // Blocks are compared where they lie in the files' read windows; only a
+    // differing block is copied to the patch's own buffers.
+    ByteArena spare, kept;
+    ByteView aData, bData;
     for (std::int64_t n = 0; n < count; ++n) {
         if (!progress.Step(n, count)) {
             result = {};
             result.error = kCancelled;
             return result;
         }
-        aData = bData = {};
-        scratch.Reuse();
-        const LoadedBlock a = base.cLoad(static_cast<std::int32_t>(n), scratch, aData);
-        LoadedBlock b = altered.cLoad(static_cast<std::int32_t>(n), scratch, bData);
+        spare.Reuse();
+        const LoadedBlock a = base.cView(static_cast<std::int32_t>(n), spare, aData);
+        LoadedBlock b = altered.cView(static_cast<std::int32_t>(n), spare, bData);
         if (a.damaged || b.damaged) {
             ++result.damaged;
             continue;

@@ -96,40 +96,58 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
     }
 
     // Of one file ID and block number only the last copy is written: the
-    // base's blocks come first, then the patch's. Walking each file ID's merge
-    // list from its end, a number seen before is an older copy.
-    std::vector<const PatchBlock*> kept, merged;
-    kept.reserve(static_cast<std::size_t>(base.LiveCount() + patch.LiveCount()));
+    // base's blocks come first, then the patch's. Walking each file ID's
+    // blocks from the patch's last back to the base's first, a number seen
+    // before is an older copy. One bit per slot marks those written.
+    const std::array<const Patch*, 2> sources = {&base, &patch};
+    std::array<std::array<std::vector<bool>, Patch::kFileIds>, 2> written;
     SeenNumbers seen;
+    std::int64_t count = 0;
     for (int f = 0; f < Patch::kFileIds; ++f) {
         const auto id = static_cast<std::uint8_t>(f);
-        merged.clear();
-        std::int32_t high = 0;
-        auto add = [&](const PatchBlock& b) {
-            if (b.BlockNumber < 0) return;
-            merged.push_back(&b);
-            high = std::max(high, b.BlockNumber);
-        };
-        base.ForEachLive(id, add);
-        patch.ForEachLive(id, add);
-        if (merged.empty()) continue;
-        seen.Reset(0, high, merged.size());
-        const std::size_t first = kept.size();
-        for (auto it = merged.rbegin(); it != merged.rend(); ++it)
-            if (seen.Insert((*it)->BlockNumber)) kept.push_back(*it);
-        std::reverse(kept.begin() + static_cast<std::ptrdiff_t>(first), kept.end());
+        std::int32_t high = -1;
+        std::size_t live = 0;
+        for (const Patch* p : sources)
+            p->ForEachLive(id, [&](const PatchBlock& b) {
+                high = std::max(high, b.BlockNumber);
+                ++live;
+            });
+        if (high < 0) continue;
+        seen.Reset(0, high, live);
+        for (int s = 1; s >= 0; --s) {
+            const BlockSlots& blocks = (*sources[s])[id].Blocks;
+            std::vector<bool>& marks = written[s][id];
+            marks.assign(blocks.size(), false);
+            for (std::size_t i = blocks.size(); i-- > 0;)
+                if (blocks[i].BlockNumber >= 0 && seen.Insert(blocks[i].BlockNumber)) {
+                    marks[i] = true;
+                    ++count;
+                }
+        }
     }
+    // Calls fn(fileId, block) for each block written, in the file's order.
+    auto forEachWritten = [&](auto&& fn) {
+        for (int f = 0; f < Patch::kFileIds; ++f)
+            for (int s = 0; s < 2; ++s) {
+                const BlockSlots& blocks = (*sources[s])[static_cast<std::uint8_t>(f)].Blocks;
+                const std::vector<bool>& marks = written[s][f];
+                for (std::size_t i = 0; i < marks.size(); ++i)
+                    if (marks[i] && !fn(f, blocks[i])) return false;
+            }
+        return true;
+    };
 
-    const auto count = static_cast<std::int64_t>(kept.size());
     auto lengthOf = [](const PatchBlock& b) {
         return b.Length > 0 ? static_cast<std::int32_t>(b.ByteArray.size()) : b.Length;
     };
     std::int64_t position = 4 + count * kVerdataEntrySize;
-    for (const PatchBlock* b : kept) {
-        const std::int32_t length = lengthOf(*b);
-        if (length > 0 && position > INT32_MAX - length) return "The new verdata.mul would be larger than 2 GB.";
+    const bool fits = forEachWritten([&](int, const PatchBlock& b) {
+        const std::int32_t length = lengthOf(b);
+        if (length > 0 && position > INT32_MAX - length) return false;
         if (length > 0) position += length;
-    }
+        return true;
+    });
+    if (!fits) return "The new verdata.mul would be larger than 2 GB.";
 
     // The directory goes out entry by entry through the save's buffer, then the data.
     SaveFile out;
@@ -138,24 +156,27 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
     PutLE32(countBytes.data(), static_cast<std::uint32_t>(count));
     out.Write(countBytes);
     position = 4 + count * kVerdataEntrySize;
-    for (const PatchBlock* b : kept) {
-        const std::int32_t length = lengthOf(*b);
+    forEachWritten([&](int f, const PatchBlock& b) {
+        const std::int32_t length = lengthOf(b);
         std::array<std::uint8_t, kVerdataEntrySize> entry{};
         std::uint8_t* e = entry.data();
-        PutLE32(e, b->FileID);
-        PutLE32(e + 4, static_cast<std::uint32_t>(b->BlockNumber));
+        PutLE32(e, static_cast<std::uint32_t>(f));
+        PutLE32(e + 4, static_cast<std::uint32_t>(b.BlockNumber));
         PutLE32(e + 8, static_cast<std::uint32_t>(length > 0 ? position : -1));
         PutLE32(e + 12, static_cast<std::uint32_t>(length));
-        PutLE16(e + 16, static_cast<std::uint16_t>(b->FlagA));
-        PutLE16(e + 18, static_cast<std::uint16_t>(b->FlagB));
+        PutLE16(e + 16, static_cast<std::uint16_t>(b.FlagA));
+        PutLE16(e + 18, static_cast<std::uint16_t>(b.FlagB));
         out.Write(entry);
         if (length > 0) position += length;
-    }
+        return true;
+    });
     std::int64_t done = 0;
-    for (const PatchBlock* b : kept) {
-        // The unfinished temporary file goes with `out`; the target is untouched.
-        if (!progress.Step(done++, count)) return kCancelled;
-        if (b->Length > 0) out.Write(b->ByteArray);
-    }
+    // A cancel leaves the unfinished temporary file to `out`; the target is untouched.
+    const bool finished = forEachWritten([&](int, const PatchBlock& b) {
+        if (!progress.Step(done++, count)) return false;
+        if (b.Length > 0) out.Write(b.ByteArray);
+        return true;
+    });
+    if (!finished) return kCancelled;
     return out.Commit();
 }

@@ -14,7 +14,6 @@ PatchBlock& Patch::AppendWithLength(std::uint8_t fileId, std::int32_t blockNumbe
                                     BlockBytes data, std::int16_t flagA, std::int16_t flagB) {
     PatchFileEntry& e = entries_[fileId];
     PatchBlock& b = e.Blocks.emplace_back();
-    b.FileID = fileId;
     b.BlockNumber = blockNumber;
     b.Length = length;
     b.FlagA = flagA;
@@ -25,7 +24,7 @@ PatchBlock& Patch::AppendWithLength(std::uint8_t fileId, std::int32_t blockNumbe
 }
 
 void Patch::Reserve(std::uint8_t fileId, std::size_t count) {
-    std::vector<PatchBlock>& blocks = entries_[fileId].Blocks;
+    BlockSlots& blocks = entries_[fileId].Blocks;
     blocks.reserve(blocks.size() + count);
 }
 

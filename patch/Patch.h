@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "patch/block_bytes.h"
+#include "patch/large_pages.h"
 
+// A slot; its file ID is the entry that holds it.
 struct PatchBlock {
-    std::uint8_t FileID = 0;
     std::int32_t BlockNumber = 0;
     std::int32_t Length = 0;
     std::int16_t FlagA = 0;
@@ -19,9 +20,13 @@ struct PatchBlock {
 
     bool IsLive() const { return BlockNumber != -1; }
 };
+static_assert(sizeof(PatchBlock) == 28);
+
+// Slots of a large file fill huge pages.
+using BlockSlots = std::vector<PatchBlock, LargePageAllocator<PatchBlock>>;
 
 struct PatchFileEntry {
-    std::vector<PatchBlock> Blocks;
+    BlockSlots Blocks;
     std::int32_t RemovedCount = 0;
 
     std::int32_t Count() const { return static_cast<std::int32_t>(Blocks.size()); }

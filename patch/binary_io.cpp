@@ -122,14 +122,26 @@ bool WindowedReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
     std::fill(out.begin(), out.begin() + (begin - offset), std::uint8_t{0});
     std::fill(out.begin() + (end - offset), out.end(), std::uint8_t{0});
     if (inside.size() > window_.size() / 2) return file_.ReadAt(begin, inside) == end - begin;
-    if (begin < windowStart_ || end > windowStart_ + static_cast<std::int64_t>(windowLength_)) {
-        const std::int64_t n = file_.ReadAt(begin, window_);
-        if (n < end - begin) return false;
-        windowStart_ = begin;
-        windowLength_ = static_cast<std::size_t>(n);
-    }
+    if (!Cover(begin, end)) return false;
     std::memcpy(inside.data(), window_.data() + (begin - windowStart_), inside.size());
     return true;
+}
+
+std::optional<std::span<const std::uint8_t>> WindowedReader::View(std::int64_t offset, std::size_t size) {
+    if (offset < 0 || size > window_.size() / 2 || offset > file_.Size() - static_cast<std::int64_t>(size))
+        return std::nullopt;
+    const std::int64_t end = offset + static_cast<std::int64_t>(size);
+    if (!Cover(offset, end)) return std::nullopt;
+    return std::span<const std::uint8_t>(window_.data() + (offset - windowStart_), size);
+}
+
+bool WindowedReader::Cover(std::int64_t begin, std::int64_t end) {
+    if (begin >= windowStart_ && end <= windowStart_ + static_cast<std::int64_t>(windowLength_)) return true;
+    const std::int64_t n = file_.ReadAt(begin, window_);
+    // A failed or short read (the file shrank) has overwritten the window.
+    windowStart_ = begin;
+    windowLength_ = static_cast<std::size_t>(std::max<std::int64_t>(n, 0));
+    return n >= end - begin;
 }
 
 bool IsExistingFile(const std::string& path) {

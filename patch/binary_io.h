@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -62,8 +63,15 @@ public:
     explicit WindowedReader(const InputFile& file, std::size_t windowSize = 1 << 20);
     // Fills `out` from `offset`; false on an I/O error.
     bool ReadAt(std::int64_t offset, std::span<std::uint8_t> out);
+    // The bytes at `offset` inside the window, valid until the next call;
+    // nullopt when they do not lie wholly inside the file, are larger than
+    // half the window, or cannot be read.
+    std::optional<std::span<const std::uint8_t>> View(std::int64_t offset, std::size_t size);
 
 private:
+    // Reads the window from `begin` unless it holds [begin, end) already.
+    bool Cover(std::int64_t begin, std::int64_t end);
+
     const InputFile& file_;
     std::vector<std::uint8_t> window_;
     std::int64_t windowStart_ = 0;

@@ -1,12 +1,12 @@
 #include "patch/block_bytes.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <new>
 #include <utility>
+
+#include "patch/large_pages.h"
 
 namespace {
 // A buffer shared by the blocks of one read: large enough that a whole file
@@ -15,47 +15,30 @@ namespace {
 constexpr std::size_t kArenaBuffer = std::size_t{16} << 20;
 }  // namespace
 
-// A reference count followed by the bytes. Large buffers are mapped on
-// huge-page boundaries and asked for huge pages: filling memory touched once
-// costs a page fault per page, and a 2 MB page takes one fault for 512 small
-// ones.
+// A reference count followed by the bytes.
 class BlockBuffer {
 public:
     static BlockBuffer* Make(std::size_t capacity) {
         if (capacity > std::size_t{1} << 40) throw std::bad_alloc();
-        const std::size_t size = sizeof(BlockBuffer) + capacity;
-        if (size < kHugePage) return new (::operator new(size)) BlockBuffer(capacity, 0);
-        const std::size_t mapped = (size + kHugePage - 1) / kHugePage * kHugePage;
-        void* p = ::mmap(nullptr, mapped + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (p == MAP_FAILED) throw std::bad_alloc();
-        const auto start = reinterpret_cast<std::uintptr_t>(p);
-        const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
-        if (aligned > start) ::munmap(p, aligned - start);
-        if (const std::uintptr_t end = start + mapped + kHugePage; end > aligned + mapped)
-            ::munmap(reinterpret_cast<void*>(aligned + mapped), end - aligned - mapped);
-        ::madvise(reinterpret_cast<void*>(aligned), mapped, MADV_HUGEPAGE);
-        return new (reinterpret_cast<void*>(aligned)) BlockBuffer(capacity, mapped);
+        return new (AllocateLarge(sizeof(BlockBuffer) + capacity)) BlockBuffer(capacity);
     }
     std::uint8_t* Data() { return reinterpret_cast<std::uint8_t*>(this) + sizeof(BlockBuffer); }
     std::size_t Capacity() const { return capacity_; }
     void Ref() { refs_.fetch_add(1, std::memory_order_relaxed); }
     void Unref() {
         if (refs_.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
-        const std::size_t mapped = mapped_;
+        const std::size_t size = sizeof(BlockBuffer) + capacity_;
         this->~BlockBuffer();
-        if (mapped > 0) ::munmap(this, mapped);
-        else ::operator delete(this);
+        FreeLarge(this, size);
     }
     bool Alone() const { return refs_.load(std::memory_order_acquire) == 1; }
 
-    static constexpr std::size_t kHeader = 24;
+    static constexpr std::size_t kHeader = 16;
 
 private:
-    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    BlockBuffer(std::size_t capacity, std::size_t mapped) : capacity_(capacity), mapped_(mapped) {}
+    explicit BlockBuffer(std::size_t capacity) : capacity_(capacity) {}
     std::atomic<std::uint32_t> refs_{1};
     std::size_t capacity_;
-    std::size_t mapped_;  // bytes mapped, 0 for heap memory
 };
 static_assert(sizeof(BlockBuffer) == BlockBuffer::kHeader);
 
@@ -79,8 +62,10 @@ BlockBytes::BlockBytes(const BlockBytes& other) : buffer_(other.buffer_), offset
     if (buffer_) buffer_->Ref();
 }
 
-BlockBytes::BlockBytes(BlockBytes&& other) noexcept
-    : buffer_(std::exchange(other.buffer_, nullptr)), offset_(other.offset_), size_(std::exchange(other.size_, 0)) {}
+BlockBytes::BlockBytes(BlockBytes&& other) noexcept : buffer_(other.buffer_), offset_(other.offset_), size_(other.size_) {
+    other.buffer_ = nullptr;
+    other.size_ = 0;
+}
 
 BlockBytes& BlockBytes::operator=(const BlockBytes& other) {
     if (this != &other) *this = BlockBytes(other);
@@ -90,9 +75,11 @@ BlockBytes& BlockBytes::operator=(const BlockBytes& other) {
 BlockBytes& BlockBytes::operator=(BlockBytes&& other) noexcept {
     if (this == &other) return *this;
     if (buffer_) buffer_->Unref();
-    buffer_ = std::exchange(other.buffer_, nullptr);
+    buffer_ = other.buffer_;
     offset_ = other.offset_;
-    size_ = std::exchange(other.size_, 0);
+    size_ = other.size_;
+    other.buffer_ = nullptr;
+    other.size_ = 0;
     return *this;
 }
 

@@ -14,7 +14,9 @@
 
 class BlockBuffer;
 
-class BlockBytes {
+// Aligned to 4 bytes only, so that a block's slot (this and four 32-bit
+// fields) takes 28 bytes rather than 32: it counts for files of many blocks.
+class __attribute__((packed, aligned(4))) BlockBytes {
 public:
     using value_type = std::uint8_t;
     using const_iterator = const std::uint8_t*;

@@ -13,10 +13,10 @@ constexpr std::size_t kHeaderSize = 12;
 constexpr std::size_t kRecordSize = 13;
 constexpr std::uint8_t kVersion = 4;
 
-void WriteRecord(SaveFile& out, const PatchBlock& b) {
+void WriteRecord(SaveFile& out, std::uint8_t fileId, const PatchBlock& b) {
     const std::int32_t length = b.Length > 0 ? static_cast<std::int32_t>(b.ByteArray.size()) : b.Length;
     std::array<std::uint8_t, kRecordSize> rec{};
-    rec[0] = b.FileID;
+    rec[0] = fileId;
     PutLE32(&rec[1], static_cast<std::uint32_t>(b.BlockNumber));
     PutLE32(&rec[5], static_cast<std::uint32_t>(length));
     PutLE16(&rec[9], static_cast<std::uint16_t>(b.FlagA));
@@ -69,7 +69,7 @@ std::string WritePatchFile(const std::string& path, const Patch& patch) {
     PutLE32(&header[8], high);
     out.Write(header);
     for (int f = 0; f < Patch::kFileIds; ++f)
-        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { WriteRecord(out, b); });
+        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { WriteRecord(out, static_cast<std::uint8_t>(f), b); });
     return out.Commit();
 }
 

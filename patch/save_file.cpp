@@ -13,7 +13,7 @@
 
 namespace {
 // Writes go out in pieces of this size: few system calls, little memory.
-constexpr std::size_t kBufferSize = std::size_t{4} << 20;
+constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 // Temporary names keep this much of the target's name, so that a name near
 // the file system's limit still leaves room and a leftover shows whose it was.
 constexpr std::size_t kNameKept = 24;
