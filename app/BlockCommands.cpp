@@ -111,7 +111,7 @@ void BlockCommands::SaveToFile() {
     const std::int32_t slot = patch.FindLiveBlock(current_->fileId, current_->blockNumber);
     if (slot < 0) return;
     const PatchBlock& block = patch[current_->fileId].Blocks[static_cast<std::size_t>(slot)];
-    if (block.Length <= 0 || block.ByteArray.empty()) {
+    if (block.Length() <= 0 || block.ByteArray.empty()) {
         CurrentPrompts().Message(window_, QStringLiteral("That block is empty."), QStringLiteral("Save block"));
         return;
     }

@@ -266,7 +266,7 @@ void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
                 SetPicture(LongArrayToImage(grid, background));
             break;
         case kAnimFileId:
-            if (block.Length > 0 && AnimPreview(block.ByteArray, grid).empty())
+            if (block.Length() > 0 && AnimPreview(block.ByteArray, grid).empty())
                 SetPicture(LongArrayToImage(grid, background));
             break;
         case kArtFileId: {

@@ -18,7 +18,7 @@ Live LiveBlocks(const Patch& patch, std::uint8_t fileId) {
 }
 
 BlockSide Side(const PatchBlock& b) {
-    return {b.Length, b.FlagA, b.FlagB, Sha256Hex(b.ByteArray)};
+    return {b.Length(), b.FlagA, b.FlagB, Sha256Hex(b.ByteArray)};
 }
 
 bool Same(const BlockSide& a, const BlockSide& b) {

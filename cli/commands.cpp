@@ -44,7 +44,7 @@ int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         if (session.json)
             for (int f = 0; f < Patch::kFileIds; ++f)
                 patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
-                    entries.push_back({static_cast<std::uint8_t>(f), b.BlockNumber, 0, b.Length, b.FlagA, b.FlagB});
+                    entries.push_back({static_cast<std::uint8_t>(f), b.BlockNumber, 0, b.Length(), b.FlagA, b.FlagB});
                 });
     } else {
         if (std::string e = ReadVerdataDirectory(args[0], entries); !e.empty())
@@ -71,7 +71,7 @@ int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (isPatch)
         for (int f = 0; f < Patch::kFileIds; ++f)
             patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
-                line(f, b.BlockNumber, b.Length, b.FlagA, b.FlagB);
+                line(f, b.BlockNumber, b.Length(), b.FlagA, b.FlagB);
             });
     for (const VerdataEntry& e : entries) line(e.fileId, e.blockNumber, e.length, e.flagA, e.flagB);
     out.write(text.data(), static_cast<std::streamsize>(used));
@@ -112,7 +112,7 @@ int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return Fail(err, "'" + args[0] + "' has no block " + std::to_string(block) + " of file ID " +
                              std::to_string(fileId) + ".");
     const PatchBlock& b = patch[fileId].Blocks[static_cast<std::size_t>(i)];
-    if (b.Length <= 0) return Fail(err, "That block is empty.");
+    if (b.Length() <= 0) return Fail(err, "That block is empty.");
     SaveFile file;
     if (std::string e = file.Open(args[3]); !e.empty()) return Fail(err, e);
     file.Write(b.ByteArray);

@@ -55,7 +55,7 @@ ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const 
 std::int64_t CountWithoutData(const Patch& patch) {
     std::int64_t n = 0;
     for (int f = 0; f < Patch::kFileIds; ++f)
-        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { n += b.Length <= 0; });
+        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { n += b.Length() <= 0; });
     return n;
 }
 

@@ -137,12 +137,9 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
         return true;
     };
 
-    auto lengthOf = [](const PatchBlock& b) {
-        return b.Length > 0 ? static_cast<std::int32_t>(b.ByteArray.size()) : b.Length;
-    };
     std::int64_t position = 4 + count * kVerdataEntrySize;
     const bool fits = forEachWritten([&](int, const PatchBlock& b) {
-        const std::int32_t length = lengthOf(b);
+        const std::int32_t length = b.Length();
         if (length > 0 && position > INT32_MAX - length) return false;
         if (length > 0) position += length;
         return true;
@@ -157,7 +154,7 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
     out.Write(countBytes);
     position = 4 + count * kVerdataEntrySize;
     forEachWritten([&](int f, const PatchBlock& b) {
-        const std::int32_t length = lengthOf(b);
+        const std::int32_t length = b.Length();
         std::array<std::uint8_t, kVerdataEntrySize> entry{};
         std::uint8_t* e = entry.data();
         PutLE32(e, static_cast<std::uint32_t>(f));
@@ -174,7 +171,7 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
     // A cancel leaves the unfinished temporary file to `out`; the target is untouched.
     const bool finished = forEachWritten([&](int, const PatchBlock& b) {
         if (!progress.Step(done++, count)) return false;
-        if (b.Length > 0) out.Write(b.ByteArray);
+        out.Write(b.ByteArray);
         return true;
     });
     if (!finished) return kCancelled;

@@ -22,7 +22,6 @@ std::string AddWholeFile(Patch& patch, std::int32_t fileType, const std::string&
         return "";
     }
     PatchBlock& b = patch[kFilesFileId].Blocks[static_cast<std::size_t>(slot)];
-    b.Length = static_cast<std::int32_t>(data.size());
     b.ByteArray = std::move(data);
     return "";
 }

@@ -15,10 +15,9 @@ PatchBlock& Patch::AppendWithLength(std::uint8_t fileId, std::int32_t blockNumbe
     PatchFileEntry& e = entries_[fileId];
     PatchBlock& b = e.Blocks.emplace_back();
     b.BlockNumber = blockNumber;
-    b.Length = length;
     b.FlagA = flagA;
     b.FlagB = flagB;
-    if (length > 0) b.ByteArray = std::move(data);
+    b.ByteArray = length > 0 && !data.empty() ? std::move(data) : BlockBytes::Absent(length);
     if (blockNumber == -1) ++e.RemovedCount;
     return b;
 }

@@ -13,14 +13,16 @@
 // A slot; its file ID is the entry that holds it.
 struct PatchBlock {
     std::int32_t BlockNumber = 0;
-    std::int32_t Length = 0;
     std::int16_t FlagA = 0;
     std::int16_t FlagB = 0;
     BlockBytes ByteArray;
 
     bool IsLive() const { return BlockNumber != -1; }
+    // The number of data bytes, or for a block read without its data the
+    // length it was stored with (<= 0: a block without data).
+    std::int32_t Length() const { return ByteArray.StoredLength(); }
 };
-static_assert(sizeof(PatchBlock) == 28);
+static_assert(sizeof(PatchBlock) == 24);
 
 // Slots of a large file fill huge pages.
 using BlockSlots = std::vector<PatchBlock, LargePageAllocator<PatchBlock>>;

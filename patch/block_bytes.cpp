@@ -87,6 +87,12 @@ BlockBytes::~BlockBytes() {
     if (buffer_) buffer_->Unref();
 }
 
+BlockBytes BlockBytes::Absent(std::int32_t storedLength) {
+    BlockBytes b;
+    b.offset_ = static_cast<std::uint32_t>(storedLength);
+    return b;
+}
+
 const std::uint8_t* BlockBytes::data() const { return buffer_ ? buffer_->Data() + offset_ : nullptr; }
 
 std::span<std::uint8_t> BlockBytes::Mutable() {

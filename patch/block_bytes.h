@@ -14,8 +14,8 @@
 
 class BlockBuffer;
 
-// Aligned to 4 bytes only, so that a block's slot (this and four 32-bit
-// fields) takes 28 bytes rather than 32: it counts for files of many blocks.
+// Aligned to 4 bytes only, so that a block's slot (this and two 32-bit
+// fields) takes 24 bytes rather than 32: it counts for files of many blocks.
 class __attribute__((packed, aligned(4))) BlockBytes {
 public:
     using value_type = std::uint8_t;
@@ -45,6 +45,15 @@ public:
     // shares this block's buffer.
     std::span<std::uint8_t> Mutable();
 
+    // No bytes, standing for a block whose data is absent or was not read:
+    // it keeps the length the block was stored with (<= 0 for a block
+    // without data), so that writing it again gives the same bytes.
+    static BlockBytes Absent(std::int32_t storedLength);
+    // size() when there are bytes, else the length Absent was given.
+    std::int32_t StoredLength() const {
+        return buffer_ ? static_cast<std::int32_t>(size_) : static_cast<std::int32_t>(offset_);
+    }
+
     friend bool operator==(const BlockBytes& a, const BlockBytes& b) { return Same(a, b); }
     friend bool operator==(const BlockBytes& a, const Bytes& b) { return Same(a, b); }
 
@@ -54,7 +63,7 @@ private:
     static bool Same(ByteView a, ByteView b);
 
     BlockBuffer* buffer_ = nullptr;
-    std::uint32_t offset_ = 0;
+    std::uint32_t offset_ = 0;  // without a buffer: the stored length
     std::uint32_t size_ = 0;
 };
 

@@ -40,7 +40,7 @@ BlockInfo DescribeBlock(std::uint8_t fileId, std::int32_t n, const PatchBlock* b
     info.heading = kind->prefix + Hex(n, kind->width) + " (" + Dec(n) + ") :";
     if (!block) return info;
 
-    const std::int32_t length = block->Length;
+    const std::int32_t length = block->Length();
     auto& l = info.lines;
     const std::string size = "Block size: " + Dec(length);
     switch (fileId) {

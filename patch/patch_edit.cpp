@@ -49,7 +49,8 @@ void PatchEdit::Revert(Patch& patch) {
         for (std::size_t i = a.from; i < entry.Blocks.size(); ++i) {
             PatchBlock& b = entry.Blocks[i];
             if (!b.IsLive()) --entry.RemovedCount;
-            added.AppendWithLength(a.fileId, b.BlockNumber, b.Length, std::move(b.ByteArray), b.FlagA, b.FlagB);
+            const std::int32_t length = b.Length();  // before the bytes move away
+            added.AppendWithLength(a.fileId, b.BlockNumber, length, std::move(b.ByteArray), b.FlagA, b.FlagB);
         }
         entry.Blocks.resize(a.from);
     }

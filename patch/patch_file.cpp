@@ -14,7 +14,7 @@ constexpr std::size_t kRecordSize = 13;
 constexpr std::uint8_t kVersion = 4;
 
 void WriteRecord(SaveFile& out, std::uint8_t fileId, const PatchBlock& b) {
-    const std::int32_t length = b.Length > 0 ? static_cast<std::int32_t>(b.ByteArray.size()) : b.Length;
+    const std::int32_t length = b.Length();
     std::array<std::uint8_t, kRecordSize> rec{};
     rec[0] = fileId;
     PutLE32(&rec[1], static_cast<std::uint32_t>(b.BlockNumber));

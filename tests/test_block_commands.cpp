@@ -140,9 +140,9 @@ TEST(Compare, AddsExactlyTheBlocksThatDiffer) {
     EXPECT_EQ(blocks[0].FlagA, 6);
     EXPECT_EQ(blocks[0].FlagB, 5);
     EXPECT_EQ(blocks[1].BlockNumber, 2);
-    EXPECT_EQ(blocks[1].Length, 2);
+    EXPECT_EQ(blocks[1].Length(), 2);
     EXPECT_EQ(blocks[2].BlockNumber, 3);
-    EXPECT_EQ(blocks[2].Length, -1);
+    EXPECT_EQ(blocks[2].Length(), -1);
     EXPECT_TRUE(blocks[2].ByteArray.empty());
 
     Patch same;
@@ -215,7 +215,7 @@ TEST(Compare, HuesBlocksAreAddedInTheirVerdataForm) {
     ASSERT_EQ(CompareMuls(p, "", dir / "a.mul", "", dir / "b.mul", kHuesFileId).added, 1);
     const PatchBlock& b = p[kHuesFileId].Blocks[0];
     EXPECT_EQ(b.BlockNumber, 3);
-    EXPECT_EQ(b.Length, 1220);
+    EXPECT_EQ(b.Length(), 1220);
     EXPECT_EQ(b.ByteArray, HuesToVerdataBytes(B(altered.begin() + 708 * 3, altered.begin() + 708 * 4)));
 }
 
@@ -241,7 +241,7 @@ TEST(WholeFiles, ReplaceInPlaceAndRefuseAClientWithoutTheMarker) {
     ASSERT_EQ(AddWholeFile(p, 1, dir / "readme2.txt"), "");
     EXPECT_EQ(p[252].Count(), 1);
     EXPECT_EQ(p[252].Blocks[0].ByteArray, (B{'b', 'c'}));
-    EXPECT_EQ(p[252].Blocks[0].Length, 2);
+    EXPECT_EQ(p[252].Blocks[0].Length(), 2);
 
     EXPECT_EQ(AddWholeFile(p, 0, dir / "fake.exe"), kNotAClient);
     EXPECT_EQ(p[252].Count(), 1);
@@ -250,7 +250,7 @@ TEST(WholeFiles, ReplaceInPlaceAndRefuseAClientWithoutTheMarker) {
     EXPECT_EQ(p.FindLiveBlock(252, 0), 1);  // the valid client stays
     EXPECT_EQ(p[252].RemovedCount, 0);
     ASSERT_EQ(AddWholeFile(p, 2, dir / "empty.mul"), "");
-    EXPECT_EQ(p[252].Blocks[2].Length, 0);
+    EXPECT_EQ(p[252].Blocks[2].Length(), 0);
     EXPECT_NE(AddWholeFile(p, 2, dir / "missing.mul"), "");
     EXPECT_EQ(p[252].Count(), 3);
 
@@ -259,6 +259,6 @@ TEST(WholeFiles, ReplaceInPlaceAndRefuseAClientWithoutTheMarker) {
     ASSERT_EQ(LoadBlockFromDatafile(q, dir / "empty.mul", 0, 8), "");
     EXPECT_NE(LoadBlockFromDatafile(q, dir / "missing.dat", 0, 9), "");
     EXPECT_EQ(q[0].Count(), 2);
-    EXPECT_EQ(q[0].Blocks[1].Length, 0);
+    EXPECT_EQ(q[0].Blocks[1].Length(), 0);
     EXPECT_TRUE(q[0].Blocks[1].IsLive());
 }

@@ -86,8 +86,7 @@ TEST(PatchEdit, UndoAndRedoRestoreTheSavedBytesExactly) {
 TEST(BlockInfo, TextsFollowTheTableOfEachFileType) {
     auto block = [](std::int32_t length, std::int16_t flagA = 0, std::int16_t flagB = 0) {
         PatchBlock b;
-        b.Length = length;
-        b.ByteArray = Bytes(static_cast<std::size_t>(std::max(length, 0)));
+        b.ByteArray = length > 0 ? BlockBytes(Bytes(static_cast<std::size_t>(length))) : BlockBytes::Absent(length);
         b.FlagA = flagA;
         b.FlagB = flagB;
         return b;

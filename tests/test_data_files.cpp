@@ -188,7 +188,7 @@ TEST(ImportMulRange, EveryKindOfEntryIsKeptAsStoredOrLeftOutAndSurvivesSaveAndOp
         ASSERT_EQ(back[4].Count(), p[4].Count());
         for (std::size_t i = 0; i < c.numbers.size(); ++i) {
             EXPECT_EQ(back[4].Blocks[i].BlockNumber, c.numbers[i]);
-            EXPECT_EQ(back[4].Blocks[i].Length, c.lengths[i]);
+            EXPECT_EQ(back[4].Blocks[i].Length(), c.lengths[i]);
         }
     }
     Patch p;
@@ -294,7 +294,7 @@ TEST(ImportMulRange, FilesWithoutIndexAreCutByTheirLayout) {
                                     [&](const PatchBlock& x) { return x.BlockNumber == c.number; });
         ASSERT_NE(b, blocks.end());
         EXPECT_EQ(b->ByteArray, c.fileId == kHuesFileId ? HuesToVerdataBytes(expected) : expected);
-        EXPECT_EQ(b->Length, static_cast<std::int32_t>(b->ByteArray.size()));
+        EXPECT_EQ(b->Length(), static_cast<std::int32_t>(b->ByteArray.size()));
     }
 }
 

@@ -41,7 +41,7 @@ Snapshot Take(const Patch& p) {
     for (int f = 0; f < Patch::kFileIds; ++f) {
         const PatchFileEntry& e = p[static_cast<std::uint8_t>(f)];
         std::vector<Slot> taken;
-        for (const PatchBlock& b : e.Blocks) taken.emplace_back(b.BlockNumber, b.Length, b.FlagA, b.FlagB, Bytes(b.ByteArray.begin(), b.ByteArray.end()));
+        for (const PatchBlock& b : e.Blocks) taken.emplace_back(b.BlockNumber, b.Length(), b.FlagA, b.FlagB, Bytes(b.ByteArray.begin(), b.ByteArray.end()));
         s.emplace_back(std::move(taken), static_cast<std::int32_t>(e.RemovedCount));
     }
     return s;

@@ -152,7 +152,7 @@ TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
     const ImportResult r = Import(patch, kArtFileId, dir / "art.uop");
     EXPECT_EQ(r.added, 2);
     EXPECT_EQ(r.absent, 1);
-    EXPECT_EQ(patch[kArtFileId].Blocks[0].Length, -1);
+    EXPECT_EQ(patch[kArtFileId].Blocks[0].Length(), -1);
     EXPECT_EQ(patch[kArtFileId].Blocks[1].ByteArray, (B{1, 2, 3, 4}));
 
     WriteFileBytes(dir / "gump.uop", RawPackage({{0xB95B935A0EAFEB8D, 3, kGumpFlag3, 1049}}));
@@ -243,8 +243,8 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
         for (std::size_t n = 0; n <= static_cast<std::size_t>(last); ++n) {
             const PatchBlock& a = fromPackage[k.fileId].Blocks[n];
             const PatchBlock& b = fromFiles[k.fileId].Blocks[n];
-            EXPECT_EQ(std::tie(a.BlockNumber, a.Length, a.FlagA, a.FlagB, a.ByteArray),
-                      std::tie(b.BlockNumber, b.Length, b.FlagA, b.FlagB, b.ByteArray)) << n;
+            EXPECT_EQ(std::make_tuple(a.BlockNumber, a.Length(), a.FlagA, a.FlagB, a.ByteArray),
+                      std::make_tuple(b.BlockNumber, b.Length(), b.FlagA, b.FlagB, b.ByteArray)) << n;
         }
     }
 }

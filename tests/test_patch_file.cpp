@@ -69,11 +69,11 @@ TEST(PatchFile, RemovedSlotsAreDroppedAndBlocksWithoutDataStayLiveWithTheirLengt
     ASSERT_EQ(ReadAll(dir / "p.uop", back), "");
     ASSERT_EQ(back[2].Count(), 4);
     EXPECT_EQ(back[2].RemovedCount, 0);
-    EXPECT_EQ(back[2].Blocks[1].Length, -1);  // absent from its data file, still live
-    EXPECT_EQ(back[2].Blocks[2].Length, -5);
+    EXPECT_EQ(back[2].Blocks[1].Length(), -1);  // absent from its data file, still live
+    EXPECT_EQ(back[2].Blocks[2].Length(), -5);
     EXPECT_EQ(back[2].Blocks[3].BlockNumber, INT32_MAX);
     EXPECT_EQ(back[2].Blocks[0].BlockNumber, 8);
-    EXPECT_EQ(back[2].Blocks[0].Length, 0);
+    EXPECT_EQ(back[2].Blocks[0].Length(), 0);
     EXPECT_EQ(back[2].Blocks[0].FlagA, 5);
     EXPECT_EQ(back[2].Blocks[0].FlagB, 6);
 }

@@ -17,7 +17,7 @@ TEST(Patch, AppendKeepsOrderAndRemoveMarksTheFirstLiveSlot) {
     p.Append(4, 5, {1}, 0, 0);
     p.Append(4, 5, {2, 3}, 7, -1);
     EXPECT_EQ(p[4].Count(), 2);
-    EXPECT_EQ(p[4].Blocks[1].Length, 2);
+    EXPECT_EQ(p[4].Blocks[1].Length(), 2);
     EXPECT_EQ(p[4].Blocks[1].FlagB, -1);
     EXPECT_EQ(p.FindBlock(4, 5), 0);
     EXPECT_EQ(p.FindLiveBlock(4, 5), 1);
@@ -39,7 +39,7 @@ TEST(Patch, ClearEmptiesEveryEntryAndZeroLengthBlocksAreLive) {
     Patch p;
     p.Append(0, 1, {}, 0, 0);
     p.Append(255, 1, {1}, 0, 0);
-    EXPECT_EQ(p[0].Blocks[0].Length, 0);
+    EXPECT_EQ(p[0].Blocks[0].Length(), 0);
     EXPECT_TRUE(p[0].Blocks[0].IsLive());
     EXPECT_EQ(p.LiveCount(), 2);
     p.Clear();

@@ -104,7 +104,7 @@ TEST(ReadVerdata, AppendsOnlyTheEntriesInRangeInDirectoryOrder) {
     ASSERT_EQ(p[12].Count(), 3);
     EXPECT_EQ(p[12].Blocks[1].ByteArray, (B{1}));
     EXPECT_EQ(p[12].Blocks[2].BlockNumber, 100);
-    EXPECT_EQ(p[12].Blocks[2].Length, 0);
+    EXPECT_EQ(p[12].Blocks[2].Length(), 0);
     EXPECT_EQ(p[4].Count(), 0);
 
     WriteFileBytes(dir / "empty.mul", {});
