@@ -48,6 +48,7 @@ public:
     std::int64_t cCount() const;
     // How a file without index is cut.
     BlockCut cCut() const { return cut_; }
+    std::int64_t DataFileSize() const { return data_.Size(); }
 
     // Reads block `indexNumber`. Without index, a partly present block is
     // padded with zeros and blocks past the end read as absent (length 0).

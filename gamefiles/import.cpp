@@ -22,6 +22,7 @@ ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const 
     Patch staged;
     if (last >= first) staged.Reserve(fileId, static_cast<std::size_t>(last - first + 1));
     ByteArena arena;
+    arena.Expect(static_cast<std::size_t>(file.DataFileSize()));
     BlockBytes data;
     for (std::int64_t n = first; n <= last; ++n) {
         if (!progress.Step(n - first, last - first + 1)) {

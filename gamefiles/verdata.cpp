@@ -17,9 +17,10 @@ VerdataEntry DecodeEntry(const std::uint8_t* p) {
             static_cast<std::int16_t>(GetLE16(p + 16)), static_cast<std::int16_t>(GetLE16(p + 18))};
 }
 
-// Reads and checks the directory of an open verdata file.
-std::string LoadDirectory(const InputFile& file, const std::string& filename, std::vector<VerdataEntry>& entries) {
-    entries.clear();
+// Reads and checks the directory of an open verdata file; `directory` holds
+// its entries as stored (20 bytes each), the least memory they take.
+std::string LoadDirectory(const InputFile& file, const std::string& filename, std::vector<std::uint8_t>& directory) {
+    directory.clear();
     if (file.Size() == 0) return "";
     const std::string bad = "'" + filename + "' is not a valid verdata file: ";
     if (file.Size() < 4) return bad + "it is shorter than its 4-byte entry count.";
@@ -31,56 +32,75 @@ std::string LoadDirectory(const InputFile& file, const std::string& filename, st
         return bad + "it claims " + std::to_string(count) + " entries, more than its " +
                std::to_string(file.Size()) + " bytes can hold.";
 
-    std::vector<std::uint8_t> directory(static_cast<std::size_t>(count * kVerdataEntrySize));
+    directory.resize(static_cast<std::size_t>(count * kVerdataEntrySize));
     if (file.ReadAt(4, directory) != static_cast<std::int64_t>(directory.size())) return "Cannot read '" + filename + "'.";
-    entries.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {
         const VerdataEntry e = DecodeEntry(&directory[static_cast<std::size_t>(i) * kVerdataEntrySize]);
         if (e.length > 0 && (e.position < 0 || static_cast<std::int64_t>(e.position) + e.length > file.Size()))
             return bad + "entry " + std::to_string(i) + " (file ID " + std::to_string(e.fileId) + ", block " +
                    std::to_string(e.blockNumber) + ") has data beyond the end of the file.";
-        entries.push_back(e);
     }
     return "";
+}
+
+// Calls fn(entry) for each entry of a directory that LoadDirectory read.
+template <class Fn>
+void ForEachEntry(const std::vector<std::uint8_t>& directory, Fn&& fn) {
+    for (std::size_t at = 0; at < directory.size(); at += kVerdataEntrySize) fn(DecodeEntry(&directory[at]));
 }
 }  // namespace
 
 std::string ReadVerdataDirectory(const std::string& filename, std::vector<VerdataEntry>& entries) {
     InputFile file;
     if (std::string err = file.Open(filename); !err.empty()) return err;
-    return LoadDirectory(file, filename, entries);
+    std::vector<std::uint8_t> directory;
+    if (std::string err = LoadDirectory(file, filename, directory); !err.empty()) return err;
+    entries.clear();
+    entries.reserve(directory.size() / kVerdataEntrySize);
+    ForEachEntry(directory, [&](const VerdataEntry& e) { entries.push_back(e); });
+    return "";
 }
 
 std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFirst, std::uint8_t fileIdFrom,
                         std::uint8_t fileIdTo, std::int32_t blockFrom, std::int32_t blockTo) {
     InputFile file;
     if (std::string err = file.Open(filename); !err.empty()) return err;
-    std::vector<VerdataEntry> entries;
-    if (std::string err = LoadDirectory(file, filename, entries); !err.empty()) return err;
+    std::vector<std::uint8_t> directory;
+    if (std::string err = LoadDirectory(file, filename, directory); !err.empty()) return err;
     auto wanted = [&](const VerdataEntry& e) {
         return e.fileId >= fileIdFrom && e.fileId <= fileIdTo && e.blockNumber >= blockFrom && e.blockNumber <= blockTo;
     };
     std::array<std::size_t, Patch::kFileIds> counts{};
-    for (const VerdataEntry& e : entries)
-        if (wanted(e)) ++counts[static_cast<std::size_t>(e.fileId)];
+    std::size_t dataBytes = 0;
+    ForEachEntry(directory, [&](const VerdataEntry& e) {
+        if (!wanted(e)) return;
+        ++counts[static_cast<std::size_t>(e.fileId)];
+        if (e.length > 0) dataBytes += static_cast<std::size_t>(e.length);
+    });
     Patch staged;
     for (int f = 0; f < Patch::kFileIds; ++f)
         staged.Reserve(static_cast<std::uint8_t>(f), counts[static_cast<std::size_t>(f)]);
     ByteArena arena;
+    arena.Expect(dataBytes);
     WindowedReader data(file);
     ReadBudget budget(filename, file.Size());
-    for (const VerdataEntry& e : entries) {
-        if (!wanted(e)) continue;
-        if (std::string err = budget.Take(e.length); !err.empty()) return err;
+    std::string error;
+    ForEachEntry(directory, [&](const VerdataEntry& e) {
+        if (!error.empty() || !wanted(e)) return;
+        if (error = budget.Take(e.length); !error.empty()) return;
         BlockBytes bytes;
         if (e.length > 0) {
             ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(e.length));
-            if (!data.ReadAt(e.position, space.fill)) return "Cannot read '" + filename + "'.";
+            if (!data.ReadAt(e.position, space.fill)) {
+                error = "Cannot read '" + filename + "'.";
+                return;
+            }
             bytes = std::move(space.bytes);
         }
         staged.AppendWithLength(static_cast<std::uint8_t>(e.fileId), e.blockNumber, e.length, std::move(bytes),
                                 e.flagA, e.flagB);
-    }
+    });
+    if (!error.empty()) return error;
     if (clearFirst) patch = std::move(staged);
     else patch.AppendAll(std::move(staged));
     return "";

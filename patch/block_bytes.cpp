@@ -108,6 +108,7 @@ ByteArena::~ByteArena() {
 
 ByteArena::Space ByteArena::Allocate(std::size_t size) {
     if (size == 0) return {};
+    expected_ -= std::min(expected_, size);
     if (size > kArenaBuffer / 4) {
         // A large block gets a buffer of its own and leaves the shared one be.
         BlockBuffer* own = BlockBuffer::Make(size);
@@ -118,8 +119,10 @@ ByteArena::Space ByteArena::Allocate(std::size_t size) {
     if (!buffer_ || buffer_->Capacity() - used_ < size) {
         if (buffer_) buffer_->Unref();
         buffer_ = nullptr;  // Make may throw
-        // The buffer and its count together fill whole huge pages.
-        buffer_ = BlockBuffer::Make(kArenaBuffer - BlockBuffer::kHeader);
+        // The buffer and its count together fill whole huge pages, unless
+        // less than a buffer's worth is still to come.
+        const std::size_t whole = kArenaBuffer - BlockBuffer::kHeader;
+        buffer_ = BlockBuffer::Make(expected_ > 0 ? std::clamp(expected_ + size, size, whole) : whole);
         used_ = 0;
     }
     Space s{BlockBytes(buffer_, static_cast<std::uint32_t>(used_), static_cast<std::uint32_t>(size)),

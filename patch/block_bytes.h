@@ -79,6 +79,9 @@ public:
         BlockBytes bytes;                // the block's bytes, once filled
         std::span<std::uint8_t> fill;    // where the caller puts them
     };
+    // About how many bytes the reader will ask for in all: buffers are then
+    // made no larger than what remains, so the last one has no unused tail.
+    void Expect(std::size_t bytes) { expected_ = bytes; }
     // Room for `size` bytes (at most 2 GB).
     Space Allocate(std::size_t size);
     BlockBytes Copy(ByteView bytes);
@@ -88,4 +91,5 @@ public:
 private:
     BlockBuffer* buffer_ = nullptr;
     std::size_t used_ = 0;
+    std::size_t expected_ = 0;  // bytes still expected; 0: unknown
 };

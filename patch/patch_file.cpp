@@ -108,6 +108,7 @@ std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::
     // Read into a patch of its own, so that a refused file changes nothing.
     Patch staged;
     ByteArena arena;
+    if (withData) arena.Expect(static_cast<std::size_t>(in.Remaining() - records * static_cast<std::int64_t>(kRecordSize)));
     for (std::int64_t r = 0; r < records; ++r) {
         const std::int64_t at = in.Position();
         std::array<std::uint8_t, kRecordSize> rec{};
