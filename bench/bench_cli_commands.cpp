@@ -139,7 +139,6 @@ int main(int argc, char** argv) {
         for (Row& row : rows) {
             if (!row.before.empty()) Sh(row.before);
             const Run c = Spawn(row.command);
-            std::fprintf(stderr, "DEBUG %s %lld\n", row.what.c_str(), c.peakBytes);
             const Run b = Sh(row.baseline + " && rm -f '" + copy + "'");
             if (c.seconds < row.best.seconds) row.best.seconds = c.seconds;
             row.best.peakBytes = std::max(row.best.peakBytes, c.peakBytes);

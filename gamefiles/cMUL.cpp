@@ -166,6 +166,12 @@ LoadedBlock cMUL::cView(std::int32_t indexNumber, ByteArena& spare, ByteView& da
     return block;
 }
 
+std::optional<ByteView> cMUL::ViewRun(std::int32_t first, std::int32_t count) {
+    if (indexed_ || !data_.IsOpen() || first < 0 || count < 1 || std::int64_t{first} + count > count_) return std::nullopt;
+    const Entry a = ReadEntry(first), b = ReadEntry(first + count - 1);
+    return dataReader_->View(a.offset, static_cast<std::size_t>(b.offset + b.length - a.offset));
+}
+
 std::string cMUL::cSave(std::int32_t indexNumber, const Bytes& bytes, std::int16_t flagA, std::int16_t flagB,
                         bool isEmpty) {
     if (!data_.IsOpen()) return "No data file is open.";

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "codecs/bytes.h"
@@ -19,6 +20,7 @@ struct BlockCut {
     std::int32_t lowCount = 0;
     std::int32_t lowSize = 0;
     std::int32_t highSize = 0;
+    bool operator==(const BlockCut&) const = default;
 };
 
 // One block as cMUL::cLoad found it.
@@ -60,6 +62,11 @@ public:
     // file's read window, or else in `spare`. Valid until the next call on
     // this file or until `spare` starts over.
     LoadedBlock cView(std::int32_t indexNumber, ByteArena& spare, ByteView& data);
+    // For a file without index: the bytes of `count` blocks from `first`,
+    // which lie end to end, in the read window; nullopt when they are not
+    // all wholly inside the file or do not fit the window.
+    std::optional<ByteView> ViewRun(std::int32_t first, std::int32_t count);
+    bool Indexed() const { return indexed_; }
 
     // Writes block `indexNumber` (the only writer of data files). "" or a message.
     std::string cSave(std::int32_t indexNumber, const Bytes& bytes, std::int16_t flagA, std::int16_t flagB,

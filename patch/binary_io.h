@@ -60,7 +60,8 @@ private:
 // lie outside the file read as 0.
 class WindowedReader {
 public:
-    explicit WindowedReader(const InputFile& file, std::size_t windowSize = 1 << 20);
+    // A quarter MB: large reads, few pages to fault in, little read for nothing on random access.
+    explicit WindowedReader(const InputFile& file, std::size_t windowSize = 1 << 18);
     // Fills `out` from `offset`; false on an I/O error.
     bool ReadAt(std::int64_t offset, std::span<std::uint8_t> out);
     // The bytes at `offset` inside the window, valid until the next call;
