@@ -12,7 +12,6 @@
 #include "gui_fixture.h"
 
 namespace {
-void Click(QWidget* w, const char* name) { Child<QPushButton>(w, name)->click(); }
 
 using Dialogs = GuiTest;
 }  // namespace

@@ -46,7 +46,6 @@ protected:
         return data;
     }
 };
-void Click(QWidget* w, const char* name) { Child<QPushButton>(w, name)->click(); }
 }  // namespace
 
 TEST_F(DocumentFiles, SaveWaitsForAnotherWriterAndThenGivesUpSayingSo) {
