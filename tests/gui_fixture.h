@@ -27,6 +27,9 @@ struct EmptySettings {
     EmptySettings() { OpenSettingsStore()->remove(QString()); }
 };
 
+// Failures show texts, not the bytes of a QString.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 inline void Click(QWidget* w, const char* name) { Child<QPushButton>(w, name)->click(); }
 inline void SetText(QWidget* w, const char* name, const QString& text) { Child<QLineEdit>(w, name)->setText(text); }
 

@@ -214,17 +214,3 @@ TEST_F(ContextMenu, FlagsAreEditedAndWrittenBackToTheBlock) {
     Trigger("actChangeFlags");
     EXPECT_EQ(Doc().UndoStack()->count(), steps);
 }
-
-TEST_F(ContextMenu, ArtBlocksShowTheirTile) {
-    Patch p;
-    p.Append(4, 5, Bytes(2024, 0xFF), 0, 0);
-    p.Append(4, 16384, Bytes{1, 2, 3}, 0, 0);
-    Load(std::move(p));
-    Select({4, 5});
-    ASSERT_EQ(window.Panel()->Picture().size(), QSize(44, 44));
-    EXPECT_EQ(window.Panel()->Picture().pixel(21, 0), qRgb(248, 248, 248));
-    EXPECT_NE(window.Panel()->Picture().pixel(0, 0), qRgb(255, 0, 0));  // background, not the marker colour
-    Select({4, 16384});
-    EXPECT_TRUE(window.Panel()->Picture().isNull());
-    EXPECT_EQ(Child<QLabel>(&window, "lblInfo2")->text(), "Type: Static tile");
-}
