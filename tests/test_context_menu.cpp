@@ -1,10 +1,5 @@
-#include <QApplication>
-#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QShortcut>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 
 #include "app/InfoPanel.h"
 #include "gui_fixture.h"
@@ -86,7 +81,7 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     Load(std::move(p));
 
     Select({0, 7});
-    prompts.answers = {QString::fromStdString(dir / "block")};
+    prompts.answers = {File("block")};
     Trigger("actSaveToFile");
     EXPECT_EQ(prompts.asked.back().title, "Select data to save to");
     EXPECT_EQ(prompts.asked.back().kind, "save:dat");
@@ -96,7 +91,7 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     EXPECT_EQ(prompts.messages.last(), "Save block: That block is empty.");
 
     Select({0, -1});
-    prompts.answers = {"7", QString::fromStdString(dir / "block.dat")};
+    prompts.answers = {"7", File("block.dat")};
     ExpectUndoable([&] { Trigger("actLoadFromDatafile"); }, "Undo Load from Datafile");
     EXPECT_EQ(prompts.asked[prompts.asked.size() - 2].title, "Import from datafile");
     const Patch& now = Doc().patch();
@@ -106,7 +101,7 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     EXPECT_EQ(now[0].RemovedCount, 1);  // the old block 7 was settled
     EXPECT_EQ(Text({0, 7}), "000007");
 
-    prompts.answers = {"0x1A", QString::fromStdString(dir / "block.dat")};
+    prompts.answers = {"0x1A", File("block.dat")};
     Trigger("actLoadFromDatafile");
     EXPECT_TRUE(Model().IndexOf({0, 26}).isValid());
     const qsizetype before = prompts.messages.size();
@@ -116,7 +111,7 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     prompts.answers = {""};  // a cancelled prompt ends silently
     Trigger("actLoadFromDatafile");
     EXPECT_EQ(prompts.messages.size(), before + 1);
-    prompts.answers = {"5", QString::fromStdString(dir / "missing.dat")};
+    prompts.answers = {"5", File("missing.dat")};
     Trigger("actLoadFromDatafile");
     EXPECT_EQ(Doc().patch().FindLiveBlock(0, 5), -1);
     EXPECT_TRUE(prompts.messages.last().startsWith("Import block from datafile: Cannot open"));
@@ -132,8 +127,8 @@ TEST_F(ContextMenu, AddFileReplacesTheBlockKeepingItsFlagsOrRefusesAFakeClient) 
         return [type, path](QDialog* d) {
             EXPECT_EQ(d->windowTitle(), "Add file");
             Child<QComboBox>(d, "cboType")->setCurrentIndex(type);
-            Child<QLineEdit>(d, "txtFile")->setText(QString::fromStdString(path));
-            Child<QPushButton>(d, "cmdAdd")->click();
+            SetText(d, "txtFile", QString::fromStdString(path));
+            Click(d, "cmdAdd");
         };
     };
     Select({252, -1});
@@ -163,11 +158,11 @@ TEST_F(ContextMenu, CompareAsksForTheFilesTheTypeNeeds) {
     prompts.dialogs = {[&](QDialog* d) {
         EXPECT_EQ(d->windowTitle(), "Compare Map");
         EXPECT_TRUE(Child<QLineEdit>(d, "txtIDX1")->isHidden());
-        Child<QPushButton>(d, "cmdCompare")->click();
+        Click(d, "cmdCompare");
         EXPECT_EQ(prompts.messages.last(), "Compare: Cannot find the files you selected.");
-        Child<QLineEdit>(d, "txtMUL1")->setText(QString::fromStdString(dir / "a.mul"));
-        Child<QLineEdit>(d, "txtMUL2")->setText(QString::fromStdString(dir / "b.mul"));
-        Child<QPushButton>(d, "cmdCompare")->click();
+        SetText(d, "txtMUL1", File("a.mul"));
+        SetText(d, "txtMUL2", File("b.mul"));
+        Click(d, "cmdCompare");
     }};
     ExpectUndoable([&] { Trigger("actAddFromCompare"); }, "Undo Add from compare");
     ASSERT_EQ(Doc().patch()[0].Count(), 1);
@@ -178,10 +173,10 @@ TEST_F(ContextMenu, CompareAsksForTheFilesTheTypeNeeds) {
     Select({4, -1});
     prompts.dialogs = {[&](QDialog* d) {
         EXPECT_FALSE(Child<QLineEdit>(d, "txtIDX1")->isHidden());
-        Child<QLineEdit>(d, "txtMUL1")->setText(QString::fromStdString(dir / "a.mul"));
-        Child<QLineEdit>(d, "txtMUL2")->setText(QString::fromStdString(dir / "b.mul"));
-        Child<QPushButton>(d, "cmdCompare")->click();
-        Child<QPushButton>(d, "cmdCancel")->click();
+        SetText(d, "txtMUL1", File("a.mul"));
+        SetText(d, "txtMUL2", File("b.mul"));
+        Click(d, "cmdCompare");
+        Click(d, "cmdCancel");
     }};
     const qsizetype before = prompts.messages.size();
     Trigger("actAddFromCompare");
@@ -198,18 +193,18 @@ TEST_F(ContextMenu, FlagsAreEditedAndWrittenBackToTheBlock) {
         EXPECT_EQ(d->windowTitle(), "Change Flags");
         EXPECT_EQ(Child<QLineEdit>(d, "txtFlagA")->text(), "65535");
         EXPECT_EQ(Child<QLineEdit>(d, "txtFlagB")->text(), "2");
-        Child<QLineEdit>(d, "txtFlagA")->setText("1");
-        Child<QLineEdit>(d, "txtFlagB")->setText("2");
-        Child<QPushButton>(d, "cmdSave")->click();
+        SetText(d, "txtFlagA", "1");
+        SetText(d, "txtFlagB", "2");
+        Click(d, "cmdSave");
     }};
     ExpectUndoable([&] { Trigger("actChangeFlags"); }, "Undo Change Flags");
     const PatchBlock& b = Doc().patch()[12].Blocks[0];
     EXPECT_EQ(b.FlagA, 1);  // the height
     EXPECT_EQ(b.FlagB, 2);  // the width
-    EXPECT_EQ(Child<QLabel>(&window, "lblInfo2")->text(), "Size: 2x1");
+    EXPECT_EQ(Label("lblInfo2"), "Size: 2x1");
     EXPECT_EQ(window.Panel()->Picture().size(), QSize(2, 1));
 
-    prompts.dialogs = {[](QDialog* d) { Child<QPushButton>(d, "cmdCancel")->click(); }};
+    prompts.dialogs = {[](QDialog* d) { Click(d, "cmdCancel"); }};
     const int steps = Doc().UndoStack()->count();
     Trigger("actChangeFlags");
     EXPECT_EQ(Doc().UndoStack()->count(), steps);

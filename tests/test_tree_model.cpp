@@ -1,6 +1,4 @@
 #include <QAbstractItemModelTester>
-#include <QApplication>
-#include <QLineEdit>
 
 #include "gui_fixture.h"
 
@@ -41,29 +39,23 @@ TEST_F(TreeModel, PassesTheModelTesterAndFetchesLotsWhenExpanded) {
     EXPECT_EQ(Model().rowCount(Model().IndexOf({4, -1})), 0);
 }
 
-TEST_F(TreeModel, ExpansionAndSelectionSurviveARebuild) {
+TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveARebuild) {
     Load(Sample());
+    window.Tree()->setCurrentIndex(Lots());
+    Load(Sample());
+    EXPECT_EQ(window.Tree()->currentIndex(), Lots());
     window.Tree()->expand(Model().IndexOf({4, -1}));
     window.Tree()->expand(Model().IndexOf({2, -1}));
     window.Tree()->expand(Lots());
     Select({2, 29999});
     EXPECT_EQ(ChildTexts(Model().IndexOf({4, -1})), QStringList({"0x00001", "0x00002", "0x00003"}));
-
-    PatchEdit edit;
-    edit.added.Append(4, 0, {1}, 0, 0);
-    Doc().Run(QStringLiteral("Import"), std::move(edit));
+    Modify(0);
     EXPECT_EQ(Text({4, 0}), "0x00000");
     EXPECT_TRUE(window.Tree()->isExpanded(Model().IndexOf({4, -1})));
     EXPECT_TRUE(window.Tree()->isExpanded(Lots()));
     EXPECT_FALSE(window.Tree()->isExpanded(Model().IndexOf({0, -1})));
     EXPECT_EQ(window.Current(), (BlockId{2, 29999}));
-}
 
-TEST_F(TreeModel, BlocksBelowLotsCanBeEditedAndTheEditUndone) {
-    Load(Sample());
-    window.Tree()->setCurrentIndex(Lots());
-    Load(Sample());
-    EXPECT_EQ(window.Tree()->currentIndex(), Lots());
     Select({2, 17});
     ExpectUndoable([&] { Trigger("actRemove"); }, "Undo Remove");
     EXPECT_FALSE(Model().IndexOf({2, 17}).isValid());
@@ -99,9 +91,7 @@ TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
 
     filter->setText("DATA");
     EXPECT_EQ(shown(), QStringList({"Tiledata", "Animdata"}));
-    PatchEdit edit;  // narrowing outlives a rebuild
-    edit.added.Append(0, 1, {1}, 0, 0);
-    Doc().Run(QStringLiteral("Import"), std::move(edit));
+    Modify();  // narrowing outlives a rebuild
     EXPECT_EQ(shown(), QStringList({"Tiledata", "Animdata"}));
     filter->clear();
     EXPECT_EQ(shown().size(), 13);
