@@ -8,8 +8,6 @@
 #include <filesystem>
 
 #include "app/frmImport.h"
-#include "app/frmSettings.h"
-#include "app/mComdlg.h"
 #include "codecs/bitmap.h"
 #include "gui_fixture.h"
 
@@ -247,20 +245,6 @@ TEST_F(MainWindow, FileDialogsStartWhereTheUserWasAndRecentPatchesReopen) {
     EXPECT_EQ(Doc().Path(), second.toStdString());
     EXPECT_FALSE(window.OpenPath(File("second/none.uop")));
     EXPECT_EQ(QDir::currentPath(), workingFolder);
-}
-
-TEST_F(MainWindow, TheSettingsDialogSaysWhenAPathNamesNoFile) {
-    frmSettings dialog(&window);
-    auto* missing = Child<QLabel>(&dialog, "lblRadarcolMissing");
-    for (const auto& [text, shown] : {std::pair{QString(), false}, {QStringLiteral("/no/such/radarcol.mul"), true},
-                                      {QString::fromStdString(WritePatch("radarcol.mul", Patch{})), false}}) {
-        SetText(&dialog, "txtRadarcol", text);
-        EXPECT_EQ(missing->isVisibleTo(&dialog), shown) << text.toStdString();
-    }
-    EXPECT_EQ(ToQtFilter("Datafile (*.dat) |*.dat"), "Datafile (*.dat)");
-    EXPECT_EQ(ToQtFilter("Idx file (*.idx) |*.idx|Idx file (*.mul)|*.mul|Idx file (*.*)|*.*"),
-              "Idx file (*.idx);;Idx file (*.mul);;Idx file (*.*)");
-    EXPECT_EQ(ToQtFilter("Verdata (*.mul) |*.mul|"), "Verdata (*.mul)");
 }
 
 TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
