@@ -6,16 +6,10 @@
 
 namespace {
 using ContextMenu = GuiTest;
-
-Patch With(std::initializer_list<std::pair<std::uint8_t, std::int32_t>> blocks) {
-    Patch p;
-    for (auto [f, n] : blocks) p.Append(f, n, {static_cast<std::uint8_t>(n)}, static_cast<std::int16_t>(n), 9);
-    return p;
-}
 }  // namespace
 
 TEST_F(ContextMenu, EntriesDependOnTheSelectedNode) {
-    Patch p = With({{12, 1}, {0, 1}});
+    Patch p = Blocks({{12, 1, {1}}, {0, 1, {1}}});
     for (int n = 0; n < kLotsThreshold; ++n) p.Append(2, n, {}, 0, 0);
     Load(std::move(p));
     EXPECT_EQ(Menu(), QStringList());  // nothing selected
@@ -40,7 +34,7 @@ TEST_F(ContextMenu, EntriesDependOnTheSelectedNode) {
 }
 
 TEST_F(ContextMenu, TheMenuKeyAndShiftF10OpenTheMenuAtTheNode) {
-    Load(With({{4, 1}}));
+    Load(Blocks({{4, 1, {1}}}));
     window.show();
     Select({4, 1});
     auto* menu = Child<QMenu>(&window, "mnuPopup");
@@ -59,7 +53,7 @@ TEST_F(ContextMenu, TheMenuKeyAndShiftF10OpenTheMenuAtTheNode) {
 }
 
 TEST_F(ContextMenu, RemoveTakesTheBlockAwayUndoably) {
-    Load(With({{4, 1}, {4, 2}}));
+    Load(Blocks({{4, 1, {1}}, {4, 2, {2}}}));
     Trigger("actRemove");  // no selection: nothing happens
     EXPECT_EQ(Doc().patch().LiveCount(), 2);
     Select({4, 1});
@@ -75,10 +69,7 @@ TEST_F(ContextMenu, RemoveTakesTheBlockAwayUndoably) {
 TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     Bytes data(196);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i);
-    Patch p;
-    p.Append(0, 7, data, 3, 4);
-    p.Append(0, 8, {}, 0, 0);
-    Load(std::move(p));
+    Load(Blocks({{0, 7, data, 3, 4}, {0, 8, {}}}));
 
     Select({0, 7});
     prompts.answers = {File("block")};
@@ -120,9 +111,7 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
 TEST_F(ContextMenu, AddFileReplacesTheBlockKeepingItsFlagsOrRefusesAFakeClient) {
     WriteFileBytes(dir / "readme.txt", {'h', 'i'});
     WriteFileBytes(dir / "fake.exe", {'n', 'o'});
-    Patch p;
-    p.Append(252, 1, {'o', 'l', 'd'}, 5, 6);
-    Load(std::move(p));
+    Load(Blocks({{252, 1, {'o', 'l', 'd'}, 5, 6}}));
     auto fill = [](int type, const std::string& path) {
         return [type, path](QDialog* d) {
             EXPECT_EQ(d->windowTitle(), "Add file");
@@ -185,9 +174,7 @@ TEST_F(ContextMenu, CompareAsksForTheFilesTheTypeNeeds) {
 }
 
 TEST_F(ContextMenu, FlagsAreEditedAndWrittenBackToTheBlock) {
-    Patch p;
-    p.Append(12, 3, {1, 0, 0, 0, 0x1F, 0, 2, 0}, -1, 2);  // one row of two pixels
-    Load(std::move(p));
+    Load(Blocks({{12, 3, {1, 0, 0, 0, 0x1F, 0, 2, 0}, -1, 2}}));  // one row of two pixels
     Select({12, 3});
     prompts.dialogs = {[](QDialog* d) {
         EXPECT_EQ(d->windowTitle(), "Change Flags");

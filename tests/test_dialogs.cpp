@@ -91,10 +91,7 @@ TEST_F(Dialogs, ImportRefusesBadInputsAndStaysOpenWithThem) {
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_EQ(prompts.messages[0], ": Cannot find the file ''!");
 
-    Patch source;
-    source.Append(12, 3, {1}, 0, 0);
-    source.Append(4, 3, {2}, 0, 0);
-    SetText(dialog, "txtMUL", QString::fromStdString(WritePatch("src.uop", source)));
+    SetText(dialog, "txtMUL", QString::fromStdString(WritePatch("src.uop", Blocks({{12, 3, {1}}, {4, 3, {2}}}))));
     for (const auto& [box, text, message] :
          {std::tuple{"txtFileIDTo", "256", "Import: The file ID limits must lie between 0 and 255."},
           {"txtBlockTo", "3000000000", "Import: The block limits must lie between -2147483648 and 2147483647."}}) {
@@ -190,9 +187,7 @@ TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
     EXPECT_EQ(ReadFileBytes(dir / "target.mul"), (Bytes{1, 2, 3}));
     EXPECT_FALSE(dialog.isNull());
 
-    Patch p;  // the dialog exports the patch and the settings as they are now
-    p.Append(12, 1, {5}, 0, 0);
-    Load(std::move(p));
+    Load(Blocks({{12, 1, {5}}}));  // the dialog exports the patch and the settings as they are now
     WriteFileBytes(dir / "base.mul", {0, 0, 0, 0});
     window.Values().VerdataPath = dir / "base.mul";
     Click(dialog, "cmdExport");

@@ -1,10 +1,6 @@
 // The document and its files: the patch lock and changes on disk at Save,
 // recovering a damaged patch and game data packages at Open, packages in the
 // import and compare dialogs.
-#include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QStatusBar>
 
 #include "app/frmImport.h"
@@ -16,11 +12,6 @@
 namespace {
 class DocumentFiles : public GuiTest {
 protected:
-    void Modify(std::int32_t n = 1) {
-        PatchEdit edit;
-        edit.added.Append(4, n, {1, 2, 3}, 0, 0);
-        Doc().Run(QStringLiteral("Import"), std::move(edit));
-    }
     // Saves a modified patch as `name` and returns its path.
     std::string Saved(const char* name) {
         const std::string path = dir / name;
@@ -40,9 +31,9 @@ protected:
         EXPECT_EQ(writer.Commit(), "");
         return path;
     }
-    std::vector<Bytes> GumpData() {
+    static std::vector<Bytes> GumpData(const Patch& p) {
         std::vector<Bytes> data;
-        for (const PatchBlock& b : Doc().patch()[kGumpFileId].Blocks) data.emplace_back(b.ByteArray.begin(), b.ByteArray.end());
+        for (const PatchBlock& b : p[kGumpFileId].Blocks) data.emplace_back(b.ByteArray.begin(), b.ByteArray.end());
         return data;
     }
 };
@@ -100,10 +91,7 @@ TEST_F(DocumentFiles, SaveAsksBeforeOverwritingAFileChangedOnDisk) {
 }
 
 TEST_F(DocumentFiles, OpenOffersToRecoverBlocksBehindTheCountedOnes) {
-    Patch p;
-    for (std::int32_t n = 1; n <= 3; ++n) p.Append(4, n, {static_cast<std::uint8_t>(n)}, 0, 0);
-    const std::string damaged = dir / "damaged.uop";
-    ASSERT_EQ(WritePatchFile(damaged, p), "");
+    const std::string damaged = WritePatch("damaged.uop", Blocks({{4, 1, {1}}, {4, 2, {2}}, {4, 3, {3}}}));
     auto bytes = ReadFileBytes(damaged);
     bytes[4] = 1;  // the header counts one record of three
     WriteFileBytes(damaged, bytes);
@@ -149,13 +137,11 @@ TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
     ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
     Patch expected;
     ASSERT_EQ(ImportFromFiles(expected, kGumpFileId, package, "", 0, INT32_MAX, false).added, 3);
-    std::vector<Bytes> data;
-    for (const PatchBlock& b : expected[kGumpFileId].Blocks) data.emplace_back(b.ByteArray.begin(), b.ByteArray.end());
-    EXPECT_EQ(GumpData(), data);
+    EXPECT_EQ(GumpData(Doc().patch()), GumpData(expected));
 
     // Not a package: the index row is back.
     auto* again = static_cast<frmImport*>(window.ShowImport());
-    again->Prefill(kGumpFileId, QString::fromStdString(dir / "gump.mul"));
+    again->Prefill(kGumpFileId, File("gump.mul"));
     EXPECT_FALSE(Child<QLineEdit>(again, "txtIDX")->isHidden());
 }
 
@@ -168,10 +154,10 @@ TEST_F(DocumentFiles, CompareTakesAPackageOnEitherSide) {
         EXPECT_FALSE(idx1->isHidden());
         Click(d, "cmdMUL1");
         EXPECT_EQ(prompts.asked.back().filter, "MULfile (*.mul);;Game data package (*.uop);;All files (*.*)");
-        Child<QLineEdit>(d, "txtMUL1")->setText(QString::fromStdString(base));
+        SetText(d, "txtMUL1", QString::fromStdString(base));
         EXPECT_TRUE(idx1->isHidden());
         EXPECT_FALSE(Child<QLineEdit>(d, "txtIDX2")->isHidden());
-        Child<QLineEdit>(d, "txtMUL2")->setText(QString::fromStdString(altered));
+        SetText(d, "txtMUL2", QString::fromStdString(altered));
         Click(d, "cmdCompare");
     });
     ExpectUndoable([&] { Trigger("actAddFromCompare"); }, "Undo Add from compare");

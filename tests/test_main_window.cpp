@@ -72,10 +72,7 @@ TEST_F(MainWindow, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
 }
 
 TEST_F(MainWindow, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) {
-    Patch p;
-    for (auto [n, data] : {std::pair<std::int32_t, Bytes>{0x12345, {1}}, {20, {1}}, {20, {2}}, {16, {1, 2}}})
-        p.Append(4, n, data, 0, 0);
-    const std::string path = WritePatch("a.uop", p);
+    const std::string path = WritePatch("a.uop", Blocks({{4, 0x12345, {1}}, {4, 20, {1}}, {4, 20, {2}}, {4, 16, {1, 2}}}));
     prompts.answers = {QString::fromStdString(path)};
     Trigger("mnuOpen");
     ASSERT_EQ(prompts.asked.size(), 1u);
@@ -161,9 +158,6 @@ TEST_F(MainWindow, UnsavedChangesAreNeverLostWithoutAsking) {
 
 TEST_F(MainWindow, StatusBarReportsImportSaveAndExportAndThePanelFollowsEveryChange) {
     auto status = [&] { return window.statusBar()->currentMessage(); };
-    Patch source;
-    source.Append(12, 7, {1, 2}, 0, 0);
-    source.Append(12, 8, {3}, 0, 0);
     Select({12, -1});
     // Import and Export open one dialog each, however often asked for.
     QDialog* import = window.ShowImport();
@@ -171,7 +165,7 @@ TEST_F(MainWindow, StatusBarReportsImportSaveAndExportAndThePanelFollowsEveryCha
     Child<QToolBar>(&window, "tbPatch")->findChild<QAction*>("IMPORT")->trigger();
     EXPECT_EQ(window.ShowImport(), import);
     EXPECT_EQ(window.findChildren<QDialog*>("frmImport").size(), 1);
-    SetText(import, "txtMUL", QString::fromStdString(WritePatch("from.uop", source)));
+    SetText(import, "txtMUL", QString::fromStdString(WritePatch("from.uop", Blocks({{12, 7, {1, 2}}, {12, 8, {3}}}))));
     Click(import, "cmdImport");
     EXPECT_EQ(status(), "Imported 2 blocks into Gumps");
     EXPECT_EQ(Label("lblInfo1"), "Number of blocks: 2");
@@ -259,9 +253,7 @@ TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
     QImage red(2, 1, QImage::Format_RGB32);
     red.fill(qRgb(248, 0, 0));
     ASSERT_EQ(SavePicture(red, File("red.bmp")), "");
-    Patch p;
-    p.Append(12, 1, {9, 9}, 0, 0);
-    Load(std::move(p));
+    Load(Blocks({{12, 1, {9, 9}}}));
 
     Select({12, 1});
     drop(dir / "red.bmp");  // replaces the block it lands on

@@ -63,10 +63,7 @@ TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveARebuild) {
 }
 
 TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
-    Patch p;
-    for (std::uint8_t f : {4, 12, 30}) p.Append(f, 26, {1}, 0, 0);
-    p.Append(12, 27, {1}, 0, 0);
-    Load(std::move(p));
+    Load(Blocks({{4, 26, {1}}, {12, 26, {2}}, {30, 26, {3}}, {12, 27, {4}}}));
     auto* filter = Child<QLineEdit>(&window, "txtFilter");
     auto shown = [&] {
         QStringList names;
