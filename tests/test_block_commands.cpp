@@ -49,48 +49,46 @@ TEST(Art, LandscapeTileIsADiamondOverTheBackground) {
 }
 
 TEST(Art, StaticTilesDrawTheirRunsWithinLimits) {
-    LongArray grid;
-    const B tile = StaticTile(3, {{ArtRun(1, {0x7C00, 0x001F}), ArtRun(0, {})}});
-    ASSERT_TRUE(ArtRaw2LongArray(tile, grid));
-    EXPECT_EQ(grid.width, 4);
-    EXPECT_EQ(grid.height, 2);
-    EXPECT_EQ(grid.At(0, 0), kArtBackground);
-    EXPECT_EQ(grid.At(1, 0), Color16To32(0x7C00));
-    EXPECT_EQ(grid.At(2, 0), Color16To32(0x001F));
-    EXPECT_EQ(grid.At(3, 0), kArtBackground);
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(grid.At(x, 1), kArtBackground);
-
-    // Later runs start after the end of the one before.
-    ASSERT_TRUE(ArtRaw2LongArray(StaticTile(6, {{ArtRun(1, {1}), ArtRun(2, {2}), ArtRun(0, {})}}), grid));
-    EXPECT_EQ(grid.At(1, 0), Color16To32(1));
-    EXPECT_EQ(grid.At(4, 0), Color16To32(2));
-
-    // Sizes above 2048 are refused and leave the grid alone; 2048 is accepted.
-    grid.Reset(1, 1, 7);
-    B huge = StaticTile(3, {});
-    huge[4] = 0x01, huge[5] = 0x08;  // width 2049
-    EXPECT_FALSE(ArtRaw2LongArray(huge, grid));
-    EXPECT_EQ(grid.width, 1);
-    huge[4] = 0x00;  // width 2048, height 0
-    EXPECT_TRUE(ArtRaw2LongArray(huge, grid));
-    EXPECT_EQ(grid.width, 2049);
-    EXPECT_EQ(grid.height, 1);
-
-    // A run whose offset and length reach 2048 ends the row without drawing.
-    B r;
-    PutLE(r, 2046, 2);
-    PutLE(r, 2, 2);
-    ASSERT_TRUE(ArtRaw2LongArray(StaticTile(3, {{r}}), grid));
-    EXPECT_EQ(grid.At(0, 0), kArtBackground);
-
-    // Damaged tiles fail instead of drawing outside the grid or the block.
-    EXPECT_FALSE(ArtRaw2LongArray(StaticTile(1, {{ArtRun(1, {1, 2, 3}), ArtRun(0, {})}}), grid));
+    B wide = StaticTile(3, {});
+    wide[4] = 0x01, wide[5] = 0x08;  // width 2049
+    B widest = wide;
+    widest[4] = 0x00;  // width 2048, height 0
     B cut = StaticTile(3, {{ArtRun(0, {1, 2})}});
     cut.resize(cut.size() - 2);
-    EXPECT_FALSE(ArtRaw2LongArray(cut, grid));
-    EXPECT_FALSE(ArtRaw2LongArray(B{1, 2, 3}, grid));
+    B reachesTheEnd;  // offset and length reach 2048: the row ends without drawing
+    PutLE(reachesTheEnd, 2046, 2);
+    PutLE(reachesTheEnd, 2, 2);
+    const std::int32_t bg = kArtBackground;
+    const struct {
+        const char* name;
+        B tile;
+        bool drawn;
+        int width, height;  // 0: not checked; an oversized tile leaves the grid as it was, 1 x 1
+        std::vector<std::tuple<int, int, std::int32_t>> cells;
+    } cases[] = {
+        {"runs", StaticTile(3, {{ArtRun(1, {0x7C00, 0x001F}), ArtRun(0, {})}}), true, 4, 2,
+         {{0, 0, bg}, {1, 0, Color16To32(0x7C00)}, {2, 0, Color16To32(0x001F)}, {3, 0, bg}, {0, 1, bg}, {3, 1, bg}}},
+        {"later runs start after the one before", StaticTile(6, {{ArtRun(1, {1}), ArtRun(2, {2}), ArtRun(0, {})}}),
+         true, 7, 2, {{1, 0, Color16To32(1)}, {2, 0, bg}, {4, 0, Color16To32(2)}}},
+        {"too wide", wide, false, 1, 1, {}},
+        {"widest", widest, true, 2049, 1, {}},
+        {"run reaching 2048", StaticTile(3, {{reachesTheEnd}}), true, 4, 2, {{0, 0, bg}}},
+        {"run past the width", StaticTile(1, {{ArtRun(1, {1, 2, 3}), ArtRun(0, {})}}), false, 0, 0, {}},
+        {"cut", cut, false, 0, 0, {}},
+        {"no header", B{1, 2, 3}, false, 0, 0, {}},
+    };
+    for (const auto& c : cases) {
+        LongArray grid;
+        grid.Reset(1, 1, 7);
+        EXPECT_EQ(ArtRaw2LongArray(c.tile, grid), c.drawn) << c.name;
+        if (c.width > 0) {
+            EXPECT_EQ(std::pair(grid.width, grid.height), std::pair(c.width, c.height)) << c.name;
+        }
+        for (auto [x, y, cell] : c.cells) EXPECT_EQ(grid.At(x, y), cell) << c.name << " " << x << "," << y;
+    }
+    LongArray empty;
     Bytes none;
-    EXPECT_FALSE(LongArray2ArtRun(grid, none));
+    EXPECT_FALSE(LongArray2ArtRun(empty, none));
 }
 
 TEST(Compare, AddsExactlyTheBlocksThatDiffer) {

@@ -138,41 +138,6 @@ TEST_F(ContextMenu, AddFileReplacesTheBlockKeepingItsFlagsOrRefusesAFakeClient) 
     EXPECT_EQ(prompts.messages.last(), "Add file: You must select a file to add first.");
 }
 
-TEST_F(ContextMenu, CompareAsksForTheFilesTheTypeNeeds) {
-    WriteFileBytes(dir / "a.mul", Bytes(196 * 2, 0));
-    Bytes altered(196 * 2, 0);
-    altered[196 + 5] = 1;
-    WriteFileBytes(dir / "b.mul", altered);
-    Select({0, -1});
-    prompts.dialogs = {[&](QDialog* d) {
-        EXPECT_EQ(d->windowTitle(), "Compare Map");
-        EXPECT_TRUE(Child<QLineEdit>(d, "txtIDX1")->isHidden());
-        Click(d, "cmdCompare");
-        EXPECT_EQ(prompts.messages.last(), "Compare: Cannot find the files you selected.");
-        SetText(d, "txtMUL1", File("a.mul"));
-        SetText(d, "txtMUL2", File("b.mul"));
-        Click(d, "cmdCompare");
-    }};
-    ExpectUndoable([&] { Trigger("actAddFromCompare"); }, "Undo Add from compare");
-    ASSERT_EQ(Doc().patch()[0].Count(), 1);
-    EXPECT_EQ(Doc().patch()[0].Blocks[0].BlockNumber, 1);
-    EXPECT_TRUE(Model().IndexOf({0, 1}).isValid());
-
-    // Art has index files: all four paths are checked.
-    Select({4, -1});
-    prompts.dialogs = {[&](QDialog* d) {
-        EXPECT_FALSE(Child<QLineEdit>(d, "txtIDX1")->isHidden());
-        SetText(d, "txtMUL1", File("a.mul"));
-        SetText(d, "txtMUL2", File("b.mul"));
-        Click(d, "cmdCompare");
-        Click(d, "cmdCancel");
-    }};
-    const qsizetype before = prompts.messages.size();
-    Trigger("actAddFromCompare");
-    EXPECT_EQ(prompts.messages.size(), before + 1);
-    EXPECT_EQ(Doc().patch()[4].Count(), 0);
-}
-
 TEST_F(ContextMenu, FlagsAreEditedAndWrittenBackToTheBlock) {
     Load(Blocks({{12, 3, {1, 0, 0, 0, 0x1F, 0, 2, 0}, -1, 2}}));  // one row of two pixels
     Select({12, 3});

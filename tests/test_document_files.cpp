@@ -1,6 +1,6 @@
 // The document and its files: the patch lock and changes on disk at Save,
-// recovering a damaged patch and game data packages at Open, packages in the
-// import and compare dialogs.
+// recovering a damaged patch and game data packages at Open, the import and
+// compare dialogs with packages.
 #include <QStatusBar>
 
 #include "app/frmImport.h"
@@ -145,22 +145,49 @@ TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
     EXPECT_FALSE(Child<QLineEdit>(again, "txtIDX")->isHidden());
 }
 
-TEST_F(DocumentFiles, CompareTakesAPackageOnEitherSide) {
-    const std::string base = GumpPackage("base.uop"), altered = GumpPackage("altered.uop", 7);
-    Load(Patch{});
-    Select({kGumpFileId, -1});
-    prompts.dialogs.push_back([&](QDialog* d) {
-        auto* idx1 = Child<QLineEdit>(d, "txtIDX1");
-        EXPECT_FALSE(idx1->isHidden());
-        Click(d, "cmdMUL1");
-        EXPECT_EQ(prompts.asked.back().filter, "MULfile (*.mul);;Game data package (*.uop);;All files (*.*)");
-        SetText(d, "txtMUL1", QString::fromStdString(base));
-        EXPECT_TRUE(idx1->isHidden());
-        EXPECT_FALSE(Child<QLineEdit>(d, "txtIDX2")->isHidden());
-        SetText(d, "txtMUL2", QString::fromStdString(altered));
-        Click(d, "cmdCompare");
-    });
-    ExpectUndoable([&] { Trigger("actAddFromCompare"); }, "Undo Add from compare");
-    ASSERT_EQ(Doc().patch()[kGumpFileId].Blocks.size(), 1u);
-    EXPECT_EQ(Doc().patch()[kGumpFileId].Blocks[0].BlockNumber, 1);
+// The index rows show only for types with index files, and not for a package.
+TEST_F(DocumentFiles, CompareAsksForTheFilesTheTypeNeedsAndTakesPackages) {
+    WriteFileBytes(dir / "a.mul", Bytes(196 * 2, 0));
+    Bytes altered(196 * 2, 0);
+    altered[196 + 5] = 1;
+    WriteFileBytes(dir / "b.mul", altered);
+    const QString base = QString::fromStdString(GumpPackage("base.uop"));
+    const QString changed = QString::fromStdString(GumpPackage("altered.uop", 7));
+    const struct {
+        std::uint8_t fileId;
+        QString title, first, second;
+        bool indexRows, added;  // Art without its index files is refused
+    } cases[] = {{0, "Compare Map", File("a.mul"), File("b.mul"), false, true},
+                 {4, "Compare Art", File("a.mul"), File("b.mul"), true, false},
+                 {kGumpFileId, "Compare Gumps", base, changed, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title.toStdString());
+        Select({c.fileId, -1});
+        prompts.dialogs = {[&](QDialog* d) {
+            EXPECT_EQ(d->windowTitle(), c.title);
+            EXPECT_EQ(Child<QLineEdit>(d, "txtIDX1")->isHidden(), c.fileId == 0);
+            Click(d, "cmdCompare");
+            EXPECT_EQ(prompts.messages.last(), "Compare: Cannot find the files you selected.");
+            Click(d, "cmdMUL1");
+            EXPECT_EQ(prompts.asked.back().filter, "MULfile (*.mul);;Game data package (*.uop);;All files (*.*)");
+            SetText(d, "txtMUL1", c.first);
+            EXPECT_EQ(Child<QLineEdit>(d, "txtIDX1")->isHidden(), !c.indexRows);
+            EXPECT_EQ(Child<QLineEdit>(d, "txtIDX2")->isHidden(), c.fileId == 0);
+            SetText(d, "txtMUL2", c.second);
+            Click(d, "cmdCompare");
+            if (d->isVisible()) Click(d, "cmdCancel");
+        }};
+        const qsizetype messages = prompts.messages.size();
+        if (!c.added) {
+            Trigger("actAddFromCompare");
+            EXPECT_EQ(prompts.messages.size(), messages + 2);
+            EXPECT_EQ(Doc().patch()[c.fileId].Count(), 0);
+            continue;
+        }
+        ExpectUndoable([&] { Trigger("actAddFromCompare"); }, "Undo Add from compare");
+        EXPECT_EQ(prompts.messages.size(), messages + 1);
+        ASSERT_EQ(Doc().patch()[c.fileId].Count(), 1);
+        EXPECT_EQ(Doc().patch()[c.fileId].Blocks[0].BlockNumber, 1);
+        EXPECT_TRUE(Model().IndexOf({c.fileId, 1}).isValid());
+    }
 }
