@@ -65,6 +65,11 @@ protected:
         return a;
     }
     void Trigger(const char* name) { Action(name)->trigger(); }
+    // Triggers the action with these answers to its prompts, in order.
+    void Trigger(const char* name, std::deque<QString> answers) {
+        prompts.answers = std::move(answers);
+        Trigger(name);
+    }
     QString Text(BlockId id) { return Model().IndexOf(id).data().toString(); }
     QString Label(const char* name) { return Child<QLabel>(&window, name)->text(); }
     int Children(std::uint8_t fileId) { return Model().rowCount(Model().IndexOf({fileId, -1})); }

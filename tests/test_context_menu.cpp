@@ -72,8 +72,7 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     Load(Blocks({{0, 7, data, 3, 4}, {0, 8, {}}}));
 
     Select({0, 7});
-    prompts.answers = {File("block")};
-    Trigger("actSaveToFile");
+    Trigger("actSaveToFile", {File("block")});
     EXPECT_EQ(prompts.asked.back().title, "Select data to save to");
     EXPECT_EQ(prompts.asked.back().kind, "save:dat");
     EXPECT_EQ(ReadFileBytes(dir / "block.dat"), data);
@@ -92,18 +91,14 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     EXPECT_EQ(now[0].RemovedCount, 1);  // the old block 7 was settled
     EXPECT_EQ(Text({0, 7}), "000007");
 
-    prompts.answers = {"0x1A", File("block.dat")};
-    Trigger("actLoadFromDatafile");
+    Trigger("actLoadFromDatafile", {"0x1A", File("block.dat")});
     EXPECT_TRUE(Model().IndexOf({0, 26}).isValid());
     const qsizetype before = prompts.messages.size();
-    prompts.answers = {"65536"};
-    Trigger("actLoadFromDatafile");
+    Trigger("actLoadFromDatafile", {"65536"});
     EXPECT_EQ(prompts.messages.last(), "Import block from datafile: Illegal blocknumber!");
-    prompts.answers = {""};  // a cancelled prompt ends silently
-    Trigger("actLoadFromDatafile");
+    Trigger("actLoadFromDatafile", {""});  // a cancelled prompt ends silently
     EXPECT_EQ(prompts.messages.size(), before + 1);
-    prompts.answers = {"5", File("missing.dat")};
-    Trigger("actLoadFromDatafile");
+    Trigger("actLoadFromDatafile", {"5", File("missing.dat")});
     EXPECT_EQ(Doc().patch().FindLiveBlock(0, 5), -1);
     EXPECT_TRUE(prompts.messages.last().startsWith("Import block from datafile: Cannot open"));
 }

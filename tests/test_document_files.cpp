@@ -117,8 +117,7 @@ TEST_F(DocumentFiles, OpenOffersToRecoverBlocksBehindTheCountedOnes) {
 
 TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
     const std::string package = GumpPackage("gumpartLegacyMUL.uop");
-    prompts.answers = {QString::fromStdString(package)};
-    Trigger("mnuOpen");  // declined: nothing else happens
+    Trigger("mnuOpen", {QString::fromStdString(package)});  // declined: nothing else happens
     ASSERT_EQ(prompts.questions.size(), 1);
     EXPECT_EQ(prompts.questions[0], QString::fromStdString("Open: '" + package + "' is a game data package, not a patch "
                                                            "project file.\nImport blocks from it instead?"));

@@ -94,8 +94,7 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
     }
     EXPECT_TRUE(Child<QFrame>(&window, "frMenu0")->isHidden());
 
-    prompts.answers = {File("out.wav")};
-    Trigger("actSaveAsWAV");
+    Trigger("actSaveAsWAV", {File("out.wav")});
     Bytes expected;
     ASSERT_EQ(SoundToWav(sound, expected), "");
     EXPECT_EQ(ReadFileBytes(dir / "out.wav"), expected);
@@ -132,11 +131,9 @@ TEST_F(Panel, ABitmapBecomesAGumpBlockReplacingTheOldOne) {
     EXPECT_EQ(Children(12), 1);
     EXPECT_EQ(Text({12, 10}), "000010");  // settled: the decimal text
 
-    prompts.answers = {"0xFFFF"};
-    Trigger("actLoadFromBMP");
+    Trigger("actLoadFromBMP", {"0xFFFF"});
     EXPECT_EQ(prompts.messages.last(), "Import Gump from Bmp: Illegal blocknumber! Gump blocks goes from 0 to 65535.");
-    prompts.answers = {"65535", File("in.bmp")};
-    Trigger("actLoadFromBMP");
+    Trigger("actLoadFromBMP", {"65535", File("in.bmp")});
     EXPECT_EQ(Text({12, 65535}), "0x0FFFF");
     EXPECT_EQ(Model().IndexOf({12, 65535}).row(), 1);  // after block 10
 }
@@ -150,19 +147,16 @@ TEST_F(Panel, SavingThePreviewAndLoadingItBackGivesTheSameBytes) {
     Load(std::move(p));
     for (const char* name : {"g.bmp", "g.png"}) {
         Click({12, 7});
-        prompts.answers = {File(name)};
-        Trigger("actSaveToBmp");
+        Trigger("actSaveToBmp", {File(name)});
         ASSERT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join("\n").toStdString();
         EXPECT_EQ(prompts.asked.back().kind, "save:bmp");
         Click({12, -1});
-        prompts.answers = {"7", File(name)};
-        Trigger("actLoadFromBMP");
+        Trigger("actLoadFromBMP", {"7", File(name)});
         EXPECT_EQ(Doc().patch()[12].Blocks.back().ByteArray, original) << name;
         EXPECT_EQ(Doc().patch()[12].Blocks.back().FlagB, 4);
     }
     Click({12, 7});
-    prompts.answers = {File("plain")};  // a name without the extension gets ".bmp"
-    Trigger("actSaveToBmp");
+    Trigger("actSaveToBmp", {File("plain")});  // a name without the extension gets ".bmp"
     EXPECT_TRUE(std::filesystem::exists(dir / "plain.bmp"));
 }
 
@@ -173,8 +167,7 @@ TEST_F(Panel, UnreadableAndOversizedPicturesAreRefusedBeforeThePatchChanges) {
     ASSERT_TRUE(wide.save(File("wide.png"), "PNG"));
     Select({12, -1});
     for (const char* name : {"junk.bmp", "wide.png", "missing.bmp"}) {
-        prompts.answers = {"3", File(name)};
-        Trigger("actLoadFromBMP");
+        Trigger("actLoadFromBMP", {"3", File(name)});
         EXPECT_EQ(Doc().patch()[12].Count(), 0) << name;
     }
     ASSERT_EQ(prompts.messages.size(), 3);

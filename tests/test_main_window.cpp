@@ -73,8 +73,7 @@ TEST_F(MainWindow, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
 
 TEST_F(MainWindow, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) {
     const std::string path = WritePatch("a.uop", Blocks({{4, 0x12345, {1}}, {4, 20, {1}}, {4, 20, {2}}, {4, 16, {1, 2}}}));
-    prompts.answers = {QString::fromStdString(path)};
-    Trigger("mnuOpen");
+    Trigger("mnuOpen", {QString::fromStdString(path)});
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(prompts.asked[0].title, "Open");
     EXPECT_EQ(prompts.asked[0].filter, "UOP Patchfile (*.uop)");
@@ -87,8 +86,7 @@ TEST_F(MainWindow, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) 
 
     WriteFileBytes(dir / "bad.uop", {'U', 'O', 'P', 9});
     WriteFileBytes(dir / "game.uop", {'M', 'Y', 'P', 0, 5, 0, 0, 0});
-    prompts.answers = {File("bad.uop"), File("game.uop")};
-    Trigger("mnuOpen");
+    Trigger("mnuOpen", {File("bad.uop"), File("game.uop")});
     Trigger("mnuOpen");
     ASSERT_EQ(prompts.messages.size(), 2);
     EXPECT_TRUE(prompts.messages[0].startsWith("Open: '" + File("bad.uop")));
@@ -106,8 +104,7 @@ TEST_F(MainWindow, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
     EXPECT_TRUE(window.isWindowModified());
 
     const std::string path = dir / "s.uop";
-    prompts.answers = {QString::fromStdString(path)};
-    Trigger("mnuSave");
+    Trigger("mnuSave", {QString::fromStdString(path)});
     EXPECT_EQ(Doc().Path(), path);
     EXPECT_EQ(ReadFileBytes(path).size(), 12u + 13u + 3u);
     EXPECT_EQ(window.windowTitle(), QString::fromStdString("Palindra - [" + path + "][*]"));
@@ -117,8 +114,7 @@ TEST_F(MainWindow, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
     Trigger("actRedo");
     EXPECT_FALSE(window.isWindowModified());
 
-    prompts.answers = {File("missing/folder/x.uop")};
-    Trigger("mnuSaveAs");
+    Trigger("mnuSaveAs", {File("missing/folder/x.uop")});
     EXPECT_TRUE(prompts.messages.last().startsWith("Save As: Cannot lock"));
     EXPECT_EQ(Doc().Path(), path);
 }
@@ -170,8 +166,7 @@ TEST_F(MainWindow, StatusBarReportsImportSaveAndExportAndThePanelFollowsEveryCha
     EXPECT_EQ(status(), "Imported 2 blocks into Gumps");
     EXPECT_EQ(Label("lblInfo1"), "Number of blocks: 2");
 
-    prompts.answers = {File("saved.uop")};
-    Trigger("mnuSaveAs");
+    Trigger("mnuSaveAs", {File("saved.uop")});
     EXPECT_EQ(status(), "Saved " + File("saved.uop"));
 
     QDialog* exportDialog = window.ShowExport();
@@ -209,19 +204,15 @@ TEST_F(MainWindow, FileDialogsStartWhereTheUserWasAndRecentPatchesReopen) {
     std::filesystem::create_directories(dir / "first");
     std::filesystem::create_directories(dir / "second");
     const QString first = File("first/p.uop"), second = File("second/q.uop");
-    prompts.answers = {first};
-    Trigger("mnuSaveAs");
+    Trigger("mnuSaveAs", {first});
     EXPECT_EQ(lastDir(), QDir::homePath());
     Select({12, -1});
-    prompts.answers = {QStringLiteral("1"), QString()};
-    Trigger("actLoadFromDatafile");  // raw blocks: no folder of their own yet, so the patch's
+    Trigger("actLoadFromDatafile", {QStringLiteral("1"), QString()});  // raw blocks: no folder of their own yet, so the patch's
     EXPECT_EQ(lastDir(), File("first"));
     WritePatch("second/q.uop", Patch{});
-    prompts.answers = {second};
-    Trigger("mnuOpen");
+    Trigger("mnuOpen", {second});
     EXPECT_EQ(lastDir(), File("first"));
-    prompts.answers = {QString()};
-    Trigger("mnuOpen");
+    Trigger("mnuOpen", {QString()});
     EXPECT_EQ(lastDir(), File("second"));
 
     auto* import = window.ShowImport();
