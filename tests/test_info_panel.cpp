@@ -107,7 +107,7 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
     EXPECT_EQ(Picture().pixel(0, 0), qRgb(0, 248, 0));
 }
 
-TEST_F(Panel, ABitmapBecomesAGumpBlockReplacingTheOldOne) {
+TEST_F(Panel, APictureBecomesAGumpBlockReplacingTheOldOneOrIsRefusedChangingNothing) {
     QImage picture(3, 2, QImage::Format_RGB32);
     picture.fill(qRgb(255, 255, 255));
     picture.setPixel(0, 0, qRgb(255, 0, 0));
@@ -131,8 +131,24 @@ TEST_F(Panel, ABitmapBecomesAGumpBlockReplacingTheOldOne) {
     EXPECT_EQ(Children(12), 1);
     EXPECT_EQ(Text({12, 10}), "000010");  // settled: the decimal text
 
-    Trigger("actLoadFromBMP", {"0xFFFF"});
-    EXPECT_EQ(prompts.messages.last(), "Import Gump from Bmp: Illegal blocknumber! Gump blocks goes from 0 to 65535.");
+    // Refusals leave the patch as it was.
+    WriteFileBytes(dir / "junk.bmp", {'B', 'M', 1, 2, 3});
+    QImage wide(40000, 1, QImage::Format_RGB32);
+    wide.fill(Qt::white);
+    ASSERT_TRUE(wide.save(File("wide.png"), "PNG"));
+    const auto before = SavedBytes();
+    for (const auto& [answers, message] : {std::pair<std::deque<QString>, QString>{
+                                               {"0xFFFF"}, "Import Gump from Bmp: Illegal blocknumber! Gump blocks goes "
+                                                           "from 0 to 65535."},
+                                           {{"3", File("junk.bmp")}, "Cannot read the picture"},
+                                           {{"3", File("wide.png")}, "at most 32767 pixels"},
+                                           {{"3", File("missing.bmp")}, "Cannot open '" + File("missing.bmp") + "'"}}) {
+        prompts.messages.clear();
+        Trigger("actLoadFromBMP", answers);
+        ASSERT_EQ(prompts.messages.size(), 1) << message.toStdString();
+        EXPECT_TRUE(prompts.messages[0].contains(message)) << prompts.messages[0].toStdString();
+        EXPECT_EQ(SavedBytes(), before);
+    }
     Trigger("actLoadFromBMP", {"65535", File("in.bmp")});
     EXPECT_EQ(Text({12, 65535}), "0x0FFFF");
     EXPECT_EQ(Model().IndexOf({12, 65535}).row(), 1);  // after block 10
@@ -158,21 +174,6 @@ TEST_F(Panel, SavingThePreviewAndLoadingItBackGivesTheSameBytes) {
     Click({12, 7});
     Trigger("actSaveToBmp", {File("plain")});  // a name without the extension gets ".bmp"
     EXPECT_TRUE(std::filesystem::exists(dir / "plain.bmp"));
-}
-
-TEST_F(Panel, UnreadableAndOversizedPicturesAreRefusedBeforeThePatchChanges) {
-    WriteFileBytes(dir / "junk.bmp", {'B', 'M', 1, 2, 3});
-    QImage wide(40000, 1, QImage::Format_RGB32);
-    wide.fill(Qt::white);
-    ASSERT_TRUE(wide.save(File("wide.png"), "PNG"));
-    Select({12, -1});
-    for (const char* name : {"junk.bmp", "wide.png", "missing.bmp"}) {
-        Trigger("actLoadFromBMP", {"3", File(name)});
-        EXPECT_EQ(Doc().patch()[12].Count(), 0) << name;
-    }
-    ASSERT_EQ(prompts.messages.size(), 3);
-    EXPECT_TRUE(prompts.messages[0].contains("Cannot read the picture"));
-    EXPECT_TRUE(prompts.messages[1].contains("at most 32767 pixels"));
 }
 
 TEST(BlockCommands, EnsureExtensionAndTheBlockNumberPrompt) {
