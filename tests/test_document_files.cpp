@@ -39,10 +39,31 @@ protected:
 };
 }  // namespace
 
-TEST_F(DocumentFiles, SaveWaitsForAnotherWriterAndThenGivesUpSayingSo) {
-    const std::string path = Saved("p.uop");
+// Another program rewrote the file: Save asks, and Cancel leaves its bytes.
+TEST_F(DocumentFiles, SaveAsksBeforeOverwritingAFileChangedOnDiskAndWaitsForAnotherWriter) {
+    for (const auto& [changedOnDisk, overwrite, saved] : {std::tuple{false, false, true}, {true, false, false},
+                                                         {true, true, true}}) {
+        SCOPED_TRACE(std::to_string(changedOnDisk) + std::to_string(overwrite));
+        Load(Patch{});
+        const std::string path = Saved("p.uop");
+        const std::vector<std::uint8_t> theirs = {'U', 'O', 'P', 4, 0, 0, 0, 0, 0, 0, 0, 0};
+        if (changedOnDisk) WriteFileBytes(path, theirs);
+        Modify(2);
+        prompts.questions.clear();
+        prompts.confirms = {overwrite};
+        Trigger("mnuSave");
+        EXPECT_EQ(prompts.questions.size(), changedOnDisk ? 1 : 0);
+        if (changedOnDisk) {
+            EXPECT_EQ(prompts.questions[0], QString::fromStdString("Save: '" + path + "' was changed on disk since it was "
+                                                                   "opened or saved here. Overwrite those changes with this patch?"));
+        }
+        EXPECT_EQ(ReadFileBytes(path) == theirs, changedOnDisk && !saved);
+        EXPECT_EQ(window.isWindowModified(), !saved);
+    }
+    // Another program saving it: Save waits a while, then gives up saying so.
+    const std::string path = dir / "p.uop";
     const auto before = ReadFileBytes(path);
-    Modify(2);
+    Modify(3);
     QStringList shown;
     QObject::connect(window.statusBar(), &QStatusBar::messageChanged, [&](const QString& m) { shown << m; });
     PatchLock other;
@@ -55,39 +76,11 @@ TEST_F(DocumentFiles, SaveWaitsForAnotherWriterAndThenGivesUpSayingSo) {
     EXPECT_EQ(ReadFileBytes(path), before);
     EXPECT_TRUE(window.isWindowModified());
     other.Release();
-    Trigger("mnuSave");
+    prompts.questions.clear();
+    Trigger("mnuSave");  // saved over once, the file is the document's own again: no question
+    EXPECT_TRUE(prompts.questions.isEmpty());
     EXPECT_NE(ReadFileBytes(path), before);
     EXPECT_FALSE(window.isWindowModified());
-}
-
-// Another program rewrote the file: Save asks, and Cancel leaves its bytes.
-TEST_F(DocumentFiles, SaveAsksBeforeOverwritingAFileChangedOnDisk) {
-    struct Case {
-        bool changedOnDisk, overwrite, saved;
-    };
-    for (const Case c : {Case{false, false, true}, {true, false, false}, {true, true, true}}) {
-        SCOPED_TRACE(std::to_string(c.changedOnDisk) + std::to_string(c.overwrite));
-        Load(Patch{});
-        const std::string path = Saved("p.uop");
-        const std::vector<std::uint8_t> theirs = {'U', 'O', 'P', 4, 0, 0, 0, 0, 0, 0, 0, 0};
-        if (c.changedOnDisk) WriteFileBytes(path, theirs);
-        Modify(2);
-        prompts.questions.clear();
-        prompts.confirms = {c.overwrite};
-        Trigger("mnuSave");
-        EXPECT_EQ(prompts.questions.size(), c.changedOnDisk ? 1 : 0);
-        if (c.changedOnDisk) {
-            EXPECT_EQ(prompts.questions[0], QString::fromStdString("Save: '" + path + "' was changed on disk since it was "
-                                                                   "opened or saved here. Overwrite those changes with this patch?"));
-        }
-        EXPECT_EQ(ReadFileBytes(path) == theirs, c.changedOnDisk && !c.saved);
-        EXPECT_EQ(window.isWindowModified(), !c.saved);
-    }
-    // Saved over once, the file is the document's own again.
-    prompts.questions.clear();
-    Modify(3);
-    Trigger("mnuSave");
-    EXPECT_TRUE(prompts.questions.isEmpty());
 }
 
 TEST_F(DocumentFiles, OpenOffersToRecoverBlocksBehindTheCountedOnes) {
