@@ -114,7 +114,7 @@ TEST_F(Dialogs, ImportRefusesBadInputsAndStaysOpenWithThem) {
     EXPECT_EQ(Children(12), 1);
 }
 
-TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersAndTheOpen) {
+TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWhatItLeftOut) {
     QPointer<QDialog> dialog = window.ShowImport();
     Child<QComboBox>(dialog, "cboMULType")->setCurrentIndex(4);  // Art
     WriteFileBytes(dir / "art.mul", {1, 2});
@@ -124,6 +124,29 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersAndTheOpen) {
     // Block 0 present, block 1 absent, block 2 damaged (past the end of the data).
     WriteFileBytes(dir / "art.idx", IndexBytes({{0, 2, 0}, {-1, -1, 0}, {1, 5, 0}}));
     SetText(dialog, "txtIDX", File("art.idx"));
+
+    // Cancel pressed as soon as the wait window shows it, while the import runs.
+    int pressed = 0;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        for (auto* b : window.findChildren<QPushButton*>(QStringLiteral("cmdCancelWait")))
+            if (b->isVisible() && b->isEnabled()) {
+                EXPECT_NE(window.findChild<QWidget*>(QStringLiteral("prgWait")), nullptr);
+                b->click();
+                ++pressed;
+            }
+    });
+    prompts.messages.clear();
+    user.start(0);
+    Click(dialog, "cmdImport");
+    user.stop();
+    EXPECT_EQ(pressed, 1);
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    EXPECT_FALSE(dialog.isNull());  // still open for another try
+    EXPECT_EQ(Doc().patch().LiveCount(), 0);
+    EXPECT_EQ(Doc().UndoStack()->count(), 0);
+    EXPECT_FALSE(window.isWindowModified());
+
     SetText(dialog, "txtBlockTo", "12abc");
     Click(dialog, "cmdImport");
     EXPECT_EQ(prompts.messages.last(), "Import: The block limit '12abc' is not a number.");
@@ -138,35 +161,6 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersAndTheOpen) {
     EXPECT_EQ(Doc().patch()[4].Blocks[0].ByteArray, (Bytes{1, 2}));
     EXPECT_EQ(prompts.messages.last(), "Import: Imported 1 blocks.\n1 blocks without data were left out.\n1 damaged "
                                        "blocks were left out: their data does not lie wholly inside the data file.");
-}
-
-TEST_F(Dialogs, ImportCancelledFromTheProgressWindowChangesNothing) {
-    WriteFileBytes(dir / "art.mul", {1, 2});
-    WriteFileBytes(dir / "art.idx", IndexBytes({{0, 2, 0}}));
-    QPointer<QDialog> dialog = window.ShowImport();
-    Child<QComboBox>(dialog, "cboMULType")->setCurrentIndex(4);  // Art
-    SetText(dialog, "txtMUL", File("art.mul"));
-    SetText(dialog, "txtIDX", File("art.idx"));
-    // Pressed as soon as the wait window shows it, while the import runs.
-    int pressed = 0;
-    QTimer user;
-    QObject::connect(&user, &QTimer::timeout, [&] {
-        for (auto* b : window.findChildren<QPushButton*>(QStringLiteral("cmdCancelWait")))
-            if (b->isVisible() && b->isEnabled()) {
-                EXPECT_NE(window.findChild<QWidget*>(QStringLiteral("prgWait")), nullptr);
-                b->click();
-                ++pressed;
-            }
-    });
-    user.start(0);
-    Click(dialog, "cmdImport");
-    user.stop();
-    EXPECT_EQ(pressed, 1);
-    EXPECT_TRUE(prompts.messages.isEmpty());
-    EXPECT_FALSE(dialog.isNull());  // still open for another try
-    EXPECT_EQ(Doc().patch().LiveCount(), 0);
-    EXPECT_EQ(Doc().UndoStack()->count(), 0);
-    EXPECT_FALSE(window.isWindowModified());
 }
 
 TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
