@@ -13,13 +13,6 @@
 
 namespace {
 using MainWindow = GuiTest;
-
-// Captions of a menu or toolbar, "-" for separators, without '&' and "...".
-QStringList Captions(QWidget* w) {
-    QStringList texts;
-    for (QAction* a : w->actions()) texts << (a->isSeparator() ? "-" : a->text().remove('&').remove(QStringLiteral("...")));
-    return texts;
-}
 }  // namespace
 
 TEST_F(MainWindow, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
@@ -49,15 +42,15 @@ TEST_F(MainWindow, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
     EXPECT_EQ(tips, QStringList({"New", "Open", "Save", "Import", "Export to verdata.mul"}));
     const std::pair<const char*, QStringList> menus[] = {
         {"mnuFile", {"New", "-", "Open", "Open Recent", "-", "Save", "Save As", "-", "Settings", "-", "Exit"}},
-        {"mnuEdit", {}},
+        {"mnuEdit", {"Undo", "Redo", "-", "Copy Picture"}},
         {"mnuBlock", {"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile", "Save to Bmp",
                       "Load from BMP", "Add from compare", "Add file", "Change Flags", "Save as WAV"}},
         {"mnuHelp", {"About Palindra"}}};
     for (const auto& [name, captions] : menus) {
         auto* menu = Child<QMenu>(&window, name);
-        if (!captions.isEmpty()) {
-            EXPECT_EQ(Captions(menu), captions);
-        }
+        QStringList texts;  // "-" for separators, without '&' and "..."
+        for (QAction* a : menu->actions()) texts << (a->isSeparator() ? "-" : a->text().remove('&').remove("..."));
+        EXPECT_EQ(texts, captions);
         EXPECT_TRUE(menu->title().startsWith('&')) << name;
     }
     EXPECT_EQ(Action("actUndo")->shortcut(), QKeySequence("Ctrl+Z"));
