@@ -41,6 +41,8 @@ TEST_F(TreeModel, PassesTheModelTesterAndFetchesLotsWhenExpanded) {
 
 TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveARebuild) {
     Load(Sample());
+    Trigger("actRemove");  // no selection: nothing happens
+    EXPECT_EQ(Doc().UndoStack()->count(), 0);
     window.Tree()->setCurrentIndex(Lots());
     Load(Sample());
     EXPECT_EQ(window.Tree()->currentIndex(), Lots());
@@ -58,8 +60,12 @@ TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveARebuild) {
 
     Select({2, 17});
     ExpectUndoable([&] { Trigger("actRemove"); }, "Undo Remove");
+    EXPECT_EQ(Doc().patch()[2].RemovedCount, 1);
     EXPECT_FALSE(Model().IndexOf({2, 17}).isValid());
-    EXPECT_EQ(window.Current(), (BlockId{2, -1}));
+    EXPECT_EQ(window.Current(), (BlockId{2, -1}));  // the file type stays selected
+    EXPECT_FALSE(Action("actRemove")->isEnabled());
+    Trigger("actRemove");
+    EXPECT_EQ(Doc().UndoStack()->count(), 2);
 }
 
 TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
