@@ -95,6 +95,7 @@ TEST_F(ContextMenu, AddFileReplacesTheBlockKeepingItsFlagsOrRefusesAFakeClient) 
     Load(Blocks({{252, 1, {'o', 'l', 'd'}, 5, 6}}));
     auto fill = [](int type, const std::string& path) {
         return [type, path](QDialog* d) {
+            EXPECT_EQ(d->windowTitle(), "Add file");
             Child<QComboBox>(d, "cboType")->setCurrentIndex(type);
             SetText(d, "txtFile", QString::fromStdString(path));
             Click(d, "cmdAdd");
@@ -122,6 +123,7 @@ TEST_F(ContextMenu, FlagsAreEditedAndWrittenBackToTheBlock) {
     Load(Blocks({{12, 3, {1, 0, 0, 0, 0x1F, 0, 2, 0}, -1, 2}}));  // one row of two pixels
     Select({12, 3});
     prompts.dialogs = {[](QDialog* d) {
+        EXPECT_EQ(d->windowTitle(), "Change Flags");
         EXPECT_EQ(Child<QLineEdit>(d, "txtFlagA")->text(), "65535");
         EXPECT_EQ(Child<QLineEdit>(d, "txtFlagB")->text(), "2");
         SetText(d, "txtFlagA", "1");
