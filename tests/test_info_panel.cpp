@@ -66,12 +66,14 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
     } cases[] = {
         {{12, -1}, {{"lblHeading", "Gumps:"}, {"lblInfo1", "Number of blocks: 3"}}, {}, {}},
         {{252, 0}, {{"lblHeading", ""}}, {}, {}},
-        {{0, 0}, {{"lblHeading", "Map 0x00000 (0) :"}}, {80, 80}, {{{5, 5}, qRgb(248, 0, 0)}, {{15, 5}, qRgb(0, 0, 0)}}},
+        {{0, 0}, {{"lblHeading", "Map 0x00000 (0) :"}}, {80, 80},
+         {{{5, 5}, qRgb(248, 0, 0)}, {{15, 5}, qRgb(0, 0, 0)}}},
         {{0, 1}, {{"lblInfo1", "Block size: 50"}}, {}, {}},
         {{12, 5}, {{"lblInfo2", "Size: 2x1"}}, {2, 1}, {{{0, 0}, qRgb(248, 0, 0)}}},
         {{12, 1}, {{"lblInfo1", "Block size: 2"}}, {}, {}},
         {{12, 2}, {{"lblInfo2", "Size: 0x1"}}, {}, {}},
-        {{4, 5}, {{"lblInfo2", "Type: Landscape tile"}}, {44, 44}, {{{21, 0}, qRgb(248, 248, 248)}, {{0, 0}, background}}},
+        {{4, 5}, {{"lblInfo2", "Type: Landscape tile"}}, {44, 44},
+         {{{21, 0}, qRgb(248, 248, 248)}, {{0, 0}, background}}},
         {{4, 16384}, {{"lblInfo2", "Type: Static tile"}}, {}, {}},
         {{32, 0}, {{"lblProblem", ""}}, {32, 8}, {{{0, 0}, qRgb(0, 0, 248)}}, 8, "0"},
         {{2, 5}, {{"lblProblem", "The block holds 8 bytes, not a whole number of 7-byte statics; 1 bytes are left over."}},
@@ -184,7 +186,8 @@ TEST(BlockCommands, EnsureExtensionAndTheBlockNumberPrompt) {
         EXPECT_EQ(EnsureExtension(name, ext), out) << name.toStdString();
     const std::optional<std::int32_t> refused;
     for (const auto& [text, number] : {std::pair<const char*, std::optional<std::int32_t>>{"0X1a", 26}, {"0xZZ", 0},
-                                       {"12.5", 12}, {"13.5", 14}, {" 65535 ", 65535}, {"-1", refused}, {"abc", refused}})
+                                       {"12.5", 12}, {"13.5", 14}, {" 65535 ", 65535}, {"-1", refused},
+                                       {"abc", refused}})
         EXPECT_EQ(ParseBlockNumberInput(text), number) << text;
 }
 

@@ -65,7 +65,8 @@ TEST_F(MainWindow, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
 }
 
 TEST_F(MainWindow, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) {
-    const std::string path = WritePatch("a.uop", Blocks({{4, 0x12345, {1}}, {4, 20, {1}}, {4, 20, {2}}, {4, 16, {1, 2}}}));
+    const std::string path =
+        WritePatch("a.uop", Blocks({{4, 0x12345, {1}}, {4, 20, {1}}, {4, 20, {2}}, {4, 16, {1, 2}}}));
     Trigger("mnuOpen", {QString::fromStdString(path)});
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(prompts.asked[0].title, "Open");
@@ -83,7 +84,8 @@ TEST_F(MainWindow, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) 
     Trigger("mnuOpen");
     ASSERT_EQ(prompts.messages.size(), 2);
     EXPECT_TRUE(prompts.messages[0].startsWith("Open: '" + File("bad.uop")));
-    EXPECT_EQ(prompts.messages[1], "Open: '" + File("game.uop") + "' is a game data package, not a patch project file.");
+    EXPECT_EQ(prompts.messages[1],
+              "Open: '" + File("game.uop") + "' is a game data package, not a patch project file.");
     EXPECT_EQ(Doc().Path(), path);
     EXPECT_EQ(Children(4), 3);
 }
@@ -133,7 +135,8 @@ TEST_F(MainWindow, UnsavedChangesAreNeverLostWithoutAsking) {
         prompts.answers = {QString::fromStdString(WritePatch("saved.uop", Patch{}))};  // Save As, or Open's file
         Trigger(c.action);
         EXPECT_EQ(prompts.saveQuestions, 1);
-        EXPECT_EQ(std::string(c.action) == "mnuExit" ? !window.isVisible() : Doc().patch().LiveCount() == 0, c.proceeds);
+        const bool exit = std::string(c.action) == "mnuExit";
+        EXPECT_EQ(exit ? !window.isVisible() : Doc().patch().LiveCount() == 0, c.proceeds);
         if (c.choice == SaveChoice::Save) {
             EXPECT_EQ(ReadFileBytes(dir / "saved.uop").size(), 12u + 13u + 3u);
         }
@@ -200,7 +203,8 @@ TEST_F(MainWindow, FileDialogsStartWhereTheUserWasAndRecentPatchesReopen) {
     Trigger("mnuSaveAs", {first});
     EXPECT_EQ(lastDir(), QDir::homePath());
     Select({12, -1});
-    Trigger("actLoadFromDatafile", {QStringLiteral("1"), QString()});  // raw blocks: no folder of their own yet, so the patch's
+    // Raw blocks have no folder of their own yet, so the patch's.
+    Trigger("actLoadFromDatafile", {QStringLiteral("1"), QString()});
     EXPECT_EQ(lastDir(), File("first"));
     WritePatch("second/q.uop", Patch{});
     Trigger("mnuOpen", {second});
