@@ -5,7 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTreeView>
 
 #include "app/BlockCommands.h"
@@ -21,12 +27,37 @@ struct EmptySettings {
     EmptySettings() { OpenSettingsStore()->remove(QString()); }
 };
 
+// Failures show texts, not the bytes of a QString.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+inline void Click(QWidget* w, const char* name) { Child<QPushButton>(w, name)->click(); }
+inline void SetText(QWidget* w, const char* name, const QString& text) { Child<QLineEdit>(w, name)->setText(text); }
+
+// A patch of the given blocks, in this order.
+struct BlockRow {
+    std::uint8_t fileId;
+    std::int32_t number;
+    Bytes bytes;
+    std::int16_t flagA = 0, flagB = 0;
+};
+inline Patch Blocks(std::initializer_list<BlockRow> rows) {
+    Patch p;
+    for (const BlockRow& r : rows) p.Append(r.fileId, r.number, r.bytes, r.flagA, r.flagB);
+    return p;
+}
+
 class GuiTest : public ::testing::Test {
 protected:
     PatchDocument& Doc() { return window.Document(); }
     BlockTreeModel& Model() { return *window.Model(); }
     // Starts the window on `patch`, as Open does.
     void Load(Patch patch) { Doc().Reset(std::move(patch), ""); }
+    // An undoable change: Art block `n` added.
+    void Modify(std::int32_t n = 1) {
+        PatchEdit edit;
+        edit.added.Append(4, n, {1, 2, 3}, 0, 0);
+        Doc().Run(QStringLiteral("Import"), std::move(edit));
+    }
     void Select(BlockId id) { ASSERT_TRUE(window.Select(id)) << int(id.fileId) << "/" << id.blockNumber; }
     QAction* Action(const char* name) {
         QAction* a = window.findChild<QAction*>(QString::fromLatin1(name));
@@ -34,8 +65,20 @@ protected:
         return a;
     }
     void Trigger(const char* name) { Action(name)->trigger(); }
+    // Triggers the action with these answers to its prompts, in order.
+    void Trigger(const char* name, std::deque<QString> answers) {
+        prompts.answers = std::move(answers);
+        Trigger(name);
+    }
     QString Text(BlockId id) { return Model().IndexOf(id).data().toString(); }
+    QString Label(const char* name) { return Child<QLabel>(&window, name)->text(); }
     int Children(std::uint8_t fileId) { return Model().rowCount(Model().IndexOf({fileId, -1})); }
+    // The path of `name` in the temporary folder, as the prompts answer it.
+    QString File(const std::string& name) { return QString::fromStdString(dir / name); }
+    std::string WritePatch(const std::string& name, const Patch& p) {
+        EXPECT_EQ(WritePatchFile(dir / name, p), "");
+        return dir / name;
+    }
     // The texts of the children of a node, in tree order.
     QStringList ChildTexts(const QModelIndex& parent) {
         QStringList texts;
@@ -51,11 +94,7 @@ protected:
         return entries;
     }
     // What Save would write now.
-    std::vector<std::uint8_t> SavedBytes() {
-        const std::string path = dir / "snapshot.uop";
-        EXPECT_EQ(WritePatchFile(path, Doc().patch()), "");
-        return ReadFileBytes(path);
-    }
+    std::vector<std::uint8_t> SavedBytes() { return ReadFileBytes(WritePatch("snapshot.uop", Doc().patch())); }
     // Runs a command and checks that undo restores the saved bytes from before
     // and redo those from after it.
     template <class Fn>

@@ -36,12 +36,12 @@ public:
 
     QString OpenFile(QWidget*, const QString& filter, const QString& title, const QString& dir) override {
         asked.push_back({QStringLiteral("open"), title, filter, dir});
-        return Next();
+        return Pop(answers, QString());
     }
     QString SaveFile(QWidget*, const QString& filter, const QString& title, const QString& dir,
                      const QString& suffix) override {
         asked.push_back({QStringLiteral("save:") + suffix, title, filter, dir});
-        return Next();
+        return Pop(answers, QString());
     }
     void Message(QWidget*, const QString& text, const QString& title) override {
         messages << title + QStringLiteral(": ") + text;
@@ -52,46 +52,37 @@ public:
     QStringList questions;
     bool Confirm(QWidget*, const QString& text, const QString& title, const QString&) override {
         questions << title + QStringLiteral(": ") + text;
-        if (confirms.empty()) return false;
-        const bool c = confirms.front();
-        confirms.pop_front();
-        return c;
+        return Pop(confirms, false);
     }
     // Answers to "save the changes?", in the order asked; Cancel when none is left.
     std::deque<SaveChoice> saveChoices;
     int saveQuestions = 0;
     SaveChoice AskSaveChanges(QWidget*, const QString&, const QString&) override {
         ++saveQuestions;
-        if (saveChoices.empty()) return SaveChoice::Cancel;
-        const SaveChoice c = saveChoices.front();
-        saveChoices.pop_front();
-        return c;
+        return Pop(saveChoices, SaveChoice::Cancel);
     }
     QString Input(QWidget*, const QString& prompt, const QString& title, const QString& text) override {
         asked.push_back({QStringLiteral("input:") + prompt + QStringLiteral(":") + text, title, {}, {}});
-        return Next();
+        return Pop(answers, QString());
     }
 
     // Each modal dialog shown runs the next script instead of waiting for a
     // user; with no script left it is cancelled.
     std::deque<std::function<void(QDialog*)>> dialogs;
     int Exec(QDialog* dialog) override {
-        if (dialogs.empty()) {
-            dialog->reject();
-        } else {
-            auto script = std::move(dialogs.front());
-            dialogs.pop_front();
-            script(dialog);
-            if (dialog->isVisible()) dialog->reject();
-        }
+        const auto script = Pop(dialogs, {});
+        if (script) script(dialog);
+        if (!script || dialog->isVisible()) dialog->reject();
         return dialog->result();
     }
 
 private:
-    QString Next() {
-        if (answers.empty()) return QString();
-        QString a = answers.front();
-        answers.pop_front();
-        return a;
+    // The next answer of a script; `none` when the script has run out.
+    template <class T>
+    static T Pop(std::deque<T>& script, T none) {
+        if (script.empty()) return none;
+        T next = std::move(script.front());
+        script.pop_front();
+        return next;
     }
 };

@@ -1,26 +1,15 @@
-#include <QApplication>
-#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QShortcut>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 
 #include "app/InfoPanel.h"
 #include "gui_fixture.h"
 
 namespace {
 using ContextMenu = GuiTest;
-
-Patch With(std::initializer_list<std::pair<std::uint8_t, std::int32_t>> blocks) {
-    Patch p;
-    for (auto [f, n] : blocks) p.Append(f, n, {static_cast<std::uint8_t>(n)}, static_cast<std::int16_t>(n), 9);
-    return p;
-}
 }  // namespace
 
 TEST_F(ContextMenu, EntriesDependOnTheSelectedNode) {
-    Patch p = With({{12, 1}, {0, 1}});
+    Patch p = Blocks({{12, 1, {1}}, {0, 1, {1}}});
     for (int n = 0; n < kLotsThreshold; ++n) p.Append(2, n, {}, 0, 0);
     Load(std::move(p));
     EXPECT_EQ(Menu(), QStringList());  // nothing selected
@@ -45,7 +34,7 @@ TEST_F(ContextMenu, EntriesDependOnTheSelectedNode) {
 }
 
 TEST_F(ContextMenu, TheMenuKeyAndShiftF10OpenTheMenuAtTheNode) {
-    Load(With({{4, 1}}));
+    Load(Blocks({{4, 1, {1}}}));
     window.show();
     Select({4, 1});
     auto* menu = Child<QMenu>(&window, "mnuPopup");
@@ -63,31 +52,13 @@ TEST_F(ContextMenu, TheMenuKeyAndShiftF10OpenTheMenuAtTheNode) {
     menu->hide();
 }
 
-TEST_F(ContextMenu, RemoveTakesTheBlockAwayUndoably) {
-    Load(With({{4, 1}, {4, 2}}));
-    Trigger("actRemove");  // no selection: nothing happens
-    EXPECT_EQ(Doc().patch().LiveCount(), 2);
-    Select({4, 1});
-    ExpectUndoable([&] { Trigger("actRemove"); }, "Undo Remove");
-    EXPECT_EQ(Doc().patch()[4].RemovedCount, 1);
-    EXPECT_FALSE(Model().IndexOf({4, 1}).isValid());
-    EXPECT_EQ(window.Current(), (BlockId{4, -1}));  // the file type stays selected
-    EXPECT_FALSE(Action("actRemove")->isEnabled());
-    Trigger("actRemove");
-    EXPECT_EQ(Doc().patch().LiveCount(), 1);
-}
-
 TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     Bytes data(196);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i);
-    Patch p;
-    p.Append(0, 7, data, 3, 4);
-    p.Append(0, 8, {}, 0, 0);
-    Load(std::move(p));
+    Load(Blocks({{0, 7, data, 3, 4}, {0, 8, {}}}));
 
     Select({0, 7});
-    prompts.answers = {QString::fromStdString(dir / "block")};
-    Trigger("actSaveToFile");
+    Trigger("actSaveToFile", {File("block")});
     EXPECT_EQ(prompts.asked.back().title, "Select data to save to");
     EXPECT_EQ(prompts.asked.back().kind, "save:dat");
     EXPECT_EQ(ReadFileBytes(dir / "block.dat"), data);
@@ -96,7 +67,7 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     EXPECT_EQ(prompts.messages.last(), "Save block: That block is empty.");
 
     Select({0, -1});
-    prompts.answers = {"7", QString::fromStdString(dir / "block.dat")};
+    prompts.answers = {"7", File("block.dat")};
     ExpectUndoable([&] { Trigger("actLoadFromDatafile"); }, "Undo Load from Datafile");
     EXPECT_EQ(prompts.asked[prompts.asked.size() - 2].title, "Import from datafile");
     const Patch& now = Doc().patch();
@@ -106,18 +77,14 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     EXPECT_EQ(now[0].RemovedCount, 1);  // the old block 7 was settled
     EXPECT_EQ(Text({0, 7}), "000007");
 
-    prompts.answers = {"0x1A", QString::fromStdString(dir / "block.dat")};
-    Trigger("actLoadFromDatafile");
+    Trigger("actLoadFromDatafile", {"0x1A", File("block.dat")});
     EXPECT_TRUE(Model().IndexOf({0, 26}).isValid());
     const qsizetype before = prompts.messages.size();
-    prompts.answers = {"65536"};
-    Trigger("actLoadFromDatafile");
+    Trigger("actLoadFromDatafile", {"65536"});
     EXPECT_EQ(prompts.messages.last(), "Import block from datafile: Illegal blocknumber!");
-    prompts.answers = {""};  // a cancelled prompt ends silently
-    Trigger("actLoadFromDatafile");
+    Trigger("actLoadFromDatafile", {""});  // a cancelled prompt ends silently
     EXPECT_EQ(prompts.messages.size(), before + 1);
-    prompts.answers = {"5", QString::fromStdString(dir / "missing.dat")};
-    Trigger("actLoadFromDatafile");
+    Trigger("actLoadFromDatafile", {"5", File("missing.dat")});
     EXPECT_EQ(Doc().patch().FindLiveBlock(0, 5), -1);
     EXPECT_TRUE(prompts.messages.last().startsWith("Import block from datafile: Cannot open"));
 }
@@ -125,15 +92,13 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
 TEST_F(ContextMenu, AddFileReplacesTheBlockKeepingItsFlagsOrRefusesAFakeClient) {
     WriteFileBytes(dir / "readme.txt", {'h', 'i'});
     WriteFileBytes(dir / "fake.exe", {'n', 'o'});
-    Patch p;
-    p.Append(252, 1, {'o', 'l', 'd'}, 5, 6);
-    Load(std::move(p));
+    Load(Blocks({{252, 1, {'o', 'l', 'd'}, 5, 6}}));
     auto fill = [](int type, const std::string& path) {
         return [type, path](QDialog* d) {
             EXPECT_EQ(d->windowTitle(), "Add file");
             Child<QComboBox>(d, "cboType")->setCurrentIndex(type);
-            Child<QLineEdit>(d, "txtFile")->setText(QString::fromStdString(path));
-            Child<QPushButton>(d, "cmdAdd")->click();
+            SetText(d, "txtFile", QString::fromStdString(path));
+            Click(d, "cmdAdd");
         };
     };
     Select({252, -1});
@@ -154,77 +119,26 @@ TEST_F(ContextMenu, AddFileReplacesTheBlockKeepingItsFlagsOrRefusesAFakeClient) 
     EXPECT_EQ(prompts.messages.last(), "Add file: You must select a file to add first.");
 }
 
-TEST_F(ContextMenu, CompareAsksForTheFilesTheTypeNeeds) {
-    WriteFileBytes(dir / "a.mul", Bytes(196 * 2, 0));
-    Bytes altered(196 * 2, 0);
-    altered[196 + 5] = 1;
-    WriteFileBytes(dir / "b.mul", altered);
-    Select({0, -1});
-    prompts.dialogs = {[&](QDialog* d) {
-        EXPECT_EQ(d->windowTitle(), "Compare Map");
-        EXPECT_TRUE(Child<QLineEdit>(d, "txtIDX1")->isHidden());
-        Child<QPushButton>(d, "cmdCompare")->click();
-        EXPECT_EQ(prompts.messages.last(), "Compare: Cannot find the files you selected.");
-        Child<QLineEdit>(d, "txtMUL1")->setText(QString::fromStdString(dir / "a.mul"));
-        Child<QLineEdit>(d, "txtMUL2")->setText(QString::fromStdString(dir / "b.mul"));
-        Child<QPushButton>(d, "cmdCompare")->click();
-    }};
-    ExpectUndoable([&] { Trigger("actAddFromCompare"); }, "Undo Add from compare");
-    ASSERT_EQ(Doc().patch()[0].Count(), 1);
-    EXPECT_EQ(Doc().patch()[0].Blocks[0].BlockNumber, 1);
-    EXPECT_TRUE(Model().IndexOf({0, 1}).isValid());
-
-    // Art has index files: all four paths are checked.
-    Select({4, -1});
-    prompts.dialogs = {[&](QDialog* d) {
-        EXPECT_FALSE(Child<QLineEdit>(d, "txtIDX1")->isHidden());
-        Child<QLineEdit>(d, "txtMUL1")->setText(QString::fromStdString(dir / "a.mul"));
-        Child<QLineEdit>(d, "txtMUL2")->setText(QString::fromStdString(dir / "b.mul"));
-        Child<QPushButton>(d, "cmdCompare")->click();
-        Child<QPushButton>(d, "cmdCancel")->click();
-    }};
-    const qsizetype before = prompts.messages.size();
-    Trigger("actAddFromCompare");
-    EXPECT_EQ(prompts.messages.size(), before + 1);
-    EXPECT_EQ(Doc().patch()[4].Count(), 0);
-}
-
 TEST_F(ContextMenu, FlagsAreEditedAndWrittenBackToTheBlock) {
-    Patch p;
-    p.Append(12, 3, {1, 0, 0, 0, 0x1F, 0, 2, 0}, -1, 2);  // one row of two pixels
-    Load(std::move(p));
+    Load(Blocks({{12, 3, {1, 0, 0, 0, 0x1F, 0, 2, 0}, -1, 2}}));  // one row of two pixels
     Select({12, 3});
     prompts.dialogs = {[](QDialog* d) {
         EXPECT_EQ(d->windowTitle(), "Change Flags");
         EXPECT_EQ(Child<QLineEdit>(d, "txtFlagA")->text(), "65535");
         EXPECT_EQ(Child<QLineEdit>(d, "txtFlagB")->text(), "2");
-        Child<QLineEdit>(d, "txtFlagA")->setText("1");
-        Child<QLineEdit>(d, "txtFlagB")->setText("2");
-        Child<QPushButton>(d, "cmdSave")->click();
+        SetText(d, "txtFlagA", "1");
+        SetText(d, "txtFlagB", "2");
+        Click(d, "cmdSave");
     }};
     ExpectUndoable([&] { Trigger("actChangeFlags"); }, "Undo Change Flags");
     const PatchBlock& b = Doc().patch()[12].Blocks[0];
     EXPECT_EQ(b.FlagA, 1);  // the height
     EXPECT_EQ(b.FlagB, 2);  // the width
-    EXPECT_EQ(Child<QLabel>(&window, "lblInfo2")->text(), "Size: 2x1");
+    EXPECT_EQ(Label("lblInfo2"), "Size: 2x1");
     EXPECT_EQ(window.Panel()->Picture().size(), QSize(2, 1));
 
-    prompts.dialogs = {[](QDialog* d) { Child<QPushButton>(d, "cmdCancel")->click(); }};
+    prompts.dialogs = {[](QDialog* d) { Click(d, "cmdCancel"); }};
     const int steps = Doc().UndoStack()->count();
     Trigger("actChangeFlags");
     EXPECT_EQ(Doc().UndoStack()->count(), steps);
-}
-
-TEST_F(ContextMenu, ArtBlocksShowTheirTile) {
-    Patch p;
-    p.Append(4, 5, Bytes(2024, 0xFF), 0, 0);
-    p.Append(4, 16384, Bytes{1, 2, 3}, 0, 0);
-    Load(std::move(p));
-    Select({4, 5});
-    ASSERT_EQ(window.Panel()->Picture().size(), QSize(44, 44));
-    EXPECT_EQ(window.Panel()->Picture().pixel(21, 0), qRgb(248, 248, 248));
-    EXPECT_NE(window.Panel()->Picture().pixel(0, 0), qRgb(255, 0, 0));  // background, not the marker colour
-    Select({4, 16384});
-    EXPECT_TRUE(window.Panel()->Picture().isNull());
-    EXPECT_EQ(Child<QLabel>(&window, "lblInfo2")->text(), "Type: Static tile");
 }

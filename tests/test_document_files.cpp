@@ -1,10 +1,6 @@
 // The document and its files: the patch lock and changes on disk at Save,
-// recovering a damaged patch and game data packages at Open, packages in the
-// import and compare dialogs.
-#include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
+// recovering a damaged patch and game data packages at Open, the import and
+// compare dialogs with packages.
 #include <QStatusBar>
 
 #include "app/frmImport.h"
@@ -16,11 +12,6 @@
 namespace {
 class DocumentFiles : public GuiTest {
 protected:
-    void Modify(std::int32_t n = 1) {
-        PatchEdit edit;
-        edit.added.Append(4, n, {1, 2, 3}, 0, 0);
-        Doc().Run(QStringLiteral("Import"), std::move(edit));
-    }
     // Saves a modified patch as `name` and returns its path.
     std::string Saved(const char* name) {
         const std::string path = dir / name;
@@ -40,19 +31,39 @@ protected:
         EXPECT_EQ(writer.Commit(), "");
         return path;
     }
-    std::vector<Bytes> GumpData() {
+    static std::vector<Bytes> GumpData(const Patch& p) {
         std::vector<Bytes> data;
-        for (const PatchBlock& b : Doc().patch()[kGumpFileId].Blocks) data.emplace_back(b.ByteArray.begin(), b.ByteArray.end());
+        for (const PatchBlock& b : p[kGumpFileId].Blocks) data.emplace_back(b.ByteArray.begin(), b.ByteArray.end());
         return data;
     }
 };
-void Click(QWidget* w, const char* name) { Child<QPushButton>(w, name)->click(); }
 }  // namespace
 
-TEST_F(DocumentFiles, SaveWaitsForAnotherWriterAndThenGivesUpSayingSo) {
-    const std::string path = Saved("p.uop");
+// Another program rewrote the file: Save asks, and Cancel leaves its bytes.
+TEST_F(DocumentFiles, SaveAsksBeforeOverwritingAFileChangedOnDiskAndWaitsForAnotherWriter) {
+    for (const auto& [changedOnDisk, overwrite, saved] : {std::tuple{false, false, true}, {true, false, false},
+                                                         {true, true, true}}) {
+        SCOPED_TRACE(std::to_string(changedOnDisk) + std::to_string(overwrite));
+        Load(Patch{});
+        const std::string path = Saved("p.uop");
+        const std::vector<std::uint8_t> theirs = {'U', 'O', 'P', 4, 0, 0, 0, 0, 0, 0, 0, 0};
+        if (changedOnDisk) WriteFileBytes(path, theirs);
+        Modify(2);
+        prompts.questions.clear();
+        prompts.confirms = {overwrite};
+        Trigger("mnuSave");
+        EXPECT_EQ(prompts.questions.size(), changedOnDisk ? 1 : 0);
+        if (changedOnDisk) {
+            EXPECT_EQ(prompts.questions[0], QString::fromStdString("Save: '" + path + "' was changed on disk since it was "
+                                                                   "opened or saved here. Overwrite those changes with this patch?"));
+        }
+        EXPECT_EQ(ReadFileBytes(path) == theirs, changedOnDisk && !saved);
+        EXPECT_EQ(window.isWindowModified(), !saved);
+    }
+    // Another program saving it: Save waits a while, then gives up saying so.
+    const std::string path = dir / "p.uop";
     const auto before = ReadFileBytes(path);
-    Modify(2);
+    Modify(3);
     QStringList shown;
     QObject::connect(window.statusBar(), &QStatusBar::messageChanged, [&](const QString& m) { shown << m; });
     PatchLock other;
@@ -65,46 +76,15 @@ TEST_F(DocumentFiles, SaveWaitsForAnotherWriterAndThenGivesUpSayingSo) {
     EXPECT_EQ(ReadFileBytes(path), before);
     EXPECT_TRUE(window.isWindowModified());
     other.Release();
-    Trigger("mnuSave");
+    prompts.questions.clear();
+    Trigger("mnuSave");  // saved over once, the file is the document's own again: no question
+    EXPECT_TRUE(prompts.questions.isEmpty());
     EXPECT_NE(ReadFileBytes(path), before);
     EXPECT_FALSE(window.isWindowModified());
 }
 
-// Another program rewrote the file: Save asks, and Cancel leaves its bytes.
-TEST_F(DocumentFiles, SaveAsksBeforeOverwritingAFileChangedOnDisk) {
-    struct Case {
-        bool changedOnDisk, overwrite, saved;
-    };
-    for (const Case c : {Case{false, false, true}, {true, false, false}, {true, true, true}}) {
-        SCOPED_TRACE(std::to_string(c.changedOnDisk) + std::to_string(c.overwrite));
-        Load(Patch{});
-        const std::string path = Saved("p.uop");
-        const std::vector<std::uint8_t> theirs = {'U', 'O', 'P', 4, 0, 0, 0, 0, 0, 0, 0, 0};
-        if (c.changedOnDisk) WriteFileBytes(path, theirs);
-        Modify(2);
-        prompts.questions.clear();
-        prompts.confirms = {c.overwrite};
-        Trigger("mnuSave");
-        EXPECT_EQ(prompts.questions.size(), c.changedOnDisk ? 1 : 0);
-        if (c.changedOnDisk) {
-            EXPECT_EQ(prompts.questions[0], QString::fromStdString("Save: '" + path + "' was changed on disk since it was "
-                                                                   "opened or saved here. Overwrite those changes with this patch?"));
-        }
-        EXPECT_EQ(ReadFileBytes(path) == theirs, c.changedOnDisk && !c.saved);
-        EXPECT_EQ(window.isWindowModified(), !c.saved);
-    }
-    // Saved over once, the file is the document's own again.
-    prompts.questions.clear();
-    Modify(3);
-    Trigger("mnuSave");
-    EXPECT_TRUE(prompts.questions.isEmpty());
-}
-
 TEST_F(DocumentFiles, OpenOffersToRecoverBlocksBehindTheCountedOnes) {
-    Patch p;
-    for (std::int32_t n = 1; n <= 3; ++n) p.Append(4, n, {static_cast<std::uint8_t>(n)}, 0, 0);
-    const std::string damaged = dir / "damaged.uop";
-    ASSERT_EQ(WritePatchFile(damaged, p), "");
+    const std::string damaged = WritePatch("damaged.uop", Blocks({{4, 1, {1}}, {4, 2, {2}}, {4, 3, {3}}}));
     auto bytes = ReadFileBytes(damaged);
     bytes[4] = 1;  // the header counts one record of three
     WriteFileBytes(damaged, bytes);
@@ -130,8 +110,7 @@ TEST_F(DocumentFiles, OpenOffersToRecoverBlocksBehindTheCountedOnes) {
 
 TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
     const std::string package = GumpPackage("gumpartLegacyMUL.uop");
-    prompts.answers = {QString::fromStdString(package)};
-    Trigger("mnuOpen");  // declined: nothing else happens
+    Trigger("mnuOpen", {QString::fromStdString(package)});  // declined: nothing else happens
     ASSERT_EQ(prompts.questions.size(), 1);
     EXPECT_EQ(prompts.questions[0], QString::fromStdString("Open: '" + package + "' is a game data package, not a patch "
                                                            "project file.\nImport blocks from it instead?"));
@@ -150,32 +129,57 @@ TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
     ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
     Patch expected;
     ASSERT_EQ(ImportFromFiles(expected, kGumpFileId, package, "", 0, INT32_MAX, false).added, 3);
-    std::vector<Bytes> data;
-    for (const PatchBlock& b : expected[kGumpFileId].Blocks) data.emplace_back(b.ByteArray.begin(), b.ByteArray.end());
-    EXPECT_EQ(GumpData(), data);
+    EXPECT_EQ(GumpData(Doc().patch()), GumpData(expected));
 
     // Not a package: the index row is back.
     auto* again = static_cast<frmImport*>(window.ShowImport());
-    again->Prefill(kGumpFileId, QString::fromStdString(dir / "gump.mul"));
+    again->Prefill(kGumpFileId, File("gump.mul"));
     EXPECT_FALSE(Child<QLineEdit>(again, "txtIDX")->isHidden());
 }
 
-TEST_F(DocumentFiles, CompareTakesAPackageOnEitherSide) {
-    const std::string base = GumpPackage("base.uop"), altered = GumpPackage("altered.uop", 7);
-    Load(Patch{});
-    Select({kGumpFileId, -1});
-    prompts.dialogs.push_back([&](QDialog* d) {
-        auto* idx1 = Child<QLineEdit>(d, "txtIDX1");
-        EXPECT_FALSE(idx1->isHidden());
-        Click(d, "cmdMUL1");
-        EXPECT_EQ(prompts.asked.back().filter, "MULfile (*.mul);;Game data package (*.uop);;All files (*.*)");
-        Child<QLineEdit>(d, "txtMUL1")->setText(QString::fromStdString(base));
-        EXPECT_TRUE(idx1->isHidden());
-        EXPECT_FALSE(Child<QLineEdit>(d, "txtIDX2")->isHidden());
-        Child<QLineEdit>(d, "txtMUL2")->setText(QString::fromStdString(altered));
-        Click(d, "cmdCompare");
-    });
-    ExpectUndoable([&] { Trigger("actAddFromCompare"); }, "Undo Add from compare");
-    ASSERT_EQ(Doc().patch()[kGumpFileId].Blocks.size(), 1u);
-    EXPECT_EQ(Doc().patch()[kGumpFileId].Blocks[0].BlockNumber, 1);
+// The index rows show only for types with index files, and not for a package.
+TEST_F(DocumentFiles, CompareAsksForTheFilesTheTypeNeedsAndTakesPackages) {
+    WriteFileBytes(dir / "a.mul", Bytes(196 * 2, 0));
+    Bytes altered(196 * 2, 0);
+    altered[196 + 5] = 1;
+    WriteFileBytes(dir / "b.mul", altered);
+    const QString base = QString::fromStdString(GumpPackage("base.uop"));
+    const QString changed = QString::fromStdString(GumpPackage("altered.uop", 7));
+    const struct {
+        std::uint8_t fileId;
+        QString title, first, second;
+        bool indexRows, added;  // Art without its index files is refused
+    } cases[] = {{0, "Compare Map", File("a.mul"), File("b.mul"), false, true},
+                 {4, "Compare Art", File("a.mul"), File("b.mul"), true, false},
+                 {kGumpFileId, "Compare Gumps", base, changed, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title.toStdString());
+        Select({c.fileId, -1});
+        prompts.dialogs = {[&](QDialog* d) {
+            EXPECT_EQ(d->windowTitle(), c.title);
+            EXPECT_EQ(Child<QLineEdit>(d, "txtIDX1")->isHidden(), c.fileId == 0);
+            Click(d, "cmdCompare");
+            EXPECT_EQ(prompts.messages.last(), "Compare: Cannot find the files you selected.");
+            Click(d, "cmdMUL1");
+            EXPECT_EQ(prompts.asked.back().filter, "MULfile (*.mul);;Game data package (*.uop);;All files (*.*)");
+            SetText(d, "txtMUL1", c.first);
+            EXPECT_EQ(Child<QLineEdit>(d, "txtIDX1")->isHidden(), !c.indexRows);
+            EXPECT_EQ(Child<QLineEdit>(d, "txtIDX2")->isHidden(), c.fileId == 0);
+            SetText(d, "txtMUL2", c.second);
+            Click(d, "cmdCompare");
+            if (d->isVisible()) Click(d, "cmdCancel");
+        }};
+        const qsizetype messages = prompts.messages.size();
+        if (!c.added) {
+            Trigger("actAddFromCompare");
+            EXPECT_EQ(prompts.messages.size(), messages + 2);
+            EXPECT_EQ(Doc().patch()[c.fileId].Count(), 0);
+            continue;
+        }
+        ExpectUndoable([&] { Trigger("actAddFromCompare"); }, "Undo Add from compare");
+        EXPECT_EQ(prompts.messages.size(), messages + 1);
+        ASSERT_EQ(Doc().patch()[c.fileId].Count(), 1);
+        EXPECT_EQ(Doc().patch()[c.fileId].Blocks[0].BlockNumber, 1);
+        EXPECT_TRUE(Model().IndexOf({c.fileId, 1}).isValid());
+    }
 }

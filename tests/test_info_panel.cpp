@@ -1,18 +1,15 @@
+#include <QClipboard>
 #include <QFrame>
 #include <QImage>
-#include <QLabel>
+#include <QToolButton>
+#include <QWheelEvent>
 
 #include "app/InfoPanel.h"
 #include "app/fact_table_model.h"
-#include "codecs/wav.h"
-#include <QApplication>
-#include <QClipboard>
-#include <QPushButton>
-#include <QToolButton>
-#include <QWheelEvent>
 #include "app/mComdlg.h"
 #include "codecs/bitmap.h"
 #include "codecs/gump.h"
+#include "codecs/wav.h"
 #include "gui_fixture.h"
 #include "patch/user_numbers.h"
 
@@ -23,7 +20,6 @@ protected:
         window.Tree()->clearSelection();
         Select(id);
     }
-    QString Label(const char* name) { return window.findChild<QLabel*>(QString::fromLatin1(name))->text(); }
     const QImage& Picture() { return window.Panel()->Picture(); }
     static void AddGump(Patch& p, std::int32_t n, const std::vector<std::uint16_t>& colors, int w, int h) {
         p.Append(12, n, *EncodeGump(colors, w, h), static_cast<std::int16_t>(h), static_cast<std::int16_t>(w));
@@ -31,80 +27,100 @@ protected:
 };
 }  // namespace
 
-TEST_F(Panel, FileTypeAndWholeFileNodesFillTheInfoFrame) {
-    Patch p;
-    for (int n : {1, 2, 3, 4}) p.Append(12, n, {}, 0, 0);
-    p.RemoveBlock(12, 4);
-    p.Append(252, 0, {1}, 0, 0);
-    Load(std::move(p));
-    Click({12, -1});
-    EXPECT_EQ(Label("lblHeading"), "Gumps:");
-    EXPECT_EQ(Label("lblInfo1"), "Number of blocks: 3");
-    EXPECT_FALSE(window.findChild<QFrame*>("frMenu1")->isHidden());
-    EXPECT_TRUE(window.findChild<QFrame*>("frMenu0")->isHidden());
-    Click({252, 0});
-    EXPECT_EQ(Label("lblHeading"), "");
-    EXPECT_FALSE(window.findChild<QFrame*>("frMenu1")->isHidden());
-}
-
-TEST_F(Panel, MapBlocksDrawTheirSquaresAndBadBlocksDrawNothing) {
+// Every kind of node: its texts, its picture (none when the block does not
+// decode), its facts table and the Play button.
+TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
     window.Values().RadarColors[3] = 0x0000F8;  // red
     Bytes map(196, 0);
     map[4] = 3;
+    Bytes hues(1220, 0);
+    hues[4] = 0x1F;  // the first swatch of the first entry: pure blue
+    Bytes sound(40 + 6, 0);
+    sound[0] = 'h';
+    sound[41] = 0x7F;
     Patch p;
     p.Append(0, 0, map, 0, 0);
     p.Append(0, 1, Bytes(50, 0), 0, 0);
+    p.Append(12, 1, Bytes{1, 0}, 1, 1);
+    p.Append(12, 2, *EncodeGump(std::vector<std::uint16_t>{1, 2}, 2, 1), 1, 0);  // width 0
+    p.Append(12, 4, {}, 0, 0);
+    p.RemoveBlock(12, 4);
+    AddGump(p, 5, {0x7C00, 0x001F}, 2, 1);
+    p.Append(4, 5, Bytes(2024, 0xFF), 0, 0);
+    p.Append(4, 16384, Bytes{1, 2, 3}, 0, 0);
+    p.Append(252, 0, {1}, 0, 0);
+    p.Append(32, 0, hues, 0, 0);
+    p.Append(2, 5, {0x34, 0x12, 3, 4, 0xFB, 0x21, 0x00, 9}, 0, 0);  // one entry and a stray byte
+    p.Append(8, 3, sound, 0, 0);
     Load(std::move(p));
-    Click({0, 0});
-    EXPECT_EQ(Label("lblHeading"), "Map 0x00000 (0) :");
-    ASSERT_EQ(Picture().size(), QSize(80, 80));
-    EXPECT_EQ(Picture().pixel(5, 5), qRgb(248, 0, 0));
-    EXPECT_EQ(Picture().pixel(15, 5), qRgb(0, 0, 0));
-    Click({0, 1});
-    EXPECT_EQ(Label("lblInfo1"), "Block size: 50");
-    EXPECT_TRUE(Picture().isNull());
-}
+    const QRgb background = window.Panel()->palette().color(QPalette::Button).rgb();
+    const FactTableModel& table = window.Panel()->Facts();
+    const struct {
+        BlockId id;
+        std::vector<std::pair<const char*, QString>> labels;
+        QSize picture;
+        std::vector<std::pair<QPoint, QRgb>> pixels;
+        int rows = 0;
+        QString firstCell = {};
+        bool play = false;
+    } cases[] = {
+        {{12, -1}, {{"lblHeading", "Gumps:"}, {"lblInfo1", "Number of blocks: 3"}}, {}, {}},
+        {{252, 0}, {{"lblHeading", ""}}, {}, {}},
+        {{0, 0}, {{"lblHeading", "Map 0x00000 (0) :"}}, {80, 80},
+         {{{5, 5}, qRgb(248, 0, 0)}, {{15, 5}, qRgb(0, 0, 0)}}},
+        {{0, 1}, {{"lblInfo1", "Block size: 50"}}, {}, {}},
+        {{12, 5}, {{"lblInfo2", "Size: 2x1"}}, {2, 1}, {{{0, 0}, qRgb(248, 0, 0)}}},
+        {{12, 1}, {{"lblInfo1", "Block size: 2"}}, {}, {}},
+        {{12, 2}, {{"lblInfo2", "Size: 0x1"}}, {}, {}},
+        {{4, 5}, {{"lblInfo2", "Type: Landscape tile"}}, {44, 44},
+         {{{21, 0}, qRgb(248, 248, 248)}, {{0, 0}, background}}},
+        {{4, 16384}, {{"lblInfo2", "Type: Static tile"}}, {}, {}},
+        {{32, 0}, {{"lblProblem", ""}}, {32, 8}, {{{0, 0}, qRgb(0, 0, 248)}}, 8, "0"},
+        {{2, 5}, {{"lblProblem", "The block holds 8 bytes, not a whole number of 7-byte statics; 1 bytes are left over."}},
+         {}, {}, 1, "0x1234"},
+        {{8, 3}, {{"lblProblem", ""}}, {}, {}, 0, "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.id.fileId) + "/" + std::to_string(c.id.blockNumber));
+        Click(c.id);
+        EXPECT_FALSE(Child<QFrame>(&window, "frMenu1")->isHidden());
+        for (const auto& [label, text] : c.labels) EXPECT_EQ(Label(label), text) << label;
+        EXPECT_EQ(Picture().size(), c.picture.isValid() ? c.picture : QSize(0, 0));
+        for (const auto& [at, color] : c.pixels) EXPECT_EQ(Picture().pixel(at), color) << at.x() << "," << at.y();
+        EXPECT_EQ(table.rowCount(), c.rows);
+        EXPECT_EQ(Label("lblFacts").isEmpty(), c.rows == 0 && !c.play);  // only data blocks have facts
+        if (c.rows > 0) {
+            EXPECT_EQ(table.index(0, 0).data().toString(), c.firstCell);
+        }
+        EXPECT_EQ(Child<QPushButton>(&window, "cmdPlay")->isVisibleTo(window.Panel()), c.play);
+    }
+    EXPECT_TRUE(Child<QFrame>(&window, "frMenu0")->isHidden());
 
-TEST_F(Panel, AGumpIsDrawnAfreshWhenThePatchChanges) {
-    Patch red;
-    AddGump(red, 5, {0x7C00, 0x001F}, 2, 1);
-    Load(std::move(red));
+    Trigger("actSaveAsWAV", {File("out.wav")});
+    Bytes expected;
+    ASSERT_EQ(SoundToWav(sound, expected), "");
+    EXPECT_EQ(ReadFileBytes(dir / "out.wav"), expected);
+
+    // A gump is drawn afresh when the patch changes under the selection.
     Click({12, 5});
-    EXPECT_EQ(Label("lblInfo2"), "Size: 2x1");
-    ASSERT_EQ(Picture().size(), QSize(2, 1));
-    EXPECT_EQ(Picture().pixel(0, 0), qRgb(248, 0, 0));
     Patch green;
     AddGump(green, 5, {0x03E0, 0x001F}, 2, 1);
-    Load(std::move(green));  // the selection stays on block 5
+    Load(std::move(green));
     EXPECT_EQ(Picture().pixel(0, 0), qRgb(0, 248, 0));
 }
 
-TEST_F(Panel, GumpsThatDoNotDecodeShowTheirTextsAndNoPicture) {
-    Patch p;
-    p.Append(12, 1, Bytes{1, 0}, 1, 1);
-    p.Append(12, 2, *EncodeGump(std::vector<std::uint16_t>{1, 2}, 2, 1), 1, 0);
-    Load(std::move(p));
-    Click({12, 1});
-    EXPECT_EQ(Label("lblInfo1"), "Block size: 2");
-    EXPECT_TRUE(Picture().isNull());
-    Click({12, 2});
-    EXPECT_EQ(Label("lblInfo2"), "Size: 0x1");
-    EXPECT_TRUE(Picture().isNull());
-}
-
-TEST_F(Panel, ABitmapBecomesAGumpBlockReplacingTheOldOne) {
+TEST_F(Panel, APictureBecomesAGumpBlockReplacingTheOldOneOrIsRefusedChangingNothing) {
     QImage picture(3, 2, QImage::Format_RGB32);
+    picture.fill(qRgb(255, 255, 255));
     picture.setPixel(0, 0, qRgb(255, 0, 0));
     picture.setPixel(1, 0, qRgb(255, 0, 0));
     picture.setPixel(2, 0, qRgb(0, 0, 255));
-    for (int x = 0; x < 3; ++x) picture.setPixel(x, 1, qRgb(255, 255, 255));
-    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "in.bmp"), "BMP"));
-
+    ASSERT_TRUE(picture.save(File("in.bmp"), "BMP"));
     Patch p;
     AddGump(p, 10, {1}, 1, 1);
     Load(std::move(p));
     Select({12, -1});
-    prompts.answers = {"10", QString::fromStdString(dir / "in.bmp")};
+    prompts.answers = {"10", File("in.bmp")};
     ExpectUndoable([&] { Trigger("actLoadFromBMP"); }, "Undo Load from BMP");
     ASSERT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join("\n").toStdString();
     const PatchFileEntry& gumps = Doc().patch()[12];
@@ -117,11 +133,25 @@ TEST_F(Panel, ABitmapBecomesAGumpBlockReplacingTheOldOne) {
     EXPECT_EQ(Children(12), 1);
     EXPECT_EQ(Text({12, 10}), "000010");  // settled: the decimal text
 
-    prompts.answers = {"0xFFFF"};
-    Trigger("actLoadFromBMP");
-    EXPECT_EQ(prompts.messages.last(), "Import Gump from Bmp: Illegal blocknumber! Gump blocks goes from 0 to 65535.");
-    prompts.answers = {"65535", QString::fromStdString(dir / "in.bmp")};
-    Trigger("actLoadFromBMP");
+    // Refusals leave the patch as it was.
+    WriteFileBytes(dir / "junk.bmp", {'B', 'M', 1, 2, 3});
+    QImage wide(40000, 1, QImage::Format_RGB32);
+    wide.fill(Qt::white);
+    ASSERT_TRUE(wide.save(File("wide.png"), "PNG"));
+    const auto before = SavedBytes();
+    for (const auto& [answers, message] : {std::pair<std::deque<QString>, QString>{
+                                               {"0xFFFF"}, "Import Gump from Bmp: Illegal blocknumber! Gump blocks goes "
+                                                           "from 0 to 65535."},
+                                           {{"3", File("junk.bmp")}, "Cannot read the picture"},
+                                           {{"3", File("wide.png")}, "at most 32767 pixels"},
+                                           {{"3", File("missing.bmp")}, "Cannot open '" + File("missing.bmp") + "'"}}) {
+        prompts.messages.clear();
+        Trigger("actLoadFromBMP", answers);
+        ASSERT_EQ(prompts.messages.size(), 1) << message.toStdString();
+        EXPECT_TRUE(prompts.messages[0].contains(message)) << prompts.messages[0].toStdString();
+        EXPECT_EQ(SavedBytes(), before);
+    }
+    Trigger("actLoadFromBMP", {"65535", File("in.bmp")});
     EXPECT_EQ(Text({12, 65535}), "0x0FFFF");
     EXPECT_EQ(Model().IndexOf({12, 65535}).row(), 1);  // after block 10
 }
@@ -135,105 +165,30 @@ TEST_F(Panel, SavingThePreviewAndLoadingItBackGivesTheSameBytes) {
     Load(std::move(p));
     for (const char* name : {"g.bmp", "g.png"}) {
         Click({12, 7});
-        prompts.answers = {QString::fromStdString(dir / name)};
-        Trigger("actSaveToBmp");
+        Trigger("actSaveToBmp", {File(name)});
         ASSERT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join("\n").toStdString();
         EXPECT_EQ(prompts.asked.back().kind, "save:bmp");
         Click({12, -1});
-        prompts.answers = {"7", QString::fromStdString(dir / name)};
-        Trigger("actLoadFromBMP");
-        const PatchFileEntry& gumps = Doc().patch()[12];
-        EXPECT_EQ(gumps.Blocks.back().ByteArray, original) << name;
-        EXPECT_EQ(gumps.Blocks.back().FlagB, 4);
+        Trigger("actLoadFromBMP", {"7", File(name)});
+        EXPECT_EQ(Doc().patch()[12].Blocks.back().ByteArray, original) << name;
+        EXPECT_EQ(Doc().patch()[12].Blocks.back().FlagB, 4);
     }
-    // A name without the extension gets ".bmp".
     Click({12, 7});
-    prompts.answers = {QString::fromStdString(dir / "plain")};
-    Trigger("actSaveToBmp");
+    Trigger("actSaveToBmp", {File("plain")});  // a name without the extension gets ".bmp"
     EXPECT_TRUE(std::filesystem::exists(dir / "plain.bmp"));
 }
 
-TEST_F(Panel, UnreadableAndOversizedPicturesAreRefusedBeforeThePatchChanges) {
-    WriteFileBytes(dir / "junk.bmp", {'B', 'M', 1, 2, 3});
-    QImage wide(40000, 1, QImage::Format_RGB32);
-    wide.fill(Qt::white);
-    ASSERT_TRUE(wide.save(QString::fromStdString(dir / "wide.png"), "PNG"));
-    Select({12, -1});
-    for (const char* name : {"junk.bmp", "wide.png", "missing.bmp"}) {
-        prompts.answers = {"3", QString::fromStdString(dir / name)};
-        Trigger("actLoadFromBMP");
-        EXPECT_EQ(Doc().patch()[12].Count(), 0) << name;
-    }
-    ASSERT_EQ(prompts.messages.size(), 3);
-    EXPECT_TRUE(prompts.messages[0].contains("Cannot read the picture"));
-    EXPECT_TRUE(prompts.messages[1].contains("at most 32767 pixels"));
-}
-
+// The cases the command tests do not reach.
 TEST(BlockCommands, EnsureExtensionAndTheBlockNumberPrompt) {
-    EXPECT_EQ(EnsureExtension("gump5.txt", "bmp"), "gump5.txt.bmp");
-    EXPECT_EQ(EnsureExtension("gump5.BMP", "bmp"), "gump5.BMP");
-    EXPECT_EQ(EnsureExtension("block.DAT", "dat"), "block.DAT");
-    EXPECT_EQ(EnsureExtension("block", "dat"), "block.dat");
-    EXPECT_EQ(EnsureExtension(QStringLiteral("a.bin") + QChar(0), "dat"), "a.bin.dat");
-    EXPECT_EQ(ParseBlockNumberInput("0x1A"), 26);
-    EXPECT_EQ(ParseBlockNumberInput("0X1a"), 26);
-    EXPECT_EQ(ParseBlockNumberInput("0xZZ"), 0);
-    EXPECT_EQ(ParseBlockNumberInput("12.5"), 12);
-    EXPECT_EQ(ParseBlockNumberInput("13.5"), 14);
-    EXPECT_EQ(ParseBlockNumberInput(" 65535 "), 65535);
-    EXPECT_FALSE(ParseBlockNumberInput("0xFFFF"));
-    EXPECT_FALSE(ParseBlockNumberInput("65536"));
-    EXPECT_FALSE(ParseBlockNumberInput("-1"));
-    EXPECT_FALSE(ParseBlockNumberInput(""));
-    EXPECT_FALSE(ParseBlockNumberInput("abc"));
-}
-
-TEST_F(Panel, DataBlocksShowTheirFactsTablesPicturesAndProblems) {
-    Bytes hues(1220, 0);
-    hues[4] = 0x1F;  // the first swatch of the first entry: pure blue
-    Bytes statics = {0x34, 0x12, 3, 4, 0xFB, 0x21, 0x00, 9};  // one entry and a stray byte
-    Bytes sound(40 + 6, 0);
-    sound[0] = 'h';
-    sound[41] = 0x7F;
-    Patch p;
-    p.Append(32, 0, hues, 0, 0);
-    p.Append(2, 5, statics, 0, 0);
-    p.Append(8, 3, sound, 0, 0);
-    Load(std::move(p));
-    const FactTableModel& table = window.Panel()->Facts();
-    struct Case {
-        BlockId id;
-        int rows;
-        QString firstCell, problem;
-        QSize picture;
-        bool play;
-    };
-    const Case cases[] = {{{32, 0}, 8, "0", "", {32, 8}, false},
-                          {{2, 5}, 1, "0x1234", "?", {}, false},
-                          {{8, 3}, 0, "", "", {}, true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.id.fileId);
-        Click(c.id);
-        EXPECT_FALSE(Label("lblFacts").isEmpty());
-        EXPECT_EQ(table.rowCount(), c.rows);
-        if (c.rows > 0) {
-            EXPECT_EQ(table.index(0, 0).data().toString(), c.firstCell);
-        }
-        EXPECT_EQ(Label("lblProblem").isEmpty(), c.problem.isEmpty()) << Label("lblProblem").toStdString();
-        EXPECT_EQ(Picture().size(), c.picture.isValid() ? c.picture : QSize(0, 0));
-        EXPECT_EQ(window.findChild<QPushButton*>("cmdPlay")->isVisibleTo(window.Panel()), c.play);
-    }
-    EXPECT_EQ(Picture().isNull(), true);
-    Click({32, 0});
-    EXPECT_EQ(Picture().pixel(0, 0), qRgb(0, 0, 248));
-
-    Click({8, 3});
-    const std::string wav = dir / "out.wav";
-    prompts.answers = {QString::fromStdString(wav)};
-    Trigger("actSaveAsWAV");
-    Bytes expected;
-    ASSERT_EQ(SoundToWav(sound, expected), "");
-    EXPECT_EQ(ReadFileBytes(wav), expected);
+    for (const auto& [name, ext, out] : {std::tuple<QString, const char*, QString>{"gump5.txt", "bmp", "gump5.txt.bmp"},
+                                         {"gump5.BMP", "bmp", "gump5.BMP"}, {"block.DAT", "dat", "block.DAT"},
+                                         {QString("a.bin") + QChar(0), "dat", "a.bin.dat"}})
+        EXPECT_EQ(EnsureExtension(name, ext), out) << name.toStdString();
+    const std::optional<std::int32_t> refused;
+    for (const auto& [text, number] : {std::pair<const char*, std::optional<std::int32_t>>{"0X1a", 26}, {"0xZZ", 0},
+                                       {"12.5", 12}, {"13.5", 14}, {" 65535 ", 65535}, {"-1", refused},
+                                       {"abc", refused}})
+        EXPECT_EQ(ParseBlockNumberInput(text), number) << text;
 }
 
 TEST_F(Panel, ZoomDrawsCrispPixelsOverACheckerboardAndKeepsThePicture) {
@@ -244,31 +199,27 @@ TEST_F(Panel, ZoomDrawsCrispPixelsOverACheckerboardAndKeepsThePicture) {
     InfoPanel& panel = *window.Panel();
     const QImage original = Picture();
     panel.SetZoom(4);
-    QImage shown = panel.Shown();
-    ASSERT_EQ(shown.size(), QSize(8, 4));
-    EXPECT_EQ(shown.pixel(0, 0), qRgb(0xD8, 0xD8, 0xD8));  // checkerboard, not the black of colour 0
-    EXPECT_EQ(shown.pixel(7, 3), qRgb(248, 0, 0));
+    ASSERT_EQ(panel.Shown().size(), QSize(8, 4));
+    EXPECT_EQ(panel.Shown().pixel(0, 0), qRgb(0xD8, 0xD8, 0xD8));  // checkerboard, not the black of colour 0
+    EXPECT_EQ(panel.Shown().pixel(7, 3), qRgb(248, 0, 0));
     EXPECT_EQ(Picture(), original);
 
-    struct Step {
-        const char* how;
-        int zoom;
-    };
-    QWidget* viewport = window.findChild<QLabel*>("picInfo")->parentWidget();
-    auto wheel = [&](int delta) {
-        QWheelEvent e(QPointF(1, 1), QPointF(1, 1), {}, QPoint(0, delta), Qt::NoButton, Qt::ControlModifier,
-                      Qt::NoScrollPhase, false);
-        QApplication::sendEvent(viewport, &e);
-    };
-    const Step steps[] = {{"actZoomIn", 8}, {"actZoomIn", 8}, {"wheel-", 4}, {"wheel+", 8},
-                          {"actZoomActual", 1}, {"actZoomOut", 0}, {"actZoomOut", 0}, {"cmdZoom2", 2}};
-    for (const Step& s : steps) {
-        const std::string how = s.how;
-        if (how == "wheel-") wheel(-120);
-        else if (how == "wheel+") wheel(120);
-        else if (how.starts_with("cmd")) window.findChild<QToolButton*>(s.how)->click();
-        else Trigger(s.how);
-        EXPECT_EQ(panel.Zoom(), s.zoom) << s.how;
+    QWidget* viewport = Child<QLabel>(&window, "picInfo")->parentWidget();
+    const std::pair<const char*, int> steps[] = {{"actZoomIn", 8},     {"actZoomIn", 8},  {"wheel-", 4},
+                                                 {"wheel+", 8},        {"actZoomActual", 1}, {"actZoomOut", 0},
+                                                 {"actZoomOut", 0},    {"cmdZoom2", 2}};
+    for (const auto& [how, zoom] : steps) {
+        const std::string h = how;
+        if (h.starts_with("wheel")) {
+            QWheelEvent e(QPointF(1, 1), QPointF(1, 1), {}, QPoint(0, h == "wheel+" ? 120 : -120), Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(viewport, &e);
+        } else if (h.starts_with("cmd")) {
+            Child<QToolButton>(&window, how)->click();
+        } else {
+            Trigger(how);
+        }
+        EXPECT_EQ(panel.Zoom(), zoom) << how;
     }
     EXPECT_EQ(panel.Shown().size(), QSize(4, 2));
 

@@ -1,6 +1,4 @@
 #include <QAbstractItemModelTester>
-#include <QApplication>
-#include <QLineEdit>
 
 #include "gui_fixture.h"
 
@@ -41,40 +39,37 @@ TEST_F(TreeModel, PassesTheModelTesterAndFetchesLotsWhenExpanded) {
     EXPECT_EQ(Model().rowCount(Model().IndexOf({4, -1})), 0);
 }
 
-TEST_F(TreeModel, ExpansionAndSelectionSurviveARebuild) {
+TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveARebuild) {
     Load(Sample());
+    Trigger("actRemove");  // no selection: nothing happens
+    EXPECT_EQ(Doc().UndoStack()->count(), 0);
+    window.Tree()->setCurrentIndex(Lots());
+    Load(Sample());
+    EXPECT_EQ(window.Tree()->currentIndex(), Lots());
     window.Tree()->expand(Model().IndexOf({4, -1}));
     window.Tree()->expand(Model().IndexOf({2, -1}));
     window.Tree()->expand(Lots());
     Select({2, 29999});
     EXPECT_EQ(ChildTexts(Model().IndexOf({4, -1})), QStringList({"0x00001", "0x00002", "0x00003"}));
-
-    PatchEdit edit;
-    edit.added.Append(4, 0, {1}, 0, 0);
-    Doc().Run(QStringLiteral("Import"), std::move(edit));
+    Modify(0);
     EXPECT_EQ(Text({4, 0}), "0x00000");
     EXPECT_TRUE(window.Tree()->isExpanded(Model().IndexOf({4, -1})));
     EXPECT_TRUE(window.Tree()->isExpanded(Lots()));
     EXPECT_FALSE(window.Tree()->isExpanded(Model().IndexOf({0, -1})));
     EXPECT_EQ(window.Current(), (BlockId{2, 29999}));
-}
 
-TEST_F(TreeModel, BlocksBelowLotsCanBeEditedAndTheEditUndone) {
-    Load(Sample());
-    window.Tree()->setCurrentIndex(Lots());
-    Load(Sample());
-    EXPECT_EQ(window.Tree()->currentIndex(), Lots());
     Select({2, 17});
     ExpectUndoable([&] { Trigger("actRemove"); }, "Undo Remove");
+    EXPECT_EQ(Doc().patch()[2].RemovedCount, 1);
     EXPECT_FALSE(Model().IndexOf({2, 17}).isValid());
-    EXPECT_EQ(window.Current(), (BlockId{2, -1}));
+    EXPECT_EQ(window.Current(), (BlockId{2, -1}));  // the file type stays selected
+    EXPECT_FALSE(Action("actRemove")->isEnabled());
+    Trigger("actRemove");
+    EXPECT_EQ(Doc().UndoStack()->count(), 2);
 }
 
 TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
-    Patch p;
-    for (std::uint8_t f : {4, 12, 30}) p.Append(f, 26, {1}, 0, 0);
-    p.Append(12, 27, {1}, 0, 0);
-    Load(std::move(p));
+    Load(Blocks({{4, 26, {1}}, {12, 26, {2}}, {30, 26, {3}}, {12, 27, {4}}}));
     auto* filter = Child<QLineEdit>(&window, "txtFilter");
     auto shown = [&] {
         QStringList names;
@@ -99,9 +94,7 @@ TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
 
     filter->setText("DATA");
     EXPECT_EQ(shown(), QStringList({"Tiledata", "Animdata"}));
-    PatchEdit edit;  // narrowing outlives a rebuild
-    edit.added.Append(0, 1, {1}, 0, 0);
-    Doc().Run(QStringLiteral("Import"), std::move(edit));
+    Modify();  // narrowing outlives a rebuild
     EXPECT_EQ(shown(), QStringList({"Tiledata", "Animdata"}));
     filter->clear();
     EXPECT_EQ(shown().size(), 13);
