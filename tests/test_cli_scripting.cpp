@@ -27,10 +27,6 @@ QJsonObject Json(const std::vector<std::string>& args, int expectedCode = 0) {
     return doc.object();
 }
 
-void WriteText(const std::string& path, const std::string& text) {
-    WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
-
 // Art data 1..3 with an index of two entries, a picture, a readme, hues to
 // compare and a base verdata: inputs for every operation of a manifest.
 void MakeInputs(const TempDir& dir) {
@@ -46,10 +42,7 @@ void MakeInputs(const TempDir& dir) {
     WriteFileBytes(dir / "hues.mul", hues);
     hues[708 * 3] = 5;
     WriteFileBytes(dir / "hues2.mul", hues);
-    Patch base;
-    base.Append(4, 0x4001, {6, 6}, 1, 2);
-    base.Append(16, 3, {4}, 0, 0);
-    ASSERT_EQ(WriteVerdata(dir / "base.mul", "", base), "");
+    ASSERT_EQ(WriteVerdata(dir / "base.mul", "", PatchOf({{4, 0x4001, {6, 6}, 1, 2}, {16, 3, {4}}})), "");
 }
 
 constexpr const char* kManifest =
@@ -85,9 +78,9 @@ TEST(CliApply, AManifestOfEveryOperationGivesTheSameBytesEachTimeAndVerifies) {
     }
     EXPECT_EQ(ReadFileBytes(dir / "p.uop"), firstPatch);
     EXPECT_EQ(ReadFileBytes(dir / "out/verdata.mul"), firstExport);
-    EXPECT_EQ(Cli({"list", dir / "p.uop"}).out,
+    EXPECT_EQ(Cli(dir, "list @p.uop").out,
               "4 0 3 0 0\n4 1 2 0 0\n4 16385 3 0 0\n12 4660 16 90 -1\n32 3 1220 -1 -1\n252 1 5 0 0\n");
-    EXPECT_EQ(Cli({"verify", dir / "p.uop", dir / "out/verdata.mul", "--base", dir / "base.mul"}).code, 0);
+    EXPECT_EQ(Cli(dir, "verify @p.uop @out/verdata.mul --base @base.mul").code, 0);
     const QJsonArray listed = Json({"list", dir / "out/verdata.mul"})["blocks"].toArray();
     ASSERT_EQ(listed.size(), 7);  // the patch's six blocks and the base's skill
     EXPECT_EQ(listed[2].toObject()["block"].toInt(), 0x4001);
@@ -97,7 +90,7 @@ TEST(CliApply, AManifestOfEveryOperationGivesTheSameBytesEachTimeAndVerifies) {
 TEST(CliApply, AFailingLineSavesAndExportsNothingAndNamesTheLine) {
     TempDir dir;
     MakeInputs(dir);
-    ASSERT_EQ(Cli({"insert", dir / "p.uop", "4", "1", dir / "tree.dat"}).code, 0);
+    ASSERT_EQ(Cli(dir, "insert @p.uop 4 1 @tree.dat").code, 0);
     const std::vector<std::uint8_t> before = ReadFileBytes(dir / "p.uop");
     const struct {
         const char* badLine;
@@ -112,9 +105,9 @@ TEST(CliApply, AFailingLineSavesAndExportsNothingAndNamesTheLine) {
     };
     for (const auto& c : cases) {
         WriteText(dir / "m.txt", std::string("insert art 9 tree.dat\nexport v.mul\n\n") + c.badLine + "\n");
-        const CliResult r = Cli({"apply", dir / "p.uop", dir / "m.txt"});
+        const CliResult r = Cli(dir, "apply @p.uop @m.txt");
         EXPECT_EQ(r.code, 1) << c.badLine;
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_TRUE(Has(r.err, c.message));
         EXPECT_EQ(ReadFileBytes(dir / "p.uop"), before) << c.badLine;
         std::size_t files = 0;
         for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
@@ -146,11 +139,9 @@ TEST(CliApply, LinesSplitLikeAShellWithoutExpansion) {
 
 TEST(CliVerify, CatchesAChangedByteAMissingBlockAndAnExtraBlock) {
     TempDir dir;
-    Patch patch;
-    patch.Append(4, 1, {1, 2, 3}, 0, 0);
-    patch.Append(12, 2, {4, 5}, 7, 8);
+    const Patch patch = PatchOf({{4, 1, {1, 2, 3}}, {12, 2, {4, 5}, 7, 8}});
     ASSERT_EQ(WritePatchFile(dir / "p.uop", patch), "");
-    ASSERT_EQ(Cli({"export", dir / "p.uop", dir / "good.mul"}).code, 0);
+    ASSERT_EQ(Cli(dir, "export @p.uop @good.mul").code, 0);
     EXPECT_EQ(Json({"verify", dir / "p.uop", dir / "good.mul"})["matches"].toBool(), true);
 
     Patch changed = patch, missing = patch, extra = patch;
@@ -168,7 +159,7 @@ TEST(CliVerify, CatchesAChangedByteAMissingBlockAndAnExtraBlock) {
     };
     for (const auto& c : cases) {
         ASSERT_EQ(WriteVerdata(dir / "bad.mul", "", c.written), "");
-        const CliResult r = Cli({"verify", dir / "p.uop", dir / "bad.mul"});
+        const CliResult r = Cli(dir, "verify @p.uop @bad.mul");
         EXPECT_EQ(r.code, 1);
         EXPECT_EQ(r.out.rfind(c.line, 0), 0u) << r.out;
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
@@ -176,16 +167,12 @@ TEST(CliVerify, CatchesAChangedByteAMissingBlockAndAnExtraBlock) {
         EXPECT_FALSE(json["matches"].toBool());
         EXPECT_EQ(json["differences"].toArray()[0].toObject()["kind"].toString(), c.kind);
     }
-    EXPECT_EQ(Cli({"verify", dir / "p.uop", dir / "none.mul"}).code, 2);
-    EXPECT_EQ(Cli({"verify", dir / "p.uop"}).code, 2);
+    EXPECT_EQ(std::pair(Cli(dir, "verify @p.uop @none.mul").code, Cli(dir, "verify @p.uop").code), std::pair(2, 2));
 }
 
 TEST(CliDiff, ComparesEachPairOfKindsAfterSettlingDuplicates) {
     TempDir dir;
-    Patch a;
-    a.Append(4, 1, {1, 2}, 0, 0);
-    a.Append(4, 1, {1, 3}, 0, 0);  // supersedes the first
-    a.Append(12, 5, {7}, 1, 1);
+    const Patch a = PatchOf({{4, 1, {1, 2}}, {4, 1, {1, 3}}, {12, 5, {7}, 1, 1}});  // 4/1 twice: the second wins
     Patch b = a;
     b[12].Blocks[0].FlagB = 2;  // flags alone
     b.Append(14, 9, {8}, 0, 0);
@@ -215,11 +202,10 @@ TEST(CliTypes, NamesWorkAsFileIdsAndTypesAndInfoReportInJson) {
     TempDir dir;
     WriteFileBytes(dir / "a.dat", {1, 2, 3});
     for (const char* name : {"GUMPS", "gumps", "12", "0xC"})
-        EXPECT_EQ(Cli({"insert", dir / "p.uop", name, "0x10", dir / "a.dat"}).code, 0) << name;
-    EXPECT_EQ(Cli({"insert", dir / "p.uop", "gump", "1", dir / "a.dat"}).code, 2);
-    EXPECT_EQ(Cli({"insert", dir / "p.uop", "files", "1", dir / "a.dat"}).code, 0);
-
-    ASSERT_EQ(Cli({"export", dir / "p.uop", dir / "v.mul"}).code, 0);
+        EXPECT_EQ(Cli(dir, "insert @p.uop " + std::string(name) + " 0x10 @a.dat").code, 0) << name;
+    EXPECT_EQ(Cli(dir, "insert @p.uop gump 1 @a.dat").code, 2);
+    EXPECT_EQ(Cli(dir, "insert @p.uop files 1 @a.dat").code, 0);
+    ASSERT_EQ(Cli(dir, "export @p.uop @v.mul").code, 0);
     EXPECT_EQ(Json({"import", dir / "q.uop", "verdata", dir / "v.mul"})["added"].toInt(), 2);
 
     const QJsonArray types = Json({"types"})["types"].toArray();
@@ -234,11 +220,9 @@ TEST(CliTypes, NamesWorkAsFileIdsAndTypesAndInfoReportInJson) {
     withDuplicates.Append(kFilesFileId, 1, {5, 6, 7}, 0, 0);
     ASSERT_EQ(WritePatchFile(dir / "d.uop", withDuplicates), "");
     const QJsonObject info = Json({"info", dir / "d.uop"});
-    EXPECT_EQ(info["live"].toInt(), 2);
-    EXPECT_EQ(info["bytes"].toInt(), 6);
     const QJsonObject first = info["types"].toArray()[0].toObject();
-    EXPECT_EQ(first["fileId"].toInt(), 12);
-    EXPECT_EQ(first["superseded"].toInt(), 3);
+    EXPECT_EQ(std::tuple(info["live"].toInt(), info["bytes"].toInt(), first["fileId"].toInt(), first["superseded"].toInt()),
+              std::tuple(2, 6, 12, 3));
 }
 
 // On a terminal a line on stderr follows the work and is wiped before any
