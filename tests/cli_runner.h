@@ -1,6 +1,7 @@
 // Runs the command-line tool in-process and keeps what it printed.
 #pragma once
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,3 +29,27 @@ inline std::vector<std::string> Words(const TempDir& dir, const std::string& lin
 }
 
 inline CliResult Cli(const TempDir& dir, const std::string& line) { return Cli(Words(dir, line)); }
+
+struct CliStep {
+    std::string line;  // words; "@NAME" is NAME in the folder
+    int code;
+    std::string text;  // a success prints exactly this ("*": anything); a failure's message holds it
+};
+
+// Runs the steps in turn. A failure prints nothing on stdout and one line on
+// stderr when it exits 1.
+inline void RunSteps(const TempDir& dir, const std::vector<CliStep>& steps) {
+    for (const CliStep& s : steps) {
+        SCOPED_TRACE(s.line);
+        const CliResult r = Cli(dir, s.line);
+        EXPECT_EQ(r.code, s.code) << r.err;
+        if (s.code == 0) {
+            EXPECT_TRUE(s.text == "*" || r.out == s.text) << r.out;
+            continue;
+        }
+        EXPECT_TRUE(Has(r.err, s.text));
+        EXPECT_EQ(r.out, "");
+        EXPECT_TRUE(s.code != 1 || (r.err.rfind("palindra-cli: ", 0) == 0 && std::count(r.err.begin(), r.err.end(), '\n') == 1))
+            << r.err;
+    }
+}
