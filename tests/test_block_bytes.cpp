@@ -74,10 +74,7 @@ TEST(BlockBytes, BlocksKeepTheirBytesWhenTheirSourceFileChanges) {
 // Changing a block's bytes changes no other block sharing its buffer.
 TEST(BlockBytes, ChangingACopyLeavesTheBlocksSharingItsBufferAlone) {
     TempDir dir;
-    Patch p;
-    p.Append(4, 1, B{1, 2, 3}, 0, 0);
-    p.Append(4, 2, B{4, 5}, 0, 0);
-    ASSERT_EQ(WritePatchFile(dir / "p.uop", p), "");
+    ASSERT_EQ(WritePatchFile(dir / "p.uop", PatchOf({{4, 1, {1, 2, 3}}, {4, 2, {4, 5}}})), "");
     Patch read;
     ASSERT_EQ(ReadPatchFile(dir / "p.uop", read, true, 0, 255, 0, kMaxBlockNumber), "");
     PatchBlock copy = read[4].Blocks[0];

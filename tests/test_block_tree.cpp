@@ -21,15 +21,12 @@ std::vector<std::uint8_t> Saved(const Patch& p) {
 }  // namespace
 
 TEST(BlockTree, TextsPadButNeverCutTheirNumbers) {
-    EXPECT_EQ(BlockKey(4, 4660), "F004B4660");
-    EXPECT_EQ(BlockText(4660), "0x01234");
-    EXPECT_EQ(BlockText(0x123456), "0x123456");
-    EXPECT_EQ(SettledBlockText(4660), "004660");
-    EXPECT_EQ(Hex(393215, 5), "5FFFF");
-    EXPECT_EQ(Hex(65536, 4), "10000");
-    EXPECT_EQ(BlockNodeText(252, 1, false), "Readme.txt");
-    EXPECT_EQ(BlockNodeText(252, 5, true), "unknown");
-    EXPECT_EQ(BlockNodeText(4, 7, true), "000007");
+    const std::pair<std::string, const char*> cases[] = {
+        {BlockKey(4, 4660), "F004B4660"}, {BlockText(4660), "0x01234"}, {BlockText(0x123456), "0x123456"},
+        {SettledBlockText(4660), "004660"}, {Hex(393215, 5), "5FFFF"}, {Hex(65536, 4), "10000"},
+        {BlockNodeText(252, 1, false), "Readme.txt"}, {BlockNodeText(252, 5, true), "unknown"},
+        {BlockNodeText(4, 7, true), "000007"}};
+    for (const auto& [text, expected] : cases) EXPECT_EQ(text, expected);
 }
 
 TEST(BlockTree, PlanListsNamedFileTypesWithTheirBlocksSortedByNumber) {
@@ -54,10 +51,7 @@ TEST(BlockTree, PlanListsNamedFileTypesWithTheirBlocksSortedByNumber) {
 // Every kind of change, undone, gives back the saved bytes from before;
 // redone, those from after.
 TEST(PatchEdit, UndoAndRedoRestoreTheSavedBytesExactly) {
-    Patch base;
-    base.Append(4, 7, {1}, 1, 2);
-    base.Append(4, 8, {2}, 3, 4);
-    base.Append(12, 1, {3}, 5, 6);
+    Patch base = PatchOf({{4, 7, {1}, 1, 2}, {4, 8, {2}, 3, 4}, {12, 1, {3}, 5, 6}});
     const auto original = Saved(base);
 
     PatchEdit edit;
@@ -67,17 +61,14 @@ TEST(PatchEdit, UndoAndRedoRestoreTheSavedBytesExactly) {
     edit.flags.push_back({12, 0, -1, 42});
     edit.Apply(base);
     const auto after = Saved(base);
-    EXPECT_EQ(base[4].RemovedCount, 2);
-    EXPECT_EQ(base[12].Blocks[0].FlagB, 42);
+    EXPECT_EQ(std::pair(base[4].RemovedCount, base[12].Blocks[0].FlagB), std::pair(2, std::int16_t{42}));
     ASSERT_EQ(edit.SettleMarks().size(), 1u);
     EXPECT_EQ(edit.SettleMarks()[0].slot, 0);
 
     for (int round = 0; round < 2; ++round) {
         edit.Revert(base);
         EXPECT_EQ(Saved(base), original);
-        EXPECT_EQ(base[4].Count(), 2);
-        EXPECT_EQ(base[4].RemovedCount, 0);
-        EXPECT_EQ(base[30].Count(), 0);
+        EXPECT_EQ(std::tuple(base[4].Count(), base[4].RemovedCount, base[30].Count()), std::tuple(2, 0, 0));
         edit.Apply(base);
         EXPECT_EQ(Saved(base), after);
     }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "gamefiles/verdata.h"
 #include "patch/patch_file.h"
 #include "patch/save_file.h"
 #include "test_support.h"
@@ -61,7 +62,8 @@ TEST(PatchFile, RemovedSlotsAreDroppedAndBlocksWithoutDataStayLiveWithTheirLengt
     EXPECT_EQ(back[2].RemovedCount, 0);
 }
 
-TEST(PatchFile, RandomPatchesRoundTripByteForByte) {
+// As patch files and as verdata; many blocks share a number.
+TEST(PatchFile, RandomPatchesRoundTripByteForByteAlsoAsVerdata) {
     TempDir dir;
     std::mt19937 rng(20261206);
     for (int round = 0; round < 20; ++round) {
@@ -69,7 +71,7 @@ TEST(PatchFile, RandomPatchesRoundTripByteForByte) {
         const int blocks = static_cast<int>(rng() % 200);
         for (int i = 0; i < blocks; ++i) {
             const auto f = static_cast<std::uint8_t>(rng() % 256);
-            const auto n = static_cast<std::int32_t>(rng() % 400001);
+            const auto n = static_cast<std::int32_t>(rng() % 2 ? rng() % 50 : rng() % 400001);
             p.Append(f, n, RandomBytes(rng, rng() % 300), static_cast<std::int16_t>(rng()),
                      static_cast<std::int16_t>(rng()));
             if (rng() % 10 == 0) p.RemoveBlock(f, n);
@@ -80,6 +82,10 @@ TEST(PatchFile, RandomPatchesRoundTripByteForByte) {
         ASSERT_EQ(back.LiveCount(), p.LiveCount());
         ASSERT_EQ(WritePatchFile(dir / "b.uop", back), "");
         ASSERT_EQ(ReadFileBytes(dir / "a.uop"), ReadFileBytes(dir / "b.uop"));
+        ASSERT_EQ(WriteVerdata(dir / "a.mul", "", p), "");
+        ASSERT_EQ(ReadVerdata(dir / "a.mul", back, true, 0, 255, 0, 400000), "");
+        ASSERT_EQ(WriteVerdata(dir / "b.mul", "", back), "");
+        ASSERT_EQ(ReadFileBytes(dir / "a.mul"), ReadFileBytes(dir / "b.mul"));
     }
 }
 
@@ -147,7 +153,7 @@ TEST(PatchFile, MalformedFilesAreRefusedAndLeaveThePatchUntouched) {
     EXPECT_FALSE(std::filesystem::exists(dir / "missing.uop"));
 }
 
-TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftovers) {
+TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftoversAVanishedTargetIsWrittenAnew) {
     TempDir dir;
     const std::string target = dir / "keep.uop";
     WriteFileBytes(target, B{1, 2, 3});
@@ -167,6 +173,14 @@ TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftovers) {
     EXPECT_NE(f.Commit(), "");
     EXPECT_EQ(ReadFileBytes(target), (B{1, 2, 3}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+    // The target vanishing midway is written anew.
+    SaveFile again;
+    ASSERT_EQ(again.Open(target), "");
+    again.Write(B{9});
+    std::filesystem::remove(target);
+    EXPECT_EQ(again.Commit(), "");
+    EXPECT_EQ(ReadFileBytes(target), B{9});
 
     EXPECT_NE(WritePatchFile(dir / "no/such/folder/p.uop", Patch{}), "");
     EXPECT_NE(WritePatchFile(dir.path().string(), Patch{}), "");

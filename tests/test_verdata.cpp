@@ -57,20 +57,6 @@ TEST(WriteVerdata, MergesOverTheBaseKeepingTheLastCopySortedByFileId) {
     EXPECT_EQ(p[4].RemovedCount, 0);
 }
 
-TEST(WriteVerdata, RoundTripsThroughReadVerdata) {
-    TempDir dir;
-    std::mt19937 rng(42);
-    Patch p;
-    for (int i = 0; i < 300; ++i)
-        p.Append(static_cast<std::uint8_t>(rng() % 40), static_cast<std::int32_t>(rng() % 50),
-                 RandomBytes(rng, rng() % 64), static_cast<std::int16_t>(rng()), static_cast<std::int16_t>(rng()));
-    ASSERT_EQ(WriteVerdata(dir / "a.mul", "", p), "");
-    Patch back;
-    ASSERT_EQ(ReadVerdata(dir / "a.mul", back, true, 0, 255, 0, 400000), "");
-    ASSERT_EQ(WriteVerdata(dir / "b.mul", "", back), "");
-    EXPECT_EQ(ReadFileBytes(dir / "a.mul"), ReadFileBytes(dir / "b.mul"));
-}
-
 TEST(WriteVerdata, ARefusedExportLeavesTheTargetAsItWas) {
     TempDir dir;
     WriteFileBytes(dir / "target.mul", {1, 2, 3});
