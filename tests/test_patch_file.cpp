@@ -140,8 +140,7 @@ TEST(PatchFile, MalformedFilesAreRefusedAndLeaveThePatchUntouched) {
     for (const Case& c : cases) {
         const std::string path = dir / c.name;
         WriteFileBytes(path, c.bytes);
-        Patch p;
-        p.Append(12, 3, {1, 2, 3}, 0, 0);
+        Patch p = PatchOf({{12, 3, {1, 2, 3}}});
         const std::string error = ReadAll(path, p);
         EXPECT_NE(error.find(c.expect), std::string::npos) << c.name << ": " << error;
         EXPECT_NE(error.find(path), std::string::npos) << c.name;

@@ -1,17 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "patch/FileTypes.h"
 #include "patch/Patch.h"
 #include "patch/settle_duplicates.h"
 #include "test_support.h"
-
-TEST(FileTypes, OnlyTheThirteenKnownTypesHaveNames) {
-    int named = 0;
-    for (const FileTypeEntry& e : FileTypes()) named += !e.Name.empty();
-    EXPECT_EQ(named, 13);
-    EXPECT_EQ(FileTypes()[0].NbrOfBlocks, 393215);  // blocks 0..393215: a whole map
-    EXPECT_EQ(FileTypes()[32].ConstantIndex, 708);
-}
 
 // Zero-length blocks are live; removal marks the first live slot; Clear empties every entry.
 TEST(Patch, AppendKeepsOrderRemoveMarksTheFirstLiveSlotAndClearEmptiesAll) {

@@ -57,15 +57,6 @@ TEST(WriteVerdata, MergesOverTheBaseKeepingTheLastCopySortedByFileId) {
     EXPECT_EQ(p[4].RemovedCount, 0);
 }
 
-TEST(WriteVerdata, ARefusedExportLeavesTheTargetAsItWas) {
-    TempDir dir;
-    WriteFileBytes(dir / "target.mul", {1, 2, 3});
-    EXPECT_EQ(WriteVerdata(dir / "target.mul", dir / "nobase.mul", Patch{}), kBaseVerdataMissing);
-    WriteFileBytes(dir / "bad.mul", {9, 0, 0, 0});
-    EXPECT_NE(WriteVerdata(dir / "target.mul", dir / "bad.mul", Patch{}), "");
-    EXPECT_EQ(ReadFileBytes(dir / "target.mul"), (B{1, 2, 3}));
-}
-
 TEST(ReadVerdata, AppendsOnlyTheEntriesInRangeInDirectoryOrder) {
     TempDir dir;
     WriteFileBytes(dir / "v.mul", Verdata({{12, 150, 84, 1}, {4, 150, 85, 1}, {12, 99, 86, 1}, {12, 100, -1, 0}},
@@ -81,8 +72,11 @@ TEST(ReadVerdata, AppendsOnlyTheEntriesInRangeInDirectoryOrder) {
     EXPECT_EQ(ReadVerdata(dir / "empty.mul", p, false, 0, 255, 0, 400000), "");
 }
 
+// Nor can they be the base of an export, which then leaves its target as it was.
 TEST(ReadVerdata, MalformedFilesAreRefusedAndAddNothing) {
     TempDir dir;
+    WriteFileBytes(dir / "target.mul", {1, 2, 3});
+    EXPECT_EQ(WriteVerdata(dir / "target.mul", dir / "nobase.mul", Patch{}), kBaseVerdataMissing);
     B twoBillion = Verdata({}, {});
     twoBillion[3] = 0x77;
     twoBillion.resize(40);
@@ -97,9 +91,11 @@ TEST(ReadVerdata, MalformedFilesAreRefusedAndAddNothing) {
         WriteFileBytes(dir / "bad.mul", bytes);
         Patch p;
         const std::string error = ReadVerdata(dir / "bad.mul", p, false, 0, 255, 0, 400000);
-        EXPECT_NE(error.find(expect), std::string::npos) << error;
+        EXPECT_TRUE(Has(error, expect));
         EXPECT_EQ(p.LiveCount(), 0);
+        EXPECT_TRUE(Has(WriteVerdata(dir / "target.mul", dir / "bad.mul", Patch{}), expect));
     }
+    EXPECT_EQ(ReadFileBytes(dir / "target.mul"), (B{1, 2, 3}));
     Patch p;
     EXPECT_NE(ReadVerdata(dir / "missing.mul", p, false, 0, 255, 0, 400000), "");
     EXPECT_FALSE(std::filesystem::exists(dir / "missing.mul"));
