@@ -3,7 +3,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <functional>
 
 #include "codecs/second_stage.h"
 #include "codecs/zlib_codec.h"
@@ -130,8 +129,9 @@ TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
     EXPECT_EQ(std::tie(g.BlockNumber, g.FlagA, g.FlagB), std::tuple(5, 1, 2));
     EXPECT_EQ(g.ByteArray, HexBytes("01 00 00 00 1F 7C 02 00"));
 
-    EXPECT_TRUE(Has(CliText({"package", dir / "art.uop"}, 0), "489F800D56FBDE36 0 4 4 build/artlegacymul/00000001.tga\n"));
-    EXPECT_TRUE(Has(CliText({"list", dir / "art.uop"}, 1), "palindra-cli package"));
+    RunSteps(dir, {{"package @art.uop", 0, dir / "art.uop" + ": version 5, 1 tables, 1 entries\nhash flag stored decoded name\n"
+                                          "489F800D56FBDE36 0 4 4 build/artlegacymul/00000001.tga\n"},
+                   {"list @art.uop", 1, "palindra-cli package lists its entries."}});
     const QJsonObject first = QJsonDocument::fromJson(QByteArray::fromStdString(CliText(
         {"package", dir / "art.uop", "--json"}, 0))).object()["entries"].toArray()[0].toObject();
     EXPECT_EQ(first["hash"].toString(), "489F800D56FBDE36");
