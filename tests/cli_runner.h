@@ -20,15 +20,13 @@ inline CliResult Cli(const std::vector<std::string>& args) {
     return {code, out.str(), err.str()};
 }
 
-// The words of `line`, split at spaces; "@NAME" is NAME in `dir`.
-inline std::vector<std::string> Words(const TempDir& dir, const std::string& line) {
-    std::vector<std::string> out;
+// A command line split at spaces; "@NAME" is NAME in `dir`.
+inline CliResult Cli(const TempDir& dir, const std::string& line) {
+    std::vector<std::string> words;
     std::istringstream in(line);
-    for (std::string w; in >> w;) out.push_back(w[0] == '@' ? dir / w.substr(1) : w);
-    return out;
+    for (std::string w; in >> w;) words.push_back(w[0] == '@' ? dir / w.substr(1) : w);
+    return Cli(words);
 }
-
-inline CliResult Cli(const TempDir& dir, const std::string& line) { return Cli(Words(dir, line)); }
 
 struct CliStep {
     std::string line;  // words; "@NAME" is NAME in the folder
@@ -44,7 +42,7 @@ inline void RunSteps(const TempDir& dir, const std::vector<CliStep>& steps) {
         const CliResult r = Cli(dir, s.line);
         EXPECT_EQ(r.code, s.code) << r.err;
         if (s.code == 0) {
-            EXPECT_TRUE(s.text == "*" || r.out == s.text) << r.out;
+            EXPECT_TRUE(s.text == "*" || r.out == s.text) << r.out << "\nexpected:\n" << s.text;
             continue;
         }
         EXPECT_TRUE(Has(r.err, s.text));

@@ -18,7 +18,7 @@ B Encode(const std::vector<std::uint16_t>& colors, int w, int h) {
 }
 }  // namespace
 
-TEST(Gump, EncodesOnePairPerRunWithTheRowTableInUnits) {
+TEST(Gump, EncodesOnePairPerRunWithTheRowTableInUnitsAndRefusesDamagedBlocks) {
     EXPECT_EQ(Encode({0x1234, 0x1234}, 2, 1), (B{1, 0, 0, 0, 0x34, 0x12, 2, 0}));
     EXPECT_EQ(Encode({A, A, Bc}, 3, 1), (B{1, 0, 0, 0, 0x00, 0x7C, 2, 0, 0xE0, 0x03, 1, 0}));
     EXPECT_EQ(Encode({A, Bc, A}, 3, 1).size(), 4u + 3 * 4);
@@ -30,6 +30,17 @@ TEST(Gump, EncodesOnePairPerRunWithTheRowTableInUnits) {
     LongArray grid;  // a row that stops short of the width leaves the rest at zero
     ASSERT_EQ(GumpToLongArray(B{1, 0, 0, 0, 0xFF, 0x7F, 1, 0}, grid, 3, 1), "");
     EXPECT_EQ(std::pair(grid.At(0, 0), grid.At(2, 0)), std::pair(Color16To32(0x7FFF), 0));
+
+    // Damaged blocks fail cleanly with a reason.
+    B tenBytes = {1, 0, 0, 0, 0x00, 0x7C, 1, 0, 0x00, 0x7C};  // 1.5 pairs round to 2: the second is cut off
+    EXPECT_TRUE(Has(GumpToLongArray(tenBytes, grid, 1, 1), "runs past the end"));
+    EXPECT_TRUE(Has(GumpToLongArray(Encode({A, A, A}, 3, 1), grid, 2, 1), "wider than 2 pixels"));
+    EXPECT_TRUE(Has(GumpToLongArray(B{1, 0}, grid, 1, 1), "row table"));
+    EXPECT_NE(GumpToLongArray(B(8, 0), grid, 0, 1), "");
+    EXPECT_NE(GumpToLongArray(B(8, 0), grid, 1, -3), "");
+    EXPECT_TRUE(Has(GumpToLongArray(B(8, 0), grid, 32767, 32767), "too large"));
+    B farRow = {0xFF, 0xFF, 0xFF, 0, 1, 0, 1, 0};  // the row starts far beyond the block
+    EXPECT_EQ(GumpToLongArray(farRow, grid, 1, 1), "");  // a negative pair count draws nothing
 }
 
 // Rows come from the table and the last row's end from the block length.
@@ -45,19 +56,6 @@ TEST(Gump, RandomPicturesSurviveEncodeAndDecode) {
             for (int x = 0; x < w; ++x)
                 ASSERT_EQ(grid.At(x, y), Color16To32(colors[static_cast<std::size_t>(y * w + x)]));
     }
-}
-
-TEST(Gump, DamagedBlocksFailCleanlyWithAReason) {
-    LongArray grid;
-    B tenBytes = {1, 0, 0, 0, 0x00, 0x7C, 1, 0, 0x00, 0x7C};  // 1.5 pairs round to 2: the second is cut off
-    EXPECT_TRUE(Has(GumpToLongArray(tenBytes, grid, 1, 1), "runs past the end"));
-    EXPECT_TRUE(Has(GumpToLongArray(Encode({A, A, A}, 3, 1), grid, 2, 1), "wider than 2 pixels"));
-    EXPECT_TRUE(Has(GumpToLongArray(B{1, 0}, grid, 1, 1), "row table"));
-    EXPECT_NE(GumpToLongArray(B(8, 0), grid, 0, 1), "");
-    EXPECT_NE(GumpToLongArray(B(8, 0), grid, 1, -3), "");
-    EXPECT_TRUE(Has(GumpToLongArray(B(8, 0), grid, 32767, 32767), "too large"));
-    B farRow = {0xFF, 0xFF, 0xFF, 0, 1, 0, 1, 0};  // the row starts far beyond the block
-    EXPECT_EQ(GumpToLongArray(farRow, grid, 1, 1), "");  // a negative pair count draws nothing
 }
 
 TEST(Previews, MapBlockIsSixtyFourSquaresOfRadarColours) {
