@@ -134,9 +134,8 @@ TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
                    {"list @art.uop", 1, "palindra-cli package lists its entries."}});
     const QJsonObject first = QJsonDocument::fromJson(QByteArray::fromStdString(CliText(
         {"package", dir / "art.uop", "--json"}, 0))).object()["entries"].toArray()[0].toObject();
-    EXPECT_EQ(first["hash"].toString(), "489F800D56FBDE36");
-    EXPECT_EQ(first["name"].toString(), "build/artlegacymul/00000001.tga");
-    EXPECT_EQ(first["decoded"].toInt(), 4);
+    EXPECT_EQ(std::tuple(first["hash"].toString(), first["name"].toString(), first["decoded"].toInt()),
+              std::tuple(QString("489F800D56FBDE36"), QString("build/artlegacymul/00000001.tga"), 4));
 }
 
 // Each kind written as a package (every flag, both versions, empty slots,
