@@ -38,31 +38,24 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
 
     RunSteps(dir, {
         {"insert @a.uop 4 500001 @a.dat", 0, "Added block 500001 of file ID 4 (3 bytes).\n"},  // kept by the later loads
-        {"insert @a.uop 12 0x1F4 @a.dat", 0, "*"},
-        {"insert @a.uop 12 500 @b.dat", 0, "*"},
+        {"insert @a.uop 12 0x1F4 @a.dat", 0, "*"}, {"insert @a.uop 12 500 @b.dat", 0, "*"},
         {"list @a.uop", 0, "4 500001 3 0 0\n12 500 2 0 0\n"},  // the older 12/500 was settled away
         {"extract @a.uop 12 500 @out.dat", 0, "*"},
 
         {"import @p.uop 4 @art.mul @art.idx --blocks 0-1", 0,
          "Imported 2 blocks into " + dir / "p.uop" + ".\n1 of them carry no data: the client drops its own copy "
          "of those blocks (--skip-absent leaves them out).\n"},
-        {"list @p.uop", 0, "4 0 3 0 0\n4 1 -1 0 0\n"},
-        {"export @p.uop @v.mul", 0, "*"},
-        {"list @v.mul", 0, "4 0 3 0 0\n4 1 -1 0 0\n"},
-        {"import @q.uop verdata @v.mul --blocks 1-1", 0, "*"},
-        {"import @q.uop uop @p.uop --files 4-4 --blocks 0-0", 0, "*"},
-        {"list @q.uop", 0, "4 1 -1 0 0\n4 0 3 0 0\n"},
+        {"list @p.uop", 0, "4 0 3 0 0\n4 1 -1 0 0\n"}, {"export @p.uop @v.mul", 0, "*"},
+        {"list @v.mul", 0, "4 0 3 0 0\n4 1 -1 0 0\n"}, {"import @q.uop verdata @v.mul --blocks 1-1", 0, "*"},
+        {"import @q.uop uop @p.uop --files 4-4 --blocks 0-0", 0, "*"}, {"list @q.uop", 0, "4 1 -1 0 0\n4 0 3 0 0\n"},
         {"list @order.mul", 0, "12 7 -2 5 6\n4 500000 0 0 0\n"},
 
-        {"bmp-to-gump @g.uop 44 @in.png", 0, "*"},
-        {"list @g.uop", 0, "12 44 36 3 5\n"},
-        {"gump-to-bmp @g.uop 44 @out.bmp", 0, "*"},
-        {"bmp-to-gump @g.uop 44 @out.bmp", 0, "*"},
+        {"bmp-to-gump @g.uop 44 @in.png", 0, "*"}, {"list @g.uop", 0, "12 44 36 3 5\n"},
+        {"gump-to-bmp @g.uop 44 @out.bmp", 0, "*"}, {"bmp-to-gump @g.uop 44 @out.bmp", 0, "*"},
         {"list @g.uop", 0, "12 44 36 3 5\n"},  // the same block, the old one replaced
 
         {"compare @c.uop 32 @h1.mul @h2.mul", 0, "Added 1 blocks that differ.\n"},
-        {"add-file @c.uop client @client.exe", 0, "*"},
-        {"list @c.uop", 0, "32 2 1220 -1 -1\n252 0 11 0 0\n"},
+        {"add-file @c.uop client @client.exe", 0, "*"}, {"list @c.uop", 0, "32 2 1220 -1 -1\n252 0 11 0 0\n"},
     });
     EXPECT_EQ(ReadFileBytes(dir / "out.dat"), (std::vector<std::uint8_t>{4, 5}));
 }
@@ -79,12 +72,9 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
     WriteFileBytes(dir / "other.exe", {'x'});
     ASSERT_EQ(Cli(dir, "insert @p.uop 12 44 @a.dat").code, 0);
     RunSteps(dir, {
-        {"list @bad.uop", 1, "is not a patch project file"},
-        {"list @v.mul", 1, "is not a valid verdata file"},
-        {"list @art.mul", 1, "Nor is it a patch project file"},
-        {"insert @bad.uop 4 1 @a.dat", 1, dir / "bad.uop"},
-        {"insert @p.uop 4 1 @missing.dat", 1, "missing.dat"},
-        {"extract @missing.uop 4 1 @o.dat", 1, "missing.uop"},
+        {"list @bad.uop", 1, "is not a patch project file"}, {"list @v.mul", 1, "is not a valid verdata file"},
+        {"list @art.mul", 1, "Nor is it a patch project file"}, {"insert @bad.uop 4 1 @a.dat", 1, dir / "bad.uop"},
+        {"insert @p.uop 4 1 @missing.dat", 1, "missing.dat"}, {"extract @missing.uop 4 1 @o.dat", 1, "missing.uop"},
         {"gump-to-bmp @p.uop 45 @x.bmp", 1, "has no gump block 45."},
         {"bmp-to-gump @p.uop 1 @junk.png", 1, "Cannot read the picture"},
         {"import @p.uop 4 @art.mul", 1, "Art files need their index file."},
@@ -100,16 +90,13 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
         {"bmp-to-gump @p.uop 65536 @junk.png", 2, "Usage: palindra-cli bmp-to-gump"},
         {"compare @p.uop 1 @art.mul @art.mul", 2, "Usage: palindra-cli compare"},
         {"add-file @p.uop music @other.exe", 2, "Usage: palindra-cli add-file"},
-        {"list", 2, "Usage: palindra-cli list"},
-        {"frobnicate", 2, "unknown command 'frobnicate'"},
-        {"", 2, "Usage: palindra-cli COMMAND"},
-        {"import @p.uop --files 0-1", 2, "Usage: palindra-cli import"},
+        {"list", 2, "Usage: palindra-cli list"}, {"frobnicate", 2, "unknown command 'frobnicate'"},
+        {"", 2, "Usage: palindra-cli COMMAND"}, {"import @p.uop --files 0-1", 2, "Usage: palindra-cli import"},
         {"import @p.uop verdata @v.mul --files 300-1", 2, "Usage: palindra-cli import"},
         {"import @p.uop --blocks", 2, "--blocks needs a range A-B."},
         {"import @p.uop 4 @art.mul @art.idx --bogus", 2, "unknown option '--bogus'."},
         {"compare @p.uop 4 @art.mul @art.idx @art.mul @art.idx --bogus", 2, "unknown option '--bogus'."},
-        {"--version", 0, std::string("palindra-cli ") + PALINDRA_VERSION + "\n"},
-        {"list @p.uop", 0, "12 44 1 0 0\n"},
+        {"--version", 0, std::string("palindra-cli ") + PALINDRA_VERSION + "\n"}, {"list @p.uop", 0, "12 44 1 0 0\n"},
     });
     EXPECT_EQ(ReadFileBytes(dir / "bad.uop"), (std::vector<std::uint8_t>{'U', 'O', 'P'}));
     EXPECT_FALSE(std::filesystem::exists(dir / "w.mul"));
