@@ -2,8 +2,6 @@
 
 #include "patch/block_info.h"
 #include "patch/block_tree.h"
-#include "patch/patch_edit.h"
-#include "patch/patch_file.h"
 #include "test_support.h"
 
 namespace {
@@ -11,12 +9,6 @@ std::vector<std::int32_t> Blocks(const std::vector<FileTypeNode>& plan, std::uin
     for (const FileTypeNode& f : plan)
         if (f.fileId == fileId) return f.blocks;
     return {{-99}};
-}
-
-std::vector<std::uint8_t> Saved(const Patch& p) {
-    TempDir dir;
-    EXPECT_EQ(WritePatchFile(dir / "p.uop", p), "");
-    return ReadFileBytes(dir / "p.uop");
 }
 }  // namespace
 
@@ -46,32 +38,6 @@ TEST(BlockTree, PlanListsNamedFileTypesWithTheirBlocksSortedByNumber) {
     EXPECT_TRUE(plan[1].lots);  // counted by slots, removed ones too
     EXPECT_EQ(plan[1].blocks, (std::vector<std::int32_t>{kLotsThreshold - 1}));
     EXPECT_FALSE(plan[2].lots);
-}
-
-// Every kind of change, undone, gives back the saved bytes from before;
-// redone, those from after.
-TEST(PatchEdit, UndoAndRedoRestoreTheSavedBytesExactly) {
-    Patch base = PatchOf({{4, 7, {1}, 1, 2}, {4, 8, {2}, 3, 4}, {12, 1, {3}, 5, 6}});
-    const auto original = Saved(base);
-
-    PatchEdit edit;
-    edit.added.Append(4, 7, {9, 9}, 7, 8);      // replaces block 7: settling marks the old one
-    edit.added.Append(30, 1, {5}, 0, 0);
-    edit.removals.push_back({4, 1, 8});
-    edit.flags.push_back({12, 0, -1, 42});
-    edit.Apply(base);
-    const auto after = Saved(base);
-    EXPECT_EQ(std::pair(base[4].RemovedCount, base[12].Blocks[0].FlagB), std::pair(2, std::int16_t{42}));
-    ASSERT_EQ(edit.SettleMarks().size(), 1u);
-    EXPECT_EQ(edit.SettleMarks()[0].slot, 0);
-
-    for (int round = 0; round < 2; ++round) {
-        edit.Revert(base);
-        EXPECT_EQ(Saved(base), original);
-        EXPECT_EQ(std::tuple(base[4].Count(), base[4].RemovedCount, base[30].Count()), std::tuple(2, 0, 0));
-        edit.Apply(base);
-        EXPECT_EQ(Saved(base), after);
-    }
 }
 
 TEST(BlockInfo, TextsFollowTheTableOfEachFileType) {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QImage>
-
 #include "patch/patch_file.h"
 #include "cli_runner.h"
 #include "test_support.h"
@@ -15,7 +13,7 @@ void WriteArt(const TempDir& dir) {
 }  // namespace
 
 // Insert, list and extract; import from every source and export merged
-// verdata; gumps to pictures and back; compare and add-file as their dialogs do.
+// verdata; compare and add-file as their dialogs do.
 TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
     TempDir dir;
     WriteArt(dir);
@@ -26,10 +24,6 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
     for (std::uint32_t v : {2u, 12u, 7u, 0xFFFFFFFFu, 0xFFFFFFFEu, 0x00060005u, 4u, 500000u, 0xFFFFFFFFu, 0u, 0u})
         PutLE(verdata, v, 4);
     WriteFileBytes(dir / "order.mul", verdata);
-    QImage picture(5, 3, QImage::Format_RGB32);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) picture.setPixel(x, y, x < 2 ? qRgb(8, 16, 24) : qRgb(248, 0, 120));
-    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "in.png"), "PNG"));
     WriteFileBytes(dir / "h1.mul", std::vector<std::uint8_t>(708 * 375, 0));
     std::vector<std::uint8_t> altered(708 * 375, 0);
     altered[708 * 2] = 1;
@@ -49,10 +43,6 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
         {"list @v.mul", 0, "4 0 3 0 0\n4 1 -1 0 0\n"}, {"import @q.uop verdata @v.mul --blocks 1-1", 0, "*"},
         {"import @q.uop uop @p.uop --files 4-4 --blocks 0-0", 0, "*"}, {"list @q.uop", 0, "4 1 -1 0 0\n4 0 3 0 0\n"},
         {"list @order.mul", 0, "12 7 -2 5 6\n4 500000 0 0 0\n"},
-
-        {"bmp-to-gump @g.uop 44 @in.png", 0, "*"}, {"list @g.uop", 0, "12 44 36 3 5\n"},
-        {"gump-to-bmp @g.uop 44 @out.bmp", 0, "*"}, {"bmp-to-gump @g.uop 44 @out.bmp", 0, "*"},
-        {"list @g.uop", 0, "12 44 36 3 5\n"},  // the same block, the old one replaced
 
         {"compare @c.uop 32 @h1.mul @h2.mul", 0, "Added 1 blocks that differ.\n"},
         {"add-file @c.uop client @client.exe", 0, "*"}, {"list @c.uop", 0, "32 2 1220 -1 -1\n252 0 11 0 0\n"},

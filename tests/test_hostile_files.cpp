@@ -67,8 +67,9 @@ TEST(HostileFiles, CommandsRefuseOrKeepFilesAsTheyWere) {
     ::chmod((d / "own.uop").c_str(), 0640);
     ::mkfifo((d / "fifo").c_str(), 0644);
     std::filesystem::create_symlink(d / "p.uop", d / "link.uop");
-    QImage picture(3, 2, QImage::Format_RGB32);
+    QImage picture(5, 3, QImage::Format_RGB32);
     picture.fill(qRgb(200, 10, 40));
+    picture.setPixel(1, 1, qRgb(8, 16, 24));
     ASSERT_EQ(SavePicture(picture, d / "in.bmp"), "");
     QImage big(6000, 6000, QImage::Format_RGB32);  // above Qt's default limit of 128 MB
     big.fill(qRgb(1, 2, 3));
@@ -91,8 +92,12 @@ TEST(HostileFiles, CommandsRefuseOrKeepFilesAsTheyWere) {
         {"bmp-to-gump @p.uop 1 @fifo", 1, "not a regular file"}, {"insert @p.uop 2 2 @", 1, "not a regular file"},
         {"insert @" + longName + " 1 1 @a.dat", 0, "*"}, {"list @" + longName, 0, "1 1 1 0 0\n"},
         {"insert @link.uop 3 3 @a.dat", 0, "*"}, {"list @p.uop", 0, "1 1 1 0 0\n3 3 1 0 0\n4 3 0 0 0\n252 1 5 0 0\n"},
+        // A gump to a picture and back is the same block whatever the picture's name; 7 is replaced.
         {"bmp-to-gump @p.uop 7 @in.bmp", 0, "*"}, {"gump-to-bmp @p.uop 7 @caf\xe9.bmp", 0, "*"},
-        {"bmp-to-gump @p.uop 8 @caf\xe9.bmp", 0, "*"}, {"bmp-to-gump @p.uop 9 @big.png", 0, "*"},
+        {"bmp-to-gump @p.uop 8 @caf\xe9.bmp", 0, "*"}, {"bmp-to-gump @p.uop 7 @caf\xe9.bmp", 0, "*"},
+        {"extract @p.uop 12 7 @g7.dat", 0, "*"}, {"extract @p.uop 12 8 @g8.dat", 0, "*"},
+        {"list @p.uop", 0, "1 1 1 0 0\n3 3 1 0 0\n4 3 0 0 0\n12 8 32 3 5\n12 7 32 3 5\n252 1 5 0 0\n"},
+        {"bmp-to-gump @p.uop 9 @big.png", 0, "*"},
         {"bmp-to-gump @p.uop 10 @huge.bmp", 1, "too large"},
     });
     struct stat st {};
@@ -104,6 +109,7 @@ TEST(HostileFiles, CommandsRefuseOrKeepFilesAsTheyWere) {
     EXPECT_TRUE(std::filesystem::is_symlink(d / "link.uop"));
     EXPECT_FALSE(std::filesystem::exists(d / "caf\xef\xbf\xbd.bmp"));
     EXPECT_FALSE(std::filesystem::exists(d / "o.dat"));
+    EXPECT_EQ(ReadFileBytes(d / "g7.dat"), ReadFileBytes(d / "g8.dat"));
     EXPECT_EQ(ReadFileBytes(d / "client/verdata.mul"), (B{1, 2}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d / "client"), {}), 1);
     EXPECT_FALSE(LeftoverTemporaryFiles(d));
