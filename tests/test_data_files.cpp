@@ -69,7 +69,7 @@ TEST(cMUL, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
     }
 }
 
-TEST(cMUL, RefusalsNameTheFilesAndCreateNothing) {
+TEST(cMUL, RefusalsNameTheFilesAndCreateNothingAndSavesOverwriteOrAppend) {
     TempDir dir;
     const B data = Sequence(708 * 6);
     WriteFileBytes(dir / "hues.mul", data);
@@ -87,22 +87,20 @@ TEST(cMUL, RefusalsNameTheFilesAndCreateNothing) {
               "Unable to open " + (dir / "no.idx") + " and " + (dir / "hues.mul") + ".");
     EXPECT_FALSE(std::filesystem::exists(dir / "no.mul"));
     EXPECT_FALSE(std::filesystem::exists(dir / "no.idx"));
-}
 
-TEST(cMUL, SaveOverwritesInPlaceOrAppendsWhenLonger) {
-    TempDir dir;
+    // Saving overwrites in place, or appends when the block grew.
     WriteFileBytes(dir / "d.mul", B(20, 0xAA));
     WriteFileBytes(dir / "i.idx", IndexBytes({{4, 12, 0}}));
-    cMUL m;
-    ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", 0), "");
-    ASSERT_EQ(m.cSave(0, B(10, 1), 3, 4, false), "");
-    EXPECT_EQ(m.cLoad(0).bytes, B(10, 1));
+    cMUL file;
+    ASSERT_EQ(file.cOpen(dir / "i.idx", dir / "d.mul", 0), "");
+    ASSERT_EQ(file.cSave(0, B(10, 1), 3, 4, false), "");
+    EXPECT_EQ(file.cLoad(0).bytes, B(10, 1));
     EXPECT_EQ(ReadFileBytes(dir / "i.idx"), IndexBytes({{4, 10, 0x00040003}}));
     EXPECT_EQ(ReadFileBytes(dir / "d.mul").size(), 20u);
-    ASSERT_EQ(m.cSave(0, B(20, 2), 3, 4, false), "");
+    ASSERT_EQ(file.cSave(0, B(20, 2), 3, 4, false), "");
     EXPECT_EQ(ReadFileBytes(dir / "i.idx"), IndexBytes({{20, 20, 0x00040003}}));
     EXPECT_EQ(ReadFileBytes(dir / "d.mul").size(), 40u);
-    ASSERT_EQ(m.cSave(0, {}, 0, 0, true), "");
+    ASSERT_EQ(file.cSave(0, {}, 0, 0, true), "");
     EXPECT_EQ(ReadFileBytes(dir / "i.idx"), IndexBytes({{-1, -1, 0}}));
 }
 
