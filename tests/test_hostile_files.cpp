@@ -57,7 +57,8 @@ TEST(HostileFiles, CommandsRefuseOrKeepFilesAsTheyWere) {
     TempDir d;
     WriteFileBytes(d / "a.dat", {42});
     for (const char* name : {"ro.uop", "own.uop"}) ASSERT_EQ(Cli(d, std::string("insert @") + name + " 1 1 @a.dat").code, 0);
-    ASSERT_EQ(WritePatchFile(d / "p.uop", PatchOf({{1, 1, {42}}, {4, 3, {}}, {252, 1, {'o', 'l', 'd'}}, {252, 1, {'m', 'i', 'd'}}})), "");
+    const Patch duplicates = PatchOf({{1, 1, {42}}, {4, 3, {}}, {252, 1, {'o', 'l', 'd'}}, {252, 1, {'m', 'i', 'd'}}});
+    ASSERT_EQ(WritePatchFile(d / "p.uop", duplicates), "");
     WriteText(d / "readme.txt", "newer");
     std::filesystem::create_directory(d / "client");
     WriteFileBytes(d / "client/verdata.mul", {1, 2});

@@ -207,8 +207,9 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
 
 TEST(GamePackage, TakesTheSevenDigitGumpNameAndSkipsPlaceholdersAndAbsentBlocks) {
     TempDir dir;
-    WriteFileBytes(dir / "g.uop", RawPackage({Stored("build/gumpartlegacymul/0009834.tga", HexBytes("03 00 00 00 02 00 00 00 AA BB")),
-                                              Stored("build/gumpartlegacymul/00000004.tga", HexBytes("00 00 00 00 05 00 00 00"))}));
+    WriteFileBytes(dir / "g.uop",
+                   RawPackage({Stored("build/gumpartlegacymul/0009834.tga", HexBytes("03 00 00 00 02 00 00 00 AA BB")),
+                               Stored("build/gumpartlegacymul/00000004.tga", HexBytes("00 00 00 00 05 00 00 00"))}));
     Patch patch;
     const ImportResult r = Import(patch, kGumpFileId, dir / "g.uop", "", true);
     ASSERT_EQ(r.error, "");
@@ -252,7 +253,8 @@ TEST(GamePackage, RefusesABrokenStructureNamingTheOffset) {
     WriteFileBytes(dir / "gumps.uop", RawPackage({Stored("build/gumpartlegacymul/00000001.tga", B(9, 1))}));
     WriteFileBytes(dir / "housing.uop", RawPackage({Stored("build/multicollection/housing.bin", B(9, 1))}));
     Patch patch;
-    EXPECT_TRUE(Has(Import(patch, kArtFileId, dir / "gumps.uop").error, "gumps.uop is a game data package of gumps, not of art."));
+    EXPECT_TRUE(Has(Import(patch, kArtFileId, dir / "gumps.uop").error,
+                    "gumps.uop is a game data package of gumps, not of art."));
     EXPECT_TRUE(Has(Import(patch, 14, dir / "housing.uop").error, "housing.uop holds no legacy blocks."));
 }
 
