@@ -74,7 +74,7 @@ inline std::vector<std::uint8_t> IndexBytes(const std::vector<std::array<std::in
     return out;
 }
 
-struct BlockSpec {
+struct BlockFields {
     std::uint8_t fileId;
     std::int32_t number;
     std::vector<std::uint8_t> bytes;
@@ -82,9 +82,9 @@ struct BlockSpec {
 };
 
 // A patch holding these blocks in this order.
-inline Patch PatchOf(const std::vector<BlockSpec>& blocks) {
+inline Patch PatchOf(const std::vector<BlockFields>& blocks) {
     Patch p;
-    for (const BlockSpec& b : blocks) p.Append(b.fileId, b.number, b.bytes, b.flagA, b.flagB);
+    for (const BlockFields& b : blocks) p.Append(b.fileId, b.number, b.bytes, b.flagA, b.flagB);
     return p;
 }
 
