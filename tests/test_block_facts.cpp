@@ -41,7 +41,7 @@ void PutText(Bytes& b, std::size_t at, const std::string& text) { std::copy(text
 std::string Holds(std::size_t n) { return "The block holds " + std::to_string(n) + " bytes, "; }
 }  // namespace
 
-TEST(BlockFacts, HuesGiveEightRowsOfSwatchesNamesAndWords) {
+TEST(BlockFacts, HuesGiveEightRowsOfSwatchesNamesAndWordsTexmapsSquares) {
     Bytes hues(1220);
     for (std::uint32_t i = 0; i < 8; ++i) {
         const std::size_t at = 4 + 152 * i;
@@ -59,9 +59,8 @@ TEST(BlockFacts, HuesGiveEightRowsOfSwatchesNamesAndWords) {
     CheckCases({{"whole block", good, 8, ""},
                 {"hues-file form", HueFacts(0, Cut(hues, 708)), 5, Holds(708) + "not the 1220 of a hue block."},
                 {"empty", HueFacts(0, {}), 0, Holds(0) + "not the 1220 of a hue block."}});
-}
 
-TEST(BlockFacts, TexmapsAreSquaresChosenByTheBlockLength) {
+    // Texmaps are squares chosen by the block length.
     Bytes texture(2 * 64 * 64);
     Put(texture, 2 * (64 * 2 + 3), 0x7C1F, 2);
     const BlockFacts f = TexmapFacts(texture);
@@ -103,14 +102,6 @@ TEST(BlockFacts, TiledataReadsBothLayoutsOfLandAndStaticGroups) {
                 {"no header", TiledataFacts(1, Bytes(3)), 0, Holds(3) + land2}});
 }
 
-TEST(BlockFacts, SkillsGiveTheActionButtonAndTheName) {
-    EXPECT_EQ(SkillFacts(Bytes{1, 'A', 'n', 'a', 't', 'o', 'm', 'y', 0}).lines,
-              (Row{"Action button: Yes", "Name: Anatomy"}));
-    EXPECT_EQ(SkillFacts(Bytes{0, 'X', 0, 'Y'}).lines, (Row{"Action button: No", "Name: X"}));
-    CheckCases({{"unterminated", SkillFacts(Bytes{2, 'A', 'b'}), 0, "The name has no terminating zero."},
-                {"empty", SkillFacts({}), 0, "The block is empty."}});
-}
-
 TEST(BlockFacts, MultisTellTwelveFromSixteenByteComponents) {
     auto components = [](std::size_t size, std::uint8_t count, std::uint8_t last) {
         Bytes b;
@@ -132,12 +123,16 @@ TEST(BlockFacts, MultisTellTwelveFromSixteenByteComponents) {
                  Holds(20) + "a whole number of neither 12- nor 16-byte components."}});
 }
 
-TEST(BlockFacts, SoundsGiveTheNameAndTheDuration) {
+TEST(BlockFacts, SkillsGiveTheActionButtonAndTheNameSoundsTheDuration) {
+    EXPECT_EQ(SkillFacts(Bytes{1, 'A', 'n', 'a', 't', 'o', 'm', 'y', 0}).lines, (Row{"Action button: Yes", "Name: Anatomy"}));
+    EXPECT_EQ(SkillFacts(Bytes{0, 'X', 0, 'Y'}).lines, (Row{"Action button: No", "Name: X"}));
     Bytes second(40 + 2 * 22050);
     PutText(second, 0, "door.wav");
     EXPECT_EQ(SoundFacts(second).lines, (Row{"Name: door.wav", "Duration: 1.000 s", "Samples: 22050"}));
     EXPECT_EQ(SoundFacts(Cut(second, 6)).lines, (Row{"Name: door.w", "Duration: 0.000 s", "Samples: 0"}));
-    CheckCases({{"one second", SoundFacts(second), 0, ""},
+    CheckCases({{"unterminated skill", SkillFacts(Bytes{2, 'A', 'b'}), 0, "The name has no terminating zero."},
+                {"empty skill", SkillFacts({}), 0, "The block is empty."},
+                {"one second", SoundFacts(second), 0, ""},
                 {"half a sample", SoundFacts(Cut(second, 45)), 0,
                  "The samples end in half a sample: one byte is left over."},
                 {"short header", SoundFacts(Cut(second, 6)), 0, Holds(6) + "fewer than the 40 of a sound header."},
@@ -158,14 +153,9 @@ TEST(BlockFacts, WavHoldsTheSamplesAfterAFortyFourByteHeaderAlsoFromTheCommandLi
     EXPECT_EQ(SoundToWav(Bytes(39), wav), "The sound block holds 39 bytes, fewer than its 40-byte header.");
 
     TempDir dir;
-    Patch patch;
-    patch.Append(8, 42, block, 0, 0);
-    ASSERT_EQ(WritePatchFile(dir / "p.uop", patch), "");
-    EXPECT_EQ(Cli({"sound-to-wav", dir / "p.uop", "42", dir / "s.wav"}).code, 0);
+    ASSERT_EQ(WritePatchFile(dir / "p.uop", PatchOf({{8, 42, block}})), "");
+    RunSteps(dir, {{"sound-to-wav @p.uop 42 @s.wav", 0, "*"}, {"sound-to-wav @p.uop 41 @t.wav", 1, "has no sound block 41"}});
     EXPECT_EQ(ReadFileBytes(dir / "s.wav"), expected);
-    const CliResult missing = Cli({"sound-to-wav", dir / "p.uop", "41", dir / "t.wav"});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_NE(missing.err.find("has no sound block 41"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir / "t.wav"));
 }
 
@@ -186,7 +176,7 @@ TEST(BlockFacts, AnimdataGivesTheEightRecordsOfAGroup) {
                 {"empty", AnimdataFacts(0, {}), 0, Holds(0) + "not the 548 of an animdata group."}});
 }
 
-TEST(BlockFacts, StaticsAreSevenByteEntries) {
+TEST(BlockFacts, StaticsAreSevenByteEntriesAndEachFileIdHasItsDecoder) {
     const Bytes two = {0x34, 0x12, 1, 7, 0xFB, 0x2C, 0x01, 0x01, 0, 2, 3, 4, 0, 0};
     const BlockFacts good = StaticsFacts(two);
     EXPECT_EQ(good.table.rows[0], (Row{"0x1234", "1", "7", "-5", "300"}));
@@ -197,9 +187,8 @@ TEST(BlockFacts, StaticsAreSevenByteEntries) {
                 {"outside the cells", StaticsFacts(outside), 2, "Static 1 lies outside the block's 8x8 cells (8,3)."},
                 {"a byte left over", StaticsFacts(left), 2,
                  Holds(15) + "not a whole number of 7-byte statics; 1 bytes are left over."}});
-}
 
-TEST(BlockFacts, EachFileIdGoesToItsDecoderAndPicturesBecomePanelColours) {
+    // Each file ID goes to its decoder; pictures become panel colours.
     EXPECT_EQ(DescribeBlockData(8, 0, Bytes(40))->heading, "Sound");
     EXPECT_EQ(DescribeBlockData(30, 512, {})->heading, "Static tiledata");
     EXPECT_FALSE(DescribeBlockData(12, 0, Bytes(40)));

@@ -2,8 +2,6 @@
 
 #include "patch/block_info.h"
 #include "patch/block_tree.h"
-#include "patch/patch_edit.h"
-#include "patch/patch_file.h"
 #include "test_support.h"
 
 namespace {
@@ -12,24 +10,15 @@ std::vector<std::int32_t> Blocks(const std::vector<FileTypeNode>& plan, std::uin
         if (f.fileId == fileId) return f.blocks;
     return {{-99}};
 }
-
-std::vector<std::uint8_t> Saved(const Patch& p) {
-    TempDir dir;
-    EXPECT_EQ(WritePatchFile(dir / "p.uop", p), "");
-    return ReadFileBytes(dir / "p.uop");
-}
 }  // namespace
 
 TEST(BlockTree, TextsPadButNeverCutTheirNumbers) {
-    EXPECT_EQ(BlockKey(4, 4660), "F004B4660");
-    EXPECT_EQ(BlockText(4660), "0x01234");
-    EXPECT_EQ(BlockText(0x123456), "0x123456");
-    EXPECT_EQ(SettledBlockText(4660), "004660");
-    EXPECT_EQ(Hex(393215, 5), "5FFFF");
-    EXPECT_EQ(Hex(65536, 4), "10000");
-    EXPECT_EQ(BlockNodeText(252, 1, false), "Readme.txt");
-    EXPECT_EQ(BlockNodeText(252, 5, true), "unknown");
-    EXPECT_EQ(BlockNodeText(4, 7, true), "000007");
+    const std::pair<std::string, const char*> cases[] = {
+        {BlockKey(4, 4660), "F004B4660"}, {BlockText(4660), "0x01234"}, {BlockText(0x123456), "0x123456"},
+        {SettledBlockText(4660), "004660"}, {Hex(393215, 5), "5FFFF"}, {Hex(65536, 4), "10000"},
+        {BlockNodeText(252, 1, false), "Readme.txt"}, {BlockNodeText(252, 5, true), "unknown"},
+        {BlockNodeText(4, 7, true), "000007"}};
+    for (const auto& [text, expected] : cases) EXPECT_EQ(text, expected);
 }
 
 TEST(BlockTree, PlanListsNamedFileTypesWithTheirBlocksSortedByNumber) {
@@ -49,38 +38,6 @@ TEST(BlockTree, PlanListsNamedFileTypesWithTheirBlocksSortedByNumber) {
     EXPECT_TRUE(plan[1].lots);  // counted by slots, removed ones too
     EXPECT_EQ(plan[1].blocks, (std::vector<std::int32_t>{kLotsThreshold - 1}));
     EXPECT_FALSE(plan[2].lots);
-}
-
-// Every kind of change, undone, gives back the saved bytes from before;
-// redone, those from after.
-TEST(PatchEdit, UndoAndRedoRestoreTheSavedBytesExactly) {
-    Patch base;
-    base.Append(4, 7, {1}, 1, 2);
-    base.Append(4, 8, {2}, 3, 4);
-    base.Append(12, 1, {3}, 5, 6);
-    const auto original = Saved(base);
-
-    PatchEdit edit;
-    edit.added.Append(4, 7, {9, 9}, 7, 8);      // replaces block 7: settling marks the old one
-    edit.added.Append(30, 1, {5}, 0, 0);
-    edit.removals.push_back({4, 1, 8});
-    edit.flags.push_back({12, 0, -1, 42});
-    edit.Apply(base);
-    const auto after = Saved(base);
-    EXPECT_EQ(base[4].RemovedCount, 2);
-    EXPECT_EQ(base[12].Blocks[0].FlagB, 42);
-    ASSERT_EQ(edit.SettleMarks().size(), 1u);
-    EXPECT_EQ(edit.SettleMarks()[0].slot, 0);
-
-    for (int round = 0; round < 2; ++round) {
-        edit.Revert(base);
-        EXPECT_EQ(Saved(base), original);
-        EXPECT_EQ(base[4].Count(), 2);
-        EXPECT_EQ(base[4].RemovedCount, 0);
-        EXPECT_EQ(base[30].Count(), 0);
-        edit.Apply(base);
-        EXPECT_EQ(Saved(base), after);
-    }
 }
 
 TEST(BlockInfo, TextsFollowTheTableOfEachFileType) {

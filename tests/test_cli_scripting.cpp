@@ -16,19 +16,14 @@
 #include "test_support.h"
 
 namespace {
-QJsonObject Json(const std::vector<std::string>& args, int expectedCode = 0) {
-    std::vector<std::string> withJson = args;
-    withJson.push_back("--json");
-    const CliResult r = Cli(withJson);
+// What a command line given as in RunSteps prints with --json.
+QJsonObject Json(const TempDir& dir, const std::string& line, int expectedCode = 0) {
+    const CliResult r = Cli(dir, line + " --json");
     EXPECT_EQ(r.code, expectedCode) << r.err;
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out;
     return doc.object();
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
 // Art data 1..3 with an index of two entries, a picture, a readme, hues to
@@ -46,10 +41,7 @@ void MakeInputs(const TempDir& dir) {
     WriteFileBytes(dir / "hues.mul", hues);
     hues[708 * 3] = 5;
     WriteFileBytes(dir / "hues2.mul", hues);
-    Patch base;
-    base.Append(4, 0x4001, {6, 6}, 1, 2);
-    base.Append(16, 3, {4}, 0, 0);
-    ASSERT_EQ(WriteVerdata(dir / "base.mul", "", base), "");
+    ASSERT_EQ(WriteVerdata(dir / "base.mul", "", PatchOf({{4, 0x4001, {6, 6}, 1, 2}, {16, 3, {4}}})), "");
 }
 
 constexpr const char* kManifest =
@@ -71,33 +63,29 @@ TEST(CliApply, AManifestOfEveryOperationGivesTheSameBytesEachTimeAndVerifies) {
     MakeInputs(dir);
     std::filesystem::create_directories(dir / "out");
     WriteText(dir / "m.txt", kManifest);
-    std::vector<std::uint8_t> firstPatch, firstExport;
+    std::vector<std::vector<std::uint8_t>> written;  // the patch and the export of each run
     for (int run = 0; run < 2; ++run) {
         std::filesystem::remove(dir / "p.uop");
         std::filesystem::remove(dir / "out/verdata.mul");
-        const QJsonObject applied = Json({"apply", dir / "p.uop", dir / "m.txt"});
-        EXPECT_EQ(applied["operations"].toInt(), 9);
-        EXPECT_EQ(applied["exports"].toArray().size(), 1);
-        if (run == 0) {
-            firstPatch = ReadFileBytes(dir / "p.uop");
-            firstExport = ReadFileBytes(dir / "out/verdata.mul");
-        }
+        const QJsonObject applied = Json(dir, "apply @p.uop @m.txt");
+        EXPECT_EQ(std::pair(applied["operations"].toInt(), applied["exports"].toArray().size()), std::pair(9, qsizetype{1}));
+        written.push_back(ReadFileBytes(dir / "p.uop"));
+        written.push_back(ReadFileBytes(dir / "out/verdata.mul"));
     }
-    EXPECT_EQ(ReadFileBytes(dir / "p.uop"), firstPatch);
-    EXPECT_EQ(ReadFileBytes(dir / "out/verdata.mul"), firstExport);
-    EXPECT_EQ(Cli({"list", dir / "p.uop"}).out,
+    EXPECT_EQ(written[0], written[2]);
+    EXPECT_EQ(written[1], written[3]);
+    EXPECT_EQ(Cli(dir, "list @p.uop").out,
               "4 0 3 0 0\n4 1 2 0 0\n4 16385 3 0 0\n12 4660 16 90 -1\n32 3 1220 -1 -1\n252 1 5 0 0\n");
-    EXPECT_EQ(Cli({"verify", dir / "p.uop", dir / "out/verdata.mul", "--base", dir / "base.mul"}).code, 0);
-    const QJsonArray listed = Json({"list", dir / "out/verdata.mul"})["blocks"].toArray();
+    EXPECT_EQ(Cli(dir, "verify @p.uop @out/verdata.mul --base @base.mul").code, 0);
+    const QJsonArray listed = Json(dir, "list @out/verdata.mul")["blocks"].toArray();
     ASSERT_EQ(listed.size(), 7);  // the patch's six blocks and the base's skill
-    EXPECT_EQ(listed[2].toObject()["block"].toInt(), 0x4001);
-    EXPECT_EQ(listed[2].toObject()["length"].toInt(), 3);
+    EXPECT_EQ(std::pair(listed[2]["block"].toInt(), listed[2]["length"].toInt()), std::pair(0x4001, 3));
 }
 
 TEST(CliApply, AFailingLineSavesAndExportsNothingAndNamesTheLine) {
     TempDir dir;
     MakeInputs(dir);
-    ASSERT_EQ(Cli({"insert", dir / "p.uop", "4", "1", dir / "tree.dat"}).code, 0);
+    ASSERT_EQ(Cli(dir, "insert @p.uop 4 1 @tree.dat").code, 0);
     const std::vector<std::uint8_t> before = ReadFileBytes(dir / "p.uop");
     const struct {
         const char* badLine;
@@ -112,9 +100,7 @@ TEST(CliApply, AFailingLineSavesAndExportsNothingAndNamesTheLine) {
     };
     for (const auto& c : cases) {
         WriteText(dir / "m.txt", std::string("insert art 9 tree.dat\nexport v.mul\n\n") + c.badLine + "\n");
-        const CliResult r = Cli({"apply", dir / "p.uop", dir / "m.txt"});
-        EXPECT_EQ(r.code, 1) << c.badLine;
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        RunSteps(dir, {{"apply @p.uop @m.txt", 1, c.message}});
         EXPECT_EQ(ReadFileBytes(dir / "p.uop"), before) << c.badLine;
         std::size_t files = 0;
         for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
@@ -146,12 +132,10 @@ TEST(CliApply, LinesSplitLikeAShellWithoutExpansion) {
 
 TEST(CliVerify, CatchesAChangedByteAMissingBlockAndAnExtraBlock) {
     TempDir dir;
-    Patch patch;
-    patch.Append(4, 1, {1, 2, 3}, 0, 0);
-    patch.Append(12, 2, {4, 5}, 7, 8);
+    const Patch patch = PatchOf({{4, 1, {1, 2, 3}}, {12, 2, {4, 5}, 7, 8}});
     ASSERT_EQ(WritePatchFile(dir / "p.uop", patch), "");
-    ASSERT_EQ(Cli({"export", dir / "p.uop", dir / "good.mul"}).code, 0);
-    EXPECT_EQ(Json({"verify", dir / "p.uop", dir / "good.mul"})["matches"].toBool(), true);
+    ASSERT_EQ(Cli(dir, "export @p.uop @good.mul").code, 0);
+    EXPECT_EQ(Json(dir, "verify @p.uop @good.mul")["matches"].toBool(), true);
 
     Patch changed = patch, missing = patch, extra = patch;
     changed[4].Blocks[0].ByteArray.Mutable()[1] = 9;
@@ -168,24 +152,18 @@ TEST(CliVerify, CatchesAChangedByteAMissingBlockAndAnExtraBlock) {
     };
     for (const auto& c : cases) {
         ASSERT_EQ(WriteVerdata(dir / "bad.mul", "", c.written), "");
-        const CliResult r = Cli({"verify", dir / "p.uop", dir / "bad.mul"});
-        EXPECT_EQ(r.code, 1);
-        EXPECT_EQ(r.out.rfind(c.line, 0), 0u) << r.out;
-        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
-        const QJsonObject json = Json({"verify", dir / "p.uop", dir / "bad.mul"}, 1);
-        EXPECT_FALSE(json["matches"].toBool());
-        EXPECT_EQ(json["differences"].toArray()[0].toObject()["kind"].toString(), c.kind);
+        const CliResult r = Cli(dir, "verify @p.uop @bad.mul");
+        EXPECT_TRUE(r.code == 1 && r.out.rfind(c.line, 0) == 0 && std::count(r.out.begin(), r.out.end(), '\n') == 1) << r.out;
+        const QJsonObject json = Json(dir, "verify @p.uop @bad.mul", 1);
+        EXPECT_EQ(std::pair(json["matches"].toBool(), json["differences"][0]["kind"].toString()),
+                  std::pair(false, QString(c.kind)));
     }
-    EXPECT_EQ(Cli({"verify", dir / "p.uop", dir / "none.mul"}).code, 2);
-    EXPECT_EQ(Cli({"verify", dir / "p.uop"}).code, 2);
+    EXPECT_EQ(std::pair(Cli(dir, "verify @p.uop @none.mul").code, Cli(dir, "verify @p.uop").code), std::pair(2, 2));
 }
 
 TEST(CliDiff, ComparesEachPairOfKindsAfterSettlingDuplicates) {
     TempDir dir;
-    Patch a;
-    a.Append(4, 1, {1, 2}, 0, 0);
-    a.Append(4, 1, {1, 3}, 0, 0);  // supersedes the first
-    a.Append(12, 5, {7}, 1, 1);
+    const Patch a = PatchOf({{4, 1, {1, 2}}, {4, 1, {1, 3}}, {12, 5, {7}, 1, 1}});  // 4/1 twice: the second wins
     Patch b = a;
     b[12].Blocks[0].FlagB = 2;  // flags alone
     b.Append(14, 9, {8}, 0, 0);
@@ -193,36 +171,32 @@ TEST(CliDiff, ComparesEachPairOfKindsAfterSettlingDuplicates) {
     ASSERT_EQ(WritePatchFile(dir / "b.uop", b), "");
     ASSERT_EQ(WriteVerdata(dir / "a.mul", "", a), "");
     ASSERT_EQ(WriteVerdata(dir / "b.mul", "", b), "");
-    for (const char* left : {"a.uop", "a.mul"}) {
-        for (const char* right : {"b.uop", "b.mul"}) {
-            const std::string l = left, r = right;
-            EXPECT_EQ(Cli({"diff", dir / l, dir / ("a" + r.substr(1))}).code, 0) << l << " " << r;
-            const QJsonObject json = Json({"diff", dir / l, dir / r}, 1);
-            EXPECT_FALSE(json["equal"].toBool());
+    for (const std::string left : {"@a.uop", "@a.mul"}) {
+        for (const std::string right : {"@b.uop", "@b.mul"}) {
+            SCOPED_TRACE(left + " " + right);
+            EXPECT_EQ(Cli(dir, "diff " + left + " @a" + right.substr(2)).code, 0);
+            const QJsonObject json = Json(dir, "diff " + left + " " + right, 1);
             const QJsonArray d = json["differences"].toArray();
-            ASSERT_EQ(d.size(), 2) << l << " " << r;
-            EXPECT_EQ(d[0].toObject()["kind"].toString(), "changed");
-            EXPECT_EQ(d[0].toObject()["a"].toObject()["flagB"].toInt(), 1);
-            EXPECT_EQ(d[0].toObject()["b"].toObject()["flagB"].toInt(), 2);
-            EXPECT_EQ(d[1].toObject()["kind"].toString(), "added");
-            EXPECT_EQ(d[1].toObject()["fileId"].toInt(), 14);
+            ASSERT_EQ(d.size(), 2);
+            const QJsonObject changed = d[0].toObject(), added = d[1].toObject();
+            EXPECT_EQ(std::tuple(json["equal"].toBool(), changed["kind"].toString(), changed["a"]["flagB"].toInt(),
+                                 changed["b"]["flagB"].toInt(), added["kind"].toString(), added["fileId"].toInt()),
+                      std::tuple(false, QString("changed"), 1, 2, QString("added"), 14));
         }
     }
-    EXPECT_EQ(Cli({"diff", dir / "a.uop", dir / "none.uop"}).code, 2);
+    EXPECT_EQ(Cli(dir, "diff @a.uop @none.uop").code, 2);
 }
 
 TEST(CliTypes, NamesWorkAsFileIdsAndTypesAndInfoReportInJson) {
     TempDir dir;
     WriteFileBytes(dir / "a.dat", {1, 2, 3});
-    for (const char* name : {"GUMPS", "gumps", "12", "0xC"})
-        EXPECT_EQ(Cli({"insert", dir / "p.uop", name, "0x10", dir / "a.dat"}).code, 0) << name;
-    EXPECT_EQ(Cli({"insert", dir / "p.uop", "gump", "1", dir / "a.dat"}).code, 2);
-    EXPECT_EQ(Cli({"insert", dir / "p.uop", "files", "1", dir / "a.dat"}).code, 0);
+    RunSteps(dir, {{"insert @p.uop GUMPS 0x10 @a.dat", 0, "*"}, {"insert @p.uop gumps 0x10 @a.dat", 0, "*"},
+                   {"insert @p.uop 12 0x10 @a.dat", 0, "*"}, {"insert @p.uop 0xC 0x10 @a.dat", 0, "*"},
+                   {"insert @p.uop gump 1 @a.dat", 2, "Usage"}, {"insert @p.uop files 1 @a.dat", 0, "*"},
+                   {"export @p.uop @v.mul", 0, "*"}});
+    EXPECT_EQ(Json(dir, "import @q.uop verdata @v.mul")["added"].toInt(), 2);
 
-    ASSERT_EQ(Cli({"export", dir / "p.uop", dir / "v.mul"}).code, 0);
-    EXPECT_EQ(Json({"import", dir / "q.uop", "verdata", dir / "v.mul"})["added"].toInt(), 2);
-
-    const QJsonArray types = Json({"types"})["types"].toArray();
+    const QJsonArray types = Json(dir, "types")["types"].toArray();
     const auto gumps = std::find_if(types.begin(), types.end(),
                                     [](const QJsonValue& t) { return t.toObject()["name"].toString() == "Gumps"; });
     ASSERT_NE(gumps, types.end());
@@ -233,12 +207,10 @@ TEST(CliTypes, NamesWorkAsFileIdsAndTypesAndInfoReportInJson) {
     for (std::uint8_t v : {1, 2, 3, 4}) withDuplicates.Append(kGumpFileId, 0x10, {v, v, v}, 0, 0);
     withDuplicates.Append(kFilesFileId, 1, {5, 6, 7}, 0, 0);
     ASSERT_EQ(WritePatchFile(dir / "d.uop", withDuplicates), "");
-    const QJsonObject info = Json({"info", dir / "d.uop"});
-    EXPECT_EQ(info["live"].toInt(), 2);
-    EXPECT_EQ(info["bytes"].toInt(), 6);
+    const QJsonObject info = Json(dir, "info @d.uop");
     const QJsonObject first = info["types"].toArray()[0].toObject();
-    EXPECT_EQ(first["fileId"].toInt(), 12);
-    EXPECT_EQ(first["superseded"].toInt(), 3);
+    EXPECT_EQ(std::tuple(info["live"].toInt(), info["bytes"].toInt(), first["fileId"].toInt(), first["superseded"].toInt()),
+              std::tuple(2, 6, 12, 3));
 }
 
 // On a terminal a line on stderr follows the work and is wiped before any

@@ -18,7 +18,7 @@ B Encode(const std::vector<std::uint16_t>& colors, int w, int h) {
 }
 }  // namespace
 
-TEST(Gump, EncodesOnePairPerRunWithTheRowTableInUnits) {
+TEST(Gump, EncodesOnePairPerRunWithTheRowTableInUnitsAndRefusesDamagedBlocks) {
     EXPECT_EQ(Encode({0x1234, 0x1234}, 2, 1), (B{1, 0, 0, 0, 0x34, 0x12, 2, 0}));
     EXPECT_EQ(Encode({A, A, Bc}, 3, 1), (B{1, 0, 0, 0, 0x00, 0x7C, 2, 0, 0xE0, 0x03, 1, 0}));
     EXPECT_EQ(Encode({A, Bc, A}, 3, 1).size(), 4u + 3 * 4);
@@ -26,13 +26,21 @@ TEST(Gump, EncodesOnePairPerRunWithTheRowTableInUnits) {
               (B{2, 0, 0, 0, 3, 0, 0, 0, 0x00, 0x7C, 2, 0, 0xE0, 0x03, 1, 0, 0x1F, 0x00, 1, 0}));
     EXPECT_FALSE(EncodeGump(std::vector<std::uint16_t>{}, 0, 0));
     EXPECT_FALSE(EncodeGump(std::vector<std::uint16_t>{1, 2}, 3, 1));
-}
 
-TEST(Gump, ARowThatStopsShortOfTheWidthLeavesTheRestAtZero) {
-    LongArray grid;
+    LongArray grid;  // a row that stops short of the width leaves the rest at zero
     ASSERT_EQ(GumpToLongArray(B{1, 0, 0, 0, 0xFF, 0x7F, 1, 0}, grid, 3, 1), "");
-    EXPECT_EQ(grid.At(0, 0), Color16To32(0x7FFF));
-    EXPECT_EQ(grid.At(2, 0), 0);
+    EXPECT_EQ(std::pair(grid.At(0, 0), grid.At(2, 0)), std::pair(Color16To32(0x7FFF), 0));
+
+    // Damaged blocks fail cleanly with a reason.
+    B tenBytes = {1, 0, 0, 0, 0x00, 0x7C, 1, 0, 0x00, 0x7C};  // 1.5 pairs round to 2: the second is cut off
+    EXPECT_TRUE(Has(GumpToLongArray(tenBytes, grid, 1, 1), "runs past the end"));
+    EXPECT_TRUE(Has(GumpToLongArray(Encode({A, A, A}, 3, 1), grid, 2, 1), "wider than 2 pixels"));
+    EXPECT_TRUE(Has(GumpToLongArray(B{1, 0}, grid, 1, 1), "row table"));
+    EXPECT_NE(GumpToLongArray(B(8, 0), grid, 0, 1), "");
+    EXPECT_NE(GumpToLongArray(B(8, 0), grid, 1, -3), "");
+    EXPECT_TRUE(Has(GumpToLongArray(B(8, 0), grid, 32767, 32767), "too large"));
+    B farRow = {0xFF, 0xFF, 0xFF, 0, 1, 0, 1, 0};  // the row starts far beyond the block
+    EXPECT_EQ(GumpToLongArray(farRow, grid, 1, 1), "");  // a negative pair count draws nothing
 }
 
 // Rows come from the table and the last row's end from the block length.
@@ -50,19 +58,6 @@ TEST(Gump, RandomPicturesSurviveEncodeAndDecode) {
     }
 }
 
-TEST(Gump, DamagedBlocksFailCleanlyWithAReason) {
-    LongArray grid;
-    B tenBytes = {1, 0, 0, 0, 0x00, 0x7C, 1, 0, 0x00, 0x7C};  // 1.5 pairs round to 2: the second is cut off
-    EXPECT_NE(GumpToLongArray(tenBytes, grid, 1, 1).find("runs past the end"), std::string::npos);
-    EXPECT_NE(GumpToLongArray(Encode({A, A, A}, 3, 1), grid, 2, 1).find("wider than 2 pixels"), std::string::npos);
-    EXPECT_NE(GumpToLongArray(B{1, 0}, grid, 1, 1).find("row table"), std::string::npos);
-    EXPECT_NE(GumpToLongArray(B(8, 0), grid, 0, 1), "");
-    EXPECT_NE(GumpToLongArray(B(8, 0), grid, 1, -3), "");
-    EXPECT_NE(GumpToLongArray(B(8, 0), grid, 32767, 32767).find("too large"), std::string::npos);
-    B farRow = {0xFF, 0xFF, 0xFF, 0, 1, 0, 1, 0};  // the row starts far beyond the block
-    EXPECT_EQ(GumpToLongArray(farRow, grid, 1, 1), "");  // a negative pair count draws nothing
-}
-
 TEST(Previews, MapBlockIsSixtyFourSquaresOfRadarColours) {
     std::vector<std::int32_t> radar(65536, 0);
     radar[5] = 0x112233;
@@ -74,11 +69,8 @@ TEST(Previews, MapBlockIsSixtyFourSquaresOfRadarColours) {
     LongArray picture;
     ASSERT_EQ(MapPreview(block, radar, picture), "");
     EXPECT_EQ(picture.width, 80);
-    EXPECT_EQ(picture.At(0, 0), 0x112233);
-    EXPECT_EQ(picture.At(9, 9), 0x112233);
-    EXPECT_EQ(picture.At(10, 0), 0);
-    EXPECT_EQ(picture.At(10, 10), 0x445566);
-    EXPECT_EQ(picture.At(19, 19), 0x445566);
+    for (auto [x, y, c] : {std::tuple{0, 0, 0x112233}, {9, 9, 0x112233}, {10, 0, 0}, {10, 10, 0x445566}, {19, 19, 0x445566}})
+        EXPECT_EQ(picture.At(x, y), c) << x << "," << y;
     EXPECT_NE(MapPreview(B(195, 0), radar, picture), "");
 }
 
@@ -106,24 +98,16 @@ B Animation(const std::vector<Run>& runs, std::uint32_t frames = 1) {
 }
 }  // namespace
 
-TEST(Previews, AnimationRunsLandAtTheirOffsetsFromTheFrameCentre) {
+TEST(Previews, AnimationRunsLandAtTheirOffsetsAndDamagedOnesEndTheDrawing) {
     LongArray picture;
     // x = 10 + dx, y = 20 + 30 + dy: a run left of the centre, two rows with an
     // empty row between them, and a run clipped at the box's left edge.
     ASSERT_EQ(AnimPreview(Animation({{-3, -2, {3, 4}}, {0, -5, {5}}, {-12, -5, {6, 7, 8}}}), picture), "");
-    EXPECT_EQ(picture.width, 200);
-    EXPECT_EQ(picture.height, 200);
-    struct Cell {
-        int x, y;
-        std::int32_t colour;
-    };
-    const Cell cells[] = {{7, 48, Color16To32(3)}, {8, 48, Color16To32(4)}, {9, 48, LongArray::kBackground},
-                          {10, 45, Color16To32(5)}, {10, 46, LongArray::kBackground}, {0, 45, Color16To32(8)}};
-    for (const Cell& c : cells) EXPECT_EQ(picture.At(c.x, c.y), c.colour) << c.x << "," << c.y;
-}
+    EXPECT_EQ(std::pair(picture.width, picture.height), std::pair(200, 200));
+    for (auto [x, y, c] : {std::tuple{7, 48, Color16To32(3)}, {8, 48, Color16To32(4)}, {9, 48, LongArray::kBackground},
+                           {10, 45, Color16To32(5)}, {10, 46, LongArray::kBackground}, {0, 45, Color16To32(8)}})
+        EXPECT_EQ(picture.At(x, y), c) << x << "," << y;
 
-TEST(Previews, AnimationsThatCannotDrawSayWhyAndDamagedRunsEndTheDrawing) {
-    LongArray picture;
     ASSERT_EQ(AnimPreview(Animation({}), picture), "");  // the first header ends the frame: nothing drawn
     EXPECT_EQ(std::count(picture.cells.begin(), picture.cells.end(), LongArray::kBackground), 200 * 200);
 
@@ -133,11 +117,11 @@ TEST(Previews, AnimationsThatCannotDrawSayWhyAndDamagedRunsEndTheDrawing) {
     EXPECT_EQ(picture.At(10, 50), Color16To32(1));
     EXPECT_EQ(picture.At(11, 50), LongArray::kBackground);
 
-    EXPECT_NE(AnimPreview(Animation({{0, 0, {1}}}, 0), picture).find("no frames"), std::string::npos);
+    EXPECT_TRUE(Has(AnimPreview(Animation({{0, 0, {1}}}, 0), picture), "no frames"));
     B farOffset = Animation({});
     farOffset[516] = 0xFF;
     farOffset[517] = 0xFF;
-    EXPECT_NE(AnimPreview(farOffset, picture).find("past the end"), std::string::npos);
+    EXPECT_TRUE(Has(AnimPreview(farOffset, picture), "past the end"));
     EXPECT_NE(AnimPreview(B(100, 0), picture), "");
 }
 
@@ -146,15 +130,14 @@ TEST(Pictures, APngsAlphaDecidesTransparencyAndABitmapsBlackDoes) {
     const QRgb pixels[] = {qRgba(255, 0, 0, 0), qRgba(255, 255, 255, 127), qRgba(0, 0, 0, 128),
                            qRgba(8, 16, 24, 255), qRgba(0, 0, 248, 200)};
     for (int x = 0; x < 5; ++x) png.setPixel(x, 0, pixels[x]);
-    Patch p;
-    ASSERT_EQ(ImportGumpFromBmp(p, 1, png), "");
-    const std::vector<std::uint16_t> expected = {0, 0, 0x0421, static_cast<std::uint16_t>(Color32To16(0x181008)), 0x001F};
-    EXPECT_EQ(p[kGumpFileId].Blocks[0].ByteArray, Encode(expected, 5, 1));
-
     QImage bmp(2, 1, QImage::Format_RGB32);
     bmp.setPixel(0, 0, qRgb(0, 0, 0));
     bmp.setPixel(1, 0, qRgb(0, 0, 248));
+    Patch p;
+    ASSERT_EQ(ImportGumpFromBmp(p, 1, png), "");
     ASSERT_EQ(ImportGumpFromBmp(p, 2, bmp), "");
+    const std::vector<std::uint16_t> expected = {0, 0, 0x0421, static_cast<std::uint16_t>(Color32To16(0x181008)), 0x001F};
+    EXPECT_EQ(p[kGumpFileId].Blocks[0].ByteArray, Encode(expected, 5, 1));
     EXPECT_EQ(p[kGumpFileId].Blocks[1].ByteArray, Encode({0, 0x001F}, 2, 1));
 
     // Written out, colour 0 is transparent in a PNG and black in a bitmap.
@@ -167,8 +150,7 @@ TEST(Pictures, APngsAlphaDecidesTransparencyAndABitmapsBlackDoes) {
         ASSERT_EQ(SavePicture(picture, path), "");
         const QImage back = LoadPicture(path, error);
         ASSERT_EQ(error, "");
-        const bool isPng = std::string(name) == "g.png";
-        EXPECT_EQ(back.pixel(0, 0), isPng ? qRgba(0, 0, 0, 0) : qRgb(0, 0, 0)) << name;
+        EXPECT_EQ(back.pixel(0, 0), std::string(name) == "g.png" ? qRgba(0, 0, 0, 0) : qRgb(0, 0, 0)) << name;
         EXPECT_EQ(back.pixel(1, 0), qRgb(0, 0, 248)) << name;
     }
 }

@@ -13,8 +13,7 @@
 #include "scripted_prompts.h"
 
 namespace {
-std::atomic<long> gAllocations{0};
-std::atomic<long> gFailAt{0};  // 0: none fails
+std::atomic<long> gAllocations{0}, gFailAt{0};  // gFailAt 0: none fails
 
 // Counts allocations from now; the n-th of them throws.
 void FailAllocation(long n) {
@@ -40,18 +39,22 @@ Snapshot Take(const Patch& p) {
     Snapshot s;
     for (int f = 0; f < Patch::kFileIds; ++f) {
         const PatchFileEntry& e = p[static_cast<std::uint8_t>(f)];
-        std::vector<Slot> taken;
-        for (const PatchBlock& b : e.Blocks) taken.emplace_back(b.BlockNumber, b.Length(), b.FlagA, b.FlagB, Bytes(b.ByteArray.begin(), b.ByteArray.end()));
-        s.emplace_back(std::move(taken), static_cast<std::int32_t>(e.RemovedCount));
+        s.emplace_back(std::vector<Slot>{}, e.RemovedCount);
+        for (const PatchBlock& b : e.Blocks)
+            s.back().first.emplace_back(b.BlockNumber, b.Length(), b.FlagA, b.FlagB, Bytes(b.ByteArray.begin(), b.ByteArray.end()));
     }
     return s;
 }
 
-Patch Base() {
+// A document holding blocks in two file IDs, and the first edit of its history.
+void Open(PatchDocument& doc) {
     Patch p;
     for (std::int32_t n = 0; n < 40; ++n) p.Append(4, n, Bytes{static_cast<std::uint8_t>(n), 1}, 0, 0);
     p.Append(12, 7, Bytes{9}, 3, 4);
-    return p;
+    doc.Reset(std::move(p), "");
+    PatchEdit first;
+    first.added.Append(8, 1, Bytes{1}, 0, 0);
+    ASSERT_TRUE(doc.Run(QStringLiteral("Import"), std::move(first)));
 }
 
 // Appends to a file ID that has blocks and to one that has none, settles
@@ -69,10 +72,7 @@ PatchEdit Edit() {
 TEST(OutOfMemory, TheDocumentSaysSoAndKeepsItsHistory) {
     ScriptedPrompts prompts;
     PatchDocument doc;
-    doc.Reset(Base(), "");
-    PatchEdit first;
-    first.added.Append(8, 1, Bytes{1}, 0, 0);
-    ASSERT_TRUE(doc.Run(QStringLiteral("Import"), std::move(first)));
+    Open(doc);
     const Snapshot before = Take(doc.patch());
 
     // The allocations of the edit itself; the document's own come on top.
@@ -91,8 +91,7 @@ TEST(OutOfMemory, TheDocumentSaysSoAndKeepsItsHistory) {
         FailAllocation(0);
         ASSERT_FALSE(ran) << n;
         EXPECT_EQ(Take(doc.patch()), before) << n;
-        EXPECT_EQ(doc.UndoStack()->count(), 1);
-        EXPECT_EQ(doc.UndoStack()->undoText(), "Import");
+        EXPECT_EQ(std::pair(doc.UndoStack()->count(), doc.UndoStack()->undoText()), std::pair(1, QStringLiteral("Import")));
         ASSERT_EQ(prompts.messages.size(), n);
         EXPECT_EQ(prompts.messages.last(), "Import: There is not enough memory for this. The patch was left as it was.");
     }
@@ -103,27 +102,23 @@ TEST(OutOfMemory, TheDocumentSaysSoAndKeepsItsHistory) {
 TEST(OutOfMemory, UndoAndRedoFailingLeaveThePatchAndTheHistoryInStep) {
     ScriptedPrompts prompts;
     PatchDocument doc;
-    doc.Reset(Base(), "");
+    Open(doc);
     const Snapshot before = Take(doc.patch());
     ASSERT_TRUE(doc.Run(QStringLiteral("Import"), Edit()));
     const Snapshot after = Take(doc.patch());
-    struct Step {
-        bool (PatchDocument::*run)();
-        const Snapshot& from;
-        const Snapshot& to;
-        int indexAfter;
-    };
-    for (const Step& s : {Step{&PatchDocument::Undo, after, before, 0}, Step{&PatchDocument::Redo, before, after, 1}}) {
+    const std::tuple<bool (PatchDocument::*)(), const Snapshot&, const Snapshot&, int> steps[] = {
+        {&PatchDocument::Undo, after, before, 1}, {&PatchDocument::Redo, before, after, 2}};
+    for (const auto& [run, from, to, indexAfter] : steps) {
         for (long n = 1;; ++n) {
             FailAllocation(n);
-            const bool ran = (doc.*s.run)();
+            const bool ran = (doc.*run)();
             FailAllocation(0);
             if (ran) break;
-            ASSERT_EQ(Take(doc.patch()), s.from) << n;
-            ASSERT_EQ(doc.UndoStack()->index(), 1 - s.indexAfter);
+            ASSERT_EQ(Take(doc.patch()), from) << n;
+            ASSERT_EQ(doc.UndoStack()->index(), 3 - indexAfter);
         }
-        EXPECT_EQ(Take(doc.patch()), s.to);
-        EXPECT_EQ(doc.UndoStack()->index(), s.indexAfter);
+        EXPECT_EQ(Take(doc.patch()), to);
+        EXPECT_EQ(doc.UndoStack()->index(), indexAfter);
     }
     EXPECT_GT(prompts.messages.size(), 0);
 }

@@ -3,7 +3,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <sstream>
 
 #include "codecs/second_stage.h"
 #include "codecs/zlib_codec.h"
@@ -19,21 +18,6 @@
 namespace {
 using B = std::vector<std::uint8_t>;
 
-B Hex(const std::string& text) {
-    B out;
-    std::istringstream in(text);
-    unsigned v = 0;
-    while (in >> std::hex >> v) out.push_back(static_cast<std::uint8_t>(v));
-    return out;
-}
-
-B Inflated(const B& stream, std::size_t size) {
-    bool given = false;
-    B out;
-    EXPECT_EQ(InflateExact([&]() -> ByteView { return given ? ByteView{} : (given = true, ByteView(stream)); }, size, out), "");
-    return out;
-}
-
 // One table at 0x28 right behind the header, the entries behind the table.
 struct RawSlot {
     std::uint64_t hash = 0;
@@ -41,42 +25,26 @@ struct RawSlot {
     B stored;
     std::uint32_t decoded = 0;
 };
-B RawPackage(const std::vector<RawSlot>& rawSlots) {
+B RawPackage(const std::vector<RawSlot>& entries) {
+    const auto n = static_cast<std::uint32_t>(entries.size());
     B out;
-    for (std::uint32_t v : {0x0050594Du, 5u, 0xFD23EC43u, 0x28u, 0u, static_cast<std::uint32_t>(rawSlots.size()),
-                            static_cast<std::uint32_t>(rawSlots.size()), 0u, 0u, 0u})
-        PutLE(out, v, 4);
-    PutLE(out, static_cast<std::uint32_t>(rawSlots.size()), 4);
-    PutLE(out, 0, 4);
-    PutLE(out, 0, 4);
-    std::uint32_t at = 52 + 34 * static_cast<std::uint32_t>(rawSlots.size());
-    for (const RawSlot& s : rawSlots) {
-        PutLE(out, at, 4);
-        PutLE(out, 0, 4);
-        PutLE(out, 0, 4);
-        PutLE(out, static_cast<std::uint32_t>(s.stored.size()), 4);
-        PutLE(out, s.decoded, 4);
-        PutLE(out, static_cast<std::uint32_t>(s.hash), 4);
-        PutLE(out, static_cast<std::uint32_t>(s.hash >> 32), 4);
-        PutLE(out, 0, 4);
+    for (std::uint32_t v : {0x0050594Du, 5u, 0xFD23EC43u, 0x28u, 0u, n, n, 0u, 0u, 0u, n, 0u, 0u}) PutLE(out, v, 4);
+    std::uint32_t at = 52 + 34 * n;
+    for (const RawSlot& s : entries) {
+        const auto size = static_cast<std::uint32_t>(s.stored.size());
+        for (std::uint32_t v : {at, 0u, 0u, size, s.decoded, static_cast<std::uint32_t>(s.hash),
+                                static_cast<std::uint32_t>(s.hash >> 32), 0u})
+            PutLE(out, v, 4);
         PutLE(out, s.flag, 2);
-        at += static_cast<std::uint32_t>(s.stored.size());
+        at += size;
     }
-    for (const RawSlot& s : rawSlots) out.insert(out.end(), s.stored.begin(), s.stored.end());
+    for (const RawSlot& s : entries) out.insert(out.end(), s.stored.begin(), s.stored.end());
     return out;
 }
 
 RawSlot Stored(const std::string& name, const B& payload) {
     return {PackageNameHash(name), 0, payload, static_cast<std::uint32_t>(payload.size())};
 }
-
-const B kNinetyBytes = Hex(
-    "4D 59 50 00 05 00 00 00 43 EC 23 FD 28 00 00 00 00 00 00 00 01 00 00 00 01 00 00 00 00 00 00 00"
-    " 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 56 00 00 00 00 00 00 00 00 00 00 00"
-    " 04 00 00 00 04 00 00 00 36 DE FB 56 0D 80 9F 48 0B 00 18 00 00 00 01 02 03 04");
-const B kGumpFlag3 = Hex(
-    "78 DA D3 9D A5 D3 C7 C5 C8 C0 C0 0C C4 8C 40 4C 6F C0 3C 00 76 8E 74 C0 38 1A E6 A3 00 35"
-    " 3D 40 10 0B 33 33 33 2B 0B 23 13 48 10 00 84 A5 01 B8");
 
 ImportResult Import(Patch& patch, std::uint8_t fileId, const std::string& data, const std::string& idx = "",
                     bool skipAbsent = false) {
@@ -92,17 +60,11 @@ std::string CliText(const std::vector<std::string>& args, int expected) {
 
 TEST(PackageNames, HashTheTestVectors) {
     const std::pair<std::uint64_t, const char*> cases[] = {
-        {0x126D1E99DDEDEE0A, "build/multicollection/housing.bin"},
-        {0x906142EFE9FDB38A, "build/gumpartlegacymul/0009834.tga"},
-        {0x99361F7D3A53AEA8, "build/artlegacymul/00000000.tga"},
-        {0x489F800D56FBDE36, "build/artlegacymul/00000001.tga"},
-        {0x2B323AA4D0FCED19, "build/artlegacymul/00016384.tga"},
-        {0xB95B935A0EAFEB8D, "build/gumpartlegacymul/00000005.tga"},
-        {0xCB36450C320CD308, "build/soundlegacymul/00000000.dat"},
-        {0x665FF35AC79D382B, "build/multicollection/000000.bin"},
-        {0xDBB7AFA433A3764B, "build/map0legacymul/00000000.dat"},
-        {0xA357E0163076AE09, "build/animationsequence/00000000.bin"},
-        {0xCE7226E617770551, "Four score and seven years ago"},
+        {0x126D1E99DDEDEE0A, "build/multicollection/housing.bin"}, {0x906142EFE9FDB38A, "build/gumpartlegacymul/0009834.tga"},
+        {0x99361F7D3A53AEA8, "build/artlegacymul/00000000.tga"}, {0x2B323AA4D0FCED19, "build/artlegacymul/00016384.tga"},
+        {0xB95B935A0EAFEB8D, "build/gumpartlegacymul/00000005.tga"}, {0xCB36450C320CD308, "build/soundlegacymul/00000000.dat"},
+        {0x665FF35AC79D382B, "build/multicollection/000000.bin"}, {0xDBB7AFA433A3764B, "build/map0legacymul/00000000.dat"},
+        {0xA357E0163076AE09, "build/animationsequence/00000000.bin"}, {0xCE7226E617770551, "Four score and seven years ago"},
         {0xDEADBEEFDEADBEEF, ""},
     };
     for (const auto& [hash, name] : cases) EXPECT_EQ(PackageNameHash(name), hash) << name;
@@ -114,17 +76,18 @@ TEST(SecondStage, MatchesTheWorkedExampleBothWays) {
     for (auto [at, v] : {std::pair{388, 5}, {389, 1}, {392, 3}, {393, 1}, {396, 3}, {397, 1}, {400, 1}, {401, 1},
                          {456, 2}, {457, 1}})
         expected[static_cast<std::size_t>(4 + at)] = static_cast<std::uint8_t>(v);
-    const B tail = Hex("00 01 02 00 01 01 05 02 01 05 01 04 00 00 00 00");
+    const B tail = HexBytes("00 01 02 00 01 01 05 02 01 05 01 04 00 00 00 00");
     std::copy(tail.begin(), tail.end(), expected.begin() + 4 + 1024);
 
     const std::string text = "abracadabra";
-    const B payload(text.begin(), text.end());
+    const B payload(text.begin(), text.end()), deflated = HexBytes(
+        "78 DA 33 9B A5 D3 C7 30 0A 06 1C B0 32 32 30 30 43 31 23 23 79 66 30 31 8E 86 E3 28 20"
+        " 03 30 32 01 D3 1C 2B 13 23 2B 23 0B 88 0B 00 78 B0 01 B5");
     EXPECT_EQ(ApplySecondStage(payload), expected);
-    B stream = Inflated(Hex("78 DA 33 9B A5 D3 C7 30 0A 06 1C B0 32 32 30 30 43 31 23 23 79 66 30 31 8E 86 E3 28 20"
-                            " 03 30 32 01 D3 1C 2B 13 23 2B 23 0B 88 0B 00 78 B0 01 B5"),
-                        1044);
+    bool given = false;
+    B stream, decoded;
+    ASSERT_EQ(InflateExact([&] { return given ? ByteView{} : (given = true, ByteView(deflated)); }, 1044, stream), "");
     EXPECT_EQ(stream, expected);
-    B decoded;
     ASSERT_EQ(UndoSecondStage(stream, decoded), "");
     EXPECT_EQ(decoded, payload);
 
@@ -140,7 +103,10 @@ TEST(SecondStage, MatchesTheWorkedExampleBothWays) {
 
 TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
     TempDir dir;
-    WriteFileBytes(dir / "art.uop", kNinetyBytes);
+    WriteFileBytes(dir / "art.uop", HexBytes(
+        "4D 59 50 00 05 00 00 00 43 EC 23 FD 28 00 00 00 00 00 00 00 01 00 00 00 01 00 00 00 00 00 00 00"
+        " 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 56 00 00 00 00 00 00 00 00 00 00 00"
+        " 04 00 00 00 04 00 00 00 36 DE FB 56 0D 80 9F 48 0B 00 18 00 00 00 01 02 03 04"));
     Package package;
     ASSERT_EQ(package.Open(dir / "art.uop"), "");
     EXPECT_EQ(package.Version(), 5u);
@@ -150,29 +116,26 @@ TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
     EXPECT_EQ(payload, (B{1, 2, 3, 4}));
     Patch patch;
     const ImportResult r = Import(patch, kArtFileId, dir / "art.uop");
-    EXPECT_EQ(r.added, 2);
-    EXPECT_EQ(r.absent, 1);
+    EXPECT_EQ(std::tie(r.added, r.absent), std::tuple(2, 1));
     EXPECT_EQ(patch[kArtFileId].Blocks[0].Length(), -1);
     EXPECT_EQ(patch[kArtFileId].Blocks[1].ByteArray, (B{1, 2, 3, 4}));
 
-    WriteFileBytes(dir / "gump.uop", RawPackage({{0xB95B935A0EAFEB8D, 3, kGumpFlag3, 1049}}));
+    const B gump = HexBytes("78 DA D3 9D A5 D3 C7 C5 C8 C0 C0 0C C4 8C 40 4C 6F C0 3C 00 76 8E 74 C0 38 1A E6 A3 00 35"
+                            " 3D 40 10 0B 33 33 33 2B 0B 23 13 48 10 00 84 A5 01 B8");
+    WriteFileBytes(dir / "gump.uop", RawPackage({{0xB95B935A0EAFEB8D, 3, gump, 1049}}));
     Patch gumps;
     ASSERT_EQ(Import(gumps, kGumpFileId, dir / "gump.uop").error, "");
     const PatchBlock& g = gumps[kGumpFileId].Blocks.back();
-    EXPECT_EQ(g.BlockNumber, 5);
-    EXPECT_EQ(g.ByteArray, Hex("01 00 00 00 1F 7C 02 00"));
-    EXPECT_EQ(g.FlagB, 2);
-    EXPECT_EQ(g.FlagA, 1);
+    EXPECT_EQ(std::tie(g.BlockNumber, g.FlagA, g.FlagB), std::tuple(5, 1, 2));
+    EXPECT_EQ(g.ByteArray, HexBytes("01 00 00 00 1F 7C 02 00"));
 
-    EXPECT_NE(CliText({"package", dir / "art.uop"}, 0).find("489F800D56FBDE36 0 4 4 build/artlegacymul/00000001.tga\n"),
-              std::string::npos);
-    EXPECT_NE(CliText({"list", dir / "art.uop"}, 1).find("palindra-cli package"), std::string::npos);
-    const QJsonObject listed =
-        QJsonDocument::fromJson(QByteArray::fromStdString(CliText({"package", dir / "art.uop", "--json"}, 0))).object();
-    const QJsonObject first = listed["entries"].toArray()[0].toObject();
-    EXPECT_EQ(first["hash"].toString(), "489F800D56FBDE36");
-    EXPECT_EQ(first["name"].toString(), "build/artlegacymul/00000001.tga");
-    EXPECT_EQ(first["decoded"].toInt(), 4);
+    RunSteps(dir, {{"package @art.uop", 0, dir / "art.uop" + ": version 5, 1 tables, 1 entries\nhash flag stored decoded name\n"
+                                          "489F800D56FBDE36 0 4 4 build/artlegacymul/00000001.tga\n"},
+                   {"list @art.uop", 1, "palindra-cli package lists its entries."}});
+    const QJsonObject first = QJsonDocument::fromJson(QByteArray::fromStdString(CliText(
+        {"package", dir / "art.uop", "--json"}, 0))).object()["entries"].toArray()[0].toObject();
+    EXPECT_EQ(std::tuple(first["hash"].toString(), first["name"].toString(), first["decoded"].toInt()),
+              std::tuple(QString("489F800D56FBDE36"), QString("build/artlegacymul/00000001.tga"), 4));
 }
 
 // Each kind written as a package (every flag, both versions, empty slots,
@@ -180,6 +143,9 @@ TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
 TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
     TempDir dir;
     std::mt19937 rng(5);
+    const B multi = HexBytes("10 00 FF FF 02 00 05 00 01 00 00 00 01 00 00 00 11 00 01 00 FE FF 00 00 00 00 00 00 00 00 00 00"),
+            multiEntry = HexBytes("00 00 00 00 02 00 00 00 10 00 FF FF 02 00 05 00 00 01 01 00 00 00 AA BB CC DD"
+                                  " 11 00 01 00 FE FF 00 00 01 00 00 00 00 00");
     struct Kind {
         std::uint8_t fileId;
         std::uint32_t version;
@@ -189,47 +155,38 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
         SCOPED_TRACE(int(k.fileId));
         PackageWriter writer;
         ASSERT_EQ(writer.Open(dir / "p.uop", k.version, 3), "");
+        const std::string& format = SchemeOfFileId(k.fileId)->formats[0];
         B data;
         std::vector<std::array<std::int32_t, 3>> index;
-        const LegacyScheme& scheme = *SchemeOfFileId(k.fileId);
-        std::int32_t last = 0;
-        if (k.fileId == kMapFileId) {
-            data = RandomBytes(rng, (4096 + 10) * 196);
-            writer.Add(LegacyName(scheme.formats[0], 1), B(data.begin() + 4096 * 196, data.end()), k.flag);
+        std::uint32_t blocks = 8;
+        if (k.fileId == kMapFileId) {  // the second part first, an empty slot between
+            blocks = 4096 + 10;
+            data = RandomBytes(rng, blocks * 196);
+            writer.Add(LegacyName(format, 1), B(data.begin() + 4096 * 196, data.end()), k.flag);
             writer.AddEmptySlot();
-            writer.Add(LegacyName(scheme.formats[0], 0), B(data.begin(), data.begin() + 4096 * 196), k.flag);
-            last = 4096 + 9;
-        } else {
-            for (std::uint32_t i = 0; i < 8; ++i) {
-                if (i == 2 || i == 5) {
-                    index.push_back({-1, -1, 0});
-                    if (i == 5) writer.AddEmptySlot();
-                    continue;
-                }
-                B block = RandomBytes(rng, 20 + i * 16), payload = block;
-                std::int32_t extra = 0;
-                if (k.fileId == kGumpFileId) {
-                    payload.insert(payload.begin(), 8, 0);
-                    PutLE32(payload.data(), 300 + i);  // width
-                    PutLE32(payload.data() + 4, 40 + i);
-                    extra = static_cast<std::int32_t>(((300 + i) << 16) | (40 + i));
-                } else if (k.fileId == 8) {
-                    extra = static_cast<std::int32_t>(i + 1);
-                } else if (k.fileId == 14) {
-                    // Two tiles: one visible with an id list, one invisible with bit 0x100.
-                    payload = Hex("00 00 00 00 02 00 00 00  10 00 FF FF 02 00 05 00 00 01 01 00 00 00 AA BB CC DD"
-                                  " 11 00 01 00 FE FF 00 00 01 00 00 00 00 00");
-                    payload[0] = static_cast<std::uint8_t>(i);
-                    payload[8] = static_cast<std::uint8_t>(i);
-                    block = Hex("10 00 FF FF 02 00 05 00 01 00 00 00 01 00 00 00"
-                                " 11 00 01 00 FE FF 00 00 00 00 00 00 00 00 00 00");
-                    block[0] = static_cast<std::uint8_t>(i);
-                }
-                index.push_back({static_cast<std::int32_t>(data.size()), static_cast<std::int32_t>(block.size()), extra});
-                data.insert(data.end(), block.begin(), block.end());
-                writer.Add(LegacyName(scheme.formats[0], i), payload, k.flag);
+            writer.Add(LegacyName(format, 0), B(data.begin(), data.begin() + 4096 * 196), k.flag);
+        }
+        for (std::uint32_t i = 0; k.fileId != kMapFileId && i < blocks; ++i) {
+            if (i == 2 || i == 5) {
+                index.push_back({-1, -1, 0});
+                if (i == 5) writer.AddEmptySlot();
+                continue;
             }
-            last = 7;
+            B block = RandomBytes(rng, 20 + i * 16), payload = block;
+            std::uint32_t extra = k.fileId == 8 ? i + 1 : 0;
+            if (k.fileId == kGumpFileId) {
+                payload.insert(payload.begin(), 8, 0);
+                PutLE32(payload.data(), 300 + i);  // width, then height
+                PutLE32(payload.data() + 4, 40 + i);
+                extra = ((300 + i) << 16) | (40 + i);
+            } else if (k.fileId == 14) {  // two tiles: one visible with an id list, one invisible with bit 0x100
+                block = multi, payload = multiEntry;
+                block[0] = payload[0] = payload[8] = static_cast<std::uint8_t>(i);
+            }
+            index.push_back({static_cast<std::int32_t>(data.size()), static_cast<std::int32_t>(block.size()),
+                             static_cast<std::int32_t>(extra)});
+            data.insert(data.end(), block.begin(), block.end());
+            writer.Add(LegacyName(format, i), payload, k.flag);
         }
         ASSERT_EQ(writer.Commit(), "");
         WriteFileBytes(dir / "d.mul", data);
@@ -238,11 +195,10 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
         Patch fromPackage, fromFiles;
         const ImportResult r = Import(fromPackage, k.fileId, dir / "p.uop");
         ASSERT_EQ(r.error, "");
-        EXPECT_EQ(r.added, last + 1);
-        ASSERT_EQ(Import(fromFiles, k.fileId, dir / "d.mul", dir / "d.idx").added, last + 1);
-        for (std::size_t n = 0; n <= static_cast<std::size_t>(last); ++n) {
-            const PatchBlock& a = fromPackage[k.fileId].Blocks[n];
-            const PatchBlock& b = fromFiles[k.fileId].Blocks[n];
+        EXPECT_EQ(r.added, std::int64_t{blocks});
+        ASSERT_EQ(Import(fromFiles, k.fileId, dir / "d.mul", dir / "d.idx").added, std::int64_t{blocks});
+        for (std::size_t n = 0; n < blocks; ++n) {
+            const PatchBlock &a = fromPackage[k.fileId].Blocks[n], &b = fromFiles[k.fileId].Blocks[n];
             EXPECT_EQ(std::make_tuple(a.BlockNumber, a.Length(), a.FlagA, a.FlagB, a.ByteArray),
                       std::make_tuple(b.BlockNumber, b.Length(), b.FlagA, b.FlagB, b.ByteArray)) << n;
         }
@@ -251,14 +207,13 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
 
 TEST(GamePackage, TakesTheSevenDigitGumpNameAndSkipsPlaceholdersAndAbsentBlocks) {
     TempDir dir;
-    B sized = Hex("03 00 00 00 02 00 00 00 AA BB");
-    WriteFileBytes(dir / "g.uop", RawPackage({Stored("build/gumpartlegacymul/0009834.tga", sized),
-                                              Stored("build/gumpartlegacymul/00000004.tga", Hex("00 00 00 00 05 00 00 00"))}));
+    WriteFileBytes(dir / "g.uop",
+                   RawPackage({Stored("build/gumpartlegacymul/0009834.tga", HexBytes("03 00 00 00 02 00 00 00 AA BB")),
+                               Stored("build/gumpartlegacymul/00000004.tga", HexBytes("00 00 00 00 05 00 00 00"))}));
     Patch patch;
     const ImportResult r = Import(patch, kGumpFileId, dir / "g.uop", "", true);
     ASSERT_EQ(r.error, "");
-    EXPECT_EQ(r.added, 1);
-    EXPECT_EQ(r.leftOut, 9834);
+    EXPECT_EQ(std::tie(r.added, r.leftOut), std::tuple(1, 9834));
     const PatchBlock& g = patch[kGumpFileId].Blocks[0];
     EXPECT_EQ(std::tie(g.BlockNumber, g.FlagA, g.FlagB), std::tuple(9834, 2, 3));
 }
@@ -288,8 +243,8 @@ TEST(GamePackage, RefusesABrokenStructureNamingTheOffset) {
         WriteFileBytes(dir / "bad.uop", bytes);
         Package package;
         const std::string error = package.Open(dir / "bad.uop");
-        EXPECT_NE(error.find(message), std::string::npos) << error;
-        EXPECT_NE(error.find(dir / "bad.uop"), std::string::npos);
+        EXPECT_TRUE(Has(error, message));
+        EXPECT_TRUE(Has(error, dir / "bad.uop"));
         Patch patch;
         EXPECT_NE(Import(patch, kArtFileId, dir / "bad.uop").error, "");
         EXPECT_EQ(patch.LiveCount(), 0);
@@ -298,9 +253,9 @@ TEST(GamePackage, RefusesABrokenStructureNamingTheOffset) {
     WriteFileBytes(dir / "gumps.uop", RawPackage({Stored("build/gumpartlegacymul/00000001.tga", B(9, 1))}));
     WriteFileBytes(dir / "housing.uop", RawPackage({Stored("build/multicollection/housing.bin", B(9, 1))}));
     Patch patch;
-    const std::string wrongKind = Import(patch, kArtFileId, dir / "gumps.uop").error;
-    EXPECT_NE(wrongKind.find("gumps.uop is a game data package of gumps, not of art."), std::string::npos) << wrongKind;
-    EXPECT_NE(Import(patch, 14, dir / "housing.uop").error.find("housing.uop holds no legacy blocks."), std::string::npos);
+    EXPECT_TRUE(Has(Import(patch, kArtFileId, dir / "gumps.uop").error,
+                    "gumps.uop is a game data package of gumps, not of art."));
+    EXPECT_TRUE(Has(Import(patch, 14, dir / "housing.uop").error, "housing.uop holds no legacy blocks."));
 }
 
 TEST(GamePackage, LeavesOutAndCountsEntriesThatDoNotDecode) {
@@ -320,12 +275,11 @@ TEST(GamePackage, LeavesOutAndCountsEntriesThatDoNotDecode) {
     Patch patch;
     const ImportResult r = Import(patch, kArtFileId, dir / "p.uop");
     ASSERT_EQ(r.error, "");
-    EXPECT_EQ(r.damaged, 5);
-    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(std::tie(r.damaged, r.added), std::tuple(5, 1));
     EXPECT_EQ(patch[kArtFileId].Blocks[0].ByteArray, (B{7, 8}));
 
     // The command line reports the count and also compares against a package.
-    EXPECT_NE(CliText({"import", dir / "x.uop", "4", dir / "p.uop"}, 0).find("left out 5 damaged blocks"), std::string::npos);
+    EXPECT_TRUE(Has(CliText({"import", dir / "x.uop", "4", dir / "p.uop"}, 0), "left out 5 damaged blocks"));
     WriteFileBytes(dir / "a.mul", {7, 9});
     std::vector<std::array<std::int32_t, 3>> index(5, {-1, -1, 0});
     index.push_back({0, 2, 0});

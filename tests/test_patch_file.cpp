@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "gamefiles/verdata.h"
 #include "patch/patch_file.h"
 #include "patch/save_file.h"
 #include "test_support.h"
@@ -27,39 +28,28 @@ void AddRecord(B& out, std::uint8_t fileId, std::int32_t block, std::int32_t len
 std::string ReadAll(const std::string& path, Patch& p) { return ReadPatchFile(path, p, true, 0, 255, 0, kMaxBlockNumber); }
 }  // namespace
 
-TEST(PatchFile, EmptyPatchIsTheTwelveHeaderBytes) {
+// Exact bytes, written over a longer file: file IDs above 250 count in the
+// second count and records follow file ID order.
+TEST(PatchFile, WritesTheHeaderCountsAndRecordsInFileIdOrder) {
     TempDir dir;
-    ASSERT_EQ(WritePatchFile(dir / "e.uop", Patch{}), "");
-    EXPECT_EQ(ReadFileBytes(dir / "e.uop"), Header(0, 0));
-}
-
-TEST(PatchFile, OneBlockIsTwentyEightBytes) {
-    TempDir dir;
-    Patch p;
-    p.Append(4, 0x1234, {1, 2, 3}, 0x0201, 0x0403);
-    ASSERT_EQ(WritePatchFile(dir / "one.uop", p), "");
-    const B expected = {0x55, 0x4F, 0x50, 0x04, 1, 0, 0, 0, 0, 0, 0, 0, 0x04, 0x34, 0x12, 0, 0,
-                        3,    0,    0,    0,    1, 2, 3, 4, 1, 2, 3};
-    EXPECT_EQ(ReadFileBytes(dir / "one.uop"), expected);
-}
-
-TEST(PatchFile, FileIdsAbove250CountInTheSecondCountAndRecordsFollowFileIdOrder) {
-    TempDir dir;
-    Patch p;
-    p.Append(252, 0, {9}, 0, 0);
-    p.Append(250, 3, {}, 0, 0);
-    ASSERT_EQ(WritePatchFile(dir / "p.uop", p), "");
-    B expected = Header(1, 1);
-    AddRecord(expected, 250, 3, 0);
-    AddRecord(expected, 252, 0, 1, {9});
-    EXPECT_EQ(ReadFileBytes(dir / "p.uop"), expected);
+    const B oneBlock = {0x55, 0x4F, 0x50, 0x04, 1, 0, 0, 0, 0, 0, 0, 0, 0x04, 0x34,
+                        0x12, 0, 0, 3, 0, 0, 0, 1, 2, 3, 4, 1, 2, 3};
+    B above250 = Header(1, 1);
+    AddRecord(above250, 250, 3, 0);
+    AddRecord(above250, 252, 0, 1, {9});
+    const std::pair<Patch, B> cases[] = {{Patch{}, Header(0, 0)},
+                                         {PatchOf({{4, 0x1234, {1, 2, 3}, 0x0201, 0x0403}}), oneBlock},
+                                         {PatchOf({{252, 0, {9}}, {250, 3, {}}}), above250}};
+    for (const auto& [patch, bytes] : cases) {
+        WriteFileBytes(dir / "p.uop", B(1000, 0xAA));
+        ASSERT_EQ(WritePatchFile(dir / "p.uop", patch), "");
+        EXPECT_EQ(ReadFileBytes(dir / "p.uop"), bytes);
+    }
 }
 
 TEST(PatchFile, RemovedSlotsAreDroppedAndBlocksWithoutDataStayLiveWithTheirLength) {
     TempDir dir;
-    Patch p;
-    p.Append(2, 7, {1, 2}, 0, 0);
-    p.Append(2, 8, {}, 5, 6);
+    Patch p = PatchOf({{2, 7, {1, 2}}, {2, 8, {}, 5, 6}});
     p.AppendWithLength(2, 9, -1, {}, 0, 0);
     p.AppendWithLength(2, 10, -5, {}, 0, 0);
     p.Append(2, INT32_MAX, {3}, 0, 0);
@@ -67,18 +57,13 @@ TEST(PatchFile, RemovedSlotsAreDroppedAndBlocksWithoutDataStayLiveWithTheirLengt
     ASSERT_EQ(WritePatchFile(dir / "p.uop", p), "");
     Patch back;
     ASSERT_EQ(ReadAll(dir / "p.uop", back), "");
-    ASSERT_EQ(back[2].Count(), 4);
+    // Absent from its data file (-1 or another negative length), still live.
+    EXPECT_EQ(SlotsOf(back, 2), (std::vector<SlotFacts>{{8, 0, 5, 6}, {9, -1, 0, 0}, {10, -5, 0, 0}, {INT32_MAX, 1, 0, 0}}));
     EXPECT_EQ(back[2].RemovedCount, 0);
-    EXPECT_EQ(back[2].Blocks[1].Length(), -1);  // absent from its data file, still live
-    EXPECT_EQ(back[2].Blocks[2].Length(), -5);
-    EXPECT_EQ(back[2].Blocks[3].BlockNumber, INT32_MAX);
-    EXPECT_EQ(back[2].Blocks[0].BlockNumber, 8);
-    EXPECT_EQ(back[2].Blocks[0].Length(), 0);
-    EXPECT_EQ(back[2].Blocks[0].FlagA, 5);
-    EXPECT_EQ(back[2].Blocks[0].FlagB, 6);
 }
 
-TEST(PatchFile, RandomPatchesRoundTripByteForByte) {
+// As patch files and as verdata; many blocks share a number.
+TEST(PatchFile, RandomPatchesRoundTripByteForByteAlsoAsVerdata) {
     TempDir dir;
     std::mt19937 rng(20261206);
     for (int round = 0; round < 20; ++round) {
@@ -86,7 +71,7 @@ TEST(PatchFile, RandomPatchesRoundTripByteForByte) {
         const int blocks = static_cast<int>(rng() % 200);
         for (int i = 0; i < blocks; ++i) {
             const auto f = static_cast<std::uint8_t>(rng() % 256);
-            const auto n = static_cast<std::int32_t>(rng() % 400001);
+            const auto n = static_cast<std::int32_t>(rng() % 2 ? rng() % 50 : rng() % 400001);
             p.Append(f, n, RandomBytes(rng, rng() % 300), static_cast<std::int16_t>(rng()),
                      static_cast<std::int16_t>(rng()));
             if (rng() % 10 == 0) p.RemoveBlock(f, n);
@@ -97,6 +82,10 @@ TEST(PatchFile, RandomPatchesRoundTripByteForByte) {
         ASSERT_EQ(back.LiveCount(), p.LiveCount());
         ASSERT_EQ(WritePatchFile(dir / "b.uop", back), "");
         ASSERT_EQ(ReadFileBytes(dir / "a.uop"), ReadFileBytes(dir / "b.uop"));
+        ASSERT_EQ(WriteVerdata(dir / "a.mul", "", p), "");
+        ASSERT_EQ(ReadVerdata(dir / "a.mul", back, true, 0, 255, 0, 400000), "");
+        ASSERT_EQ(WriteVerdata(dir / "b.mul", "", back), "");
+        ASSERT_EQ(ReadFileBytes(dir / "a.mul"), ReadFileBytes(dir / "b.mul"));
     }
 }
 
@@ -119,24 +108,11 @@ TEST(PatchFile, RangesTurnOutsideRecordsIntoRemovedSlotsAndReadOnCorrectly) {
     ASSERT_EQ(ReadPatchFile(dir / "r.uop", gumpsOnly, false, 12, 12, 0, 400000), "");
     EXPECT_EQ(gumpsOnly[12].Count(), 2);  // appended, not replaced
     EXPECT_EQ(gumpsOnly[12].Blocks[1].ByteArray, (B{6}));
-    EXPECT_EQ(gumpsOnly[4].RemovedCount, 2);
-    EXPECT_EQ(gumpsOnly.LiveCount(), 2);
-}
-
-TEST(PatchFile, SavingOverALongerFileLeavesNoTrailingBytes) {
-    TempDir dir;
-    WriteFileBytes(dir / "p.uop", B(1000, 0xAA));
-    ASSERT_EQ(WritePatchFile(dir / "p.uop", Patch{}), "");
-    EXPECT_EQ(ReadFileBytes(dir / "p.uop").size(), 12u);
+    EXPECT_EQ(std::pair(gumpsOnly[4].RemovedCount, gumpsOnly.LiveCount()), std::pair(2, std::int64_t{2}));
 }
 
 TEST(PatchFile, MalformedFilesAreRefusedAndLeaveThePatchUntouched) {
     TempDir dir;
-    struct Case {
-        const char* name;
-        B bytes;
-        const char* expect;
-    };
     B truncated = Header(2, 0);
     AddRecord(truncated, 4, 1, 20, B(20, 1));
     truncated.insert(truncated.end(), 5, 0);
@@ -146,32 +122,29 @@ TEST(PatchFile, MalformedFilesAreRefusedAndLeaveThePatchUntouched) {
     wrongVersion[3] = 5;
     B twoBillion = Header(2000000000u, 0);
     twoBillion.resize(40);
-    const Case cases[] = {
-        {"short", {0x55, 0x4F}, "shorter than the 12-byte header"},
-        {"magic", B{'X', 'O', 'P', 4, 0, 0, 0, 0, 0, 0, 0, 0}, "does not start with \"UOP\""},
-        {"version", wrongVersion, "version is 5, not 4"},
-        {"negcount", Header(0xFFFFFFFFu, 0), "negative"},
-        {"huge", twoBillion, "claims 2000000000 blocks"},
-        {"truncated", truncated, "block 1 at offset 45 runs past the end"},
-        {"toolong", tooLong, "claims 100 bytes, but only 2 remain"},
+    const std::pair<B, const char*> cases[] = {
+        {{0x55, 0x4F}, "shorter than the 12-byte header"},
+        {B{'X', 'O', 'P', 4, 0, 0, 0, 0, 0, 0, 0, 0}, "does not start with \"UOP\""},
+        {wrongVersion, "version is 5, not 4"},
+        {Header(0xFFFFFFFFu, 0), "negative"},
+        {twoBillion, "claims 2000000000 blocks"},
+        {truncated, "block 1 at offset 45 runs past the end"},
+        {tooLong, "claims 100 bytes, but only 2 remain"},
     };
-    for (const Case& c : cases) {
-        const std::string path = dir / c.name;
-        WriteFileBytes(path, c.bytes);
-        Patch p;
-        p.Append(12, 3, {1, 2, 3}, 0, 0);
-        const std::string error = ReadAll(path, p);
-        EXPECT_NE(error.find(c.expect), std::string::npos) << c.name << ": " << error;
-        EXPECT_NE(error.find(path), std::string::npos) << c.name;
-        EXPECT_EQ(p[12].Count(), 1) << c.name;
-        EXPECT_EQ(p.LiveCount(), 1) << c.name;
+    for (const auto& [bytes, expect] : cases) {
+        WriteFileBytes(dir / "bad.uop", bytes);
+        Patch p = PatchOf({{12, 3, {1, 2, 3}}});
+        const std::string error = ReadAll(dir / "bad.uop", p);
+        EXPECT_TRUE(Has(error, expect) && Has(error, dir / "bad.uop"));
+        EXPECT_EQ(SlotsOf(p, 12), (std::vector<SlotFacts>{{3, 3, 0, 0}})) << expect;
+        EXPECT_EQ(p.LiveCount(), 1) << expect;
     }
     Patch p;
     EXPECT_NE(ReadAll(dir / "missing.uop", p), "");
     EXPECT_FALSE(std::filesystem::exists(dir / "missing.uop"));
 }
 
-TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftovers) {
+TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftoversAVanishedTargetIsWrittenAnew) {
     TempDir dir;
     const std::string target = dir / "keep.uop";
     WriteFileBytes(target, B{1, 2, 3});
@@ -191,6 +164,14 @@ TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftovers) {
     EXPECT_NE(f.Commit(), "");
     EXPECT_EQ(ReadFileBytes(target), (B{1, 2, 3}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+    // The target vanishing midway is written anew.
+    SaveFile again;
+    ASSERT_EQ(again.Open(target), "");
+    again.Write(B{9});
+    std::filesystem::remove(target);
+    EXPECT_EQ(again.Commit(), "");
+    EXPECT_EQ(ReadFileBytes(target), B{9});
 
     EXPECT_NE(WritePatchFile(dir / "no/such/folder/p.uop", Patch{}), "");
     EXPECT_NE(WritePatchFile(dir.path().string(), Patch{}), "");

@@ -1,13 +1,19 @@
-// Small helpers shared by the tests: a temporary folder and byte files.
+// Small helpers shared by the tests: a temporary folder, byte files, patches.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include "patch/Patch.h"
 
 class TempDir {
 public:
@@ -33,6 +39,10 @@ inline void WriteFileBytes(const std::string& path, const std::vector<std::uint8
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+inline void WriteText(const std::string& path, const std::string& text) {
+    WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
 inline std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
@@ -42,6 +52,14 @@ inline std::vector<std::uint8_t> RandomBytes(std::mt19937& rng, std::size_t n) {
     std::vector<std::uint8_t> v(n);
     for (auto& b : v) b = static_cast<std::uint8_t>(rng());
     return v;
+}
+
+// Bytes written as hexadecimal pairs: "4D 59 50".
+inline std::vector<std::uint8_t> HexBytes(const std::string& text) {
+    std::vector<std::uint8_t> out;
+    std::istringstream in(text);
+    for (unsigned v = 0; in >> std::hex >> v;) out.push_back(static_cast<std::uint8_t>(v));
+    return out;
 }
 
 inline void PutLE(std::vector<std::uint8_t>& out, std::uint32_t v, int bytes) {
@@ -54,4 +72,32 @@ inline std::vector<std::uint8_t> IndexBytes(const std::vector<std::array<std::in
     for (const auto& e : entries)
         for (const std::int32_t v : e) PutLE(out, static_cast<std::uint32_t>(v), 4);
     return out;
+}
+
+struct BlockFields {
+    std::uint8_t fileId;
+    std::int32_t number;
+    std::vector<std::uint8_t> bytes;
+    std::int16_t flagA = 0, flagB = 0;
+};
+
+// A patch holding these blocks in this order.
+inline Patch PatchOf(const std::vector<BlockFields>& blocks) {
+    Patch p;
+    for (const BlockFields& b : blocks) p.Append(b.fileId, b.number, b.bytes, b.flagA, b.flagB);
+    return p;
+}
+
+// Number, length and flags of each slot of one file ID, removed ones included.
+using SlotFacts = std::tuple<std::int32_t, std::int32_t, std::int16_t, std::int16_t>;
+inline std::vector<SlotFacts> SlotsOf(const Patch& p, std::uint8_t fileId) {
+    std::vector<SlotFacts> out;
+    for (const PatchBlock& b : p[fileId].Blocks) out.emplace_back(b.BlockNumber, b.Length(), b.FlagA, b.FlagB);
+    return out;
+}
+
+// Whether `text` holds `part`; a failure shows the whole text.
+inline ::testing::AssertionResult Has(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << text << "\" lacks \"" << part << "\"";
 }
