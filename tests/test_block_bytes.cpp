@@ -8,6 +8,7 @@
 
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
+#include "patch/binary_io.h"
 #include "patch/patch_file.h"
 #include "test_support.h"
 
@@ -75,4 +76,27 @@ TEST(BlockBytes, ChangingACopyLeavesTheBlocksSharingItsBufferAlone) {
     EXPECT_EQ(copy.ByteArray, (B{9, 2, 3}));
     EXPECT_EQ(read[4].Blocks[0].ByteArray, (B{1, 2, 3}));
     EXPECT_EQ(read[4].Blocks[1].ByteArray, (B{4, 5}));
+}
+
+// A file that shrinks while it is read fails the reads past its new end; the
+// bytes read before are still handed out from where they lie.
+TEST(BlockBytes, AFileShrinkingUnderTheReaderNeverMixesUpItsBytes) {
+    TempDir dir;
+    std::mt19937 rng(3);
+    const B bytes = RandomBytes(rng, 1 << 20);
+    WriteFileBytes(dir / "data.mul", bytes);
+    InputFile file;
+    ASSERT_EQ(file.Open(dir / "data.mul"), "");
+    WindowedReader reader(file, 1 << 14);
+    B got(100);
+    ASSERT_TRUE(reader.ReadAt(0, got));
+    std::filesystem::resize_file(dir / "data.mul", 50000);
+    B past(8000);
+    EXPECT_FALSE(reader.ReadAt(45000, past));
+    EXPECT_FALSE(reader.View(45000, past.size()));
+    ASSERT_TRUE(reader.ReadAt(0, got));
+    EXPECT_EQ(got, B(bytes.begin(), bytes.begin() + 100));
+    const auto view = reader.View(30000, 100);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(B(view->begin(), view->end()), B(bytes.begin() + 30000, bytes.begin() + 30100));
 }
