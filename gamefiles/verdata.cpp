@@ -191,7 +191,7 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
     // A cancel leaves the unfinished temporary file to `out`; the target is untouched.
     const bool finished = forEachWritten([&](int, const PatchBlock& b) {
         if (!progress.Step(done++, count)) return false;
-        out.Write(b.ByteArray);
+        out.WriteKept(b.ByteArray);
         return true;
     });
     if (!finished) return kCancelled;

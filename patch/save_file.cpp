@@ -88,6 +88,7 @@ std::string SaveFile::Open(const std::string& targetPath) {
     error_.clear();
     written_ = 0;
     buffer_.clear();
+    kept_ = {};
     buffer_.reserve(kBufferSize);
     if (targetPath.empty()) return "No file name was given.";
     target_ = ResolveTarget(targetPath);
@@ -141,6 +142,7 @@ bool SaveFile::WriteAll(const std::uint8_t* data, std::size_t size) {
 }
 
 bool SaveFile::Flush() {
+    EndRun();
     const bool ok = WriteAll(buffer_.data(), buffer_.size());
     buffer_.clear();
     return ok;
@@ -151,8 +153,31 @@ std::string SaveFile::Fail(const std::string& what) {
     return error_;
 }
 
+void SaveFile::WriteKept(std::span<const std::uint8_t> bytes) {
+    if (fd_ < 0 || !error_.empty() || bytes.empty()) return;
+    if (!kept_.empty() && bytes.data() == kept_.data() + kept_.size()) {
+        kept_ = {kept_.data(), kept_.size() + bytes.size()};
+        return;
+    }
+    EndRun();
+    kept_ = bytes;
+}
+
+void SaveFile::EndRun() {
+    if (kept_.empty()) return;
+    const std::span<const std::uint8_t> run = kept_;
+    kept_ = {};
+    // A short run is cheaper copied than written on its own.
+    if (run.size() < kBufferSize / 16) {
+        Write(run);
+        return;
+    }
+    if (Flush()) WriteAll(run.data(), run.size());
+}
+
 void SaveFile::Write(std::span<const std::uint8_t> bytes) {
     if (fd_ < 0 || !error_.empty()) return;
+    EndRun();
     if (buffer_.size() + bytes.size() > kBufferSize && !Flush()) return;
     if (bytes.size() >= kBufferSize) {
         WriteAll(bytes.data(), bytes.size());

@@ -23,14 +23,22 @@ public:
     // Buffered append; a failure is remembered and reported by Commit. Large
     // spans are written straight from the caller's memory.
     void Write(std::span<const std::uint8_t> bytes);
+    // Appends bytes that stay where they are until Commit, such as a block's
+    // data: pieces lying end to end in memory go out together, straight from
+    // there, and only short runs are copied through the buffer.
+    void WriteKept(std::span<const std::uint8_t> bytes);
     // Overwrites bytes already written (for headers completed at the end).
     void WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes);
-    std::int64_t Position() const { return written_ + static_cast<std::int64_t>(buffer_.size()); }
+    std::int64_t Position() const {
+        return written_ + static_cast<std::int64_t>(buffer_.size() + kept_.size());
+    }
     // Flushes to disk, closes, renames over the target and flushes the folder.
     std::string Commit();
 
 private:
     bool Flush();
+    // Writes or buffers the run of kept bytes.
+    void EndRun();
     bool WriteAll(const std::uint8_t* data, std::size_t size);
     std::string Fail(const std::string& what);
     void Discard();
@@ -39,6 +47,7 @@ private:
     std::string target_;
     std::string temp_;
     std::vector<std::uint8_t> buffer_;
+    std::span<const std::uint8_t> kept_;  // a run of kept bytes not yet written
     std::int64_t written_ = 0;
     std::string error_;
 };
