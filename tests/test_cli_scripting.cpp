@@ -102,10 +102,7 @@ TEST(CliApply, AFailingLineSavesAndExportsNothingAndNamesTheLine) {
         WriteText(dir / "m.txt", std::string("insert art 9 tree.dat\nexport v.mul\n\n") + c.badLine + "\n");
         RunSteps(dir, {{"apply @p.uop @m.txt", 1, c.message}});
         EXPECT_EQ(ReadFileBytes(dir / "p.uop"), before) << c.badLine;
-        std::size_t files = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-            files += entry.is_regular_file() && entry.path().extension() != ".lock";
-        EXPECT_EQ(files, 8u) << c.badLine;  // no export, no temporary file left
+        EXPECT_EQ(FilesIn(dir.path()), 9u) << c.badLine;  // the inputs, the patch, the manifest: no export, no leftover
     }
 }
 

@@ -16,8 +16,6 @@
 #include "test_support.h"
 
 namespace {
-using B = std::vector<std::uint8_t>;
-
 // One table at 0x28 right behind the header, the entries behind the table.
 struct RawSlot {
     std::uint64_t hash = 0;
