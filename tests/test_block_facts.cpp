@@ -149,13 +149,11 @@ TEST(Previews, AnimationRunsLandAtTheirOffsetsAndDamagedOnesEndTheDrawing) {
     B cut = Animation({{0, 0, {1}}, {1, 0, {2, 3, 4, 5}}});
     cut.resize(cut.size() - 6);
     ASSERT_EQ(AnimPreview(cut, picture), "");
-    EXPECT_EQ(picture.At(10, 50), Color16To32(1));
-    EXPECT_EQ(picture.At(11, 50), LongArray::kBackground);
+    EXPECT_EQ(std::pair(picture.At(10, 50), picture.At(11, 50)), std::pair(Color16To32(1), LongArray::kBackground));
 
     EXPECT_TRUE(Has(AnimPreview(Animation({{0, 0, {1}}}, 0), picture), "no frames"));
     B farOffset = Animation({});
-    farOffset[516] = 0xFF;
-    farOffset[517] = 0xFF;
+    farOffset[516] = farOffset[517] = 0xFF;
     EXPECT_TRUE(Has(AnimPreview(farOffset, picture), "past the end"));
     EXPECT_NE(AnimPreview(B(100, 0), picture), "");
 }

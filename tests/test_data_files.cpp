@@ -71,29 +71,23 @@ TEST(cMUL, CountsEveryIndexEntryThatBeginsAndACutOffLastOneIsDamaged) {
 
 TEST(cMUL, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
     TempDir dir;
-    struct Case {
-        std::size_t size;
-        BlockCut cut;
-        std::int64_t count;
-        std::int32_t lastLength;
-        std::size_t lastStart;
-    };
-    const Case cases[] = {{0, {0, 4, 4}, 0, 0, 0}, {3, {0, 4, 4}, 1, 4, 0},  {8, {0, 4, 4}, 2, 4, 4},
-                          {9, {0, 4, 4}, 3, 4, 8}, {5, {2, 3, 5}, 2, 3, 3},  {7, {2, 3, 5}, 3, 5, 6},
-                          {12, {2, 3, 5}, 4, 5, 11}};
-    for (const Case& c : cases) {
-        const B data = Sequence(c.size);
+    // File size, cut, blocks counted, and the length and start of the last block.
+    const std::tuple<std::size_t, BlockCut, std::int32_t, std::int32_t, std::size_t> cases[] = {
+        {0, {0, 4, 4}, 0, 0, 0}, {3, {0, 4, 4}, 1, 4, 0},  {8, {0, 4, 4}, 2, 4, 4},   {9, {0, 4, 4}, 3, 4, 8},
+        {5, {2, 3, 5}, 2, 3, 3}, {7, {2, 3, 5}, 3, 5, 6},  {12, {2, 3, 5}, 4, 5, 11}};
+    for (const auto& [size, cut, count, lastLength, lastStart] : cases) {
+        const B data = Sequence(size);
         WriteFileBytes(dir / "f.mul", data);
         cMUL m;
-        ASSERT_EQ(m.cOpenCut(dir / "f.mul", c.cut), "");
-        ASSERT_EQ(m.cCount(), c.count) << c.size;
-        EXPECT_EQ(m.cLoad(static_cast<std::int32_t>(c.count)).length, 0) << c.size;  // past the end: absent
-        if (c.count == 0) continue;
-        const LoadedBlock last = m.cLoad(static_cast<std::int32_t>(c.count - 1));
-        ASSERT_EQ(std::tie(last.length, last.flagA, last.flagB), std::tuple(c.lastLength, -1, -1)) << c.size;
-        B expected(data.begin() + static_cast<std::ptrdiff_t>(c.lastStart), data.end());
-        expected.resize(static_cast<std::size_t>(c.lastLength), 0);
-        EXPECT_EQ(last.bytes, expected) << c.size;
+        ASSERT_EQ(m.cOpenCut(dir / "f.mul", cut), "");
+        ASSERT_EQ(m.cCount(), count) << size;
+        EXPECT_EQ(m.cLoad(count).length, 0) << size;  // past the end: absent
+        if (count == 0) continue;
+        const LoadedBlock last = m.cLoad(count - 1);
+        ASSERT_EQ(std::tie(last.length, last.flagA, last.flagB), std::tuple(lastLength, -1, -1)) << size;
+        B expected(data.begin() + static_cast<std::ptrdiff_t>(lastStart), data.end());
+        expected.resize(static_cast<std::size_t>(lastLength), 0);
+        EXPECT_EQ(last.bytes, expected) << size;
     }
 }
 
@@ -237,17 +231,13 @@ TEST(ImportMulRange, BlocksPastTheCutOfATruncatedDataFileAreLeftOutNeverPadded) 
 }
 
 TEST(ImportMulRange, TiledataIsCutIntoLandAndStaticGroupsByItsLayout) {
-    struct Case {
-        std::int64_t size;
-        std::int32_t landGroup;  // 0: refused
-    };
-    const Case cases[] = {{1036288, 836},  // a real older file: 512 land and 512 static groups
-                          {493568 + 1316 * 1024, 964}, {601480, 836},  // fits both, neither a power of two
-                          {428032, 836}, {1036289, 0}, {0, 0}};
-    for (const Case& c : cases) {
+    // File size and land group size; 0: refused. The first is a real older file of 512 land and 512 static
+    // groups; the third fits both layouts and neither is a power of two.
+    for (const auto& [size, landGroup] : {std::pair<std::int64_t, std::int32_t>{1036288, 836}, {493568 + 1316 * 1024, 964},
+                                          {601480, 836}, {428032, 836}, {1036289, 0}, {0, 0}}) {
         TiledataLayout layout{};
-        const std::string e = TiledataLayoutOf(c.size, "t.mul", layout);
-        EXPECT_TRUE(c.landGroup == 0 ? !e.empty() : e.empty() && layout.landGroup == c.landGroup) << c.size << e;
+        const std::string e = TiledataLayoutOf(size, "t.mul", layout);
+        EXPECT_TRUE(landGroup == 0 ? !e.empty() : e.empty() && layout.landGroup == landGroup) << size << e;
     }
 
     TempDir dir;
@@ -426,22 +416,19 @@ TEST(Progress, EveryLongCommandStopsWhenAskedAndChangesNothing) {
     Patch full;
     ASSERT_EQ(ImportMulRange(full, dir / "a.idx", dir / "a.mul", 4, 0, INT32_MAX).added, kBlocks);
     const std::string a = dir / "a.idx", am = dir / "a.mul", bm = dir / "b.mul";
-    const struct {
-        const char* name;
-        std::function<std::string(Patch&)> run;
-    } cases[] = {
+    const std::pair<const char*, std::function<std::string(Patch&)>> cases[] = {
         {"import", [&](Patch& p) { return ImportMulRange(p, a, am, 4, 0, INT32_MAX, false, stopLater).error; }},
         {"import files", [&](Patch& p) { return ImportFromFiles(p, 4, am, a, 0, INT32_MAX, false, stopLater).error; }},
         {"compare", [&](Patch& p) { return CompareMuls(p, a, am, a, bm, 4, stopLater).error; }},
         {"compare files", [&](Patch& p) { return CompareFiles(p, 4, am, a, bm, a, stopLater).error; }},
         {"export", [&](Patch&) { return WriteVerdata(dir / "verdata.mul", "", full, stopLater); }},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, run] : cases) {
+        SCOPED_TRACE(name);
         seen.clear();
         Patch p;
         p.AppendWithLength(9, 3, 2, B{5, 6}, 0, 0);
-        EXPECT_EQ(c.run(p), kCancelled);
+        EXPECT_EQ(run(p), kCancelled);
         EXPECT_EQ(seen, (std::vector<std::int64_t>{0, Progress::kEvery}));
         EXPECT_EQ(std::pair(p.LiveCount(), p[4].Count()), std::pair(std::int64_t{1}, 0));
         EXPECT_EQ(ReadFileBytes(dir / "verdata.mul"), oldTarget);

@@ -125,27 +125,24 @@ TEST_F(MainWindow, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
 // Close, New and Open ask before unsaved changes go; Cancel keeps them,
 // Discard drops them, Save writes them first.
 TEST_F(MainWindow, UnsavedChangesAreNeverLostWithoutAsking) {
-    const struct {
-        const char* action;
-        SaveChoice choice;
-        bool proceeds;
-    } cases[] = {{"mnuNew", SaveChoice::Cancel, false},  {"mnuNew", SaveChoice::Discard, true},
-                 {"mnuOpen", SaveChoice::Cancel, false}, {"mnuOpen", SaveChoice::Discard, true},
-                 {"mnuExit", SaveChoice::Cancel, false}, {"mnuExit", SaveChoice::Discard, true},
-                 {"mnuNew", SaveChoice::Save, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.action) + " " + std::to_string(int(c.choice)));
+    // The action, the answer, and whether the action goes ahead.
+    const std::tuple<const char*, SaveChoice, bool> cases[] = {
+        {"mnuNew", SaveChoice::Cancel, false},  {"mnuNew", SaveChoice::Discard, true},
+        {"mnuOpen", SaveChoice::Cancel, false}, {"mnuOpen", SaveChoice::Discard, true},
+        {"mnuExit", SaveChoice::Cancel, false}, {"mnuExit", SaveChoice::Discard, true}, {"mnuNew", SaveChoice::Save, true}};
+    for (const auto& [action, choice, proceeds] : cases) {
+        SCOPED_TRACE(std::string(action) + " " + std::to_string(int(choice)));
         Load(Patch{});
         window.show();
         Modify();
         prompts.saveQuestions = 0;
-        prompts.saveChoices = {c.choice};
+        prompts.saveChoices = {choice};
         prompts.answers = {QString::fromStdString(WritePatch("saved.uop", Patch{}))};  // Save As, or Open's file
-        Trigger(c.action);
+        Trigger(action);
         EXPECT_EQ(prompts.saveQuestions, 1);
-        const bool exit = std::string(c.action) == "mnuExit";
-        EXPECT_EQ(exit ? !window.isVisible() : Doc().patch().LiveCount() == 0, c.proceeds);
-        EXPECT_TRUE(c.choice != SaveChoice::Save || ReadFileBytes(dir / "saved.uop").size() == 12u + 13u + 3u);
+        const bool exit = std::string(action) == "mnuExit";
+        EXPECT_EQ(exit ? !window.isVisible() : Doc().patch().LiveCount() == 0, proceeds);
+        EXPECT_TRUE(choice != SaveChoice::Save || ReadFileBytes(dir / "saved.uop").size() == 12u + 13u + 3u);
         prompts.answers.clear();
     }
     Load(Patch{});  // nothing to lose: no question
@@ -320,7 +317,7 @@ TEST_F(Dialogs, SettingsAreStoredOnSaveOnlyAndLoadTheRadarColours) {
     EXPECT_EQ(ToQtFilter("Verdata (*.mul) |*.mul|"), "Verdata (*.mul)");
 }
 
-TEST_F(Dialogs, ImportListsFourteenSourcesShowsTheRowsEachNeedsAndCancelsWithoutAChange) {
+TEST_F(Dialogs, ImportShowsTheRowsEachOfFourteenSourcesNeedsCancelsAndRefusesBadInputsStayingOpen) {
     QPointer<QDialog> dialog = window.ShowImport();
     auto* list = Child<QComboBox>(dialog, "cboMULType");
     ASSERT_EQ(list->count(), 14);
@@ -342,10 +339,8 @@ TEST_F(Dialogs, ImportListsFourteenSourcesShowsTheRowsEachNeedsAndCancelsWithout
     QApplication::processEvents();
     EXPECT_TRUE(dialog.isNull());
     EXPECT_EQ(Doc().UndoStack()->count(), 0);
-}
 
-TEST_F(Dialogs, ImportRefusesBadInputsAndStaysOpenWithThem) {
-    QPointer<QDialog> dialog = window.ShowImport();
+    dialog = window.ShowImport();
     Click(dialog, "cmdImport");
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_EQ(prompts.messages[0], ": Cannot find the file ''!");
@@ -368,9 +363,7 @@ TEST_F(Dialogs, ImportRefusesBadInputsAndStaysOpenWithThem) {
     ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
     QApplication::processEvents();
     EXPECT_TRUE(dialog.isNull());  // closed after the import
-    EXPECT_EQ(Doc().patch()[12].Count(), 1);
-    EXPECT_EQ(Doc().patch()[4].LiveCount(), 0);
-    EXPECT_EQ(Children(12), 1);
+    EXPECT_EQ(std::tuple(Doc().patch()[12].Count(), Doc().patch()[4].LiveCount(), Children(12)), std::tuple(1, 0, 1));
 }
 
 TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWhatItLeftOut) {
@@ -402,9 +395,8 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWha
     EXPECT_EQ(pressed, 1);
     EXPECT_TRUE(prompts.messages.isEmpty());
     EXPECT_FALSE(dialog.isNull());  // still open for another try
-    EXPECT_EQ(Doc().patch().LiveCount(), 0);
-    EXPECT_EQ(Doc().UndoStack()->count(), 0);
-    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_EQ(std::tuple(Doc().patch().LiveCount(), Doc().UndoStack()->count(), window.isWindowModified()),
+              std::tuple(std::int64_t{0}, 0, false));
 
     SetText(dialog, "txtBlockTo", "12abc");
     Click(dialog, "cmdImport");
@@ -416,8 +408,7 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWha
     Click(dialog, "cmdImport");
     QApplication::processEvents();
     EXPECT_TRUE(dialog.isNull());
-    ASSERT_EQ(Doc().patch()[4].Count(), 1);
-    EXPECT_EQ(Doc().patch()[4].Blocks[0].ByteArray, (Bytes{1, 2}));
+    EXPECT_EQ(DataOf(Doc().patch(), 4), (std::vector<B>{{1, 2}}));
     EXPECT_EQ(prompts.messages.last(), "Import: Imported 1 blocks.\n1 blocks without data were left out.\n1 damaged "
                                        "blocks were left out: their data does not lie wholly inside the data file.");
 }

@@ -116,15 +116,13 @@ TEST(PatchFile, RangesTurnOutsideRecordsIntoRemovedSlotsAndReadOnCorrectly) {
 
     Patch p;
     ASSERT_EQ(ReadAll(dir / "r.uop", p), "");
-    EXPECT_EQ(p[4].Count(), 2);
-    EXPECT_EQ(p[4].RemovedCount, 1);
+    EXPECT_EQ(SlotsOf(p, 4), (std::vector<SlotFacts>{{-1, 2, 0, 0}, {10, 1, 0, 0}}));
     EXPECT_EQ(p[4].Blocks[1].ByteArray, (B{5}));
 
     Patch gumpsOnly;
     gumpsOnly.Append(12, 1, {1}, 0, 0);
     ASSERT_EQ(ReadPatchFile(dir / "r.uop", gumpsOnly, false, 12, 12, 0, 400000), "");
-    EXPECT_EQ(gumpsOnly[12].Count(), 2);  // appended, not replaced
-    EXPECT_EQ(gumpsOnly[12].Blocks[1].ByteArray, (B{6}));
+    EXPECT_EQ(DataOf(gumpsOnly, 12), (std::vector<B>{{1}, {6}}));  // appended, not replaced
     EXPECT_EQ(std::pair(gumpsOnly[4].RemovedCount, gumpsOnly.LiveCount()), std::pair(2, std::int64_t{2}));
 }
 

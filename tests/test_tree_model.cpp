@@ -83,19 +83,15 @@ TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
             if (!window.Tree()->isRowHidden(r, {})) names << Model().index(r, 0).data().toString();
         return names;
     };
-    filter->setText("0x1A");  // nothing selected: the first file type that holds it
-    EXPECT_EQ(window.Current(), (BlockId{4, 26}));
-    emit filter->returnPressed();
-    EXPECT_EQ(window.Current(), (BlockId{12, 26}));
-    filter->setText("27");  // in the current file type
-    EXPECT_EQ(window.Current(), (BlockId{12, 27}));
-    filter->setText("26");
-    EXPECT_EQ(window.Current(), (BlockId{12, 26}));
-    emit filter->returnPressed();
-    emit filter->returnPressed();  // round to the first again
-    EXPECT_EQ(window.Current(), (BlockId{4, 26}));
-    filter->setText("99");  // held by none: the selection stays
-    EXPECT_EQ(window.Current(), (BlockId{4, 26}));
+    // "" presses Enter. With nothing selected the first file type that holds the number, then the current one;
+    // Enter goes on to the next and round to the first; a number held by none keeps the selection.
+    const std::pair<const char*, BlockId> steps[] = {{"0x1A", {4, 26}}, {"", {12, 26}}, {"27", {12, 27}}, {"26", {12, 26}},
+                                                     {"", {30, 26}},    {"", {4, 26}},  {"99", {4, 26}}};
+    for (const auto& [text, current] : steps) {
+        if (*text) filter->setText(text);
+        else emit filter->returnPressed();
+        EXPECT_EQ(window.Current(), current) << text;
+    }
     EXPECT_EQ(shown().size(), 13);
 
     filter->setText("DATA");
@@ -112,10 +108,7 @@ TEST_F(ContextMenu, EntriesDependOnTheSelectedNodeAndTheMenuKeyAndShiftF10OpenIt
     p.Append(0, 1, {1}, 0, 0);
     Load(std::move(p));
     EXPECT_EQ(Menu(), QStringList());  // nothing selected
-    const struct {
-        BlockId node;
-        QStringList entries;
-    } cases[] = {
+    const std::pair<BlockId, QStringList> cases[] = {
         {{12, 1}, {"Remove", "-", "Save to File", "Save to Bmp", "Change Flags"}},
         {{0, 1}, {"Remove", "-", "Save to File", "Change Flags"}},
         {{12, -1}, {"Load from Datafile", "Load from BMP", "Add from compare"}},
@@ -123,9 +116,9 @@ TEST_F(ContextMenu, EntriesDependOnTheSelectedNodeAndTheMenuKeyAndShiftF10OpenIt
         {{4, -1}, {"Load from Datafile", "Add from compare"}},
         {{2, 30000}, {"Remove", "-", "Save to File", "Change Flags"}},  // below "LOTS"
     };
-    for (const auto& c : cases) {
-        Select(c.node);
-        EXPECT_EQ(Menu(), c.entries) << int(c.node.fileId) << "/" << c.node.blockNumber;
+    for (const auto& [node, entries] : cases) {
+        Select(node);
+        EXPECT_EQ(Menu(), entries) << int(node.fileId) << "/" << node.blockNumber;
     }
     // The "LOTS" node acts for its file type.
     window.Tree()->setCurrentIndex(Lots());
