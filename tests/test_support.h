@@ -15,6 +15,7 @@
 
 #include "patch/Patch.h"
 
+// The bytes of a file or a block.
 using B = std::vector<std::uint8_t>;
 
 class TempDir {
