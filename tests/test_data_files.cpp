@@ -359,9 +359,6 @@ TEST(Art, StaticTilesDrawTheirRunsWithinLimits) {
         }
         for (auto [x, y, cell] : c.cells) EXPECT_EQ(grid.At(x, y), cell) << c.name << " " << x << "," << y;
     }
-    LongArray empty;
-    Bytes none;
-    EXPECT_FALSE(LongArray2ArtRun(empty, none));
 }
 
 TEST(Compare, AddsExactlyTheBlocksThatDiffer) {
