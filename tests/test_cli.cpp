@@ -97,8 +97,7 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
         {"--version", 0, std::string("palindra-cli ") + PALINDRA_VERSION + "\n"}, {"list @p.uop", 0, "12 44 1 0 0\n"},
     });
     EXPECT_EQ(ReadFileBytes(dir / "bad.uop"), (std::vector<std::uint8_t>{'U', 'O', 'P'}));
-    EXPECT_FALSE(std::filesystem::exists(dir / "w.mul"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "x.bmp"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "w.mul") || std::filesystem::exists(dir / "x.bmp"));
 
     const CliResult r = Cli(dir, "import @p.uop 4 @art.mul @art.idx --skip-absent");
     EXPECT_EQ(r.code, 0);

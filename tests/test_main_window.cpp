@@ -77,9 +77,8 @@ TEST_F(MainWindow, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) 
         WritePatch("a.uop", PatchOf({{4, 0x12345, {1}}, {4, 20, {1}}, {4, 20, {2}}, {4, 16, {1, 2}}}));
     Trigger("mnuOpen", {QString::fromStdString(path)});
     ASSERT_EQ(prompts.asked.size(), 1u);
-    EXPECT_EQ(prompts.asked[0].title, "Open");
-    EXPECT_EQ(prompts.asked[0].filter, "UOP Patchfile (*.uop)");
-    EXPECT_EQ(prompts.asked[0].dir, QDir::homePath());
+    EXPECT_EQ(std::tuple(prompts.asked[0].title, prompts.asked[0].filter, prompts.asked[0].dir),
+              std::tuple(QString("Open"), QString("UOP Patchfile (*.uop)"), QDir::homePath()));
     EXPECT_EQ(window.windowTitle(), QString::fromStdString("Palindra - [" + path + "][*]"));
     EXPECT_EQ(ChildTexts(Model().IndexOf({4, -1})), QStringList({"0x00010", "000020", "0x12345"}));
     EXPECT_EQ(Model().IndexOf({4, 0x12345}).data(BlockTreeModel::KeyRole).toString(), "F004B74565");
@@ -102,8 +101,7 @@ TEST_F(MainWindow, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
     Modify();
     Trigger("mnuSave");  // no file name yet: Save As, cancelled
     ASSERT_EQ(prompts.asked.size(), 1u);
-    EXPECT_EQ(prompts.asked[0].title, "Save As");
-    EXPECT_EQ(prompts.asked[0].kind, "save:uop");
+    EXPECT_EQ(std::pair(prompts.asked[0].title, prompts.asked[0].kind), std::pair(QString("Save As"), QString("save:uop")));
     EXPECT_TRUE(window.isWindowModified());
 
     const std::string path = dir / "s.uop";
@@ -423,8 +421,7 @@ TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
 
     prompts.answers = {File("target.mul")};
     Click(dialog, "cmdFile");
-    EXPECT_EQ(prompts.asked.back().title, "Export to");
-    EXPECT_EQ(prompts.asked.back().kind, "save:mul");
+    EXPECT_EQ(std::pair(prompts.asked.back().title, prompts.asked.back().kind), std::pair(QString("Export to"), QString("save:mul")));
     Click(dialog, "cmdExport");
     EXPECT_EQ(prompts.messages.last(),
               "Export to verdata.mul: Cant find the origional verdata.mul. Check the settings in 'File|Settings'.");

@@ -148,8 +148,8 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
 
     Select({0, 7});
     Trigger("actSaveToFile", {File("block")});
-    EXPECT_EQ(prompts.asked.back().title, "Select data to save to");
-    EXPECT_EQ(prompts.asked.back().kind, "save:dat");
+    EXPECT_EQ(std::pair(prompts.asked.back().title, prompts.asked.back().kind),
+              std::pair(QString("Select data to save to"), QString("save:dat")));
     EXPECT_EQ(ReadFileBytes(dir / "block.dat"), data);
     Select({0, 8});
     Trigger("actSaveToFile");
