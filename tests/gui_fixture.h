@@ -33,19 +33,6 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 inline void Click(QWidget* w, const char* name) { Child<QPushButton>(w, name)->click(); }
 inline void SetText(QWidget* w, const char* name, const QString& text) { Child<QLineEdit>(w, name)->setText(text); }
 
-// A patch of the given blocks, in this order.
-struct BlockRow {
-    std::uint8_t fileId;
-    std::int32_t number;
-    Bytes bytes;
-    std::int16_t flagA = 0, flagB = 0;
-};
-inline Patch Blocks(std::initializer_list<BlockRow> rows) {
-    Patch p;
-    for (const BlockRow& r : rows) p.Append(r.fileId, r.number, r.bytes, r.flagA, r.flagB);
-    return p;
-}
-
 class GuiTest : public ::testing::Test {
 protected:
     PatchDocument& Doc() { return window.Document(); }

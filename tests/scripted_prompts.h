@@ -1,17 +1,15 @@
 // Answers the program's questions from a script and records what it said.
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <gtest/gtest.h>
+
 #include <QDialog>
+#include <QStringList>
+#include <QWidget>
 #include <deque>
 #include <functional>
 
 #include "app/prompts.h"
-
-#include <gtest/gtest.h>
-
-#include <QWidget>
 
 // The child widget of that object name; a test failure when there is none.
 template <class T>

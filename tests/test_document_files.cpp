@@ -31,11 +31,6 @@ protected:
         EXPECT_EQ(writer.Commit(), "");
         return path;
     }
-    static std::vector<Bytes> GumpData(const Patch& p) {
-        std::vector<Bytes> data;
-        for (const PatchBlock& b : p[kGumpFileId].Blocks) data.emplace_back(b.ByteArray.begin(), b.ByteArray.end());
-        return data;
-    }
 };
 }  // namespace
 
@@ -84,7 +79,7 @@ TEST_F(DocumentFiles, SaveAsksBeforeOverwritingAFileChangedOnDiskAndWaitsForAnot
 }
 
 TEST_F(DocumentFiles, OpenOffersToRecoverBlocksBehindTheCountedOnes) {
-    const std::string damaged = WritePatch("damaged.uop", Blocks({{4, 1, {1}}, {4, 2, {2}}, {4, 3, {3}}}));
+    const std::string damaged = WritePatch("damaged.uop", PatchOf({{4, 1, {1}}, {4, 2, {2}}, {4, 3, {3}}}));
     auto bytes = ReadFileBytes(damaged);
     bytes[4] = 1;  // the header counts one record of three
     WriteFileBytes(damaged, bytes);
@@ -129,7 +124,7 @@ TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
     ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
     Patch expected;
     ASSERT_EQ(ImportFromFiles(expected, kGumpFileId, package, "", 0, INT32_MAX, false).added, 3);
-    EXPECT_EQ(GumpData(Doc().patch()), GumpData(expected));
+    EXPECT_EQ(DataOf(Doc().patch(), kGumpFileId), DataOf(expected, kGumpFileId));
 
     // Not a package: the index row is back.
     auto* again = static_cast<frmImport*>(window.ShowImport());

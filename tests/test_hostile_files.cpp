@@ -1,6 +1,7 @@
 // Hostile and careless use: files that are not files, read-only and foreign
-// targets, odd names, two writers at once, signals, tight memory, entries
-// that alias one region, and patches that hold more than they declare.
+// targets, odd names, two writers at once, signals, tight memory, a full
+// device, entries that alias one region, and patches that hold more than they
+// declare. Every writer that fails leaves an existing target as it was.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -23,8 +24,6 @@
 #include "test_support.h"
 
 namespace {
-using B = std::vector<std::uint8_t>;
-
 bool LeftoverTemporaryFiles(const TempDir& dir) {
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
         if (e.path().filename().string().find(".palindra-") != std::string::npos) return true;
@@ -38,6 +37,28 @@ int InChild(const std::function<int()>& work) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     return status;
+}
+
+// Files may grow to `bytes` at most while it lives: writes beyond fail as on
+// a full device.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) : handler(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        const rlimit limit{bytes, old.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, handler);
+    }
+    rlimit old{};
+    void (*handler)(int);
+};
+
+Patch BigPatch() {
+    Patch p;
+    for (int n = 0; n < 2000; ++n) p.Append(0, n, B(196, static_cast<std::uint8_t>(n)), 0, 0);
+    return p;
 }
 
 bool Sanitized() {
@@ -254,4 +275,37 @@ TEST(HostileFiles, RecordsAfterTheDeclaredOnesAreRefusedAndRecoverable) {
     EXPECT_TRUE(r.error.empty() && r.declared == 2 && r.recovered == 7 && r.unreadBytes == 3);
     ASSERT_EQ(WritePatchFile(dir / "recovered.uop", p), "");
     EXPECT_EQ(ReadFileBytes(dir / "recovered.uop"), whole);
+}
+
+TEST(FaultInjection, AFullDeviceFoldersThatTakeNoFilesAndDevicesFailEverySaveAndKeepTheOldFile) {
+    TempDir dir;
+    const B old = {7, 7, 7};
+    for (const char* name : {"p.uop", "v.mul", "b.dat"}) WriteFileBytes(dir / name, old);
+    const Patch patch = BigPatch();
+    ASSERT_EQ(WritePatchFile(dir / "big.uop", patch), "");
+    {
+        FileSizeLimit full(4096);
+        EXPECT_TRUE(Has(WritePatchFile(dir / "p.uop", patch), "Cannot save"));
+        EXPECT_NE(WriteVerdata(dir / "v.mul", "", patch), "");
+        SaveFile raw;
+        ASSERT_EQ(raw.Open(dir / "b.dat"), "");
+        raw.Write(B(1 << 20, 1));
+        EXPECT_NE(raw.Commit(), "");
+        RunSteps(dir, {{"export @big.uop @v.mul", 1, dir / "v.mul"}});
+    }
+    for (const char* name : {"p.uop", "v.mul", "b.dat"}) EXPECT_EQ(ReadFileBytes(dir / name), old) << name;
+    EXPECT_EQ(FilesIn(dir.path()), 4u);  // no temporary file left behind
+
+    EXPECT_NE(WritePatchFile("/proc/palindra-test.uop", Patch{}), "");
+    EXPECT_NE(WriteVerdata("/proc/palindra-test.mul", "", Patch{}), "");
+    if (std::filesystem::exists("/dev/full")) {
+        EXPECT_TRUE(Has(WritePatchFile("/dev/full", BigPatch()), "not a regular file"));
+        EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+    }
+    if (::geteuid() != 0) {  // permissions bind everybody but root
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        EXPECT_NE(WritePatchFile(dir / "p.uop", Patch{}), "");
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+        EXPECT_EQ(ReadFileBytes(dir / "p.uop"), old);
+    }
 }

@@ -1,18 +1,26 @@
+// The main window: menus, opening and saving, drops, kept settings, and the
+// settings, import and export dialogs.
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPointer>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <filesystem>
 
 #include "app/frmImport.h"
+#include "app/frmSettings.h"
+#include "app/mComdlg.h"
 #include "codecs/bitmap.h"
+#include "gamefiles/verdata.h"
 #include "gui_fixture.h"
 
 namespace {
 using MainWindow = GuiTest;
+using Dialogs = GuiTest;
 }  // namespace
 
 TEST_F(MainWindow, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
@@ -66,12 +74,11 @@ TEST_F(MainWindow, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
 
 TEST_F(MainWindow, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) {
     const std::string path =
-        WritePatch("a.uop", Blocks({{4, 0x12345, {1}}, {4, 20, {1}}, {4, 20, {2}}, {4, 16, {1, 2}}}));
+        WritePatch("a.uop", PatchOf({{4, 0x12345, {1}}, {4, 20, {1}}, {4, 20, {2}}, {4, 16, {1, 2}}}));
     Trigger("mnuOpen", {QString::fromStdString(path)});
     ASSERT_EQ(prompts.asked.size(), 1u);
-    EXPECT_EQ(prompts.asked[0].title, "Open");
-    EXPECT_EQ(prompts.asked[0].filter, "UOP Patchfile (*.uop)");
-    EXPECT_EQ(prompts.asked[0].dir, QDir::homePath());
+    EXPECT_EQ(std::tuple(prompts.asked[0].title, prompts.asked[0].filter, prompts.asked[0].dir),
+              std::tuple(QString("Open"), QString("UOP Patchfile (*.uop)"), QDir::homePath()));
     EXPECT_EQ(window.windowTitle(), QString::fromStdString("Palindra - [" + path + "][*]"));
     EXPECT_EQ(ChildTexts(Model().IndexOf({4, -1})), QStringList({"0x00010", "000020", "0x12345"}));
     EXPECT_EQ(Model().IndexOf({4, 0x12345}).data(BlockTreeModel::KeyRole).toString(), "F004B74565");
@@ -94,8 +101,7 @@ TEST_F(MainWindow, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
     Modify();
     Trigger("mnuSave");  // no file name yet: Save As, cancelled
     ASSERT_EQ(prompts.asked.size(), 1u);
-    EXPECT_EQ(prompts.asked[0].title, "Save As");
-    EXPECT_EQ(prompts.asked[0].kind, "save:uop");
+    EXPECT_EQ(std::pair(prompts.asked[0].title, prompts.asked[0].kind), std::pair(QString("Save As"), QString("save:uop")));
     EXPECT_TRUE(window.isWindowModified());
 
     const std::string path = dir / "s.uop";
@@ -117,29 +123,24 @@ TEST_F(MainWindow, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
 // Close, New and Open ask before unsaved changes go; Cancel keeps them,
 // Discard drops them, Save writes them first.
 TEST_F(MainWindow, UnsavedChangesAreNeverLostWithoutAsking) {
-    const struct {
-        const char* action;
-        SaveChoice choice;
-        bool proceeds;
-    } cases[] = {{"mnuNew", SaveChoice::Cancel, false},  {"mnuNew", SaveChoice::Discard, true},
-                 {"mnuOpen", SaveChoice::Cancel, false}, {"mnuOpen", SaveChoice::Discard, true},
-                 {"mnuExit", SaveChoice::Cancel, false}, {"mnuExit", SaveChoice::Discard, true},
-                 {"mnuNew", SaveChoice::Save, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.action) + " " + std::to_string(int(c.choice)));
+    // The action, the answer, and whether the action goes ahead.
+    const std::tuple<const char*, SaveChoice, bool> cases[] = {
+        {"mnuNew", SaveChoice::Cancel, false},  {"mnuNew", SaveChoice::Discard, true},
+        {"mnuOpen", SaveChoice::Cancel, false}, {"mnuOpen", SaveChoice::Discard, true},
+        {"mnuExit", SaveChoice::Cancel, false}, {"mnuExit", SaveChoice::Discard, true}, {"mnuNew", SaveChoice::Save, true}};
+    for (const auto& [action, choice, proceeds] : cases) {
+        SCOPED_TRACE(std::string(action) + " " + std::to_string(int(choice)));
         Load(Patch{});
         window.show();
         Modify();
         prompts.saveQuestions = 0;
-        prompts.saveChoices = {c.choice};
+        prompts.saveChoices = {choice};
         prompts.answers = {QString::fromStdString(WritePatch("saved.uop", Patch{}))};  // Save As, or Open's file
-        Trigger(c.action);
+        Trigger(action);
         EXPECT_EQ(prompts.saveQuestions, 1);
-        const bool exit = std::string(c.action) == "mnuExit";
-        EXPECT_EQ(exit ? !window.isVisible() : Doc().patch().LiveCount() == 0, c.proceeds);
-        if (c.choice == SaveChoice::Save) {
-            EXPECT_EQ(ReadFileBytes(dir / "saved.uop").size(), 12u + 13u + 3u);
-        }
+        const bool exit = std::string(action) == "mnuExit";
+        EXPECT_EQ(exit ? !window.isVisible() : Doc().patch().LiveCount() == 0, proceeds);
+        EXPECT_TRUE(choice != SaveChoice::Save || ReadFileBytes(dir / "saved.uop").size() == 12u + 13u + 3u);
         prompts.answers.clear();
     }
     Load(Patch{});  // nothing to lose: no question
@@ -157,7 +158,7 @@ TEST_F(MainWindow, StatusBarReportsImportSaveAndExportAndThePanelFollowsEveryCha
     Child<QToolBar>(&window, "tbPatch")->findChild<QAction*>("IMPORT")->trigger();
     EXPECT_EQ(window.ShowImport(), import);
     EXPECT_EQ(window.findChildren<QDialog*>("frmImport").size(), 1);
-    SetText(import, "txtMUL", QString::fromStdString(WritePatch("from.uop", Blocks({{12, 7, {1, 2}}, {12, 8, {3}}}))));
+    SetText(import, "txtMUL", QString::fromStdString(WritePatch("from.uop", PatchOf({{12, 7, {1, 2}}, {12, 8, {3}}}))));
     Click(import, "cmdImport");
     EXPECT_EQ(status(), "Imported 2 blocks into Gumps");
     EXPECT_EQ(Label("lblInfo1"), "Number of blocks: 2");
@@ -241,7 +242,7 @@ TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
     QImage red(2, 1, QImage::Format_RGB32);
     red.fill(qRgb(248, 0, 0));
     ASSERT_EQ(SavePicture(red, File("red.bmp")), "");
-    Load(Blocks({{12, 1, {9, 9}}}));
+    Load(PatchOf({{12, 1, {9, 9}}}));
 
     Select({12, 1});
     drop(dir / "red.bmp");  // replaces the block it lands on
@@ -267,4 +268,173 @@ TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
         EXPECT_EQ(Child<QComboBox>(import, "cboMULType")->currentData().toInt(), type) << name;
         EXPECT_EQ(Child<QLineEdit>(import, "txtMUL")->text(), File(name));
     }
+}
+
+TEST_F(Dialogs, SettingsAreStoredOnSaveOnlyAndLoadTheRadarColours) {
+    WriteFileBytes(dir / "radarcol.mul", {0x1F, 0x00});
+    {
+        frmSettings dialog;
+        EXPECT_EQ(dialog.windowTitle(), "Settings");
+        EXPECT_EQ(Child<QLineEdit>(&dialog, "txtVerdata")->text(), "");
+        prompts.answers = {File("radarcol.mul")};
+        Click(&dialog, "cmdGetRadarcol");
+        EXPECT_EQ(prompts.asked.back().title, "Select radarcol.mul");
+        EXPECT_EQ(prompts.asked.back().filter, "Origional radarcol (*.mul)");
+        // A path that names no file is pointed out at once.
+        auto* missing = Child<QLabel>(&dialog, "lblRadarcolMissing");
+        for (const auto& [text, shown] : {std::pair{QString(), false}, {QStringLiteral("/no/such/radarcol.mul"), true},
+                                          {File("radarcol.mul"), false}}) {
+            SetText(&dialog, "txtRadarcol", text);
+            EXPECT_EQ(missing->isVisibleTo(&dialog), shown) << text.toStdString();
+        }
+        Click(&dialog, "cmdCancel");
+    }
+    Settings values;
+    values.Load();
+    EXPECT_EQ(values.RadarcolPath, "");
+    {
+        frmSettings dialog;
+        SetText(&dialog, "txtVerdata", "/some/verdata.mul");
+        Click(&dialog, "cmdGetRadarcol");  // cancelled: the text stays
+        SetText(&dialog, "txtRadarcol", File("radarcol.mul"));
+        Click(&dialog, "cmdSave");
+    }
+    const auto store = OpenSettingsStore();
+    EXPECT_EQ(store->value("VerdataPath").toString(), "/some/verdata.mul");
+    EXPECT_EQ(store->value("TiledataPath").toString(), "");
+    values.Load();
+    EXPECT_EQ(values.VerdataPath, "/some/verdata.mul");
+    EXPECT_EQ(values.RadarColors[0], 248 * 65536);
+    store->setValue("RadarcolPath", "");  // clearing the path keeps the colours loaded earlier in this run
+    values.Load();
+    EXPECT_EQ(values.RadarColors[0], 248 * 65536);
+
+    EXPECT_EQ(ToQtFilter("Datafile (*.dat) |*.dat"), "Datafile (*.dat)");
+    EXPECT_EQ(ToQtFilter("Idx file (*.idx) |*.idx|Idx file (*.mul)|*.mul|Idx file (*.*)|*.*"),
+              "Idx file (*.idx);;Idx file (*.mul);;Idx file (*.*)");
+    EXPECT_EQ(ToQtFilter("Verdata (*.mul) |*.mul|"), "Verdata (*.mul)");
+}
+
+TEST_F(Dialogs, ImportShowsTheRowsEachOfFourteenSourcesNeedsCancelsAndRefusesBadInputsStayingOpen) {
+    QPointer<QDialog> dialog = window.ShowImport();
+    auto* list = Child<QComboBox>(dialog, "cboMULType");
+    ASSERT_EQ(list->count(), 14);
+    for (const auto& [row, text] : {std::pair{0, "UOP Patchfile (*.UOP)"}, {1, "Verdata (Verdata.mul)"}, {2, "Map (0)"},
+                                    {13, "Hues (32)"}})
+        EXPECT_EQ(list->itemText(row), text);
+    SetText(dialog, "txtMUL", "chosen");
+    SetText(dialog, "txtBlockTo", "5");
+    // Patch, Map, Art, Verdata: whether the index row and the file ID rows are hidden.
+    for (auto [row, idx, fileIds] : {std::tuple{0, true, false}, {2, true, true}, {4, false, true}, {1, true, false}}) {
+        list->setCurrentIndex(row);
+        EXPECT_EQ(std::pair(Child<QLineEdit>(dialog, "txtIDX")->isHidden(),
+                            Child<QLineEdit>(dialog, "txtFileIDFrom")->isHidden()), std::pair(idx, fileIds)) << row;
+    }
+    EXPECT_EQ(Child<QLineEdit>(dialog, "txtMUL")->text(), "");  // another source starts afresh
+    EXPECT_EQ(Child<QLineEdit>(dialog, "txtBlockTo")->text(), "2147483647");
+
+    Click(dialog, "cmdCancel");
+    QApplication::processEvents();
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_EQ(Doc().UndoStack()->count(), 0);
+
+    dialog = window.ShowImport();
+    Click(dialog, "cmdImport");
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0], ": Cannot find the file ''!");
+
+    SetText(dialog, "txtMUL", QString::fromStdString(WritePatch("src.uop", PatchOf({{12, 3, {1}}, {4, 3, {2}}}))));
+    for (const auto& [box, text, message] :
+         {std::tuple{"txtFileIDTo", "256", "Import: The file ID limits must lie between 0 and 255."},
+          {"txtBlockTo", "3000000000", "Import: The block limits must lie between -2147483648 and 2147483647."}}) {
+        SetText(dialog, box, text);
+        Click(dialog, "cmdImport");
+        EXPECT_EQ(prompts.messages.last(), message);
+        SetText(dialog, box, "255");
+    }
+    EXPECT_EQ(Child<QLineEdit>(dialog, "txtMUL")->text(), File("src.uop"));
+    EXPECT_EQ(Doc().patch().LiveCount(), 0);
+
+    // A limit with trailing letters counts by its leading number.
+    SetText(dialog, "txtFileIDFrom", "12abc");
+    SetText(dialog, "txtBlockTo", "400000");
+    ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
+    QApplication::processEvents();
+    EXPECT_TRUE(dialog.isNull());  // closed after the import
+    EXPECT_EQ(std::tuple(Doc().patch()[12].Count(), Doc().patch()[4].LiveCount(), Children(12)), std::tuple(1, 0, 1));
+}
+
+TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWhatItLeftOut) {
+    QPointer<QDialog> dialog = window.ShowImport();
+    Child<QComboBox>(dialog, "cboMULType")->setCurrentIndex(4);  // Art
+    WriteFileBytes(dir / "art.mul", {1, 2});
+    SetText(dialog, "txtMUL", File("art.mul"));
+    Click(dialog, "cmdImport");
+    EXPECT_EQ(prompts.messages.last(), ": Cannot find the file ''!");
+    // Block 0 present, block 1 absent, block 2 damaged (past the end of the data).
+    WriteFileBytes(dir / "art.idx", IndexBytes({{0, 2, 0}, {-1, -1, 0}, {1, 5, 0}}));
+    SetText(dialog, "txtIDX", File("art.idx"));
+
+    // Cancel pressed as soon as the wait window shows it, while the import runs.
+    int pressed = 0;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        for (auto* b : window.findChildren<QPushButton*>(QStringLiteral("cmdCancelWait")))
+            if (b->isVisible() && b->isEnabled()) {
+                EXPECT_NE(window.findChild<QWidget*>(QStringLiteral("prgWait")), nullptr);
+                b->click();
+                ++pressed;
+            }
+    });
+    prompts.messages.clear();
+    user.start(0);
+    Click(dialog, "cmdImport");
+    user.stop();
+    EXPECT_EQ(pressed, 1);
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    EXPECT_FALSE(dialog.isNull());  // still open for another try
+    EXPECT_EQ(std::tuple(Doc().patch().LiveCount(), Doc().UndoStack()->count(), window.isWindowModified()),
+              std::tuple(std::int64_t{0}, 0, false));
+
+    SetText(dialog, "txtBlockTo", "12abc");
+    Click(dialog, "cmdImport");
+    EXPECT_EQ(prompts.messages.last(), "Import: The block limit '12abc' is not a number.");
+    SetText(dialog, "txtBlockTo", "2.5");
+    auto* skip = Child<QCheckBox>(dialog, "chkSkipAbsent");
+    EXPECT_FALSE(skip->isChecked());
+    skip->setChecked(true);
+    Click(dialog, "cmdImport");
+    QApplication::processEvents();
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_EQ(DataOf(Doc().patch(), 4), (std::vector<B>{{1, 2}}));
+    EXPECT_EQ(prompts.messages.last(), "Import: Imported 1 blocks.\n1 blocks without data were left out.\n1 damaged "
+                                       "blocks were left out: their data does not lie wholly inside the data file.");
+}
+
+TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
+    WriteFileBytes(dir / "target.mul", {1, 2, 3});
+    QPointer<QDialog> dialog = window.ShowExport();
+    EXPECT_EQ(dialog->windowTitle(), "Export to verdata.mul");
+    EXPECT_TRUE(Child<QCheckBox>(dialog, "chkInclude")->isChecked());
+    Click(dialog, "cmdExport");
+    EXPECT_EQ(prompts.messages.last(), "Export ot verdata.mul: You must first select a filename for your new verdata.mul");
+
+    prompts.answers = {File("target.mul")};
+    Click(dialog, "cmdFile");
+    EXPECT_EQ(std::pair(prompts.asked.back().title, prompts.asked.back().kind), std::pair(QString("Export to"), QString("save:mul")));
+    Click(dialog, "cmdExport");
+    EXPECT_EQ(prompts.messages.last(),
+              "Export to verdata.mul: Cant find the origional verdata.mul. Check the settings in 'File|Settings'.");
+    EXPECT_EQ(ReadFileBytes(dir / "target.mul"), (Bytes{1, 2, 3}));
+    EXPECT_FALSE(dialog.isNull());
+
+    Load(PatchOf({{12, 1, {5}}}));  // the dialog exports the patch and the settings as they are now
+    WriteFileBytes(dir / "base.mul", {0, 0, 0, 0});
+    window.Values().VerdataPath = dir / "base.mul";
+    Click(dialog, "cmdExport");
+    QApplication::processEvents();
+    EXPECT_TRUE(dialog.isNull());
+    Patch written;
+    ASSERT_EQ(ReadVerdata(dir / "target.mul", written, false, 0, 255, 0, 400000), "");
+    EXPECT_EQ(written.LiveCount(), 1);
 }

@@ -16,8 +16,6 @@
 #include "test_support.h"
 
 namespace {
-using B = std::vector<std::uint8_t>;
-
 // One table at 0x28 right behind the header, the entries behind the table.
 struct RawSlot {
     std::uint64_t hash = 0;
@@ -107,17 +105,11 @@ TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
         "4D 59 50 00 05 00 00 00 43 EC 23 FD 28 00 00 00 00 00 00 00 01 00 00 00 01 00 00 00 00 00 00 00"
         " 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 56 00 00 00 00 00 00 00 00 00 00 00"
         " 04 00 00 00 04 00 00 00 36 DE FB 56 0D 80 9F 48 0B 00 18 00 00 00 01 02 03 04"));
-    Package package;
-    ASSERT_EQ(package.Open(dir / "art.uop"), "");
-    EXPECT_EQ(package.Version(), 5u);
-    ASSERT_EQ(package.Entries().size(), 1u);
-    B payload;
-    ASSERT_EQ(package.Read(package.Entries()[0], payload), "");
-    EXPECT_EQ(payload, (B{1, 2, 3, 4}));
+    // Its one entry holds block 1; block 0 before it is absent.
     Patch patch;
     const ImportResult r = Import(patch, kArtFileId, dir / "art.uop");
     EXPECT_EQ(std::tie(r.added, r.absent), std::tuple(2, 1));
-    EXPECT_EQ(patch[kArtFileId].Blocks[0].Length(), -1);
+    EXPECT_EQ(SlotsOf(patch, kArtFileId), (std::vector<SlotFacts>{{0, -1, 0, 0}, {1, 4, 0, 0}}));
     EXPECT_EQ(patch[kArtFileId].Blocks[1].ByteArray, (B{1, 2, 3, 4}));
 
     const B gump = HexBytes("78 DA D3 9D A5 D3 C7 C5 C8 C0 C0 0C C4 8C 40 4C 6F C0 3C 00 76 8E 74 C0 38 1A E6 A3 00 35"
@@ -146,62 +138,56 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
     const B multi = HexBytes("10 00 FF FF 02 00 05 00 01 00 00 00 01 00 00 00 11 00 01 00 FE FF 00 00 00 00 00 00 00 00 00 00"),
             multiEntry = HexBytes("00 00 00 00 02 00 00 00 10 00 FF FF 02 00 05 00 00 01 01 00 00 00 AA BB CC DD"
                                   " 11 00 01 00 FE FF 00 00 01 00 00 00 00 00");
-    struct Kind {
-        std::uint8_t fileId;
-        std::uint32_t version;
-        std::uint16_t flag;
-    };
-    for (const Kind k : {Kind{kArtFileId, 5, 0}, {kGumpFileId, 4, 3}, {8, 4, 1}, {14, 4, 1}, {kMapFileId, 5, 0}}) {
-        SCOPED_TRACE(int(k.fileId));
+    using Kind = std::tuple<std::uint8_t, std::uint32_t, std::uint16_t>;  // file ID, package version, entry flag
+    for (const auto& [fileId, version, flag] :
+         {Kind{kArtFileId, 5, 0}, {kGumpFileId, 4, 3}, {8, 4, 1}, {14, 4, 1}, {kMapFileId, 5, 0}}) {
+        SCOPED_TRACE(int(fileId));
         PackageWriter writer;
-        ASSERT_EQ(writer.Open(dir / "p.uop", k.version, 3), "");
-        const std::string& format = SchemeOfFileId(k.fileId)->formats[0];
+        ASSERT_EQ(writer.Open(dir / "p.uop", version, 3), "");
+        const std::string& format = SchemeOfFileId(fileId)->formats[0];
         B data;
         std::vector<std::array<std::int32_t, 3>> index;
         std::uint32_t blocks = 8;
-        if (k.fileId == kMapFileId) {  // the second part first, an empty slot between
+        if (fileId == kMapFileId) {  // the second part first, an empty slot between
             blocks = 4096 + 10;
             data = RandomBytes(rng, blocks * 196);
-            writer.Add(LegacyName(format, 1), B(data.begin() + 4096 * 196, data.end()), k.flag);
+            writer.Add(LegacyName(format, 1), B(data.begin() + 4096 * 196, data.end()), flag);
             writer.AddEmptySlot();
-            writer.Add(LegacyName(format, 0), B(data.begin(), data.begin() + 4096 * 196), k.flag);
+            writer.Add(LegacyName(format, 0), B(data.begin(), data.begin() + 4096 * 196), flag);
         }
-        for (std::uint32_t i = 0; k.fileId != kMapFileId && i < blocks; ++i) {
+        for (std::uint32_t i = 0; fileId != kMapFileId && i < blocks; ++i) {
             if (i == 2 || i == 5) {
                 index.push_back({-1, -1, 0});
                 if (i == 5) writer.AddEmptySlot();
                 continue;
             }
             B block = RandomBytes(rng, 20 + i * 16), payload = block;
-            std::uint32_t extra = k.fileId == 8 ? i + 1 : 0;
-            if (k.fileId == kGumpFileId) {
+            std::uint32_t extra = fileId == 8 ? i + 1 : 0;
+            if (fileId == kGumpFileId) {
                 payload.insert(payload.begin(), 8, 0);
                 PutLE32(payload.data(), 300 + i);  // width, then height
                 PutLE32(payload.data() + 4, 40 + i);
                 extra = ((300 + i) << 16) | (40 + i);
-            } else if (k.fileId == 14) {  // two tiles: one visible with an id list, one invisible with bit 0x100
+            } else if (fileId == 14) {  // two tiles: one visible with an id list, one invisible with bit 0x100
                 block = multi, payload = multiEntry;
                 block[0] = payload[0] = payload[8] = static_cast<std::uint8_t>(i);
             }
             index.push_back({static_cast<std::int32_t>(data.size()), static_cast<std::int32_t>(block.size()),
                              static_cast<std::int32_t>(extra)});
             data.insert(data.end(), block.begin(), block.end());
-            writer.Add(LegacyName(format, i), payload, k.flag);
+            writer.Add(LegacyName(format, i), payload, flag);
         }
         ASSERT_EQ(writer.Commit(), "");
         WriteFileBytes(dir / "d.mul", data);
         WriteFileBytes(dir / "d.idx", IndexBytes(index));
 
         Patch fromPackage, fromFiles;
-        const ImportResult r = Import(fromPackage, k.fileId, dir / "p.uop");
+        const ImportResult r = Import(fromPackage, fileId, dir / "p.uop");
         ASSERT_EQ(r.error, "");
         EXPECT_EQ(r.added, std::int64_t{blocks});
-        ASSERT_EQ(Import(fromFiles, k.fileId, dir / "d.mul", dir / "d.idx").added, std::int64_t{blocks});
-        for (std::size_t n = 0; n < blocks; ++n) {
-            const PatchBlock &a = fromPackage[k.fileId].Blocks[n], &b = fromFiles[k.fileId].Blocks[n];
-            EXPECT_EQ(std::make_tuple(a.BlockNumber, a.Length(), a.FlagA, a.FlagB, a.ByteArray),
-                      std::make_tuple(b.BlockNumber, b.Length(), b.FlagA, b.FlagB, b.ByteArray)) << n;
-        }
+        ASSERT_EQ(Import(fromFiles, fileId, dir / "d.mul", dir / "d.idx").added, std::int64_t{blocks});
+        EXPECT_EQ(SlotsOf(fromPackage, fileId), SlotsOf(fromFiles, fileId));
+        EXPECT_EQ(DataOf(fromPackage, fileId), DataOf(fromFiles, fileId));
     }
 }
 
@@ -243,8 +229,7 @@ TEST(GamePackage, RefusesABrokenStructureNamingTheOffset) {
         WriteFileBytes(dir / "bad.uop", bytes);
         Package package;
         const std::string error = package.Open(dir / "bad.uop");
-        EXPECT_TRUE(Has(error, message));
-        EXPECT_TRUE(Has(error, dir / "bad.uop"));
+        EXPECT_TRUE(Has(error, message) && Has(error, dir / "bad.uop"));
         Patch patch;
         EXPECT_NE(Import(patch, kArtFileId, dir / "bad.uop").error, "");
         EXPECT_EQ(patch.LiveCount(), 0);

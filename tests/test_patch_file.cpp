@@ -1,3 +1,5 @@
+// The two files blocks are saved in, patch files and verdata: exact bytes,
+// round trips, ranges and refusals of damaged files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,8 +10,6 @@
 #include "test_support.h"
 
 namespace {
-using B = std::vector<std::uint8_t>;
-
 B Header(std::uint32_t low, std::uint32_t high) {
     B b = {0x55, 0x4F, 0x50, 0x04};
     PutLE(b, low, 4);
@@ -17,49 +17,70 @@ B Header(std::uint32_t low, std::uint32_t high) {
     return b;
 }
 
-void AddRecord(B& out, std::uint8_t fileId, std::int32_t block, std::int32_t length, const B& data = {}) {
+// A record; `flags` holds FlagA in its low half.
+void AddRecord(B& out, std::uint8_t fileId, std::int32_t block, std::int32_t length, const B& data = {},
+               std::uint32_t flags = 0) {
     out.push_back(fileId);
     PutLE(out, static_cast<std::uint32_t>(block), 4);
     PutLE(out, static_cast<std::uint32_t>(length), 4);
-    PutLE(out, 0, 4);
+    PutLE(out, flags, 4);
     out.insert(out.end(), data.begin(), data.end());
 }
 
 std::string ReadAll(const std::string& path, Patch& p) { return ReadPatchFile(path, p, true, 0, 255, 0, kMaxBlockNumber); }
+
+// A verdata entry: where its data lies and its flags.
+struct E {
+    std::int32_t fileId, block, position, length;
+    std::uint16_t flagA = 0, flagB = 0;
+};
+
+B Verdata(const std::vector<E>& entries, const B& data) {
+    B out;
+    PutLE(out, static_cast<std::uint32_t>(entries.size()), 4);
+    for (const E& e : entries)
+        for (std::uint32_t v : {std::uint32_t(e.fileId), std::uint32_t(e.block), std::uint32_t(e.position),
+                                std::uint32_t(e.length), e.flagA | std::uint32_t(e.flagB) << 16})
+            PutLE(out, v, 4);
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
 }  // namespace
 
 // Exact bytes, written over a longer file: file IDs above 250 count in the
-// second count and records follow file ID order.
-TEST(PatchFile, WritesTheHeaderCountsAndRecordsInFileIdOrder) {
+// second count, records follow file ID order, removed slots are dropped and
+// blocks without data keep their length (-1 or another negative one). Read
+// back, each file is written again byte for byte.
+TEST(PatchFile, WritesTheHeaderCountsAndRecordsInFileIdOrderAndReadsThemBack) {
     TempDir dir;
     const B oneBlock = {0x55, 0x4F, 0x50, 0x04, 1, 0, 0, 0, 0, 0, 0, 0, 0x04, 0x34,
                         0x12, 0, 0, 3, 0, 0, 0, 1, 2, 3, 4, 1, 2, 3};
     B above250 = Header(1, 1);
     AddRecord(above250, 250, 3, 0);
     AddRecord(above250, 252, 0, 1, {9});
+    Patch withoutData = PatchOf({{2, 7, {1, 2}}, {2, 8, {}, 5, 6}});
+    withoutData.AppendWithLength(2, 9, -1, {}, 0, 0);
+    withoutData.AppendWithLength(2, 10, -5, {}, 0, 0);
+    withoutData.Append(2, INT32_MAX, {3}, 0, 0);
+    withoutData.RemoveBlock(2, 7);
+    B lengths = Header(4, 0);
+    AddRecord(lengths, 2, 8, 0, {}, 0x00060005);
+    AddRecord(lengths, 2, 9, -1);
+    AddRecord(lengths, 2, 10, -5);
+    AddRecord(lengths, 2, INT32_MAX, 1, {3});
     const std::pair<Patch, B> cases[] = {{Patch{}, Header(0, 0)},
                                          {PatchOf({{4, 0x1234, {1, 2, 3}, 0x0201, 0x0403}}), oneBlock},
-                                         {PatchOf({{252, 0, {9}}, {250, 3, {}}}), above250}};
+                                         {PatchOf({{252, 0, {9}}, {250, 3, {}}}), above250},
+                                         {withoutData, lengths}};
     for (const auto& [patch, bytes] : cases) {
         WriteFileBytes(dir / "p.uop", B(1000, 0xAA));
         ASSERT_EQ(WritePatchFile(dir / "p.uop", patch), "");
         EXPECT_EQ(ReadFileBytes(dir / "p.uop"), bytes);
+        Patch back;
+        ASSERT_EQ(ReadAll(dir / "p.uop", back), "");
+        ASSERT_EQ(WritePatchFile(dir / "again.uop", back), "");
+        EXPECT_EQ(ReadFileBytes(dir / "again.uop"), bytes);
     }
-}
-
-TEST(PatchFile, RemovedSlotsAreDroppedAndBlocksWithoutDataStayLiveWithTheirLength) {
-    TempDir dir;
-    Patch p = PatchOf({{2, 7, {1, 2}}, {2, 8, {}, 5, 6}});
-    p.AppendWithLength(2, 9, -1, {}, 0, 0);
-    p.AppendWithLength(2, 10, -5, {}, 0, 0);
-    p.Append(2, INT32_MAX, {3}, 0, 0);
-    p.RemoveBlock(2, 7);
-    ASSERT_EQ(WritePatchFile(dir / "p.uop", p), "");
-    Patch back;
-    ASSERT_EQ(ReadAll(dir / "p.uop", back), "");
-    // Absent from its data file (-1 or another negative length), still live.
-    EXPECT_EQ(SlotsOf(back, 2), (std::vector<SlotFacts>{{8, 0, 5, 6}, {9, -1, 0, 0}, {10, -5, 0, 0}, {INT32_MAX, 1, 0, 0}}));
-    EXPECT_EQ(back[2].RemovedCount, 0);
 }
 
 // As patch files and as verdata; many blocks share a number.
@@ -99,19 +120,19 @@ TEST(PatchFile, RangesTurnOutsideRecordsIntoRemovedSlotsAndReadOnCorrectly) {
 
     Patch p;
     ASSERT_EQ(ReadAll(dir / "r.uop", p), "");
-    EXPECT_EQ(p[4].Count(), 2);
-    EXPECT_EQ(p[4].RemovedCount, 1);
+    EXPECT_EQ(SlotsOf(p, 4), (std::vector<SlotFacts>{{-1, 2, 0, 0}, {10, 1, 0, 0}}));
     EXPECT_EQ(p[4].Blocks[1].ByteArray, (B{5}));
 
     Patch gumpsOnly;
     gumpsOnly.Append(12, 1, {1}, 0, 0);
     ASSERT_EQ(ReadPatchFile(dir / "r.uop", gumpsOnly, false, 12, 12, 0, 400000), "");
-    EXPECT_EQ(gumpsOnly[12].Count(), 2);  // appended, not replaced
-    EXPECT_EQ(gumpsOnly[12].Blocks[1].ByteArray, (B{6}));
+    EXPECT_EQ(DataOf(gumpsOnly, 12), (std::vector<B>{{1}, {6}}));  // appended, not replaced
     EXPECT_EQ(std::pair(gumpsOnly[4].RemovedCount, gumpsOnly.LiveCount()), std::pair(2, std::int64_t{2}));
 }
 
-TEST(PatchFile, MalformedFilesAreRefusedAndLeaveThePatchUntouched) {
+// A verdata that is refused cannot be the base of an export either, which
+// then leaves its target as it was.
+TEST(PatchFile, MalformedPatchesAndVerdataAreRefusedAndLeaveThePatchUntouched) {
     TempDir dir;
     B truncated = Header(2, 0);
     AddRecord(truncated, 4, 1, 20, B(20, 1));
@@ -120,28 +141,42 @@ TEST(PatchFile, MalformedFilesAreRefusedAndLeaveThePatchUntouched) {
     AddRecord(tooLong, 4, 1, 100, {1, 2});
     B wrongVersion = Header(0, 0);
     wrongVersion[3] = 5;
-    B twoBillion = Header(2000000000u, 0);
+    B twoBillion = Header(2000000000u, 0), twoBillionEntries = Verdata({}, {});
     twoBillion.resize(40);
-    const std::pair<B, const char*> cases[] = {
-        {{0x55, 0x4F}, "shorter than the 12-byte header"},
-        {B{'X', 'O', 'P', 4, 0, 0, 0, 0, 0, 0, 0, 0}, "does not start with \"UOP\""},
-        {wrongVersion, "version is 5, not 4"},
-        {Header(0xFFFFFFFFu, 0), "negative"},
-        {twoBillion, "claims 2000000000 blocks"},
-        {truncated, "block 1 at offset 45 runs past the end"},
-        {tooLong, "claims 100 bytes, but only 2 remain"},
+    twoBillionEntries[3] = 0x77;
+    twoBillionEntries.resize(40);
+    const std::tuple<const char*, B, const char*> cases[] = {
+        {"bad.uop", {0x55, 0x4F}, "shorter than the 12-byte header"},
+        {"bad.uop", B{'X', 'O', 'P', 4, 0, 0, 0, 0, 0, 0, 0, 0}, "does not start with \"UOP\""},
+        {"bad.uop", wrongVersion, "version is 5, not 4"},
+        {"bad.uop", Header(0xFFFFFFFFu, 0), "negative"},
+        {"bad.uop", twoBillion, "claims 2000000000 blocks"},
+        {"bad.uop", truncated, "block 1 at offset 45 runs past the end"},
+        {"bad.uop", tooLong, "claims 100 bytes, but only 2 remain"},
+        {"bad.mul", twoBillionEntries, "more than its 40 bytes can hold"},
+        {"bad.mul", Verdata({{1, 1, 24, 10}}, {1, 2}), "entry 0 (file ID 1, block 1) has data beyond the end"},
+        {"bad.mul", Verdata({{1, 1, -5, 1}}, {1}), "data beyond the end"},
+        {"bad.mul", B{1, 0}, "shorter than its 4-byte entry count"},
+        {"bad.mul", B{0xFF, 0xFF, 0xFF, 0xFF}, "negative"},
     };
-    for (const auto& [bytes, expect] : cases) {
-        WriteFileBytes(dir / "bad.uop", bytes);
+    WriteFileBytes(dir / "target.mul", {1, 2, 3});
+    for (const auto& [name, bytes, expect] : cases) {
+        const std::string bad = dir / name;
+        const bool verdata = bad.ends_with(".mul");
+        WriteFileBytes(bad, bytes);
         Patch p = PatchOf({{12, 3, {1, 2, 3}}});
-        const std::string error = ReadAll(dir / "bad.uop", p);
-        EXPECT_TRUE(Has(error, expect) && Has(error, dir / "bad.uop"));
+        const std::string error = verdata ? ReadVerdata(bad, p, false, 0, 255, 0, 400000) : ReadAll(bad, p);
+        EXPECT_TRUE(Has(error, expect) && Has(error, bad));
         EXPECT_EQ(SlotsOf(p, 12), (std::vector<SlotFacts>{{3, 3, 0, 0}})) << expect;
         EXPECT_EQ(p.LiveCount(), 1) << expect;
+        EXPECT_TRUE(!verdata || Has(WriteVerdata(dir / "target.mul", bad, Patch{}), expect));
     }
+    EXPECT_EQ(WriteVerdata(dir / "target.mul", dir / "nobase.mul", Patch{}), kBaseVerdataMissing);
+    EXPECT_EQ(ReadFileBytes(dir / "target.mul"), (B{1, 2, 3}));
     Patch p;
     EXPECT_NE(ReadAll(dir / "missing.uop", p), "");
-    EXPECT_FALSE(std::filesystem::exists(dir / "missing.uop"));
+    EXPECT_NE(ReadVerdata(dir / "missing.mul", p, false, 0, 255, 0, 400000), "");
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing.uop") || std::filesystem::exists(dir / "missing.mul"));
 }
 
 TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftoversAVanishedTargetIsWrittenAnew) {
@@ -175,4 +210,53 @@ TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftoversAVanishedT
 
     EXPECT_NE(WritePatchFile(dir / "no/such/folder/p.uop", Patch{}), "");
     EXPECT_NE(WritePatchFile(dir.path().string(), Patch{}), "");
+}
+
+TEST(WriteVerdata, MergesOverTheBaseKeepingTheLastCopySortedByFileId) {
+    TempDir dir;
+    ASSERT_EQ(WriteVerdata(dir / "v.mul", "", Patch{}), "");
+    EXPECT_EQ(ReadFileBytes(dir / "v.mul"), (B{0, 0, 0, 0}));
+    ASSERT_EQ(WriteVerdata(dir / "v.mul", "", PatchOf({{12, 5, {7, 8, 9}, 2, 3}})), "");
+    EXPECT_EQ(ReadFileBytes(dir / "v.mul"), Verdata({{12, 5, 24, 3, 2, 3}}, {7, 8, 9}));
+
+    // The base: unsorted file IDs, a block replaced by the patch, an absent block, a block over 400000.
+    const B base = Verdata({{4, 1, 104, 1}, {2, 7, 105, 2}, {2, 9, -1, -1}, {2, 400001, 107, 1}, {2, 3, 108, 1}},
+                           {0xA1, 0xB1, 0xB2, 0xC1, 0xD1});
+    WriteFileBytes(dir / "base.mul", base);
+
+    // The second copy of 4/9 wins; 8/0 has no data: position -1.
+    const Patch p = PatchOf({{2, 7, {0xEE}, 5, 6}, {4, 9, {0x01}}, {4, 9, {0x02}}, {8, 0, {}}, {8, 400001, {0x03}},
+                             {8, INT32_MAX, {0x04}}});
+    ASSERT_EQ(WriteVerdata(dir / "new.mul", dir / "base.mul", p), "");
+
+    // Block numbers above 400,000 are written like any other.
+    const std::int32_t d = 4 + 20 * 9;
+    EXPECT_EQ(ReadFileBytes(dir / "new.mul"),
+              Verdata({{2, 9, -1, -1},
+                       {2, 400001, d, 1},
+                       {2, 3, d + 1, 1},
+                       {2, 7, d + 2, 1, 5, 6},
+                       {4, 1, d + 3, 1},
+                       {4, 9, d + 4, 1},
+                       {8, 0, -1, 0},
+                       {8, 400001, d + 5, 1},
+                       {8, INT32_MAX, d + 6, 1}},
+                      {0xC1, 0xD1, 0xEE, 0xA1, 0x02, 0x03, 0x04}));
+    EXPECT_EQ(p[4].Count(), 2);  // the working patch is not changed
+    EXPECT_EQ(p[4].RemovedCount, 0);
+}
+
+TEST(ReadVerdata, AppendsOnlyTheEntriesInRangeInDirectoryOrder) {
+    TempDir dir;
+    WriteFileBytes(dir / "v.mul", Verdata({{12, 150, 84, 1}, {4, 150, 85, 1}, {12, 99, 86, 1}, {12, 100, -1, 0}},
+                                          {1, 2, 3}));
+    Patch p = PatchOf({{12, 150, {9}}});
+    ASSERT_EQ(ReadVerdata(dir / "v.mul", p, false, 12, 12, 100, 200), "");
+    ASSERT_EQ(p[12].Count(), 3);
+    EXPECT_EQ(p[12].Blocks[1].ByteArray, (B{1}));
+    EXPECT_EQ(SlotsOf(p, 12)[2], SlotFacts(100, 0, 0, 0));
+    EXPECT_EQ(p[4].Count(), 0);
+
+    WriteFileBytes(dir / "empty.mul", {});
+    EXPECT_EQ(ReadVerdata(dir / "empty.mul", p, false, 0, 255, 0, 400000), "");
 }

@@ -15,6 +15,9 @@
 
 #include "patch/Patch.h"
 
+// The bytes of a file or a block.
+using B = std::vector<std::uint8_t>;
+
 class TempDir {
 public:
     TempDir() {
@@ -46,6 +49,13 @@ inline void WriteText(const std::string& path, const std::string& text) {
 inline std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// The entries of a folder but patch locks, which stay by design.
+inline std::size_t FilesIn(const std::filesystem::path& dir) {
+    std::size_t n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) n += e.path().extension() != ".lock";
+    return n;
 }
 
 inline std::vector<std::uint8_t> RandomBytes(std::mt19937& rng, std::size_t n) {
@@ -93,6 +103,13 @@ using SlotFacts = std::tuple<std::int32_t, std::int32_t, std::int16_t, std::int1
 inline std::vector<SlotFacts> SlotsOf(const Patch& p, std::uint8_t fileId) {
     std::vector<SlotFacts> out;
     for (const PatchBlock& b : p[fileId].Blocks) out.emplace_back(b.BlockNumber, b.Length(), b.FlagA, b.FlagB);
+    return out;
+}
+
+// The bytes of each slot of one file ID, removed ones included.
+inline std::vector<B> DataOf(const Patch& p, std::uint8_t fileId) {
+    std::vector<B> out;
+    for (const PatchBlock& b : p[fileId].Blocks) out.emplace_back(b.ByteArray.begin(), b.ByteArray.end());
     return out;
 }
 

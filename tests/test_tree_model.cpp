@@ -1,5 +1,10 @@
+// The block tree: its model, expansion and filter, and the context menu of
+// its nodes with the commands only the menu reaches.
 #include <QAbstractItemModelTester>
+#include <QContextMenuEvent>
+#include <QShortcut>
 
+#include "app/InfoPanel.h"
 #include "gui_fixture.h"
 
 namespace {
@@ -14,6 +19,7 @@ protected:
     }
     QModelIndex Lots() { return Model().index(0, 0, Model().IndexOf({2, -1})); }
 };
+using ContextMenu = TreeModel;
 }  // namespace
 
 TEST_F(TreeModel, PassesTheModelTesterAndFetchesLotsWhenExpanded) {
@@ -69,7 +75,7 @@ TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveARebuild) {
 }
 
 TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
-    Load(Blocks({{4, 26, {1}}, {12, 26, {2}}, {30, 26, {3}}, {12, 27, {4}}}));
+    Load(PatchOf({{4, 26, {1}}, {12, 26, {2}}, {30, 26, {3}}, {12, 27, {4}}}));
     auto* filter = Child<QLineEdit>(&window, "txtFilter");
     auto shown = [&] {
         QStringList names;
@@ -77,19 +83,15 @@ TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
             if (!window.Tree()->isRowHidden(r, {})) names << Model().index(r, 0).data().toString();
         return names;
     };
-    filter->setText("0x1A");  // nothing selected: the first file type that holds it
-    EXPECT_EQ(window.Current(), (BlockId{4, 26}));
-    emit filter->returnPressed();
-    EXPECT_EQ(window.Current(), (BlockId{12, 26}));
-    filter->setText("27");  // in the current file type
-    EXPECT_EQ(window.Current(), (BlockId{12, 27}));
-    filter->setText("26");
-    EXPECT_EQ(window.Current(), (BlockId{12, 26}));
-    emit filter->returnPressed();
-    emit filter->returnPressed();  // round to the first again
-    EXPECT_EQ(window.Current(), (BlockId{4, 26}));
-    filter->setText("99");  // held by none: the selection stays
-    EXPECT_EQ(window.Current(), (BlockId{4, 26}));
+    // "" presses Enter. With nothing selected the first file type that holds the number, then the current one;
+    // Enter goes on to the next and round to the first; a number held by none keeps the selection.
+    const std::pair<const char*, BlockId> steps[] = {{"0x1A", {4, 26}}, {"", {12, 26}}, {"27", {12, 27}}, {"26", {12, 26}},
+                                                     {"", {30, 26}},    {"", {4, 26}},  {"99", {4, 26}}};
+    for (const auto& [text, current] : steps) {
+        if (*text) filter->setText(text);
+        else emit filter->returnPressed();
+        EXPECT_EQ(window.Current(), current) << text;
+    }
     EXPECT_EQ(shown().size(), 13);
 
     filter->setText("DATA");
@@ -98,4 +100,128 @@ TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
     EXPECT_EQ(shown(), QStringList({"Tiledata", "Animdata"}));
     filter->clear();
     EXPECT_EQ(shown().size(), 13);
+}
+
+TEST_F(ContextMenu, EntriesDependOnTheSelectedNodeAndTheMenuKeyAndShiftF10OpenIt) {
+    Patch p = Sample();
+    p.Append(12, 1, {1}, 0, 0);
+    p.Append(0, 1, {1}, 0, 0);
+    Load(std::move(p));
+    EXPECT_EQ(Menu(), QStringList());  // nothing selected
+    const std::pair<BlockId, QStringList> cases[] = {
+        {{12, 1}, {"Remove", "-", "Save to File", "Save to Bmp", "Change Flags"}},
+        {{0, 1}, {"Remove", "-", "Save to File", "Change Flags"}},
+        {{12, -1}, {"Load from Datafile", "Load from BMP", "Add from compare"}},
+        {{252, -1}, {"Add file"}},
+        {{4, -1}, {"Load from Datafile", "Add from compare"}},
+        {{2, 30000}, {"Remove", "-", "Save to File", "Change Flags"}},  // below "LOTS"
+    };
+    for (const auto& [node, entries] : cases) {
+        Select(node);
+        EXPECT_EQ(Menu(), entries) << int(node.fileId) << "/" << node.blockNumber;
+    }
+    // The "LOTS" node acts for its file type.
+    window.Tree()->setCurrentIndex(Lots());
+    EXPECT_EQ(Menu(), QStringList({"Load from Datafile", "Add from compare"}));
+
+    window.show();
+    Select({4, 1});
+    auto* menu = Child<QMenu>(&window, "mnuPopup");
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QApplication::sendEvent(window.Tree(), &menuKey);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->actions().first()->text(), "Remove");
+    menu->hide();
+    QShortcut* shiftF10 = nullptr;
+    for (QShortcut* s : window.Tree()->findChildren<QShortcut*>())
+        if (s->key() == QKeySequence(Qt::SHIFT | Qt::Key_F10)) shiftF10 = s;
+    ASSERT_NE(shiftF10, nullptr);
+    emit shiftF10->activated();
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
+}
+
+TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
+    Bytes data(196);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i);
+    Load(PatchOf({{0, 7, data, 3, 4}, {0, 8, {}}}));
+
+    Select({0, 7});
+    Trigger("actSaveToFile", {File("block")});
+    EXPECT_EQ(std::pair(prompts.asked.back().title, prompts.asked.back().kind),
+              std::pair(QString("Select data to save to"), QString("save:dat")));
+    EXPECT_EQ(ReadFileBytes(dir / "block.dat"), data);
+    Select({0, 8});
+    Trigger("actSaveToFile");
+    EXPECT_EQ(prompts.messages.last(), "Save block: That block is empty.");
+
+    Select({0, -1});
+    prompts.answers = {"7", File("block.dat")};
+    ExpectUndoable([&] { Trigger("actLoadFromDatafile"); }, "Undo Load from Datafile");
+    EXPECT_EQ(prompts.asked[prompts.asked.size() - 2].title, "Import from datafile");
+    // The old block 7 was settled; the new one has no flags.
+    EXPECT_EQ(SlotsOf(Doc().patch(), 0), (std::vector<SlotFacts>{{-1, 196, 3, 4}, {8, 0, 0, 0}, {7, 196, 0, 0}}));
+    EXPECT_EQ(DataOf(Doc().patch(), 0).back(), data);
+    EXPECT_EQ(Text({0, 7}), "000007");
+
+    Trigger("actLoadFromDatafile", {"0x1A", File("block.dat")});
+    EXPECT_TRUE(Model().IndexOf({0, 26}).isValid());
+    const qsizetype before = prompts.messages.size();
+    Trigger("actLoadFromDatafile", {"65536"});
+    EXPECT_EQ(prompts.messages.last(), "Import block from datafile: Illegal blocknumber!");
+    Trigger("actLoadFromDatafile", {""});  // a cancelled prompt ends silently
+    EXPECT_EQ(prompts.messages.size(), before + 1);
+    Trigger("actLoadFromDatafile", {"5", File("missing.dat")});
+    EXPECT_EQ(Doc().patch().FindLiveBlock(0, 5), -1);
+    EXPECT_TRUE(prompts.messages.last().startsWith("Import block from datafile: Cannot open"));
+}
+
+TEST_F(ContextMenu, AddFileReplacesTheBlockKeepingItsFlagsOrRefusesAFakeClient) {
+    WriteFileBytes(dir / "readme.txt", {'h', 'i'});
+    WriteFileBytes(dir / "fake.exe", {'n', 'o'});
+    Load(PatchOf({{252, 1, {'o', 'l', 'd'}, 5, 6}}));
+    auto fill = [](int type, const std::string& path) {
+        return [type, path](QDialog* d) {
+            EXPECT_EQ(d->windowTitle(), "Add file");
+            Child<QComboBox>(d, "cboType")->setCurrentIndex(type);
+            SetText(d, "txtFile", QString::fromStdString(path));
+            Click(d, "cmdAdd");
+        };
+    };
+    Select({252, -1});
+    prompts.dialogs = {fill(1, dir / "readme.txt")};
+    ExpectUndoable([&] { Trigger("actAddFile"); }, "Undo Add file");
+    EXPECT_EQ(Text({252, 1}), "Readme.txt");
+    EXPECT_EQ(SlotsOf(Doc().patch(), 252).back(), SlotFacts(1, 2, 5, 6));  // the flags stay
+    EXPECT_EQ(Doc().patch()[252].Blocks.back().ByteArray, (Bytes{'h', 'i'}));
+
+    prompts.dialogs = {fill(0, dir / "fake.exe")};
+    Trigger("actAddFile");
+    EXPECT_EQ(prompts.messages.last(), "Add file: This is NOT an UO client.exe file.");
+    EXPECT_EQ(Doc().patch()[252].LiveCount(), 1);
+    prompts.dialogs = {fill(2, "")};
+    Trigger("actAddFile");
+    EXPECT_EQ(prompts.messages.last(), "Add file: You must select a file to add first.");
+}
+
+TEST_F(ContextMenu, FlagsAreEditedAndWrittenBackToTheBlock) {
+    Load(PatchOf({{12, 3, {1, 0, 0, 0, 0x1F, 0, 2, 0}, -1, 2}}));  // one row of two pixels
+    Select({12, 3});
+    prompts.dialogs = {[](QDialog* d) {
+        EXPECT_EQ(d->windowTitle(), "Change Flags");
+        EXPECT_EQ(Child<QLineEdit>(d, "txtFlagA")->text(), "65535");
+        EXPECT_EQ(Child<QLineEdit>(d, "txtFlagB")->text(), "2");
+        SetText(d, "txtFlagA", "1");
+        SetText(d, "txtFlagB", "2");
+        Click(d, "cmdSave");
+    }};
+    ExpectUndoable([&] { Trigger("actChangeFlags"); }, "Undo Change Flags");
+    EXPECT_EQ(SlotsOf(Doc().patch(), 12), (std::vector<SlotFacts>{{3, 8, 1, 2}}));  // height 1, width 2
+    EXPECT_EQ(Label("lblInfo2"), "Size: 2x1");
+    EXPECT_EQ(window.Panel()->Picture().size(), QSize(2, 1));
+
+    prompts.dialogs = {[](QDialog* d) { Click(d, "cmdCancel"); }};
+    const int steps = Doc().UndoStack()->count();
+    Trigger("actChangeFlags");
+    EXPECT_EQ(Doc().UndoStack()->count(), steps);
 }
