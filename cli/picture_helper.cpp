@@ -17,10 +17,13 @@ constexpr const char* kHelper = "palindra-cli-pictures";
 
 int RunInHelper(const char* command, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                 const CliSession& session) {
+    const std::string cannot = std::string(command) + " runs in the helper program " + kHelper + ", which ";
     std::error_code ec;
-    const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
-    // Beside the program in the build tree; under libexec once installed.
-    const std::filesystem::path places[] = {folder / kHelper, folder / "../libexec/palindra" / kHelper};
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    // Only ever a path from this program's own folder, never one relative to the working folder.
+    if (ec || !program.is_absolute()) return Fail(err, cannot + "cannot be found: this program does not know where it lies.");
+    const std::filesystem::path folder = program.parent_path();
+    const std::filesystem::path places[] = {folder / kHelper, (folder / PALINDRA_HELPER_DIR / kHelper).lexically_normal()};
     std::vector<std::string> words = {"", command};
     words.insert(words.end(), args.begin(), args.end());
     if (session.json) words.push_back("--json");
@@ -36,8 +39,8 @@ int RunInHelper(const char* command, const std::vector<std::string>& args, std::
         ::execv(argv[0], argv.data());
         if (errno != ENOENT) why = errno;
     }
-    return Fail(err, std::string(command) + " runs in the helper program " + kHelper + ", which cannot be started from " +
-                         places[1].lexically_normal().string() + ": " + std::strerror(why) + ".");
+    return Fail(err, cannot + "cannot be started from " + places[0].string() + " or " + places[1].string() + ": " +
+                         std::strerror(why) + ".");
 }
 }  // namespace
 

@@ -148,10 +148,11 @@ LoadedBlock cMUL::cLoad(std::int32_t indexNumber, ByteArena& arena, BlockBytes& 
     return block;
 }
 
-LoadedBlock cMUL::cView(std::int32_t indexNumber, ByteArena& spare, ByteView& data) {
+LoadedBlock cMUL::cView(std::int32_t indexNumber, ByteArena& spare, BlockBytes& hold, ByteView& data) {
     LoadedBlock block;
     std::int64_t offset = 0;
     data = {};
+    hold = {};
     if (!Locate(indexNumber, block, offset)) return block;
     if (const auto view = dataReader_->View(offset, static_cast<std::size_t>(block.length))) {
         data = *view;
@@ -162,7 +163,8 @@ LoadedBlock cMUL::cView(std::int32_t indexNumber, ByteArena& spare, ByteView& da
         block.damaged = true;
         return block;
     }
-    data = space.fill;
+    hold = std::move(space.bytes);
+    data = hold;
     return block;
 }
 

@@ -59,9 +59,9 @@ public:
     // (block.bytes stays empty).
     LoadedBlock cLoad(std::int32_t indexNumber, ByteArena& arena, BlockBytes& data);
     // As cLoad, but `data` shows the bytes where they already are: in the
-    // file's read window, or else in `spare`. Valid until the next call on
-    // this file or until `spare` starts over.
-    LoadedBlock cView(std::int32_t indexNumber, ByteArena& spare, ByteView& data);
+    // file's read window, or else in `spare` (kept alive by `hold`). Valid
+    // until the next call on this file with this `hold`.
+    LoadedBlock cView(std::int32_t indexNumber, ByteArena& spare, BlockBytes& hold, ByteView& data);
     // For a file without index: the bytes of `count` blocks from `first`,
     // which lie end to end, in the read window; nullopt when they are not
     // all wholly inside the file or do not fit the window.

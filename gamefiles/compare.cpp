@@ -30,6 +30,7 @@ ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::strin
     // Blocks are compared where they lie in the files' read windows; only a
     // differing block is copied to the patch's own buffers.
     ByteArena spare, kept;
+    BlockBytes aHold, bHold;
     ByteView aData, bData;
     // Files without index hold their blocks end to end: equal runs of blocks
     // are passed over with one comparison.
@@ -50,8 +51,8 @@ ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::strin
             }
         }
         spare.Reuse();
-        const LoadedBlock a = base.cView(static_cast<std::int32_t>(n), spare, aData);
-        LoadedBlock b = altered.cView(static_cast<std::int32_t>(n), spare, bData);
+        const LoadedBlock a = base.cView(static_cast<std::int32_t>(n), spare, aHold, aData);
+        LoadedBlock b = altered.cView(static_cast<std::int32_t>(n), spare, bHold, bData);
         if (a.damaged || b.damaged) {
             ++result.damaged;
             continue;

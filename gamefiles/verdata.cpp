@@ -159,7 +159,7 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
 
     std::int64_t position = 4 + count * kVerdataEntrySize;
     const bool fits = forEachWritten([&](int, const PatchBlock& b) {
-        const std::int32_t length = b.Length();
+        const std::int32_t length = b.WrittenLength();
         if (length > 0 && position > INT32_MAX - length) return false;
         if (length > 0) position += length;
         return true;
@@ -174,7 +174,7 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
     out.Write(countBytes);
     position = 4 + count * kVerdataEntrySize;
     forEachWritten([&](int f, const PatchBlock& b) {
-        const std::int32_t length = b.Length();
+        const std::int32_t length = b.WrittenLength();
         std::array<std::uint8_t, kVerdataEntrySize> entry{};
         std::uint8_t* e = entry.data();
         PutLE32(e, static_cast<std::uint32_t>(f));

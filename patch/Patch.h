@@ -3,6 +3,7 @@
 // live slots with one block number, the one added last wins.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -21,6 +22,9 @@ struct PatchBlock {
     // The number of data bytes, or for a block read without its data the
     // length it was stored with (<= 0: a block without data).
     std::int32_t Length() const { return ByteArray.StoredLength(); }
+    // The length a writer stores with the bytes it writes: a block read
+    // without its data has none to write.
+    std::int32_t WrittenLength() const { return ByteArray.empty() ? std::min(Length(), 0) : Length(); }
 };
 static_assert(sizeof(PatchBlock) == 24);
 

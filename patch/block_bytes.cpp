@@ -64,7 +64,7 @@ BlockBytes::BlockBytes(const BlockBytes& other) : buffer_(other.buffer_), offset
 
 BlockBytes::BlockBytes(BlockBytes&& other) noexcept : buffer_(other.buffer_), offset_(other.offset_), size_(other.size_) {
     other.buffer_ = nullptr;
-    other.size_ = 0;
+    other.offset_ = other.size_ = 0;
 }
 
 BlockBytes& BlockBytes::operator=(const BlockBytes& other) {
@@ -79,7 +79,7 @@ BlockBytes& BlockBytes::operator=(BlockBytes&& other) noexcept {
     offset_ = other.offset_;
     size_ = other.size_;
     other.buffer_ = nullptr;
-    other.size_ = 0;
+    other.offset_ = other.size_ = 0;
     return *this;
 }
 

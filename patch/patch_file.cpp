@@ -14,7 +14,7 @@ constexpr std::size_t kRecordSize = 13;
 constexpr std::uint8_t kVersion = 4;
 
 void WriteRecord(SaveFile& out, std::uint8_t fileId, const PatchBlock& b) {
-    const std::int32_t length = b.Length();
+    const std::int32_t length = b.WrittenLength();
     std::array<std::uint8_t, kRecordSize> rec{};
     rec[0] = fileId;
     PutLE32(&rec[1], static_cast<std::uint32_t>(b.BlockNumber));

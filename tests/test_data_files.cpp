@@ -380,6 +380,16 @@ TEST(Compare, AddsExactlyTheBlocksThatDiffer) {
 
     Patch same;
     EXPECT_EQ(CompareMuls(same, dir / "a.idx", dir / "a.mul", dir / "a.idx", dir / "a.mul", 4).added, 0);
+    // Blocks larger than any read window are compared whole, the equal one and the changed one.
+    std::mt19937 rng(5);
+    B large = RandomBytes(rng, 10 << 20);
+    WriteFileBytes(dir / "large.idx", IndexBytes({{0, 5 << 20, 0}, {5 << 20, 5 << 20, 0}}));
+    WriteFileBytes(dir / "a.mul", large);
+    large.back() ^= 1;
+    WriteFileBytes(dir / "b.mul", large);
+    Patch big;
+    EXPECT_EQ(CompareMuls(big, dir / "large.idx", dir / "a.mul", dir / "large.idx", dir / "b.mul", 4).added, 1);
+    EXPECT_EQ(DataOf(big, 4), (std::vector<B>{B(large.begin() + (5 << 20), large.end())}));
     Patch failed;
     const ImportResult missing = CompareMuls(failed, dir / "x.idx", dir / "a.mul", dir / "b.idx", dir / "b.mul", 4);
     EXPECT_EQ(missing.error, "Unable to open " + (dir / "x.idx") + " and " + (dir / "a.mul") + ".");
