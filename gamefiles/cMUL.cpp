@@ -138,13 +138,7 @@ LoadedBlock cMUL::cLoad(std::int32_t indexNumber, ByteArena& arena, BlockBytes& 
     LoadedBlock block;
     std::int64_t offset = 0;
     data = {};
-    if (!Locate(indexNumber, block, offset)) return block;
-    ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(block.length));
-    if (!dataReader_->ReadAt(offset, space.fill)) {
-        block.damaged = true;
-        return block;
-    }
-    data = std::move(space.bytes);
+    if (Locate(indexNumber, block, offset)) ReadInto(block, offset, arena, data);
     return block;
 }
 
@@ -154,22 +148,24 @@ LoadedBlock cMUL::cView(std::int32_t indexNumber, ByteArena& spare, BlockBytes& 
     data = {};
     hold = {};
     if (!Locate(indexNumber, block, offset)) return block;
-    if (const auto view = dataReader_->View(offset, static_cast<std::size_t>(block.length))) {
-        data = *view;
-        return block;
-    }
-    ByteArena::Space space = spare.Allocate(static_cast<std::size_t>(block.length));
-    if (!dataReader_->ReadAt(offset, space.fill)) {
-        block.damaged = true;
-        return block;
-    }
-    hold = std::move(space.bytes);
-    data = hold;
+    if (const auto view = dataReader_->View(offset, static_cast<std::size_t>(block.length))) data = *view;
+    else if (ReadInto(block, offset, spare, hold)) data = hold;
     return block;
 }
 
+bool cMUL::ReadInto(LoadedBlock& block, std::int64_t offset, ByteArena& arena, BlockBytes& data) {
+    ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(block.length));
+    if (!dataReader_->ReadAt(offset, space.fill)) {
+        block.damaged = true;
+        return false;
+    }
+    data = std::move(space.bytes);
+    return true;
+}
+
 std::optional<ByteView> cMUL::ViewRun(std::int32_t first, std::int32_t count) {
-    if (indexed_ || !data_.IsOpen() || first < 0 || count < 1 || std::int64_t{first} + count > count_) return std::nullopt;
+    if (indexed_ || !data_.IsOpen() || first < 0 || count < 1 || std::int64_t{first} + count > count_)
+        return std::nullopt;
     const Entry a = ReadEntry(first), b = ReadEntry(first + count - 1);
     return dataReader_->View(a.offset, static_cast<std::size_t>(b.offset + b.length - a.offset));
 }

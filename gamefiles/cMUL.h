@@ -81,6 +81,8 @@ private:
     Entry ReadEntry(std::int32_t n);
     // Fills the block's fields; true when its data is to be read from `offset`.
     bool Locate(std::int32_t indexNumber, LoadedBlock& block, std::int64_t& offset);
+    // Reads a located block's data into `arena`; marks it damaged when that fails.
+    bool ReadInto(LoadedBlock& block, std::int64_t offset, ByteArena& arena, BlockBytes& data);
     std::string OpenFiles(const std::string& idxFilename, const std::string& mulFilename, bool indexed);
 
     InputFile index_, data_;

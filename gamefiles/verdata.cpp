@@ -43,11 +43,6 @@ std::string LoadDirectory(const InputFile& file, const std::string& filename, st
     return "";
 }
 
-// Calls fn(entry) for each entry of a directory that LoadDirectory read.
-template <class Fn>
-void ForEachEntry(const std::vector<std::uint8_t>& directory, Fn&& fn) {
-    for (std::size_t at = 0; at < directory.size(); at += kVerdataEntrySize) fn(DecodeEntry(&directory[at]));
-}
 }  // namespace
 
 std::string ReadVerdataDirectory(const std::string& filename, std::vector<VerdataEntry>& entries) {
@@ -57,7 +52,7 @@ std::string ReadVerdataDirectory(const std::string& filename, std::vector<Verdat
     if (std::string err = LoadDirectory(file, filename, directory); !err.empty()) return err;
     entries.clear();
     entries.reserve(directory.size() / kVerdataEntrySize);
-    ForEachEntry(directory, [&](const VerdataEntry& e) { entries.push_back(e); });
+    for (std::size_t at = 0; at < directory.size(); at += kVerdataEntrySize) entries.push_back(DecodeEntry(&directory[at]));
     return "";
 }
 
@@ -72,11 +67,12 @@ std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFir
     };
     std::array<std::size_t, Patch::kFileIds> counts{};
     std::size_t dataBytes = 0;
-    ForEachEntry(directory, [&](const VerdataEntry& e) {
-        if (!wanted(e)) return;
+    for (std::size_t at = 0; at < directory.size(); at += kVerdataEntrySize) {
+        const VerdataEntry e = DecodeEntry(&directory[at]);
+        if (!wanted(e)) continue;
         ++counts[static_cast<std::size_t>(e.fileId)];
         if (e.length > 0) dataBytes += static_cast<std::size_t>(e.length);
-    });
+    }
     Patch staged;
     for (int f = 0; f < Patch::kFileIds; ++f)
         staged.Reserve(static_cast<std::uint8_t>(f), counts[static_cast<std::size_t>(f)]);
@@ -84,23 +80,19 @@ std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFir
     arena.Expect(dataBytes);
     WindowedReader data(file);
     ReadBudget budget(filename, file.Size());
-    std::string error;
-    ForEachEntry(directory, [&](const VerdataEntry& e) {
-        if (!error.empty() || !wanted(e)) return;
-        if (error = budget.Take(e.length); !error.empty()) return;
+    for (std::size_t at = 0; at < directory.size(); at += kVerdataEntrySize) {
+        const VerdataEntry e = DecodeEntry(&directory[at]);
+        if (!wanted(e)) continue;
+        if (std::string err = budget.Take(e.length); !err.empty()) return err;
         BlockBytes bytes;
         if (e.length > 0) {
             ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(e.length));
-            if (!data.ReadAt(e.position, space.fill)) {
-                error = "Cannot read '" + filename + "'.";
-                return;
-            }
+            if (!data.ReadAt(e.position, space.fill)) return "Cannot read '" + filename + "'.";
             bytes = std::move(space.bytes);
         }
         staged.AppendWithLength(static_cast<std::uint8_t>(e.fileId), e.blockNumber, e.length, std::move(bytes),
                                 e.flagA, e.flagB);
-    });
-    if (!error.empty()) return error;
+    }
     if (clearFirst) patch = std::move(staged);
     else patch.AppendAll(std::move(staged));
     return "";

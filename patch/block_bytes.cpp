@@ -62,7 +62,8 @@ BlockBytes::BlockBytes(const BlockBytes& other) : buffer_(other.buffer_), offset
     if (buffer_) buffer_->Ref();
 }
 
-BlockBytes::BlockBytes(BlockBytes&& other) noexcept : buffer_(other.buffer_), offset_(other.offset_), size_(other.size_) {
+BlockBytes::BlockBytes(BlockBytes&& other) noexcept
+    : buffer_(other.buffer_), offset_(other.offset_), size_(other.size_) {
     other.buffer_ = nullptr;
     other.offset_ = other.size_ = 0;
 }

@@ -69,7 +69,8 @@ std::string WritePatchFile(const std::string& path, const Patch& patch) {
     PutLE32(&header[8], high);
     out.Write(header);
     for (int f = 0; f < Patch::kFileIds; ++f)
-        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { WriteRecord(out, static_cast<std::uint8_t>(f), b); });
+        patch.ForEachLive(static_cast<std::uint8_t>(f),
+                          [&](const PatchBlock& b) { WriteRecord(out, static_cast<std::uint8_t>(f), b); });
     return out.Commit();
 }
 
@@ -108,7 +109,8 @@ std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::
     // Read into a patch of its own, so that a refused file changes nothing.
     Patch staged;
     ByteArena arena;
-    if (withData) arena.Expect(static_cast<std::size_t>(in.Remaining() - records * static_cast<std::int64_t>(kRecordSize)));
+    if (withData)
+        arena.Expect(static_cast<std::size_t>(in.Remaining() - records * static_cast<std::int64_t>(kRecordSize)));
     for (std::int64_t r = 0; r < records; ++r) {
         const std::int64_t at = in.Position();
         std::array<std::uint8_t, kRecordSize> rec{};
