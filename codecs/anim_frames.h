@@ -29,11 +29,13 @@ struct AnimFrame {
     // Cells the block's runs placed outside the frame's width x height box,
     // left out by the decoder; 0 for frames not read from a block.
     std::int64_t cellsOutside = 0;
+    bool operator==(const AnimFrame&) const = default;
 };
 
 struct Animation {
     AnimPalette palette{};
     std::vector<AnimFrame> frames;
+    bool operator==(const Animation&) const = default;
 };
 
 // Decodes an animation block; the palette's colours come with bit 15

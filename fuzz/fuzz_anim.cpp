@@ -6,19 +6,6 @@
 #include "codecs/anim_pictures.h"
 #include "fuzz_support.h"
 
-namespace {
-bool SameFrames(const Animation& a, const Animation& b) {
-    if (a.palette != b.palette || a.frames.size() != b.frames.size()) return false;
-    for (std::size_t i = 0; i < a.frames.size(); ++i) {
-        const AnimFrame &x = a.frames[i], &y = b.frames[i];
-        if (x.centreX != y.centreX || x.centreY != y.centreY || x.width != y.width || x.height != y.height ||
-            x.cells != y.cells || y.cellsOutside != 0)
-            return false;
-    }
-    return true;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Animation first;
     if (!DecodeAnimation(ByteView(data, size), first).empty()) return 0;
@@ -31,7 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Animation second;
     Bytes again;
-    FUZZ_CHECK(DecodeAnimation(block, second).empty() && SameFrames(first, second));
+    FUZZ_CHECK(DecodeAnimation(block, second).empty());
+    for (AnimFrame& f : first.frames) f.cellsOutside = 0;  // the encoder writes none
+    FUZZ_CHECK(second == first);
     FUZZ_CHECK(EncodeAnimation(second, again).empty() && again == block);
 
     // Pictures of four bytes a cell: only for blocks of a real animation's size, to keep the runs quick.
