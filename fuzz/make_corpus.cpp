@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string_view>
 
+#include "codecs/anim_frames.h"
 #include "codecs/gump.h"
 #include "codecs/hues.h"
 #include "gamefiles/package_writer.h"
@@ -79,6 +80,13 @@ int main(int argc, char** argv) {
     anim[516] = 8;
     anim.insert(anim.end(), {5, 0, 0, 0, 0, 0, 0, 0, 0x02, 0x10, 0, 0, 7, 8, 0xFF, 0x7F, 0xFF, 0x7F});
     Put(dir, "previews", "anim", anim);
+    Put(dir, "anim", "preview", anim);
+    Animation frames;
+    frames.palette[1] = 0x7C00;
+    frames.frames = {{1, -2, 3, 2, {1, -1, 1, 0, 0, 1}, 0}, {0, 0, 0, 0, {}, 0}, {-40, 30, 2, 1, {1, 1}, 0}};
+    Bytes own;
+    if (!EncodeAnimation(frames, own).empty()) std::abort();
+    Put(dir, "anim", "own", own);
 
     Put(dir, "art", "land", Bytes(2024, 0x11));
     Put(dir, "art", "static", {0, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1, 0, 2, 0, 0x1F, 0, 0x1F, 0, 0, 0, 0, 0});
