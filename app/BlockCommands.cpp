@@ -138,7 +138,7 @@ void BlockCommands::LoadFromDatafile() {
     const QString typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"),
                                                  QStringLiteral("Import from datafile"), QStringLiteral("0"));
     if (typed.isEmpty()) return;
-    const auto n = ParseBlockNumberInput(typed.toStdString());
+    const auto n = ParseNumber(typed.toStdString(), 0, 65535);
     if (!n) {
         CurrentPrompts().Message(window_, QStringLiteral("Illegal blocknumber!"), QStringLiteral("Import block from datafile"));
         return;
@@ -178,7 +178,7 @@ void BlockCommands::LoadGumpPicture(const QString& dropped, BlockId target) {
     if (!n) {
         const QString typed =
             CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, QStringLiteral("0"));
-        n = ParseBlockNumberInput(typed.toStdString());
+        n = ParseNumber(typed.toStdString(), 0, 65535);
         if (!n) {
             CurrentPrompts().Message(window_, QStringLiteral("Illegal blocknumber! Gump blocks goes from 0 to 65535."), title);
             return;

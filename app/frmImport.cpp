@@ -173,30 +173,26 @@ bool frmImport::RunImport(int code) {
     const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
     Limits limits;
     // The limits are checked before anything is read.
+    QLineEdit* boxes[4] = {txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_, txtBlockTo_};
+    std::int64_t values[4] = {};
+    for (int i = projectOrVerdata ? 0 : 2; i < 4; ++i) {
+        const auto value = ParseNumber(boxes[i]->text().toStdString());
+        if (!value)
+            return refuse((i < 2 ? QStringLiteral("The file ID limit '%1' is not a number.")
+                                 : QStringLiteral("The block limit '%1' is not a number."))
+                              .arg(boxes[i]->text()));
+        if (i < 2 && (*value < 0 || *value > 255))
+            return refuse(QStringLiteral("The file ID limits must lie between 0 and 255."));
+        if (*value < INT32_MIN || *value > INT32_MAX)
+            return refuse(QStringLiteral("The block limits must lie between -2147483648 and 2147483647."));
+        values[i] = *value;
+    }
     if (projectOrVerdata) {
-        const auto from = RoundInRange(LeadingNumber(txtFileIDFrom_->text().toStdString()), 0, 255);
-        const auto to = RoundInRange(LeadingNumber(txtFileIDTo_->text().toStdString()), 0, 255);
-        if (!from || !to) return refuse(QStringLiteral("The file ID limits must lie between 0 and 255."));
-        limits.fileFrom = *from;
-        limits.fileTo = *to;
+        limits.fileFrom = values[0];
+        limits.fileTo = values[1];
     }
-    std::optional<std::int64_t> blocks[2];
-    QLineEdit* boxes[2] = {txtBlockFrom_, txtBlockTo_};
-    for (int i = 0; i < 2; ++i) {
-        const std::string text = boxes[i]->text().toStdString();
-        double value = 0;
-        if (projectOrVerdata) {
-            value = LeadingNumber(text);
-        } else if (auto whole = WholeNumber(text)) {
-            value = *whole;
-        } else {
-            return refuse(QStringLiteral("The block limit '%1' is not a number.").arg(boxes[i]->text()));
-        }
-        blocks[i] = RoundInRange(value, INT32_MIN, INT32_MAX);
-        if (!blocks[i]) return refuse(QStringLiteral("The block limits must lie between -2147483648 and 2147483647."));
-    }
-    limits.blockFrom = *blocks[0];
-    limits.blockTo = *blocks[1];
+    limits.blockFrom = values[2];
+    limits.blockTo = values[3];
 
     if (!FileExists(this, txtMUL_->text())) return false;
     const std::string mul = txtMUL_->text().toStdString(), idx = txtIDX_->text().toStdString();

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <chrono>
 #include <ostream>
 
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
 #include "patch/settle_duplicates.h"
+#include "patch/user_numbers.h"
 
 int Fail(std::ostream& err, const std::string& message) {
     err << "palindra-cli: " << message << "\n";
@@ -16,18 +16,9 @@ int Fail(std::ostream& err, const std::string& message) {
 }
 
 bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out) {
-    std::int64_t v = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        first += 2;
-        base = 16;
-    }
-    auto [end, ec] = std::from_chars(first, last, v, base);
-    if (ec != std::errc() || end != last || first == last || v < min || v > max) return false;
-    out = v;
-    return true;
+    const auto v = ParseNumber(text, min, max);
+    if (v) out = *v;
+    return v.has_value();
 }
 
 bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& from, std::int64_t& to) {

@@ -18,7 +18,7 @@ inline constexpr int kUsage = 2;
 // Prints "palindra-cli: MESSAGE" and returns kFailed.
 int Fail(std::ostream& err, const std::string& message);
 
-// A whole number in decimal or 0x-hexadecimal within min..max.
+// A number as the user types it (see patch/user_numbers.h) within min..max.
 bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out);
 // "A-B" with two whole numbers.
 bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& from, std::int64_t& to);

@@ -178,7 +178,7 @@ TEST(CliTypes, NamesWorkAsFileIdsAndTypesAndInfoReportInJson) {
     TempDir dir;
     WriteFileBytes(dir / "a.dat", {1, 2, 3});
     RunSteps(dir, {{"insert @p.uop GUMPS 0x10 @a.dat", 0, "*"}, {"insert @p.uop gumps 0x10 @a.dat", 0, "*"},
-                   {"insert @p.uop 12 0x10 @a.dat", 0, "*"}, {"insert @p.uop 0xC 0x10 @a.dat", 0, "*"},
+                   {"insert @p.uop 12 0x10 @a.dat", 0, "*"}, {"insert @p.uop &HC &h10 @a.dat", 0, "*"},
                    {"insert @p.uop gump 1 @a.dat", 2, "Usage"}, {"insert @p.uop files 1 @a.dat", 0, "*"},
                    {"export @p.uop @v.mul", 0, "*"}});
     EXPECT_EQ(Json(dir, "import @q.uop verdata @v.mul")["added"].toInt(), 2);

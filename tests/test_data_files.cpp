@@ -299,16 +299,18 @@ TEST(RadarColors, ShortFilesLoadWhatTheyHold) {
     EXPECT_EQ(colors[0], 0xF8F8F8);
 }
 
-TEST(UserNumbers, LeadingAndWholeNumbersRoundHalvesToEven) {
-    for (auto [text, value] : {std::pair{"12abc", 12.0}, {"abc", 0.0}, {"  -3.5x", -3.5}})
-        EXPECT_EQ(LeadingNumber(text), value) << text;
-    for (auto [text, value] : {std::pair{" 12.5 ", 12.5}, {"1e3", 1000.0}, {"&H1A", 26.0}, {"&HFFFF", -1.0}})
-        EXPECT_EQ(WholeNumber(text), value) << text;
-    for (const char* text : {"12abc", "", "&HZZ"}) EXPECT_FALSE(WholeNumber(text)) << text;
-    EXPECT_EQ(RoundInRange(12.5, 0, 65535), 12);
-    EXPECT_EQ(RoundInRange(13.5, 0, 65535), 14);
-    EXPECT_FALSE(RoundInRange(65536, 0, 65535));
-    EXPECT_FALSE(RoundInRange(3e10, INT32_MIN, INT32_MAX));
+// One syntax for every number the user types, in the editor and on the command line.
+TEST(UserNumbers, DecimalRoundedHalvesToEvenOrUnsignedHexadecimal) {
+    const std::optional<std::int64_t> refused;
+    const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
+        {" 12 ", 12}, {"-3", -3}, {"+7", 7}, {"12.5", 12}, {"13.5", 14}, {"1e3", 1000}, {"0x1F", 31},
+        {"0X1f", 31}, {"&H1F", 31}, {"&hffff", 65535}, {"0xFFFF", 65535}, {"-0x10", -16},
+        {"0xFFFFFFFF", 4294967295}, {"12abc", refused}, {"", refused}, {"0x", refused}, {"&HZZ", refused},
+        {"- 5", refused}, {"1 2", refused}, {"--5", refused}, {"99999999999999999999", refused},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(ParseNumber(text), value) << text;
+    EXPECT_EQ(std::tuple(ParseNumber("65535", 0, 65535), ParseNumber("65536", 0, 65535), ParseNumber("-1", 0, 65535)),
+              std::tuple(std::optional<std::int64_t>(65535), refused, refused));
 }
 
 TEST(Art, LandscapeTileIsADiamondOverTheBackground) {

@@ -355,8 +355,11 @@ TEST_F(Dialogs, ImportShowsTheRowsEachOfFourteenSourcesNeedsCancelsAndRefusesBad
     EXPECT_EQ(Child<QLineEdit>(dialog, "txtMUL")->text(), File("src.uop"));
     EXPECT_EQ(Doc().patch().LiveCount(), 0);
 
-    // A limit with trailing letters counts by its leading number.
+    // Limits are numbers as everywhere: trailing letters refuse them.
     SetText(dialog, "txtFileIDFrom", "12abc");
+    Click(dialog, "cmdImport");
+    EXPECT_EQ(prompts.messages.last(), "Import: The file ID limit '12abc' is not a number.");
+    SetText(dialog, "txtFileIDFrom", "0xC");
     SetText(dialog, "txtBlockTo", "400000");
     ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
     QApplication::processEvents();
