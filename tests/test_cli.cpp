@@ -70,7 +70,7 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
     WriteFileBytes(dir / "other.exe", {'x'});
     ASSERT_EQ(Cli(dir, "insert @p.uop 12 44 @a.dat").code, 0);
     RunSteps(dir, {
-        {"list @bad.uop", 1, "is not a patch project file"}, {"list @v.mul", 1, "is not a valid verdata file"},
+        {"list @bad.uop", 1, "is not a patch project file"}, {"list @v.mul", 1, "is not a verdata.mul (or damaged)"},
         {"list @art.mul", 1, "Nor is it a patch project file"}, {"insert @bad.uop 4 1 @a.dat", 1, dir / "bad.uop"},
         {"insert @p.uop 4 1 @missing.dat", 1, "missing.dat"}, {"extract @missing.uop 4 1 @o.dat", 1, "missing.uop"},
         {"gump-to-bmp @p.uop 45 @x.bmp", 1, "has no gump block 45."},
