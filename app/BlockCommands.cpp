@@ -19,8 +19,6 @@
 #include "codecs/bitmap.h"
 #include "gamefiles/block_source.h"
 #include "codecs/wav.h"
-#include "gamefiles/compare.h"
-#include "gamefiles/package.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
 #include "patch/save_file.h"
@@ -213,9 +211,7 @@ void BlockCommands::AddFromCompare() {
     const auto result = [&] {
         WaitScope wait(window_, QStringLiteral("Comparing muls. Please wait."));
         const Progress progress = wait.Cancellable();
-        if (IsPackageFile(choice.mul1) || IsPackageFile(choice.mul2))
-            return CompareFiles(edit.added, fileId, choice.mul1, choice.idx1, choice.mul2, choice.idx2, progress);
-        return CompareMuls(edit.added, choice.idx1, choice.mul1, choice.idx2, choice.mul2, fileId, progress);
+        return CompareFiles(edit.added, fileId, choice.mul1, choice.idx1, choice.mul2, choice.idx2, progress);
     }();
     if (result.error == kCancelled) {
         emit Reported(QString::fromLatin1(kCancelled));

@@ -14,13 +14,11 @@
 #include "app/widgets.h"
 #include "app/prompts.h"
 #include "gamefiles/block_source.h"
+#include "gamefiles/data_source.h"
 #include "gamefiles/import.h"
-#include "gamefiles/package.h"
 #include "gamefiles/package_names.h"
-#include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
 #include "patch/binary_io.h"
-#include "patch/patch_file.h"
 #include "patch/user_numbers.h"
 
 bool FileExists(QWidget* owner, const QString& path) {
@@ -123,8 +121,8 @@ void frmImport::OnTypeSelected() {
 void frmImport::ShowRows() {
     const int code = cboMULType_->currentData().toInt();
     const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
-    const bool indexed = !projectOrVerdata && FileTypes()[static_cast<std::size_t>(code)].ConstantIndex == 0 &&
-                         !(SchemeOfFileId(code) && IsPackageFile(txtMUL_->text().toStdString()));
+    const bool indexed =
+        !projectOrVerdata && SourceNeedsIndex(static_cast<std::uint8_t>(code), txtMUL_->text().toStdString());
     for (QWidget* w : {lblIDX_, static_cast<QWidget*>(txtIDX_), cmdIDX_}) w->setVisible(indexed);
     for (QWidget* w : {lblFileID_, static_cast<QWidget*>(txtFileIDFrom_), lblFileIDTo_, static_cast<QWidget*>(txtFileIDTo_)})
         w->setVisible(projectOrVerdata);
@@ -195,10 +193,10 @@ bool frmImport::RunImport(int code) {
     limits.blockTo = values[3];
 
     if (!FileExists(this, txtMUL_->text())) return false;
-    const std::string mul = txtMUL_->text().toStdString(), idx = txtIDX_->text().toStdString();
-    const bool package = !projectOrVerdata && SchemeOfFileId(code) && IsPackageFile(mul);
-    const FileTypeEntry* type = projectOrVerdata ? nullptr : &FileTypes()[static_cast<std::size_t>(code)];
-    if (type && type->ConstantIndex == 0 && !package && !FileExists(this, txtIDX_->text())) return false;
+    const std::string mul = txtMUL_->text().toStdString();
+    const bool indexed = !projectOrVerdata && SourceNeedsIndex(static_cast<std::uint8_t>(code), mul);
+    if (indexed && !FileExists(this, txtIDX_->text())) return false;
+    const std::string idx = indexed ? txtIDX_->text().toStdString() : "";
 
     Patch imported;
     ImportResult result;
@@ -206,21 +204,14 @@ bool frmImport::RunImport(int code) {
         WaitScope wait(parentWidget(), QStringLiteral("Importing data. Please wait."));
         const Progress progress = projectOrVerdata ? Progress{} : wait.Cancellable();
         const auto from = static_cast<std::int32_t>(limits.blockFrom), to = static_cast<std::int32_t>(limits.blockTo);
-        if (code == kPatchFileType)
-            result.error = ReadPatchFile(mul, imported, false, static_cast<std::uint8_t>(limits.fileFrom),
-                                         static_cast<std::uint8_t>(limits.fileTo), from, to);
-        else if (code == kVerdataType)
-            result.error = ReadVerdata(mul, imported, false, static_cast<std::uint8_t>(limits.fileFrom),
-                                       static_cast<std::uint8_t>(limits.fileTo), from, to);
-        else if (package)
-            result = ImportFromFiles(imported, static_cast<std::uint8_t>(code), mul, "", from, to,
-                                     chkSkipAbsent_->isChecked(), progress);
-        else
-            result = ImportMulRange(imported, idx, mul, static_cast<std::uint8_t>(code), from, to,
-                                    chkSkipAbsent_->isChecked(), progress);
-        if (projectOrVerdata && result.error.empty()) {
+        if (projectOrVerdata) {
+            result.error = ReadPatchOrVerdata(mul, imported, static_cast<std::uint8_t>(limits.fileFrom),
+                                              static_cast<std::uint8_t>(limits.fileTo), from, to);
             result.added = imported.LiveCount();
             result.absent = CountWithoutData(imported);
+        } else {
+            result = ImportFromFiles(imported, static_cast<std::uint8_t>(code), mul, idx, from, to,
+                                     chkSkipAbsent_->isChecked(), progress);
         }
     } catch (const std::bad_alloc&) {
         return refuse(OutOfMemoryText());

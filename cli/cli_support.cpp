@@ -50,12 +50,6 @@ std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int
     return "";
 }
 
-bool LooksLikePatchFile(const std::string& path) {
-    InputFile f;
-    std::uint8_t magic[3] = {};
-    return f.Open(path).empty() && f.ReadAt(0, magic) == 3 && magic[0] == 'U' && magic[1] == 'O' && magic[2] == 'P';
-}
-
 namespace {
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -90,7 +84,10 @@ void ReportImport(const ImportResult& r, std::ostream& out, std::ostream& err) {
         out << r.absent << " of them carry no data: the client drops its own copy of those blocks"
             << " (--skip-absent leaves them out).\n";
     if (r.leftOut > 0) out << "Left out " << r.leftOut << " blocks without data.\n";
-    if (r.damaged > 0)
-        err << "palindra-cli: left out " << r.damaged
-            << " damaged blocks: their data does not lie wholly inside the data file or does not decode.\n";
+    if (r.damaged > 0) err << "palindra-cli: " << DamagedText(r.damaged) << "\n";
+    for (std::size_t at = 0; at < r.note.size();) {
+        const std::size_t end = std::min(r.note.find('\n', at), r.note.size());
+        err << "palindra-cli: " << r.note.substr(at, end - at) << "\n";
+        at = end + 1;
+    }
 }

@@ -37,9 +37,6 @@ std::string LoadForChange(const std::string& path, Patch& patch, PatchLock& lock
 std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int64_t number, const std::string& text,
                           const std::string& kind, Patch& patch, const PatchBlock*& block);
 
-// A patch project file starts with "UOP"; anything else is read as verdata.
-bool LooksLikePatchFile(const std::string& path);
-
 // A known file type of the data-file sources (0..200) and its catalogue row,
 // given by number or by its catalogue name in any case ("gumps", "ART").
 const FileTypeEntry* DataFileType(const std::string& text);

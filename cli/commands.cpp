@@ -18,9 +18,8 @@
 #include "cli/samples.h"
 #include "cli/sound_to_wav.h"
 #include "gamefiles/block_source.h"
-#include "gamefiles/compare.h"
+#include "gamefiles/data_source.h"
 #include "gamefiles/import.h"
-#include "gamefiles/package.h"
 #include "gamefiles/verdata.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
@@ -34,11 +33,13 @@ namespace {
 // A patch lists by file ID, as the editor shows it; a verdata in the order of its directory.
 int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.size() != 1) return kUsage;
-    if (IsPackageFile(args[0]))
+    std::optional<SourceForm> form;
+    if (std::string e = ProbeSource(args[0], false, form); !e.empty()) return Fail(err, e);
+    if (form == SourceForm::kPackage)
         return Fail(err, args[0] + " is a game data package: palindra-cli package lists its entries.");
     Patch patch;
     std::vector<VerdataEntry> entries;
-    const bool isPatch = LooksLikePatchFile(args[0]);
+    const bool isPatch = form == SourceForm::kPatchFile;
     if (isPatch) {
         if (std::string e = ReadPatchHeaders(args[0], patch); !e.empty()) return Fail(err, e);
         if (session.json)
@@ -194,24 +195,18 @@ int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const bool patchOrVerdata = positional.size() == 2 && (positional[0] == "uop" || positional[0] == "verdata");
     if (patchOrVerdata) {
         if (!IsExistingFile(positional[1])) return Fail(err, "Cannot find the file '" + positional[1] + "'!");
-        result.error = positional[0] == "uop" ? ReadPatchFile(positional[1], imported, false, f1, f2, b1, b2)
-                                              : ReadVerdata(positional[1], imported, false, f1, f2, b1, b2);
+        result.error = ReadPatchOrVerdata(positional[1], imported, f1, f2, b1, b2);
         result.added = imported.LiveCount();
         result.absent = CountWithoutData(imported);
     } else {
         std::uint8_t id = 0;
-        if (o.filesGiven || !ParseFileId(positional[0], id)) return kUsage;
+        if (o.filesGiven || !ParseFileId(positional[0], id) || positional.size() < 2 || positional.size() > 3)
+            return kUsage;
         const FileTypeEntry& type = FileTypes()[id];
         if (id > 200 || type.Name.empty()) return Fail(err, "File ID " + positional[0] + " is not a known file type.");
-        const std::size_t wanted = type.ConstantIndex > 0 || (positional.size() > 1 && IsPackageFile(positional[1])) ? 2 : 3;
-        if (positional.size() != wanted) {
-            return Fail(err, type.Name + (type.ConstantIndex > 0 ? " files have no index file."
-                                                                  : " files need their index file."));
-        }
-        const std::string idx = wanted == 3 ? positional[2] : "";
-        result = wanted == 2 && type.ConstantIndex <= 0
-                     ? ImportFromFiles(imported, id, positional[1], "", b1, b2, o.skipAbsent)
-                     : ImportMulRange(imported, idx, positional[1], id, b1, b2, o.skipAbsent);
+        if (positional.size() == 3 && type.ConstantIndex > 0) return Fail(err, type.Name + " files have no index file.");
+        result = ImportFromFiles(imported, id, positional[1], positional.size() == 3 ? positional[2] : "", b1, b2,
+                                 o.skipAbsent);
     }
     if (!result.error.empty()) return Fail(err, result.error);
     patch.AppendAll(std::move(imported));
@@ -224,22 +219,21 @@ int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
 int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (UnknownOption(args, {}, err) || args.size() < 4) return kUsage;
-    if (ComparesWithPackage(args)) return CompareWithPackage(args, out, err, session);
     const FileTypeEntry* type = DataFileType(args[1]);
     if (!type) return kUsage;
-    const bool indexed = type->ConstantIndex <= 0;
-    if (args.size() != (indexed ? 6u : 4u)) {
-        return Fail(err, type->Name + (indexed ? " files need their index files: BASE.mul BASE.idx ALTERED.mul ALTERED.idx."
-                                               : " files have no index files: BASE.mul ALTERED.mul."));
+    const auto id = static_cast<std::uint8_t>(type - FileTypes().data());
+    // Each side is one file, or a data file and its index where it needs one.
+    std::string sides[2][2];
+    std::size_t at = 2;
+    for (std::size_t s = 0; s < 2; ++s) {
+        if (at >= args.size()) return kUsage;
+        sides[s][0] = args[at++];
+        if (SourceNeedsIndex(id, sides[s][0]) && args.size() - at > 1 - s) sides[s][1] = args[at++];
     }
-    const std::string mul1 = args[2], idx1 = indexed ? args[3] : "";
-    const std::string mul2 = indexed ? args[4] : args[3], idx2 = indexed ? args[5] : "";
-    for (const std::string& path : indexed ? std::vector{mul1, idx1, mul2, idx2} : std::vector{mul1, mul2})
-        if (!IsExistingFile(path)) return Fail(err, "Cannot find the file '" + path + "'!");
+    if (at != args.size()) return kUsage;
     Patch patch;
     if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
-    const auto id = static_cast<std::uint8_t>(type - FileTypes().data());
-    const ImportResult result = CompareMuls(patch, idx1, mul1, idx2, mul2, id);
+    const ImportResult result = CompareFiles(patch, id, sides[0][0], sides[0][1], sides[1][0], sides[1][1]);
     if (!result.error.empty()) return Fail(err, result.error);
     if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
     session.Report(out, "Added " + std::to_string(result.added) + " blocks that differ.\n", ResultJson(result));

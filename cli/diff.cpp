@@ -10,6 +10,7 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "gamefiles/data_source.h"
 #include "gamefiles/verdata.h"
 
 namespace {

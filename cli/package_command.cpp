@@ -7,7 +7,6 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
-#include "gamefiles/block_source.h"
 #include "gamefiles/package.h"
 #include "gamefiles/package_blocks.h"
 
@@ -40,45 +39,5 @@ int ListPackage(const std::vector<std::string>& args, std::ostream& out, std::os
         if (!names[i].empty()) out << ' ' << names[i];
         out << '\n';
     }
-    return kOk;
-}
-
-namespace {
-// The sides of a compare: each a package (one path) or a data file with its
-// index when the type has one.
-bool SplitSides(const std::vector<std::string>& args, const FileTypeEntry& type, std::string sides[2][2]) {
-    std::size_t at = 2;
-    for (int s = 0; s < 2; ++s) {
-        if (at >= args.size()) return false;
-        sides[s][0] = args[at++];
-        if (!IsPackageFile(sides[s][0]) && type.ConstantIndex <= 0) {
-            if (at >= args.size()) return false;
-            sides[s][1] = args[at++];
-        }
-    }
-    return at == args.size();
-}
-}  // namespace
-
-bool ComparesWithPackage(const std::vector<std::string>& args) {
-    if (args.size() < 4) return false;
-    for (std::size_t i = 2; i < args.size(); ++i)
-        if (IsPackageFile(args[i])) return true;
-    return false;
-}
-
-int CompareWithPackage(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                       CliSession& session) {
-    const FileTypeEntry* type = DataFileType(args[1]);
-    std::string sides[2][2];
-    if (!type || !SplitSides(args, *type, sides)) return kUsage;
-    const auto id = static_cast<std::uint8_t>(type - FileTypes().data());
-    Patch patch;
-    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
-    const ImportResult r = CompareFiles(patch, id, sides[0][0], sides[0][1], sides[1][0], sides[1][1]);
-    if (!r.error.empty()) return Fail(err, r.error);
-    if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    session.Report(out, "Added " + std::to_string(r.added) + " blocks that differ.\n", ResultJson(r));
-    if (!session.json) ReportImport(r, out, err);
     return kOk;
 }

@@ -6,8 +6,8 @@
 #include "codecs/gump.h"
 #include "codecs/previews.h"
 #include "gamefiles/cMUL.h"
-#include "gamefiles/compare.h"
 #include "gamefiles/data_layout.h"
+#include "gamefiles/block_source.h"
 #include "gamefiles/import.h"
 #include "gamefiles/radarcol.h"
 #include "gamefiles/verdata.h"
@@ -68,6 +68,7 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
     WriteFileBytes(dir / "a.dat", {1});
     WriteFileBytes(dir / "junk.png", {1, 2, 3});
     WriteFileBytes(dir / "other.exe", {'x'});
+    WriteFileBytes(dir / "hues.mul", B(708 * 3, 0));
     ASSERT_EQ(Cli(dir, "insert @p.uop 12 44 @a.dat").code, 0);
     RunSteps(dir, {
         {"list @bad.uop", 1, "is not a patch project file"}, {"list @v.mul", 1, "is not a verdata.mul (or damaged)"},
@@ -78,9 +79,12 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
         {"import @p.uop 4 @art.mul", 1, "Art files need their index file."},
         {"import @p.uop 0 @art.mul @art.idx", 1, "Map files have no index file."},
         {"import @p.uop uop @none.uop", 1, "none.uop"},
+        {"import @p.uop verdata @hues.mul", 1, "is not a verdata.mul (or damaged): it counts 0 entries but holds 2124"},
+        {"verify @p.uop @hues.mul", 2, "is not a verdata.mul"}, {"diff @hues.mul @p.uop", 2, "is not a verdata.mul"},
+        {"compare @p.uop 4 @p.uop @art.mul @art.idx", 1, "holds patches, not a client's data: diff compares those."},
         {"import @p.uop 4 @art.mul @art.idx --blocks 5-2", 1, "The range 5-2 of --blocks selects nothing."},
         {"export @p.uop @w.mul --base @none.mul", 1, "Cannot find the base verdata file '" + dir / "none.mul" + "'."},
-        {"compare @p.uop 4 @art.mul @art.mul", 1, "Art files need their index files"},
+        {"compare @p.uop 4 @art.mul @art.mul", 1, "Art files need their index file."},
         {"compare @p.uop 32 @art.mul @none.mul", 1, "none.mul"},
         {"add-file @p.uop client @other.exe", 1, "This is NOT an UO client.exe file."},
         {"insert @p.uop 256 1 @a.dat", 2, "Usage: palindra-cli insert"},
@@ -102,13 +106,34 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
     const CliResult r = Cli(dir, "import @p.uop 4 @art.mul @art.idx --skip-absent");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "Imported 1 blocks into " + dir / "p.uop" + ".\nLeft out 1 blocks without data.\n");
-    EXPECT_EQ(r.err, "palindra-cli: left out 1 damaged blocks: their data does not lie wholly inside the data file or "
+    EXPECT_EQ(r.err, "palindra-cli: 1 damaged blocks were left out: their data does not lie wholly inside the data file or "
                      "does not decode.\n");
     EXPECT_EQ(Cli(dir, "list @p.uop").out, "4 0 3 0 0\n12 44 1 0 0\n");
 
     const CliResult help = Cli({"--help"});
     EXPECT_EQ(help.code, 0);
     for (const char* c : {"list", "insert", "extract"}) EXPECT_TRUE(Has(help.out, c));
+}
+
+// An import that keeps every block still says when a range selects none of
+// them and when a file holds more blocks than a client file of its type.
+TEST(Cli, SaysWhatARangeMissesAndWhenAFileIsLargerThanUsual) {
+    TempDir dir;
+    WriteFileBytes(dir / "tiledata.mul", B(512 * 964 + 2048 * 1316, 0));
+    WriteFileBytes(dir / "hues.mul", B(708 * 376, 1));
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"import @p.uop tiledata @tiledata.mul --blocks 3000-4000", "Imported 0 blocks",
+         "palindra-cli: '" + dir / "tiledata.mul" + "' holds blocks 0\u20132559; none lies in 3000\u20134000.\n"},
+        {"import @p.uop tiledata @tiledata.mul", "Imported 2560 blocks", ""},
+        {"import @p.uop hues @hues.mul", "Imported 376 blocks",
+         "palindra-cli: '" + dir / "hues.mul" + "' holds 376 blocks; a Hues file usually holds 375: is this the right file?\n"},
+    };
+    for (const auto& [line, out, err] : cases) {
+        const CliResult r = Cli(dir, line);
+        EXPECT_EQ(r.code, 0) << line;
+        EXPECT_TRUE(Has(r.out, out));
+        EXPECT_EQ(r.err, err);
+    }
 }
 
 TEST(Samples, AreTheSameBytesEveryTimeAndReadBackThroughTheProgramsReaders) {
@@ -142,8 +167,8 @@ TEST(Samples, AreTheSameBytesEveryTimeAndReadBackThroughTheProgramsReaders) {
 
     // Tiledata of the older layout (512 land and 512 static groups), animdata of 2,048 groups.
     Patch groups;
-    EXPECT_EQ(ImportMulRange(groups, "", dir / "tiledata.mul", kTiledataFileId, 0, INT32_MAX).added, 1024);
-    EXPECT_EQ(ImportMulRange(groups, "", dir / "animdata.mul", kAnimdataFileId, 0, INT32_MAX).added, 2048);
+    EXPECT_EQ(ImportFromFiles(groups, kTiledataFileId, dir / "tiledata.mul", "", 0, INT32_MAX, false).added, 1024);
+    EXPECT_EQ(ImportFromFiles(groups, kAnimdataFileId, dir / "animdata.mul", "", 0, INT32_MAX, false).added, 2048);
     EXPECT_EQ(groups[kTiledataFileId].Blocks[512].ByteArray.size(), 1188u);
 
     Patch verdata;
@@ -160,7 +185,6 @@ TEST(Samples, AreTheSameBytesEveryTimeAndReadBackThroughTheProgramsReaders) {
     EXPECT_EQ(AddWholeFile(files, 1, dir / "readme.txt"), "");
     ASSERT_EQ(ReadPatchFile(dir / "sample.uop", sample, true, 0, 255, 0, 400000), "");
     EXPECT_GE(sample[kGumpFileId].LiveCount(), 2);
-    const ImportResult r = CompareMuls(changed, dir / "artidx.mul", dir / "art.mul", dir / "artidx-altered.mul",
-                                       dir / "art-altered.mul", kArtFileId);
+    const ImportResult r = CompareFiles(changed, kArtFileId, dir / "art.mul", dir / "artidx.mul", dir / "art-altered.mul", dir / "artidx-altered.mul");
     EXPECT_EQ(std::pair(r.error, r.added), std::pair(std::string(), std::int64_t{2}));
 }

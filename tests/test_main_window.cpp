@@ -411,7 +411,7 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWha
     EXPECT_TRUE(dialog.isNull());
     EXPECT_EQ(DataOf(Doc().patch(), 4), (std::vector<B>{{1, 2}}));
     EXPECT_EQ(prompts.messages.last(), "Import: Imported 1 blocks.\n1 blocks without data were left out.\n1 damaged "
-                                       "blocks were left out: their data does not lie wholly inside the data file.");
+                                       "blocks were left out: their data does not lie wholly inside the data file or does not decode.");
 }
 
 TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
