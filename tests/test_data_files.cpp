@@ -323,10 +323,10 @@ TEST(Art, LandscapeTileIsADiamondOverTheBackground) {
 }
 
 TEST(Art, StaticTilesDrawTheirRunsWithinLimits) {
-    B wide = StaticTile(3, {});
+    B wide = StaticTile(3, {{}});
     wide[4] = 0x01, wide[5] = 0x08;  // width 2049
     B widest = wide;
-    widest[4] = 0x00;  // width 2048, height 0
+    widest[4] = 0x00;  // width 2048, one row without runs
     B cut = StaticTile(3, {{ArtRun(0, {1, 2})}});
     cut.resize(cut.size() - 2);
     B reachesTheEnd;  // offset and length reach 2048: the row ends without drawing
@@ -340,13 +340,14 @@ TEST(Art, StaticTilesDrawTheirRunsWithinLimits) {
         int width, height;  // 0: not checked; an oversized tile leaves the grid as it was, 1 x 1
         std::vector<std::tuple<int, int, std::int32_t>> cells;
     } cases[] = {
-        {"runs", StaticTile(3, {{ArtRun(1, {0x7C00, 0x001F}), ArtRun(0, {})}}), true, 4, 2,
-         {{0, 0, bg}, {1, 0, Color16To32(0x7C00)}, {2, 0, Color16To32(0x001F)}, {3, 0, bg}, {0, 1, bg}, {3, 1, bg}}},
+        {"runs", StaticTile(3, {{ArtRun(1, {0x7C00, 0x001F}), ArtRun(0, {})}, {}}), true, 3, 2,
+         {{0, 0, bg}, {1, 0, Color16To32(0x7C00)}, {2, 0, Color16To32(0x001F)}, {0, 1, bg}, {2, 1, bg}}},
         {"later runs start after the one before", StaticTile(6, {{ArtRun(1, {1}), ArtRun(2, {2}), ArtRun(0, {})}}),
-         true, 7, 2, {{1, 0, Color16To32(1)}, {2, 0, bg}, {4, 0, Color16To32(2)}}},
+         true, 6, 1, {{1, 0, Color16To32(1)}, {2, 0, bg}, {4, 0, Color16To32(2)}, {5, 0, bg}}},
         {"too wide", wide, false, 1, 1, {}},
-        {"widest", widest, true, 2049, 1, {}},
-        {"run reaching 2048", StaticTile(3, {{reachesTheEnd}}), true, 4, 2, {{0, 0, bg}}},
+        {"no rows", StaticTile(3, {}), false, 1, 1, {}},
+        {"widest", widest, true, 2048, 1, {}},
+        {"run reaching 2048", StaticTile(3, {{reachesTheEnd}}), true, 3, 1, {{0, 0, bg}}},
         {"run past the width", StaticTile(1, {{ArtRun(1, {1, 2, 3}), ArtRun(0, {})}}), false, 0, 0, {}},
         {"cut", cut, false, 0, 0, {}},
         {"no header", B{1, 2, 3}, false, 0, 0, {}},
