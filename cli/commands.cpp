@@ -335,7 +335,8 @@ const std::vector<CliCommand>& CliCommands() {
          "old.uop new.uop", Diff},
         {"info", "PATCH.uop", "Counts the blocks per file type: live, superseded duplicates, without data; and "
          "the total bytes.", "patch.uop", Info},
-        {"types", "", "Lists the known file types: ID, name, layout and highest block number.", "", Types},
+        {"types", "", "Lists the known file types: ID, name, how their files are read, and the highest block number "
+         "a usual file holds (files may hold more; every block is kept).", "", Types},
         {"make-samples", "DIR",
          "Writes a small set of client files drawn by the program (map, radar colours, art, gumps, hues, "
          "tiledata, animdata, verdata.mul, readme, stand-in client, a sample patch) to try every feature on.",

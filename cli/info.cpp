@@ -8,6 +8,7 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "gamefiles/data_layout.h"
 #include "patch/settle_duplicates.h"
 
 namespace {
@@ -53,24 +54,50 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     return kOk;
 }
 
+namespace {
+// How files of a type are read, in words.
+std::string Layout(std::size_t fileId, const FileTypeEntry& t) {
+    if (fileId == kFilesFileId) return "whole client files: 0 client, 1 readme, 2 map";
+    if (fileId == kTiledataFileId) {
+        const auto group = [](const TiledataLayout& l) {
+            return std::to_string(l.landGroup) + "-byte land groups, then " + std::to_string(l.staticGroup) +
+                   "-byte static groups";
+        };
+        return "groups, no index: " + std::to_string(kTiledataLandGroups) + " " + group(kTiledataOlder) + ", or " +
+               group(kTiledataNewer);
+    }
+    if (t.ConstantIndex > 0) return "fixed " + std::to_string(t.ConstantIndex) + "-byte blocks, no index";
+    return "indexed";
+}
+
+Json LayoutJson(std::size_t fileId, const FileTypeEntry& t) {
+    const char* layout = fileId == kFilesFileId      ? "files"
+                         : fileId == kTiledataFileId ? "groups"
+                         : t.ConstantIndex > 0       ? "fixed"
+                                                     : "indexed";
+    Json type{{"fileId", fileId},
+              {"name", t.Name},
+              {"layout", layout},
+              {"fixedBlockSize", std::string(layout) == "fixed" ? t.ConstantIndex : 0},
+              {"usualHighestBlock", t.NbrOfBlocks}};
+    if (fileId == kTiledataFileId) {
+        Json groups = Json::Array();
+        for (const TiledataLayout& l : {kTiledataOlder, kTiledataNewer})
+            groups.Append({{"land", l.landGroup}, {"static", l.staticGroup}});
+        type.Set("groups", groups);
+    }
+    return type;
+}
+}  // namespace
+
 int Types(const std::vector<std::string>& args, std::ostream& out, std::ostream&, CliSession& session) {
     if (!args.empty()) return kUsage;
     Json types = Json::Array();
     for (std::size_t f = 0; f < FileTypes().size(); ++f) {
         const FileTypeEntry& t = FileTypes()[f];
         if (t.Name.empty()) continue;
-        if (session.json) {
-            types.Append({{"fileId", f},
-                          {"name", t.Name},
-                          {"fixedBlockSize", std::max(t.ConstantIndex, 0)},
-                          {"highestBlock", t.NbrOfBlocks}});
-            continue;
-        }
-        out << f << ' ' << t.Name << ' '
-            << (f == kFilesFileId         ? std::string("whole client files: 0 client, 1 readme, 2 map")
-                : t.ConstantIndex > 0 ? "fixed " + std::to_string(t.ConstantIndex) + "-byte blocks, no index"
-                                      : std::string("indexed"))
-            << ", blocks 0-" << t.NbrOfBlocks << '\n';
+        if (session.json) types.Append(LayoutJson(f, t));
+        else out << f << ' ' << t.Name << ' ' << Layout(f, t) << "; usually blocks 0-" << t.NbrOfBlocks << '\n';
     }
     if (session.json) PrintJson(out, {{"types", types}});
     return kOk;

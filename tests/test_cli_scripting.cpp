@@ -183,11 +183,22 @@ TEST(CliTypes, NamesWorkAsFileIdsAndTypesAndInfoReportInJson) {
                    {"export @p.uop @v.mul", 0, "*"}});
     EXPECT_EQ(Json(dir, "import @q.uop verdata @v.mul")["added"].toInt(), 2);
 
+    // Each type as it is read; the highest block is the usual one, not a limit.
     const QJsonArray types = Json(dir, "types")["types"].toArray();
-    const auto gumps = std::find_if(types.begin(), types.end(),
-                                    [](const QJsonValue& t) { return t.toObject()["name"].toString() == "Gumps"; });
-    ASSERT_NE(gumps, types.end());
-    EXPECT_EQ(gumps->toObject()["fileId"].toInt(), 12);
+    auto type = [&](const char* name) {
+        const auto t = std::find_if(types.begin(), types.end(),
+                                    [&](const QJsonValue& v) { return v.toObject()["name"].toString() == name; });
+        return t == types.end() ? QJsonObject() : t->toObject();
+    };
+    const QJsonObject gumps = type("Gumps"), tiledata = type("Tiledata"), map = type("Map");
+    EXPECT_EQ(std::tuple(gumps["fileId"].toInt(), gumps["layout"].toString(), map["fixedBlockSize"].toInt()),
+              std::tuple(12, QString("indexed"), 196));
+    EXPECT_EQ(std::tuple(tiledata["layout"].toString(), tiledata["fixedBlockSize"].toInt(),
+                         tiledata["groups"][1]["static"].toInt(), tiledata["usualHighestBlock"].toInt()),
+              std::tuple(QString("groups"), 0, 1316, 2559));
+    EXPECT_TRUE(Has(Cli(dir, "types").out, "30 Tiledata groups, no index: 512 836-byte land groups, then 1188-byte "
+                                           "static groups, or 964-byte land groups, then 1316-byte static groups; "
+                                           "usually blocks 0-2559\n"));
 
     // Commands settle what they save, so duplicates come from elsewhere (the editor, older versions).
     Patch withDuplicates;
