@@ -115,7 +115,7 @@ int Apply(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
     session.Hold(args[0], std::move(patch));
     const std::filesystem::path folder = std::filesystem::path(manifest).parent_path();
-    Json exports = Json::Array();
+    Json exports = Json::array();
     for (std::size_t i = 0; i < operations.size(); ++i) {
         const Operation& op = operations[i];
         const std::string where = manifest + " line " + std::to_string(op.line) + ": ";
@@ -141,13 +141,13 @@ int Apply(const std::vector<std::string>& args, std::ostream& out, std::ostream&
                                  usage.substr(usage.find(' ') + 1) + ". Nothing was saved.");
         }
         if (code != kOk) return Fail(err, where + MessageOf(lineErr.str()) + " Nothing was saved.");
-        if (op.words[0] == "export") exports.Append(commandArgs[1]);
+        if (op.words[0] == "export") exports.push_back(commandArgs[1]);
     }
     const std::int64_t live = session.Held().LiveCount();
     if (std::string e = session.Commit(); !e.empty()) return Fail(err, e);
     session.Report(out,
                    "Applied " + std::to_string(operations.size()) + " operations of " + manifest + " to " + args[0] +
-                       " (" + std::to_string(live) + " live blocks, " + std::to_string(exports.Size()) + " exports).\n",
+                       " (" + std::to_string(live) + " live blocks, " + std::to_string(exports.size()) + " exports).\n",
                    {{"lines", number}, {"operations", operations.size()}, {"live", live}, {"exports", exports}});
     return kOk;
 }

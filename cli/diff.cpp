@@ -47,8 +47,8 @@ void PrintDifferences(std::ostream& out, const std::vector<BlockDifference>& dif
 }
 
 Json DifferencesJson(const std::vector<BlockDifference>& differences) {
-    Json list = Json::Array();
-    for (const BlockDifference& d : differences) list.Append(DifferenceJson(d));
+    Json list = Json::array();
+    for (const BlockDifference& d : differences) list.push_back(DifferenceJson(d));
     return list;
 }
 

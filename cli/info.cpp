@@ -24,7 +24,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (std::string e = session.Load(args[0], patch); !e.empty()) return Fail(err, e);
     std::array<std::int64_t, Patch::kFileIds> superseded{};
     for (const RemovedMark& m : SettleDuplicates(patch)) ++superseded[m.fileId];
-    Json types = Json::Array();
+    Json types = Json::array();
     std::int64_t totalLive = 0, totalBytes = 0;
     if (!session.json) out << "ID   Name       Live  Superseded  Without data  Bytes\n";
     for (int f = 0; f < Patch::kFileIds; ++f) {
@@ -38,7 +38,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         totalLive += live;
         totalBytes += bytes;
         if (session.json) {
-            types.Append({{"fileId", f}, {"name", TypeName(f)}, {"live", live}, {"superseded", superseded[f]},
+            types.push_back({{"fileId", f}, {"name", TypeName(f)}, {"live", live}, {"superseded", superseded[f]},
                           {"withoutData", empty}, {"bytes", bytes}});
             continue;
         }
@@ -81,10 +81,10 @@ Json LayoutJson(std::size_t fileId, const FileTypeEntry& t) {
               {"fixedBlockSize", std::string(layout) == "fixed" ? t.ConstantIndex : 0},
               {"usualHighestBlock", t.NbrOfBlocks}};
     if (fileId == kTiledataFileId) {
-        Json groups = Json::Array();
+        Json groups = Json::array();
         for (const TiledataLayout& l : {kTiledataOlder, kTiledataNewer})
-            groups.Append({{"land", l.landGroup}, {"static", l.staticGroup}});
-        type.Set("groups", groups);
+            groups.push_back({{"land", l.landGroup}, {"static", l.staticGroup}});
+        type["groups"] = groups;
     }
     return type;
 }
@@ -92,11 +92,11 @@ Json LayoutJson(std::size_t fileId, const FileTypeEntry& t) {
 
 int Types(const std::vector<std::string>& args, std::ostream& out, std::ostream&, CliSession& session) {
     if (!args.empty()) return kUsage;
-    Json types = Json::Array();
+    Json types = Json::array();
     for (std::size_t f = 0; f < FileTypes().size(); ++f) {
         const FileTypeEntry& t = FileTypes()[f];
         if (t.Name.empty()) continue;
-        if (session.json) types.Append(LayoutJson(f, t));
+        if (session.json) types.push_back(LayoutJson(f, t));
         else out << f << ' ' << t.Name << ' ' << Layout(f, t) << "; usually blocks 0-" << t.NbrOfBlocks << '\n';
     }
     if (session.json) PrintJson(out, {{"types", types}});

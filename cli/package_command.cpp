@@ -17,14 +17,14 @@ int ListPackage(const std::vector<std::string>& args, std::ostream& out, std::os
     if (std::string e = package.Open(args[0]); !e.empty()) return Fail(err, e);
     const std::vector<std::string> names = KnownEntryNames(package);
     if (session.json) {
-        Json entries = Json::Array();
+        Json entries = Json::array();
         for (std::size_t i = 0; i < package.Entries().size(); ++i) {
             const PackageEntry& e = package.Entries()[i];
             char hash[17];
             std::snprintf(hash, sizeof hash, "%016llX", static_cast<unsigned long long>(e.hash));
             Json entry{{"hash", hash}, {"flag", e.flag}, {"stored", e.storedSize}, {"decoded", e.decodedSize}};
-            if (!names[i].empty()) entry.Set("name", names[i]);
-            entries.Append(std::move(entry));
+            if (!names[i].empty()) entry["name"] = names[i];
+            entries.push_back(std::move(entry));
         }
         PrintJson(out, {{"version", package.Version()}, {"tables", package.TableCount()}, {"entries", entries}});
         return kOk;
