@@ -18,10 +18,10 @@ std::string TypeName(int fileId) {
 }
 }  // namespace
 
-int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.size() != 1) return kUsage;
+int Info(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 1) return kUsage;
     Patch patch;
-    if (std::string e = session.Load(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.Load(args.words[0], patch); !e.empty()) return Fail(err, e);
     std::array<std::int64_t, Patch::kFileIds> superseded{};
     for (const RemovedMark& m : SettleDuplicates(patch)) ++superseded[m.fileId];
     Json types = Json::array();
@@ -90,8 +90,8 @@ Json LayoutJson(std::size_t fileId, const FileTypeEntry& t) {
 }
 }  // namespace
 
-int Types(const std::vector<std::string>& args, std::ostream& out, std::ostream&, CliSession& session) {
-    if (!args.empty()) return kUsage;
+int Types(const CliArgs& args, std::ostream& out, std::ostream&, CliSession& session) {
+    if (!args.words.empty()) return kUsage;
     Json types = Json::array();
     for (std::size_t f = 0; f < FileTypes().size(); ++f) {
         const FileTypeEntry& t = FileTypes()[f];

@@ -11,10 +11,10 @@
 #include "gamefiles/package_blocks.h"
 
 
-int ListPackage(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.size() != 1) return kUsage;
+int ListPackage(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 1) return kUsage;
     Package package;
-    if (std::string e = package.Open(args[0]); !e.empty()) return Fail(err, e);
+    if (std::string e = package.Open(args.words[0]); !e.empty()) return Fail(err, e);
     const std::vector<std::string> names = KnownEntryNames(package);
     if (session.json) {
         Json entries = Json::array();
@@ -29,7 +29,7 @@ int ListPackage(const std::vector<std::string>& args, std::ostream& out, std::os
         PrintJson(out, {{"version", package.Version()}, {"tables", package.TableCount()}, {"entries", entries}});
         return kOk;
     }
-    out << args[0] << ": version " << package.Version() << ", " << package.TableCount() << " tables, "
+    out << args.words[0] << ": version " << package.Version() << ", " << package.TableCount() << " tables, "
         << package.Entries().size() << " entries\n"
         << "hash flag stored decoded name\n";
     for (std::size_t i = 0; i < package.Entries().size(); ++i) {

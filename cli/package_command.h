@@ -2,10 +2,12 @@
 #pragma once
 
 #include <iosfwd>
+
+#include "cli/command_line.h"
 #include <string>
 #include <vector>
 
 // package FILE.uop: the header and every live entry.
 class CliSession;
-int ListPackage(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&);
+int ListPackage(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&);
 

@@ -54,7 +54,16 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
         {"list @order.mul", 0, "12 7 -2 5 6\n4 500000 0 0 0\n"},
 
         {"add-file @c.uop client @client.exe", 0, "*"}, {"list @c.uop", 0, "252 0 11 0 0\n"},
+
+        // Options anywhere, in either form; "--" ends them; negative numbers are arguments.
+        {"export --base @v.mul @a.uop @w.mul", 0, "*"}, {"verify @a.uop --base @v.mul -- @w.mul", 0, ""},
+        {"import @r.uop --blocks=1-1 4 @art.mul @art.idx --skip-absent", 0, "Imported 0 blocks into " + dir / "r.uop" +
+         ".\nLeft out 1 blocks without data.\n"},
+        {"set-flags @a.uop 4 500001 -5 -0x10", 0, "Block 500001 of file ID 4 has flags -5 -16.\n"},
+        {"--json set-flags @a.uop 4 500001 &HFFFF 0", 0, "*"}, {"list @a.uop", 0, "4 500001 3 -1 0\n12 500 2 0 0\n"},
     });
+    for (const char* line : {"list @a.uop --help", "help list", "list -h --bogus"})
+        EXPECT_EQ(Cli(dir, line).out.rfind("Usage: palindra-cli list FILE\n", 0), 0u) << line;
     EXPECT_EQ(ReadFileBytes(dir / "out.dat"), (std::vector<std::uint8_t>{4, 5}));
 }
 
@@ -93,11 +102,11 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
         {"compare @p.uop 1 @art.mul @art.mul", 2, "Usage: palindra-cli compare"},
         {"add-file @p.uop music @other.exe", 2, "Usage: palindra-cli add-file"},
         {"list", 2, "Usage: palindra-cli list"}, {"frobnicate", 2, "unknown command 'frobnicate'"},
-        {"", 2, "Usage: palindra-cli COMMAND"}, {"import @p.uop --files 0-1", 2, "Usage: palindra-cli import"},
+        {"", 2, "Usage: palindra-cli [--json] COMMAND"}, {"import @p.uop --files 0-1", 2, "Usage: palindra-cli import"},
         {"import @p.uop verdata @v.mul --files 300-1", 2, "Usage: palindra-cli import"},
-        {"import @p.uop --blocks", 2, "--blocks needs a range A-B."},
-        {"import @p.uop 4 @art.mul @art.idx --bogus", 2, "unknown option '--bogus'."},
-        {"compare @p.uop 4 @art.mul @art.idx @art.mul @art.idx --bogus", 2, "unknown option '--bogus'."},
+        {"import @p.uop --blocks", 2, "--blocks: 1 required A-B missing"},
+        {"import @p.uop 4 @art.mul @art.idx --bogus", 2, "unknown option '--bogus'"},
+        {"compare @p.uop 4 @art.mul @art.idx @art.mul @art.idx --bogus", 2, "unknown option '--bogus'"},
         {"--version", 0, std::string("palindra-cli ") + PALINDRA_VERSION + "\n"}, {"list @p.uop", 0, "12 44 1 0 0\n"},
     });
     EXPECT_EQ(ReadFileBytes(dir / "bad.uop"), (std::vector<std::uint8_t>{'U', 'O', 'P'}));
