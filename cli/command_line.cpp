@@ -35,14 +35,32 @@ void AddRange(CLI::App& app, const char* name, std::int64_t max, std::optional<N
         ->type_name("A-B")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 }
+
+// An app that takes -h/--help and --json, and what it makes of `words`: ""
+// or the parser's message.
+struct Parser {
+    CLI::App app;
+    Parser(bool& help, bool& json) {
+        app.set_help_flag();
+        app.add_flag("-h,--help", help);
+        app.add_flag("--json", json);
+    }
+    std::string Parse(const std::vector<std::string>& words) {
+        std::vector<std::string> reversed(words.rbegin(), words.rend());
+        try {
+            app.parse(reversed);
+        } catch (const CLI::Error& e) {
+            return e.what();
+        }
+        return "";
+    }
+};
 }  // namespace
 
 std::string ParseCommandLine(unsigned options, const std::vector<std::string>& words, CliArgs& args) {
     args = {};
-    CLI::App app;
-    app.set_help_flag();
-    app.add_flag("-h,--help", args.help);
-    app.add_flag("--json", args.json);
+    Parser parser(args.help, args.json);
+    CLI::App& app = parser.app;
     if (options & kBaseOption)
         app.add_option_function<std::string>("--base", [&args](const std::string& path) { args.base = path; })
             ->type_name("FILE")
@@ -52,14 +70,9 @@ std::string ParseCommandLine(unsigned options, const std::vector<std::string>& w
     if (options & kSkipAbsentOption) app.add_flag("--skip-absent", args.skipAbsent);
     app.add_option("words", args.words);
     app.allow_extras();
-    std::vector<std::string> reversed(words.rbegin(), words.rend());
+    const std::string error = parser.Parse(words);
     // Asked for help, the user gets it whatever else the line holds.
-    try {
-        app.parse(reversed);
-    } catch (const CLI::Error& e) {
-        return args.help ? "" : e.what();
-    }
-    if (args.help) return "";
+    if (args.help || !error.empty()) return args.help ? "" : error;
     // Whatever the parser did not take but the "--" that ends the options is
     // an option the command does not know.
     for (const std::string& word : app.remaining())
@@ -69,19 +82,11 @@ std::string ParseCommandLine(unsigned options, const std::vector<std::string>& w
 
 std::string ParseProgramLine(const std::vector<std::string>& words, ProgramArgs& args) {
     args = {};
-    CLI::App app;
-    app.set_help_flag();
-    app.add_flag("-h,--help", args.help);
-    app.add_flag("--version", args.version);
-    app.add_flag("--json", args.json);
-    app.prefix_command();
-    std::vector<std::string> reversed(words.rbegin(), words.rend());
-    try {
-        app.parse(reversed);
-    } catch (const CLI::Error& e) {
-        return e.what();
-    }
-    args.command = app.remaining();
+    Parser parser(args.help, args.json);
+    parser.app.add_flag("--version", args.version);
+    parser.app.prefix_command();
+    if (std::string e = parser.Parse(words); !e.empty()) return e;
+    args.command = parser.app.remaining();
     return "";
 }
 

@@ -5,6 +5,7 @@
 
 #include "codecs/hues.h"
 #include "gamefiles/data_layout.h"
+#include "gamefiles/package.h"
 #include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
 #include "patch/binary_io.h"
@@ -49,7 +50,7 @@ std::string ProbeSource(const std::string& path, bool verdata, std::optional<Sou
     if (std::string e = file.Open(path); !e.empty()) return e;
     std::array<std::uint8_t, 4> magic{};
     const std::int64_t n = file.ReadAt(0, magic);
-    if (n == 4 && GetLE32(magic.data()) == 0x0050594D) form = SourceForm::kPackage;
+    if (n == 4 && GetLE32(magic.data()) == kPackageMagic) form = SourceForm::kPackage;
     else if (n >= 3 && magic[0] == 'U' && magic[1] == 'O' && magic[2] == 'P') form = SourceForm::kPatchFile;
     else if (verdata && HoldsVerdataDirectory(file)) form = SourceForm::kVerdata;
     return "";
