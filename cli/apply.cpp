@@ -11,8 +11,9 @@
 #include "patch/binary_io.h"
 
 namespace {
-// The commands a manifest may use, and from which positional argument on
-// their arguments are paths (resolved against the manifest's folder).
+// The commands a manifest may use, and from which of their arguments (not
+// counting options) on the words are paths, resolved against the manifest's
+// folder.
 struct ManifestCommand {
     const char* name;
     int firstPath;  // -1: no paths
@@ -40,8 +41,9 @@ std::string Arguments(const ManifestCommand& manifest, const CliCommand& command
     if (std::string e = ParseCommandLine(command.options, {words.begin() + 1, words.end()}, args); !e.empty())
         return e;
     if (args.help) return "--help has no place in a manifest";
-    for (std::size_t i = 0; manifest.firstPath >= 0 && i < args.words.size(); ++i)
-        if (i >= static_cast<std::size_t>(manifest.firstPath)) args.words[i] = Resolve(folder, args.words[i]);
+    if (manifest.firstPath >= 0)
+        for (auto i = static_cast<std::size_t>(manifest.firstPath); i < args.words.size(); ++i)
+            args.words[i] = Resolve(folder, args.words[i]);
     if (args.base) args.base = Resolve(folder, *args.base);
     args.words.insert(args.words.begin(), patch);
     return "";

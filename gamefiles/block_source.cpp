@@ -6,14 +6,27 @@
 #include "gamefiles/data_source.h"
 #include "patch/FileTypes.h"
 
+namespace {
+// The texts that are not empty, a line each.
+std::string JoinLines(std::initializer_list<std::string> texts) {
+    std::string out;
+    for (const std::string& t : texts)
+        if (!t.empty()) out += (out.empty() ? "" : "\n") + t;
+    return out;
+}
+}  // namespace
+
 ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source, std::int32_t blockFrom,
                           std::int32_t blockTo, bool skipAbsent, const Progress& progress) {
     ImportResult result;
     Patch imported;
     const std::int32_t last = std::min(blockTo, source.Highest());
     const std::int32_t first = std::max(blockFrom, 0);
+    // A source with an entry for every number steps through the range; one
+    // with a few (a verdata) counts its entries against it.
+    std::int64_t step = 0;
     for (std::int32_t n = source.Next(first); n >= 0 && n <= last; n = n < last ? source.Next(n + 1) : -1) {
-        if (!progress.Step(n - first, std::int64_t{last} - first + 1)) {
+        if (!progress.Step(step++, std::int64_t{last} - first + 1)) {
             result = {};
             result.error = kCancelled;
             return result;
@@ -74,13 +87,13 @@ ImportResult ImportFromFiles(Patch& patch, std::uint8_t fileId, const std::strin
     result = file ? ImportDataFile(patch, fileId, *file, blockFrom, blockTo, skipAbsent, progress)
                   : ImportBlocks(patch, fileId, source, blockFrom, blockTo, skipAbsent, progress);
     if (!result.error.empty()) return result;
-    std::string& note = result.note;
-    note = source.SizeRemark();
     const std::int32_t first = source.Next(0);
-    if (result.added + result.damaged + result.leftOut == 0 && first >= 0)
-        note += (note.empty() ? "" : "\n") + ("'" + dataPath + "' holds blocks " + std::to_string(first) + "\u2013" +
-                                             std::to_string(source.Highest()) + "; none lies in " +
-                                             std::to_string(blockFrom) + "\u2013" + std::to_string(blockTo) + ".");
+    const bool missed = result.added + result.damaged + result.leftOut == 0 && first >= 0;
+    result.note = JoinLines({source.SizeRemark(),
+                             missed ? "'" + dataPath + "' holds blocks " + std::to_string(first) + "\u2013" +
+                                          std::to_string(source.Highest()) + "; none lies in " +
+                                          std::to_string(blockFrom) + "\u2013" + std::to_string(blockTo) + "."
+                                    : ""});
     return result;
 }
 
@@ -99,7 +112,6 @@ ImportResult CompareFiles(Patch& patch, std::uint8_t fileId, const std::string& 
         result = CompareDataFiles(patch, fileId, *base.DataFile(), *altered.DataFile(), progress);
     else
         result = CompareBlocks(patch, fileId, base, altered, progress);
-    if (result.error.empty())
-        result.note = base.SizeRemark() + (base.SizeRemark().empty() ? "" : "\n") + altered.SizeRemark();
+    if (result.error.empty()) result.note = JoinLines({base.SizeRemark(), altered.SizeRemark()});
     return result;
 }
