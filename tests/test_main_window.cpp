@@ -260,8 +260,9 @@ TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
     EXPECT_EQ(prompts.saveQuestions, 1);
     EXPECT_EQ(Doc().Path(), dir / "dropped.uop");
 
+    ASSERT_EQ(WriteVerdata(dir / "fixes.mul", "", PatchOf({{12, 1, {9}}})), "");  // a verdata by its content
     for (const auto& [name, type] : {std::pair{"VERDATA.MUL", frmImport::kVerdataType}, {"gumpart.mul", 12},
-                                     {"map0.mul", 0}, {"hues.mul", 32}}) {
+                                     {"map0.mul", 0}, {"hues.mul", 32}, {"fixes.mul", frmImport::kVerdataType}}) {
         drop(dir / name);
         auto* import = window.findChild<frmImport*>("frmImport");
         ASSERT_NE(import, nullptr);
