@@ -30,9 +30,6 @@ bool FileExists(QWidget* owner, const QString& path) {
 namespace {
 const QString kPackageFilter = QStringLiteral("Game data package (*.uop) |*.uop");
 
-struct Limits {
-    std::int64_t fileFrom = 0, fileTo = 255, blockFrom = 0, blockTo = 0;
-};
 }  // namespace
 
 frmImport::frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportResult&)> accept)
@@ -169,10 +166,9 @@ bool frmImport::RunImport(int code) {
         return false;
     };
     const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
-    Limits limits;
-    // The limits are checked before anything is read.
+    // The limits (file IDs, then blocks) are checked before anything is read.
     QLineEdit* boxes[4] = {txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_, txtBlockTo_};
-    std::int64_t values[4] = {};
+    std::int64_t limits[4] = {};
     for (int i = projectOrVerdata ? 0 : 2; i < 4; ++i) {
         const auto value = ParseNumber(boxes[i]->text().toStdString());
         if (!value)
@@ -183,14 +179,8 @@ bool frmImport::RunImport(int code) {
             return refuse(QStringLiteral("The file ID limits must lie between 0 and 255."));
         if (*value < INT32_MIN || *value > INT32_MAX)
             return refuse(QStringLiteral("The block limits must lie between -2147483648 and 2147483647."));
-        values[i] = *value;
+        limits[i] = *value;
     }
-    if (projectOrVerdata) {
-        limits.fileFrom = values[0];
-        limits.fileTo = values[1];
-    }
-    limits.blockFrom = values[2];
-    limits.blockTo = values[3];
 
     if (!FileExists(this, txtMUL_->text())) return false;
     const std::string mul = txtMUL_->text().toStdString();
@@ -203,10 +193,10 @@ bool frmImport::RunImport(int code) {
     try {
         WaitScope wait(parentWidget(), QStringLiteral("Importing data. Please wait."));
         const Progress progress = projectOrVerdata ? Progress{} : wait.Cancellable();
-        const auto from = static_cast<std::int32_t>(limits.blockFrom), to = static_cast<std::int32_t>(limits.blockTo);
+        const auto from = static_cast<std::int32_t>(limits[2]), to = static_cast<std::int32_t>(limits[3]);
         if (projectOrVerdata) {
-            result.error = ReadPatchOrVerdata(mul, imported, static_cast<std::uint8_t>(limits.fileFrom),
-                                              static_cast<std::uint8_t>(limits.fileTo), from, to);
+            result.error = ReadPatchOrVerdata(mul, imported, static_cast<std::uint8_t>(limits[0]),
+                                              static_cast<std::uint8_t>(limits[1]), from, to);
             result.added = imported.LiveCount();
             result.absent = CountWithoutData(imported);
         } else {

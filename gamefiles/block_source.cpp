@@ -1,7 +1,5 @@
 #include "gamefiles/block_source.h"
 
-#include <algorithm>
-
 #include "gamefiles/compare.h"
 #include "gamefiles/data_source.h"
 #include "patch/FileTypes.h"

@@ -2,6 +2,7 @@
 // common ground of imports and compares.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
