@@ -19,8 +19,6 @@
 #include "codecs/bitmap.h"
 #include "gamefiles/block_source.h"
 #include "codecs/wav.h"
-#include "gamefiles/compare.h"
-#include "gamefiles/package.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
 #include "patch/save_file.h"
@@ -138,7 +136,7 @@ void BlockCommands::LoadFromDatafile() {
     const QString typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"),
                                                  QStringLiteral("Import from datafile"), QStringLiteral("0"));
     if (typed.isEmpty()) return;
-    const auto n = ParseBlockNumberInput(typed.toStdString());
+    const auto n = ParseNumber(typed.toStdString(), 0, 65535);
     if (!n) {
         CurrentPrompts().Message(window_, QStringLiteral("Illegal blocknumber!"), QStringLiteral("Import block from datafile"));
         return;
@@ -178,7 +176,7 @@ void BlockCommands::LoadGumpPicture(const QString& dropped, BlockId target) {
     if (!n) {
         const QString typed =
             CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, QStringLiteral("0"));
-        n = ParseBlockNumberInput(typed.toStdString());
+        n = ParseNumber(typed.toStdString(), 0, 65535);
         if (!n) {
             CurrentPrompts().Message(window_, QStringLiteral("Illegal blocknumber! Gump blocks goes from 0 to 65535."), title);
             return;
@@ -213,9 +211,7 @@ void BlockCommands::AddFromCompare() {
     const auto result = [&] {
         WaitScope wait(window_, QStringLiteral("Comparing muls. Please wait."));
         const Progress progress = wait.Cancellable();
-        if (IsPackageFile(choice.mul1) || IsPackageFile(choice.mul2))
-            return CompareFiles(edit.added, fileId, choice.mul1, choice.idx1, choice.mul2, choice.idx2, progress);
-        return CompareMuls(edit.added, choice.idx1, choice.mul1, choice.idx2, choice.mul2, fileId, progress);
+        return CompareFiles(edit.added, fileId, choice.mul1, choice.idx1, choice.mul2, choice.idx2, progress);
     }();
     if (result.error == kCancelled) {
         emit Reported(QString::fromLatin1(kCancelled));

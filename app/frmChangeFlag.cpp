@@ -33,9 +33,8 @@ frmChangeFlag::frmChangeFlag(QWidget* owner, std::int32_t flagA, std::int32_t fl
 }
 
 void frmChangeFlag::Save() {
-    const auto a = WholeNumber(txtFlagA_->text().toStdString()), b = WholeNumber(txtFlagB_->text().toStdString());
-    const auto ra = a ? RoundInRange(*a, INT32_MIN, INT32_MAX) : std::nullopt;
-    const auto rb = b ? RoundInRange(*b, INT32_MIN, INT32_MAX) : std::nullopt;
+    const auto ra = ParseNumber(txtFlagA_->text().toStdString(), INT32_MIN, INT32_MAX);
+    const auto rb = ParseNumber(txtFlagB_->text().toStdString(), INT32_MIN, INT32_MAX);
     if (!ra || !rb) {
         CurrentPrompts().Message(this, QStringLiteral("The flags must be whole numbers."),
                                  QStringLiteral("Change Flags"));

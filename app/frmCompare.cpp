@@ -9,14 +9,13 @@
 #include "app/mComdlg.h"
 #include "app/widgets.h"
 #include "app/prompts.h"
-#include "gamefiles/package.h"
+#include "gamefiles/data_source.h"
 #include "gamefiles/package_names.h"
 #include "patch/FileTypes.h"
 #include "patch/binary_io.h"
 
-frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner) {
+frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner), fileId_(fileId) {
     const FileTypeEntry& type = FileTypes()[fileId];
-    indexed_ = type.ConstantIndex <= 0;
     packages_ = SchemeOfFileId(fileId) != nullptr;
     setObjectName(QStringLiteral("frmCompare"));
     setWindowTitle(QStringLiteral("Compare ") + QString::fromStdString(type.Name));
@@ -65,7 +64,7 @@ frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner) {
 }
 
 bool frmCompare::NeedsIndex(const QLineEdit* mul) const {
-    return indexed_ && !(packages_ && IsPackageFile(mul->text().toStdString()));
+    return SourceNeedsIndex(fileId_, mul->text().toStdString());
 }
 
 void frmCompare::ShowIndexRows() {

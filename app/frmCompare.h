@@ -31,7 +31,7 @@ private:
     bool NeedsIndex(const QLineEdit* mul) const;
     void ShowIndexRows();
 
-    bool indexed_;
+    std::uint8_t fileId_;
     bool packages_;  // the type can come from game data packages
     std::array<std::array<QWidget*, 3>, 2> idxRows_{};
     QLineEdit *txtMUL1_, *txtIDX1_, *txtMUL2_, *txtIDX2_;

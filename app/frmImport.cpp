@@ -14,13 +14,11 @@
 #include "app/widgets.h"
 #include "app/prompts.h"
 #include "gamefiles/block_source.h"
+#include "gamefiles/data_source.h"
 #include "gamefiles/import.h"
-#include "gamefiles/package.h"
 #include "gamefiles/package_names.h"
-#include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
 #include "patch/binary_io.h"
-#include "patch/patch_file.h"
 #include "patch/user_numbers.h"
 
 bool FileExists(QWidget* owner, const QString& path) {
@@ -32,9 +30,6 @@ bool FileExists(QWidget* owner, const QString& path) {
 namespace {
 const QString kPackageFilter = QStringLiteral("Game data package (*.uop) |*.uop");
 
-struct Limits {
-    std::int64_t fileFrom = 0, fileTo = 255, blockFrom = 0, blockTo = 0;
-};
 }  // namespace
 
 frmImport::frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportResult&)> accept)
@@ -123,8 +118,8 @@ void frmImport::OnTypeSelected() {
 void frmImport::ShowRows() {
     const int code = cboMULType_->currentData().toInt();
     const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
-    const bool indexed = !projectOrVerdata && FileTypes()[static_cast<std::size_t>(code)].ConstantIndex == 0 &&
-                         !(SchemeOfFileId(code) && IsPackageFile(txtMUL_->text().toStdString()));
+    const bool indexed =
+        !projectOrVerdata && SourceNeedsIndex(static_cast<std::uint8_t>(code), txtMUL_->text().toStdString());
     for (QWidget* w : {lblIDX_, static_cast<QWidget*>(txtIDX_), cmdIDX_}) w->setVisible(indexed);
     for (QWidget* w : {lblFileID_, static_cast<QWidget*>(txtFileIDFrom_), lblFileIDTo_, static_cast<QWidget*>(txtFileIDTo_)})
         w->setVisible(projectOrVerdata);
@@ -171,60 +166,42 @@ bool frmImport::RunImport(int code) {
         return false;
     };
     const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
-    Limits limits;
-    // The limits are checked before anything is read.
-    if (projectOrVerdata) {
-        const auto from = RoundInRange(LeadingNumber(txtFileIDFrom_->text().toStdString()), 0, 255);
-        const auto to = RoundInRange(LeadingNumber(txtFileIDTo_->text().toStdString()), 0, 255);
-        if (!from || !to) return refuse(QStringLiteral("The file ID limits must lie between 0 and 255."));
-        limits.fileFrom = *from;
-        limits.fileTo = *to;
+    // The limits (file IDs, then blocks) are checked before anything is read.
+    QLineEdit* boxes[4] = {txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_, txtBlockTo_};
+    std::int64_t limits[4] = {};
+    for (int i = projectOrVerdata ? 0 : 2; i < 4; ++i) {
+        const auto value = ParseNumber(boxes[i]->text().toStdString());
+        if (!value)
+            return refuse((i < 2 ? QStringLiteral("The file ID limit '%1' is not a number.")
+                                 : QStringLiteral("The block limit '%1' is not a number."))
+                              .arg(boxes[i]->text()));
+        if (i < 2 && (*value < 0 || *value > 255))
+            return refuse(QStringLiteral("The file ID limits must lie between 0 and 255."));
+        if (*value < INT32_MIN || *value > INT32_MAX)
+            return refuse(QStringLiteral("The block limits must lie between -2147483648 and 2147483647."));
+        limits[i] = *value;
     }
-    std::optional<std::int64_t> blocks[2];
-    QLineEdit* boxes[2] = {txtBlockFrom_, txtBlockTo_};
-    for (int i = 0; i < 2; ++i) {
-        const std::string text = boxes[i]->text().toStdString();
-        double value = 0;
-        if (projectOrVerdata) {
-            value = LeadingNumber(text);
-        } else if (auto whole = WholeNumber(text)) {
-            value = *whole;
-        } else {
-            return refuse(QStringLiteral("The block limit '%1' is not a number.").arg(boxes[i]->text()));
-        }
-        blocks[i] = RoundInRange(value, INT32_MIN, INT32_MAX);
-        if (!blocks[i]) return refuse(QStringLiteral("The block limits must lie between -2147483648 and 2147483647."));
-    }
-    limits.blockFrom = *blocks[0];
-    limits.blockTo = *blocks[1];
 
     if (!FileExists(this, txtMUL_->text())) return false;
-    const std::string mul = txtMUL_->text().toStdString(), idx = txtIDX_->text().toStdString();
-    const bool package = !projectOrVerdata && SchemeOfFileId(code) && IsPackageFile(mul);
-    const FileTypeEntry* type = projectOrVerdata ? nullptr : &FileTypes()[static_cast<std::size_t>(code)];
-    if (type && type->ConstantIndex == 0 && !package && !FileExists(this, txtIDX_->text())) return false;
+    const std::string mul = txtMUL_->text().toStdString();
+    const bool indexed = !projectOrVerdata && SourceNeedsIndex(static_cast<std::uint8_t>(code), mul);
+    if (indexed && !FileExists(this, txtIDX_->text())) return false;
+    const std::string idx = indexed ? txtIDX_->text().toStdString() : "";
 
     Patch imported;
     ImportResult result;
     try {
         WaitScope wait(parentWidget(), QStringLiteral("Importing data. Please wait."));
         const Progress progress = projectOrVerdata ? Progress{} : wait.Cancellable();
-        const auto from = static_cast<std::int32_t>(limits.blockFrom), to = static_cast<std::int32_t>(limits.blockTo);
-        if (code == kPatchFileType)
-            result.error = ReadPatchFile(mul, imported, false, static_cast<std::uint8_t>(limits.fileFrom),
-                                         static_cast<std::uint8_t>(limits.fileTo), from, to);
-        else if (code == kVerdataType)
-            result.error = ReadVerdata(mul, imported, false, static_cast<std::uint8_t>(limits.fileFrom),
-                                       static_cast<std::uint8_t>(limits.fileTo), from, to);
-        else if (package)
-            result = ImportFromFiles(imported, static_cast<std::uint8_t>(code), mul, "", from, to,
-                                     chkSkipAbsent_->isChecked(), progress);
-        else
-            result = ImportMulRange(imported, idx, mul, static_cast<std::uint8_t>(code), from, to,
-                                    chkSkipAbsent_->isChecked(), progress);
-        if (projectOrVerdata && result.error.empty()) {
+        const auto from = static_cast<std::int32_t>(limits[2]), to = static_cast<std::int32_t>(limits[3]);
+        if (projectOrVerdata) {
+            result.error = ReadPatchOrVerdata(mul, imported, static_cast<std::uint8_t>(limits[0]),
+                                              static_cast<std::uint8_t>(limits[1]), from, to);
             result.added = imported.LiveCount();
             result.absent = CountWithoutData(imported);
+        } else {
+            result = ImportFromFiles(imported, static_cast<std::uint8_t>(code), mul, idx, from, to,
+                                     chkSkipAbsent_->isChecked(), progress);
         }
     } catch (const std::bad_alloc&) {
         return refuse(OutOfMemoryText());

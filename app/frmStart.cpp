@@ -36,6 +36,7 @@
 #include "app/patch_document.h"
 #include "app/prompts.h"
 #include "app/status_texts.h"
+#include "gamefiles/data_source.h"
 #include "gamefiles/import.h"
 #include "patch/FileTypes.h"
 
@@ -519,7 +520,9 @@ void frmStart::DropFile(const QString& path, QPoint pos) {
         return;
     }
     auto* import = static_cast<frmImport*>(ShowImport());
-    if (file.fileName().compare(QLatin1String("verdata.mul"), Qt::CaseInsensitive) == 0)
+    std::optional<SourceForm> form;
+    (void)ProbeSource(path.toStdString(), true, form);  // a file that cannot be read is named by its name
+    if (form == SourceForm::kVerdata || file.fileName().compare(QLatin1String("verdata.mul"), Qt::CaseInsensitive) == 0)
         import->Prefill(frmImport::kVerdataType, path);
     else
         import->Prefill(GuessFileType(file.fileName()), path);

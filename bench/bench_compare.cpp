@@ -4,7 +4,7 @@
 #include <random>
 
 #include "bench_support.h"
-#include "gamefiles/compare.h"
+#include "gamefiles/block_source.h"
 #include "patch/FileTypes.h"
 
 namespace {
@@ -52,7 +52,7 @@ void BM_CatBothMaps(benchmark::State& state) {
 void BM_CompareMaps(benchmark::State& state) {
     for (auto _ : state) {
         Patch p;
-        const ImportResult r = CompareMuls(p, "", Pair().map1, "", Pair().map2, 0);
+        const ImportResult r = CompareFiles(p, 0, Pair().map1, "", Pair().map2, "");
         if (!r.error.empty() || r.added != 3933) state.SkipWithError("compare");
     }
 }
@@ -64,7 +64,7 @@ void BM_CatBothArts(benchmark::State& state) {
 void BM_CompareArts(benchmark::State& state) {
     for (auto _ : state) {
         Patch p;
-        const ImportResult r = CompareMuls(p, Pair().idx1, Pair().art1, Pair().idx2, Pair().art2, 4);
+        const ImportResult r = CompareFiles(p, 4, Pair().art1, Pair().idx1, Pair().art2, Pair().idx2);
         if (!r.error.empty() || r.added != 656) state.SkipWithError("compare");
     }
 }

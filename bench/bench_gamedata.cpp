@@ -3,6 +3,7 @@
 #include <random>
 
 #include "bench_support.h"
+#include "gamefiles/block_source.h"
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
@@ -89,7 +90,7 @@ void BM_CatMapFile(benchmark::State& state) {
 void BM_ImportWholeMap(benchmark::State& state) {
     for (auto _ : state) {
         Patch p;
-        if (!ImportMulRange(p, "", Data().map, 0, 0, INT32_MAX).error.empty())
+        if (!ImportFromFiles(p, 0, Data().map, "", 0, INT32_MAX, false).error.empty())
             state.SkipWithError("import");
         state.PauseTiming();
         p.Clear();
@@ -104,7 +105,7 @@ void BM_CatArtFile(benchmark::State& state) {
 void BM_ImportAllArt(benchmark::State& state) {
     for (auto _ : state) {
         Patch p;
-        if (!ImportMulRange(p, Data().artIdx, Data().art, 4, 0, INT32_MAX).error.empty()) state.SkipWithError("import");
+        if (!ImportFromFiles(p, 4, Data().art, Data().artIdx, 0, INT32_MAX, false).error.empty()) state.SkipWithError("import");
         state.PauseTiming();
         p.Clear();
         state.ResumeTiming();
@@ -122,11 +123,11 @@ BENCHMARK(BM_ImportAllArt)->Unit(benchmark::kMillisecond)->UseRealTime();
 void RegisterGameDataMemory() {
     RegisterPeakWork("import-map", [](const std::vector<std::string>& a) {
         Patch p;
-        if (!ImportMulRange(p, "", a.at(0), 0, 0, INT32_MAX).error.empty()) std::abort();
+        if (!ImportFromFiles(p, 0, a.at(0), "", 0, INT32_MAX, false).error.empty()) std::abort();
     });
     RegisterPeakWork("import-art", [](const std::vector<std::string>& a) {
         Patch p;
-        if (!ImportMulRange(p, a.at(1), a.at(0), 4, 0, INT32_MAX).error.empty()) std::abort();
+        if (!ImportFromFiles(p, 4, a.at(0), a.at(1), 0, INT32_MAX, false).error.empty()) std::abort();
     });
     // The export's input patch is part of the data held: a map patch read
     // from its patch project file, then written over the base.

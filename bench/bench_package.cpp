@@ -59,9 +59,7 @@ Packages& Data() {
 void Import(benchmark::State& state, const std::string& path, std::uint8_t fileId, std::int64_t expected) {
     for (auto _ : state) {
         Patch p;
-        std::unique_ptr<BlockSource> source;
-        if (!OpenBlockSource(source, fileId, path, "").empty()) state.SkipWithError("open");
-        else if (ImportBlocks(p, fileId, *source, 0, 400000, false).added != expected) state.SkipWithError("import");
+        if (ImportFromFiles(p, fileId, path, "", 0, 400000, false).added != expected) state.SkipWithError("import");
         state.PauseTiming();
         p.Clear();
         state.ResumeTiming();

@@ -11,8 +11,9 @@
 #include "patch/binary_io.h"
 
 namespace {
-// The commands a manifest may use, and from which positional argument on
-// their arguments are paths (resolved against the manifest's folder).
+// The commands a manifest may use, and from which of their arguments (not
+// counting options) on the words are paths, resolved against the manifest's
+// folder.
 struct ManifestCommand {
     const char* name;
     int firstPath;  // -1: no paths
@@ -32,23 +33,27 @@ std::string Resolve(const std::filesystem::path& folder, const std::string& path
     return (folder / path).string();
 }
 
-// The command's arguments behind the patch, with relative paths made
-// relative to the manifest's folder. "--base" takes a path, the other
-// options a range.
-std::vector<std::string> Arguments(const ManifestCommand& command, const std::vector<std::string>& words,
-                                   const std::filesystem::path& folder) {
-    std::vector<std::string> args;
-    int positional = 0;
-    for (std::size_t i = 1; i < words.size(); ++i) {
-        const std::string& w = words[i];
-        args.push_back(w);
-        if (w == "--base" || w == "--files" || w == "--blocks") {
-            if (i + 1 < words.size()) args.push_back(w == "--base" ? Resolve(folder, words[++i]) : words[++i]);
-            continue;
-        }
-        if (command.firstPath >= 0 && positional++ >= command.firstPath) args.back() = Resolve(folder, w);
-    }
-    return args;
+// The command's arguments as the command line takes them, behind the
+// patch; of its words only the paths are made relative to the manifest's
+// folder, options stay as they are. "" or the usage error.
+std::string Arguments(const ManifestCommand& manifest, const CliCommand& command, const std::vector<std::string>& words,
+                      const std::filesystem::path& folder, const std::string& patch, CliArgs& args) {
+    if (std::string e = ParseCommandLine(command.options, {words.begin() + 1, words.end()}, args); !e.empty())
+        return e;
+    if (args.help) return "--help has no place in a manifest";
+    if (manifest.firstPath >= 0)
+        for (auto i = static_cast<std::size_t>(manifest.firstPath); i < args.words.size(); ++i)
+            args.words[i] = Resolve(folder, args.words[i]);
+    if (args.base) args.base = Resolve(folder, *args.base);
+    args.words.insert(args.words.begin(), patch);
+    return "";
+}
+
+// The command's usage without the patch argument the manifest does not repeat.
+std::string ManifestUsage(const CliCommand& command) {
+    std::string usage = command.usage;
+    for (std::size_t at; (at = usage.find("PATCH.uop ")) != std::string::npos;) usage.erase(at, 10);
+    return std::string(command.name) + " " + usage;
 }
 
 // The first line of a command's message, without the program's prefix.
@@ -94,9 +99,9 @@ std::string SplitWords(const std::string& line, std::vector<std::string>& words)
     return "";
 }
 
-int Apply(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.size() != 2) return kUsage;
-    const std::string& manifest = args[1];
+int Apply(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 2) return kUsage;
+    const std::string& manifest = args.words[1];
     Bytes text;
     if (std::string e = ReadWholeFile(manifest, text, 64 << 20); !e.empty()) return Fail(err, e);
     std::vector<Operation> operations;
@@ -112,10 +117,10 @@ int Apply(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     }
 
     Patch patch;
-    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
-    session.Hold(args[0], std::move(patch));
+    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
+    session.Hold(args.words[0], std::move(patch));
     const std::filesystem::path folder = std::filesystem::path(manifest).parent_path();
-    Json exports = Json::Array();
+    Json exports = Json::array();
     for (std::size_t i = 0; i < operations.size(); ++i) {
         const Operation& op = operations[i];
         const std::string where = manifest + " line " + std::to_string(op.line) + ": ";
@@ -130,24 +135,22 @@ int Apply(const std::vector<std::string>& args, std::ostream& out, std::ostream&
                                      "Nothing was saved.");
         if (session.progress)
             err << "\r\033[K[" << i + 1 << "/" << operations.size() << "] " << op.words[0] << std::flush;
-        std::vector<std::string> commandArgs = Arguments(*allowed, op.words, folder);
-        commandArgs.insert(commandArgs.begin(), args[0]);
+        CliArgs commandArgs;
+        const std::string wrong = Arguments(*allowed, *command, op.words, folder, args.words[0], commandArgs);
         std::ostringstream lineOut, lineErr;
-        const int code = command->run(commandArgs, lineOut, lineErr, session);
+        const int code = wrong.empty() ? command->run(commandArgs, lineOut, lineErr, session) : kUsage;
         if (session.progress) err << "\r\033[K" << std::flush;
-        if (code == kUsage) {
-            const std::string usage = command->usage;
-            return Fail(err, where + "wrong arguments; usage: " + command->name + " " +
-                                 usage.substr(usage.find(' ') + 1) + ". Nothing was saved.");
-        }
+        if (code == kUsage)
+            return Fail(err, where + (wrong.empty() ? "wrong arguments" : wrong) + "; usage: " + ManifestUsage(*command) +
+                                 ". Nothing was saved.");
         if (code != kOk) return Fail(err, where + MessageOf(lineErr.str()) + " Nothing was saved.");
-        if (op.words[0] == "export") exports.Append(commandArgs[1]);
+        if (op.words[0] == "export") exports.push_back(commandArgs.words[1]);
     }
     const std::int64_t live = session.Held().LiveCount();
     if (std::string e = session.Commit(); !e.empty()) return Fail(err, e);
     session.Report(out,
-                   "Applied " + std::to_string(operations.size()) + " operations of " + manifest + " to " + args[0] +
-                       " (" + std::to_string(live) + " live blocks, " + std::to_string(exports.Size()) + " exports).\n",
+                   "Applied " + std::to_string(operations.size()) + " operations of " + manifest + " to " + args.words[0] +
+                       " (" + std::to_string(live) + " live blocks, " + std::to_string(exports.size()) + " exports).\n",
                    {{"lines", number}, {"operations", operations.size()}, {"live", live}, {"exports", exports}});
     return kOk;
 }

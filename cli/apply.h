@@ -2,6 +2,8 @@
 #pragma once
 
 #include <iosfwd>
+
+#include "cli/command_line.h"
 #include <string>
 #include <vector>
 
@@ -12,4 +14,4 @@ class CliSession;
 // of a word begins a comment. "" or a message.
 std::string SplitWords(const std::string& line, std::vector<std::string>& words);
 
-int Apply(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
+int Apply(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);

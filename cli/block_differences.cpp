@@ -53,11 +53,6 @@ std::vector<BlockDifference> DifferingBlocks(Patch& a, Patch& b) {
     return out;
 }
 
-std::string ReadPatchOrVerdata(const std::string& path, Patch& patch) {
-    return LooksLikePatchFile(path) ? ReadPatchFile(path, patch, true, 0, 255, INT32_MIN, INT32_MAX)
-                                    : ReadVerdata(path, patch, true, 0, 255, INT32_MIN, INT32_MAX);
-}
-
 const char* KindName(BlockDifference::Kind kind) {
     switch (kind) {
     case BlockDifference::kAdded: return "added";

@@ -25,8 +25,5 @@ struct BlockDifference {
 // and block number order.
 std::vector<BlockDifference> DifferingBlocks(Patch& a, Patch& b);
 
-// Reads a patch project file or a verdata file (told apart by the magic).
-std::string ReadPatchOrVerdata(const std::string& path, Patch& patch);
-
 // "added", "removed" or "changed".
 const char* KindName(BlockDifference::Kind kind);

@@ -4,12 +4,12 @@
 
 #include "cli/cli_support.h"
 
-void PrintJson(std::ostream& out, const Json& document) { out << document.Text(); }
+void PrintJson(std::ostream& out, const Json& document) { out << JsonText(document); }
 
 int PrintBlocksJson(std::ostream& out, const std::vector<VerdataEntry>& entries) {
-    Json blocks = Json::Array();
+    Json blocks = Json::array();
     for (const VerdataEntry& e : entries)
-        blocks.Append({{"fileId", e.fileId}, {"block", e.blockNumber}, {"length", e.length},
+        blocks.push_back({{"fileId", e.fileId}, {"block", e.blockNumber}, {"length", e.length},
                                   {"flagA", e.flagA}, {"flagB", e.flagB}});
     PrintJson(out, {{"blocks", blocks}});
     return kOk;
@@ -27,7 +27,7 @@ Json SideJson(const BlockSide& s) {
 
 Json DifferenceJson(const BlockDifference& d) {
     Json o{{"kind", KindName(d.kind)}, {"fileId", d.fileId}, {"block", d.block}};
-    if (d.kind != BlockDifference::kAdded) o.Set("a", SideJson(d.a));
-    if (d.kind != BlockDifference::kRemoved) o.Set("b", SideJson(d.b));
+    if (d.kind != BlockDifference::kAdded) o["a"] = SideJson(d.a);
+    if (d.kind != BlockDifference::kRemoved) o["b"] = SideJson(d.b);
     return o;
 }

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <chrono>
 #include <ostream>
 
 #include "patch/binary_io.h"
 #include "patch/patch_file.h"
 #include "patch/settle_duplicates.h"
+#include "patch/user_numbers.h"
 
 int Fail(std::ostream& err, const std::string& message) {
     err << "palindra-cli: " << message << "\n";
@@ -16,18 +16,9 @@ int Fail(std::ostream& err, const std::string& message) {
 }
 
 bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out) {
-    std::int64_t v = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        first += 2;
-        base = 16;
-    }
-    auto [end, ec] = std::from_chars(first, last, v, base);
-    if (ec != std::errc() || end != last || first == last || v < min || v > max) return false;
-    out = v;
-    return true;
+    const auto v = ParseNumber(text, min, max);
+    if (v) out = *v;
+    return v.has_value();
 }
 
 bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& from, std::int64_t& to) {
@@ -57,12 +48,6 @@ std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int
     if (i < 0) return "'" + path + "' has no " + kind + " block " + text + ".";
     block = &patch[fileId].Blocks[static_cast<std::size_t>(i)];
     return "";
-}
-
-bool LooksLikePatchFile(const std::string& path) {
-    InputFile f;
-    std::uint8_t magic[3] = {};
-    return f.Open(path).empty() && f.ReadAt(0, magic) == 3 && magic[0] == 'U' && magic[1] == 'O' && magic[2] == 'P';
 }
 
 namespace {
@@ -99,7 +84,10 @@ void ReportImport(const ImportResult& r, std::ostream& out, std::ostream& err) {
         out << r.absent << " of them carry no data: the client drops its own copy of those blocks"
             << " (--skip-absent leaves them out).\n";
     if (r.leftOut > 0) out << "Left out " << r.leftOut << " blocks without data.\n";
-    if (r.damaged > 0)
-        err << "palindra-cli: left out " << r.damaged
-            << " damaged blocks: their data does not lie wholly inside the data file or does not decode.\n";
+    if (r.damaged > 0) err << "palindra-cli: " << DamagedText(r.damaged) << "\n";
+    for (std::size_t at = 0; at < r.note.size();) {
+        const std::size_t end = std::min(r.note.find('\n', at), r.note.size());
+        err << "palindra-cli: " << r.note.substr(at, end - at) << "\n";
+        at = end + 1;
+    }
 }

@@ -18,7 +18,7 @@ inline constexpr int kUsage = 2;
 // Prints "palindra-cli: MESSAGE" and returns kFailed.
 int Fail(std::ostream& err, const std::string& message);
 
-// A whole number in decimal or 0x-hexadecimal within min..max.
+// A number as the user types it (see patch/user_numbers.h) within min..max.
 bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out);
 // "A-B" with two whole numbers.
 bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& from, std::int64_t& to);
@@ -36,9 +36,6 @@ std::string LoadForChange(const std::string& path, Patch& patch, PatchLock& lock
 // "sound") numbered `number` (as the user wrote it in `text`). "" or the message.
 std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int64_t number, const std::string& text,
                           const std::string& kind, Patch& patch, const PatchBlock*& block);
-
-// A patch project file starts with "UOP"; anything else is read as verdata.
-bool LooksLikePatchFile(const std::string& path);
 
 // A known file type of the data-file sources (0..200) and its catalogue row,
 // given by number or by its catalogue name in any case ("gumps", "ART").

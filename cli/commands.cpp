@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <string_view>
 
 #include "cli/cli_json.h"
@@ -18,9 +19,8 @@
 #include "cli/samples.h"
 #include "cli/sound_to_wav.h"
 #include "gamefiles/block_source.h"
-#include "gamefiles/compare.h"
+#include "gamefiles/data_source.h"
 #include "gamefiles/import.h"
-#include "gamefiles/package.h"
 #include "gamefiles/verdata.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
@@ -32,22 +32,24 @@
 
 namespace {
 // A patch lists by file ID, as the editor shows it; a verdata in the order of its directory.
-int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.size() != 1) return kUsage;
-    if (IsPackageFile(args[0]))
-        return Fail(err, args[0] + " is a game data package: palindra-cli package lists its entries.");
+int List(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 1) return kUsage;
+    std::optional<SourceForm> form;
+    if (std::string e = ProbeSource(args.words[0], false, form); !e.empty()) return Fail(err, e);
+    if (form == SourceForm::kPackage)
+        return Fail(err, args.words[0] + " is a game data package: palindra-cli package lists its entries.");
     Patch patch;
     std::vector<VerdataEntry> entries;
-    const bool isPatch = LooksLikePatchFile(args[0]);
+    const bool isPatch = form == SourceForm::kPatchFile;
     if (isPatch) {
-        if (std::string e = ReadPatchHeaders(args[0], patch); !e.empty()) return Fail(err, e);
+        if (std::string e = ReadPatchHeaders(args.words[0], patch); !e.empty()) return Fail(err, e);
         if (session.json)
             for (int f = 0; f < Patch::kFileIds; ++f)
                 patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
                     entries.push_back({static_cast<std::uint8_t>(f), b.BlockNumber, 0, b.Length(), b.FlagA, b.FlagB});
                 });
     } else {
-        if (std::string e = ReadVerdataDirectory(args[0], entries); !e.empty())
+        if (std::string e = ReadVerdataDirectory(args.words[0], entries); !e.empty())
             return Fail(err, e + " Nor is it a patch project file: those start with \"UOP\".");
     }
     if (session.json) return PrintBlocksJson(out, entries);
@@ -78,208 +80,210 @@ int List(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     return kOk;
 }
 
-bool ParseBlockAddress(const std::vector<std::string>& args, std::uint8_t& fileId, std::int32_t& block) {
+bool ParseBlockAddress(const CliArgs& args, std::uint8_t& fileId, std::int32_t& block) {
     std::int64_t n = 0;
-    if (!ParseFileId(args[1], fileId) || !ParseInt(args[2], 0, INT32_MAX, n)) return false;
+    if (!ParseFileId(args.words[1], fileId) || !ParseInt(args.words[2], 0, INT32_MAX, n)) return false;
     block = static_cast<std::int32_t>(n);
     return true;
 }
 
-int Insert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+int Insert(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::uint8_t fileId = 0;
     std::int32_t block = 0;
-    if (args.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
+    if (args.words.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
     Patch patch;
-    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
     Bytes data;
-    if (std::string e = ReadWholeFile(args[3], data); !e.empty()) return Fail(err, e);
+    if (std::string e = ReadWholeFile(args.words[3], data); !e.empty()) return Fail(err, e);
     const std::size_t size = data.size();
     patch.Append(fileId, block, std::move(data), 0, 0);
-    if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
     out << "Added block " << block << " of file ID " << int(fileId) << " (" << size << " bytes).\n";
     return kOk;
 }
 
-int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
+int Extract(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&) {
     std::uint8_t fileId = 0;
     std::int32_t block = 0;
-    if (args.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
+    if (args.words.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
     Patch patch;
-    if (std::string e = ReadPatchFile(args[0], patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
+    if (std::string e = ReadPatchFile(args.words[0], patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
         return Fail(err, e);
     const std::int32_t i = patch.FindLiveBlock(fileId, block);
     if (i < 0)
-        return Fail(err, "'" + args[0] + "' has no block " + std::to_string(block) + " of file ID " +
+        return Fail(err, "'" + args.words[0] + "' has no block " + std::to_string(block) + " of file ID " +
                              std::to_string(fileId) + ".");
     const PatchBlock& b = patch[fileId].Blocks[static_cast<std::size_t>(i)];
     if (b.Length() <= 0) return Fail(err, "That block is empty.");
     SaveFile file;
-    if (std::string e = file.Open(args[3]); !e.empty()) return Fail(err, e);
+    if (std::string e = file.Open(args.words[3]); !e.empty()) return Fail(err, e);
     file.Write(b.ByteArray);
     if (std::string e = file.Commit(); !e.empty()) return Fail(err, e);
-    out << "Wrote " << b.ByteArray.size() << " bytes to " << args[3] << ".\n";
+    out << "Wrote " << b.ByteArray.size() << " bytes to " << args.words[3] << ".\n";
     return kOk;
 }
 
-// Says which argument is an option the command does not know; false when none is.
-bool UnknownOption(const std::vector<std::string>& args, std::initializer_list<std::string_view> known,
-                   std::ostream& err) {
-    for (const std::string& a : args)
-        if (a.starts_with("--") && std::find(known.begin(), known.end(), a) == known.end()) {
-            err << "palindra-cli: unknown option '" << a << "'.\n";
-            return true;
-        }
-    return false;
-}
-
-int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (UnknownOption(args, {"--base"}, err)) return kUsage;
-    std::string base;
-    if (args.size() == 4 && args[2] == "--base") base = args[3];
-    else if (args.size() != 2) return kUsage;
+int Export(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 2) return kUsage;
+    const std::string base = args.base.value_or("");
+    if (args.base && base.empty()) return Fail(err, "--base needs the path of a verdata file.");
     if (!base.empty() && !IsExistingFile(base)) return Fail(err, "Cannot find the base verdata file '" + base + "'.");
     Patch patch;
-    if (std::string e = session.Load(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.Load(args.words[0], patch); !e.empty()) return Fail(err, e);
     SettleDuplicates(patch);
-    if (std::string e = session.Export(args[1], base, patch); !e.empty()) return Fail(err, e);
-    out << "Wrote " << args[1] << ".\n";
+    if (std::string e = session.Export(args.words[1], base, patch); !e.empty()) return Fail(err, e);
+    out << "Wrote " << args.words[1] << ".\n";
     return kOk;
 }
 
-struct ImportOptions {
-    std::vector<std::string> positional;
-    std::int64_t fileFrom = 0, fileTo = 255, blockFrom = 0, blockTo = INT32_MAX;
-    bool filesGiven = false, skipAbsent = false;
-};
-
-// Reads "--files A-B", "--blocks A-B" and "--skip-absent" among the
-// positional arguments. kOk, or the exit code after saying what is wrong.
-int ParseImportOptions(const std::vector<std::string>& args, ImportOptions& o, std::ostream& err) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--skip-absent") {
-            o.skipAbsent = true;
-        } else if (a == "--files" || a == "--blocks") {
-            const bool files = a == "--files";
-            if (i + 1 == args.size()) {
-                err << "palindra-cli: " << a << " needs a range A-B.\n";
-                return kUsage;
-            }
-            const std::string& range = args[++i];
-            std::int64_t& from = files ? o.fileFrom : o.blockFrom;
-            std::int64_t& to = files ? o.fileTo : o.blockTo;
-            if (!ParseRange(range, 0, files ? 255 : INT32_MAX, from, to)) return kUsage;
-            if (from > to) return Fail(err, "The range " + range + " of " + a + " selects nothing.");
-            o.filesGiven = o.filesGiven || files;
-        } else if (UnknownOption({a}, {}, err)) {
-            return kUsage;
-        } else {
-            o.positional.push_back(a);
-        }
-    }
-    return o.positional.empty() ? kUsage : kOk;
-}
-
-int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.empty()) return kUsage;
-    ImportOptions o;
-    if (const int code = ParseImportOptions(args, o, err); code != kOk) return code;
-    const std::vector<std::string>& positional = o.positional;
+int Import(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() < 2) return kUsage;
+    const std::vector<std::string> positional(args.words.begin() + 1, args.words.end());
+    for (const auto& [range, name, text] : {std::tuple(&args.files, "--files", &args.filesText),
+                                            std::tuple(&args.blocks, "--blocks", &args.blocksText)})
+        if (*range && (*range)->from > (*range)->to) return Fail(err, "The range " + *text + " of " + name + " selects nothing.");
+    const NumberRange files = args.files.value_or(NumberRange{0, 255}), blocks = args.blocks.value_or(NumberRange{0, INT32_MAX});
     Patch patch;
-    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
-    const auto f1 = static_cast<std::uint8_t>(o.fileFrom), f2 = static_cast<std::uint8_t>(o.fileTo);
-    const auto b1 = static_cast<std::int32_t>(o.blockFrom), b2 = static_cast<std::int32_t>(o.blockTo);
+    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
+    const auto f1 = static_cast<std::uint8_t>(files.from), f2 = static_cast<std::uint8_t>(files.to);
+    const auto b1 = static_cast<std::int32_t>(blocks.from), b2 = static_cast<std::int32_t>(blocks.to);
     Patch imported;
     ImportResult result;
     const bool patchOrVerdata = positional.size() == 2 && (positional[0] == "uop" || positional[0] == "verdata");
     if (patchOrVerdata) {
         if (!IsExistingFile(positional[1])) return Fail(err, "Cannot find the file '" + positional[1] + "'!");
-        result.error = positional[0] == "uop" ? ReadPatchFile(positional[1], imported, false, f1, f2, b1, b2)
-                                              : ReadVerdata(positional[1], imported, false, f1, f2, b1, b2);
+        result.error = ReadPatchOrVerdata(positional[1], imported, f1, f2, b1, b2);
         result.added = imported.LiveCount();
         result.absent = CountWithoutData(imported);
     } else {
         std::uint8_t id = 0;
-        if (o.filesGiven || !ParseFileId(positional[0], id)) return kUsage;
+        if (args.files || !ParseFileId(positional[0], id) || positional.size() < 2 || positional.size() > 3)
+            return kUsage;
         const FileTypeEntry& type = FileTypes()[id];
         if (id > 200 || type.Name.empty()) return Fail(err, "File ID " + positional[0] + " is not a known file type.");
-        const std::size_t wanted = type.ConstantIndex > 0 || (positional.size() > 1 && IsPackageFile(positional[1])) ? 2 : 3;
-        if (positional.size() != wanted) {
-            return Fail(err, type.Name + (type.ConstantIndex > 0 ? " files have no index file."
-                                                                  : " files need their index file."));
-        }
-        const std::string idx = wanted == 3 ? positional[2] : "";
-        result = wanted == 2 && type.ConstantIndex <= 0
-                     ? ImportFromFiles(imported, id, positional[1], "", b1, b2, o.skipAbsent)
-                     : ImportMulRange(imported, idx, positional[1], id, b1, b2, o.skipAbsent);
+        if (positional.size() == 3 && type.ConstantIndex > 0) return Fail(err, type.Name + " files have no index file.");
+        result = ImportFromFiles(imported, id, positional[1], positional.size() == 3 ? positional[2] : "", b1, b2,
+                                 args.skipAbsent);
     }
     if (!result.error.empty()) return Fail(err, result.error);
     patch.AppendAll(std::move(imported));
-    if (std::string w = session.Save(args[0], std::move(patch)); !w.empty()) return Fail(err, w);
-    session.Report(out, "Imported " + std::to_string(result.added) + " blocks into " + args[0] + ".\n",
+    if (std::string w = session.Save(args.words[0], std::move(patch)); !w.empty()) return Fail(err, w);
+    session.Report(out, "Imported " + std::to_string(result.added) + " blocks into " + args.words[0] + ".\n",
                    ResultJson(result));
     if (!session.json) ReportImport(result, out, err);
     return kOk;
 }
 
-int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (UnknownOption(args, {}, err) || args.size() < 4) return kUsage;
-    if (ComparesWithPackage(args)) return CompareWithPackage(args, out, err, session);
-    const FileTypeEntry* type = DataFileType(args[1]);
+int Compare(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() < 4) return kUsage;
+    const FileTypeEntry* type = DataFileType(args.words[1]);
     if (!type) return kUsage;
-    const bool indexed = type->ConstantIndex <= 0;
-    if (args.size() != (indexed ? 6u : 4u)) {
-        return Fail(err, type->Name + (indexed ? " files need their index files: BASE.mul BASE.idx ALTERED.mul ALTERED.idx."
-                                               : " files have no index files: BASE.mul ALTERED.mul."));
-    }
-    const std::string mul1 = args[2], idx1 = indexed ? args[3] : "";
-    const std::string mul2 = indexed ? args[4] : args[3], idx2 = indexed ? args[5] : "";
-    for (const std::string& path : indexed ? std::vector{mul1, idx1, mul2, idx2} : std::vector{mul1, mul2})
-        if (!IsExistingFile(path)) return Fail(err, "Cannot find the file '" + path + "'!");
-    Patch patch;
-    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
     const auto id = static_cast<std::uint8_t>(type - FileTypes().data());
-    const ImportResult result = CompareMuls(patch, idx1, mul1, idx2, mul2, id);
+    // Each side is one file, or a data file and its index where it needs one.
+    std::string sides[2][2];
+    std::size_t at = 2;
+    for (std::size_t s = 0; s < 2; ++s) {
+        if (at >= args.words.size()) return kUsage;
+        sides[s][0] = args.words[at++];
+        if (SourceNeedsIndex(id, sides[s][0]) && args.words.size() - at > 1 - s) sides[s][1] = args.words[at++];
+    }
+    if (at != args.words.size()) return kUsage;
+    Patch patch;
+    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
+    const ImportResult result = CompareFiles(patch, id, sides[0][0], sides[0][1], sides[1][0], sides[1][1]);
     if (!result.error.empty()) return Fail(err, result.error);
-    if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
     session.Report(out, "Added " + std::to_string(result.added) + " blocks that differ.\n", ResultJson(result));
     if (!session.json) ReportImport(result, out, err);
     return kOk;
 }
 
-int AddFile(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.size() != 3) return kUsage;
+int AddFile(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 3) return kUsage;
     const std::vector<std::string> kinds = {"client", "readme", "map"};
-    const auto kind = std::find(kinds.begin(), kinds.end(), args[1]);
+    const auto kind = std::find(kinds.begin(), kinds.end(), args.words[1]);
     if (kind == kinds.end()) return kUsage;
-    if (!IsExistingFile(args[2])) return Fail(err, "You must select a file to add first.");
+    if (!IsExistingFile(args.words[2])) return Fail(err, "You must select a file to add first.");
     Patch patch;
-    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
     const auto fileType = static_cast<std::int32_t>(kind - kinds.begin());
-    if (std::string e = AddWholeFile(patch, fileType, args[2]); !e.empty()) return Fail(err, e);
-    if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    out << "Added " << args[2] << " as the " << args[1] << " file.\n";
+    if (std::string e = AddWholeFile(patch, fileType, args.words[2]); !e.empty()) return Fail(err, e);
+    if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    out << "Added " << args.words[2] << " as the " << args.words[1] << " file.\n";
     return kOk;
 }
 
-int Samples(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
-    if (args.size() != 1) return kUsage;
-    if (std::string e = MakeSamples(args[0]); !e.empty()) return Fail(err, e);
-    out << "Wrote " << SampleFileNames().size() << " sample files to " << args[0] << ":";
+int Samples(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&) {
+    if (args.words.size() != 1) return kUsage;
+    if (std::string e = MakeSamples(args.words[0]); !e.empty()) return Fail(err, e);
+    out << "Wrote " << SampleFileNames().size() << " sample files to " << args.words[0] << ":";
     for (const std::string& name : SampleFileNames()) out << ' ' << name;
     out << "\n";
     return kOk;
 }
 
 void PrintHelp(std::ostream& out) {
-    out << "Usage: palindra-cli COMMAND ARGUMENTS...\n"
+    out << "Usage: palindra-cli [--json] COMMAND [OPTION]... ARGUMENT...\n"
            "Works on patch project files (.uop) without the editor.\n"
-           "Numbers may be written in decimal or with a 0x prefix in hexadecimal; a FILEID may also be a file\n"
-           "type's name in any case (see the types command).\n\nCommands:\n";
+           "Options may stand anywhere after the command, as --blocks 0-2 or --blocks=0-2; -- ends them.\n"
+           "Numbers may be written in decimal, or in hexadecimal after 0x or &H (0xFFFF is 65535; a negative\n"
+           "number needs a minus sign); a FILEID may also be a file type's name in any case (see the types command).\n"
+           "palindra-cli COMMAND --help explains a command.\n\nCommands:\n";
     for (const CliCommand& c : CliCommands())
         out << "  " << c.name << " " << c.usage << "\n      " << c.summary << "\n      e.g. palindra-cli " << c.name
             << " " << c.example << "\n";
-    out << "  --help\n      Shows this text.\n  --version\n      Shows the version.\n\n" << kJsonHelp;
+    out << "  -h, --help\n      Shows this text.\n  --version\n      Shows the version.\n\n" << kJsonHelp;
+}
+
+// `text` broken into lines of at most 79 characters at blanks.
+std::string Wrapped(const std::string& text) {
+    std::string out, line;
+    std::istringstream words(text);
+    for (std::string word; words >> word;) {
+        if (!line.empty() && line.size() + 1 + word.size() > 79) {
+            out += line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return out + line + "\n";
+}
+
+void PrintCommandHelp(const CliCommand& c, std::ostream& out) {
+    out << "Usage: palindra-cli " << c.name << " " << c.usage << "\n" << Wrapped(c.summary) << "\nOptions:\n"
+        << OptionsHelp(c.options) << "\nExample: palindra-cli " << c.name << " " << c.example << "\n";
+}
+
+int UsageError(const CliCommand& c, const std::string& message, std::ostream& err) {
+    if (!message.empty()) err << "palindra-cli " << c.name << ": " << message << "\n";
+    err << "Usage: palindra-cli " << c.name << " " << c.usage << "\nTry 'palindra-cli " << c.name
+        << " --help' for more.\n";
+    return kUsage;
+}
+
+// Runs a command with its words (behind its name).
+int RunCommand(const CliCommand& c, const std::vector<std::string>& words, std::ostream& out, std::ostream& err,
+               CliSession& session) {
+    CliArgs args;
+    if (std::string e = ParseCommandLine(c.options, words, args); !e.empty()) return UsageError(c, e, err);
+    if (args.help) {
+        PrintCommandHelp(c, out);
+        return kOk;
+    }
+    session.json = session.json || args.json;
+    std::optional<ProgressLine> line;
+    if (session.progress) {
+        line.emplace(out, err, c.name);
+        session.line = &*line;
+    }
+    int code = kFailed;
+    try {
+        code = c.run(args, out, err, session);
+    } catch (const std::bad_alloc&) {
+        // Every command saves through a temporary file, so nothing was changed.
+        code = Fail(err, std::string("There is not enough memory for ") + c.name + "; nothing was changed.");
+    }
+    return code == kUsage ? UsageError(c, "", err) : code;
 }
 }  // namespace
 
@@ -287,109 +291,115 @@ const std::vector<CliCommand>& CliCommands() {
     static const std::vector<CliCommand> commands = {
         {"list", "FILE", "Lists the blocks of a patch project file or the entries of a verdata.mul: file ID, "
          "block number, length, FlagA, FlagB.",
-         "patch.uop", List},
+         "patch.uop", 0, List},
         {"insert", "PATCH.uop FILEID BLOCK IN.dat",
          "Appends the raw file's bytes as a block (flags 0) and saves the patch; a missing patch starts empty.",
-         "patch.uop 12 0x1F4 gump.dat", Insert},
+         "patch.uop 12 0x1F4 gump.dat", 0, Insert},
         {"extract", "PATCH.uop FILEID BLOCK OUT.dat", "Writes the bytes of the live block to a raw file.",
-         "patch.uop 12 500 gump.dat", Extract},
-        {"export", "PATCH.uop NEW.mul [--base VERDATA.mul]",
+         "patch.uop 12 500 gump.dat", 0, Extract},
+        {"export", "[--base VERDATA.mul] PATCH.uop NEW.mul",
          "Writes a verdata.mul from the patch, merged over the base verdata when given.",
-         "patch.uop verdata.mul --base client/verdata.mul", Export},
-        {"import", "PATCH.uop uop|verdata SOURCE [--files A-B] [--blocks A-B]  or  PATCH.uop FILEID DATA.mul "
-                   "[INDEX.idx] [--blocks A-B] [--skip-absent]  or  PATCH.uop FILEID PACKAGE.uop [--blocks A-B] [--skip-absent]",
-         "Appends blocks from a patch project file, a verdata.mul, or a block range of a data file (with its "
-         "index where the type has one) and saves the patch; a missing patch starts empty. Damaged entries are "
-         "left out; --skip-absent also leaves out blocks without data.",
-         "patch.uop 12 gumpart.mul gumpidx.mul --blocks 0-100", Import},
+         "patch.uop verdata.mul --base client/verdata.mul", kBaseOption, Export},
+        {"import", "[--files A-B] [--blocks A-B] PATCH.uop uop|verdata SOURCE  or  [--blocks A-B] [--skip-absent] "
+                   "PATCH.uop FILEID SOURCE [INDEX.idx]",
+         "Appends blocks and saves the patch; a missing patch starts empty. uop and verdata take every file type "
+         "of a patch project file or a verdata.mul; a FILEID takes that type's blocks from a data file (with its "
+         "index where the type has one), a game data package, a verdata.mul or a patch project file, each read "
+         "as what its content shows it to be. Damaged entries are left out; --skip-absent also leaves out blocks "
+         "without data.",
+         "patch.uop 12 gumpart.mul gumpidx.mul --blocks 0-100", kFilesOption | kBlocksOption | kSkipAbsentOption,
+         Import},
         {"package", "FILE.uop",
          "Lists a game data package: version, tables, and per entry its name hash, compression flag, stored and "
          "decoded size and its name where a legacy name scheme gives it.",
-         "gumpartLegacyMUL.uop", ListPackage},
+         "gumpartLegacyMUL.uop", 0, ListPackage},
         {"gump-to-bmp", "PATCH.uop BLOCK OUT.bmp",
          "Writes the gump block's picture as a Windows bitmap (PNG when the name ends in .png).",
-         "patch.uop 500 gump.bmp", GumpToBmpCommand},
+         "patch.uop 500 gump.bmp", 0, GumpToBmpCommand},
         {"bmp-to-gump", "PATCH.uop BLOCK IN.bmp",
          "Builds gump block BLOCK (0-65535) from a bitmap or PNG picture and saves the patch.",
-         "patch.uop 500 gump.png", BmpToGumpCommand},
-        {"sound-to-wav", "PATCH.uop BLOCK OUT.wav", "Writes a sound block as a WAV file.", "patch.uop 42 sound.wav", SoundToWavCommand},
-        {"compare", "PATCH.uop FILEID BASE.mul [BASE.idx] ALTERED.mul [ALTERED.idx] (either side may be a PACKAGE.uop)",
+         "patch.uop 500 gump.png", 0, BmpToGumpCommand},
+        {"sound-to-wav", "PATCH.uop BLOCK OUT.wav", "Writes a sound block as a WAV file.", "patch.uop 42 sound.wav", 0,
+         SoundToWavCommand},
+        {"compare", "PATCH.uop FILEID BASE [BASE.idx] ALTERED [ALTERED.idx] (either side may be a PACKAGE.uop)",
          "Appends every block that differs between the base and the altered data file (index files only for "
          "types that have them) and saves the patch.",
-         "patch.uop 4 art.mul artidx.mul myart.mul myartidx.mul", Compare},
+         "patch.uop 4 art.mul artidx.mul myart.mul myartidx.mul", 0, Compare},
         {"add-file", "PATCH.uop client|readme|map FILE",
          "Carries a whole client file in the patch, replacing an earlier copy; the client must contain its "
          "marker text.",
-         "patch.uop readme readme.txt", AddFile},
+         "patch.uop readme readme.txt", 0, AddFile},
         {"remove", "PATCH.uop FILEID BLOCK[-BLOCK]", "Removes the live blocks with these numbers and saves the patch.",
-         "patch.uop art 0x4001", Remove},
+         "patch.uop art 0x4001", 0, Remove},
         {"set-flags", "PATCH.uop FILEID BLOCK FLAGA FLAGB",
          "Sets the two flags (-32768 to 65535 each, kept as 16 bits) of the live block and saves the patch.",
-         "patch.uop gumps 0x1234 90 120", SetFlags},
+         "patch.uop gumps 0x1234 90 120", 0, SetFlags},
         {"apply", "PATCH.uop MANIFEST",
          "Runs the commands of a manifest (one per line without the program and patch arguments, # comments, "
          "paths relative to the manifest's folder) on one patch: all lines, or at the first failing line nothing "
          "is saved or exported.",
-         "patch.uop build/patch.manifest", ApplyCommand},
-        {"verify", "PATCH.uop VERDATA.mul [--base BASE.mul]",
+         "patch.uop build/patch.manifest", 0, ApplyCommand},
+        {"verify", "[--base BASE.mul] PATCH.uop VERDATA.mul",
          "Checks that a written verdata holds exactly what export of the patch writes: exit 0 when it does, 1 with "
          "one line per difference, 2 when it cannot tell.",
-         "patch.uop out/verdata.mul --base client/verdata.mul", Verify},
+         "patch.uop out/verdata.mul --base client/verdata.mul", kBaseOption, Verify},
         {"diff", "A B",
          "Compares two patch project files or verdata files block by block (settled duplicates, flags and a "
          "SHA-256 of the bytes): exit 0 when equal, 1 when they differ, 2 when it cannot tell.",
-         "old.uop new.uop", Diff},
+         "old.uop new.uop", 0, Diff},
         {"info", "PATCH.uop", "Counts the blocks per file type: live, superseded duplicates, without data; and "
-         "the total bytes.", "patch.uop", Info},
-        {"types", "", "Lists the known file types: ID, name, layout and highest block number.", "", Types},
+         "the total bytes.", "patch.uop", 0, Info},
+        {"types", "", "Lists the known file types: ID, name, how their files are read, and the highest block number "
+         "a usual file holds (files may hold more; every block is kept).", "", 0, Types},
         {"make-samples", "DIR",
          "Writes a small set of client files drawn by the program (map, radar colours, art, gumps, hues, "
          "tiledata, animdata, verdata.mul, readme, stand-in client, a sample patch) to try every feature on.",
-         "samples", Samples},
+         "samples", 0, Samples},
     };
     return commands;
+}
+
+const CliCommand* FindCliCommand(const std::string& name) {
+    for (const CliCommand& c : CliCommands())
+        if (name == c.name) return &c;
+    return nullptr;
 }
 
 int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostream& err, bool progress) {
     CliSession session;
     session.progress = progress;
     session.messages = &err;
-    std::vector<std::string> args;
-    for (const std::string& w : words) {
-        if (w == "--json") session.json = true;
-        else args.push_back(w);
+    ProgramArgs program;
+    if (std::string e = ParseProgramLine(words, program); !e.empty()) {
+        err << "palindra-cli: " << e << "\nTry 'palindra-cli --help'.\n";
+        return kUsage;
     }
-    if (!args.empty() && args[0] == "--version") {
+    session.json = program.json;
+    bool help = program.help;
+    const std::vector<std::string>& rest = program.command;
+    if (program.version) {
         out << "palindra-cli " << PALINDRA_VERSION << "\n";
         return kOk;
     }
-    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-        PrintHelp(args.empty() ? err : out);
-        return args.empty() ? kUsage : kOk;
-    }
-    for (const CliCommand& c : CliCommands()) {
-        if (args[0] != c.name) continue;
-        const std::vector<std::string> rest(args.begin() + 1, args.end());
-        if (!rest.empty() && rest[0] == "--help") {
-            out << "Usage: palindra-cli " << c.name << " " << c.usage << "\n" << c.summary << "\nExample: palindra-cli "
-                << c.name << " " << c.example << "\n";
+    if (!rest.empty() && rest[0] == "help") {
+        if (const CliCommand* c = rest.size() == 2 ? FindCliCommand(rest[1]) : nullptr) {
+            PrintCommandHelp(*c, out);
             return kOk;
         }
-        int code = kFailed;
-        std::optional<ProgressLine> line;
-        if (progress) {
-            line.emplace(out, err, c.name);
-            session.line = &*line;
-        }
-        try {
-            code = c.run(rest, out, err, session);
-        } catch (const std::bad_alloc&) {
-            // Every command saves through a temporary file, so nothing was changed.
-            code = Fail(err, std::string("There is not enough memory for ") + c.name + "; nothing was changed.");
-        }
-        if (code == kUsage) err << "Usage: palindra-cli " << c.name << " " << c.usage << "\n";
-        return code;
+        help = true;
     }
-    err << "palindra-cli: unknown command '" << args[0] << "'. Try palindra-cli --help.\n";
-    return kUsage;
+    if (help || rest.empty()) {
+        PrintHelp(help ? out : err);
+        return help ? kOk : kUsage;
+    }
+    if (rest[0].starts_with("-")) {
+        err << "palindra-cli: unknown option '" << rest[0] << "'. Try 'palindra-cli --help'.\n";
+        return kUsage;
+    }
+    const CliCommand* c = FindCliCommand(rest[0]);
+    if (!c) {
+        err << "palindra-cli: unknown command '" << rest[0] << "'. Try 'palindra-cli --help'.\n";
+        return kUsage;
+    }
+    return RunCommand(*c, std::vector<std::string>(rest.begin() + 1, rest.end()), out, err, session);
 }

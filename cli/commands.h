@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
+
 class CliSession;
 
 struct CliCommand {
@@ -14,12 +16,15 @@ struct CliCommand {
     const char* usage;    // the arguments, e.g. "FILE"
     const char* summary;  // one line
     const char* example;
-    int (*run)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
+    unsigned options;  // the CliOption flags it takes
+    int (*run)(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
 };
 
 const std::vector<CliCommand>& CliCommands();
+// The command of this name, or nullptr.
+const CliCommand* FindCliCommand(const std::string& name);
 
-// Runs one command line (without the program name); --json anywhere asks
-// for the result as one JSON document.
+// Runs one command line (without the program name); --json before or after
+// the command asks for the result as one JSON document.
 // `progress`: stderr is a terminal that may show a line following long work.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress = false);

@@ -10,6 +10,7 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "gamefiles/data_source.h"
 #include "gamefiles/verdata.h"
 
 namespace {
@@ -46,8 +47,8 @@ void PrintDifferences(std::ostream& out, const std::vector<BlockDifference>& dif
 }
 
 Json DifferencesJson(const std::vector<BlockDifference>& differences) {
-    Json list = Json::Array();
-    for (const BlockDifference& d : differences) list.Append(DifferenceJson(d));
+    Json list = Json::array();
+    for (const BlockDifference& d : differences) list.push_back(DifferenceJson(d));
     return list;
 }
 
@@ -72,30 +73,29 @@ private:
 };
 }  // namespace
 
-int Diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.size() != 2) return kUsage;
+int Diff(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 2) return kUsage;
     Patch a, b;
-    if (std::string e = ReadPatchOrVerdata(args[0], a); !e.empty()) return CannotTell(err, e);
-    if (std::string e = ReadPatchOrVerdata(args[1], b); !e.empty()) return CannotTell(err, e);
+    if (std::string e = ReadPatchOrVerdata(args.words[0], a); !e.empty()) return CannotTell(err, e);
+    if (std::string e = ReadPatchOrVerdata(args.words[1], b); !e.empty()) return CannotTell(err, e);
     const std::vector<BlockDifference> differences = DifferingBlocks(a, b);
     if (session.json) PrintJson(out, {{"equal", differences.empty()}, {"differences", DifferencesJson(differences)}});
     else PrintDifferences(out, differences, {"added", "removed", "from", "to"});
     return differences.empty() ? kOk : kFailed;
 }
 
-int Verify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    std::string base;
-    if (args.size() == 4 && args[2] == "--base") base = args[3];
-    else if (args.size() != 2) return kUsage;
+int Verify(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 2) return kUsage;
+    const std::string base = args.base.value_or("");
     Patch patch;
-    if (std::string e = session.Load(args[0], patch); !e.empty()) return CannotTell(err, e);
+    if (std::string e = session.Load(args.words[0], patch); !e.empty()) return CannotTell(err, e);
     const TempFile expectedFile;
     if (expectedFile.path().empty()) return CannotTell(err, "Cannot make a temporary file to verify against.");
     Patch expected, found;
     if (std::string e = WriteVerdata(expectedFile.path(), base, patch); !e.empty()) return CannotTell(err, e);
     if (std::string e = ReadVerdata(expectedFile.path(), expected, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
         return CannotTell(err, e);
-    if (std::string e = ReadVerdata(args[1], found, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
+    if (std::string e = ReadVerdata(args.words[1], found, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
         return CannotTell(err, e);
     // A second entry for one block is something export never writes.
     const std::int64_t entries = found.LiveCount();

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <iosfwd>
+
+#include "cli/command_line.h"
 #include <string>
 #include <vector>
 
 class CliSession;
 
-int Diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
-int Verify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
+int Diff(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+int Verify(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);

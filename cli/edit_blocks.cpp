@@ -6,17 +6,17 @@
 #include "cli/cli_support.h"
 #include "patch/settle_duplicates.h"
 
-int Remove(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+int Remove(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::uint8_t fileId = 0;
     std::int64_t from = 0, to = 0;
-    if (args.size() != 3 || !ParseFileId(args[1], fileId)) return kUsage;
-    if (!ParseRange(args[2], 0, INT32_MAX, from, to)) {
-        if (!ParseInt(args[2], 0, INT32_MAX, from)) return kUsage;
+    if (args.words.size() != 3 || !ParseFileId(args.words[1], fileId)) return kUsage;
+    if (!ParseRange(args.words[2], 0, INT32_MAX, from, to)) {
+        if (!ParseInt(args.words[2], 0, INT32_MAX, from)) return kUsage;
         to = from;
     }
     if (from > to) return kUsage;
     Patch patch;
-    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
     SettleDuplicates(patch);
     std::int64_t removed = 0;
     PatchFileEntry& entry = patch[fileId];
@@ -27,27 +27,27 @@ int Remove(const std::vector<std::string>& args, std::ostream& out, std::ostream
         ++removed;
     }
     if (removed == 0)
-        return Fail(err, "'" + args[0] + "' has no block " + args[2] + " of file ID " + std::to_string(fileId) + ".");
-    if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
+        return Fail(err, "'" + args.words[0] + "' has no block " + args.words[2] + " of file ID " + std::to_string(fileId) + ".");
+    if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
     out << "Removed " << removed << " blocks of file ID " << int(fileId) << ".\n";
     return kOk;
 }
 
-int SetFlags(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+int SetFlags(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::uint8_t fileId = 0;
     std::int64_t block = 0, flagA = 0, flagB = 0;
-    if (args.size() != 5 || !ParseFileId(args[1], fileId) || !ParseInt(args[2], 0, INT32_MAX, block) ||
-        !ParseInt(args[3], -32768, 65535, flagA) || !ParseInt(args[4], -32768, 65535, flagB))
+    if (args.words.size() != 5 || !ParseFileId(args.words[1], fileId) || !ParseInt(args.words[2], 0, INT32_MAX, block) ||
+        !ParseInt(args.words[3], -32768, 65535, flagA) || !ParseInt(args.words[4], -32768, 65535, flagB))
         return kUsage;
     Patch patch;
-    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
     const std::int32_t i = patch.FindLiveBlock(fileId, static_cast<std::int32_t>(block));
     if (i < 0)
-        return Fail(err, "'" + args[0] + "' has no block " + args[2] + " of file ID " + std::to_string(fileId) + ".");
+        return Fail(err, "'" + args.words[0] + "' has no block " + args.words[2] + " of file ID " + std::to_string(fileId) + ".");
     PatchBlock& b = patch[fileId].Blocks[static_cast<std::size_t>(i)];
     b.FlagA = static_cast<std::int16_t>(static_cast<std::uint16_t>(flagA));
     b.FlagB = static_cast<std::int16_t>(static_cast<std::uint16_t>(flagB));
-    if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
     out << "Block " << block << " of file ID " << int(fileId) << " has flags " << flagA << " " << flagB << ".\n";
     return kOk;
 }

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <iosfwd>
+
+#include "cli/command_line.h"
 #include <string>
 #include <vector>
 
 class CliSession;
 
-int Remove(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
-int SetFlags(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
+int Remove(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+int SetFlags(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);

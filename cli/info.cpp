@@ -8,6 +8,7 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "gamefiles/data_layout.h"
 #include "patch/settle_duplicates.h"
 
 namespace {
@@ -17,13 +18,13 @@ std::string TypeName(int fileId) {
 }
 }  // namespace
 
-int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.size() != 1) return kUsage;
+int Info(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 1) return kUsage;
     Patch patch;
-    if (std::string e = session.Load(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.Load(args.words[0], patch); !e.empty()) return Fail(err, e);
     std::array<std::int64_t, Patch::kFileIds> superseded{};
     for (const RemovedMark& m : SettleDuplicates(patch)) ++superseded[m.fileId];
-    Json types = Json::Array();
+    Json types = Json::array();
     std::int64_t totalLive = 0, totalBytes = 0;
     if (!session.json) out << "ID   Name       Live  Superseded  Without data  Bytes\n";
     for (int f = 0; f < Patch::kFileIds; ++f) {
@@ -37,7 +38,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         totalLive += live;
         totalBytes += bytes;
         if (session.json) {
-            types.Append({{"fileId", f}, {"name", TypeName(f)}, {"live", live}, {"superseded", superseded[f]},
+            types.push_back({{"fileId", f}, {"name", TypeName(f)}, {"live", live}, {"superseded", superseded[f]},
                           {"withoutData", empty}, {"bytes", bytes}});
             continue;
         }
@@ -53,24 +54,50 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     return kOk;
 }
 
-int Types(const std::vector<std::string>& args, std::ostream& out, std::ostream&, CliSession& session) {
-    if (!args.empty()) return kUsage;
-    Json types = Json::Array();
+namespace {
+// How files of a type are read, in words.
+std::string Layout(std::size_t fileId, const FileTypeEntry& t) {
+    if (fileId == kFilesFileId) return "whole client files: 0 client, 1 readme, 2 map";
+    if (fileId == kTiledataFileId) {
+        const auto group = [](const TiledataLayout& l) {
+            return std::to_string(l.landGroup) + "-byte land groups, then " + std::to_string(l.staticGroup) +
+                   "-byte static groups";
+        };
+        return "groups, no index: " + std::to_string(kTiledataLandGroups) + " " + group(kTiledataOlder) + ", or " +
+               group(kTiledataNewer);
+    }
+    if (t.ConstantIndex > 0) return "fixed " + std::to_string(t.ConstantIndex) + "-byte blocks, no index";
+    return "indexed";
+}
+
+Json LayoutJson(std::size_t fileId, const FileTypeEntry& t) {
+    const char* layout = fileId == kFilesFileId      ? "files"
+                         : fileId == kTiledataFileId ? "groups"
+                         : t.ConstantIndex > 0       ? "fixed"
+                                                     : "indexed";
+    Json type{{"fileId", fileId},
+              {"name", t.Name},
+              {"layout", layout},
+              {"fixedBlockSize", std::string(layout) == "fixed" ? t.ConstantIndex : 0},
+              {"usualHighestBlock", t.NbrOfBlocks}};
+    if (fileId == kTiledataFileId) {
+        Json groups = Json::array();
+        for (const TiledataLayout& l : {kTiledataOlder, kTiledataNewer})
+            groups.push_back({{"land", l.landGroup}, {"static", l.staticGroup}});
+        type["groups"] = groups;
+    }
+    return type;
+}
+}  // namespace
+
+int Types(const CliArgs& args, std::ostream& out, std::ostream&, CliSession& session) {
+    if (!args.words.empty()) return kUsage;
+    Json types = Json::array();
     for (std::size_t f = 0; f < FileTypes().size(); ++f) {
         const FileTypeEntry& t = FileTypes()[f];
         if (t.Name.empty()) continue;
-        if (session.json) {
-            types.Append({{"fileId", f},
-                          {"name", t.Name},
-                          {"fixedBlockSize", std::max(t.ConstantIndex, 0)},
-                          {"highestBlock", t.NbrOfBlocks}});
-            continue;
-        }
-        out << f << ' ' << t.Name << ' '
-            << (f == kFilesFileId         ? std::string("whole client files: 0 client, 1 readme, 2 map")
-                : t.ConstantIndex > 0 ? "fixed " + std::to_string(t.ConstantIndex) + "-byte blocks, no index"
-                                      : std::string("indexed"))
-            << ", blocks 0-" << t.NbrOfBlocks << '\n';
+        if (session.json) types.push_back(LayoutJson(f, t));
+        else out << f << ' ' << t.Name << ' ' << Layout(f, t) << "; usually blocks 0-" << t.NbrOfBlocks << '\n';
     }
     if (session.json) PrintJson(out, {{"types", types}});
     return kOk;

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <iosfwd>
+
+#include "cli/command_line.h"
 #include <string>
 #include <vector>
 
 class CliSession;
 
-int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
-int Types(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
+int Info(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+int Types(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);

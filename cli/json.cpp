@@ -1,7 +1,6 @@
 #include "cli/json.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace {
 // The length of the well-formed UTF-8 sequence at s[i], or 0.
@@ -29,84 +28,47 @@ std::size_t SequenceLength(const std::string& s, std::size_t i) {
     return length;
 }
 
-void WriteString(std::string& out, const std::string& s) {
-    out += '"';
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const char* escape = c == '"' ? "\\\"" : c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\t' ? "\\t"
-                           : c == '\r' ? "\\r" : c == '\b' ? "\\b" : c == '\f' ? "\\f" : nullptr;
-        if (escape) {
-            out += escape;
-            ++i;
-        } else if (c < 0x20) {
-            static constexpr char kHex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-            ++i;
-        } else if (const std::size_t length = SequenceLength(s, i); length == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            out.append(s, i, length);
-            i += length;
-        }
-    }
-    out += '"';
-}
-}  // namespace
-
-Json::Json(std::initializer_list<Member> members) : kind_(Kind::kObject) {
-    for (const Member& m : members) Set(m.name, m.value);
-}
-
-void Json::Set(const std::string& name, Json value) {
-    const auto at = std::lower_bound(names_.begin(), names_.end(), name);
-    const auto index = at - names_.begin();
-    if (at != names_.end() && *at == name) {
-        items_[static_cast<std::size_t>(index)] = std::move(value);
-        return;
-    }
-    names_.insert(at, name);
-    items_.insert(items_.begin() + index, std::move(value));
-}
-
-std::string Json::Text() const {
+// `s` with each byte that is not part of a well-formed sequence replaced.
+std::string ValidUtf8(const std::string& s) {
     std::string out;
-    Write(out, 0);
-    out += '\n';
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t length = SequenceLength(s, i);
+        if (length == 0) out += "\xEF\xBF\xBD";
+        else out.append(s, i, length);
+        i += std::max<std::size_t>(length, 1);
+    }
     return out;
 }
 
-void Json::Write(std::string& out, int depth) const {
-    switch (kind_) {
-    case Kind::kBool:
-        out += number_ ? "true" : "false";
-        return;
-    case Kind::kNumber: {
-        char digits[24];
-        out.append(digits, std::to_chars(digits, digits + sizeof digits, number_).ptr);
+void WriteString(std::string& out, const std::string& s) { out += Json(ValidUtf8(s)).dump(); }
+
+void Write(std::string& out, const Json& value, std::size_t depth) {
+    if (value.is_string()) return WriteString(out, value.get_ref<const std::string&>());
+    if (!value.is_structured()) {
+        out += value.dump();
         return;
     }
-    case Kind::kString:
-        WriteString(out, text_);
-        return;
-    case Kind::kArray:
-    case Kind::kObject:
-        break;
-    }
-    const bool object = kind_ == Kind::kObject;
+    const bool object = value.is_object();
     out += object ? "{\n" : "[\n";
-    const std::string indent(4 * static_cast<std::size_t>(depth + 1), ' ');
-    for (std::size_t i = 0; i < items_.size(); ++i) {
+    const std::string indent(4 * (depth + 1), ' ');
+    std::size_t left = value.size();
+    for (auto at = value.begin(); at != value.end(); ++at) {
         out += indent;
         if (object) {
-            WriteString(out, names_[i]);
+            WriteString(out, at.key());
             out += ": ";
         }
-        items_[i].Write(out, depth + 1);
-        out += i + 1 < items_.size() ? ",\n" : "\n";
+        Write(out, *at, depth + 1);
+        out += --left > 0 ? ",\n" : "\n";
     }
-    out.append(4 * static_cast<std::size_t>(depth), ' ');
+    out.append(4 * depth, ' ');
     out += object ? '}' : ']';
+}
+}  // namespace
+
+std::string JsonText(const Json& document) {
+    std::string out;
+    Write(out, document, 0);
+    out += '\n';
+    return out;
 }

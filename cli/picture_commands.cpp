@@ -8,35 +8,35 @@
 #include "codecs/bitmap.h"
 #include "patch/FileTypes.h"
 
-int GumpToBmpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
+int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&) {
     std::int64_t block = 0;
-    if (args.size() != 3 || !ParseInt(args[1], 0, INT32_MAX, block)) return kUsage;
+    if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
     Patch patch;
     const PatchBlock* gump = nullptr;
-    if (std::string e = ReadLiveBlock(args[0], kGumpFileId, block, args[1], "gump", patch, gump); !e.empty())
+    if (std::string e = ReadLiveBlock(args.words[0], kGumpFileId, block, args.words[1], "gump", patch, gump); !e.empty())
         return Fail(err, e);
     std::string e;
     const QImage picture = GumpPicture(*gump, e);
-    if (!e.empty()) return Fail(err, "Gump block " + args[1] + " does not decode: " + e);
-    if (e = SavePicture(picture, args[2]); !e.empty()) return Fail(err, e);
-    out << "Wrote " << picture.width() << "x" << picture.height() << " pixels to " << args[2] << ".\n";
+    if (!e.empty()) return Fail(err, "Gump block " + args.words[1] + " does not decode: " + e);
+    if (e = SavePicture(picture, args.words[2]); !e.empty()) return Fail(err, e);
+    out << "Wrote " << picture.width() << "x" << picture.height() << " pixels to " << args.words[2] << ".\n";
     return kOk;
 }
 
-int BmpToGumpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+int BmpToGumpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::int64_t block = 0;
-    if (args.size() != 3 || !ParseInt(args[1], 0, 65535, block)) return kUsage;
+    if (args.words.size() != 3 || !ParseInt(args.words[1], 0, 65535, block)) return kUsage;
     Patch patch;
-    if (std::string e = session.LoadForWriting(args[0], patch); !e.empty()) return Fail(err, e);
+    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
     std::string e;
-    const QImage picture = LoadPicture(args[2], e);
+    const QImage picture = LoadPicture(args.words[2], e);
     if (e.empty()) e = ImportGumpFromBmp(patch, static_cast<std::int32_t>(block), picture);
     if (!e.empty()) return Fail(err, e);
-    if (e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    if (e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
     out << "Gump block " << block << " is now " << picture.width() << "x" << picture.height() << " pixels.\n";
     return kOk;
 }
 
-int ApplyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+int ApplyCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     return Apply(args, out, err, session);
 }

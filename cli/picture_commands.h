@@ -7,11 +7,13 @@
 #pragma once
 
 #include <iosfwd>
+
+#include "cli/command_line.h"
 #include <string>
 #include <vector>
 
 class CliSession;
 
-int GumpToBmpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
-int BmpToGumpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
-int ApplyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session);
+int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+int BmpToGumpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+int ApplyCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);

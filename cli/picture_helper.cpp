@@ -15,7 +15,7 @@
 namespace {
 constexpr const char* kHelper = "palindra-cli-pictures";
 
-int RunInHelper(const char* command, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+int RunInHelper(const char* command, const CliArgs& args, std::ostream& out, std::ostream& err,
                 const CliSession& session) {
     const std::string cannot = std::string(command) + " runs in the helper program " + kHelper + ", which ";
     std::error_code ec;
@@ -25,8 +25,9 @@ int RunInHelper(const char* command, const std::vector<std::string>& args, std::
     const std::filesystem::path folder = program.parent_path();
     const std::filesystem::path places[] = {folder / kHelper, (folder / PALINDRA_HELPER_DIR / kHelper).lexically_normal()};
     std::vector<std::string> words = {"", command};
-    words.insert(words.end(), args.begin(), args.end());
     if (session.json) words.push_back("--json");
+    words.push_back("--");  // the arguments as they were taken, whatever they start with
+    words.insert(words.end(), args.words.begin(), args.words.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
@@ -44,14 +45,14 @@ int RunInHelper(const char* command, const std::vector<std::string>& args, std::
 }
 }  // namespace
 
-int GumpToBmpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     return RunInHelper("gump-to-bmp", args, out, err, session);
 }
 
-int BmpToGumpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+int BmpToGumpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     return RunInHelper("bmp-to-gump", args, out, err, session);
 }
 
-int ApplyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
+int ApplyCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     return RunInHelper("apply", args, out, err, session);
 }

@@ -6,22 +6,22 @@
 #include "codecs/wav.h"
 #include "patch/save_file.h"
 
-int SoundToWavCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
+int SoundToWavCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&) {
     constexpr std::uint8_t kSoundFileId = 8;
     std::int64_t block = 0;
-    if (args.size() != 3 || !ParseInt(args[1], 0, INT32_MAX, block)) return kUsage;
+    if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
     Patch patch;
     const PatchBlock* sound = nullptr;
-    if (std::string e = ReadLiveBlock(args[0], kSoundFileId, block, args[1], "sound", patch, sound); !e.empty())
+    if (std::string e = ReadLiveBlock(args.words[0], kSoundFileId, block, args.words[1], "sound", patch, sound); !e.empty())
         return Fail(err, e);
     Bytes wav;
     if (std::string e = SoundToWav(sound->ByteArray, wav);
         !e.empty())
-        return Fail(err, "Sound block " + args[1] + ": " + e);
+        return Fail(err, "Sound block " + args.words[1] + ": " + e);
     SaveFile file;
-    if (std::string e = file.Open(args[2]); !e.empty()) return Fail(err, e);
+    if (std::string e = file.Open(args.words[2]); !e.empty()) return Fail(err, e);
     file.Write(wav);
     if (std::string e = file.Commit(); !e.empty()) return Fail(err, e);
-    out << "Wrote " << (wav.size() - 44) / 2 << " samples to " << args[2] << ".\n";
+    out << "Wrote " << (wav.size() - 44) / 2 << " samples to " << args.words[2] << ".\n";
     return kOk;
 }

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <iosfwd>
+
+#include "cli/command_line.h"
 #include <string>
 #include <vector>
 
 class CliSession;
-int SoundToWavCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&);
+int SoundToWavCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&);

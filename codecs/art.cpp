@@ -21,9 +21,9 @@ bool ArtRun2LongArray(ByteView block, LongArray& grid) {
 bool ArtRaw2LongArray(ByteView block, LongArray& grid) {
     constexpr std::int32_t kLimit = 2048;
     const auto width = Bytes2Long(block, 4, 2), height = Bytes2Long(block, 6, 2);
-    if (!width || !height || *width > kLimit || *height > kLimit) return false;
+    if (!width || !height || *width > kLimit || *height > kLimit || *width == 0 || *height == 0) return false;
     const std::int32_t w = *width, h = *height;
-    grid.Reset(w + 1, h + 1, kArtBackground);
+    grid.Reset(w, h, kArtBackground);
     const std::int64_t data = 8 + 2 * static_cast<std::int64_t>(h);
     const auto size = static_cast<std::int64_t>(block.size());
     for (std::int32_t y = 0; y < h; ++y) {

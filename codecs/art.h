@@ -14,10 +14,9 @@ inline constexpr std::int32_t kArtBackground = 255;
 // shorter than its 2024 bytes (the grid then holds what was drawn).
 bool ArtRun2LongArray(ByteView block, LongArray& grid);
 
-// Decodes a static tile into a grid one column and one row larger than the
-// tile. False, with `grid` untouched, when the width or height is above 2048
-// or the header is cut off; false as well when a row runs past the block or
-// past the grid.
+// Decodes a static tile into a grid of its width and height. False, with
+// `grid` untouched, when the width or height is 0 or above 2048 or the header
+// is cut off; false as well when a row runs past the block or past the grid.
 bool ArtRaw2LongArray(ByteView block, LongArray& grid);
 
 // There is no encoder for art tiles: leaves both as they are, returns false.

@@ -1,8 +1,8 @@
 // An index and data file pair through cMUL, indexed and cut without index,
-// and the import of a block range from it, saved as a patch and opened again.
+// and the import of a block range from it read as what it is, saved as a patch and opened again.
 #include "fuzz_support.h"
+#include "gamefiles/block_source.h"
 #include "gamefiles/cMUL.h"
-#include "gamefiles/import.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return 0;
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     Patch patch;
-    const ImportResult r = ImportMulRange(patch, idx, mul, fileId, 0, 300, data[2] % 2);
+    const ImportResult r = ImportFromFiles(patch, fileId, mul, idx, 0, 300, data[2] % 2);
     FUZZ_CHECK(r.added == patch.LiveCount());
     if (r.error.empty()) FUZZ_CHECK(SavedAndOpenedAgainIsTheSame(patch));
     return 0;

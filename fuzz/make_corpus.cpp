@@ -115,7 +115,9 @@ int main(int argc, char** argv) {
                                       "list\0p.uop"sv,
                                       "export\0p.uop\0v.mul\0--base\0none.mul"sv,
                                       "--version"sv,
-                                      "import\0p.uop\0verdata\0v.mul\0--bogus"sv};
+                                      "import\0p.uop\0verdata\0v.mul\0--bogus"sv,
+                                      "--json\0import\0--blocks=0x1-&H2\0p.uop\0art\0--\0-a.mul\0--skip-absent"sv,
+                                      "set-flags\0p.uop\0" "4\0" "1\0-5\0-0x10\0-h"sv};
     int n = 0;
     for (const std::string_view line : lines) Put(dir, "cli_args", "line" + std::to_string(n++), Bytes(line.begin(), line.end()));
     PackageWriter package;

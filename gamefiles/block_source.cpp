@@ -1,50 +1,18 @@
 #include "gamefiles/block_source.h"
 
-#include "gamefiles/cMUL.h"
-#include "gamefiles/data_layout.h"
-#include "gamefiles/package_blocks.h"
+#include "gamefiles/compare.h"
+#include "gamefiles/data_source.h"
 #include "patch/FileTypes.h"
 
 namespace {
-// A data file with its index, or of fixed-size blocks.
-class DataFileSource : public BlockSource {
-public:
-    std::string Open(std::uint8_t fileId, const std::string& dataPath, const std::string& idxPath) {
-        if (std::string e = OpenDataFile(file_, fileId, idxPath, dataPath); !e.empty()) return e;
-        highest_ = static_cast<std::int32_t>(std::min<std::int64_t>(file_.cCount(), INT32_MAX) - 1);
-        return "";
-    }
-    std::int32_t Highest() const override { return highest_; }
-    std::string Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
-                     std::int16_t& flagB) override {
-        LoadedBlock block = file_.cLoad(n);
-        if (block.damaged) return "its data does not lie wholly inside the data file";
-        length = block.length;
-        data = std::move(block.bytes);
-        flagA = block.flagA;
-        flagB = block.flagB;
-        return "";
-    }
-
-private:
-    cMUL file_;
-    std::int32_t highest_ = -1;
-};
-}  // namespace
-
-std::string OpenBlockSource(std::unique_ptr<BlockSource>& source, std::uint8_t fileId, const std::string& dataPath,
-                            const std::string& idxPath) {
-    if (IsPackageFile(dataPath)) {
-        auto package = std::make_unique<PackageBlocks>();
-        if (std::string e = package->Open(dataPath, fileId); !e.empty()) return e;
-        source = std::move(package);
-        return "";
-    }
-    auto file = std::make_unique<DataFileSource>();
-    if (std::string e = file->Open(fileId, dataPath, idxPath); !e.empty()) return e;
-    source = std::move(file);
-    return "";
+// The texts that are not empty, a line each.
+std::string JoinLines(std::initializer_list<std::string> texts) {
+    std::string out;
+    for (const std::string& t : texts)
+        if (!t.empty()) out += (out.empty() ? "" : "\n") + t;
+    return out;
 }
+}  // namespace
 
 ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source, std::int32_t blockFrom,
                           std::int32_t blockTo, bool skipAbsent, const Progress& progress) {
@@ -52,8 +20,11 @@ ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source
     Patch imported;
     const std::int32_t last = std::min(blockTo, source.Highest());
     const std::int32_t first = std::max(blockFrom, 0);
-    for (std::int32_t n = first; n <= last; ++n) {
-        if (!progress.Step(n - first, std::int64_t{last} - first + 1)) {
+    // A source with an entry for every number steps through the range; one
+    // with a few (a verdata) counts its entries against it.
+    std::int64_t step = 0;
+    for (std::int32_t n = source.Next(first); n >= 0 && n <= last; n = n < last ? source.Next(n + 1) : -1) {
+        if (!progress.Step(step++, std::int64_t{last} - first + 1)) {
             result = {};
             result.error = kCancelled;
             return result;
@@ -107,18 +78,38 @@ ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base,
 ImportResult ImportFromFiles(Patch& patch, std::uint8_t fileId, const std::string& dataPath,
                              const std::string& idxPath, std::int32_t blockFrom, std::int32_t blockTo,
                              bool skipAbsent, const Progress& progress) {
-    std::unique_ptr<BlockSource> source;
+    DataSource source;
     ImportResult result;
-    result.error = OpenBlockSource(source, fileId, dataPath, idxPath);
-    return result.error.empty() ? ImportBlocks(patch, fileId, *source, blockFrom, blockTo, skipAbsent, progress) : result;
+    if (result.error = source.Open(fileId, dataPath, idxPath); !result.error.empty()) return result;
+    cMUL* file = source.DataFile();
+    result = file ? ImportDataFile(patch, fileId, *file, blockFrom, blockTo, skipAbsent, progress)
+                  : ImportBlocks(patch, fileId, source, blockFrom, blockTo, skipAbsent, progress);
+    if (!result.error.empty()) return result;
+    const std::int32_t first = source.Next(0);
+    const bool missed = result.added + result.damaged + result.leftOut == 0 && first >= 0;
+    result.note = JoinLines({source.SizeRemark(),
+                             missed ? "'" + dataPath + "' holds blocks " + std::to_string(first) + "\u2013" +
+                                          std::to_string(source.Highest()) + "; none lies in " +
+                                          std::to_string(blockFrom) + "\u2013" + std::to_string(blockTo) + "."
+                                    : ""});
+    return result;
 }
 
 ImportResult CompareFiles(Patch& patch, std::uint8_t fileId, const std::string& baseData, const std::string& baseIdx,
                           const std::string& alteredData, const std::string& alteredIdx,
                           const Progress& progress) {
-    std::unique_ptr<BlockSource> base, altered;
+    DataSource base, altered;
     ImportResult result;
-    result.error = OpenBlockSource(base, fileId, baseData, baseIdx);
-    if (result.error.empty()) result.error = OpenBlockSource(altered, fileId, alteredData, alteredIdx);
-    return result.error.empty() ? CompareBlocks(patch, fileId, *base, *altered, progress) : result;
+    result.error = base.Open(fileId, baseData, baseIdx);
+    if (result.error.empty()) result.error = altered.Open(fileId, alteredData, alteredIdx);
+    for (const DataSource* side : {&base, &altered})
+        if (result.error.empty() && (side->Form() == SourceForm::kPatchFile || side->Form() == SourceForm::kVerdata))
+            result.error = "'" + side->Path() + "' holds patches, not a client's data: diff compares those.";
+    if (!result.error.empty()) return result;
+    if (base.DataFile() && altered.DataFile())
+        result = CompareDataFiles(patch, fileId, *base.DataFile(), *altered.DataFile(), progress);
+    else
+        result = CompareBlocks(patch, fileId, base, altered, progress);
+    if (result.error.empty()) result.note = JoinLines({base.SizeRemark(), altered.SizeRemark()});
+    return result;
 }

@@ -1,9 +1,9 @@
-// Where blocks of one file ID come from for an import or a compare: a data
-// file with its index (or of fixed-size blocks), or a game data package.
+// Reading the blocks of one file type from a source, whatever its form: the
+// common ground of imports and compares.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "codecs/bytes.h"
@@ -16,21 +16,19 @@ public:
     virtual ~BlockSource() = default;
     // The highest block number the source holds; -1 when it holds none.
     virtual std::int32_t Highest() const = 0;
+    // The first block number from `n` on that the source has an entry for
+    // (with or without data); -1 when none. Data files and packages have
+    // one for every number up to the highest.
+    virtual std::int32_t Next(std::int32_t n) const { return n <= Highest() ? std::max(n, 0) : -1; }
     // Block n: `length` is -1 for an absent block, else the size of `data`.
     // "" or why the block's data does not decode (the block is left out).
     virtual std::string Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
                              std::int16_t& flagB) = 0;
 };
 
-// Opens a package when the data file starts with "MYP\0" (the index is not
-// used then), else the data file with its index as the catalogue describes
-// the file ID. "" or a message naming the file.
-std::string OpenBlockSource(std::unique_ptr<BlockSource>& source, std::uint8_t fileId, const std::string& dataPath,
-                            const std::string& idxPath);
-
-// Appends the blocks blockFrom..blockTo the source holds. Absent blocks are
-// appended without data unless skipAbsent; blocks whose data does not decode
-// are left out and counted as damaged.
+// Appends the blocks blockFrom..blockTo the source has entries for. Absent
+// blocks are appended without data unless skipAbsent; blocks whose data does
+// not decode are left out and counted as damaged.
 ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source, std::int32_t blockFrom,
                           std::int32_t blockTo, bool skipAbsent, const Progress& progress = {});
 
@@ -41,11 +39,12 @@ ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source
 ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base, BlockSource& altered,
                            const Progress& progress = {});
 
-// The two above from paths, for the dialogs and the command line: a path
-// whose file starts with "MYP\0" is read as a package (its index path is
-// ignored). `error` of the result is set when a source cannot be opened;
-// nothing is appended then, nor when `progress` stops the work (the error
-// is then kCancelled).
+// The two above from paths, for the dialogs and the command line, each path
+// read as what its content shows it to be (see DataSource). `error` of the
+// result is set when a source cannot be opened; nothing is appended then,
+// nor when `progress` stops the work (the error is then kCancelled). A
+// compare reads data files and packages; patch project files and verdata
+// files are compared by diff.
 ImportResult ImportFromFiles(Patch& patch, std::uint8_t fileId, const std::string& dataPath,
                              const std::string& idxPath, std::int32_t blockFrom, std::int32_t blockTo,
                              bool skipAbsent, const Progress& progress = {});

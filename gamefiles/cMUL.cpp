@@ -35,10 +35,10 @@ cMUL::~cMUL() = default;
 std::string cMUL::OpenFiles(const std::string& idxFilename, const std::string& mulFilename, bool indexed) {
     const std::string unable = "Unable to open " + idxFilename + " and " + mulFilename + ".";
     if (data_.IsOpen()) return idxFilename + " and " + mulFilename + " is allready opened.";
-    if (!data_.Open(mulFilename).empty()) return unable;
-    if (indexed && !index_.Open(idxFilename).empty()) {
+    if (std::string e = data_.Open(mulFilename); !e.empty()) return data_.IsLfsPointer() ? e : unable;
+    if (std::string e = indexed ? index_.Open(idxFilename) : ""; !e.empty()) {
         data_.Close();
-        return unable;
+        return index_.IsLfsPointer() ? e : unable;
     }
     idxPath_ = idxFilename;
     mulPath_ = mulFilename;

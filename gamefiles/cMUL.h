@@ -51,6 +51,7 @@ public:
     // How a file without index is cut.
     BlockCut cCut() const { return cut_; }
     std::int64_t DataFileSize() const { return data_.Size(); }
+    const std::string& DataPath() const { return mulPath_; }
 
     // Reads block `indexNumber`. Without index, a partly present block is
     // padded with zeros and blocks past the end read as absent (length 0).

@@ -12,20 +12,16 @@ bool ArraysEqual(ByteView a, ByteView b) {
     return a.size() <= b.size() && std::equal(a.begin(), a.end(), b.begin());
 }
 
-ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::string& mul1, const std::string& idx2,
-                         const std::string& mul2, std::uint8_t fileId, const Progress& progress) {
+ImportResult CompareDataFiles(Patch& patch, std::uint8_t fileId, cMUL& base, cMUL& altered,
+                              const Progress& progress) {
     ImportResult result;
-    cMUL base, altered;
-    result.error = OpenDataFile(base, fileId, idx1, mul1);
-    if (result.error.empty()) result.error = OpenDataFile(altered, fileId, idx2, mul2);
-    if (!result.error.empty()) return result;
     if (fileId == kTiledataFileId && base.cCut().lowSize != altered.cCut().lowSize) {
-        result.error = "'" + mul1 + "' and '" + mul2 + "' are tiledata files of different layouts.";
+        result.error = "'" + base.DataPath() + "' and '" + altered.DataPath() + "' are tiledata files of different layouts.";
         return result;
     }
 
     Patch added;
-    ReadBudget budget(mul2);
+    ReadBudget budget(altered.DataPath());
     const std::int64_t count = std::max(base.cCount(), altered.cCount());
     // Blocks are compared where they lie in the files' read windows; only a
     // differing block is copied to the patch's own buffers.

@@ -13,12 +13,15 @@
 // True when every byte of `a` equals the byte at the same index of `b`.
 bool ArraysEqual(ByteView a, ByteView b);
 
-// Compares every block either file holds and appends to entry `fileId` each
-// block that differs (its length or its bytes; the flags are not compared),
-// with the altered file's flags. A block the altered file lacks is added with
-// Length -1. A block damaged in either file is left out and counted. Hues
-// blocks become their 1220-byte form. Nothing is appended when a file cannot
-// be opened, when two tiledata files differ in layout, or when `progress`
-// stops the work (the error is then kCancelled).
-ImportResult CompareMuls(Patch& patch, const std::string& idx1, const std::string& mul1, const std::string& idx2,
-                         const std::string& mul2, std::uint8_t fileId, const Progress& progress = {});
+class cMUL;
+
+// Compares every block either open data file holds and appends to entry
+// `fileId` each block that differs (its length or its bytes; the flags are
+// not compared), with the altered file's flags. A block the altered file
+// lacks is added with Length -1. A block damaged in either file is left out
+// and counted. Hues blocks become their 1220-byte form. Nothing is appended
+// when two tiledata files differ in layout, or when `progress` stops the
+// work (the error is then kCancelled). CompareFiles (block_source.h) opens
+// the files.
+ImportResult CompareDataFiles(Patch& patch, std::uint8_t fileId, cMUL& base, cMUL& altered,
+                              const Progress& progress = {});

@@ -4,18 +4,13 @@
 
 #include "codecs/hues.h"
 #include "gamefiles/cMUL.h"
-#include "gamefiles/data_layout.h"
 #include "patch/FileTypes.h"
 #include "patch/read_budget.h"
 
-ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const std::string& mulFilename,
-                            std::uint8_t fileId, std::int32_t blockFrom, std::int32_t blockTo, bool skipAbsent,
-                            const Progress& progress) {
+ImportResult ImportDataFile(Patch& patch, std::uint8_t fileId, cMUL& file, std::int32_t blockFrom,
+                            std::int32_t blockTo, bool skipAbsent, const Progress& progress) {
     ImportResult result;
-    cMUL file;
-    result.error = OpenDataFile(file, fileId, idxFilename, mulFilename);
-    if (!result.error.empty()) return result;
-    ReadBudget budget(mulFilename);
+    ReadBudget budget(file.DataPath());
     const std::int64_t first = std::max(blockFrom, 0);
     const std::int64_t last = std::min<std::int64_t>(blockTo, file.cCount() - 1);
     // Staged apart so an error or a stop leaves the caller's patch as it was.
@@ -66,9 +61,13 @@ std::string DescribeLeftOut(const ImportResult& r) {
         text += std::to_string(r.absent) +
                 " of them carry no data: an export makes the client drop its own copy of those blocks.\n";
     if (r.leftOut > 0) text += std::to_string(r.leftOut) + " blocks without data were left out.\n";
-    if (r.damaged > 0)
-        text += std::to_string(r.damaged) +
-                " damaged blocks were left out: their data does not lie wholly inside the data file.\n";
+    if (r.damaged > 0) text += DamagedText(r.damaged) + "\n";
+    if (!r.note.empty()) text += r.note + "\n";
     if (!text.empty()) text.pop_back();
     return text;
+}
+
+std::string DamagedText(std::int64_t damaged) {
+    return std::to_string(damaged) +
+           " damaged blocks were left out: their data does not lie wholly inside the data file or does not decode.";
 }

@@ -14,22 +14,27 @@ struct ImportResult {
     std::int64_t absent = 0;   // of those, blocks without data (Length <= 0)
     std::int64_t damaged = 0;  // entries left out: their data does not lie wholly inside the file
     std::int64_t leftOut = 0;  // other blocks left out (absent blocks skipped on request, ...)
+    std::string note;          // what the user should know about the sources, a sentence a line; "" for nothing
 };
 
-// Appends every block the data file holds (its index entries, or the blocks
-// that begin inside a file without index) whose number lies within
+class cMUL;
+
+// Appends every block the open data file holds (its index entries, or the
+// blocks that begin inside a file without index) whose number lies within
 // blockFrom..blockTo. Absent blocks are appended without data, or left out
 // and counted when `skipAbsent` is set; damaged entries are left out and
 // counted. Hues blocks (file ID 32) become their 1220-byte verdata form.
-// Nothing is appended when the file cannot be opened or `progress` stops
-// the work (the error is then kCancelled).
-ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const std::string& mulFilename,
-                            std::uint8_t fileId, std::int32_t blockFrom, std::int32_t blockTo,
-                            bool skipAbsent = false, const Progress& progress = {});
+// Nothing is appended when `progress` stops the work (the error is then
+// kCancelled). ImportFromFiles (block_source.h) opens the file.
+ImportResult ImportDataFile(Patch& patch, std::uint8_t fileId, cMUL& file, std::int32_t blockFrom,
+                            std::int32_t blockTo, bool skipAbsent, const Progress& progress = {});
 
 // The live blocks of `patch` that carry no data (Length <= 0).
 std::int64_t CountWithoutData(const Patch& patch);
 
-// What the user should hear about blocks without data and blocks left out,
-// one sentence a line; "" when there is nothing to say.
+// The sentence on damaged blocks, the same in the editor and the command line.
+std::string DamagedText(std::int64_t damaged);
+
+// What the user should hear about blocks without data, blocks left out and
+// the sources, one sentence a line; "" when there is nothing to say.
 std::string DescribeLeftOut(const ImportResult& result);

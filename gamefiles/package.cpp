@@ -9,7 +9,6 @@
 #include "codecs/zlib_codec.h"
 
 namespace {
-constexpr std::uint32_t kMagic = 0x0050594D;
 constexpr std::uint64_t kHeaderSize = 40;
 constexpr std::uint64_t kTableHeaderSize = 12;
 constexpr std::uint64_t kSlotSize = 34;
@@ -31,7 +30,7 @@ std::string Hex(std::uint64_t v) {
 bool IsPackageFile(const std::string& path) {
     InputFile f;
     std::array<std::uint8_t, 4> magic{};
-    return f.Open(path).empty() && f.ReadAt(0, magic) == 4 && GetLE32(magic.data()) == kMagic;
+    return f.Open(path).empty() && f.ReadAt(0, magic) == 4 && GetLE32(magic.data()) == kPackageMagic;
 }
 
 std::string Package::Refuse(std::uint64_t offset, const std::string& what) {
@@ -54,7 +53,7 @@ std::string Package::Open(const std::string& path) {
     std::array<std::uint8_t, kHeaderSize> header{};
     if (size < kHeaderSize || file_.ReadAt(0, header) != static_cast<std::int64_t>(kHeaderSize))
         return Refuse(0, "the file is shorter than the 40-byte header");
-    if (GetLE32(&header[0]) != kMagic) return Refuse(0, "the magic \"MYP\\0\" is missing");
+    if (GetLE32(&header[0]) != kPackageMagic) return Refuse(0, "the magic \"MYP\\0\" is missing");
     version_ = GetLE32(&header[4]);
     if (version_ != 4 && version_ != 5) return Refuse(4, "unknown version " + std::to_string(version_));
 

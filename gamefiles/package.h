@@ -23,6 +23,9 @@ struct PackageEntry {
     std::uint16_t flag = 0;
 };
 
+// "MYP\0", the first four bytes of every package.
+inline constexpr std::uint32_t kPackageMagic = 0x0050594D;
+
 // True when the file starts with the package magic, whatever its name.
 bool IsPackageFile(const std::string& path);
 

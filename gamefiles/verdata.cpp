@@ -22,19 +22,23 @@ VerdataEntry DecodeEntry(const std::uint8_t* p) {
 std::string LoadDirectory(const InputFile& file, const std::string& filename, std::vector<std::uint8_t>& directory) {
     directory.clear();
     if (file.Size() == 0) return "";
-    const std::string bad = "'" + filename + "' is not a valid verdata file: ";
+    const std::string bad = "'" + filename + "' is not a verdata.mul (or damaged): ";
     if (file.Size() < 4) return bad + "it is shorter than its 4-byte entry count.";
     std::array<std::uint8_t, 4> countBytes{};
     if (file.ReadAt(0, countBytes) != 4) return "Cannot read '" + filename + "'.";
-    const auto count = static_cast<std::int32_t>(GetLE32(countBytes.data()));
-    if (count < 0) return bad + "its entry count is negative.";
+    // Another file given as a verdata mostly shows here: a first word of 0
+    // with more behind it (a hues.mul), or a count beyond the file's size.
+    const std::uint32_t count = GetLE32(countBytes.data());
+    const std::string counts = "it counts " + std::to_string(count) + " entries";
+    if (count == 0 && file.Size() > 4)
+        return bad + counts + " but holds " + std::to_string(file.Size()) + " bytes.";
     if (count > (file.Size() - 4) / kVerdataEntrySize)
-        return bad + "it claims " + std::to_string(count) + " entries, more than its " +
-               std::to_string(file.Size()) + " bytes can hold.";
+        return bad + counts + ", whose directory of " + std::to_string(4 + kVerdataEntrySize * std::int64_t{count}) +
+               " bytes is larger than its " + std::to_string(file.Size()) + " bytes.";
 
     directory.resize(static_cast<std::size_t>(count * kVerdataEntrySize));
     if (file.ReadAt(4, directory) != static_cast<std::int64_t>(directory.size())) return "Cannot read '" + filename + "'.";
-    for (std::int32_t i = 0; i < count; ++i) {
+    for (std::uint32_t i = 0; i < count; ++i) {
         const VerdataEntry e = DecodeEntry(&directory[static_cast<std::size_t>(i) * kVerdataEntrySize]);
         if (e.length > 0 && (e.position < 0 || static_cast<std::int64_t>(e.position) + e.length > file.Size()))
             return bad + "entry " + std::to_string(i) + " (file ID " + std::to_string(e.fileId) + ", block " +

@@ -1,35 +1,64 @@
 # Completion of palindra-cli's commands, file type names and options.
 _palindra_cli() {
-    local cur=${COMP_WORDS[COMP_CWORD]}
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local commands="list insert extract export import gump-to-bmp bmp-to-gump compare add-file remove set-flags
                     apply verify diff info types sound-to-wav package make-samples"
     local types="map statics art anim sound texmaps gumps multis skills tiledata animdata hues files"
-    if [ "$COMP_CWORD" -eq 1 ]; then
-        mapfile -t COMPREPLY < <(compgen -W "$commands --help --version" -- "$cur")
+    # The command is the first word that is not an option; options may stand anywhere after it.
+    local command="" position=0 i word ended=""
+    for ((i = 1; i < COMP_CWORD; i++)); do
+        word=${COMP_WORDS[i]}
+        if [ -z "$ended" ] && [ "$word" = "--" ]; then
+            ended=1
+        elif [ -z "$ended" ] && [[ "$word" == -* ]]; then
+            :
+        elif [ -z "$ended" ] && [[ "$word" =~ ^(--base|--files|--blocks)$ ]]; then
+            :
+        elif [ -z "$command" ]; then
+            command=$word
+        else
+            position=$((position + 1))
+        fi
+        # An option's value is not an argument.
+        if [ -z "$ended" ] && [[ "${COMP_WORDS[i - 1]}" =~ ^(--base|--files|--blocks)$ ]] && [ "$word" != "--" ]; then
+            [ "$command" = "$word" ] && command="" || position=$((position - 1))
+        fi
+    done
+    case "$prev" in
+    --files | --blocks) return ;;
+    --base)
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+        return
+        ;;
+    esac
+    if [ -z "$command" ]; then
+        mapfile -t COMPREPLY < <(compgen -W "$commands --help --version --json" -- "$cur")
         return
     fi
-    case "$cur" in
-    -*)
-        mapfile -t COMPREPLY < <(compgen -W "--json --help --base --files --blocks" -- "$cur")
+    if [ -z "$ended" ] && [[ "$cur" == -* ]]; then
+        local options="--json --help --"
+        case "$command" in
+        import) options="$options --files --blocks --skip-absent" ;;
+        export | verify) options="$options --base" ;;
+        esac
+        mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         return
-        ;;
-    esac
-    case "${COMP_WORDS[1]}" in
-    insert | extract | import | compare | remove | set-flags)
-        if [ "$COMP_CWORD" -eq 3 ]; then
+    fi
+    # The argument after the patch: a file type, or what add-file carries.
+    if [ "$position" -eq 1 ]; then
+        case "$command" in
+        insert | extract | import | compare | remove | set-flags)
             local extra=""
-            [ "${COMP_WORDS[1]}" = import ] && extra="uop verdata"
+            [ "$command" = import ] && extra="uop verdata"
             mapfile -t COMPREPLY < <(compgen -W "$types $extra" -- "$cur")
             return
-        fi
-        ;;
-    add-file)
-        if [ "$COMP_CWORD" -eq 3 ]; then
+            ;;
+        add-file)
             mapfile -t COMPREPLY < <(compgen -W "client readme map" -- "$cur")
             return
-        fi
-        ;;
-    esac
+            ;;
+        esac
+    fi
     mapfile -t COMPREPLY < <(compgen -f -- "$cur")
 }
 complete -o filenames -F _palindra_cli palindra-cli

@@ -12,7 +12,7 @@ FileTypeTable MakeCatalogue() {
     t[12] = {"Gumps", 0, 65535};
     t[14] = {"Multis", 0, 8182};
     t[16] = {"Skills", 0, 255};
-    t[30] = {"Tiledata", 196, 1023};  // no index; imports cut it into land and static groups
+    t[30] = {"Tiledata", 196, 2559};  // no index; imports cut it into 512 land and up to 2048 static groups
     t[31] = {"Animdata", 548, 2047};
     t[32] = {"Hues", 708, 374};
     t[252] = {"Files", 0, 2};

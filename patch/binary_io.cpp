@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 InputFile::~InputFile() { Close(); }
 
 std::string InputFile::Open(const std::string& path) {
     Close();
     path_ = path;
+    lfsPointer_ = false;
     if (path.empty()) return "No file name was given.";
     // Opened without blocking, so that a FIFO or a device is refused at once
     // instead of waiting for a writer for ever.
@@ -26,6 +28,15 @@ std::string InputFile::Open(const std::string& path) {
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
     size_ = st.st_size;
+    // A file kept in version control may be a small text that stands for it.
+    static constexpr std::string_view kLfsPointer = "version https://git-lfs.github.com/spec/v1";
+    std::uint8_t head[kLfsPointer.size()] = {};
+    if (size_ < 1024 && ReadAt(0, head) == static_cast<std::int64_t>(sizeof head) &&
+        std::equal(kLfsPointer.begin(), kLfsPointer.end(), head)) {
+        Close();
+        lfsPointer_ = true;
+        return "'" + path + "' is a Git LFS pointer, not the file itself: fetch the real file first (git lfs pull).";
+    }
     return "";
 }
 

@@ -16,10 +16,13 @@ public:
     InputFile& operator=(const InputFile&) = delete;
     ~InputFile();
 
-    // "" on success, otherwise a message naming the path and the reason.
+    // "" on success, otherwise a message naming the path and the reason. A
+    // Git LFS pointer is refused: its text stands for a file not fetched.
     std::string Open(const std::string& path);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
+    // The last Open refused a Git LFS pointer.
+    bool IsLfsPointer() const { return lfsPointer_; }
     std::int64_t Size() const { return size_; }
     const std::string& Path() const { return path_; }
 
@@ -30,6 +33,7 @@ public:
 private:
     int fd_ = -1;
     std::int64_t size_ = 0;
+    bool lfsPointer_ = false;
     std::string path_;
 };
 

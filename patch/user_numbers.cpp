@@ -1,80 +1,64 @@
 #include "patch/user_numbers.h"
 
-#include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The length of the decimal number (sign, digits, fraction, exponent) at `s`.
-std::size_t DecimalLength(const std::string& s, std::size_t at) {
-    std::size_t i = at;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    std::size_t digits = 0;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
-    }
-    if (digits == 0) return 0;
+// True when `s` is digits with an optional fraction and exponent.
+bool IsDecimal(std::string_view s) {
+    std::size_t i = 0, digits = 0;
+    while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+    if (i < s.size() && s[i] == '.')
+        for (++i; i < s.size() && IsDigit(s[i]); ++i) ++digits;
+    if (digits == 0) return false;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        std::size_t j = i + 1;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
-        const std::size_t expStart = j;
-        while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j;
-        if (j > expStart) i = j;
+        if (++i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        const std::size_t exponent = i;
+        while (i < s.size() && IsDigit(s[i])) ++i;
+        if (i == exponent) return false;
     }
-    return i - at;
+    return i == s.size();
 }
 
-std::optional<double> HexValue(const std::string& digits) {
-    if (digits.empty() || digits.size() > 8) return std::nullopt;
-    for (char c : digits)
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
-    const unsigned long v = std::strtoul(digits.c_str(), nullptr, 16);
-    // Hexadecimal literals of up to four digits are 16-bit values.
-    if (digits.size() <= 4) return static_cast<double>(static_cast<std::int16_t>(v));
-    return static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
+std::optional<std::uint64_t> Magnitude(std::string_view s) {
+    std::uint64_t v = 0;
+    int base = 10;
+    if (s.size() > 2 && ((s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) || (s[0] == '&' && (s[1] == 'H' || s[1] == 'h')))) {
+        s.remove_prefix(2);
+        base = 16;
+    }
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, base);
+    if (ec == std::errc() && end == s.data() + s.size() && !s.empty()) return v;
+    if (base == 16 || ec == std::errc::result_out_of_range || !IsDecimal(s)) return std::nullopt;
+    // A fraction or an exponent: rounded with halves to even.
+    const double d = std::nearbyint(std::strtod(std::string(s).c_str(), nullptr));
+    if (!(d < 18446744073709551616.0)) return std::nullopt;
+    return static_cast<std::uint64_t>(d);
 }
 }  // namespace
 
-double LeadingNumber(const std::string& text) {
-    std::size_t at = 0;
-    while (at < text.size() && IsBlank(text[at])) ++at;
-    const std::size_t n = DecimalLength(text, at);
-    return n == 0 ? 0.0 : std::strtod(text.substr(at, n).c_str(), nullptr);
-}
-
-std::optional<double> WholeNumber(const std::string& text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    const std::string s = text.substr(begin, end - begin);
-    if (s.size() > 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h')) return HexValue(s.substr(2));
-    if (s.empty() || DecimalLength(s, 0) != s.size()) return std::nullopt;
-    return std::strtod(s.c_str(), nullptr);
-}
-
-std::optional<std::int64_t> RoundInRange(double value, std::int64_t min, std::int64_t max) {
-    if (!std::isfinite(value)) return std::nullopt;
-    const double r = std::nearbyint(value);
-    if (r < static_cast<double>(min) || r > static_cast<double>(max)) return std::nullopt;
-    return static_cast<std::int64_t>(r);
-}
-
-std::optional<std::int32_t> ParseBlockNumberInput(const std::string& text) {
-    std::string s = text;
-    if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-        // Hexadecimal digits up to the first other character; none gives 0.
-        std::size_t end = 2;
-        while (end < s.size() && std::isxdigit(static_cast<unsigned char>(s[end]))) ++end;
-        const std::string digits = s.substr(2, end - 2);
-        const auto value = digits.empty() ? std::optional<double>(0.0) : WholeNumber("&H" + digits);
-        if (!value) return std::nullopt;
-        s = std::to_string(static_cast<std::int64_t>(*value));
+std::optional<std::int64_t> ParseNumber(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
+    const std::optional<std::uint64_t> m = Magnitude(text);
+    if (!m) return std::nullopt;
+    if (negative) {
+        if (*m > std::uint64_t{INT64_MAX} + 1) return std::nullopt;
+        return static_cast<std::int64_t>(0 - *m);
     }
-    const auto value = WholeNumber(s);
-    if (!value || *value < 0 || *value > 65535) return std::nullopt;
-    return static_cast<std::int32_t>(*RoundInRange(*value, 0, 65535));
+    if (*m > std::uint64_t{INT64_MAX}) return std::nullopt;
+    return static_cast<std::int64_t>(*m);
+}
+
+std::optional<std::int64_t> ParseNumber(std::string_view text, std::int64_t min, std::int64_t max) {
+    const auto v = ParseNumber(text);
+    if (!v || *v < min || *v > max) return std::nullopt;
+    return v;
 }

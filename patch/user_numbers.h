@@ -1,23 +1,18 @@
-// Numbers typed by the user, read the way the editor always has: a leading
-// number of a text (the rest ignored), or a whole text that must be a number
-// ("&H" introduces hexadecimal), rounded with halves to the even neighbour.
+// Numbers typed by the user, read the same way in every field of the editor
+// and every argument of the command-line tool: decimal (a sign, a fraction
+// and an exponent allowed, rounded with halves to the even neighbour), or
+// hexadecimal after "0x" or "&H" in any case. Hexadecimal digits are unsigned
+// (0xFFFF is 65535); a negative number needs a minus sign. Blanks around the
+// number are allowed, anything else refuses the whole text.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <string>
+#include <string_view>
 
-// The number at the start of `text` after blanks: 0 when there is none.
-double LeadingNumber(const std::string& text);
+// The number `text` denotes; nothing when it is not one or lies outside the
+// 64-bit range.
+std::optional<std::int64_t> ParseNumber(std::string_view text);
 
-// The value of `text` when all of it (blanks around allowed) is a decimal
-// number with optional sign, fraction and exponent, or "&H" and hex digits
-// (four digits 8000..FFFF read as negative 16-bit values).
-std::optional<double> WholeNumber(const std::string& text);
-
-// The block number typed at a prompt: decimal (halves to even) or "0x"
-// followed by hexadecimal digits; nothing unless it lies in 0..65535.
-std::optional<std::int32_t> ParseBlockNumberInput(const std::string& text);
-
-// Rounds to nearest with halves to even; nothing when outside [min, max].
-std::optional<std::int64_t> RoundInRange(double value, std::int64_t min, std::int64_t max);
+// ParseNumber within min..max.
+std::optional<std::int64_t> ParseNumber(std::string_view text, std::int64_t min, std::int64_t max);

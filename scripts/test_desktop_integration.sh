@@ -36,13 +36,17 @@ complete_words() {
   _palindra_cli
   printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' '
 }
-commands=$("$cli" --help | sed -n '/^Commands:/,/^  --help/p' | sed -n 's/^  \([a-z][a-z-]*\)\( .*\)\?$/\1/p' | sort | tr '\n' ' ')
-[ "$(complete_words palindra-cli '' | sed 's/--help //; s/--version //')" = "$commands" ] ||
+commands=$("$cli" --help | sed -n '/^Commands:/,/^  -h, --help/p' | sed -n 's/^  \([a-z][a-z-]*\)\( .*\)\?$/\1/p' | sort | tr '\n' ' ')
+[ "$(complete_words palindra-cli '' | sed 's/--help //; s/--json //; s/--version //')" = "$commands" ] ||
   fail "completed commands differ from --help: $commands"
 types=$("$cli" types | cut -d' ' -f2 | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
 [ "$(complete_words palindra-cli insert p.uop '')" = "$types" ] || fail "completed types differ from types: $types"
 [ "$(complete_words palindra-cli import p.uop gu)" = "gumps " ] || fail "no type completion for import"
 [ "$(complete_words palindra-cli diff --j)" = "--json " ] || fail "no option completion"
+# Options anywhere: the type still follows the patch, and the options are the command's own.
+[ "$(complete_words palindra-cli import --blocks 0-2 p.uop gu)" = "gumps " ] || fail "no type completion after an option"
+[ "$(complete_words palindra-cli import p.uop --s)" = "--skip-absent " ] || fail "no completion of import's options"
+[ "$(complete_words palindra-cli list p.uop --s)" = " " ] || fail "list completes an option it does not take"
 
 # Manual pages, made at build time from --help and --version.
 for program in palindra palindra-cli; do

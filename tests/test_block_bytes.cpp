@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "gamefiles/block_source.h"
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
 #include "patch/binary_io.h"
@@ -49,7 +50,7 @@ TEST(BlockBytes, BlocksKeepTheirBytesWhenTheirSourceFileChanges) {
         Patch fromPatch, fromVerdata, fromMap;
         ASSERT_EQ(ReadPatchFile(dir / "p.uop", fromPatch, true, 0, 255, 0, kMaxBlockNumber), "");
         ASSERT_EQ(ReadVerdata(dir / "verdata.mul", fromVerdata, true, 0, 255, 0, kMaxBlockNumber), "");
-        ASSERT_EQ(ImportMulRange(fromMap, "", dir / "map0.mul", 0, 0, 49).error, "");
+        ASSERT_EQ(ImportFromFiles(fromMap, 0, dir / "map0.mul", "", 0, 49, false).error, "");
         const PatchBlock kept = fromPatch[4].Blocks[7];
         const B keptBytes(kept.ByteArray.begin(), kept.ByteArray.end());
         for (const char* name : {"p.uop", "verdata.mul", "map0.mul"}) change(dir / name);

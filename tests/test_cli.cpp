@@ -6,8 +6,8 @@
 #include "codecs/gump.h"
 #include "codecs/previews.h"
 #include "gamefiles/cMUL.h"
-#include "gamefiles/compare.h"
 #include "gamefiles/data_layout.h"
+#include "gamefiles/block_source.h"
 #include "gamefiles/import.h"
 #include "gamefiles/radarcol.h"
 #include "gamefiles/verdata.h"
@@ -54,7 +54,16 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
         {"list @order.mul", 0, "12 7 -2 5 6\n4 500000 0 0 0\n"},
 
         {"add-file @c.uop client @client.exe", 0, "*"}, {"list @c.uop", 0, "252 0 11 0 0\n"},
+
+        // Options anywhere, in either form; "--" ends them; negative numbers are arguments.
+        {"export --base @v.mul @a.uop @w.mul", 0, "*"}, {"verify @a.uop --base @v.mul -- @w.mul", 0, ""},
+        {"import @r.uop --blocks=1-1 4 @art.mul @art.idx --skip-absent", 0, "Imported 0 blocks into " + dir / "r.uop" +
+         ".\nLeft out 1 blocks without data.\n"},
+        {"set-flags @a.uop 4 500001 -5 -0x10", 0, "Block 500001 of file ID 4 has flags -5 -16.\n"},
+        {"--json set-flags @a.uop 4 500001 &HFFFF 0", 0, "*"}, {"list @a.uop", 0, "4 500001 3 -1 0\n12 500 2 0 0\n"},
     });
+    for (const char* line : {"list @a.uop --help", "help list", "list -h --bogus"})
+        EXPECT_EQ(Cli(dir, line).out.rfind("Usage: palindra-cli list FILE\n", 0), 0u) << line;
     EXPECT_EQ(ReadFileBytes(dir / "out.dat"), (std::vector<std::uint8_t>{4, 5}));
 }
 
@@ -68,9 +77,10 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
     WriteFileBytes(dir / "a.dat", {1});
     WriteFileBytes(dir / "junk.png", {1, 2, 3});
     WriteFileBytes(dir / "other.exe", {'x'});
+    WriteFileBytes(dir / "hues.mul", B(708 * 3, 0));
     ASSERT_EQ(Cli(dir, "insert @p.uop 12 44 @a.dat").code, 0);
     RunSteps(dir, {
-        {"list @bad.uop", 1, "is not a patch project file"}, {"list @v.mul", 1, "is not a valid verdata file"},
+        {"list @bad.uop", 1, "is not a patch project file"}, {"list @v.mul", 1, "is not a verdata.mul (or damaged)"},
         {"list @art.mul", 1, "Nor is it a patch project file"}, {"insert @bad.uop 4 1 @a.dat", 1, dir / "bad.uop"},
         {"insert @p.uop 4 1 @missing.dat", 1, "missing.dat"}, {"extract @missing.uop 4 1 @o.dat", 1, "missing.uop"},
         {"gump-to-bmp @p.uop 45 @x.bmp", 1, "has no gump block 45."},
@@ -78,9 +88,12 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
         {"import @p.uop 4 @art.mul", 1, "Art files need their index file."},
         {"import @p.uop 0 @art.mul @art.idx", 1, "Map files have no index file."},
         {"import @p.uop uop @none.uop", 1, "none.uop"},
+        {"import @p.uop verdata @hues.mul", 1, "is not a verdata.mul (or damaged): it counts 0 entries but holds 2124"},
+        {"verify @p.uop @hues.mul", 2, "is not a verdata.mul"}, {"diff @hues.mul @p.uop", 2, "is not a verdata.mul"},
+        {"compare @p.uop 4 @p.uop @art.mul @art.idx", 1, "holds patches, not a client's data: diff compares those."},
         {"import @p.uop 4 @art.mul @art.idx --blocks 5-2", 1, "The range 5-2 of --blocks selects nothing."},
         {"export @p.uop @w.mul --base @none.mul", 1, "Cannot find the base verdata file '" + dir / "none.mul" + "'."},
-        {"compare @p.uop 4 @art.mul @art.mul", 1, "Art files need their index files"},
+        {"compare @p.uop 4 @art.mul @art.mul", 1, "Art files need their index file."},
         {"compare @p.uop 32 @art.mul @none.mul", 1, "none.mul"},
         {"add-file @p.uop client @other.exe", 1, "This is NOT an UO client.exe file."},
         {"insert @p.uop 256 1 @a.dat", 2, "Usage: palindra-cli insert"},
@@ -89,11 +102,11 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
         {"compare @p.uop 1 @art.mul @art.mul", 2, "Usage: palindra-cli compare"},
         {"add-file @p.uop music @other.exe", 2, "Usage: palindra-cli add-file"},
         {"list", 2, "Usage: palindra-cli list"}, {"frobnicate", 2, "unknown command 'frobnicate'"},
-        {"", 2, "Usage: palindra-cli COMMAND"}, {"import @p.uop --files 0-1", 2, "Usage: palindra-cli import"},
+        {"", 2, "Usage: palindra-cli [--json] COMMAND"}, {"import @p.uop --files 0-1", 2, "Usage: palindra-cli import"},
         {"import @p.uop verdata @v.mul --files 300-1", 2, "Usage: palindra-cli import"},
-        {"import @p.uop --blocks", 2, "--blocks needs a range A-B."},
-        {"import @p.uop 4 @art.mul @art.idx --bogus", 2, "unknown option '--bogus'."},
-        {"compare @p.uop 4 @art.mul @art.idx @art.mul @art.idx --bogus", 2, "unknown option '--bogus'."},
+        {"import @p.uop --blocks", 2, "--blocks: 1 required A-B missing"},
+        {"import @p.uop 4 @art.mul @art.idx --bogus", 2, "unknown option '--bogus'"},
+        {"compare @p.uop 4 @art.mul @art.idx @art.mul @art.idx --bogus", 2, "unknown option '--bogus'"},
         {"--version", 0, std::string("palindra-cli ") + PALINDRA_VERSION + "\n"}, {"list @p.uop", 0, "12 44 1 0 0\n"},
     });
     EXPECT_EQ(ReadFileBytes(dir / "bad.uop"), (std::vector<std::uint8_t>{'U', 'O', 'P'}));
@@ -102,13 +115,34 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
     const CliResult r = Cli(dir, "import @p.uop 4 @art.mul @art.idx --skip-absent");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "Imported 1 blocks into " + dir / "p.uop" + ".\nLeft out 1 blocks without data.\n");
-    EXPECT_EQ(r.err, "palindra-cli: left out 1 damaged blocks: their data does not lie wholly inside the data file or "
+    EXPECT_EQ(r.err, "palindra-cli: 1 damaged blocks were left out: their data does not lie wholly inside the data file or "
                      "does not decode.\n");
     EXPECT_EQ(Cli(dir, "list @p.uop").out, "4 0 3 0 0\n12 44 1 0 0\n");
 
     const CliResult help = Cli({"--help"});
     EXPECT_EQ(help.code, 0);
     for (const char* c : {"list", "insert", "extract"}) EXPECT_TRUE(Has(help.out, c));
+}
+
+// An import that keeps every block still says when a range selects none of
+// them and when a file holds more blocks than a client file of its type.
+TEST(Cli, SaysWhatARangeMissesAndWhenAFileIsLargerThanUsual) {
+    TempDir dir;
+    WriteFileBytes(dir / "tiledata.mul", B(512 * 964 + 2048 * 1316, 0));
+    WriteFileBytes(dir / "hues.mul", B(708 * 376, 1));
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"import @p.uop tiledata @tiledata.mul --blocks 3000-4000", "Imported 0 blocks",
+         "palindra-cli: '" + dir / "tiledata.mul" + "' holds blocks 0\u20132559; none lies in 3000\u20134000.\n"},
+        {"import @p.uop tiledata @tiledata.mul", "Imported 2560 blocks", ""},
+        {"import @p.uop hues @hues.mul", "Imported 376 blocks",
+         "palindra-cli: '" + dir / "hues.mul" + "' holds 376 blocks; a Hues file usually holds 375: is this the right file?\n"},
+    };
+    for (const auto& [line, out, err] : cases) {
+        const CliResult r = Cli(dir, line);
+        EXPECT_EQ(r.code, 0) << line;
+        EXPECT_TRUE(Has(r.out, out));
+        EXPECT_EQ(r.err, err);
+    }
 }
 
 TEST(Samples, AreTheSameBytesEveryTimeAndReadBackThroughTheProgramsReaders) {
@@ -142,8 +176,8 @@ TEST(Samples, AreTheSameBytesEveryTimeAndReadBackThroughTheProgramsReaders) {
 
     // Tiledata of the older layout (512 land and 512 static groups), animdata of 2,048 groups.
     Patch groups;
-    EXPECT_EQ(ImportMulRange(groups, "", dir / "tiledata.mul", kTiledataFileId, 0, INT32_MAX).added, 1024);
-    EXPECT_EQ(ImportMulRange(groups, "", dir / "animdata.mul", kAnimdataFileId, 0, INT32_MAX).added, 2048);
+    EXPECT_EQ(ImportFromFiles(groups, kTiledataFileId, dir / "tiledata.mul", "", 0, INT32_MAX, false).added, 1024);
+    EXPECT_EQ(ImportFromFiles(groups, kAnimdataFileId, dir / "animdata.mul", "", 0, INT32_MAX, false).added, 2048);
     EXPECT_EQ(groups[kTiledataFileId].Blocks[512].ByteArray.size(), 1188u);
 
     Patch verdata;
@@ -160,7 +194,6 @@ TEST(Samples, AreTheSameBytesEveryTimeAndReadBackThroughTheProgramsReaders) {
     EXPECT_EQ(AddWholeFile(files, 1, dir / "readme.txt"), "");
     ASSERT_EQ(ReadPatchFile(dir / "sample.uop", sample, true, 0, 255, 0, 400000), "");
     EXPECT_GE(sample[kGumpFileId].LiveCount(), 2);
-    const ImportResult r = CompareMuls(changed, dir / "artidx.mul", dir / "art.mul", dir / "artidx-altered.mul",
-                                       dir / "art-altered.mul", kArtFileId);
+    const ImportResult r = CompareFiles(changed, kArtFileId, dir / "art.mul", dir / "artidx.mul", dir / "art-altered.mul", dir / "artidx-altered.mul");
     EXPECT_EQ(std::pair(r.error, r.added), std::pair(std::string(), std::int64_t{2}));
 }

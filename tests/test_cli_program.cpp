@@ -32,14 +32,14 @@ Ran Program(const std::string& program, const std::string& arguments) {
 
 TEST(CliProgram, JsonIsLaidOutAsQtLaysItOut) {
     const std::string odd = "q\"\\\n\t\r\b\f\x01\x1f\x7f /\xC3\xA9 \xE2\x82 \xED\xA0\x80 \xC0\xAF \xF0\x9F\x98\x80 \xF4\x90\x80\x80 \xFF";
-    Json items = Json::Array();
+    Json items = Json::array();
     for (const Json& j : {Json(1), Json(-5), Json(true), Json(false), Json(std::int64_t{9007199254740993}), Json(odd),
-                          Json{}, Json::Array()})
-        items.Append(j);
+                          Json::object(), Json::array()})
+        items.push_back(j);
     Json nested{{"zeta", 2}, {"alpha", "s"}};
-    nested.Set("mid", Json{{"b", false}});
-    nested.Set("zeta", 3);
-    const Json document{{"list", items}, {"nested", nested}, {"empty", Json::Array()}, {odd, 0}};
+    nested["mid"] = Json{{"b", false}};
+    nested["zeta"] = 3;
+    const Json document{{"list", items}, {"nested", nested}, {"empty", Json::array()}, {odd, 0}};
 
     QJsonArray qItems{1, -5, true, false, qint64{9007199254740993}, QString::fromUtf8(odd.c_str()), QJsonObject{},
                       QJsonArray{}};
@@ -47,7 +47,7 @@ TEST(CliProgram, JsonIsLaidOutAsQtLaysItOut) {
                                 {"nested", QJsonObject{{"alpha", "s"}, {"mid", QJsonObject{{"b", false}}}, {"zeta", 3}}},
                                 {"empty", QJsonArray{}},
                                 {QString::fromUtf8(odd.c_str()), 0}};
-    EXPECT_EQ(document.Text(), QJsonDocument(qDocument).toJson(QJsonDocument::Indented).toStdString());
+    EXPECT_EQ(JsonText(document), QJsonDocument(qDocument).toJson(QJsonDocument::Indented).toStdString());
 }
 
 TEST(CliProgram, Sha256MatchesQtAcrossEveryPaddingLength) {

@@ -8,7 +8,6 @@
 #include "codecs/hues.h"
 #include "gamefiles/block_source.h"
 #include "gamefiles/cMUL.h"
-#include "gamefiles/compare.h"
 #include "gamefiles/data_layout.h"
 #include "gamefiles/import.h"
 #include "gamefiles/radarcol.h"
@@ -49,7 +48,7 @@ B ArtRun(std::uint16_t offset, const std::vector<std::uint16_t>& colors) {
 }
 }  // namespace
 
-// What each kind of index entry loads as is checked through ImportMulRange below.
+// What each kind of index entry loads as is checked through the imports below.
 TEST(cMUL, CountsEveryIndexEntryThatBeginsAndACutOffLastOneIsDamaged) {
     TempDir dir;
     WriteFileBytes(dir / "d.mul", {1});
@@ -166,7 +165,7 @@ TEST(Hues, VerdataFormMovesEachEntryAndZeroesTheRestAndFileBlocksAreAtTheirOffse
     EXPECT_EQ(B(saved.begin() + 708 * 4, saved.end()), B(file.begin() + 1416, file.end()));
 }
 
-TEST(ImportMulRange, EveryKindOfEntryIsKeptAsStoredOrLeftOutAndSurvivesSaveAndOpen) {
+TEST(DataFileImport, EveryKindOfEntryIsKeptAsStoredOrLeftOutAndSurvivesSaveAndOpen) {
     TempDir dir;
     WriteFileBytes(dir / "art.mul", {1, 2, 3, 4});
     // Present, absent, length 0, negative length, negative offset, partly past the end, present.
@@ -187,7 +186,7 @@ TEST(ImportMulRange, EveryKindOfEntryIsKeptAsStoredOrLeftOutAndSurvivesSaveAndOp
     };
     for (const Case& c : cases) {
         Patch p, back;
-        const ImportResult r = ImportMulRange(p, dir / "art.idx", dir / "art.mul", 4, c.from, c.to, c.skipAbsent);
+        const ImportResult r = ImportFromFiles(p, 4, dir / "art.mul", dir / "art.idx", c.from, c.to, c.skipAbsent);
         ASSERT_EQ(r.error, "");
         EXPECT_EQ(std::tie(r.added, r.absent, r.damaged, r.leftOut),
                   std::tuple(static_cast<std::int64_t>(c.slots.size()), c.absent, c.damaged, c.leftOut));
@@ -197,11 +196,11 @@ TEST(ImportMulRange, EveryKindOfEntryIsKeptAsStoredOrLeftOutAndSurvivesSaveAndOp
         EXPECT_TRUE(c.from > 0 || DataOf(back, 4).front() == B({1, 2}));
     }
     Patch none;
-    EXPECT_NE(ImportMulRange(none, dir / "nope.idx", dir / "art.mul", 4, 0, 10).error, "");
+    EXPECT_NE(ImportFromFiles(none, 4, dir / "art.mul", dir / "nope.idx", 0, 10, false).error, "");
     EXPECT_EQ(none.LiveCount(), 0);
 }
 
-TEST(ImportMulRange, TakesEveryIndexEntryBeyondTheCataloguesHighestNumber) {
+TEST(DataFileImport, TakesEveryIndexEntryBeyondTheCataloguesHighestNumber) {
     TempDir dir;
     const std::int32_t entries = FileTypes()[14].NbrOfBlocks + 10;  // multis
     std::vector<std::array<std::int32_t, 3>> index(static_cast<std::size_t>(entries), {-1, -1, 0});
@@ -209,11 +208,11 @@ TEST(ImportMulRange, TakesEveryIndexEntryBeyondTheCataloguesHighestNumber) {
     WriteFileBytes(dir / "multi.idx", IndexBytes(index));
     WriteFileBytes(dir / "multi.mul", {5, 6, 7});
     Patch p;
-    ASSERT_EQ(ImportMulRange(p, dir / "multi.idx", dir / "multi.mul", 14, 0, INT32_MAX).added, entries);
+    ASSERT_EQ(ImportFromFiles(p, 14, dir / "multi.mul", dir / "multi.idx", 0, INT32_MAX, false).added, entries);
     EXPECT_EQ(std::tie(p[14].Blocks.back().BlockNumber, p[14].Blocks.back().ByteArray), std::tuple(entries - 1, B{5, 6, 7}));
 }
 
-TEST(ImportMulRange, BlocksPastTheCutOfATruncatedDataFileAreLeftOutNeverPadded) {
+TEST(DataFileImport, BlocksPastTheCutOfATruncatedDataFileAreLeftOutNeverPadded) {
     TempDir dir;
     std::vector<std::array<std::int32_t, 3>> index;
     for (std::int32_t n = 0; n < 5; ++n) index.push_back({10 * n, 10, 0});
@@ -222,7 +221,7 @@ TEST(ImportMulRange, BlocksPastTheCutOfATruncatedDataFileAreLeftOutNeverPadded) 
     for (std::size_t cut : {0, 15, 30, 49, 50}) {
         WriteFileBytes(dir / "gumpart.mul", B(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)));
         Patch p;
-        const ImportResult r = ImportMulRange(p, dir / "gumpidx.mul", dir / "gumpart.mul", kGumpFileId, 0, INT32_MAX);
+        const ImportResult r = ImportFromFiles(p, kGumpFileId, dir / "gumpart.mul", dir / "gumpidx.mul", 0, INT32_MAX, false);
         EXPECT_EQ(r.added, static_cast<std::int64_t>(cut / 10)) << cut;
         EXPECT_EQ(r.damaged, 5 - static_cast<std::int64_t>(cut / 10)) << cut;
         for (const PatchBlock& b : p[kGumpFileId].Blocks)
@@ -230,7 +229,7 @@ TEST(ImportMulRange, BlocksPastTheCutOfATruncatedDataFileAreLeftOutNeverPadded) 
     }
 }
 
-TEST(ImportMulRange, TiledataIsCutIntoLandAndStaticGroupsByItsLayout) {
+TEST(DataFileImport, TiledataIsCutIntoLandAndStaticGroupsByItsLayout) {
     // File size and land group size; 0: refused. The first is a real older file of 512 land and 512 static
     // groups; the third fits both layouts and neither is a power of two.
     for (const auto& [size, landGroup] : {std::pair<std::int64_t, std::int32_t>{1036288, 836}, {493568 + 1316 * 1024, 964},
@@ -243,13 +242,13 @@ TEST(ImportMulRange, TiledataIsCutIntoLandAndStaticGroupsByItsLayout) {
     TempDir dir;
     WriteFileBytes(dir / "odd.mul", B(100, 0));
     Patch p;
-    EXPECT_TRUE(Has(ImportMulRange(p, "", dir / "odd.mul", kTiledataFileId, 0, INT32_MAX).error, "not a tiledata"));
+    EXPECT_TRUE(Has(ImportFromFiles(p, kTiledataFileId, dir / "odd.mul", "", 0, INT32_MAX, false).error, "not a tiledata"));
     EXPECT_EQ(p.LiveCount(), 0);
 }
 
 // Files without an index are cut by their layout, an index given is ignored,
 // the last short block is padded, and hues become their verdata form.
-TEST(ImportMulRange, FilesWithoutIndexAreCutByTheirLayout) {
+TEST(DataFileImport, FilesWithoutIndexAreCutByTheirLayout) {
     TempDir dir;
     struct Case {
         std::uint8_t fileId;
@@ -272,7 +271,7 @@ TEST(ImportMulRange, FilesWithoutIndexAreCutByTheirLayout) {
         const B file = Sequence(c.size);
         WriteFileBytes(dir / "f.mul", file);
         Patch p;
-        const ImportResult r = ImportMulRange(p, "no-index-asked-for", dir / "f.mul", c.fileId, c.from, INT32_MAX);
+        const ImportResult r = ImportFromFiles(p, c.fileId, dir / "f.mul", "no-index-asked-for", c.from, INT32_MAX, false);
         ASSERT_EQ(r.error, "");
         ASSERT_EQ(r.added, c.added);
         if (c.added == 0) continue;
@@ -299,16 +298,18 @@ TEST(RadarColors, ShortFilesLoadWhatTheyHold) {
     EXPECT_EQ(colors[0], 0xF8F8F8);
 }
 
-TEST(UserNumbers, LeadingAndWholeNumbersRoundHalvesToEven) {
-    for (auto [text, value] : {std::pair{"12abc", 12.0}, {"abc", 0.0}, {"  -3.5x", -3.5}})
-        EXPECT_EQ(LeadingNumber(text), value) << text;
-    for (auto [text, value] : {std::pair{" 12.5 ", 12.5}, {"1e3", 1000.0}, {"&H1A", 26.0}, {"&HFFFF", -1.0}})
-        EXPECT_EQ(WholeNumber(text), value) << text;
-    for (const char* text : {"12abc", "", "&HZZ"}) EXPECT_FALSE(WholeNumber(text)) << text;
-    EXPECT_EQ(RoundInRange(12.5, 0, 65535), 12);
-    EXPECT_EQ(RoundInRange(13.5, 0, 65535), 14);
-    EXPECT_FALSE(RoundInRange(65536, 0, 65535));
-    EXPECT_FALSE(RoundInRange(3e10, INT32_MIN, INT32_MAX));
+// One syntax for every number the user types, in the editor and on the command line.
+TEST(UserNumbers, DecimalRoundedHalvesToEvenOrUnsignedHexadecimal) {
+    const std::optional<std::int64_t> refused;
+    const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
+        {" 12 ", 12}, {"-3", -3}, {"+7", 7}, {"12.5", 12}, {"13.5", 14}, {"1e3", 1000}, {"0x1F", 31},
+        {"0X1f", 31}, {"&H1F", 31}, {"&hffff", 65535}, {"0xFFFF", 65535}, {"-0x10", -16},
+        {"0xFFFFFFFF", 4294967295}, {"12abc", refused}, {"", refused}, {"0x", refused}, {"&HZZ", refused},
+        {"- 5", refused}, {"1 2", refused}, {"--5", refused}, {"99999999999999999999", refused},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(ParseNumber(text), value) << text;
+    EXPECT_EQ(std::tuple(ParseNumber("65535", 0, 65535), ParseNumber("65536", 0, 65535), ParseNumber("-1", 0, 65535)),
+              std::tuple(std::optional<std::int64_t>(65535), refused, refused));
 }
 
 TEST(Art, LandscapeTileIsADiamondOverTheBackground) {
@@ -322,10 +323,10 @@ TEST(Art, LandscapeTileIsADiamondOverTheBackground) {
 }
 
 TEST(Art, StaticTilesDrawTheirRunsWithinLimits) {
-    B wide = StaticTile(3, {});
+    B wide = StaticTile(3, {{}});
     wide[4] = 0x01, wide[5] = 0x08;  // width 2049
     B widest = wide;
-    widest[4] = 0x00;  // width 2048, height 0
+    widest[4] = 0x00;  // width 2048, one row without runs
     B cut = StaticTile(3, {{ArtRun(0, {1, 2})}});
     cut.resize(cut.size() - 2);
     B reachesTheEnd;  // offset and length reach 2048: the row ends without drawing
@@ -339,13 +340,14 @@ TEST(Art, StaticTilesDrawTheirRunsWithinLimits) {
         int width, height;  // 0: not checked; an oversized tile leaves the grid as it was, 1 x 1
         std::vector<std::tuple<int, int, std::int32_t>> cells;
     } cases[] = {
-        {"runs", StaticTile(3, {{ArtRun(1, {0x7C00, 0x001F}), ArtRun(0, {})}}), true, 4, 2,
-         {{0, 0, bg}, {1, 0, Color16To32(0x7C00)}, {2, 0, Color16To32(0x001F)}, {3, 0, bg}, {0, 1, bg}, {3, 1, bg}}},
+        {"runs", StaticTile(3, {{ArtRun(1, {0x7C00, 0x001F}), ArtRun(0, {})}, {}}), true, 3, 2,
+         {{0, 0, bg}, {1, 0, Color16To32(0x7C00)}, {2, 0, Color16To32(0x001F)}, {0, 1, bg}, {2, 1, bg}}},
         {"later runs start after the one before", StaticTile(6, {{ArtRun(1, {1}), ArtRun(2, {2}), ArtRun(0, {})}}),
-         true, 7, 2, {{1, 0, Color16To32(1)}, {2, 0, bg}, {4, 0, Color16To32(2)}}},
+         true, 6, 1, {{1, 0, Color16To32(1)}, {2, 0, bg}, {4, 0, Color16To32(2)}, {5, 0, bg}}},
         {"too wide", wide, false, 1, 1, {}},
-        {"widest", widest, true, 2049, 1, {}},
-        {"run reaching 2048", StaticTile(3, {{reachesTheEnd}}), true, 4, 2, {{0, 0, bg}}},
+        {"no rows", StaticTile(3, {}), false, 1, 1, {}},
+        {"widest", widest, true, 2048, 1, {}},
+        {"run reaching 2048", StaticTile(3, {{reachesTheEnd}}), true, 3, 1, {{0, 0, bg}}},
         {"run past the width", StaticTile(1, {{ArtRun(1, {1, 2, 3}), ArtRun(0, {})}}), false, 0, 0, {}},
         {"cut", cut, false, 0, 0, {}},
         {"no header", B{1, 2, 3}, false, 0, 0, {}},
@@ -372,14 +374,14 @@ TEST(Compare, AddsExactlyTheBlocksThatDiffer) {
     WriteFileBytes(dir / "b.idx", IndexBytes({{0, 2, 0x00050006}, {2, 2, 0x00050006}, {4, 2, 0}, {-1, -1, 0},
                                               {-1, -1, 0}, {7, 1, 0}, {7, 5, 0}}));
     Patch p;
-    const ImportResult r = CompareMuls(p, dir / "a.idx", dir / "a.mul", dir / "b.idx", dir / "b.mul", 4);
+    const ImportResult r = CompareFiles(p, 4, dir / "a.mul", dir / "a.idx", dir / "b.mul", dir / "b.idx");
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(std::tie(r.added, r.absent, r.damaged), std::tuple(4, 1, 1));
     EXPECT_EQ(SlotsOf(p, 4), (std::vector<SlotFacts>{{1, 2, 6, 5}, {2, 2, 0, 0}, {3, -1, 0, 0}, {5, 1, 0, 0}}));
     EXPECT_EQ(DataOf(p, 4), (std::vector<B>{{3, 9}, {5, 6}, {}, {8}}));
 
     Patch same;
-    EXPECT_EQ(CompareMuls(same, dir / "a.idx", dir / "a.mul", dir / "a.idx", dir / "a.mul", 4).added, 0);
+    EXPECT_EQ(CompareFiles(same, 4, dir / "a.mul", dir / "a.idx", dir / "a.mul", dir / "a.idx").added, 0);
     // Blocks larger than any read window are compared whole, the equal one and the changed one.
     std::mt19937 rng(5);
     B large = RandomBytes(rng, 10 << 20);
@@ -388,10 +390,10 @@ TEST(Compare, AddsExactlyTheBlocksThatDiffer) {
     large.back() ^= 1;
     WriteFileBytes(dir / "b.mul", large);
     Patch big;
-    EXPECT_EQ(CompareMuls(big, dir / "large.idx", dir / "a.mul", dir / "large.idx", dir / "b.mul", 4).added, 1);
+    EXPECT_EQ(CompareFiles(big, 4, dir / "a.mul", dir / "large.idx", dir / "b.mul", dir / "large.idx").added, 1);
     EXPECT_EQ(DataOf(big, 4), (std::vector<B>{B(large.begin() + (5 << 20), large.end())}));
     Patch failed;
-    const ImportResult missing = CompareMuls(failed, dir / "x.idx", dir / "a.mul", dir / "b.idx", dir / "b.mul", 4);
+    const ImportResult missing = CompareFiles(failed, 4, dir / "a.mul", dir / "x.idx", dir / "b.mul", dir / "b.idx");
     EXPECT_EQ(missing.error, "Unable to open " + (dir / "x.idx") + " and " + (dir / "a.mul") + ".");
     EXPECT_EQ(failed.LiveCount(), 0);
 }
@@ -421,12 +423,12 @@ TEST(Progress, EveryLongCommandStopsWhenAskedAndChangesNothing) {
         return done == 0;
     }};
     Patch full;
-    ASSERT_EQ(ImportMulRange(full, dir / "a.idx", dir / "a.mul", 4, 0, INT32_MAX).added, kBlocks);
+    ASSERT_EQ(ImportFromFiles(full, 4, dir / "a.mul", dir / "a.idx", 0, INT32_MAX, false).added, kBlocks);
     const std::string a = dir / "a.idx", am = dir / "a.mul", bm = dir / "b.mul";
     const std::pair<const char*, std::function<std::string(Patch&)>> cases[] = {
-        {"import", [&](Patch& p) { return ImportMulRange(p, a, am, 4, 0, INT32_MAX, false, stopLater).error; }},
+        {"import", [&](Patch& p) { return ImportFromFiles(p, 4, am, a, 0, INT32_MAX, false, stopLater).error; }},
         {"import files", [&](Patch& p) { return ImportFromFiles(p, 4, am, a, 0, INT32_MAX, false, stopLater).error; }},
-        {"compare", [&](Patch& p) { return CompareMuls(p, a, am, a, bm, 4, stopLater).error; }},
+        {"compare", [&](Patch& p) { return CompareFiles(p, 4, am, a, bm, a, stopLater).error; }},
         {"compare files", [&](Patch& p) { return CompareFiles(p, 4, am, a, bm, a, stopLater).error; }},
         {"export", [&](Patch&) { return WriteVerdata(dir / "verdata.mul", "", full, stopLater); }},
     };
@@ -450,7 +452,7 @@ TEST(Compare, HuesBlocksTakeTheirVerdataFormAndTiledataLayoutsMustMatch) {
     WriteFileBytes(dir / "a.mul", base);
     WriteFileBytes(dir / "b.mul", altered);
     Patch p;
-    ASSERT_EQ(CompareMuls(p, "", dir / "a.mul", "", dir / "b.mul", kHuesFileId).added, 1);
+    ASSERT_EQ(CompareFiles(p, kHuesFileId, dir / "a.mul", "", dir / "b.mul", "").added, 1);
     const PatchBlock& b = p[kHuesFileId].Blocks[0];
     EXPECT_EQ(b.BlockNumber, 3);
     EXPECT_EQ(b.Length(), 1220);
@@ -458,7 +460,7 @@ TEST(Compare, HuesBlocksTakeTheirVerdataFormAndTiledataLayoutsMustMatch) {
 
     WriteFileBytes(dir / "older.mul", B(512 * 836, 0));
     WriteFileBytes(dir / "newer.mul", B(512 * 964, 0));
-    EXPECT_EQ(CompareMuls(p, "", dir / "older.mul", "", dir / "newer.mul", kTiledataFileId).error,
+    EXPECT_EQ(CompareFiles(p, kTiledataFileId, dir / "older.mul", "", dir / "newer.mul", "").error,
               "'" + (dir / "older.mul") + "' and '" + (dir / "newer.mul") + "' are tiledata files of different layouts.");
     EXPECT_EQ(p.LiveCount(), 1);
 }

@@ -260,8 +260,9 @@ TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
     EXPECT_EQ(prompts.saveQuestions, 1);
     EXPECT_EQ(Doc().Path(), dir / "dropped.uop");
 
+    ASSERT_EQ(WriteVerdata(dir / "fixes.mul", "", PatchOf({{12, 1, {9}}})), "");  // a verdata by its content
     for (const auto& [name, type] : {std::pair{"VERDATA.MUL", frmImport::kVerdataType}, {"gumpart.mul", 12},
-                                     {"map0.mul", 0}, {"hues.mul", 32}}) {
+                                     {"map0.mul", 0}, {"hues.mul", 32}, {"fixes.mul", frmImport::kVerdataType}}) {
         drop(dir / name);
         auto* import = window.findChild<frmImport*>("frmImport");
         ASSERT_NE(import, nullptr);
@@ -355,8 +356,11 @@ TEST_F(Dialogs, ImportShowsTheRowsEachOfFourteenSourcesNeedsCancelsAndRefusesBad
     EXPECT_EQ(Child<QLineEdit>(dialog, "txtMUL")->text(), File("src.uop"));
     EXPECT_EQ(Doc().patch().LiveCount(), 0);
 
-    // A limit with trailing letters counts by its leading number.
+    // Limits are numbers as everywhere: trailing letters refuse them.
     SetText(dialog, "txtFileIDFrom", "12abc");
+    Click(dialog, "cmdImport");
+    EXPECT_EQ(prompts.messages.last(), "Import: The file ID limit '12abc' is not a number.");
+    SetText(dialog, "txtFileIDFrom", "0xC");
     SetText(dialog, "txtBlockTo", "400000");
     ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
     QApplication::processEvents();
@@ -408,7 +412,7 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWha
     EXPECT_TRUE(dialog.isNull());
     EXPECT_EQ(DataOf(Doc().patch(), 4), (std::vector<B>{{1, 2}}));
     EXPECT_EQ(prompts.messages.last(), "Import: Imported 1 blocks.\n1 blocks without data were left out.\n1 damaged "
-                                       "blocks were left out: their data does not lie wholly inside the data file.");
+                                       "blocks were left out: their data does not lie wholly inside the data file or does not decode.");
 }
 
 TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {

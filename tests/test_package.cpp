@@ -7,11 +7,15 @@
 #include "codecs/second_stage.h"
 #include "codecs/zlib_codec.h"
 #include "gamefiles/block_source.h"
+#include "gamefiles/data_layout.h"
+#include "gamefiles/data_source.h"
 #include "gamefiles/package.h"
 #include "gamefiles/package_blocks.h"
 #include "gamefiles/package_names.h"
 #include "gamefiles/package_writer.h"
+#include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
+#include "patch/patch_file.h"
 #include "cli_runner.h"
 #include "test_support.h"
 
@@ -132,37 +136,43 @@ TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
 
 // Each kind written as a package (every flag, both versions, empty slots,
 // chained tables) imports exactly as the same blocks from a data file and index.
-TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
+// Every file type from every form it comes in: its data file (with its index
+// where it has one), its package where it has one, a verdata and a patch
+// project file, whatever the names say. Each gives the blocks of the data
+// file; a Git LFS pointer in place of any file is refused.
+TEST(DataSource, EveryFileTypeReadsTheSameFromEveryFormItComesIn) {
     TempDir dir;
     std::mt19937 rng(5);
     const B multi = HexBytes("10 00 FF FF 02 00 05 00 01 00 00 00 01 00 00 00 11 00 01 00 FE FF 00 00 00 00 00 00 00 00 00 00"),
             multiEntry = HexBytes("00 00 00 00 02 00 00 00 10 00 FF FF 02 00 05 00 00 01 01 00 00 00 AA BB CC DD"
                                   " 11 00 01 00 FE FF 00 00 01 00 00 00 00 00");
-    using Kind = std::tuple<std::uint8_t, std::uint32_t, std::uint16_t>;  // file ID, package version, entry flag
-    for (const auto& [fileId, version, flag] :
-         {Kind{kArtFileId, 5, 0}, {kGumpFileId, 4, 3}, {8, 4, 1}, {14, 4, 1}, {kMapFileId, 5, 0}}) {
-        SCOPED_TRACE(int(fileId));
+    WriteFileBytes(dir / "pointer", kLfsPointer);
+    for (std::uint8_t fileId = 0; fileId <= 200; ++fileId) {
+        const FileTypeEntry& type = FileTypes()[fileId];
+        if (type.Name.empty()) continue;
+        SCOPED_TRACE(type.Name);
+        const LegacyScheme* scheme = SchemeOfFileId(fileId);
         PackageWriter writer;
-        ASSERT_EQ(writer.Open(dir / "p.uop", version, 3), "");
-        const std::string& format = SchemeOfFileId(fileId)->formats[0];
+        ASSERT_EQ(writer.Open(dir / "package", fileId == kGumpFileId ? 4 : 5, 3), "");
+        const std::uint16_t flag = fileId == kGumpFileId ? 3 : fileId == kMapFileId ? 0 : 1;
         B data;
         std::vector<std::array<std::int32_t, 3>> index;
-        std::uint32_t blocks = 8;
-        if (fileId == kMapFileId) {  // the second part first, an empty slot between
-            blocks = 4096 + 10;
-            data = RandomBytes(rng, blocks * 196);
-            writer.Add(LegacyName(format, 1), B(data.begin() + 4096 * 196, data.end()), flag);
+        if (fileId == kMapFileId) {  // the second chunk first, an empty slot between
+            data = RandomBytes(rng, (4096 + 10) * 196);
+            writer.Add(LegacyName(scheme->formats[0], 1), B(data.begin() + 4096 * 196, data.end()), flag);
             writer.AddEmptySlot();
-            writer.Add(LegacyName(format, 0), B(data.begin(), data.begin() + 4096 * 196), flag);
+            writer.Add(LegacyName(scheme->formats[0], 0), B(data.begin(), data.begin() + 4096 * 196), flag);
+        } else if (type.ConstantIndex > 0) {  // tiledata: all land groups and two static groups
+            data = RandomBytes(rng, fileId == kTiledataFileId ? 512 * 836 + 2 * 1188 : 3 * type.ConstantIndex + 5);
         }
-        for (std::uint32_t i = 0; fileId != kMapFileId && i < blocks; ++i) {
-            if (i == 2 || i == 5) {
+        for (std::uint32_t i = 0; type.ConstantIndex <= 0 && i < 8; ++i) {
+            if (i == 2 || i == 5) {  // absent blocks, one with an empty slot in the package
                 index.push_back({-1, -1, 0});
                 if (i == 5) writer.AddEmptySlot();
                 continue;
             }
             B block = RandomBytes(rng, 20 + i * 16), payload = block;
-            std::uint32_t extra = fileId == 8 ? i + 1 : 0;
+            std::uint32_t extra = fileId == 8 ? i + 1 : 0x00070003;
             if (fileId == kGumpFileId) {
                 payload.insert(payload.begin(), 8, 0);
                 PutLE32(payload.data(), 300 + i);  // width, then height
@@ -172,22 +182,44 @@ TEST(GamePackage, ImportsEachKindLikeItsDataFile) {
                 block = multi, payload = multiEntry;
                 block[0] = payload[0] = payload[8] = static_cast<std::uint8_t>(i);
             }
+            if (scheme) extra = fileId == 8 ? i + 1 : fileId == kGumpFileId ? extra : 0;
             index.push_back({static_cast<std::int32_t>(data.size()), static_cast<std::int32_t>(block.size()),
                              static_cast<std::int32_t>(extra)});
             data.insert(data.end(), block.begin(), block.end());
-            writer.Add(LegacyName(format, i), payload, flag);
+            if (scheme) writer.Add(LegacyName(scheme->formats[0], i), payload, flag);
         }
         ASSERT_EQ(writer.Commit(), "");
-        WriteFileBytes(dir / "d.mul", data);
-        WriteFileBytes(dir / "d.idx", IndexBytes(index));
+        WriteFileBytes(dir / "data", data);
+        WriteFileBytes(dir / "index", IndexBytes(index));
+        const bool indexed = type.ConstantIndex <= 0;
+        const std::string plain = indexed ? "@data @index" : "@data";
+        std::filesystem::remove(dir / "plain.uop");
+        const CliResult r = Cli(dir, "import @plain.uop " + std::to_string(fileId) + " " + plain);
+        ASSERT_EQ(r.code, 0) << r.err;
+        Patch reference;
+        ASSERT_EQ(ReadPatchFile(dir / "plain.uop", reference, true, 0, 255, 0, kMaxBlockNumber), "");
+        ASSERT_GT(reference.LiveCount(), 2);
+        ASSERT_EQ(WriteVerdata(dir / "verdata", "", reference), "");
+        ASSERT_EQ(WritePatchFile(dir / "patch", reference), "");
 
-        Patch fromPackage, fromFiles;
-        const ImportResult r = Import(fromPackage, fileId, dir / "p.uop");
-        ASSERT_EQ(r.error, "");
-        EXPECT_EQ(r.added, std::int64_t{blocks});
-        ASSERT_EQ(Import(fromFiles, fileId, dir / "d.mul", dir / "d.idx").added, std::int64_t{blocks});
-        EXPECT_EQ(SlotsOf(fromPackage, fileId), SlotsOf(fromFiles, fileId));
-        EXPECT_EQ(DataOf(fromPackage, fileId), DataOf(fromFiles, fileId));
+        using Form = std::tuple<std::string, SourceForm>;
+        std::vector<Form> forms = {{"verdata", SourceForm::kVerdata}, {"patch", SourceForm::kPatchFile}};
+        if (scheme) forms.push_back({"package", SourceForm::kPackage});
+        if (indexed) forms.push_back({"data index", SourceForm::kIndexed});
+        else forms.push_back({"data", fileId == kTiledataFileId ? SourceForm::kGrouped : SourceForm::kFixedSize});
+        for (const auto& [paths, form] : forms) {
+            SCOPED_TRACE(paths);
+            DataSource source;
+            const std::string idx = paths == "data index" ? dir / "index" : "";
+            ASSERT_EQ(source.Open(fileId, dir / paths.substr(0, paths.find(' ')), idx), "");
+            EXPECT_EQ(source.Form(), form);
+            std::filesystem::remove(dir / "out.uop");
+            const std::string line = "import @out.uop " + type.Name + " @" + (idx.empty() ? paths : "data @index");
+            ASSERT_EQ(Cli(dir, line).code, 0);
+            EXPECT_EQ(ReadFileBytes(dir / "out.uop"), ReadFileBytes(dir / "plain.uop"));
+        }
+        for (const char* line : {"@pointer", indexed ? "@data @pointer" : "@pointer"})
+            EXPECT_TRUE(Has(Cli(dir, "import @out.uop " + std::to_string(fileId) + " " + std::string(line)).err, "is a Git LFS pointer"));
     }
 }
 
@@ -264,12 +296,12 @@ TEST(GamePackage, LeavesOutAndCountsEntriesThatDoNotDecode) {
     EXPECT_EQ(patch[kArtFileId].Blocks[0].ByteArray, (B{7, 8}));
 
     // The command line reports the count and also compares against a package.
-    EXPECT_TRUE(Has(CliText({"import", dir / "x.uop", "4", dir / "p.uop"}, 0), "left out 5 damaged blocks"));
+    EXPECT_TRUE(Has(CliText({"import", dir / "x.uop", "4", dir / "p.uop"}, 0), "5 damaged blocks were left out"));
     WriteFileBytes(dir / "a.mul", {7, 9});
     std::vector<std::array<std::int32_t, 3>> index(5, {-1, -1, 0});
     index.push_back({0, 2, 0});
     WriteFileBytes(dir / "a.idx", IndexBytes(index));
     EXPECT_EQ(CliText({"compare", dir / "y.uop", "4", dir / "a.mul", dir / "a.idx", dir / "p.uop"}, 0),
-              "Added 1 blocks that differ.\npalindra-cli: left out 5 damaged blocks: their data does not lie wholly "
+              "Added 1 blocks that differ.\npalindra-cli: 5 damaged blocks were left out: their data does not lie wholly "
               "inside the data file or does not decode.\n");
 }

@@ -153,11 +153,14 @@ TEST(PatchFile, MalformedPatchesAndVerdataAreRefusedAndLeaveThePatchUntouched) {
         {"bad.uop", twoBillion, "claims 2000000000 blocks"},
         {"bad.uop", truncated, "block 1 at offset 45 runs past the end"},
         {"bad.uop", tooLong, "claims 100 bytes, but only 2 remain"},
-        {"bad.mul", twoBillionEntries, "more than its 40 bytes can hold"},
+        {"bad.mul", twoBillionEntries, "is larger than its 40 bytes"},
+        {"bad.mul", B(708 * 3, 0), "is not a verdata.mul (or damaged): it counts 0 entries but holds 2124 bytes."},
         {"bad.mul", Verdata({{1, 1, 24, 10}}, {1, 2}), "entry 0 (file ID 1, block 1) has data beyond the end"},
         {"bad.mul", Verdata({{1, 1, -5, 1}}, {1}), "data beyond the end"},
         {"bad.mul", B{1, 0}, "shorter than its 4-byte entry count"},
-        {"bad.mul", B{0xFF, 0xFF, 0xFF, 0xFF}, "negative"},
+        {"bad.mul", B{0xFF, 0xFF, 0xFF, 0xFF}, "it counts 4294967295 entries"},
+        {"bad.uop", kLfsPointer, "is a Git LFS pointer, not the file itself: fetch the real file first (git lfs pull)."},
+        {"bad.mul", kLfsPointer, "is a Git LFS pointer"},
     };
     WriteFileBytes(dir / "target.mul", {1, 2, 3});
     for (const auto& [name, bytes, expect] : cases) {

@@ -64,6 +64,14 @@ inline std::vector<std::uint8_t> RandomBytes(std::mt19937& rng, std::size_t n) {
     return v;
 }
 
+// What version control leaves in place of a file it has not fetched.
+inline const std::vector<std::uint8_t> kLfsPointer = [] {
+    const std::string text = "version https://git-lfs.github.com/spec/v1\n"
+                             "oid sha256:4d7a214614ab2935c943f9e0ff69d22eadbb8f32b1258daaa5e2ca24d17e2393\n"
+                             "size 77070336\n";
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}();
+
 // Bytes written as hexadecimal pairs: "4D 59 50".
 inline std::vector<std::uint8_t> HexBytes(const std::string& text) {
     std::vector<std::uint8_t> out;

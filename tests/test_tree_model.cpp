@@ -211,8 +211,8 @@ TEST_F(ContextMenu, FlagsAreEditedAndWrittenBackToTheBlock) {
         EXPECT_EQ(d->windowTitle(), "Change Flags");
         EXPECT_EQ(Child<QLineEdit>(d, "txtFlagA")->text(), "65535");
         EXPECT_EQ(Child<QLineEdit>(d, "txtFlagB")->text(), "2");
-        SetText(d, "txtFlagA", "1");
-        SetText(d, "txtFlagB", "2");
+        SetText(d, "txtFlagA", "&H1");
+        SetText(d, "txtFlagB", "0x2");
         Click(d, "cmdSave");
     }};
     ExpectUndoable([&] { Trigger("actChangeFlags"); }, "Undo Change Flags");

@@ -1,0 +1,104 @@
+#include "cli/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+
+#include "cli/cli_support.h"
+
+namespace {
+struct OptionText {
+    unsigned option;
+    const char* name;
+    const char* help;
+};
+
+constexpr OptionText kOptionTexts[] = {
+    {kBaseOption, "--base VERDATA.mul", "the client's own verdata.mul, merged under the patch"},
+    {kFilesOption, "--files A-B", "only blocks of file IDs A to B (0-255)"},
+    {kBlocksOption, "--blocks A-B", "only blocks numbered A to B"},
+    {kSkipAbsentOption, "--skip-absent", "leaves out blocks without data"},
+};
+
+// Takes an "A-B" range of numbers within min..max.
+void AddRange(CLI::App& app, const char* name, std::int64_t max, std::optional<NumberRange>& range,
+              std::string& text) {
+    app.add_option_function<std::string>(
+        name,
+        [&range, &text, name, max](const std::string& value) {
+            NumberRange r;
+            if (!ParseRange(value, 0, max, r.from, r.to))
+                throw CLI::ValidationError(std::string(name) + " needs a range A-B of numbers from 0 to " +
+                                           std::to_string(max) + ", not '" + value + "'");
+            range = r;
+            text = value;
+        })
+        ->type_name("A-B")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+}
+
+// An app that takes -h/--help and --json, and what it makes of `words`: ""
+// or the parser's message.
+struct Parser {
+    CLI::App app;
+    Parser(bool& help, bool& json) {
+        app.set_help_flag();
+        app.add_flag("-h,--help", help);
+        app.add_flag("--json", json);
+    }
+    std::string Parse(const std::vector<std::string>& words) {
+        std::vector<std::string> reversed(words.rbegin(), words.rend());
+        try {
+            app.parse(reversed);
+        } catch (const CLI::Error& e) {
+            return e.what();
+        }
+        return "";
+    }
+};
+}  // namespace
+
+std::string ParseCommandLine(unsigned options, const std::vector<std::string>& words, CliArgs& args) {
+    args = {};
+    Parser parser(args.help, args.json);
+    CLI::App& app = parser.app;
+    if (options & kBaseOption)
+        app.add_option_function<std::string>("--base", [&args](const std::string& path) { args.base = path; })
+            ->type_name("FILE")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    if (options & kFilesOption) AddRange(app, "--files", 255, args.files, args.filesText);
+    if (options & kBlocksOption) AddRange(app, "--blocks", INT32_MAX, args.blocks, args.blocksText);
+    if (options & kSkipAbsentOption) app.add_flag("--skip-absent", args.skipAbsent);
+    app.add_option("words", args.words);
+    app.allow_extras();
+    const std::string error = parser.Parse(words);
+    // Asked for help, the user gets it whatever else the line holds.
+    if (args.help || !error.empty()) return args.help ? "" : error;
+    // Whatever the parser did not take but the "--" that ends the options is
+    // an option the command does not know.
+    for (const std::string& word : app.remaining())
+        if (word != "--") return "unknown option '" + word + "'";
+    return "";
+}
+
+std::string ParseProgramLine(const std::vector<std::string>& words, ProgramArgs& args) {
+    args = {};
+    Parser parser(args.help, args.json);
+    parser.app.add_flag("--version", args.version);
+    parser.app.prefix_command();
+    if (std::string e = parser.Parse(words); !e.empty()) return e;
+    args.command = parser.app.remaining();
+    return "";
+}
+
+std::string OptionsHelp(unsigned options) {
+    std::string text;
+    auto line = [&](const std::string& name, const char* help) {
+        text += "  " + name + std::string(name.size() < 22 ? 22 - name.size() : 1, ' ') + help + "\n";
+    };
+    for (const OptionText& o : kOptionTexts)
+        if (options & o.option) line(o.name, o.help);
+    line("--json", "prints the result as one JSON document");
+    line("-h, --help", "shows this text");
+    line("--", "ends the options: what follows are arguments");
+    return text;
+}
