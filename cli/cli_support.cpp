@@ -59,6 +59,10 @@ std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int
     return "";
 }
 
+std::string MissingBase(const std::string& base) {
+    return base.empty() || IsExistingFile(base) ? "" : "Cannot find the base verdata file '" + base + "'.";
+}
+
 bool LooksLikePatchFile(const std::string& path) {
     InputFile f;
     std::uint8_t magic[3] = {};

@@ -37,6 +37,10 @@ std::string LoadForChange(const std::string& path, Patch& patch, PatchLock& lock
 std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int64_t number, const std::string& text,
                           const std::string& kind, Patch& patch, const PatchBlock*& block);
 
+// "" when `base` (a base verdata to merge over) is "" or an existing file,
+// else the message naming it.
+std::string MissingBase(const std::string& base);
+
 // A patch project file starts with "UOP"; anything else is read as verdata.
 bool LooksLikePatchFile(const std::string& path);
 

@@ -26,6 +26,7 @@
 #include "patch/FileTypes.h"
 #include "patch/Patch.h"
 #include "patch/binary_io.h"
+#include "patch/counted.h"
 #include "patch/patch_file.h"
 #include "patch/save_file.h"
 #include "patch/settle_duplicates.h"
@@ -96,11 +97,14 @@ int Insert(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const std::size_t size = data.size();
     patch.Append(fileId, block, std::move(data), 0, 0);
     if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    out << "Added block " << block << " of file ID " << int(fileId) << " (" << size << " bytes).\n";
+    session.Report(out,
+                   "Added block " + std::to_string(block) + " of file ID " + std::to_string(fileId) + " (" +
+                       Counted(static_cast<std::int64_t>(size), "byte") + ").\n",
+                   {{"fileId", fileId}, {"block", block}, {"bytes", size}});
     return kOk;
 }
 
-int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
+int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::uint8_t fileId = 0;
     std::int32_t block = 0;
     if (args.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
@@ -113,11 +117,13 @@ int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                              std::to_string(fileId) + ".");
     const PatchBlock& b = patch[fileId].Blocks[static_cast<std::size_t>(i)];
     if (b.Length() <= 0) return Fail(err, "That block is empty.");
+    if (std::string e = OverwritesInput(args[3], args[0], "the patch"); !e.empty()) return Fail(err, e);
     SaveFile file;
     if (std::string e = file.Open(args[3]); !e.empty()) return Fail(err, e);
     file.Write(b.ByteArray);
     if (std::string e = file.Commit(); !e.empty()) return Fail(err, e);
-    out << "Wrote " << b.ByteArray.size() << " bytes to " << args[3] << ".\n";
+    const auto size = static_cast<std::int64_t>(b.ByteArray.size());
+    session.Report(out, "Wrote " + Counted(size, "byte") + " to " + args[3] + ".\n", {{"written", args[3]}, {"bytes", size}});
     return kOk;
 }
 
@@ -137,12 +143,13 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::string base;
     if (args.size() == 4 && args[2] == "--base") base = args[3];
     else if (args.size() != 2) return kUsage;
-    if (!base.empty() && !IsExistingFile(base)) return Fail(err, "Cannot find the base verdata file '" + base + "'.");
+    if (std::string e = MissingBase(base); !e.empty()) return Fail(err, e);
+    if (std::string e = OverwritesInput(args[1], args[0], "the patch"); !e.empty()) return Fail(err, e);
     Patch patch;
     if (std::string e = session.Load(args[0], patch); !e.empty()) return Fail(err, e);
     SettleDuplicates(patch);
     if (std::string e = session.Export(args[1], base, patch); !e.empty()) return Fail(err, e);
-    out << "Wrote " << args[1] << ".\n";
+    session.Report(out, "Wrote " + args[1] + ".\n", {{"written", args[1]}});
     return kOk;
 }
 

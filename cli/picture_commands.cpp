@@ -7,8 +7,9 @@
 #include "cli/cli_support.h"
 #include "codecs/bitmap.h"
 #include "patch/FileTypes.h"
+#include "patch/save_file.h"
 
-int GumpToBmpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
+int GumpToBmpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::int64_t block = 0;
     if (args.size() != 3 || !ParseInt(args[1], 0, INT32_MAX, block)) return kUsage;
     Patch patch;
@@ -18,8 +19,12 @@ int GumpToBmpCommand(const std::vector<std::string>& args, std::ostream& out, st
     std::string e;
     const QImage picture = GumpPicture(*gump, e);
     if (!e.empty()) return Fail(err, "Gump block " + args[1] + " does not decode: " + e);
+    if (e = OverwritesInput(args[2], args[0], "the patch"); !e.empty()) return Fail(err, e);
     if (e = SavePicture(picture, args[2]); !e.empty()) return Fail(err, e);
-    out << "Wrote " << picture.width() << "x" << picture.height() << " pixels to " << args[2] << ".\n";
+    session.Report(out,
+                   "Wrote " + std::to_string(picture.width()) + "x" + std::to_string(picture.height()) + " pixels to " +
+                       args[2] + ".\n",
+                   {{"written", args[2]}, {"width", picture.width()}, {"height", picture.height()}});
     return kOk;
 }
 

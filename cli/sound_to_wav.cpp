@@ -2,11 +2,13 @@
 
 #include <ostream>
 
+#include "cli/cli_session.h"
 #include "cli/cli_support.h"
 #include "codecs/wav.h"
+#include "patch/counted.h"
 #include "patch/save_file.h"
 
-int SoundToWavCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
+int SoundToWavCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     constexpr std::uint8_t kSoundFileId = 8;
     std::int64_t block = 0;
     if (args.size() != 3 || !ParseInt(args[1], 0, INT32_MAX, block)) return kUsage;
@@ -18,10 +20,13 @@ int SoundToWavCommand(const std::vector<std::string>& args, std::ostream& out, s
     if (std::string e = SoundToWav(sound->ByteArray, wav);
         !e.empty())
         return Fail(err, "Sound block " + args[1] + ": " + e);
+    if (std::string e = OverwritesInput(args[2], args[0], "the patch"); !e.empty()) return Fail(err, e);
     SaveFile file;
     if (std::string e = file.Open(args[2]); !e.empty()) return Fail(err, e);
     file.Write(wav);
     if (std::string e = file.Commit(); !e.empty()) return Fail(err, e);
-    out << "Wrote " << (wav.size() - 44) / 2 << " samples to " << args[2] << ".\n";
+    const auto samples = static_cast<std::int64_t>(wav.size() - 44) / 2;
+    session.Report(out, "Wrote " + Counted(samples, "sample") + " to " + args[2] + ".\n",
+                   {{"written", args[2]}, {"samples", samples}});
     return kOk;
 }

@@ -58,11 +58,16 @@ std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::
 }  // namespace
 
 std::string WritePatchFile(const std::string& path, const Patch& patch) {
+    SaveFile out;
+    if (std::string err = WritePatchFile(out, path, patch); !err.empty()) return err;
+    return out.Commit();
+}
+
+std::string WritePatchFile(SaveFile& out, const std::string& path, const Patch& patch) {
     std::uint32_t low = 0, high = 0;
     for (int f = 0; f < Patch::kFileIds; ++f)
         (f <= 250 ? low : high) += static_cast<std::uint32_t>(patch[static_cast<std::uint8_t>(f)].LiveCount());
 
-    SaveFile out;
     if (std::string err = out.Open(path); !err.empty()) return err;
     std::array<std::uint8_t, kHeaderSize> header{'U', 'O', 'P', kVersion};
     PutLE32(&header[4], low);
@@ -71,7 +76,7 @@ std::string WritePatchFile(const std::string& path, const Patch& patch) {
     for (int f = 0; f < Patch::kFileIds; ++f)
         patch.ForEachLive(static_cast<std::uint8_t>(f),
                           [&](const PatchBlock& b) { WriteRecord(out, static_cast<std::uint8_t>(f), b); });
-    return out.Commit();
+    return out.Finish();
 }
 
 std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
