@@ -4,16 +4,20 @@
 #include "gamefiles/data_layout.h"
 #include "gamefiles/package_blocks.h"
 #include "patch/FileTypes.h"
+#include "patch/read_budget.h"
 
 namespace {
 // A data file with its index, or of fixed-size blocks.
 class DataFileSource : public BlockSource {
 public:
+    explicit DataFileSource(const std::string& dataPath) : budget_(dataPath) {}
     std::string Open(std::uint8_t fileId, const std::string& dataPath, const std::string& idxPath) {
         if (std::string e = OpenDataFile(file_, fileId, idxPath, dataPath); !e.empty()) return e;
         highest_ = static_cast<std::int32_t>(std::min<std::int64_t>(file_.cCount(), INT32_MAX) - 1);
         return "";
     }
+    std::string Reserve(std::int32_t, std::int32_t) const override { return ""; }
+    std::string Keep(std::int64_t bytes) override { return budget_.Take(bytes); }
     std::int32_t Highest() const override { return highest_; }
     std::string Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
                      std::int16_t& flagB) override {
@@ -29,6 +33,7 @@ public:
 private:
     cMUL file_;
     std::int32_t highest_ = -1;
+    ReadBudget budget_;
 };
 }  // namespace
 
@@ -40,7 +45,7 @@ std::string OpenBlockSource(std::unique_ptr<BlockSource>& source, std::uint8_t f
         source = std::move(package);
         return "";
     }
-    auto file = std::make_unique<DataFileSource>();
+    auto file = std::make_unique<DataFileSource>(dataPath);
     if (std::string e = file->Open(fileId, dataPath, idxPath); !e.empty()) return e;
     source = std::move(file);
     return "";
@@ -52,6 +57,7 @@ ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source
     Patch imported;
     const std::int32_t last = std::min(blockTo, source.Highest());
     const std::int32_t first = std::max(blockFrom, 0);
+    if (result.error = source.Reserve(first, last); !result.error.empty()) return result;
     for (std::int32_t n = first; n <= last; ++n) {
         if (!progress.Step(n - first, std::int64_t{last} - first + 1)) {
             result = {};
@@ -70,6 +76,11 @@ ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source
             continue;
         }
         if (length < 1) ++result.absent;
+        if (std::string e = source.Keep(length); !e.empty()) {
+            result = {};
+            result.error = e;
+            return result;
+        }
         imported.AppendWithLength(fileId, n, length, std::move(data), flagA, flagB);
         ++result.added;
     }
@@ -82,6 +93,8 @@ ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base,
     ImportResult result;
     Patch added;
     const std::int32_t last = std::max(base.Highest(), altered.Highest());
+    if (result.error = base.Reserve(0, last); !result.error.empty()) return result;
+    if (result.error = altered.Reserve(0, last); !result.error.empty()) return result;
     for (std::int32_t n = 0; n <= last; ++n) {
         if (!progress.Step(n, std::int64_t{last} + 1)) {
             result = {};
@@ -97,6 +110,11 @@ ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base,
         }
         if (l1 == l2 && (l2 < 1 || a == b)) continue;
         if (l2 < 1) ++result.absent;
+        if (std::string e = altered.Keep(l2); !e.empty()) {
+            result = {};
+            result.error = e;
+            return result;
+        }
         added.AppendWithLength(fileId, n, l2, std::move(b), flagA, flagB);
         ++result.added;
     }
