@@ -38,7 +38,8 @@ std::int64_t TrailingRecords(const std::string& path);
 
 // Reads every whole record of a patch project file into `patch` (cleared
 // first), whatever its header counts, up to the first record that does not
-// fit in the file. Used to recover a damaged patch into a new one.
+// fit in the file or holds a negative block number. Used to recover a
+// damaged patch into a new one.
 struct Recovery {
     std::string error;            // "" or why the file is no patch at all
     std::int64_t declared = 0;    // records the header counts
