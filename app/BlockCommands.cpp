@@ -234,7 +234,7 @@ void BlockCommands::AddFromCompare() {
                   LeftOut(result));
     if (const std::string more = DescribeLeftOut(result); !more.empty())
         CurrentPrompts().Message(window_,
-                                 QStringLiteral("Added %1 blocks that differ.\n").arg(result.added) +
+                                 QStringLiteral("Added %1 that %2.\n").arg(Blocks(result.added), result.added == 1 ? "differs" : "differ") +
                                      QString::fromStdString(more),
                                  QStringLiteral("Compare"));
 }

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "patch/binary_io.h"
+#include "patch/counted.h"
 #include "patch/patch_file.h"
 #include "patch/settle_duplicates.h"
 
@@ -100,10 +101,11 @@ const FileTypeEntry* DataFileType(const std::string& text) {
 
 void ReportImport(const ImportResult& r, std::ostream& out, std::ostream& err) {
     if (r.absent > 0)
-        out << r.absent << " of them carry no data: the client drops its own copy of those blocks"
+        out << r.absent << (r.absent == 1 ? " of them carries" : " of them carry")
+            << " no data: the client drops its own copy of those blocks"
             << " (--skip-absent leaves them out).\n";
-    if (r.leftOut > 0) out << "Left out " << r.leftOut << " blocks without data.\n";
+    if (r.leftOut > 0) out << "Left out " << Counted(r.leftOut, "block") << " without data.\n";
     if (r.damaged > 0)
-        err << "palindra-cli: left out " << r.damaged
-            << " damaged blocks: their data does not lie wholly inside the data file or does not decode.\n";
+        err << "palindra-cli: left out " << Counted(r.damaged, "damaged block")
+            << ": their data does not lie wholly inside the data file or does not decode.\n";
 }

@@ -223,7 +223,7 @@ int Import(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!result.error.empty()) return Fail(err, result.error);
     patch.AppendAll(std::move(imported));
     if (std::string w = session.Save(args[0], std::move(patch)); !w.empty()) return Fail(err, w);
-    session.Report(out, "Imported " + std::to_string(result.added) + " blocks into " + args[0] + ".\n",
+    session.Report(out, "Imported " + Counted(result.added, "block") + " into " + args[0] + ".\n",
                    ResultJson(result));
     if (!session.json) ReportImport(result, out, err);
     return kOk;
@@ -249,7 +249,7 @@ int Compare(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     const ImportResult result = CompareMuls(patch, idx1, mul1, idx2, mul2, id);
     if (!result.error.empty()) return Fail(err, result.error);
     if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    session.Report(out, "Added " + std::to_string(result.added) + " blocks that differ.\n", ResultJson(result));
+    session.Report(out, "Added " + Counted(result.added, "block") + (result.added == 1 ? " that differs.\n" : " that differ.\n"), ResultJson(result));
     if (!session.json) ReportImport(result, out, err);
     return kOk;
 }
@@ -265,16 +265,20 @@ int AddFile(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     const auto fileType = static_cast<std::int32_t>(kind - kinds.begin());
     if (std::string e = AddWholeFile(patch, fileType, args[2]); !e.empty()) return Fail(err, e);
     if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    out << "Added " << args[2] << " as the " << args[1] << " file.\n";
+    session.Report(out, "Added " + args[2] + " as the " + args[1] + " file.\n", {{"kind", args[1]}, {"file", args[2]}});
     return kOk;
 }
 
-int Samples(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession&) {
+int Samples(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.size() != 1) return kUsage;
     if (std::string e = MakeSamples(args[0]); !e.empty()) return Fail(err, e);
-    out << "Wrote " << SampleFileNames().size() << " sample files to " << args[0] << ":";
-    for (const std::string& name : SampleFileNames()) out << ' ' << name;
-    out << "\n";
+    std::string text = "Wrote " + std::to_string(SampleFileNames().size()) + " sample files to " + args[0] + ":";
+    Json files = Json::Array();
+    for (const std::string& name : SampleFileNames()) {
+        text += " " + name;
+        files.Append(name);
+    }
+    session.Report(out, text + "\n", {{"folder", args[0]}, {"files", files}});
     return kOk;
 }
 

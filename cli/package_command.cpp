@@ -10,7 +10,7 @@
 #include "gamefiles/block_source.h"
 #include "gamefiles/package.h"
 #include "gamefiles/package_blocks.h"
-
+#include "patch/counted.h"
 
 int ListPackage(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.size() != 1) return kUsage;
@@ -78,7 +78,7 @@ int CompareWithPackage(const std::vector<std::string>& args, std::ostream& out, 
     const ImportResult r = CompareFiles(patch, id, sides[0][0], sides[0][1], sides[1][0], sides[1][1]);
     if (!r.error.empty()) return Fail(err, r.error);
     if (std::string e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    session.Report(out, "Added " + std::to_string(r.added) + " blocks that differ.\n", ResultJson(r));
+    session.Report(out, "Added " + Counted(r.added, "block") + (r.added == 1 ? " that differs.\n" : " that differ.\n"), ResultJson(r));
     if (!session.json) ReportImport(r, out, err);
     return kOk;
 }

@@ -38,7 +38,10 @@ int BmpToGumpCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (e.empty()) e = ImportGumpFromBmp(patch, static_cast<std::int32_t>(block), picture);
     if (!e.empty()) return Fail(err, e);
     if (e = session.Save(args[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    out << "Gump block " << block << " is now " << picture.width() << "x" << picture.height() << " pixels.\n";
+    session.Report(out,
+                   "Gump block " + std::to_string(block) + " is now " + std::to_string(picture.width()) + "x" +
+                       std::to_string(picture.height()) + " pixels.\n",
+                   {{"block", block}, {"width", picture.width()}, {"height", picture.height()}});
     return kOk;
 }
 

@@ -6,6 +6,7 @@
 #include "gamefiles/cMUL.h"
 #include "gamefiles/data_layout.h"
 #include "patch/FileTypes.h"
+#include "patch/counted.h"
 #include "patch/read_budget.h"
 
 ImportResult ImportMulRange(Patch& patch, const std::string& idxFilename, const std::string& mulFilename,
@@ -63,12 +64,13 @@ std::int64_t CountWithoutData(const Patch& patch) {
 std::string DescribeLeftOut(const ImportResult& r) {
     std::string text;
     if (r.absent > 0)
-        text += std::to_string(r.absent) +
-                " of them carry no data: an export makes the client drop its own copy of those blocks.\n";
-    if (r.leftOut > 0) text += std::to_string(r.leftOut) + " blocks without data were left out.\n";
+        text += std::to_string(r.absent) + (r.absent == 1 ? " of them carries" : " of them carry") +
+                " no data: an export makes the client drop its own copy of those blocks.\n";
+    if (r.leftOut > 0)
+        text += Counted(r.leftOut, "block") + " without data " + (r.leftOut == 1 ? "was" : "were") + " left out.\n";
     if (r.damaged > 0)
-        text += std::to_string(r.damaged) +
-                " damaged blocks were left out: their data does not lie wholly inside the data file.\n";
+        text += Counted(r.damaged, "damaged block") + (r.damaged == 1 ? " was" : " were") +
+                " left out: their data does not lie wholly inside the data file.\n";
     if (!text.empty()) text.pop_back();
     return text;
 }
