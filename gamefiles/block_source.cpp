@@ -7,6 +7,13 @@
 #include "patch/read_budget.h"
 
 namespace {
+// What a stopped or refused import or compare reports: nothing was added.
+ImportResult Failed(std::string error) {
+    ImportResult result;
+    result.error = std::move(error);
+    return result;
+}
+
 // A data file with its index, or of fixed-size blocks.
 class DataFileSource : public BlockSource {
 public:
@@ -59,11 +66,7 @@ ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source
     const std::int32_t first = std::max(blockFrom, 0);
     if (result.error = source.Reserve(first, last); !result.error.empty()) return result;
     for (std::int32_t n = first; n <= last; ++n) {
-        if (!progress.Step(n - first, std::int64_t{last} - first + 1)) {
-            result = {};
-            result.error = kCancelled;
-            return result;
-        }
+        if (!progress.Step(n - first, std::int64_t{last} - first + 1)) return Failed(kCancelled);
         std::int32_t length = -1;
         std::int16_t flagA = 0, flagB = 0;
         Bytes data;
@@ -76,11 +79,7 @@ ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source
             continue;
         }
         if (length < 1) ++result.absent;
-        if (std::string e = source.Keep(length); !e.empty()) {
-            result = {};
-            result.error = e;
-            return result;
-        }
+        if (std::string e = source.Keep(length); !e.empty()) return Failed(e);
         imported.AppendWithLength(fileId, n, length, std::move(data), flagA, flagB);
         ++result.added;
     }
@@ -96,11 +95,7 @@ ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base,
     if (result.error = base.Reserve(0, last); !result.error.empty()) return result;
     if (result.error = altered.Reserve(0, last); !result.error.empty()) return result;
     for (std::int32_t n = 0; n <= last; ++n) {
-        if (!progress.Step(n, std::int64_t{last} + 1)) {
-            result = {};
-            result.error = kCancelled;
-            return result;
-        }
+        if (!progress.Step(n, std::int64_t{last} + 1)) return Failed(kCancelled);
         Bytes a, b;
         std::int32_t l1 = -1, l2 = -1;
         std::int16_t flagA = 0, flagB = 0, unusedA = 0, unusedB = 0;
@@ -110,11 +105,7 @@ ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base,
         }
         if (l1 == l2 && (l2 < 1 || a == b)) continue;
         if (l2 < 1) ++result.absent;
-        if (std::string e = altered.Keep(l2); !e.empty()) {
-            result = {};
-            result.error = e;
-            return result;
-        }
+        if (std::string e = altered.Keep(l2); !e.empty()) return Failed(e);
         added.AppendWithLength(fileId, n, l2, std::move(b), flagA, flagB);
         ++result.added;
     }
