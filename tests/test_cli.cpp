@@ -46,7 +46,7 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
         {"extract @a.uop 12 500 @out.dat", 0, "*"},
 
         {"import @p.uop 4 @art.mul @art.idx --blocks 0-1", 0,
-         "Imported 2 blocks into " + dir / "p.uop" + ".\n1 of them carry no data: the client drops its own copy "
+         "Imported 2 blocks into " + dir / "p.uop" + ".\n1 of them carries no data: the client drops its own copy "
          "of those blocks (--skip-absent leaves them out).\n"},
         {"list @p.uop", 0, "4 0 3 0 0\n4 1 -1 0 0\n"}, {"export @p.uop @v.mul", 0, "*"},
         {"list @v.mul", 0, "4 0 3 0 0\n4 1 -1 0 0\n"}, {"import @q.uop verdata @v.mul --blocks 1-1", 0, "*"},
@@ -101,8 +101,8 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
 
     const CliResult r = Cli(dir, "import @p.uop 4 @art.mul @art.idx --skip-absent");
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, "Imported 1 blocks into " + dir / "p.uop" + ".\nLeft out 1 blocks without data.\n");
-    EXPECT_EQ(r.err, "palindra-cli: left out 1 damaged blocks: their data does not lie wholly inside the data file or "
+    EXPECT_EQ(r.out, "Imported 1 block into " + dir / "p.uop" + ".\nLeft out 1 block without data.\n");
+    EXPECT_EQ(r.err, "palindra-cli: left out 1 damaged block: their data does not lie wholly inside the data file or "
                      "does not decode.\n");
     EXPECT_EQ(Cli(dir, "list @p.uop").out, "4 0 3 0 0\n12 44 1 0 0\n");
 
