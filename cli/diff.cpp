@@ -48,9 +48,6 @@ Json DifferencesJson(const std::vector<BlockDifference>& differences) {
     return list;
 }
 
-}  // namespace
-
-namespace {
 int DiffFiles(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.size() != 2) return kUsage;
     Patch a, b;
