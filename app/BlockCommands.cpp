@@ -122,7 +122,7 @@ void BlockCommands::SaveToFile() {
     if (now < 0) return;
     const std::string path = EnsureExtension(chosen, QStringLiteral("dat")).toStdString();
     SaveFile file;
-    std::string error = file.Open(path);
+    std::string error = OpenBeside(file, path);
     if (error.empty()) {
         file.Write(document_.patch()[current_->fileId].Blocks[static_cast<std::size_t>(now)].ByteArray);
         error = file.Commit();
@@ -160,7 +160,8 @@ void BlockCommands::SaveToBmp() {
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
         path = EnsureExtension(path, QStringLiteral("bmp"));
-    const std::string error = SavePicture(panel_->Picture(), path);
+    std::string error = OverwritesInput(path.toStdString(), document_.Path(), "the patch");
+    if (error.empty()) error = SavePicture(panel_->Picture(), path);
     if (!error.empty()) CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Save to Bmp"));
 }
 
@@ -229,7 +230,7 @@ void BlockCommands::AddFromCompare() {
                   LeftOut(result));
     if (const std::string more = DescribeLeftOut(result); !more.empty())
         CurrentPrompts().Message(window_,
-                                 QStringLiteral("Added %1 blocks that differ.\n").arg(result.added) +
+                                 QStringLiteral("Added %1 that %2.\n").arg(Blocks(result.added), result.added == 1 ? "differs" : "differ") +
                                      QString::fromStdString(more),
                                  QStringLiteral("Compare"));
 }
@@ -279,10 +280,15 @@ std::string BlockCommands::WriteWav(const std::string& path) const {
         SoundToWav(document_.patch()[current_->fileId].Blocks[static_cast<std::size_t>(slot)].ByteArray, wav);
     if (!error.empty()) return error;
     SaveFile file;
-    error = file.Open(path);
+    error = OpenBeside(file, path);
     if (!error.empty()) return error;
     file.Write(wav);
     return file.Commit();
+}
+
+std::string BlockCommands::OpenBeside(SaveFile& file, const std::string& path) const {
+    if (std::string error = OverwritesInput(path, document_.Path(), "the patch"); !error.empty()) return error;
+    return file.Open(path);
 }
 
 void BlockCommands::SaveAsWav() {

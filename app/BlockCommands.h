@@ -17,6 +17,7 @@ class PatchDocument;
 class QAction;
 class QMenu;
 class QWidget;
+class SaveFile;
 
 class BlockCommands : public QObject {
     Q_OBJECT
@@ -57,6 +58,8 @@ signals:
 private:
     // The sound block's WAV bytes written to `path`: "" or the message.
     std::string WriteWav(const std::string& path) const;
+    // Opens `file` on `path` unless that is the document's own patch file. "" or the message.
+    std::string OpenBeside(SaveFile& file, const std::string& path) const;
     QAction* Make(const char* name, const QString& caption, const QKeySequence& key, void (BlockCommands::*run)());
 
     QWidget* window_;

@@ -14,9 +14,10 @@
 #include "app/status_texts.h"
 #include "gamefiles/verdata.h"
 #include "patch/binary_io.h"
+#include "patch/save_file.h"
 
-frmExport::frmExport(QWidget* owner, const Patch& patch, const std::string& verdataPath)
-    : QDialog(owner), patch_(patch), verdataPath_(verdataPath) {
+frmExport::frmExport(QWidget* owner, const Patch& patch, const std::string& patchPath, const std::string& verdataPath)
+    : QDialog(owner), patch_(patch), patchPath_(patchPath), verdataPath_(verdataPath) {
     setObjectName(QStringLiteral("frmExport"));
     setWindowTitle(QStringLiteral("Export to verdata.mul"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -74,12 +75,15 @@ void frmExport::Export() {
             return;
         }
     }
-    std::string error;
-    try {
-        WaitScope wait(parentWidget(), QStringLiteral("Creating verdata.mul. Please wait."));
-        error = WriteVerdata(txtFile_->text().toStdString(), base, patch_, wait.Cancellable());
-    } catch (const std::bad_alloc&) {
-        error = OutOfMemoryText().toStdString();
+    const std::string target = txtFile_->text().toStdString();
+    std::string error = OverwritesInput(target, patchPath_, "the patch");
+    if (error.empty()) {
+        try {
+            WaitScope wait(parentWidget(), QStringLiteral("Creating verdata.mul. Please wait."));
+            error = WriteVerdata(target, base, patch_, wait.Cancellable());
+        } catch (const std::bad_alloc&) {
+            error = OutOfMemoryText().toStdString();
+        }
     }
     if (error == kCancelled) {  // the target stays as it was, the dialog open
         emit Reported(QString::fromLatin1(kCancelled));

@@ -1,6 +1,7 @@
 // The export dialog: writes a new verdata.mul from the patch, optionally
 // merged over the client's own (`verdataPath`, the setting as it is when
-// Export is clicked).
+// Export is clicked), never over that file nor over the patch's own file
+// (`patchPath`, as it is then).
 #pragma once
 
 #include <QDialog>
@@ -14,7 +15,7 @@ class QLineEdit;
 class frmExport : public QDialog {
     Q_OBJECT
 public:
-    frmExport(QWidget* owner, const Patch& patch, const std::string& verdataPath);
+    frmExport(QWidget* owner, const Patch& patch, const std::string& patchPath, const std::string& verdataPath);
     void Export();
 
 signals:
@@ -27,5 +28,6 @@ private:
     QLineEdit* txtFile_;
     QCheckBox* chkInclude_;
     const Patch& patch_;
+    const std::string& patchPath_;
     const std::string& verdataPath_;
 };

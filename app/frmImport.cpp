@@ -13,6 +13,7 @@
 #include "app/out_of_memory.h"
 #include "app/widgets.h"
 #include "app/prompts.h"
+#include "app/status_texts.h"
 #include "gamefiles/block_source.h"
 #include "gamefiles/data_source.h"
 #include "gamefiles/import.h"
@@ -211,7 +212,7 @@ bool frmImport::RunImport(int code) {
     if (!result.error.empty()) return refuse(QString::fromStdString(result.error));
     if (!accept_(std::move(imported), result)) return false;
     if (const std::string more = DescribeLeftOut(result); !more.empty())
-        CurrentPrompts().Message(this, QStringLiteral("Imported %1 blocks.\n").arg(result.added) + QString::fromStdString(more),
+        CurrentPrompts().Message(this, QStringLiteral("Imported %1.\n").arg(Blocks(result.added)) + QString::fromStdString(more),
                                  QStringLiteral("Import"));
     return true;
 }

@@ -288,7 +288,7 @@ QDialog* frmStart::ShowImport() {
 
 QDialog* frmStart::ShowExport() {
     if (!exportDialog_) {
-        exportDialog_ = new frmExport(this, document_->patch(), settings_.VerdataPath);
+        exportDialog_ = new frmExport(this, document_->patch(), document_->Path(), settings_.VerdataPath);
         connect(exportDialog_, &frmExport::Reported, this, &frmStart::Report);
     }
     exportDialog_->show();

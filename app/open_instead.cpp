@@ -4,6 +4,7 @@
 #include "app/frmStart.h"
 #include "app/patch_document.h"
 #include "app/prompts.h"
+#include "app/status_texts.h"
 #include "gamefiles/package.h"
 #include "gamefiles/package_blocks.h"
 #include "patch/patch_file.h"
@@ -24,9 +25,9 @@ void OfferInstead(frmStart& window, const std::string& path, const std::string& 
             return;
         const Recovery r = window.Document().Recover(path);
         prompts.Message(&window,
-                        r.error.empty() ? QStringLiteral("Recovered %1 blocks (the header counted %2) into a new patch. "
+                        r.error.empty() ? QStringLiteral("Recovered %1 (the header counted %2) into a new patch. "
                                                          "Save it to keep them.")
-                                              .arg(r.recovered)
+                                              .arg(Blocks(r.recovered))
                                               .arg(r.declared)
                                         : QString::fromStdString(r.error),
                         title);

@@ -5,10 +5,9 @@
 #include "gamefiles/import.h"
 #include "patch/FileTypes.h"
 #include "patch/Patch.h"
+#include "patch/counted.h"
 
-QString Blocks(std::int64_t n) {
-    return n == 1 ? QStringLiteral("1 block") : QStringLiteral("%1 blocks").arg(n);
-}
+QString Blocks(std::int64_t n) { return QString::fromStdString(Counted(n, "block")); }
 
 QString Destination(const Patch& blocks) {
     QStringList names;

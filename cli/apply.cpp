@@ -9,6 +9,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "patch/binary_io.h"
+#include "patch/counted.h"
 
 namespace {
 // The commands a manifest may use, and from which of their arguments (not
@@ -69,6 +70,8 @@ std::string SplitWords(const std::string& line, std::vector<std::string>& words)
     bool inWord = false;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
+        // A path would end at it unseen.
+        if (c == '\0') return "the line holds a NUL byte";
         if (c == ' ' || c == '\t' || c == '\r') {
             if (inWord) words.push_back(word);
             word.clear();
@@ -105,7 +108,9 @@ int Apply(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&
     Bytes text;
     if (std::string e = ReadWholeFile(manifest, text, 64 << 20); !e.empty()) return Fail(err, e);
     std::vector<Operation> operations;
-    std::istringstream lines(std::string(text.begin(), text.end()));
+    // Editors may start a UTF-8 file with a byte-order mark.
+    const std::size_t mark = text.size() >= 3 && text[0] == 0xEF && text[1] == 0xBB && text[2] == 0xBF ? 3 : 0;
+    std::istringstream lines(std::string(text.begin() + mark, text.end()));
     std::string line;
     int number = 0;
     while (std::getline(lines, line)) {
@@ -149,8 +154,9 @@ int Apply(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&
     const std::int64_t live = session.Held().LiveCount();
     if (std::string e = session.Commit(); !e.empty()) return Fail(err, e);
     session.Report(out,
-                   "Applied " + std::to_string(operations.size()) + " operations of " + manifest + " to " + args.words[0] +
-                       " (" + std::to_string(live) + " live blocks, " + std::to_string(exports.size()) + " exports).\n",
+                   "Applied " + Counted(static_cast<std::int64_t>(operations.size()), "operation") + " of " + manifest +
+                       " to " + args.words[0] + " (" + Counted(live, "live block") + ", " +
+                       Counted(static_cast<std::int64_t>(exports.size()), "export") + ").\n",
                    {{"lines", number}, {"operations", operations.size()}, {"live", live}, {"exports", exports}});
     return kOk;
 }

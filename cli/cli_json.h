@@ -26,6 +26,11 @@ inline constexpr const char* kJsonHelp =
     "           \"name\" (where a legacy name scheme gives it)}]}\n"
     "  import, compare  {\"added\", \"withoutData\", \"damaged\", \"leftOut\"}\n"
     "  apply   {\"lines\", \"operations\", \"live\", \"exports\": [paths]}\n"
+    "  insert  {\"fileId\", \"block\", \"bytes\"}     remove  {\"fileId\", \"removed\"}\n"
+    "  set-flags  {\"fileId\", \"block\", \"flagA\", \"flagB\"}     add-file  {\"kind\", \"file\"}\n"
+    "  bmp-to-gump  {\"block\", \"width\", \"height\"}     gump-to-bmp  {\"written\", \"width\", \"height\"}\n"
+    "  extract  {\"written\", \"bytes\"}     sound-to-wav  {\"written\", \"samples\"}     export  {\"written\"}\n"
+    "  make-samples  {\"folder\", \"files\": [names]}\n"
     "Errors stay on stderr as text.\n";
 
 void PrintJson(std::ostream& out, const Json& document);

@@ -1,21 +1,12 @@
 #include "cli/cli_session.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <ostream>
-#include <unistd.h>
 
 #include "cli/cli_json.h"
 #include "cli/cli_support.h"
 #include "gamefiles/verdata.h"
 #include "patch/patch_file.h"
 #include "patch/settle_duplicates.h"
-
-CliSession::~CliSession() {
-    for (const auto& [target, temp] : exports_) std::remove(temp.c_str());
-}
 
 void CliSession::Show(const std::string& step) const {
     // Under a manifest the line says which line runs.
@@ -56,23 +47,7 @@ std::string CliSession::Save(const std::string& path, Patch&& patch) {
 
 std::string CliSession::Export(const std::string& target, const std::string& base, const Patch& patch) {
     Show("writing " + target);
-    if (!held_) return WriteVerdata(target, base, patch);
-    const auto slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = folder + (slash == std::string::npos ? "/." : ".") + name + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) return "Cannot write '" + target + "': " + std::strerror(errno) + ".";
-    // Only the unique name is wanted: the export makes the file with the usual permissions.
-    ::close(fd);
-    std::remove(temp.c_str());
-    if (std::string e = WriteVerdata(temp, base, patch); !e.empty()) {
-        std::remove(temp.c_str());
-        return e;
-    }
-    if (auto old = exports_.find(target); old != exports_.end()) std::remove(old->second.c_str());
-    exports_[target] = temp;
-    return "";
+    return held_ ? WriteVerdata(pending_.Add(), target, base, patch) : WriteVerdata(target, base, patch);
 }
 
 void CliSession::Report(std::ostream& out, const std::string& text, const Json& result) const {
@@ -87,13 +62,6 @@ void CliSession::Hold(const std::string& path, Patch&& patch) {
 
 std::string CliSession::Commit() {
     if (line) line->Show("saving " + heldPath_);
-    if (std::string e = WritePatchFile(heldPath_, *held_); !e.empty()) return e;
-    std::string error;
-    for (const auto& [target, temp] : exports_) {
-        if (std::rename(temp.c_str(), target.c_str()) == 0) continue;
-        if (error.empty()) error = "Cannot write '" + target + "': " + std::strerror(errno) + ".";
-        std::remove(temp.c_str());
-    }
-    exports_.clear();
-    return error;
+    if (std::string e = WritePatchFile(pending_.Add(), heldPath_, *held_); !e.empty()) return e;
+    return pending_.Commit();
 }

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <iosfwd>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -13,13 +12,13 @@
 #include "cli/progress_line.h"
 #include "patch/Patch.h"
 #include "patch/patch_lock.h"
+#include "patch/save_file.h"
 
 class CliSession {
 public:
     CliSession() = default;
     CliSession(const CliSession&) = delete;
     CliSession& operator=(const CliSession&) = delete;
-    ~CliSession();  // discards exports that were never committed
 
     // Results as one JSON document instead of text.
     bool json = false;
@@ -44,12 +43,12 @@ public:
     void Report(std::ostream& out, const std::string& text, const Json& result) const;
 
     // Holds `patch` (read from `path`) in memory: later loads hand it out,
-    // saves keep it, exports go to temporary files.
+    // saves keep it, exports are written but do not replace their targets.
     void Hold(const std::string& path, Patch&& patch);
     const Patch& Held() const { return *held_; }
-    // Writes the held patch and moves the exports into place.
+    // Writes the held patch and replaces it and every export's target
+    // together; on a failure none of them changes.
     std::string Commit();
-    std::size_t ExportCount() const { return exports_.size(); }
 
 private:
     // Shows a step on the progress line of a command working on files.
@@ -58,5 +57,5 @@ private:
     PatchLock lock_;
     std::optional<Patch> held_;
     std::string heldPath_;
-    std::map<std::string, std::string> exports_;  // target -> temporary file
+    SaveSet pending_;  // the exports, then the patch
 };

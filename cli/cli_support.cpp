@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "patch/binary_io.h"
+#include "patch/counted.h"
 #include "patch/patch_file.h"
 #include "patch/settle_duplicates.h"
 #include "patch/user_numbers.h"
@@ -50,6 +51,10 @@ std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int
     return "";
 }
 
+std::string MissingBase(const std::string& base) {
+    return base.empty() || IsExistingFile(base) ? "" : "Cannot find the base verdata file '" + base + "'.";
+}
+
 namespace {
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -81,9 +86,10 @@ const FileTypeEntry* DataFileType(const std::string& text) {
 
 void ReportImport(const ImportResult& r, std::ostream& out, std::ostream& err) {
     if (r.absent > 0)
-        out << r.absent << " of them carry no data: the client drops its own copy of those blocks"
+        out << r.absent << (r.absent == 1 ? " of them carries" : " of them carry")
+            << " no data: the client drops its own copy of those blocks"
             << " (--skip-absent leaves them out).\n";
-    if (r.leftOut > 0) out << "Left out " << r.leftOut << " blocks without data.\n";
+    if (r.leftOut > 0) out << "Left out " << Counted(r.leftOut, "block") << " without data.\n";
     if (r.damaged > 0) err << "palindra-cli: " << DamagedText(r.damaged) << "\n";
     for (std::size_t at = 0; at < r.note.size();) {
         const std::size_t end = std::min(r.note.find('\n', at), r.note.size());

@@ -37,6 +37,10 @@ std::string LoadForChange(const std::string& path, Patch& patch, PatchLock& lock
 std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int64_t number, const std::string& text,
                           const std::string& kind, Patch& patch, const PatchBlock*& block);
 
+// "" when `base` (a base verdata to merge over) is "" or an existing file,
+// else the message naming it.
+std::string MissingBase(const std::string& base);
+
 // A known file type of the data-file sources (0..200) and its catalogue row,
 // given by number or by its catalogue name in any case ("gumps", "ART").
 const FileTypeEntry* DataFileType(const std::string& text);

@@ -26,6 +26,7 @@
 #include "patch/FileTypes.h"
 #include "patch/Patch.h"
 #include "patch/binary_io.h"
+#include "patch/counted.h"
 #include "patch/patch_file.h"
 #include "patch/save_file.h"
 #include "patch/settle_duplicates.h"
@@ -98,11 +99,14 @@ int Insert(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
     const std::size_t size = data.size();
     patch.Append(fileId, block, std::move(data), 0, 0);
     if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    out << "Added block " << block << " of file ID " << int(fileId) << " (" << size << " bytes).\n";
+    session.Report(out,
+                   "Added block " + std::to_string(block) + " of file ID " + std::to_string(fileId) + " (" +
+                       Counted(static_cast<std::int64_t>(size), "byte") + ").\n",
+                   {{"fileId", fileId}, {"block", block}, {"bytes", size}});
     return kOk;
 }
 
-int Extract(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&) {
+int Extract(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::uint8_t fileId = 0;
     std::int32_t block = 0;
     if (args.words.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
@@ -115,11 +119,14 @@ int Extract(const CliArgs& args, std::ostream& out, std::ostream& err, CliSessio
                              std::to_string(fileId) + ".");
     const PatchBlock& b = patch[fileId].Blocks[static_cast<std::size_t>(i)];
     if (b.Length() <= 0) return Fail(err, "That block is empty.");
+    if (std::string e = OverwritesInput(args.words[3], args.words[0], "the patch"); !e.empty()) return Fail(err, e);
     SaveFile file;
     if (std::string e = file.Open(args.words[3]); !e.empty()) return Fail(err, e);
     file.Write(b.ByteArray);
     if (std::string e = file.Commit(); !e.empty()) return Fail(err, e);
-    out << "Wrote " << b.ByteArray.size() << " bytes to " << args.words[3] << ".\n";
+    const auto size = static_cast<std::int64_t>(b.ByteArray.size());
+    session.Report(out, "Wrote " + Counted(size, "byte") + " to " + args.words[3] + ".\n",
+                   {{"written", args.words[3]}, {"bytes", size}});
     return kOk;
 }
 
@@ -127,12 +134,13 @@ int Export(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
     if (args.words.size() != 2) return kUsage;
     const std::string base = args.base.value_or("");
     if (args.base && base.empty()) return Fail(err, "--base needs the path of a verdata file.");
-    if (!base.empty() && !IsExistingFile(base)) return Fail(err, "Cannot find the base verdata file '" + base + "'.");
+    if (std::string e = MissingBase(base); !e.empty()) return Fail(err, e);
+    if (std::string e = OverwritesInput(args.words[1], args.words[0], "the patch"); !e.empty()) return Fail(err, e);
     Patch patch;
     if (std::string e = session.Load(args.words[0], patch); !e.empty()) return Fail(err, e);
     SettleDuplicates(patch);
     if (std::string e = session.Export(args.words[1], base, patch); !e.empty()) return Fail(err, e);
-    out << "Wrote " << args.words[1] << ".\n";
+    session.Report(out, "Wrote " + args.words[1] + ".\n", {{"written", args.words[1]}});
     return kOk;
 }
 
@@ -168,7 +176,7 @@ int Import(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
     if (!result.error.empty()) return Fail(err, result.error);
     patch.AppendAll(std::move(imported));
     if (std::string w = session.Save(args.words[0], std::move(patch)); !w.empty()) return Fail(err, w);
-    session.Report(out, "Imported " + std::to_string(result.added) + " blocks into " + args.words[0] + ".\n",
+    session.Report(out, "Imported " + Counted(result.added, "block") + " into " + args.words[0] + ".\n",
                    ResultJson(result));
     if (!session.json) ReportImport(result, out, err);
     return kOk;
@@ -193,7 +201,8 @@ int Compare(const CliArgs& args, std::ostream& out, std::ostream& err, CliSessio
     const ImportResult result = CompareFiles(patch, id, sides[0][0], sides[0][1], sides[1][0], sides[1][1]);
     if (!result.error.empty()) return Fail(err, result.error);
     if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    session.Report(out, "Added " + std::to_string(result.added) + " blocks that differ.\n", ResultJson(result));
+    session.Report(out, "Added " + Counted(result.added, "block") + (result.added == 1 ? " that differs.\n" : " that differ.\n"),
+                   ResultJson(result));
     if (!session.json) ReportImport(result, out, err);
     return kOk;
 }
@@ -209,16 +218,21 @@ int AddFile(const CliArgs& args, std::ostream& out, std::ostream& err, CliSessio
     const auto fileType = static_cast<std::int32_t>(kind - kinds.begin());
     if (std::string e = AddWholeFile(patch, fileType, args.words[2]); !e.empty()) return Fail(err, e);
     if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    out << "Added " << args.words[2] << " as the " << args.words[1] << " file.\n";
+    session.Report(out, "Added " + args.words[2] + " as the " + args.words[1] + " file.\n",
+                   {{"kind", args.words[1]}, {"file", args.words[2]}});
     return kOk;
 }
 
-int Samples(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&) {
+int Samples(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.words.size() != 1) return kUsage;
     if (std::string e = MakeSamples(args.words[0]); !e.empty()) return Fail(err, e);
-    out << "Wrote " << SampleFileNames().size() << " sample files to " << args.words[0] << ":";
-    for (const std::string& name : SampleFileNames()) out << ' ' << name;
-    out << "\n";
+    std::string text = "Wrote " + std::to_string(SampleFileNames().size()) + " sample files to " + args.words[0] + ":";
+    Json files = Json::array();
+    for (const std::string& name : SampleFileNames()) {
+        text += " " + name;
+        files.push_back(name);
+    }
+    session.Report(out, text + "\n", {{"folder", args.words[0]}, {"files", files}});
     return kOk;
 }
 

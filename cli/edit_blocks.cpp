@@ -4,6 +4,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "patch/counted.h"
 #include "patch/settle_duplicates.h"
 
 int Remove(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
@@ -29,7 +30,8 @@ int Remove(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
     if (removed == 0)
         return Fail(err, "'" + args.words[0] + "' has no block " + args.words[2] + " of file ID " + std::to_string(fileId) + ".");
     if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    out << "Removed " << removed << " blocks of file ID " << int(fileId) << ".\n";
+    session.Report(out, "Removed " + Counted(removed, "block") + " of file ID " + std::to_string(fileId) + ".\n",
+                   {{"fileId", fileId}, {"removed", removed}});
     return kOk;
 }
 
@@ -48,6 +50,9 @@ int SetFlags(const CliArgs& args, std::ostream& out, std::ostream& err, CliSessi
     b.FlagA = static_cast<std::int16_t>(static_cast<std::uint16_t>(flagA));
     b.FlagB = static_cast<std::int16_t>(static_cast<std::uint16_t>(flagB));
     if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    out << "Block " << block << " of file ID " << int(fileId) << " has flags " << flagA << " " << flagB << ".\n";
+    session.Report(out,
+                   "Block " + std::to_string(block) + " of file ID " + std::to_string(fileId) + " has flags " +
+                       std::to_string(flagA) + " " + std::to_string(flagB) + ".\n",
+                   {{"fileId", fileId}, {"block", block}, {"flagA", b.FlagA}, {"flagB", b.FlagB}});
     return kOk;
 }

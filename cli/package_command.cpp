@@ -10,7 +10,6 @@
 #include "gamefiles/package.h"
 #include "gamefiles/package_blocks.h"
 
-
 int ListPackage(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.words.size() != 1) return kUsage;
     Package package;

@@ -7,8 +7,9 @@
 #include "cli/cli_support.h"
 #include "codecs/bitmap.h"
 #include "patch/FileTypes.h"
+#include "patch/save_file.h"
 
-int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&) {
+int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::int64_t block = 0;
     if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
     Patch patch;
@@ -18,8 +19,12 @@ int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
     std::string e;
     const QImage picture = GumpPicture(*gump, e);
     if (!e.empty()) return Fail(err, "Gump block " + args.words[1] + " does not decode: " + e);
+    if (e = OverwritesInput(args.words[2], args.words[0], "the patch"); !e.empty()) return Fail(err, e);
     if (e = SavePicture(picture, args.words[2]); !e.empty()) return Fail(err, e);
-    out << "Wrote " << picture.width() << "x" << picture.height() << " pixels to " << args.words[2] << ".\n";
+    session.Report(out,
+                   "Wrote " + std::to_string(picture.width()) + "x" + std::to_string(picture.height()) + " pixels to " +
+                       args.words[2] + ".\n",
+                   {{"written", args.words[2]}, {"width", picture.width()}, {"height", picture.height()}});
     return kOk;
 }
 
@@ -33,7 +38,10 @@ int BmpToGumpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
     if (e.empty()) e = ImportGumpFromBmp(patch, static_cast<std::int32_t>(block), picture);
     if (!e.empty()) return Fail(err, e);
     if (e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    out << "Gump block " << block << " is now " << picture.width() << "x" << picture.height() << " pixels.\n";
+    session.Report(out,
+                   "Gump block " + std::to_string(block) + " is now " + std::to_string(picture.width()) + "x" +
+                       std::to_string(picture.height()) + " pixels.\n",
+                   {{"block", block}, {"width", picture.width()}, {"height", picture.height()}});
     return kOk;
 }
 

@@ -68,8 +68,9 @@ QImage LoadPicture(const std::string& path, std::string& error) {
     QImageReader::setAllocationLimit(kPictureLimitMiB);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
-    if (std::int64_t{4} * ClaimedPixels(size, file) > std::int64_t{kPictureLimitMiB} << 20) {
-        error = "The picture '" + path + "' is too large: its pixels need more than 1 GiB of memory.";
+    if (ClaimedPixels(size, file) > kMaxPictureCells) {
+        error = "The picture '" + path + "' is too large: a gump holds at most " + std::to_string(kMaxPictureCells) +
+                " pixels (8192 x 8192).";
         return {};
     }
     if (size.isValid() && (size.width() > kMaxGumpSide || size.height() > kMaxGumpSide)) {
@@ -130,6 +131,7 @@ std::string ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QIma
     if (picture.isNull()) return "There is no picture to import.";
     const int w = picture.width(), h = picture.height();
     if (w > kMaxGumpSide || h > kMaxGumpSide) return "A gump can be at most 32767 pixels wide and high.";
+    if (std::int64_t{w} * h > kMaxPictureCells) return "The picture is too large: a gump holds at most 8192 x 8192 pixels.";
     // With an alpha channel, a mostly transparent pixel is colour 0 and an
     // opaque one keeps its colour, never 0.
     const bool alpha = picture.hasAlphaChannel();

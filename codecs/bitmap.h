@@ -19,8 +19,8 @@ QImage LongArrayToImage(const LongArray& grid, QRgb background);
 
 // Loads a picture file. A null image and a message when it cannot be read or
 // is wider or taller than a gump can be. Only a PNG keeps its alpha channel.
-// Refuses anything but a regular file, and pictures that need more than
-// 1 GiB, saying they are too large.
+// Refuses anything but a regular file, and pictures of more pixels than a
+// gump's picture may have (kMaxPictureCells), saying they are too large.
 QImage LoadPicture(const QString& path, std::string& error);
 // The same for a path as the system spells it (bytes, perhaps not UTF-8).
 QImage LoadPicture(const std::string& path, std::string& error);

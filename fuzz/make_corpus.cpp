@@ -120,6 +120,14 @@ int main(int argc, char** argv) {
                                       "set-flags\0p.uop\0" "4\0" "1\0-5\0-0x10\0-h"sv};
     int n = 0;
     for (const std::string_view line : lines) Put(dir, "cli_args", "line" + std::to_string(n++), Bytes(line.begin(), line.end()));
+    // Manifests over the inputs the apply target makes: one that succeeds, two that fail at their last line.
+    const std::string_view manifests[] = {
+        "import art art.mul art.idx\ninsert gumps 5 a.dat\nexport out_v.mul --base base.mul\n",
+        "export v.mul\nexport out\n",
+        "insert art 2 a.dat\nexport e.mul\nremove art 9\n",
+    };
+    n = 0;
+    for (const std::string_view m : manifests) Put(dir, "apply", "manifest" + std::to_string(n++), Bytes(m.begin(), m.end()));
     PackageWriter package;
     for (std::uint32_t version : {4u, 5u}) {
         package.Open(scratch, version, 2);

@@ -12,6 +12,13 @@ std::string JoinLines(std::initializer_list<std::string> texts) {
         if (!t.empty()) out += (out.empty() ? "" : "\n") + t;
     return out;
 }
+
+// What a stopped or refused import or compare reports: nothing was added.
+ImportResult Failed(std::string error) {
+    ImportResult result;
+    result.error = std::move(error);
+    return result;
+}
 }  // namespace
 
 ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source, std::int32_t blockFrom,
@@ -20,15 +27,12 @@ ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source
     Patch imported;
     const std::int32_t last = std::min(blockTo, source.Highest());
     const std::int32_t first = std::max(blockFrom, 0);
+    if (result.error = source.Reserve(first, last); !result.error.empty()) return result;
     // A source with an entry for every number steps through the range; one
     // with a few (a verdata) counts its entries against it.
     std::int64_t step = 0;
     for (std::int32_t n = source.Next(first); n >= 0 && n <= last; n = n < last ? source.Next(n + 1) : -1) {
-        if (!progress.Step(step++, std::int64_t{last} - first + 1)) {
-            result = {};
-            result.error = kCancelled;
-            return result;
-        }
+        if (!progress.Step(step++, std::int64_t{last} - first + 1)) return Failed(kCancelled);
         std::int32_t length = -1;
         std::int16_t flagA = 0, flagB = 0;
         Bytes data;
@@ -41,6 +45,7 @@ ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source
             continue;
         }
         if (length < 1) ++result.absent;
+        if (std::string e = source.Keep(length); !e.empty()) return Failed(e);
         imported.AppendWithLength(fileId, n, length, std::move(data), flagA, flagB);
         ++result.added;
     }
@@ -53,12 +58,10 @@ ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base,
     ImportResult result;
     Patch added;
     const std::int32_t last = std::max(base.Highest(), altered.Highest());
+    if (result.error = base.Reserve(0, last); !result.error.empty()) return result;
+    if (result.error = altered.Reserve(0, last); !result.error.empty()) return result;
     for (std::int32_t n = 0; n <= last; ++n) {
-        if (!progress.Step(n, std::int64_t{last} + 1)) {
-            result = {};
-            result.error = kCancelled;
-            return result;
-        }
+        if (!progress.Step(n, std::int64_t{last} + 1)) return Failed(kCancelled);
         Bytes a, b;
         std::int32_t l1 = -1, l2 = -1;
         std::int16_t flagA = 0, flagB = 0, unusedA = 0, unusedB = 0;
@@ -68,6 +71,7 @@ ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base,
         }
         if (l1 == l2 && (l2 < 1 || a == b)) continue;
         if (l2 < 1) ++result.absent;
+        if (std::string e = altered.Keep(l2); !e.empty()) return Failed(e);
         added.AppendWithLength(fileId, n, l2, std::move(b), flagA, flagB);
         ++result.added;
     }

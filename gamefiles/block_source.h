@@ -24,18 +24,27 @@ public:
     // "" or why the block's data does not decode (the block is left out).
     virtual std::string Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
                              std::int16_t& flagB) = 0;
+    // Asked before blocks first..last are read: "" when what the source
+    // declares of them (a package's decoded sizes) fits its read budget,
+    // else a message naming the file.
+    virtual std::string Reserve(std::int32_t first, std::int32_t last) const = 0;
+    // Counts `bytes` of block data kept from the source against its read
+    // budget (see ReadBudget): "" or the message.
+    virtual std::string Keep(std::int64_t bytes) = 0;
 };
 
 // Appends the blocks blockFrom..blockTo the source has entries for. Absent
 // blocks are appended without data unless skipAbsent; blocks whose data does
-// not decode are left out and counted as damaged.
+// not decode are left out and counted as damaged. Past the read budget
+// nothing is appended.
 ImportResult ImportBlocks(Patch& patch, std::uint8_t fileId, BlockSource& source, std::int32_t blockFrom,
                           std::int32_t blockTo, bool skipAbsent, const Progress& progress = {});
 
 // Appends, with the altered source's flags, every block whose length or
 // bytes differ between the sources (flags are not compared); a block the
 // altered source lacks is added with Length -1. Blocks that do not decode
-// on either side are left out and counted as damaged.
+// on either side are left out and counted as damaged. Past the read budget
+// nothing is appended.
 ImportResult CompareBlocks(Patch& patch, std::uint8_t fileId, BlockSource& base, BlockSource& altered,
                            const Progress& progress = {});
 

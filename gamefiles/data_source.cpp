@@ -98,6 +98,7 @@ std::string DataSource::Open(std::uint8_t fileId, const std::string& dataPath, c
     if (indexed && idxPath.empty()) return type.Name + " files need their index file.";
     form_ = indexed ? SourceForm::kIndexed : fileId == kTiledataFileId ? SourceForm::kGrouped : SourceForm::kFixedSize;
     if (std::string e = OpenDataFile(file_, fileId, idxPath, dataPath); !e.empty()) return e;
+    budget_ = ReadBudget(dataPath);
     highest_ = static_cast<std::int32_t>(std::min<std::int64_t>(file_.cCount(), INT32_MAX) - 1);
     return "";
 }
@@ -156,3 +157,9 @@ std::string DataSource::Load(std::int32_t n, std::int32_t& length, Bytes& data, 
     flagB = block.flagB;
     return "";
 }
+
+std::string DataSource::Reserve(std::int32_t first, std::int32_t last) const {
+    return form_ == SourceForm::kPackage ? package_.Reserve(first, last) : "";
+}
+
+std::string DataSource::Keep(std::int64_t bytes) { return DataFile() ? budget_.Take(bytes) : ""; }

@@ -13,6 +13,7 @@
 #include "gamefiles/cMUL.h"
 #include "gamefiles/package_blocks.h"
 #include "patch/Patch.h"
+#include "patch/read_budget.h"
 
 enum class SourceForm {
     kPackage,    // a game data package: starts with "MYP\0"
@@ -60,6 +61,10 @@ public:
     std::int32_t Next(std::int32_t n) const override;
     std::string Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
                      std::int16_t& flagB) override;
+    // A package's declared sizes against its budget; the other forms were
+    // read within theirs, or count each block they hand out.
+    std::string Reserve(std::int32_t first, std::int32_t last) const override;
+    std::string Keep(std::int64_t bytes) override;
 
 private:
     std::string OpenHeld();
@@ -69,6 +74,7 @@ private:
     std::string path_;
     std::int32_t highest_ = -1;
     cMUL file_;
+    ReadBudget budget_{"", 0};  // of a data file's blocks handed out
     PackageBlocks package_;
     // A patch project file's or a verdata's blocks of the type, by number.
     Patch held_;

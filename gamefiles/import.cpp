@@ -5,6 +5,7 @@
 #include "codecs/hues.h"
 #include "gamefiles/cMUL.h"
 #include "patch/FileTypes.h"
+#include "patch/counted.h"
 #include "patch/read_budget.h"
 
 ImportResult ImportDataFile(Patch& patch, std::uint8_t fileId, cMUL& file, std::int32_t blockFrom,
@@ -58,9 +59,10 @@ std::int64_t CountWithoutData(const Patch& patch) {
 std::string DescribeLeftOut(const ImportResult& r) {
     std::string text;
     if (r.absent > 0)
-        text += std::to_string(r.absent) +
-                " of them carry no data: an export makes the client drop its own copy of those blocks.\n";
-    if (r.leftOut > 0) text += std::to_string(r.leftOut) + " blocks without data were left out.\n";
+        text += std::to_string(r.absent) + (r.absent == 1 ? " of them carries" : " of them carry") +
+                " no data: an export makes the client drop its own copy of those blocks.\n";
+    if (r.leftOut > 0)
+        text += Counted(r.leftOut, "block") + " without data " + (r.leftOut == 1 ? "was" : "were") + " left out.\n";
     if (r.damaged > 0) text += DamagedText(r.damaged) + "\n";
     if (!r.note.empty()) text += r.note + "\n";
     if (!text.empty()) text.pop_back();
@@ -68,6 +70,6 @@ std::string DescribeLeftOut(const ImportResult& r) {
 }
 
 std::string DamagedText(std::int64_t damaged) {
-    return std::to_string(damaged) +
-           " damaged blocks were left out: their data does not lie wholly inside the data file or does not decode.";
+    return Counted(damaged, "damaged block") + (damaged == 1 ? " was" : " were") +
+           " left out: their data does not lie wholly inside the data file or does not decode.";
 }

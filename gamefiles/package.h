@@ -36,6 +36,7 @@ public:
     std::string Open(const std::string& path);
 
     const std::string& Path() const { return file_.Path(); }
+    std::int64_t Size() const { return file_.Size(); }
     std::uint32_t Version() const { return version_; }
     std::size_t TableCount() const { return tableCount_; }
     // The live entries in table order.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "patch/FileTypes.h"
+#include "patch/read_budget.h"
 
 namespace {
 constexpr int kSoundFileId = 8;
@@ -95,6 +96,16 @@ std::string PackageBlocks::Open(const std::string& path, std::uint8_t fileId) {
         highest_ = last * kMapBlocksPerChunk + std::max(blocks, 1) - 1;
     }
     return "";
+}
+
+std::string PackageBlocks::Reserve(std::int32_t first, std::int32_t last) const {
+    // A map chunk holds many blocks; other entries one each.
+    const std::int32_t per = fileId_ == kMapFileId ? kMapBlocksPerChunk : 1;
+    const std::int32_t low = std::max(first, 0), high = std::min(last, highest_);
+    std::int64_t declared = 0;
+    for (std::int32_t i = low / per; high >= low && i <= high / per; ++i)
+        if (const PackageEntry* e = byIndex_[static_cast<std::size_t>(i)]) declared += e->decodedSize;
+    return ReadBudget(package_.Path(), package_.Size(), ReadBudget::kPackageFactor).Take(declared);
 }
 
 std::string PackageBlocks::Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,

@@ -29,6 +29,11 @@ public:
     std::int32_t Highest() const override { return highest_; }
     std::string Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
                      std::int16_t& flagB) override;
+    // The decoded sizes the tables declare for the entries of the blocks,
+    // each entry once, within the package's budget.
+    std::string Reserve(std::int32_t first, std::int32_t last) const override;
+    // Nothing decodes to more than it declares: Reserve bounds it all.
+    std::string Keep(std::int64_t) override { return ""; }
 
 private:
     std::string ToBlock(std::int32_t n, Bytes& payload, std::int32_t& length, Bytes& data, std::int16_t& flagA,

@@ -102,74 +102,94 @@ std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFir
     return "";
 }
 
-std::string WriteVerdata(const std::string& newFilename, const std::string& baseFilename, const Patch& patch,
-                         const Progress& progress) {
-    Patch base;
-    if (!baseFilename.empty()) {
-        if (!IsExistingFile(baseFilename)) return kBaseVerdataMissing;
-        if (std::string err = ReadVerdata(baseFilename, base, false, 0, 255, 0, kMaxBlockNumber); !err.empty())
-            return err;
+namespace {
+// Which blocks an export writes. Of one file ID and block number only the
+// last copy is written: the base's blocks come first, then the patch's.
+// Walking each file ID's blocks from the patch's last back to the base's
+// first, a number seen before is an older copy. One bit per slot marks those
+// written.
+class ExportPlan {
+public:
+    explicit ExportPlan(const Patch& patch) : sources_{&base_, &patch} {}
+
+    // Reads the base verdata ("" for none) and marks the blocks written. "" or the message.
+    std::string Make(const std::string& baseFilename) {
+        if (!baseFilename.empty()) {
+            if (!IsExistingFile(baseFilename)) return kBaseVerdataMissing;
+            if (std::string err = ReadVerdata(baseFilename, base_, false, 0, 255, 0, kMaxBlockNumber); !err.empty())
+                return err;
+        }
+        SeenNumbers seen;
+        for (int f = 0; f < Patch::kFileIds; ++f) {
+            const auto id = static_cast<std::uint8_t>(f);
+            std::int32_t high = -1;
+            std::size_t live = 0;
+            for (const Patch* p : sources_)
+                p->ForEachLive(id, [&](const PatchBlock& b) {
+                    high = std::max(high, b.BlockNumber);
+                    ++live;
+                });
+            if (high < 0) continue;
+            seen.Reset(0, high, live);
+            for (int s = 1; s >= 0; --s) {
+                const BlockSlots& blocks = (*sources_[s])[id].Blocks;
+                std::vector<bool>& marks = written_[s][id];
+                marks.assign(blocks.size(), false);
+                for (std::size_t i = blocks.size(); i-- > 0;)
+                    if (blocks[i].BlockNumber >= 0 && seen.Insert(blocks[i].BlockNumber)) {
+                        marks[i] = true;
+                        ++count_;
+                    }
+            }
+        }
+        std::int64_t position = 4 + count_ * kVerdataEntrySize;
+        const bool fits = ForEach([&](int, const PatchBlock& b) {
+            const std::int32_t length = b.WrittenLength();
+            if (length > 0 && position > INT32_MAX - length) return false;
+            if (length > 0) position += length;
+            return true;
+        });
+        return fits ? "" : "The new verdata.mul would be larger than 2 GB.";
     }
 
-    // Of one file ID and block number only the last copy is written: the
-    // base's blocks come first, then the patch's. Walking each file ID's
-    // blocks from the patch's last back to the base's first, a number seen
-    // before is an older copy. One bit per slot marks those written.
-    const std::array<const Patch*, 2> sources = {&base, &patch};
-    std::array<std::array<std::vector<bool>, Patch::kFileIds>, 2> written;
-    SeenNumbers seen;
-    std::int64_t count = 0;
-    for (int f = 0; f < Patch::kFileIds; ++f) {
-        const auto id = static_cast<std::uint8_t>(f);
-        std::int32_t high = -1;
-        std::size_t live = 0;
-        for (const Patch* p : sources)
-            p->ForEachLive(id, [&](const PatchBlock& b) {
-                high = std::max(high, b.BlockNumber);
-                ++live;
-            });
-        if (high < 0) continue;
-        seen.Reset(0, high, live);
-        for (int s = 1; s >= 0; --s) {
-            const BlockSlots& blocks = (*sources[s])[id].Blocks;
-            std::vector<bool>& marks = written[s][id];
-            marks.assign(blocks.size(), false);
-            for (std::size_t i = blocks.size(); i-- > 0;)
-                if (blocks[i].BlockNumber >= 0 && seen.Insert(blocks[i].BlockNumber)) {
-                    marks[i] = true;
-                    ++count;
-                }
-        }
-    }
-    // Calls fn(fileId, block) for each block written, in the file's order.
-    auto forEachWritten = [&](auto&& fn) {
+    std::int64_t Count() const { return count_; }
+
+    // Calls fn(fileId, block) for each block written, in the file's order,
+    // while it returns true.
+    template <class Fn>
+    bool ForEach(Fn&& fn) const {
         for (int f = 0; f < Patch::kFileIds; ++f)
             for (int s = 0; s < 2; ++s) {
-                const BlockSlots& blocks = (*sources[s])[static_cast<std::uint8_t>(f)].Blocks;
-                const std::vector<bool>& marks = written[s][f];
+                const BlockSlots& blocks = (*sources_[s])[static_cast<std::uint8_t>(f)].Blocks;
+                const std::vector<bool>& marks = written_[s][f];
                 for (std::size_t i = 0; i < marks.size(); ++i)
                     if (marks[i] && !fn(f, blocks[i])) return false;
             }
         return true;
-    };
+    }
 
-    std::int64_t position = 4 + count * kVerdataEntrySize;
-    const bool fits = forEachWritten([&](int, const PatchBlock& b) {
-        const std::int32_t length = b.WrittenLength();
-        if (length > 0 && position > INT32_MAX - length) return false;
-        if (length > 0) position += length;
-        return true;
-    });
-    if (!fits) return "The new verdata.mul would be larger than 2 GB.";
+private:
+    Patch base_;
+    std::array<const Patch*, 2> sources_;
+    std::array<std::array<std::vector<bool>, Patch::kFileIds>, 2> written_;
+    std::int64_t count_ = 0;
+};
+}  // namespace
+
+std::string WriteVerdata(SaveFile& out, const std::string& newFilename, const std::string& baseFilename,
+                         const Patch& patch, const Progress& progress) {
+    if (std::string err = OverwritesInput(newFilename, baseFilename, "the base verdata"); !err.empty()) return err;
+    ExportPlan plan(patch);
+    if (std::string err = plan.Make(baseFilename); !err.empty()) return err;
+    const std::int64_t count = plan.Count();
 
     // The directory goes out entry by entry through the save's buffer, then the data.
-    SaveFile out;
     if (std::string err = out.Open(newFilename); !err.empty()) return err;
     std::array<std::uint8_t, 4> countBytes{};
     PutLE32(countBytes.data(), static_cast<std::uint32_t>(count));
     out.Write(countBytes);
-    position = 4 + count * kVerdataEntrySize;
-    forEachWritten([&](int f, const PatchBlock& b) {
+    std::int64_t position = 4 + count * kVerdataEntrySize;
+    plan.ForEach([&](int f, const PatchBlock& b) {
         const std::int32_t length = b.WrittenLength();
         std::array<std::uint8_t, kVerdataEntrySize> entry{};
         std::uint8_t* e = entry.data();
@@ -185,11 +205,32 @@ std::string WriteVerdata(const std::string& newFilename, const std::string& base
     });
     std::int64_t done = 0;
     // A cancel leaves the unfinished temporary file to `out`; the target is untouched.
-    const bool finished = forEachWritten([&](int, const PatchBlock& b) {
+    const bool finished = plan.ForEach([&](int, const PatchBlock& b) {
         if (!progress.Step(done++, count)) return false;
         out.WriteKept(b.ByteArray);
         return true;
     });
     if (!finished) return kCancelled;
+    return out.Finish();
+}
+
+std::string WriteVerdata(const std::string& newFilename, const std::string& baseFilename, const Patch& patch,
+                         const Progress& progress) {
+    SaveFile out;
+    if (std::string err = WriteVerdata(out, newFilename, baseFilename, patch, progress); !err.empty()) return err;
     return out.Commit();
+}
+
+std::string ExpectedVerdata(const std::string& baseFilename, const Patch& patch, Patch& expected) {
+    ExportPlan plan(patch);
+    if (std::string err = plan.Make(baseFilename); !err.empty()) return err;
+    Patch blocks;
+    plan.ForEach([&](int f, const PatchBlock& b) {
+        const std::int32_t length = b.WrittenLength();
+        blocks.AppendWithLength(static_cast<std::uint8_t>(f), b.BlockNumber, length,
+                                length > 0 ? b.ByteArray : BlockBytes{}, b.FlagA, b.FlagB);
+        return true;
+    });
+    expected = std::move(blocks);
+    return "";
 }

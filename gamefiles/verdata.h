@@ -10,6 +10,8 @@
 #include "patch/Patch.h"
 #include "patch/progress.h"
 
+class SaveFile;
+
 inline constexpr std::int64_t kVerdataEntrySize = 20;
 
 // One directory entry as stored.
@@ -31,9 +33,19 @@ std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFir
 // over the entries of `baseFilename` unless it is "": of several blocks with
 // one file ID and block number the last (the patch's newest) survives. The
 // target is replaced only when everything was written; a stop through
-// `progress` leaves it as it was and returns kCancelled. "" or a message.
+// `progress` leaves it as it was and returns kCancelled. A target that is the
+// base itself is refused. "" or a message.
 std::string WriteVerdata(const std::string& newFilename, const std::string& baseFilename, const Patch& patch,
                          const Progress& progress = {});
+// The same into `out`, which is opened on `newFilename` and finished but left
+// for the caller to commit.
+std::string WriteVerdata(SaveFile& out, const std::string& newFilename, const std::string& baseFilename,
+                         const Patch& patch, const Progress& progress = {});
+
+// The blocks WriteVerdata would write, in the file's order, as reading the
+// written file gives them; no file is written. "" or the message
+// WriteVerdata would give.
+std::string ExpectedVerdata(const std::string& baseFilename, const Patch& patch, Patch& expected);
 
 // The message when the base verdata file does not exist.
 inline constexpr const char* kBaseVerdataMissing = "Cannot find the origional verdata.mul. Check the settings.";

@@ -36,7 +36,7 @@ std::int64_t ReadWholeRecords(BufferedReader& in, Patch* into, std::int64_t& end
     while (in.Read(rec)) {
         const auto length = static_cast<std::int32_t>(GetLE32(&rec[5]));
         BlockBytes data;
-        if (length > in.Remaining()) break;
+        if (length > in.Remaining() || static_cast<std::int32_t>(GetLE32(&rec[1])) < 0) break;
         if (length > 0 && into) {
             ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(length));
             if (!in.Read(space.fill)) break;
@@ -58,11 +58,16 @@ std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::
 }  // namespace
 
 std::string WritePatchFile(const std::string& path, const Patch& patch) {
+    SaveFile out;
+    if (std::string err = WritePatchFile(out, path, patch); !err.empty()) return err;
+    return out.Commit();
+}
+
+std::string WritePatchFile(SaveFile& out, const std::string& path, const Patch& patch) {
     std::uint32_t low = 0, high = 0;
     for (int f = 0; f < Patch::kFileIds; ++f)
         (f <= 250 ? low : high) += static_cast<std::uint32_t>(patch[static_cast<std::uint8_t>(f)].LiveCount());
 
-    SaveFile out;
     if (std::string err = out.Open(path); !err.empty()) return err;
     std::array<std::uint8_t, kHeaderSize> header{'U', 'O', 'P', kVersion};
     PutLE32(&header[4], low);
@@ -71,7 +76,7 @@ std::string WritePatchFile(const std::string& path, const Patch& patch) {
     for (int f = 0; f < Patch::kFileIds; ++f)
         patch.ForEachLive(static_cast<std::uint8_t>(f),
                           [&](const PatchBlock& b) { WriteRecord(out, static_cast<std::uint8_t>(f), b); });
-    return out.Commit();
+    return out.Finish();
 }
 
 std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
@@ -120,6 +125,10 @@ std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::
         const std::uint8_t fileId = rec[0];
         const auto blockNumber = static_cast<std::int32_t>(GetLE32(&rec[1]));
         const auto length = static_cast<std::int32_t>(GetLE32(&rec[5]));
+        // No writer stores a negative number; it would mark the block removed.
+        if (blockNumber < 0)
+            return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) +
+                   " has the negative block number " + std::to_string(blockNumber) + ".";
         // Every length <= 0 is a block without data and is kept as stored.
         if (length > in.Remaining())
             return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) + " claims " +

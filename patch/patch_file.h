@@ -7,17 +7,23 @@
 
 #include "patch/Patch.h"
 
+class SaveFile;
+
 // Every block number from 0 up is kept (-1 marks a removed slot).
 inline constexpr std::int32_t kMaxBlockNumber = INT32_MAX;
 
 // Writes every live block of `patch`. Returns "" or a message; on failure an
 // existing file at `path` is left as it was.
 std::string WritePatchFile(const std::string& path, const Patch& patch);
+// The same into `out`, which is opened on `path` and finished but left for
+// the caller to commit.
+std::string WritePatchFile(SaveFile& out, const std::string& path, const Patch& patch);
 
 // Reads the blocks of a patch project file into `patch`: clears it first when
 // `clear` is set, and marks records outside the file ID and block number
-// ranges removed. The file is checked completely before `patch` changes: on
-// failure the message names the file and `patch` is untouched.
+// ranges removed. The file is checked completely before `patch` changes (a
+// record with a negative block number is refused): on failure the message
+// names the file and `patch` is untouched.
 std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
                           std::uint8_t lastFileId, std::int32_t firstBlock, std::int32_t lastBlock);
 
@@ -32,7 +38,8 @@ std::int64_t TrailingRecords(const std::string& path);
 
 // Reads every whole record of a patch project file into `patch` (cleared
 // first), whatever its header counts, up to the first record that does not
-// fit in the file. Used to recover a damaged patch into a new one.
+// fit in the file or holds a negative block number. Used to recover a
+// damaged patch into a new one.
 struct Recovery {
     std::string error;            // "" or why the file is no patch at all
     std::int64_t declared = 0;    // records the header counts

@@ -17,16 +17,9 @@ constexpr std::size_t kMaxName = 255;
 constexpr auto kPoll = std::chrono::milliseconds(20);
 constexpr auto kQuietWait = std::chrono::seconds(1);
 
-std::string Resolved(const std::string& path) {
-    char resolved[PATH_MAX];
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::realpath(path.c_str(), resolved)) return resolved;
-    return path;
-}
-}  // namespace
-
-std::string LockFileOf(const std::string& patchPath) {
-    const std::string path = Resolved(patchPath);
+// The hidden lock file of the patch at `path` (no link): ".NAME.lock" in its
+// folder, shortened for very long names.
+std::string LockFileBeside(const std::string& path) {
     const auto slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -41,38 +34,93 @@ std::string LockFileOf(const std::string& patchPath) {
     return folder + "." + base + ".lock";
 }
 
+// Opens the lock file of `patch` for reading, which is all flock needs,
+// creating it with the patch's group and permissions. -1 with errno set.
+int OpenLockFile(const std::string& lockFile, const std::string& patch) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int fd = ::open(lockFile.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        struct stat st {};
+        if (fd >= 0 && ::stat(patch.c_str(), &st) == 0) {
+            if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+                // Not a member of the patch's group: the folder's group stays.
+            }
+            ::fchmod(fd, st.st_mode & 0666);
+        }
+        if (fd >= 0 || errno != EEXIST) return fd;
+        if (const int existing = ::open(lockFile.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC); existing >= 0 || errno != ENOENT)
+            return existing;
+        // Removed in between by a holder that found the patch gone: make it anew.
+    }
+    return -1;
+}
+
+bool SameFile(int fd, const std::string& path) {
+    struct stat a {}, b {};
+    return ::fstat(fd, &a) == 0 && ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+}  // namespace
+
 std::string PatchLock::Acquire(const std::string& patchPath, std::chrono::milliseconds patience,
                                const std::function<void()>& waiting) {
     Release();
-    const std::string lockPath = LockFileOf(patchPath);
-    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0) return "Cannot lock '" + patchPath + "' (" + lockPath + "): " + std::strerror(errno) + ".";
+    std::string patch;
+    if (!FollowLinks(patchPath, patch))
+        return "Cannot lock '" + patchPath + "': it is a symbolic link that leads round in a loop.";
+    const std::string lockFile = LockFileBeside(patch);
+    auto take = [&](int fd) {
+        fd_ = fd;
+        patch_ = patch;
+        lockFile_ = lockFile;
+        removed_.Arm(lockFile_, patch_);
+    };
     const auto start = std::chrono::steady_clock::now();
     bool told = false;
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            const std::string why = std::strerror(errno);
-            ::close(fd);
-            return "Cannot lock '" + patchPath + "': " + why + ".";
+    for (;;) {
+        int fd = -1;
+        {
+            // A lock file made here is armed before a signal could leave it behind.
+            const SignalsHeld held;
+            fd = OpenLockFile(lockFile, patch);
+            if (fd < 0) return "Cannot lock '" + patchPath + "' (" + lockFile + "): " + std::strerror(errno) + ".";
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, lockFile)) {
+                take(fd);
+                return "";
+            }
         }
-        const auto waited = std::chrono::steady_clock::now() - start;
-        if (waited >= patience) {
-            ::close(fd);
-            return "'" + patchPath + "' is being saved by another program; nothing was changed. Try again when it "
-                   "has finished.";
+        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR) {
+                const std::string why = std::strerror(errno);
+                ::close(fd);
+                return "Cannot lock '" + patchPath + "': " + why + ".";
+            }
+            const auto waited = std::chrono::steady_clock::now() - start;
+            if (waited >= patience) {
+                ::close(fd);
+                return "'" + patchPath + "' is being saved by another program; nothing was changed. Try again when it "
+                       "has finished.";
+            }
+            if (!told && waited >= kQuietWait && waiting) {
+                waiting();
+                told = true;
+            }
+            std::this_thread::sleep_for(kPoll);
         }
-        if (!told && waited >= kQuietWait && waiting) {
-            waiting();
-            told = true;
+        // The holder before may have removed the file this lock is on.
+        if (SameFile(fd, lockFile)) {
+            take(fd);
+            return "";
         }
-        std::this_thread::sleep_for(kPoll);
+        ::close(fd);
     }
-    fd_ = fd;
-    return "";
 }
 
 void PatchLock::Release() {
-    if (fd_ >= 0) ::close(fd_);  // closing the only descriptor drops the lock
+    if (fd_ < 0) return;
+    // Removed while still held, so that a program waiting for it sees it go.
+    struct stat st {};
+    if (::stat(patch_.c_str(), &st) != 0 && errno == ENOENT) ::unlink(lockFile_.c_str());
+    removed_.Disarm();
+    ::close(fd_);  // closing the only descriptor drops the lock
     fd_ = -1;
 }
 

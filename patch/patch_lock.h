@@ -1,13 +1,17 @@
 // Two programs saving one patch: each read–modify–write holds an advisory
 // lock on a hidden file beside the patch, never on the patch itself, which a
 // save replaces by rename (a lock on it would go with the old file). The lock
-// file may stay behind; it holds nothing.
+// file takes the patch's group and permissions, so that everybody who may
+// write the patch may lock it, and is only read. It stays beside the patch
+// (it holds nothing) but never beside a patch that does not exist.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "patch/save_file.h"
 
 class PatchLock {
 public:
@@ -26,11 +30,9 @@ public:
 
 private:
     int fd_ = -1;
+    std::string patch_, lockFile_;
+    RemovedOnSignal removed_;  // while held: the lock file, when the patch does not exist
 };
-
-// The hidden lock file of a patch: ".NAME.lock" in the patch's folder (the
-// folder of the file a symbolic link names), shortened for very long names.
-std::string LockFileOf(const std::string& patchPath);
 
 // What tells that a file changed on disk since it was read or written:
 // identity, size and modification time. A file that does not exist has an

@@ -1,15 +1,20 @@
 #include "patch/save_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace {
 // Writes go out in pieces of this size: few system calls, little memory.
@@ -17,27 +22,17 @@ constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 // Temporary names keep this much of the target's name, so that a name near
 // the file system's limit still leaves room and a leftover shows whose it was.
 constexpr std::size_t kNameKept = 24;
+// As many links as the system follows in one path.
+constexpr int kMaxLinks = 40;
+constexpr int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// The temporary file a signal handler removes. A handler can reach nothing
-// else, so this one path lives here; `tempOwner` is the SaveFile writing it.
-volatile std::sig_atomic_t tempArmed = 0;
-char tempPath[PATH_MAX];
-const void* tempOwner = nullptr;
+// The files a signal removes. A handler can reach nothing else, so the list
+// starts here; signals are held while it changes, so a handler never walks
+// it half changed.
+RemovedOnSignal* armedFiles = nullptr;
 
-void ArmTemp(const void* owner, const std::string& path) {
-    tempArmed = 0;
-    if (path.size() >= sizeof tempPath) return;
-    std::memcpy(tempPath, path.c_str(), path.size() + 1);
-    tempOwner = owner;
-    tempArmed = 1;
-}
-
-void DisarmTemp(const void* owner) {
-    if (tempOwner == owner) tempArmed = 0;
-}
-
-void RemoveTempAndDie(int signal) {
-    if (tempArmed) ::unlink(tempPath);
+void RemoveAndDie(int signal) {
+    RemovedOnSignal::RemoveAllArmed();
     ::signal(signal, SIG_DFL);
     ::raise(signal);
 }
@@ -54,15 +49,6 @@ std::string BaseOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The file a save replaces: the target of a symbolic link, not the link.
-std::string ResolveTarget(const std::string& path) {
-    char resolved[PATH_MAX];
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::realpath(path.c_str(), resolved))
-        return resolved;
-    return path;
-}
-
 // Makes a rename in `folder` survive a power cut. Some file systems cannot
 // flush a folder; the file itself is on disk by then, so that is no failure.
 void FlushFolder(const std::string& folder) {
@@ -71,17 +57,124 @@ void FlushFolder(const std::string& folder) {
     ::fsync(fd);
     ::close(fd);
 }
+
+// Removes the files in `folder` named `prefix`, a process ID, '-' and more
+// that saves left behind when they were killed: their process is gone and
+// nobody holds the lock a save keeps on its temporary file. Either alone
+// could mislead (a reused process ID, a file system without locks).
+void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix)) continue;
+        long pid = 0;
+        const char* digits = name.data() + prefix.size();
+        const auto [end, ec] = std::from_chars(digits, name.data() + name.size(), pid);
+        if (ec != std::errc() || end == digits || *end != '-' || pid <= 0) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(dirFd, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
 }  // namespace
+
+SignalsHeld::SignalsHeld() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int s : kCleanedSignals) sigaddset(&set, s);
+    ::pthread_sigmask(SIG_BLOCK, &set, &old_);
+}
+
+SignalsHeld::~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
+
+void RemovedOnSignal::Arm(const std::string& path, const std::string& unless) {
+    Disarm();
+    path_ = path;
+    unless_ = unless;
+    const SignalsHeld held;
+    next_ = armedFiles;
+    armedFiles = this;
+    armed_ = true;
+}
+
+void RemovedOnSignal::Disarm() {
+    if (!armed_) return;
+    const SignalsHeld held;
+    for (RemovedOnSignal** link = &armedFiles; *link; link = &(*link)->next_)
+        if (*link == this) {
+            *link = next_;
+            break;
+        }
+    armed_ = false;
+}
+
+void RemovedOnSignal::RemoveAllArmed() {
+    for (const RemovedOnSignal* f = armedFiles; f; f = f->next_) {
+        struct stat st {};
+        if (!f->unless_.empty() && (::stat(f->unless_.c_str(), &st) == 0 || errno != ENOENT)) continue;
+        ::unlink(f->path_.c_str());
+    }
+}
 
 void RemoveTemporaryFilesOnSignals() {
     struct sigaction action {};
-    action.sa_handler = RemoveTempAndDie;
+    action.sa_handler = RemoveAndDie;
     sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int s : kCleanedSignals) sigaddset(&action.sa_mask, s);
+    for (const int s : kCleanedSignals) ::sigaction(s, &action, nullptr);
+}
+
+bool FollowLinks(const std::string& path, std::string& target) {
+    std::string at = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        const bool found = ::lstat(at.c_str(), &st) == 0;
+        if (!found && errno == ELOOP) return false;  // a folder on the way loops
+        if (!found || !S_ISLNK(st.st_mode)) {
+            target = at;
+            return true;
+        }
+        if (hops == kMaxLinks) return false;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(at.c_str(), link.data(), link.size());
+        if (n <= 0) {
+            target = at;  // refused as no regular file
+            return true;
+        }
+        link.resize(static_cast<std::size_t>(n));
+        at = link[0] == '/' ? link : FolderOf(at) + "/" + link;
+    }
+}
+
+std::string OverwritesInput(const std::string& target, const std::string& input, const std::string& what) {
+    struct stat a {}, b {};
+    if (input.empty() || ::stat(target.c_str(), &a) != 0 || ::stat(input.c_str(), &b) != 0 || a.st_dev != b.st_dev ||
+        a.st_ino != b.st_ino)
+        return "";
+    return "Cannot write '" + target + "': it is " + what + " '" + input + "' itself.";
 }
 
 SaveFile::~SaveFile() { Discard(); }
+
+std::string SaveFile::CheckTarget() const {
+    const std::string cannot = "Cannot save '" + name_ + "': ";
+    struct stat st {};
+    if (::lstat(target_.c_str(), &st) != 0) return errno == ENOENT ? "" : cannot + std::strerror(errno) + ".";
+    if (!S_ISREG(st.st_mode)) return cannot + (S_ISDIR(st.st_mode) ? "it is a folder." : "it is not a regular file.");
+    // Saving replaces the file by rename, which the folder allows even where
+    // the file forbids writing: ask what writing in place would be allowed.
+    if ((st.st_mode & 0222) == 0) return cannot + "the file is read-only.";
+    if (::access(target_.c_str(), W_OK) != 0)
+        return cannot + (errno == EACCES ? std::string("you have no permission to write to it.") : std::strerror(errno) + std::string("."));
+    return "";
+}
 
 std::string SaveFile::Open(const std::string& targetPath) {
     Discard();
@@ -89,30 +182,32 @@ std::string SaveFile::Open(const std::string& targetPath) {
     written_ = 0;
     buffer_.clear();
     kept_ = {};
-    buffer_.reserve(kBufferSize);
+    finished_ = false;
+    name_ = targetPath;
     if (targetPath.empty()) return "No file name was given.";
-    target_ = ResolveTarget(targetPath);
     const std::string cannot = "Cannot save '" + targetPath + "': ";
-    struct stat st {};
-    const bool exists = ::stat(target_.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) return cannot + (S_ISDIR(st.st_mode) ? "it is a folder." : "it is not a regular file.");
-    // Saving replaces the file by rename, which the folder allows even where
-    // the file forbids writing: ask what writing in place would be allowed.
-    if (exists && (st.st_mode & 0222) == 0) return cannot + "the file is read-only.";
-    if (exists && ::access(target_.c_str(), W_OK) != 0)
-        return cannot + (errno == EACCES ? std::string("you have no permission to write to it.") : std::strerror(errno) + std::string("."));
+    if (!FollowLinks(targetPath, target_)) return cannot + "it is a symbolic link that leads round in a loop.";
+    if (std::string e = CheckTarget(); !e.empty()) return e;
     const std::string base = BaseOf(target_);
-    std::string pattern = FolderOf(target_) + "/." + base.substr(0, std::min(base.size(), kNameKept)) + ".palindra-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd_ = ::mkstemp(name.data());
-    if (fd_ < 0) return cannot + std::strerror(errno) + ".";
-    temp_ = name.data();
-    ArmTemp(this, temp_);
+    const std::string prefix = "." + base.substr(0, std::min(base.size(), kNameKept)) + ".palindra-";
+    const std::string folder = FolderOf(target_);
+    RemoveStaleTemporaries(folder, prefix);
+    std::string name = folder + "/" + prefix + std::to_string(::getpid()) + "-XXXXXX";
+    {
+        const SignalsHeld held;
+        fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd_ < 0) return cannot + std::strerror(errno) + ".";
+        temp_ = name;
+        armed_.Arm(temp_);
+    }
+    // Held until the save ends, so that a later save tells this file from one left behind.
+    ::flock(fd_, LOCK_EX | LOCK_NB);
+    buffer_.reserve(kBufferSize);
     // Keep the owner, group and permissions of the file being replaced; a user
     // who may not give a file away keeps at least its group when a member of it.
+    struct stat st {};
     mode_t mode = 0666;
-    if (exists) {
+    if (::stat(target_.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
         if (::fchown(fd_, st.st_uid, st.st_gid) != 0 && ::fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
             // Neither is allowed: the new file belongs to whoever saves it.
@@ -149,12 +244,12 @@ bool SaveFile::Flush() {
 }
 
 std::string SaveFile::Fail(const std::string& what) {
-    if (error_.empty()) error_ = "Cannot save '" + target_ + "': " + what + ".";
+    if (error_.empty()) error_ = "Cannot save '" + name_ + "': " + what + ".";
     return error_;
 }
 
 void SaveFile::WriteKept(std::span<const std::uint8_t> bytes) {
-    if (fd_ < 0 || !error_.empty() || bytes.empty()) return;
+    if (fd_ < 0 || finished_ || !error_.empty() || bytes.empty()) return;
     if (!kept_.empty() && bytes.data() == kept_.data() + kept_.size()) {
         kept_ = {kept_.data(), kept_.size() + bytes.size()};
         return;
@@ -176,7 +271,7 @@ void SaveFile::EndRun() {
 }
 
 void SaveFile::Write(std::span<const std::uint8_t> bytes) {
-    if (fd_ < 0 || !error_.empty()) return;
+    if (fd_ < 0 || finished_ || !error_.empty()) return;
     EndRun();
     if (buffer_.size() + bytes.size() > kBufferSize && !Flush()) return;
     if (bytes.size() >= kBufferSize) {
@@ -187,7 +282,7 @@ void SaveFile::Write(std::span<const std::uint8_t> bytes) {
 }
 
 void SaveFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
-    if (fd_ < 0 || !error_.empty()) return;
+    if (fd_ < 0 || finished_ || !error_.empty()) return;
     if (!Flush()) return;
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -201,28 +296,85 @@ void SaveFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes)
     }
 }
 
-std::string SaveFile::Commit() {
+std::string SaveFile::Finish() {
     if (fd_ < 0) return error_.empty() ? "The file was not opened." : error_;
+    if (finished_) return error_;
     if (error_.empty()) Flush();
+    finished_ = true;
     if (error_.empty() && ::fsync(fd_) != 0) Fail(std::strerror(errno));
-    if (::close(fd_) != 0) Fail(std::strerror(errno));
-    fd_ = -1;
-    if (error_.empty() && ::rename(temp_.c_str(), target_.c_str()) != 0) Fail(std::strerror(errno));
-    DisarmTemp(this);
-    if (!error_.empty()) {
-        ::unlink(temp_.c_str());
-        temp_.clear();
-        return error_;
+    std::vector<std::uint8_t>().swap(buffer_);
+    return error_;
+}
+
+std::string SaveFile::Commit() {
+    std::string error = Finish();
+    if (error.empty()) error = CheckTarget();
+    if (error.empty() && ::rename(temp_.c_str(), target_.c_str()) != 0) error = Fail(std::strerror(errno));
+    if (!error.empty()) {
+        Discard();
+        return error;
     }
-    temp_.clear();
-    FlushFolder(FolderOf(target_));
+    placed_ = Placed::kForGood;
+    Settle();
     return "";
 }
 
-void SaveFile::Discard() {
+std::string SaveFile::Replace() {
+    if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_EXCHANGE) == 0) {
+        placed_ = Placed::kSwapped;
+        return "";
+    }
+    // No file to swap with, or a file system that cannot swap: a plain rename.
+    const bool absent = errno == ENOENT;
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) return Fail(std::strerror(errno));
+    placed_ = absent ? Placed::kNew : Placed::kForGood;
+    return "";
+}
+
+void SaveFile::Restore() {
+    if (placed_ == Placed::kSwapped) ::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_EXCHANGE);
+    else if (placed_ == Placed::kNew) ::rename(target_.c_str(), temp_.c_str());
+    placed_ = Placed::kNot;
+}
+
+void SaveFile::Settle() {
+    if (placed_ == Placed::kSwapped) ::unlink(temp_.c_str());  // the old file
+    placed_ = Placed::kNot;
+    temp_.clear();
+    armed_.Disarm();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    DisarmTemp(this);
+    FlushFolder(FolderOf(target_));
+}
+
+void SaveFile::Discard() {
     if (!temp_.empty()) ::unlink(temp_.c_str());
     temp_.clear();
+    armed_.Disarm();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    placed_ = Placed::kNot;
+}
+
+SaveFile& SaveSet::Add() { return *saves_.emplace_back(std::make_unique<SaveFile>()); }
+
+std::string SaveSet::Commit() {
+    std::string error;
+    for (const auto& save : saves_)
+        if (error.empty()) error = save->Finish();
+    for (const auto& save : saves_)
+        if (error.empty()) error = save->CheckTarget();
+    if (error.empty()) {
+        // A signal in between would leave some targets replaced and others not.
+        const SignalsHeld held;
+        std::size_t placed = 0;
+        while (placed < saves_.size() && error.empty())
+            if (error = saves_[placed]->Replace(); error.empty()) ++placed;
+        if (error.empty())
+            for (const auto& save : saves_) save->Settle();
+        else
+            while (placed > 0) saves_[--placed]->Restore();
+    }
+    saves_.clear();  // removes every temporary file not settled
+    return error;
 }

@@ -1,13 +1,51 @@
 // Writes a file through a temporary file in the target's folder that replaces
 // the target only when every byte was written and flushed to disk: a failed
 // save leaves an existing file exactly as it was, and a power cut leaves the
-// old file or the new one, never an empty one.
+// old file or the new one, never an empty one. A save replaces nothing but a
+// regular file the user may write: a symbolic link is followed to the file it
+// names, which is written while the link stays.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+// A file that a signal removes before the process ends, while it is armed
+// (see RemoveTemporaryFilesOnSignals). With `unless` given, it is removed
+// only when no file `unless` exists at that moment.
+class RemovedOnSignal {
+public:
+    RemovedOnSignal() = default;
+    RemovedOnSignal(const RemovedOnSignal&) = delete;
+    RemovedOnSignal& operator=(const RemovedOnSignal&) = delete;
+    ~RemovedOnSignal() { Disarm(); }
+
+    void Arm(const std::string& path, const std::string& unless = {});
+    void Disarm();
+    // Removes every armed file now; safe in a signal handler.
+    static void RemoveAllArmed();
+
+private:
+    std::string path_, unless_;
+    RemovedOnSignal* next_ = nullptr;
+    bool armed_ = false;
+};
+
+// Holds back SIGINT, SIGTERM and SIGHUP while it lives, so that a file made
+// and armed in its time is never left behind unarmed.
+class SignalsHeld {
+public:
+    SignalsHeld();
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+    ~SignalsHeld();
+
+private:
+    sigset_t old_;
+};
 
 class SaveFile {
 public:
@@ -17,8 +55,10 @@ public:
     ~SaveFile();  // discards the temporary file unless committed
 
     // "" on success, otherwise a message naming the target and the reason.
-    // Refuses a target that is read-only (no write permission bit at all,
-    // whoever saves) or that the user could not write in place.
+    // Refuses a target that is not a regular file, that is read-only (no
+    // write permission bit at all, whoever saves), that the user could not
+    // write in place, or a symbolic link that loops. Removes the temporaries
+    // that saves of the target left when their process was killed.
     std::string Open(const std::string& targetPath);
     // Buffered append; a failure is remembered and reported by Commit. Large
     // spans are written straight from the caller's memory.
@@ -32,26 +72,69 @@ public:
     std::int64_t Position() const {
         return written_ + static_cast<std::int64_t>(buffer_.size() + kept_.size());
     }
-    // Flushes to disk, closes, renames over the target and flushes the folder.
+    // Flushes every byte to disk and keeps the temporary file: the new file
+    // is whole, the target not replaced yet. "" or the message (again on
+    // later calls).
+    std::string Finish();
+    // Finishes, checks the target again, renames over it and flushes the folder.
     std::string Commit();
 
 private:
+    friend class SaveSet;
+    // How Replace put the new file in place, so that Restore can undo it.
+    enum class Placed { kNot, kSwapped, kNew, kForGood };
+
     bool Flush();
     // Writes or buffers the run of kept bytes.
     void EndRun();
     bool WriteAll(const std::uint8_t* data, std::size_t size);
     std::string Fail(const std::string& what);
+    // "" while the target may still be replaced, else why not.
+    std::string CheckTarget() const;
+    // Moves the finished file onto the target; the old one, where the file
+    // system can swap the two, stays under the temporary name until Settle.
+    std::string Replace();
+    void Restore();
+    void Settle();
     void Discard();
 
-    int fd_ = -1;
-    std::string target_;
+    int fd_ = -1;  // open, and locked, until the save is settled or discarded
+    bool finished_ = false;
+    Placed placed_ = Placed::kNot;
+    std::string name_;    // the target as the caller named it
+    std::string target_;  // the file replaced: a link's target
     std::string temp_;
+    RemovedOnSignal armed_;
     std::vector<std::uint8_t> buffer_;
     std::span<const std::uint8_t> kept_;  // a run of kept bytes not yet written
     std::int64_t written_ = 0;
     std::string error_;
 };
 
-// Makes SIGINT and SIGTERM remove the temporary file of the save under way
-// before the process ends as the signal asks (for the command-line tool).
+// Saves that replace their targets together: each is opened and written as
+// any SaveFile, and only the set commits them.
+class SaveSet {
+public:
+    SaveFile& Add();
+    // Finishes every save, checks every target again, then replaces them
+    // all. When any step fails no target is replaced and every temporary
+    // file is removed. "" or the message of the first failure.
+    std::string Commit();
+    bool Empty() const { return saves_.empty(); }
+
+private:
+    std::vector<std::unique_ptr<SaveFile>> saves_;
+};
+
+// Follows `path` through symbolic links to the file a save of it replaces,
+// which need not exist yet. False when the links loop.
+bool FollowLinks(const std::string& path, std::string& target);
+
+// "" unless writing `target` would replace `input`, which is `what` ("the
+// patch"): the same file however either is named. Then a message naming both.
+std::string OverwritesInput(const std::string& target, const std::string& input, const std::string& what);
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the temporary files of the saves
+// under way (and every other armed RemovedOnSignal) before the process ends
+// as the signal asks (for the command-line tool).
 void RemoveTemporaryFilesOnSignals();

@@ -46,7 +46,7 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
         {"extract @a.uop 12 500 @out.dat", 0, "*"},
 
         {"import @p.uop 4 @art.mul @art.idx --blocks 0-1", 0,
-         "Imported 2 blocks into " + dir / "p.uop" + ".\n1 of them carry no data: the client drops its own copy "
+         "Imported 2 blocks into " + dir / "p.uop" + ".\n1 of them carries no data: the client drops its own copy "
          "of those blocks (--skip-absent leaves them out).\n"},
         {"list @p.uop", 0, "4 0 3 0 0\n4 1 -1 0 0\n"}, {"export @p.uop @v.mul", 0, "*"},
         {"list @v.mul", 0, "4 0 3 0 0\n4 1 -1 0 0\n"}, {"import @q.uop verdata @v.mul --blocks 1-1", 0, "*"},
@@ -58,7 +58,7 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
         // Options anywhere, in either form; "--" ends them; negative numbers are arguments.
         {"export --base @v.mul @a.uop @w.mul", 0, "*"}, {"verify @a.uop --base @v.mul -- @w.mul", 0, ""},
         {"import @r.uop --blocks=1-1 4 @art.mul @art.idx --skip-absent", 0, "Imported 0 blocks into " + dir / "r.uop" +
-         ".\nLeft out 1 blocks without data.\n"},
+         ".\nLeft out 1 block without data.\n"},
         {"set-flags @a.uop 4 500001 -5 -0x10", 0, "Block 500001 of file ID 4 has flags -5 -16.\n"},
         {"--json set-flags @a.uop 4 500001 &HFFFF 0", 0, "*"}, {"list @a.uop", 0, "4 500001 3 -1 0\n12 500 2 0 0\n"},
     });
@@ -114,8 +114,8 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
 
     const CliResult r = Cli(dir, "import @p.uop 4 @art.mul @art.idx --skip-absent");
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, "Imported 1 blocks into " + dir / "p.uop" + ".\nLeft out 1 blocks without data.\n");
-    EXPECT_EQ(r.err, "palindra-cli: 1 damaged blocks were left out: their data does not lie wholly inside the data file or "
+    EXPECT_EQ(r.out, "Imported 1 block into " + dir / "p.uop" + ".\nLeft out 1 block without data.\n");
+    EXPECT_EQ(r.err, "palindra-cli: 1 damaged block was left out: their data does not lie wholly inside the data file or "
                      "does not decode.\n");
     EXPECT_EQ(Cli(dir, "list @p.uop").out, "4 0 3 0 0\n12 44 1 0 0\n");
 

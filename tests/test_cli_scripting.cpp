@@ -65,7 +65,7 @@ TEST(CliApply, AManifestOfEveryOperationGivesTheSameBytesEachTimeAndVerifies) {
     TempDir dir;
     MakeInputs(dir);
     std::filesystem::create_directories(dir / "out");
-    WriteText(dir / "m.txt", kManifest);
+    WriteText(dir / "m.txt", std::string("\xEF\xBB\xBF") + kManifest);  // as some editors save UTF-8
     std::vector<std::vector<std::uint8_t>> written;  // the patch and the export of each run
     for (int run = 0; run < 2; ++run) {
         std::filesystem::remove(dir / "p.uop");
@@ -91,8 +91,11 @@ TEST(CliApply, AFailingLineSavesAndExportsNothingAndNamesTheLine) {
     MakeInputs(dir);
     ASSERT_EQ(Cli(dir, "insert @p.uop 4 1 @tree.dat").code, 0);
     const std::vector<std::uint8_t> before = ReadFileBytes(dir / "p.uop");
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"insert art 2 missing.dat", "line 4: Cannot open"},
+        {std::string("insert art 2 tree.dat\0.gone", 27), "line 4: the line holds a NUL byte"},
+        {"export 'in dir'", "line 4: Cannot save"},  // a folder, refused before anything is saved
+        {"export p.uop", "line 4: Cannot write"},
         {"insert art 'tree.dat", "line 4: a single quote is not closed"},
         {"extract art 1 x.dat", "line 4: 'extract' is not a command"},
         {"set-flags art 1 90", "line 4: wrong arguments"},
@@ -101,7 +104,7 @@ TEST(CliApply, AFailingLineSavesAndExportsNothingAndNamesTheLine) {
         {"remove gumps 5", "line 4: "},
     };
     for (const auto& [badLine, message] : cases) {
-        WriteText(dir / "m.txt", std::string("insert art 9 tree.dat\nexport v.mul\n\n") + badLine + "\n");
+        WriteText(dir / "m.txt", "insert art 9 tree.dat\nexport v.mul\n\n" + badLine + "\n");
         RunSteps(dir, {{"apply @p.uop @m.txt", 1, message}});
         EXPECT_EQ(ReadFileBytes(dir / "p.uop"), before) << badLine;
         EXPECT_EQ(FilesIn(dir.path()), 9u) << badLine;  // the inputs, the patch, the manifest: no export, no leftover
@@ -151,6 +154,7 @@ TEST(CliVerify, CatchesAChangedByteAMissingBlockAndAnExtraBlock) {
                   std::pair(false, QString(kind)));
     }
     EXPECT_EQ(std::pair(Cli(dir, "verify @p.uop @none.mul").code, Cli(dir, "verify @p.uop").code), std::pair(2, 2));
+    RunSteps(dir, {{"verify @p.uop @good.mul --base @none.mul", 2, "Cannot find the base verdata file"}});
 }
 
 TEST(CliDiff, ComparesEachPairOfKindsAfterSettlingDuplicates) {
@@ -187,6 +191,11 @@ TEST(CliTypes, NamesWorkAsFileIdsAndTypesAndInfoReportInJson) {
                    {"insert @p.uop gump 1 @a.dat", 2, "Usage"}, {"insert @p.uop files 1 @a.dat", 0, "*"},
                    {"export @p.uop @v.mul", 0, "*"}});
     EXPECT_EQ(Json(dir, "import @q.uop verdata @v.mul")["added"].toInt(), 2);
+    // Every command answers --json with a document.
+    EXPECT_EQ(Json(dir, "insert @q.uop art 7 @a.dat")["bytes"].toInt(), 3);
+    for (const char* line : {"set-flags @q.uop art 7 1 2", "extract @q.uop art 7 @x.dat", "export @q.uop @w.mul",
+                             "add-file @q.uop readme @a.dat", "remove @q.uop art 7"})
+        EXPECT_FALSE(Json(dir, line).isEmpty()) << line;
 
     // Each type as it is read; the highest block is the usual one, not a limit.
     const QJsonArray types = Json(dir, "types")["types"].toArray();

@@ -411,8 +411,8 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWha
     QApplication::processEvents();
     EXPECT_TRUE(dialog.isNull());
     EXPECT_EQ(DataOf(Doc().patch(), 4), (std::vector<B>{{1, 2}}));
-    EXPECT_EQ(prompts.messages.last(), "Import: Imported 1 blocks.\n1 blocks without data were left out.\n1 damaged "
-                                       "blocks were left out: their data does not lie wholly inside the data file or does not decode.");
+    EXPECT_EQ(prompts.messages.last(), "Import: Imported 1 block.\n1 block without data was left out.\n1 damaged "
+                                       "block was left out: their data does not lie wholly inside the data file or does not decode.");
 }
 
 TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
@@ -433,6 +433,20 @@ TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
     EXPECT_FALSE(dialog.isNull());
 
     Load(PatchOf({{12, 1, {5}}}));  // the dialog exports the patch and the settings as they are now
+    // Never over the base it merges, nor over the patch's own file.
+    window.Values().VerdataPath = dir / "target.mul";
+    Click(dialog, "cmdExport");
+    ASSERT_EQ(Doc().Save(dir / "p.uop"), "");
+    SetText(dialog, "txtFile", File("p.uop"));
+    Click(dialog, "cmdExport");
+    EXPECT_EQ(prompts.messages.mid(prompts.messages.size() - 2),
+              QStringList({"Export to verdata.mul: Cannot write '" + File("target.mul") + "': it is the base verdata '" +
+                               File("target.mul") + "' itself.",
+                           "Export to verdata.mul: Cannot write '" + File("p.uop") + "': it is the patch '" +
+                               File("p.uop") + "' itself."}));
+    EXPECT_EQ(ReadFileBytes(dir / "target.mul"), (Bytes{1, 2, 3}));
+    EXPECT_FALSE(dialog.isNull());
+    SetText(dialog, "txtFile", File("target.mul"));
     WriteFileBytes(dir / "base.mul", {0, 0, 0, 0});
     window.Values().VerdataPath = dir / "base.mul";
     Click(dialog, "cmdExport");

@@ -1,6 +1,7 @@
 // Running out of memory at every allocation an edit makes: the patch and the
-// document's history stay exactly as they were. This binary replaces the
-// global allocator so that the n-th allocation can be made to fail.
+// document's history stay exactly as they were; diff and verify cannot tell.
+// This binary replaces the global allocator so that the n-th allocation can
+// be made to fail.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,7 +11,11 @@
 #include <tuple>
 
 #include "app/patch_document.h"
+#include "cli/cli_session.h"
+#include "cli/diff.h"
+#include "gamefiles/verdata.h"
 #include "scripted_prompts.h"
+#include "test_support.h"
 
 namespace {
 std::atomic<long> gAllocations{0}, gFailAt{0};  // gFailAt 0: none fails
@@ -121,4 +126,24 @@ TEST(OutOfMemory, UndoAndRedoFailingLeaveThePatchAndTheHistoryInStep) {
         EXPECT_EQ(doc.UndoStack()->index(), indexAfter);
     }
     EXPECT_GT(prompts.messages.size(), 0);
+}
+
+TEST(OutOfMemory, DiffAndVerifyCannotTellRatherThanSayTheFilesDiffer) {
+    TempDir dir;
+    const Patch patch = PatchOf({{4, 1, {1, 2}}, {12, 3, {3}, 5, 6}});
+    ASSERT_EQ(WritePatchFile(dir / "p.uop", patch), "");
+    ASSERT_EQ(WriteVerdata(dir / "v.mul", "", patch), "");
+    CliArgs args;
+    args.words = {dir / "p.uop", dir / "v.mul"};
+    for (auto* run : {&Diff, &Verify}) {
+        for (long n = 1;; ++n) {
+            std::ostringstream out, err;
+            CliSession session;
+            FailAllocation(n);
+            const int code = run(args, out, err, session);
+            FailAllocation(0);
+            if (code == 0) break;
+            ASSERT_EQ(code, 2) << n << ": " << err.str();
+        }
+    }
 }

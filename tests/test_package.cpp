@@ -26,19 +26,21 @@ struct RawSlot {
     std::uint16_t flag = 0;
     B stored;
     std::uint32_t decoded = 0;
+    bool sharesFirst = false;  // points at the first entry's stored bytes
 };
 B RawPackage(const std::vector<RawSlot>& entries) {
     const auto n = static_cast<std::uint32_t>(entries.size());
     B out;
     for (std::uint32_t v : {0x0050594Du, 5u, 0xFD23EC43u, 0x28u, 0u, n, n, 0u, 0u, 0u, n, 0u, 0u}) PutLE(out, v, 4);
-    std::uint32_t at = 52 + 34 * n;
+    const std::uint32_t first = 52 + 34 * n;
+    std::uint32_t at = first;
     for (const RawSlot& s : entries) {
-        const auto size = static_cast<std::uint32_t>(s.stored.size());
-        for (std::uint32_t v : {at, 0u, 0u, size, s.decoded, static_cast<std::uint32_t>(s.hash),
+        const auto size = static_cast<std::uint32_t>((s.sharesFirst ? entries[0] : s).stored.size());
+        for (std::uint32_t v : {s.sharesFirst ? first : at, 0u, 0u, size, s.decoded, static_cast<std::uint32_t>(s.hash),
                                 static_cast<std::uint32_t>(s.hash >> 32), 0u})
             PutLE(out, v, 4);
         PutLE(out, s.flag, 2);
-        at += size;
+        at += s.sharesFirst ? 0 : size;
     }
     for (const RawSlot& s : entries) out.insert(out.end(), s.stored.begin(), s.stored.end());
     return out;
@@ -302,6 +304,50 @@ TEST(GamePackage, LeavesOutAndCountsEntriesThatDoNotDecode) {
     index.push_back({0, 2, 0});
     WriteFileBytes(dir / "a.idx", IndexBytes(index));
     EXPECT_EQ(CliText({"compare", dir / "y.uop", "4", dir / "a.mul", dir / "a.idx", dir / "p.uop"}, 0),
-              "Added 1 blocks that differ.\npalindra-cli: 5 damaged blocks were left out: their data does not lie wholly "
+              "Added 1 block that differs.\npalindra-cli: 5 damaged blocks were left out: their data does not lie wholly "
               "inside the data file or does not decode.\n");
+}
+
+// Entries that all point at one region of 1 MiB, or at one small stream that
+// unpacks to 64 MiB each, are read only within a budget: twice the size of a
+// verdata or data file and 64 MiB, 16 times a package's (checked against what
+// its tables declare before anything is decoded) and 64 MiB.
+TEST(HostileFiles, EntriesAliasingOneRegionAreBoundedByTheFileSize) {
+    constexpr std::uint32_t kRegion = 1 << 20;
+    TempDir dir;
+    auto sharing = [](const B& stored, std::uint16_t flag, std::uint32_t decoded, std::uint32_t count) {
+        std::vector<RawSlot> entries;
+        for (std::uint32_t i = 0; i < count; ++i)
+            entries.push_back({PackageNameHash(LegacyName(SchemeOfFileId(kArtFileId)->formats[0], i)), flag,
+                               i == 0 ? stored : B{}, decoded, i > 0});
+        return RawPackage(entries);
+    };
+    for (const std::uint32_t entries : {40u, 100u, 2u}) {  // 40 MiB fit each budget, 100 none; 2 x 64 MiB a package's not
+        SCOPED_TRACE(entries);
+        const bool bomb = entries == 2, filesFit = entries != 100, packageFits = entries == 40;
+        B verdata, index;
+        PutLE(verdata, entries, 4);
+        const std::uint32_t data = 4 + entries * 20;
+        for (std::uint32_t i = 0; i < entries; ++i) {
+            for (const std::uint32_t v : {12u, i, data, kRegion, 0x00020001u}) PutLE(verdata, v, 4);
+            for (const std::uint32_t v : {0u, kRegion, 0x00030004u}) PutLE(index, v, 4);
+        }
+        verdata.resize(data + kRegion, 9);
+        WriteFileBytes(dir / "verdata.mul", verdata);
+        WriteFileBytes(dir / "artidx.mul", index);
+        WriteFileBytes(dir / "art.mul", B(kRegion, 8));
+        WriteFileBytes(dir / "art.uop", bomb ? sharing(Deflate(B(64 << 20, 0)), 1, 64 << 20, 2)
+                                             : sharing(B(kRegion, 8), 0, kRegion, entries));
+        Patch p;
+        const std::string fromVerdata = ReadVerdata(dir / "verdata.mul", p, true, 0, 255, 0, 400000);
+        EXPECT_TRUE(filesFit ? fromVerdata.empty() && p[12].LiveCount() == std::int64_t{entries} : Has(fromVerdata, dir / "verdata.mul"));
+        for (const auto& [line, fits] : {std::pair{"import @p.uop 4 @art.mul @artidx.mul", filesFit},
+                                         {"import @p.uop art @art.uop", packageFits},
+                                         {"compare @p.uop art @art.uop @art.uop", packageFits}}) {
+            const CliResult r = Cli(dir, line);
+            EXPECT_TRUE(fits ? r.code == 0 : r.code == 1 && Has(r.err, dir / "art.") && !std::filesystem::exists(dir / "p.uop"))
+                << line << ": " << r.err;
+            std::filesystem::remove(dir / "p.uop");
+        }
+    }
 }

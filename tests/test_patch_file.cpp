@@ -113,13 +113,13 @@ TEST(PatchFile, RandomPatchesRoundTripByteForByteAlsoAsVerdata) {
 TEST(PatchFile, RangesTurnOutsideRecordsIntoRemovedSlotsAndReadOnCorrectly) {
     TempDir dir;
     B file = Header(3, 0);
-    AddRecord(file, 4, -7, 2, {7, 7});
+    AddRecord(file, 4, 400001, 2, {7, 7});
     AddRecord(file, 4, 10, 1, {5});
     AddRecord(file, 12, 1, 1, {6});
     WriteFileBytes(dir / "r.uop", file);
 
     Patch p;
-    ASSERT_EQ(ReadAll(dir / "r.uop", p), "");
+    ASSERT_EQ(ReadPatchFile(dir / "r.uop", p, true, 0, 255, 0, 400000), "");
     EXPECT_EQ(SlotsOf(p, 4), (std::vector<SlotFacts>{{-1, 2, 0, 0}, {10, 1, 0, 0}}));
     EXPECT_EQ(p[4].Blocks[1].ByteArray, (B{5}));
 
@@ -139,6 +139,9 @@ TEST(PatchFile, MalformedPatchesAndVerdataAreRefusedAndLeaveThePatchUntouched) {
     truncated.insert(truncated.end(), 5, 0);
     B tooLong = Header(1, 0);
     AddRecord(tooLong, 4, 1, 100, {1, 2});
+    B negative = Header(2, 0);  // a number that would mark the block removed, dropping it at the next save
+    AddRecord(negative, 4, 1, 1, {1});
+    AddRecord(negative, 4, -7, 1, {2});
     B wrongVersion = Header(0, 0);
     wrongVersion[3] = 5;
     B twoBillion = Header(2000000000u, 0), twoBillionEntries = Verdata({}, {});
@@ -153,6 +156,7 @@ TEST(PatchFile, MalformedPatchesAndVerdataAreRefusedAndLeaveThePatchUntouched) {
         {"bad.uop", twoBillion, "claims 2000000000 blocks"},
         {"bad.uop", truncated, "block 1 at offset 45 runs past the end"},
         {"bad.uop", tooLong, "claims 100 bytes, but only 2 remain"},
+        {"bad.uop", negative, "block 1 at offset 26 has the negative block number -7"},
         {"bad.mul", twoBillionEntries, "is larger than its 40 bytes"},
         {"bad.mul", B(708 * 3, 0), "is not a verdata.mul (or damaged): it counts 0 entries but holds 2124 bytes."},
         {"bad.mul", Verdata({{1, 1, 24, 10}}, {1, 2}), "entry 0 (file ID 1, block 1) has data beyond the end"},
@@ -213,6 +217,23 @@ TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftoversAVanishedT
 
     EXPECT_NE(WritePatchFile(dir / "no/such/folder/p.uop", Patch{}), "");
     EXPECT_NE(WritePatchFile(dir.path().string(), Patch{}), "");
+
+    // A set replaces all its targets or none: one that fails puts back those replaced before it.
+    for (const bool fails : {true, false}) {
+        SaveSet set;
+        SaveFile& first = set.Add();
+        ASSERT_EQ(first.Open(target), "");
+        first.Write(B{5});
+        SaveFile& second = set.Add();
+        ASSERT_EQ(second.Open(dir / "new.uop"), "");
+        second.Write(B{6});
+        ASSERT_EQ(second.Finish(), "");
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            if (fails && e.path().filename().string().starts_with(".new.uop.")) std::filesystem::remove(e.path());
+        EXPECT_EQ(set.Commit().empty(), !fails);
+        EXPECT_EQ(ReadFileBytes(target), fails ? B{9} : B{5});
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), fails ? 1 : 2);
+    }
 }
 
 TEST(WriteVerdata, MergesOverTheBaseKeepingTheLastCopySortedByFileId) {
