@@ -297,7 +297,8 @@ int RunCommand(const CliCommand& c, const std::vector<std::string>& words, std::
         // Every command saves through a temporary file, so nothing was changed.
         code = Fail(err, std::string("There is not enough memory for ") + c.name + "; nothing was changed.");
     }
-    return code == kUsage ? UsageError(c, "", err) : code;
+    if (code == kUsage) return UsageError(c, "", err);
+    return code == kCannotTell ? kUsage : code;
 }
 }  // namespace
 

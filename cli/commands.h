@@ -1,6 +1,6 @@
 // The commands of palindra-cli. Each takes its arguments (after the command
 // name) and returns the exit code: 0 done, 1 failed (message on stderr),
-// 2 wrong usage.
+// 2 wrong usage, or kCannotTell (exit 2 without the usage).
 #pragma once
 
 #include <iosfwd>

@@ -14,7 +14,7 @@ namespace {
 // diff's and verify's "cannot tell".
 int CannotTell(std::ostream& err, const std::string& message) {
     Fail(err, message);
-    return kUsage;
+    return kCannotTell;
 }
 
 std::string Facts(const BlockSide& s) {
