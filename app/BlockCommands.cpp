@@ -16,12 +16,12 @@
 #include "app/patch_document.h"
 #include "app/prompts.h"
 #include "app/status_texts.h"
-#include "codecs/bitmap.h"
+#include "images/bitmap.h"
 #include "gamefiles/block_source.h"
 #include "codecs/wav.h"
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
-#include "patch/save_file.h"
+#include "io/save_file.h"
 #include "patch/user_numbers.h"
 
 namespace {

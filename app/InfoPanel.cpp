@@ -22,7 +22,7 @@
 #include "app/patch_document.h"
 #include "app/settings.h"
 #include "codecs/art.h"
-#include "codecs/bitmap.h"
+#include "images/bitmap.h"
 #include "codecs/previews.h"
 #include "patch/FileTypes.h"
 #include "patch/block_info.h"

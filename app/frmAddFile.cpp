@@ -10,7 +10,7 @@
 #include "app/widgets.h"
 #include "app/prompts.h"
 #include "gamefiles/whole_files.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 
 frmAddFile::frmAddFile(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmAddFile"));

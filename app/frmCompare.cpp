@@ -12,7 +12,7 @@
 #include "gamefiles/data_source.h"
 #include "gamefiles/package_names.h"
 #include "patch/FileTypes.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 
 frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner), fileId_(fileId) {
     const FileTypeEntry& type = FileTypes()[fileId];

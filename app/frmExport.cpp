@@ -13,8 +13,8 @@
 #include "app/prompts.h"
 #include "app/status_texts.h"
 #include "gamefiles/verdata.h"
-#include "patch/binary_io.h"
-#include "patch/save_file.h"
+#include "io/binary_io.h"
+#include "io/save_file.h"
 
 frmExport::frmExport(QWidget* owner, const Patch& patch, const std::string& patchPath, const std::string& verdataPath)
     : QDialog(owner), patch_(patch), patchPath_(patchPath), verdataPath_(verdataPath) {

@@ -19,7 +19,7 @@
 #include "gamefiles/import.h"
 #include "gamefiles/package_names.h"
 #include "patch/FileTypes.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 #include "patch/user_numbers.h"
 
 bool FileExists(QWidget* owner, const QString& path) {

@@ -8,7 +8,7 @@
 #include "app/mComdlg.h"
 #include "app/widgets.h"
 #include "app/settings.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 
 frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSettings"));

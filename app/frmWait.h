@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "patch/progress.h"
+#include "io/progress.h"
 
 class QLabel;
 class QProgressBar;

@@ -15,7 +15,7 @@
 #include "patch/block_tree.h"
 #include "patch/patch_edit.h"
 #include "patch/patch_file.h"
-#include "patch/patch_lock.h"
+#include "io/patch_lock.h"
 
 class QAction;
 class QWidget;

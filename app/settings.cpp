@@ -1,7 +1,7 @@
 #include "app/settings.h"
 
 #include "gamefiles/radarcol.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 
 std::unique_ptr<QSettings> OpenSettingsStore() {
     auto store = std::make_unique<QSettings>(QStringLiteral("Quarrow"), QStringLiteral("Quarrow"));

@@ -5,7 +5,7 @@
 #include "gamefiles/import.h"
 #include "patch/FileTypes.h"
 #include "patch/Patch.h"
-#include "patch/counted.h"
+#include "io/counted.h"
 
 QString Blocks(std::int64_t n) { return QString::fromStdString(Counted(n, "block")); }
 

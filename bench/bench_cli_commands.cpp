@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 
 extern char** environ;
 

@@ -7,7 +7,7 @@
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 #include "patch/patch_file.h"
 
 namespace {

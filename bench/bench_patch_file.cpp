@@ -2,7 +2,7 @@
 #include <random>
 
 #include "bench_support.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 #include "patch/patch_file.h"
 
 namespace {

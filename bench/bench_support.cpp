@@ -1,6 +1,6 @@
 #include "bench_support.h"
 
-#include "patch/save_file.h"
+#include "io/save_file.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

@@ -8,8 +8,8 @@
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "patch/binary_io.h"
-#include "patch/counted.h"
+#include "io/binary_io.h"
+#include "io/counted.h"
 
 namespace {
 // The commands a manifest may use, and from which of their arguments (not

@@ -11,8 +11,8 @@
 #include "cli/json.h"
 #include "cli/progress_line.h"
 #include "patch/Patch.h"
-#include "patch/patch_lock.h"
-#include "patch/save_file.h"
+#include "io/patch_lock.h"
+#include "io/save_file.h"
 
 class CliSession {
 public:

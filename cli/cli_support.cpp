@@ -5,8 +5,8 @@
 #include <chrono>
 #include <ostream>
 
-#include "patch/binary_io.h"
-#include "patch/counted.h"
+#include "io/binary_io.h"
+#include "io/counted.h"
 #include "patch/patch_file.h"
 #include "patch/settle_duplicates.h"
 #include "patch/user_numbers.h"

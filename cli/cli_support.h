@@ -9,7 +9,7 @@
 #include "gamefiles/import.h"
 #include "patch/FileTypes.h"
 #include "patch/Patch.h"
-#include "patch/patch_lock.h"
+#include "io/patch_lock.h"
 
 inline constexpr int kOk = 0;
 inline constexpr int kFailed = 1;

@@ -25,10 +25,10 @@
 #include "gamefiles/whole_files.h"
 #include "patch/FileTypes.h"
 #include "patch/Patch.h"
-#include "patch/binary_io.h"
-#include "patch/counted.h"
+#include "io/binary_io.h"
+#include "io/counted.h"
 #include "patch/patch_file.h"
-#include "patch/save_file.h"
+#include "io/save_file.h"
 #include "patch/settle_duplicates.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
-#include "patch/counted.h"
+#include "io/counted.h"
 #include "patch/settle_duplicates.h"
 
 int Remove(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {

@@ -2,7 +2,7 @@
 #include <unistd.h>
 
 #include "cli/commands.h"
-#include "patch/save_file.h"
+#include "io/save_file.h"
 
 int main(int argc, char** argv) {
     RemoveTemporaryFilesOnSignals();

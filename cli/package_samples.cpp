@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 #include "gamefiles/cMUL.h"
 #include "gamefiles/package_names.h"
 #include "gamefiles/package_writer.h"

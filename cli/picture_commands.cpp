@@ -5,9 +5,9 @@
 #include "cli/apply.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
-#include "codecs/bitmap.h"
+#include "images/bitmap.h"
 #include "patch/FileTypes.h"
-#include "patch/save_file.h"
+#include "io/save_file.h"
 
 int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::int64_t block = 0;

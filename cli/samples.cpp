@@ -5,14 +5,14 @@
 #include <filesystem>
 
 #include "cli/package_samples.h"
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 #include "codecs/colors.h"
 #include "codecs/gump.h"
 #include "codecs/hues.h"
 #include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
 #include "patch/patch_file.h"
-#include "patch/save_file.h"
+#include "io/save_file.h"
 
 namespace {
 constexpr int kMapBlocks = 512;  // one strip of blocks: cells 0..7 by 0..4095

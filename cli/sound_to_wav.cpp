@@ -5,8 +5,8 @@
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
 #include "codecs/wav.h"
-#include "patch/counted.h"
-#include "patch/save_file.h"
+#include "io/counted.h"
+#include "io/save_file.h"
 
 int SoundToWavCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     constexpr std::uint8_t kSoundFileId = 8;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 
 using AnimPalette = std::array<std::uint16_t, 256>;
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 #include "codecs/long_array.h"
 
 inline constexpr std::int32_t kArtBackground = 255;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 #include "codecs/long_array.h"
 
 struct FactTable {

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 #include "codecs/long_array.h"
 
 // Decodes a gump block into `grid` (width x height cells, 0 where no run

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 
 inline constexpr std::size_t kHuesBlockSize = 708;
 inline constexpr std::size_t kVerdataHuesBlockSize = 1220;

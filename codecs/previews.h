@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 #include "codecs/long_array.h"
 
 // An 80 x 80 picture of a map block: its 8 x 8 cells (a 4-byte header, then

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 
 // Largest payload the stage may claim to hold.
 inline constexpr std::uint32_t kSecondStageMaxPayload = 64u << 20;

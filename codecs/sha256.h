@@ -4,6 +4,6 @@
 
 #include <string>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 
 std::string Sha256Hex(ByteView bytes);

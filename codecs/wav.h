@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 
 inline constexpr std::size_t kSoundHeaderSize = 40;
 inline constexpr std::uint32_t kSoundSampleRate = 22050;

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 
 // Hands out the next piece of input; an empty view means there is no more.
 using InputPull = std::function<ByteView()>;

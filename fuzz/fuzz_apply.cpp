@@ -9,7 +9,7 @@
 #include "cli/commands.h"
 #include "fuzz_support.h"
 #include "gamefiles/verdata.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 
 namespace fs = std::filesystem;
 

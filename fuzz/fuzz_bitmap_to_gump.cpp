@@ -3,7 +3,7 @@
 #include <QBuffer>
 #include <QImageReader>
 
-#include "codecs/bitmap.h"
+#include "images/bitmap.h"
 #include "codecs/colors.h"
 #include "fuzz_support.h"
 #include "patch/FileTypes.h"

@@ -2,7 +2,7 @@
 // the same bytes, and saved as a patch and opened again the same blocks.
 #include "fuzz_support.h"
 #include "gamefiles/verdata.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string in = ScratchFile("in.mul", data, size);

@@ -12,7 +12,7 @@
 #include "gamefiles/package_writer.h"
 #include "fuzz_support.h"
 #include "gamefiles/verdata.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 #include "patch/patch_file.h"
 
 namespace fs = std::filesystem;

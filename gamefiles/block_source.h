@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 #include "gamefiles/import.h"
 #include "patch/Patch.h"
-#include "patch/progress.h"
+#include "io/progress.h"
 
 class BlockSource {
 public:

@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 #include "patch/block_bytes.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 
 // How a file without index is cut: `lowCount` blocks of `lowSize` bytes, then
 // blocks of `highSize` bytes up to the end of the file. A plain fixed-size

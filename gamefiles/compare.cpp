@@ -6,7 +6,7 @@
 #include "gamefiles/cMUL.h"
 #include "gamefiles/data_layout.h"
 #include "patch/FileTypes.h"
-#include "patch/read_budget.h"
+#include "io/read_budget.h"
 
 bool ArraysEqual(ByteView a, ByteView b) {
     return a.size() <= b.size() && std::equal(a.begin(), a.end(), b.begin());

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 #include "gamefiles/import.h"
 #include "patch/Patch.h"
-#include "patch/progress.h"
+#include "io/progress.h"
 
 // True when every byte of `a` equals the byte at the same index of `b`.
 bool ArraysEqual(ByteView a, ByteView b);

@@ -8,7 +8,7 @@
 #include "gamefiles/package.h"
 #include "gamefiles/verdata.h"
 #include "patch/FileTypes.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 #include "patch/patch_file.h"
 #include "patch/settle_duplicates.h"
 

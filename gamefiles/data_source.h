@@ -13,7 +13,7 @@
 #include "gamefiles/cMUL.h"
 #include "gamefiles/package_blocks.h"
 #include "patch/Patch.h"
-#include "patch/read_budget.h"
+#include "io/read_budget.h"
 
 enum class SourceForm {
     kPackage,    // a game data package: starts with "MYP\0"

@@ -5,8 +5,8 @@
 #include "codecs/hues.h"
 #include "gamefiles/cMUL.h"
 #include "patch/FileTypes.h"
-#include "patch/counted.h"
-#include "patch/read_budget.h"
+#include "io/counted.h"
+#include "io/read_budget.h"
 
 ImportResult ImportDataFile(Patch& patch, std::uint8_t fileId, cMUL& file, std::int32_t blockFrom,
                             std::int32_t blockTo, bool skipAbsent, const Progress& progress) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "patch/Patch.h"
-#include "patch/progress.h"
+#include "io/progress.h"
 
 // What an import or a compare did, for the user to be told.
 struct ImportResult {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "codecs/bytes.h"
-#include "patch/binary_io.h"
+#include "io/bytes.h"
+#include "io/binary_io.h"
 
 // Largest decoded entry a package may hold.
 inline constexpr std::uint32_t kPackageMaxEntry = 64u << 20;

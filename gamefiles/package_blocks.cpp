@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "patch/FileTypes.h"
-#include "patch/read_budget.h"
+#include "io/read_budget.h"
 
 namespace {
 constexpr int kSoundFileId = 8;

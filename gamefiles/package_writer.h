@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "codecs/bytes.h"
-#include "patch/save_file.h"
+#include "io/bytes.h"
+#include "io/save_file.h"
 
 class PackageWriter {
 public:

@@ -1,8 +1,8 @@
 #include "gamefiles/radarcol.h"
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 #include "codecs/colors.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 
 std::string ReadRadarColors(const std::string& path, std::vector<std::int32_t>& colors) {
     constexpr std::size_t kColors = 65536;

@@ -4,10 +4,10 @@
 #include <array>
 #include <vector>
 
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 #include "patch/patch_file.h"
-#include "patch/read_budget.h"
-#include "patch/save_file.h"
+#include "io/read_budget.h"
+#include "io/save_file.h"
 #include "patch/settle_duplicates.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "patch/Patch.h"
-#include "patch/progress.h"
+#include "io/progress.h"
 
 class SaveFile;
 

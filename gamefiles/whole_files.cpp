@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "patch/FileTypes.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 
 std::string AddWholeFile(Patch& patch, std::int32_t fileType, const std::string& path) {
     Bytes data;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "patch/block_bytes.h"
-#include "patch/large_pages.h"
+#include "io/large_pages.h"
 
 // A slot; its file ID is the entry that holds it.
 struct PatchBlock {

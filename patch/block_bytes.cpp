@@ -6,7 +6,7 @@
 #include <new>
 #include <utility>
 
-#include "patch/large_pages.h"
+#include "io/large_pages.h"
 
 namespace {
 // A buffer shared by the blocks of one read: large enough that a whole file

@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <span>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 
 class BlockBuffer;
 

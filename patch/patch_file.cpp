@@ -5,8 +5,8 @@
 #include <climits>
 #include <vector>
 
-#include "patch/binary_io.h"
-#include "patch/save_file.h"
+#include "io/binary_io.h"
+#include "io/save_file.h"
 
 namespace {
 constexpr std::size_t kHeaderSize = 12;

@@ -22,7 +22,7 @@
 #include "app/InfoPanel.h"
 #include "app/block_tree_model.h"
 #include "app/patch_document.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 
 namespace {
 // Answers the one question the Open command asks: which file.

@@ -9,7 +9,7 @@
 #include "gamefiles/block_source.h"
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 #include "patch/patch_file.h"
 #include "test_support.h"
 

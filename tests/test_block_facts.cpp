@@ -2,7 +2,7 @@
 // sounds and the facts the panel shows.
 #include <gtest/gtest.h>
 
-#include "codecs/bitmap.h"
+#include "images/bitmap.h"
 #include "codecs/block_facts.h"
 #include "codecs/colors.h"
 #include "codecs/gump.h"

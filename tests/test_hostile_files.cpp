@@ -20,11 +20,11 @@
 #include <thread>
 
 #include "cli/commands.h"
-#include "codecs/bitmap.h"
+#include "images/bitmap.h"
 #include "gamefiles/verdata.h"
 #include "patch/patch_file.h"
-#include "patch/patch_lock.h"
-#include "patch/save_file.h"
+#include "io/patch_lock.h"
+#include "io/save_file.h"
 #include "cli_runner.h"
 #include "test_support.h"
 

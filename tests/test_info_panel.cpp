@@ -7,7 +7,7 @@
 #include "app/InfoPanel.h"
 #include "app/fact_table_model.h"
 #include "app/mComdlg.h"
-#include "codecs/bitmap.h"
+#include "images/bitmap.h"
 #include "codecs/gump.h"
 #include "codecs/wav.h"
 #include "gui_fixture.h"

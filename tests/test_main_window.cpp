@@ -14,7 +14,7 @@
 #include "app/frmImport.h"
 #include "app/frmSettings.h"
 #include "app/mComdlg.h"
-#include "codecs/bitmap.h"
+#include "images/bitmap.h"
 #include "gamefiles/verdata.h"
 #include "gui_fixture.h"
 

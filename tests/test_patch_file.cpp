@@ -6,7 +6,7 @@
 
 #include "gamefiles/verdata.h"
 #include "patch/patch_file.h"
-#include "patch/save_file.h"
+#include "io/save_file.h"
 #include "test_support.h"
 
 namespace {

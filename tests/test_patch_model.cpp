@@ -1,7 +1,7 @@
 // The patch in memory, its bytes and colours, and the texts of the block tree.
 #include <gtest/gtest.h>
 
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 #include "codecs/cMulConvert.h"
 #include "codecs/colors.h"
 #include "patch/Patch.h"

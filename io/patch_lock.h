@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "patch/save_file.h"
+#include "io/save_file.h"
 
 class PatchLock {
 public:

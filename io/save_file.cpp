@@ -1,4 +1,4 @@
-#include "patch/save_file.h"
+#include "io/save_file.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "patch/large_pages.h"
+#include "io/large_pages.h"
 
 #include <sys/mman.h>
 

@@ -1,4 +1,4 @@
-#include "codecs/bytes.h"
+#include "io/bytes.h"
 
 namespace {
 bool InRange(std::size_t size, std::int64_t pos, std::int64_t count) {

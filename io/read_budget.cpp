@@ -1,4 +1,4 @@
-#include "patch/read_budget.h"
+#include "io/read_budget.h"
 
 #include <sys/stat.h>
 

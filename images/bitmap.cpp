@@ -1,4 +1,4 @@
-#include "codecs/bitmap.h"
+#include "images/bitmap.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -9,8 +9,8 @@
 #include "codecs/colors.h"
 #include "codecs/gump.h"
 #include "patch/FileTypes.h"
-#include "patch/binary_io.h"
-#include "patch/save_file.h"
+#include "io/binary_io.h"
+#include "io/save_file.h"
 
 namespace {
 // Qt refuses pictures above 128 MiB by default, about 5,800 x 5,800 pixels.

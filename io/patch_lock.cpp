@@ -1,4 +1,4 @@
-#include "patch/patch_lock.h"
+#include "io/patch_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "patch/binary_io.h"
+#include "io/binary_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
