@@ -12,7 +12,6 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void SetTable(FactTable table);
-    const FactTable& Table() const { return table_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

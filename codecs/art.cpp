@@ -48,5 +48,3 @@ bool ArtRaw2LongArray(ByteView block, LongArray& grid) {
     }
     return true;
 }
-
-bool LongArray2ArtRun(const LongArray&, Bytes&) { return false; }

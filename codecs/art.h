@@ -18,6 +18,3 @@ bool ArtRun2LongArray(ByteView block, LongArray& grid);
 // `grid` untouched, when the width or height is 0 or above 2048 or the header
 // is cut off; false as well when a row runs past the block or past the grid.
 bool ArtRaw2LongArray(ByteView block, LongArray& grid);
-
-// There is no encoder for art tiles: leaves both as they are, returns false.
-bool LongArray2ArtRun(const LongArray& grid, Bytes& block);

@@ -25,18 +25,11 @@ void VerdataHuesBlock2HuesBlock(const VerdataHuesBlock& source, HuesBlock& desti
     destination = image;
 }
 
-bool Hues2VHues(ByteView d, std::span<std::uint8_t> h) {
-    if (d.size() < kHuesBlockSize || h.size() < kVerdataHuesBlockSize) return false;
+Bytes HuesToVerdataBytes(ByteView d) {
+    if (d.size() < kHuesBlockSize) return {};
     HuesBlock source;
     std::copy_n(d.begin(), kHuesBlockSize, source.begin());
     VerdataHuesBlock converted;
     HuesBlock2VerdataHuesBlock(source, converted);
-    std::copy(converted.begin(), converted.end(), h.begin());
-    return true;
-}
-
-Bytes HuesToVerdataBytes(ByteView d) {
-    Bytes h(kVerdataHuesBlockSize);
-    if (!Hues2VHues(d, h)) return {};
-    return h;
+    return Bytes(converted.begin(), converted.end());
 }

@@ -18,11 +18,6 @@ using VerdataHuesBlock = std::array<std::uint8_t, kVerdataHuesBlockSize>;
 void HuesBlock2VerdataHuesBlock(const HuesBlock& source, VerdataHuesBlock& destination);
 void VerdataHuesBlock2HuesBlock(const VerdataHuesBlock& source, HuesBlock& destination);
 
-// Converts the hues block at the start of `d` into the verdata form in the
-// first 1220 bytes of `h`. False, with `h` untouched, when `d` holds fewer
-// than 708 bytes or `h` fewer than 1220.
-bool Hues2VHues(ByteView d, std::span<std::uint8_t> h);
-
 // The verdata form of a block read from a hues file, as the import and the
 // compare store it; an empty result when the source is too short.
 Bytes HuesToVerdataBytes(ByteView d);

@@ -1,12 +1,7 @@
 #include "gamefiles/cMUL.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
 
 namespace {
 constexpr std::int64_t kEntrySize = 12;
@@ -15,17 +10,6 @@ constexpr std::int64_t kEntrySize = 12;
 // Every entry that begins inside the index counts; a cut-off last one is damaged.
 std::int32_t EntryCount(std::int64_t indexBytes) {
     return static_cast<std::int32_t>(std::min<std::int64_t>((indexBytes + kEntrySize - 1) / kEntrySize, INT32_MAX));
-}
-
-bool WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, std::int64_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 }  // namespace
 
@@ -168,50 +152,4 @@ std::optional<ByteView> cMUL::ViewRun(std::int32_t first, std::int32_t count) {
         return std::nullopt;
     const Entry a = ReadEntry(first), b = ReadEntry(first + count - 1);
     return dataReader_->View(a.offset, static_cast<std::size_t>(b.offset + b.length - a.offset));
-}
-
-std::string cMUL::cSave(std::int32_t indexNumber, const Bytes& bytes, std::int16_t flagA, std::int16_t flagB,
-                        bool isEmpty) {
-    if (!data_.IsOpen()) return "No data file is open.";
-    if (indexNumber < 0) return "Illegal block number.";
-    const auto size = static_cast<std::int32_t>(bytes.size());
-    Entry e = ReadEntry(indexNumber);
-    if (!indexed_ && !isEmpty && size > e.length)
-        return "A block of " + std::to_string(size) + " bytes does not fit the fixed block size of " +
-               std::to_string(e.length) + " bytes.";
-    if (isEmpty) {
-        e.offset = e.length = -1;
-    } else {
-        if (e.length < size) e.offset = data_.Size();
-        e.length = size;
-    }
-    e.flagA = flagA;
-    e.flagB = flagB;
-
-    const std::string failed = "Cannot write " + mulPath_ + ": ";
-    if (indexed_) {
-        const int fd = ::open(idxPath_.c_str(), O_WRONLY | O_CLOEXEC);
-        std::array<std::uint8_t, kEntrySize> raw{};
-        PutLE32(&raw[0], static_cast<std::uint32_t>(e.offset));
-        PutLE32(&raw[4], static_cast<std::uint32_t>(e.length));
-        PutLE16(&raw[8], static_cast<std::uint16_t>(e.flagA));
-        PutLE16(&raw[10], static_cast<std::uint16_t>(e.flagB));
-        const bool ok = fd >= 0 && WriteAllAt(fd, raw.data(), raw.size(), static_cast<std::int64_t>(indexNumber) * kEntrySize);
-        const std::string why = std::strerror(errno);
-        if (fd >= 0) ::close(fd);
-        if (!ok) return "Cannot write " + idxPath_ + ": " + why + ".";
-    }
-    if (!isEmpty) {
-        const int fd = ::open(mulPath_.c_str(), O_WRONLY | O_CLOEXEC);
-        const bool ok = fd >= 0 && WriteAllAt(fd, bytes.data(), bytes.size(), e.offset);
-        const std::string why = std::strerror(errno);
-        if (fd >= 0) ::close(fd);
-        if (!ok) return failed + why + ".";
-    }
-    // Reopen so that later loads see what was written.
-    const std::string idx = idxPath_, mul = mulPath_;
-    const bool indexed = indexed_;
-    const BlockCut cut = cut_;
-    cClose();
-    return indexed ? cOpen(idx, mul, 0) : cOpenCut(mul, cut);
 }

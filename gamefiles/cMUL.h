@@ -69,10 +69,6 @@ public:
     std::optional<ByteView> ViewRun(std::int32_t first, std::int32_t count);
     bool Indexed() const { return indexed_; }
 
-    // Writes block `indexNumber` (the only writer of data files). "" or a message.
-    std::string cSave(std::int32_t indexNumber, const Bytes& bytes, std::int16_t flagA, std::int16_t flagB,
-                      bool isEmpty);
-
 private:
     struct Entry {
         std::int64_t offset = 0;

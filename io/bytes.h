@@ -18,15 +18,6 @@ std::optional<std::int32_t> Bytes2Long(ByteView bytes, std::int64_t pos, int cou
 // signed 16-bit number (FF FF gives -1).
 std::optional<std::int16_t> Bytes2Integer(ByteView bytes, std::int64_t pos, int count);
 
-// Writes the low `count` bytes (1..4) of `value` from `pos` on. Stops quietly
-// at the first position outside the array; the bytes before it are written.
-void Long2Bytes(std::int32_t value, std::span<std::uint8_t> bytes, std::int64_t pos, int count);
-
-// Copies `count` bytes from source[sourcePos] to destination[destinationPos].
-// Returns false, copying nothing, when either range leaves its array.
-bool CopyByteRange(ByteView source, std::span<std::uint8_t> destination, std::int64_t sourcePos,
-                   std::int64_t count, std::int64_t destinationPos);
-
 // Plain little-endian stores and loads for writers that own their buffer.
 inline void PutLE16(std::uint8_t* p, std::uint16_t v) {
     p[0] = static_cast<std::uint8_t>(v);

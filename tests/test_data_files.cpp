@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "codecs/art.h"
-#include "codecs/cHues.h"
 #include "codecs/colors.h"
 #include "codecs/hues.h"
 #include "gamefiles/block_source.h"
@@ -90,16 +89,13 @@ TEST(cMUL, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
     }
 }
 
-TEST(cMUL, RefusalsNameTheFilesAndCreateNothingAndSavesOverwriteOrAppend) {
+TEST(cMUL, RefusalsNameTheFilesAndCreateNothing) {
     TempDir dir;
-    const B data = Sequence(708 * 6);
-    WriteFileBytes(dir / "hues.mul", data);
+    WriteFileBytes(dir / "hues.mul", Sequence(708 * 6));
     cMUL m;
     EXPECT_EQ(m.cOpenCut(dir / "hues.mul", {0, 0, 4}), "Illegal block size.");
     ASSERT_EQ(m.cOpen("", dir / "hues.mul", 708), "");
     EXPECT_EQ(m.cOpen("", dir / "hues.mul", 708), " and " + (dir / "hues.mul") + " is allready opened.");
-    EXPECT_NE(m.cSave(1, B(709, 1), 0, 0, false), "");
-    EXPECT_EQ(ReadFileBytes(dir / "hues.mul"), data);
 
     cMUL missing;
     EXPECT_EQ(missing.cOpen(dir / "no.idx", dir / "no.mul", 0),
@@ -107,24 +103,9 @@ TEST(cMUL, RefusalsNameTheFilesAndCreateNothingAndSavesOverwriteOrAppend) {
     EXPECT_EQ(missing.cOpen(dir / "no.idx", dir / "hues.mul", 0),
               "Unable to open " + (dir / "no.idx") + " and " + (dir / "hues.mul") + ".");
     EXPECT_FALSE(std::filesystem::exists(dir / "no.mul") || std::filesystem::exists(dir / "no.idx"));
-
-    // Saving overwrites in place, or appends when the block grew.
-    WriteFileBytes(dir / "d.mul", B(20, 0xAA));
-    WriteFileBytes(dir / "i.idx", IndexBytes({{4, 12, 0}}));
-    cMUL file;
-    ASSERT_EQ(file.cOpen(dir / "i.idx", dir / "d.mul", 0), "");
-    ASSERT_EQ(file.cSave(0, B(10, 1), 3, 4, false), "");
-    EXPECT_EQ(file.cLoad(0).bytes, B(10, 1));
-    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), IndexBytes({{4, 10, 0x00040003}}));
-    EXPECT_EQ(ReadFileBytes(dir / "d.mul").size(), 20u);
-    ASSERT_EQ(file.cSave(0, B(20, 2), 3, 4, false), "");
-    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), IndexBytes({{20, 20, 0x00040003}}));
-    EXPECT_EQ(ReadFileBytes(dir / "d.mul").size(), 40u);
-    ASSERT_EQ(file.cSave(0, {}, 0, 0, true), "");
-    EXPECT_EQ(ReadFileBytes(dir / "i.idx"), IndexBytes({{-1, -1, 0}}));
 }
 
-TEST(Hues, VerdataFormMovesEachEntryAndZeroesTheRestAndFileBlocksAreAtTheirOffsets) {
+TEST(Hues, VerdataFormMovesEachEntryAndZeroesTheRestAndTheGroupFormTakesThemBack) {
     HuesBlock h;
     for (std::size_t i = 0; i < h.size(); ++i) h[i] = static_cast<std::uint8_t>(i % 251 + 1);
     h[0] = 0x12, h[1] = 0x34, h[2] = 0x56, h[3] = 0x78;
@@ -142,27 +123,7 @@ TEST(Hues, VerdataFormMovesEachEntryAndZeroesTheRestAndFileBlocksAreAtTheirOffse
     HuesBlock expected = h;
     expected[0] = expected[1] = expected[2] = expected[3] = 0;
     EXPECT_EQ(back, expected);
-
-    B out(1220, 1);
-    EXPECT_FALSE(Hues2VHues(B(707, 0), out));
-    EXPECT_EQ(out, B(1220, 1));
-
-    // The file: blocks at their offsets, the first file opened stays open.
-    TempDir dir;
-    const B file = Sequence(708 * 3);
-    WriteFileBytes(dir / "hues.mul", file);
-    cHues hues;
-    EXPECT_FALSE(hues.LoadHuesBlock(2, h));
-    EXPECT_NE(hues.OpenHues(dir / "missing.mul"), "");
-    EXPECT_FALSE(std::filesystem::exists(dir / "missing.mul"));
-    ASSERT_EQ(hues.OpenHues(dir / "hues.mul"), "");
-    EXPECT_EQ(hues.OpenHues(dir / "other.mul"), "");
-    ASSERT_TRUE(hues.LoadHuesBlock(2, h));
-    EXPECT_TRUE(std::equal(h.begin(), h.end(), file.begin() + 1416));
-    ASSERT_TRUE(hues.SaveHuesBlock(4, h));
-    hues.CloseHues();
-    const B saved = ReadFileBytes(dir / "hues.mul");
-    EXPECT_EQ(B(saved.begin() + 708 * 4, saved.end()), B(file.begin() + 1416, file.end()));
+    EXPECT_EQ(HuesToVerdataBytes(B(707, 0)), B{});
 }
 
 TEST(DataFileImport, EveryKindOfEntryIsKeptAsStoredOrLeftOutAndSurvivesSaveAndOpen) {
