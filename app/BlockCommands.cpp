@@ -20,12 +20,11 @@
 #include "gamefiles/block_source.h"
 #include "codecs/wav.h"
 #include "gamefiles/whole_files.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "io/save_file.h"
 #include "patch/user_numbers.h"
 
 namespace {
-constexpr std::uint8_t kSoundId = 8;
 const QString kDatafileFilter = QStringLiteral("Datafile (*.dat) |*.dat");
 const QString kBitmapFilter = QStringLiteral("Windows bitmap (*.bmp) |*.bmp|PNG picture (*.png) |*.png");
 }  // namespace
@@ -73,12 +72,12 @@ void BlockCommands::SetCurrent(std::optional<BlockId> id) {
     remove_->setEnabled(block);
     saveToFile_->setEnabled(block);
     changeFlags_->setEnabled(block);
-    saveToBmp_->setEnabled(block && f == kGumpFileId);
-    saveAsWav_->setEnabled(block && f == kSoundId);
-    loadFromDatafile_->setEnabled(fileType && f < 200);
-    addFromCompare_->setEnabled(fileType && f < 200);
-    loadFromBmp_->setEnabled(fileType && f == kGumpFileId);
-    addFile_->setEnabled(fileType && f == kFilesFileId);
+    saveToBmp_->setEnabled(block && f == kGumps);
+    saveAsWav_->setEnabled(block && f == kSound);
+    loadFromDatafile_->setEnabled(fileType && IsDataFileType(f));
+    addFromCompare_->setEnabled(fileType && IsDataFileType(f));
+    loadFromBmp_->setEnabled(fileType && f == kGumps);
+    addFile_->setEnabled(fileType && f == kFiles);
 }
 
 bool BlockCommands::PrepareMenu(QMenu* menu) const {
@@ -108,8 +107,8 @@ void BlockCommands::SaveToFile() {
     const Patch& patch = document_.patch();
     const std::int32_t slot = patch.FindLiveBlock(current_->fileId, current_->blockNumber);
     if (slot < 0) return;
-    const PatchBlock& block = patch[current_->fileId].Blocks[static_cast<std::size_t>(slot)];
-    if (block.Length() <= 0 || block.ByteArray.empty()) {
+    const PatchBlock& block = patch[current_->fileId].blocks[static_cast<std::size_t>(slot)];
+    if (block.Length() <= 0 || block.bytes.empty()) {
         CurrentPrompts().Message(window_, QStringLiteral("That block is empty."), QStringLiteral("Save block"));
         return;
     }
@@ -124,14 +123,14 @@ void BlockCommands::SaveToFile() {
     SaveFile file;
     std::string error = OpenBeside(file, path);
     if (error.empty()) {
-        file.Write(document_.patch()[current_->fileId].Blocks[static_cast<std::size_t>(now)].ByteArray);
+        file.Write(document_.patch()[current_->fileId].blocks[static_cast<std::size_t>(now)].bytes);
         error = file.Commit();
     }
     if (!error.empty()) CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Save block"));
 }
 
 void BlockCommands::LoadFromDatafile() {
-    if (!current_ || current_->IsBlock() || current_->fileId >= 200) return;
+    if (!current_ || current_->IsBlock() || !IsDataFileType(current_->fileId)) return;
     const std::uint8_t fileId = current_->fileId;
     const QString typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"),
                                                  QStringLiteral("Import from datafile"), QStringLiteral("0"));
@@ -154,7 +153,7 @@ void BlockCommands::LoadFromDatafile() {
 }
 
 void BlockCommands::SaveToBmp() {
-    if (!current_ || !current_->IsBlock() || current_->fileId != kGumpFileId) return;
+    if (!current_ || !current_->IsBlock() || current_->fileId != kGumps) return;
     QString path = ShowSaveDialog(window_, kBitmapFilter, QStringLiteral("Select windows bitmap to save to"),
                                   Folder::Pictures, QStringLiteral("bmp"));
     if (path.isEmpty()) return;
@@ -166,12 +165,12 @@ void BlockCommands::SaveToBmp() {
 }
 
 void BlockCommands::LoadFromBmp() {
-    if (!current_ || current_->IsBlock() || current_->fileId != kGumpFileId) return;
+    if (!current_ || current_->IsBlock() || current_->fileId != kGumps) return;
     LoadGumpPicture(QString(), *current_);
 }
 
 void BlockCommands::LoadGumpPicture(const QString& dropped, BlockId target) {
-    if (target.fileId != kGumpFileId) return;
+    if (target.fileId != kGumps) return;
     const QString title = QStringLiteral("Import Gump from Bmp");
     std::optional<std::int32_t> n = target.IsBlock() ? std::optional(target.blockNumber) : std::nullopt;
     if (!n) {
@@ -200,7 +199,7 @@ void BlockCommands::LoadGumpPicture(const QString& dropped, BlockId target) {
 }
 
 void BlockCommands::AddFromCompare() {
-    if (!current_ || current_->IsBlock() || current_->fileId >= 200) return;
+    if (!current_ || current_->IsBlock() || !IsDataFileType(current_->fileId)) return;
     const std::uint8_t fileId = current_->fileId;
     CompareChoice choice;
     {
@@ -222,7 +221,7 @@ void BlockCommands::AddFromCompare() {
         CurrentPrompts().Message(window_, QString::fromStdString(result.error), QStringLiteral("Compare"));
         return;
     }
-    const QString into = QString::fromStdString(FileTypes()[fileId].Name);
+    const QString into = QString::fromStdString(FileTypes()[fileId].name);
     if (!document_.Run(QStringLiteral("Add from compare"), std::move(edit))) return;
     emit Reported((result.added == 1 ? QStringLiteral("1 block differs: added to %1")
                                      : QStringLiteral("%1 blocks differ: added to %2").arg(result.added))
@@ -236,7 +235,7 @@ void BlockCommands::AddFromCompare() {
 }
 
 void BlockCommands::AddFile() {
-    if (!current_ || current_->IsBlock() || current_->fileId != kFilesFileId) return;
+    if (!current_ || current_->IsBlock() || current_->fileId != kFiles) return;
     PatchEdit edit;
     {
         frmAddFile dialog(window_);
@@ -245,11 +244,11 @@ void BlockCommands::AddFile() {
     }
     // The new copy replaces the one the patch holds and keeps its flags.
     const Patch& patch = document_.patch();
-    for (PatchBlock& b : edit.added[kFilesFileId].Blocks) {
-        const std::int32_t old = patch.FindLiveBlock(kFilesFileId, b.BlockNumber);
+    for (PatchBlock& b : edit.added[kFiles].blocks) {
+        const std::int32_t old = patch.FindLiveBlock(kFiles, b.number);
         if (old < 0) continue;
-        b.FlagA = patch[kFilesFileId].Blocks[static_cast<std::size_t>(old)].FlagA;
-        b.FlagB = patch[kFilesFileId].Blocks[static_cast<std::size_t>(old)].FlagB;
+        b.flagA = patch[kFiles].blocks[static_cast<std::size_t>(old)].flagA;
+        b.flagB = patch[kFiles].blocks[static_cast<std::size_t>(old)].flagB;
     }
     document_.Run(QStringLiteral("Add file"), std::move(edit));
 }
@@ -259,13 +258,13 @@ void BlockCommands::ChangeFlags() {
     const BlockId id = *current_;
     const std::int32_t slot = document_.patch().FindLiveBlock(id.fileId, id.blockNumber);
     if (slot < 0) return;
-    const PatchBlock& block = document_.patch()[id.fileId].Blocks[static_cast<std::size_t>(slot)];
-    frmChangeFlag dialog(window_, static_cast<std::uint16_t>(block.FlagA), static_cast<std::uint16_t>(block.FlagB));
+    const PatchBlock& block = document_.patch()[id.fileId].blocks[static_cast<std::size_t>(slot)];
+    frmChangeFlag dialog(window_, static_cast<std::uint16_t>(block.flagA), static_cast<std::uint16_t>(block.flagB));
     if (CurrentPrompts().Exec(&dialog) != QDialog::Accepted) return;
     const auto a = static_cast<std::int16_t>(dialog.FlagA() & 0xFFFF);
     const auto b = static_cast<std::int16_t>(dialog.FlagB() & 0xFFFF);
-    const PatchBlock& now = document_.patch()[id.fileId].Blocks[static_cast<std::size_t>(slot)];
-    if (now.FlagA == a && now.FlagB == b) return;
+    const PatchBlock& now = document_.patch()[id.fileId].blocks[static_cast<std::size_t>(slot)];
+    if (now.flagA == a && now.flagB == b) return;
     PatchEdit edit;
     edit.flags.push_back({id.fileId, slot, a, b});
     document_.Run(QStringLiteral("Change Flags"), std::move(edit));
@@ -277,7 +276,7 @@ std::string BlockCommands::WriteWav(const std::string& path) const {
     if (slot < 0) return "No sound block is selected.";
     Bytes wav;
     std::string error =
-        SoundToWav(document_.patch()[current_->fileId].Blocks[static_cast<std::size_t>(slot)].ByteArray, wav);
+        SoundToWav(document_.patch()[current_->fileId].blocks[static_cast<std::size_t>(slot)].bytes, wav);
     if (!error.empty()) return error;
     SaveFile file;
     error = OpenBeside(file, path);
@@ -292,7 +291,7 @@ std::string BlockCommands::OpenBeside(SaveFile& file, const std::string& path) c
 }
 
 void BlockCommands::SaveAsWav() {
-    if (!current_ || !current_->IsBlock() || current_->fileId != kSoundId) return;
+    if (!current_ || !current_->IsBlock() || current_->fileId != kSound) return;
     const QString chosen = ShowSaveDialog(window_, QStringLiteral("WAV sound (*.wav) |*.wav"),
                                           QStringLiteral("Save as WAV"), Folder::RawBlocks, QStringLiteral("wav"));
     if (chosen.isEmpty()) return;
@@ -303,7 +302,7 @@ void BlockCommands::SaveAsWav() {
 }
 
 void BlockCommands::PlaySound() {
-    if (!current_ || !current_->IsBlock() || current_->fileId != kSoundId) return;
+    if (!current_ || !current_->IsBlock() || current_->fileId != kSound) return;
     if (!sounds_) sounds_ = std::make_unique<QTemporaryDir>();
     const QString path = sounds_->filePath(QStringLiteral("sound-%1.wav").arg(current_->blockNumber));
     const std::string error = sounds_->isValid() ? WriteWav(path.toStdString()) : "Cannot make a temporary folder.";

@@ -24,11 +24,10 @@
 #include "codecs/art.h"
 #include "images/bitmap.h"
 #include "codecs/previews.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "patch/block_info.h"
 
 namespace {
-constexpr std::uint8_t kSoundId = 8;
 constexpr std::array<int, 5> kZooms = {0, 1, 2, 4, 8};
 
 // Light squares behind transparent cells, as image editors draw them.
@@ -234,7 +233,7 @@ void InfoPanel::ShowFacts(const BlockFacts& facts) {
         tblFacts_->show();
     }
     if (facts.picture.width > 0 && facts.picture.height > 0)
-        SetPicture(LongArrayToImage(PictureColors(facts.picture), palette().color(QPalette::Button).rgb()));
+        SetPicture(GridToImage(PictureColors(facts.picture), palette().color(QPalette::Button).rgb()));
 }
 
 void InfoPanel::ShowNode(BlockId id, const QString& text) {
@@ -247,7 +246,7 @@ void InfoPanel::ShowNode(BlockId id, const QString& text) {
     BlockInfo info;
     if (id.IsBlock()) {
         const std::int32_t slot = patch.FindLiveBlock(id.fileId, id.blockNumber);
-        const PatchBlock* block = slot < 0 ? nullptr : &patch[id.fileId].Blocks[static_cast<std::size_t>(slot)];
+        const PatchBlock* block = slot < 0 ? nullptr : &patch[id.fileId].blocks[static_cast<std::size_t>(slot)];
         info = DescribeBlock(id.fileId, id.blockNumber, block);
         if (block) Preview(id, *block);
     } else {
@@ -258,27 +257,27 @@ void InfoPanel::ShowNode(BlockId id, const QString& text) {
 }
 
 void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
-    LongArray grid;
+    ColorGrid grid;
     const QRgb background = palette().color(QPalette::Button).rgb();
     switch (id.fileId) {
-        case kMapFileId:
-            if (MapPreview(block.ByteArray, settings_.RadarColors, grid).empty())
-                SetPicture(LongArrayToImage(grid, background));
+        case kMap:
+            if (MapPreview(block.bytes, settings_.RadarColors, grid).empty())
+                SetPicture(GridToImage(grid, background));
             break;
-        case kAnimFileId:
-            if (block.Length() > 0 && AnimPreview(block.ByteArray, grid).empty())
-                SetPicture(LongArrayToImage(grid, background));
+        case kAnim:
+            if (block.Length() > 0 && AnimPreview(block.bytes, grid).empty())
+                SetPicture(GridToImage(grid, background));
             break;
-        case kArtFileId: {
-            const bool drawn = id.blockNumber < 16384 ? ArtRun2LongArray(block.ByteArray, grid)
-                                                      : ArtRaw2LongArray(block.ByteArray, grid);
+        case kArt: {
+            const bool drawn = id.blockNumber < 16384 ? DecodeLandTile(block.bytes, grid)
+                                                      : DecodeStaticTile(block.bytes, grid);
             if (!drawn) break;
             for (std::int32_t& cell : grid.cells)
-                if (cell == kArtBackground) cell = LongArray::kBackground;
-            SetPicture(LongArrayToImage(grid, background), background);
+                if (cell == kArtBackground) cell = ColorGrid::kBackground;
+            SetPicture(GridToImage(grid, background), background);
             break;
         }
-        case kGumpFileId:
+        case kGumps:
             if (lastPicture_ != id) {
                 std::string error;
                 const QImage picture = GumpPicture(block, error);
@@ -288,9 +287,9 @@ void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
             lastPicture_ = id;
             break;
         default:
-            if (const auto facts = DescribeBlockData(id.fileId, id.blockNumber, block.ByteArray)) {
+            if (const auto facts = DescribeBlockData(id.fileId, id.blockNumber, block.bytes)) {
                 ShowFacts(*facts);
-                cmdPlay_->setVisible(id.fileId == kSoundId && block.ByteArray.size() >= kSoundHeaderSize);
+                cmdPlay_->setVisible(id.fileId == kSound && block.bytes.size() >= kSoundHeaderSize);
             }
             break;
     }

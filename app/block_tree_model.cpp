@@ -133,7 +133,7 @@ QVariant BlockTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             switch (n.kind) {
-                case Kind::FileType: return QString::fromStdString(FileTypes()[file.fileId].Name);
+                case Kind::FileType: return QString::fromStdString(FileTypes()[file.fileId].name);
                 case Kind::Lots: return QStringLiteral("LOTS");
                 default: {
                     const bool settled = document_.Settled()[file.fileId].count(number) > 0;

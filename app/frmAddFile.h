@@ -1,10 +1,10 @@
 // The add-file dialog: reads the client's executable, readme or first map
-// into its block of file ID 252, in a patch of its own that the caller takes.
+// into its block of file ID kFiles, in a patch of its own that the caller takes.
 #pragma once
 
 #include <QDialog>
 
-#include "patch/Patch.h"
+#include "patch/patch.h"
 
 class QComboBox;
 class QLineEdit;

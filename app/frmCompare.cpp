@@ -11,14 +11,14 @@
 #include "app/prompts.h"
 #include "gamefiles/data_source.h"
 #include "gamefiles/package_names.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "io/binary_io.h"
 
 frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner), fileId_(fileId) {
     const FileTypeEntry& type = FileTypes()[fileId];
     packages_ = SchemeOfFileId(fileId) != nullptr;
     setObjectName(QStringLiteral("frmCompare"));
-    setWindowTitle(QStringLiteral("Compare ") + QString::fromStdString(type.Name));
+    setWindowTitle(QStringLiteral("Compare ") + QString::fromStdString(type.name));
     auto* grid = new QGridLayout(this);
     int row = 0;
     std::size_t indexRows = 0;

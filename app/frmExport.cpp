@@ -96,8 +96,8 @@ void frmExport::Export() {
         return;
     }
     std::int64_t written = 0;
-    for (int f = 0; f < 256; ++f)
-        patch_.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { written += b.BlockNumber >= 0; });
+    for (int f = 0; f < Patch::kFileIds; ++f)
+        patch_.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { written += b.number >= 0; });
     emit Reported(QStringLiteral("Exported %1 to %2").arg(Blocks(written), txtFile_->text()));
     close();
 }

@@ -18,7 +18,7 @@
 #include "gamefiles/data_source.h"
 #include "gamefiles/import.h"
 #include "gamefiles/package_names.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "io/binary_io.h"
 #include "patch/user_numbers.h"
 
@@ -45,10 +45,9 @@ frmImport::frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportRes
     cboMULType_ = Named(new QComboBox(this), "cboMULType");
     cboMULType_->addItem(QStringLiteral("UOP Patchfile (*.UOP)"), kPatchFileType);
     cboMULType_->addItem(QStringLiteral("Verdata (Verdata.mul)"), kVerdataType);
-    for (int f = 0; f <= 200; ++f) {
-        const FileTypeEntry& t = FileTypes()[static_cast<std::size_t>(f)];
-        if (!t.Name.empty()) cboMULType_->addItem(QStringLiteral("%1 (%2)").arg(QString::fromStdString(t.Name)).arg(f), f);
-    }
+    for (int f = 0; f <= kLastDataFileId; ++f)
+        if (IsDataFileType(static_cast<std::uint8_t>(f)))
+            cboMULType_->addItem(QStringLiteral("%1 (%2)").arg(QString::fromStdString(FileTypes()[f].name)).arg(f), f);
     grid->addWidget(cboMULType_, 1, 1, 1, 4);
 
     grid->addWidget(Bold(Named(new QLabel(QStringLiteral("Select file to import from:"), this), "Label6")), 2, 0, 1, 5);

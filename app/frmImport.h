@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "gamefiles/import.h"
-#include "patch/Patch.h"
+#include "patch/patch.h"
 
 class QCheckBox;
 class QComboBox;

@@ -38,7 +38,7 @@
 #include "app/status_texts.h"
 #include "gamefiles/data_source.h"
 #include "gamefiles/import.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 
 namespace {
 const QString kPatchFilter = QStringLiteral("UOP Patchfile (*.uop) |*.uop");
@@ -472,9 +472,10 @@ namespace {
 // The file type a game data file's name tells, or -1: "gumpart.mul" is Gumps.
 int GuessFileType(const QString& name) {
     static const std::pair<const char*, int> kNames[] = {
-        {"animdata", 31}, {"gumpart", 12}, {"gumpidx", 12}, {"artidx", 4}, {"art", 4}, {"statics", 2}, {"staidx", 2},
-        {"map", 0}, {"anim", 6}, {"sound", 8}, {"texmaps", 10}, {"texidx", 10}, {"multi", 14}, {"skill", 16},
-        {"tiledata", 30}, {"hues", 32}};
+        {"animdata", kAnimdata}, {"gumpart", kGumps},   {"gumpidx", kGumps}, {"artidx", kArt},     {"art", kArt},
+        {"statics", kStatics},   {"staidx", kStatics},  {"map", kMap},       {"anim", kAnim},      {"sound", kSound},
+        {"texmaps", kTexmaps},   {"texidx", kTexmaps},  {"multi", kMultis},  {"skill", kSkills},   {"tiledata", kTiledata},
+        {"hues", kHues}};
     const QString lower = name.toLower();
     for (const auto& [prefix, fileId] : kNames)
         if (lower.startsWith(QLatin1String(prefix))) return fileId;
@@ -511,7 +512,7 @@ void frmStart::DropFile(const QString& path, QPoint pos) {
     if (suffix == QLatin1String("bmp") || suffix == QLatin1String("png")) {
         const QModelIndex under = tvBlocks_->indexAt(tvBlocks_->viewport()->mapFrom(this, pos));
         std::optional<BlockId> target = under.isValid() ? BlockTreeModel::IdOf(under) : Current();
-        if (!target || target->fileId != kGumpFileId) {
+        if (!target || target->fileId != kGumps) {
             CurrentPrompts().Message(this, QStringLiteral("Drop a picture on the Gumps node or on a gump block."),
                                      QStringLiteral("Import Gump from Bmp"));
             return;

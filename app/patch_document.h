@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "patch/Patch.h"
+#include "patch/patch.h"
 #include "patch/block_tree.h"
 #include "patch/patch_edit.h"
 #include "patch/patch_file.h"

@@ -5,7 +5,7 @@
 
 #include "bench_support.h"
 #include "gamefiles/block_source.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 
 namespace {
 struct ComparePair {

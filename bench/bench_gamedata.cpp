@@ -6,7 +6,7 @@
 #include "gamefiles/block_source.h"
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "io/binary_io.h"
 #include "patch/patch_file.h"
 

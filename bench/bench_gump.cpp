@@ -39,9 +39,9 @@ void BM_MemcpyPixels(benchmark::State& state) {
 
 void BM_DecodeGump(benchmark::State& state) {
     const Bytes block = *EncodeGump(Picture(state.range(0) == 1), kWidth, kHeight);
-    LongArray grid;
+    ColorGrid grid;
     for (auto _ : state) {
-        if (!GumpToLongArray(block, grid, kWidth, kHeight).empty()) state.SkipWithError("decode");
+        if (!DecodeGump(block, grid, kWidth, kHeight).empty()) state.SkipWithError("decode");
         benchmark::DoNotOptimize(grid.cells.data());
     }
     state.counters["Mpixel/s"] = benchmark::Counter(kWidth * kHeight / 1e6, benchmark::Counter::kIsIterationInvariantRate);

@@ -9,10 +9,10 @@
 #include "gamefiles/package.h"
 #include "gamefiles/package_names.h"
 #include "gamefiles/package_writer.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 
 namespace {
-constexpr std::uint32_t kGumps = 65536;
+constexpr std::uint32_t kGumpCount = 65536;
 constexpr std::uint32_t kChunks = 96;
 
 struct Packages {
@@ -24,8 +24,8 @@ struct Packages {
         std::mt19937 rng(14);
         PackageWriter writer;
         if (!writer.Open(gumps, 4, 100).empty()) std::abort();
-        const std::string& gumpName = SchemeOfFileId(kGumpFileId)->formats[0];
-        for (std::uint32_t i = 0; i < kGumps; ++i) {
+        const std::string& gumpName = SchemeOfFileId(kGumps)->formats[0];
+        for (std::uint32_t i = 0; i < kGumpCount; ++i) {
             // A gump of rows of runs: 8-byte prefix, a lookup table, then run pairs of colour and length.
             const std::uint32_t width = 40 + rng() % 40, height = 30 + rng() % 20;
             Bytes p(8 + 4 * height);
@@ -45,7 +45,7 @@ struct Packages {
         Bytes chunk(static_cast<std::size_t>(kMapBlocksPerChunk) * kMapBlockSize);
         for (std::uint32_t k = 0; k < kChunks; ++k) {
             for (auto& b : chunk) b = static_cast<std::uint8_t>(rng());
-            writer.Add(LegacyName(SchemeOfFileId(kMapFileId)->formats[0], k), chunk, 0);
+            writer.Add(LegacyName(SchemeOfFileId(kMap)->formats[0], k), chunk, 0);
         }
         if (!writer.Commit().empty()) std::abort();
     }
@@ -71,7 +71,7 @@ void BM_CatGumpPackage(benchmark::State& state) {
     const std::string command = "cat '" + Data().gumps + "' >/dev/null";
     for (auto _ : state) Shell(command);
 }
-void BM_ImportGumpPackage(benchmark::State& state) { Import(state, Data().gumps, kGumpFileId, kGumps); }
+void BM_ImportGumpPackage(benchmark::State& state) { Import(state, Data().gumps, kGumps, kGumpCount); }
 
 // Inflating every gump entry from memory: the zlib decode without the rest.
 void BM_InflateGumpEntries(benchmark::State& state) {
@@ -99,7 +99,7 @@ void BM_CatMapPackage(benchmark::State& state) {
     for (auto _ : state) Shell(command);
 }
 void BM_ImportMapPackage(benchmark::State& state) {
-    Import(state, Data().map, kMapFileId, static_cast<std::int64_t>(kChunks) * kMapBlocksPerChunk);
+    Import(state, Data().map, kMap, static_cast<std::int64_t>(kChunks) * kMapBlocksPerChunk);
 }
 
 BENCHMARK(BM_CatGumpPackage)->Unit(benchmark::kMillisecond)->UseRealTime();

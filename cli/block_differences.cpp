@@ -13,12 +13,12 @@ using Live = std::map<std::int32_t, const PatchBlock*>;
 
 Live LiveBlocks(const Patch& patch, std::uint8_t fileId) {
     Live live;
-    patch.ForEachLive(fileId, [&](const PatchBlock& b) { live[b.BlockNumber] = &b; });
+    patch.ForEachLive(fileId, [&](const PatchBlock& b) { live[b.number] = &b; });
     return live;
 }
 
 BlockSide Side(const PatchBlock& b) {
-    return {b.Length(), b.FlagA, b.FlagB, Sha256Hex(b.ByteArray)};
+    return {b.Length(), b.flagA, b.flagB, Sha256Hex(b.bytes)};
 }
 
 bool Same(const BlockSide& a, const BlockSide& b) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "patch/Patch.h"
+#include "patch/patch.h"
 
 struct BlockSide {
     std::int32_t length = 0;

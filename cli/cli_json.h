@@ -7,7 +7,7 @@
 #include "cli/json.h"
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
-#include "patch/Patch.h"
+#include "patch/patch.h"
 
 inline constexpr const char* kJsonHelp =
     "--json (anywhere on the line) prints one JSON document on stdout instead of text:\n"

@@ -10,7 +10,7 @@
 
 #include "cli/json.h"
 #include "cli/progress_line.h"
-#include "patch/Patch.h"
+#include "patch/patch.h"
 #include "io/patch_lock.h"
 #include "io/save_file.h"
 

@@ -47,7 +47,7 @@ std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int
     if (std::string e = ReadPatchFile(path, patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty()) return e;
     const std::int32_t i = patch.FindLiveBlock(fileId, static_cast<std::int32_t>(number));
     if (i < 0) return "'" + path + "' has no " + kind + " block " + text + ".";
-    block = &patch[fileId].Blocks[static_cast<std::size_t>(i)];
+    block = &patch[fileId].blocks[static_cast<std::size_t>(i)];
     return "";
 }
 
@@ -70,7 +70,7 @@ bool ParseFileId(const std::string& text, std::uint8_t& fileId) {
         return true;
     }
     for (std::size_t i = 0; i < FileTypes().size(); ++i) {
-        if (FileTypes()[i].Name.empty() || !SameName(FileTypes()[i].Name, text)) continue;
+        if (FileTypes()[i].name.empty() || !SameName(FileTypes()[i].name, text)) continue;
         fileId = static_cast<std::uint8_t>(i);
         return true;
     }
@@ -79,9 +79,8 @@ bool ParseFileId(const std::string& text, std::uint8_t& fileId) {
 
 const FileTypeEntry* DataFileType(const std::string& text) {
     std::uint8_t id = 0;
-    if (!ParseFileId(text, id) || id > 200) return nullptr;
-    const FileTypeEntry& type = FileTypes()[id];
-    return type.Name.empty() ? nullptr : &type;
+    if (!ParseFileId(text, id) || !IsDataFileType(id)) return nullptr;
+    return &FileTypes()[id];
 }
 
 void ReportImport(const ImportResult& r, std::ostream& out, std::ostream& err) {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "gamefiles/import.h"
-#include "patch/FileTypes.h"
-#include "patch/Patch.h"
+#include "patch/file_types.h"
+#include "patch/patch.h"
 #include "io/patch_lock.h"
 
 inline constexpr int kOk = 0;
@@ -44,7 +44,7 @@ std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int
 // else the message naming it.
 std::string MissingBase(const std::string& base);
 
-// A known file type of the data-file sources (0..200) and its catalogue row,
+// A known file type of the data-file sources (IsDataFileType) and its catalogue row,
 // given by number or by its catalogue name in any case ("gumps", "ART").
 const FileTypeEntry* DataFileType(const std::string& text);
 

@@ -23,8 +23,8 @@
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
 #include "gamefiles/whole_files.h"
-#include "patch/FileTypes.h"
-#include "patch/Patch.h"
+#include "patch/file_types.h"
+#include "patch/patch.h"
 #include "io/binary_io.h"
 #include "io/counted.h"
 #include "patch/patch_file.h"
@@ -47,7 +47,7 @@ int List(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& 
         if (session.json)
             for (int f = 0; f < Patch::kFileIds; ++f)
                 patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
-                    entries.push_back({static_cast<std::uint8_t>(f), b.BlockNumber, 0, b.Length(), b.FlagA, b.FlagB});
+                    entries.push_back({static_cast<std::uint8_t>(f), b.number, 0, b.Length(), b.flagA, b.flagB});
                 });
     } else {
         if (std::string e = ReadVerdataDirectory(args.words[0], entries); !e.empty())
@@ -74,7 +74,7 @@ int List(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& 
     if (isPatch)
         for (int f = 0; f < Patch::kFileIds; ++f)
             patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
-                line(f, b.BlockNumber, b.Length(), b.FlagA, b.FlagB);
+                line(f, b.number, b.Length(), b.flagA, b.flagB);
             });
     for (const VerdataEntry& e : entries) line(e.fileId, e.blockNumber, e.length, e.flagA, e.flagB);
     out.write(text.data(), static_cast<std::streamsize>(used));
@@ -117,14 +117,14 @@ int Extract(const CliArgs& args, std::ostream& out, std::ostream& err, CliSessio
     if (i < 0)
         return Fail(err, "'" + args.words[0] + "' has no block " + std::to_string(block) + " of file ID " +
                              std::to_string(fileId) + ".");
-    const PatchBlock& b = patch[fileId].Blocks[static_cast<std::size_t>(i)];
+    const PatchBlock& b = patch[fileId].blocks[static_cast<std::size_t>(i)];
     if (b.Length() <= 0) return Fail(err, "That block is empty.");
     if (std::string e = OverwritesInput(args.words[3], args.words[0], "the patch"); !e.empty()) return Fail(err, e);
     SaveFile file;
     if (std::string e = file.Open(args.words[3]); !e.empty()) return Fail(err, e);
-    file.Write(b.ByteArray);
+    file.Write(b.bytes);
     if (std::string e = file.Commit(); !e.empty()) return Fail(err, e);
-    const auto size = static_cast<std::int64_t>(b.ByteArray.size());
+    const auto size = static_cast<std::int64_t>(b.bytes.size());
     session.Report(out, "Wrote " + Counted(size, "byte") + " to " + args.words[3] + ".\n",
                    {{"written", args.words[3]}, {"bytes", size}});
     return kOk;
@@ -168,8 +168,8 @@ int Import(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
         if (args.files || !ParseFileId(positional[0], id) || positional.size() < 2 || positional.size() > 3)
             return kUsage;
         const FileTypeEntry& type = FileTypes()[id];
-        if (id > 200 || type.Name.empty()) return Fail(err, "File ID " + positional[0] + " is not a known file type.");
-        if (positional.size() == 3 && type.ConstantIndex > 0) return Fail(err, type.Name + " files have no index file.");
+        if (id > 200 || type.name.empty()) return Fail(err, "File ID " + positional[0] + " is not a known file type.");
+        if (positional.size() == 3 && type.fixedBlockSize > 0) return Fail(err, type.name + " files have no index file.");
         result = ImportFromFiles(imported, id, positional[1], positional.size() == 3 ? positional[2] : "", b1, b2,
                                  args.skipAbsent);
     }

@@ -21,8 +21,8 @@ int Remove(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
     SettleDuplicates(patch);
     std::int64_t removed = 0;
     PatchFileEntry& entry = patch[fileId];
-    for (std::size_t slot = 0; slot < entry.Blocks.size(); ++slot) {
-        const std::int32_t n = entry.Blocks[slot].BlockNumber;
+    for (std::size_t slot = 0; slot < entry.blocks.size(); ++slot) {
+        const std::int32_t n = entry.blocks[slot].number;
         if (n < from || n > to) continue;
         patch.MarkRemoved(fileId, slot);
         ++removed;
@@ -46,13 +46,13 @@ int SetFlags(const CliArgs& args, std::ostream& out, std::ostream& err, CliSessi
     const std::int32_t i = patch.FindLiveBlock(fileId, static_cast<std::int32_t>(block));
     if (i < 0)
         return Fail(err, "'" + args.words[0] + "' has no block " + args.words[2] + " of file ID " + std::to_string(fileId) + ".");
-    PatchBlock& b = patch[fileId].Blocks[static_cast<std::size_t>(i)];
-    b.FlagA = static_cast<std::int16_t>(static_cast<std::uint16_t>(flagA));
-    b.FlagB = static_cast<std::int16_t>(static_cast<std::uint16_t>(flagB));
+    PatchBlock& b = patch[fileId].blocks[static_cast<std::size_t>(i)];
+    b.flagA = static_cast<std::int16_t>(static_cast<std::uint16_t>(flagA));
+    b.flagB = static_cast<std::int16_t>(static_cast<std::uint16_t>(flagB));
     if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
     session.Report(out,
                    "Block " + std::to_string(block) + " of file ID " + std::to_string(fileId) + " has flags " +
                        std::to_string(flagA) + " " + std::to_string(flagB) + ".\n",
-                   {{"fileId", fileId}, {"block", block}, {"flagA", b.FlagA}, {"flagB", b.FlagB}});
+                   {{"fileId", fileId}, {"block", block}, {"flagA", b.flagA}, {"flagB", b.flagB}});
     return kOk;
 }

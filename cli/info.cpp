@@ -13,7 +13,7 @@
 
 namespace {
 std::string TypeName(int fileId) {
-    const std::string& name = FileTypes()[static_cast<std::size_t>(fileId)].Name;
+    const std::string& name = FileTypes()[static_cast<std::size_t>(fileId)].name;
     return name.empty() ? "-" : name;
 }
 }  // namespace
@@ -31,8 +31,8 @@ int Info(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& 
         std::int64_t live = 0, empty = 0, bytes = 0;
         patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
             ++live;
-            if (b.ByteArray.empty()) ++empty;
-            bytes += static_cast<std::int64_t>(b.ByteArray.size());
+            if (b.bytes.empty()) ++empty;
+            bytes += static_cast<std::int64_t>(b.bytes.size());
         });
         if (live == 0 && superseded[f] == 0) continue;
         totalLive += live;
@@ -57,8 +57,8 @@ int Info(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& 
 namespace {
 // How files of a type are read, in words.
 std::string Layout(std::size_t fileId, const FileTypeEntry& t) {
-    if (fileId == kFilesFileId) return "whole client files: 0 client, 1 readme, 2 map";
-    if (fileId == kTiledataFileId) {
+    if (fileId == kFiles) return "whole client files: 0 client, 1 readme, 2 map";
+    if (fileId == kTiledata) {
         const auto group = [](const TiledataLayout& l) {
             return std::to_string(l.landGroup) + "-byte land groups, then " + std::to_string(l.staticGroup) +
                    "-byte static groups";
@@ -66,21 +66,21 @@ std::string Layout(std::size_t fileId, const FileTypeEntry& t) {
         return "groups, no index: " + std::to_string(kTiledataLandGroups) + " " + group(kTiledataOlder) + ", or " +
                group(kTiledataNewer);
     }
-    if (t.ConstantIndex > 0) return "fixed " + std::to_string(t.ConstantIndex) + "-byte blocks, no index";
+    if (t.fixedBlockSize > 0) return "fixed " + std::to_string(t.fixedBlockSize) + "-byte blocks, no index";
     return "indexed";
 }
 
 Json LayoutJson(std::size_t fileId, const FileTypeEntry& t) {
-    const char* layout = fileId == kFilesFileId      ? "files"
-                         : fileId == kTiledataFileId ? "groups"
-                         : t.ConstantIndex > 0       ? "fixed"
+    const char* layout = fileId == kFiles      ? "files"
+                         : fileId == kTiledata ? "groups"
+                         : t.fixedBlockSize > 0       ? "fixed"
                                                      : "indexed";
     Json type{{"fileId", fileId},
-              {"name", t.Name},
+              {"name", t.name},
               {"layout", layout},
-              {"fixedBlockSize", std::string(layout) == "fixed" ? t.ConstantIndex : 0},
-              {"usualHighestBlock", t.NbrOfBlocks}};
-    if (fileId == kTiledataFileId) {
+              {"fixedBlockSize", std::string(layout) == "fixed" ? t.fixedBlockSize : 0},
+              {"usualHighestBlock", t.highestBlock}};
+    if (fileId == kTiledata) {
         Json groups = Json::array();
         for (const TiledataLayout& l : {kTiledataOlder, kTiledataNewer})
             groups.push_back({{"land", l.landGroup}, {"static", l.staticGroup}});
@@ -95,9 +95,9 @@ int Types(const CliArgs& args, std::ostream& out, std::ostream&, CliSession& ses
     Json types = Json::array();
     for (std::size_t f = 0; f < FileTypes().size(); ++f) {
         const FileTypeEntry& t = FileTypes()[f];
-        if (t.Name.empty()) continue;
+        if (t.name.empty()) continue;
         if (session.json) types.push_back(LayoutJson(f, t));
-        else out << f << ' ' << t.Name << ' ' << Layout(f, t) << "; usually blocks 0-" << t.NbrOfBlocks << '\n';
+        else out << f << ' ' << t.name << ' ' << Layout(f, t) << "; usually blocks 0-" << t.highestBlock << '\n';
     }
     if (session.json) PrintJson(out, {{"types", types}});
     return kOk;

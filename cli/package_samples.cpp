@@ -4,27 +4,27 @@
 #include <cmath>
 
 #include "io/bytes.h"
-#include "gamefiles/cMUL.h"
+#include "gamefiles/data_file.h"
 #include "gamefiles/package_names.h"
 #include "gamefiles/package_writer.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 
 namespace {
 // Every block of an indexed sample file as a package entry; gumps carry
 // their width (FlagB) and height (FlagA) in front.
 std::string FromDataFile(const std::string& d, const std::string& mul, const std::string& idx, std::uint8_t fileId,
                          const std::string& package, std::uint32_t version, std::uint16_t flag) {
-    cMUL file;
-    if (std::string e = file.cOpen(d + idx, d + mul, 0); !e.empty()) return e;
+    DataFile file;
+    if (std::string e = file.Open(d + idx, d + mul, 0); !e.empty()) return e;
     PackageWriter writer;
     if (std::string e = writer.Open(d + package, version, 100); !e.empty()) return e;
     const std::string& format = SchemeOfFileId(fileId)->formats[0];
-    for (std::int64_t n = 0; n < file.cCount(); ++n) {
-        LoadedBlock loaded = file.cLoad(static_cast<std::int32_t>(n));
+    for (std::int64_t n = 0; n < file.Count(); ++n) {
+        LoadedBlock loaded = file.Load(static_cast<std::int32_t>(n));
         if (loaded.length < 1 || loaded.damaged) continue;
         Bytes& block = loaded.bytes;
         const std::int16_t flagA = loaded.flagA, flagB = loaded.flagB;
-        if (fileId == kGumpFileId) {
+        if (fileId == kGumps) {
             Bytes sized(8);
             PutLE32(sized.data(), static_cast<std::uint16_t>(flagB));
             PutLE32(sized.data() + 4, static_cast<std::uint16_t>(flagA));
@@ -32,22 +32,22 @@ std::string FromDataFile(const std::string& d, const std::string& mul, const std
         }
         writer.Add(LegacyName(format, static_cast<std::uint32_t>(n)), block, flag);
     }
-    file.cClose();
+    file.Close();
     return writer.Commit();
 }
 
 std::string Map(const std::string& d) {
-    cMUL map;
-    if (std::string e = map.cOpen("", d + "map0.mul", kMapBlockSize); !e.empty()) return e;
+    DataFile map;
+    if (std::string e = map.Open("", d + "map0.mul", kMapBlockSize); !e.empty()) return e;
     Bytes chunk;
-    for (std::int32_t n = 0; n < std::min<std::int64_t>(512, map.cCount()); ++n) {
-        const LoadedBlock block = map.cLoad(n);
+    for (std::int32_t n = 0; n < std::min<std::int64_t>(512, map.Count()); ++n) {
+        const LoadedBlock block = map.Load(n);
         chunk.insert(chunk.end(), block.bytes.begin(), block.bytes.end());
     }
-    map.cClose();
+    map.Close();
     PackageWriter writer;
     if (std::string e = writer.Open(d + "map0LegacyMUL.uop", 5, 1000); !e.empty()) return e;
-    writer.Add(LegacyName(SchemeOfFileId(kMapFileId)->formats[0], 0), chunk, 0);
+    writer.Add(LegacyName(SchemeOfFileId(kMap)->formats[0], 0), chunk, 0);
     return writer.Commit();
 }
 
@@ -64,7 +64,7 @@ std::string Sounds(const std::string& d) {
             b.push_back(static_cast<std::uint8_t>(v));
             b.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8));
         }
-        writer.Add(LegacyName(SchemeOfFileId(8)->formats[0], s), b, 0);
+        writer.Add(LegacyName(SchemeOfFileId(kSound)->formats[0], s), b, 0);
     }
     return writer.Commit();
 }
@@ -86,7 +86,7 @@ std::string Multis(const std::string& d) {
     tile(0x0001, 0, 0, 0, 0x0001);
     PackageWriter writer;
     if (std::string e = writer.Open(d + "MultiCollection.uop", 4, 100); !e.empty()) return e;
-    writer.Add(LegacyName(SchemeOfFileId(14)->formats[0], 0), r, 1);
+    writer.Add(LegacyName(SchemeOfFileId(kMultis)->formats[0], 0), r, 1);
     return writer.Commit();
 }
 }  // namespace
@@ -99,9 +99,9 @@ const std::vector<std::string>& PackageSampleNames() {
 
 std::string WritePackageSamples(const std::string& folder) {
     const std::string d = folder + "/";
-    if (std::string e = FromDataFile(d, "art.mul", "artidx.mul", kArtFileId, "artLegacyMUL.uop", 5, 0); !e.empty())
+    if (std::string e = FromDataFile(d, "art.mul", "artidx.mul", kArt, "artLegacyMUL.uop", 5, 0); !e.empty())
         return e;
-    if (std::string e = FromDataFile(d, "gumpart.mul", "gumpidx.mul", kGumpFileId, "gumpartLegacyMUL.uop", 4, 3);
+    if (std::string e = FromDataFile(d, "gumpart.mul", "gumpidx.mul", kGumps, "gumpartLegacyMUL.uop", 4, 3);
         !e.empty())
         return e;
     if (std::string e = Map(d); !e.empty()) return e;

@@ -6,7 +6,7 @@
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
 #include "images/bitmap.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "io/save_file.h"
 
 int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
@@ -14,7 +14,7 @@ int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
     if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
     Patch patch;
     const PatchBlock* gump = nullptr;
-    if (std::string e = ReadLiveBlock(args.words[0], kGumpFileId, block, args.words[1], "gump", patch, gump); !e.empty())
+    if (std::string e = ReadLiveBlock(args.words[0], kGumps, block, args.words[1], "gump", patch, gump); !e.empty())
         return Fail(err, e);
     std::string e;
     const QImage picture = GumpPicture(*gump, e);

@@ -10,7 +10,7 @@
 #include "codecs/gump.h"
 #include "codecs/hues.h"
 #include "gamefiles/verdata.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "patch/patch_file.h"
 #include "io/save_file.h"
 
@@ -314,13 +314,13 @@ std::string MakeSamples(const std::string& folder) {
 
     // The client's own corrections: one block of each kind the panel previews.
     Patch corrections;
-    corrections.Append(kMapFileId, 5, MapBlock(5), 0, 0);
-    corrections.Append(kArtFileId, 2, LandTile(2, 4), 0, 0);
-    corrections.Append(kAnimFileId, 110, AnimBlock(), 0, 0);
+    corrections.Append(kMap, 5, MapBlock(5), 0, 0);
+    corrections.Append(kArt, 2, LandTile(2, 4), 0, 0);
+    corrections.Append(kAnim, 110, AnimBlock(), 0, 0);
     Gump panel = MakeGump(3);
-    corrections.Append(kGumpFileId, 3, std::move(panel.block), static_cast<std::int16_t>(panel.height),
+    corrections.Append(kGumps, 3, std::move(panel.block), static_cast<std::int16_t>(panel.height),
                        static_cast<std::int16_t>(panel.width));
-    corrections.Append(kHuesFileId, 0, HuesToVerdataBytes(ByteView(hues).first(kHuesBlockSize)), -1, -1);
+    corrections.Append(kHues, 0, HuesToVerdataBytes(ByteView(hues).first(kHuesBlockSize)), -1, -1);
     if (std::string e = WriteVerdata(d + "verdata.mul", "", corrections); !e.empty()) return e;
 
     const std::string readme = "Sample client readme, written by palindra-cli make-samples.\n";
@@ -332,9 +332,9 @@ std::string MakeSamples(const std::string& folder) {
     // A patch to open in the editor: a gump, a map block, an animation and a tile.
     Patch sample = corrections;
     Gump big = MakeGump(1);
-    sample.Append(kGumpFileId, 1, std::move(big.block), static_cast<std::int16_t>(big.height),
+    sample.Append(kGumps, 1, std::move(big.block), static_cast<std::int16_t>(big.height),
                   static_cast<std::int16_t>(big.width));
-    sample.Append(kArtFileId, 16385, StaticTile(1), 0, 0);
+    sample.Append(kArt, 16385, StaticTile(1), 0, 0);
     if (std::string e = WritePatchFile(d + "sample.uop", sample); !e.empty()) return e;
     return WritePackageSamples(folder);
 }

@@ -9,15 +9,14 @@
 #include "io/save_file.h"
 
 int SoundToWavCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    constexpr std::uint8_t kSoundFileId = 8;
     std::int64_t block = 0;
     if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
     Patch patch;
     const PatchBlock* sound = nullptr;
-    if (std::string e = ReadLiveBlock(args.words[0], kSoundFileId, block, args.words[1], "sound", patch, sound); !e.empty())
+    if (std::string e = ReadLiveBlock(args.words[0], kSound, block, args.words[1], "sound", patch, sound); !e.empty())
         return Fail(err, e);
     Bytes wav;
-    if (std::string e = SoundToWav(sound->ByteArray, wav);
+    if (std::string e = SoundToWav(sound->bytes, wav);
         !e.empty())
         return Fail(err, "Sound block " + args.words[1] + ": " + e);
     if (std::string e = OverwritesInput(args.words[2], args.words[0], "the patch"); !e.empty()) return Fail(err, e);

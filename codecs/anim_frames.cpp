@@ -4,7 +4,7 @@
 #include <limits>
 #include <numeric>
 
-#include "codecs/long_array.h"
+#include "codecs/color_grid.h"
 
 namespace {
 constexpr std::uint32_t kEndOfFrame = 0x7FFF7FFF;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "codecs/colors.h"
+#include "codecs/file_ids.h"
 #include "codecs/facts_text.h"
 
 std::string HexText(std::uint64_t value, int digits) {
@@ -40,20 +41,20 @@ std::string HoldsBytes(std::size_t size) { return "The block holds " + std::to_s
 
 std::optional<BlockFacts> DescribeBlockData(std::uint8_t fileId, std::int32_t blockNumber, ByteView block) {
     switch (fileId) {
-        case 2: return StaticsFacts(block);
-        case 8: return SoundFacts(block);
-        case 10: return TexmapFacts(block);
-        case 14: return MultiFacts(block);
-        case 16: return SkillFacts(block);
-        case 30: return TiledataFacts(blockNumber, block);
-        case 31: return AnimdataFacts(blockNumber, block);
-        case 32: return HueFacts(blockNumber, block);
+        case kStatics: return StaticsFacts(block);
+        case kSound: return SoundFacts(block);
+        case kTexmaps: return TexmapFacts(block);
+        case kMultis: return MultiFacts(block);
+        case kSkills: return SkillFacts(block);
+        case kTiledata: return TiledataFacts(blockNumber, block);
+        case kAnimdata: return AnimdataFacts(blockNumber, block);
+        case kHues: return HueFacts(blockNumber, block);
         default: return std::nullopt;
     }
 }
 
-LongArray PictureColors(const Picture16& picture) {
-    LongArray colors;
+ColorGrid PictureColors(const Picture16& picture) {
+    ColorGrid colors;
     colors.Reset(picture.width, picture.height, 0);
     for (std::size_t i = 0; i < colors.cells.size() && i < picture.cells.size(); ++i)
         colors.cells[i] = Color16To32(picture.cells[i]);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "io/bytes.h"
-#include "codecs/long_array.h"
+#include "codecs/color_grid.h"
 
 struct FactTable {
     std::vector<std::string> columns;
@@ -56,4 +56,4 @@ BlockFacts StaticsFacts(ByteView block);
 std::optional<BlockFacts> DescribeBlockData(std::uint8_t fileId, std::int32_t blockNumber, ByteView block);
 
 // The picture in the 32-bit colours the panel draws.
-LongArray PictureColors(const Picture16& picture);
+ColorGrid PictureColors(const Picture16& picture);

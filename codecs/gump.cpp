@@ -5,7 +5,7 @@
 
 #include "codecs/colors.h"
 
-std::string GumpToLongArray(ByteView gump, LongArray& grid, std::int32_t width, std::int32_t height) {
+std::string DecodeGump(ByteView gump, ColorGrid& grid, std::int32_t width, std::int32_t height) {
     if (width <= 0 || height <= 0) return "The gump has no size (" + std::to_string(width) + "x" + std::to_string(height) + ").";
     if (static_cast<std::int64_t>(width) * height > kMaxPictureCells) return "The gump is too large to draw.";
     if (static_cast<std::int64_t>(height) * 4 > static_cast<std::int64_t>(gump.size()))
@@ -13,9 +13,9 @@ std::string GumpToLongArray(ByteView gump, LongArray& grid, std::int32_t width, 
     grid.Reset(width, height, 0);
     const auto units = static_cast<double>(gump.size()) / 4.0;
     for (std::int32_t y = 0; y < height; ++y) {
-        const std::int64_t start = *Bytes2Long(gump, 4 * static_cast<std::int64_t>(y), 3);
+        const std::int64_t start = *ReadLE(gump, 4 * static_cast<std::int64_t>(y), 3);
         std::int64_t pairs = 0;
-        if (y + 1 < height) pairs = *Bytes2Long(gump, 4 * static_cast<std::int64_t>(y) + 4, 3) - start;
+        if (y + 1 < height) pairs = *ReadLE(gump, 4 * static_cast<std::int64_t>(y) + 4, 3) - start;
         else pairs = static_cast<std::int64_t>(std::nearbyint(units - static_cast<double>(start)));
         if (pairs <= 0) continue;
         if (4 * (start + pairs) > static_cast<std::int64_t>(gump.size()))

@@ -9,12 +9,12 @@
 #include <string>
 
 #include "io/bytes.h"
-#include "codecs/long_array.h"
+#include "codecs/color_grid.h"
 
 // Decodes a gump block into `grid` (width x height cells, 0 where no run
 // reaches). "" on success; otherwise why the block does not decode, and
 // `grid` holds what was drawn before the fault.
-std::string GumpToLongArray(ByteView gump, LongArray& grid, std::int32_t width, std::int32_t height);
+std::string DecodeGump(ByteView gump, ColorGrid& grid, std::int32_t width, std::int32_t height);
 
 // Encodes a grid of 16-bit colours (row after row, `width` per row) as a gump
 // block: one pair per run of equal colours in each row. Nothing when the

@@ -2,14 +2,14 @@
 
 #include "codecs/colors.h"
 
-std::string MapPreview(ByteView block, const std::vector<std::int32_t>& radarColors, LongArray& picture) {
+std::string MapPreview(ByteView block, const std::vector<std::int32_t>& radarColors, ColorGrid& picture) {
     constexpr int kCells = 8, kSquare = 10;
     if (block.size() < 4 + 3 * kCells * kCells)
         return "The map block holds " + std::to_string(block.size()) + " bytes, fewer than the 196 of a map block.";
     picture.Reset(kCells * kSquare, kCells * kSquare, 0);
     for (int r = 0; r < kCells; ++r)
         for (int c = 0; c < kCells; ++c) {
-            const auto tile = static_cast<std::size_t>(*Bytes2Long(block, 4 + 3 * (8 * r + c), 2));
+            const auto tile = static_cast<std::size_t>(*ReadLE(block, 4 + 3 * (8 * r + c), 2));
             const std::int32_t color = tile < radarColors.size() ? radarColors[tile] : 0;
             for (int y = 0; y < kSquare; ++y)
                 for (int x = 0; x < kSquare; ++x) picture.At(kSquare * c + x, kSquare * r + y) = color;
@@ -17,33 +17,33 @@ std::string MapPreview(ByteView block, const std::vector<std::int32_t>& radarCol
     return "";
 }
 
-std::string AnimPreview(ByteView block, LongArray& picture) {
+std::string AnimPreview(ByteView block, ColorGrid& picture) {
     const std::string pastEnd = "The animation's first frame runs past the end of the block.";
     std::int32_t palette[256];
     for (int i = 0; i < 256; ++i) {
-        const auto c = Bytes2Long(block, 2 * i, 2);
+        const auto c = ReadLE(block, 2 * i, 2);
         if (!c) return "The animation block is shorter than its palette.";
         palette[i] = Color16To32(*c);
     }
-    const auto frames = Bytes2Long(block, 512, 3);
+    const auto frames = ReadLE(block, 512, 3);
     if (!frames) return "The animation block has no frame count.";
     if (*frames == 0) return "The animation has no frames.";
-    const auto first = Bytes2Long(block, 516, 3);
+    const auto first = ReadLE(block, 516, 3);
     if (!first) return pastEnd;
 
     // The frame header: centre x, centre y (signed), width, height.
     const std::int64_t frame = static_cast<std::int64_t>(*first) + 512;
-    const auto centreX = Bytes2Integer(block, frame, 2), centreY = Bytes2Integer(block, frame + 2, 2);
-    const auto height = Bytes2Long(block, frame + 6, 2);
+    const auto centreX = ReadSignedLE(block, frame, 2), centreY = ReadSignedLE(block, frame + 2, 2);
+    const auto height = ReadLE(block, frame + 6, 2);
     if (!centreX || !centreY || !height) return pastEnd;
 
-    picture.Reset(200, 200, LongArray::kBackground);
+    picture.Reset(200, 200, ColorGrid::kBackground);
     // Each run: a 32-bit header (bits 0-11 length, 12-21 signed y offset,
     // 22-31 signed x offset), then one palette index per pixel. A header or a
     // run cut off by the end of the block ends the drawing.
     auto signed10 = [](std::uint32_t v) { return static_cast<std::int32_t>(v & 0x3FF) - (v & 0x200 ? 0x400 : 0); };
     for (std::int64_t p = frame + 8;;) {
-        const auto header = Bytes2Long(block, p, 4);
+        const auto header = ReadLE(block, p, 4);
         if (!header || static_cast<std::uint32_t>(*header) == 0x7FFF7FFFu) break;
         const auto word = static_cast<std::uint32_t>(*header);
         const std::int64_t length = word & 0xFFF;

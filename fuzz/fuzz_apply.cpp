@@ -35,7 +35,7 @@ void MakeInputs(const fs::path& dir) {
     if (!WritePatchFile((dir / "p.uop").string(), patch).empty() ||
         !WriteVerdata((dir / "base.mul").string(), "", patch).empty())
         std::abort();
-    ScratchFile("apply/a.dat", patch[4].Blocks[0].ByteArray.data(), 3);
+    ScratchFile("apply/a.dat", patch[4].blocks[0].bytes.data(), 3);
     const std::uint8_t art[] = {1, 2, 3, 4, 5}, index[] = {0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0};
     ScratchFile("apply/art.mul", art, sizeof art);
     ScratchFile("apply/art.idx", index, sizeof index);

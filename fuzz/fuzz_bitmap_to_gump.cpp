@@ -6,7 +6,7 @@
 #include "images/bitmap.h"
 #include "codecs/colors.h"
 #include "fuzz_support.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (picture.isNull()) return 0;
     Patch patch;
     if (!ImportGumpFromBmp(patch, 5, picture).empty()) return 0;
-    const PatchBlock& block = patch[kGumpFileId].Blocks.back();
+    const PatchBlock& block = patch[kGumps].blocks.back();
     std::string error;
     const QImage decoded = GumpPicture(block, error);
     FUZZ_CHECK(error.empty());

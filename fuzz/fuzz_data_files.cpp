@@ -1,8 +1,8 @@
-// An index and data file pair through cMUL, indexed and cut without index,
+// An index and data file pair through DataFile, indexed and cut without index,
 // and the import of a block range from it read as what it is, saved as a patch and opened again.
 #include "fuzz_support.h"
 #include "gamefiles/block_source.h"
-#include "gamefiles/cMUL.h"
+#include "gamefiles/data_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return 0;
@@ -13,13 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string mul = ScratchFile("f.mul", data + 4 + split, size - 4 - split);
 
     for (const bool indexed : {true, false}) {
-        cMUL file;
-        const std::string err = indexed ? file.cOpen(idx, mul, 0)
-                                        : file.cOpenCut(mul, {data[2] % 8, 1 + data[2] / 8, 1 + data[2] % 16});
+        DataFile file;
+        const std::string err = indexed ? file.Open(idx, mul, 0)
+                                        : file.OpenCut(mul, {data[2] % 8, 1 + data[2] / 8, 1 + data[2] % 16});
         if (!err.empty()) continue;
-        const std::int64_t count = std::min<std::int64_t>(file.cCount(), 2000);
+        const std::int64_t count = std::min<std::int64_t>(file.Count(), 2000);
         for (std::int64_t n = -1; n <= count; ++n) {
-            const LoadedBlock b = file.cLoad(static_cast<std::int32_t>(n));
+            const LoadedBlock b = file.Load(static_cast<std::int32_t>(n));
             FUZZ_CHECK(b.length <= 0 || b.damaged || b.bytes.size() == static_cast<std::size_t>(b.length));
             FUZZ_CHECK(!b.damaged || b.bytes.empty());
         }

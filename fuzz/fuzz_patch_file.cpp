@@ -13,13 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<Bytes> before;
     for (int f = 0; f < Patch::kFileIds; ++f)
-        for (const PatchBlock& b : patch[static_cast<std::uint8_t>(f)].Blocks) before.emplace_back(b.ByteArray.begin(), b.ByteArray.end());
+        for (const PatchBlock& b : patch[static_cast<std::uint8_t>(f)].blocks) before.emplace_back(b.bytes.begin(), b.bytes.end());
     std::vector<std::uint8_t> inverted(data, data + size);
     for (std::uint8_t& b : inverted) b = static_cast<std::uint8_t>(~b);
     ScratchFile("in.uop", inverted.data(), inverted.size());
     ScratchFile("in.uop", nullptr, 0);
     std::size_t i = 0;
     for (int f = 0; f < Patch::kFileIds; ++f)
-        for (const PatchBlock& b : patch[static_cast<std::uint8_t>(f)].Blocks) FUZZ_CHECK(b.ByteArray == before[i++]);
+        for (const PatchBlock& b : patch[static_cast<std::uint8_t>(f)].blocks) FUZZ_CHECK(b.bytes == before[i++]);
     return 0;
 }

@@ -52,8 +52,8 @@ inline bool SavedAndOpenedAgainIsTheSame(const Patch& a) {
         b.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& p) { y.push_back(&p); });
         if (x.size() != y.size()) return false;
         for (std::size_t i = 0; i < x.size(); ++i)
-            if (x[i]->BlockNumber != y[i]->BlockNumber || x[i]->Length() != y[i]->Length() || x[i]->FlagA != y[i]->FlagA ||
-                x[i]->FlagB != y[i]->FlagB || x[i]->ByteArray != y[i]->ByteArray)
+            if (x[i]->number != y[i]->number || x[i]->Length() != y[i]->Length() || x[i]->flagA != y[i]->flagA ||
+                x[i]->flagB != y[i]->flagB || x[i]->bytes != y[i]->bytes)
                 return false;
     }
     return true;

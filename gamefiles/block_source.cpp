@@ -2,7 +2,7 @@
 
 #include "gamefiles/compare.h"
 #include "gamefiles/data_source.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 
 namespace {
 // The texts that are not empty, a line each.
@@ -85,7 +85,7 @@ ImportResult ImportFromFiles(Patch& patch, std::uint8_t fileId, const std::strin
     DataSource source;
     ImportResult result;
     if (result.error = source.Open(fileId, dataPath, idxPath); !result.error.empty()) return result;
-    cMUL* file = source.DataFile();
+    DataFile* file = source.File();
     result = file ? ImportDataFile(patch, fileId, *file, blockFrom, blockTo, skipAbsent, progress)
                   : ImportBlocks(patch, fileId, source, blockFrom, blockTo, skipAbsent, progress);
     if (!result.error.empty()) return result;
@@ -110,8 +110,8 @@ ImportResult CompareFiles(Patch& patch, std::uint8_t fileId, const std::string& 
         if (result.error.empty() && (side->Form() == SourceForm::kPatchFile || side->Form() == SourceForm::kVerdata))
             result.error = "'" + side->Path() + "' holds patches, not a client's data: diff compares those.";
     if (!result.error.empty()) return result;
-    if (base.DataFile() && altered.DataFile())
-        result = CompareDataFiles(patch, fileId, *base.DataFile(), *altered.DataFile(), progress);
+    if (base.File() && altered.File())
+        result = CompareDataFiles(patch, fileId, *base.File(), *altered.File(), progress);
     else
         result = CompareBlocks(patch, fileId, base, altered, progress);
     if (result.error.empty()) result.note = JoinLines({base.SizeRemark(), altered.SizeRemark()});

@@ -8,7 +8,7 @@
 
 #include "io/bytes.h"
 #include "gamefiles/import.h"
-#include "patch/Patch.h"
+#include "patch/patch.h"
 #include "io/progress.h"
 
 class BlockSource {

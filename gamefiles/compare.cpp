@@ -3,26 +3,26 @@
 #include <algorithm>
 
 #include "codecs/hues.h"
-#include "gamefiles/cMUL.h"
+#include "gamefiles/data_file.h"
 #include "gamefiles/data_layout.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "io/read_budget.h"
 
-bool ArraysEqual(ByteView a, ByteView b) {
+bool IsPrefixOf(ByteView a, ByteView b) {
     return a.size() <= b.size() && std::equal(a.begin(), a.end(), b.begin());
 }
 
-ImportResult CompareDataFiles(Patch& patch, std::uint8_t fileId, cMUL& base, cMUL& altered,
+ImportResult CompareDataFiles(Patch& patch, std::uint8_t fileId, DataFile& base, DataFile& altered,
                               const Progress& progress) {
     ImportResult result;
-    if (fileId == kTiledataFileId && base.cCut().lowSize != altered.cCut().lowSize) {
+    if (fileId == kTiledata && base.Cut().lowSize != altered.Cut().lowSize) {
         result.error = "'" + base.DataPath() + "' and '" + altered.DataPath() + "' are tiledata files of different layouts.";
         return result;
     }
 
     Patch added;
     ReadBudget budget(altered.DataPath());
-    const std::int64_t count = std::max(base.cCount(), altered.cCount());
+    const std::int64_t count = std::max(base.Count(), altered.Count());
     // Blocks are compared where they lie in the files' read windows; only a
     // differing block is copied to the patch's own buffers.
     ByteArena spare, kept;
@@ -31,7 +31,7 @@ ImportResult CompareDataFiles(Patch& patch, std::uint8_t fileId, cMUL& base, cMU
     // Files without index hold their blocks end to end: equal runs of blocks
     // are passed over with one comparison.
     constexpr std::int32_t kRun = 16;
-    const bool runs = !base.Indexed() && !altered.Indexed() && base.cCut() == altered.cCut();
+    const bool runs = !base.Indexed() && !altered.Indexed() && base.Cut() == altered.Cut();
     for (std::int64_t n = 0; n < count; ++n) {
         if (!progress.Step(n, count)) {
             result = {};
@@ -47,20 +47,20 @@ ImportResult CompareDataFiles(Patch& patch, std::uint8_t fileId, cMUL& base, cMU
             }
         }
         spare.Reuse();
-        const LoadedBlock a = base.cView(static_cast<std::int32_t>(n), spare, aHold, aData);
-        LoadedBlock b = altered.cView(static_cast<std::int32_t>(n), spare, bHold, bData);
+        const LoadedBlock a = base.View(static_cast<std::int32_t>(n), spare, aHold, aData);
+        LoadedBlock b = altered.View(static_cast<std::int32_t>(n), spare, bHold, bData);
         if (a.damaged || b.damaged) {
             ++result.damaged;
             continue;
         }
         const std::int32_t l1 = a.length < 1 ? -1 : a.length;
         std::int32_t l2 = b.length < 1 ? -1 : b.length;
-        if (l1 == l2 && (l2 < 1 || ArraysEqual(aData, bData))) continue;
+        if (l1 == l2 && (l2 < 1 || IsPrefixOf(aData, bData))) continue;
         if (result.error = budget.Take(l2); !result.error.empty()) return result;
         BlockBytes data;
         if (l2 < 1) {
             ++result.absent;
-        } else if (fileId == kHuesFileId) {
+        } else if (fileId == kHues) {
             data = HuesToVerdataBytes(bData);
             l2 = static_cast<std::int32_t>(data.size());
         } else {

@@ -7,13 +7,13 @@
 
 #include "io/bytes.h"
 #include "gamefiles/import.h"
-#include "patch/Patch.h"
+#include "patch/patch.h"
 #include "io/progress.h"
 
 // True when every byte of `a` equals the byte at the same index of `b`.
-bool ArraysEqual(ByteView a, ByteView b);
+bool IsPrefixOf(ByteView a, ByteView b);
 
-class cMUL;
+class DataFile;
 
 // Compares every block either open data file holds and appends to entry
 // `fileId` each block that differs (its length or its bytes; the flags are
@@ -23,5 +23,5 @@ class cMUL;
 // when two tiledata files differ in layout, or when `progress` stops the
 // work (the error is then kCancelled). CompareFiles (block_source.h) opens
 // the files.
-ImportResult CompareDataFiles(Patch& patch, std::uint8_t fileId, cMUL& base, cMUL& altered,
+ImportResult CompareDataFiles(Patch& patch, std::uint8_t fileId, DataFile& base, DataFile& altered,
                               const Progress& progress = {});

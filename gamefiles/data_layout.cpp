@@ -1,6 +1,6 @@
 #include "gamefiles/data_layout.h"
 
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 
 namespace {
 // The static group count when `size` is 512 land groups and whole static groups.
@@ -22,14 +22,14 @@ std::string TiledataLayoutOf(std::int64_t size, const std::string& path, Tiledat
     return "";
 }
 
-std::string OpenDataFile(cMUL& file, std::uint8_t fileId, const std::string& idxFilename,
+std::string OpenDataFile(DataFile& file, std::uint8_t fileId, const std::string& idxFilename,
                          const std::string& mulFilename) {
-    if (fileId == kTiledataFileId) {
+    if (fileId == kTiledata) {
         InputFile probe;
         if (std::string err = probe.Open(mulFilename); !err.empty()) return err;
         TiledataLayout layout{};
         if (std::string err = TiledataLayoutOf(probe.Size(), mulFilename, layout); !err.empty()) return err;
-        return file.cOpenCut(mulFilename, {kTiledataLandGroups, layout.landGroup, layout.staticGroup});
+        return file.OpenCut(mulFilename, {kTiledataLandGroups, layout.landGroup, layout.staticGroup});
     }
-    return file.cOpen(idxFilename, mulFilename, FileTypes()[fileId].ConstantIndex);
+    return file.Open(idxFilename, mulFilename, FileTypes()[fileId].fixedBlockSize);
 }

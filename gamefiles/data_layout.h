@@ -7,10 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gamefiles/cMUL.h"
-
-inline constexpr std::uint8_t kTiledataFileId = 30;
-inline constexpr std::uint8_t kAnimdataFileId = 31;
+#include "gamefiles/data_file.h"
 
 inline constexpr std::int32_t kTiledataLandGroups = 512;
 
@@ -30,5 +27,5 @@ std::string TiledataLayoutOf(std::int64_t size, const std::string& path, Tiledat
 
 // Opens a data file (and its index when its type has one) cut as its file
 // ID's blocks are. "" or the message of the failure.
-std::string OpenDataFile(cMUL& file, std::uint8_t fileId, const std::string& idxFilename,
+std::string OpenDataFile(DataFile& file, std::uint8_t fileId, const std::string& idxFilename,
                          const std::string& mulFilename);

@@ -7,7 +7,7 @@
 #include "gamefiles/data_layout.h"
 #include "gamefiles/package.h"
 #include "gamefiles/verdata.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "io/binary_io.h"
 #include "patch/patch_file.h"
 #include "patch/settle_duplicates.h"
@@ -59,7 +59,7 @@ std::string ProbeSource(const std::string& path, bool verdata, std::optional<Sou
 bool SourceNeedsIndex(std::uint8_t fileId, const std::string& dataPath) {
     std::optional<SourceForm> form;
     (void)ProbeSource(dataPath, true, form);  // a file that cannot be read is taken for a data file
-    return FileTypes()[fileId].ConstantIndex <= 0 && !form;
+    return FileTypes()[fileId].fixedBlockSize <= 0 && !form;
 }
 
 std::string ReadPatchOrVerdata(const std::string& path, Patch& patch, std::uint8_t fileFrom, std::uint8_t fileTo,
@@ -78,10 +78,10 @@ std::string DataSource::Open(std::uint8_t fileId, const std::string& dataPath, c
     highest_ = -1;
     held_ = Patch();
     heldSlots_.clear();
-    file_.cClose();
+    file_.Close();
     const FileTypeEntry& type = FileTypes()[fileId];
-    if (fileId > 200 || type.Name.empty()) return "File ID " + std::to_string(fileId) + " is not a known file type.";
-    const bool indexed = type.ConstantIndex <= 0;
+    if (!IsDataFileType(fileId)) return "File ID " + std::to_string(fileId) + " is not a known file type.";
+    const bool indexed = type.fixedBlockSize <= 0;
     std::optional<SourceForm> form;
     // A data file given with its index is one; the content of a file alone tells what it is.
     if (std::string e = ProbeSource(dataPath, !indexed || idxPath.empty(), form); !e.empty()) return e;
@@ -95,11 +95,11 @@ std::string DataSource::Open(std::uint8_t fileId, const std::string& dataPath, c
         form_ = *form;
         return OpenHeld();
     }
-    if (indexed && idxPath.empty()) return type.Name + " files need their index file.";
-    form_ = indexed ? SourceForm::kIndexed : fileId == kTiledataFileId ? SourceForm::kGrouped : SourceForm::kFixedSize;
+    if (indexed && idxPath.empty()) return type.name + " files need their index file.";
+    form_ = indexed ? SourceForm::kIndexed : fileId == kTiledata ? SourceForm::kGrouped : SourceForm::kFixedSize;
     if (std::string e = OpenDataFile(file_, fileId, idxPath, dataPath); !e.empty()) return e;
     budget_ = ReadBudget(dataPath);
-    highest_ = static_cast<std::int32_t>(std::min<std::int64_t>(file_.cCount(), INT32_MAX) - 1);
+    highest_ = static_cast<std::int32_t>(std::min<std::int64_t>(file_.Count(), INT32_MAX) - 1);
     return "";
 }
 
@@ -109,9 +109,9 @@ std::string DataSource::OpenHeld() {
                               : ReadVerdata(path_, held_, true, fileId_, fileId_, 0, kMaxBlockNumber);
     if (!e.empty()) return e;
     SettleDuplicates(held_);
-    const BlockSlots& slots = held_[fileId_].Blocks;
+    const BlockSlots& slots = held_[fileId_].blocks;
     for (std::size_t i = 0; i < slots.size(); ++i)
-        if (slots[i].IsLive()) heldSlots_.emplace_back(slots[i].BlockNumber, i);
+        if (slots[i].IsLive()) heldSlots_.emplace_back(slots[i].number, i);
     std::sort(heldSlots_.begin(), heldSlots_.end());
     highest_ = heldSlots_.empty() ? -1 : heldSlots_.back().first;
     return "";
@@ -120,9 +120,9 @@ std::string DataSource::OpenHeld() {
 std::string DataSource::SizeRemark() const {
     if (form_ != SourceForm::kFixedSize && form_ != SourceForm::kGrouped) return "";
     const FileTypeEntry& type = FileTypes()[fileId_];
-    const std::int64_t blocks = std::int64_t{highest_} + 1, usual = std::int64_t{type.NbrOfBlocks} + 1;
+    const std::int64_t blocks = std::int64_t{highest_} + 1, usual = std::int64_t{type.highestBlock} + 1;
     if (blocks <= usual) return "";
-    return "'" + path_ + "' holds " + Grouped(blocks) + " blocks; a " + type.Name + " file usually holds " +
+    return "'" + path_ + "' holds " + Grouped(blocks) + " blocks; a " + type.name + " file usually holds " +
            Grouped(usual) + ": is this the right file?";
 }
 
@@ -141,17 +141,17 @@ std::string DataSource::Load(std::int32_t n, std::int32_t& length, Bytes& data, 
     if (form_ == SourceForm::kPatchFile || form_ == SourceForm::kVerdata) {
         const auto at = std::lower_bound(heldSlots_.begin(), heldSlots_.end(), std::pair(n, std::size_t{0}));
         if (at == heldSlots_.end() || at->first != n) return "";
-        const PatchBlock& b = held_[fileId_].Blocks[at->second];
+        const PatchBlock& b = held_[fileId_].blocks[at->second];
         length = b.Length();
-        data.assign(b.ByteArray.begin(), b.ByteArray.end());
-        flagA = b.FlagA;
-        flagB = b.FlagB;
+        data.assign(b.bytes.begin(), b.bytes.end());
+        flagA = b.flagA;
+        flagB = b.flagB;
         return "";
     }
-    LoadedBlock block = file_.cLoad(n);
+    LoadedBlock block = file_.Load(n);
     if (block.damaged) return "its data does not lie wholly inside the data file";
     length = block.length;
-    data = fileId_ == kHuesFileId && length > 0 ? HuesToVerdataBytes(block.bytes) : std::move(block.bytes);
+    data = fileId_ == kHues && length > 0 ? HuesToVerdataBytes(block.bytes) : std::move(block.bytes);
     if (length > 0) length = static_cast<std::int32_t>(data.size());
     flagA = block.flagA;
     flagB = block.flagB;
@@ -162,4 +162,4 @@ std::string DataSource::Reserve(std::int32_t first, std::int32_t last) const {
     return form_ == SourceForm::kPackage ? package_.Reserve(first, last) : "";
 }
 
-std::string DataSource::Keep(std::int64_t bytes) { return DataFile() ? budget_.Take(bytes) : ""; }
+std::string DataSource::Keep(std::int64_t bytes) { return File() ? budget_.Take(bytes) : ""; }

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "gamefiles/block_source.h"
-#include "gamefiles/cMUL.h"
+#include "gamefiles/data_file.h"
 #include "gamefiles/package_blocks.h"
-#include "patch/Patch.h"
+#include "patch/patch.h"
 #include "io/read_budget.h"
 
 enum class SourceForm {
@@ -52,7 +52,7 @@ public:
     const std::string& Path() const { return path_; }
     // The data file of the forms read from one, for readers that look at the
     // blocks where they lie; nullptr for the other forms.
-    cMUL* DataFile() { return form_ >= SourceForm::kIndexed ? &file_ : nullptr; }
+    DataFile* File() { return form_ >= SourceForm::kIndexed ? &file_ : nullptr; }
     // What the user should hear about a fixed-size or grouped file with more
     // blocks than a client file of its type usually has; "" when nothing.
     std::string SizeRemark() const;
@@ -73,7 +73,7 @@ private:
     std::uint8_t fileId_ = 0;
     std::string path_;
     std::int32_t highest_ = -1;
-    cMUL file_;
+    DataFile file_;
     ReadBudget budget_{"", 0};  // of a data file's blocks handed out
     PackageBlocks package_;
     // A patch project file's or a verdata's blocks of the type, by number.

@@ -3,17 +3,17 @@
 #include <algorithm>
 
 #include "codecs/hues.h"
-#include "gamefiles/cMUL.h"
-#include "patch/FileTypes.h"
+#include "gamefiles/data_file.h"
+#include "patch/file_types.h"
 #include "io/counted.h"
 #include "io/read_budget.h"
 
-ImportResult ImportDataFile(Patch& patch, std::uint8_t fileId, cMUL& file, std::int32_t blockFrom,
+ImportResult ImportDataFile(Patch& patch, std::uint8_t fileId, DataFile& file, std::int32_t blockFrom,
                             std::int32_t blockTo, bool skipAbsent, const Progress& progress) {
     ImportResult result;
     ReadBudget budget(file.DataPath());
     const std::int64_t first = std::max(blockFrom, 0);
-    const std::int64_t last = std::min<std::int64_t>(blockTo, file.cCount() - 1);
+    const std::int64_t last = std::min<std::int64_t>(blockTo, file.Count() - 1);
     // Staged apart so an error or a stop leaves the caller's patch as it was.
     Patch staged;
     if (last >= first) staged.Reserve(fileId, static_cast<std::size_t>(last - first + 1));
@@ -26,7 +26,7 @@ ImportResult ImportDataFile(Patch& patch, std::uint8_t fileId, cMUL& file, std::
             result.error = kCancelled;
             return result;
         }
-        LoadedBlock b = file.cLoad(static_cast<std::int32_t>(n), arena, data);
+        LoadedBlock b = file.Load(static_cast<std::int32_t>(n), arena, data);
         if (b.damaged) {
             ++result.damaged;
             continue;
@@ -38,7 +38,7 @@ ImportResult ImportDataFile(Patch& patch, std::uint8_t fileId, cMUL& file, std::
                 continue;
             }
             ++result.absent;
-        } else if (fileId == kHuesFileId) {
+        } else if (fileId == kHues) {
             data = HuesToVerdataBytes(data);
             b.length = static_cast<std::int32_t>(data.size());
         }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "patch/Patch.h"
+#include "patch/patch.h"
 #include "io/progress.h"
 
 // What an import or a compare did, for the user to be told.
@@ -17,7 +17,7 @@ struct ImportResult {
     std::string note;          // what the user should know about the sources, a sentence a line; "" for nothing
 };
 
-class cMUL;
+class DataFile;
 
 // Appends every block the open data file holds (its index entries, or the
 // blocks that begin inside a file without index) whose number lies within
@@ -26,7 +26,7 @@ class cMUL;
 // counted. Hues blocks (file ID 32) become their 1220-byte verdata form.
 // Nothing is appended when `progress` stops the work (the error is then
 // kCancelled). ImportFromFiles (block_source.h) opens the file.
-ImportResult ImportDataFile(Patch& patch, std::uint8_t fileId, cMUL& file, std::int32_t blockFrom,
+ImportResult ImportDataFile(Patch& patch, std::uint8_t fileId, DataFile& file, std::int32_t blockFrom,
                             std::int32_t blockTo, bool skipAbsent, const Progress& progress = {});
 
 // The live blocks of `patch` that carry no data (Length <= 0).

@@ -2,12 +2,10 @@
 
 #include <algorithm>
 
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "io/read_budget.h"
 
 namespace {
-constexpr int kSoundFileId = 8;
-constexpr int kMultiFileId = 14;
 constexpr char kHousingName[] = "build/multicollection/housing.bin";
 }  // namespace
 
@@ -86,7 +84,7 @@ std::string PackageBlocks::Open(const std::string& path, std::uint8_t fileId) {
         return path + " holds no legacy blocks.";
     }
     const auto last = static_cast<std::int32_t>(byIndex_.size()) - 1;
-    if (fileId != kMapFileId) {
+    if (fileId != kMap) {
         highest_ = last;
     } else {
         const PackageEntry& e = *byIndex_.back();
@@ -100,7 +98,7 @@ std::string PackageBlocks::Open(const std::string& path, std::uint8_t fileId) {
 
 std::string PackageBlocks::Reserve(std::int32_t first, std::int32_t last) const {
     // A map chunk holds many blocks; other entries one each.
-    const std::int32_t per = fileId_ == kMapFileId ? kMapBlocksPerChunk : 1;
+    const std::int32_t per = fileId_ == kMap ? kMapBlocksPerChunk : 1;
     const std::int32_t low = std::max(first, 0), high = std::min(last, highest_);
     std::int64_t declared = 0;
     for (std::int32_t i = low / per; high >= low && i <= high / per; ++i)
@@ -113,7 +111,7 @@ std::string PackageBlocks::Load(std::int32_t n, std::int32_t& length, Bytes& dat
     length = -1;
     flagA = flagB = 0;
     if (n < 0 || n > highest_) return "";
-    if (fileId_ == kMapFileId) {
+    if (fileId_ == kMap) {
         const std::int32_t k = n / kMapBlocksPerChunk;
         if (!byIndex_[static_cast<std::size_t>(k)]) return "";
         if (k != chunkIndex_) {
@@ -147,7 +145,7 @@ std::string PackageBlocks::Load(std::int32_t n, std::int32_t& length, Bytes& dat
 std::string PackageBlocks::ToBlock(std::int32_t n, Bytes& payload, std::int32_t& length, Bytes& data,
                                    std::int16_t& flagA, std::int16_t& flagB) const {
     Bytes block;
-    if (fileId_ == kGumpFileId) {
+    if (fileId_ == kGumps) {
         if (payload.size() < 8) return "the gump entry is shorter than its width and height";
         const auto width = static_cast<std::int32_t>(GetLE32(payload.data()));
         const auto height = static_cast<std::int32_t>(GetLE32(payload.data() + 4));
@@ -157,11 +155,11 @@ std::string PackageBlocks::ToBlock(std::int32_t n, Bytes& payload, std::int32_t&
         block = std::move(payload);
         flagA = static_cast<std::int16_t>(height);
         flagB = static_cast<std::int16_t>(width);
-    } else if (fileId_ == kMultiFileId) {
+    } else if (fileId_ == kMultis) {
         if (std::string e = MultiRecordToBlock(payload, block); !e.empty()) return e;
     } else {
         block = std::move(payload);
-        if (fileId_ == kSoundFileId) {
+        if (fileId_ == kSound) {
             flagA = static_cast<std::int16_t>((n + 1) & 0xFFFF);
             flagB = static_cast<std::int16_t>((n + 1) >> 16);
         }

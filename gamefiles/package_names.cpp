@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 
 namespace {
 std::uint32_t Rot(std::uint32_t x, int k) { return (x << k) | (x >> (32 - k)); }
@@ -14,11 +14,11 @@ std::uint32_t Word(const std::uint8_t* p) {
 
 std::vector<LegacyScheme> MakeSchemes() {
     std::vector<LegacyScheme> s = {
-        {"art", kArtFileId, {"build/artlegacymul/%08u.tga"}, 0x1FFFF},
-        {"gumps", kGumpFileId, {"build/gumpartlegacymul/%08u.tga", "build/gumpartlegacymul/%07u.tga"}, 0x1FFFF},
+        {"art", kArt, {"build/artlegacymul/%08u.tga"}, 0x1FFFF},
+        {"gumps", kGumps, {"build/gumpartlegacymul/%08u.tga", "build/gumpartlegacymul/%07u.tga"}, 0x1FFFF},
         {"sounds", 8, {"build/soundlegacymul/%08u.dat"}, 0xFFFF},
         {"multis", 14, {"build/multicollection/%06u.bin"}, 0xFFFF},
-        {"map 0 blocks", kMapFileId, {"build/map0legacymul/%08u.dat", "build/map0xlegacymul/%08u.dat"}, 511},
+        {"map 0 blocks", kMap, {"build/map0legacymul/%08u.dat", "build/map0xlegacymul/%08u.dat"}, 511},
     };
     for (int facet = 1; facet <= 5; ++facet) {
         const std::string n = std::to_string(facet);

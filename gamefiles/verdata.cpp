@@ -126,17 +126,17 @@ public:
             std::size_t live = 0;
             for (const Patch* p : sources_)
                 p->ForEachLive(id, [&](const PatchBlock& b) {
-                    high = std::max(high, b.BlockNumber);
+                    high = std::max(high, b.number);
                     ++live;
                 });
             if (high < 0) continue;
             seen.Reset(0, high, live);
             for (int s = 1; s >= 0; --s) {
-                const BlockSlots& blocks = (*sources_[s])[id].Blocks;
+                const BlockSlots& blocks = (*sources_[s])[id].blocks;
                 std::vector<bool>& marks = written_[s][id];
                 marks.assign(blocks.size(), false);
                 for (std::size_t i = blocks.size(); i-- > 0;)
-                    if (blocks[i].BlockNumber >= 0 && seen.Insert(blocks[i].BlockNumber)) {
+                    if (blocks[i].number >= 0 && seen.Insert(blocks[i].number)) {
                         marks[i] = true;
                         ++count_;
                     }
@@ -160,7 +160,7 @@ public:
     bool ForEach(Fn&& fn) const {
         for (int f = 0; f < Patch::kFileIds; ++f)
             for (int s = 0; s < 2; ++s) {
-                const BlockSlots& blocks = (*sources_[s])[static_cast<std::uint8_t>(f)].Blocks;
+                const BlockSlots& blocks = (*sources_[s])[static_cast<std::uint8_t>(f)].blocks;
                 const std::vector<bool>& marks = written_[s][f];
                 for (std::size_t i = 0; i < marks.size(); ++i)
                     if (marks[i] && !fn(f, blocks[i])) return false;
@@ -194,11 +194,11 @@ std::string WriteVerdata(SaveFile& out, const std::string& newFilename, const st
         std::array<std::uint8_t, kVerdataEntrySize> entry{};
         std::uint8_t* e = entry.data();
         PutLE32(e, static_cast<std::uint32_t>(f));
-        PutLE32(e + 4, static_cast<std::uint32_t>(b.BlockNumber));
+        PutLE32(e + 4, static_cast<std::uint32_t>(b.number));
         PutLE32(e + 8, static_cast<std::uint32_t>(length > 0 ? position : -1));
         PutLE32(e + 12, static_cast<std::uint32_t>(length));
-        PutLE16(e + 16, static_cast<std::uint16_t>(b.FlagA));
-        PutLE16(e + 18, static_cast<std::uint16_t>(b.FlagB));
+        PutLE16(e + 16, static_cast<std::uint16_t>(b.flagA));
+        PutLE16(e + 18, static_cast<std::uint16_t>(b.flagB));
         out.Write(entry);
         if (length > 0) position += length;
         return true;
@@ -207,7 +207,7 @@ std::string WriteVerdata(SaveFile& out, const std::string& newFilename, const st
     // A cancel leaves the unfinished temporary file to `out`; the target is untouched.
     const bool finished = plan.ForEach([&](int, const PatchBlock& b) {
         if (!progress.Step(done++, count)) return false;
-        out.WriteKept(b.ByteArray);
+        out.WriteKept(b.bytes);
         return true;
     });
     if (!finished) return kCancelled;
@@ -227,8 +227,8 @@ std::string ExpectedVerdata(const std::string& baseFilename, const Patch& patch,
     Patch blocks;
     plan.ForEach([&](int f, const PatchBlock& b) {
         const std::int32_t length = b.WrittenLength();
-        blocks.AppendWithLength(static_cast<std::uint8_t>(f), b.BlockNumber, length,
-                                length > 0 ? b.ByteArray : BlockBytes{}, b.FlagA, b.FlagB);
+        blocks.AppendWithLength(static_cast<std::uint8_t>(f), b.number, length,
+                                length > 0 ? b.bytes : BlockBytes{}, b.flagA, b.flagB);
         return true;
     });
     expected = std::move(blocks);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "patch/Patch.h"
+#include "patch/patch.h"
 #include "io/progress.h"
 
 class SaveFile;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <functional>
 
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "io/binary_io.h"
 
 std::string AddWholeFile(Patch& patch, std::int32_t fileType, const std::string& path) {
@@ -16,13 +16,13 @@ std::string AddWholeFile(Patch& patch, std::int32_t fileType, const std::string&
                                        std::boyer_moore_horspool_searcher(marker, marker + std::strlen(marker)));
         if (found == data.end()) return kNotAClient;
     }
-    const std::int32_t slot = patch.FindBlock(kFilesFileId, fileType);
+    const std::int32_t slot = patch.FindBlock(kFiles, fileType);
     if (slot < 0) {
-        patch.Append(kFilesFileId, fileType, std::move(data), 0, 0);
+        patch.Append(kFiles, fileType, std::move(data), 0, 0);
         return "";
     }
-    PatchBlock& b = patch[kFilesFileId].Blocks[static_cast<std::size_t>(slot)];
-    b.ByteArray = std::move(data);
+    PatchBlock& b = patch[kFiles].blocks[static_cast<std::size_t>(slot)];
+    b.bytes = std::move(data);
     return "";
 }
 

@@ -1,16 +1,16 @@
-// Whole client files carried in the patch as blocks of file ID 252: block 0
+// Whole client files carried in the patch as blocks of file ID kFiles: block 0
 // the client executable, block 1 its readme, block 2 its first map.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "patch/Patch.h"
+#include "patch/patch.h"
 
 inline constexpr const char* kClientMarker = "CloseGumps";
 inline constexpr const char* kNotAClient = "This is NOT an UO client.exe file.";
 
-// Reads the whole file into block `fileType` (0..2) of file ID 252: the slot
+// Reads the whole file into block `fileType` (0..2) of file ID kFiles: the slot
 // that holds that block is overwritten in place (keeping its flags), else a
 // slot is appended. The client executable must contain the marker text. On
 // any refusal the patch is untouched and the message says why.

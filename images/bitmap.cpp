@@ -8,7 +8,7 @@
 
 #include "codecs/colors.h"
 #include "codecs/gump.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "io/binary_io.h"
 #include "io/save_file.h"
 
@@ -40,14 +40,14 @@ bool IsPng(const std::string& path) {
 }
 }  // namespace
 
-QImage LongArrayToImage(const LongArray& grid, QRgb background) {
+QImage GridToImage(const ColorGrid& grid, QRgb background) {
     QImage image(grid.width, grid.height, QImage::Format_RGB32);
     if (image.isNull()) return image;  // Qt could not allocate it
     for (std::int32_t y = 0; y < grid.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (std::int32_t x = 0; x < grid.width; ++x) {
             const std::int32_t c = grid.At(x, y);
-            line[x] = c == LongArray::kBackground ? background : ToQRgb(c);
+            line[x] = c == ColorGrid::kBackground ? background : ToQRgb(c);
         }
     }
     return image;
@@ -148,16 +148,16 @@ std::string ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QIma
     }
     std::optional<Bytes> block = EncodeGump(colors, w, h);
     if (!block) return "The picture is too large for a gump block.";
-    patch.RemoveBlock(kGumpFileId, blockNumber);
-    patch.Append(kGumpFileId, blockNumber, std::move(*block), static_cast<std::int16_t>(h), static_cast<std::int16_t>(w));
+    patch.RemoveBlock(kGumps, blockNumber);
+    patch.Append(kGumps, blockNumber, std::move(*block), static_cast<std::int16_t>(h), static_cast<std::int16_t>(w));
     return "";
 }
 
 QImage GumpPicture(const PatchBlock& block, std::string& error) {
-    LongArray grid;
-    error = GumpToLongArray(block.ByteArray, grid, block.FlagB, block.FlagA);
+    ColorGrid grid;
+    error = DecodeGump(block.bytes, grid, block.flagB, block.flagA);
     if (!error.empty()) return {};
-    QImage image = LongArrayToImage(grid, qRgb(0, 0, 0));
+    QImage image = GridToImage(grid, qRgb(0, 0, 0));
     if (image.isNull()) error = kNoMemoryForPicture;
     return image;
 }

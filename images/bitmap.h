@@ -7,15 +7,15 @@
 #include <cstdint>
 #include <string>
 
-#include "codecs/long_array.h"
-#include "patch/Patch.h"
+#include "codecs/color_grid.h"
+#include "patch/patch.h"
 
 // The largest width or height a gump can have: the flags are 16-bit signed.
 inline constexpr int kMaxGumpSide = 32767;
 
-// A picture of the grid; cells holding LongArray::kBackground get `background`.
+// A picture of the grid; cells holding ColorGrid::kBackground get `background`.
 // Null when Qt cannot allocate it.
-QImage LongArrayToImage(const LongArray& grid, QRgb background);
+QImage GridToImage(const ColorGrid& grid, QRgb background);
 
 // Loads a picture file. A null image and a message when it cannot be read or
 // is wider or taller than a gump can be. Only a PNG keeps its alpha channel.
@@ -35,7 +35,7 @@ std::string SavePicture(const QImage& image, const std::string& path);
 // (with an alpha channel: alpha below 128 is colour 0, and an opaque pixel
 // whose colour would be 0 becomes 0x0421):
 // the first live block of that number is marked removed and the new one is
-// appended with FlagA = height and FlagB = width. "" or why it was refused
+// appended with flagA = height and flagB = width. "" or why it was refused
 // (the patch is then untouched).
 std::string ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QImage& picture);
 

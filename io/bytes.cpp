@@ -7,16 +7,16 @@ bool InRange(std::size_t size, std::int64_t pos, std::int64_t count) {
 }
 }  // namespace
 
-std::optional<std::int32_t> Bytes2Long(ByteView bytes, std::int64_t pos, int count) {
+std::optional<std::int32_t> ReadLE(ByteView bytes, std::int64_t pos, int count) {
     if (count < 1 || count > 4 || !InRange(bytes.size(), pos, count)) return std::nullopt;
     std::uint32_t value = 0;
     for (int i = count - 1; i >= 0; --i) value = (value << 8) | bytes[static_cast<std::size_t>(pos + i)];
     return static_cast<std::int32_t>(value);
 }
 
-std::optional<std::int16_t> Bytes2Integer(ByteView bytes, std::int64_t pos, int count) {
+std::optional<std::int16_t> ReadSignedLE(ByteView bytes, std::int64_t pos, int count) {
     if (count < 1 || count > 2) return std::nullopt;
-    auto v = Bytes2Long(bytes, pos, count);
+    auto v = ReadLE(bytes, pos, count);
     if (!v) return std::nullopt;
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(*v));
 }

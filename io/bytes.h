@@ -12,11 +12,11 @@ using ByteView = std::span<const std::uint8_t>;
 
 // Reads `count` bytes (1..4) at `pos` as a little-endian number. With fewer
 // than four bytes the result is unsigned; with four it is the signed value.
-std::optional<std::int32_t> Bytes2Long(ByteView bytes, std::int64_t pos, int count);
+std::optional<std::int32_t> ReadLE(ByteView bytes, std::int64_t pos, int count);
 
 // Reads one or two bytes at `pos` as a little-endian word and returns it as a
 // signed 16-bit number (FF FF gives -1).
-std::optional<std::int16_t> Bytes2Integer(ByteView bytes, std::int64_t pos, int count);
+std::optional<std::int16_t> ReadSignedLE(ByteView bytes, std::int64_t pos, int count);
 
 // Plain little-endian stores and loads for writers that own their buffer.
 inline void PutLE16(std::uint8_t* p, std::uint16_t v) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "patch/block_tree.h"
+#include "patch/file_types.h"
 
 std::string Sevenths(std::int32_t length) {
     char buf[40];
@@ -16,10 +17,10 @@ struct Kind {
     const char* prefix;
     int width;
 };
-constexpr Kind kKinds[] = {{0, "Map 0x", 5},        {2, "Statics 0x", 4},   {4, "Art 0x", 4},
-                           {6, "Anim 0x", 4},       {8, "Sound 0x", 4},     {10, "Texmaps 0x", 4},
-                           {12, "Gump 0x", 4},      {14, "Multi 0x", 4},    {16, "Skills 0x", 4},
-                           {30, "Tiledata 0x", 4},  {31, "Animdata 0x", 4}, {32, "Hues 0x", 4}};
+constexpr Kind kKinds[] = {{kMap, "Map 0x", 5},           {kStatics, "Statics 0x", 4},   {kArt, "Art 0x", 4},
+                           {kAnim, "Anim 0x", 4},         {kSound, "Sound 0x", 4},       {kTexmaps, "Texmaps 0x", 4},
+                           {kGumps, "Gump 0x", 4},        {kMultis, "Multi 0x", 4},      {kSkills, "Skills 0x", 4},
+                           {kTiledata, "Tiledata 0x", 4}, {kAnimdata, "Animdata 0x", 4}, {kHues, "Hues 0x", 4}};
 
 std::string Dec(std::int64_t v) { return std::to_string(v); }
 
@@ -44,29 +45,29 @@ BlockInfo DescribeBlock(std::uint8_t fileId, std::int32_t n, const PatchBlock* b
     auto& l = info.lines;
     const std::string size = "Block size: " + Dec(length);
     switch (fileId) {
-        case 0:
+        case kMap:
             l[0] = size;
             Cells(n, l[1], l[2]);
             break;
-        case 2:
+        case kStatics:
             l[0] = "Number of items: " + Sevenths(length);
             l[1] = size;
             Cells(n, l[2], l[3]);
             break;
-        case 4:
+        case kArt:
             l[0] = size;
             l[1] = n < 16384 ? "Type: Landscape tile" : "Type: Static tile";
             if (n >= 16384) l[2] = "Itemnumber: 0x" + Hex(n - 16384, 4) + " (" + Dec(n - 16384) + ")";
             break;
-        case 6:
+        case kAnim:
             l[0] = size;
-            if (length > 0 && block->ByteArray.size() > 512) l[1] = "Frame count: " + Dec(block->ByteArray[512]);
+            if (length > 0 && block->bytes.size() > 512) l[1] = "Frame count: " + Dec(block->bytes[512]);
             break;
-        case 12:
+        case kGumps:
             l[0] = size;
-            l[1] = "Size: " + Dec(block->FlagB) + "x" + Dec(block->FlagA);
+            l[1] = "Size: " + Dec(block->flagB) + "x" + Dec(block->flagA);
             break;
-        case 30: {
+        case kTiledata: {
             const std::int64_t first = 32 * static_cast<std::int64_t>(n);
             l[0] = size;
             l[1] = n < 512 ? "Type: Landscape tiledata" : "Type: Statics tiledata";

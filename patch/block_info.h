@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "patch/Patch.h"
+#include "patch/patch.h"
 
 struct BlockInfo {
     std::string heading;

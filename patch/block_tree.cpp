@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace {
+// The IDs above hold whole files, never many.
+constexpr int kLastLotsFileId = 250;
+}  // namespace
+
 std::string PadToWidth(const std::string& text, std::size_t width) {
     return text.size() < width ? std::string(width - text.size(), '0') + text : text;
 }
@@ -38,20 +43,20 @@ std::string WholeFileText(std::int32_t blockNumber) {
 }
 
 std::string BlockNodeText(std::uint8_t fileId, std::int32_t n, bool settled) {
-    if (fileId == kFilesFileId) return WholeFileText(n);
+    if (fileId == kFiles) return WholeFileText(n);
     return settled ? SettledBlockText(n) : BlockText(n);
 }
 
 std::vector<FileTypeNode> PlanTree(const Patch& patch, const FileTypeTable& types) {
     std::vector<FileTypeNode> plan;
-    for (int f = 0; f <= 254; ++f) {
+    for (int f = 0; f < Patch::kFileIds; ++f) {
         const auto id = static_cast<std::uint8_t>(f);
-        if (types[id].Name.empty()) continue;
+        if (types[id].name.empty()) continue;
         FileTypeNode& node = plan.emplace_back();
         node.fileId = id;
-        node.lots = f <= 250 && patch[id].Count() >= kLotsThreshold;
+        node.lots = f <= kLastLotsFileId && patch[id].Count() >= kLotsThreshold;
         node.blocks.reserve(static_cast<std::size_t>(patch[id].LiveCount()));
-        patch.ForEachLive(id, [&](const PatchBlock& b) { node.blocks.push_back(b.BlockNumber); });
+        patch.ForEachLive(id, [&](const PatchBlock& b) { node.blocks.push_back(b.number); });
         // Imports add blocks in ascending order: most entries need no sorting.
         if (!std::is_sorted(node.blocks.begin(), node.blocks.end()))
             std::sort(node.blocks.begin(), node.blocks.end());

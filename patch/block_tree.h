@@ -11,8 +11,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "patch/FileTypes.h"
-#include "patch/Patch.h"
+#include "patch/file_types.h"
+#include "patch/patch.h"
 
 // What a tree node stands for: a block, or (blockNumber -1) a file type.
 struct BlockId {

@@ -11,17 +11,17 @@ void PatchEdit::Apply(Patch& patch) {
     // the patch as it was.
     for (int f = 0; f < Patch::kFileIds; ++f) {
         const auto id = static_cast<std::uint8_t>(f);
-        if (added[id].Blocks.empty()) continue;
-        appended_.push_back({id, patch[id].Blocks.size()});
-        patch[id].Blocks.reserve(patch[id].Blocks.size() + added[id].Blocks.size());
+        if (added[id].blocks.empty()) continue;
+        appended_.push_back({id, patch[id].blocks.size()});
+        patch[id].blocks.reserve(patch[id].blocks.size() + added[id].blocks.size());
     }
     const bool appendedAny = !appended_.empty();
     patch.AppendAll(std::move(added));
     for (const RemovedMark& m : removals) patch.MarkRemoved(m.fileId, static_cast<std::size_t>(m.slot));
     for (FlagChange& c : flags) {
-        PatchBlock& b = patch[c.fileId].Blocks[static_cast<std::size_t>(c.slot)];
-        std::swap(b.FlagA, c.flagA);
-        std::swap(b.FlagB, c.flagB);
+        PatchBlock& b = patch[c.fileId].blocks[static_cast<std::size_t>(c.slot)];
+        std::swap(b.flagA, c.flagA);
+        std::swap(b.flagB, c.flagB);
     }
     if (!applied_) {
         if (appendedAny) {
@@ -41,26 +41,26 @@ void PatchEdit::Apply(Patch& patch) {
 void PatchEdit::Revert(Patch& patch) {
     // The only memory undoing needs, taken before anything changes.
     for (const Appended& a : appended_)
-        added[a.fileId].Blocks.reserve(added[a.fileId].Blocks.size() + patch[a.fileId].Blocks.size() - a.from);
+        added[a.fileId].blocks.reserve(added[a.fileId].blocks.size() + patch[a.fileId].blocks.size() - a.from);
     RestoreMarks(patch, settled_);
     TakeBackFlagsAndRemovals(patch);
     for (const Appended& a : appended_) {
         PatchFileEntry& entry = patch[a.fileId];
-        for (std::size_t i = a.from; i < entry.Blocks.size(); ++i) {
-            PatchBlock& b = entry.Blocks[i];
-            if (!b.IsLive()) --entry.RemovedCount;
+        for (std::size_t i = a.from; i < entry.blocks.size(); ++i) {
+            PatchBlock& b = entry.blocks[i];
+            if (!b.IsLive()) --entry.removedCount;
             const std::int32_t length = b.Length();  // before the bytes move away
-            added.AppendWithLength(a.fileId, b.BlockNumber, length, std::move(b.ByteArray), b.FlagA, b.FlagB);
+            added.AppendWithLength(a.fileId, b.number, length, std::move(b.bytes), b.flagA, b.flagB);
         }
-        entry.Blocks.resize(a.from);
+        entry.blocks.resize(a.from);
     }
 }
 
 void PatchEdit::TakeBackFlagsAndRemovals(Patch& patch) {
     for (auto it = flags.rbegin(); it != flags.rend(); ++it) {
-        PatchBlock& b = patch[it->fileId].Blocks[static_cast<std::size_t>(it->slot)];
-        std::swap(b.FlagA, it->flagA);
-        std::swap(b.FlagB, it->flagB);
+        PatchBlock& b = patch[it->fileId].blocks[static_cast<std::size_t>(it->slot)];
+        std::swap(b.flagA, it->flagA);
+        std::swap(b.flagB, it->flagB);
     }
     RestoreMarks(patch, removals);
 }
@@ -70,9 +70,9 @@ void PatchEdit::TakeBackUnsettled(Patch& patch) {
     // Dropping the appended slots needs no memory; the edit is spent.
     for (const Appended& a : appended_) {
         PatchFileEntry& entry = patch[a.fileId];
-        for (std::size_t i = a.from; i < entry.Blocks.size(); ++i)
-            if (!entry.Blocks[i].IsLive()) --entry.RemovedCount;
-        entry.Blocks.resize(a.from);
+        for (std::size_t i = a.from; i < entry.blocks.size(); ++i)
+            if (!entry.blocks[i].IsLive()) --entry.removedCount;
+        entry.blocks.resize(a.from);
     }
     appended_.clear();
 }

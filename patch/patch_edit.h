@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "patch/Patch.h"
+#include "patch/patch.h"
 #include "patch/settle_duplicates.h"
 
 struct FlagChange {

@@ -12,17 +12,19 @@ namespace {
 constexpr std::size_t kHeaderSize = 12;
 constexpr std::size_t kRecordSize = 13;
 constexpr std::uint8_t kVersion = 4;
+// The header's first count covers the file IDs up to this one, its second the rest.
+constexpr int kLastLowFileId = 250;
 
 void WriteRecord(SaveFile& out, std::uint8_t fileId, const PatchBlock& b) {
     const std::int32_t length = b.WrittenLength();
     std::array<std::uint8_t, kRecordSize> rec{};
     rec[0] = fileId;
-    PutLE32(&rec[1], static_cast<std::uint32_t>(b.BlockNumber));
+    PutLE32(&rec[1], static_cast<std::uint32_t>(b.number));
     PutLE32(&rec[5], static_cast<std::uint32_t>(length));
-    PutLE16(&rec[9], static_cast<std::uint16_t>(b.FlagA));
-    PutLE16(&rec[11], static_cast<std::uint16_t>(b.FlagB));
+    PutLE16(&rec[9], static_cast<std::uint16_t>(b.flagA));
+    PutLE16(&rec[11], static_cast<std::uint16_t>(b.flagB));
     out.Write(rec);
-    if (length > 0) out.Write(b.ByteArray);
+    if (length > 0) out.Write(b.bytes);
 }
 
 // Reads records from the reader's position until the end of the file or the
@@ -66,7 +68,7 @@ std::string WritePatchFile(const std::string& path, const Patch& patch) {
 std::string WritePatchFile(SaveFile& out, const std::string& path, const Patch& patch) {
     std::uint32_t low = 0, high = 0;
     for (int f = 0; f < Patch::kFileIds; ++f)
-        (f <= 250 ? low : high) += static_cast<std::uint32_t>(patch[static_cast<std::uint8_t>(f)].LiveCount());
+        (f <= kLastLowFileId ? low : high) += static_cast<std::uint32_t>(patch[static_cast<std::uint8_t>(f)].LiveCount());
 
     if (std::string err = out.Open(path); !err.empty()) return err;
     std::array<std::uint8_t, kHeaderSize> header{'U', 'O', 'P', kVersion};

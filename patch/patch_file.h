@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "patch/Patch.h"
+#include "patch/patch.h"
 
 class SaveFile;
 
@@ -28,7 +28,7 @@ std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std
                           std::uint8_t lastFileId, std::int32_t firstBlock, std::int32_t lastBlock);
 
 // Reads every record of a patch project file as ReadPatchFile does, but
-// without the blocks' data (Length as stored, ByteArray empty): for listing.
+// without the blocks' data (Length() as stored, no bytes): for listing.
 std::string ReadPatchHeaders(const std::string& path, Patch& patch);
 
 // A patch whose header counts fewer records than the file holds is refused

@@ -28,22 +28,22 @@ std::vector<RemovedMark> SettleDuplicates(Patch& patch) {
     try {
         for (int f = 0; f < Patch::kFileIds; ++f) {
             const auto id = static_cast<std::uint8_t>(f);
-            const auto& blocks = patch[id].Blocks;
+            const auto& blocks = patch[id].blocks;
             if (patch[id].LiveCount() < 2) continue;
             std::int32_t low = INT32_MAX, high = INT32_MIN;
             bool rising = true, any = false;  // a file's blocks in order have no duplicates
             for (const PatchBlock& b : blocks) {
-                if (b.BlockNumber == -1) continue;
-                rising = rising && (!any || b.BlockNumber > high);
+                if (b.number == -1) continue;
+                rising = rising && (!any || b.number > high);
                 any = true;
-                low = std::min(low, b.BlockNumber);
-                high = std::max(high, b.BlockNumber);
+                low = std::min(low, b.number);
+                high = std::max(high, b.number);
             }
             if (rising) continue;
             seen.Reset(low, high, blocks.size());
             // Walking from the newest slot, every number seen again is an older duplicate.
             for (std::size_t i = blocks.size(); i-- > 0;) {
-                const std::int32_t n = blocks[i].BlockNumber;
+                const std::int32_t n = blocks[i].number;
                 if (n == -1 || seen.Insert(n)) continue;
                 marks.push_back({id, static_cast<std::int32_t>(i), n});
                 patch.MarkRemoved(id, i);

@@ -7,7 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "patch/Patch.h"
+#include "patch/patch.h"
 
 // The block numbers a walk has met, for walks that keep the newest copy of
 // each: a bit per number when the numbers lie close together (as a file's

@@ -51,18 +51,18 @@ TEST(BlockBytes, BlocksKeepTheirBytesWhenTheirSourceFileChanges) {
         ASSERT_EQ(ReadPatchFile(dir / "p.uop", fromPatch, true, 0, 255, 0, kMaxBlockNumber), "");
         ASSERT_EQ(ReadVerdata(dir / "verdata.mul", fromVerdata, true, 0, 255, 0, kMaxBlockNumber), "");
         ASSERT_EQ(ImportFromFiles(fromMap, 0, dir / "map0.mul", "", 0, 49, false).error, "");
-        const PatchBlock kept = fromPatch[4].Blocks[7];
-        const B keptBytes(kept.ByteArray.begin(), kept.ByteArray.end());
+        const PatchBlock kept = fromPatch[4].blocks[7];
+        const B keptBytes(kept.bytes.begin(), kept.bytes.end());
         for (const char* name : {"p.uop", "verdata.mul", "map0.mul"}) change(dir / name);
         fromPatch.Clear();
 
         ASSERT_EQ(WriteVerdata(dir / "expected.mul", "", source), "");
         ASSERT_EQ(WriteVerdata(dir / "kept.mul", "", fromVerdata), "");
         EXPECT_EQ(ReadFileBytes(dir / "kept.mul"), ReadFileBytes(dir / "expected.mul"));
-        ASSERT_EQ(fromMap[0].Blocks.size(), 50u);
+        ASSERT_EQ(fromMap[0].blocks.size(), 50u);
         for (std::size_t n = 0; n < 50; ++n)
-            EXPECT_EQ(fromMap[0].Blocks[n].ByteArray, B(map.begin() + 196 * n, map.begin() + 196 * (n + 1))) << n;
-        EXPECT_EQ(kept.ByteArray, keptBytes);
+            EXPECT_EQ(fromMap[0].blocks[n].bytes, B(map.begin() + 196 * n, map.begin() + 196 * (n + 1))) << n;
+        EXPECT_EQ(kept.bytes, keptBytes);
     }
 }
 
@@ -72,11 +72,11 @@ TEST(BlockBytes, ChangingACopyLeavesTheBlocksSharingItsBufferAlone) {
     ASSERT_EQ(WritePatchFile(dir / "p.uop", PatchOf({{4, 1, {1, 2, 3}}, {4, 2, {4, 5}}})), "");
     Patch read;
     ASSERT_EQ(ReadPatchFile(dir / "p.uop", read, true, 0, 255, 0, kMaxBlockNumber), "");
-    PatchBlock copy = read[4].Blocks[0];
-    copy.ByteArray.Mutable()[0] = 9;
-    EXPECT_EQ(copy.ByteArray, (B{9, 2, 3}));
-    EXPECT_EQ(read[4].Blocks[0].ByteArray, (B{1, 2, 3}));
-    EXPECT_EQ(read[4].Blocks[1].ByteArray, (B{4, 5}));
+    PatchBlock copy = read[4].blocks[0];
+    copy.bytes.Mutable()[0] = 9;
+    EXPECT_EQ(copy.bytes, (B{9, 2, 3}));
+    EXPECT_EQ(read[4].blocks[0].bytes, (B{1, 2, 3}));
+    EXPECT_EQ(read[4].blocks[1].bytes, (B{4, 5}));
 }
 
 // A file that shrinks while it is read fails the reads past its new end; the

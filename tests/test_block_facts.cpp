@@ -8,7 +8,7 @@
 #include "codecs/gump.h"
 #include "codecs/previews.h"
 #include "codecs/wav.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"
 #include "test_support.h"
@@ -86,20 +86,20 @@ TEST(Gump, EncodesOnePairPerRunWithTheRowTableInUnitsAndRefusesDamagedBlocks) {
     EXPECT_FALSE(EncodeGump(std::vector<std::uint16_t>{}, 0, 0));
     EXPECT_FALSE(EncodeGump(std::vector<std::uint16_t>{1, 2}, 3, 1));
 
-    LongArray grid;  // a row that stops short of the width leaves the rest at zero
-    ASSERT_EQ(GumpToLongArray(B{1, 0, 0, 0, 0xFF, 0x7F, 1, 0}, grid, 3, 1), "");
+    ColorGrid grid;  // a row that stops short of the width leaves the rest at zero
+    ASSERT_EQ(DecodeGump(B{1, 0, 0, 0, 0xFF, 0x7F, 1, 0}, grid, 3, 1), "");
     EXPECT_EQ(std::pair(grid.At(0, 0), grid.At(2, 0)), std::pair(Color16To32(0x7FFF), 0));
 
     // Damaged blocks fail cleanly with a reason.
     B tenBytes = {1, 0, 0, 0, 0x00, 0x7C, 1, 0, 0x00, 0x7C};  // 1.5 pairs round to 2: the second is cut off
-    EXPECT_TRUE(Has(GumpToLongArray(tenBytes, grid, 1, 1), "runs past the end"));
-    EXPECT_TRUE(Has(GumpToLongArray(Encode({A, A, A}, 3, 1), grid, 2, 1), "wider than 2 pixels"));
-    EXPECT_TRUE(Has(GumpToLongArray(B{1, 0}, grid, 1, 1), "row table"));
-    EXPECT_NE(GumpToLongArray(B(8, 0), grid, 0, 1), "");
-    EXPECT_NE(GumpToLongArray(B(8, 0), grid, 1, -3), "");
-    EXPECT_TRUE(Has(GumpToLongArray(B(8, 0), grid, 32767, 32767), "too large"));
+    EXPECT_TRUE(Has(DecodeGump(tenBytes, grid, 1, 1), "runs past the end"));
+    EXPECT_TRUE(Has(DecodeGump(Encode({A, A, A}, 3, 1), grid, 2, 1), "wider than 2 pixels"));
+    EXPECT_TRUE(Has(DecodeGump(B{1, 0}, grid, 1, 1), "row table"));
+    EXPECT_NE(DecodeGump(B(8, 0), grid, 0, 1), "");
+    EXPECT_NE(DecodeGump(B(8, 0), grid, 1, -3), "");
+    EXPECT_TRUE(Has(DecodeGump(B(8, 0), grid, 32767, 32767), "too large"));
     B farRow = {0xFF, 0xFF, 0xFF, 0, 1, 0, 1, 0};  // the row starts far beyond the block
-    EXPECT_EQ(GumpToLongArray(farRow, grid, 1, 1), "");  // a negative pair count draws nothing
+    EXPECT_EQ(DecodeGump(farRow, grid, 1, 1), "");  // a negative pair count draws nothing
 }
 
 // Rows come from the table and the last row's end from the block length.
@@ -109,8 +109,8 @@ TEST(Gump, RandomPicturesSurviveEncodeAndDecode) {
         const int w = 1 + static_cast<int>(rng() % 40), h = 1 + static_cast<int>(rng() % 40);
         std::vector<std::uint16_t> colors(static_cast<std::size_t>(w * h));
         for (auto& c : colors) c = static_cast<std::uint16_t>(rng() % 3 == 0 ? rng() & 0x7FFF : 0x1234);
-        LongArray grid;
-        ASSERT_EQ(GumpToLongArray(Encode(colors, w, h), grid, w, h), "");
+        ColorGrid grid;
+        ASSERT_EQ(DecodeGump(Encode(colors, w, h), grid, w, h), "");
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 ASSERT_EQ(grid.At(x, y), Color16To32(colors[static_cast<std::size_t>(y * w + x)]));
@@ -125,7 +125,7 @@ TEST(Previews, MapBlockIsSixtyFourSquaresOfRadarColours) {
     block[4] = 5;                         // cell (0, 0): tile 5
     block[4 + 3 * 9] = 0x02;              // cell row 1, column 1: tile 0x0102
     block[4 + 3 * 9 + 1] = 0x01;
-    LongArray picture;
+    ColorGrid picture;
     ASSERT_EQ(MapPreview(block, radar, picture), "");
     EXPECT_EQ(picture.width, 80);
     for (auto [x, y, c] : {std::tuple{0, 0, 0x112233}, {9, 9, 0x112233}, {10, 0, 0}, {10, 10, 0x445566}, {19, 19, 0x445566}})
@@ -134,22 +134,22 @@ TEST(Previews, MapBlockIsSixtyFourSquaresOfRadarColours) {
 }
 
 TEST(Previews, AnimationRunsLandAtTheirOffsetsAndDamagedOnesEndTheDrawing) {
-    LongArray picture;
+    ColorGrid picture;
     // x = 10 + dx, y = 20 + 30 + dy: a run left of the centre, two rows with an
     // empty row between them, and a run clipped at the box's left edge.
     ASSERT_EQ(AnimPreview(Animation({{-3, -2, {3, 4}}, {0, -5, {5}}, {-12, -5, {6, 7, 8}}}), picture), "");
     EXPECT_EQ(std::pair(picture.width, picture.height), std::pair(200, 200));
-    for (auto [x, y, c] : {std::tuple{7, 48, Color16To32(3)}, {8, 48, Color16To32(4)}, {9, 48, LongArray::kBackground},
-                           {10, 45, Color16To32(5)}, {10, 46, LongArray::kBackground}, {0, 45, Color16To32(8)}})
+    for (auto [x, y, c] : {std::tuple{7, 48, Color16To32(3)}, {8, 48, Color16To32(4)}, {9, 48, ColorGrid::kBackground},
+                           {10, 45, Color16To32(5)}, {10, 46, ColorGrid::kBackground}, {0, 45, Color16To32(8)}})
         EXPECT_EQ(picture.At(x, y), c) << x << "," << y;
 
     ASSERT_EQ(AnimPreview(Animation({}), picture), "");  // the first header ends the frame: nothing drawn
-    EXPECT_EQ(std::count(picture.cells.begin(), picture.cells.end(), LongArray::kBackground), 200 * 200);
+    EXPECT_EQ(std::count(picture.cells.begin(), picture.cells.end(), ColorGrid::kBackground), 200 * 200);
 
     B cut = Animation({{0, 0, {1}}, {1, 0, {2, 3, 4, 5}}});
     cut.resize(cut.size() - 6);
     ASSERT_EQ(AnimPreview(cut, picture), "");
-    EXPECT_EQ(std::pair(picture.At(10, 50), picture.At(11, 50)), std::pair(Color16To32(1), LongArray::kBackground));
+    EXPECT_EQ(std::pair(picture.At(10, 50), picture.At(11, 50)), std::pair(Color16To32(1), ColorGrid::kBackground));
 
     EXPECT_TRUE(Has(AnimPreview(Animation({{0, 0, {1}}}, 0), picture), "no frames"));
     B farOffset = Animation({});
@@ -170,13 +170,13 @@ TEST(Pictures, APngsAlphaDecidesTransparencyAndABitmapsBlackDoes) {
     ASSERT_EQ(ImportGumpFromBmp(p, 1, png), "");
     ASSERT_EQ(ImportGumpFromBmp(p, 2, bmp), "");
     const std::vector<std::uint16_t> expected = {0, 0, 0x0421, static_cast<std::uint16_t>(Color32To16(0x181008)), 0x001F};
-    EXPECT_EQ(p[kGumpFileId].Blocks[0].ByteArray, Encode(expected, 5, 1));
-    EXPECT_EQ(p[kGumpFileId].Blocks[1].ByteArray, Encode({0, 0x001F}, 2, 1));
+    EXPECT_EQ(p[kGumps].blocks[0].bytes, Encode(expected, 5, 1));
+    EXPECT_EQ(p[kGumps].blocks[1].bytes, Encode({0, 0x001F}, 2, 1));
 
     // Written out, colour 0 is transparent in a PNG and black in a bitmap.
     TempDir dir;
     std::string error;
-    const QImage picture = GumpPicture(p[kGumpFileId].Blocks[1], error);
+    const QImage picture = GumpPicture(p[kGumps].blocks[1], error);
     ASSERT_EQ(error, "");
     for (const char* name : {"g.png", "g.bmp"}) {
         const QString path = QString::fromStdString(dir / name);
@@ -339,6 +339,6 @@ TEST(BlockFacts, StaticsAreSevenByteEntriesAndEachFileIdHasItsDecoder) {
     EXPECT_EQ(DescribeBlockData(8, 0, Bytes(40))->heading, "Sound");
     EXPECT_EQ(DescribeBlockData(30, 512, {})->heading, "Static tiledata");
     EXPECT_FALSE(DescribeBlockData(12, 0, Bytes(40)));
-    const LongArray colors = PictureColors({2, 1, {0x7C00, 0x001F}});
+    const ColorGrid colors = PictureColors({2, 1, {0x7C00, 0x001F}});
     EXPECT_EQ(colors.cells, (std::vector<std::int32_t>{Color16To32(0x7C00), Color16To32(0x001F)}));
 }

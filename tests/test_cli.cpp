@@ -5,14 +5,14 @@
 #include "codecs/art.h"
 #include "codecs/gump.h"
 #include "codecs/previews.h"
-#include "gamefiles/cMUL.h"
+#include "gamefiles/data_file.h"
 #include "gamefiles/data_layout.h"
 #include "gamefiles/block_source.h"
 #include "gamefiles/import.h"
 #include "gamefiles/radarcol.h"
 #include "gamefiles/verdata.h"
 #include "gamefiles/whole_files.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"
 #include "test_support.h"
@@ -153,47 +153,47 @@ TEST(Samples, AreTheSameBytesEveryTimeAndReadBackThroughTheProgramsReaders) {
 
     std::vector<std::int32_t> radar(65536, 0);
     ASSERT_EQ(ReadRadarColors(dir / "radarcol.mul", radar), "");
-    cMUL map;
-    ASSERT_EQ(map.cOpen("", dir / "map0.mul", 196), "");
-    EXPECT_EQ(map.cCount(), 512);
-    LongArray picture;
-    EXPECT_EQ(MapPreview(map.cLoad(7).bytes, radar, picture), "");
+    DataFile map;
+    ASSERT_EQ(map.Open("", dir / "map0.mul", 196), "");
+    EXPECT_EQ(map.Count(), 512);
+    ColorGrid picture;
+    EXPECT_EQ(MapPreview(map.Load(7).bytes, radar, picture), "");
 
-    cMUL art;
-    ASSERT_EQ(art.cOpen(dir / "artidx.mul", dir / "art.mul", 0), "");
-    EXPECT_TRUE(ArtRun2LongArray(art.cLoad(3).bytes, picture));
-    EXPECT_TRUE(ArtRaw2LongArray(art.cLoad(16385).bytes, picture));
-    EXPECT_EQ(art.cLoad(100).length, -1);
+    DataFile art;
+    ASSERT_EQ(art.Open(dir / "artidx.mul", dir / "art.mul", 0), "");
+    EXPECT_TRUE(DecodeLandTile(art.Load(3).bytes, picture));
+    EXPECT_TRUE(DecodeStaticTile(art.Load(16385).bytes, picture));
+    EXPECT_EQ(art.Load(100).length, -1);
 
-    cMUL gumps;
-    ASSERT_EQ(gumps.cOpen(dir / "gumpidx.mul", dir / "gumpart.mul", 0), "");
-    EXPECT_EQ(gumps.cCount(), 3);
+    DataFile gumps;
+    ASSERT_EQ(gumps.Open(dir / "gumpidx.mul", dir / "gumpart.mul", 0), "");
+    EXPECT_EQ(gumps.Count(), 3);
     for (int n = 0; n < 3; ++n) {
-        const LoadedBlock g = gumps.cLoad(n);
-        EXPECT_EQ(GumpToLongArray(g.bytes, picture, g.flagB, g.flagA), "") << n;  // width in FlagB, height in FlagA
+        const LoadedBlock g = gumps.Load(n);
+        EXPECT_EQ(DecodeGump(g.bytes, picture, g.flagB, g.flagA), "") << n;  // width in FlagB, height in FlagA
     }
     EXPECT_EQ(ReadFileBytes(dir / "hues.mul").size(), 708u * 375);
 
     // Tiledata of the older layout (512 land and 512 static groups), animdata of 2,048 groups.
     Patch groups;
-    EXPECT_EQ(ImportFromFiles(groups, kTiledataFileId, dir / "tiledata.mul", "", 0, INT32_MAX, false).added, 1024);
-    EXPECT_EQ(ImportFromFiles(groups, kAnimdataFileId, dir / "animdata.mul", "", 0, INT32_MAX, false).added, 2048);
-    EXPECT_EQ(groups[kTiledataFileId].Blocks[512].ByteArray.size(), 1188u);
+    EXPECT_EQ(ImportFromFiles(groups, kTiledata, dir / "tiledata.mul", "", 0, INT32_MAX, false).added, 1024);
+    EXPECT_EQ(ImportFromFiles(groups, kAnimdata, dir / "animdata.mul", "", 0, INT32_MAX, false).added, 2048);
+    EXPECT_EQ(groups[kTiledata].blocks[512].bytes.size(), 1188u);
 
     Patch verdata;
     ASSERT_EQ(ReadVerdata(dir / "verdata.mul", verdata, true, 0, 255, 0, 400000), "");
-    for (std::uint8_t f : {kMapFileId, kArtFileId, kAnimFileId, kGumpFileId, kHuesFileId})
+    for (std::uint8_t f : {kMap, kArt, kAnim, kGumps, kHues})
         EXPECT_EQ(verdata[f].LiveCount(), 1) << int(f);
-    EXPECT_EQ(AnimPreview(verdata[kAnimFileId].Blocks[0].ByteArray, picture), "");
-    EXPECT_NE(picture.At(55, 10), LongArray::kBackground);  // the figure's first row: centre 60, 10, five left
-    const PatchBlock& gump = verdata[kGumpFileId].Blocks[0];
-    EXPECT_EQ(GumpToLongArray(gump.ByteArray, picture, gump.FlagB, gump.FlagA), "");
+    EXPECT_EQ(AnimPreview(verdata[kAnim].blocks[0].bytes, picture), "");
+    EXPECT_NE(picture.At(55, 10), ColorGrid::kBackground);  // the figure's first row: centre 60, 10, five left
+    const PatchBlock& gump = verdata[kGumps].blocks[0];
+    EXPECT_EQ(DecodeGump(gump.bytes, picture, gump.flagB, gump.flagA), "");
 
     Patch files, sample, changed;
     EXPECT_EQ(AddWholeFile(files, 0, dir / "client.exe"), "");
     EXPECT_EQ(AddWholeFile(files, 1, dir / "readme.txt"), "");
     ASSERT_EQ(ReadPatchFile(dir / "sample.uop", sample, true, 0, 255, 0, 400000), "");
-    EXPECT_GE(sample[kGumpFileId].LiveCount(), 2);
-    const ImportResult r = CompareFiles(changed, kArtFileId, dir / "art.mul", dir / "artidx.mul", dir / "art-altered.mul", dir / "artidx-altered.mul");
+    EXPECT_GE(sample[kGumps].LiveCount(), 2);
+    const ImportResult r = CompareFiles(changed, kArt, dir / "art.mul", dir / "artidx.mul", dir / "art-altered.mul", dir / "artidx-altered.mul");
     EXPECT_EQ(std::pair(r.error, r.added), std::pair(std::string(), std::int64_t{2}));
 }

@@ -10,7 +10,7 @@
 #include "cli/apply.h"
 #include "cli/commands.h"
 #include "gamefiles/verdata.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"
 #include "test_support.h"
@@ -137,7 +137,7 @@ TEST(CliVerify, CatchesAChangedByteAMissingBlockAndAnExtraBlock) {
     EXPECT_EQ(Json(dir, "verify @p.uop @good.mul")["matches"].toBool(), true);
 
     Patch changed = patch, missing = patch, extra = patch;
-    changed[4].Blocks[0].ByteArray.Mutable()[1] = 9;
+    changed[4].blocks[0].bytes.Mutable()[1] = 9;
     missing.RemoveBlock(12, 2);
     extra.Append(14, 3, {1}, 0, 0);
     const std::tuple<const Patch&, const char*, const char*> cases[] = {
@@ -165,7 +165,7 @@ TEST(CliDiff, ComparesEachPairOfKindsAfterSettlingDuplicates) {
     TempDir dir;
     const Patch a = PatchOf({{4, 1, {1, 2}}, {4, 1, {1, 3}}, {12, 5, {7}, 1, 1}});  // 4/1 twice: the second wins
     Patch b = a;
-    b[12].Blocks[0].FlagB = 2;  // flags alone
+    b[12].blocks[0].flagB = 2;  // flags alone
     b.Append(14, 9, {8}, 0, 0);
     ASSERT_EQ(WritePatchFile(dir / "a.uop", a), "");
     ASSERT_EQ(WritePatchFile(dir / "b.uop", b), "");
@@ -220,8 +220,8 @@ TEST(CliTypes, NamesWorkAsFileIdsAndTypesAndInfoReportInJson) {
 
     // Commands settle what they save, so duplicates come from elsewhere (the editor, older versions).
     Patch withDuplicates;
-    for (std::uint8_t v : {1, 2, 3, 4}) withDuplicates.Append(kGumpFileId, 0x10, {v, v, v}, 0, 0);
-    withDuplicates.Append(kFilesFileId, 1, {5, 6, 7}, 0, 0);
+    for (std::uint8_t v : {1, 2, 3, 4}) withDuplicates.Append(kGumps, 0x10, {v, v, v}, 0, 0);
+    withDuplicates.Append(kFiles, 1, {5, 6, 7}, 0, 0);
     ASSERT_EQ(WritePatchFile(dir / "d.uop", withDuplicates), "");
     const QJsonObject info = Json(dir, "info @d.uop");
     const QJsonObject first = info["types"].toArray()[0].toObject();

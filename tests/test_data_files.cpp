@@ -6,13 +6,13 @@
 #include "codecs/colors.h"
 #include "codecs/hues.h"
 #include "gamefiles/block_source.h"
-#include "gamefiles/cMUL.h"
+#include "gamefiles/data_file.h"
 #include "gamefiles/data_layout.h"
 #include "gamefiles/import.h"
 #include "gamefiles/radarcol.h"
 #include "gamefiles/verdata.h"
 #include "gamefiles/whole_files.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "patch/patch_file.h"
 #include "patch/user_numbers.h"
 #include "test_support.h"
@@ -48,26 +48,26 @@ B ArtRun(std::uint16_t offset, const std::vector<std::uint16_t>& colors) {
 }  // namespace
 
 // What each kind of index entry loads as is checked through the imports below.
-TEST(cMUL, CountsEveryIndexEntryThatBeginsAndACutOffLastOneIsDamaged) {
+TEST(DataFile, CountsEveryIndexEntryThatBeginsAndACutOffLastOneIsDamaged) {
     TempDir dir;
     WriteFileBytes(dir / "d.mul", {1});
     const B index = IndexBytes({{0, 1, 0}, {0, 1, 0}, {0, 1, 0x00020001}});
     // Index bytes, entries counted, and whether the last of them is cut off.
     for (auto [bytes, count, cut] : {std::tuple{36, 3, false}, {18, 2, true}, {30, 3, true}, {0, 0, false}}) {
         WriteFileBytes(dir / "i.idx", B(index.begin(), index.begin() + bytes));
-        cMUL m;
-        ASSERT_EQ(m.cOpen(dir / "i.idx", dir / "d.mul", 0), "");
-        EXPECT_EQ(m.cCount(), count) << bytes;
-        EXPECT_EQ(std::pair(m.cLoad(3).length, m.cLoad(-1).length), std::pair(0, 0)) << bytes;  // beyond the index
-        EXPECT_TRUE(count == 0 || m.cLoad(count - 1).damaged == cut) << bytes;
-        const LoadedBlock last = m.cLoad(2);
+        DataFile m;
+        ASSERT_EQ(m.Open(dir / "i.idx", dir / "d.mul", 0), "");
+        EXPECT_EQ(m.Count(), count) << bytes;
+        EXPECT_EQ(std::pair(m.Load(3).length, m.Load(-1).length), std::pair(0, 0)) << bytes;  // beyond the index
+        EXPECT_TRUE(count == 0 || m.Load(count - 1).damaged == cut) << bytes;
+        const LoadedBlock last = m.Load(2);
         EXPECT_TRUE(count < 3 || cut || std::tie(last.bytes, last.flagA, last.flagB) == std::make_tuple(B{1}, 1, 2));
-        m.cClose();
-        EXPECT_EQ(m.cCount(), 0);
+        m.Close();
+        EXPECT_EQ(m.Count(), 0);
     }
 }
 
-TEST(cMUL, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
+TEST(DataFile, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
     TempDir dir;
     // File size, cut, blocks counted, and the length and start of the last block.
     const std::tuple<std::size_t, BlockCut, std::int32_t, std::int32_t, std::size_t> cases[] = {
@@ -76,12 +76,12 @@ TEST(cMUL, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
     for (const auto& [size, cut, count, lastLength, lastStart] : cases) {
         const B data = Sequence(size);
         WriteFileBytes(dir / "f.mul", data);
-        cMUL m;
-        ASSERT_EQ(m.cOpenCut(dir / "f.mul", cut), "");
-        ASSERT_EQ(m.cCount(), count) << size;
-        EXPECT_EQ(m.cLoad(count).length, 0) << size;  // past the end: absent
+        DataFile m;
+        ASSERT_EQ(m.OpenCut(dir / "f.mul", cut), "");
+        ASSERT_EQ(m.Count(), count) << size;
+        EXPECT_EQ(m.Load(count).length, 0) << size;  // past the end: absent
         if (count == 0) continue;
-        const LoadedBlock last = m.cLoad(count - 1);
+        const LoadedBlock last = m.Load(count - 1);
         ASSERT_EQ(std::tie(last.length, last.flagA, last.flagB), std::tuple(lastLength, -1, -1)) << size;
         B expected(data.begin() + static_cast<std::ptrdiff_t>(lastStart), data.end());
         expected.resize(static_cast<std::size_t>(lastLength), 0);
@@ -89,18 +89,18 @@ TEST(cMUL, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
     }
 }
 
-TEST(cMUL, RefusalsNameTheFilesAndCreateNothing) {
+TEST(DataFile, RefusalsNameTheFilesAndCreateNothing) {
     TempDir dir;
     WriteFileBytes(dir / "hues.mul", Sequence(708 * 6));
-    cMUL m;
-    EXPECT_EQ(m.cOpenCut(dir / "hues.mul", {0, 0, 4}), "Illegal block size.");
-    ASSERT_EQ(m.cOpen("", dir / "hues.mul", 708), "");
-    EXPECT_EQ(m.cOpen("", dir / "hues.mul", 708), " and " + (dir / "hues.mul") + " is allready opened.");
+    DataFile m;
+    EXPECT_EQ(m.OpenCut(dir / "hues.mul", {0, 0, 4}), "Illegal block size.");
+    ASSERT_EQ(m.Open("", dir / "hues.mul", 708), "");
+    EXPECT_EQ(m.Open("", dir / "hues.mul", 708), " and " + (dir / "hues.mul") + " is allready opened.");
 
-    cMUL missing;
-    EXPECT_EQ(missing.cOpen(dir / "no.idx", dir / "no.mul", 0),
+    DataFile missing;
+    EXPECT_EQ(missing.Open(dir / "no.idx", dir / "no.mul", 0),
               "Unable to open " + (dir / "no.idx") + " and " + (dir / "no.mul") + ".");
-    EXPECT_EQ(missing.cOpen(dir / "no.idx", dir / "hues.mul", 0),
+    EXPECT_EQ(missing.Open(dir / "no.idx", dir / "hues.mul", 0),
               "Unable to open " + (dir / "no.idx") + " and " + (dir / "hues.mul") + ".");
     EXPECT_FALSE(std::filesystem::exists(dir / "no.mul") || std::filesystem::exists(dir / "no.idx"));
 }
@@ -163,14 +163,14 @@ TEST(DataFileImport, EveryKindOfEntryIsKeptAsStoredOrLeftOutAndSurvivesSaveAndOp
 
 TEST(DataFileImport, TakesEveryIndexEntryBeyondTheCataloguesHighestNumber) {
     TempDir dir;
-    const std::int32_t entries = FileTypes()[14].NbrOfBlocks + 10;  // multis
+    const std::int32_t entries = FileTypes()[14].highestBlock + 10;  // multis
     std::vector<std::array<std::int32_t, 3>> index(static_cast<std::size_t>(entries), {-1, -1, 0});
     index.back() = {0, 3, 0};
     WriteFileBytes(dir / "multi.idx", IndexBytes(index));
     WriteFileBytes(dir / "multi.mul", {5, 6, 7});
     Patch p;
     ASSERT_EQ(ImportFromFiles(p, 14, dir / "multi.mul", dir / "multi.idx", 0, INT32_MAX, false).added, entries);
-    EXPECT_EQ(std::tie(p[14].Blocks.back().BlockNumber, p[14].Blocks.back().ByteArray), std::tuple(entries - 1, B{5, 6, 7}));
+    EXPECT_EQ(std::tie(p[14].blocks.back().number, p[14].blocks.back().bytes), std::tuple(entries - 1, B{5, 6, 7}));
 }
 
 TEST(DataFileImport, BlocksPastTheCutOfATruncatedDataFileAreLeftOutNeverPadded) {
@@ -182,11 +182,11 @@ TEST(DataFileImport, BlocksPastTheCutOfATruncatedDataFileAreLeftOutNeverPadded) 
     for (std::size_t cut : {0, 15, 30, 49, 50}) {
         WriteFileBytes(dir / "gumpart.mul", B(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)));
         Patch p;
-        const ImportResult r = ImportFromFiles(p, kGumpFileId, dir / "gumpart.mul", dir / "gumpidx.mul", 0, INT32_MAX, false);
+        const ImportResult r = ImportFromFiles(p, kGumps, dir / "gumpart.mul", dir / "gumpidx.mul", 0, INT32_MAX, false);
         EXPECT_EQ(r.added, static_cast<std::int64_t>(cut / 10)) << cut;
         EXPECT_EQ(r.damaged, 5 - static_cast<std::int64_t>(cut / 10)) << cut;
-        for (const PatchBlock& b : p[kGumpFileId].Blocks)
-            EXPECT_EQ(b.ByteArray, B(whole.begin() + 10 * b.BlockNumber, whole.begin() + 10 * b.BlockNumber + 10));
+        for (const PatchBlock& b : p[kGumps].blocks)
+            EXPECT_EQ(b.bytes, B(whole.begin() + 10 * b.number, whole.begin() + 10 * b.number + 10));
     }
 }
 
@@ -203,7 +203,7 @@ TEST(DataFileImport, TiledataIsCutIntoLandAndStaticGroupsByItsLayout) {
     TempDir dir;
     WriteFileBytes(dir / "odd.mul", B(100, 0));
     Patch p;
-    EXPECT_TRUE(Has(ImportFromFiles(p, kTiledataFileId, dir / "odd.mul", "", 0, INT32_MAX, false).error, "not a tiledata"));
+    EXPECT_TRUE(Has(ImportFromFiles(p, kTiledata, dir / "odd.mul", "", 0, INT32_MAX, false).error, "not a tiledata"));
     EXPECT_EQ(p.LiveCount(), 0);
 }
 
@@ -220,12 +220,12 @@ TEST(DataFileImport, FilesWithoutIndexAreCutByTheirLayout) {
         std::size_t at, length;
     };
     const Case cases[] = {
-        {kMapFileId, 196 * 2 + 10, 0, 3, 2, 392, 196},
-        {kMapFileId, 0, 0, 0, 0, 0, 0},
-        {kAnimdataFileId, 548 * 2, 0, 2, 1, 548, 548},
-        {kTiledataFileId, 512 * 836 + 2 * 1188, 511, 3, 511, 511 * 836, 836},
-        {kTiledataFileId, 512 * 836 + 2 * 1188, 511, 3, 513, 512 * 836 + 1188, 1188},
-        {kHuesFileId, 708 * 5, 3, 2, 3, 708 * 3, 708},
+        {kMap, 196 * 2 + 10, 0, 3, 2, 392, 196},
+        {kMap, 0, 0, 0, 0, 0, 0},
+        {kAnimdata, 548 * 2, 0, 2, 1, 548, 548},
+        {kTiledata, 512 * 836 + 2 * 1188, 511, 3, 511, 511 * 836, 836},
+        {kTiledata, 512 * 836 + 2 * 1188, 511, 3, 513, 512 * 836 + 1188, 1188},
+        {kHues, 708 * 5, 3, 2, 3, 708 * 3, 708},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.fileId) + " " + std::to_string(c.number));
@@ -239,12 +239,12 @@ TEST(DataFileImport, FilesWithoutIndexAreCutByTheirLayout) {
         B expected(file.begin() + static_cast<std::ptrdiff_t>(c.at),
                    file.begin() + static_cast<std::ptrdiff_t>(std::min(c.at + c.length, file.size())));
         expected.resize(c.length, 0);
-        const auto& blocks = p[c.fileId].Blocks;
+        const auto& blocks = p[c.fileId].blocks;
         const auto b = std::find_if(blocks.begin(), blocks.end(),
-                                    [&](const PatchBlock& x) { return x.BlockNumber == c.number; });
+                                    [&](const PatchBlock& x) { return x.number == c.number; });
         ASSERT_NE(b, blocks.end());
-        EXPECT_EQ(b->ByteArray, c.fileId == kHuesFileId ? HuesToVerdataBytes(expected) : expected);
-        EXPECT_EQ(b->Length(), static_cast<std::int32_t>(b->ByteArray.size()));
+        EXPECT_EQ(b->bytes, c.fileId == kHues ? HuesToVerdataBytes(expected) : expected);
+        EXPECT_EQ(b->Length(), static_cast<std::int32_t>(b->bytes.size()));
     }
 }
 
@@ -274,13 +274,13 @@ TEST(UserNumbers, DecimalRoundedHalvesToEvenOrUnsignedHexadecimal) {
 }
 
 TEST(Art, LandscapeTileIsADiamondOverTheBackground) {
-    LongArray grid;
-    ASSERT_TRUE(ArtRun2LongArray(B(2024, 0), grid));
+    ColorGrid grid;
+    ASSERT_TRUE(DecodeLandTile(B(2024, 0), grid));
     EXPECT_EQ(grid.width, 44);
     for (auto [x, y, cell] : {std::tuple{21, 0, 0}, {22, 0, 0}, {20, 0, kArtBackground}, {0, 0, kArtBackground},
                               {43, 43, kArtBackground}, {0, 21, 0}, {43, 21, 0}, {0, 22, 0}, {43, 22, 0}})
         EXPECT_EQ(grid.At(x, y), cell) << x << "," << y;
-    EXPECT_FALSE(ArtRun2LongArray(B(2023, 0), grid));
+    EXPECT_FALSE(DecodeLandTile(B(2023, 0), grid));
 }
 
 TEST(Art, StaticTilesDrawTheirRunsWithinLimits) {
@@ -314,9 +314,9 @@ TEST(Art, StaticTilesDrawTheirRunsWithinLimits) {
         {"no header", B{1, 2, 3}, false, 0, 0, {}},
     };
     for (const auto& c : cases) {
-        LongArray grid;
+        ColorGrid grid;
         grid.Reset(1, 1, 7);
-        EXPECT_EQ(ArtRaw2LongArray(c.tile, grid), c.drawn) << c.name;
+        EXPECT_EQ(DecodeStaticTile(c.tile, grid), c.drawn) << c.name;
         if (c.width > 0) {
             EXPECT_EQ(std::pair(grid.width, grid.height), std::pair(c.width, c.height)) << c.name;
         }
@@ -413,15 +413,15 @@ TEST(Compare, HuesBlocksTakeTheirVerdataFormAndTiledataLayoutsMustMatch) {
     WriteFileBytes(dir / "a.mul", base);
     WriteFileBytes(dir / "b.mul", altered);
     Patch p;
-    ASSERT_EQ(CompareFiles(p, kHuesFileId, dir / "a.mul", "", dir / "b.mul", "").added, 1);
-    const PatchBlock& b = p[kHuesFileId].Blocks[0];
-    EXPECT_EQ(b.BlockNumber, 3);
+    ASSERT_EQ(CompareFiles(p, kHues, dir / "a.mul", "", dir / "b.mul", "").added, 1);
+    const PatchBlock& b = p[kHues].blocks[0];
+    EXPECT_EQ(b.number, 3);
     EXPECT_EQ(b.Length(), 1220);
-    EXPECT_EQ(b.ByteArray, HuesToVerdataBytes(B(altered.begin() + 708 * 3, altered.begin() + 708 * 4)));
+    EXPECT_EQ(b.bytes, HuesToVerdataBytes(B(altered.begin() + 708 * 3, altered.begin() + 708 * 4)));
 
     WriteFileBytes(dir / "older.mul", B(512 * 836, 0));
     WriteFileBytes(dir / "newer.mul", B(512 * 964, 0));
-    EXPECT_EQ(CompareFiles(p, kTiledataFileId, dir / "older.mul", "", dir / "newer.mul", "").error,
+    EXPECT_EQ(CompareFiles(p, kTiledata, dir / "older.mul", "", dir / "newer.mul", "").error,
               "'" + (dir / "older.mul") + "' and '" + (dir / "newer.mul") + "' are tiledata files of different layouts.");
     EXPECT_EQ(p.LiveCount(), 1);
 }
@@ -442,12 +442,12 @@ TEST(WholeFiles, ReplaceInPlaceAndRefuseAClientWithoutTheMarker) {
     ASSERT_EQ(AddWholeFile(p, 2, dir / "empty.mul"), "");
     EXPECT_NE(AddWholeFile(p, 2, dir / "missing.mul"), "");
     EXPECT_EQ(SlotsOf(p, 252), (std::vector<SlotFacts>{{1, 2, 0, 0}, {0, 12, 0, 0}, {2, 0, 0, 0}}));
-    EXPECT_EQ(p[252].Blocks[0].ByteArray, (B{'b', 'c'}));
+    EXPECT_EQ(p[252].blocks[0].bytes, (B{'b', 'c'}));
 
     Patch q;
     ASSERT_EQ(LoadBlockFromDatafile(q, dir / "readme2.txt", 0, 7), "");
     ASSERT_EQ(LoadBlockFromDatafile(q, dir / "empty.mul", 0, 8), "");
     EXPECT_NE(LoadBlockFromDatafile(q, dir / "missing.dat", 0, 9), "");
     EXPECT_EQ(SlotsOf(q, 0), (std::vector<SlotFacts>{{7, 2, 0, 0}, {8, 0, 0, 0}}));
-    EXPECT_TRUE(q[0].Blocks[1].IsLive());
+    EXPECT_TRUE(q[0].blocks[1].IsLive());
 }

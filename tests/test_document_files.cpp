@@ -26,7 +26,7 @@ protected:
         EXPECT_EQ(writer.Open(path, 5, 4), "");
         for (std::uint8_t i = 0; i < 3; ++i) {
             Bytes payload = {2, 0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, static_cast<std::uint8_t>(i + (i == 1 ? change : 0)), 0, 2, 0};
-            writer.Add(LegacyName(SchemeOfFileId(kGumpFileId)->formats[0], i), payload, 1);
+            writer.Add(LegacyName(SchemeOfFileId(kGumps)->formats[0], i), payload, 1);
         }
         EXPECT_EQ(writer.Commit(), "");
         return path;
@@ -116,19 +116,19 @@ TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
     Trigger("mnuOpen");
     auto* dialog = window.findChild<frmImport*>();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Child<QComboBox>(dialog, "cboMULType")->currentData().toInt(), kGumpFileId);
+    EXPECT_EQ(Child<QComboBox>(dialog, "cboMULType")->currentData().toInt(), kGumps);
     EXPECT_EQ(Child<QLineEdit>(dialog, "txtMUL")->text(), QString::fromStdString(package));
     EXPECT_TRUE(Child<QLineEdit>(dialog, "txtIDX")->isHidden());
     Click(dialog, "cmdMUL");
     EXPECT_EQ(prompts.asked.back().filter, "Mul file (*.mul);;Game data package (*.uop)");
     ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
     Patch expected;
-    ASSERT_EQ(ImportFromFiles(expected, kGumpFileId, package, "", 0, INT32_MAX, false).added, 3);
-    EXPECT_EQ(DataOf(Doc().patch(), kGumpFileId), DataOf(expected, kGumpFileId));
+    ASSERT_EQ(ImportFromFiles(expected, kGumps, package, "", 0, INT32_MAX, false).added, 3);
+    EXPECT_EQ(DataOf(Doc().patch(), kGumps), DataOf(expected, kGumps));
 
     // Not a package: the index row is back.
     auto* again = static_cast<frmImport*>(window.ShowImport());
-    again->Prefill(kGumpFileId, File("gump.mul"));
+    again->Prefill(kGumps, File("gump.mul"));
     EXPECT_FALSE(Child<QLineEdit>(again, "txtIDX")->isHidden());
 }
 
@@ -146,7 +146,7 @@ TEST_F(DocumentFiles, CompareAsksForTheFilesTheTypeNeedsAndTakesPackages) {
         bool indexRows, added;  // Art without its index files is refused
     } cases[] = {{0, "Compare Map", File("a.mul"), File("b.mul"), false, true},
                  {4, "Compare Art", File("a.mul"), File("b.mul"), true, false},
-                 {kGumpFileId, "Compare Gumps", base, changed, false, true}};
+                 {kGumps, "Compare Gumps", base, changed, false, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title.toStdString());
         Select({c.fileId, -1});
@@ -174,7 +174,7 @@ TEST_F(DocumentFiles, CompareAsksForTheFilesTheTypeNeedsAndTakesPackages) {
         ExpectUndoable([&] { Trigger("actAddFromCompare"); }, "Undo Add from compare");
         EXPECT_EQ(prompts.messages.size(), messages + 1);
         ASSERT_EQ(Doc().patch()[c.fileId].Count(), 1);
-        EXPECT_EQ(Doc().patch()[c.fileId].Blocks[0].BlockNumber, 1);
+        EXPECT_EQ(Doc().patch()[c.fileId].blocks[0].number, 1);
         EXPECT_TRUE(Model().IndexOf({c.fileId, 1}).isValid());
     }
 }

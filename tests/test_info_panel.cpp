@@ -110,7 +110,7 @@ TEST_F(Panel, APictureBecomesAGumpBlockReplacingTheOldOneOrIsRefusedChangingNoth
     ExpectUndoable([&] { Trigger("actLoadFromBMP"); }, "Undo Load from BMP");
     ASSERT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join("\n").toStdString();
     EXPECT_EQ(SlotsOf(Doc().patch(), 12), (std::vector<SlotFacts>{{-1, 8, 1, 1}, {10, 20, 2, 3}}));  // height 2, width 3
-    EXPECT_EQ(Doc().patch()[12].Blocks[1].ByteArray,
+    EXPECT_EQ(Doc().patch()[12].blocks[1].bytes,
               (Bytes{2, 0, 0, 0, 4, 0, 0, 0, 0x00, 0x7C, 2, 0, 0x1F, 0x00, 1, 0, 0xFF, 0x7F, 3, 0}));
     EXPECT_EQ(Children(12), 1);
     EXPECT_EQ(Text({12, 10}), "000010");  // settled: the decimal text
@@ -150,8 +150,8 @@ TEST_F(Panel, SavingThePreviewAndLoadingItBackGivesTheSameBytes) {
         EXPECT_EQ(prompts.asked.back().kind, "save:bmp");
         Click({12, -1});
         Trigger("actLoadFromBMP", {"7", File(name)});
-        EXPECT_EQ(Doc().patch()[12].Blocks.back().ByteArray, gump.bytes) << name;
-        EXPECT_EQ(Doc().patch()[12].Blocks.back().FlagB, 4);
+        EXPECT_EQ(Doc().patch()[12].blocks.back().bytes, gump.bytes) << name;
+        EXPECT_EQ(Doc().patch()[12].blocks.back().flagB, 4);
     }
     Click({12, 7});
     Trigger("actSaveToBmp", {File("plain")});  // a name without the extension gets ".bmp"

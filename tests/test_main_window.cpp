@@ -82,7 +82,7 @@ TEST_F(MainWindow, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) 
     EXPECT_EQ(window.windowTitle(), QString::fromStdString("Palindra - [" + path + "][*]"));
     EXPECT_EQ(ChildTexts(Model().IndexOf({4, -1})), QStringList({"0x00010", "000020", "0x12345"}));
     EXPECT_EQ(Model().IndexOf({4, 0x12345}).data(BlockTreeModel::KeyRole).toString(), "F004B74565");
-    EXPECT_EQ(Doc().patch()[4].RemovedCount, 1);
+    EXPECT_EQ(Doc().patch()[4].removedCount, 1);
     EXPECT_FALSE(window.isWindowModified());
 
     WriteFileBytes(dir / "bad.uop", {'U', 'O', 'P', 9});
@@ -248,7 +248,7 @@ TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
     drop(dir / "red.bmp");  // replaces the block it lands on
     EXPECT_EQ(Doc().UndoStack()->count(), 1);
     EXPECT_EQ(Doc().patch()[12].LiveCount(), 1);
-    EXPECT_NE(Doc().patch()[12].Blocks.back().ByteArray, Bytes({9, 9}));
+    EXPECT_NE(Doc().patch()[12].blocks.back().bytes, Bytes({9, 9}));
     Select({12, -1});
     prompts.answers = {QStringLiteral("5")};
     drop(dir / "red.bmp");  // on the file type: asks for the number

@@ -45,9 +45,9 @@ Snapshot Take(const Patch& p) {
     Snapshot s;
     for (int f = 0; f < Patch::kFileIds; ++f) {
         const PatchFileEntry& e = p[static_cast<std::uint8_t>(f)];
-        s.emplace_back(std::vector<Slot>{}, e.RemovedCount);
-        for (const PatchBlock& b : e.Blocks)
-            s.back().first.emplace_back(b.BlockNumber, b.Length(), b.FlagA, b.FlagB, Bytes(b.ByteArray.begin(), b.ByteArray.end()));
+        s.emplace_back(std::vector<Slot>{}, e.removedCount);
+        for (const PatchBlock& b : e.blocks)
+            s.back().first.emplace_back(b.number, b.Length(), b.flagA, b.flagB, Bytes(b.bytes.begin(), b.bytes.end()));
     }
     return s;
 }

@@ -14,7 +14,7 @@
 #include "gamefiles/package_names.h"
 #include "gamefiles/package_writer.h"
 #include "gamefiles/verdata.h"
-#include "patch/FileTypes.h"
+#include "patch/file_types.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"
 #include "test_support.h"
@@ -113,19 +113,19 @@ TEST(GamePackage, ReadsTheNinetyByteVectorAndTheFlag3Gump) {
         " 04 00 00 00 04 00 00 00 36 DE FB 56 0D 80 9F 48 0B 00 18 00 00 00 01 02 03 04"));
     // Its one entry holds block 1; block 0 before it is absent.
     Patch patch;
-    const ImportResult r = Import(patch, kArtFileId, dir / "art.uop");
+    const ImportResult r = Import(patch, kArt, dir / "art.uop");
     EXPECT_EQ(std::tie(r.added, r.absent), std::tuple(2, 1));
-    EXPECT_EQ(SlotsOf(patch, kArtFileId), (std::vector<SlotFacts>{{0, -1, 0, 0}, {1, 4, 0, 0}}));
-    EXPECT_EQ(patch[kArtFileId].Blocks[1].ByteArray, (B{1, 2, 3, 4}));
+    EXPECT_EQ(SlotsOf(patch, kArt), (std::vector<SlotFacts>{{0, -1, 0, 0}, {1, 4, 0, 0}}));
+    EXPECT_EQ(patch[kArt].blocks[1].bytes, (B{1, 2, 3, 4}));
 
     const B gump = HexBytes("78 DA D3 9D A5 D3 C7 C5 C8 C0 C0 0C C4 8C 40 4C 6F C0 3C 00 76 8E 74 C0 38 1A E6 A3 00 35"
                             " 3D 40 10 0B 33 33 33 2B 0B 23 13 48 10 00 84 A5 01 B8");
     WriteFileBytes(dir / "gump.uop", RawPackage({{0xB95B935A0EAFEB8D, 3, gump, 1049}}));
     Patch gumps;
-    ASSERT_EQ(Import(gumps, kGumpFileId, dir / "gump.uop").error, "");
-    const PatchBlock& g = gumps[kGumpFileId].Blocks.back();
-    EXPECT_EQ(std::tie(g.BlockNumber, g.FlagA, g.FlagB), std::tuple(5, 1, 2));
-    EXPECT_EQ(g.ByteArray, HexBytes("01 00 00 00 1F 7C 02 00"));
+    ASSERT_EQ(Import(gumps, kGumps, dir / "gump.uop").error, "");
+    const PatchBlock& g = gumps[kGumps].blocks.back();
+    EXPECT_EQ(std::tie(g.number, g.flagA, g.flagB), std::tuple(5, 1, 2));
+    EXPECT_EQ(g.bytes, HexBytes("01 00 00 00 1F 7C 02 00"));
 
     RunSteps(dir, {{"package @art.uop", 0, dir / "art.uop" + ": version 5, 1 tables, 1 entries\nhash flag stored decoded name\n"
                                           "489F800D56FBDE36 0 4 4 build/artlegacymul/00000001.tga\n"},
@@ -151,23 +151,23 @@ TEST(DataSource, EveryFileTypeReadsTheSameFromEveryFormItComesIn) {
     WriteFileBytes(dir / "pointer", kLfsPointer);
     for (std::uint8_t fileId = 0; fileId <= 200; ++fileId) {
         const FileTypeEntry& type = FileTypes()[fileId];
-        if (type.Name.empty()) continue;
-        SCOPED_TRACE(type.Name);
+        if (type.name.empty()) continue;
+        SCOPED_TRACE(type.name);
         const LegacyScheme* scheme = SchemeOfFileId(fileId);
         PackageWriter writer;
-        ASSERT_EQ(writer.Open(dir / "package", fileId == kGumpFileId ? 4 : 5, 3), "");
-        const std::uint16_t flag = fileId == kGumpFileId ? 3 : fileId == kMapFileId ? 0 : 1;
+        ASSERT_EQ(writer.Open(dir / "package", fileId == kGumps ? 4 : 5, 3), "");
+        const std::uint16_t flag = fileId == kGumps ? 3 : fileId == kMap ? 0 : 1;
         B data;
         std::vector<std::array<std::int32_t, 3>> index;
-        if (fileId == kMapFileId) {  // the second chunk first, an empty slot between
+        if (fileId == kMap) {  // the second chunk first, an empty slot between
             data = RandomBytes(rng, (4096 + 10) * 196);
             writer.Add(LegacyName(scheme->formats[0], 1), B(data.begin() + 4096 * 196, data.end()), flag);
             writer.AddEmptySlot();
             writer.Add(LegacyName(scheme->formats[0], 0), B(data.begin(), data.begin() + 4096 * 196), flag);
-        } else if (type.ConstantIndex > 0) {  // tiledata: all land groups and two static groups
-            data = RandomBytes(rng, fileId == kTiledataFileId ? 512 * 836 + 2 * 1188 : 3 * type.ConstantIndex + 5);
+        } else if (type.fixedBlockSize > 0) {  // tiledata: all land groups and two static groups
+            data = RandomBytes(rng, fileId == kTiledata ? 512 * 836 + 2 * 1188 : 3 * type.fixedBlockSize + 5);
         }
-        for (std::uint32_t i = 0; type.ConstantIndex <= 0 && i < 8; ++i) {
+        for (std::uint32_t i = 0; type.fixedBlockSize <= 0 && i < 8; ++i) {
             if (i == 2 || i == 5) {  // absent blocks, one with an empty slot in the package
                 index.push_back({-1, -1, 0});
                 if (i == 5) writer.AddEmptySlot();
@@ -175,7 +175,7 @@ TEST(DataSource, EveryFileTypeReadsTheSameFromEveryFormItComesIn) {
             }
             B block = RandomBytes(rng, 20 + i * 16), payload = block;
             std::uint32_t extra = fileId == 8 ? i + 1 : 0x00070003;
-            if (fileId == kGumpFileId) {
+            if (fileId == kGumps) {
                 payload.insert(payload.begin(), 8, 0);
                 PutLE32(payload.data(), 300 + i);  // width, then height
                 PutLE32(payload.data() + 4, 40 + i);
@@ -184,7 +184,7 @@ TEST(DataSource, EveryFileTypeReadsTheSameFromEveryFormItComesIn) {
                 block = multi, payload = multiEntry;
                 block[0] = payload[0] = payload[8] = static_cast<std::uint8_t>(i);
             }
-            if (scheme) extra = fileId == 8 ? i + 1 : fileId == kGumpFileId ? extra : 0;
+            if (scheme) extra = fileId == 8 ? i + 1 : fileId == kGumps ? extra : 0;
             index.push_back({static_cast<std::int32_t>(data.size()), static_cast<std::int32_t>(block.size()),
                              static_cast<std::int32_t>(extra)});
             data.insert(data.end(), block.begin(), block.end());
@@ -193,7 +193,7 @@ TEST(DataSource, EveryFileTypeReadsTheSameFromEveryFormItComesIn) {
         ASSERT_EQ(writer.Commit(), "");
         WriteFileBytes(dir / "data", data);
         WriteFileBytes(dir / "index", IndexBytes(index));
-        const bool indexed = type.ConstantIndex <= 0;
+        const bool indexed = type.fixedBlockSize <= 0;
         const std::string plain = indexed ? "@data @index" : "@data";
         std::filesystem::remove(dir / "plain.uop");
         const CliResult r = Cli(dir, "import @plain.uop " + std::to_string(fileId) + " " + plain);
@@ -208,7 +208,7 @@ TEST(DataSource, EveryFileTypeReadsTheSameFromEveryFormItComesIn) {
         std::vector<Form> forms = {{"verdata", SourceForm::kVerdata}, {"patch", SourceForm::kPatchFile}};
         if (scheme) forms.push_back({"package", SourceForm::kPackage});
         if (indexed) forms.push_back({"data index", SourceForm::kIndexed});
-        else forms.push_back({"data", fileId == kTiledataFileId ? SourceForm::kGrouped : SourceForm::kFixedSize});
+        else forms.push_back({"data", fileId == kTiledata ? SourceForm::kGrouped : SourceForm::kFixedSize});
         for (const auto& [paths, form] : forms) {
             SCOPED_TRACE(paths);
             DataSource source;
@@ -216,7 +216,7 @@ TEST(DataSource, EveryFileTypeReadsTheSameFromEveryFormItComesIn) {
             ASSERT_EQ(source.Open(fileId, dir / paths.substr(0, paths.find(' ')), idx), "");
             EXPECT_EQ(source.Form(), form);
             std::filesystem::remove(dir / "out.uop");
-            const std::string line = "import @out.uop " + type.Name + " @" + (idx.empty() ? paths : "data @index");
+            const std::string line = "import @out.uop " + type.name + " @" + (idx.empty() ? paths : "data @index");
             ASSERT_EQ(Cli(dir, line).code, 0);
             EXPECT_EQ(ReadFileBytes(dir / "out.uop"), ReadFileBytes(dir / "plain.uop"));
         }
@@ -231,11 +231,11 @@ TEST(GamePackage, TakesTheSevenDigitGumpNameAndSkipsPlaceholdersAndAbsentBlocks)
                    RawPackage({Stored("build/gumpartlegacymul/0009834.tga", HexBytes("03 00 00 00 02 00 00 00 AA BB")),
                                Stored("build/gumpartlegacymul/00000004.tga", HexBytes("00 00 00 00 05 00 00 00"))}));
     Patch patch;
-    const ImportResult r = Import(patch, kGumpFileId, dir / "g.uop", "", true);
+    const ImportResult r = Import(patch, kGumps, dir / "g.uop", "", true);
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(std::tie(r.added, r.leftOut), std::tuple(1, 9834));
-    const PatchBlock& g = patch[kGumpFileId].Blocks[0];
-    EXPECT_EQ(std::tie(g.BlockNumber, g.FlagA, g.FlagB), std::tuple(9834, 2, 3));
+    const PatchBlock& g = patch[kGumps].blocks[0];
+    EXPECT_EQ(std::tie(g.number, g.flagA, g.flagB), std::tuple(9834, 2, 3));
 }
 
 TEST(GamePackage, RefusesABrokenStructureNamingTheOffset) {
@@ -265,21 +265,21 @@ TEST(GamePackage, RefusesABrokenStructureNamingTheOffset) {
         const std::string error = package.Open(dir / "bad.uop");
         EXPECT_TRUE(Has(error, message) && Has(error, dir / "bad.uop"));
         Patch patch;
-        EXPECT_NE(Import(patch, kArtFileId, dir / "bad.uop").error, "");
+        EXPECT_NE(Import(patch, kArt, dir / "bad.uop").error, "");
         EXPECT_EQ(patch.LiveCount(), 0);
     }
 
     WriteFileBytes(dir / "gumps.uop", RawPackage({Stored("build/gumpartlegacymul/00000001.tga", B(9, 1))}));
     WriteFileBytes(dir / "housing.uop", RawPackage({Stored("build/multicollection/housing.bin", B(9, 1))}));
     Patch patch;
-    EXPECT_TRUE(Has(Import(patch, kArtFileId, dir / "gumps.uop").error,
+    EXPECT_TRUE(Has(Import(patch, kArt, dir / "gumps.uop").error,
                     "gumps.uop is a game data package of gumps, not of art."));
     EXPECT_TRUE(Has(Import(patch, 14, dir / "housing.uop").error, "housing.uop holds no legacy blocks."));
 }
 
 TEST(GamePackage, LeavesOutAndCountsEntriesThatDoNotDecode) {
     TempDir dir;
-    auto name = [](int i) { return PackageNameHash(LegacyName(SchemeOfFileId(kArtFileId)->formats[0], i)); };
+    auto name = [](int i) { return PackageNameHash(LegacyName(SchemeOfFileId(kArt)->formats[0], i)); };
     B staged = ApplySecondStage(B{1, 2, 2});
     staged[5] ^= 1;  // the counts no longer add up
     const B good = Deflate(B{7, 8});
@@ -292,10 +292,10 @@ TEST(GamePackage, LeavesOutAndCountsEntriesThatDoNotDecode) {
                                       {name(5), 1, good, 2},
                                   }));
     Patch patch;
-    const ImportResult r = Import(patch, kArtFileId, dir / "p.uop");
+    const ImportResult r = Import(patch, kArt, dir / "p.uop");
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(std::tie(r.damaged, r.added), std::tuple(5, 1));
-    EXPECT_EQ(patch[kArtFileId].Blocks[0].ByteArray, (B{7, 8}));
+    EXPECT_EQ(patch[kArt].blocks[0].bytes, (B{7, 8}));
 
     // The command line reports the count and also compares against a package.
     EXPECT_TRUE(Has(CliText({"import", dir / "x.uop", "4", dir / "p.uop"}, 0), "5 damaged blocks were left out"));
@@ -318,7 +318,7 @@ TEST(HostileFiles, EntriesAliasingOneRegionAreBoundedByTheFileSize) {
     auto sharing = [](const B& stored, std::uint16_t flag, std::uint32_t decoded, std::uint32_t count) {
         std::vector<RawSlot> entries;
         for (std::uint32_t i = 0; i < count; ++i)
-            entries.push_back({PackageNameHash(LegacyName(SchemeOfFileId(kArtFileId)->formats[0], i)), flag,
+            entries.push_back({PackageNameHash(LegacyName(SchemeOfFileId(kArt)->formats[0], i)), flag,
                                i == 0 ? stored : B{}, decoded, i > 0});
         return RawPackage(entries);
     };

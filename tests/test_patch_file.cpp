@@ -121,13 +121,13 @@ TEST(PatchFile, RangesTurnOutsideRecordsIntoRemovedSlotsAndReadOnCorrectly) {
     Patch p;
     ASSERT_EQ(ReadPatchFile(dir / "r.uop", p, true, 0, 255, 0, 400000), "");
     EXPECT_EQ(SlotsOf(p, 4), (std::vector<SlotFacts>{{-1, 2, 0, 0}, {10, 1, 0, 0}}));
-    EXPECT_EQ(p[4].Blocks[1].ByteArray, (B{5}));
+    EXPECT_EQ(p[4].blocks[1].bytes, (B{5}));
 
     Patch gumpsOnly;
     gumpsOnly.Append(12, 1, {1}, 0, 0);
     ASSERT_EQ(ReadPatchFile(dir / "r.uop", gumpsOnly, false, 12, 12, 0, 400000), "");
     EXPECT_EQ(DataOf(gumpsOnly, 12), (std::vector<B>{{1}, {6}}));  // appended, not replaced
-    EXPECT_EQ(std::pair(gumpsOnly[4].RemovedCount, gumpsOnly.LiveCount()), std::pair(2, std::int64_t{2}));
+    EXPECT_EQ(std::pair(gumpsOnly[4].removedCount, gumpsOnly.LiveCount()), std::pair(2, std::int64_t{2}));
 }
 
 // A verdata that is refused cannot be the base of an export either, which
@@ -267,7 +267,7 @@ TEST(WriteVerdata, MergesOverTheBaseKeepingTheLastCopySortedByFileId) {
                        {8, INT32_MAX, d + 6, 1}},
                       {0xC1, 0xD1, 0xEE, 0xA1, 0x02, 0x03, 0x04}));
     EXPECT_EQ(p[4].Count(), 2);  // the working patch is not changed
-    EXPECT_EQ(p[4].RemovedCount, 0);
+    EXPECT_EQ(p[4].removedCount, 0);
 }
 
 TEST(ReadVerdata, AppendsOnlyTheEntriesInRangeInDirectoryOrder) {
@@ -277,7 +277,7 @@ TEST(ReadVerdata, AppendsOnlyTheEntriesInRangeInDirectoryOrder) {
     Patch p = PatchOf({{12, 150, {9}}});
     ASSERT_EQ(ReadVerdata(dir / "v.mul", p, false, 12, 12, 100, 200), "");
     ASSERT_EQ(p[12].Count(), 3);
-    EXPECT_EQ(p[12].Blocks[1].ByteArray, (B{1}));
+    EXPECT_EQ(p[12].blocks[1].bytes, (B{1}));
     EXPECT_EQ(SlotsOf(p, 12)[2], SlotFacts(100, 0, 0, 0));
     EXPECT_EQ(p[4].Count(), 0);
 

@@ -3,7 +3,7 @@
 
 #include "io/bytes.h"
 #include "codecs/colors.h"
-#include "patch/Patch.h"
+#include "patch/patch.h"
 #include "patch/block_info.h"
 #include "patch/block_tree.h"
 #include "patch/settle_duplicates.h"
@@ -24,16 +24,16 @@ TEST(Patch, AppendKeepsOrderRemoveMarksTheFirstLiveSlotAndClearEmptiesAll) {
     Patch p = PatchOf({{4, 5, {1}}, {4, 5, {2, 3}, 7, -1}, {0, 1, {}}, {255, 1, {1}}});
     EXPECT_EQ(SlotsOf(p, 4), (std::vector<SlotFacts>{{5, 1, 0, 0}, {5, 2, 7, -1}}));
     EXPECT_EQ(std::tuple(p.FindBlock(4, 5), p.FindLiveBlock(4, 5), p.LiveCount()), std::tuple(0, 1, 4));
-    EXPECT_TRUE(p[0].Blocks[0].IsLive());
+    EXPECT_TRUE(p[0].blocks[0].IsLive());
 
     p.RemoveBlock(4, 99);
-    EXPECT_EQ(p[4].RemovedCount, 0);
+    EXPECT_EQ(p[4].removedCount, 0);
     p.RemoveBlock(4, 5);
     EXPECT_EQ(SlotsOf(p, 4)[0], SlotFacts(-1, 1, 0, 0));
-    EXPECT_EQ(p[4].RemovedCount, 1);
+    EXPECT_EQ(p[4].removedCount, 1);
     EXPECT_EQ(std::tuple(p.FindBlock(4, 5), p.FindBlock(7, 0)), std::tuple(1, -1));
     int live = 0;
-    p.ForEachLive(4, [&](const PatchBlock& b) { live += b.BlockNumber == 5; });
+    p.ForEachLive(4, [&](const PatchBlock& b) { live += b.number == 5; });
     EXPECT_EQ(live, 1);
 
     p.Clear();
@@ -47,14 +47,14 @@ TEST(SettleDuplicates, KeepsTheNewestSlotOfEachNumberAndRestoresExactly) {
     const std::vector<RemovedMark> marks = SettleDuplicates(p);
     ASSERT_EQ(marks.size(), 3u);
     EXPECT_EQ(p.LiveCount(), 4);
-    EXPECT_EQ(p[4].Blocks[p.FindLiveBlock(4, 5)].ByteArray, Bytes{3});
-    EXPECT_EQ(p[252].Blocks[p.FindLiveBlock(252, 1)].ByteArray, Bytes{6});
+    EXPECT_EQ(p[4].blocks[p.FindLiveBlock(4, 5)].bytes, Bytes{3});
+    EXPECT_EQ(p[252].blocks[p.FindLiveBlock(252, 1)].bytes, Bytes{6});
     EXPECT_TRUE(SettleDuplicates(p).empty());
 
     RestoreMarks(p, marks);
     EXPECT_EQ(p.LiveCount(), 7);
-    EXPECT_EQ(p[4].Blocks[0].BlockNumber, 5);
-    EXPECT_EQ(p[252].RemovedCount, 0);
+    EXPECT_EQ(p[4].blocks[0].number, 5);
+    EXPECT_EQ(p[252].removedCount, 0);
 }
 
 // Sixteen to thirty-two multiplies each channel by eight; back, red is divided
@@ -74,14 +74,14 @@ TEST(Colors, ConvertBothWaysAndEveryDecodedColourEncodesBackUnchanged) {
 // the array yield no value.
 TEST(Bytes, ReadsStayInsideTheArray) {
     const Bytes ff = {0xFF, 0xFF, 0xFF, 0xFF}, three = {1, 2, 3};
-    EXPECT_EQ(Bytes2Long(ff, 0, 2), 65535);
-    EXPECT_EQ(Bytes2Long(ff, 0, 4), -1);
-    EXPECT_EQ(Bytes2Long(Bytes{0x34, 0x12, 0x01}, 0, 3), 0x011234);
-    EXPECT_EQ(Bytes2Integer(ff, 0, 2), -1);
-    EXPECT_EQ(Bytes2Integer(ff, 0, 1), 255);
-    EXPECT_EQ(Bytes2Long(three, 1, 2), 0x0302);
-    for (auto [at, size] : {std::pair{2, 2}, {-1, 1}, {3, 1}, {0, 5}}) EXPECT_FALSE(Bytes2Long(three, at, size)) << at;
-    EXPECT_FALSE(Bytes2Integer(three, 2, 2));
+    EXPECT_EQ(ReadLE(ff, 0, 2), 65535);
+    EXPECT_EQ(ReadLE(ff, 0, 4), -1);
+    EXPECT_EQ(ReadLE(Bytes{0x34, 0x12, 0x01}, 0, 3), 0x011234);
+    EXPECT_EQ(ReadSignedLE(ff, 0, 2), -1);
+    EXPECT_EQ(ReadSignedLE(ff, 0, 1), 255);
+    EXPECT_EQ(ReadLE(three, 1, 2), 0x0302);
+    for (auto [at, size] : {std::pair{2, 2}, {-1, 1}, {3, 1}, {0, 5}}) EXPECT_FALSE(ReadLE(three, at, size)) << at;
+    EXPECT_FALSE(ReadSignedLE(three, 2, 2));
 }
 
 TEST(BlockTree, TextsPadButNeverCutTheirNumbers) {
@@ -115,9 +115,9 @@ TEST(BlockTree, PlanListsNamedFileTypesWithTheirBlocksSortedByNumber) {
 TEST(BlockInfo, TextsFollowTheTableOfEachFileType) {
     auto block = [](std::int32_t length, std::int16_t flagA = 0, std::int16_t flagB = 0) {
         PatchBlock b;
-        b.ByteArray = length > 0 ? BlockBytes(Bytes(static_cast<std::size_t>(length))) : BlockBytes::Absent(length);
-        b.FlagA = flagA;
-        b.FlagB = flagB;
+        b.bytes = length > 0 ? BlockBytes(Bytes(static_cast<std::size_t>(length))) : BlockBytes::Absent(length);
+        b.flagA = flagA;
+        b.flagB = flagB;
         return b;
     };
     auto texts = [](const BlockInfo& info) {
@@ -142,6 +142,6 @@ TEST(BlockInfo, TextsFollowTheTableOfEachFileType) {
     EXPECT_EQ(texts(DescribeBlock(32, 1, nullptr)), (V{"Hues 0x0001 (1) :", "", "", "", "", ""}));
     EXPECT_EQ(texts(DescribeBlock(252, 0, &b100)), (V{"", "", "", "", "", ""}));
     PatchBlock anim = block(600);
-    anim.ByteArray.Mutable()[512] = 7;
+    anim.bytes.Mutable()[512] = 7;
     EXPECT_EQ(texts(DescribeBlock(6, 3, &anim))[2], "Frame count: 7");
 }

@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include "patch/Patch.h"
+#include "patch/patch.h"
 
 // The bytes of a file or a block.
 using B = std::vector<std::uint8_t>;
@@ -110,14 +110,14 @@ inline Patch PatchOf(const std::vector<BlockFields>& blocks) {
 using SlotFacts = std::tuple<std::int32_t, std::int32_t, std::int16_t, std::int16_t>;
 inline std::vector<SlotFacts> SlotsOf(const Patch& p, std::uint8_t fileId) {
     std::vector<SlotFacts> out;
-    for (const PatchBlock& b : p[fileId].Blocks) out.emplace_back(b.BlockNumber, b.Length(), b.FlagA, b.FlagB);
+    for (const PatchBlock& b : p[fileId].blocks) out.emplace_back(b.number, b.Length(), b.flagA, b.flagB);
     return out;
 }
 
 // The bytes of each slot of one file ID, removed ones included.
 inline std::vector<B> DataOf(const Patch& p, std::uint8_t fileId) {
     std::vector<B> out;
-    for (const PatchBlock& b : p[fileId].Blocks) out.emplace_back(b.ByteArray.begin(), b.ByteArray.end());
+    for (const PatchBlock& b : p[fileId].blocks) out.emplace_back(b.bytes.begin(), b.bytes.end());
     return out;
 }
 

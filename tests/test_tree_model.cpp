@@ -66,7 +66,7 @@ TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveARebuild) {
 
     Select({2, 17});
     ExpectUndoable([&] { Trigger("actRemove"); }, "Undo Remove");
-    EXPECT_EQ(Doc().patch()[2].RemovedCount, 1);
+    EXPECT_EQ(Doc().patch()[2].removedCount, 1);
     EXPECT_FALSE(Model().IndexOf({2, 17}).isValid());
     EXPECT_EQ(window.Current(), (BlockId{2, -1}));  // the file type stays selected
     EXPECT_FALSE(Action("actRemove")->isEnabled());
@@ -193,7 +193,7 @@ TEST_F(ContextMenu, AddFileReplacesTheBlockKeepingItsFlagsOrRefusesAFakeClient) 
     ExpectUndoable([&] { Trigger("actAddFile"); }, "Undo Add file");
     EXPECT_EQ(Text({252, 1}), "Readme.txt");
     EXPECT_EQ(SlotsOf(Doc().patch(), 252).back(), SlotFacts(1, 2, 5, 6));  // the flags stay
-    EXPECT_EQ(Doc().patch()[252].Blocks.back().ByteArray, (Bytes{'h', 'i'}));
+    EXPECT_EQ(Doc().patch()[252].blocks.back().bytes, (Bytes{'h', 'i'}));
 
     prompts.dialogs = {fill(0, dir / "fake.exe")};
     Trigger("actAddFile");

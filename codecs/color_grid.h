@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-struct LongArray {
+struct ColorGrid {
     // A cell that nothing was drawn into: the picture's background shows there.
     static constexpr std::int32_t kBackground = -1;
 

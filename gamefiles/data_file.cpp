@@ -1,4 +1,4 @@
-#include "gamefiles/cMUL.h"
+#include "gamefiles/data_file.h"
 
 #include <algorithm>
 #include <array>
@@ -13,10 +13,10 @@ std::int32_t EntryCount(std::int64_t indexBytes) {
 }
 }  // namespace
 
-cMUL::cMUL() = default;
-cMUL::~cMUL() = default;
+DataFile::DataFile() = default;
+DataFile::~DataFile() = default;
 
-std::string cMUL::OpenFiles(const std::string& idxFilename, const std::string& mulFilename, bool indexed) {
+std::string DataFile::OpenFiles(const std::string& idxFilename, const std::string& mulFilename, bool indexed) {
     const std::string unable = "Unable to open " + idxFilename + " and " + mulFilename + ".";
     if (data_.IsOpen()) return idxFilename + " and " + mulFilename + " is allready opened.";
     if (std::string e = data_.Open(mulFilename); !e.empty()) return data_.IsLfsPointer() ? e : unable;
@@ -32,14 +32,14 @@ std::string cMUL::OpenFiles(const std::string& idxFilename, const std::string& m
     return "";
 }
 
-std::string cMUL::cOpen(const std::string& idxFilename, const std::string& mulFilename, std::int32_t constantIndex) {
-    if (constantIndex > 0) return cOpenCut(mulFilename, {0, constantIndex, constantIndex});
+std::string DataFile::Open(const std::string& idxFilename, const std::string& mulFilename, std::int32_t constantIndex) {
+    if (constantIndex > 0) return OpenCut(mulFilename, {0, constantIndex, constantIndex});
     if (std::string err = OpenFiles(idxFilename, mulFilename, true); !err.empty()) return err;
     count_ = EntryCount(index_.Size());
     return "";
 }
 
-std::string cMUL::cOpenCut(const std::string& mulFilename, BlockCut cut) {
+std::string DataFile::OpenCut(const std::string& mulFilename, BlockCut cut) {
     if (cut.lowCount < 0 || cut.lowSize < 1 || cut.highSize < 1) return "Illegal block size.";
     if (std::string err = OpenFiles("", mulFilename, false); !err.empty()) return err;
     cut_ = cut;
@@ -52,7 +52,7 @@ std::string cMUL::cOpenCut(const std::string& mulFilename, BlockCut cut) {
     return "";
 }
 
-void cMUL::cClose() {
+void DataFile::Close() {
     indexReader_.reset();
     dataReader_.reset();
     index_.Close();
@@ -60,9 +60,9 @@ void cMUL::cClose() {
     count_ = 0;
 }
 
-std::int64_t cMUL::cCount() const { return data_.IsOpen() ? count_ : 0; }
+std::int64_t DataFile::Count() const { return data_.IsOpen() ? count_ : 0; }
 
-cMUL::Entry cMUL::ReadEntry(std::int32_t n) {
+DataFile::Entry DataFile::ReadEntry(std::int32_t n) {
     Entry e;
     if (!indexed_) {
         const bool low = n < cut_.lowCount;
@@ -83,7 +83,7 @@ cMUL::Entry cMUL::ReadEntry(std::int32_t n) {
     return e;
 }
 
-bool cMUL::Locate(std::int32_t indexNumber, LoadedBlock& block, std::int64_t& offset) {
+bool DataFile::Locate(std::int32_t indexNumber, LoadedBlock& block, std::int64_t& offset) {
     if (!data_.IsOpen() || indexNumber < 0) return false;
     const Entry e = ReadEntry(indexNumber);
     block.flagA = e.flagA;
@@ -105,7 +105,7 @@ bool cMUL::Locate(std::int32_t indexNumber, LoadedBlock& block, std::int64_t& of
     return true;
 }
 
-LoadedBlock cMUL::cLoad(std::int32_t indexNumber) {
+LoadedBlock DataFile::Load(std::int32_t indexNumber) {
     LoadedBlock block;
     std::int64_t offset = 0;
     if (!Locate(indexNumber, block, offset)) return block;
@@ -118,7 +118,7 @@ LoadedBlock cMUL::cLoad(std::int32_t indexNumber) {
     return block;
 }
 
-LoadedBlock cMUL::cLoad(std::int32_t indexNumber, ByteArena& arena, BlockBytes& data) {
+LoadedBlock DataFile::Load(std::int32_t indexNumber, ByteArena& arena, BlockBytes& data) {
     LoadedBlock block;
     std::int64_t offset = 0;
     data = {};
@@ -126,7 +126,7 @@ LoadedBlock cMUL::cLoad(std::int32_t indexNumber, ByteArena& arena, BlockBytes& 
     return block;
 }
 
-LoadedBlock cMUL::cView(std::int32_t indexNumber, ByteArena& spare, BlockBytes& hold, ByteView& data) {
+LoadedBlock DataFile::View(std::int32_t indexNumber, ByteArena& spare, BlockBytes& hold, ByteView& data) {
     LoadedBlock block;
     std::int64_t offset = 0;
     data = {};
@@ -137,7 +137,7 @@ LoadedBlock cMUL::cView(std::int32_t indexNumber, ByteArena& spare, BlockBytes& 
     return block;
 }
 
-bool cMUL::ReadInto(LoadedBlock& block, std::int64_t offset, ByteArena& arena, BlockBytes& data) {
+bool DataFile::ReadInto(LoadedBlock& block, std::int64_t offset, ByteArena& arena, BlockBytes& data) {
     ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(block.length));
     if (!dataReader_->ReadAt(offset, space.fill)) {
         block.damaged = true;
@@ -147,7 +147,7 @@ bool cMUL::ReadInto(LoadedBlock& block, std::int64_t offset, ByteArena& arena, B
     return true;
 }
 
-std::optional<ByteView> cMUL::ViewRun(std::int32_t first, std::int32_t count) {
+std::optional<ByteView> DataFile::ViewRun(std::int32_t first, std::int32_t count) {
     if (indexed_ || !data_.IsOpen() || first < 0 || count < 1 || std::int64_t{first} + count > count_)
         return std::nullopt;
     const Entry a = ReadEntry(first), b = ReadEntry(first + count - 1);

@@ -23,7 +23,7 @@ struct BlockCut {
     bool operator==(const BlockCut&) const = default;
 };
 
-// One block as cMUL::cLoad found it.
+// One block as DataFile::Load found it.
 struct LoadedBlock {
     std::int32_t length = 0;  // as stored; <= 0 means the block has no data
     std::int16_t flagA = 0, flagB = 0;
@@ -31,38 +31,38 @@ struct LoadedBlock {
     Bytes bytes;           // `length` bytes when above 0 and not damaged, else empty
 };
 
-class cMUL {
+class DataFile {
 public:
-    cMUL();
-    ~cMUL();
+    DataFile();
+    ~DataFile();
 
     // "" on success, otherwise the message of the failure. constantIndex > 0
     // opens a file of fixed-size blocks (the index name is ignored); otherwise
     // the index file gives the blocks.
-    std::string cOpen(const std::string& idxFilename, const std::string& mulFilename, std::int32_t constantIndex);
+    std::string Open(const std::string& idxFilename, const std::string& mulFilename, std::int32_t constantIndex);
     // Opens a file without index cut as `cut` says.
-    std::string cOpenCut(const std::string& mulFilename, BlockCut cut);
-    void cClose();
+    std::string OpenCut(const std::string& mulFilename, BlockCut cut);
+    void Close();
 
     // The blocks the file holds: the index's entries, or for a file without
     // index every block that begins inside it (a partly present last block
     // counts).
-    std::int64_t cCount() const;
+    std::int64_t Count() const;
     // How a file without index is cut.
-    BlockCut cCut() const { return cut_; }
+    BlockCut Cut() const { return cut_; }
     std::int64_t DataFileSize() const { return data_.Size(); }
     const std::string& DataPath() const { return mulPath_; }
 
     // Reads block `indexNumber`. Without index, a partly present block is
     // padded with zeros and blocks past the end read as absent (length 0).
-    LoadedBlock cLoad(std::int32_t indexNumber);
-    // As cLoad, but the data goes into `arena` and `data` refers to it
+    LoadedBlock Load(std::int32_t indexNumber);
+    // As Load, but the data goes into `arena` and `data` refers to it
     // (block.bytes stays empty).
-    LoadedBlock cLoad(std::int32_t indexNumber, ByteArena& arena, BlockBytes& data);
-    // As cLoad, but `data` shows the bytes where they already are: in the
+    LoadedBlock Load(std::int32_t indexNumber, ByteArena& arena, BlockBytes& data);
+    // As Load, but `data` shows the bytes where they already are: in the
     // file's read window, or else in `spare` (kept alive by `hold`). Valid
     // until the next call on this file with this `hold`.
-    LoadedBlock cView(std::int32_t indexNumber, ByteArena& spare, BlockBytes& hold, ByteView& data);
+    LoadedBlock View(std::int32_t indexNumber, ByteArena& spare, BlockBytes& hold, ByteView& data);
     // For a file without index: the bytes of `count` blocks from `first`,
     // which lie end to end, in the read window; nullopt when they are not
     // all wholly inside the file or do not fit the window.

@@ -1,5 +1,5 @@
 // The working document: for each of the 256 file IDs, the block slots in the
-// order they were added. Removal only marks a slot (BlockNumber -1); of several
+// order they were added. Removal only marks a slot (number -1); of several
 // live slots with one block number, the one added last wins.
 #pragma once
 
@@ -13,18 +13,18 @@
 
 // A slot; its file ID is the entry that holds it.
 struct PatchBlock {
-    std::int32_t BlockNumber = 0;
-    std::int16_t FlagA = 0;
-    std::int16_t FlagB = 0;
-    BlockBytes ByteArray;
+    std::int32_t number = 0;
+    std::int16_t flagA = 0;
+    std::int16_t flagB = 0;
+    BlockBytes bytes;
 
-    bool IsLive() const { return BlockNumber != -1; }
+    bool IsLive() const { return number != -1; }
     // The number of data bytes, or for a block read without its data the
     // length it was stored with (<= 0: a block without data).
-    std::int32_t Length() const { return ByteArray.StoredLength(); }
+    std::int32_t Length() const { return bytes.StoredLength(); }
     // The length a writer stores with the bytes it writes: a block read
     // without its data has none to write.
-    std::int32_t WrittenLength() const { return ByteArray.empty() ? std::min(Length(), 0) : Length(); }
+    std::int32_t WrittenLength() const { return bytes.empty() ? std::min(Length(), 0) : Length(); }
 };
 static_assert(sizeof(PatchBlock) == 24);
 
@@ -32,11 +32,11 @@ static_assert(sizeof(PatchBlock) == 24);
 using BlockSlots = std::vector<PatchBlock, LargePageAllocator<PatchBlock>>;
 
 struct PatchFileEntry {
-    BlockSlots Blocks;
-    std::int32_t RemovedCount = 0;
+    BlockSlots blocks;
+    std::int32_t removedCount = 0;
 
-    std::int32_t Count() const { return static_cast<std::int32_t>(Blocks.size()); }
-    std::int32_t LiveCount() const { return Count() - RemovedCount; }
+    std::int32_t Count() const { return static_cast<std::int32_t>(blocks.size()); }
+    std::int32_t LiveCount() const { return Count() - removedCount; }
 };
 
 class Patch {
@@ -49,7 +49,7 @@ public:
     // Empties every entry.
     void Clear();
 
-    // Appends a slot to entry `fileId`; Length is the number of data bytes.
+    // Appends a slot to entry `fileId`; Length() is the number of data bytes.
     PatchBlock& Append(std::uint8_t fileId, std::int32_t blockNumber, BlockBytes data, std::int16_t flagA,
                        std::int16_t flagB);
     // Appends a slot whose Length is given as stored (0 or -1 for blocks
@@ -67,7 +67,7 @@ public:
     void RemoveBlock(std::uint8_t fileId, std::int32_t blockNumber);
 
     // Marks slot `slot` removed; Unmark gives it its number back. Both keep
-    // RemovedCount right and ignore slots already in the wanted state.
+    // removedCount right and ignore slots already in the wanted state.
     void MarkRemoved(std::uint8_t fileId, std::size_t slot);
     void Unmark(std::uint8_t fileId, std::size_t slot, std::int32_t blockNumber);
 
@@ -82,7 +82,7 @@ public:
     // Calls fn(block) for every live slot of one entry, in slot order.
     template <class Fn>
     void ForEachLive(std::uint8_t fileId, Fn&& fn) const {
-        for (const PatchBlock& b : entries_[fileId].Blocks)
+        for (const PatchBlock& b : entries_[fileId].blocks)
             if (b.IsLive()) fn(b);
     }
 

@@ -1,4 +1,4 @@
-#include "patch/Patch.h"
+#include "patch/patch.h"
 
 void Patch::Clear() {
     for (PatchFileEntry& e : entries_) e = PatchFileEntry{};
@@ -13,17 +13,17 @@ PatchBlock& Patch::Append(std::uint8_t fileId, std::int32_t blockNumber, BlockBy
 PatchBlock& Patch::AppendWithLength(std::uint8_t fileId, std::int32_t blockNumber, std::int32_t length,
                                     BlockBytes data, std::int16_t flagA, std::int16_t flagB) {
     PatchFileEntry& e = entries_[fileId];
-    PatchBlock& b = e.Blocks.emplace_back();
-    b.BlockNumber = blockNumber;
-    b.FlagA = flagA;
-    b.FlagB = flagB;
-    b.ByteArray = length > 0 && !data.empty() ? std::move(data) : BlockBytes::Absent(length);
-    if (blockNumber == -1) ++e.RemovedCount;
+    PatchBlock& b = e.blocks.emplace_back();
+    b.number = blockNumber;
+    b.flagA = flagA;
+    b.flagB = flagB;
+    b.bytes = length > 0 && !data.empty() ? std::move(data) : BlockBytes::Absent(length);
+    if (blockNumber == -1) ++e.removedCount;
     return b;
 }
 
 void Patch::Reserve(std::uint8_t fileId, std::size_t count) {
-    BlockSlots& blocks = entries_[fileId].Blocks;
+    BlockSlots& blocks = entries_[fileId].blocks;
     blocks.reserve(blocks.size() + count);
 }
 
@@ -31,13 +31,13 @@ void Patch::AppendAll(Patch&& other) {
     for (int f = 0; f < kFileIds; ++f) {
         PatchFileEntry& to = entries_[static_cast<std::size_t>(f)];
         PatchFileEntry& from = other.entries_[static_cast<std::size_t>(f)];
-        if (to.Blocks.empty()) {
+        if (to.blocks.empty()) {
             to = std::move(from);
             continue;
         }
-        to.Blocks.reserve(to.Blocks.size() + from.Blocks.size());
-        for (PatchBlock& b : from.Blocks) to.Blocks.push_back(std::move(b));
-        to.RemovedCount += from.RemovedCount;
+        to.blocks.reserve(to.blocks.size() + from.blocks.size());
+        for (PatchBlock& b : from.blocks) to.blocks.push_back(std::move(b));
+        to.removedCount += from.removedCount;
     }
     other.Clear();
 }
@@ -49,30 +49,30 @@ void Patch::RemoveBlock(std::uint8_t fileId, std::int32_t blockNumber) {
 
 void Patch::MarkRemoved(std::uint8_t fileId, std::size_t slot) {
     PatchFileEntry& e = entries_[fileId];
-    if (slot >= e.Blocks.size() || !e.Blocks[slot].IsLive()) return;
-    e.Blocks[slot].BlockNumber = -1;
-    ++e.RemovedCount;
+    if (slot >= e.blocks.size() || !e.blocks[slot].IsLive()) return;
+    e.blocks[slot].number = -1;
+    ++e.removedCount;
 }
 
 void Patch::Unmark(std::uint8_t fileId, std::size_t slot, std::int32_t blockNumber) {
     PatchFileEntry& e = entries_[fileId];
-    if (slot >= e.Blocks.size() || e.Blocks[slot].IsLive() || blockNumber == -1) return;
-    e.Blocks[slot].BlockNumber = blockNumber;
-    --e.RemovedCount;
+    if (slot >= e.blocks.size() || e.blocks[slot].IsLive() || blockNumber == -1) return;
+    e.blocks[slot].number = blockNumber;
+    --e.removedCount;
 }
 
 std::int32_t Patch::FindBlock(std::uint8_t fileId, std::int32_t blockNumber) const {
-    const auto& blocks = entries_[fileId].Blocks;
+    const auto& blocks = entries_[fileId].blocks;
     for (std::size_t i = 0; i < blocks.size(); ++i)
-        if (blocks[i].BlockNumber == blockNumber) return static_cast<std::int32_t>(i);
+        if (blocks[i].number == blockNumber) return static_cast<std::int32_t>(i);
     return -1;
 }
 
 std::int32_t Patch::FindLiveBlock(std::uint8_t fileId, std::int32_t blockNumber) const {
     if (blockNumber == -1) return -1;
-    const auto& blocks = entries_[fileId].Blocks;
+    const auto& blocks = entries_[fileId].blocks;
     for (std::size_t i = blocks.size(); i-- > 0;)
-        if (blocks[i].BlockNumber == blockNumber) return static_cast<std::int32_t>(i);
+        if (blocks[i].number == blockNumber) return static_cast<std::int32_t>(i);
     return -1;
 }
 
