@@ -124,7 +124,7 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     scroll_->setWidget(picInfo_);
     scroll_->setWidgetResizable(false);
     layout->addWidget(scroll_, 3);
-    const int stored = OpenSettingsStore()->value(QStringLiteral("Zoom"), 0).toInt();
+    const int stored = OpenSettingsStore()->value(kZoomKey, 0).toInt();
     zoom_ = std::find(kZooms.begin(), kZooms.end(), stored) != kZooms.end() ? stored : 0;
     ClearFacts();
 }
@@ -144,7 +144,7 @@ void InfoPanel::ClearPicture() {
 
 void InfoPanel::SetZoom(int zoom) {
     zoom_ = zoom;
-    OpenSettingsStore()->setValue(QStringLiteral("Zoom"), zoom_);
+    OpenSettingsStore()->setValue(kZoomKey, zoom_);
     Redraw();
 }
 

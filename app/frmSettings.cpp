@@ -30,11 +30,11 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
         const char* missing;
     };
     const Row rows[] = {
-        {"Label16", "Verdata.mul:", "txtVerdata", "cmdGetVerdata", "VerdataPath", "Select verdata.mul",
+        {"Label16", "Verdata.mul:", "txtVerdata", "cmdGetVerdata", kVerdataPathKey, "Select verdata.mul",
          "Origional verdata (*.mul) |*.mul", "lblVerdataMissing"},
-        {"Label1", "Tiledata.mul:", "txtTileData", "cmdGetTiledata", "TiledataPath", "Select tiledata.mul",
+        {"Label1", "Tiledata.mul:", "txtTileData", "cmdGetTiledata", kTiledataPathKey, "Select tiledata.mul",
          "Origional tiledata (*.mul) |*.mul", "lblTileDataMissing"},
-        {"Label2", "Radarcol.mul:", "txtRadarcol", "cmdGetRadarcol", "RadarcolPath", "Select radarcol.mul",
+        {"Label2", "Radarcol.mul:", "txtRadarcol", "cmdGetRadarcol", kRadarcolPathKey, "Select radarcol.mul",
          "Origional radarcol (*.mul) |*.mul", "lblRadarcolMissing"},
     };
     QLineEdit* boxes[3];
@@ -43,7 +43,7 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
         const Row& r = rows[i];
         auto* label = new QLabel(QString::fromLatin1(r.labelText), this);
         label->setObjectName(QString::fromLatin1(r.label));
-        boxes[i] = new QLineEdit(store->value(QString::fromLatin1(r.key)).toString(), this);
+        boxes[i] = new QLineEdit(store->value(r.key).toString(), this);
         boxes[i]->setObjectName(QString::fromLatin1(r.box));
         boxes[i]->setMinimumWidth(320);
         buttons[i] = new QPushButton(QStringLiteral("..."), this);
@@ -89,8 +89,8 @@ void frmSettings::Browse(QLineEdit* box, const QString& title, const QString& fi
 
 void frmSettings::SaveAndClose() {
     const auto store = OpenSettingsStore();
-    store->setValue(QStringLiteral("VerdataPath"), txtVerdata_->text());
-    store->setValue(QStringLiteral("TiledataPath"), txtTileData_->text());
-    store->setValue(QStringLiteral("RadarcolPath"), txtRadarcol_->text());
+    store->setValue(kVerdataPathKey, txtVerdata_->text());
+    store->setValue(kTiledataPathKey, txtTileData_->text());
+    store->setValue(kRadarcolPathKey, txtRadarcol_->text());
     accept();
 }

@@ -145,14 +145,14 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
 
 void frmStart::RestoreLayout() {
     const auto store = OpenSettingsStore();
-    restoreGeometry(store->value(QStringLiteral("WindowGeometry")).toByteArray());
-    splitter_->restoreState(store->value(QStringLiteral("SplitterState")).toByteArray());
+    restoreGeometry(store->value(kWindowGeometryKey).toByteArray());
+    splitter_->restoreState(store->value(kSplitterStateKey).toByteArray());
 }
 
 void frmStart::SaveLayout() const {
     const auto store = OpenSettingsStore();
-    store->setValue(QStringLiteral("WindowGeometry"), saveGeometry());
-    store->setValue(QStringLiteral("SplitterState"), splitter_->saveState());
+    store->setValue(kWindowGeometryKey, saveGeometry());
+    store->setValue(kSplitterStateKey, splitter_->saveState());
 }
 
 void frmStart::Report(const QString& text) { statusBar()->showMessage(text); }
@@ -558,16 +558,16 @@ bool frmStart::Load(const QString& path) {
 
 void frmStart::Remember(const QString& path) {
     const auto store = OpenSettingsStore();
-    QStringList recent = store->value(QStringLiteral("RecentFiles")).toStringList();
+    QStringList recent = store->value(kRecentFilesKey).toStringList();
     recent.removeAll(path);
     recent.prepend(path);
-    store->setValue(QStringLiteral("RecentFiles"), QStringList(recent.mid(0, 8)));
+    store->setValue(kRecentFilesKey, QStringList(recent.mid(0, 8)));
     FillRecent();
 }
 
 void frmStart::FillRecent() {
     mnuRecent_->clear();
-    const QStringList recent = OpenSettingsStore()->value(QStringLiteral("RecentFiles")).toStringList();
+    const QStringList recent = OpenSettingsStore()->value(kRecentFilesKey).toStringList();
     for (int i = 0; i < recent.size(); ++i) {
         const QString path = recent[i];
         QAction* a = mnuRecent_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));

@@ -31,14 +31,14 @@ QString EnsureExtension(QString path, const QString& extension) {
 }
 
 namespace {
-QString FolderKey(Folder purpose) {
+const char* FolderKey(Folder purpose) {
     switch (purpose) {
-        case Folder::Patches: return QStringLiteral("LastFolderPatches");
-        case Folder::GameFiles: return QStringLiteral("LastFolderGameFiles");
-        case Folder::Pictures: return QStringLiteral("LastFolderPictures");
+        case Folder::Patches: return kPatchesFolderKey;
+        case Folder::GameFiles: return kGameFilesFolderKey;
+        case Folder::Pictures: return kPicturesFolderKey;
         case Folder::RawBlocks: break;
     }
-    return QStringLiteral("LastFolderRawBlocks");
+    return kRawBlocksFolderKey;
 }
 
 QString Remember(Folder purpose, const QString& path) {

@@ -11,8 +11,8 @@ std::unique_ptr<QSettings> OpenSettingsStore() {
 
 void Settings::Load() {
     const auto store = OpenSettingsStore();
-    VerdataPath = store->value(QStringLiteral("VerdataPath")).toString().toStdString();
-    TiledataPath = store->value(QStringLiteral("TiledataPath")).toString().toStdString();
-    RadarcolPath = store->value(QStringLiteral("RadarcolPath")).toString().toStdString();
+    VerdataPath = store->value(kVerdataPathKey).toString().toStdString();
+    TiledataPath = store->value(kTiledataPathKey).toString().toStdString();
+    RadarcolPath = store->value(kRadarcolPathKey).toString().toStdString();
     if (IsExistingFile(RadarcolPath)) ReadRadarColors(RadarcolPath, RadarColors);
 }

@@ -12,6 +12,20 @@
 // The settings store, opened at the "Palindra" section.
 std::unique_ptr<QSettings> OpenSettingsStore();
 
+// Its keys.
+inline constexpr char kVerdataPathKey[] = "VerdataPath";
+inline constexpr char kTiledataPathKey[] = "TiledataPath";
+inline constexpr char kRadarcolPathKey[] = "RadarcolPath";
+inline constexpr char kWindowGeometryKey[] = "WindowGeometry";
+inline constexpr char kSplitterStateKey[] = "SplitterState";
+inline constexpr char kRecentFilesKey[] = "RecentFiles";
+inline constexpr char kZoomKey[] = "Zoom";
+// The folder last used for patches, game files, pictures and raw blocks.
+inline constexpr char kPatchesFolderKey[] = "LastFolderPatches";
+inline constexpr char kGameFilesFolderKey[] = "LastFolderGameFiles";
+inline constexpr char kPicturesFolderKey[] = "LastFolderPictures";
+inline constexpr char kRawBlocksFolderKey[] = "LastFolderRawBlocks";
+
 struct Settings {
     std::string VerdataPath;
     std::string TiledataPath;
