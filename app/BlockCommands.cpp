@@ -17,7 +17,7 @@
 #include "app/prompts.h"
 #include "app/status_texts.h"
 #include "images/bitmap.h"
-#include "gamefiles/block_source.h"
+#include "gamefiles/import.h"
 #include "codecs/wav.h"
 #include "gamefiles/whole_files.h"
 #include "patch/file_types.h"
@@ -93,22 +93,25 @@ bool BlockCommands::PrepareMenu(QMenu* menu) const {
     return true;
 }
 
+bool BlockCommands::Done(const Status& done, const QString& title) const {
+    if (!done) CurrentPrompts().Message(window_, QString::fromStdString(done.error().message), title);
+    return done.has_value();
+}
+
 void BlockCommands::Remove() {
     if (!current_ || !current_->IsBlock()) return;
-    const std::int32_t slot = document_.patch().FindLiveBlock(current_->fileId, current_->blockNumber);
-    if (slot < 0) return;
+    const auto slot = document_.patch().FindLiveBlock(current_->fileId, current_->blockNumber);
+    if (!slot) return;
     PatchEdit edit;
-    edit.removals.push_back({current_->fileId, slot, current_->blockNumber});
+    edit.removals.push_back({current_->fileId, static_cast<std::int32_t>(*slot), current_->blockNumber});
     document_.Run(QStringLiteral("Remove"), std::move(edit));
 }
 
 void BlockCommands::SaveToFile() {
     if (!current_ || !current_->IsBlock()) return;
-    const Patch& patch = document_.patch();
-    const std::int32_t slot = patch.FindLiveBlock(current_->fileId, current_->blockNumber);
-    if (slot < 0) return;
-    const PatchBlock& block = patch[current_->fileId].blocks[static_cast<std::size_t>(slot)];
-    if (block.Length() <= 0 || block.bytes.empty()) {
+    const PatchBlock* block = document_.patch().LiveBlock(current_->fileId, current_->blockNumber);
+    if (!block) return;
+    if (block->Length() <= 0 || block->bytes.empty()) {
         CurrentPrompts().Message(window_, QStringLiteral("That block is empty."), QStringLiteral("Save block"));
         return;
     }
@@ -117,16 +120,10 @@ void BlockCommands::SaveToFile() {
     const QString chosen = ShowSaveDialog(window_, kDatafileFilter, QStringLiteral("Select data to save to"),
                                           Folder::RawBlocks, QStringLiteral("dat"));
     if (chosen.isEmpty()) return;
-    const std::int32_t now = document_.patch().FindLiveBlock(current_->fileId, current_->blockNumber);
-    if (now < 0) return;
-    const std::string path = EnsureExtension(chosen, QStringLiteral("dat")).toStdString();
-    SaveFile file;
-    std::string error = OpenBeside(file, path);
-    if (error.empty()) {
-        file.Write(document_.patch()[current_->fileId].blocks[static_cast<std::size_t>(now)].bytes);
-        error = file.Commit();
-    }
-    if (!error.empty()) CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Save block"));
+    block = document_.patch().LiveBlock(current_->fileId, current_->blockNumber);
+    if (!block) return;
+    Done(WriteBeside(EnsureExtension(chosen, QStringLiteral("dat")).toStdString(), block->bytes),
+         QStringLiteral("Save block"));
 }
 
 void BlockCommands::LoadFromDatafile() {
@@ -144,11 +141,9 @@ void BlockCommands::LoadFromDatafile() {
         ShowOpenDialog(window_, kDatafileFilter, QStringLiteral("Select datafile to import"), Folder::RawBlocks);
     if (path.isEmpty()) return;
     PatchEdit edit;
-    const std::string error = LoadBlockFromDatafile(edit.added, path.toStdString(), fileId, *n);
-    if (!error.empty()) {
-        CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Import block from datafile"));
+    if (!Done(LoadBlockFromDatafile(edit.added, fileId, static_cast<std::int32_t>(*n), path.toStdString()),
+              QStringLiteral("Import block from datafile")))
         return;
-    }
     document_.Run(QStringLiteral("Load from Datafile"), std::move(edit));
 }
 
@@ -159,9 +154,9 @@ void BlockCommands::SaveToBmp() {
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
         path = EnsureExtension(path, QStringLiteral("bmp"));
-    std::string error = OverwritesInput(path.toStdString(), document_.Path(), "the patch");
-    if (error.empty()) error = SavePicture(panel_->Picture(), path);
-    if (!error.empty()) CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Save to Bmp"));
+    Status saved = RefuseOverwriting(path.toStdString(), document_.Path(), "the patch");
+    if (saved) saved = SavePicture(panel_->Picture(), path);
+    Done(saved, QStringLiteral("Save to Bmp"));
 }
 
 void BlockCommands::LoadFromBmp() {
@@ -186,14 +181,9 @@ void BlockCommands::LoadGumpPicture(const QString& dropped, BlockId target) {
                                             : ShowOpenDialog(window_, kBitmapFilter,
                                                              QStringLiteral("Select windows bitmap to import"), Folder::Pictures);
     if (path.isEmpty()) return;
-    std::string error;
-    const QImage picture = LoadPicture(path, error);
+    const Result<QImage> picture = LoadPicture(path);
     PatchEdit edit;
-    if (error.empty()) error = ImportGumpFromBmp(edit.added, *n, picture);
-    if (!error.empty()) {
-        CurrentPrompts().Message(window_, QString::fromStdString(error), title);
-        return;
-    }
+    if (!Done(picture ? ImportGumpFromBmp(edit.added, *n, *picture) : Status(picture.error()), title)) return;
     document_.Run(QStringLiteral("Load from BMP"), std::move(edit));
     emit Reported(QStringLiteral("Gump %1 is now the picture %2").arg(*n).arg(path));
 }
@@ -208,29 +198,29 @@ void BlockCommands::AddFromCompare() {
         choice = dialog.Choice();
     }
     PatchEdit edit;
-    const auto result = [&] {
+    const Result<ImportReport> report = [&] {
         WaitScope wait(window_, QStringLiteral("Comparing muls. Please wait."));
-        const Progress progress = wait.Cancellable();
-        return CompareFiles(edit.added, fileId, choice.mul1, choice.idx1, choice.mul2, choice.idx2, progress);
+        return CompareBlocks(edit.added, fileId, choice.base, choice.altered, {}, wait.Cancellable());
     }();
-    if (result.error == kCancelled) {
-        emit Reported(QString::fromLatin1(kCancelled));
+    if (!report && report.error().code == ErrorCode::kCancelled) {
+        emit Reported(QString::fromStdString(report.error().message));
         return;
     }
-    if (!result.error.empty()) {
-        CurrentPrompts().Message(window_, QString::fromStdString(result.error), QStringLiteral("Compare"));
+    if (!report) {
+        Done(report.error(), QStringLiteral("Compare"));
         return;
     }
     const QString into = QString::fromStdString(FileTypes()[fileId].name);
     if (!document_.Run(QStringLiteral("Add from compare"), std::move(edit))) return;
-    emit Reported((result.added == 1 ? QStringLiteral("1 block differs: added to %1")
-                                     : QStringLiteral("%1 blocks differ: added to %2").arg(result.added))
+    const std::int64_t added = report->added;
+    emit Reported((added == 1 ? QStringLiteral("1 block differs: added to %1")
+                              : QStringLiteral("%1 blocks differ: added to %2").arg(added))
                       .arg(into) +
-                  LeftOut(result));
-    if (const std::string more = DescribeLeftOut(result); !more.empty())
+                  LeftOut(*report));
+    if (const QString more = LeftOutLines(*report); !more.isEmpty())
         CurrentPrompts().Message(window_,
-                                 QStringLiteral("Added %1 that %2.\n").arg(Blocks(result.added), result.added == 1 ? "differs" : "differ") +
-                                     QString::fromStdString(more),
+                                 QStringLiteral("Added %1 that %2.\n").arg(Blocks(added), added == 1 ? "differs" : "differ") +
+                                     more,
                                  QStringLiteral("Compare"));
 }
 
@@ -243,51 +233,44 @@ void BlockCommands::AddFile() {
         edit.added = std::move(dialog.Added());
     }
     // The new copy replaces the one the patch holds and keeps its flags.
-    const Patch& patch = document_.patch();
-    for (PatchBlock& b : edit.added[kFiles].blocks) {
-        const std::int32_t old = patch.FindLiveBlock(kFiles, b.number);
-        if (old < 0) continue;
-        b.flagA = patch[kFiles].blocks[static_cast<std::size_t>(old)].flagA;
-        b.flagB = patch[kFiles].blocks[static_cast<std::size_t>(old)].flagB;
-    }
+    for (PatchBlock& b : edit.added[kFiles].blocks)
+        if (const PatchBlock* old = document_.patch().LiveBlock(kFiles, b.number)) {
+            b.flagA = old->flagA;
+            b.flagB = old->flagB;
+        }
     document_.Run(QStringLiteral("Add file"), std::move(edit));
 }
 
 void BlockCommands::ChangeFlags() {
     if (!current_ || !current_->IsBlock()) return;
     const BlockId id = *current_;
-    const std::int32_t slot = document_.patch().FindLiveBlock(id.fileId, id.blockNumber);
-    if (slot < 0) return;
-    const PatchBlock& block = document_.patch()[id.fileId].blocks[static_cast<std::size_t>(slot)];
+    const auto slot = document_.patch().FindLiveBlock(id.fileId, id.blockNumber);
+    if (!slot) return;
+    const PatchBlock& block = document_.patch()[id.fileId].blocks[*slot];
     frmChangeFlag dialog(window_, static_cast<std::uint16_t>(block.flagA), static_cast<std::uint16_t>(block.flagB));
     if (CurrentPrompts().Exec(&dialog) != QDialog::Accepted) return;
     const auto a = static_cast<std::int16_t>(dialog.FlagA() & 0xFFFF);
     const auto b = static_cast<std::int16_t>(dialog.FlagB() & 0xFFFF);
-    const PatchBlock& now = document_.patch()[id.fileId].blocks[static_cast<std::size_t>(slot)];
+    const PatchBlock& now = document_.patch()[id.fileId].blocks[*slot];
     if (now.flagA == a && now.flagB == b) return;
     PatchEdit edit;
-    edit.flags.push_back({id.fileId, slot, a, b});
+    edit.flags.push_back({id.fileId, static_cast<std::int32_t>(*slot), a, b});
     document_.Run(QStringLiteral("Change Flags"), std::move(edit));
 }
 
-std::string BlockCommands::WriteWav(const std::string& path) const {
-    if (!current_) return "No sound block is selected.";
-    const std::int32_t slot = document_.patch().FindLiveBlock(current_->fileId, current_->blockNumber);
-    if (slot < 0) return "No sound block is selected.";
-    Bytes wav;
-    std::string error =
-        SoundToWav(document_.patch()[current_->fileId].blocks[static_cast<std::size_t>(slot)].bytes, wav);
-    if (!error.empty()) return error;
-    SaveFile file;
-    error = OpenBeside(file, path);
-    if (!error.empty()) return error;
-    file.Write(wav);
-    return file.Commit();
+Status BlockCommands::WriteWav(const std::string& path) const {
+    const PatchBlock* sound = current_ ? document_.patch().LiveBlock(current_->fileId, current_->blockNumber) : nullptr;
+    if (!sound) return Error("No sound block is selected.");
+    const Result<Bytes> wav = SoundToWav(sound->bytes);
+    return wav ? WriteBeside(path, *wav) : Status(wav.error());
 }
 
-std::string BlockCommands::OpenBeside(SaveFile& file, const std::string& path) const {
-    if (std::string error = OverwritesInput(path, document_.Path(), "the patch"); !error.empty()) return error;
-    return file.Open(path);
+Status BlockCommands::WriteBeside(const std::string& path, ByteView bytes) const {
+    if (Status other = RefuseOverwriting(path, document_.Path(), "the patch"); !other) return other;
+    SaveFile file;
+    if (Status opened = file.Open(path); !opened) return opened;
+    file.Write(bytes);
+    return file.Commit();
 }
 
 void BlockCommands::SaveAsWav() {
@@ -296,19 +279,13 @@ void BlockCommands::SaveAsWav() {
                                           QStringLiteral("Save as WAV"), Folder::RawBlocks, QStringLiteral("wav"));
     if (chosen.isEmpty()) return;
     const QString path = EnsureExtension(chosen, QStringLiteral("wav"));
-    const std::string error = WriteWav(path.toStdString());
-    if (!error.empty()) CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Save as WAV"));
-    else emit Reported(QStringLiteral("Saved %1").arg(path));
+    if (Done(WriteWav(path.toStdString()), QStringLiteral("Save as WAV"))) emit Reported(QStringLiteral("Saved %1").arg(path));
 }
 
 void BlockCommands::PlaySound() {
     if (!current_ || !current_->IsBlock() || current_->fileId != kSound) return;
     if (!sounds_) sounds_ = std::make_unique<QTemporaryDir>();
     const QString path = sounds_->filePath(QStringLiteral("sound-%1.wav").arg(current_->blockNumber));
-    const std::string error = sounds_->isValid() ? WriteWav(path.toStdString()) : "Cannot make a temporary folder.";
-    if (!error.empty()) {
-        CurrentPrompts().Message(window_, QString::fromStdString(error), QStringLiteral("Play"));
-        return;
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const Status written = sounds_->isValid() ? WriteWav(path.toStdString()) : Error("Cannot make a temporary folder.");
+    if (Done(written, QStringLiteral("Play"))) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

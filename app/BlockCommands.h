@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "io/bytes.h"
+#include "io/result.h"
 #include "patch/block_tree.h"
 
 class InfoPanel;
@@ -17,7 +19,6 @@ class PatchDocument;
 class QAction;
 class QMenu;
 class QWidget;
-class SaveFile;
 
 class BlockCommands : public QObject {
     Q_OBJECT
@@ -56,10 +57,12 @@ signals:
     void Reported(const QString& text);
 
 private:
-    // The sound block's WAV bytes written to `path`: "" or the message.
-    std::string WriteWav(const std::string& path) const;
-    // Opens `file` on `path` unless that is the document's own patch file. "" or the message.
-    std::string OpenBeside(SaveFile& file, const std::string& path) const;
+    // The sound block's WAV bytes written to `path`.
+    Status WriteWav(const std::string& path) const;
+    // Writes `bytes` to `path` unless that is the document's own patch file.
+    Status WriteBeside(const std::string& path, ByteView bytes) const;
+    // Says why under `title` when `done` failed; whether it succeeded.
+    bool Done(const Status& done, const QString& title) const;
     QAction* Make(const char* name, const QString& caption, const QKeySequence& key, void (BlockCommands::*run)());
 
     QWidget* window_;

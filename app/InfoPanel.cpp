@@ -245,8 +245,7 @@ void InfoPanel::ShowNode(BlockId id, const QString& text) {
     const Patch& patch = document_.patch();
     BlockInfo info;
     if (id.IsBlock()) {
-        const std::int32_t slot = patch.FindLiveBlock(id.fileId, id.blockNumber);
-        const PatchBlock* block = slot < 0 ? nullptr : &patch[id.fileId].blocks[static_cast<std::size_t>(slot)];
+        const PatchBlock* block = patch.LiveBlock(id.fileId, id.blockNumber);
         info = DescribeBlock(id.fileId, id.blockNumber, block);
         if (block) Preview(id, *block);
     } else {
@@ -257,35 +256,31 @@ void InfoPanel::ShowNode(BlockId id, const QString& text) {
 }
 
 void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
-    ColorGrid grid;
     const QRgb background = palette().color(QPalette::Button).rgb();
     switch (id.fileId) {
         case kMap:
-            if (MapPreview(block.bytes, settings_.RadarColors, grid).empty())
-                SetPicture(GridToImage(grid, background));
+            if (const Result<ColorGrid> map = MapPreview(block.bytes, settings_.RadarColors))
+                SetPicture(GridToImage(*map, background));
             break;
         case kAnim:
-            if (block.Length() > 0 && AnimPreview(block.bytes, grid).empty())
-                SetPicture(GridToImage(grid, background));
+            if (block.Length() <= 0) break;
+            if (const Result<ColorGrid> frame = AnimPreview(block.bytes)) SetPicture(GridToImage(*frame, background));
             break;
         case kArt: {
-            const bool drawn = id.blockNumber < 16384 ? DecodeLandTile(block.bytes, grid)
-                                                      : DecodeStaticTile(block.bytes, grid);
-            if (!drawn) break;
-            for (std::int32_t& cell : grid.cells)
+            Result<ColorGrid> tile = id.blockNumber < 16384 ? DecodeLandTile(block.bytes) : DecodeStaticTile(block.bytes);
+            if (!tile) break;
+            for (std::int32_t& cell : tile->cells)
                 if (cell == kArtBackground) cell = ColorGrid::kBackground;
-            SetPicture(GridToImage(grid, background), background);
+            SetPicture(GridToImage(*tile, background), background);
             break;
         }
-        case kGumps:
-            if (lastPicture_ != id) {
-                std::string error;
-                const QImage picture = GumpPicture(block, error);
-                // Colour 0, the transparent cells, is black in the picture.
-                if (!picture.isNull()) SetPicture(picture, qRgb(0, 0, 0));
-            }
+        case kGumps: {
+            // Colour 0, the transparent cells, is black in the picture.
+            const Result<QImage> picture = lastPicture_ != id ? GumpPicture(block) : Result<QImage>(Error(""));
+            if (picture) SetPicture(*picture, qRgb(0, 0, 0));
             lastPicture_ = id;
             break;
+        }
         default:
             if (const auto facts = DescribeBlockData(id.fileId, id.blockNumber, block.bytes)) {
                 ShowFacts(*facts);

@@ -55,9 +55,8 @@ void frmAddFile::Add() {
         return;
     }
     added_.Clear();
-    const std::string error = AddWholeFile(added_, cboType_->currentIndex(), path);
-    if (!error.empty()) {
-        CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Add file"));
+    if (Status added = AddWholeFile(added_, cboType_->currentIndex(), path); !added) {
+        CurrentPrompts().Message(this, QString::fromStdString(added.error().message), QStringLiteral("Add file"));
         return;
     }
     accept();

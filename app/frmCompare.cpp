@@ -92,8 +92,8 @@ void frmCompare::Compare() {
         CurrentPrompts().Message(this, QStringLiteral("Cannot find the files you selected."), QStringLiteral("Compare"));
         return;
     }
-    choice_ = {txtMUL1_->text().toStdString(), index1 ? txtIDX1_->text().toStdString() : std::string(),
-               txtMUL2_->text().toStdString(), index2 ? txtIDX2_->text().toStdString() : std::string()};
+    choice_ = {{txtMUL1_->text().toStdString(), index1 ? txtIDX1_->text().toStdString() : std::string()},
+               {txtMUL2_->text().toStdString(), index2 ? txtIDX2_->text().toStdString() : std::string()}};
     accept();
 }
 

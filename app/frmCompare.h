@@ -5,14 +5,15 @@
 #include <QDialog>
 #include <array>
 #include <cstdint>
-#include <string>
+
+#include "gamefiles/data_source.h"
 
 class QLineEdit;
 
 // The files the user chose to compare; the index paths are "" for types
 // without index files and for game data packages.
 struct CompareChoice {
-    std::string mul1, idx1, mul2, idx2;
+    SourceFiles base, altered;
 };
 
 class frmCompare : public QDialog {

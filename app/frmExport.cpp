@@ -76,28 +76,28 @@ void frmExport::Export() {
         }
     }
     const std::string target = txtFile_->text().toStdString();
-    std::string error = OverwritesInput(target, patchPath_, "the patch");
-    if (error.empty()) {
+    Status written = RefuseOverwriting(target, patchPath_, "the patch");
+    if (written) {
         try {
             WaitScope wait(parentWidget(), QStringLiteral("Creating verdata.mul. Please wait."));
-            error = WriteVerdata(target, base, patch_, wait.Cancellable());
+            written = WriteVerdata(target, patch_, base, wait.Cancellable());
         } catch (const std::bad_alloc&) {
-            error = OutOfMemoryText().toStdString();
+            written = Error(OutOfMemoryText().toStdString(), ErrorCode::kOutOfMemory);
         }
     }
-    if (error == kCancelled) {  // the target stays as it was, the dialog open
-        emit Reported(QString::fromLatin1(kCancelled));
+    if (!written && written.error().code == ErrorCode::kCancelled) {  // the target stays as it was, the dialog open
+        emit Reported(QString::fromStdString(written.error().message));
         return;
     }
-    if (!error.empty()) {
-        CurrentPrompts().Message(this, QString::fromStdString(error),
-                                 QString::fromLatin1(error == kBaseVerdataMissing ? "Save as Verdata.mul"
-                                                                                  : "Export to verdata.mul"));
+    if (!written) {
+        CurrentPrompts().Message(this, QString::fromStdString(written.error().message),
+                                 written.error().code == ErrorCode::kBaseMissing ? QStringLiteral("Save as Verdata.mul")
+                                                                                : QStringLiteral("Export to verdata.mul"));
         return;
     }
-    std::int64_t written = 0;
+    std::int64_t blocks = 0;
     for (int f = 0; f < Patch::kFileIds; ++f)
-        patch_.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { written += b.number >= 0; });
-    emit Reported(QStringLiteral("Exported %1 to %2").arg(Blocks(written), txtFile_->text()));
+        patch_.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { blocks += b.number >= 0; });
+    emit Reported(QStringLiteral("Exported %1 to %2").arg(Blocks(blocks), txtFile_->text()));
     close();
 }

@@ -33,7 +33,7 @@ const QString kPackageFilter = QStringLiteral("Game data package (*.uop) |*.uop"
 
 }  // namespace
 
-frmImport::frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportResult&)> accept)
+frmImport::frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportReport&)> accept)
     : QDialog(owner), accept_(std::move(accept)) {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(QStringLiteral("Import"));
@@ -160,16 +160,14 @@ void frmImport::Import() {
     close();
 }
 
-bool frmImport::RunImport(int code) {
+std::optional<std::array<std::int64_t, 4>> frmImport::ReadLimits(bool fileIds) {
     auto refuse = [this](const QString& message) {
         CurrentPrompts().Message(this, message, QStringLiteral("Import"));
-        return false;
+        return std::nullopt;
     };
-    const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
-    // The limits (file IDs, then blocks) are checked before anything is read.
     QLineEdit* boxes[4] = {txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_, txtBlockTo_};
-    std::int64_t limits[4] = {};
-    for (int i = projectOrVerdata ? 0 : 2; i < 4; ++i) {
+    std::array<std::int64_t, 4> limits = {0, 255, 0, 0};
+    for (int i = fileIds ? 0 : 2; i < 4; ++i) {
         const auto value = ParseNumber(boxes[i]->text().toStdString());
         if (!value)
             return refuse((i < 2 ? QStringLiteral("The file ID limit '%1' is not a number.")
@@ -179,39 +177,45 @@ bool frmImport::RunImport(int code) {
             return refuse(QStringLiteral("The file ID limits must lie between 0 and 255."));
         if (*value < INT32_MIN || *value > INT32_MAX)
             return refuse(QStringLiteral("The block limits must lie between -2147483648 and 2147483647."));
-        limits[i] = *value;
+        limits[static_cast<std::size_t>(i)] = *value;
     }
+    return limits;
+}
 
-    if (!FileExists(this, txtMUL_->text())) return false;
-    const std::string mul = txtMUL_->text().toStdString();
-    const bool indexed = !projectOrVerdata && SourceNeedsIndex(static_cast<std::uint8_t>(code), mul);
+bool frmImport::RunImport(int code) {
+    const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
+    // The limits are checked before anything is read.
+    const auto limits = ReadLimits(projectOrVerdata);
+    if (!limits || !FileExists(this, txtMUL_->text())) return false;
+    SourceFiles source{txtMUL_->text().toStdString(), ""};
+    const bool indexed = !projectOrVerdata && SourceNeedsIndex(static_cast<std::uint8_t>(code), source.data);
     if (indexed && !FileExists(this, txtIDX_->text())) return false;
-    const std::string idx = indexed ? txtIDX_->text().toStdString() : "";
+    if (indexed) source.index = txtIDX_->text().toStdString();
 
     Patch imported;
-    ImportResult result;
-    try {
-        WaitScope wait(parentWidget(), QStringLiteral("Importing data. Please wait."));
-        const Progress progress = projectOrVerdata ? Progress{} : wait.Cancellable();
-        const auto from = static_cast<std::int32_t>(limits[2]), to = static_cast<std::int32_t>(limits[3]);
-        if (projectOrVerdata) {
-            result.error = ReadPatchOrVerdata(mul, imported, static_cast<std::uint8_t>(limits[0]),
-                                              static_cast<std::uint8_t>(limits[1]), from, to);
-            result.added = imported.LiveCount();
-            result.absent = CountWithoutData(imported);
-        } else {
-            result = ImportFromFiles(imported, static_cast<std::uint8_t>(code), mul, idx, from, to,
-                                     chkSkipAbsent_->isChecked(), progress);
+    const Result<ImportReport> report = [&]() -> Result<ImportReport> {
+        try {
+            WaitScope wait(parentWidget(), QStringLiteral("Importing data. Please wait."));
+            const ImportSelection what =
+                projectOrVerdata ? ImportSelection::EveryType(static_cast<std::uint8_t>((*limits)[0]),
+                                                              static_cast<std::uint8_t>((*limits)[1]))
+                                 : ImportSelection::OneType(static_cast<std::uint8_t>(code));
+            const BlockRange blocks{static_cast<std::int32_t>((*limits)[2]), static_cast<std::int32_t>((*limits)[3])};
+            return ImportBlocks(imported, what, source, blocks, {chkSkipAbsent_->isChecked()},
+                                projectOrVerdata ? Progress{} : wait.Cancellable());
+        } catch (const std::bad_alloc&) {
+            return Error(OutOfMemoryText().toStdString(), ErrorCode::kOutOfMemory);
         }
-    } catch (const std::bad_alloc&) {
-        return refuse(OutOfMemoryText());
-    }
+    }();
     // A stopped import changes nothing and needs no box; the dialog stays open.
-    if (result.error == kCancelled) return false;
-    if (!result.error.empty()) return refuse(QString::fromStdString(result.error));
-    if (!accept_(std::move(imported), result)) return false;
-    if (const std::string more = DescribeLeftOut(result); !more.empty())
-        CurrentPrompts().Message(this, QStringLiteral("Imported %1.\n").arg(Blocks(result.added)) + QString::fromStdString(more),
+    if (!report && report.error().code == ErrorCode::kCancelled) return false;
+    if (!report) {
+        CurrentPrompts().Message(this, QString::fromStdString(report.error().message), QStringLiteral("Import"));
+        return false;
+    }
+    if (!accept_(std::move(imported), *report)) return false;
+    if (const QString more = LeftOutLines(*report); !more.isEmpty())
+        CurrentPrompts().Message(this, QStringLiteral("Imported %1.\n").arg(Blocks(report->added)) + more,
                                  QStringLiteral("Import"));
     return true;
 }

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "gamefiles/import.h"
 #include "patch/patch.h"
@@ -26,7 +29,7 @@ public:
 
     // `accept` receives the blocks read, to be appended to the document, and
     // what the import did; false when they could not be appended.
-    frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportResult&)> accept);
+    frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportReport&)> accept);
 
     void OnTypeSelected();
     // Chooses the file type (a file ID or kVerdataType) and fills in the file.
@@ -40,10 +43,13 @@ private:
     // Shows the rows the type and the chosen file need: a game data package
     // needs no index.
     void ShowRows();
+    // The file ID and block limits (file IDs only when `fileIds`); nothing,
+    // after saying why, when one is refused.
+    std::optional<std::array<std::int64_t, 4>> ReadLimits(bool fileIds);
     // Checks the inputs and imports; false (after saying why) when refused.
     bool RunImport(int typeCode);
 
-    std::function<bool(Patch&&, const ImportResult&)> accept_;
+    std::function<bool(Patch&&, const ImportReport&)> accept_;
     QComboBox* cboMULType_;
     QCheckBox* chkSkipAbsent_;
     QLineEdit *txtMUL_, *txtIDX_, *txtFileIDFrom_, *txtFileIDTo_, *txtBlockFrom_, *txtBlockTo_;

@@ -271,12 +271,12 @@ void frmStart::ShowSettings() {
 
 QDialog* frmStart::ShowImport() {
     if (!importDialog_) {
-        importDialog_ = new frmImport(this, [this](Patch&& imported, const ImportResult& result) {
+        importDialog_ = new frmImport(this, [this](Patch&& imported, const ImportReport& report) {
             const QString into = Destination(imported);
             PatchEdit edit;
             edit.added = std::move(imported);
             if (!document_->Run(QStringLiteral("Import"), std::move(edit))) return false;
-            Report(QStringLiteral("Imported %1 into %2").arg(Blocks(result.added), into) + LeftOut(result));
+            Report(QStringLiteral("Imported %1 into %2").arg(Blocks(report.added), into) + LeftOut(report));
             return true;
         });
     }
@@ -521,9 +521,10 @@ void frmStart::DropFile(const QString& path, QPoint pos) {
         return;
     }
     auto* import = static_cast<frmImport*>(ShowImport());
-    std::optional<SourceForm> form;
-    (void)ProbeSource(path.toStdString(), true, form);  // a file that cannot be read is named by its name
-    if (form == SourceForm::kVerdata || file.fileName().compare(QLatin1String("verdata.mul"), Qt::CaseInsensitive) == 0)
+    // A file that cannot be read is named by its name.
+    const Result<std::optional<SourceForm>> form = ProbeSource(path.toStdString(), true);
+    if ((form && *form == SourceForm::kVerdata) ||
+        file.fileName().compare(QLatin1String("verdata.mul"), Qt::CaseInsensitive) == 0)
         import->Prefill(frmImport::kVerdataType, path);
     else
         import->Prefill(GuessFileType(file.fileName()), path);
@@ -543,13 +544,13 @@ void frmStart::Open() {
 bool frmStart::OpenPath(const QString& path) { return MaySwitch() && Load(path); }
 
 bool frmStart::Load(const QString& path) {
-    std::string error;
+    Status opened;
     {
         WaitScope wait(this, QStringLiteral("Loading data. Please wait."));
-        error = document_->Open(path.toStdString());
+        opened = document_->Open(path.toStdString());
     }
-    if (!error.empty()) {
-        RunGuarded(this, QStringLiteral("Open"), [&] { OfferInstead(*this, path.toStdString(), error); });
+    if (!opened) {
+        RunGuarded(this, QStringLiteral("Open"), [&] { OfferInstead(*this, path.toStdString(), opened.error()); });
         return false;
     }
     Report(QStringLiteral("Opened %1: %2").arg(path, Blocks(document_->patch().LiveCount())));
@@ -578,28 +579,23 @@ void frmStart::FillRecent() {
 
 bool frmStart::Save() {
     if (document_->Path().empty()) return SaveAs();
-    std::string error;
-    {
-        WaitScope wait(this, QStringLiteral("Saving data. Please wait."));
-        error = document_->Save(document_->Path(), SayWaiting(statusBar()));
-    }
-    statusBar()->clearMessage();
-    if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save"));
-    else Report(QStringLiteral("Saved %1").arg(QString::fromStdString(document_->Path())));
-    return error.empty();
+    return SaveTo(document_->Path(), QStringLiteral("Save"));
 }
 
 bool frmStart::SaveAs() {
     const QString path =
         ShowSaveDialog(this, kPatchFilter, QStringLiteral("Save As"), Folder::Patches, QStringLiteral("uop"));
-    if (path.isEmpty()) return false;
-    std::string error;
+    return !path.isEmpty() && SaveTo(path.toStdString(), QStringLiteral("Save As"));
+}
+
+bool frmStart::SaveTo(const std::string& path, const QString& title) {
+    Status saved;
     {
         WaitScope wait(this, QStringLiteral("Saving data. Please wait."));
-        error = document_->Save(path.toStdString(), SayWaiting(statusBar()));
+        saved = document_->Save(path, SayWaiting(statusBar()));
     }
     statusBar()->clearMessage();
-    if (!error.empty()) CurrentPrompts().Message(this, QString::fromStdString(error), QStringLiteral("Save As"));
+    if (!saved) CurrentPrompts().Message(this, QString::fromStdString(saved.error().message), title);
     else Report(QStringLiteral("Saved %1").arg(QString::fromStdString(document_->Path())));
-    return error.empty();
+    return saved.has_value();
 }

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <array>
 #include <optional>
+#include <string>
 
 #include "app/settings.h"
 #include "patch/block_tree.h"
@@ -93,6 +94,8 @@ private:
     void UpdateCaption();
     // Opens the patch without asking first.
     bool Load(const QString& path);
+    // Saves the patch to `path`; a failure is said under `title`.
+    bool SaveTo(const std::string& path, const QString& title);
     // The last patches opened or saved, newest first, in the File menu.
     void Remember(const QString& path);
     void FillRecent();

@@ -9,27 +9,27 @@
 #include "gamefiles/package_blocks.h"
 #include "patch/patch_file.h"
 
-void OfferInstead(frmStart& window, const std::string& path, const std::string& error) {
+void OfferInstead(frmStart& window, const std::string& path, const Error& error) {
     Prompts& prompts = CurrentPrompts();
-    const QString text = QString::fromStdString(error), title = QStringLiteral("Open");
+    const QString text = QString::fromStdString(error.message), title = QStringLiteral("Open");
     if (IsPackageFile(path)) {
-        if (const int fileId = FileIdOfPackage(path); fileId >= 0) {
+        if (const std::optional<std::uint8_t> fileId = FileIdOfPackage(path)) {
             if (prompts.Confirm(&window, text + QStringLiteral("\nImport blocks from it instead?"), title,
                                 QStringLiteral("Import")))
-                static_cast<frmImport*>(window.ShowImport())->Prefill(fileId, QString::fromStdString(path));
+                static_cast<frmImport*>(window.ShowImport())->Prefill(*fileId, QString::fromStdString(path));
             return;
         }
     } else if (const std::int64_t trailing = TrailingRecords(path); trailing > 0) {
         if (!prompts.Confirm(&window, text + QStringLiteral("\nRecover the blocks it holds into a new patch?"), title,
                              QStringLiteral("Recover")))
             return;
-        const Recovery r = window.Document().Recover(path);
+        const Result<Recovery> r = window.Document().Recover(path);
         prompts.Message(&window,
-                        r.error.empty() ? QStringLiteral("Recovered %1 (the header counted %2) into a new patch. "
-                                                         "Save it to keep them.")
-                                              .arg(Blocks(r.recovered))
-                                              .arg(r.declared)
-                                        : QString::fromStdString(r.error),
+                        r ? QStringLiteral("Recovered %1 (the header counted %2) into a new patch. "
+                                           "Save it to keep them.")
+                                .arg(Blocks(r->recovered))
+                                .arg(r->declared)
+                          : QString::fromStdString(r.error().message),
                         title);
         return;
     }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "io/result.h"
+
 class frmStart;
 
-void OfferInstead(frmStart& window, const std::string& path, const std::string& error);
+void OfferInstead(frmStart& window, const std::string& path, const Error& error);

@@ -104,25 +104,25 @@ QAction* PatchDocument::CreateRedoAction(QObject* parent) {
     return action;
 }
 
-std::string PatchDocument::Open(const std::string& path) {
-    if (IsPackageFile(path)) return "'" + path + "' is a game data package, not a patch project file.";
+Status PatchDocument::Open(const std::string& path) {
+    if (IsPackageFile(path)) return Error("'" + path + "' is a game data package, not a patch project file.");
     try {
         // Taken before the read: a change while reading shows at the next save.
         const FileStamp stamp = StampOf(path);
         Patch fresh;
-        std::string error = ReadPatchFile(path, fresh, true, 0, 255, 0, kMaxBlockNumber);
-        if (!error.empty()) return error;
+        if (Status read = ReadPatchFile(path, fresh); !read) return read;
         Reset(std::move(fresh), path);
         stamp_ = stamp;
     } catch (const std::bad_alloc&) {
-        return "There is not enough memory to open '" + path + "'. The patch was left as it was.";
+        return Error("There is not enough memory to open '" + path + "'. The patch was left as it was.",
+                     ErrorCode::kOutOfMemory);
     }
-    return "";
+    return {};
 }
 
-std::string PatchDocument::Save(const std::string& path, const std::function<void()>& waiting) {
+Status PatchDocument::Save(const std::string& path, const std::function<void()>& waiting) {
     PatchLock lock;
-    if (std::string error = lock.Acquire(path, lockPatience_, waiting); !error.empty()) return error;
+    if (Status locked = lock.Acquire(path, lockPatience_, waiting); !locked) return locked;
     if (path == path_) {
         const FileStamp now = StampOf(path);
         if (now.exists && !(now == stamp_) &&
@@ -131,34 +131,31 @@ std::string PatchDocument::Save(const std::string& path, const std::function<voi
                                                      "Overwrite those changes with this patch?")
                                           .arg(QString::fromStdString(path)),
                                       QStringLiteral("Save"), QStringLiteral("Overwrite")))
-            return "'" + path + "' was not saved.";
+            return Error("'" + path + "' was not saved.", ErrorCode::kChangedOnDisk);
     }
-    std::string error;
     try {
-        error = WritePatchFile(path, patch_);
+        if (Status written = WritePatchFile(path, patch_); !written) return written;
     } catch (const std::bad_alloc&) {
-        error = "There is not enough memory to save '" + path + "'. The file was left as it was.";
+        return Error("There is not enough memory to save '" + path + "'. The file was left as it was.",
+                     ErrorCode::kOutOfMemory);
     }
-    if (!error.empty()) return error;
     stamp_ = StampOf(path);
     path_ = path;
     undo_.setClean();
     emit PathChanged();
-    return "";
+    return {};
 }
 
-Recovery PatchDocument::Recover(const std::string& path) {
-    Patch recovered;
-    Recovery result;
+Result<Recovery> PatchDocument::Recover(const std::string& path) {
     try {
-        result = RecoverPatchFile(path, recovered);
-        if (!result.error.empty()) return result;
-        Reset(std::move(recovered), "");
+        Result<Recovery> recovered = RecoverPatchFile(path);
+        if (!recovered) return recovered;
+        Reset(std::move(recovered->patch), "");
+        // A new patch that holds what was saved nowhere yet.
+        undo_.resetClean();
+        return recovered;
     } catch (const std::bad_alloc&) {
-        result.error = "There is not enough memory to recover '" + path + "'. The patch was left as it was.";
-        return result;
+        return Error("There is not enough memory to recover '" + path + "'. The patch was left as it was.",
+                     ErrorCode::kOutOfMemory);
     }
-    // A new patch that holds what was saved nowhere yet.
-    undo_.resetClean();
-    return result;
 }

@@ -46,18 +46,19 @@ public:
     QAction* CreateRedoAction(QObject* parent);
     bool Undo();
     bool Redo();
-    // Reads a patch project file and starts over with it: "" or the message,
-    // and then nothing changes.
-    std::string Open(const std::string& path);
-    // Writes the patch to `path` under the patch's lock: "" and `path`
-    // becomes the document's unmodified file, or the message and nothing
-    // changes. `waiting` is called when another program has held the lock
-    // for a second. Saving over the document's own file after another
-    // program changed it asks first.
-    std::string Save(const std::string& path, const std::function<void()>& waiting = {});
+    // Reads a patch project file and starts over with it; on a failure
+    // nothing changes.
+    Status Open(const std::string& path);
+    // Writes the patch to `path` under the patch's lock: `path` becomes the
+    // document's unmodified file; on a failure nothing changes. `waiting` is
+    // called when another program has held the lock for a second. Saving
+    // over the document's own file after another program changed it asks
+    // first (kChangedOnDisk when the user keeps those changes).
+    Status Save(const std::string& path, const std::function<void()>& waiting = {});
     // Starts a new, unsaved patch with the blocks that can be read from a
-    // patch whose header counts fewer records than the file holds.
-    Recovery Recover(const std::string& path);
+    // patch whose header counts fewer records than the file holds; the
+    // counts come back, the blocks stay with the document.
+    Result<Recovery> Recover(const std::string& path);
 
     // How long Save waits while another program holds the lock.
     void SetLockPatience(std::chrono::milliseconds patience) { lockPatience_ = patience; }

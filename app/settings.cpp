@@ -14,5 +14,6 @@ void Settings::Load() {
     VerdataPath = store->value(kVerdataPathKey).toString().toStdString();
     TiledataPath = store->value(kTiledataPathKey).toString().toStdString();
     RadarcolPath = store->value(kRadarcolPathKey).toString().toStdString();
-    if (IsExistingFile(RadarcolPath)) ReadRadarColors(RadarcolPath, RadarColors);
+    if (!IsExistingFile(RadarcolPath)) return;
+    if (Result<std::vector<std::int32_t>> colors = ReadRadarColors(RadarcolPath)) RadarColors = std::move(*colors);
 }

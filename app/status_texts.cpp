@@ -18,7 +18,17 @@ QString Destination(const Patch& blocks) {
     return QStringLiteral("%1 file types").arg(names.size());
 }
 
-QString LeftOut(const ImportResult& result) {
-    const QString more = QString::fromStdString(DescribeLeftOut(result)).trimmed();
-    return more.isEmpty() ? QString() : QStringLiteral(". ") + QString(more).replace(QLatin1Char('\n'), QLatin1Char(' '));
+namespace {
+QStringList LeftOutTexts(const ImportReport& report) {
+    QStringList lines;
+    for (const LeftOutLine& line : DescribeLeftOut(report)) lines << QString::fromStdString(line.text);
+    return lines;
 }
+}  // namespace
+
+QString LeftOut(const ImportReport& report) {
+    const QStringList lines = LeftOutTexts(report);
+    return lines.isEmpty() ? QString() : QStringLiteral(". ") + lines.join(QLatin1Char(' '));
+}
+
+QString LeftOutLines(const ImportReport& report) { return LeftOutTexts(report).join(QLatin1Char('\n')); }

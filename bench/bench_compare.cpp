@@ -4,7 +4,7 @@
 #include <random>
 
 #include "bench_support.h"
-#include "gamefiles/block_source.h"
+#include "gamefiles/import.h"
 #include "patch/file_types.h"
 
 namespace {
@@ -52,8 +52,8 @@ void BM_CatBothMaps(benchmark::State& state) {
 void BM_CompareMaps(benchmark::State& state) {
     for (auto _ : state) {
         Patch p;
-        const ImportResult r = CompareFiles(p, 0, Pair().map1, "", Pair().map2, "");
-        if (!r.error.empty() || r.added != 3933) state.SkipWithError("compare");
+        const Result<ImportReport> r = CompareBlocks(p, 0, {Pair().map1, ""}, {Pair().map2, ""});
+        if (!r || r->added != 3933) state.SkipWithError("compare");
     }
 }
 
@@ -64,8 +64,8 @@ void BM_CatBothArts(benchmark::State& state) {
 void BM_CompareArts(benchmark::State& state) {
     for (auto _ : state) {
         Patch p;
-        const ImportResult r = CompareFiles(p, 4, Pair().art1, Pair().idx1, Pair().art2, Pair().idx2);
-        if (!r.error.empty() || r.added != 656) state.SkipWithError("compare");
+        const Result<ImportReport> r = CompareBlocks(p, 4, {Pair().art1, Pair().idx1}, {Pair().art2, Pair().idx2});
+        if (!r || r->added != 656) state.SkipWithError("compare");
     }
 }
 

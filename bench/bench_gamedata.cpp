@@ -1,9 +1,9 @@
 // Export of a whole-map patch over a base verdata, and imports of a whole
 // fixed-size map file and of all art blocks of an indexed file.
+#include <filesystem>
 #include <random>
 
 #include "bench_support.h"
-#include "gamefiles/block_source.h"
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
 #include "patch/file_types.h"
@@ -33,7 +33,7 @@ struct GameData {
         };
         Patch baseBlocks;
         for (int n = 0; n < kBaseEntries; ++n) baseBlocks.Append(2, n, random(100), 0, 0);
-        if (!WriteVerdata(base, "", baseBlocks).empty()) std::abort();
+        if (!WriteVerdata(base, baseBlocks)) std::abort();
         for (int n = 0; n < kMapBlocks; ++n) mapPatch.Append(0, n, random(196), -1, -1);
 
         Bytes mapFile = random(static_cast<std::size_t>(kMapBlocks) * 196);
@@ -57,10 +57,8 @@ struct GameData {
         WriteFileOrDie(art, data);
         WriteFileOrDie(artIdx, index);
 
-        if (!WriteVerdata(exported, base, mapPatch).empty()) std::abort();
-        InputFile out;
-        out.Open(exported);
-        exportBytes = out.Size();
+        if (!WriteVerdata(exported, mapPatch, base)) std::abort();
+        exportBytes = static_cast<long long>(std::filesystem::file_size(exported));
     }
 };
 
@@ -78,7 +76,7 @@ void BM_CopyExportSizedFileWithCp(benchmark::State& state) {
 
 void BM_ExportMapOverBase(benchmark::State& state) {
     for (auto _ : state) {
-        if (!WriteVerdata(Data().dir / "export.mul", Data().base, Data().mapPatch).empty()) state.SkipWithError("export");
+        if (!WriteVerdata(Data().dir / "export.mul", Data().mapPatch, Data().base)) state.SkipWithError("export");
         SettleWrites(state, Data().dir / "export.mul");
     }
 }
@@ -90,7 +88,7 @@ void BM_CatMapFile(benchmark::State& state) {
 void BM_ImportWholeMap(benchmark::State& state) {
     for (auto _ : state) {
         Patch p;
-        if (!ImportFromFiles(p, 0, Data().map, "", 0, INT32_MAX, false).error.empty())
+        if (!ImportBlocks(p, ImportSelection::OneType(0), {Data().map, ""}))
             state.SkipWithError("import");
         state.PauseTiming();
         p.Clear();
@@ -105,7 +103,7 @@ void BM_CatArtFile(benchmark::State& state) {
 void BM_ImportAllArt(benchmark::State& state) {
     for (auto _ : state) {
         Patch p;
-        if (!ImportFromFiles(p, 4, Data().art, Data().artIdx, 0, INT32_MAX, false).error.empty()) state.SkipWithError("import");
+        if (!ImportBlocks(p, ImportSelection::OneType(4), {Data().art, Data().artIdx})) state.SkipWithError("import");
         state.PauseTiming();
         p.Clear();
         state.ResumeTiming();
@@ -123,18 +121,18 @@ BENCHMARK(BM_ImportAllArt)->Unit(benchmark::kMillisecond)->UseRealTime();
 void RegisterGameDataMemory() {
     RegisterPeakWork("import-map", [](const std::vector<std::string>& a) {
         Patch p;
-        if (!ImportFromFiles(p, 0, a.at(0), "", 0, INT32_MAX, false).error.empty()) std::abort();
+        if (!ImportBlocks(p, ImportSelection::OneType(0), {a.at(0), ""})) std::abort();
     });
     RegisterPeakWork("import-art", [](const std::vector<std::string>& a) {
         Patch p;
-        if (!ImportFromFiles(p, 4, a.at(0), a.at(1), 0, INT32_MAX, false).error.empty()) std::abort();
+        if (!ImportBlocks(p, ImportSelection::OneType(4), {a.at(0), a.at(1)})) std::abort();
     });
     // The export's input patch is part of the data held: a map patch read
     // from its patch project file, then written over the base.
     RegisterPeakWork("export", [](const std::vector<std::string>& a) {
         Patch p;
-        if (!ReadPatchFile(a.at(0), p, true, 0, 255, 0, 400000).empty()) std::abort();
-        if (!WriteVerdata(a.at(2), a.at(1), p).empty()) std::abort();
+        if (!ReadPatchFile(a.at(0), p)) std::abort();
+        if (!WriteVerdata(a.at(2), p, a.at(1))) std::abort();
     });
 }
 
@@ -144,7 +142,7 @@ void ReportGameDataMemory() {
     AddMemoryLine("import of a whole map", PeakBytesOf({"import-map", d.map}) - idle, d.mapBytes, 2.0);
     AddMemoryLine("import of all art", PeakBytesOf({"import-art", d.art, d.artIdx}) - idle, d.artBytes, 2.0);
     const std::string patchFile = d.dir / "map.uop";
-    if (!WritePatchFile(patchFile, d.mapPatch).empty()) std::abort();
+    if (!WritePatchFile(patchFile, d.mapPatch)) std::abort();
     AddMemoryLine("export of a whole map over the base", PeakBytesOf({"export", patchFile, d.base, d.dir / "m.mul"}) - idle,
                   d.exportBytes, 2.0);
 }

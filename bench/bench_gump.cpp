@@ -38,11 +38,11 @@ void BM_MemcpyPixels(benchmark::State& state) {
 }
 
 void BM_DecodeGump(benchmark::State& state) {
-    const Bytes block = *EncodeGump(Picture(state.range(0) == 1), kWidth, kHeight);
-    ColorGrid grid;
+    const Bytes block = EncodeGump(Picture(state.range(0) == 1), kWidth, kHeight).value();
     for (auto _ : state) {
-        if (!DecodeGump(block, grid, kWidth, kHeight).empty()) state.SkipWithError("decode");
-        benchmark::DoNotOptimize(grid.cells.data());
+        const Result<ColorGrid> grid = DecodeGump(block, kWidth, kHeight);
+        if (!grid) state.SkipWithError("decode");
+        benchmark::DoNotOptimize(grid->cells.data());
     }
     state.counters["Mpixel/s"] = benchmark::Counter(kWidth * kHeight / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }

@@ -22,7 +22,7 @@ struct MapPatch {
             for (auto& b : data) b = static_cast<std::uint8_t>(rng());
             patch.Append(0, n, std::move(data), -1, -1);
         }
-        if (!WritePatchFile(file, patch).empty()) std::abort();
+        if (!WritePatchFile(file, patch)) std::abort();
     }
 };
 
@@ -40,7 +40,7 @@ void BM_CopyWithCp(benchmark::State& state) {
 
 void BM_SavePatchFile(benchmark::State& state) {
     for (auto _ : state) {
-        if (!WritePatchFile(Map().dir / "saved.uop", Map().patch).empty()) state.SkipWithError("save failed");
+        if (!WritePatchFile(Map().dir / "saved.uop", Map().patch)) state.SkipWithError("save failed");
         SettleWrites(state, Map().dir / "saved.uop");
     }
 }
@@ -53,16 +53,16 @@ void BM_ReadWithCat(benchmark::State& state) {
 // that any loader pays, and cat does not.
 void BM_ReadIntoFreshMemory(benchmark::State& state) {
     for (auto _ : state) {
-        Bytes data;
-        if (!ReadWholeFile(Map().file, data).empty()) state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(data.data());
+        const Result<Bytes> data = ReadWholeFile(Map().file);
+        if (!data) state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(data->data());
     }
 }
 
 void BM_OpenPatchFile(benchmark::State& state) {
     for (auto _ : state) {
         Patch p;
-        if (!ReadPatchFile(Map().file, p, true, 0, 255, 0, kMaxBlockNumber).empty()) state.SkipWithError("open failed");
+        if (!ReadPatchFile(Map().file, p)) state.SkipWithError("open failed");
         benchmark::DoNotOptimize(p);
         state.PauseTiming();  // freeing the patch is not part of opening it
         p.Clear();
@@ -81,7 +81,7 @@ void RegisterPatchFileMemory() {
     RegisterPeakWork("idle", [](const std::vector<std::string>&) {});
     RegisterPeakWork("open", [](const std::vector<std::string>& args) {
         Patch p;
-        if (!ReadPatchFile(args.at(0), p, true, 0, 255, 0, kMaxBlockNumber).empty()) std::abort();
+        if (!ReadPatchFile(args.at(0), p)) std::abort();
     });
 }
 

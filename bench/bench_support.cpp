@@ -25,9 +25,9 @@ ScratchDir::~ScratchDir() {
 
 void WriteFileOrDie(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     SaveFile f;
-    if (!f.Open(path).empty()) std::abort();
+    if (!f.Open(path)) std::abort();
     f.Write(bytes);
-    if (!f.Commit().empty()) std::abort();
+    if (!f.Commit()) std::abort();
 }
 
 void Shell(const std::string& command) {

@@ -77,7 +77,7 @@ const std::string& LargePatchFile() {
             const std::size_t at = rng() % (pool.size() - size);
             patch.Append(fileId, n / 5, Bytes(pool.begin() + at, pool.begin() + at + size), 0, 0);
         }
-        if (!WritePatchFile(p, patch).empty()) std::abort();
+        if (!WritePatchFile(p, patch)) std::abort();
         return p;
     }();
     return path;

@@ -36,18 +36,20 @@ std::string Resolve(const std::filesystem::path& folder, const std::string& path
 
 // The command's arguments as the command line takes them, behind the
 // patch; of its words only the paths are made relative to the manifest's
-// folder, options stay as they are. "" or the usage error.
-std::string Arguments(const ManifestCommand& manifest, const CliCommand& command, const std::vector<std::string>& words,
-                      const std::filesystem::path& folder, const std::string& patch, CliArgs& args) {
-    if (std::string e = ParseCommandLine(command.options, {words.begin() + 1, words.end()}, args); !e.empty())
-        return e;
-    if (args.help) return "--help has no place in a manifest";
+// folder, options stay as they are. An error is a usage error.
+Result<CliArgs> Arguments(const ManifestCommand& manifest, const CliCommand& command,
+                          const std::vector<std::string>& words, const std::filesystem::path& folder,
+                          const std::string& patch) {
+    Result<CliArgs> parsed = ParseCommandLine(command.options, {words.begin() + 1, words.end()});
+    if (!parsed) return parsed;
+    CliArgs& args = *parsed;
+    if (args.help) return Error("--help has no place in a manifest");
     if (manifest.firstPath >= 0)
         for (auto i = static_cast<std::size_t>(manifest.firstPath); i < args.words.size(); ++i)
             args.words[i] = Resolve(folder, args.words[i]);
     if (args.base) args.base = Resolve(folder, *args.base);
     args.words.insert(args.words.begin(), patch);
-    return "";
+    return parsed;
 }
 
 // The command's usage without the patch argument the manifest does not repeat.
@@ -65,13 +67,14 @@ std::string MessageOf(const std::string& err) {
 }
 }  // namespace
 
-std::string SplitWords(const std::string& line, std::vector<std::string>& words) {
+Result<std::vector<std::string>> SplitWords(const std::string& line) {
+    std::vector<std::string> words;
     std::string word;
     bool inWord = false;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
         // A path would end at it unseen.
-        if (c == '\0') return "the line holds a NUL byte";
+        if (c == '\0') return Error("the line holds a NUL byte");
         if (c == ' ' || c == '\t' || c == '\r') {
             if (inWord) words.push_back(word);
             word.clear();
@@ -81,11 +84,11 @@ std::string SplitWords(const std::string& line, std::vector<std::string>& words)
         if (c == '#' && !inWord) break;
         inWord = true;
         if (c == '\\') {
-            if (i + 1 >= line.size()) return "the line ends in a backslash";
+            if (i + 1 >= line.size()) return Error("the line ends in a backslash");
             word += line[++i];
         } else if (c == '\'') {
             const auto end = line.find('\'', i + 1);
-            if (end == std::string::npos) return "a single quote is not closed";
+            if (end == std::string::npos) return Error("a single quote is not closed");
             word += line.substr(i + 1, end - i - 1);
             i = end;
         } else if (c == '"') {
@@ -93,20 +96,21 @@ std::string SplitWords(const std::string& line, std::vector<std::string>& words)
                 if (line[i] == '\\' && i + 1 < line.size() && std::strchr("$`\"\\", line[i + 1])) ++i;
                 word += line[i];
             }
-            if (i >= line.size()) return "a double quote is not closed";
+            if (i >= line.size()) return Error("a double quote is not closed");
         } else {
             word += c;
         }
     }
     if (inWord) words.push_back(word);
-    return "";
+    return words;
 }
 
 int Apply(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.words.size() != 2) return kUsage;
     const std::string& manifest = args.words[1];
-    Bytes text;
-    if (std::string e = ReadWholeFile(manifest, text, 64 << 20); !e.empty()) return Fail(err, e);
+    const Result<Bytes> read = ReadWholeFile(manifest, 64 << 20);
+    if (!read) return Fail(err, read.error());
+    const Bytes& text = *read;
     std::vector<Operation> operations;
     // Editors may start a UTF-8 file with a byte-order mark.
     const std::size_t mark = text.size() >= 3 && text[0] == 0xEF && text[1] == 0xBB && text[2] == 0xBF ? 3 : 0;
@@ -115,14 +119,15 @@ int Apply(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&
     int number = 0;
     while (std::getline(lines, line)) {
         ++number;
-        Operation op{number, {}};
-        if (std::string e = SplitWords(line, op.words); !e.empty())
-            return Fail(err, manifest + " line " + std::to_string(number) + ": " + e + ". Nothing was saved.");
-        if (!op.words.empty()) operations.push_back(std::move(op));
+        Result<std::vector<std::string>> words = SplitWords(line);
+        if (!words)
+            return Fail(err, manifest + " line " + std::to_string(number) + ": " + words.error().message +
+                                 ". Nothing was saved.");
+        if (!words->empty()) operations.push_back({number, std::move(*words)});
     }
 
     Patch patch;
-    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
+    if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
     session.Hold(args.words[0], std::move(patch));
     const std::filesystem::path folder = std::filesystem::path(manifest).parent_path();
     Json exports = Json::array();
@@ -140,19 +145,18 @@ int Apply(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&
                                      "Nothing was saved.");
         if (session.progress)
             err << "\r\033[K[" << i + 1 << "/" << operations.size() << "] " << op.words[0] << std::flush;
-        CliArgs commandArgs;
-        const std::string wrong = Arguments(*allowed, *command, op.words, folder, args.words[0], commandArgs);
+        const Result<CliArgs> commandArgs = Arguments(*allowed, *command, op.words, folder, args.words[0]);
         std::ostringstream lineOut, lineErr;
-        const int code = wrong.empty() ? command->run(commandArgs, lineOut, lineErr, session) : kUsage;
+        const int code = commandArgs ? command->run(*commandArgs, lineOut, lineErr, session) : kUsage;
         if (session.progress) err << "\r\033[K" << std::flush;
         if (code == kUsage)
-            return Fail(err, where + (wrong.empty() ? "wrong arguments" : wrong) + "; usage: " + ManifestUsage(*command) +
-                                 ". Nothing was saved.");
+            return Fail(err, where + (commandArgs ? "wrong arguments" : commandArgs.error().message) + "; usage: " +
+                                 ManifestUsage(*command) + ". Nothing was saved.");
         if (code != kOk) return Fail(err, where + MessageOf(lineErr.str()) + " Nothing was saved.");
-        if (op.words[0] == "export") exports.push_back(commandArgs.words[1]);
+        if (op.words[0] == "export") exports.push_back(commandArgs->words[1]);
     }
     const std::int64_t live = session.Held().LiveCount();
-    if (std::string e = session.Commit(); !e.empty()) return Fail(err, e);
+    if (Status done = session.Commit(); !done) return Fail(err, done.error());
     session.Report(out,
                    "Applied " + Counted(static_cast<std::int64_t>(operations.size()), "operation") + " of " + manifest +
                        " to " + args.words[0] + " (" + Counted(live, "live block") + ", " +

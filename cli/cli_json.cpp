@@ -15,7 +15,7 @@ int PrintBlocksJson(std::ostream& out, const std::vector<VerdataEntry>& entries)
     return kOk;
 }
 
-Json ResultJson(const ImportResult& r) {
+Json ResultJson(const ImportReport& r) {
     return {{"added", r.added}, {"withoutData", r.absent}, {"damaged", r.damaged}, {"leftOut", r.leftOut}};
 }
 

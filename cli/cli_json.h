@@ -39,6 +39,6 @@ void PrintJson(std::ostream& out, const Json& document);
 int PrintBlocksJson(std::ostream& out, const std::vector<VerdataEntry>& entries);
 
 // The result document of import and compare.
-Json ResultJson(const ImportResult& result);
+Json ResultJson(const ImportReport& report);
 
 Json DifferenceJson(const BlockDifference& d);

@@ -13,41 +13,41 @@ void CliSession::Show(const std::string& step) const {
     if (line && !held_) line->Show(step);
 }
 
-std::string CliSession::Load(const std::string& path, Patch& patch) {
+Status CliSession::Load(const std::string& path, Patch& patch) {
     if (held_) {
         patch = *held_;
-        return "";
+        return {};
     }
     Show("reading " + path);
-    std::string error = ReadPatchFile(path, patch, true, 0, 255, INT32_MIN, INT32_MAX);
+    Status read = ReadPatchFile(path, patch);
     Show("working");
-    return error;
+    return read;
 }
 
-std::string CliSession::LoadForWriting(const std::string& path, Patch& patch) {
+Status CliSession::LoadForWriting(const std::string& path, Patch& patch) {
     if (held_) {
         patch = std::move(*held_);
-        return "";
+        return {};
     }
     Show("reading " + path);
-    std::string error = messages ? LoadForChange(path, patch, lock_, *messages) : LoadOrStart(path, patch);
+    Status read = messages ? LoadForChange(path, patch, lock_, *messages) : LoadOrStart(path, patch);
     Show("working");
-    return error;
+    return read;
 }
 
-std::string CliSession::Save(const std::string& path, Patch&& patch) {
+Status CliSession::Save(const std::string& path, Patch&& patch) {
     SettleDuplicates(patch);
     if (held_) {
         *held_ = std::move(patch);
-        return "";
+        return {};
     }
     Show("saving " + path);
     return WritePatchFile(path, patch);
 }
 
-std::string CliSession::Export(const std::string& target, const std::string& base, const Patch& patch) {
+Status CliSession::Export(const std::string& target, const Patch& patch, const std::string& base) {
     Show("writing " + target);
-    return held_ ? WriteVerdata(pending_.Add(), target, base, patch) : WriteVerdata(target, base, patch);
+    return held_ ? WriteVerdata(pending_.Add(), target, patch, base) : WriteVerdata(target, patch, base);
 }
 
 void CliSession::Report(std::ostream& out, const std::string& text, const Json& result) const {
@@ -60,8 +60,8 @@ void CliSession::Hold(const std::string& path, Patch&& patch) {
     heldPath_ = path;
 }
 
-std::string CliSession::Commit() {
+Status CliSession::Commit() {
     if (line) line->Show("saving " + heldPath_);
-    if (std::string e = WritePatchFile(pending_.Add(), heldPath_, *held_); !e.empty()) return e;
+    if (Status written = WritePatchFile(pending_.Add(), heldPath_, *held_); !written) return written;
     return pending_.Commit();
 }

@@ -30,14 +30,14 @@ public:
     std::ostream* messages = nullptr;
 
     // Reads the patch a command only looks at; the file must exist.
-    std::string Load(const std::string& path, Patch& patch);
+    Status Load(const std::string& path, Patch& patch);
     // Reads the patch a command changes and saves, with its duplicates
     // settled: a missing file starts empty. Takes the patch's lock and holds
     // it for the life of the session, so the save happens under it.
-    std::string LoadForWriting(const std::string& path, Patch& patch);
-    std::string Save(const std::string& path, Patch&& patch);
+    Status LoadForWriting(const std::string& path, Patch& patch);
+    Status Save(const std::string& path, Patch&& patch);
     // Writes a verdata file of the patch as it stands.
-    std::string Export(const std::string& target, const std::string& base, const Patch& patch);
+    Status Export(const std::string& target, const Patch& patch, const std::string& base);
 
     // Prints the text, or the JSON object when `json` is set.
     void Report(std::ostream& out, const std::string& text, const Json& result) const;
@@ -48,7 +48,7 @@ public:
     const Patch& Held() const { return *held_; }
     // Writes the held patch and replaces it and every export's target
     // together; on a failure none of them changes.
-    std::string Commit();
+    Status Commit();
 
 private:
     // Shows a step on the progress line of a command working on files.

@@ -16,6 +16,8 @@ int Fail(std::ostream& err, const std::string& message) {
     return kFailed;
 }
 
+int Fail(std::ostream& err, const Error& error) { return Fail(err, error.message); }
+
 bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out) {
     const auto v = ParseNumber(text, min, max);
     if (v) out = *v;
@@ -28,31 +30,31 @@ bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std
            ParseInt(text.substr(dash + 1), min, max, to);
 }
 
-std::string LoadOrStart(const std::string& path, Patch& patch) {
-    if (!IsExistingFile(path)) return "";
-    std::string e = ReadPatchFile(path, patch, true, 0, 255, 0, kMaxBlockNumber);
+Status LoadOrStart(const std::string& path, Patch& patch) {
+    if (!IsExistingFile(path)) return {};
+    Status read = ReadPatchFile(path, patch);
     SettleDuplicates(patch);
-    return e;
+    return read;
 }
 
-std::string LoadForChange(const std::string& path, Patch& patch, PatchLock& lock, std::ostream& err) {
-    const std::string e = lock.Acquire(path, std::chrono::minutes(1), [&] {
+Status LoadForChange(const std::string& path, Patch& patch, PatchLock& lock, std::ostream& err) {
+    Status locked = lock.Acquire(path, std::chrono::minutes(1), [&] {
         err << "palindra-cli: waiting for another program to finish saving '" << path << "'...\n" << std::flush;
     });
-    return e.empty() ? LoadOrStart(path, patch) : e;
+    return locked ? LoadOrStart(path, patch) : locked;
 }
 
-std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int64_t number, const std::string& text,
-                          const std::string& kind, Patch& patch, const PatchBlock*& block) {
-    if (std::string e = ReadPatchFile(path, patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty()) return e;
-    const std::int32_t i = patch.FindLiveBlock(fileId, static_cast<std::int32_t>(number));
-    if (i < 0) return "'" + path + "' has no " + kind + " block " + text + ".";
-    block = &patch[fileId].blocks[static_cast<std::size_t>(i)];
-    return "";
+Result<const PatchBlock*> ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int64_t number,
+                                        const std::string& text, const std::string& kind, Patch& patch) {
+    if (Status read = ReadPatchFile(path, patch); !read) return read.error();
+    const PatchBlock* block = patch.LiveBlock(fileId, static_cast<std::int32_t>(number));
+    if (!block) return Error("'" + path + "' has no " + kind + " block " + text + ".");
+    return block;
 }
 
-std::string MissingBase(const std::string& base) {
-    return base.empty() || IsExistingFile(base) ? "" : "Cannot find the base verdata file '" + base + "'.";
+Status RefuseMissingBase(const std::string& base) {
+    if (base.empty() || IsExistingFile(base)) return {};
+    return Error("Cannot find the base verdata file '" + base + "'.", ErrorCode::kBaseMissing);
 }
 
 namespace {
@@ -83,16 +85,7 @@ const FileTypeEntry* DataFileType(const std::string& text) {
     return &FileTypes()[id];
 }
 
-void ReportImport(const ImportResult& r, std::ostream& out, std::ostream& err) {
-    if (r.absent > 0)
-        out << r.absent << (r.absent == 1 ? " of them carries" : " of them carry")
-            << " no data: the client drops its own copy of those blocks"
-            << " (--skip-absent leaves them out).\n";
-    if (r.leftOut > 0) out << "Left out " << Counted(r.leftOut, "block") << " without data.\n";
-    if (r.damaged > 0) err << "palindra-cli: " << DamagedText(r.damaged) << "\n";
-    for (std::size_t at = 0; at < r.note.size();) {
-        const std::size_t end = std::min(r.note.find('\n', at), r.note.size());
-        err << "palindra-cli: " << r.note.substr(at, end - at) << "\n";
-        at = end + 1;
-    }
+void ReportImport(const ImportReport& report, std::ostream& out, std::ostream& err) {
+    for (const LeftOutLine& line : DescribeLeftOut(report, "--skip-absent"))
+        (line.warning ? err << "palindra-cli: " : out) << line.text << "\n";
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gamefiles/import.h"
+#include "io/result.h"
 #include "patch/file_types.h"
 #include "patch/patch.h"
 #include "io/patch_lock.h"
@@ -20,6 +21,7 @@ inline constexpr int kCannotTell = 3;
 
 // Prints "palindra-cli: MESSAGE" and returns kFailed.
 int Fail(std::ostream& err, const std::string& message);
+int Fail(std::ostream& err, const Error& error);
 
 // A number as the user types it (see patch/user_numbers.h) within min..max.
 bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out);
@@ -28,21 +30,21 @@ bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std
 
 // Loads PATCH.uop with its duplicates settled, or starts an empty patch when
 // the file does not exist yet.
-std::string LoadOrStart(const std::string& path, Patch& patch);
+Status LoadOrStart(const std::string& path, Patch& patch);
 
 // The start of a read–modify–write of PATCH.uop: takes its lock (waiting for
 // another writer, with a line on `err` after a second), then LoadOrStart. The
 // lock is held until `lock` goes out of scope, after the save.
-std::string LoadForChange(const std::string& path, Patch& patch, PatchLock& lock, std::ostream& err);
+Status LoadForChange(const std::string& path, Patch& patch, PatchLock& lock, std::ostream& err);
 
-// Reads the patch at `path` and finds its live `kind` block ("gump",
-// "sound") numbered `number` (as the user wrote it in `text`). "" or the message.
-std::string ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int64_t number, const std::string& text,
-                          const std::string& kind, Patch& patch, const PatchBlock*& block);
+// Reads the patch at `path` into `patch` and finds its live `kind` block
+// ("gump", "sound") numbered `number` (as the user wrote it in `text`).
+Result<const PatchBlock*> ReadLiveBlock(const std::string& path, std::uint8_t fileId, std::int64_t number,
+                                        const std::string& text, const std::string& kind, Patch& patch);
 
-// "" when `base` (a base verdata to merge over) is "" or an existing file,
-// else the message naming it.
-std::string MissingBase(const std::string& base);
+// Fails, naming it, when `base` (a base verdata to merge over) is neither ""
+// nor an existing file.
+Status RefuseMissingBase(const std::string& base);
 
 // A known file type of the data-file sources (IsDataFileType) and its catalogue row,
 // given by number or by its catalogue name in any case ("gumps", "ART").
@@ -51,6 +53,6 @@ const FileTypeEntry* DataFileType(const std::string& text);
 // A file ID 0..255 given by number or by a catalogue name.
 bool ParseFileId(const std::string& text, std::uint8_t& fileId);
 
-// Says on stderr what an import or a compare left out, and on stdout how
-// many of the added blocks carry no data.
-void ReportImport(const ImportResult& r, std::ostream& out, std::ostream& err);
+// Says on stdout what became of the blocks without data and on stderr what
+// went wrong with the sources (see DescribeLeftOut).
+void ReportImport(const ImportReport& report, std::ostream& out, std::ostream& err);

@@ -36,8 +36,8 @@ void AddRange(CLI::App& app, const char* name, std::int64_t max, std::optional<N
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 }
 
-// An app that takes -h/--help and --json, and what it makes of `words`: ""
-// or the parser's message.
+// An app that takes -h/--help and --json, and what it makes of `words`: the
+// parser's message when it refuses them.
 struct Parser {
     CLI::App app;
     Parser(bool& help, bool& json) {
@@ -45,20 +45,20 @@ struct Parser {
         app.add_flag("-h,--help", help);
         app.add_flag("--json", json);
     }
-    std::string Parse(const std::vector<std::string>& words) {
+    Status Parse(const std::vector<std::string>& words) {
         std::vector<std::string> reversed(words.rbegin(), words.rend());
         try {
             app.parse(reversed);
         } catch (const CLI::Error& e) {
-            return e.what();
+            return Error(e.what());
         }
-        return "";
+        return {};
     }
 };
 }  // namespace
 
-std::string ParseCommandLine(unsigned options, const std::vector<std::string>& words, CliArgs& args) {
-    args = {};
+Result<CliArgs> ParseCommandLine(unsigned options, const std::vector<std::string>& words) {
+    CliArgs args;
     Parser parser(args.help, args.json);
     CLI::App& app = parser.app;
     if (options & kBaseOption)
@@ -70,24 +70,25 @@ std::string ParseCommandLine(unsigned options, const std::vector<std::string>& w
     if (options & kSkipAbsentOption) app.add_flag("--skip-absent", args.skipAbsent);
     app.add_option("words", args.words);
     app.allow_extras();
-    const std::string error = parser.Parse(words);
+    const Status parsed = parser.Parse(words);
     // Asked for help, the user gets it whatever else the line holds.
-    if (args.help || !error.empty()) return args.help ? "" : error;
+    if (args.help) return args;
+    if (!parsed) return parsed.error();
     // Whatever the parser did not take but the "--" that ends the options is
     // an option the command does not know.
     for (const std::string& word : app.remaining())
-        if (word != "--") return "unknown option '" + word + "'";
-    return "";
+        if (word != "--") return Error("unknown option '" + word + "'");
+    return args;
 }
 
-std::string ParseProgramLine(const std::vector<std::string>& words, ProgramArgs& args) {
-    args = {};
+Result<ProgramArgs> ParseProgramLine(const std::vector<std::string>& words) {
+    ProgramArgs args;
     Parser parser(args.help, args.json);
     parser.app.add_flag("--version", args.version);
     parser.app.prefix_command();
-    if (std::string e = parser.Parse(words); !e.empty()) return e;
+    if (Status parsed = parser.Parse(words); !parsed) return parsed.error();
     args.command = parser.app.remaining();
-    return "";
+    return args;
 }
 
 std::string OptionsHelp(unsigned options) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "io/result.h"
+
 // The options beyond --json and --help that a command takes.
 enum CliOption : unsigned {
     kBaseOption = 1,        // --base VERDATA.mul
@@ -36,11 +38,11 @@ struct ProgramArgs {
     bool help = false, version = false, json = false;
     std::vector<std::string> command;  // the command's name and its words, left to it
 };
-std::string ParseProgramLine(const std::vector<std::string>& words, ProgramArgs& args);
+Result<ProgramArgs> ParseProgramLine(const std::vector<std::string>& words);
 
 // Parses `words` (behind the command's name) for a command that takes
-// `options`. "" or the usage error, worded for the user.
-std::string ParseCommandLine(unsigned options, const std::vector<std::string>& words, CliArgs& args);
+// `options`; an error is a usage error, worded for the user.
+Result<CliArgs> ParseCommandLine(unsigned options, const std::vector<std::string>& words);
 
 // The lines of a command's --help on its options.
 std::string OptionsHelp(unsigned options);

@@ -35,23 +35,25 @@ namespace {
 // A patch lists by file ID, as the editor shows it; a verdata in the order of its directory.
 int List(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.words.size() != 1) return kUsage;
-    std::optional<SourceForm> form;
-    if (std::string e = ProbeSource(args.words[0], false, form); !e.empty()) return Fail(err, e);
-    if (form == SourceForm::kPackage)
+    const Result<std::optional<SourceForm>> form = ProbeSource(args.words[0], false);
+    if (!form) return Fail(err, form.error());
+    if (*form == SourceForm::kPackage)
         return Fail(err, args.words[0] + " is a game data package: palindra-cli package lists its entries.");
     Patch patch;
     std::vector<VerdataEntry> entries;
-    const bool isPatch = form == SourceForm::kPatchFile;
+    const bool isPatch = *form == SourceForm::kPatchFile;
     if (isPatch) {
-        if (std::string e = ReadPatchHeaders(args.words[0], patch); !e.empty()) return Fail(err, e);
+        if (Status done = ReadPatchHeaders(args.words[0], patch); !done) return Fail(err, done.error());
         if (session.json)
             for (int f = 0; f < Patch::kFileIds; ++f)
                 patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
                     entries.push_back({static_cast<std::uint8_t>(f), b.number, 0, b.Length(), b.flagA, b.flagB});
                 });
     } else {
-        if (std::string e = ReadVerdataDirectory(args.words[0], entries); !e.empty())
-            return Fail(err, e + " Nor is it a patch project file: those start with \"UOP\".");
+        Result<std::vector<VerdataEntry>> directory = ReadVerdataDirectory(args.words[0]);
+        if (!directory)
+            return Fail(err, directory.error().message + " Nor is it a patch project file: those start with \"UOP\".");
+        entries = std::move(*directory);
     }
     if (session.json) return PrintBlocksJson(out, entries);
     // Lines are formatted into a buffer that goes out in large pieces.
@@ -93,12 +95,12 @@ int Insert(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
     std::int32_t block = 0;
     if (args.words.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
     Patch patch;
-    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
-    Bytes data;
-    if (std::string e = ReadWholeFile(args.words[3], data); !e.empty()) return Fail(err, e);
-    const std::size_t size = data.size();
-    patch.Append(fileId, block, std::move(data), 0, 0);
-    if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
+    const Result<Bytes> data = ReadWholeFile(args.words[3]);
+    if (!data) return Fail(err, data.error());
+    const std::size_t size = data->size();
+    patch.Append(fileId, block, *data, 0, 0);
+    if (Status done = session.Save(args.words[0], std::move(patch)); !done) return Fail(err, done.error());
     session.Report(out,
                    "Added block " + std::to_string(block) + " of file ID " + std::to_string(fileId) + " (" +
                        Counted(static_cast<std::int64_t>(size), "byte") + ").\n",
@@ -111,20 +113,18 @@ int Extract(const CliArgs& args, std::ostream& out, std::ostream& err, CliSessio
     std::int32_t block = 0;
     if (args.words.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
     Patch patch;
-    if (std::string e = ReadPatchFile(args.words[0], patch, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
-        return Fail(err, e);
-    const std::int32_t i = patch.FindLiveBlock(fileId, block);
-    if (i < 0)
+    if (Status done = ReadPatchFile(args.words[0], patch); !done) return Fail(err, done.error());
+    const PatchBlock* b = patch.LiveBlock(fileId, block);
+    if (!b)
         return Fail(err, "'" + args.words[0] + "' has no block " + std::to_string(block) + " of file ID " +
                              std::to_string(fileId) + ".");
-    const PatchBlock& b = patch[fileId].blocks[static_cast<std::size_t>(i)];
-    if (b.Length() <= 0) return Fail(err, "That block is empty.");
-    if (std::string e = OverwritesInput(args.words[3], args.words[0], "the patch"); !e.empty()) return Fail(err, e);
+    if (b->Length() <= 0) return Fail(err, "That block is empty.");
+    if (Status done = RefuseOverwriting(args.words[3], args.words[0], "the patch"); !done) return Fail(err, done.error());
     SaveFile file;
-    if (std::string e = file.Open(args.words[3]); !e.empty()) return Fail(err, e);
-    file.Write(b.bytes);
-    if (std::string e = file.Commit(); !e.empty()) return Fail(err, e);
-    const auto size = static_cast<std::int64_t>(b.bytes.size());
+    if (Status done = file.Open(args.words[3]); !done) return Fail(err, done.error());
+    file.Write(b->bytes);
+    if (Status done = file.Commit(); !done) return Fail(err, done.error());
+    const auto size = static_cast<std::int64_t>(b->bytes.size());
     session.Report(out, "Wrote " + Counted(size, "byte") + " to " + args.words[3] + ".\n",
                    {{"written", args.words[3]}, {"bytes", size}});
     return kOk;
@@ -134,12 +134,12 @@ int Export(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
     if (args.words.size() != 2) return kUsage;
     const std::string base = args.base.value_or("");
     if (args.base && base.empty()) return Fail(err, "--base needs the path of a verdata file.");
-    if (std::string e = MissingBase(base); !e.empty()) return Fail(err, e);
-    if (std::string e = OverwritesInput(args.words[1], args.words[0], "the patch"); !e.empty()) return Fail(err, e);
+    if (Status done = RefuseMissingBase(base); !done) return Fail(err, done.error());
+    if (Status done = RefuseOverwriting(args.words[1], args.words[0], "the patch"); !done) return Fail(err, done.error());
     Patch patch;
-    if (std::string e = session.Load(args.words[0], patch); !e.empty()) return Fail(err, e);
+    if (Status done = session.Load(args.words[0], patch); !done) return Fail(err, done.error());
     SettleDuplicates(patch);
-    if (std::string e = session.Export(args.words[1], base, patch); !e.empty()) return Fail(err, e);
+    if (Status done = session.Export(args.words[1], patch, base); !done) return Fail(err, done.error());
     session.Report(out, "Wrote " + args.words[1] + ".\n", {{"written", args.words[1]}});
     return kOk;
 }
@@ -152,33 +152,30 @@ int Import(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
         if (*range && (*range)->from > (*range)->to) return Fail(err, "The range " + *text + " of " + name + " selects nothing.");
     const NumberRange files = args.files.value_or(NumberRange{0, 255}), blocks = args.blocks.value_or(NumberRange{0, INT32_MAX});
     Patch patch;
-    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
-    const auto f1 = static_cast<std::uint8_t>(files.from), f2 = static_cast<std::uint8_t>(files.to);
-    const auto b1 = static_cast<std::int32_t>(blocks.from), b2 = static_cast<std::int32_t>(blocks.to);
-    Patch imported;
-    ImportResult result;
+    if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
+    const BlockRange range{static_cast<std::int32_t>(blocks.from), static_cast<std::int32_t>(blocks.to)};
+    ImportSelection what = ImportSelection::EveryType(static_cast<std::uint8_t>(files.from),
+                                                      static_cast<std::uint8_t>(files.to));
+    SourceFiles source{positional.back(), ""};
     const bool patchOrVerdata = positional.size() == 2 && (positional[0] == "uop" || positional[0] == "verdata");
     if (patchOrVerdata) {
         if (!IsExistingFile(positional[1])) return Fail(err, "Cannot find the file '" + positional[1] + "'!");
-        result.error = ReadPatchOrVerdata(positional[1], imported, f1, f2, b1, b2);
-        result.added = imported.LiveCount();
-        result.absent = CountWithoutData(imported);
     } else {
         std::uint8_t id = 0;
         if (args.files || !ParseFileId(positional[0], id) || positional.size() < 2 || positional.size() > 3)
             return kUsage;
+        if (!IsDataFileType(id)) return Fail(err, "File ID " + positional[0] + " is not a known file type.");
         const FileTypeEntry& type = FileTypes()[id];
-        if (id > 200 || type.name.empty()) return Fail(err, "File ID " + positional[0] + " is not a known file type.");
         if (positional.size() == 3 && type.fixedBlockSize > 0) return Fail(err, type.name + " files have no index file.");
-        result = ImportFromFiles(imported, id, positional[1], positional.size() == 3 ? positional[2] : "", b1, b2,
-                                 args.skipAbsent);
+        what = ImportSelection::OneType(id);
+        source = {positional[1], positional.size() == 3 ? positional[2] : ""};
     }
-    if (!result.error.empty()) return Fail(err, result.error);
-    patch.AppendAll(std::move(imported));
-    if (std::string w = session.Save(args.words[0], std::move(patch)); !w.empty()) return Fail(err, w);
-    session.Report(out, "Imported " + Counted(result.added, "block") + " into " + args.words[0] + ".\n",
-                   ResultJson(result));
-    if (!session.json) ReportImport(result, out, err);
+    const Result<ImportReport> report = ImportBlocks(patch, what, source, range, {args.skipAbsent});
+    if (!report) return Fail(err, report.error());
+    if (Status done = session.Save(args.words[0], std::move(patch)); !done) return Fail(err, done.error());
+    session.Report(out, "Imported " + Counted(report->added, "block") + " into " + args.words[0] + ".\n",
+                   ResultJson(*report));
+    if (!session.json) ReportImport(*report, out, err);
     return kOk;
 }
 
@@ -188,22 +185,24 @@ int Compare(const CliArgs& args, std::ostream& out, std::ostream& err, CliSessio
     if (!type) return kUsage;
     const auto id = static_cast<std::uint8_t>(type - FileTypes().data());
     // Each side is one file, or a data file and its index where it needs one.
-    std::string sides[2][2];
+    SourceFiles sides[2];
     std::size_t at = 2;
     for (std::size_t s = 0; s < 2; ++s) {
         if (at >= args.words.size()) return kUsage;
-        sides[s][0] = args.words[at++];
-        if (SourceNeedsIndex(id, sides[s][0]) && args.words.size() - at > 1 - s) sides[s][1] = args.words[at++];
+        sides[s].data = args.words[at++];
+        if (SourceNeedsIndex(id, sides[s].data) && args.words.size() - at > 1 - s) sides[s].index = args.words[at++];
     }
     if (at != args.words.size()) return kUsage;
     Patch patch;
-    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
-    const ImportResult result = CompareFiles(patch, id, sides[0][0], sides[0][1], sides[1][0], sides[1][1]);
-    if (!result.error.empty()) return Fail(err, result.error);
-    if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
-    session.Report(out, "Added " + Counted(result.added, "block") + (result.added == 1 ? " that differs.\n" : " that differ.\n"),
-                   ResultJson(result));
-    if (!session.json) ReportImport(result, out, err);
+    if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
+    const Result<ImportReport> report = CompareBlocks(patch, id, sides[0], sides[1]);
+    if (!report) return Fail(err, report.error());
+    if (Status done = session.Save(args.words[0], std::move(patch)); !done) return Fail(err, done.error());
+    session.Report(out,
+                   "Added " + Counted(report->added, "block") + " that " +
+                       std::string(ForCount(report->added, "differs", "differ")) + ".\n",
+                   ResultJson(*report));
+    if (!session.json) ReportImport(*report, out, err);
     return kOk;
 }
 
@@ -214,10 +213,10 @@ int AddFile(const CliArgs& args, std::ostream& out, std::ostream& err, CliSessio
     if (kind == kinds.end()) return kUsage;
     if (!IsExistingFile(args.words[2])) return Fail(err, "You must select a file to add first.");
     Patch patch;
-    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
+    if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
     const auto fileType = static_cast<std::int32_t>(kind - kinds.begin());
-    if (std::string e = AddWholeFile(patch, fileType, args.words[2]); !e.empty()) return Fail(err, e);
-    if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    if (Status done = AddWholeFile(patch, fileType, args.words[2]); !done) return Fail(err, done.error());
+    if (Status done = session.Save(args.words[0], std::move(patch)); !done) return Fail(err, done.error());
     session.Report(out, "Added " + args.words[2] + " as the " + args.words[1] + " file.\n",
                    {{"kind", args.words[1]}, {"file", args.words[2]}});
     return kOk;
@@ -225,7 +224,7 @@ int AddFile(const CliArgs& args, std::ostream& out, std::ostream& err, CliSessio
 
 int Samples(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.words.size() != 1) return kUsage;
-    if (std::string e = MakeSamples(args.words[0]); !e.empty()) return Fail(err, e);
+    if (Status done = MakeSamples(args.words[0]); !done) return Fail(err, done.error());
     std::string text = "Wrote " + std::to_string(SampleFileNames().size()) + " sample files to " + args.words[0] + ":";
     Json files = Json::array();
     for (const std::string& name : SampleFileNames()) {
@@ -278,8 +277,9 @@ int UsageError(const CliCommand& c, const std::string& message, std::ostream& er
 // Runs a command with its words (behind its name).
 int RunCommand(const CliCommand& c, const std::vector<std::string>& words, std::ostream& out, std::ostream& err,
                CliSession& session) {
-    CliArgs args;
-    if (std::string e = ParseCommandLine(c.options, words, args); !e.empty()) return UsageError(c, e, err);
+    const Result<CliArgs> parsed = ParseCommandLine(c.options, words);
+    if (!parsed) return UsageError(c, parsed.error().message, err);
+    const CliArgs& args = *parsed;
     if (args.help) {
         PrintCommandHelp(c, out);
         return kOk;
@@ -384,11 +384,12 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
     CliSession session;
     session.progress = progress;
     session.messages = &err;
-    ProgramArgs program;
-    if (std::string e = ParseProgramLine(words, program); !e.empty()) {
-        err << "palindra-cli: " << e << "\nTry 'palindra-cli --help'.\n";
+    const Result<ProgramArgs> parsed = ParseProgramLine(words);
+    if (!parsed) {
+        err << "palindra-cli: " << parsed.error().message << "\nTry 'palindra-cli --help'.\n";
         return kUsage;
     }
+    const ProgramArgs& program = *parsed;
     session.json = program.json;
     bool help = program.help;
     const std::vector<std::string>& rest = program.command;

@@ -12,8 +12,8 @@
 
 namespace {
 // diff's and verify's "cannot tell".
-int CannotTell(std::ostream& err, const std::string& message) {
-    Fail(err, message);
+int CannotTell(std::ostream& err, const Error& error) {
+    Fail(err, error);
     return kCannotTell;
 }
 
@@ -52,8 +52,8 @@ Json DifferencesJson(const std::vector<BlockDifference>& differences) {
 int DiffFiles(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.words.size() != 2) return kUsage;
     Patch a, b;
-    if (std::string e = ReadPatchOrVerdata(args.words[0], a); !e.empty()) return CannotTell(err, e);
-    if (std::string e = ReadPatchOrVerdata(args.words[1], b); !e.empty()) return CannotTell(err, e);
+    if (Status read = ReadPatchOrVerdata(args.words[0], a); !read) return CannotTell(err, read.error());
+    if (Status read = ReadPatchOrVerdata(args.words[1], b); !read) return CannotTell(err, read.error());
     const std::vector<BlockDifference> differences = DifferingBlocks(a, b);
     if (session.json) PrintJson(out, {{"equal", differences.empty()}, {"differences", DifferencesJson(differences)}});
     else PrintDifferences(out, differences, {"added", "removed", "from", "to"});
@@ -65,15 +65,15 @@ int DiffFiles(const CliArgs& args, std::ostream& out, std::ostream& err, CliSess
 int VerifyFile(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.words.size() != 2) return kUsage;
     const std::string base = args.base.value_or("");
-    if (std::string e = MissingBase(base); !e.empty()) return CannotTell(err, e);
-    Patch patch, expected, found;
-    if (std::string e = session.Load(args.words[0], patch); !e.empty()) return CannotTell(err, e);
-    if (std::string e = ExpectedVerdata(base, patch, expected); !e.empty()) return CannotTell(err, e);
-    if (std::string e = ReadVerdata(args.words[1], found, true, 0, 255, INT32_MIN, INT32_MAX); !e.empty())
-        return CannotTell(err, e);
+    if (Status there = RefuseMissingBase(base); !there) return CannotTell(err, there.error());
+    Patch patch, found;
+    if (Status read = session.Load(args.words[0], patch); !read) return CannotTell(err, read.error());
+    Result<Patch> expected = ExpectedVerdata(patch, base);
+    if (!expected) return CannotTell(err, expected.error());
+    if (Status read = ReadVerdata(args.words[1], found); !read) return CannotTell(err, read.error());
     // A second entry for one block is something export never writes.
     const std::int64_t entries = found.LiveCount();
-    const std::vector<BlockDifference> differences = DifferingBlocks(expected, found);
+    const std::vector<BlockDifference> differences = DifferingBlocks(*expected, found);
     const std::int64_t duplicates = entries - found.LiveCount();
     if (session.json) {
         PrintJson(out, {{"matches", differences.empty() && duplicates == 0},
@@ -92,7 +92,7 @@ int CannotTellWithout(int (*run)(const CliArgs&, std::ostream&, std::ostream&, C
     try {
         return run(args, out, err, session);
     } catch (const std::bad_alloc&) {
-        return CannotTell(err, "There is not enough memory to compare the files.");
+        return CannotTell(err, Error("There is not enough memory to compare the files.", ErrorCode::kOutOfMemory));
     }
 }
 }  // namespace

@@ -17,7 +17,7 @@ int Remove(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
     }
     if (from > to) return kUsage;
     Patch patch;
-    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
+    if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
     SettleDuplicates(patch);
     std::int64_t removed = 0;
     PatchFileEntry& entry = patch[fileId];
@@ -29,7 +29,7 @@ int Remove(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
     }
     if (removed == 0)
         return Fail(err, "'" + args.words[0] + "' has no block " + args.words[2] + " of file ID " + std::to_string(fileId) + ".");
-    if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    if (Status done = session.Save(args.words[0], std::move(patch)); !done) return Fail(err, done.error());
     session.Report(out, "Removed " + Counted(removed, "block") + " of file ID " + std::to_string(fileId) + ".\n",
                    {{"fileId", fileId}, {"removed", removed}});
     return kOk;
@@ -42,14 +42,14 @@ int SetFlags(const CliArgs& args, std::ostream& out, std::ostream& err, CliSessi
         !ParseInt(args.words[3], -32768, 65535, flagA) || !ParseInt(args.words[4], -32768, 65535, flagB))
         return kUsage;
     Patch patch;
-    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
-    const std::int32_t i = patch.FindLiveBlock(fileId, static_cast<std::int32_t>(block));
-    if (i < 0)
+    if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
+    const auto slot = patch.FindLiveBlock(fileId, static_cast<std::int32_t>(block));
+    if (!slot)
         return Fail(err, "'" + args.words[0] + "' has no block " + args.words[2] + " of file ID " + std::to_string(fileId) + ".");
-    PatchBlock& b = patch[fileId].blocks[static_cast<std::size_t>(i)];
+    PatchBlock& b = patch[fileId].blocks[*slot];
     b.flagA = static_cast<std::int16_t>(static_cast<std::uint16_t>(flagA));
     b.flagB = static_cast<std::int16_t>(static_cast<std::uint16_t>(flagB));
-    if (std::string e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    if (Status done = session.Save(args.words[0], std::move(patch)); !done) return Fail(err, done.error());
     session.Report(out,
                    "Block " + std::to_string(block) + " of file ID " + std::to_string(fileId) + " has flags " +
                        std::to_string(flagA) + " " + std::to_string(flagB) + ".\n",

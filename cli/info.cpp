@@ -21,7 +21,7 @@ std::string TypeName(int fileId) {
 int Info(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.words.size() != 1) return kUsage;
     Patch patch;
-    if (std::string e = session.Load(args.words[0], patch); !e.empty()) return Fail(err, e);
+    if (Status done = session.Load(args.words[0], patch); !done) return Fail(err, done.error());
     std::array<std::int64_t, Patch::kFileIds> superseded{};
     for (const RemovedMark& m : SettleDuplicates(patch)) ++superseded[m.fileId];
     Json types = Json::array();

@@ -13,7 +13,7 @@
 int ListPackage(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.words.size() != 1) return kUsage;
     Package package;
-    if (std::string e = package.Open(args.words[0]); !e.empty()) return Fail(err, e);
+    if (Status done = package.Open(args.words[0]); !done) return Fail(err, done.error());
     const std::vector<std::string> names = KnownEntryNames(package);
     if (session.json) {
         Json entries = Json::array();

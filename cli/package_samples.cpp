@@ -12,22 +12,21 @@
 namespace {
 // Every block of an indexed sample file as a package entry; gumps carry
 // their width (FlagB) and height (FlagA) in front.
-std::string FromDataFile(const std::string& d, const std::string& mul, const std::string& idx, std::uint8_t fileId,
+Status FromDataFile(const std::string& d, const std::string& mul, const std::string& idx, std::uint8_t fileId,
                          const std::string& package, std::uint32_t version, std::uint16_t flag) {
     DataFile file;
-    if (std::string e = file.Open(d + idx, d + mul, 0); !e.empty()) return e;
+    if (Status done = file.Open(d + mul, d + idx); !done) return done;
     PackageWriter writer;
-    if (std::string e = writer.Open(d + package, version, 100); !e.empty()) return e;
+    if (Status done = writer.Open(d + package, version, 100); !done) return done;
     const std::string& format = SchemeOfFileId(fileId)->formats[0];
     for (std::int64_t n = 0; n < file.Count(); ++n) {
-        LoadedBlock loaded = file.Load(static_cast<std::int32_t>(n));
-        if (loaded.length < 1 || loaded.damaged) continue;
-        Bytes& block = loaded.bytes;
-        const std::int16_t flagA = loaded.flagA, flagB = loaded.flagB;
+        const Result<LoadedBlock> loaded = file.Load(static_cast<std::int32_t>(n));
+        if (!loaded || loaded->length < 1) continue;
+        Bytes block(loaded->bytes.begin(), loaded->bytes.end());
         if (fileId == kGumps) {
             Bytes sized(8);
-            PutLE32(sized.data(), static_cast<std::uint16_t>(flagB));
-            PutLE32(sized.data() + 4, static_cast<std::uint16_t>(flagA));
+            PutLE32(sized.data(), static_cast<std::uint16_t>(loaded->flagB));
+            PutLE32(sized.data() + 4, static_cast<std::uint16_t>(loaded->flagA));
             block.insert(block.begin(), sized.begin(), sized.end());
         }
         writer.Add(LegacyName(format, static_cast<std::uint32_t>(n)), block, flag);
@@ -36,25 +35,23 @@ std::string FromDataFile(const std::string& d, const std::string& mul, const std
     return writer.Commit();
 }
 
-std::string Map(const std::string& d) {
+Status Map(const std::string& d) {
     DataFile map;
-    if (std::string e = map.Open("", d + "map0.mul", kMapBlockSize); !e.empty()) return e;
+    if (Status done = map.OpenCut(d + "map0.mul", BlockCut::Fixed(kMapBlockSize)); !done) return done;
     Bytes chunk;
-    for (std::int32_t n = 0; n < std::min<std::int64_t>(512, map.Count()); ++n) {
-        const LoadedBlock block = map.Load(n);
-        chunk.insert(chunk.end(), block.bytes.begin(), block.bytes.end());
-    }
+    for (std::int32_t n = 0; n < std::min<std::int64_t>(512, map.Count()); ++n)
+        if (const Result<LoadedBlock> block = map.Load(n)) chunk.insert(chunk.end(), block->bytes.begin(), block->bytes.end());
     map.Close();
     PackageWriter writer;
-    if (std::string e = writer.Open(d + "map0LegacyMUL.uop", 5, 1000); !e.empty()) return e;
+    if (Status done = writer.Open(d + "map0LegacyMUL.uop", 5, 1000); !done) return done;
     writer.Add(LegacyName(SchemeOfFileId(kMap)->formats[0], 0), chunk, 0);
     return writer.Commit();
 }
 
 // Two short tones: a 40-byte name, then 16-bit samples.
-std::string Sounds(const std::string& d) {
+Status Sounds(const std::string& d) {
     PackageWriter writer;
-    if (std::string e = writer.Open(d + "soundLegacyMUL.uop", 4, 100); !e.empty()) return e;
+    if (Status done = writer.Open(d + "soundLegacyMUL.uop", 4, 100); !done) return done;
     for (std::uint32_t s = 0; s < 2; ++s) {
         Bytes b(40, 0);
         const std::string name = "tone" + std::to_string(s) + ".wav";
@@ -70,7 +67,7 @@ std::string Sounds(const std::string& d) {
 }
 
 // A small house: a 3 by 3 floor, one invisible marker tile.
-std::string Multis(const std::string& d) {
+Status Multis(const std::string& d) {
     Bytes r(8, 0);
     PutLE32(r.data() + 4, 10);
     auto tile = [&](std::uint16_t item, int x, int y, int z, std::uint16_t flags) {
@@ -85,7 +82,7 @@ std::string Multis(const std::string& d) {
     for (int i = 0; i < 9; ++i) tile(0x0496, i % 3 - 1, i / 3 - 1, 0, 0x0100);
     tile(0x0001, 0, 0, 0, 0x0001);
     PackageWriter writer;
-    if (std::string e = writer.Open(d + "MultiCollection.uop", 4, 100); !e.empty()) return e;
+    if (Status done = writer.Open(d + "MultiCollection.uop", 4, 100); !done) return done;
     writer.Add(LegacyName(SchemeOfFileId(kMultis)->formats[0], 0), r, 1);
     return writer.Commit();
 }
@@ -97,14 +94,14 @@ const std::vector<std::string>& PackageSampleNames() {
     return names;
 }
 
-std::string WritePackageSamples(const std::string& folder) {
+Status WritePackageSamples(const std::string& folder) {
     const std::string d = folder + "/";
-    if (std::string e = FromDataFile(d, "art.mul", "artidx.mul", kArt, "artLegacyMUL.uop", 5, 0); !e.empty())
-        return e;
-    if (std::string e = FromDataFile(d, "gumpart.mul", "gumpidx.mul", kGumps, "gumpartLegacyMUL.uop", 4, 3);
-        !e.empty())
-        return e;
-    if (std::string e = Map(d); !e.empty()) return e;
-    if (std::string e = Sounds(d); !e.empty()) return e;
+    if (Status done = FromDataFile(d, "art.mul", "artidx.mul", kArt, "artLegacyMUL.uop", 5, 0); !done)
+        return done;
+    if (Status done = FromDataFile(d, "gumpart.mul", "gumpidx.mul", kGumps, "gumpartLegacyMUL.uop", 4, 3);
+        !done)
+        return done;
+    if (Status done = Map(d); !done) return done;
+    if (Status done = Sounds(d); !done) return done;
     return Multis(d);
 }

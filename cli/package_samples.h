@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "io/result.h"
+
 // Writes the packages into `folder`, which already holds the sample map,
-// art and gump files. "" or a message.
-std::string WritePackageSamples(const std::string& folder);
+// art and gump files.
+Status WritePackageSamples(const std::string& folder);
 
 const std::vector<std::string>& PackageSampleNames();

@@ -13,18 +13,16 @@ int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
     std::int64_t block = 0;
     if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
     Patch patch;
-    const PatchBlock* gump = nullptr;
-    if (std::string e = ReadLiveBlock(args.words[0], kGumps, block, args.words[1], "gump", patch, gump); !e.empty())
-        return Fail(err, e);
-    std::string e;
-    const QImage picture = GumpPicture(*gump, e);
-    if (!e.empty()) return Fail(err, "Gump block " + args.words[1] + " does not decode: " + e);
-    if (e = OverwritesInput(args.words[2], args.words[0], "the patch"); !e.empty()) return Fail(err, e);
-    if (e = SavePicture(picture, args.words[2]); !e.empty()) return Fail(err, e);
+    const Result<const PatchBlock*> gump = ReadLiveBlock(args.words[0], kGumps, block, args.words[1], "gump", patch);
+    if (!gump) return Fail(err, gump.error());
+    const Result<QImage> picture = GumpPicture(**gump);
+    if (!picture) return Fail(err, "Gump block " + args.words[1] + " does not decode: " + picture.error().message);
+    if (Status done = RefuseOverwriting(args.words[2], args.words[0], "the patch"); !done) return Fail(err, done.error());
+    if (Status done = SavePicture(*picture, args.words[2]); !done) return Fail(err, done.error());
     session.Report(out,
-                   "Wrote " + std::to_string(picture.width()) + "x" + std::to_string(picture.height()) + " pixels to " +
-                       args.words[2] + ".\n",
-                   {{"written", args.words[2]}, {"width", picture.width()}, {"height", picture.height()}});
+                   "Wrote " + std::to_string(picture->width()) + "x" + std::to_string(picture->height()) +
+                       " pixels to " + args.words[2] + ".\n",
+                   {{"written", args.words[2]}, {"width", picture->width()}, {"height", picture->height()}});
     return kOk;
 }
 
@@ -32,16 +30,16 @@ int BmpToGumpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
     std::int64_t block = 0;
     if (args.words.size() != 3 || !ParseInt(args.words[1], 0, 65535, block)) return kUsage;
     Patch patch;
-    if (std::string e = session.LoadForWriting(args.words[0], patch); !e.empty()) return Fail(err, e);
-    std::string e;
-    const QImage picture = LoadPicture(args.words[2], e);
-    if (e.empty()) e = ImportGumpFromBmp(patch, static_cast<std::int32_t>(block), picture);
-    if (!e.empty()) return Fail(err, e);
-    if (e = session.Save(args.words[0], std::move(patch)); !e.empty()) return Fail(err, e);
+    if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
+    const Result<QImage> picture = LoadPicture(args.words[2]);
+    if (!picture) return Fail(err, picture.error());
+    if (Status done = ImportGumpFromBmp(patch, static_cast<std::int32_t>(block), *picture); !done)
+        return Fail(err, done.error());
+    if (Status done = session.Save(args.words[0], std::move(patch)); !done) return Fail(err, done.error());
     session.Report(out,
-                   "Gump block " + std::to_string(block) + " is now " + std::to_string(picture.width()) + "x" +
-                       std::to_string(picture.height()) + " pixels.\n",
-                   {{"block", block}, {"width", picture.width()}, {"height", picture.height()}});
+                   "Gump block " + std::to_string(block) + " is now " + std::to_string(picture->width()) + "x" +
+                       std::to_string(picture->height()) + " pixels.\n",
+                   {{"block", block}, {"width", picture->width()}, {"height", picture->height()}});
     return kOk;
 }
 

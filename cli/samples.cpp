@@ -36,9 +36,9 @@ void Put32(Bytes& out, std::uint32_t v) {
     Put16(out, v >> 16);
 }
 
-std::string Write(const std::string& path, const Bytes& bytes) {
+Status Write(const std::string& path, const Bytes& bytes) {
     SaveFile file;
-    if (std::string e = file.Open(path); !e.empty()) return e;
+    if (Status done = file.Open(path); !done) return done;
     file.Write(bytes);
     return file.Commit();
 }
@@ -132,7 +132,7 @@ Gump MakeGump(int kind) {
             }
             pixels[static_cast<std::size_t>(y * w + x)] = c;
         }
-    return {w, h, *EncodeGump(pixels, w, h)};
+    return {w, h, EncodeGump(pixels, w, h).value()};
 }
 
 // An animation block: a palette, then one frame whose runs each carry their
@@ -248,13 +248,13 @@ void Indexed(const std::vector<std::pair<int, Bytes>>& blocks, const std::vector
     }
 }
 
-std::string Art(const std::string& folder, const std::string& mul, const std::string& idx, bool altered) {
+Status Art(const std::string& folder, const std::string& mul, const std::string& idx, bool altered) {
     std::vector<std::pair<int, Bytes>> tiles;
     for (int t = 0; t < kLandTiles; ++t) tiles.emplace_back(t, LandTile(t, altered && t == 3 ? 3 : 0));
     for (int s = 0; s < kStaticTiles; ++s) tiles.emplace_back(16384 + s, StaticTile(altered && s == 1 ? 3 : s));
     Bytes data, index;
     Indexed(tiles, {}, 16384 + kStaticTiles, data, index);
-    if (std::string e = Write(folder + "/" + mul, data); !e.empty()) return e;
+    if (Status done = Write(folder + "/" + mul, data); !done) return done;
     return Write(folder + "/" + idx, index);
 }
 }  // namespace
@@ -272,7 +272,7 @@ const std::vector<std::string>& SampleFileNames() {
     return all;
 }
 
-std::string MakeSamples(const std::string& folder) {
+Status MakeSamples(const std::string& folder) {
     // Pointed at a client's folder by mistake, it must not replace the client's files.
     std::string present;
     for (const std::string& name : SampleFileNames())
@@ -280,10 +280,11 @@ std::string MakeSamples(const std::string& folder) {
                                   std::filesystem::file_type::not_found)
             present += (present.empty() ? "" : ", ") + name;
     if (!present.empty())
-        return "The folder '" + folder + "' already holds " + present + "; nothing was written. Give a new or empty folder.";
+        return Error("The folder '" + folder + "' already holds " + present +
+                     "; nothing was written. Give a new or empty folder.");
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    if (ec) return "Cannot create the folder '" + folder + "': " + ec.message() + ".";
+    if (ec) return Error("Cannot create the folder '" + folder + "': " + ec.message() + ".");
     const std::string d = folder + "/";
 
     Bytes map;
@@ -291,10 +292,10 @@ std::string MakeSamples(const std::string& folder) {
         const Bytes block = MapBlock(n);
         map.insert(map.end(), block.begin(), block.end());
     }
-    if (std::string e = Write(d + "map0.mul", map); !e.empty()) return e;
-    if (std::string e = Write(d + "radarcol.mul", RadarColors()); !e.empty()) return e;
-    if (std::string e = Art(folder, "art.mul", "artidx.mul", false); !e.empty()) return e;
-    if (std::string e = Art(folder, "art-altered.mul", "artidx-altered.mul", true); !e.empty()) return e;
+    if (Status done = Write(d + "map0.mul", map); !done) return done;
+    if (Status done = Write(d + "radarcol.mul", RadarColors()); !done) return done;
+    if (Status done = Art(folder, "art.mul", "artidx.mul", false); !done) return done;
+    if (Status done = Art(folder, "art-altered.mul", "artidx-altered.mul", true); !done) return done;
 
     std::vector<std::pair<int, Bytes>> gumps;
     std::vector<std::uint32_t> extras;
@@ -305,12 +306,12 @@ std::string MakeSamples(const std::string& folder) {
     }
     Bytes gumpData, gumpIndex;
     Indexed(gumps, extras, 3, gumpData, gumpIndex);
-    if (std::string e = Write(d + "gumpart.mul", gumpData); !e.empty()) return e;
-    if (std::string e = Write(d + "gumpidx.mul", gumpIndex); !e.empty()) return e;
+    if (Status done = Write(d + "gumpart.mul", gumpData); !done) return done;
+    if (Status done = Write(d + "gumpidx.mul", gumpIndex); !done) return done;
     const Bytes hues = HuesFile();
-    if (std::string e = Write(d + "hues.mul", hues); !e.empty()) return e;
-    if (std::string e = Write(d + "tiledata.mul", TiledataFile()); !e.empty()) return e;
-    if (std::string e = Write(d + "animdata.mul", AnimdataFile()); !e.empty()) return e;
+    if (Status done = Write(d + "hues.mul", hues); !done) return done;
+    if (Status done = Write(d + "tiledata.mul", TiledataFile()); !done) return done;
+    if (Status done = Write(d + "animdata.mul", AnimdataFile()); !done) return done;
 
     // The client's own corrections: one block of each kind the panel previews.
     Patch corrections;
@@ -321,13 +322,13 @@ std::string MakeSamples(const std::string& folder) {
     corrections.Append(kGumps, 3, std::move(panel.block), static_cast<std::int16_t>(panel.height),
                        static_cast<std::int16_t>(panel.width));
     corrections.Append(kHues, 0, HuesToVerdataBytes(ByteView(hues).first(kHuesBlockSize)), -1, -1);
-    if (std::string e = WriteVerdata(d + "verdata.mul", "", corrections); !e.empty()) return e;
+    if (Status done = WriteVerdata(d + "verdata.mul", corrections); !done) return done;
 
     const std::string readme = "Sample client readme, written by palindra-cli make-samples.\n";
-    if (std::string e = Write(d + "readme.txt", Bytes(readme.begin(), readme.end())); !e.empty()) return e;
+    if (Status done = Write(d + "readme.txt", Bytes(readme.begin(), readme.end())); !done) return done;
     const std::string client = std::string("MZ") + std::string(62, '\0') +
                                "A stand-in for the game client. It carries the marker CloseGumps and nothing else.\n";
-    if (std::string e = Write(d + "client.exe", Bytes(client.begin(), client.end())); !e.empty()) return e;
+    if (Status done = Write(d + "client.exe", Bytes(client.begin(), client.end())); !done) return done;
 
     // A patch to open in the editor: a gump, a map block, an animation and a tile.
     Patch sample = corrections;
@@ -335,6 +336,6 @@ std::string MakeSamples(const std::string& folder) {
     sample.Append(kGumps, 1, std::move(big.block), static_cast<std::int16_t>(big.height),
                   static_cast<std::int16_t>(big.width));
     sample.Append(kArt, 16385, StaticTile(1), 0, 0);
-    if (std::string e = WritePatchFile(d + "sample.uop", sample); !e.empty()) return e;
+    if (Status done = WritePatchFile(d + "sample.uop", sample); !done) return done;
     return WritePackageSamples(folder);
 }

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
-// Writes the samples into `folder` (created when missing). "" or a message.
-std::string MakeSamples(const std::string& folder);
+#include "io/result.h"
+
+// Writes the samples into `folder` (created when missing).
+Status MakeSamples(const std::string& folder);
 
 // The names of the files MakeSamples writes.
 const std::vector<std::string>& SampleFileNames();

@@ -12,19 +12,16 @@ int SoundToWavCommand(const CliArgs& args, std::ostream& out, std::ostream& err,
     std::int64_t block = 0;
     if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
     Patch patch;
-    const PatchBlock* sound = nullptr;
-    if (std::string e = ReadLiveBlock(args.words[0], kSound, block, args.words[1], "sound", patch, sound); !e.empty())
-        return Fail(err, e);
-    Bytes wav;
-    if (std::string e = SoundToWav(sound->bytes, wav);
-        !e.empty())
-        return Fail(err, "Sound block " + args.words[1] + ": " + e);
-    if (std::string e = OverwritesInput(args.words[2], args.words[0], "the patch"); !e.empty()) return Fail(err, e);
+    const Result<const PatchBlock*> sound = ReadLiveBlock(args.words[0], kSound, block, args.words[1], "sound", patch);
+    if (!sound) return Fail(err, sound.error());
+    const Result<Bytes> wav = SoundToWav((*sound)->bytes);
+    if (!wav) return Fail(err, "Sound block " + args.words[1] + ": " + wav.error().message);
+    if (Status done = RefuseOverwriting(args.words[2], args.words[0], "the patch"); !done) return Fail(err, done.error());
     SaveFile file;
-    if (std::string e = file.Open(args.words[2]); !e.empty()) return Fail(err, e);
-    file.Write(wav);
-    if (std::string e = file.Commit(); !e.empty()) return Fail(err, e);
-    const auto samples = static_cast<std::int64_t>(wav.size() - 44) / 2;
+    if (Status done = file.Open(args.words[2]); !done) return Fail(err, done.error());
+    file.Write(*wav);
+    if (Status done = file.Commit(); !done) return Fail(err, done.error());
+    const auto samples = static_cast<std::int64_t>(wav->size() - 44) / 2;
     session.Report(out, "Wrote " + Counted(samples, "sample") + " to " + args.words[2] + ".\n",
                    {{"written", args.words[2]}, {"samples", samples}});
     return kOk;

@@ -54,12 +54,11 @@ void Append(Bytes& bytes, std::uint32_t value, int count) {
 }
 
 // Reads the frame at `start` (its header lies within the block) up to its
-// end mark and gives the position after the mark in `end`. Runs may reach
-// outside the frame's box (a centre far off, a damaged offset); such cells
-// cannot show in a width x height frame, so they are counted and left out
-// rather than growing the box, which would move every other cell.
-std::string DecodeFrame(ByteView block, std::uint64_t start, const std::string& name, AnimFrame& frame,
-                        std::uint64_t& end) {
+// end mark into `frame`: the position after the mark. Runs may reach outside
+// the frame's box (a centre far off, a damaged offset); such cells cannot
+// show in a width x height frame, so they are counted and left out rather
+// than growing the box, which would move every other cell.
+Result<std::uint64_t> DecodeFrame(ByteView block, std::uint64_t start, const std::string& name, AnimFrame& frame) {
     const std::uint8_t* h = &block[start];
     frame.centreX = static_cast<std::int16_t>(GetLE16(h));
     frame.centreY = static_cast<std::int16_t>(GetLE16(h + 2));
@@ -67,17 +66,14 @@ std::string DecodeFrame(ByteView block, std::uint64_t start, const std::string& 
     frame.height = GetLE16(h + 6);
     frame.cells.assign(std::size_t{frame.width} * frame.height, kAnimTransparent);
     const std::int64_t w = frame.width, anchorY = std::int64_t{frame.centreY} + frame.height;
+    const Error noEnd(name + " runs past the end of the block without its end mark.");
     for (std::uint64_t p = start + kFrameHeader;;) {
-        if (p + 4 > block.size()) return name + " runs past the end of the block without its end mark.";
+        if (p + 4 > block.size()) return noEnd;
         const std::uint32_t header = GetLE32(&block[p]);
         p += 4;
-        if (header == kEndOfFrame) {
-            end = p;
-            return "";
-        }
+        if (header == kEndOfFrame) return p;
         const std::int64_t length = header & kLongestRun;
-        if (p + static_cast<std::uint64_t>(length) > block.size())
-            return name + " runs past the end of the block without its end mark.";
+        if (p + static_cast<std::uint64_t>(length) > block.size()) return noEnd;
         const std::int64_t x = frame.centreX + Signed10(header >> 22), y = anchorY + Signed10(header >> 12);
         const std::int64_t from = std::clamp<std::int64_t>(x, 0, w), to = std::clamp<std::int64_t>(x + length, 0, w);
         if (y < 0 || y >= frame.height || from >= to) {
@@ -92,26 +88,27 @@ std::string DecodeFrame(ByteView block, std::uint64_t start, const std::string& 
 }
 }  // namespace
 
-std::string DecodeAnimation(ByteView block, Animation& animation) {
+Result<Animation> DecodeAnimation(ByteView block) {
     const std::uint64_t size = block.size();
     if (size < kOffsetTable)
-        return "The block holds " + std::to_string(size) +
-               " bytes, fewer than the 516 of an animation's palette and frame count.";
+        return Error("The block holds " + std::to_string(size) +
+                     " bytes, fewer than the 516 of an animation's palette and frame count.");
     Animation a;
     for (std::size_t i = 0; i < a.palette.size(); ++i) a.palette[i] = GetLE16(&block[2 * i]) & 0x7FFF;
     const std::uint64_t count = GetLE32(&block[kPaletteBytes]);
     if (count > (size - kOffsetTable) / 4)
-        return "The animation block claims " + std::to_string(count) + " frames; its " + std::to_string(size) +
-               " bytes hold offsets for " + std::to_string((size - kOffsetTable) / 4) + ".";
+        return Error("The animation block claims " + std::to_string(count) + " frames; its " + std::to_string(size) +
+                     " bytes hold offsets for " + std::to_string((size - kOffsetTable) / 4) + ".");
     const std::uint64_t tableEnd = kOffsetTable + 4 * count;
     std::vector<std::uint64_t> starts(count);
     for (std::size_t i = 0; i < count; ++i) {
         starts[i] = kPaletteBytes + GetLE32(&block[kOffsetTable + 4 * i]);
         if (starts[i] < tableEnd)
-            return FrameName(i) + " starts at byte " + std::to_string(starts[i]) + ", inside the palette and offsets.";
+            return Error(FrameName(i) + " starts at byte " + std::to_string(starts[i]) +
+                         ", inside the palette and offsets.");
         if (starts[i] + kFrameHeader > size)
-            return FrameName(i) + " starts at byte " + std::to_string(starts[i]) + ", past the end of the block's " +
-                   std::to_string(size) + " bytes.";
+            return Error(FrameName(i) + " starts at byte " + std::to_string(starts[i]) + ", past the end of the block's " +
+                         std::to_string(size) + " bytes.");
     }
 
     // Frames are read in the order they lie in the block: a frame sharing
@@ -130,29 +127,30 @@ std::string DecodeAnimation(ByteView block, Animation& animation) {
         const std::uint8_t* h = &block[starts[i]];
         cells += std::int64_t{GetLE16(h + 4)} * GetLE16(h + 6);
         if (cells > kMaxPictureCells)
-            return "The animation's frames claim more than " + std::to_string(kMaxPictureCells) +
-                   " cells together: the block is damaged.";
+            return Error("The animation's frames claim more than " + std::to_string(kMaxPictureCells) +
+                         " cells together: the block is damaged.");
         if (k > 0 && starts[i] == starts[previous]) {
             frame = a.frames[previous];
             continue;
         }
-        if (starts[i] < end) return FrameName(i) + " starts inside the runs of frame " + std::to_string(previous) + ".";
-        if (std::string problem = DecodeFrame(block, starts[i], FrameName(i), frame, end); !problem.empty())
-            return problem;
+        if (starts[i] < end)
+            return Error(FrameName(i) + " starts inside the runs of frame " + std::to_string(previous) + ".");
+        const Result<std::uint64_t> after = DecodeFrame(block, starts[i], FrameName(i), frame);
+        if (!after) return after.error();
+        end = *after;
         previous = i;
     }
-    animation = std::move(a);
-    return "";
+    return a;
 }
 
-std::string CheckAnimFrame(const AnimFrame& frame, const std::string& name) {
+Status CheckAnimFrame(const AnimFrame& frame, const std::string& name) {
     const std::size_t cells = std::size_t{frame.width} * frame.height;
     if (frame.cells.size() != cells)
-        return name + " holds " + std::to_string(frame.cells.size()) + " cells, not its width times height, " +
-               std::to_string(cells) + ".";
+        return Error(name + " holds " + std::to_string(frame.cells.size()) + " cells, not its width times height, " +
+                     std::to_string(cells) + ".");
     if (std::any_of(frame.cells.begin(), frame.cells.end(),
                     [](std::int16_t c) { return c < kAnimTransparent || c > 255; }))
-        return name + " holds a cell that is neither a palette index nor transparent.";
+        return Error(name + " holds a cell that is neither a palette index nor transparent.");
     std::string problem;
     ForEachRun(frame, [&](std::int32_t x, std::int32_t y, std::int32_t length) {
         const std::int32_t dx = x - frame.centreX, dy = y - frame.centreY - frame.height;
@@ -166,19 +164,19 @@ std::string CheckAnimFrame(const AnimFrame& frame, const std::string& name) {
                       " whose header would read as the end of the frame.";
         return problem.empty();
     });
-    return problem;
+    return problem.empty() ? Status() : Error(problem);
 }
 
-std::string EncodeAnimation(const Animation& animation, Bytes& block) {
+Result<Bytes> EncodeAnimation(const Animation& animation) {
     const auto& frames = animation.frames;
     for (std::size_t i = 0; i < frames.size(); ++i)
-        if (std::string problem = CheckAnimFrame(frames[i], FrameName(i)); !problem.empty()) return problem;
+        if (Status writable = CheckAnimFrame(frames[i], FrameName(i)); !writable) return writable.error();
     std::int64_t cells = 0;
     for (const AnimFrame& frame : frames) cells += std::int64_t{frame.width} * frame.height;
     if (cells > kMaxPictureCells)
-        return "The frames hold " + std::to_string(cells) + " cells together, more than the " +
-               std::to_string(kMaxPictureCells) + " of an animation that decodes again.";
-    const std::string tooLarge = "The frames need more than the 4 GiB an animation block's offsets reach.";
+        return Error("The frames hold " + std::to_string(cells) + " cells together, more than the " +
+                     std::to_string(kMaxPictureCells) + " of an animation that decodes again.");
+    const Error tooLarge("The frames need more than the 4 GiB an animation block's offsets reach.");
     if (frames.size() > (std::numeric_limits<std::uint32_t>::max() - kOffsetTable) / 4) return tooLarge;
     Bytes out;
     out.reserve(kOffsetTable + 4 * frames.size());
@@ -201,6 +199,5 @@ std::string EncodeAnimation(const Animation& animation, Bytes& block) {
         });
         Append(out, kEndOfFrame, 4);
     }
-    block = std::move(out);
-    return "";
+    return out;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "io/bytes.h"
+#include "io/result.h"
 
 using AnimPalette = std::array<std::uint16_t, 256>;
 
@@ -39,18 +40,17 @@ struct Animation {
 };
 
 // Decodes an animation block; the palette's colours come with bit 15
-// (unused) cleared. "" or why the block does not decode, with `animation`
-// then untouched.
-std::string DecodeAnimation(ByteView block, Animation& animation);
+// (unused) cleared. Or why the block does not decode.
+Result<Animation> DecodeAnimation(ByteView block);
 
 // Encodes frames and palette in the one layout this program writes, so that
 // a block it wrote decodes and encodes again to the same bytes: the palette
 // (bit 15 cleared), the count, the offsets, then each frame right after the
 // one before: its header, its runs row by row from the top and left to
 // right, each the longest stretch of covered cells of its row (at most
-// 4,095), and the end mark. "" or why the frames cannot be written (one the
-// run offsets cannot address is named), with `block` then untouched.
-std::string EncodeAnimation(const Animation& animation, Bytes& block);
+// 4,095), and the end mark. Or why the frames cannot be written (one the run
+// offsets cannot address is named).
+Result<Bytes> EncodeAnimation(const Animation& animation);
 
-// "" when the frame can be written; else why not, beginning with `name`.
-std::string CheckAnimFrame(const AnimFrame& frame, const std::string& name);
+// Whether the frame can be written; if not, why, beginning with `name`.
+Status CheckAnimFrame(const AnimFrame& frame, const std::string& name);

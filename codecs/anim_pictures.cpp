@@ -27,8 +27,8 @@ RgbaPicture FrameToPicture(const AnimFrame& frame, const AnimPalette& palette) {
     return picture;
 }
 
-std::string AnimationFromPictures(std::span<const FramePicture> pictures, const std::optional<AnimPalette>& palette,
-                                  Animation& animation) {
+Result<Animation> AnimationFromPictures(std::span<const FramePicture> pictures,
+                                        const std::optional<AnimPalette>& palette) {
     Animation a;
     a.frames.resize(pictures.size());
     // Until the palette is known, a cell holds its colour's place in `used`.
@@ -38,12 +38,12 @@ std::string AnimationFromPictures(std::span<const FramePicture> pictures, const 
         const FramePicture& from = pictures[i];
         const RgbaPicture& p = from.picture;
         if (p.width < 0 || p.height < 0 || p.width > kLargestSide || p.height > kLargestSide)
-            return from.name + " is " + std::to_string(p.width) + " x " + std::to_string(p.height) +
-                   " pixels; a frame is at most 65535 wide and high.";
+            return Error(from.name + " is " + std::to_string(p.width) + " x " + std::to_string(p.height) +
+                         " pixels; a frame is at most 65535 wide and high.");
         const std::size_t pixels = static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height);
         if (p.rgba.size() != 4 * pixels)
-            return from.name + " holds " + std::to_string(p.rgba.size()) + " bytes, not 4 for each of its " +
-                   std::to_string(pixels) + " pixels.";
+            return Error(from.name + " holds " + std::to_string(p.rgba.size()) + " bytes, not 4 for each of its " +
+                         std::to_string(pixels) + " pixels.");
         AnimFrame& frame = a.frames[i];
         frame.width = static_cast<std::uint16_t>(p.width);
         frame.height = static_cast<std::uint16_t>(p.height);
@@ -73,15 +73,15 @@ std::string AnimationFromPictures(std::span<const FramePicture> pictures, const 
         a.palette = *palette;
     } else {
         if (used.size() > a.palette.size())
-            return "The pictures use " + std::to_string(used.size()) + " colours, more than the 256 a palette holds.";
+            return Error("The pictures use " + std::to_string(used.size()) +
+                         " colours, more than the 256 a palette holds.");
         std::copy(used.begin(), used.end(), a.palette.begin());
         for (std::size_t j = 0; j < used.size(); ++j) entry[j] = static_cast<std::int16_t>(j);
     }
     for (std::size_t i = 0; i < a.frames.size(); ++i) {
         for (std::int16_t& cell : a.frames[i].cells)
             if (cell != kAnimTransparent) cell = entry[static_cast<std::size_t>(cell)];
-        if (std::string problem = CheckAnimFrame(a.frames[i], pictures[i].name); !problem.empty()) return problem;
+        if (Status writable = CheckAnimFrame(a.frames[i], pictures[i].name); !writable) return writable.error();
     }
-    animation = std::move(a);
-    return "";
+    return a;
 }

@@ -37,7 +37,7 @@ RgbaPicture FrameToPicture(const AnimFrame& frame, const AnimPalette& palette);
 // takes its first entry), else the pictures' colours in order of first
 // appearance, the rest 0; more than 256 colours are refused. A centre not
 // given is x = width / 2, y = 0: the anchor (centre x, centre y + height) is
-// then the middle of the picture's bottom edge. "" or why not, naming the
-// picture at fault; `animation` is then untouched.
-std::string AnimationFromPictures(std::span<const FramePicture> pictures, const std::optional<AnimPalette>& palette,
-                                  Animation& animation);
+// then the middle of the picture's bottom edge. Or why not, naming the
+// picture at fault.
+Result<Animation> AnimationFromPictures(std::span<const FramePicture> pictures,
+                                        const std::optional<AnimPalette>& palette);

@@ -5,16 +5,17 @@
 
 #include <cstdint>
 
-#include "io/bytes.h"
 #include "codecs/color_grid.h"
+#include "io/bytes.h"
+#include "io/result.h"
 
 inline constexpr std::int32_t kArtBackground = 255;
 
-// Decodes a landscape tile into a 44 x 44 grid. False when the block is
-// shorter than its 2024 bytes (the grid then holds what was drawn).
-bool DecodeLandTile(ByteView block, ColorGrid& grid);
+// A landscape tile as a 44 x 44 grid; refused when the block is shorter than
+// its 2024 bytes.
+Result<ColorGrid> DecodeLandTile(ByteView block);
 
-// Decodes a static tile into a grid of its width and height. False, with
-// `grid` untouched, when the width or height is 0 or above 2048 or the header
-// is cut off; false as well when a row runs past the block or past the grid.
-bool DecodeStaticTile(ByteView block, ColorGrid& grid);
+// A static tile as a grid of its width and height; refused when the width or
+// height is 0 or above 2048, the header is cut off, or a row runs past the
+// block or past the grid.
+Result<ColorGrid> DecodeStaticTile(ByteView block);

@@ -12,13 +12,13 @@ std::string HexText(std::uint64_t value, int digits) {
     return buf;
 }
 
-std::string FixedText(ByteView bytes, std::size_t pos, std::size_t maxBytes, bool* terminated) {
-    std::string text;
-    if (terminated) *terminated = false;
+FixedString FixedText(ByteView bytes, std::size_t pos, std::size_t maxBytes) {
+    FixedString out;
+    std::string& text = out.text;
     for (std::size_t i = pos; i < bytes.size() && i - pos < maxBytes; ++i) {
         const std::uint8_t c = bytes[i];
         if (c == 0) {
-            if (terminated) *terminated = true;
+            out.terminated = true;
             break;
         }
         if (c < 0x20 || c == 0x7F) {
@@ -30,7 +30,7 @@ std::string FixedText(ByteView bytes, std::size_t pos, std::size_t maxBytes, boo
             text += static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    return text;
+    return out;
 }
 
 void NoteProblem(BlockFacts& facts, const std::string& problem) {

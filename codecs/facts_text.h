@@ -11,8 +11,11 @@ std::string HexText(std::uint64_t value, int digits);
 
 // The 8-bit text of at most `maxBytes` bytes from `pos`, ending at the first
 // zero or at the end of the block, as UTF-8; control bytes become '?'.
-// `terminated` tells whether a zero ended it.
-std::string FixedText(ByteView bytes, std::size_t pos, std::size_t maxBytes, bool* terminated = nullptr);
+struct FixedString {
+    std::string text;
+    bool terminated = false;  // a zero ended it
+};
+FixedString FixedText(ByteView bytes, std::size_t pos, std::size_t maxBytes);
 
 // Keeps the first fault found: it is the one the rest follows from.
 void NoteProblem(BlockFacts& facts, const std::string& problem);

@@ -5,11 +5,13 @@
 
 #include "codecs/colors.h"
 
-std::string DecodeGump(ByteView gump, ColorGrid& grid, std::int32_t width, std::int32_t height) {
-    if (width <= 0 || height <= 0) return "The gump has no size (" + std::to_string(width) + "x" + std::to_string(height) + ").";
-    if (static_cast<std::int64_t>(width) * height > kMaxPictureCells) return "The gump is too large to draw.";
+Result<ColorGrid> DecodeGump(ByteView gump, std::int32_t width, std::int32_t height) {
+    if (width <= 0 || height <= 0)
+        return Error("The gump has no size (" + std::to_string(width) + "x" + std::to_string(height) + ").");
+    if (static_cast<std::int64_t>(width) * height > kMaxPictureCells) return Error("The gump is too large to draw.");
     if (static_cast<std::int64_t>(height) * 4 > static_cast<std::int64_t>(gump.size()))
-        return "The gump's row table runs past the end of the block.";
+        return Error("The gump's row table runs past the end of the block.");
+    ColorGrid grid;
     grid.Reset(width, height, 0);
     const auto units = static_cast<double>(gump.size()) / 4.0;
     for (std::int32_t y = 0; y < height; ++y) {
@@ -19,24 +21,26 @@ std::string DecodeGump(ByteView gump, ColorGrid& grid, std::int32_t width, std::
         else pairs = static_cast<std::int64_t>(std::nearbyint(units - static_cast<double>(start)));
         if (pairs <= 0) continue;
         if (4 * (start + pairs) > static_cast<std::int64_t>(gump.size()))
-            return "Row " + std::to_string(y) + " of the gump runs past the end of the block.";
+            return Error("Row " + std::to_string(y) + " of the gump runs past the end of the block.");
         const std::uint8_t* pair = gump.data() + 4 * start;
         std::int32_t* line = &grid.At(0, y);
         std::int64_t x = 0;
         for (std::int64_t i = 0; i < pairs; ++i, pair += 4) {
             const std::int32_t run = GetLE16(pair + 2);
-            if (x + run > width) return "Row " + std::to_string(y) + " of the gump is wider than " + std::to_string(width) + " pixels.";
+            if (x + run > width)
+                return Error("Row " + std::to_string(y) + " of the gump is wider than " + std::to_string(width) + " pixels.");
             std::fill_n(line + x, run, Color16To32(GetLE16(pair)));
             x += run;
         }
     }
-    return "";
+    return grid;
 }
 
-std::optional<Bytes> EncodeGump(std::span<const std::uint16_t> colors, std::int32_t width, std::int32_t height) {
-    if (width <= 0 || height <= 0 || width > 0xFFFF ||
-        colors.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
-        return std::nullopt;
+Result<Bytes> EncodeGump(std::span<const std::uint16_t> colors, std::int32_t width, std::int32_t height) {
+    if (width <= 0 || height <= 0 || width > 0xFFFF)
+        return Error("A gump of " + std::to_string(width) + "x" + std::to_string(height) + " pixels cannot be written.");
+    if (colors.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
+        return Error("The picture holds " + std::to_string(colors.size()) + " colours, not its width times height.");
     Bytes out(static_cast<std::size_t>(height) * 4, 0);
     std::uint32_t unit = static_cast<std::uint32_t>(height);
     auto appendPair = [&](std::uint16_t color, std::uint32_t run) {
@@ -48,7 +52,7 @@ std::optional<Bytes> EncodeGump(std::span<const std::uint16_t> colors, std::int3
     };
     for (std::int32_t y = 0; y < height; ++y) {
         // The row table keeps three bytes of each unit number.
-        if (unit > 0xFFFFFF) return std::nullopt;
+        if (unit > 0xFFFFFF) return Error("The picture is too large for a gump block.");
         PutLE32(&out[static_cast<std::size_t>(y) * 4], unit);
         const std::uint16_t* row = colors.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
         std::uint16_t current = row[0];

@@ -19,7 +19,7 @@ BlockFacts HueFacts(std::int32_t blockNumber, ByteView block) {
         const std::uint8_t* entry = block.data() + 4 + kStride * i;
         for (std::size_t c = 0; c < kColors; ++c) f.picture.cells.push_back(GetLE16(entry + 2 * c));
         const std::int64_t hue = 8 * static_cast<std::int64_t>(blockNumber) + static_cast<std::int64_t>(i);
-        f.table.rows.push_back({std::to_string(hue), FixedText(block, 4 + kStride * i + 68, 20),
+        f.table.rows.push_back({std::to_string(hue), FixedText(block, 4 + kStride * i + 68, 20).text,
                                 HexText(GetLE16(entry + 64), 4), HexText(GetLE16(entry + 66), 4)});
     }
     return f;

@@ -9,27 +9,26 @@ constexpr std::size_t kVerdataHueEntrySize = 152;
 constexpr std::size_t kHeaderSize = 4;
 }  // namespace
 
-void HuesBlock2VerdataHuesBlock(const HuesBlock& source, VerdataHuesBlock& destination) {
-    VerdataHuesBlock image{};
+VerdataHuesBlock ToVerdataHues(const HuesBlock& group) {
+    VerdataHuesBlock block{};
     for (std::size_t i = 0; i < kEntries; ++i)
-        std::copy_n(source.begin() + kHeaderSize + kHueEntrySize * i, kHueEntrySize,
-                    image.begin() + kHeaderSize + kVerdataHueEntrySize * i);
-    destination = image;
+        std::copy_n(group.begin() + kHeaderSize + kHueEntrySize * i, kHueEntrySize,
+                    block.begin() + kHeaderSize + kVerdataHueEntrySize * i);
+    return block;
 }
 
-void VerdataHuesBlock2HuesBlock(const VerdataHuesBlock& source, HuesBlock& destination) {
-    HuesBlock image{};
+HuesBlock ToHuesGroup(const VerdataHuesBlock& block) {
+    HuesBlock group{};
     for (std::size_t i = 0; i < kEntries; ++i)
-        std::copy_n(source.begin() + kHeaderSize + kVerdataHueEntrySize * i, kHueEntrySize,
-                    image.begin() + kHeaderSize + kHueEntrySize * i);
-    destination = image;
+        std::copy_n(block.begin() + kHeaderSize + kVerdataHueEntrySize * i, kHueEntrySize,
+                    group.begin() + kHeaderSize + kHueEntrySize * i);
+    return group;
 }
 
 Bytes HuesToVerdataBytes(ByteView d) {
     if (d.size() < kHuesBlockSize) return {};
-    HuesBlock source;
-    std::copy_n(d.begin(), kHuesBlockSize, source.begin());
-    VerdataHuesBlock converted;
-    HuesBlock2VerdataHuesBlock(source, converted);
-    return Bytes(converted.begin(), converted.end());
+    HuesBlock group;
+    std::copy_n(d.begin(), kHuesBlockSize, group.begin());
+    const VerdataHuesBlock block = ToVerdataHues(group);
+    return Bytes(block.begin(), block.end());
 }

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <span>
 
 #include "io/bytes.h"
 
@@ -15,8 +14,11 @@ inline constexpr std::size_t kVerdataHuesBlockSize = 1220;
 using HuesBlock = std::array<std::uint8_t, kHuesBlockSize>;
 using VerdataHuesBlock = std::array<std::uint8_t, kVerdataHuesBlockSize>;
 
-void HuesBlock2VerdataHuesBlock(const HuesBlock& source, VerdataHuesBlock& destination);
-void VerdataHuesBlock2HuesBlock(const VerdataHuesBlock& source, HuesBlock& destination);
+// The verdata form of a hues file's group: each entry moves to its place,
+// the header and the bytes behind each entry are zero.
+VerdataHuesBlock ToVerdataHues(const HuesBlock& group);
+// The group of a hues file that a verdata form stands for, with a zero header.
+HuesBlock ToHuesGroup(const VerdataHuesBlock& block);
 
 // The verdata form of a block read from a hues file, as the import and the
 // compare store it; an empty result when the source is too short.

@@ -2,10 +2,11 @@
 
 #include "codecs/colors.h"
 
-std::string MapPreview(ByteView block, const std::vector<std::int32_t>& radarColors, ColorGrid& picture) {
+Result<ColorGrid> MapPreview(ByteView block, const std::vector<std::int32_t>& radarColors) {
     constexpr int kCells = 8, kSquare = 10;
     if (block.size() < 4 + 3 * kCells * kCells)
-        return "The map block holds " + std::to_string(block.size()) + " bytes, fewer than the 196 of a map block.";
+        return Error("The map block holds " + std::to_string(block.size()) + " bytes, fewer than the 196 of a map block.");
+    ColorGrid picture;
     picture.Reset(kCells * kSquare, kCells * kSquare, 0);
     for (int r = 0; r < kCells; ++r)
         for (int c = 0; c < kCells; ++c) {
@@ -14,20 +15,20 @@ std::string MapPreview(ByteView block, const std::vector<std::int32_t>& radarCol
             for (int y = 0; y < kSquare; ++y)
                 for (int x = 0; x < kSquare; ++x) picture.At(kSquare * c + x, kSquare * r + y) = color;
         }
-    return "";
+    return picture;
 }
 
-std::string AnimPreview(ByteView block, ColorGrid& picture) {
-    const std::string pastEnd = "The animation's first frame runs past the end of the block.";
+Result<ColorGrid> AnimPreview(ByteView block) {
+    const Error pastEnd("The animation's first frame runs past the end of the block.");
     std::int32_t palette[256];
     for (int i = 0; i < 256; ++i) {
         const auto c = ReadLE(block, 2 * i, 2);
-        if (!c) return "The animation block is shorter than its palette.";
+        if (!c) return Error("The animation block is shorter than its palette.");
         palette[i] = Color16To32(*c);
     }
     const auto frames = ReadLE(block, 512, 3);
-    if (!frames) return "The animation block has no frame count.";
-    if (*frames == 0) return "The animation has no frames.";
+    if (!frames) return Error("The animation block has no frame count.");
+    if (*frames == 0) return Error("The animation has no frames.");
     const auto first = ReadLE(block, 516, 3);
     if (!first) return pastEnd;
 
@@ -37,6 +38,7 @@ std::string AnimPreview(ByteView block, ColorGrid& picture) {
     const auto height = ReadLE(block, frame + 6, 2);
     if (!centreX || !centreY || !height) return pastEnd;
 
+    ColorGrid picture;
     picture.Reset(200, 200, ColorGrid::kBackground);
     // Each run: a 32-bit header (bits 0-11 length, 12-21 signed y offset,
     // 22-31 signed x offset), then one palette index per pixel. A header or a
@@ -54,5 +56,5 @@ std::string AnimPreview(ByteView block, ColorGrid& picture) {
         for (std::int64_t k = 0; k < length; ++k, ++p)
             if (picture.Contains(x + k, y)) picture.At(x + k, y) = palette[block[static_cast<std::size_t>(p)]];
     }
-    return "";
+    return picture;
 }

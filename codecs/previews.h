@@ -2,19 +2,19 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
-#include "io/bytes.h"
 #include "codecs/color_grid.h"
+#include "io/bytes.h"
+#include "io/result.h"
 
 // An 80 x 80 picture of a map block: its 8 x 8 cells (a 4-byte header, then
 // 3 bytes per cell whose first two are the tile number) as 10 x 10 squares in
-// the tile's radar colour. "" or why the block does not draw.
-std::string MapPreview(ByteView block, const std::vector<std::int32_t>& radarColors, ColorGrid& picture);
+// the tile's radar colour; or why the block does not draw.
+Result<ColorGrid> MapPreview(ByteView block, const std::vector<std::int32_t>& radarColors);
 
 // A 200 x 200 picture of the first frame of an animation block: a palette of
 // 256 colours, the frame count and offsets at 512, then the frame's header and
 // runs placed by their x and y offsets from its centre. Cells nothing was
-// drawn into hold ColorGrid::kBackground. "" or why the block does not draw.
-std::string AnimPreview(ByteView block, ColorGrid& picture);
+// drawn into hold ColorGrid::kBackground. Or why the block does not draw.
+Result<ColorGrid> AnimPreview(ByteView block);

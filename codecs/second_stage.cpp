@@ -19,10 +19,10 @@ std::vector<std::uint8_t> SymbolOrder(const std::array<std::int64_t, 256>& count
 }
 }  // namespace
 
-std::string UndoSecondStage(Bytes& stream, Bytes& payload) {
-    if (stream.size() < 4 + kCountTable) return "the second-stage stream is shorter than its count table";
+Result<Bytes> UndoSecondStage(Bytes stream) {
+    if (stream.size() < 4 + kCountTable) return Error("the second-stage stream is shorter than its count table");
     const std::uint32_t n = GetLE32(stream.data()) ^ kLengthMask;
-    if (n > kSecondStageMaxPayload) return "the second-stage stream claims " + std::to_string(n) + " bytes";
+    if (n > kSecondStageMaxPayload) return Error("the second-stage stream claims " + std::to_string(n) + " bytes");
 
     std::uint8_t* s = stream.data() + 4;
     const std::size_t sSize = stream.size() - 4;
@@ -40,11 +40,12 @@ std::string UndoSecondStage(Bytes& stream, Bytes& payload) {
     std::int64_t total = 0;
     for (std::size_t v = 0; v < 256; ++v) {
         count[v] = static_cast<std::int32_t>(GetLE32(s + 4 * v));
-        if (count[v] < 0) return "the second-stage stream has a negative count";
+        if (count[v] < 0) return Error("the second-stage stream has a negative count");
         total += count[v];
     }
-    if (total != n) return "the second-stage counts add up to " + std::to_string(total) + ", not " + std::to_string(n);
-    if (sSize - kCountTable < n) return "the second-stage stream is shorter than its counts";
+    if (total != n)
+        return Error("the second-stage counts add up to " + std::to_string(total) + ", not " + std::to_string(n));
+    if (sSize - kCountTable < n) return Error("the second-stage stream is shorter than its counts");
 
     const std::uint8_t* r = s + kCountTable;
     const std::vector<std::uint8_t> order = SymbolOrder(count);
@@ -55,7 +56,7 @@ std::string UndoSecondStage(Bytes& stream, Bytes& payload) {
     std::size_t at = 0;
     for (std::uint8_t sym : order) {
         const std::uint8_t rank = r[at];
-        if (rank >= k || placed[rank]) return "the second-stage ranks are not a permutation";
+        if (rank >= k || placed[rank]) return Error("the second-stage ranks are not a permutation");
         placed[rank] = true;
         active[rank] = sym;
         next[sym] = at + 1;
@@ -66,20 +67,19 @@ std::string UndoSecondStage(Bytes& stream, Bytes& payload) {
     Bytes out(n);
     std::size_t length = k;
     for (std::uint32_t i = 0; i < n; ++i) {
-        if (length == 0) return "the second-stage stream runs out of symbols";
+        if (length == 0) return Error("the second-stage stream runs out of symbols");
         const std::uint8_t sym = active[0];
         out[i] = sym;
         if (next[sym] < end[sym]) {
             const std::uint8_t g = r[next[sym]++];
-            if (g >= length) return "the second-stage stream has a gap past its symbols";
+            if (g >= length) return Error("the second-stage stream has a gap past its symbols");
             std::memmove(active.data(), active.data() + 1, g);
             active[g] = sym;
         } else {
             std::memmove(active.data(), active.data() + 1, --length);
         }
     }
-    payload = std::move(out);
-    return "";
+    return out;
 }
 
 Bytes ApplySecondStage(ByteView payload) {

@@ -3,16 +3,15 @@
 // word. Packages apply zlib on top of it.
 #pragma once
 
-#include <string>
-
 #include "io/bytes.h"
+#include "io/result.h"
 
 // Largest payload the stage may claim to hold.
 inline constexpr std::uint32_t kSecondStageMaxPayload = 64u << 20;
 
-// Decodes `stream` (length word, then the coded bytes; the coded bytes are
-// changed in place) into `payload`. "" or what does not add up.
-std::string UndoSecondStage(Bytes& stream, Bytes& payload);
+// The payload of `stream` (length word, then the coded bytes, decoded in
+// place), or what does not add up.
+Result<Bytes> UndoSecondStage(Bytes stream);
 
 // The stream for `payload`, padded with one zero byte per distinct value.
 Bytes ApplySecondStage(ByteView payload);

@@ -8,10 +8,9 @@ BlockFacts SkillFacts(ByteView block) {
         NoteProblem(f, "The block is empty.");
         return f;
     }
-    bool terminated = false;
-    const std::string name = FixedText(block, 1, block.size(), &terminated);
+    const FixedString name = FixedText(block, 1, block.size());
     f.lines.push_back(std::string("Action button: ") + (block[0] != 0 ? "Yes" : "No"));
-    f.lines.push_back("Name: " + name);
-    if (!terminated) NoteProblem(f, "The name has no terminating zero.");
+    f.lines.push_back("Name: " + name.text);
+    if (!name.terminated) NoteProblem(f, "The name has no terminating zero.");
     return f;
 }

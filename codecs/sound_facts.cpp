@@ -8,8 +8,8 @@
 BlockFacts SoundFacts(ByteView block) {
     BlockFacts f;
     f.heading = "Sound";
-    bool terminated = false;
-    f.lines.push_back("Name: " + FixedText(block, 0, kSoundHeaderSize, &terminated));
+    const FixedString name = FixedText(block, 0, kSoundHeaderSize);
+    f.lines.push_back("Name: " + name.text);
     const std::size_t data = block.size() > kSoundHeaderSize ? block.size() - kSoundHeaderSize : 0;
     char duration[48];
     std::snprintf(duration, sizeof duration, "Duration: %.3f s", static_cast<double>(data / 2) / kSoundSampleRate);
@@ -17,17 +17,17 @@ BlockFacts SoundFacts(ByteView block) {
     f.lines.push_back("Samples: " + std::to_string(data / 2));
     if (block.size() < kSoundHeaderSize)
         NoteProblem(f, HoldsBytes(block.size()) + "fewer than the 40 of a sound header.");
-    else if (!terminated)
+    else if (!name.terminated)
         NoteProblem(f, "The name fills the 40-byte header without a terminating zero.");
     if (data % 2 != 0) NoteProblem(f, "The samples end in half a sample: one byte is left over.");
     return f;
 }
 
-std::string SoundToWav(ByteView block, Bytes& wav) {
+Result<Bytes> SoundToWav(ByteView block) {
     if (block.size() < kSoundHeaderSize)
-        return "The sound block holds " + std::to_string(block.size()) + " bytes, fewer than its 40-byte header.";
+        return Error("The sound block holds " + std::to_string(block.size()) + " bytes, fewer than its 40-byte header.");
     const std::size_t data = (block.size() - kSoundHeaderSize) & ~std::size_t{1};
-    if (data > 0xFFFFFFFFu - 36) return "The sound block is too large for a WAV file.";
+    if (data > 0xFFFFFFFFu - 36) return Error("The sound block is too large for a WAV file.");
     Bytes out(44 + data);
     std::uint8_t* h = out.data();
     std::memcpy(h, "RIFF", 4);
@@ -43,6 +43,5 @@ std::string SoundToWav(ByteView block, Bytes& wav) {
     std::memcpy(h + 36, "data", 4);
     PutLE32(h + 40, static_cast<std::uint32_t>(data));
     if (data) std::memcpy(h + 44, block.data() + kSoundHeaderSize, data);
-    wav = std::move(out);
-    return "";
+    return out;
 }

@@ -1,5 +1,6 @@
 #include "codecs/block_facts.h"
 #include "codecs/facts_text.h"
+#include "io/counted.h"
 
 BlockFacts StaticsFacts(ByteView block) {
     constexpr std::size_t kEntry = 7;
@@ -9,8 +10,9 @@ BlockFacts StaticsFacts(ByteView block) {
     const std::size_t count = block.size() / kEntry;
     f.lines.push_back("Count: " + std::to_string(count));
     if (const std::size_t rest = block.size() % kEntry; rest != 0)
-        NoteProblem(f, HoldsBytes(block.size()) + "not a whole number of 7-byte statics; " + std::to_string(rest) +
-                           " bytes are left over.");
+        NoteProblem(f, HoldsBytes(block.size()) + "not a whole number of 7-byte statics; " +
+                           Counted(static_cast<std::int64_t>(rest), "byte") + " " +
+                           std::string(ForCount(static_cast<std::int64_t>(rest), "is", "are")) + " left over.");
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* s = block.data() + kEntry * i;
         if (s[2] >= 8 || s[3] >= 8)

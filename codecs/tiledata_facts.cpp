@@ -21,13 +21,13 @@ std::string FlagsText(ByteView record, std::size_t flagBytes) {
 
 std::vector<std::string> LandRow(ByteView record, std::size_t flagBytes) {
     const std::uint8_t* r = record.data() + flagBytes;
-    return {FixedText(record, flagBytes + 2, kNameSize), FlagsText(record, flagBytes), HexText(GetLE16(r), 4)};
+    return {FixedText(record, flagBytes + 2, kNameSize).text, FlagsText(record, flagBytes), HexText(GetLE16(r), 4)};
 }
 
 std::vector<std::string> StaticRow(ByteView record, std::size_t flagBytes) {
     const std::uint8_t* r = record.data() + flagBytes;
     auto n = [](unsigned v) { return std::to_string(v); };
-    return {FixedText(record, flagBytes + 13, kNameSize),
+    return {FixedText(record, flagBytes + 13, kNameSize).text,
             FlagsText(record, flagBytes),
             n(r[0]), n(r[1]), n(GetLE16(r + 2)), n(r[4]), n(r[5]), HexText(GetLE16(r + 6), 4),
             n(r[8]), n(r[9]), n(r[10]), n(r[11]), n(r[12])};

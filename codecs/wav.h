@@ -3,13 +3,13 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 
 #include "io/bytes.h"
+#include "io/result.h"
 
 inline constexpr std::size_t kSoundHeaderSize = 40;
 inline constexpr std::uint32_t kSoundSampleRate = 22050;
 
 // The block's samples as a WAV file (a 44-byte RIFF header, then the samples);
-// a last odd byte, half a sample, is left out. "" or why it cannot be made.
-std::string SoundToWav(ByteView block, Bytes& wav);
+// a last odd byte, half a sample, is left out. Or why it cannot be made.
+Result<Bytes> SoundToWav(ByteView block);

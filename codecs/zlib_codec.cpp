@@ -3,10 +3,11 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <string>
 
-std::string InflateExact(const InputPull& pull, std::size_t size, Bytes& out) {
+Result<Bytes> InflateExact(const InputPull& pull, std::size_t size) {
     z_stream z{};
-    if (inflateInit(&z) != Z_OK) return "the zlib decoder cannot start";
+    if (inflateInit(&z) != Z_OK) return Error("the zlib decoder cannot start");
     // The output grows as the stream proves it, up to `size`.
     Bytes result(std::min<std::size_t>(size, 1 << 16));
     std::uint8_t spare = 0;  // catches output beyond `size`
@@ -44,8 +45,8 @@ std::string InflateExact(const InputPull& pull, std::size_t size, Bytes& out) {
     if (ended && z.total_out != size)
         error = "the zlib stream decodes to " + std::to_string(z.total_out) + " bytes, not " + std::to_string(size);
     inflateEnd(&z);
-    if (error.empty()) out = std::move(result);
-    return error;
+    if (!error.empty()) return Error(error);
+    return result;
 }
 
 Bytes Deflate(ByteView data) {

@@ -4,17 +4,17 @@
 
 #include <cstdint>
 #include <functional>
-#include <string>
 
 #include "io/bytes.h"
+#include "io/result.h"
 
 // Hands out the next piece of input; an empty view means there is no more.
 using InputPull = std::function<ByteView()>;
 
 // Inflates one zlib stream into exactly `size` bytes: the stream must end,
 // its Adler-32 verified, after exactly that much output. Input after the end
-// of the stream is not read. "" or what is wrong with the stream.
-std::string InflateExact(const InputPull& pull, std::size_t size, Bytes& out);
+// of the stream is not read. Or what is wrong with the stream.
+Result<Bytes> InflateExact(const InputPull& pull, std::size_t size);
 
 // A whole zlib stream of `data`.
 Bytes Deflate(ByteView data);

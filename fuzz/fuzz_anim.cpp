@@ -7,32 +7,31 @@
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Animation first;
-    if (!DecodeAnimation(ByteView(data, size), first).empty()) return 0;
+    Result<Animation> decoded = DecodeAnimation(ByteView(data, size));
+    if (!decoded) return 0;
+    Animation& first = *decoded;
     for (const AnimFrame& f : first.frames) FUZZ_CHECK(f.cells.size() == std::size_t{f.width} * f.height);
-    Bytes block;
-    const std::string refused = EncodeAnimation(first, block);
-    if (!refused.empty()) {
-        FUZZ_CHECK(refused.rfind("Frame ", 0) == 0 && block.empty());
+    const Result<Bytes> block = EncodeAnimation(first);
+    if (!block) {
+        FUZZ_CHECK(block.error().message.rfind("Frame ", 0) == 0);
         return 0;
     }
-    Animation second;
-    Bytes again;
-    FUZZ_CHECK(DecodeAnimation(block, second).empty());
+    const Result<Animation> second = DecodeAnimation(*block);
+    FUZZ_CHECK(second.has_value());
     for (AnimFrame& f : first.frames) f.cellsOutside = 0;  // the encoder writes none
-    FUZZ_CHECK(second == first);
-    FUZZ_CHECK(EncodeAnimation(second, again).empty() && again == block);
-
+    FUZZ_CHECK(*second == first);
+    const Result<Bytes> again = EncodeAnimation(*second);
+    FUZZ_CHECK(again && *again == *block);
     // Pictures of four bytes a cell: only for blocks of a real animation's size, to keep the runs quick.
     std::size_t cells = 0;
-    for (const AnimFrame& f : second.frames) cells += f.cells.size();
+    for (const AnimFrame& f : second->frames) cells += f.cells.size();
     if (cells > (std::size_t{1} << 20)) return 0;
     std::vector<FramePicture> pictures;
-    for (const AnimFrame& f : second.frames)
-        pictures.push_back({"frame", FrameToPicture(f, second.palette), f.centreX, f.centreY});
-    Animation built;
-    FUZZ_CHECK(AnimationFromPictures(pictures, second.palette, built).empty());
+    for (const AnimFrame& f : second->frames)
+        pictures.push_back({"frame", FrameToPicture(f, second->palette), f.centreX, f.centreY});
+    const Result<Animation> built = AnimationFromPictures(pictures, second->palette);
+    FUZZ_CHECK(built.has_value());
     for (std::size_t i = 0; i < pictures.size(); ++i)
-        FUZZ_CHECK(FrameToPicture(built.frames[i], built.palette).rgba == pictures[i].picture.rgba);
+        FUZZ_CHECK(FrameToPicture(built->frames[i], built->palette).rgba == pictures[i].picture.rgba);
     return 0;
 }

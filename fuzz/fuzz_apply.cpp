@@ -20,7 +20,10 @@ std::map<std::string, Bytes> Snapshot(const fs::path& dir) {
     for (const auto& e : fs::recursive_directory_iterator(dir)) {
         if (e.path().extension() == ".lock") continue;
         Bytes& bytes = files[e.path().string()];
-        if (e.is_regular_file() && !ReadWholeFile(e.path().string(), bytes).empty()) std::abort();
+        if (!e.is_regular_file()) continue;
+        Result<Bytes> read = ReadWholeFile(e.path().string());
+        if (!read) std::abort();
+        bytes = std::move(*read);
     }
     return files;
 }
@@ -32,8 +35,7 @@ void MakeInputs(const fs::path& dir) {
     Patch patch;
     patch.Append(4, 1, {1, 2, 3}, 0, 0);
     patch.Append(12, 7, {9}, 2, 3);
-    if (!WritePatchFile((dir / "p.uop").string(), patch).empty() ||
-        !WriteVerdata((dir / "base.mul").string(), "", patch).empty())
+    if (!WritePatchFile((dir / "p.uop").string(), patch) || !WriteVerdata((dir / "base.mul").string(), patch))
         std::abort();
     ScratchFile("apply/a.dat", patch[4].blocks[0].bytes.data(), 3);
     const std::uint8_t art[] = {1, 2, 3, 4, 5}, index[] = {0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0};

@@ -19,11 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QImage picture = reader.read();
     if (picture.isNull()) return 0;
     Patch patch;
-    if (!ImportGumpFromBmp(patch, 5, picture).empty()) return 0;
-    const PatchBlock& block = patch[kGumps].blocks.back();
-    std::string error;
-    const QImage decoded = GumpPicture(block, error);
-    FUZZ_CHECK(error.empty());
+    if (!ImportGumpFromBmp(patch, 5, picture)) return 0;
+    const Result<QImage> picked = GumpPicture(patch[kGumps].blocks.back());
+    FUZZ_CHECK(picked.has_value());
+    const QImage& decoded = *picked;
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < rgb.height(); ++y)
         for (int x = 0; x < rgb.width(); ++x) {

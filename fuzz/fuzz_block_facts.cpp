@@ -1,5 +1,6 @@
 // The block decoders of the information panel and the WAV writer.
 #include "codecs/block_facts.h"
+#include "codecs/file_ids.h"
 #include "codecs/wav.h"
 #include "fuzz_support.h"
 
@@ -12,10 +13,10 @@ void Check(const BlockFacts& f) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const ByteView block(data, size);
-    for (std::uint8_t fileId : {2, 8, 10, 14, 16, 31, 32}) Check(*DescribeBlockData(fileId, 3, block));
+    for (std::uint8_t fileId : {kStatics, kSound, kTexmaps, kMultis, kSkills, kAnimdata, kHues})
+        Check(*DescribeBlockData(fileId, 3, block));
     Check(TiledataFacts(5, block));
     Check(TiledataFacts(600, block));
-    Bytes wav;
-    if (SoundToWav(block, wav).empty()) FUZZ_CHECK(wav.size() == 44 + ((size - kSoundHeaderSize) & ~std::size_t{1}));
+    if (const Result<Bytes> wav = SoundToWav(block)) FUZZ_CHECK(wav->size() == 44 + ((size - kSoundHeaderSize) & ~std::size_t{1}));
     return 0;
 }

@@ -10,14 +10,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t width = static_cast<std::int16_t>(GetLE16(data)) % 1025;
     const std::int32_t height = static_cast<std::int16_t>(GetLE16(data + 2)) % 1025;
     const ByteView block(data + 4, size - 4);
-    ColorGrid grid;
-    if (!DecodeGump(block, grid, width, height).empty()) return 0;
-    std::vector<std::uint16_t> colors(grid.cells.size());
-    for (std::size_t i = 0; i < colors.size(); ++i) colors[i] = static_cast<std::uint16_t>(Color32To16(grid.cells[i]));
-    const auto encoded = EncodeGump(colors, width, height);
+    const Result<ColorGrid> grid = DecodeGump(block, width, height);
+    if (!grid) return 0;
+    std::vector<std::uint16_t> colors(grid->cells.size());
+    for (std::size_t i = 0; i < colors.size(); ++i) colors[i] = static_cast<std::uint16_t>(Color32To16(grid->cells[i]));
+    const Result<Bytes> encoded = EncodeGump(colors, width, height);
     FUZZ_CHECK(encoded.has_value());
-    ColorGrid again;
-    FUZZ_CHECK(DecodeGump(*encoded, again, width, height).empty());
-    FUZZ_CHECK(again.cells == grid.cells);
+    const Result<ColorGrid> again = DecodeGump(*encoded, width, height);
+    FUZZ_CHECK(again && again->cells == grid->cells);
     return 0;
 }

@@ -13,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(verdata.size() == kVerdataHuesBlockSize);
     VerdataHuesBlock v;
     std::copy(verdata.begin(), verdata.end(), v.begin());
-    HuesBlock back;
-    VerdataHuesBlock2HuesBlock(v, back);
+    const HuesBlock back = ToHuesGroup(v);
     FUZZ_CHECK(back[0] == 0 && back[1] == 0 && back[2] == 0 && back[3] == 0);
     FUZZ_CHECK(std::equal(back.begin() + 4, back.end(), data + 4));
     return 0;

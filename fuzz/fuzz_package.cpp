@@ -7,21 +7,19 @@
 #include "gamefiles/package_blocks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Bytes block;
-    if (size < 4 || GetLE32(data) != 0x0050594D) {
-        Bytes stream(data, data + size), payload;
-        if (UndoSecondStage(stream, payload).empty()) FUZZ_CHECK(payload.size() + 1028 <= size);
-        MultiRecordToBlock(ByteView(data, size), block);
+    if (size < 4 || GetLE32(data) != kPackageMagic) {
+        if (const Result<Bytes> payload = UndoSecondStage(Bytes(data, data + size))) FUZZ_CHECK(payload->size() + 1028 <= size);
+        (void)MultiRecordToBlock(ByteView(data, size));
         return 0;
     }
     Package package;
-    if (!package.Open(ScratchFile("p.uop", data, size)).empty()) return 0;
+    if (!package.Open(ScratchFile("p.uop", data, size))) return 0;
     for (const PackageEntry& e : package.Entries()) {
         FUZZ_CHECK(package.Find(e.hash) == &e);
-        Bytes payload;
-        if (!package.Read(e, payload).empty()) continue;
-        if (e.flag != 3) FUZZ_CHECK(payload.size() == e.decodedSize);
-        MultiRecordToBlock(payload, block);
+        const Result<Bytes> payload = package.Read(e);
+        if (!payload) continue;
+        if (e.flag != 3) FUZZ_CHECK(payload->size() == e.decodedSize);
+        (void)MultiRecordToBlock(*payload);
     }
     return 0;
 }

@@ -25,15 +25,19 @@ void Put(const fs::path& dir, const std::string& target, const std::string& name
 }
 
 Bytes FileBytes(const std::string& path) {
-    Bytes b;
-    if (!ReadWholeFile(path, b).empty()) std::abort();
-    return b;
+    Result<Bytes> b = ReadWholeFile(path);
+    if (!b) std::abort();
+    return std::move(*b);
+}
+
+void Check(const Status& done) {
+    if (!done) std::abort();
 }
 
 Patch SamplePatch() {
     Patch p;
     p.Append(0, 5, Bytes(196, 3), -1, -1);
-    p.Append(12, 7, *EncodeGump(std::vector<std::uint16_t>{1, 1, 2, 3}, 2, 2), 2, 2);
+    p.Append(12, 7, EncodeGump(std::vector<std::uint16_t>{1, 1, 2, 3}, 2, 2).value(), 2, 2);
     p.Append(12, 7, {9}, 0, 0);
     p.AppendWithLength(4, 1, -1, {}, 0, 0);
     p.Append(252, 1, {'r', 'e', 'a', 'd'}, 0, 0);
@@ -47,12 +51,12 @@ int main(int argc, char** argv) {
     fs::create_directories(dir);
     const std::string scratch = (dir / "scratch").string();
 
-    WritePatchFile(scratch, Patch{});
+    Check(WritePatchFile(scratch, Patch{}));
     Put(dir, "patch_file", "empty.uop", FileBytes(scratch));
-    WritePatchFile(scratch, SamplePatch());
+    Check(WritePatchFile(scratch, SamplePatch()));
     Put(dir, "patch_file", "sample.uop", FileBytes(scratch));
 
-    WriteVerdata(scratch, "", SamplePatch());
+    Check(WriteVerdata(scratch, SamplePatch()));
     const Bytes verdata = FileBytes(scratch);
     Put(dir, "verdata", "sample.mul", verdata);
     Put(dir, "verdata", "empty.mul", {0, 0, 0, 0});
@@ -70,7 +74,7 @@ int main(int argc, char** argv) {
     Put(dir, "data_files", "hues", hues);
 
     Bytes gump = {3, 0, 2, 0};
-    const Bytes encoded = *EncodeGump(std::vector<std::uint16_t>{1, 1, 2, 3, 3, 3}, 3, 2);
+    const Bytes encoded = EncodeGump(std::vector<std::uint16_t>{1, 1, 2, 3, 3, 3}, 3, 2).value();
     gump.insert(gump.end(), encoded.begin(), encoded.end());
     Put(dir, "gump", "3x2", gump);
 
@@ -84,9 +88,7 @@ int main(int argc, char** argv) {
     Animation frames;
     frames.palette[1] = 0x7C00;
     frames.frames = {{1, -2, 3, 2, {1, -1, 1, 0, 0, 1}, 0}, {0, 0, 0, 0, {}, 0}, {-40, 30, 2, 1, {1, 1}, 0}};
-    Bytes own;
-    if (!EncodeAnimation(frames, own).empty()) std::abort();
-    Put(dir, "anim", "own", own);
+    Put(dir, "anim", "own", EncodeAnimation(frames).value());
 
     Put(dir, "art", "land", Bytes(2024, 0x11));
     Put(dir, "art", "static", {0, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1, 0, 2, 0, 0x1F, 0, 0x1F, 0, 0, 0, 0, 0});
@@ -130,12 +132,12 @@ int main(int argc, char** argv) {
     for (const std::string_view m : manifests) Put(dir, "apply", "manifest" + std::to_string(n++), Bytes(m.begin(), m.end()));
     PackageWriter package;
     for (std::uint32_t version : {4u, 5u}) {
-        package.Open(scratch, version, 2);
+        Check(package.Open(scratch, version, 2));
         package.Add("build/artlegacymul/00000001.tga", Bytes{1, 2, 3, 4}, 0);
         package.AddEmptySlot();
         package.Add("build/multicollection/000000.bin", Bytes{0, 0, 0, 0, 1, 0, 0, 0, 5, 0, 1, 0, 2, 0, 3, 0, 0, 1, 0, 0, 0, 0}, 1);
         package.Add("build/gumpartlegacymul/00000005.tga", Bytes{2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0x1F, 0x7C, 2, 0}, 3);
-        package.Commit();
+        Check(package.Commit());
         Put(dir, "package", "v" + std::to_string(version), FileBytes(scratch));
     }
     fs::remove(scratch);

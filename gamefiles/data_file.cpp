@@ -6,7 +6,6 @@
 namespace {
 constexpr std::int64_t kEntrySize = 12;
 
-// A count of whole entries, an exact half rounded to the even neighbour.
 // Every entry that begins inside the index counts; a cut-off last one is damaged.
 std::int32_t EntryCount(std::int64_t indexBytes) {
     return static_cast<std::int32_t>(std::min<std::int64_t>((indexBytes + kEntrySize - 1) / kEntrySize, INT32_MAX));
@@ -16,32 +15,32 @@ std::int32_t EntryCount(std::int64_t indexBytes) {
 DataFile::DataFile() = default;
 DataFile::~DataFile() = default;
 
-std::string DataFile::OpenFiles(const std::string& idxFilename, const std::string& mulFilename, bool indexed) {
-    const std::string unable = "Unable to open " + idxFilename + " and " + mulFilename + ".";
-    if (data_.IsOpen()) return idxFilename + " and " + mulFilename + " is allready opened.";
-    if (std::string e = data_.Open(mulFilename); !e.empty()) return data_.IsLfsPointer() ? e : unable;
-    if (std::string e = indexed ? index_.Open(idxFilename) : ""; !e.empty()) {
+Status DataFile::OpenFiles(const std::string& dataPath, const std::string& indexPath, bool indexed) {
+    const Error unable("Unable to open " + indexPath + " and " + dataPath + ".");
+    if (data_.IsOpen()) return Error(indexPath + " and " + dataPath + " is allready opened.");
+    // A Git LFS pointer is named as what it is; any other failure as the pair.
+    if (Status opened = data_.Open(dataPath); !opened)
+        return opened.error().code == ErrorCode::kNotFetched ? opened : unable;
+    if (Status opened = indexed ? index_.Open(indexPath) : Status(); !opened) {
         data_.Close();
-        return index_.IsLfsPointer() ? e : unable;
+        return opened.error().code == ErrorCode::kNotFetched ? opened : unable;
     }
-    idxPath_ = idxFilename;
-    mulPath_ = mulFilename;
+    dataPath_ = dataPath;
     indexed_ = indexed;
     dataReader_ = std::make_unique<WindowedReader>(data_);
     if (indexed) indexReader_ = std::make_unique<WindowedReader>(index_);
-    return "";
+    return {};
 }
 
-std::string DataFile::Open(const std::string& idxFilename, const std::string& mulFilename, std::int32_t constantIndex) {
-    if (constantIndex > 0) return OpenCut(mulFilename, {0, constantIndex, constantIndex});
-    if (std::string err = OpenFiles(idxFilename, mulFilename, true); !err.empty()) return err;
+Status DataFile::Open(const std::string& dataPath, const std::string& indexPath) {
+    if (Status opened = OpenFiles(dataPath, indexPath, true); !opened) return opened;
     count_ = EntryCount(index_.Size());
-    return "";
+    return {};
 }
 
-std::string DataFile::OpenCut(const std::string& mulFilename, BlockCut cut) {
-    if (cut.lowCount < 0 || cut.lowSize < 1 || cut.highSize < 1) return "Illegal block size.";
-    if (std::string err = OpenFiles("", mulFilename, false); !err.empty()) return err;
+Status DataFile::OpenCut(const std::string& dataPath, BlockCut cut) {
+    if (cut.lowCount < 0 || cut.lowSize < 1 || cut.highSize < 1) return Error("Illegal block size.");
+    if (Status opened = OpenFiles(dataPath, "", false); !opened) return opened;
     cut_ = cut;
     const std::int64_t size = data_.Size();
     const std::int64_t lowBytes = static_cast<std::int64_t>(cut.lowCount) * cut.lowSize;
@@ -49,7 +48,7 @@ std::string DataFile::OpenCut(const std::string& mulFilename, BlockCut cut) {
                                                 : cut.lowCount + (size - lowBytes + cut.highSize - 1) / cut.highSize;
     // Block numbers end at 2^31 - 1.
     count_ = std::min<std::int64_t>(count, std::int64_t{INT32_MAX} + 1);
-    return "";
+    return {};
 }
 
 void DataFile::Close() {
@@ -83,68 +82,57 @@ DataFile::Entry DataFile::ReadEntry(std::int32_t n) {
     return e;
 }
 
-bool DataFile::Locate(std::int32_t indexNumber, LoadedBlock& block, std::int64_t& offset) {
-    if (!data_.IsOpen() || indexNumber < 0) return false;
-    const Entry e = ReadEntry(indexNumber);
-    block.flagA = e.flagA;
-    block.flagB = e.flagB;
-    if (!indexed_ && indexNumber >= count_) return false;
-    if (indexed_ && indexNumber < count_ && (std::int64_t{indexNumber} + 1) * kEntrySize > index_.Size()) {
-        block.damaged = true;
-        return false;
-    }
-    block.length = e.length;
-    if (e.length <= 0) return false;
+Result<DataFile::Located> DataFile::Locate(std::int32_t n) {
+    Located at;
+    if (!data_.IsOpen() || n < 0) return at;
+    const Entry e = ReadEntry(n);
+    at.entry.flagA = e.flagA;
+    at.entry.flagB = e.flagB;
+    if (!indexed_ && n >= count_) return at;
+    if (indexed_ && n < count_ && (std::int64_t{n} + 1) * kEntrySize > index_.Size()) return Error(kNotInsideDataFile);
+    at.entry.length = e.length;
+    if (e.length <= 0) return at;
     // An indexed block must lie wholly inside the data file; the last block
     // of a file without index may be partly present and reads padded.
-    if (indexed_ && (e.offset < 0 || e.offset + e.length > data_.Size())) {
-        block.damaged = true;
-        return false;
-    }
-    offset = e.offset;
-    return true;
+    if (indexed_ && (e.offset < 0 || e.offset + e.length > data_.Size())) return Error(kNotInsideDataFile);
+    at.offset = e.offset;
+    return at;
 }
 
-LoadedBlock DataFile::Load(std::int32_t indexNumber) {
-    LoadedBlock block;
-    std::int64_t offset = 0;
-    if (!Locate(indexNumber, block, offset)) return block;
-    Bytes bytes(static_cast<std::size_t>(block.length));
-    if (!dataReader_->ReadAt(offset, bytes)) {
-        block.damaged = true;
+Result<LoadedBlock> DataFile::ReadInto(const Located& at, ByteArena::Space space) {
+    LoadedBlock block{at.entry, {}};
+    if (!at.offset) return block;
+    if (!dataReader_->ReadAt(*at.offset, space.fill)) return Error(kNotInsideDataFile);
+    block.bytes = std::move(space.bytes);
+    return block;
+}
+
+Result<LoadedBlock> DataFile::Load(std::int32_t n, ByteArena& arena) {
+    const Result<Located> at = Locate(n);
+    if (!at) return at.error();
+    return ReadInto(*at, at->offset ? arena.Allocate(static_cast<std::size_t>(at->entry.length)) : ByteArena::Space{});
+}
+
+Result<LoadedBlock> DataFile::Load(std::int32_t n) {
+    const Result<Located> at = Locate(n);
+    if (!at) return at.error();
+    return ReadInto(*at, at->offset ? ByteArena::Own(static_cast<std::size_t>(at->entry.length)) : ByteArena::Space{});
+}
+
+Result<ViewedBlock> DataFile::View(std::int32_t n, ByteArena& spare) {
+    const Result<Located> at = Locate(n);
+    if (!at) return at.error();
+    ViewedBlock block{at->entry, {}, {}};
+    if (!at->offset) return block;
+    if (const auto view = dataReader_->View(*at->offset, static_cast<std::size_t>(at->entry.length))) {
+        block.bytes = *view;
         return block;
     }
-    block.bytes = std::move(bytes);
+    Result<LoadedBlock> read = ReadInto(*at, spare.Allocate(static_cast<std::size_t>(at->entry.length)));
+    if (!read) return read.error();
+    block.held = std::move(read->bytes);
+    block.bytes = block.held;
     return block;
-}
-
-LoadedBlock DataFile::Load(std::int32_t indexNumber, ByteArena& arena, BlockBytes& data) {
-    LoadedBlock block;
-    std::int64_t offset = 0;
-    data = {};
-    if (Locate(indexNumber, block, offset)) ReadInto(block, offset, arena, data);
-    return block;
-}
-
-LoadedBlock DataFile::View(std::int32_t indexNumber, ByteArena& spare, BlockBytes& hold, ByteView& data) {
-    LoadedBlock block;
-    std::int64_t offset = 0;
-    data = {};
-    hold = {};
-    if (!Locate(indexNumber, block, offset)) return block;
-    if (const auto view = dataReader_->View(offset, static_cast<std::size_t>(block.length))) data = *view;
-    else if (ReadInto(block, offset, spare, hold)) data = hold;
-    return block;
-}
-
-bool DataFile::ReadInto(LoadedBlock& block, std::int64_t offset, ByteArena& arena, BlockBytes& data) {
-    ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(block.length));
-    if (!dataReader_->ReadAt(offset, space.fill)) {
-        block.damaged = true;
-        return false;
-    }
-    data = std::move(space.bytes);
-    return true;
 }
 
 std::optional<ByteView> DataFile::ViewRun(std::int32_t first, std::int32_t count) {

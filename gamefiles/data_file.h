@@ -1,5 +1,5 @@
 // Block-by-number access to one game data file: either indexed (a companion
-// .idx of 12-byte entries: offset, length, FlagA, FlagB) or cut into blocks
+// index of 12-byte entries: offset, length, flagA, flagB) or cut into blocks
 // of known sizes without an index (flags 0xFFFF). Input files are opened for
 // reading only and never created.
 #pragma once
@@ -9,26 +9,34 @@
 #include <optional>
 #include <string>
 
-#include "io/bytes.h"
-#include "patch/block_bytes.h"
 #include "io/binary_io.h"
+#include "io/bytes.h"
+#include "io/result.h"
+#include "patch/block_bytes.h"
 
 // How a file without index is cut: `lowCount` blocks of `lowSize` bytes, then
-// blocks of `highSize` bytes up to the end of the file. A plain fixed-size
-// file is {0, size, size}.
+// blocks of `highSize` bytes up to the end of the file.
 struct BlockCut {
     std::int32_t lowCount = 0;
     std::int32_t lowSize = 0;
     std::int32_t highSize = 0;
+    static BlockCut Fixed(std::int32_t size) { return {0, size, size}; }
     bool operator==(const BlockCut&) const = default;
 };
 
-// One block as DataFile::Load found it.
-struct LoadedBlock {
+// What the file says of a block.
+struct BlockEntry {
     std::int32_t length = 0;  // as stored; <= 0 means the block has no data
     std::int16_t flagA = 0, flagB = 0;
-    bool damaged = false;  // its data does not lie wholly inside the data file
-    Bytes bytes;           // `length` bytes when above 0 and not damaged, else empty
+};
+// A block with its bytes (none when it has no data).
+struct LoadedBlock : BlockEntry {
+    BlockBytes bytes;
+};
+// A block with its bytes shown where they lie, which `held` keeps alive.
+struct ViewedBlock : BlockEntry {
+    ByteView bytes;
+    BlockBytes held;
 };
 
 class DataFile {
@@ -36,12 +44,10 @@ public:
     DataFile();
     ~DataFile();
 
-    // "" on success, otherwise the message of the failure. constantIndex > 0
-    // opens a file of fixed-size blocks (the index name is ignored); otherwise
-    // the index file gives the blocks.
-    std::string Open(const std::string& idxFilename, const std::string& mulFilename, std::int32_t constantIndex);
-    // Opens a file without index cut as `cut` says.
-    std::string OpenCut(const std::string& mulFilename, BlockCut cut);
+    // Opens a data file and its index; the message of a failure names both.
+    Status Open(const std::string& dataPath, const std::string& indexPath);
+    // Opens a data file without index cut as `cut` says.
+    Status OpenCut(const std::string& dataPath, BlockCut cut);
     void Close();
 
     // The blocks the file holds: the index's entries, or for a file without
@@ -50,24 +56,24 @@ public:
     std::int64_t Count() const;
     // How a file without index is cut.
     BlockCut Cut() const { return cut_; }
+    bool Indexed() const { return indexed_; }
     std::int64_t DataFileSize() const { return data_.Size(); }
-    const std::string& DataPath() const { return mulPath_; }
+    const std::string& DataPath() const { return dataPath_; }
 
-    // Reads block `indexNumber`. Without index, a partly present block is
+    // Block n, its bytes in `arena`. Without index, a partly present block is
     // padded with zeros and blocks past the end read as absent (length 0).
-    LoadedBlock Load(std::int32_t indexNumber);
-    // As Load, but the data goes into `arena` and `data` refers to it
-    // (block.bytes stays empty).
-    LoadedBlock Load(std::int32_t indexNumber, ByteArena& arena, BlockBytes& data);
-    // As Load, but `data` shows the bytes where they already are: in the
-    // file's read window, or else in `spare` (kept alive by `hold`). Valid
-    // until the next call on this file with this `hold`.
-    LoadedBlock View(std::int32_t indexNumber, ByteArena& spare, BlockBytes& hold, ByteView& data);
+    // Fails when its entry is cut off or its data does not lie wholly inside
+    // the data file.
+    Result<LoadedBlock> Load(std::int32_t n, ByteArena& arena);
+    // The same in a buffer of its own.
+    Result<LoadedBlock> Load(std::int32_t n);
+    // As Load, but the bytes are shown where they already are: in the file's
+    // read window, or else in `spare`. Valid until the next call on this file.
+    Result<ViewedBlock> View(std::int32_t n, ByteArena& spare);
     // For a file without index: the bytes of `count` blocks from `first`,
-    // which lie end to end, in the read window; nullopt when they are not
+    // which lie end to end, in the read window; nothing when they are not
     // all wholly inside the file or do not fit the window.
     std::optional<ByteView> ViewRun(std::int32_t first, std::int32_t count);
-    bool Indexed() const { return indexed_; }
 
 private:
     struct Entry {
@@ -76,16 +82,23 @@ private:
         std::int16_t flagA = 0, flagB = 0;
     };
     Entry ReadEntry(std::int32_t n);
-    // Fills the block's fields; true when its data is to be read from `offset`.
-    bool Locate(std::int32_t indexNumber, LoadedBlock& block, std::int64_t& offset);
-    // Reads a located block's data into `arena`; marks it damaged when that fails.
-    bool ReadInto(LoadedBlock& block, std::int64_t offset, ByteArena& arena, BlockBytes& data);
-    std::string OpenFiles(const std::string& idxFilename, const std::string& mulFilename, bool indexed);
+    // The block's entry, and where its data is to be read from (nothing for
+    // a block without data).
+    struct Located {
+        BlockEntry entry;
+        std::optional<std::int64_t> offset;
+    };
+    Result<Located> Locate(std::int32_t n);
+    Result<LoadedBlock> ReadInto(const Located& at, ByteArena::Space space);
+    Status OpenFiles(const std::string& dataPath, const std::string& indexPath, bool indexed);
 
     InputFile index_, data_;
     std::unique_ptr<WindowedReader> indexReader_, dataReader_;
-    std::string idxPath_, mulPath_;
+    std::string dataPath_;
     std::int64_t count_ = 0;
     bool indexed_ = false;
     BlockCut cut_;
 };
+
+// What a block whose entry is damaged says.
+inline constexpr char kNotInsideDataFile[] = "its data does not lie wholly inside the data file";

@@ -12,24 +12,23 @@ std::int64_t StaticGroups(std::int64_t size, TiledataLayout l) {
 bool IsPowerOfTwo(std::int64_t n) { return n > 0 && (n & (n - 1)) == 0; }
 }  // namespace
 
-std::string TiledataLayoutOf(std::int64_t size, const std::string& path, TiledataLayout& layout) {
+Result<TiledataLayout> TiledataLayoutOf(std::int64_t size, const std::string& path) {
     const std::int64_t older = StaticGroups(size, kTiledataOlder), newer = StaticGroups(size, kTiledataNewer);
     if (older < 0 && newer < 0)
-        return "'" + path + "' is not a tiledata file: its " + std::to_string(size) +
-               " bytes are not 512 land groups followed by whole static groups of either layout.";
+        return Error("'" + path + "' is not a tiledata file: its " + std::to_string(size) +
+                     " bytes are not 512 land groups followed by whole static groups of either layout.");
     const bool takeNewer = older < 0 || (newer >= 0 && IsPowerOfTwo(newer) && !IsPowerOfTwo(older));
-    layout = takeNewer ? kTiledataNewer : kTiledataOlder;
-    return "";
+    return takeNewer ? kTiledataNewer : kTiledataOlder;
 }
 
-std::string OpenDataFile(DataFile& file, std::uint8_t fileId, const std::string& idxFilename,
-                         const std::string& mulFilename) {
+Status OpenDataFile(DataFile& file, std::uint8_t fileId, const std::string& dataPath, const std::string& indexPath) {
     if (fileId == kTiledata) {
         InputFile probe;
-        if (std::string err = probe.Open(mulFilename); !err.empty()) return err;
-        TiledataLayout layout{};
-        if (std::string err = TiledataLayoutOf(probe.Size(), mulFilename, layout); !err.empty()) return err;
-        return file.OpenCut(mulFilename, {kTiledataLandGroups, layout.landGroup, layout.staticGroup});
+        if (Status opened = probe.Open(dataPath); !opened) return opened;
+        const Result<TiledataLayout> layout = TiledataLayoutOf(probe.Size(), dataPath);
+        if (!layout) return layout.error();
+        return file.OpenCut(dataPath, {kTiledataLandGroups, layout->landGroup, layout->staticGroup});
     }
-    return file.Open(idxFilename, mulFilename, FileTypes()[fileId].fixedBlockSize);
+    const std::int32_t fixed = FileTypes()[fileId].fixedBlockSize;
+    return fixed > 0 ? file.OpenCut(dataPath, BlockCut::Fixed(fixed)) : file.Open(dataPath, indexPath);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gamefiles/data_file.h"
+#include "io/result.h"
 
 inline constexpr std::int32_t kTiledataLandGroups = 512;
 
@@ -22,10 +23,9 @@ inline constexpr TiledataLayout kTiledataNewer{964, 1316};
 
 // The layout of a tiledata.mul of `size` bytes: a size that fits both takes
 // the one whose static group count is a power of two, else the older one.
-// "" or why the size fits neither; `path` names the file in the message.
-std::string TiledataLayoutOf(std::int64_t size, const std::string& path, TiledataLayout& layout);
+// Refused when the size fits neither; `path` names the file in the message.
+Result<TiledataLayout> TiledataLayoutOf(std::int64_t size, const std::string& path);
 
 // Opens a data file (and its index when its type has one) cut as its file
-// ID's blocks are. "" or the message of the failure.
-std::string OpenDataFile(DataFile& file, std::uint8_t fileId, const std::string& idxFilename,
-                         const std::string& mulFilename);
+// ID's blocks are.
+Status OpenDataFile(DataFile& file, std::uint8_t fileId, const std::string& dataPath, const std::string& indexPath);

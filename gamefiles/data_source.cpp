@@ -7,8 +7,8 @@
 #include "gamefiles/data_layout.h"
 #include "gamefiles/package.h"
 #include "gamefiles/verdata.h"
-#include "patch/file_types.h"
 #include "io/binary_io.h"
+#include "patch/file_types.h"
 #include "patch/patch_file.h"
 #include "patch/settle_duplicates.h"
 
@@ -44,77 +44,76 @@ std::string Grouped(std::int64_t n) {
 }
 }  // namespace
 
-std::string ProbeSource(const std::string& path, bool verdata, std::optional<SourceForm>& form) {
-    form.reset();
+Result<std::optional<SourceForm>> ProbeSource(const std::string& path, bool verdata) {
     InputFile file;
-    if (std::string e = file.Open(path); !e.empty()) return e;
+    if (Status opened = file.Open(path); !opened) return opened.error();
     std::array<std::uint8_t, 4> magic{};
-    const std::int64_t n = file.ReadAt(0, magic);
-    if (n == 4 && GetLE32(magic.data()) == kPackageMagic) form = SourceForm::kPackage;
-    else if (n >= 3 && magic[0] == 'U' && magic[1] == 'O' && magic[2] == 'P') form = SourceForm::kPatchFile;
-    else if (verdata && HoldsVerdataDirectory(file)) form = SourceForm::kVerdata;
-    return "";
+    const std::size_t n = file.ReadAt(0, magic).value_or(0);
+    if (n == 4 && GetLE32(magic.data()) == kPackageMagic) return std::optional(SourceForm::kPackage);
+    if (n >= 3 && magic[0] == 'U' && magic[1] == 'O' && magic[2] == 'P') return std::optional(SourceForm::kPatchFile);
+    if (verdata && HoldsVerdataDirectory(file)) return std::optional(SourceForm::kVerdata);
+    return std::optional<SourceForm>();
 }
 
 bool SourceNeedsIndex(std::uint8_t fileId, const std::string& dataPath) {
-    std::optional<SourceForm> form;
-    (void)ProbeSource(dataPath, true, form);  // a file that cannot be read is taken for a data file
-    return FileTypes()[fileId].fixedBlockSize <= 0 && !form;
+    // A file that cannot be read is taken for a data file.
+    const Result<std::optional<SourceForm>> form = ProbeSource(dataPath, true);
+    return FileTypes()[fileId].fixedBlockSize <= 0 && !(form && *form);
 }
 
-std::string ReadPatchOrVerdata(const std::string& path, Patch& patch, std::uint8_t fileFrom, std::uint8_t fileTo,
-                               std::int32_t blockFrom, std::int32_t blockTo) {
-    std::optional<SourceForm> form;
-    if (std::string e = ProbeSource(path, false, form); !e.empty()) return e;
-    if (form == SourceForm::kPackage)
-        return "'" + path + "' is a game data package: it is read with the file type of its blocks.";
-    return form == SourceForm::kPatchFile ? ReadPatchFile(path, patch, false, fileFrom, fileTo, blockFrom, blockTo)
-                                          : ReadVerdata(path, patch, false, fileFrom, fileTo, blockFrom, blockTo);
+Status ReadPatchOrVerdata(const std::string& path, Patch& patch, const ReadOptions& options) {
+    const Result<std::optional<SourceForm>> form = ProbeSource(path, false);
+    if (!form) return form.error();
+    if (*form == SourceForm::kPackage)
+        return Error("'" + path + "' is a game data package: it is read with the file type of its blocks.");
+    return *form == SourceForm::kPatchFile ? ReadPatchFile(path, patch, options) : ReadVerdata(path, patch, options);
 }
 
-std::string DataSource::Open(std::uint8_t fileId, const std::string& dataPath, const std::string& idxPath) {
+Status DataSource::Open(std::uint8_t fileId, const SourceFiles& files) {
     fileId_ = fileId;
-    path_ = dataPath;
+    path_ = files.data;
     highest_ = -1;
     held_ = Patch();
     heldSlots_.clear();
     file_.Close();
+    if (!IsDataFileType(fileId)) return Error("File ID " + std::to_string(fileId) + " is not a known file type.");
     const FileTypeEntry& type = FileTypes()[fileId];
-    if (!IsDataFileType(fileId)) return "File ID " + std::to_string(fileId) + " is not a known file type.";
     const bool indexed = type.fixedBlockSize <= 0;
-    std::optional<SourceForm> form;
     // A data file given with its index is one; the content of a file alone tells what it is.
-    if (std::string e = ProbeSource(dataPath, !indexed || idxPath.empty(), form); !e.empty()) return e;
-    if (form == SourceForm::kPackage) {
-        form_ = *form;
-        if (std::string e = package_.Open(dataPath, fileId); !e.empty()) return e;
+    const Result<std::optional<SourceForm>> form = ProbeSource(files.data, !indexed || files.index.empty());
+    if (!form) return form.error();
+    if (*form == SourceForm::kPackage) {
+        form_ = SourceForm::kPackage;
+        if (Status opened = package_.Open(files.data, fileId); !opened) return opened;
         highest_ = package_.Highest();
-        return "";
+        return {};
     }
-    if (form) {
-        form_ = *form;
+    if (*form) {
+        form_ = **form;
         return OpenHeld();
     }
-    if (indexed && idxPath.empty()) return type.name + " files need their index file.";
+    if (indexed && files.index.empty()) return Error(type.name + " files need their index file.");
     form_ = indexed ? SourceForm::kIndexed : fileId == kTiledata ? SourceForm::kGrouped : SourceForm::kFixedSize;
-    if (std::string e = OpenDataFile(file_, fileId, idxPath, dataPath); !e.empty()) return e;
-    budget_ = ReadBudget(dataPath);
+    if (Status opened = OpenDataFile(file_, fileId, files.data, files.index); !opened) return opened;
+    budget_ = ReadBudget(files.data);
     highest_ = static_cast<std::int32_t>(std::min<std::int64_t>(file_.Count(), INT32_MAX) - 1);
-    return "";
+    return {};
 }
 
-std::string DataSource::OpenHeld() {
-    const std::string e = form_ == SourceForm::kPatchFile
-                              ? ReadPatchFile(path_, held_, true, fileId_, fileId_, 0, kMaxBlockNumber)
-                              : ReadVerdata(path_, held_, true, fileId_, fileId_, 0, kMaxBlockNumber);
-    if (!e.empty()) return e;
+Status DataSource::OpenHeld() {
+    ReadOptions only;
+    only.firstFileId = only.lastFileId = fileId_;
+    only.firstBlock = 0;
+    if (Status read = form_ == SourceForm::kPatchFile ? ReadPatchFile(path_, held_, only) : ReadVerdata(path_, held_, only);
+        !read)
+        return read;
     SettleDuplicates(held_);
     const BlockSlots& slots = held_[fileId_].blocks;
     for (std::size_t i = 0; i < slots.size(); ++i)
         if (slots[i].IsLive()) heldSlots_.emplace_back(slots[i].number, i);
     std::sort(heldSlots_.begin(), heldSlots_.end());
     highest_ = heldSlots_.empty() ? -1 : heldSlots_.back().first;
-    return "";
+    return {};
 }
 
 std::string DataSource::SizeRemark() const {
@@ -132,34 +131,24 @@ std::int32_t DataSource::Next(std::int32_t n) const {
     return at == heldSlots_.end() ? -1 : at->first;
 }
 
-std::string DataSource::Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
-                             std::int16_t& flagB) {
-    length = -1;
-    flagA = flagB = 0;
-    data.clear();
-    if (form_ == SourceForm::kPackage) return package_.Load(n, length, data, flagA, flagB);
+Result<SourceBlock> DataSource::Load(std::int32_t n) {
+    if (form_ == SourceForm::kPackage) return package_.Load(n);
     if (form_ == SourceForm::kPatchFile || form_ == SourceForm::kVerdata) {
         const auto at = std::lower_bound(heldSlots_.begin(), heldSlots_.end(), std::pair(n, std::size_t{0}));
-        if (at == heldSlots_.end() || at->first != n) return "";
+        if (at == heldSlots_.end() || at->first != n) return SourceBlock{};
         const PatchBlock& b = held_[fileId_].blocks[at->second];
-        length = b.Length();
-        data.assign(b.bytes.begin(), b.bytes.end());
-        flagA = b.flagA;
-        flagB = b.flagB;
-        return "";
+        return SourceBlock{b.Length(), b.flagA, b.flagB, b.bytes};
     }
-    LoadedBlock block = file_.Load(n);
-    if (block.damaged) return "its data does not lie wholly inside the data file";
-    length = block.length;
-    data = fileId_ == kHues && length > 0 ? HuesToVerdataBytes(block.bytes) : std::move(block.bytes);
-    if (length > 0) length = static_cast<std::int32_t>(data.size());
-    flagA = block.flagA;
-    flagB = block.flagB;
-    return "";
+    Result<LoadedBlock> loaded = file_.Load(n, arena_);
+    if (!loaded) return loaded.error();
+    SourceBlock block{loaded->length, loaded->flagA, loaded->flagB, std::move(loaded->bytes)};
+    if (fileId_ == kHues && block.length > 0) block.bytes = HuesToVerdataBytes(block.bytes);
+    if (block.length > 0) block.length = static_cast<std::int32_t>(block.bytes.size());
+    return block;
 }
 
-std::string DataSource::Reserve(std::int32_t first, std::int32_t last) const {
-    return form_ == SourceForm::kPackage ? package_.Reserve(first, last) : "";
+Status DataSource::Reserve(std::int32_t first, std::int32_t last) const {
+    return form_ == SourceForm::kPackage ? package_.Reserve(first, last) : Status();
 }
 
-std::string DataSource::Keep(std::int64_t bytes) { return File() ? budget_.Take(bytes) : ""; }
+Status DataSource::Keep(std::int64_t bytes) { return File() ? budget_.Take(bytes) : Status(); }

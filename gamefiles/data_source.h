@@ -12,8 +12,9 @@
 #include "gamefiles/block_source.h"
 #include "gamefiles/data_file.h"
 #include "gamefiles/package_blocks.h"
-#include "patch/patch.h"
 #include "io/read_budget.h"
+#include "io/result.h"
+#include "patch/patch.h"
 
 enum class SourceForm {
     kPackage,    // a game data package: starts with "MYP\0"
@@ -24,29 +25,34 @@ enum class SourceForm {
     kGrouped,    // a data file of groups of two sizes (tiledata)
 };
 
+// The files a source is read from: a data file and, for a type that has one,
+// its index; every other form of the client's data is one file.
+struct SourceFiles {
+    std::string data;
+    std::string index;  // "" where the type or the form needs none
+};
+
 // What `path` is by its content: a package or a patch project file by its
 // first bytes, a verdata (when `verdata` asks) by a directory that holds
-// together; nullopt for anything else, which is read as a data file. "" or
-// why the file cannot be read at all (missing, a Git LFS pointer, ...).
-std::string ProbeSource(const std::string& path, bool verdata, std::optional<SourceForm>& form);
+// together; nothing for anything else, which is read as a data file. Fails
+// when the file cannot be read at all (missing, a Git LFS pointer, ...).
+Result<std::optional<SourceForm>> ProbeSource(const std::string& path, bool verdata);
 
 // Whether blocks of `fileId` read from `dataPath` need an index file: the
 // type has one and the file is none of the forms that carry their own.
 bool SourceNeedsIndex(std::uint8_t fileId, const std::string& dataPath);
 
-// Appends the blocks in the ranges of a patch project file or a verdata, as
-// its content shows it to be; anything else is refused.
-std::string ReadPatchOrVerdata(const std::string& path, Patch& patch, std::uint8_t fileFrom = 0,
-                               std::uint8_t fileTo = 255, std::int32_t blockFrom = INT32_MIN,
-                               std::int32_t blockTo = INT32_MAX);
+// Reads a patch project file or a verdata, as its content shows it to be,
+// into `patch`; anything else is refused.
+Status ReadPatchOrVerdata(const std::string& path, Patch& patch, const ReadOptions& options = {});
 
 class DataSource : public BlockSource {
 public:
     // Opens the blocks of file type `fileId`: a package, a patch project
-    // file or a verdata (their blocks of that type; `idxPath` is not used),
-    // else the data file cut as the type's files are, with its index where
-    // the type has one. "" or a message naming the file.
-    std::string Open(std::uint8_t fileId, const std::string& dataPath, const std::string& idxPath = "");
+    // file or a verdata (their blocks of that type; no index is used), else
+    // the data file cut as the type's files are, with its index where the
+    // type has one. The message of a failure names the file.
+    Status Open(std::uint8_t fileId, const SourceFiles& files);
 
     SourceForm Form() const { return form_; }
     const std::string& Path() const { return path_; }
@@ -59,22 +65,22 @@ public:
 
     std::int32_t Highest() const override { return highest_; }
     std::int32_t Next(std::int32_t n) const override;
-    std::string Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
-                     std::int16_t& flagB) override;
+    Result<SourceBlock> Load(std::int32_t n) override;
     // A package's declared sizes against its budget; the other forms were
     // read within theirs, or count each block they hand out.
-    std::string Reserve(std::int32_t first, std::int32_t last) const override;
-    std::string Keep(std::int64_t bytes) override;
+    Status Reserve(std::int32_t first, std::int32_t last) const override;
+    Status Keep(std::int64_t bytes) override;
 
 private:
-    std::string OpenHeld();
+    Status OpenHeld();
 
     SourceForm form_ = SourceForm::kIndexed;
     std::uint8_t fileId_ = 0;
     std::string path_;
     std::int32_t highest_ = -1;
     DataFile file_;
-    ReadBudget budget_{"", 0};  // of a data file's blocks handed out
+    ByteArena arena_;           // of a data file's blocks handed out
+    ReadBudget budget_{"", 0};  // the same
     PackageBlocks package_;
     // A patch project file's or a verdata's blocks of the type, by number.
     Patch held_;

@@ -1,52 +1,20 @@
 #include "gamefiles/import.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "codecs/hues.h"
-#include "gamefiles/data_file.h"
-#include "patch/file_types.h"
 #include "io/counted.h"
 #include "io/read_budget.h"
+#include "patch/file_types.h"
 
-ImportResult ImportDataFile(Patch& patch, std::uint8_t fileId, DataFile& file, std::int32_t blockFrom,
-                            std::int32_t blockTo, bool skipAbsent, const Progress& progress) {
-    ImportResult result;
-    ReadBudget budget(file.DataPath());
-    const std::int64_t first = std::max(blockFrom, 0);
-    const std::int64_t last = std::min<std::int64_t>(blockTo, file.Count() - 1);
-    // Staged apart so an error or a stop leaves the caller's patch as it was.
-    Patch staged;
-    if (last >= first) staged.Reserve(fileId, static_cast<std::size_t>(last - first + 1));
-    ByteArena arena;
-    arena.Expect(static_cast<std::size_t>(file.DataFileSize()));
-    BlockBytes data;
-    for (std::int64_t n = first; n <= last; ++n) {
-        if (!progress.Step(n - first, last - first + 1)) {
-            result = {};
-            result.error = kCancelled;
-            return result;
-        }
-        LoadedBlock b = file.Load(static_cast<std::int32_t>(n), arena, data);
-        if (b.damaged) {
-            ++result.damaged;
-            continue;
-        }
-        if (result.error = budget.Take(b.length); !result.error.empty()) return result;
-        if (b.length <= 0) {
-            if (skipAbsent) {
-                ++result.leftOut;
-                continue;
-            }
-            ++result.absent;
-        } else if (fileId == kHues) {
-            data = HuesToVerdataBytes(data);
-            b.length = static_cast<std::int32_t>(data.size());
-        }
-        staged.AppendWithLength(fileId, static_cast<std::int32_t>(n), b.length, std::move(data), b.flagA, b.flagB);
-        ++result.added;
-    }
-    patch.AppendAll(std::move(staged));
-    return result;
+namespace {
+// The texts that are not empty, a line each.
+std::string JoinLines(std::initializer_list<std::string> texts) {
+    std::string out;
+    for (const std::string& t : texts)
+        if (!t.empty()) out += (out.empty() ? "" : "\n") + t;
+    return out;
 }
 
 std::int64_t CountWithoutData(const Patch& patch) {
@@ -56,20 +24,130 @@ std::int64_t CountWithoutData(const Patch& patch) {
     return n;
 }
 
-std::string DescribeLeftOut(const ImportResult& r) {
-    std::string text;
-    if (r.absent > 0)
-        text += std::to_string(r.absent) + (r.absent == 1 ? " of them carries" : " of them carry") +
-                " no data: an export makes the client drop its own copy of those blocks.\n";
-    if (r.leftOut > 0)
-        text += Counted(r.leftOut, "block") + " without data " + (r.leftOut == 1 ? "was" : "were") + " left out.\n";
-    if (r.damaged > 0) text += DamagedText(r.damaged) + "\n";
-    if (!r.note.empty()) text += r.note + "\n";
-    if (!text.empty()) text.pop_back();
-    return text;
+// Every block of a patch project file or a verdata in the ranges, in the
+// order the file holds them.
+Result<ImportReport> ImportEveryType(Patch& patch, ImportSelection what, const std::string& path, BlockRange blocks) {
+    ReadOptions options{what.firstFileId, what.lastFileId, blocks.first, blocks.last, true};
+    Patch read;
+    if (Status done = ReadPatchOrVerdata(path, read, options); !done) return done.error();
+    ImportReport report;
+    report.added = read.LiveCount();
+    report.absent = CountWithoutData(read);
+    patch.AppendAll(std::move(read));
+    return report;
+}
+
+// Every block the open data file holds (its index entries, or the blocks
+// that begin inside a file without index) in the range, read where the file
+// holds them into large buffers.
+Result<ImportReport> ImportDataFile(Patch& patch, std::uint8_t fileId, DataFile& file, BlockRange blocks,
+                                    ImportOptions options, const Progress& progress) {
+    ImportReport report;
+    ReadBudget budget(file.DataPath());
+    const std::int64_t first = std::max(blocks.first, 0);
+    const std::int64_t last = std::min<std::int64_t>(blocks.last, file.Count() - 1);
+    // Staged apart so an error or a stop leaves the caller's patch as it was.
+    Patch staged;
+    if (last >= first) staged.Reserve(fileId, static_cast<std::size_t>(last - first + 1));
+    ByteArena arena;
+    arena.Expect(static_cast<std::size_t>(file.DataFileSize()));
+    for (std::int64_t n = first; n <= last; ++n) {
+        if (!progress.Step(n - first, last - first + 1)) return Cancelled();
+        Result<LoadedBlock> b = file.Load(static_cast<std::int32_t>(n), arena);
+        if (!b) {
+            ++report.damaged;
+            continue;
+        }
+        if (Status kept = budget.Take(b->length); !kept) return kept.error();
+        if (b->length <= 0) {
+            if (options.skipAbsent) {
+                ++report.leftOut;
+                continue;
+            }
+            ++report.absent;
+        } else if (fileId == kHues) {
+            b->bytes = HuesToVerdataBytes(b->bytes);
+            b->length = static_cast<std::int32_t>(b->bytes.size());
+        }
+        staged.AppendWithLength(fileId, static_cast<std::int32_t>(n), b->length, std::move(b->bytes), b->flagA, b->flagB);
+        ++report.added;
+    }
+    patch.AppendAll(std::move(staged));
+    return report;
+}
+
+// The blocks in the range that any other source has entries for.
+Result<ImportReport> ImportFromSource(Patch& patch, std::uint8_t fileId, BlockSource& source, BlockRange blocks,
+                                      ImportOptions options, const Progress& progress) {
+    ImportReport report;
+    Patch imported;
+    const std::int32_t last = std::min(blocks.last, source.Highest());
+    const std::int32_t first = std::max(blocks.first, 0);
+    if (Status reserved = source.Reserve(first, last); !reserved) return reserved.error();
+    // A source with an entry for every number steps through the range; one
+    // with a few (a verdata) counts its entries against it.
+    std::int64_t step = 0;
+    for (std::int32_t n = source.Next(first); n >= 0 && n <= last; n = n < last ? source.Next(n + 1) : -1) {
+        if (!progress.Step(step++, std::int64_t{last} - first + 1)) return Cancelled();
+        Result<SourceBlock> block = source.Load(n);
+        if (!block) {
+            ++report.damaged;
+            continue;
+        }
+        if (block->length < 1 && options.skipAbsent) {
+            ++report.leftOut;
+            continue;
+        }
+        if (block->length < 1) ++report.absent;
+        if (Status kept = source.Keep(block->length); !kept) return kept.error();
+        imported.AppendWithLength(fileId, n, block->length, std::move(block->bytes), block->flagA, block->flagB);
+        ++report.added;
+    }
+    patch.AppendAll(std::move(imported));
+    return report;
 }
 
 std::string DamagedText(std::int64_t damaged) {
-    return Counted(damaged, "damaged block") + (damaged == 1 ? " was" : " were") +
+    return Counted(damaged, "damaged block") + std::string(ForCount(damaged, " was", " were")) +
            " left out: their data does not lie wholly inside the data file or does not decode.";
+}
+}  // namespace
+
+Result<ImportReport> ImportBlocks(Patch& patch, ImportSelection what, const SourceFiles& source, BlockRange blocks,
+                                  ImportOptions options, const Progress& progress) {
+    if (what.everyType) return ImportEveryType(patch, what, source.data, blocks);
+    const std::uint8_t fileId = what.firstFileId;
+    DataSource from;
+    if (Status opened = from.Open(fileId, source); !opened) return opened.error();
+    DataFile* file = from.File();
+    Result<ImportReport> report = file ? ImportDataFile(patch, fileId, *file, blocks, options, progress)
+                                       : ImportFromSource(patch, fileId, from, blocks, options, progress);
+    if (!report) return report;
+    // A range that selects none of the blocks the source holds is said.
+    const std::int32_t first = from.Next(0);
+    const bool missed = report->added + report->damaged + report->leftOut == 0 && first >= 0;
+    report->note = JoinLines({from.SizeRemark(),
+                              missed ? "'" + source.data + "' holds blocks " + std::to_string(first) + "\u2013" +
+                                           std::to_string(from.Highest()) + "; none lies in " +
+                                           std::to_string(blocks.first) + "\u2013" + std::to_string(blocks.last) + "."
+                                     : ""});
+    return report;
+}
+
+std::vector<LeftOutLine> DescribeLeftOut(const ImportReport& r, const std::string& leaveOutHint) {
+    std::vector<LeftOutLine> lines;
+    if (r.absent > 0)
+        lines.push_back({std::to_string(r.absent) + std::string(ForCount(r.absent, " of them carries", " of them carry")) +
+                         " no data: an export makes the client drop its own copy of those blocks" +
+                         (leaveOutHint.empty() ? "" : " (" + leaveOutHint + " leaves them out)") + "."});
+    if (r.leftOut > 0)
+        lines.push_back({Counted(r.leftOut, "block") + " without data " + std::string(ForCount(r.leftOut, "was", "were")) +
+                         " left out."});
+    if (r.damaged > 0) lines.push_back({DamagedText(r.damaged), true});
+    for (std::size_t at = 0; at < r.note.size();) {
+        const std::size_t end = std::min(r.note.find('\n', at), r.note.size());
+        lines.push_back({r.note.substr(at, end - at), true});
+        at = end + 1;
+    }
+    return lines;
 }

@@ -30,48 +30,57 @@ std::string Hex(std::uint64_t v) {
 bool IsPackageFile(const std::string& path) {
     InputFile f;
     std::array<std::uint8_t, 4> magic{};
-    return f.Open(path).empty() && f.ReadAt(0, magic) == 4 && GetLE32(magic.data()) == kPackageMagic;
+    return f.Open(path) && f.Fills(0, magic) && GetLE32(magic.data()) == kPackageMagic;
 }
 
-std::string Package::Refuse(std::uint64_t offset, const std::string& what) {
-    const std::string message = file_.Path() + " is not a usable game data package: " + what + " at offset " +
-                                std::to_string(offset) + " (" + Hex(offset) + ").";
+Error Package::Refuse(std::uint64_t offset, const std::string& what) {
+    Error refused(file_.Path() + " is not a usable game data package: " + what + " at offset " +
+                  std::to_string(offset) + " (" + Hex(offset) + ").");
     file_.Close();
     entries_.clear();
     byHash_.clear();
     tableCount_ = 0;
-    return message;
+    return refused;
 }
 
-std::string Package::Open(const std::string& path) {
+Status Package::Open(const std::string& path) {
     file_.Close();
     entries_.clear();
     byHash_.clear();
     tableCount_ = 0;
-    if (std::string e = file_.Open(path); !e.empty()) return e;
+    if (Status opened = file_.Open(path); !opened) return opened;
     const auto size = static_cast<std::uint64_t>(file_.Size());
     std::array<std::uint8_t, kHeaderSize> header{};
-    if (size < kHeaderSize || file_.ReadAt(0, header) != static_cast<std::int64_t>(kHeaderSize))
-        return Refuse(0, "the file is shorter than the 40-byte header");
+    if (size < kHeaderSize || !file_.Fills(0, header)) return Refuse(0, "the file is shorter than the 40-byte header");
     if (GetLE32(&header[0]) != kPackageMagic) return Refuse(0, "the magic \"MYP\\0\" is missing");
     version_ = GetLE32(&header[4]);
     if (version_ != 4 && version_ != 5) return Refuse(4, "unknown version " + std::to_string(version_));
+    if (Status read = ReadTables(GetLE64(&header[12])); !read) return read;
+    return IndexByHash();
+}
 
+// Follows the chain of tables from the header's link.
+Status Package::ReadTables(std::uint64_t first) {
+    const auto size = static_cast<std::uint64_t>(file_.Size());
     std::set<std::uint64_t> visited;
     std::uint64_t link = 12;
-    for (std::uint64_t table = GetLE64(&header[12]); table != 0;) {
+    for (std::uint64_t table = first; table != 0;) {
         if (table < kHeaderSize || size < kTableHeaderSize || table > size - kTableHeaderSize)
             return Refuse(link, "the table offset " + std::to_string(table) + " lies outside the file");
         if (!visited.insert(table).second)
             return Refuse(link, "the table chain loops back to the table at " + std::to_string(table));
         ++tableCount_;
-        if (std::string e = ReadTable(table); !e.empty()) return e;
+        if (Status read = ReadTable(table); !read) return read;
         std::array<std::uint8_t, 8> next{};
-        if (file_.ReadAt(static_cast<std::int64_t>(table + 4), next) != 8) return Refuse(table, "a read failed");
+        if (!file_.Fills(static_cast<std::int64_t>(table + 4), next)) return Refuse(table, "a read failed");
         link = table + 4;
         table = GetLE64(next.data());
     }
+    return {};
+}
 
+// Orders the entries by name hash, each hash once.
+Status Package::IndexByHash() {
     byHash_.resize(entries_.size());
     for (std::uint32_t i = 0; i < byHash_.size(); ++i) byHash_[i] = i;
     std::sort(byHash_.begin(), byHash_.end(), [&](std::uint32_t a, std::uint32_t b) {
@@ -81,13 +90,13 @@ std::string Package::Open(const std::string& path) {
         if (entries_[byHash_[i]].hash == entries_[byHash_[i - 1]].hash)
             return Refuse(entries_[byHash_[i]].slotOffset + 20,
                           "the name hash " + Hex(entries_[byHash_[i]].hash) + " occurs twice");
-    return "";
+    return {};
 }
 
-std::string Package::ReadTable(std::uint64_t table) {
+Status Package::ReadTable(std::uint64_t table) {
     const auto size = static_cast<std::uint64_t>(file_.Size());
     std::array<std::uint8_t, 4> countBytes{};
-    if (file_.ReadAt(static_cast<std::int64_t>(table), countBytes) != 4) return Refuse(table, "a read failed");
+    if (!file_.Fills(static_cast<std::int64_t>(table), countBytes)) return Refuse(table, "a read failed");
     const std::uint64_t slots = GetLE32(countBytes.data());
     if (slots > (size - table - kTableHeaderSize) / kSlotSize)
         return Refuse(table, std::to_string(slots) + " slots run past the end of the file");
@@ -97,8 +106,7 @@ std::string Package::ReadTable(std::uint64_t table) {
         const std::uint64_t count = std::min(kSlotsPerRead, slots - first);
         const std::uint64_t at = table + kTableHeaderSize + first * kSlotSize;
         raw.resize(count * kSlotSize);
-        if (file_.ReadAt(static_cast<std::int64_t>(at), raw) != static_cast<std::int64_t>(raw.size()))
-            return Refuse(at, "a read failed");
+        if (!file_.Fills(static_cast<std::int64_t>(at), raw)) return Refuse(at, "a read failed");
         for (std::uint64_t i = 0; i < count; ++i) {
             const std::uint8_t* p = raw.data() + i * kSlotSize;
             PackageEntry e;
@@ -120,7 +128,7 @@ std::string Package::ReadTable(std::uint64_t table) {
             entries_.push_back(e);
         }
     }
-    return "";
+    return {};
 }
 
 const PackageEntry* Package::Find(std::uint64_t hash) const {
@@ -129,17 +137,17 @@ const PackageEntry* Package::Find(std::uint64_t hash) const {
     return it != byHash_.end() && entries_[*it].hash == hash ? &entries_[*it] : nullptr;
 }
 
-std::string Package::Read(const PackageEntry& entry, Bytes& payload) const {
+Result<Bytes> Package::Read(const PackageEntry& entry) const {
+    const Error readFailed("a read failed");
     const auto start = static_cast<std::int64_t>(entry.offset + entry.headerLength);
     if (entry.flag == 0) {
         Bytes stored(entry.storedSize);
-        if (file_.ReadAt(start, stored) != static_cast<std::int64_t>(stored.size())) return "a read failed";
-        payload = std::move(stored);
-        return "";
+        if (!file_.Fills(start, stored)) return readFailed;
+        return stored;
     }
-    if (entry.flag != 1 && entry.flag != 3) return "unsupported compression flag " + std::to_string(entry.flag);
+    if (entry.flag != 1 && entry.flag != 3) return Error("unsupported compression flag " + std::to_string(entry.flag));
     if (entry.decodedSize > kMaxInflateRatio * entry.storedSize)
-        return "the zlib stream is too short for " + std::to_string(entry.decodedSize) + " bytes";
+        return Error("the zlib stream is too short for " + std::to_string(entry.decodedSize) + " bytes");
 
     // The stored bytes are pulled in pieces: only the decoded size is held whole.
     std::array<std::uint8_t, 65536> piece;  // filled by each read; not cleared
@@ -149,21 +157,16 @@ std::string Package::Read(const PackageEntry& entry, Bytes& payload) const {
     const InputPull pull = [&]() -> ByteView {
         const auto want = static_cast<std::size_t>(std::min<std::int64_t>(end - at, piece.size()));
         if (want == 0) return {};
-        const std::int64_t got = file_.ReadAt(at, std::span(piece.data(), want));
-        if (got <= 0) {
+        const Result<std::size_t> got = file_.ReadAt(at, std::span(piece.data(), want));
+        if (!got || *got == 0) {
             failed = true;
             return {};
         }
-        at += got;
-        return ByteView(piece.data(), static_cast<std::size_t>(got));
+        at += static_cast<std::int64_t>(*got);
+        return ByteView(piece.data(), *got);
     };
-    Bytes inflated;
-    std::string e = InflateExact(pull, entry.decodedSize, inflated);
-    if (failed) return "a read failed";
-    if (!e.empty()) return e;
-    if (entry.flag == 1) {
-        payload = std::move(inflated);
-        return "";
-    }
-    return UndoSecondStage(inflated, payload);
+    Result<Bytes> inflated = InflateExact(pull, entry.decodedSize);
+    if (failed) return readFailed;
+    if (!inflated || entry.flag == 1) return inflated;
+    return UndoSecondStage(std::move(*inflated));
 }

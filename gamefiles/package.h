@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "io/bytes.h"
 #include "io/binary_io.h"
+#include "io/bytes.h"
+#include "io/result.h"
 
 // Largest decoded entry a package may hold.
 inline constexpr std::uint32_t kPackageMaxEntry = 64u << 20;
@@ -33,7 +34,7 @@ class Package {
 public:
     // Reads and checks the whole structure; on a failure the message names
     // the file and the offset, and nothing of the package is kept.
-    std::string Open(const std::string& path);
+    Status Open(const std::string& path);
 
     const std::string& Path() const { return file_.Path(); }
     std::int64_t Size() const { return file_.Size(); }
@@ -44,13 +45,15 @@ public:
     // The live entry with this name hash, or nullptr.
     const PackageEntry* Find(std::uint64_t hash) const;
 
-    // Decodes one entry into `payload`. "" or why it does not decode; the
-    // other entries stay readable.
-    std::string Read(const PackageEntry& entry, Bytes& payload) const;
+    // One entry decoded, or why it does not decode; the other entries stay
+    // readable.
+    Result<Bytes> Read(const PackageEntry& entry) const;
 
 private:
-    std::string Refuse(std::uint64_t offset, const std::string& what);
-    std::string ReadTable(std::uint64_t offset);
+    Error Refuse(std::uint64_t offset, const std::string& what);
+    Status ReadTables(std::uint64_t headerLink);
+    Status ReadTable(std::uint64_t offset);
+    Status IndexByHash();
 
     InputFile file_;
     std::uint32_t version_ = 0;

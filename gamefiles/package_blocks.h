@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,26 +19,25 @@ std::vector<const PackageEntry*> EntriesByIndex(const Package& package, const Le
 // produces, by position in package.Entries(); "" where none does.
 std::vector<std::string> KnownEntryNames(const Package& package);
 
-// The file ID whose legacy scheme names the package's live entries; -1 when
-// none does or the package does not open.
-int FileIdOfPackage(const std::string& path);
+// The file ID whose legacy scheme names the package's live entries; nothing
+// when none does or the package does not open.
+std::optional<std::uint8_t> FileIdOfPackage(const std::string& path);
 
 class PackageBlocks : public BlockSource {
 public:
     // Refuses a package of another kind than the file ID's, naming the kind it holds.
-    std::string Open(const std::string& path, std::uint8_t fileId);
+    Status Open(const std::string& path, std::uint8_t fileId);
     std::int32_t Highest() const override { return highest_; }
-    std::string Load(std::int32_t n, std::int32_t& length, Bytes& data, std::int16_t& flagA,
-                     std::int16_t& flagB) override;
+    Result<SourceBlock> Load(std::int32_t n) override;
     // The decoded sizes the tables declare for the entries of the blocks,
     // each entry once, within the package's budget.
-    std::string Reserve(std::int32_t first, std::int32_t last) const override;
+    Status Reserve(std::int32_t first, std::int32_t last) const override;
     // Nothing decodes to more than it declares: Reserve bounds it all.
-    std::string Keep(std::int64_t) override { return ""; }
+    Status Keep(std::int64_t) override { return {}; }
 
 private:
-    std::string ToBlock(std::int32_t n, Bytes& payload, std::int32_t& length, Bytes& data, std::int16_t& flagA,
-                        std::int16_t& flagB) const;
+    Result<SourceBlock> MapBlock(std::int32_t n);
+    Result<SourceBlock> ToBlock(std::int32_t n, Bytes payload) const;
 
     Package package_;
     std::uint8_t fileId_ = 0;
@@ -49,5 +49,5 @@ private:
     std::string chunkError_;
 };
 
-// Turns a multi collection record into the rows of an old multi block.
-std::string MultiRecordToBlock(ByteView record, Bytes& block);
+// The rows of an old multi block that a multi collection record holds.
+Result<Bytes> MultiRecordToBlock(ByteView record);

@@ -6,6 +6,7 @@
 
 #include "codecs/second_stage.h"
 #include "codecs/zlib_codec.h"
+#include "gamefiles/package.h"
 #include "gamefiles/package_names.h"
 
 namespace {
@@ -23,20 +24,20 @@ std::uint32_t Adler(ByteView bytes) {
 }
 }  // namespace
 
-std::string PackageWriter::Open(const std::string& path, std::uint32_t version, std::uint32_t slotsPerTable) {
+Status PackageWriter::Open(const std::string& path, std::uint32_t version, std::uint32_t slotsPerTable) {
     version_ = version;
     slotsPerTable_ = std::max<std::uint32_t>(slotsPerTable, 1);
     entryCount_ = 0;
     linkAt_ = 12;
     pending_.clear();
-    if (std::string e = file_.Open(path); !e.empty()) return e;
+    if (Status opened = file_.Open(path); !opened) return opened;
     Bytes header(version == 4 ? kHeaderSize : 0x200, 0);
-    PutLE32(&header[0], 0x0050594D);
+    PutLE32(&header[0], kPackageMagic);
     PutLE32(&header[4], version);
     PutLE32(&header[8], 0xFD23EC43);
     PutLE32(&header[20], slotsPerTable_);
     file_.Write(header);
-    return "";
+    return {};
 }
 
 void PackageWriter::Add(const std::string& name, ByteView payload, std::uint16_t flag) {
@@ -102,7 +103,7 @@ void PackageWriter::WriteTable() {
     pending_.clear();
 }
 
-std::string PackageWriter::Commit() {
+Status PackageWriter::Commit() {
     if (!pending_.empty() || linkAt_ == 12) WriteTable();
     std::array<std::uint8_t, 4> count{};
     PutLE32(count.data(), entryCount_);

@@ -14,15 +14,15 @@ class PackageWriter {
 public:
     // Version 5 files start their first table at 0x200 and give entries no
     // header; version 4 files start it behind the header and give each
-    // entry a 12-byte header. "" or a message naming the file.
-    std::string Open(const std::string& path, std::uint32_t version, std::uint32_t slotsPerTable);
+    // entry a 12-byte header. The message of a failure names the file.
+    Status Open(const std::string& path, std::uint32_t version, std::uint32_t slotsPerTable);
     // Adds an entry; flag 0, 1 or 3.
     void Add(const std::string& name, ByteView payload, std::uint16_t flag);
     void AddHashed(std::uint64_t hash, ByteView payload, std::uint16_t flag);
     // Leaves one slot of the current table empty.
     void AddEmptySlot();
     // Writes the last table and the header's entry count and renames into place.
-    std::string Commit();
+    Status Commit();
 
 private:
     struct Pending {

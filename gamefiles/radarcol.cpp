@@ -1,17 +1,16 @@
 #include "gamefiles/radarcol.h"
 
-#include "io/bytes.h"
 #include "codecs/colors.h"
 #include "io/binary_io.h"
+#include "io/bytes.h"
 
-std::string ReadRadarColors(const std::string& path, std::vector<std::int32_t>& colors) {
+Result<std::vector<std::int32_t>> ReadRadarColors(const std::string& path) {
     constexpr std::size_t kColors = 65536;
     InputFile file;
-    if (std::string err = file.Open(path); !err.empty()) return err;
+    if (Status opened = file.Open(path); !opened) return opened.error();
     std::vector<std::uint8_t> raw(kColors * 2, 0);
-    if (file.ReadAt(0, raw) < 0) return "Cannot read '" + path + "'.";
-    std::vector<std::int32_t> loaded(kColors);
-    for (std::size_t i = 0; i < kColors; ++i) loaded[i] = Color16To32(GetLE16(&raw[2 * i]));
-    colors = std::move(loaded);
-    return "";
+    if (!file.ReadAt(0, raw)) return Error("Cannot read '" + path + "'.");
+    std::vector<std::int32_t> colors(kColors);
+    for (std::size_t i = 0; i < kColors; ++i) colors[i] = Color16To32(GetLE16(&raw[2 * i]));
+    return colors;
 }

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-// Fills `colors` (65536 entries) with the 32-bit forms of the file's colours.
-// A file shorter than 131072 bytes loads what it holds; the rest become 0.
-// On failure `colors` is left as it was.
-std::string ReadRadarColors(const std::string& path, std::vector<std::int32_t>& colors);
+#include "io/result.h"
+
+// The 32-bit forms of the file's 65536 colours. A file shorter than 131072
+// bytes gives what it holds; the rest are 0.
+Result<std::vector<std::int32_t>> ReadRadarColors(const std::string& path);

@@ -17,58 +17,59 @@ VerdataEntry DecodeEntry(const std::uint8_t* p) {
             static_cast<std::int16_t>(GetLE16(p + 16)), static_cast<std::int16_t>(GetLE16(p + 18))};
 }
 
-// Reads and checks the directory of an open verdata file; `directory` holds
-// its entries as stored (20 bytes each), the least memory they take.
-std::string LoadDirectory(const InputFile& file, const std::string& filename, std::vector<std::uint8_t>& directory) {
-    directory.clear();
-    if (file.Size() == 0) return "";
-    const std::string bad = "'" + filename + "' is not a verdata.mul (or damaged): ";
-    if (file.Size() < 4) return bad + "it is shorter than its 4-byte entry count.";
+// Reads and checks the directory of an open verdata file: its entries as
+// stored (20 bytes each), the least memory they take.
+Result<Bytes> LoadDirectory(const InputFile& file, const std::string& path) {
+    if (file.Size() == 0) return Bytes();
+    const std::string bad = "'" + path + "' is not a verdata.mul (or damaged): ";
+    const Error unreadable("Cannot read '" + path + "'.");
+    if (file.Size() < 4) return Error(bad + "it is shorter than its 4-byte entry count.");
     std::array<std::uint8_t, 4> countBytes{};
-    if (file.ReadAt(0, countBytes) != 4) return "Cannot read '" + filename + "'.";
+    if (!file.Fills(0, countBytes)) return unreadable;
     // Another file given as a verdata mostly shows here: a first word of 0
     // with more behind it (a hues.mul), or a count beyond the file's size.
     const std::uint32_t count = GetLE32(countBytes.data());
     const std::string counts = "it counts " + std::to_string(count) + " entries";
-    if (count == 0 && file.Size() > 4)
-        return bad + counts + " but holds " + std::to_string(file.Size()) + " bytes.";
+    if (count == 0 && file.Size() > 4) return Error(bad + counts + " but holds " + std::to_string(file.Size()) + " bytes.");
     if (count > (file.Size() - 4) / kVerdataEntrySize)
-        return bad + counts + ", whose directory of " + std::to_string(4 + kVerdataEntrySize * std::int64_t{count}) +
-               " bytes is larger than its " + std::to_string(file.Size()) + " bytes.";
+        return Error(bad + counts + ", whose directory of " + std::to_string(4 + kVerdataEntrySize * std::int64_t{count}) +
+                     " bytes is larger than its " + std::to_string(file.Size()) + " bytes.");
 
-    directory.resize(static_cast<std::size_t>(count * kVerdataEntrySize));
-    if (file.ReadAt(4, directory) != static_cast<std::int64_t>(directory.size())) return "Cannot read '" + filename + "'.";
+    Bytes directory(static_cast<std::size_t>(count * kVerdataEntrySize));
+    if (!file.Fills(4, directory)) return unreadable;
     for (std::uint32_t i = 0; i < count; ++i) {
         const VerdataEntry e = DecodeEntry(&directory[static_cast<std::size_t>(i) * kVerdataEntrySize]);
         if (e.length > 0 && (e.position < 0 || static_cast<std::int64_t>(e.position) + e.length > file.Size()))
-            return bad + "entry " + std::to_string(i) + " (file ID " + std::to_string(e.fileId) + ", block " +
-                   std::to_string(e.blockNumber) + ") has data beyond the end of the file.";
+            return Error(bad + "entry " + std::to_string(i) + " (file ID " + std::to_string(e.fileId) + ", block " +
+                         std::to_string(e.blockNumber) + ") has data beyond the end of the file.");
     }
-    return "";
+    return directory;
 }
 
+bool Keeps(const ReadOptions& options, const VerdataEntry& e) {
+    return e.fileId >= 0 && e.fileId <= 255 && options.Keeps(static_cast<std::uint8_t>(e.fileId), e.blockNumber);
+}
 }  // namespace
 
-std::string ReadVerdataDirectory(const std::string& filename, std::vector<VerdataEntry>& entries) {
+Result<std::vector<VerdataEntry>> ReadVerdataDirectory(const std::string& path) {
     InputFile file;
-    if (std::string err = file.Open(filename); !err.empty()) return err;
-    std::vector<std::uint8_t> directory;
-    if (std::string err = LoadDirectory(file, filename, directory); !err.empty()) return err;
-    entries.clear();
-    entries.reserve(directory.size() / kVerdataEntrySize);
-    for (std::size_t at = 0; at < directory.size(); at += kVerdataEntrySize) entries.push_back(DecodeEntry(&directory[at]));
-    return "";
+    if (Status opened = file.Open(path); !opened) return opened.error();
+    const Result<Bytes> directory = LoadDirectory(file, path);
+    if (!directory) return directory.error();
+    std::vector<VerdataEntry> entries;
+    entries.reserve(directory->size() / kVerdataEntrySize);
+    for (std::size_t at = 0; at < directory->size(); at += kVerdataEntrySize)
+        entries.push_back(DecodeEntry(&(*directory)[at]));
+    return entries;
 }
 
-std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFirst, std::uint8_t fileIdFrom,
-                        std::uint8_t fileIdTo, std::int32_t blockFrom, std::int32_t blockTo) {
+Status ReadVerdata(const std::string& path, Patch& patch, const ReadOptions& options) {
     InputFile file;
-    if (std::string err = file.Open(filename); !err.empty()) return err;
-    std::vector<std::uint8_t> directory;
-    if (std::string err = LoadDirectory(file, filename, directory); !err.empty()) return err;
-    auto wanted = [&](const VerdataEntry& e) {
-        return e.fileId >= fileIdFrom && e.fileId <= fileIdTo && e.blockNumber >= blockFrom && e.blockNumber <= blockTo;
-    };
+    if (Status opened = file.Open(path); !opened) return opened;
+    const Result<Bytes> loaded = LoadDirectory(file, path);
+    if (!loaded) return loaded.error();
+    const Bytes& directory = *loaded;
+    auto wanted = [&](const VerdataEntry& e) { return Keeps(options, e); };
     std::array<std::size_t, Patch::kFileIds> counts{};
     std::size_t dataBytes = 0;
     for (std::size_t at = 0; at < directory.size(); at += kVerdataEntrySize) {
@@ -83,23 +84,23 @@ std::string ReadVerdata(const std::string& filename, Patch& patch, bool clearFir
     ByteArena arena;
     arena.Expect(dataBytes);
     WindowedReader data(file);
-    ReadBudget budget(filename, file.Size());
+    ReadBudget budget(path, file.Size());
     for (std::size_t at = 0; at < directory.size(); at += kVerdataEntrySize) {
         const VerdataEntry e = DecodeEntry(&directory[at]);
         if (!wanted(e)) continue;
-        if (std::string err = budget.Take(e.length); !err.empty()) return err;
+        if (Status kept = budget.Take(e.length); !kept) return kept;
         BlockBytes bytes;
         if (e.length > 0) {
             ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(e.length));
-            if (!data.ReadAt(e.position, space.fill)) return "Cannot read '" + filename + "'.";
+            if (!data.ReadAt(e.position, space.fill)) return Error("Cannot read '" + path + "'.");
             bytes = std::move(space.bytes);
         }
         staged.AppendWithLength(static_cast<std::uint8_t>(e.fileId), e.blockNumber, e.length, std::move(bytes),
                                 e.flagA, e.flagB);
     }
-    if (clearFirst) patch = std::move(staged);
-    else patch.AppendAll(std::move(staged));
-    return "";
+    if (options.append) patch.AppendAll(std::move(staged));
+    else patch = std::move(staged);
+    return {};
 }
 
 namespace {
@@ -110,15 +111,45 @@ namespace {
 // written.
 class ExportPlan {
 public:
+    // Reads the base verdata ("" for none) and marks the blocks written.
+    static Result<ExportPlan> Make(const Patch& patch, const std::string& base) {
+        ExportPlan plan(patch);
+        if (!base.empty()) {
+            if (!IsExistingFile(base))
+                return Error("Cannot find the origional verdata.mul. Check the settings.", ErrorCode::kBaseMissing);
+            ReadOptions fromZero;
+            fromZero.firstBlock = 0;
+            if (Status read = ReadVerdata(base, plan.base_, fromZero); !read) return read.error();
+        }
+        plan.MarkWritten();
+        if (!plan.FitsTwoGigabytes()) return Error("The new verdata.mul would be larger than 2 GB.");
+        return plan;
+    }
+
+    ExportPlan(ExportPlan&& other) noexcept
+        : base_(std::move(other.base_)), sources_{&base_, other.sources_[1]}, written_(std::move(other.written_)),
+          count_(other.count_) {}
+
+    std::int64_t Count() const { return count_; }
+
+    // Calls fn(fileId, block) for each block written, in the file's order,
+    // while it returns true.
+    template <class Fn>
+    bool ForEach(Fn&& fn) const {
+        for (int f = 0; f < Patch::kFileIds; ++f)
+            for (int s = 0; s < 2; ++s) {
+                const BlockSlots& blocks = (*sources_[s])[static_cast<std::uint8_t>(f)].blocks;
+                const std::vector<bool>& marks = written_[s][f];
+                for (std::size_t i = 0; i < marks.size(); ++i)
+                    if (marks[i] && !fn(f, blocks[i])) return false;
+            }
+        return true;
+    }
+
+private:
     explicit ExportPlan(const Patch& patch) : sources_{&base_, &patch} {}
 
-    // Reads the base verdata ("" for none) and marks the blocks written. "" or the message.
-    std::string Make(const std::string& baseFilename) {
-        if (!baseFilename.empty()) {
-            if (!IsExistingFile(baseFilename)) return kBaseVerdataMissing;
-            if (std::string err = ReadVerdata(baseFilename, base_, false, 0, 255, 0, kMaxBlockNumber); !err.empty())
-                return err;
-        }
+    void MarkWritten() {
         SeenNumbers seen;
         for (int f = 0; f < Patch::kFileIds; ++f) {
             const auto id = static_cast<std::uint8_t>(f);
@@ -142,53 +173,31 @@ public:
                     }
             }
         }
+    }
+
+    // A verdata's positions are 32-bit.
+    bool FitsTwoGigabytes() const {
         std::int64_t position = 4 + count_ * kVerdataEntrySize;
-        const bool fits = ForEach([&](int, const PatchBlock& b) {
+        return ForEach([&](int, const PatchBlock& b) {
             const std::int32_t length = b.WrittenLength();
             if (length > 0 && position > INT32_MAX - length) return false;
             if (length > 0) position += length;
             return true;
         });
-        return fits ? "" : "The new verdata.mul would be larger than 2 GB.";
     }
 
-    std::int64_t Count() const { return count_; }
-
-    // Calls fn(fileId, block) for each block written, in the file's order,
-    // while it returns true.
-    template <class Fn>
-    bool ForEach(Fn&& fn) const {
-        for (int f = 0; f < Patch::kFileIds; ++f)
-            for (int s = 0; s < 2; ++s) {
-                const BlockSlots& blocks = (*sources_[s])[static_cast<std::uint8_t>(f)].blocks;
-                const std::vector<bool>& marks = written_[s][f];
-                for (std::size_t i = 0; i < marks.size(); ++i)
-                    if (marks[i] && !fn(f, blocks[i])) return false;
-            }
-        return true;
-    }
-
-private:
     Patch base_;
     std::array<const Patch*, 2> sources_;
     std::array<std::array<std::vector<bool>, Patch::kFileIds>, 2> written_;
     std::int64_t count_ = 0;
 };
-}  // namespace
 
-std::string WriteVerdata(SaveFile& out, const std::string& newFilename, const std::string& baseFilename,
-                         const Patch& patch, const Progress& progress) {
-    if (std::string err = OverwritesInput(newFilename, baseFilename, "the base verdata"); !err.empty()) return err;
-    ExportPlan plan(patch);
-    if (std::string err = plan.Make(baseFilename); !err.empty()) return err;
-    const std::int64_t count = plan.Count();
-
-    // The directory goes out entry by entry through the save's buffer, then the data.
-    if (std::string err = out.Open(newFilename); !err.empty()) return err;
+// The entry count and the directory, each block's data placed behind it.
+void WriteDirectory(SaveFile& out, const ExportPlan& plan) {
     std::array<std::uint8_t, 4> countBytes{};
-    PutLE32(countBytes.data(), static_cast<std::uint32_t>(count));
+    PutLE32(countBytes.data(), static_cast<std::uint32_t>(plan.Count()));
     out.Write(countBytes);
-    std::int64_t position = 4 + count * kVerdataEntrySize;
+    std::int64_t position = 4 + plan.Count() * kVerdataEntrySize;
     plan.ForEach([&](int f, const PatchBlock& b) {
         const std::int32_t length = b.WrittenLength();
         std::array<std::uint8_t, kVerdataEntrySize> entry{};
@@ -203,34 +212,46 @@ std::string WriteVerdata(SaveFile& out, const std::string& newFilename, const st
         if (length > 0) position += length;
         return true;
     });
+}
+
+// The blocks' data in the directory's order; false when `progress` stopped it.
+bool WriteData(SaveFile& out, const ExportPlan& plan, const Progress& progress) {
     std::int64_t done = 0;
-    // A cancel leaves the unfinished temporary file to `out`; the target is untouched.
-    const bool finished = plan.ForEach([&](int, const PatchBlock& b) {
-        if (!progress.Step(done++, count)) return false;
+    return plan.ForEach([&](int, const PatchBlock& b) {
+        if (!progress.Step(done++, plan.Count())) return false;
         out.WriteKept(b.bytes);
         return true;
     });
-    if (!finished) return kCancelled;
+}
+}  // namespace
+
+Status WriteVerdata(SaveFile& out, const std::string& path, const Patch& patch, const std::string& base,
+                    const Progress& progress) {
+    if (Status other = RefuseOverwriting(path, base, "the base verdata"); !other) return other;
+    const Result<ExportPlan> plan = ExportPlan::Make(patch, base);
+    if (!plan) return plan.error();
+    if (Status opened = out.Open(path); !opened) return opened;
+    WriteDirectory(out, *plan);
+    // A stop leaves the unfinished temporary file to `out`; the target is untouched.
+    if (!WriteData(out, *plan, progress)) return Cancelled();
     return out.Finish();
 }
 
-std::string WriteVerdata(const std::string& newFilename, const std::string& baseFilename, const Patch& patch,
-                         const Progress& progress) {
+Status WriteVerdata(const std::string& path, const Patch& patch, const std::string& base, const Progress& progress) {
     SaveFile out;
-    if (std::string err = WriteVerdata(out, newFilename, baseFilename, patch, progress); !err.empty()) return err;
+    if (Status written = WriteVerdata(out, path, patch, base, progress); !written) return written;
     return out.Commit();
 }
 
-std::string ExpectedVerdata(const std::string& baseFilename, const Patch& patch, Patch& expected) {
-    ExportPlan plan(patch);
-    if (std::string err = plan.Make(baseFilename); !err.empty()) return err;
+Result<Patch> ExpectedVerdata(const Patch& patch, const std::string& base) {
+    const Result<ExportPlan> plan = ExportPlan::Make(patch, base);
+    if (!plan) return plan.error();
     Patch blocks;
-    plan.ForEach([&](int f, const PatchBlock& b) {
+    plan->ForEach([&](int f, const PatchBlock& b) {
         const std::int32_t length = b.WrittenLength();
-        blocks.AppendWithLength(static_cast<std::uint8_t>(f), b.number, length,
-                                length > 0 ? b.bytes : BlockBytes{}, b.flagA, b.flagB);
+        blocks.AppendWithLength(static_cast<std::uint8_t>(f), b.number, length, length > 0 ? b.bytes : BlockBytes{},
+                                b.flagA, b.flagB);
         return true;
     });
-    expected = std::move(blocks);
-    return "";
+    return blocks;
 }

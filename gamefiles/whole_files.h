@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "io/result.h"
 #include "patch/patch.h"
 
 inline constexpr const char* kClientMarker = "CloseGumps";
@@ -14,8 +15,8 @@ inline constexpr const char* kNotAClient = "This is NOT an UO client.exe file.";
 // that holds that block is overwritten in place (keeping its flags), else a
 // slot is appended. The client executable must contain the marker text. On
 // any refusal the patch is untouched and the message says why.
-std::string AddWholeFile(Patch& patch, std::int32_t fileType, const std::string& path);
+Status AddWholeFile(Patch& patch, std::int32_t fileType, const std::string& path);
 
-// Reads a raw block file as block `blockNumber` of `fileId` (flags 0). An
-// empty file gives a block without data. "" or why the file was refused.
-std::string LoadBlockFromDatafile(Patch& patch, const std::string& path, std::uint8_t fileId, std::int32_t blockNumber);
+// Appends a raw block file as block `blockNumber` of `fileId` (flags 0). An
+// empty file gives a block without data.
+Status LoadBlockFromDatafile(Patch& patch, std::uint8_t fileId, std::int32_t blockNumber, const std::string& path);

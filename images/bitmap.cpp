@@ -30,7 +30,7 @@ QRgb ToQRgb(std::int32_t c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) &
 std::int32_t FromQRgb(QRgb c) { return qRed(c) + 256 * qGreen(c) + 65536 * qBlue(c); }
 
 // Qt gives a null picture when it cannot allocate one.
-constexpr char kNoMemoryForPicture[] = "There is not enough memory for the picture.";
+Error NoMemoryForPicture() { return Error("There is not enough memory for the picture.", ErrorCode::kOutOfMemory); }
 
 // The darkest grey: a visible pixel whose colour would round to the game's transparent 0.
 constexpr std::uint16_t kDarkestGrey = 0x0421;
@@ -53,56 +53,45 @@ QImage GridToImage(const ColorGrid& grid, QRgb background) {
     return image;
 }
 
-QImage LoadPicture(const QString& path, std::string& error) {
-    return LoadPicture(QFile::encodeName(path).toStdString(), error);
-}
+Result<QImage> LoadPicture(const QString& path) { return LoadPicture(QFile::encodeName(path).toStdString()); }
 
-QImage LoadPicture(const std::string& path, std::string& error) {
+Result<QImage> LoadPicture(const std::string& path) {
     // Read by the core, which refuses FIFOs and devices and takes any name the
     // system can spell; Qt decodes from memory.
-    Bytes file;
-    if (error = ReadWholeFile(path, file); !error.empty()) return {};
+    const Result<Bytes> read = ReadWholeFile(path);
+    if (!read) return read.error();
+    const Bytes& file = *read;
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader::setAllocationLimit(kPictureLimitMiB);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
-    if (ClaimedPixels(size, file) > kMaxPictureCells) {
-        error = "The picture '" + path + "' is too large: a gump holds at most " + std::to_string(kMaxPictureCells) +
-                " pixels (8192 x 8192).";
-        return {};
-    }
-    if (size.isValid() && (size.width() > kMaxGumpSide || size.height() > kMaxGumpSide)) {
-        error = "The picture '" + path + "' is " + std::to_string(size.width()) + "x" +
-                std::to_string(size.height()) + " pixels; a gump can be at most 32767 pixels wide and high.";
-        return {};
-    }
+    if (ClaimedPixels(size, file) > kMaxPictureCells)
+        return Error("The picture '" + path + "' is too large: a gump holds at most " +
+                     std::to_string(kMaxPictureCells) + " pixels (8192 x 8192).");
+    if (size.isValid() && (size.width() > kMaxGumpSide || size.height() > kMaxGumpSide))
+        return Error("The picture '" + path + "' is " + std::to_string(size.width()) + "x" +
+                     std::to_string(size.height()) + " pixels; a gump can be at most 32767 pixels wide and high.");
     const bool png = reader.format() == "png";  // known only before the read
     QImage image = reader.read();
-    if (image.isNull()) {
-        error = "Cannot read the picture '" + path + "': " + reader.errorString().toStdString() + ".";
-        return {};
-    }
+    if (image.isNull())
+        return Error("Cannot read the picture '" + path + "': " + reader.errorString().toStdString() + ".");
     // Only a PNG's alpha means transparency; in a bitmap black does, as modders expect.
     if (!png) image = image.convertToFormat(QImage::Format_RGB32);
-    if (image.isNull()) {
-        error = "There is not enough memory for the picture '" + path + "'.";
-        return {};
-    }
-    if (image.width() > kMaxGumpSide || image.height() > kMaxGumpSide) {
-        error = "The picture '" + path + "' is larger than a gump can be (32767 x 32767 pixels).";
-        return {};
-    }
+    if (image.isNull())
+        return Error("There is not enough memory for the picture '" + path + "'.", ErrorCode::kOutOfMemory);
+    if (image.width() > kMaxGumpSide || image.height() > kMaxGumpSide)
+        return Error("The picture '" + path + "' is larger than a gump can be (32767 x 32767 pixels).");
     return image;
 }
 
-std::string SavePicture(const QImage& image, const QString& path) {
+Status SavePicture(const QImage& image, const QString& path) {
     return SavePicture(image, QFile::encodeName(path).toStdString());
 }
 
-std::string SavePicture(const QImage& image, const std::string& path) {
-    if (image.isNull()) return "There is no picture to save.";
+Status SavePicture(const QImage& image, const std::string& path) {
+    if (image.isNull()) return Error("There is no picture to save.");
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -110,7 +99,7 @@ std::string SavePicture(const QImage& image, const std::string& path) {
     if (IsPng(path)) {
         // Black is the game's colour 0, which it draws transparent.
         QImage png = image.convertToFormat(QImage::Format_ARGB32);
-        if (png.isNull()) return kNoMemoryForPicture;
+        if (png.isNull()) return NoMemoryForPicture();
         for (int y = 0; y < png.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(png.scanLine(y));
             for (int x = 0; x < png.width(); ++x)
@@ -120,23 +109,24 @@ std::string SavePicture(const QImage& image, const std::string& path) {
     } else {
         encoded = image.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP");
     }
-    if (!encoded) return "Cannot encode the picture.";
+    if (!encoded) return Error("Cannot encode the picture.");
     SaveFile file;
-    if (std::string err = file.Open(path); !err.empty()) return err;
+    if (Status opened = file.Open(path); !opened) return opened;
     file.Write(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
     return file.Commit();
 }
 
-std::string ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QImage& picture) {
-    if (picture.isNull()) return "There is no picture to import.";
+Status ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QImage& picture) {
+    if (picture.isNull()) return Error("There is no picture to import.");
     const int w = picture.width(), h = picture.height();
-    if (w > kMaxGumpSide || h > kMaxGumpSide) return "A gump can be at most 32767 pixels wide and high.";
-    if (std::int64_t{w} * h > kMaxPictureCells) return "The picture is too large: a gump holds at most 8192 x 8192 pixels.";
+    if (w > kMaxGumpSide || h > kMaxGumpSide) return Error("A gump can be at most 32767 pixels wide and high.");
+    if (std::int64_t{w} * h > kMaxPictureCells)
+        return Error("The picture is too large: a gump holds at most 8192 x 8192 pixels.");
     // With an alpha channel, a mostly transparent pixel is colour 0 and an
     // opaque one keeps its colour, never 0.
     const bool alpha = picture.hasAlphaChannel();
     const QImage rgb = picture.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (rgb.isNull()) return kNoMemoryForPicture;
+    if (rgb.isNull()) return NoMemoryForPicture();
     std::vector<std::uint16_t> colors(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
     for (int y = 0; y < h; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
@@ -146,18 +136,17 @@ std::string ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QIma
             colors[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)] = c;
         }
     }
-    std::optional<Bytes> block = EncodeGump(colors, w, h);
-    if (!block) return "The picture is too large for a gump block.";
+    const Result<Bytes> block = EncodeGump(colors, w, h);
+    if (!block) return Error("The picture is too large for a gump block.");
     patch.RemoveBlock(kGumps, blockNumber);
-    patch.Append(kGumps, blockNumber, std::move(*block), static_cast<std::int16_t>(h), static_cast<std::int16_t>(w));
-    return "";
+    patch.Append(kGumps, blockNumber, *block, static_cast<std::int16_t>(h), static_cast<std::int16_t>(w));
+    return {};
 }
 
-QImage GumpPicture(const PatchBlock& block, std::string& error) {
-    ColorGrid grid;
-    error = DecodeGump(block.bytes, grid, block.flagB, block.flagA);
-    if (!error.empty()) return {};
-    QImage image = GridToImage(grid, qRgb(0, 0, 0));
-    if (image.isNull()) error = kNoMemoryForPicture;
+Result<QImage> GumpPicture(const PatchBlock& block) {
+    const Result<ColorGrid> grid = DecodeGump(block.bytes, block.flagB, block.flagA);
+    if (!grid) return grid.error();
+    QImage image = GridToImage(*grid, qRgb(0, 0, 0));
+    if (image.isNull()) return NoMemoryForPicture();
     return image;
 }

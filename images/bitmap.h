@@ -8,6 +8,7 @@
 #include <string>
 
 #include "codecs/color_grid.h"
+#include "io/result.h"
 #include "patch/patch.h"
 
 // The largest width or height a gump can have: the flags are 16-bit signed.
@@ -17,28 +18,27 @@ inline constexpr int kMaxGumpSide = 32767;
 // Null when Qt cannot allocate it.
 QImage GridToImage(const ColorGrid& grid, QRgb background);
 
-// Loads a picture file. A null image and a message when it cannot be read or
-// is wider or taller than a gump can be. Only a PNG keeps its alpha channel.
-// Refuses anything but a regular file, and pictures of more pixels than a
-// gump's picture may have (kMaxPictureCells), saying they are too large.
-QImage LoadPicture(const QString& path, std::string& error);
+// Loads a picture file; refuses one that cannot be read or is wider or
+// taller than a gump can be. Only a PNG keeps its alpha channel. Refuses
+// anything but a regular file, and pictures of more pixels than a gump's
+// picture may have (kMaxPictureCells), saying they are too large.
+Result<QImage> LoadPicture(const QString& path);
 // The same for a path as the system spells it (bytes, perhaps not UTF-8).
-QImage LoadPicture(const std::string& path, std::string& error);
+Result<QImage> LoadPicture(const std::string& path);
 
 // Saves an image as a Windows bitmap, or as PNG when the name ends in
 // ".png" (black pixels, the gump's colour 0, then transparent); an existing
 // file is replaced only when the whole image was written.
-std::string SavePicture(const QImage& image, const QString& path);
-std::string SavePicture(const QImage& image, const std::string& path);
+Status SavePicture(const QImage& image, const QString& path);
+Status SavePicture(const QImage& image, const std::string& path);
 
 // Builds gump block `blockNumber` from the picture and puts it into the patch
 // (with an alpha channel: alpha below 128 is colour 0, and an opaque pixel
-// whose colour would be 0 becomes 0x0421):
-// the first live block of that number is marked removed and the new one is
-// appended with flagA = height and flagB = width. "" or why it was refused
-// (the patch is then untouched).
-std::string ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QImage& picture);
+// whose colour would be 0 becomes 0x0421): the first live block of that
+// number is marked removed and the new one is appended with flagA = height
+// and flagB = width. On a refusal the patch is untouched.
+Status ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QImage& picture);
 
 // The picture of a gump block as the preview draws it (cells of value 0
-// black); a null image and a message when it does not decode.
-QImage GumpPicture(const PatchBlock& block, std::string& error);
+// black), or why it does not decode.
+Result<QImage> GumpPicture(const PatchBlock& block);

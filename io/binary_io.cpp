@@ -11,19 +11,18 @@
 
 InputFile::~InputFile() { Close(); }
 
-std::string InputFile::Open(const std::string& path) {
+Status InputFile::Open(const std::string& path) {
     Close();
     path_ = path;
-    lfsPointer_ = false;
-    if (path.empty()) return "No file name was given.";
+    if (path.empty()) return Error("No file name was given.");
     // Opened without blocking, so that a FIFO or a device is refused at once
     // instead of waiting for a writer for ever.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return "Cannot open '" + path + "': " + std::strerror(errno) + ".";
+    if (fd < 0) return Error("Cannot open '" + path + "': " + std::strerror(errno) + ".");
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return "Cannot open '" + path + "': it is not a regular file.";
+        return Error("Cannot open '" + path + "': it is not a regular file.");
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
@@ -31,13 +30,12 @@ std::string InputFile::Open(const std::string& path) {
     // A file kept in version control may be a small text that stands for it.
     static constexpr std::string_view kLfsPointer = "version https://git-lfs.github.com/spec/v1";
     std::uint8_t head[kLfsPointer.size()] = {};
-    if (size_ < 1024 && ReadAt(0, head) == static_cast<std::int64_t>(sizeof head) &&
-        std::equal(kLfsPointer.begin(), kLfsPointer.end(), head)) {
+    if (size_ < 1024 && Fills(0, head) && std::equal(kLfsPointer.begin(), kLfsPointer.end(), head)) {
         Close();
-        lfsPointer_ = true;
-        return "'" + path + "' is a Git LFS pointer, not the file itself: fetch the real file first (git lfs pull).";
+        return Error("'" + path + "' is a Git LFS pointer, not the file itself: fetch the real file first (git lfs pull).",
+                     ErrorCode::kNotFetched);
     }
-    return "";
+    return {};
 }
 
 void InputFile::Close() {
@@ -46,19 +44,24 @@ void InputFile::Close() {
     size_ = 0;
 }
 
-std::int64_t InputFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {
-    if (fd_ < 0 || offset < 0) return -1;
+Result<std::size_t> InputFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+    if (fd_ < 0 || offset < 0) return Error("Cannot read '" + path_ + "' at offset " + std::to_string(offset) + ".");
     std::size_t done = 0;
     while (done < out.size()) {
         const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
-            return -1;
+            return Error("Cannot read '" + path_ + "': " + std::strerror(errno) + ".");
         }
         if (n == 0) break;
         done += static_cast<std::size_t>(n);
     }
-    return static_cast<std::int64_t>(done);
+    return done;
+}
+
+bool InputFile::Fills(std::int64_t offset, std::span<std::uint8_t> out) const {
+    const Result<std::size_t> n = ReadAt(offset, out);
+    return n && *n == out.size();
 }
 
 namespace {
@@ -72,11 +75,11 @@ BufferedReader::BufferedReader(const InputFile& file, std::size_t bufferSize)
     : file_(file), buffer_(BufferFor(file, bufferSize)) {}
 
 bool BufferedReader::Fill() {
-    const std::int64_t n = file_.ReadAt(filePosition_, buffer_);
-    if (n <= 0) return false;
+    const Result<std::size_t> n = file_.ReadAt(filePosition_, buffer_);
+    if (!n || *n == 0) return false;
     begin_ = 0;
-    end_ = static_cast<std::size_t>(n);
-    filePosition_ += n;
+    end_ = *n;
+    filePosition_ += static_cast<std::int64_t>(*n);
     return true;
 }
 
@@ -87,10 +90,9 @@ bool BufferedReader::Read(std::span<std::uint8_t> out) {
             const std::size_t want = out.size() - done;
             if (want >= buffer_.size()) {
                 // Large reads bypass the buffer.
-                const std::int64_t n = file_.ReadAt(filePosition_, out.subspan(done));
-                if (n != static_cast<std::int64_t>(want)) return false;
-                filePosition_ += n;
-                position_ += n;
+                if (!file_.Fills(filePosition_, out.subspan(done))) return false;
+                filePosition_ += static_cast<std::int64_t>(want);
+                position_ += static_cast<std::int64_t>(want);
                 return true;
             }
             if (!Fill()) return false;
@@ -132,7 +134,7 @@ bool WindowedReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
                                                  static_cast<std::size_t>(end - begin));
     std::fill(out.begin(), out.begin() + (begin - offset), std::uint8_t{0});
     std::fill(out.begin() + (end - offset), out.end(), std::uint8_t{0});
-    if (inside.size() > window_.size() / 2) return file_.ReadAt(begin, inside) == end - begin;
+    if (inside.size() > window_.size() / 2) return file_.Fills(begin, inside);
     if (!Cover(begin, end)) return false;
     std::memcpy(inside.data(), window_.data() + (begin - windowStart_), inside.size());
     return true;
@@ -148,11 +150,11 @@ std::optional<std::span<const std::uint8_t>> WindowedReader::View(std::int64_t o
 
 bool WindowedReader::Cover(std::int64_t begin, std::int64_t end) {
     if (begin >= windowStart_ && end <= windowStart_ + static_cast<std::int64_t>(windowLength_)) return true;
-    const std::int64_t n = file_.ReadAt(begin, window_);
+    const Result<std::size_t> n = file_.ReadAt(begin, window_);
     // A failed or short read (the file shrank) has overwritten the window.
     windowStart_ = begin;
-    windowLength_ = static_cast<std::size_t>(std::max<std::int64_t>(n, 0));
-    return n >= end - begin;
+    windowLength_ = n ? *n : 0;
+    return static_cast<std::int64_t>(windowLength_) >= end - begin;
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -160,12 +162,11 @@ bool IsExistingFile(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::int64_t maxBytes) {
+Result<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::int64_t maxBytes) {
     InputFile f;
-    if (std::string err = f.Open(path); !err.empty()) return err;
-    if (f.Size() > maxBytes) return "'" + path + "' is too large (" + std::to_string(f.Size()) + " bytes).";
+    if (Status opened = f.Open(path); !opened) return opened.error();
+    if (f.Size() > maxBytes) return Error("'" + path + "' is too large (" + std::to_string(f.Size()) + " bytes).");
     std::vector<std::uint8_t> data(static_cast<std::size_t>(f.Size()));
-    if (f.ReadAt(0, data) != f.Size()) return "Cannot read '" + path + "': " + std::strerror(errno) + ".";
-    out = std::move(data);
-    return "";
+    if (!f.Fills(0, data)) return Error("Cannot read '" + path + "': " + std::strerror(errno) + ".");
+    return data;
 }

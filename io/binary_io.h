@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "io/result.h"
+
 // A file opened for reading only; it is never created.
 class InputFile {
 public:
@@ -16,24 +18,23 @@ public:
     InputFile& operator=(const InputFile&) = delete;
     ~InputFile();
 
-    // "" on success, otherwise a message naming the path and the reason. A
-    // Git LFS pointer is refused: its text stands for a file not fetched.
-    std::string Open(const std::string& path);
+    // The message names the path and the reason. A Git LFS pointer is
+    // refused (kNotFetched): its text stands for a file not fetched.
+    Status Open(const std::string& path);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
-    // The last Open refused a Git LFS pointer.
-    bool IsLfsPointer() const { return lfsPointer_; }
     std::int64_t Size() const { return size_; }
     const std::string& Path() const { return path_; }
 
-    // Reads up to out.size() bytes at `offset`; returns how many were read
-    // (fewer at the end of the file), or -1 on an I/O error.
-    std::int64_t ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const;
+    // Reads up to out.size() bytes at `offset`: how many were read (fewer
+    // at the end of the file).
+    Result<std::size_t> ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const;
+    // True when all of `out` could be read from `offset`.
+    bool Fills(std::int64_t offset, std::span<std::uint8_t> out) const;
 
 private:
     int fd_ = -1;
     std::int64_t size_ = 0;
-    bool lfsPointer_ = false;
     std::string path_;
 };
 
@@ -86,6 +87,5 @@ private:
 // True when `path` names an existing regular file.
 bool IsExistingFile(const std::string& path);
 
-// Reads a whole file, refusing files larger than `maxBytes`.
-std::string ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out,
-                          std::int64_t maxBytes = INT32_MAX);
+// The bytes of a whole file, refusing files larger than `maxBytes`.
+Result<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::int64_t maxBytes = INT32_MAX);

@@ -60,12 +60,12 @@ bool SameFile(int fd, const std::string& path) {
 }
 }  // namespace
 
-std::string PatchLock::Acquire(const std::string& patchPath, std::chrono::milliseconds patience,
-                               const std::function<void()>& waiting) {
+Status PatchLock::Acquire(const std::string& patchPath, std::chrono::milliseconds patience,
+                          const std::function<void()>& waiting) {
     Release();
-    std::string patch;
-    if (!FollowLinks(patchPath, patch))
-        return "Cannot lock '" + patchPath + "': it is a symbolic link that leads round in a loop.";
+    const Result<std::string> followed = FollowLinks(patchPath);
+    if (!followed) return Error("Cannot lock '" + patchPath + "': " + followed.error().message);
+    const std::string& patch = *followed;
     const std::string lockFile = LockFileBeside(patch);
     auto take = [&](int fd) {
         fd_ = fd;
@@ -81,23 +81,23 @@ std::string PatchLock::Acquire(const std::string& patchPath, std::chrono::millis
             // A lock file made here is armed before a signal could leave it behind.
             const SignalsHeld held;
             fd = OpenLockFile(lockFile, patch);
-            if (fd < 0) return "Cannot lock '" + patchPath + "' (" + lockFile + "): " + std::strerror(errno) + ".";
+            if (fd < 0) return Error("Cannot lock '" + patchPath + "' (" + lockFile + "): " + std::strerror(errno) + ".");
             if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, lockFile)) {
                 take(fd);
-                return "";
+                return {};
             }
         }
         while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             if (errno != EWOULDBLOCK && errno != EINTR) {
                 const std::string why = std::strerror(errno);
                 ::close(fd);
-                return "Cannot lock '" + patchPath + "': " + why + ".";
+                return Error("Cannot lock '" + patchPath + "': " + why + ".");
             }
             const auto waited = std::chrono::steady_clock::now() - start;
             if (waited >= patience) {
                 ::close(fd);
-                return "'" + patchPath + "' is being saved by another program; nothing was changed. Try again when it "
-                       "has finished.";
+                return Error("'" + patchPath + "' is being saved by another program; nothing was changed. Try again "
+                             "when it has finished.");
             }
             if (!told && waited >= kQuietWait && waiting) {
                 waiting();
@@ -108,7 +108,7 @@ std::string PatchLock::Acquire(const std::string& patchPath, std::chrono::millis
         // The holder before may have removed the file this lock is on.
         if (SameFile(fd, lockFile)) {
             take(fd);
-            return "";
+            return {};
         }
         ::close(fd);
     }

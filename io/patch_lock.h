@@ -22,9 +22,9 @@ public:
 
     // Takes the lock of `patchPath`, waiting at most `patience` while another
     // program holds it; `waiting` is called once when that lasts a second.
-    // "" when held, otherwise a message naming the patch.
-    std::string Acquire(const std::string& patchPath, std::chrono::milliseconds patience,
-                        const std::function<void()>& waiting = {});
+    // The message of a failure names the patch.
+    Status Acquire(const std::string& patchPath, std::chrono::milliseconds patience,
+                   const std::function<void()>& waiting = {});
     void Release();
     bool Held() const { return fd_ >= 0; }
 

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <functional>
 
-// What a stopped command returns as its error; callers show no error box for it.
-inline constexpr char kCancelled[] = "Cancelled.";
+#include "io/result.h"
+
+// What a stopped command returns; callers show no error box for it.
+inline Error Cancelled() { return Error("Cancelled.", ErrorCode::kCancelled); }
 
 struct Progress {
     // Told done of total; returns false to stop. Empty: nobody is watching.

@@ -17,9 +17,9 @@ ReadBudget::ReadBudget(std::string path, std::int64_t inputBytes, std::int64_t f
 
 ReadBudget::ReadBudget(const std::string& path) : ReadBudget(path, SizeOf(path)) {}
 
-std::string ReadBudget::Take(std::int64_t bytes) {
+Status ReadBudget::Take(std::int64_t bytes) {
     if (bytes > 0) left_ -= std::min(bytes, left_ + 1);  // stops at -1: no overflow
-    if (left_ >= 0) return "";
-    return "'" + path_ + "' is damaged: its entries point at the same bytes so many times, or claim so much, that "
-           "reading them would need far more memory than the file's size justifies.";
+    if (left_ >= 0) return {};
+    return Error("'" + path_ + "' is damaged: its entries point at the same bytes so many times, or claim so much, "
+                 "that reading them would need far more memory than the file's size justifies.");
 }

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <string>
 
+#include "io/result.h"
+
 class ReadBudget {
 public:
     static constexpr std::int64_t kSlack = std::int64_t{64} << 20;
@@ -26,9 +28,9 @@ public:
     // The budget of a read of the file at `path`, by its size on disk.
     explicit ReadBudget(const std::string& path);
 
-    // Counts `bytes` more; "" while the total stays within the budget,
-    // otherwise a message naming the file (every later call fails too).
-    std::string Take(std::int64_t bytes);
+    // Counts `bytes` more; fails once the total is past the budget, naming
+    // the file (and so does every later call).
+    Status Take(std::int64_t bytes);
 
 private:
     std::string path_;

@@ -55,6 +55,10 @@ public:
     T&& operator*() && { return std::move(*Checked()); }
     T* operator->() { return Checked(); }
     const T* operator->() const { return const_cast<Result*>(this)->Checked(); }
+    template <class U>
+    T value_or(U&& other) const& {
+        return has_value() ? std::get<0>(state_) : static_cast<T>(std::forward<U>(other));
+    }
     // Only after has_value() said false.
     const Error& error() const { return std::get<1>(state_); }
 

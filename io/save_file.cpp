@@ -131,52 +131,48 @@ void RemoveTemporaryFilesOnSignals() {
     for (const int s : kCleanedSignals) ::sigaction(s, &action, nullptr);
 }
 
-bool FollowLinks(const std::string& path, std::string& target) {
+Result<std::string> FollowLinks(const std::string& path) {
+    const Error loops("it is a symbolic link that leads round in a loop.");
     std::string at = path;
     for (int hops = 0;; ++hops) {
         struct stat st {};
         const bool found = ::lstat(at.c_str(), &st) == 0;
-        if (!found && errno == ELOOP) return false;  // a folder on the way loops
-        if (!found || !S_ISLNK(st.st_mode)) {
-            target = at;
-            return true;
-        }
-        if (hops == kMaxLinks) return false;
+        if (!found && errno == ELOOP) return loops;  // a folder on the way loops
+        if (!found || !S_ISLNK(st.st_mode)) return at;
+        if (hops == kMaxLinks) return loops;
         std::string link(PATH_MAX, '\0');
         const ssize_t n = ::readlink(at.c_str(), link.data(), link.size());
-        if (n <= 0) {
-            target = at;  // refused as no regular file
-            return true;
-        }
+        if (n <= 0) return at;  // refused as no regular file
         link.resize(static_cast<std::size_t>(n));
         at = link[0] == '/' ? link : FolderOf(at) + "/" + link;
     }
 }
 
-std::string OverwritesInput(const std::string& target, const std::string& input, const std::string& what) {
+Status RefuseOverwriting(const std::string& target, const std::string& input, const std::string& what) {
     struct stat a {}, b {};
     if (input.empty() || ::stat(target.c_str(), &a) != 0 || ::stat(input.c_str(), &b) != 0 || a.st_dev != b.st_dev ||
         a.st_ino != b.st_ino)
-        return "";
-    return "Cannot write '" + target + "': it is " + what + " '" + input + "' itself.";
+        return {};
+    return Error("Cannot write '" + target + "': it is " + what + " '" + input + "' itself.");
 }
 
 SaveFile::~SaveFile() { Discard(); }
 
-std::string SaveFile::CheckTarget() const {
+Status SaveFile::CheckTarget() const {
     const std::string cannot = "Cannot save '" + name_ + "': ";
     struct stat st {};
-    if (::lstat(target_.c_str(), &st) != 0) return errno == ENOENT ? "" : cannot + std::strerror(errno) + ".";
-    if (!S_ISREG(st.st_mode)) return cannot + (S_ISDIR(st.st_mode) ? "it is a folder." : "it is not a regular file.");
+    if (::lstat(target_.c_str(), &st) != 0) return errno == ENOENT ? Status() : Error(cannot + std::strerror(errno) + ".");
+    if (!S_ISREG(st.st_mode)) return Error(cannot + (S_ISDIR(st.st_mode) ? "it is a folder." : "it is not a regular file."));
     // Saving replaces the file by rename, which the folder allows even where
     // the file forbids writing: ask what writing in place would be allowed.
-    if ((st.st_mode & 0222) == 0) return cannot + "the file is read-only.";
+    if ((st.st_mode & 0222) == 0) return Error(cannot + "the file is read-only.");
     if (::access(target_.c_str(), W_OK) != 0)
-        return cannot + (errno == EACCES ? std::string("you have no permission to write to it.") : std::strerror(errno) + std::string("."));
-    return "";
+        return Error(cannot + (errno == EACCES ? std::string("you have no permission to write to it.")
+                                               : std::strerror(errno) + std::string(".")));
+    return {};
 }
 
-std::string SaveFile::Open(const std::string& targetPath) {
+Status SaveFile::Open(const std::string& targetPath) {
     Discard();
     error_.clear();
     written_ = 0;
@@ -184,10 +180,12 @@ std::string SaveFile::Open(const std::string& targetPath) {
     kept_ = {};
     finished_ = false;
     name_ = targetPath;
-    if (targetPath.empty()) return "No file name was given.";
+    if (targetPath.empty()) return Error("No file name was given.");
     const std::string cannot = "Cannot save '" + targetPath + "': ";
-    if (!FollowLinks(targetPath, target_)) return cannot + "it is a symbolic link that leads round in a loop.";
-    if (std::string e = CheckTarget(); !e.empty()) return e;
+    Result<std::string> target = FollowLinks(targetPath);
+    if (!target) return Error(cannot + target.error().message);
+    target_ = std::move(*target);
+    if (Status writable = CheckTarget(); !writable) return writable;
     const std::string base = BaseOf(target_);
     const std::string prefix = "." + base.substr(0, std::min(base.size(), kNameKept)) + ".palindra-";
     const std::string folder = FolderOf(target_);
@@ -196,7 +194,7 @@ std::string SaveFile::Open(const std::string& targetPath) {
     {
         const SignalsHeld held;
         fd_ = ::mkostemp(name.data(), O_CLOEXEC);
-        if (fd_ < 0) return cannot + std::strerror(errno) + ".";
+        if (fd_ < 0) return Error(cannot + std::strerror(errno) + ".");
         temp_ = name;
         armed_.Arm(temp_);
     }
@@ -218,7 +216,7 @@ std::string SaveFile::Open(const std::string& targetPath) {
         mode &= ~mask;
     }
     ::fchmod(fd_, mode);
-    return "";
+    return {};
 }
 
 bool SaveFile::WriteAll(const std::uint8_t* data, std::size_t size) {
@@ -243,9 +241,9 @@ bool SaveFile::Flush() {
     return ok;
 }
 
-std::string SaveFile::Fail(const std::string& what) {
+Error SaveFile::Fail(const std::string& what) {
     if (error_.empty()) error_ = "Cannot save '" + name_ + "': " + what + ".";
-    return error_;
+    return Error(error_);
 }
 
 void SaveFile::WriteKept(std::span<const std::uint8_t> bytes) {
@@ -296,39 +294,40 @@ void SaveFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes)
     }
 }
 
-std::string SaveFile::Finish() {
-    if (fd_ < 0) return error_.empty() ? "The file was not opened." : error_;
-    if (finished_) return error_;
-    if (error_.empty()) Flush();
-    finished_ = true;
-    if (error_.empty() && ::fsync(fd_) != 0) Fail(std::strerror(errno));
-    std::vector<std::uint8_t>().swap(buffer_);
-    return error_;
+Status SaveFile::Finish() {
+    if (fd_ < 0) return Error(error_.empty() ? "The file was not opened." : error_);
+    if (!finished_) {
+        if (error_.empty()) Flush();
+        finished_ = true;
+        if (error_.empty() && ::fsync(fd_) != 0) Fail(std::strerror(errno));
+        std::vector<std::uint8_t>().swap(buffer_);
+    }
+    return error_.empty() ? Status() : Error(error_);
 }
 
-std::string SaveFile::Commit() {
-    std::string error = Finish();
-    if (error.empty()) error = CheckTarget();
-    if (error.empty() && ::rename(temp_.c_str(), target_.c_str()) != 0) error = Fail(std::strerror(errno));
-    if (!error.empty()) {
+Status SaveFile::Commit() {
+    Status done = Finish();
+    if (done) done = CheckTarget();
+    if (done && ::rename(temp_.c_str(), target_.c_str()) != 0) done = Fail(std::strerror(errno));
+    if (!done) {
         Discard();
-        return error;
+        return done;
     }
     placed_ = Placed::kForGood;
     Settle();
-    return "";
+    return {};
 }
 
-std::string SaveFile::Replace() {
+Status SaveFile::Replace() {
     if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_EXCHANGE) == 0) {
         placed_ = Placed::kSwapped;
-        return "";
+        return {};
     }
     // No file to swap with, or a file system that cannot swap: a plain rename.
     const bool absent = errno == ENOENT;
     if (::rename(temp_.c_str(), target_.c_str()) != 0) return Fail(std::strerror(errno));
     placed_ = absent ? Placed::kNew : Placed::kForGood;
-    return "";
+    return {};
 }
 
 void SaveFile::Restore() {
@@ -358,23 +357,23 @@ void SaveFile::Discard() {
 
 SaveFile& SaveSet::Add() { return *saves_.emplace_back(std::make_unique<SaveFile>()); }
 
-std::string SaveSet::Commit() {
-    std::string error;
+Status SaveSet::Commit() {
+    Status done;
     for (const auto& save : saves_)
-        if (error.empty()) error = save->Finish();
+        if (done) done = save->Finish();
     for (const auto& save : saves_)
-        if (error.empty()) error = save->CheckTarget();
-    if (error.empty()) {
+        if (done) done = save->CheckTarget();
+    if (done) {
         // A signal in between would leave some targets replaced and others not.
         const SignalsHeld held;
         std::size_t placed = 0;
-        while (placed < saves_.size() && error.empty())
-            if (error = saves_[placed]->Replace(); error.empty()) ++placed;
-        if (error.empty())
+        while (placed < saves_.size() && done)
+            if (done = saves_[placed]->Replace(); done) ++placed;
+        if (done)
             for (const auto& save : saves_) save->Settle();
         else
             while (placed > 0) saves_[--placed]->Restore();
     }
     saves_.clear();  // removes every temporary file not settled
-    return error;
+    return done;
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "io/result.h"
+
 // A file that a signal removes before the process ends, while it is armed
 // (see RemoveTemporaryFilesOnSignals). With `unless` given, it is removed
 // only when no file `unless` exists at that moment.
@@ -54,12 +56,12 @@ public:
     SaveFile& operator=(const SaveFile&) = delete;
     ~SaveFile();  // discards the temporary file unless committed
 
-    // "" on success, otherwise a message naming the target and the reason.
-    // Refuses a target that is not a regular file, that is read-only (no
-    // write permission bit at all, whoever saves), that the user could not
-    // write in place, or a symbolic link that loops. Removes the temporaries
-    // that saves of the target left when their process was killed.
-    std::string Open(const std::string& targetPath);
+    // The message names the target and the reason. Refuses a target that is
+    // not a regular file, that is read-only (no write permission bit at all,
+    // whoever saves), that the user could not write in place, or a symbolic
+    // link that loops. Removes the temporaries that saves of the target left
+    // when their process was killed.
+    Status Open(const std::string& targetPath);
     // Buffered append; a failure is remembered and reported by Commit. Large
     // spans are written straight from the caller's memory.
     void Write(std::span<const std::uint8_t> bytes);
@@ -73,11 +75,10 @@ public:
         return written_ + static_cast<std::int64_t>(buffer_.size() + kept_.size());
     }
     // Flushes every byte to disk and keeps the temporary file: the new file
-    // is whole, the target not replaced yet. "" or the message (again on
-    // later calls).
-    std::string Finish();
+    // is whole, the target not replaced yet. A failure fails later calls too.
+    Status Finish();
     // Finishes, checks the target again, renames over it and flushes the folder.
-    std::string Commit();
+    Status Commit();
 
 private:
     friend class SaveSet;
@@ -88,12 +89,12 @@ private:
     // Writes or buffers the run of kept bytes.
     void EndRun();
     bool WriteAll(const std::uint8_t* data, std::size_t size);
-    std::string Fail(const std::string& what);
-    // "" while the target may still be replaced, else why not.
-    std::string CheckTarget() const;
+    Error Fail(const std::string& what);
+    // Whether the target may still be replaced.
+    Status CheckTarget() const;
     // Moves the finished file onto the target; the old one, where the file
     // system can swap the two, stays under the temporary name until Settle.
-    std::string Replace();
+    Status Replace();
     void Restore();
     void Settle();
     void Discard();
@@ -118,8 +119,8 @@ public:
     SaveFile& Add();
     // Finishes every save, checks every target again, then replaces them
     // all. When any step fails no target is replaced and every temporary
-    // file is removed. "" or the message of the first failure.
-    std::string Commit();
+    // file is removed; the error is the first failure's.
+    Status Commit();
     bool Empty() const { return saves_.empty(); }
 
 private:
@@ -127,12 +128,12 @@ private:
 };
 
 // Follows `path` through symbolic links to the file a save of it replaces,
-// which need not exist yet. False when the links loop.
-bool FollowLinks(const std::string& path, std::string& target);
+// which need not exist yet. Fails when the links loop.
+Result<std::string> FollowLinks(const std::string& path);
 
-// "" unless writing `target` would replace `input`, which is `what` ("the
-// patch"): the same file however either is named. Then a message naming both.
-std::string OverwritesInput(const std::string& target, const std::string& input, const std::string& what);
+// Fails when writing `target` would replace `input`, which is `what` ("the
+// patch"): the same file however either is named. The message names both.
+Status RefuseOverwriting(const std::string& target, const std::string& input, const std::string& what);
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary files of the saves
 // under way (and every other armed RemovedOnSignal) before the process ends

@@ -110,13 +110,8 @@ ByteArena::~ByteArena() {
 ByteArena::Space ByteArena::Allocate(std::size_t size) {
     if (size == 0) return {};
     expected_ -= std::min(expected_, size);
-    if (size > kArenaBuffer / 4) {
-        // A large block gets a buffer of its own and leaves the shared one be.
-        BlockBuffer* own = BlockBuffer::Make(size);
-        Space s{BlockBytes(own, 0, static_cast<std::uint32_t>(size)), {own->Data(), size}};
-        own->Unref();
-        return s;
-    }
+    // A large block gets a buffer of its own and leaves the shared one be.
+    if (size > kArenaBuffer / 4) return Own(size);
     if (!buffer_ || buffer_->Capacity() - used_ < size) {
         if (buffer_) buffer_->Unref();
         buffer_ = nullptr;  // Make may throw
@@ -129,6 +124,14 @@ ByteArena::Space ByteArena::Allocate(std::size_t size) {
     Space s{BlockBytes(buffer_, static_cast<std::uint32_t>(used_), static_cast<std::uint32_t>(size)),
             {buffer_->Data() + used_, size}};
     used_ += size;
+    return s;
+}
+
+ByteArena::Space ByteArena::Own(std::size_t size) {
+    if (size == 0) return {};
+    BlockBuffer* own = BlockBuffer::Make(size);
+    Space s{BlockBytes(own, 0, static_cast<std::uint32_t>(size)), {own->Data(), size}};
+    own->Unref();
     return s;
 }
 

@@ -84,6 +84,8 @@ public:
     void Expect(std::size_t bytes) { expected_ = bytes; }
     // Room for `size` bytes (at most 2 GB).
     Space Allocate(std::size_t size);
+    // Room for one block's `size` bytes in a buffer of its own.
+    static Space Own(std::size_t size);
     BlockBytes Copy(ByteView bytes);
     // Starts the current buffer over when no block refers to it any more.
     void Reuse();

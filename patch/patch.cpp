@@ -43,8 +43,8 @@ void Patch::AppendAll(Patch&& other) {
 }
 
 void Patch::RemoveBlock(std::uint8_t fileId, std::int32_t blockNumber) {
-    const std::int32_t index = blockNumber == -1 ? -1 : FindBlock(fileId, blockNumber);
-    if (index >= 0) MarkRemoved(fileId, static_cast<std::size_t>(index));
+    if (blockNumber == -1) return;
+    if (const auto slot = FindBlock(fileId, blockNumber)) MarkRemoved(fileId, *slot);
 }
 
 void Patch::MarkRemoved(std::uint8_t fileId, std::size_t slot) {
@@ -61,19 +61,24 @@ void Patch::Unmark(std::uint8_t fileId, std::size_t slot, std::int32_t blockNumb
     --e.removedCount;
 }
 
-std::int32_t Patch::FindBlock(std::uint8_t fileId, std::int32_t blockNumber) const {
+std::optional<std::size_t> Patch::FindBlock(std::uint8_t fileId, std::int32_t blockNumber) const {
     const auto& blocks = entries_[fileId].blocks;
     for (std::size_t i = 0; i < blocks.size(); ++i)
-        if (blocks[i].number == blockNumber) return static_cast<std::int32_t>(i);
-    return -1;
+        if (blocks[i].number == blockNumber) return i;
+    return std::nullopt;
 }
 
-std::int32_t Patch::FindLiveBlock(std::uint8_t fileId, std::int32_t blockNumber) const {
-    if (blockNumber == -1) return -1;
+std::optional<std::size_t> Patch::FindLiveBlock(std::uint8_t fileId, std::int32_t blockNumber) const {
+    if (blockNumber == -1) return std::nullopt;
     const auto& blocks = entries_[fileId].blocks;
     for (std::size_t i = blocks.size(); i-- > 0;)
-        if (blocks[i].number == blockNumber) return static_cast<std::int32_t>(i);
-    return -1;
+        if (blocks[i].number == blockNumber) return i;
+    return std::nullopt;
+}
+
+const PatchBlock* Patch::LiveBlock(std::uint8_t fileId, std::int32_t blockNumber) const {
+    const auto slot = FindLiveBlock(fileId, blockNumber);
+    return slot ? &entries_[fileId].blocks[*slot] : nullptr;
 }
 
 std::int64_t Patch::LiveCount() const {

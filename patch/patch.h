@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "patch/block_bytes.h"
@@ -27,6 +29,18 @@ struct PatchBlock {
     std::int32_t WrittenLength() const { return bytes.empty() ? std::min(Length(), 0) : Length(); }
 };
 static_assert(sizeof(PatchBlock) == 24);
+
+// Which blocks a reader of a patch project file or a verdata.mul keeps, and
+// whether they replace what the patch holds or follow it.
+struct ReadOptions {
+    std::uint8_t firstFileId = 0, lastFileId = 255;
+    std::int32_t firstBlock = INT32_MIN, lastBlock = INT32_MAX;
+    bool append = false;
+
+    bool Keeps(std::uint8_t fileId, std::int32_t block) const {
+        return fileId >= firstFileId && fileId <= lastFileId && block >= firstBlock && block <= lastBlock;
+    }
+};
 
 // Slots of a large file fill huge pages.
 using BlockSlots = std::vector<PatchBlock, LargePageAllocator<PatchBlock>>;
@@ -71,10 +85,12 @@ public:
     void MarkRemoved(std::uint8_t fileId, std::size_t slot);
     void Unmark(std::uint8_t fileId, std::size_t slot, std::int32_t blockNumber);
 
-    // Index of the first slot with this block number, or -1.
-    std::int32_t FindBlock(std::uint8_t fileId, std::int32_t blockNumber) const;
-    // Index of the last live slot with this block number (the one that wins), or -1.
-    std::int32_t FindLiveBlock(std::uint8_t fileId, std::int32_t blockNumber) const;
+    // The first slot with this block number.
+    std::optional<std::size_t> FindBlock(std::uint8_t fileId, std::int32_t blockNumber) const;
+    // The last live slot with this block number: the one that wins.
+    std::optional<std::size_t> FindLiveBlock(std::uint8_t fileId, std::int32_t blockNumber) const;
+    // That slot's block; nullptr when there is none.
+    const PatchBlock* LiveBlock(std::uint8_t fileId, std::int32_t blockNumber) const;
 
     // Total number of live slots over all file IDs.
     std::int64_t LiveCount() const;

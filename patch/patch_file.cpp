@@ -27,12 +27,15 @@ void WriteRecord(SaveFile& out, std::uint8_t fileId, const PatchBlock& b) {
     if (length > 0) out.Write(b.bytes);
 }
 
+// How many records were whole, and where the last of them ended.
+struct WholeRecords {
+    std::int64_t count = 0, end = 0;
+};
+
 // Reads records from the reader's position until the end of the file or the
 // first one that does not fit in it, appending them to `into` when given.
-// Returns how many were whole; `end` receives where the last one ended.
-std::int64_t ReadWholeRecords(BufferedReader& in, Patch* into, std::int64_t& end) {
-    std::int64_t count = 0;
-    end = in.Position();
+WholeRecords ReadWholeRecords(BufferedReader& in, Patch* into) {
+    WholeRecords whole{0, in.Position()};
     std::array<std::uint8_t, kRecordSize> rec{};
     ByteArena arena;
     while (in.Read(rec)) {
@@ -49,28 +52,27 @@ std::int64_t ReadWholeRecords(BufferedReader& in, Patch* into, std::int64_t& end
         if (into)
             into->AppendWithLength(rec[0], static_cast<std::int32_t>(GetLE32(&rec[1])), length, std::move(data),
                                    static_cast<std::int16_t>(GetLE16(&rec[9])), static_cast<std::int16_t>(GetLE16(&rec[11])));
-        ++count;
-        end = in.Position();
+        ++whole.count;
+        whole.end = in.Position();
     }
-    return count;
+    return whole;
 }
 
-std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
-                        std::uint8_t lastFileId, std::int32_t firstBlock, std::int32_t lastBlock, bool withData);
+Status ReadRecords(const std::string& path, Patch& patch, const ReadOptions& options, bool withData);
 }  // namespace
 
-std::string WritePatchFile(const std::string& path, const Patch& patch) {
+Status WritePatchFile(const std::string& path, const Patch& patch) {
     SaveFile out;
-    if (std::string err = WritePatchFile(out, path, patch); !err.empty()) return err;
+    if (Status written = WritePatchFile(out, path, patch); !written) return written;
     return out.Commit();
 }
 
-std::string WritePatchFile(SaveFile& out, const std::string& path, const Patch& patch) {
+Status WritePatchFile(SaveFile& out, const std::string& path, const Patch& patch) {
     std::uint32_t low = 0, high = 0;
     for (int f = 0; f < Patch::kFileIds; ++f)
         (f <= kLastLowFileId ? low : high) += static_cast<std::uint32_t>(patch[static_cast<std::uint8_t>(f)].LiveCount());
 
-    if (std::string err = out.Open(path); !err.empty()) return err;
+    if (Status opened = out.Open(path); !opened) return opened;
     std::array<std::uint8_t, kHeaderSize> header{'U', 'O', 'P', kVersion};
     PutLE32(&header[4], low);
     PutLE32(&header[8], high);
@@ -81,37 +83,40 @@ std::string WritePatchFile(SaveFile& out, const std::string& path, const Patch& 
     return out.Finish();
 }
 
-std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
-                          std::uint8_t lastFileId, std::int32_t firstBlock, std::int32_t lastBlock) {
-    return ReadRecords(path, patch, clear, firstFileId, lastFileId, firstBlock, lastBlock, true);
+Status ReadPatchFile(const std::string& path, Patch& patch, const ReadOptions& options) {
+    return ReadRecords(path, patch, options, true);
 }
 
-std::string ReadPatchHeaders(const std::string& path, Patch& patch) {
-    return ReadRecords(path, patch, true, 0, 255, INT32_MIN, INT32_MAX, false);
-}
+Status ReadPatchHeaders(const std::string& path, Patch& patch) { return ReadRecords(path, patch, {}, false); }
 
 namespace {
-std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
-                        std::uint8_t lastFileId, std::int32_t firstBlock, std::int32_t lastBlock, bool withData) {
-    InputFile file;
-    if (std::string err = file.Open(path); !err.empty()) return err;
-    const std::string notPatch = "'" + path + "' is not a patch project file: ";
-    BufferedReader in(file);
-
+// The record count the header declares, once it is checked against the file.
+Result<std::int64_t> ReadHeader(BufferedReader& in, const InputFile& file, const std::string& notPatch) {
     std::array<std::uint8_t, kHeaderSize> header{};
-    if (!in.Read(header)) return notPatch + "it is shorter than the 12-byte header.";
+    if (!in.Read(header)) return Error(notPatch + "it is shorter than the 12-byte header.");
     if (header[0] != 'U' || header[1] != 'O' || header[2] != 'P')
-        return notPatch + "it does not start with \"UOP\".";
+        return Error(notPatch + "it does not start with \"UOP\".");
     if (header[3] != kVersion)
-        return notPatch + "its format version is " + std::to_string(header[3]) + ", not 4.";
+        return Error(notPatch + "its format version is " + std::to_string(header[3]) + ", not 4.");
     const auto low = static_cast<std::int32_t>(GetLE32(&header[4]));
     const auto high = static_cast<std::int32_t>(GetLE32(&header[8]));
-    if (low < 0 || high < 0) return notPatch + "its block counts are negative.";
+    if (low < 0 || high < 0) return Error(notPatch + "its block counts are negative.");
     const std::int64_t records = static_cast<std::int64_t>(low) + high;
     // Every record takes at least 13 bytes: refuse impossible counts before allocating.
     if (records > in.Remaining() / static_cast<std::int64_t>(kRecordSize))
-        return notPatch + "it claims " + std::to_string(records) + " blocks, more than its " +
-               std::to_string(file.Size()) + " bytes can hold.";
+        return Error(notPatch + "it claims " + std::to_string(records) + " blocks, more than its " +
+                     std::to_string(file.Size()) + " bytes can hold.");
+    return records;
+}
+
+Status ReadRecords(const std::string& path, Patch& patch, const ReadOptions& options, bool withData) {
+    InputFile file;
+    if (Status opened = file.Open(path); !opened) return opened;
+    const std::string notPatch = "'" + path + "' is not a patch project file: ";
+    BufferedReader in(file);
+    const Result<std::int64_t> counted = ReadHeader(in, file, notPatch);
+    if (!counted) return counted.error();
+    const std::int64_t records = *counted;
 
     // Read into a patch of its own, so that a refused file changes nothing.
     Patch staged;
@@ -121,29 +126,25 @@ std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::
     for (std::int64_t r = 0; r < records; ++r) {
         const std::int64_t at = in.Position();
         std::array<std::uint8_t, kRecordSize> rec{};
-        if (!in.Read(rec))
-            return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) +
-                   " runs past the end of the file.";
+        const std::string where = notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at);
+        if (!in.Read(rec)) return Error(where + " runs past the end of the file.");
         const std::uint8_t fileId = rec[0];
         const auto blockNumber = static_cast<std::int32_t>(GetLE32(&rec[1]));
         const auto length = static_cast<std::int32_t>(GetLE32(&rec[5]));
         // No writer stores a negative number; it would mark the block removed.
-        if (blockNumber < 0)
-            return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) +
-                   " has the negative block number " + std::to_string(blockNumber) + ".";
+        if (blockNumber < 0) return Error(where + " has the negative block number " + std::to_string(blockNumber) + ".");
         // Every length <= 0 is a block without data and is kept as stored.
         if (length > in.Remaining())
-            return notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at) + " claims " +
-                   std::to_string(length) + " bytes, but only " + std::to_string(in.Remaining()) + " remain.";
-        const bool inRange = fileId >= firstFileId && fileId <= lastFileId && blockNumber >= firstBlock &&
-                             blockNumber <= lastBlock;
+            return Error(where + " claims " + std::to_string(length) + " bytes, but only " +
+                         std::to_string(in.Remaining()) + " remain.");
+        const bool inRange = options.Keeps(fileId, blockNumber);
         BlockBytes data;
         if (inRange && length > 0 && withData) {
             ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(length));
-            if (!in.Read(space.fill)) return "Cannot read '" + path + "'.";
+            if (!in.Read(space.fill)) return Error("Cannot read '" + path + "'.");
             data = std::move(space.bytes);
         } else if (length > 0 && !in.Skip(length)) {
-            return "Cannot read '" + path + "'.";
+            return Error("Cannot read '" + path + "'.");
         }
         // Most patches hold one file ID: room for every record the (checked)
         // header counts goes to the first one; pages never filled cost nothing.
@@ -154,49 +155,48 @@ std::string ReadRecords(const std::string& path, Patch& patch, bool clear, std::
     }
 
     if (in.Remaining() > 0) {
-        std::int64_t end = 0;
-        const std::int64_t more = ReadWholeRecords(in, nullptr, end);
-        return "'" + path + "' holds more than its header counts: the header counts " + std::to_string(records) +
-               " blocks, but " + std::to_string(more) + " more blocks and " + std::to_string(file.Size() - end) +
-               " further bytes follow them. It is not opened, so that saving it cannot lose them.";
+        const WholeRecords more = ReadWholeRecords(in, nullptr);
+        return Error("'" + path + "' holds more than its header counts: the header counts " + std::to_string(records) +
+                     " blocks, but " + std::to_string(more.count) + " more blocks and " +
+                     std::to_string(file.Size() - more.end) +
+                     " further bytes follow them. It is not opened, so that saving it cannot lose them.");
     }
 
-    if (clear) patch = std::move(staged);
-    else patch.AppendAll(std::move(staged));
-    return "";
+    if (options.append) patch.AppendAll(std::move(staged));
+    else patch = std::move(staged);
+    return {};
 }
 
-// Opens the file and reads its header: "" or why it is no patch project file.
-std::string OpenPatch(const std::string& path, InputFile& file, std::int64_t& declared) {
-    if (std::string err = file.Open(path); !err.empty()) return err;
+// Opens the file and reads its header: the records it declares, or why it is
+// no patch project file.
+Result<std::int64_t> OpenPatch(const std::string& path, InputFile& file) {
+    if (Status opened = file.Open(path); !opened) return opened.error();
     std::array<std::uint8_t, kHeaderSize> header{};
-    if (file.ReadAt(0, header) != static_cast<std::int64_t>(kHeaderSize) || header[0] != 'U' || header[1] != 'O' ||
-        header[2] != 'P' || header[3] != kVersion)
-        return "'" + path + "' is not a patch project file of version 4.";
-    declared = static_cast<std::int64_t>(GetLE32(&header[4])) + GetLE32(&header[8]);
-    return "";
+    if (!file.Fills(0, header) || header[0] != 'U' || header[1] != 'O' || header[2] != 'P' || header[3] != kVersion)
+        return Error("'" + path + "' is not a patch project file of version 4.");
+    return static_cast<std::int64_t>(GetLE32(&header[4])) + GetLE32(&header[8]);
 }
 }  // namespace
 
 std::int64_t TrailingRecords(const std::string& path) {
     InputFile file;
-    std::int64_t declared = 0, end = 0;
-    if (!OpenPatch(path, file, declared).empty()) return 0;
+    const Result<std::int64_t> declared = OpenPatch(path, file);
+    if (!declared) return 0;
     BufferedReader in(file);
     in.Skip(kHeaderSize);
-    return std::max<std::int64_t>(ReadWholeRecords(in, nullptr, end) - declared, 0);
+    return std::max<std::int64_t>(ReadWholeRecords(in, nullptr).count - *declared, 0);
 }
 
-Recovery RecoverPatchFile(const std::string& path, Patch& patch) {
-    Recovery r;
+Result<Recovery> RecoverPatchFile(const std::string& path) {
     InputFile file;
-    if (r.error = OpenPatch(path, file, r.declared); !r.error.empty()) return r;
+    const Result<std::int64_t> declared = OpenPatch(path, file);
+    if (!declared) return declared.error();
+    Recovery r;
+    r.declared = *declared;
     BufferedReader in(file);
     in.Skip(kHeaderSize);
-    Patch recovered;
-    std::int64_t end = 0;
-    r.recovered = ReadWholeRecords(in, &recovered, end);
-    r.unreadBytes = file.Size() - end;
-    patch = std::move(recovered);
+    const WholeRecords whole = ReadWholeRecords(in, &r.patch);
+    r.recovered = whole.count;
+    r.unreadBytes = file.Size() - whole.end;
     return r;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "io/result.h"
 #include "patch/patch.h"
 
 class SaveFile;
@@ -12,38 +13,36 @@ class SaveFile;
 // Every block number from 0 up is kept (-1 marks a removed slot).
 inline constexpr std::int32_t kMaxBlockNumber = INT32_MAX;
 
-// Writes every live block of `patch`. Returns "" or a message; on failure an
-// existing file at `path` is left as it was.
-std::string WritePatchFile(const std::string& path, const Patch& patch);
+// Writes every live block of `patch`; on failure an existing file at `path`
+// is left as it was.
+Status WritePatchFile(const std::string& path, const Patch& patch);
 // The same into `out`, which is opened on `path` and finished but left for
 // the caller to commit.
-std::string WritePatchFile(SaveFile& out, const std::string& path, const Patch& patch);
+Status WritePatchFile(SaveFile& out, const std::string& path, const Patch& patch);
 
-// Reads the blocks of a patch project file into `patch`: clears it first when
-// `clear` is set, and marks records outside the file ID and block number
-// ranges removed. The file is checked completely before `patch` changes (a
-// record with a negative block number is refused): on failure the message
-// names the file and `patch` is untouched.
-std::string ReadPatchFile(const std::string& path, Patch& patch, bool clear, std::uint8_t firstFileId,
-                          std::uint8_t lastFileId, std::int32_t firstBlock, std::int32_t lastBlock);
+// Reads the blocks of a patch project file into `patch`; records outside the
+// options' ranges become removed slots. The file is checked completely before
+// `patch` changes (a record with a negative block number is refused): on
+// failure the message names the file and `patch` is untouched.
+Status ReadPatchFile(const std::string& path, Patch& patch, const ReadOptions& options = {});
 
 // Reads every record of a patch project file as ReadPatchFile does, but
 // without the blocks' data (Length() as stored, no bytes): for listing.
-std::string ReadPatchHeaders(const std::string& path, Patch& patch);
+Status ReadPatchHeaders(const std::string& path, Patch& patch);
 
 // A patch whose header counts fewer records than the file holds is refused
 // by ReadPatchFile. The number of whole records after the declared ones
 // (0 for any other file), so that the editor can offer recovery.
 std::int64_t TrailingRecords(const std::string& path);
 
-// Reads every whole record of a patch project file into `patch` (cleared
-// first), whatever its header counts, up to the first record that does not
-// fit in the file or holds a negative block number. Used to recover a
-// damaged patch into a new one.
+// Every whole record of a patch project file, whatever its header counts, up
+// to the first record that does not fit in the file or holds a negative block
+// number: to recover a damaged patch into a new one. Fails only when the file
+// is no patch project file at all.
 struct Recovery {
-    std::string error;            // "" or why the file is no patch at all
-    std::int64_t declared = 0;    // records the header counts
-    std::int64_t recovered = 0;   // records read
-    std::int64_t unreadBytes = 0; // bytes after the last whole record
+    Patch patch;
+    std::int64_t declared = 0;     // records the header counts
+    std::int64_t recovered = 0;    // records read
+    std::int64_t unreadBytes = 0;  // bytes after the last whole record
 };
-Recovery RecoverPatchFile(const std::string& path, Patch& patch);
+Result<Recovery> RecoverPatchFile(const std::string& path);

@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     OpenPrompt prompt(samples + "/sample.uop");
     SetPrompts(&prompt);
     frmStart window;
-    ReadRadarColors((samples + "/radarcol.mul").toStdString(), window.Values().RadarColors);
+    if (auto colors = ReadRadarColors((samples + "/radarcol.mul").toStdString())) window.Values().RadarColors = std::move(*colors);
     window.resize(1000, 700);
     window.show();
     window.Open();

@@ -63,7 +63,7 @@ protected:
     // The path of `name` in the temporary folder, as the prompts answer it.
     QString File(const std::string& name) { return QString::fromStdString(dir / name); }
     std::string WritePatch(const std::string& name, const Patch& p) {
-        EXPECT_EQ(WritePatchFile(dir / name, p), "");
+        EXPECT_TRUE(Ok(WritePatchFile(dir / name, p)));
         return dir / name;
     }
     // The texts of the children of a node, in tree order.

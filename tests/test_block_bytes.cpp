@@ -42,22 +42,22 @@ TEST(BlockBytes, BlocksKeepTheirBytesWhenTheirSourceFileChanges) {
         TempDir dir;
         Patch source;
         for (int n = 0; n < 300; ++n) source.Append(static_cast<std::uint8_t>(n % 3 * 4), n, RandomBytes(rng, 1 + n % 700), 0, 0);
-        ASSERT_EQ(WritePatchFile(dir / "p.uop", source), "");
-        ASSERT_EQ(WriteVerdata(dir / "verdata.mul", "", source), "");
+        ASSERT_TRUE(Ok(WritePatchFile(dir / "p.uop", source)));
+        ASSERT_TRUE(Ok(WriteVerdata(dir / "verdata.mul", source)));
         WriteFileBytes(dir / "map0.mul", RandomBytes(rng, 196 * 50));
         const B map = ReadFileBytes(dir / "map0.mul");
 
         Patch fromPatch, fromVerdata, fromMap;
-        ASSERT_EQ(ReadPatchFile(dir / "p.uop", fromPatch, true, 0, 255, 0, kMaxBlockNumber), "");
-        ASSERT_EQ(ReadVerdata(dir / "verdata.mul", fromVerdata, true, 0, 255, 0, kMaxBlockNumber), "");
-        ASSERT_EQ(ImportFromFiles(fromMap, 0, dir / "map0.mul", "", 0, 49, false).error, "");
+        ASSERT_TRUE(Ok(ReadPatchFile(dir / "p.uop", fromPatch)));
+        ASSERT_TRUE(Ok(ReadVerdata(dir / "verdata.mul", fromVerdata)));
+        ASSERT_TRUE(Ok(ImportType(fromMap, 0, {dir / "map0.mul", ""}, {0, 49})));
         const PatchBlock kept = fromPatch[4].blocks[7];
         const B keptBytes(kept.bytes.begin(), kept.bytes.end());
         for (const char* name : {"p.uop", "verdata.mul", "map0.mul"}) change(dir / name);
         fromPatch.Clear();
 
-        ASSERT_EQ(WriteVerdata(dir / "expected.mul", "", source), "");
-        ASSERT_EQ(WriteVerdata(dir / "kept.mul", "", fromVerdata), "");
+        ASSERT_TRUE(Ok(WriteVerdata(dir / "expected.mul", source)));
+        ASSERT_TRUE(Ok(WriteVerdata(dir / "kept.mul", fromVerdata)));
         EXPECT_EQ(ReadFileBytes(dir / "kept.mul"), ReadFileBytes(dir / "expected.mul"));
         ASSERT_EQ(fromMap[0].blocks.size(), 50u);
         for (std::size_t n = 0; n < 50; ++n)
@@ -69,9 +69,9 @@ TEST(BlockBytes, BlocksKeepTheirBytesWhenTheirSourceFileChanges) {
 // Changing a block's bytes changes no other block sharing its buffer.
 TEST(BlockBytes, ChangingACopyLeavesTheBlocksSharingItsBufferAlone) {
     TempDir dir;
-    ASSERT_EQ(WritePatchFile(dir / "p.uop", PatchOf({{4, 1, {1, 2, 3}}, {4, 2, {4, 5}}})), "");
+    ASSERT_TRUE(Ok(WritePatchFile(dir / "p.uop", PatchOf({{4, 1, {1, 2, 3}}, {4, 2, {4, 5}}}))));
     Patch read;
-    ASSERT_EQ(ReadPatchFile(dir / "p.uop", read, true, 0, 255, 0, kMaxBlockNumber), "");
+    ASSERT_TRUE(Ok(ReadPatchFile(dir / "p.uop", read)));
     PatchBlock copy = read[4].blocks[0];
     copy.bytes.Mutable()[0] = 9;
     EXPECT_EQ(copy.bytes, (B{9, 2, 3}));
@@ -87,7 +87,7 @@ TEST(BlockBytes, AFileShrinkingUnderTheReaderNeverMixesUpItsBytes) {
     const B bytes = RandomBytes(rng, 1 << 20);
     WriteFileBytes(dir / "data.mul", bytes);
     InputFile file;
-    ASSERT_EQ(file.Open(dir / "data.mul"), "");
+    ASSERT_TRUE(Ok(file.Open(dir / "data.mul")));
     WindowedReader reader(file, 1 << 14);
     B got(100);
     ASSERT_TRUE(reader.ReadAt(0, got));

@@ -5,9 +5,7 @@
 #include "codecs/art.h"
 #include "codecs/gump.h"
 #include "codecs/previews.h"
-#include "gamefiles/data_file.h"
 #include "gamefiles/data_layout.h"
-#include "gamefiles/block_source.h"
 #include "gamefiles/import.h"
 #include "gamefiles/radarcol.h"
 #include "gamefiles/verdata.h"
@@ -46,8 +44,8 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
         {"extract @a.uop 12 500 @out.dat", 0, "*"},
 
         {"import @p.uop 4 @art.mul @art.idx --blocks 0-1", 0,
-         "Imported 2 blocks into " + dir / "p.uop" + ".\n1 of them carries no data: the client drops its own copy "
-         "of those blocks (--skip-absent leaves them out).\n"},
+         "Imported 2 blocks into " + dir / "p.uop" + ".\n1 of them carries no data: an export makes the client drop "
+         "its own copy of those blocks (--skip-absent leaves them out).\n"},
         {"list @p.uop", 0, "4 0 3 0 0\n4 1 -1 0 0\n"}, {"export @p.uop @v.mul", 0, "*"},
         {"list @v.mul", 0, "4 0 3 0 0\n4 1 -1 0 0\n"}, {"import @q.uop verdata @v.mul --blocks 1-1", 0, "*"},
         {"import @q.uop uop @p.uop --files 4-4 --blocks 0-0", 0, "*"}, {"list @q.uop", 0, "4 1 -1 0 0\n4 0 3 0 0\n"},
@@ -58,7 +56,7 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
         // Options anywhere, in either form; "--" ends them; negative numbers are arguments.
         {"export --base @v.mul @a.uop @w.mul", 0, "*"}, {"verify @a.uop --base @v.mul -- @w.mul", 0, ""},
         {"import @r.uop --blocks=1-1 4 @art.mul @art.idx --skip-absent", 0, "Imported 0 blocks into " + dir / "r.uop" +
-         ".\nLeft out 1 block without data.\n"},
+         ".\n1 block without data was left out.\n"},
         {"set-flags @a.uop 4 500001 -5 -0x10", 0, "Block 500001 of file ID 4 has flags -5 -16.\n"},
         {"--json set-flags @a.uop 4 500001 &HFFFF 0", 0, "*"}, {"list @a.uop", 0, "4 500001 3 -1 0\n12 500 2 0 0\n"},
     });
@@ -114,7 +112,7 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
 
     const CliResult r = Cli(dir, "import @p.uop 4 @art.mul @art.idx --skip-absent");
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, "Imported 1 block into " + dir / "p.uop" + ".\nLeft out 1 block without data.\n");
+    EXPECT_EQ(r.out, "Imported 1 block into " + dir / "p.uop" + ".\n1 block without data was left out.\n");
     EXPECT_EQ(r.err, "palindra-cli: 1 damaged block was left out: their data does not lie wholly inside the data file or "
                      "does not decode.\n");
     EXPECT_EQ(Cli(dir, "list @p.uop").out, "4 0 3 0 0\n12 44 1 0 0\n");
@@ -147,53 +145,36 @@ TEST(Cli, SaysWhatARangeMissesAndWhenAFileIsLargerThanUsual) {
 
 TEST(Samples, AreTheSameBytesEveryTimeAndReadBackThroughTheProgramsReaders) {
     TempDir dir, again;
-    ASSERT_EQ(MakeSamples(dir.path().string()), "");
-    ASSERT_EQ(MakeSamples(again.path().string()), "");
+    ASSERT_TRUE(Ok(MakeSamples(dir.path().string())));
+    ASSERT_TRUE(Ok(MakeSamples(again.path().string())));
     for (const std::string& name : SampleFileNames()) EXPECT_EQ(ReadFileBytes(dir / name), ReadFileBytes(again / name)) << name;
 
-    std::vector<std::int32_t> radar(65536, 0);
-    ASSERT_EQ(ReadRadarColors(dir / "radarcol.mul", radar), "");
-    DataFile map;
-    ASSERT_EQ(map.Open("", dir / "map0.mul", 196), "");
-    EXPECT_EQ(map.Count(), 512);
-    ColorGrid picture;
-    EXPECT_EQ(MapPreview(map.Load(7).bytes, radar, picture), "");
-
-    DataFile art;
-    ASSERT_EQ(art.Open(dir / "artidx.mul", dir / "art.mul", 0), "");
-    EXPECT_TRUE(DecodeLandTile(art.Load(3).bytes, picture));
-    EXPECT_TRUE(DecodeStaticTile(art.Load(16385).bytes, picture));
-    EXPECT_EQ(art.Load(100).length, -1);
-
-    DataFile gumps;
-    ASSERT_EQ(gumps.Open(dir / "gumpidx.mul", dir / "gumpart.mul", 0), "");
-    EXPECT_EQ(gumps.Count(), 3);
-    for (int n = 0; n < 3; ++n) {
-        const LoadedBlock g = gumps.Load(n);
-        EXPECT_EQ(DecodeGump(g.bytes, picture, g.flagB, g.flagA), "") << n;  // width in FlagB, height in FlagA
-    }
+    Patch files, map, art, gumps, groups, verdata, sample, changed;
+    const std::vector<std::int32_t> radar = ReadRadarColors(dir / "radarcol.mul").value();
+    ASSERT_EQ(ImportType(map, kMap, {dir / "map0.mul", ""})->added, 512);
+    EXPECT_TRUE(Ok(MapPreview(map.LiveBlock(kMap, 7)->bytes, radar)));
+    ASSERT_TRUE(Ok(ImportType(art, kArt, {dir / "art.mul", dir / "artidx.mul"})));
+    EXPECT_TRUE(Ok(DecodeLandTile(art.LiveBlock(kArt, 3)->bytes)) && Ok(DecodeStaticTile(art.LiveBlock(kArt, 16385)->bytes)));
+    EXPECT_EQ(art.LiveBlock(kArt, 100)->Length(), -1);
+    ASSERT_EQ(ImportType(gumps, kGumps, {dir / "gumpart.mul", dir / "gumpidx.mul"})->added, 3);
+    for (const PatchBlock& g : gumps[kGumps].blocks) EXPECT_TRUE(Ok(DecodeGump(g.bytes, g.flagB, g.flagA))) << g.number;
     EXPECT_EQ(ReadFileBytes(dir / "hues.mul").size(), 708u * 375);
 
     // Tiledata of the older layout (512 land and 512 static groups), animdata of 2,048 groups.
-    Patch groups;
-    EXPECT_EQ(ImportFromFiles(groups, kTiledata, dir / "tiledata.mul", "", 0, INT32_MAX, false).added, 1024);
-    EXPECT_EQ(ImportFromFiles(groups, kAnimdata, dir / "animdata.mul", "", 0, INT32_MAX, false).added, 2048);
+    EXPECT_EQ(ImportType(groups, kTiledata, {dir / "tiledata.mul", ""})->added, 1024);
+    EXPECT_EQ(ImportType(groups, kAnimdata, {dir / "animdata.mul", ""})->added, 2048);
     EXPECT_EQ(groups[kTiledata].blocks[512].bytes.size(), 1188u);
 
-    Patch verdata;
-    ASSERT_EQ(ReadVerdata(dir / "verdata.mul", verdata, true, 0, 255, 0, 400000), "");
-    for (std::uint8_t f : {kMap, kArt, kAnim, kGumps, kHues})
-        EXPECT_EQ(verdata[f].LiveCount(), 1) << int(f);
-    EXPECT_EQ(AnimPreview(verdata[kAnim].blocks[0].bytes, picture), "");
-    EXPECT_NE(picture.At(55, 10), ColorGrid::kBackground);  // the figure's first row: centre 60, 10, five left
+    ASSERT_TRUE(Ok(ReadVerdata(dir / "verdata.mul", verdata)));
+    for (std::uint8_t f : {kMap, kArt, kAnim, kGumps, kHues}) EXPECT_EQ(verdata[f].LiveCount(), 1) << int(f);
+    // The figure's first row: centre 60, 10, five left.
+    EXPECT_NE(AnimPreview(verdata[kAnim].blocks[0].bytes).value().At(55, 10), ColorGrid::kBackground);
     const PatchBlock& gump = verdata[kGumps].blocks[0];
-    EXPECT_EQ(DecodeGump(gump.bytes, picture, gump.flagB, gump.flagA), "");
+    EXPECT_TRUE(Ok(DecodeGump(gump.bytes, gump.flagB, gump.flagA)));
 
-    Patch files, sample, changed;
-    EXPECT_EQ(AddWholeFile(files, 0, dir / "client.exe"), "");
-    EXPECT_EQ(AddWholeFile(files, 1, dir / "readme.txt"), "");
-    ASSERT_EQ(ReadPatchFile(dir / "sample.uop", sample, true, 0, 255, 0, 400000), "");
+    EXPECT_TRUE(Ok(AddWholeFile(files, 0, dir / "client.exe")) && Ok(AddWholeFile(files, 1, dir / "readme.txt")));
+    ASSERT_TRUE(Ok(ReadPatchFile(dir / "sample.uop", sample)));
     EXPECT_GE(sample[kGumps].LiveCount(), 2);
-    const ImportResult r = CompareFiles(changed, kArt, dir / "art.mul", dir / "artidx.mul", dir / "art-altered.mul", dir / "artidx-altered.mul");
-    EXPECT_EQ(std::pair(r.error, r.added), std::pair(std::string(), std::int64_t{2}));
+    EXPECT_EQ(CompareBlocks(changed, kArt, {dir / "art.mul", dir / "artidx.mul"},
+                            {dir / "art-altered.mul", dir / "artidx-altered.mul"})->added, 2);
 }

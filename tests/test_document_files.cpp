@@ -16,19 +16,19 @@ protected:
     std::string Saved(const char* name) {
         const std::string path = dir / name;
         Modify();
-        EXPECT_EQ(Doc().Save(path), "");
+        EXPECT_TRUE(Ok(Doc().Save(path)));
         return path;
     }
     // A gump package: entry i holds block i, 2 x 1 pixels of run data.
     std::string GumpPackage(const char* name, std::uint8_t change = 0) {
         const std::string path = dir / name;
         PackageWriter writer;
-        EXPECT_EQ(writer.Open(path, 5, 4), "");
+        EXPECT_TRUE(Ok(writer.Open(path, 5, 4)));
         for (std::uint8_t i = 0; i < 3; ++i) {
             Bytes payload = {2, 0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, static_cast<std::uint8_t>(i + (i == 1 ? change : 0)), 0, 2, 0};
             writer.Add(LegacyName(SchemeOfFileId(kGumps)->formats[0], i), payload, 1);
         }
-        EXPECT_EQ(writer.Commit(), "");
+        EXPECT_TRUE(Ok(writer.Commit()));
         return path;
     }
 };
@@ -62,7 +62,7 @@ TEST_F(DocumentFiles, SaveAsksBeforeOverwritingAFileChangedOnDiskAndWaitsForAnot
     QStringList shown;
     QObject::connect(window.statusBar(), &QStatusBar::messageChanged, [&](const QString& m) { shown << m; });
     PatchLock other;
-    ASSERT_EQ(other.Acquire(path, std::chrono::milliseconds(0)), "");
+    ASSERT_TRUE(Ok(other.Acquire(path, std::chrono::milliseconds(0))));
     Doc().SetLockPatience(std::chrono::milliseconds(1300));
     Trigger("mnuSave");
     EXPECT_TRUE(shown.contains("Waiting for another program to finish saving the patch..."));
@@ -123,7 +123,7 @@ TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
     EXPECT_EQ(prompts.asked.back().filter, "Mul file (*.mul);;Game data package (*.uop)");
     ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
     Patch expected;
-    ASSERT_EQ(ImportFromFiles(expected, kGumps, package, "", 0, INT32_MAX, false).added, 3);
+    ASSERT_EQ(ImportType(expected, kGumps, {package, ""})->added, 3);
     EXPECT_EQ(DataOf(Doc().patch(), kGumps), DataOf(expected, kGumps));
 
     // Not a package: the index row is back.

@@ -99,7 +99,7 @@ TEST(HostileFiles, CommandsRefuseOrKeepFilesAsTheyWere) {
     WriteFileBytes(d / "a.dat", {42});
     for (const char* name : {"ro.uop", "own.uop"}) ASSERT_EQ(Cli(d, std::string("insert @") + name + " 1 1 @a.dat").code, 0);
     const Patch duplicates = PatchOf({{1, 1, {42}}, {4, 3, {}}, {252, 1, {'o', 'l', 'd'}}, {252, 1, {'m', 'i', 'd'}}});
-    ASSERT_EQ(WritePatchFile(d / "p.uop", duplicates), "");
+    ASSERT_TRUE(Ok(WritePatchFile(d / "p.uop", duplicates)));
     WriteText(d / "readme.txt", "newer");
     std::filesystem::create_directory(d / "client");
     WriteFileBytes(d / "client/verdata.mul", {1, 2});
@@ -115,7 +115,7 @@ TEST(HostileFiles, CommandsRefuseOrKeepFilesAsTheyWere) {
     QImage picture(5, 3, QImage::Format_RGB32);
     picture.fill(qRgb(200, 10, 40));
     picture.setPixel(1, 1, qRgb(8, 16, 24));
-    ASSERT_EQ(SavePicture(picture, d / "in.bmp"), "");
+    ASSERT_TRUE(Ok(SavePicture(picture, d / "in.bmp")));
     QImage big(6000, 6000, QImage::Format_RGB32);  // above Qt's default limit of 128 MB
     big.fill(qRgb(1, 2, 3));
     ASSERT_TRUE(big.save(QString::fromStdString(d / "big.png"), "PNG"));
@@ -206,8 +206,8 @@ TEST(HostileFiles, InterruptedCommandsLeaveNothingAndTheNextSaveRemovesWhatAKill
     std::filesystem::create_directory(d / "tmp");
     Patch big;
     for (int n = 0; n < 64; ++n) big.Append(4, n, B(64 << 10, static_cast<std::uint8_t>(n)), 0, 0);
-    ASSERT_EQ(WritePatchFile(d / "p.uop", big), "");
-    ASSERT_EQ(WriteVerdata(d / "v.mul", "", big), "");
+    ASSERT_TRUE(Ok(WritePatchFile(d / "p.uop", big)));
+    ASSERT_TRUE(Ok(WriteVerdata(d / "v.mul", big)));
     const B patch = ReadFileBytes(d / "p.uop");
     std::string manifest;
     for (int i = 0; i < 100; ++i) manifest += "export e" + std::to_string(i % 2) + ".mul\n";
@@ -267,7 +267,7 @@ TEST(HostileFiles, AnotherUserSavesWhatHisGroupMayWriteAndNothingElse) {
     ::chmod((dir / ".g.uop.lock").c_str(), 0644);  // as older versions made it
     const int status = InChild([&] {
         if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) return 3;
-        if (WritePatchFile(dir / "p.uop", Patch{}).find("no permission") == std::string::npos) return 4;
+        if (!Has(WritePatchFile(dir / "p.uop", Patch{}), "no permission")) return 4;
         return Cli(dir, "insert @g.uop 1 3 @a.dat").code;
     });
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
@@ -300,12 +300,12 @@ TEST(HostileFiles, TwoWritersKeepEachOthersBlocks) {
 
     // The lock itself: a second holder waits, is told after a second, then gives up.
     PatchLock first, second;
-    ASSERT_EQ(first.Acquire(dir / "p.uop", std::chrono::milliseconds(0)), "");
+    ASSERT_TRUE(Ok(first.Acquire(dir / "p.uop", std::chrono::milliseconds(0))));
     int told = 0;
     EXPECT_TRUE(Has(second.Acquire(dir / "p.uop", std::chrono::milliseconds(1300), [&] { ++told; }), "another program"));
     EXPECT_EQ(told, 1);
     first.Release();
-    EXPECT_EQ(second.Acquire(dir / "p.uop", std::chrono::milliseconds(0)), "");
+    EXPECT_TRUE(Ok(second.Acquire(dir / "p.uop", std::chrono::milliseconds(0))));
 
     // The lock file takes the patch's permissions, so that whoever may write the patch may lock it.
     second.Release();
@@ -317,7 +317,7 @@ TEST(HostileFiles, TwoWritersKeepEachOthersBlocks) {
     // The stamp tells a file changed on disk from one left alone.
     const FileStamp before = StampOf(dir / "p.uop");
     EXPECT_EQ(StampOf(dir / "p.uop"), before);
-    EXPECT_EQ(WritePatchFile(dir / "p.uop", Patch{}), "");
+    EXPECT_TRUE(Ok(WritePatchFile(dir / "p.uop", Patch{})));
     EXPECT_NE(StampOf(dir / "p.uop"), before);
     EXPECT_FALSE(StampOf(dir / "none.uop").exists);
 }
@@ -348,7 +348,7 @@ TEST(HostileFiles, RecordsAfterTheDeclaredOnesAreRefusedAndRecoverable) {
     for (int n = 0; n < 7; ++n)
         seven.Append(static_cast<std::uint8_t>(n), 10 + n, B(static_cast<std::size_t>(n), 0x40),
                      static_cast<std::int16_t>(n), static_cast<std::int16_t>(-n));
-    ASSERT_EQ(WritePatchFile(dir / "p.uop", seven), "");
+    ASSERT_TRUE(Ok(WritePatchFile(dir / "p.uop", seven)));
     const B whole = ReadFileBytes(dir / "p.uop");
     B bytes = whole;
     bytes[4] = 2;  // the header now counts 2 of the 7
@@ -356,15 +356,15 @@ TEST(HostileFiles, RecordsAfterTheDeclaredOnesAreRefusedAndRecoverable) {
     WriteFileBytes(dir / "p.uop", bytes);
 
     Patch p;
-    const std::string e = ReadPatchFile(dir / "p.uop", p, true, 0, 255, 0, 400000);
-    EXPECT_TRUE(Has(e, "counts 2 blocks, but 5 more blocks and 3 further bytes"));
+    EXPECT_TRUE(Has(ReadPatchFile(dir / "p.uop", p), "counts 2 blocks, but 5 more blocks and 3 further bytes"));
     EXPECT_EQ(Cli(dir, "insert @p.uop 1 1 @p.uop").code, 1);
     EXPECT_EQ(ReadFileBytes(dir / "p.uop"), bytes);
     EXPECT_EQ(TrailingRecords(dir / "p.uop"), 5);
 
-    const Recovery r = RecoverPatchFile(dir / "p.uop", p);
-    EXPECT_TRUE(r.error.empty() && r.declared == 2 && r.recovered == 7 && r.unreadBytes == 3);
-    ASSERT_EQ(WritePatchFile(dir / "recovered.uop", p), "");
+    const Result<Recovery> r = RecoverPatchFile(dir / "p.uop");
+    ASSERT_TRUE(Ok(r));
+    EXPECT_EQ(std::tuple(r->declared, r->recovered, r->unreadBytes), std::tuple(2, 7, 3));
+    ASSERT_TRUE(Ok(WritePatchFile(dir / "recovered.uop", r->patch)));
     EXPECT_EQ(ReadFileBytes(dir / "recovered.uop"), whole);
 }
 
@@ -373,16 +373,16 @@ TEST(FaultInjection, AFullDeviceFoldersThatTakeNoFilesAndDevicesFailEverySaveAnd
     const B old = {7, 7, 7};
     for (const char* name : {"p.uop", "v.mul", "b.dat"}) WriteFileBytes(dir / name, old);
     const Patch patch = BigPatch();
-    ASSERT_EQ(WritePatchFile(dir / "big.uop", patch), "");
+    ASSERT_TRUE(Ok(WritePatchFile(dir / "big.uop", patch)));
     WriteText(dir / "m", "export v.mul\n");
     {
         FileSizeLimit full(4096);
         EXPECT_TRUE(Has(WritePatchFile(dir / "p.uop", patch), "Cannot save"));
-        EXPECT_NE(WriteVerdata(dir / "v.mul", "", patch), "");
+        EXPECT_FALSE(Ok(WriteVerdata(dir / "v.mul", patch)));
         SaveFile raw;
-        ASSERT_EQ(raw.Open(dir / "b.dat"), "");
+        ASSERT_TRUE(Ok(raw.Open(dir / "b.dat")));
         raw.Write(B(1 << 20, 1));
-        EXPECT_NE(raw.Commit(), "");
+        EXPECT_FALSE(Ok(raw.Commit()));
         // The message names the file the user asked for, not a temporary one.
         RunSteps(dir, {{"export @big.uop @v.mul", 1, "'" + dir / "v.mul" + "'"},
                        {"apply @big.uop @m", 1, "'" + dir / "v.mul" + "'"}});
@@ -390,15 +390,15 @@ TEST(FaultInjection, AFullDeviceFoldersThatTakeNoFilesAndDevicesFailEverySaveAnd
     for (const char* name : {"p.uop", "v.mul", "b.dat"}) EXPECT_EQ(ReadFileBytes(dir / name), old) << name;
     EXPECT_EQ(FilesIn(dir.path()), 5u);  // no temporary file left behind
 
-    EXPECT_NE(WritePatchFile("/proc/palindra-test.uop", Patch{}), "");
-    EXPECT_NE(WriteVerdata("/proc/palindra-test.mul", "", Patch{}), "");
+    EXPECT_FALSE(Ok(WritePatchFile("/proc/palindra-test.uop", Patch{})));
+    EXPECT_FALSE(Ok(WriteVerdata("/proc/palindra-test.mul", Patch{})));
     if (std::filesystem::exists("/dev/full")) {
         EXPECT_TRUE(Has(WritePatchFile("/dev/full", BigPatch()), "not a regular file"));
         EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
     }
     if (::geteuid() != 0) {  // permissions bind everybody but root
         std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-        EXPECT_NE(WritePatchFile(dir / "p.uop", Patch{}), "");
+        EXPECT_FALSE(Ok(WritePatchFile(dir / "p.uop", Patch{})));
         std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
         EXPECT_EQ(ReadFileBytes(dir / "p.uop"), old);
     }

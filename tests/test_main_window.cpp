@@ -241,7 +241,7 @@ TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
     };
     QImage red(2, 1, QImage::Format_RGB32);
     red.fill(qRgb(248, 0, 0));
-    ASSERT_EQ(SavePicture(red, File("red.bmp")), "");
+    ASSERT_TRUE(Ok(SavePicture(red, File("red.bmp"))));
     Load(PatchOf({{12, 1, {9, 9}}}));
 
     Select({12, 1});
@@ -253,14 +253,14 @@ TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
     prompts.answers = {QStringLiteral("5")};
     drop(dir / "red.bmp");  // on the file type: asks for the number
     EXPECT_EQ(prompts.asked.back().kind, "input:Select block number:0");
-    EXPECT_GE(Doc().patch().FindLiveBlock(12, 5), 0);
+    EXPECT_TRUE(Doc().patch().LiveBlock(12, 5));
 
     prompts.saveChoices = {SaveChoice::Discard};
     drop(WritePatch("dropped.uop", Patch{}));
     EXPECT_EQ(prompts.saveQuestions, 1);
     EXPECT_EQ(Doc().Path(), dir / "dropped.uop");
 
-    ASSERT_EQ(WriteVerdata(dir / "fixes.mul", "", PatchOf({{12, 1, {9}}})), "");  // a verdata by its content
+    ASSERT_TRUE(Ok(WriteVerdata(dir / "fixes.mul", PatchOf({{12, 1, {9}}}))));  // a verdata by its content
     for (const auto& [name, type] : {std::pair{"VERDATA.MUL", frmImport::kVerdataType}, {"gumpart.mul", 12},
                                      {"map0.mul", 0}, {"hues.mul", 32}, {"fixes.mul", frmImport::kVerdataType}}) {
         drop(dir / name);
@@ -436,7 +436,7 @@ TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
     // Never over the base it merges, nor over the patch's own file.
     window.Values().VerdataPath = dir / "target.mul";
     Click(dialog, "cmdExport");
-    ASSERT_EQ(Doc().Save(dir / "p.uop"), "");
+    ASSERT_TRUE(Ok(Doc().Save(dir / "p.uop")));
     SetText(dialog, "txtFile", File("p.uop"));
     Click(dialog, "cmdExport");
     EXPECT_EQ(prompts.messages.mid(prompts.messages.size() - 2),
@@ -453,6 +453,6 @@ TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
     QApplication::processEvents();
     EXPECT_TRUE(dialog.isNull());
     Patch written;
-    ASSERT_EQ(ReadVerdata(dir / "target.mul", written, false, 0, 255, 0, 400000), "");
+    ASSERT_TRUE(Ok(ReadVerdata(dir / "target.mul", written)));
     EXPECT_EQ(written.LiveCount(), 1);
 }

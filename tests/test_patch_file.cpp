@@ -27,7 +27,6 @@ void AddRecord(B& out, std::uint8_t fileId, std::int32_t block, std::int32_t len
     out.insert(out.end(), data.begin(), data.end());
 }
 
-std::string ReadAll(const std::string& path, Patch& p) { return ReadPatchFile(path, p, true, 0, 255, 0, kMaxBlockNumber); }
 
 // A verdata entry: where its data lies and its flags.
 struct E {
@@ -74,11 +73,11 @@ TEST(PatchFile, WritesTheHeaderCountsAndRecordsInFileIdOrderAndReadsThemBack) {
                                          {withoutData, lengths}};
     for (const auto& [patch, bytes] : cases) {
         WriteFileBytes(dir / "p.uop", B(1000, 0xAA));
-        ASSERT_EQ(WritePatchFile(dir / "p.uop", patch), "");
+        ASSERT_TRUE(Ok(WritePatchFile(dir / "p.uop", patch)));
         EXPECT_EQ(ReadFileBytes(dir / "p.uop"), bytes);
         Patch back;
-        ASSERT_EQ(ReadAll(dir / "p.uop", back), "");
-        ASSERT_EQ(WritePatchFile(dir / "again.uop", back), "");
+        ASSERT_TRUE(Ok(ReadPatchFile(dir / "p.uop", back)));
+        ASSERT_TRUE(Ok(WritePatchFile(dir / "again.uop", back)));
         EXPECT_EQ(ReadFileBytes(dir / "again.uop"), bytes);
     }
 }
@@ -97,15 +96,15 @@ TEST(PatchFile, RandomPatchesRoundTripByteForByteAlsoAsVerdata) {
                      static_cast<std::int16_t>(rng()));
             if (rng() % 10 == 0) p.RemoveBlock(f, n);
         }
-        ASSERT_EQ(WritePatchFile(dir / "a.uop", p), "");
+        ASSERT_TRUE(Ok(WritePatchFile(dir / "a.uop", p)));
         Patch back;
-        ASSERT_EQ(ReadAll(dir / "a.uop", back), "");
+        ASSERT_TRUE(Ok(ReadPatchFile(dir / "a.uop", back)));
         ASSERT_EQ(back.LiveCount(), p.LiveCount());
-        ASSERT_EQ(WritePatchFile(dir / "b.uop", back), "");
+        ASSERT_TRUE(Ok(WritePatchFile(dir / "b.uop", back)));
         ASSERT_EQ(ReadFileBytes(dir / "a.uop"), ReadFileBytes(dir / "b.uop"));
-        ASSERT_EQ(WriteVerdata(dir / "a.mul", "", p), "");
-        ASSERT_EQ(ReadVerdata(dir / "a.mul", back, true, 0, 255, 0, 400000), "");
-        ASSERT_EQ(WriteVerdata(dir / "b.mul", "", back), "");
+        ASSERT_TRUE(Ok(WriteVerdata(dir / "a.mul", p)));
+        ASSERT_TRUE(Ok(ReadVerdata(dir / "a.mul", back)));
+        ASSERT_TRUE(Ok(WriteVerdata(dir / "b.mul", back)));
         ASSERT_EQ(ReadFileBytes(dir / "a.mul"), ReadFileBytes(dir / "b.mul"));
     }
 }
@@ -119,13 +118,13 @@ TEST(PatchFile, RangesTurnOutsideRecordsIntoRemovedSlotsAndReadOnCorrectly) {
     WriteFileBytes(dir / "r.uop", file);
 
     Patch p;
-    ASSERT_EQ(ReadPatchFile(dir / "r.uop", p, true, 0, 255, 0, 400000), "");
+    ASSERT_TRUE(Ok(ReadPatchFile(dir / "r.uop", p, {.lastBlock = 400000})));
     EXPECT_EQ(SlotsOf(p, 4), (std::vector<SlotFacts>{{-1, 2, 0, 0}, {10, 1, 0, 0}}));
     EXPECT_EQ(p[4].blocks[1].bytes, (B{5}));
 
     Patch gumpsOnly;
     gumpsOnly.Append(12, 1, {1}, 0, 0);
-    ASSERT_EQ(ReadPatchFile(dir / "r.uop", gumpsOnly, false, 12, 12, 0, 400000), "");
+    ASSERT_TRUE(Ok(ReadPatchFile(dir / "r.uop", gumpsOnly, {12, 12, 0, 400000, true})));
     EXPECT_EQ(DataOf(gumpsOnly, 12), (std::vector<B>{{1}, {6}}));  // appended, not replaced
     EXPECT_EQ(std::pair(gumpsOnly[4].removedCount, gumpsOnly.LiveCount()), std::pair(2, std::int64_t{2}));
 }
@@ -172,17 +171,19 @@ TEST(PatchFile, MalformedPatchesAndVerdataAreRefusedAndLeaveThePatchUntouched) {
         const bool verdata = bad.ends_with(".mul");
         WriteFileBytes(bad, bytes);
         Patch p = PatchOf({{12, 3, {1, 2, 3}}});
-        const std::string error = verdata ? ReadVerdata(bad, p, false, 0, 255, 0, 400000) : ReadAll(bad, p);
+        const Status error = verdata ? ReadVerdata(bad, p, {.append = true}) : ReadPatchFile(bad, p, {.append = true});
         EXPECT_TRUE(Has(error, expect) && Has(error, bad));
         EXPECT_EQ(SlotsOf(p, 12), (std::vector<SlotFacts>{{3, 3, 0, 0}})) << expect;
         EXPECT_EQ(p.LiveCount(), 1) << expect;
-        EXPECT_TRUE(!verdata || Has(WriteVerdata(dir / "target.mul", bad, Patch{}), expect));
+        EXPECT_TRUE(!verdata || Has(WriteVerdata(dir / "target.mul", Patch{}, bad), expect));
     }
-    EXPECT_EQ(WriteVerdata(dir / "target.mul", dir / "nobase.mul", Patch{}), kBaseVerdataMissing);
+    const Status noBase = WriteVerdata(dir / "target.mul", Patch{}, dir / "nobase.mul");
+    EXPECT_EQ(std::pair(noBase.error().code, noBase.error().message),
+              std::pair(ErrorCode::kBaseMissing, std::string("Cannot find the origional verdata.mul. Check the settings.")));
     EXPECT_EQ(ReadFileBytes(dir / "target.mul"), (B{1, 2, 3}));
     Patch p;
-    EXPECT_NE(ReadAll(dir / "missing.uop", p), "");
-    EXPECT_NE(ReadVerdata(dir / "missing.mul", p, false, 0, 255, 0, 400000), "");
+    EXPECT_FALSE(Ok(ReadPatchFile(dir / "missing.uop", p)));
+    EXPECT_FALSE(Ok(ReadVerdata(dir / "missing.mul", p)));
     EXPECT_FALSE(std::filesystem::exists(dir / "missing.uop") || std::filesystem::exists(dir / "missing.mul"));
 }
 
@@ -192,45 +193,45 @@ TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftoversAVanishedT
     WriteFileBytes(target, B{1, 2, 3});
     {
         SaveFile f;
-        ASSERT_EQ(f.Open(target), "");
+        ASSERT_TRUE(Ok(f.Open(target)));
         f.Write(B(5000, 0));
     }
     EXPECT_EQ(ReadFileBytes(target), (B{1, 2, 3}));
 
     SaveFile f;
-    ASSERT_EQ(f.Open(target), "");
+    ASSERT_TRUE(Ok(f.Open(target)));
     f.Write(B{4});
     // The temporary file vanishes midway: the commit must fail, not report success.
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
         if (e.path().filename().string().starts_with(".keep.uop.")) std::filesystem::remove(e.path());
-    EXPECT_NE(f.Commit(), "");
+    EXPECT_FALSE(Ok(f.Commit()));
     EXPECT_EQ(ReadFileBytes(target), (B{1, 2, 3}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 
     // The target vanishing midway is written anew.
     SaveFile again;
-    ASSERT_EQ(again.Open(target), "");
+    ASSERT_TRUE(Ok(again.Open(target)));
     again.Write(B{9});
     std::filesystem::remove(target);
-    EXPECT_EQ(again.Commit(), "");
+    EXPECT_TRUE(Ok(again.Commit()));
     EXPECT_EQ(ReadFileBytes(target), B{9});
 
-    EXPECT_NE(WritePatchFile(dir / "no/such/folder/p.uop", Patch{}), "");
-    EXPECT_NE(WritePatchFile(dir.path().string(), Patch{}), "");
+    EXPECT_FALSE(Ok(WritePatchFile(dir / "no/such/folder/p.uop", Patch{})));
+    EXPECT_FALSE(Ok(WritePatchFile(dir.path().string(), Patch{})));
 
     // A set replaces all its targets or none: one that fails puts back those replaced before it.
     for (const bool fails : {true, false}) {
         SaveSet set;
         SaveFile& first = set.Add();
-        ASSERT_EQ(first.Open(target), "");
+        ASSERT_TRUE(Ok(first.Open(target)));
         first.Write(B{5});
         SaveFile& second = set.Add();
-        ASSERT_EQ(second.Open(dir / "new.uop"), "");
+        ASSERT_TRUE(Ok(second.Open(dir / "new.uop")));
         second.Write(B{6});
-        ASSERT_EQ(second.Finish(), "");
+        ASSERT_TRUE(Ok(second.Finish()));
         for (const auto& e : std::filesystem::directory_iterator(dir.path()))
             if (fails && e.path().filename().string().starts_with(".new.uop.")) std::filesystem::remove(e.path());
-        EXPECT_EQ(set.Commit().empty(), !fails);
+        EXPECT_EQ(set.Commit().has_value(), !fails);
         EXPECT_EQ(ReadFileBytes(target), fails ? B{9} : B{5});
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), fails ? 1 : 2);
     }
@@ -238,9 +239,9 @@ TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftoversAVanishedT
 
 TEST(WriteVerdata, MergesOverTheBaseKeepingTheLastCopySortedByFileId) {
     TempDir dir;
-    ASSERT_EQ(WriteVerdata(dir / "v.mul", "", Patch{}), "");
+    ASSERT_TRUE(Ok(WriteVerdata(dir / "v.mul", Patch{})));
     EXPECT_EQ(ReadFileBytes(dir / "v.mul"), (B{0, 0, 0, 0}));
-    ASSERT_EQ(WriteVerdata(dir / "v.mul", "", PatchOf({{12, 5, {7, 8, 9}, 2, 3}})), "");
+    ASSERT_TRUE(Ok(WriteVerdata(dir / "v.mul", PatchOf({{12, 5, {7, 8, 9}, 2, 3}}))));
     EXPECT_EQ(ReadFileBytes(dir / "v.mul"), Verdata({{12, 5, 24, 3, 2, 3}}, {7, 8, 9}));
 
     // The base: unsorted file IDs, a block replaced by the patch, an absent block, a block over 400000.
@@ -251,7 +252,7 @@ TEST(WriteVerdata, MergesOverTheBaseKeepingTheLastCopySortedByFileId) {
     // The second copy of 4/9 wins; 8/0 has no data: position -1.
     const Patch p = PatchOf({{2, 7, {0xEE}, 5, 6}, {4, 9, {0x01}}, {4, 9, {0x02}}, {8, 0, {}}, {8, 400001, {0x03}},
                              {8, INT32_MAX, {0x04}}});
-    ASSERT_EQ(WriteVerdata(dir / "new.mul", dir / "base.mul", p), "");
+    ASSERT_TRUE(Ok(WriteVerdata(dir / "new.mul", p, dir / "base.mul")));
 
     // Block numbers above 400,000 are written like any other.
     const std::int32_t d = 4 + 20 * 9;
@@ -275,12 +276,12 @@ TEST(ReadVerdata, AppendsOnlyTheEntriesInRangeInDirectoryOrder) {
     WriteFileBytes(dir / "v.mul", Verdata({{12, 150, 84, 1}, {4, 150, 85, 1}, {12, 99, 86, 1}, {12, 100, -1, 0}},
                                           {1, 2, 3}));
     Patch p = PatchOf({{12, 150, {9}}});
-    ASSERT_EQ(ReadVerdata(dir / "v.mul", p, false, 12, 12, 100, 200), "");
+    ASSERT_TRUE(Ok(ReadVerdata(dir / "v.mul", p, {12, 12, 100, 200, true})));
     ASSERT_EQ(p[12].Count(), 3);
     EXPECT_EQ(p[12].blocks[1].bytes, (B{1}));
     EXPECT_EQ(SlotsOf(p, 12)[2], SlotFacts(100, 0, 0, 0));
     EXPECT_EQ(p[4].Count(), 0);
 
     WriteFileBytes(dir / "empty.mul", {});
-    EXPECT_EQ(ReadVerdata(dir / "empty.mul", p, false, 0, 255, 0, 400000), "");
+    EXPECT_TRUE(Ok(ReadVerdata(dir / "empty.mul", p, {.append = true})));
 }

@@ -13,6 +13,8 @@
 #include <tuple>
 #include <vector>
 
+#include "gamefiles/import.h"
+#include "io/result.h"
 #include "patch/patch.h"
 
 // The bytes of a file or a block.
@@ -121,8 +123,38 @@ inline std::vector<B> DataOf(const Patch& p, std::uint8_t fileId) {
     return out;
 }
 
+// Succeeds when `result` holds a value; a failure shows the error's message.
+template <class T>
+::testing::AssertionResult Ok(const Result<T>& result) {
+    if (result) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << result.error().message;
+}
+
+// Whether `result` failed, and why.
+template <class T>
+Status StatusOf(const Result<T>& result) {
+    return result ? Status() : Status(result.error());
+}
+
+// The message of a failure; "" when there was none.
+template <class T>
+std::string Why(const Result<T>& result) {
+    return result ? std::string() : result.error().message;
+}
+
+// One file type's blocks imported from a source, as the editor and the tool import them.
+inline Result<ImportReport> ImportType(Patch& patch, std::uint8_t fileId, const SourceFiles& source,
+                                       BlockRange blocks = {}, bool skipAbsent = false, const Progress& progress = {}) {
+    return ImportBlocks(patch, ImportSelection::OneType(fileId), source, blocks, {skipAbsent}, progress);
+}
+
 // Whether `text` holds `part`; a failure shows the whole text.
 inline ::testing::AssertionResult Has(const std::string& text, const std::string& part) {
     if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "\"" << text << "\" lacks \"" << part << "\"";
+}
+// Whether a failure's message holds `part`.
+template <class T>
+::testing::AssertionResult Has(const Result<T>& result, const std::string& part) {
+    return Has(Why(result), part);
 }

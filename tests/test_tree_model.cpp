@@ -172,7 +172,7 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     Trigger("actLoadFromDatafile", {""});  // a cancelled prompt ends silently
     EXPECT_EQ(prompts.messages.size(), before + 1);
     Trigger("actLoadFromDatafile", {"5", File("missing.dat")});
-    EXPECT_EQ(Doc().patch().FindLiveBlock(0, 5), -1);
+    EXPECT_FALSE(Doc().patch().LiveBlock(0, 5));
     EXPECT_TRUE(prompts.messages.last().startsWith("Import block from datafile: Cannot open"));
 }
 
