@@ -86,15 +86,9 @@ Result<std::uint64_t> DecodeFrame(ByteView block, std::uint64_t start, const std
         p += static_cast<std::uint64_t>(length);
     }
 }
-}  // namespace
-
-Result<Animation> DecodeAnimation(ByteView block) {
+// Where each frame starts, checked to lie behind the offsets and inside the block.
+Result<std::vector<std::uint64_t>> FrameStarts(ByteView block) {
     const std::uint64_t size = block.size();
-    if (size < kOffsetTable)
-        return Error("The block holds " + std::to_string(size) +
-                     " bytes, fewer than the 516 of an animation's palette and frame count.");
-    Animation a;
-    for (std::size_t i = 0; i < a.palette.size(); ++i) a.palette[i] = GetLE16(&block[2 * i]) & 0x7FFF;
     const std::uint64_t count = GetLE32(&block[kPaletteBytes]);
     if (count > (size - kOffsetTable) / 4)
         return Error("The animation block claims " + std::to_string(count) + " frames; its " + std::to_string(size) +
@@ -110,14 +104,27 @@ Result<Animation> DecodeAnimation(ByteView block) {
             return Error(FrameName(i) + " starts at byte " + std::to_string(starts[i]) + ", past the end of the block's " +
                          std::to_string(size) + " bytes.");
     }
+    return starts;
+}
+}  // namespace
+
+Result<Animation> DecodeAnimation(ByteView block) {
+    if (block.size() < kOffsetTable)
+        return Error("The block holds " + std::to_string(block.size()) +
+                     " bytes, fewer than the 516 of an animation's palette and frame count.");
+    Animation a;
+    for (std::size_t i = 0; i < a.palette.size(); ++i) a.palette[i] = GetLE16(&block[2 * i]) & 0x7FFF;
+    const Result<std::vector<std::uint64_t>> found = FrameStarts(block);
+    if (!found) return found.error();
+    const std::vector<std::uint64_t>& starts = *found;
 
     // Frames are read in the order they lie in the block: a frame sharing
     // another's bytes is copied, one starting inside another's runs is
     // damage. So each byte is read once, however many offsets there are.
-    std::vector<std::size_t> order(count);
+    std::vector<std::size_t> order(starts.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t l, std::size_t r) { return starts[l] < starts[r]; });
-    a.frames.resize(count);
+    a.frames.resize(starts.size());
     std::int64_t cells = 0;
     std::uint64_t end = 0;
     std::size_t previous = 0;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <numeric>
+#include <span>
 
 namespace {
 constexpr std::uint32_t kLengthMask = 0x8E2C9A3D;
@@ -17,25 +18,32 @@ std::vector<std::uint8_t> SymbolOrder(const std::array<std::int64_t, 256>& count
     std::stable_sort(order.begin(), order.end(), [&](std::uint8_t a, std::uint8_t b) { return count[a] > count[b]; });
     return order;
 }
-}  // namespace
 
-Result<Bytes> UndoSecondStage(Bytes stream) {
-    if (stream.size() < 4 + kCountTable) return Error("the second-stage stream is shorter than its count table");
-    const std::uint32_t n = GetLE32(stream.data()) ^ kLengthMask;
-    if (n > kSecondStageMaxPayload) return Error("the second-stage stream claims " + std::to_string(n) + " bytes");
-
-    std::uint8_t* s = stream.data() + 4;
-    const std::size_t sSize = stream.size() - 4;
+// Move-to-front coding of the bytes in place, and its undoing.
+void MoveToFront(std::span<std::uint8_t> s) {
     std::array<std::uint8_t, 256> q;
     std::iota(q.begin(), q.end(), 0);
-    for (std::size_t i = 0; i < sSize; ++i) {
-        const std::uint8_t x = s[i];
-        const std::uint8_t v = q[x];
+    for (std::uint8_t& b : s) {
+        const auto x = static_cast<std::uint8_t>(std::find(q.begin(), q.end(), b) - q.begin());
         std::memmove(q.data() + 1, q.data(), x);
-        q[0] = v;
-        s[i] = v;
+        q[0] = b;
+        b = x;
     }
+}
 
+void UndoMoveToFront(std::span<std::uint8_t> s) {
+    std::array<std::uint8_t, 256> q;
+    std::iota(q.begin(), q.end(), 0);
+    for (std::uint8_t& b : s) {
+        const std::uint8_t v = q[b];
+        std::memmove(q.data() + 1, q.data(), b);
+        q[0] = v;
+        b = v;
+    }
+}
+
+// The count table at `s`: each value's count, which together must be `n`.
+Result<std::array<std::int64_t, 256>> ReadCounts(const std::uint8_t* s, std::uint32_t n) {
     std::array<std::int64_t, 256> count{};
     std::int64_t total = 0;
     for (std::size_t v = 0; v < 256; ++v) {
@@ -45,6 +53,20 @@ Result<Bytes> UndoSecondStage(Bytes stream) {
     }
     if (total != n)
         return Error("the second-stage counts add up to " + std::to_string(total) + ", not " + std::to_string(n));
+    return count;
+}
+}  // namespace
+
+Result<Bytes> UndoSecondStage(Bytes stream) {
+    if (stream.size() < 4 + kCountTable) return Error("the second-stage stream is shorter than its count table");
+    const std::uint32_t n = GetLE32(stream.data()) ^ kLengthMask;
+    if (n > kSecondStageMaxPayload) return Error("the second-stage stream claims " + std::to_string(n) + " bytes");
+    const std::uint8_t* s = stream.data() + 4;
+    const std::size_t sSize = stream.size() - 4;
+    UndoMoveToFront(std::span(stream).subspan(4));
+    const Result<std::array<std::int64_t, 256>> counted = ReadCounts(s, n);
+    if (!counted) return counted.error();
+    const std::array<std::int64_t, 256>& count = *counted;
     if (sSize - kCountTable < n) return Error("the second-stage stream is shorter than its counts");
 
     const std::uint8_t* r = s + kCountTable;
@@ -115,14 +137,6 @@ Bytes ApplySecondStage(ByteView payload) {
     for (std::size_t v = 0; v < 256; ++v) PutLE32(s.data() + 4 + 4 * v, static_cast<std::uint32_t>(count[v]));
     for (std::uint8_t sym : order) s.insert(s.end(), segment[sym].begin(), segment[sym].end());
     s.resize(s.size() + std::max<std::size_t>(order.size(), 1), 0);
-
-    std::array<std::uint8_t, 256> q;
-    std::iota(q.begin(), q.end(), 0);
-    for (std::size_t i = 4; i < s.size(); ++i) {
-        const auto x = static_cast<std::uint8_t>(std::find(q.begin(), q.end(), s[i]) - q.begin());
-        std::memmove(q.data() + 1, q.data(), x);
-        q[0] = s[i];
-        s[i] = x;
-    }
+    MoveToFront(std::span(s).subspan(4));
     return s;
 }

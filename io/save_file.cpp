@@ -172,6 +172,26 @@ Status SaveFile::CheckTarget() const {
     return {};
 }
 
+namespace {
+// Keep the owner, group and permissions of the file being replaced; a user
+// who may not give a file away keeps at least its group when a member of it.
+void KeepOwnerAndMode(int fd, const std::string& target) {
+    struct stat st {};
+    mode_t mode = 0666;
+    if (::stat(target.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+            // Neither is allowed: the new file belongs to whoever saves it.
+        }
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(fd, mode);
+}
+}  // namespace
+
 Status SaveFile::Open(const std::string& targetPath) {
     Discard();
     error_.clear();
@@ -201,21 +221,7 @@ Status SaveFile::Open(const std::string& targetPath) {
     // Held until the save ends, so that a later save tells this file from one left behind.
     ::flock(fd_, LOCK_EX | LOCK_NB);
     buffer_.reserve(kBufferSize);
-    // Keep the owner, group and permissions of the file being replaced; a user
-    // who may not give a file away keeps at least its group when a member of it.
-    struct stat st {};
-    mode_t mode = 0666;
-    if (::stat(target_.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-        if (::fchown(fd_, st.st_uid, st.st_gid) != 0 && ::fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
-            // Neither is allowed: the new file belongs to whoever saves it.
-        }
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd_, mode);
+    KeepOwnerAndMode(fd_, target_);
     return {};
 }
 

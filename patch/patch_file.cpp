@@ -109,6 +109,48 @@ Result<std::int64_t> ReadHeader(BufferedReader& in, const InputFile& file, const
     return records;
 }
 
+// What every record of one file is read with.
+struct RecordRead {
+    const std::string& path;
+    const std::string& notPatch;
+    const ReadOptions& options;
+    bool withData;
+    std::int64_t records;
+};
+
+// Record `r`: its fields checked, its data read when kept and wanted, else skipped.
+Status ReadRecord(BufferedReader& in, const RecordRead& how, std::int64_t r, ByteArena& arena, Patch& staged) {
+    const std::int64_t at = in.Position();
+    std::array<std::uint8_t, kRecordSize> rec{};
+    const std::string where = how.notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at);
+    if (!in.Read(rec)) return Error(where + " runs past the end of the file.");
+    const std::uint8_t fileId = rec[0];
+    const auto blockNumber = static_cast<std::int32_t>(GetLE32(&rec[1]));
+    const auto length = static_cast<std::int32_t>(GetLE32(&rec[5]));
+    // No writer stores a negative number; it would mark the block removed.
+    if (blockNumber < 0) return Error(where + " has the negative block number " + std::to_string(blockNumber) + ".");
+    // Every length <= 0 is a block without data and is kept as stored.
+    if (length > in.Remaining())
+        return Error(where + " claims " + std::to_string(length) + " bytes, but only " +
+                     std::to_string(in.Remaining()) + " remain.");
+    const bool inRange = how.options.Keeps(fileId, blockNumber);
+    BlockBytes data;
+    if (inRange && length > 0 && how.withData) {
+        ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(length));
+        if (!in.Read(space.fill)) return Error("Cannot read '" + how.path + "'.");
+        data = std::move(space.bytes);
+    } else if (length > 0 && !in.Skip(length)) {
+        return Error("Cannot read '" + how.path + "'.");
+    }
+    // Most patches hold one file ID: room for every record the (checked)
+    // header counts goes to the first one; pages never filled cost nothing.
+    if (r == 0) staged.Reserve(fileId, static_cast<std::size_t>(how.records));
+    // Records outside the ranges stay as removed slots; their data is never read again.
+    staged.AppendWithLength(fileId, inRange ? blockNumber : -1, length, std::move(data),
+                            static_cast<std::int16_t>(GetLE16(&rec[9])), static_cast<std::int16_t>(GetLE16(&rec[11])));
+    return {};
+}
+
 Status ReadRecords(const std::string& path, Patch& patch, const ReadOptions& options, bool withData) {
     InputFile file;
     if (Status opened = file.Open(path); !opened) return opened;
@@ -123,36 +165,9 @@ Status ReadRecords(const std::string& path, Patch& patch, const ReadOptions& opt
     ByteArena arena;
     if (withData)
         arena.Expect(static_cast<std::size_t>(in.Remaining() - records * static_cast<std::int64_t>(kRecordSize)));
-    for (std::int64_t r = 0; r < records; ++r) {
-        const std::int64_t at = in.Position();
-        std::array<std::uint8_t, kRecordSize> rec{};
-        const std::string where = notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at);
-        if (!in.Read(rec)) return Error(where + " runs past the end of the file.");
-        const std::uint8_t fileId = rec[0];
-        const auto blockNumber = static_cast<std::int32_t>(GetLE32(&rec[1]));
-        const auto length = static_cast<std::int32_t>(GetLE32(&rec[5]));
-        // No writer stores a negative number; it would mark the block removed.
-        if (blockNumber < 0) return Error(where + " has the negative block number " + std::to_string(blockNumber) + ".");
-        // Every length <= 0 is a block without data and is kept as stored.
-        if (length > in.Remaining())
-            return Error(where + " claims " + std::to_string(length) + " bytes, but only " +
-                         std::to_string(in.Remaining()) + " remain.");
-        const bool inRange = options.Keeps(fileId, blockNumber);
-        BlockBytes data;
-        if (inRange && length > 0 && withData) {
-            ByteArena::Space space = arena.Allocate(static_cast<std::size_t>(length));
-            if (!in.Read(space.fill)) return Error("Cannot read '" + path + "'.");
-            data = std::move(space.bytes);
-        } else if (length > 0 && !in.Skip(length)) {
-            return Error("Cannot read '" + path + "'.");
-        }
-        // Most patches hold one file ID: room for every record the (checked)
-        // header counts goes to the first one; pages never filled cost nothing.
-        if (r == 0) staged.Reserve(fileId, static_cast<std::size_t>(records));
-        // Records outside the ranges stay as removed slots; their data is never read again.
-        staged.AppendWithLength(fileId, inRange ? blockNumber : -1, length, std::move(data),
-                                static_cast<std::int16_t>(GetLE16(&rec[9])), static_cast<std::int16_t>(GetLE16(&rec[11])));
-    }
+    const RecordRead how{path, notPatch, options, withData, records};
+    for (std::int64_t r = 0; r < records; ++r)
+        if (Status read = ReadRecord(in, how, r, arena, staged); !read) return read;
 
     if (in.Remaining() > 0) {
         const WholeRecords more = ReadWholeRecords(in, nullptr);
