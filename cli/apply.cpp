@@ -105,26 +105,41 @@ Result<std::vector<std::string>> SplitWords(const std::string& line) {
     return words;
 }
 
-int Apply(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.words.size() != 2) return kUsage;
-    const std::string& manifest = args.words[1];
-    const Result<Bytes> read = ReadWholeFile(manifest, 64 << 20);
-    if (!read) return Fail(err, read.error());
-    const Bytes& text = *read;
+namespace {
+// The operations a manifest lists, and how many lines it has.
+struct Manifest {
     std::vector<Operation> operations;
+    int lines = 0;
+};
+
+Result<Manifest> ReadManifest(const std::string& manifest) {
+    const Result<Bytes> read = ReadWholeFile(manifest, 64 << 20);
+    if (!read) return read.error();
+    const Bytes& text = *read;
+    Manifest m;
     // Editors may start a UTF-8 file with a byte-order mark.
     const std::size_t mark = text.size() >= 3 && text[0] == 0xEF && text[1] == 0xBB && text[2] == 0xBF ? 3 : 0;
     std::istringstream lines(std::string(text.begin() + mark, text.end()));
     std::string line;
-    int number = 0;
     while (std::getline(lines, line)) {
-        ++number;
+        ++m.lines;
         Result<std::vector<std::string>> words = SplitWords(line);
         if (!words)
-            return Fail(err, manifest + " line " + std::to_string(number) + ": " + words.error().message +
-                                 ". Nothing was saved.");
-        if (!words->empty()) operations.push_back({number, std::move(*words)});
+            return Error(manifest + " line " + std::to_string(m.lines) + ": " + words.error().message +
+                         ". Nothing was saved.");
+        if (!words->empty()) m.operations.push_back({m.lines, std::move(*words)});
     }
+    return m;
+}
+}  // namespace
+
+int Apply(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 2) return kUsage;
+    const std::string& manifest = args.words[1];
+    const Result<Manifest> read = ReadManifest(manifest);
+    if (!read) return Fail(err, read.error());
+    const std::vector<Operation>& operations = read->operations;
+    const int number = read->lines;
 
     Patch patch;
     if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());

@@ -27,40 +27,56 @@ RgbaPicture FrameToPicture(const AnimFrame& frame, const AnimPalette& palette) {
     return picture;
 }
 
+namespace {
+// The colours the pictures use, in the order they are first met.
+struct ColoursMet {
+    std::vector<std::uint16_t> used;
+    std::vector<std::int16_t> place = std::vector<std::int16_t>(0x8000, kAnimTransparent);
+};
+
+// One picture as a frame whose cells hold their colour's place in `met.used`.
+Result<AnimFrame> PictureToFrame(const FramePicture& from, ColoursMet& met) {
+    const RgbaPicture& p = from.picture;
+    if (p.width < 0 || p.height < 0 || p.width > kLargestSide || p.height > kLargestSide)
+        return Error(from.name + " is " + std::to_string(p.width) + " x " + std::to_string(p.height) +
+                     " pixels; a frame is at most 65535 wide and high.");
+    const std::size_t pixels = static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height);
+    if (p.rgba.size() != 4 * pixels)
+        return Error(from.name + " holds " + std::to_string(p.rgba.size()) + " bytes, not 4 for each of its " +
+                     std::to_string(pixels) + " pixels.");
+    AnimFrame frame;
+    frame.width = static_cast<std::uint16_t>(p.width);
+    frame.height = static_cast<std::uint16_t>(p.height);
+    frame.centreX = from.centreX.value_or(static_cast<std::int16_t>(p.width / 2));
+    frame.centreY = from.centreY.value_or(std::int16_t{0});
+    frame.cells.assign(pixels, kAnimTransparent);
+    for (std::size_t k = 0; k < pixels; ++k) {
+        const std::uint8_t* px = &p.rgba[4 * k];
+        if (px[3] < kLeastOpaque) continue;
+        const auto colour = static_cast<std::uint16_t>(Color32To16(px[0] + 256 * px[1] + 65536 * px[2]));
+        if (met.place[colour] == kAnimTransparent) {
+            met.place[colour] = static_cast<std::int16_t>(met.used.size());
+            met.used.push_back(colour);
+        }
+        frame.cells[k] = met.place[colour];
+    }
+    return frame;
+}
+}  // namespace
+
 Result<Animation> AnimationFromPictures(std::span<const FramePicture> pictures,
                                         const std::optional<AnimPalette>& palette) {
     Animation a;
     a.frames.resize(pictures.size());
     // Until the palette is known, a cell holds its colour's place in `used`.
-    std::vector<std::uint16_t> used;
-    std::vector<std::int16_t> place(0x8000, kAnimTransparent);
+    ColoursMet met;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
-        const FramePicture& from = pictures[i];
-        const RgbaPicture& p = from.picture;
-        if (p.width < 0 || p.height < 0 || p.width > kLargestSide || p.height > kLargestSide)
-            return Error(from.name + " is " + std::to_string(p.width) + " x " + std::to_string(p.height) +
-                         " pixels; a frame is at most 65535 wide and high.");
-        const std::size_t pixels = static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height);
-        if (p.rgba.size() != 4 * pixels)
-            return Error(from.name + " holds " + std::to_string(p.rgba.size()) + " bytes, not 4 for each of its " +
-                         std::to_string(pixels) + " pixels.");
-        AnimFrame& frame = a.frames[i];
-        frame.width = static_cast<std::uint16_t>(p.width);
-        frame.height = static_cast<std::uint16_t>(p.height);
-        frame.centreX = from.centreX.value_or(static_cast<std::int16_t>(p.width / 2));
-        frame.centreY = from.centreY.value_or(std::int16_t{0});
-        frame.cells.assign(pixels, kAnimTransparent);
-        for (std::size_t k = 0; k < pixels; ++k) {
-            const std::uint8_t* px = &p.rgba[4 * k];
-            if (px[3] < kLeastOpaque) continue;
-            const auto colour = static_cast<std::uint16_t>(Color32To16(px[0] + 256 * px[1] + 65536 * px[2]));
-            if (place[colour] == kAnimTransparent) {
-                place[colour] = static_cast<std::int16_t>(used.size());
-                used.push_back(colour);
-            }
-            frame.cells[k] = place[colour];
-        }
+        Result<AnimFrame> frame = PictureToFrame(pictures[i], met);
+        if (!frame) return frame.error();
+        a.frames[i] = std::move(*frame);
     }
+    const std::vector<std::uint16_t>& used = met.used;
+    const std::vector<std::int16_t>& place = met.place;
 
     std::vector<std::int16_t> entry(used.size(), kAnimTransparent);
     if (palette) {

@@ -10,6 +10,14 @@ namespace {
 // True when every byte of `a` equals the byte at the same index of `b`.
 bool IsPrefixOf(ByteView a, ByteView b) { return a.size() <= b.size() && std::equal(a.begin(), a.end(), b.begin()); }
 
+// True when the `count` blocks from `n` on lie end to end in both files' read
+// windows and are the same bytes.
+bool SameRun(DataFile& base, DataFile& altered, std::int64_t n, std::int32_t count) {
+    const auto a = base.ViewRun(static_cast<std::int32_t>(n), count);
+    const auto b = altered.ViewRun(static_cast<std::int32_t>(n), count);
+    return a && b && a->size() == b->size() && std::equal(a->begin(), a->end(), b->begin());
+}
+
 // Compares the two open data files block by block where the blocks lie in
 // the files' read windows; only a differing block is copied to the patch's
 // own buffers.
@@ -30,13 +38,9 @@ Result<ImportReport> CompareDataFiles(Patch& patch, std::uint8_t fileId, DataFil
     const bool runs = !base.Indexed() && !altered.Indexed() && base.Cut() == altered.Cut();
     for (std::int64_t n = first; n <= last; ++n) {
         if (!progress.Step(n - first, last - first + 1)) return Cancelled();
-        if (runs && (n - first) % kRun == 0 && n + kRun - 1 <= last) {
-            const auto a = base.ViewRun(static_cast<std::int32_t>(n), kRun);
-            const auto b = altered.ViewRun(static_cast<std::int32_t>(n), kRun);
-            if (a && b && a->size() == b->size() && std::equal(a->begin(), a->end(), b->begin())) {
-                n += kRun - 1;
-                continue;
-            }
+        if (runs && (n - first) % kRun == 0 && n + kRun - 1 <= last && SameRun(base, altered, n, kRun)) {
+            n += kRun - 1;
+            continue;
         }
         spare.Reuse();
         const Result<ViewedBlock> a = base.View(static_cast<std::int32_t>(n), spare);

@@ -58,6 +58,32 @@ bool SameFile(int fd, const std::string& path) {
     struct stat a {}, b {};
     return ::fstat(fd, &a) == 0 && ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+
+// How long a lock is waited for, and whether the waiting was told yet.
+struct Waiting {
+    std::chrono::steady_clock::time_point start;
+    std::chrono::milliseconds patience;
+    const std::function<void()>& waiting;
+    bool told = false;
+};
+
+// Waits until `fd` holds its lock, or the patience runs out.
+Status WaitForLock(int fd, const std::string& patchPath, Waiting& wait) {
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return Error("Cannot lock '" + patchPath + "': " + std::strerror(errno) + ".");
+        const auto waited = std::chrono::steady_clock::now() - wait.start;
+        if (waited >= wait.patience)
+            return Error("'" + patchPath + "' is being saved by another program; nothing was changed. Try again "
+                         "when it has finished.");
+        if (!wait.told && waited >= kQuietWait && wait.waiting) {
+            wait.waiting();
+            wait.told = true;
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
+    return {};
+}
 }  // namespace
 
 Status PatchLock::Acquire(const std::string& patchPath, std::chrono::milliseconds patience,
@@ -73,8 +99,7 @@ Status PatchLock::Acquire(const std::string& patchPath, std::chrono::millisecond
         lockFile_ = lockFile;
         removed_.Arm(lockFile_, patch_);
     };
-    const auto start = std::chrono::steady_clock::now();
-    bool told = false;
+    Waiting wait{std::chrono::steady_clock::now(), patience, waiting};
     for (;;) {
         int fd = -1;
         {
@@ -87,23 +112,9 @@ Status PatchLock::Acquire(const std::string& patchPath, std::chrono::millisecond
                 return {};
             }
         }
-        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK && errno != EINTR) {
-                const std::string why = std::strerror(errno);
-                ::close(fd);
-                return Error("Cannot lock '" + patchPath + "': " + why + ".");
-            }
-            const auto waited = std::chrono::steady_clock::now() - start;
-            if (waited >= patience) {
-                ::close(fd);
-                return Error("'" + patchPath + "' is being saved by another program; nothing was changed. Try again "
-                             "when it has finished.");
-            }
-            if (!told && waited >= kQuietWait && waiting) {
-                waiting();
-                told = true;
-            }
-            std::this_thread::sleep_for(kPoll);
+        if (Status locked = WaitForLock(fd, patchPath, wait); !locked) {
+            ::close(fd);
+            return locked;
         }
         // The holder before may have removed the file this lock is on.
         if (SameFile(fd, lockFile)) {
