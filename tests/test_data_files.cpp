@@ -8,7 +8,6 @@
 #include "gamefiles/data_file.h"
 #include "gamefiles/data_layout.h"
 #include "gamefiles/import.h"
-#include "gamefiles/radarcol.h"
 #include "gamefiles/verdata.h"
 #include "gamefiles/whole_files.h"
 #include "patch/file_types.h"
@@ -74,28 +73,6 @@ TEST(DataFile, CountsEveryIndexEntryThatBeginsAndRefusalsNameTheFilesAndCreateNo
     EXPECT_FALSE(std::filesystem::exists(dir / "no.mul") || std::filesystem::exists(dir / "no.idx"));
 }
 
-TEST(DataFile, FilesWithoutIndexHoldEveryBlockThatBeginsInThemTheLastPadded) {
-    TempDir dir;
-    // File size, cut, blocks counted, and the length and start of the last block.
-    const std::tuple<std::size_t, BlockCut, std::int32_t, std::int32_t, std::size_t> cases[] = {
-        {0, {0, 4, 4}, 0, 0, 0}, {3, {0, 4, 4}, 1, 4, 0},  {8, {0, 4, 4}, 2, 4, 4},   {9, {0, 4, 4}, 3, 4, 8},
-        {5, {2, 3, 5}, 2, 3, 3}, {7, {2, 3, 5}, 3, 5, 6},  {12, {2, 3, 5}, 4, 5, 11}};
-    for (const auto& [size, cut, count, lastLength, lastStart] : cases) {
-        const B data = Sequence(size);
-        WriteFileBytes(dir / "f.mul", data);
-        DataFile m;
-        ASSERT_TRUE(Ok(m.OpenCut(dir / "f.mul", cut)));
-        ASSERT_EQ(m.Count(), count) << size;
-        EXPECT_EQ(m.Load(count)->length, 0) << size;  // past the end: absent
-        if (count == 0) continue;
-        const Result<LoadedBlock> last = m.Load(count - 1);
-        ASSERT_EQ(std::tie(last->length, last->flagA, last->flagB), std::tuple(lastLength, -1, -1)) << size;
-        B expected(data.begin() + static_cast<std::ptrdiff_t>(lastStart), data.end());
-        expected.resize(static_cast<std::size_t>(lastLength), 0);
-        EXPECT_EQ(last->bytes, expected) << size;
-    }
-}
-
 TEST(Hues, VerdataFormMovesEachEntryAndZeroesTheRestAndTheGroupFormTakesThemBack) {
     HuesBlock h;
     for (std::size_t i = 0; i < h.size(); ++i) h[i] = static_cast<std::uint8_t>(i % 251 + 1);
@@ -153,23 +130,6 @@ TEST(DataFileImport, EveryKindOfEntryIsKeptAsStoredOrLeftOutAndSurvivesSaveAndOp
               std::tuple(entries - 1, B{1, 2, 3}));
 }
 
-TEST(DataFileImport, BlocksPastTheCutOfATruncatedDataFileAreLeftOutNeverPadded) {
-    TempDir dir;
-    std::vector<std::array<std::int32_t, 3>> index;
-    for (std::int32_t n = 0; n < 5; ++n) index.push_back({10 * n, 10, 0});
-    WriteFileBytes(dir / "gumpidx.mul", IndexBytes(index));
-    const B whole = Sequence(50);
-    for (std::size_t cut : {0, 15, 30, 49, 50}) {
-        WriteFileBytes(dir / "gumpart.mul", B(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)));
-        Patch p;
-        const Result<ImportReport> r = ImportType(p, kGumps, {dir / "gumpart.mul", dir / "gumpidx.mul"});
-        const auto whole10 = static_cast<std::int64_t>(cut / 10);
-        EXPECT_EQ(std::pair(r->added, r->damaged), std::pair(whole10, 5 - whole10)) << cut;
-        for (const PatchBlock& b : p[kGumps].blocks)
-            EXPECT_EQ(b.bytes, B(whole.begin() + 10 * b.number, whole.begin() + 10 * b.number + 10));
-    }
-}
-
 TEST(DataFileImport, TiledataIsCutIntoLandAndStaticGroupsByItsLayout) {
     // File size and land group size; 0: refused. The first is a real older file of 512 land and 512 static
     // groups; the third fits both layouts and neither is a power of two.
@@ -186,7 +146,8 @@ TEST(DataFileImport, TiledataIsCutIntoLandAndStaticGroupsByItsLayout) {
 }
 
 // Files without an index are cut by their layout, an index given is ignored,
-// the last short block is padded, and hues become their verdata form.
+// every block that begins in the file counts, the last short one is padded,
+// none has flags, and hues become their verdata form.
 TEST(DataFileImport, FilesWithoutIndexAreCutByTheirLayout) {
     TempDir dir;
     struct Case {
@@ -220,19 +181,9 @@ TEST(DataFileImport, FilesWithoutIndexAreCutByTheirLayout) {
         const PatchBlock* b = p.LiveBlock(c.fileId, c.number);
         ASSERT_TRUE(b);
         EXPECT_EQ(b->bytes, c.fileId == kHues ? HuesToVerdataBytes(expected) : expected);
-        EXPECT_EQ(b->Length(), static_cast<std::int32_t>(b->bytes.size()));
+        EXPECT_EQ(std::tuple(b->Length(), b->flagA, b->flagB),
+                  std::tuple(static_cast<std::int32_t>(b->bytes.size()), std::int16_t{-1}, std::int16_t{-1}));
     }
-}
-
-TEST(RadarColors, ShortFilesLoadWhatTheyHold) {
-    TempDir dir;
-    WriteFileBytes(dir / "radarcol.mul", {0xFF, 0x7F, 0x1F, 0x00});
-    const Result<std::vector<std::int32_t>> colors = ReadRadarColors(dir / "radarcol.mul");
-    ASSERT_TRUE(Ok(colors));
-    EXPECT_EQ(std::vector<std::int32_t>(colors->begin(), colors->begin() + 3),
-              (std::vector<std::int32_t>{0xF8F8F8, 0xF80000, 0}));
-    EXPECT_EQ(colors->size(), 65536u);
-    EXPECT_FALSE(Ok(ReadRadarColors(dir / "none.mul")));
 }
 
 // One syntax for every number the user types, in the editor and on the command line.
@@ -295,7 +246,8 @@ TEST(Art, LandTilesAreADiamondOverTheBackgroundStaticTilesDrawTheirRunsWithinLim
     }
 }
 
-TEST(Compare, AddsExactlyTheBlocksThatDifferInTheRange) {
+// Hues compared take their verdata form: see the manifest of every operation.
+TEST(Compare, AddsExactlyTheBlocksThatDifferInTheRangeOfFilesOfOneLayout) {
     TempDir dir;
     WriteFileBytes(dir / "a.mul", {1, 2, 3, 4, 5, 6, 7});
     WriteFileBytes(dir / "b.mul", {1, 2, 3, 9, 5, 6, 7, 8});
@@ -328,6 +280,10 @@ TEST(Compare, AddsExactlyTheBlocksThatDifferInTheRange) {
     Patch failed;
     EXPECT_EQ(Why(CompareBlocks(failed, 4, {dir / "a.mul", dir / "x.idx"}, b)),
               "Unable to open " + (dir / "x.idx") + " and " + (dir / "a.mul") + ".");
+    WriteFileBytes(dir / "older.mul", B(512 * 836, 0));
+    WriteFileBytes(dir / "newer.mul", B(512 * 964, 0));
+    EXPECT_EQ(Why(CompareBlocks(failed, kTiledata, {dir / "older.mul", ""}, {dir / "newer.mul", ""})),
+              "'" + (dir / "older.mul") + "' and '" + (dir / "newer.mul") + "' are tiledata files of different layouts.");
     EXPECT_EQ(failed.LiveCount(), 0);
 }
 
@@ -375,25 +331,6 @@ TEST(Progress, EveryLongCommandStopsWhenAskedAndChangesNothing) {
         EXPECT_EQ(ReadFileBytes(dir / "verdata.mul"), oldTarget);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
     }
-}
-
-TEST(Compare, HuesBlocksTakeTheirVerdataFormAndTiledataLayoutsMustMatch) {
-    TempDir dir;
-    B base(708 * 375, 0), altered = base;
-    altered[708 * 3 + 10] = 0x42;
-    WriteFileBytes(dir / "a.mul", base);
-    WriteFileBytes(dir / "b.mul", altered);
-    Patch p;
-    ASSERT_EQ(CompareBlocks(p, kHues, {dir / "a.mul", ""}, {dir / "b.mul", ""})->added, 1);
-    const PatchBlock& b = p[kHues].blocks[0];
-    EXPECT_EQ(std::pair(b.number, b.Length()), std::pair(3, 1220));
-    EXPECT_EQ(b.bytes, HuesToVerdataBytes(B(altered.begin() + 708 * 3, altered.begin() + 708 * 4)));
-
-    WriteFileBytes(dir / "older.mul", B(512 * 836, 0));
-    WriteFileBytes(dir / "newer.mul", B(512 * 964, 0));
-    EXPECT_EQ(Why(CompareBlocks(p, kTiledata, {dir / "older.mul", ""}, {dir / "newer.mul", ""})),
-              "'" + (dir / "older.mul") + "' and '" + (dir / "newer.mul") + "' are tiledata files of different layouts.");
-    EXPECT_EQ(p.LiveCount(), 1);
 }
 
 TEST(WholeFiles, ReplaceInPlaceAndRefuseAClientWithoutTheMarker) {

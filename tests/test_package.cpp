@@ -186,34 +186,29 @@ TEST(DataSource, EveryFileTypeReadsTheSameFromEveryFormItComesIn) {
         WriteFileBytes(dir / "data", data);
         WriteFileBytes(dir / "index", IndexBytes(index));
         const bool indexed = type.fixedBlockSize <= 0;
-        const std::string plain = indexed ? "@data @index" : "@data";
-        std::filesystem::remove(dir / "plain.uop");
-        const CliResult r = Cli(dir, "import @plain.uop " + std::to_string(fileId) + " " + plain);
-        ASSERT_EQ(r.code, 0) << r.err;
-        Patch reference;
-        ASSERT_TRUE(Ok(ReadPatchFile(dir / "plain.uop", reference)));
+        const SourceFiles plain{dir / "data", indexed ? dir / "index" : ""};
+        Patch reference, refused;
+        ASSERT_TRUE(Ok(ImportType(reference, fileId, plain)));
         ASSERT_GT(reference.LiveCount(), 2);
         ASSERT_TRUE(Ok(WriteVerdata(dir / "verdata", reference)));
         ASSERT_TRUE(Ok(WritePatchFile(dir / "patch", reference)));
 
-        using Form = std::tuple<std::string, SourceForm>;
-        std::vector<Form> forms = {{"verdata", SourceForm::kVerdata}, {"patch", SourceForm::kPatchFile}};
-        if (scheme) forms.push_back({"package", SourceForm::kPackage});
-        if (indexed) forms.push_back({"data index", SourceForm::kIndexed});
-        else forms.push_back({"data", fileId == kTiledata ? SourceForm::kGrouped : SourceForm::kFixedSize});
-        for (const auto& [paths, form] : forms) {
-            SCOPED_TRACE(paths);
+        std::vector<std::pair<SourceFiles, SourceForm>> forms = {
+            {{dir / "verdata", ""}, SourceForm::kVerdata}, {{dir / "patch", ""}, SourceForm::kPatchFile},
+            {plain, indexed ? SourceForm::kIndexed : fileId == kTiledata ? SourceForm::kGrouped : SourceForm::kFixedSize}};
+        if (scheme) forms.push_back({{dir / "package", ""}, SourceForm::kPackage});
+        for (const auto& [files, form] : forms) {
+            SCOPED_TRACE(files.data);
             DataSource source;
-            const std::string idx = paths == "data index" ? dir / "index" : "";
-            ASSERT_TRUE(Ok(source.Open(fileId, {dir / paths.substr(0, paths.find(' ')), idx})));
+            ASSERT_TRUE(Ok(source.Open(fileId, files)));
             EXPECT_EQ(source.Form(), form);
-            std::filesystem::remove(dir / "out.uop");
-            const std::string line = "import @out.uop " + type.name + " @" + (idx.empty() ? paths : "data @index");
-            ASSERT_EQ(Cli(dir, line).code, 0);
-            EXPECT_EQ(ReadFileBytes(dir / "out.uop"), ReadFileBytes(dir / "plain.uop"));
+            Patch p;
+            ASSERT_TRUE(Ok(ImportType(p, fileId, files)));
+            EXPECT_EQ(std::pair(SlotsOf(p, fileId), DataOf(p, fileId)),
+                      std::pair(SlotsOf(reference, fileId), DataOf(reference, fileId)));
         }
-        for (const char* line : {"@pointer", indexed ? "@data @pointer" : "@pointer"})
-            EXPECT_TRUE(Has(Cli(dir, "import @out.uop " + std::to_string(fileId) + " " + std::string(line)).err, "is a Git LFS pointer"));
+        const SourceFiles pointers[] = {{dir / "pointer", ""}, {indexed ? dir / "data" : dir / "pointer", indexed ? dir / "pointer" : ""}};
+        for (const SourceFiles& pointer : pointers) EXPECT_TRUE(Has(ImportType(refused, fileId, pointer), "is a Git LFS pointer"));
     }
 }
 

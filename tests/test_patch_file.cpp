@@ -82,34 +82,7 @@ TEST(PatchFile, WritesTheHeaderCountsAndRecordsInFileIdOrderAndReadsThemBack) {
     }
 }
 
-// As patch files and as verdata; many blocks share a number.
-TEST(PatchFile, RandomPatchesRoundTripByteForByteAlsoAsVerdata) {
-    TempDir dir;
-    std::mt19937 rng(20261206);
-    for (int round = 0; round < 20; ++round) {
-        Patch p;
-        const int blocks = static_cast<int>(rng() % 200);
-        for (int i = 0; i < blocks; ++i) {
-            const auto f = static_cast<std::uint8_t>(rng() % 256);
-            const auto n = static_cast<std::int32_t>(rng() % 2 ? rng() % 50 : rng() % 400001);
-            p.Append(f, n, RandomBytes(rng, rng() % 300), static_cast<std::int16_t>(rng()),
-                     static_cast<std::int16_t>(rng()));
-            if (rng() % 10 == 0) p.RemoveBlock(f, n);
-        }
-        ASSERT_TRUE(Ok(WritePatchFile(dir / "a.uop", p)));
-        Patch back;
-        ASSERT_TRUE(Ok(ReadPatchFile(dir / "a.uop", back)));
-        ASSERT_EQ(back.LiveCount(), p.LiveCount());
-        ASSERT_TRUE(Ok(WritePatchFile(dir / "b.uop", back)));
-        ASSERT_EQ(ReadFileBytes(dir / "a.uop"), ReadFileBytes(dir / "b.uop"));
-        ASSERT_TRUE(Ok(WriteVerdata(dir / "a.mul", p)));
-        ASSERT_TRUE(Ok(ReadVerdata(dir / "a.mul", back)));
-        ASSERT_TRUE(Ok(WriteVerdata(dir / "b.mul", back)));
-        ASSERT_EQ(ReadFileBytes(dir / "a.mul"), ReadFileBytes(dir / "b.mul"));
-    }
-}
-
-TEST(PatchFile, RangesTurnOutsideRecordsIntoRemovedSlotsAndReadOnCorrectly) {
+TEST(ReadOptions, RangesTurnOutsideRecordsIntoRemovedSlotsAndLeaveOutVerdataEntries) {
     TempDir dir;
     B file = Header(3, 0);
     AddRecord(file, 4, 400001, 2, {7, 7});
@@ -127,6 +100,16 @@ TEST(PatchFile, RangesTurnOutsideRecordsIntoRemovedSlotsAndReadOnCorrectly) {
     ASSERT_TRUE(Ok(ReadPatchFile(dir / "r.uop", gumpsOnly, {12, 12, 0, 400000, true})));
     EXPECT_EQ(DataOf(gumpsOnly, 12), (std::vector<B>{{1}, {6}}));  // appended, not replaced
     EXPECT_EQ(std::pair(gumpsOnly[4].removedCount, gumpsOnly.LiveCount()), std::pair(2, std::int64_t{2}));
+
+    // A verdata's entries outside the ranges are left out; those inside follow in directory order.
+    WriteFileBytes(dir / "v.mul", Verdata({{12, 150, 84, 1}, {4, 150, 85, 1}, {12, 99, 86, 1}, {12, 100, -1, 0}},
+                                          {1, 2, 3}));
+    Patch v = PatchOf({{12, 150, {9}}});
+    ASSERT_TRUE(Ok(ReadVerdata(dir / "v.mul", v, {12, 12, 100, 200, true})));
+    EXPECT_EQ(SlotsOf(v, 12), (std::vector<SlotFacts>{{150, 1, 0, 0}, {150, 1, 0, 0}, {100, 0, 0, 0}}));
+    EXPECT_TRUE(v[12].blocks[1].bytes == B{1} && v[4].Count() == 0);
+    WriteFileBytes(dir / "empty.mul", {});
+    EXPECT_TRUE(Ok(ReadVerdata(dir / "empty.mul", v, {.append = true})));
 }
 
 // A verdata that is refused cannot be the base of an export either, which
@@ -216,9 +199,6 @@ TEST(SaveFile, AnUncommittedOrFailedSaveLeavesTheOldFileAndNoLeftoversAVanishedT
     EXPECT_TRUE(Ok(again.Commit()));
     EXPECT_EQ(ReadFileBytes(target), B{9});
 
-    EXPECT_FALSE(Ok(WritePatchFile(dir / "no/such/folder/p.uop", Patch{})));
-    EXPECT_FALSE(Ok(WritePatchFile(dir.path().string(), Patch{})));
-
     // A set replaces all its targets or none: one that fails puts back those replaced before it.
     for (const bool fails : {true, false}) {
         SaveSet set;
@@ -269,19 +249,4 @@ TEST(WriteVerdata, MergesOverTheBaseKeepingTheLastCopySortedByFileId) {
                       {0xC1, 0xD1, 0xEE, 0xA1, 0x02, 0x03, 0x04}));
     EXPECT_EQ(p[4].Count(), 2);  // the working patch is not changed
     EXPECT_EQ(p[4].removedCount, 0);
-}
-
-TEST(ReadVerdata, AppendsOnlyTheEntriesInRangeInDirectoryOrder) {
-    TempDir dir;
-    WriteFileBytes(dir / "v.mul", Verdata({{12, 150, 84, 1}, {4, 150, 85, 1}, {12, 99, 86, 1}, {12, 100, -1, 0}},
-                                          {1, 2, 3}));
-    Patch p = PatchOf({{12, 150, {9}}});
-    ASSERT_TRUE(Ok(ReadVerdata(dir / "v.mul", p, {12, 12, 100, 200, true})));
-    ASSERT_EQ(p[12].Count(), 3);
-    EXPECT_EQ(p[12].blocks[1].bytes, (B{1}));
-    EXPECT_EQ(SlotsOf(p, 12)[2], SlotFacts(100, 0, 0, 0));
-    EXPECT_EQ(p[4].Count(), 0);
-
-    WriteFileBytes(dir / "empty.mul", {});
-    EXPECT_TRUE(Ok(ReadVerdata(dir / "empty.mul", p, {.append = true})));
 }

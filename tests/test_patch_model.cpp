@@ -6,7 +6,6 @@
 #include "patch/patch.h"
 #include "patch/block_info.h"
 #include "patch/block_tree.h"
-#include "patch/settle_duplicates.h"
 #include "test_support.h"
 
 namespace {
@@ -40,22 +39,6 @@ TEST(Patch, AppendKeepsOrderRemoveMarksTheFirstLiveSlotAndClearEmptiesAll) {
     p.Clear();
     for (int f = 0; f < 256; ++f) EXPECT_EQ(p[static_cast<std::uint8_t>(f)].Count(), 0);
     EXPECT_EQ(p.LiveCount(), 0);
-}
-
-TEST(SettleDuplicates, KeepsTheNewestSlotOfEachNumberAndRestoresExactly) {
-    // The same number in another file ID is no duplicate.
-    Patch p = PatchOf({{4, 5, {1}}, {4, 6, {2}}, {4, 5, {3}}, {252, 1, {4}}, {252, 1, {5}}, {252, 1, {6}}, {9, 5, {7}}});
-    const std::vector<RemovedMark> marks = SettleDuplicates(p);
-    ASSERT_EQ(marks.size(), 3u);
-    EXPECT_EQ(p.LiveCount(), 4);
-    EXPECT_EQ(p.LiveBlock(4, 5)->bytes, Bytes{3});
-    EXPECT_EQ(p.LiveBlock(252, 1)->bytes, Bytes{6});
-    EXPECT_TRUE(SettleDuplicates(p).empty());
-
-    RestoreMarks(p, marks);
-    EXPECT_EQ(p.LiveCount(), 7);
-    EXPECT_EQ(p[4].blocks[0].number, 5);
-    EXPECT_EQ(p[252].removedCount, 0);
 }
 
 // Sixteen to thirty-two multiplies each channel by eight; back, red is divided
