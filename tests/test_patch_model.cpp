@@ -18,8 +18,8 @@ std::vector<std::int32_t> Blocks(const std::vector<FileTypeNode>& plan, std::uin
 }
 }  // namespace
 
-// Zero-length blocks are live; removal marks the first live slot; Clear empties every entry.
-TEST(Patch, AppendKeepsOrderRemoveMarksTheFirstLiveSlotAndClearEmptiesAll) {
+// Zero-length blocks are live; removal marks the first live slot.
+TEST(Patch, AppendKeepsOrderAndRemoveMarksTheFirstLiveSlot) {
     Patch p = PatchOf({{4, 5, {1}}, {4, 5, {2, 3}, 7, -1}, {0, 1, {}}, {255, 1, {1}}});
     EXPECT_EQ(SlotsOf(p, 4), (std::vector<SlotFacts>{{5, 1, 0, 0}, {5, 2, 7, -1}}));
     EXPECT_EQ(std::tuple(*p.FindBlock(4, 5), *p.FindLiveBlock(4, 5), p.LiveCount()), std::tuple(0u, 1u, 4));
@@ -35,10 +35,6 @@ TEST(Patch, AppendKeepsOrderRemoveMarksTheFirstLiveSlotAndClearEmptiesAll) {
     int live = 0;
     p.ForEachLive(4, [&](const PatchBlock& b) { live += b.number == 5; });
     EXPECT_EQ(live, 1);
-
-    p.Clear();
-    for (int f = 0; f < 256; ++f) EXPECT_EQ(p[static_cast<std::uint8_t>(f)].Count(), 0);
-    EXPECT_EQ(p.LiveCount(), 0);
 }
 
 // Sixteen to thirty-two multiplies each channel by eight; back, red is divided

@@ -47,8 +47,6 @@ TEST_F(TreeModel, PassesTheModelTesterAndFetchesLotsWhenExpanded) {
 
 TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveARebuild) {
     Load(Sample());
-    Trigger("actRemove");  // no selection: nothing happens
-    EXPECT_EQ(Doc().UndoStack()->count(), 0);
     window.Tree()->setCurrentIndex(Lots());
     Load(Sample());
     EXPECT_EQ(window.Tree()->currentIndex(), Lots());
@@ -164,8 +162,6 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     EXPECT_EQ(DataOf(Doc().patch(), 0).back(), data);
     EXPECT_EQ(Text({0, 7}), "000007");
 
-    Trigger("actLoadFromDatafile", {"0x1A", File("block.dat")});
-    EXPECT_TRUE(Model().IndexOf({0, 26}).isValid());
     const qsizetype before = prompts.messages.size();
     Trigger("actLoadFromDatafile", {"65536"});
     EXPECT_EQ(prompts.messages.last(), "Import block from datafile: Illegal blocknumber!");
