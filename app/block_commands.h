@@ -49,8 +49,10 @@ public:
     // whose number the user is asked for (the Gumps node); undoable.
     void LoadGumpPicture(const QString& path, BlockId target);
     // Writes the current sound block as a WAV file in a temporary folder and
-    // hands it to the desktop's player.
+    // hands it to the desktop's player; says so when the desktop cannot play it.
     void PlaySound();
+    // The program that hands a sound file to the desktop's player.
+    void SetSoundOpener(const QString& program) { soundOpener_ = program; }
 
 signals:
     // The result of a command, for the status bar.
@@ -63,6 +65,12 @@ private:
     Status WriteBeside(const std::string& path, ByteView bytes) const;
     // Says why under `title` when `done` failed; whether it succeeded.
     bool Done(const Status& done, const QString& title) const;
+    // A block number from 0 to 65535, asked again after `illegal` until the
+    // user gives one or cancels.
+    std::optional<std::int32_t> AskNumber(const QString& title, const QString& illegal, const QString& illegalTitle);
+    // "Gumps 0x00005", as the tree names the block.
+    static QString NameOf(BlockId id);
+    void SayNoPlayer();
     QAction* Make(const char* name, const QString& caption, const QKeySequence& key, void (BlockCommands::*run)());
 
     QWidget* window_;
@@ -74,4 +82,5 @@ private:
         *changeFlags_, *saveAsWav_;
     // The WAV files handed to the player live until the program ends.
     std::unique_ptr<QTemporaryDir> sounds_;
+    QString soundOpener_ = QStringLiteral("xdg-open");
 };

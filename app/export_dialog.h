@@ -12,10 +12,10 @@ class Patch;
 class QCheckBox;
 class QLineEdit;
 
-class frmExport : public QDialog {
+class ExportDialog : public QDialog {
     Q_OBJECT
 public:
-    frmExport(QWidget* owner, const Patch& patch, const std::string& patchPath, const std::string& verdataPath);
+    ExportDialog(QWidget* owner, const Patch& patch, const std::string& patchPath, const std::string& verdataPath);
     void Export();
 
 signals:

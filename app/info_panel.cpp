@@ -1,44 +1,31 @@
-#include "app/InfoPanel.h"
+#include "app/info_panel.h"
 
-#include <algorithm>
-
-#include <QAction>
-#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QPainter>
-#include <QToolButton>
-#include <QWheelEvent>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/fact_table_model.h"
-#include "codecs/block_facts.h"
-#include "codecs/wav.h"
 #include "app/patch_document.h"
+#include "app/picture_view.h"
 #include "app/settings.h"
 #include "codecs/art.h"
-#include "images/bitmap.h"
+#include "codecs/block_facts.h"
+#include "codecs/gump.h"
 #include "codecs/previews.h"
-#include "patch/file_types.h"
+#include "codecs/wav.h"
+#include "gamefiles/whole_files.h"
+#include "images/bitmap.h"
 #include "patch/block_info.h"
+#include "patch/file_types.h"
 
 namespace {
-constexpr std::array<int, 5> kZooms = {0, 1, 2, 4, 8};
-
-// Light squares behind transparent cells, as image editors draw them.
-void PaintCheckerboard(QImage& canvas) {
-    constexpr int kSquare = 8;
-    QPainter painter(&canvas);
-    painter.fillRect(canvas.rect(), QColor(0xFF, 0xFF, 0xFF));
-    for (int y = 0; y < canvas.height(); y += kSquare)
-        for (int x = (y / kSquare % 2) * kSquare; x < canvas.width(); x += 2 * kSquare)
-            painter.fillRect(x, y, kSquare, kSquare, QColor(0xD8, 0xD8, 0xD8));
-}
+// Rows the table shows without scrolling at the least: a hues block's eight.
+constexpr int kTableRows = 8;
+constexpr QRgb kClear = 0;  // the transparent colour of pictures with alpha
 }  // namespace
 
 InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Settings& settings)
@@ -46,6 +33,7 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     setObjectName(QStringLiteral("InfoPanel"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
     lblHeading_ = new QLabel(this);
     lblHeading_->setObjectName(QStringLiteral("lblHeading"));
     QFont headingFont = lblHeading_->font();
@@ -66,10 +54,11 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     lblProblem_->setObjectName(QStringLiteral("lblProblem"));
     lblProblem_->setStyleSheet(QStringLiteral("color: #b00020;"));
     lblProblem_->setWordWrap(true);
+    lblProblem_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     cmdPlay_ = new QPushButton(QStringLiteral("&Play"), this);
     cmdPlay_->setObjectName(QStringLiteral("cmdPlay"));
     connect(cmdPlay_, &QPushButton::clicked, this, &InfoPanel::PlayRequested);
-    layout->addSpacing(6);
+    layout->addSpacing(4);
     layout->addWidget(lblFacts_);
     layout->addWidget(lblProblem_);
     layout->addWidget(cmdPlay_, 0, Qt::AlignLeft);
@@ -82,140 +71,33 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     tblFacts_->verticalHeader()->setDefaultSectionSize(tblFacts_->fontMetrics().height() + 4);
     tblFacts_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(tblFacts_, 2);
-    auto* zoomRow = new QHBoxLayout;
-    auto* group = new QButtonGroup(this);
-    const char* captions[] = {"Fit", "1\u00D7", "2\u00D7", "4\u00D7", "8\u00D7"};
-    for (std::size_t i = 0; i < kZooms.size(); ++i) {
-        auto* b = new QToolButton(this);
-        b->setObjectName(i == 0 ? QStringLiteral("cmdZoomFit") : QStringLiteral("cmdZoom%1").arg(kZooms[i]));
-        b->setText(QString::fromUtf8(captions[i]));
-        b->setCheckable(true);
-        b->setAutoRaise(true);
-        group->addButton(b);
-        zoomRow->addWidget(b);
-        const int zoom = kZooms[i];
-        connect(b, &QToolButton::clicked, this, [this, zoom] { SetZoom(zoom); });
-        zoomButtons_[i] = b;
-    }
-    zoomRow->addStretch(1);
-    layout->addLayout(zoomRow);
-    struct Key {
-        const char* name;
-        QKeySequence key;
-        void (InfoPanel::*run)();
-    };
-    for (const Key& k : {Key{"actZoomIn", QKeySequence::ZoomIn, &InfoPanel::ZoomIn},
-                         Key{"actZoomOut", QKeySequence::ZoomOut, &InfoPanel::ZoomOut},
-                         Key{"actZoomActual", QKeySequence(QStringLiteral("Ctrl+0")), nullptr}}) {
-        auto* a = new QAction(QString::fromLatin1(k.name), this);
-        a->setObjectName(QString::fromLatin1(k.name));
-        a->setShortcut(k.key);
-        a->setShortcutContext(Qt::WindowShortcut);
-        if (k.run) connect(a, &QAction::triggered, this, k.run);
-        else connect(a, &QAction::triggered, this, [this] { SetZoom(1); });
-        addAction(a);
-    }
-    scroll_ = new QScrollArea(this);
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->viewport()->installEventFilter(this);
-    picInfo_ = new QLabel(scroll_);
-    picInfo_->setObjectName(QStringLiteral("picInfo"));
-    picInfo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    scroll_->setWidget(picInfo_);
-    scroll_->setWidgetResizable(false);
-    layout->addWidget(scroll_, 3);
-    const int stored = OpenSettingsStore()->value(kZoomKey, 0).toInt();
-    zoom_ = std::find(kZooms.begin(), kZooms.end(), stored) != kZooms.end() ? stored : 0;
-    ClearFacts();
+    // The pictures row: the block's picture, with room for more beside it.
+    auto* pictures = new QHBoxLayout;
+    view_ = new PictureView(this);
+    pictures->addWidget(view_, 1);
+    layout->addLayout(pictures, 3);
+    filler_ = new QWidget(this);
+    layout->addWidget(filler_, 1);
+    Clear();
 }
 
-void InfoPanel::SetPicture(const QImage& picture, std::optional<QRgb> transparent) {
-    picture_ = picture;
-    transparent_ = transparent;
-    Redraw();
-}
+const QImage& InfoPanel::Picture() const { return view_->Picture(); }
 
-void InfoPanel::ClearPicture() {
-    picture_ = QImage();
-    transparent_.reset();
-    lastPicture_.reset();
-    Redraw();
-}
-
-void InfoPanel::SetZoom(int zoom) {
-    zoom_ = zoom;
-    OpenSettingsStore()->setValue(kZoomKey, zoom_);
-    Redraw();
-}
-
-void InfoPanel::ZoomIn() {
-    const auto at = std::find(kZooms.begin(), kZooms.end(), zoom_);
-    if (at != kZooms.end() && at + 1 != kZooms.end()) SetZoom(*(at + 1));
-}
-
-void InfoPanel::ZoomOut() {
-    const auto at = std::find(kZooms.begin(), kZooms.end(), zoom_);
-    if (at != kZooms.end() && at != kZooms.begin()) SetZoom(*(at - 1));
-}
-
-QImage InfoPanel::Shown() const {
-    if (picture_.isNull()) return {};
-    QSize size = picture_.size() * std::max(zoom_, 1);
-    if (zoom_ == 0) size = picture_.size().scaled(scroll_->viewport()->size().expandedTo({1, 1}), Qt::KeepAspectRatio);
-    QImage cells = picture_.convertToFormat(QImage::Format_ARGB32);
-    if (transparent_)
-        for (int y = 0; y < cells.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(cells.scanLine(y));
-            for (int x = 0; x < cells.width(); ++x)
-                if ((line[x] & 0xFFFFFFu) == (*transparent_ & 0xFFFFFFu)) line[x] = 0;
-        }
-    QImage canvas(size.expandedTo({1, 1}), QImage::Format_RGB32);
-    PaintCheckerboard(canvas);
-    QPainter(&canvas).drawImage(canvas.rect(), cells.scaled(canvas.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
-    return canvas;
-}
-
-void InfoPanel::Redraw() {
-    // Without a picture the table below the facts gets the room.
-    for (std::size_t i = 0; i < kZooms.size(); ++i) {
-        zoomButtons_[i]->setChecked(kZooms[i] == zoom_);
-        zoomButtons_[i]->setVisible(!picture_.isNull());
-    }
-    scroll_->setVisible(!picture_.isNull());
-    if (picture_.isNull()) {
-        picInfo_->clear();
-        picInfo_->resize(0, 0);
-        return;
-    }
-    const QImage shown = Shown();
-    picInfo_->setPixmap(QPixmap::fromImage(shown));
-    picInfo_->resize(shown.size());
-}
-
-bool InfoPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Wheel) {
-        const auto* wheel = static_cast<QWheelEvent*>(event);
-        if (wheel->modifiers() & Qt::ControlModifier) {
-            if (wheel->angleDelta().y() > 0) ZoomIn();
-            else if (wheel->angleDelta().y() < 0) ZoomOut();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void InfoPanel::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    if (zoom_ == 0 && !picture_.isNull()) Redraw();
-}
-
-void InfoPanel::ClearFacts() {
+void InfoPanel::Clear() {
+    lblHeading_->clear();
+    for (QLabel* l : lblInfo_) l->clear();
     lblFacts_->clear();
     lblProblem_->clear();
     facts_->SetTable({});
+    view_->Clear();
     for (QWidget* w : {static_cast<QWidget*>(lblFacts_), static_cast<QWidget*>(lblProblem_),
                        static_cast<QWidget*>(cmdPlay_), static_cast<QWidget*>(tblFacts_)})
         w->hide();
+}
+
+void InfoPanel::ShowProblem(const std::string& problem) {
+    lblProblem_->setText(QString::fromStdString(problem));
+    lblProblem_->setVisible(!problem.empty());
 }
 
 void InfoPanel::ShowFacts(const BlockFacts& facts) {
@@ -223,25 +105,21 @@ void InfoPanel::ShowFacts(const BlockFacts& facts) {
     for (const std::string& line : facts.lines) lines << QString::fromStdString(line).toHtmlEscaped();
     lblFacts_->setText(lines.join(QStringLiteral("<br>")));
     lblFacts_->show();
-    if (!facts.problem.empty()) {
-        lblProblem_->setText(QString::fromStdString(facts.problem));
-        lblProblem_->show();
-    }
+    ShowProblem(facts.problem);
     if (!facts.table.rows.empty()) {
         facts_->SetTable(facts.table);
         tblFacts_->resizeColumnsToContents();
+        const int rows = std::min<int>(kTableRows, static_cast<int>(facts.table.rows.size()));
+        tblFacts_->setMinimumHeight(tblFacts_->horizontalHeader()->sizeHint().height() +
+                                    rows * tblFacts_->verticalHeader()->defaultSectionSize() + 2 * tblFacts_->frameWidth());
         tblFacts_->show();
     }
     if (facts.picture.width > 0 && facts.picture.height > 0)
-        SetPicture(GridToImage(PictureColors(facts.picture), palette().color(QPalette::Button).rgb()));
+        view_->SetPicture(GridToImage(PictureColors(facts.picture), kClear));
 }
 
 void InfoPanel::ShowNode(BlockId id, const QString& text) {
-    ClearFacts();
-    lblHeading_->clear();
-    for (QLabel* l : lblInfo_) l->clear();
-    if (lastPicture_ != id) ClearPicture();
-
+    Clear();
     const Patch& patch = document_.patch();
     BlockInfo info;
     if (id.IsBlock()) {
@@ -252,35 +130,42 @@ void InfoPanel::ShowNode(BlockId id, const QString& text) {
         info = DescribeFileType(text.toStdString(), patch[id.fileId]);
     }
     lblHeading_->setText(QString::fromStdString(info.heading));
-    for (std::size_t i = 0; i < lblInfo_.size(); ++i) lblInfo_[i]->setText(QString::fromStdString(info.lines[i]));
+    lblHeading_->setHidden(info.heading.empty());
+    for (std::size_t i = 0; i < lblInfo_.size(); ++i) {
+        lblInfo_[i]->setText(QString::fromStdString(info.lines[i]));
+        lblInfo_[i]->setHidden(info.lines[i].empty());
+    }
+    filler_->setVisible(tblFacts_->isHidden() && view_->Picture().isNull());
+    view_->setVisible(!view_->Picture().isNull());
 }
 
 void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
-    const QRgb background = palette().color(QPalette::Button).rgb();
+    // A block that does not decode whole shows what could be drawn and says why.
+    ColorGrid drawn;
+    auto show = [&](const Result<ColorGrid>& grid, QRgb transparent) {
+        if (!grid) ShowProblem(grid.error().message);
+        const ColorGrid& cells = grid ? *grid : drawn;
+        if (cells.width <= 0 || cells.height <= 0) return;
+        // A picture with alpha needs no transparent colour of its own.
+        view_->SetPicture(GridToImage(cells, transparent),
+                          qAlpha(transparent) == 255 ? std::optional(transparent) : std::nullopt);
+    };
     switch (id.fileId) {
-        case kMap:
-            if (const Result<ColorGrid> map = MapPreview(block.bytes, settings_.RadarColors))
-                SetPicture(GridToImage(*map, background));
-            break;
-        case kAnim:
-            if (block.Length() <= 0) break;
-            if (const Result<ColorGrid> frame = AnimPreview(block.bytes)) SetPicture(GridToImage(*frame, background));
-            break;
+        case kMap: show(MapPreview(block.bytes, settings_.RadarColors, &drawn), kClear); break;
+        case kAnim: show(AnimPreview(block.bytes), kClear); break;
         case kArt: {
-            Result<ColorGrid> tile = id.blockNumber < 16384 ? DecodeLandTile(block.bytes) : DecodeStaticTile(block.bytes);
-            if (!tile) break;
-            for (std::int32_t& cell : tile->cells)
+            Result<ColorGrid> tile = id.blockNumber < 16384 ? DecodeLandTile(block.bytes, &drawn)
+                                                            : DecodeStaticTile(block.bytes, &drawn);
+            for (std::int32_t& cell : (tile ? tile->cells : drawn.cells))
                 if (cell == kArtBackground) cell = ColorGrid::kBackground;
-            SetPicture(GridToImage(*tile, background), background);
+            show(tile, kClear);
             break;
         }
-        case kGumps: {
-            // Colour 0, the transparent cells, is black in the picture.
-            const Result<QImage> picture = lastPicture_ != id ? GumpPicture(block) : Result<QImage>(Error(""));
-            if (picture) SetPicture(*picture, qRgb(0, 0, 0));
-            lastPicture_ = id;
+        case kGumps:
+            // Colour 0, the transparent cells, is black in the picture "Save to Bmp" writes.
+            show(DecodeGump(block.bytes, block.flagB, block.flagA, &drawn), qRgb(0, 0, 0));
             break;
-        }
+        case kFiles: ShowFacts(WholeFileFacts(id.blockNumber, block.bytes)); break;
         default:
             if (const auto facts = DescribeBlockData(id.fileId, id.blockNumber, block.bytes)) {
                 ShowFacts(*facts);

@@ -15,11 +15,13 @@
 #include <QTreeView>
 #include <cstdio>
 
-#include "app/frmStart.h"
+#include "app/main_window.h"
 #include "app/settings.h"
 #include "app/prompts.h"
 #include "gamefiles/radarcol.h"
-#include "app/InfoPanel.h"
+#include "app/import_dialog.h"
+#include "app/info_panel.h"
+#include "app/picture_view.h"
 #include "app/block_tree_model.h"
 #include "app/patch_document.h"
 #include "io/binary_io.h"
@@ -92,7 +94,7 @@ int main(int argc, char** argv) {
 
     OpenPrompt prompt(samples + "/sample.uop");
     SetPrompts(&prompt);
-    frmStart window;
+    MainWindow window;
     if (auto colors = ReadRadarColors((samples + "/radarcol.mul").toStdString())) window.Values().RadarColors = std::move(*colors);
     window.resize(1000, 700);
     window.show();
@@ -102,11 +104,11 @@ int main(int argc, char** argv) {
     if (!window.Select({12, 1})) return 1;
     if (!Save(&window, out + "/main-window.png")) return 1;
 
-    window.Panel()->SetZoom(4);
+    window.Panel()->View().SetZoom(4);
     if (!Save(&window, out + "/gump-zoomed.png")) return 1;
     window.Tree()->expand(window.Model()->IndexOf({32, -1}));
     if (!window.Select({32, 0})) return 1;
-    window.Panel()->SetZoom(8);
+    window.Panel()->View().SetZoom(8);
     if (!Save(&window, out + "/hue-swatches.png")) return 1;
     PatchEdit edit;
     edit.added.Append(30, 512, TiledataGroup(), 0, 0);

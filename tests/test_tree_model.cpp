@@ -4,7 +4,7 @@
 #include <QContextMenuEvent>
 #include <QShortcut>
 
-#include "app/InfoPanel.h"
+#include "app/info_panel.h"
 #include "gui_fixture.h"
 
 namespace {
@@ -45,7 +45,7 @@ TEST_F(TreeModel, PassesTheModelTesterAndFetchesLotsWhenExpanded) {
     EXPECT_EQ(Model().rowCount(Model().IndexOf({4, -1})), 0);
 }
 
-TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveARebuild) {
+TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveChanges) {
     Load(Sample());
     window.Tree()->setCurrentIndex(Lots());
     Load(Sample());
@@ -66,10 +66,14 @@ TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveARebuild) {
     ExpectUndoable([&] { Trigger("actRemove"); }, "Undo Remove");
     EXPECT_EQ(Doc().patch()[2].removedCount, 1);
     EXPECT_FALSE(Model().IndexOf({2, 17}).isValid());
-    EXPECT_EQ(window.Current(), (BlockId{2, -1}));  // the file type stays selected
-    EXPECT_FALSE(Action("actRemove")->isEnabled());
+    EXPECT_EQ(window.Current(), (BlockId{2, 18}));  // the next block takes its place, so Delete goes on
+    EXPECT_TRUE(window.Tree()->isExpanded(Lots()));
+    Select({2, 30000});
     Trigger("actRemove");
-    EXPECT_EQ(Doc().UndoStack()->count(), 2);
+    EXPECT_EQ(window.Current(), (BlockId{2, 29999}));  // the last one's place goes to the one before
+    Trigger("actUndo");
+    EXPECT_EQ(window.Current(), (BlockId{2, 29999}));
+    EXPECT_EQ(Doc().UndoStack()->count(), 3);
 }
 
 TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
@@ -128,7 +132,7 @@ TEST_F(ContextMenu, EntriesDependOnTheSelectedNodeAndTheMenuKeyAndShiftF10OpenIt
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
     QApplication::sendEvent(window.Tree(), &menuKey);
     EXPECT_TRUE(menu->isVisible());
-    EXPECT_EQ(menu->actions().first()->text(), "Remove");
+    EXPECT_EQ(menu->actions().first()->text(), "&Remove");
     menu->hide();
     QShortcut* shiftF10 = nullptr;
     for (QShortcut* s : window.Tree()->findChildren<QShortcut*>())
