@@ -82,7 +82,7 @@ void BlockCommands::SetCurrent(std::optional<BlockId> id) {
     saveAsWav_->setEnabled(block && f == kSound);
     loadFromDatafile_->setEnabled(fileType && IsDataFileType(f));
     addFromCompare_->setEnabled(fileType && IsDataFileType(f));
-    loadFromBmp_->setEnabled(fileType && f == kGumps);
+    loadFromBmp_->setEnabled(id && f == kGumps);
     addFile_->setEnabled(fileType && f == kFiles);
 }
 
@@ -185,7 +185,7 @@ void BlockCommands::SaveToBmp() {
 }
 
 void BlockCommands::LoadFromBmp() {
-    if (!current_ || current_->IsBlock() || current_->fileId != kGumps) return;
+    if (!current_ || current_->fileId != kGumps) return;
     LoadGumpPicture(QString(), *current_);
 }
 

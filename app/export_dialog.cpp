@@ -1,6 +1,8 @@
 #include "app/export_dialog.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +22,6 @@ ExportDialog::ExportDialog(QWidget* owner, const Patch& patch, const std::string
     : QDialog(owner), patch_(patch), patchPath_(patchPath), verdataPath_(verdataPath) {
     setObjectName(QStringLiteral("frmExport"));
     setWindowTitle(QStringLiteral("Export to verdata.mul"));
-    setAttribute(Qt::WA_DeleteOnClose);
 
     auto* cmdExport = new QPushButton(QStringLiteral("Export"), this);
     cmdExport->setObjectName(QStringLiteral("cmdExport"));
@@ -53,8 +54,14 @@ ExportDialog::ExportDialog(QWidget* owner, const Patch& patch, const std::string
 }
 
 void ExportDialog::Browse() {
+    // Never the base verdata, which an export may not replace.
+    const QString base = QFileInfo(QString::fromStdString(verdataPath_)).absoluteFilePath();
+    const QString name = QFileInfo(QDir(StartFolder(this, Folder::GameFiles)).filePath(QStringLiteral("verdata.mul")))
+                                     .absoluteFilePath() == base
+                             ? QStringLiteral("new-verdata.mul")
+                             : QStringLiteral("verdata.mul");
     const QString path = ShowSaveDialog(this, QStringLiteral("Verdata (*.mul) |*.mul"), QStringLiteral("Export to"),
-                                        Folder::GameFiles, QStringLiteral("mul"), QStringLiteral("verdata.mul"));
+                                        Folder::GameFiles, QStringLiteral("mul"), name);
     if (!path.isEmpty()) txtFile_->setText(path);
 }
 

@@ -1,7 +1,8 @@
 // The export dialog: writes a new verdata.mul from the patch, optionally
 // merged over the client's own (`verdataPath`, the setting as it is when
 // Export is clicked), never over that file nor over the patch's own file
-// (`patchPath`, as it is then).
+// (`patchPath`, as it is then). Closing it hides it: the next showing
+// starts with the file chosen before.
 #pragma once
 
 #include <QDialog>

@@ -89,13 +89,22 @@ ImportDialog::ImportDialog(QWidget* owner, std::function<bool(Patch&&, const Imp
                  txtBlockTo_, chkSkipAbsent_, cmdImport, cmdCancel});
     cboMULType_->setFocus();
 
-    connect(cboMULType_, &QComboBox::currentIndexChanged, this, &ImportDialog::ShowRows);
+    connect(cboMULType_, &QComboBox::currentIndexChanged, this, &ImportDialog::OnTypeSelected);
     connect(txtMUL_, &QLineEdit::textChanged, this, &ImportDialog::OnMulChanged);
     connect(cmdMUL, &QPushButton::clicked, this, &ImportDialog::BrowseMul);
     connect(cmdIDX, &QPushButton::clicked, this, &ImportDialog::BrowseIdx);
     connect(cmdImport, &QPushButton::clicked, this, &ImportDialog::Import);
     connect(cmdCancel, &QPushButton::clicked, this, &ImportDialog::Cancel);
     cboMULType_->setCurrentIndex(0);
+    ShowRows();
+}
+
+void ImportDialog::OnTypeSelected() {
+    // The limits belong to a source of that type; the files chosen stay.
+    txtFileIDFrom_->setText(QStringLiteral("0"));
+    txtFileIDTo_->setText(QStringLiteral("255"));
+    txtBlockFrom_->setText(QStringLiteral("0"));
+    txtBlockTo_->setText(QStringLiteral("2147483647"));
     ShowRows();
 }
 

@@ -35,6 +35,7 @@ public:
     void Cancel();
 
 private:
+    void OnTypeSelected();
     void BrowseMul();
     void BrowseIdx();
     // A data file chosen beside its usual index fills in the index, unless

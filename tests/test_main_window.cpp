@@ -417,7 +417,8 @@ TEST_F(Dialogs, ImportShowsTheRowsEachOfFourteenSourcesNeedsCancelsAndRefusesBad
         EXPECT_EQ(std::pair(Child<QLineEdit>(dialog, "txtIDX")->isHidden(),
                             Child<QLineEdit>(dialog, "txtFileIDFrom")->isHidden()), std::pair(idx, fileIds)) << row;
     }
-    // Another source keeps what was chosen, and so does the next showing.
+    EXPECT_EQ(Child<QLineEdit>(dialog, "txtBlockTo")->text(), "2147483647");  // the limits start afresh
+    // Another source keeps the files chosen, and the next showing all that was chosen.
     Click(dialog, "cmdCancel");
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(window.ShowImport(), dialog);
@@ -510,7 +511,7 @@ TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
     EXPECT_EQ(prompts.messages.last(),
               "Export to verdata.mul: Cant find the origional verdata.mul. Check the settings in 'File|Settings'.");
     EXPECT_EQ(ReadFileBytes(dir / "target.mul"), (Bytes{1, 2, 3}));
-    EXPECT_FALSE(dialog.isNull());
+    EXPECT_TRUE(dialog->isVisible());
 
     Load(PatchOf({{12, 1, {5}}}));  // the dialog exports the patch and the settings as they are now
     // Never over the base it merges, nor over the patch's own file.
@@ -525,13 +526,13 @@ TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
                            "Export to verdata.mul: Cannot write '" + File("p.uop") + "': it is the patch '" +
                                File("p.uop") + "' itself."}));
     EXPECT_EQ(ReadFileBytes(dir / "target.mul"), (Bytes{1, 2, 3}));
-    EXPECT_FALSE(dialog.isNull());
+    EXPECT_TRUE(dialog->isVisible());
     SetText(dialog, "txtFile", File("target.mul"));
     WriteFileBytes(dir / "base.mul", {0, 0, 0, 0});
     window.Values().VerdataPath = dir / "base.mul";
     Click(dialog, "cmdExport");
     QApplication::processEvents();
-    EXPECT_TRUE(dialog.isNull());
+    EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(window.statusBar()->currentMessage(), "Exported 1 block to " + File("target.mul"));
     Patch written;
     ASSERT_TRUE(Ok(ReadVerdata(dir / "target.mul", written)));

@@ -111,7 +111,7 @@ TEST_F(ContextMenu, EntriesDependOnTheSelectedNodeAndTheMenuKeyAndShiftF10OpenIt
     Load(std::move(p));
     EXPECT_EQ(Menu(), QStringList());  // nothing selected
     const std::pair<BlockId, QStringList> cases[] = {
-        {{12, 1}, {"Remove", "-", "Save to File", "Save to Bmp", "Change Flags"}},
+        {{12, 1}, {"Remove", "-", "Save to File", "Save to Bmp", "Change Flags", "Load from BMP"}},
         {{0, 1}, {"Remove", "-", "Save to File", "Change Flags"}},
         {{12, -1}, {"Load from Datafile", "Load from BMP", "Add from compare"}},
         {{252, -1}, {"Add file"}},
