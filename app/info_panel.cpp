@@ -70,14 +70,14 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     tblFacts_->verticalHeader()->hide();
     tblFacts_->verticalHeader()->setDefaultSectionSize(tblFacts_->fontMetrics().height() + 4);
     tblFacts_->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(tblFacts_, 2);
+    layout->addWidget(tblFacts_);
     // The pictures row: the block's picture, with room for more beside it.
-    auto* pictures = new QHBoxLayout;
+    pictures_ = new QHBoxLayout;
     view_ = new PictureView(this);
-    pictures->addWidget(view_, 1);
-    layout->addLayout(pictures, 3);
+    pictures_->addWidget(view_, 1);
+    layout->addLayout(pictures_);
     filler_ = new QWidget(this);
-    layout->addWidget(filler_, 1);
+    layout->addWidget(filler_);
     Clear();
 }
 
@@ -135,8 +135,14 @@ void InfoPanel::ShowNode(BlockId id, const QString& text) {
         lblInfo_[i]->setText(QString::fromStdString(info.lines[i]));
         lblInfo_[i]->setHidden(info.lines[i].empty());
     }
-    filler_->setVisible(tblFacts_->isHidden() && view_->Picture().isNull());
-    view_->setVisible(!view_->Picture().isNull());
+    // The room below the facts goes to the table and the pictures shown; a
+    // hidden one's stretch would still hold room.
+    const bool table = !tblFacts_->isHidden(), picture = !view_->Picture().isNull();
+    view_->setVisible(picture);
+    auto* layout = static_cast<QBoxLayout*>(this->layout());
+    layout->setStretchFactor(tblFacts_, table ? 2 : 0);
+    layout->setStretchFactor(pictures_, picture ? 3 : 0);
+    layout->setStretchFactor(filler_, table || picture ? 0 : 1);
 }
 
 void InfoPanel::Preview(BlockId id, const PatchBlock& block) {

@@ -54,6 +54,7 @@ private:
     FactTableModel* facts_;
     QPushButton* cmdPlay_;
     PictureView* view_;
+    class QBoxLayout* pictures_;  // the pictures row
     // Takes the room below the facts when neither a table nor a picture does.
     QWidget* filler_;
 };

@@ -107,8 +107,8 @@ int main(int argc, char** argv) {
     window.Panel()->View().SetZoom(4);
     if (!Save(&window, out + "/gump-zoomed.png")) return 1;
     window.Tree()->expand(window.Model()->IndexOf({32, -1}));
+    window.Panel()->View().SetZoom(0);
     if (!window.Select({32, 0})) return 1;
-    window.Panel()->View().SetZoom(8);
     if (!Save(&window, out + "/hue-swatches.png")) return 1;
     PatchEdit edit;
     edit.added.Append(30, 512, TiledataGroup(), 0, 0);
@@ -121,7 +121,6 @@ int main(int argc, char** argv) {
     auto* list = import->findChild<QComboBox*>(QStringLiteral("cboMULType"));
     list->setCurrentIndex(list->findText(QStringLiteral("Gumps (12)")));
     import->findChild<QLineEdit*>(QStringLiteral("txtMUL"))->setText(samples + "/gumpart.mul");
-    import->findChild<QLineEdit*>(QStringLiteral("txtIDX"))->setText(samples + "/gumpidx.mul");
     import->findChild<QLineEdit*>(QStringLiteral("txtBlockTo"))->setText(QStringLiteral("2"));
     if (!Save(import, out + "/import-dialog.png")) return 1;
     SetPrompts(nullptr);
