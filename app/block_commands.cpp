@@ -35,25 +35,30 @@ const QString kBitmapFilter =
 
 BlockCommands::BlockCommands(QWidget* window, PatchDocument& document, InfoPanel* panel)
     : QObject(window), window_(window), document_(document), panel_(panel) {
-    remove_ = Make("actRemove", QStringLiteral("&Remove"), QKeySequence::Delete, &BlockCommands::Remove);
+    struct Command {
+        QAction* BlockCommands::*action;
+        const char *name, *caption, *key;  // the key's text; nullptr for the platform's Delete
+        void (BlockCommands::*run)();
+    };
+    static constexpr Command kCommands[] = {
+        {&BlockCommands::remove_, "actRemove", "&Remove", nullptr, &BlockCommands::Remove},
+        {&BlockCommands::saveToFile_, "actSaveToFile", "Save to &File", "Ctrl+Shift+D", &BlockCommands::SaveToFile},
+        {&BlockCommands::loadFromDatafile_, "actLoadFromDatafile", "Load from &Datafile", "Ctrl+D",
+         &BlockCommands::LoadFromDatafile},
+        {&BlockCommands::saveToBmp_, "actSaveToBmp", "Save to &Bmp", "Ctrl+Shift+B", &BlockCommands::SaveToBmp},
+        {&BlockCommands::loadFromBmp_, "actLoadFromBMP", "&Load from BMP", "Ctrl+B", &BlockCommands::LoadFromBmp},
+        {&BlockCommands::addFromCompare_, "actAddFromCompare", "Add from &compare", "Ctrl+K",
+         &BlockCommands::AddFromCompare},
+        {&BlockCommands::addFile_, "actAddFile", "&Add file", "Ctrl+Shift+A", &BlockCommands::AddFile},
+        {&BlockCommands::changeFlags_, "actChangeFlags", "Chan&ge Flags", "Ctrl+G", &BlockCommands::ChangeFlags},
+        {&BlockCommands::saveAsWav_, "actSaveAsWAV", "Save as &WAV", "Ctrl+Shift+W", &BlockCommands::SaveAsWav},
+    };
+    for (const Command& c : kCommands)
+        this->*c.action = Make(c.name, QString::fromLatin1(c.caption),
+                               c.key ? QKeySequence(QString::fromLatin1(c.key)) : QKeySequence(QKeySequence::Delete),
+                               c.run);
     // Delete belongs to the tree: in a text box it deletes text.
     remove_->setShortcutContext(Qt::WidgetShortcut);
-    saveToFile_ = Make("actSaveToFile", QStringLiteral("Save to &File"), QKeySequence(QStringLiteral("Ctrl+Shift+D")),
-                       &BlockCommands::SaveToFile);
-    loadFromDatafile_ = Make("actLoadFromDatafile", QStringLiteral("Load from &Datafile"),
-                             QKeySequence(QStringLiteral("Ctrl+D")), &BlockCommands::LoadFromDatafile);
-    saveToBmp_ = Make("actSaveToBmp", QStringLiteral("Save to &Bmp"), QKeySequence(QStringLiteral("Ctrl+Shift+B")),
-                      &BlockCommands::SaveToBmp);
-    loadFromBmp_ = Make("actLoadFromBMP", QStringLiteral("&Load from BMP"), QKeySequence(QStringLiteral("Ctrl+B")),
-                        &BlockCommands::LoadFromBmp);
-    addFromCompare_ = Make("actAddFromCompare", QStringLiteral("Add from &compare"),
-                           QKeySequence(QStringLiteral("Ctrl+K")), &BlockCommands::AddFromCompare);
-    addFile_ = Make("actAddFile", QStringLiteral("&Add file"), QKeySequence(QStringLiteral("Ctrl+Shift+A")),
-                    &BlockCommands::AddFile);
-    changeFlags_ = Make("actChangeFlags", QStringLiteral("Chan&ge Flags"), QKeySequence(QStringLiteral("Ctrl+G")),
-                        &BlockCommands::ChangeFlags);
-    saveAsWav_ = Make("actSaveAsWAV", QStringLiteral("Save as &WAV"), QKeySequence(QStringLiteral("Ctrl+Shift+W")),
-                      &BlockCommands::SaveAsWav);
     SetCurrent(std::nullopt);
 }
 
