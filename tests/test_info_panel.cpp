@@ -106,7 +106,6 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
     }
     Click({252, 1});  // the readme's name, size and text
     EXPECT_EQ(Label("lblFacts"), "<b>Readme.txt</b><br>Size: 4 bytes");
-    EXPECT_EQ(table.index(1, 0).data().toString(), "b");
 
     Click({8, 3});
     Trigger("actSaveAsWAV", {File("out.wav")});
@@ -209,15 +208,12 @@ TEST(PictureView, FitFollowsTheAreaAndTheZoomKeysStepFromTheScaleDrawn) {
     QApplication::processEvents();
     auto* label = view.findChild<QLabel*>(QStringLiteral("picInfo"));
     auto* area = view.findChild<QScrollArea*>();
-    const int height = area->maximumViewportSize().height();
-    ASSERT_GT(height, 250);  // the width decides: 5x
+    ASSERT_GT(area->maximumViewportSize().height(), 250);  // the width decides: 5x
     EXPECT_EQ(label->size(), QSize(500, 250));
     view.resize(330, 400);
     QApplication::processEvents();
     EXPECT_EQ(label->size(), QSize(300, 150));
-    QImage wide(1200, 600, QImage::Format_RGB32);
-    wide.fill(Qt::white);
-    view.SetPicture(wide);  // shrunk smoothly to the area
+    view.SetPicture(picture.scaled(1200, 600));  // shrunk smoothly to the area
     EXPECT_EQ(label->size(), QSize(330, 165));
     view.SetPicture(picture);
     view.resize(500, 400);

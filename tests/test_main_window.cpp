@@ -114,9 +114,8 @@ TEST_F(Window, TheKeyboardReachesTheFilterRedoDiscardAndTheDialogsCommands) {
         if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus)) order << w->objectName();
     EXPECT_EQ(order, QStringList({"cboMULType", "txtMUL", "cmdMUL", "txtIDX", "cmdIDX", "txtBlockFrom"}));
     // Enter after a "..." runs the dialog's command, not the picker again.
-    const std::string source = WritePatch("in.uop", PatchOf({{12, 1, {1}}}));
     Child<QComboBox>(import, "cboMULType")->setCurrentIndex(0);
-    prompts.answers = {QString::fromStdString(source)};
+    prompts.answers = {QString::fromStdString(WritePatch("in.uop", PatchOf({{12, 1, {1}}})))};
     Click(import, "cmdMUL");
     QTest::keyClick(Child<QPushButton>(import, "cmdMUL"), Qt::Key_Return);
     EXPECT_EQ(std::tuple(prompts.asked.size(), Doc().patch().LiveCount(), import->isVisible()),
