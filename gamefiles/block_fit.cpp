@@ -43,27 +43,29 @@ Bytes HueGroup(ByteView block, ByteView client) {
 // files, or of a map package's chunks.
 FittedBlock FitSlot(std::uint8_t fileId, ClientForm form, std::int32_t n, const BlockData& block,
                     const ClientBlock& client) {
-    const std::string where(client.source);
+    // Texts are made only for a block that does not fit: most blocks do.
+    const std::string_view where = client.source;
     if (block.bytes.empty())
-        return Unfitting(Unfit::kNoData, where + " cannot lose a block: one without data has no place in it");
+        return Unfitting(Unfit::kNoData, std::string(where) + " cannot lose a block: one without data has no place in it");
     if (client.slotSize == 0) {
-        if (form == ClientForm::kDataFiles) return Unfitting(Unfit::kPastEnd, "it lies past the end of " + where);
-        return Unfitting(Unfit::kPastEnd, where + (client.damaged ? ": the map chunk that holds it does not decode"
-                                                                  : " has no map chunk that holds it"));
+        if (form == ClientForm::kDataFiles)
+            return Unfitting(Unfit::kPastEnd, "it lies past the end of " + std::string(where));
+        return Unfitting(Unfit::kPastEnd, std::string(where) + (client.damaged ? ": the map chunk that holds it does not decode"
+                                                                               : " has no map chunk that holds it"));
     }
     const auto length = static_cast<std::int64_t>(block.bytes.size());
-    const std::string bytes = std::to_string(length);
     if (fileId == kHues) {
         if (length != static_cast<std::int64_t>(kVerdataHuesBlockSize))
-            return Unfitting(Unfit::kHueSize, "a hue block is 1,220 bytes, not " + bytes);
+            return Unfitting(Unfit::kHueSize, "a hue block is 1,220 bytes, not " + std::to_string(length));
         return Holding(HueGroup(block.bytes, client.bytes));
     }
     if (length != client.slotSize) {
-        const std::string slot = std::to_string(client.slotSize);
+        const std::string bytes = std::to_string(length), slot = std::to_string(client.slotSize);
         if (fileId == kTiledata && length == OtherLayoutGroup(n, client.slotSize))
             return Unfitting(Unfit::kOtherLayout, "a " + bytes + "-byte group of the other tiledata layout does not fit " +
-                                                      where + ", whose group there is " + slot + " bytes");
-        return Unfitting(Unfit::kSlotSize, "its " + bytes + " bytes do not fit a " + slot + "-byte slot of " + where);
+                                                      std::string(where) + ", whose group there is " + slot + " bytes");
+        return Unfitting(Unfit::kSlotSize,
+                         "its " + bytes + " bytes do not fit a " + slot + "-byte slot of " + std::string(where));
     }
     FittedBlock f;
     f.bytes = block.bytes;
@@ -82,12 +84,12 @@ FittedBlock FitWholeFile(std::int32_t n, const BlockData& block) {
 
 FittedBlock FitPackage(std::uint8_t fileId, std::int32_t n, const BlockData& block, const ClientBlock& client) {
     if (fileId == kMap) return FitSlot(fileId, ClientForm::kPackage, n, block, client);
-    const std::string where(client.source);
     if (!block.bytes.empty() && fileId == kGumps &&
         (static_cast<std::uint16_t>(block.flagA) == 0 || static_cast<std::uint16_t>(block.flagB) == 0))
         return Unfitting(Unfit::kEmptyGump, "a gump of width " + std::to_string(static_cast<std::uint16_t>(block.flagB)) +
                                                 " and height " + std::to_string(static_cast<std::uint16_t>(block.flagA)) +
-                                                " reads from " + where + " as a placeholder without a picture");
+                                                " reads from " + std::string(client.source) +
+                                                " as a placeholder without a picture");
     if (!block.bytes.empty() && fileId == kMultis) {
         if (block.bytes.size() % kMultiRowSize != 0)
             return Unfitting(Unfit::kMultiRows,
