@@ -14,17 +14,17 @@ constexpr std::array<const char*, 3> kWholeFiles = {"client.exe", "readme.txt", 
 const std::vector<std::pair<std::uint8_t, UsualNames>>& UsualTable() {
     static const std::vector<std::pair<std::uint8_t, UsualNames>> table = {
         {kMap, {"map0.mul", "", "map0LegacyMUL.uop"}},
-        {kStatics, {"statics0.mul", "staidx0.mul", ""}},
         {kArt, {"art.mul", "artidx.mul", "artLegacyMUL.uop"}},
-        {kAnim, {"anim.mul", "anim.idx", ""}},
         {kSound, {"sound.mul", "soundidx.mul", "soundLegacyMUL.uop"}},
-        {kTexmaps, {"texmaps.mul", "texidx.mul", ""}},
         {kGumps, {"gumpart.mul", "gumpidx.mul", "gumpartLegacyMUL.uop"}},
         {kMultis, {"multi.mul", "multi.idx", "MultiCollection.uop"}},
-        {kSkills, {"skills.mul", "skills.idx", ""}},
-        {kTiledata, {"tiledata.mul", "", ""}},
-        {kAnimdata, {"animdata.mul", "", ""}},
-        {kHues, {"hues.mul", "", ""}},
+        {kStatics, {"statics0.mul", "staidx0.mul"}},
+        {kAnim, {"anim.mul", "anim.idx"}},
+        {kTexmaps, {"texmaps.mul", "texidx.mul"}},
+        {kSkills, {"skills.mul", "skills.idx"}},
+        {kTiledata, {"tiledata.mul"}},
+        {kAnimdata, {"animdata.mul"}},
+        {kHues, {"hues.mul"}},
     };
     return table;
 }

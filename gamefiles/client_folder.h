@@ -42,7 +42,7 @@ struct ClientTypeFiles {
 // The usual names of a type's files ("" where it has none); nullptr for a
 // file ID the client keeps no files of.
 struct UsualNames {
-    std::string_view data, index, package;
+    std::string_view data, index = {}, package = {};
 };
 const UsualNames* UsualNamesOf(std::uint8_t fileId);
 
