@@ -48,6 +48,9 @@ TEST(ClientFolder, FindsUsualNamesInAnyCaseAndRefusesClashesAndEntriesThatAreNoF
     // Half a pair is no data-file form; the messages name the other half.
     EXPECT_EQ(std::pair(folder->Has(kGumps, ClientForm::kDataFiles), folder->MissingFiles(kGumps)),
               std::pair(false, std::vector<std::string>{"gumpidx.mul"}));
+    ClientBlocks half;
+    EXPECT_EQ(Why(half.Open(*folder, kGumps, ClientForm::kDataFiles, true)),
+              "The client folder '" + dir.path().string() + "' lacks gumpidx.mul.");
     EXPECT_EQ(std::tuple(folder->SpellingOf("readme.txt"), folder->SpellingOf("client.exe"), folder->WholeFile(1)->name),
               std::tuple("ReadMe.txt", "client.exe", "ReadMe.txt"));
 
@@ -155,6 +158,7 @@ TEST(ClientBlocks, JudgeEveryPatchBlockAgainstWhatTheClientHasInEachForm) {
                   std::tuple(std::string(StateName(c.state)), c.source, c.unfit))
             << judged.fitted.why;
         EXPECT_EQ(judged.fitted.why.empty(), judged.fitted.Fits());
+        EXPECT_EQ(have.damaged, c.fileId == kArt && !c.verdata && (c.n == 2 || c.n == 3));
         // What a written hue group holds: the entries moved back under the client's header.
         if (c.fileId == kHues && c.n == 0) {
             EXPECT_EQ(B(judged.fitted.bytes.begin(), judged.fitted.bytes.end()), Part(hues, 0, 708));
