@@ -45,11 +45,11 @@ private:
     std::vector<std::string> saved_;
 };
 
-// "anim block 110 (body 1, action 0, direction 0)", and the three in `result`.
+// "block 110 (body 1, action 0, direction 0)", and the four in `result`.
 std::string NameBlock(std::int64_t block, Json& result) {
     const AnimName name = AnimBlockName(static_cast<std::int32_t>(block)).value_or(AnimName{});
     result.update({{"block", block}, {"body", name.body}, {"action", name.action}, {"direction", name.direction}});
-    return "anim block " + std::to_string(block) + " (body " + std::to_string(name.body) + ", action " +
+    return "block " + std::to_string(block) + " (body " + std::to_string(name.body) + ", action " +
            std::to_string(name.action) + ", direction " + std::to_string(name.direction) + ")";
 }
 }  // namespace
@@ -81,7 +81,7 @@ int AnimToPngCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
     saved.Keep();
     Json result{{"written", folder}, {"frames", frames.size()}, {"pixelsLeftOut", outside}};
     const std::string name = NameBlock(block, result);
-    session.Report(out, "Wrote the " + Counted(static_cast<std::int64_t>(frames.size()), "frame") + " of " + name +
+    session.Report(out, "Wrote " + Counted(static_cast<std::int64_t>(frames.size()), "frame") + " of anim " + name +
                             " to " + folder + ".\n", result);
     if (outside > 0 && !session.json)
         err << "palindra-cli: " << Counted(outside, "pixel") << " of the block's runs "
@@ -101,7 +101,8 @@ int PngToAnimCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
         if (!picture) return Fail(err, picture.error());
         pictures.push_back(std::move(*picture));
     }
-    const Result<Animation> animation = AnimationFromPictures(FramePictures(*folder, std::move(pictures)), folder->palette);
+    const Result<Animation> animation =
+        AnimationFromPictures(FramePictures(*folder, std::move(pictures)), folder->palette);
     if (!animation) return Fail(err, animation.error());
     const Result<Bytes> bytes = EncodeAnimation(*animation);
     if (!bytes) return Fail(err, bytes.error());
@@ -118,11 +119,11 @@ int PngToAnimCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
 
     const bool kept = folder->palette && animation->palette == *folder->palette;
     const auto count = static_cast<std::int64_t>(animation->frames.size());
-    Json result{{"frames", count}, {"bytes", bytes->size()}, {"palette", kept ? "frames.json" : "pictures"}};
-    std::string text = NameBlock(block, result);
-    text[0] = 'A';
+    const auto size = static_cast<std::int64_t>(bytes->size());
+    Json result{{"frames", count}, {"bytes", size}, {"palette", kept ? "frames.json" : "pictures"}};
+    const std::string name = NameBlock(block, result);
     session.Report(out,
-                   text + " now holds " + Counted(count, "frame") + " (" + Counted(static_cast<std::int64_t>(bytes->size()), "byte") +
+                   "Anim " + name + " now holds " + Counted(count, "frame") + " (" + Counted(size, "byte") +
                        "), its palette " + (kept ? "from frames.json" : "made of the pictures' colours") + ".\n",
                    result);
     return kOk;

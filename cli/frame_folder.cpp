@@ -58,7 +58,8 @@ Status ReadField(const Json& entry, const char* name, std::optional<T>& field, c
 Status ReadFramesJson(const std::string& path, const Bytes& text, FrameFolder& folder) {
     const Json document = Json::parse(text.begin(), text.end(), nullptr, false);
     if (!document.is_object())
-        return Error("'" + path + "' is not a JSON object as anim-to-png writes it: {\"frames\": [...], \"palette\": [...]}.");
+        return Error("'" + path +
+                     "' is not a JSON object as anim-to-png writes it: {\"frames\": [...], \"palette\": [...]}.");
     if (const auto palette = document.find("palette"); palette != document.end()) {
         const Error wrong("'" + path + "': \"palette\" must be a list of 256 whole numbers from 0 to 65535.");
         if (!palette->is_array() || palette->size() != 256) return wrong;
@@ -80,8 +81,9 @@ Status ReadFramesJson(const std::string& path, const Bytes& text, FrameFolder& f
         if (!e.is_object() || file == e.end() || !file->is_string())
             return Error(where + ": it needs the picture's name as \"file\".");
         FrameEntry entry;
-        for (Status read : {ReadField(e, "centreX", entry.centreX, where), ReadField(e, "centreY", entry.centreY, where),
-                            ReadField(e, "width", entry.width, where), ReadField(e, "height", entry.height, where)})
+        for (Status read :
+             {ReadField(e, "centreX", entry.centreX, where), ReadField(e, "centreY", entry.centreY, where),
+              ReadField(e, "width", entry.width, where), ReadField(e, "height", entry.height, where)})
             if (!read) return read;
         if (!folder.entries.emplace(file->get<std::string>(), entry).second)
             return Error("'" + path + "' names " + file->get<std::string>() + " twice.");

@@ -149,7 +149,8 @@ bool Near(double x, double y, double ax, double ay, double bx, double by, double
 Bytes AnimBlock() {
     enum : std::int16_t { kHair, kSkin, kShirt, kTrousers, kShoes };
     Animation a;
-    const std::uint16_t colours[] = {Rgb16(9, 5, 2), Rgb16(29, 21, 16), Rgb16(5, 11, 25), Rgb16(7, 7, 10), Rgb16(3, 2, 2)};
+    const std::uint16_t colours[] = {Rgb16(9, 5, 2), Rgb16(29, 21, 16), Rgb16(5, 11, 25), Rgb16(7, 7, 10),
+                                     Rgb16(3, 2, 2)};
     std::copy(std::begin(colours), std::end(colours), a.palette.begin());
     struct Pose {
         std::uint16_t width, height;

@@ -118,16 +118,18 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
     for (const char* folder : {"drawn", "many", "high", "held", "json", "badjson"})
         std::filesystem::create_directory(dir / folder);
     // As a paint program saves them: with alpha (below 128 transparent) and without, no frames.json.
-    QImage wide(3, 2, QImage::Format_ARGB32), tall(1, 3, QImage::Format_RGB32), many(257, 1, QImage::Format_RGB32);
+    QImage wide(3, 2, QImage::Format_ARGB32), tall(1, 3, QImage::Format_RGB32), many(257, 1, QImage::Format_RGB32),
+        high(1, 1025, QImage::Format_RGB32);
     wide.fill(qRgba(248, 0, 0, 255));
+    high.fill(qRgb(1, 2, 3));
     wide.setPixel(1, 0, qRgba(9, 9, 9, 127));
     wide.setPixel(2, 1, qRgba(0, 0, 248, 128));
     tall.fill(qRgb(0, 248, 0));
     for (int i = 0; i < 257; ++i) many.setPixel(i, 0, qRgb(8, i % 32 * 8, i / 32 * 8));
     for (const auto& [image, name] : {std::pair(&wide, "drawn/frame-000.png"), {&tall, "drawn/frame-001.png"},
-                                      {&many, "many/frame-000.png"}, {&tall, "held/frame-007.png"}})
+                                      {&many, "many/frame-000.png"}, {&high, "high/frame-000.png"},
+                                      {&tall, "held/frame-007.png"}})
         ASSERT_TRUE(image->save(QString::fromStdString(dir / name), "PNG"));
-    ASSERT_TRUE(QImage(1, 1025, QImage::Format_RGB32).save(QString::fromStdString(dir / "high/frame-000.png"), "PNG"));
     std::filesystem::copy(dir / "drawn/frame-000.png", dir / "badjson");
     WriteText(dir / "badjson/frames.json", "{\"palette\": [1]}");
     WriteText(dir / "json/frames.json", "{}");
@@ -138,17 +140,23 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
     const B block = EncodeAnimation(own).value();
     B damaged = block;
     PutLE32(&damaged[516], 0xFFFFFFF8);  // the first frame past the end
-    ASSERT_TRUE(Ok(WritePatchFile(dir / "p.uop", PatchOf({{kAnim, 7, block}, {kAnim, 12, B(100, 0)}, {kAnim, 13, damaged}}))));
+    const Patch anims = PatchOf({{kAnim, 7, block}, {kAnim, 12, B(100, 0)}, {kAnim, 13, damaged}});
+    ASSERT_TRUE(Ok(WritePatchFile(dir / "p.uop", anims)));
     RunSteps(dir, {
         {"png-to-anim @p.uop 110 @drawn", 0,
          "Anim block 110 (body 1, action 0, direction 0) now holds 2 frames (580 bytes), its palette made of the "
          "pictures' colours.\n"},
-        {"anim-to-png @p.uop 110 @out", 0, "Wrote the 2 frames of anim block 110 (body 1, action 0, direction 0) to " + dir / "out" + ".\n"},
-        {"png-to-anim @p.uop 111 @out", 0, "*"}, {"anim-to-png @p.uop 7 @own", 0, "*"}, {"png-to-anim @p.uop 8 @own", 0, "*"},
+        {"anim-to-png @p.uop 110 @out", 0,
+         "Wrote 2 frames of anim block 110 (body 1, action 0, direction 0) to " + dir / "out" + ".\n"},
+        {"png-to-anim @p.uop 111 @out", 0, "*"}, {"anim-to-png @p.uop 7 @own", 0, "*"},
+        {"png-to-anim @p.uop 8 @own", 0, "*"},
     });
     Patch p;
     ASSERT_TRUE(Ok(ReadPatchFile(dir / "p.uop", p)));
-    const auto bytes = [&](std::int32_t n) { return B(p.LiveBlock(kAnim, n)->bytes.begin(), p.LiveBlock(kAnim, n)->bytes.end()); };
+    const auto bytes = [&](std::int32_t n) {
+        const PatchBlock* b = p.LiveBlock(kAnim, n);
+        return b ? B(b->bytes.begin(), b->bytes.end()) : B();
+    };
     EXPECT_EQ(DecodeAnimation(bytes(110)).value().frames,
               (std::vector<AnimFrame>{{1, 0, 3, 2, {0, T, 0, 0, 0, 1}, 0}, {0, 0, 1, 3, {2, 2, 2}, 0}}));
     EXPECT_EQ(std::pair(bytes(111), bytes(8)), std::pair(bytes(110), bytes(7)));

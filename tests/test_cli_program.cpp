@@ -82,7 +82,8 @@ TEST(CliProgram, StartsWithoutQtAndRunsPictureCommandsInItsHelper) {
     EXPECT_EQ(Program(PALINDRA_CLI_PATH, "apply '" + patch + "' '" + dir / "m" + "'").code, 0);
     Patch after;
     ASSERT_TRUE(Ok(ReadPatchFile(patch, after)));
-    EXPECT_TRUE(after.LiveBlock(kAnim, 111) && after.LiveBlock(kAnim, 111)->bytes == after.LiveBlock(kAnim, 110)->bytes);
+    const PatchBlock* rebuilt = after.LiveBlock(kAnim, 111);
+    EXPECT_TRUE(rebuilt && rebuilt->bytes == after.LiveBlock(kAnim, 110)->bytes);
     EXPECT_EQ(Program(PALINDRA_CLI_PATH, "gump-to-bmp '" + patch + "' 77 '" + dir / "c.png" + "'").code, 1);
 
     const std::string alone = dir / "palindra-cli";
