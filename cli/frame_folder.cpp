@@ -54,8 +54,9 @@ Status ReadField(const Json& entry, const char* name, std::optional<T>& field, c
     field = static_cast<T>(*v);
     return {};
 }
+}  // namespace
 
-Status ReadFramesJson(const std::string& path, const Bytes& text, FrameFolder& folder) {
+Status ParseFramesJson(const std::string& path, ByteView text, FrameFolder& folder) {
     const Json document = Json::parse(text.begin(), text.end(), nullptr, false);
     if (!document.is_object())
         return Error("'" + path +
@@ -90,7 +91,6 @@ Status ReadFramesJson(const std::string& path, const Bytes& text, FrameFolder& f
     }
     return {};
 }
-}  // namespace
 
 std::string FrameFileName(std::size_t index, std::size_t count) {
     const std::string number = std::to_string(index);
@@ -153,7 +153,7 @@ Result<FrameFolder> ReadFrameFolder(const std::string& folder) {
     const std::string path = (fs::path(folder) / kFramesJson).string();
     const Result<Bytes> text = ReadWholeFile(path, kLargestFramesJson);
     if (!text) return text.error();
-    if (Status parsed = ReadFramesJson(path, *text, read); !parsed) return parsed.error();
+    if (Status parsed = ParseFramesJson(path, *text, read); !parsed) return parsed.error();
     return read;
 }
 

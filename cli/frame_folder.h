@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "codecs/anim_pictures.h"
+#include "io/bytes.h"
 #include "io/result.h"
 
 inline constexpr const char* kFramesJson = "frames.json";
@@ -51,6 +52,10 @@ struct FrameFolder {
 // one; refuses a folder without frame pictures and a frames.json that is not
 // laid out as above, saying where.
 Result<FrameFolder> ReadFrameFolder(const std::string& folder);
+
+// Takes the palette and the entries of frames.json's `text` (read from
+// `path`) into `folder`, or says what is amiss.
+Status ParseFramesJson(const std::string& path, ByteView text, FrameFolder& folder);
 
 // The folder's pictures, `pictures[i]` read from files[i], ready to become
 // frames: with their centres, and an empty frame's pixel as the empty frame.
