@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
-#include <utility>
 
-#include "codecs/file_ids.h"
+#include "gamefiles/client_folder.h"
 
 namespace {
 std::string Lower(std::string s) {
@@ -14,41 +14,53 @@ std::string Lower(std::string s) {
     return s;
 }
 
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+bool IsNumber(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+// A usual name without its extension and its number: "staidx0.mul" -> "staidx".
+std::string_view Stem(std::string_view name) {
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && std::isdigit(static_cast<unsigned char>(name.back()))) name.remove_suffix(1);
+    return name;
+}
 
 // The usual index name of a lower-case data file name; "" when it has none.
-// A digit after the stem carries over: statics2.mul is indexed by staidx2.mul.
+// The number after the stem carries over: statics2.mul is indexed by
+// staidx2.mul, anim4.mul by anim4.idx.
 std::string IndexName(const std::string& name) {
-    static const std::pair<const char*, const char*> kIndexes[] = {
-        {"art", "artidx.mul"}, {"gumpart", "gumpidx.mul"}, {"statics", "staidx%.mul"}, {"anim", "anim%.idx"},
-        {"multi", "multi.idx"}, {"skills", "skills.idx"},  {"sound", "soundidx.mul"},  {"texmaps", "texidx.mul"}};
     const std::size_t dot = name.rfind('.');
     if (dot == std::string::npos || name.substr(dot) != ".mul") return "";
-    const std::string stem = name.substr(0, dot);
-    for (const auto& [data, index] : kIndexes) {
-        if (!StartsWith(stem, data)) continue;
-        const std::string number = stem.substr(std::char_traits<char>::length(data));
-        if (!std::all_of(number.begin(), number.end(), [](unsigned char c) { return std::isdigit(c); })) continue;
-        std::string result = index;
-        const std::size_t mark = result.find('%');
-        if (mark != std::string::npos) result.replace(mark, 1, number);
-        else if (!number.empty()) continue;
-        return result;
+    const std::string_view stem = std::string_view(name).substr(0, dot);
+    for (int fileId = 0; fileId < 256; ++fileId) {
+        const UsualNames* names = UsualNamesOf(static_cast<std::uint8_t>(fileId));
+        if (!names || names->index.empty()) continue;
+        const std::string_view dataStem = Stem(names->data);
+        if (!stem.starts_with(dataStem) || !IsNumber(stem.substr(dataStem.size()))) continue;
+        return std::string(Stem(names->index)) + std::string(stem.substr(dataStem.size())) +
+               std::string(names->index.substr(names->index.find('.')));
     }
     return "";
 }
 }  // namespace
 
 std::optional<std::uint8_t> FileIdOfName(const std::string& fileName) {
-    static const std::pair<const char*, std::uint8_t> kNames[] = {
-        {"animdata", kAnimdata}, {"gumpart", kGumps},  {"gumpidx", kGumps},   {"artidx", kArt},  {"art", kArt},
-        {"statics", kStatics},   {"staidx", kStatics}, {"map", kMap},         {"anim", kAnim},   {"sound", kSound},
-        {"texmaps", kTexmaps},   {"texidx", kTexmaps}, {"multi", kMultis},    {"skill", kSkills},
-        {"tiledata", kTiledata}, {"hues", kHues}};
+    // The longest usual stem the name starts with: "animdata" before "anim".
     const std::string lower = Lower(fileName);
-    for (const auto& [prefix, fileId] : kNames)
-        if (StartsWith(lower, prefix)) return fileId;
-    return std::nullopt;
+    std::optional<std::uint8_t> found;
+    std::size_t longest = 0;
+    for (int fileId = 0; fileId < 256; ++fileId) {
+        const UsualNames* names = UsualNamesOf(static_cast<std::uint8_t>(fileId));
+        if (!names) continue;
+        for (std::string_view usual : {names->data, names->index}) {
+            const std::string_view stem = Stem(usual);
+            if (!stem.empty() && stem.size() > longest && lower.starts_with(stem)) {
+                found = static_cast<std::uint8_t>(fileId);
+                longest = stem.size();
+            }
+        }
+    }
+    return found;
 }
 
 std::string IndexBeside(const std::string& dataPath) {

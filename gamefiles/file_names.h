@@ -1,6 +1,7 @@
-// What the usual names of the client's data files tell: the file type a name
-// stands for ("gumpart.mul" holds gumps) and the index that lies beside a
-// data file ("art.mul" beside "artidx.mul"), in any case.
+// What the usual names of the client's data files (the table of
+// UsualNamesOf) tell: the file type a name stands for ("gumpart.mul" holds
+// gumps) and the index that lies beside a data file ("art.mul" beside
+// "artidx.mul"), in any case.
 #pragma once
 
 #include <cstdint>
