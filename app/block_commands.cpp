@@ -109,6 +109,14 @@ bool BlockCommands::Done(const Status& done, const QString& title) const {
     return done.has_value();
 }
 
+void BlockCommands::KeepFlags(Patch& added, std::uint8_t fileId) const {
+    for (PatchBlock& b : added[fileId].blocks)
+        if (const PatchBlock* old = document_.patch().LiveBlock(fileId, b.number)) {
+            b.flagA = old->flagA;
+            b.flagB = old->flagB;
+        }
+}
+
 QString BlockCommands::NameOf(BlockId id) {
     return QString::fromStdString(FileTypes()[id.fileId].name + " " + BlockNodeText(id.fileId, id.blockNumber, false));
 }
@@ -170,6 +178,7 @@ void BlockCommands::LoadFromDatafile() {
     if (!Done(LoadBlockFromDatafile(edit.added, fileId, *n, path.toStdString()),
               QStringLiteral("Import block from datafile")))
         return;
+    KeepFlags(edit.added, fileId);
     if (document_.Run(QStringLiteral("Load from Datafile"), std::move(edit)))
         emit Reported(QStringLiteral("Loaded %1 from %2").arg(NameOf({fileId, *n}), path));
 }
@@ -256,13 +265,9 @@ void BlockCommands::AddFile() {
         if (CurrentPrompts().Exec(&dialog) != QDialog::Accepted) return;
         edit.added = std::move(dialog.Added());
     }
-    // The new copy replaces the one the patch holds and keeps its flags.
+    KeepFlags(edit.added, kFiles);
     QString added;
-    for (PatchBlock& b : edit.added[kFiles].blocks) {
-        if (const PatchBlock* old = document_.patch().LiveBlock(kFiles, b.number)) {
-            b.flagA = old->flagA;
-            b.flagB = old->flagB;
-        }
+    for (const PatchBlock& b : edit.added[kFiles].blocks) {
         added = QStringLiteral("Added %1 (%2)")
                     .arg(QString::fromStdString(WholeFileText(b.number)),
                          QString::fromStdString(Counted(b.Length(), "byte")));

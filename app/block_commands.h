@@ -68,6 +68,9 @@ private:
     // A block number from 0 to 65535, asked again after `illegal` until the
     // user gives one or cancels.
     std::optional<std::int32_t> AskNumber(const QString& title, const QString& illegal, const QString& illegalTitle);
+    // A block that replaces one of the patch keeps that one's flags: a
+    // gump's size, a file's marks; raw data and whole files carry none.
+    void KeepFlags(Patch& added, std::uint8_t fileId) const;
     // "Gumps 0x00005", as the tree names the block.
     static QString NameOf(BlockId id);
     void SayNoPlayer();

@@ -167,8 +167,8 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     prompts.answers = {"7", File("block.dat")};
     ExpectUndoable([&] { Trigger("actLoadFromDatafile"); }, "Undo Load from Datafile");
     EXPECT_EQ(prompts.asked[prompts.asked.size() - 2].title, "Import from datafile");
-    // The old block 7 was settled; the new one has no flags.
-    EXPECT_EQ(SlotsOf(Doc().patch(), 0), (std::vector<SlotFacts>{{-1, 196, 3, 4}, {8, 0, 0, 0}, {7, 196, 0, 0}}));
+    // The old block 7 was settled; the new one keeps its flags (a gump's size).
+    EXPECT_EQ(SlotsOf(Doc().patch(), 0), (std::vector<SlotFacts>{{-1, 196, 3, 4}, {8, 0, 0, 0}, {7, 196, 3, 4}}));
     EXPECT_EQ(DataOf(Doc().patch(), 0).back(), data);
     EXPECT_EQ(Text({0, 7}), "000007");
 
