@@ -156,12 +156,6 @@ void ImportDialog::BrowseIdx() {
 
 void ImportDialog::Cancel() { close(); }
 
-bool ImportDialog::Exists(const QString& path) {
-    if (IsExistingFile(path.toStdString())) return true;
-    CurrentPrompts().Message(this, QStringLiteral("Cannot find the file '%1'!").arg(path), path);
-    return false;
-}
-
 void ImportDialog::Import() {
     if (!RunImport(cboMULType_->currentData().toInt())) return;
     close();
@@ -193,11 +187,18 @@ bool ImportDialog::RunImport(int code) {
     const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
     // The limits are checked before anything is read.
     const auto limits = ReadLimits(projectOrVerdata);
-    if (!limits || !Exists(txtMUL_->text())) return false;
+    if (!limits) return false;
     SourceFiles source{txtMUL_->text().toStdString(), ""};
     const bool indexed = !projectOrVerdata && SourceNeedsIndex(static_cast<std::uint8_t>(code), source.data);
-    if (indexed && !Exists(txtIDX_->text())) return false;
     if (indexed) source.index = txtIDX_->text().toStdString();
+    QLineEdit* missing = !IsExistingFile(source.data)                  ? txtMUL_
+                         : indexed && !IsExistingFile(source.index) ? txtIDX_
+                                                                     : nullptr;
+    if (missing) {
+        CurrentPrompts().Message(this, QStringLiteral("Cannot find the file '%1'!").arg(missing->text()), missing->text());
+        missing->setFocus();
+        return false;
+    }
 
     Patch imported;
     const Result<ImportReport> report = [&]() -> Result<ImportReport> {

@@ -41,8 +41,6 @@ private:
     // A data file chosen beside its usual index fills in the index, unless
     // the user chose another.
     void OnMulChanged();
-    // Whether `path` names a file; says so when it does not.
-    bool Exists(const QString& path);
     // Shows the rows the type and the chosen file need: a game data package
     // needs no index.
     void ShowRows();
