@@ -92,10 +92,12 @@ int main(int argc, char** argv) {
     const QString out = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
     QDir().mkpath(out);
 
-    OpenPrompt prompt(samples + "/sample.uop");
+    // File names relative to the samples' folder: the pictures show no path of the machine they were made on.
+    if (!QDir::setCurrent(samples)) return 1;
+    OpenPrompt prompt(QStringLiteral("sample.uop"));
     SetPrompts(&prompt);
     MainWindow window;
-    if (auto colors = ReadRadarColors((samples + "/radarcol.mul").toStdString())) window.Values().RadarColors = std::move(*colors);
+    if (auto colors = ReadRadarColors("radarcol.mul")) window.Values().RadarColors = std::move(*colors);
     window.resize(1000, 700);
     window.show();
     window.Open();
@@ -120,7 +122,7 @@ int main(int argc, char** argv) {
     QDialog* import = window.ShowImport();
     auto* list = import->findChild<QComboBox*>(QStringLiteral("cboMULType"));
     list->setCurrentIndex(list->findText(QStringLiteral("Gumps (12)")));
-    import->findChild<QLineEdit*>(QStringLiteral("txtMUL"))->setText(samples + "/gumpart.mul");
+    import->findChild<QLineEdit*>(QStringLiteral("txtMUL"))->setText(QStringLiteral("gumpart.mul"));
     import->findChild<QLineEdit*>(QStringLiteral("txtBlockTo"))->setText(QStringLiteral("2"));
     if (!Save(import, out + "/import-dialog.png")) return 1;
     SetPrompts(nullptr);
