@@ -19,7 +19,7 @@ void OfferInstead(MainWindow& window, const std::string& path, const Error& erro
                 window.ShowImport()->Prefill(*fileId, QString::fromStdString(path));
             return;
         }
-    } else if (const std::int64_t trailing = TrailingRecords(path); trailing > 0) {
+    } else if (RecoverableRecords(path) > 0) {
         if (!prompts.Confirm(&window, text + QStringLiteral("\nRecover the blocks it holds into a new patch?"), title,
                              QStringLiteral("Recover")))
             return;

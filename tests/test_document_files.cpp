@@ -78,7 +78,7 @@ TEST_F(DocumentFiles, SaveAsksBeforeOverwritingAFileChangedOnDiskAndWaitsForAnot
     EXPECT_FALSE(window.isWindowModified());
 }
 
-TEST_F(DocumentFiles, OpenOffersToRecoverBlocksBehindTheCountedOnes) {
+TEST_F(DocumentFiles, OpenOffersToRecoverAPatchWhoseHeaderMiscounts) {
     const std::string damaged = WritePatch("damaged.uop", PatchOf({{4, 1, {1}}, {4, 2, {2}}, {4, 3, {3}}}));
     auto bytes = ReadFileBytes(damaged);
     bytes[4] = 1;  // the header counts one record of three
@@ -101,10 +101,18 @@ TEST_F(DocumentFiles, OpenOffersToRecoverBlocksBehindTheCountedOnes) {
         EXPECT_EQ(window.windowTitle(), "Palindra - [New patch][*]");
         EXPECT_EQ(ChildTexts(Model().IndexOf({4, -1})).size(), 3);
     }
+    bytes[4] = 3;  // cut short in the third record: the two whole ones
+    bytes.resize(bytes.size() - 1);
+    WriteFileBytes(damaged, bytes);
+    prompts.confirms = {true};
+    prompts.saveChoices = {SaveChoice::Discard};
+    Trigger("mnuOpen", {QString::fromStdString(damaged)});
+    EXPECT_EQ(prompts.messages.last(), "Open: Recovered 2 blocks (the header counted 3) into a new patch. Save it to "
+                                       "keep them.");
     prompts.saveChoices = {SaveChoice::Discard};  // the next patch opened starts clean: Exit asks nothing
     Trigger("mnuOpen", {QString::fromStdString(dir / "kept.uop")});
     Trigger("mnuExit");
-    EXPECT_EQ(std::tuple(Doc().Path(), window.isWindowModified(), prompts.saveQuestions), std::tuple(dir / "kept.uop", false, 1));
+    EXPECT_EQ(std::tuple(Doc().Path(), window.isWindowModified(), prompts.saveQuestions), std::tuple(dir / "kept.uop", false, 2));
 }
 
 TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
