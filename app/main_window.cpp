@@ -105,6 +105,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(txtFilter_);
     leftLayout->addWidget(tvBlocks_, 1);
+    setTabOrder(txtFilter_, tvBlocks_);  // Tab from the filter line goes down to its tree
     left->setMinimumWidth(140);
 
     splitter_ = new QSplitter(Qt::Horizontal, picBack);
