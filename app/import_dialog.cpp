@@ -201,7 +201,7 @@ bool ImportDialog::RunImport(int code) {
     }
 
     Patch imported;
-    const Result<ImportReport> report = [&]() -> Result<ImportReport> {
+    Result<ImportReport> report = [&]() -> Result<ImportReport> {
         try {
             WaitScope wait(parentWidget(), QStringLiteral("Importing data. Please wait."), QStringLiteral("Importing"));
             const ImportSelection what =
@@ -221,6 +221,12 @@ bool ImportDialog::RunImport(int code) {
         CurrentPrompts().Message(this, QString::fromStdString(report.error().message), QStringLiteral("Import"));
         return false;
     }
+    // Asked before the blocks go in; the dialog stays open for another file.
+    if (!report->unusualSize.empty() &&
+        !CurrentPrompts().Confirm(this, QString::fromStdString(report->unusualSize), QStringLiteral("Import"),
+                                  QStringLiteral("Import")))
+        return false;
+    report->unusualSize.clear();
     if (!accept_(std::move(imported), *report)) return false;
     if (const QString more = LeftOutLines(*report); !more.isEmpty())
         CurrentPrompts().Message(this, QStringLiteral("Imported %1.\n").arg(Blocks(report->added)) + more,

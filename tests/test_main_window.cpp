@@ -275,6 +275,20 @@ TEST_F(Window, StatusBarReportsEveryCommandAndThePanelFollowsEveryChange) {
     EXPECT_EQ(std::pair(Doc().patch().LiveCount(), Label("lblInfo1")), std::pair(std::int64_t{0}, QString("Number of blocks: 0")));
 }
 
+TEST_F(Window, AFileLargerThanUsualIsAskedAboutBeforeItsBlocksGoIn) {
+    WriteFileBytes(dir / "hues.mul", std::vector<std::uint8_t>(708 * 376, 1));
+    for (const bool yes : {false, true}) {
+        ImportDialog* import = window.ShowImport();
+        import->Prefill(32, File("hues.mul"));
+        prompts.confirms = {yes};
+        Click(import, "cmdImport");
+        ASSERT_EQ(prompts.questions.size(), 1);
+        EXPECT_TRUE(prompts.questions.takeFirst().endsWith("usually holds 375: is this the right file?"));
+        EXPECT_EQ(std::pair(Doc().patch().LiveCount(), import->isVisible()), std::pair(std::int64_t{yes ? 376 : 0}, !yes));
+    }
+    EXPECT_TRUE(prompts.messages.isEmpty());  // asked once, not told again after
+}
+
 TEST_F(Window, FileDialogsStartWhereTheUserWasAndRecentPatchesReopen) {
     const QString workingFolder = QDir::currentPath();
     auto lastDir = [&] { return prompts.asked.back().dir; };
