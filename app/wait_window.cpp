@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -44,7 +45,9 @@ bool WaitWindow::Report(std::int64_t done, std::int64_t total) {
     // The bar counts in per mille: a QProgressBar holds only int ranges.
     prgWait_->setRange(0, 1000);
     prgWait_->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
-    lblCount_->setText(QStringLiteral("%L1 of %L2").arg(done).arg(total));
+    // Grouped as the messages group their numbers ("2,000,000"), whatever the locale.
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    lblCount_->setText(QStringLiteral("%1 of %2").arg(english.toString(done), english.toString(total)));
     // The owner is disabled, so of all input only the Cancel button can act.
     QApplication::processEvents();
     return !cancelled_;
