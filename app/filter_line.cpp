@@ -34,10 +34,18 @@ std::optional<std::int32_t> FilterLine::Number() const {
 void FilterLine::Narrow() {
     const QString t = text().trimmed();
     const bool number = Number().has_value();
+    int firstShown = -1;
     for (int row = 0; row < model_->rowCount(); ++row) {
         const bool shown = number || model_->index(row, 0).data().toString().contains(t, Qt::CaseInsensitive);
         tree_->setRowHidden(row, {}, !shown);
+        if (shown && firstShown < 0) firstShown = row;
     }
+    // The selection stays among the nodes shown, so that Tab to the tree
+    // and a block command reach the file type the user narrowed to.
+    QModelIndex top = tree_->currentIndex();
+    while (top.parent().isValid()) top = top.parent();
+    if (!t.isEmpty() && firstShown >= 0 && (!top.isValid() || tree_->isRowHidden(top.row(), {})))
+        tree_->setCurrentIndex(model_->index(firstShown, 0));
 }
 
 void FilterLine::Apply(bool next) {

@@ -104,6 +104,7 @@ TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
 
     filter->setText("DATA");
     EXPECT_EQ(shown(), QStringList({"Tiledata", "Animdata"}));
+    EXPECT_EQ(window.Current(), (BlockId{30, -1}));  // the selection moves out of the hidden Art
     Modify();  // narrowing outlives a rebuild
     EXPECT_EQ(shown(), QStringList({"Tiledata", "Animdata"}));
     filter->clear();
