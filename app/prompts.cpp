@@ -23,9 +23,9 @@ public:
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
                                                                                       : QString();
     }
-    QString SaveFile(QWidget* owner, const QString& filter, const QString& title, const QString& dir,
+    QString SaveFile(QWidget* owner, const QString& filter, const QString& title, const QString& path,
                      const QString& defaultSuffix) override {
-        QFileDialog dialog(owner, title, dir, filter);
+        QFileDialog dialog(owner, title, path, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(defaultSuffix);
@@ -47,16 +47,23 @@ public:
         return box.clickedButton() == accept;
     }
     SaveChoice AskSaveChanges(QWidget* owner, const QString& text, const QString& title) override {
-        const auto answer = QMessageBox::warning(owner, title, text,
-                                                 QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                                                 QMessageBox::Save);
+        QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                        owner);
+        box.setDefaultButton(QMessageBox::Save);
+        box.button(QMessageBox::Save)->setText(QStringLiteral("&Save"));
+        box.button(QMessageBox::Discard)->setText(QStringLiteral("&Discard"));
+        const auto answer = box.exec();
         if (answer == QMessageBox::Save) return SaveChoice::Save;
         return answer == QMessageBox::Discard ? SaveChoice::Discard : SaveChoice::Cancel;
     }
     QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text) override {
-        bool ok = false;
-        const QString s = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, text, &ok);
-        return ok ? s : QString();
+        QInputDialog dialog(owner);
+        dialog.setWindowTitle(title);
+        dialog.setLabelText(prompt);
+        dialog.setTextValue(text);
+        // Wide enough for the title, which the window manager would cut.
+        dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(title) + 160);
+        return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
     }
     int Exec(QDialog* dialog) override { return dialog->exec(); }
 };

@@ -1,12 +1,17 @@
 #include <QClipboard>
+#include <QDir>
+#include <QScrollArea>
+#include <QTest>
 #include <QImage>
 #include <QSplitter>
 #include <QToolButton>
 #include <QWheelEvent>
 
-#include "app/InfoPanel.h"
+#include "app/info_panel.h"
+#include "app/picture_view.h"
+#include "codecs/anim_frames.h"
 #include "app/fact_table_model.h"
-#include "app/mComdlg.h"
+#include "app/file_dialogs.h"
 #include "images/bitmap.h"
 #include "codecs/gump.h"
 #include "codecs/wav.h"
@@ -27,26 +32,35 @@ protected:
 };
 }  // namespace
 
-// Every kind of node: its texts, its picture (none when the block does not
-// decode), its facts table and the Play button.
+// Every kind of node: its texts, its picture (what could be drawn when the
+// block does not decode whole, with a red line saying why), its facts table
+// and the Play button.
 TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
     window.Values().RadarColors[3] = 0x0000F8;  // red
     Bytes map(196, 0);
     map[4] = 3;
+    Bytes longMap = map;
+    longMap.resize(300);
     Bytes hues(1220, 0);
     hues[4] = 0x1F;  // the first swatch of the first entry: pure blue
     Bytes sound(40 + 6, 0);
     sound[0] = 'h';
     sound[41] = 0x7F;
+    Animation anim;
+    anim.frames = {{0, 0, 2, 1, {1, kAnimTransparent}, 0}};
+    anim.palette[1] = 0x7C00;
+    Bytes cutGump = *EncodeGump(std::vector<std::uint16_t>{0x7C00, 0x001F, 0x7C00, 0x001F}, 2, 2);
+    cutGump[4] = 64;  // the second row starts far past the end
     // Gump 2 has width 0; statics 5 one entry and a stray byte.
-    Patch p = PatchOf({{0, 0, map}, {0, 1, Bytes(50, 0)}, {12, 1, {1, 0}, 1, 1},
-                       {12, 2, *EncodeGump(std::vector<std::uint16_t>{1, 2}, 2, 1), 1, 0}, {12, 4, {}},
-                       {4, 5, Bytes(2024, 0xFF)}, {4, 16384, {1, 2, 3}}, {252, 0, {1}}, {32, 0, hues},
+    Patch p = PatchOf({{0, 0, map}, {0, 1, Bytes(50, 0)}, {0, 2, longMap}, {12, 1, {1, 0}, 1, 1},
+                       {12, 2, *EncodeGump(std::vector<std::uint16_t>{1, 2}, 2, 1), 1, 0}, {12, 3, cutGump, 2, 2},
+                       {12, 4, {}}, {4, 5, Bytes(2024, 0xFF)}, {4, 6, Bytes(1000, 0xFF)}, {4, 16384, {1, 2, 3}},
+                       {252, 0, {1}}, {252, 1, {'a', '\r', '\n', 'b'}}, {32, 0, hues}, {6, 1, *EncodeAnimation(anim)},
                        {2, 5, {0x34, 0x12, 3, 4, 0xFB, 0x21, 0x00, 9}}, {8, 3, sound}, Gump(5, {0x7C00, 0x001F}, 2, 1)});
     p.RemoveBlock(12, 4);
     Load(std::move(p));
-    const QRgb background = window.Panel()->palette().color(QPalette::Button).rgb();
     const FactTableModel& table = window.Panel()->Facts();
+    const QString shortMap = "The map block holds 50 bytes, not the 196 of a map block.";
     const struct {
         BlockId id;
         std::vector<std::pair<const char*, QString>> labels;
@@ -56,17 +70,24 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
         QString firstCell = {};
         bool play = false;
     } cases[] = {
-        {{12, -1}, {{"lblHeading", "Gumps:"}, {"lblInfo1", "Number of blocks: 3"}}, {}, {}},
-        {{252, 0}, {{"lblHeading", ""}}, {}, {}},
-        {{0, 0}, {{"lblHeading", "Map 0x00000 (0) :"}}, {80, 80},
+        {{12, -1}, {{"lblHeading", "Gumps:"}, {"lblInfo1", "Number of blocks: 4"}}, {}, {}},
+        {{0, 0}, {{"lblHeading", "Map 0x00000 (0) :"}, {"lblProblem", ""}}, {80, 80},
          {{{5, 5}, qRgb(248, 0, 0)}, {{15, 5}, qRgb(0, 0, 0)}}},
-        {{0, 1}, {{"lblInfo1", "Block size: 50"}}, {}, {}},
+        {{0, 1}, {{"lblInfo1", "Block size: 50"}, {"lblProblem", shortMap}}, {80, 80}, {{{79, 79}, 0}}},
+        {{0, 2}, {{"lblProblem", "The map block holds 300 bytes, not the 196 of a map block; the first 196 are drawn."}},
+         {80, 80}, {{{5, 5}, qRgb(248, 0, 0)}}},
         {{12, 5}, {{"lblInfo2", "Size: 2x1"}}, {2, 1}, {{{0, 0}, qRgb(248, 0, 0)}}},
-        {{12, 1}, {{"lblInfo1", "Block size: 2"}}, {}, {}},
-        {{12, 2}, {{"lblInfo2", "Size: 0x1"}}, {}, {}},
-        {{4, 5}, {{"lblInfo2", "Type: Landscape tile"}}, {44, 44},
-         {{{21, 0}, qRgb(248, 248, 248)}, {{0, 0}, background}}},
-        {{4, 16384}, {{"lblInfo2", "Type: Static tile"}}, {}, {}},
+        {{12, 1}, {{"lblProblem", "The gump's row table runs past the end of the block."}}, {1, 1}, {}},
+        {{12, 2}, {{"lblInfo2", "Size: 0x1"}, {"lblProblem", "The gump has no size (0x1)."}}, {}, {}},
+        {{12, 3}, {{"lblProblem", "Row 0 of the gump runs past the end of the block."}}, {2, 2}, {{{1, 1}, qRgb(0, 0, 0)}}},
+        {{4, 5}, {{"lblInfo2", "Type: Landscape tile"}}, {44, 44}, {{{21, 0}, qRgb(248, 248, 248)}, {{0, 0}, 0}}},
+        {{4, 6}, {{"lblProblem", "The land tile holds 1000 bytes, fewer than its 2024."}}, {44, 44},
+         {{{21, 0}, qRgb(248, 248, 248)}, {{21, 43}, 0}}},
+        {{4, 16384}, {{"lblInfo2", "Type: Static tile"}, {"lblProblem", "The static tile is shorter than its 8-byte header."}},
+         {}, {}},
+        {{6, 1}, {{"lblProblem", ""}}, {200, 200}, {{{199, 199}, 0}}},  // transparent around the frame
+        {{252, 0}, {{"lblProblem", "This is NOT an UO client.exe file."}}, {}, {}},
+        {{252, 1}, {{"lblProblem", ""}}, {}, {}, 2, "a"},
         {{32, 0}, {{"lblProblem", ""}}, {32, 8}, {{{0, 0}, qRgb(0, 0, 248)}}, 8, "0"},
         {{2, 5}, {{"lblProblem", "The block holds 8 bytes, not a whole number of 7-byte statics; 1 byte is left over."}},
          {}, {}, 1, "0x1234"},
@@ -79,13 +100,25 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
         EXPECT_EQ(Picture().size(), c.picture.isValid() ? c.picture : QSize(0, 0));
         for (const auto& [at, color] : c.pixels) EXPECT_EQ(Picture().pixel(at), color) << at.x() << "," << at.y();
         EXPECT_EQ(table.rowCount(), c.rows);
-        EXPECT_EQ(Label("lblFacts").isEmpty(), c.rows == 0 && !c.play);  // only data blocks have facts
         EXPECT_TRUE(c.rows == 0 || table.index(0, 0).data().toString() == c.firstCell);
         EXPECT_EQ(Child<QPushButton>(&window, "cmdPlay")->isVisibleTo(window.Panel()), c.play);
+        EXPECT_EQ(Action("actCopyPicture")->isEnabled(), c.picture.isValid());
     }
+    Click({252, 1});  // the readme's name, size and text
+    EXPECT_EQ(Label("lblFacts"), "<b>Readme.txt</b><br>Size: 4 bytes");
 
+    Click({8, 3});
     Trigger("actSaveAsWAV", {File("out.wav")});
+    EXPECT_EQ(prompts.asked.back().dir, QDir::home().filePath("sound-0x0003.wav"));
     EXPECT_EQ(ReadFileBytes(dir / "out.wav"), SoundToWav(sound).value());
+    // Play says so when the desktop has no player (its opener fails or is missing).
+    for (const char* opener : {"false", "/no/such/opener"}) {
+        window.Commands()->SetSoundOpener(QString::fromLatin1(opener));
+        const qsizetype before = prompts.messages.size();
+        Child<QPushButton>(&window, "cmdPlay")->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return prompts.messages.size() > before; })) << opener;
+        EXPECT_TRUE(prompts.messages.last().startsWith("Play: The desktop has no program that plays this sound."));
+    }
 
     // A gump is drawn afresh when the patch changes under the selection.
     Click({12, 5});
@@ -161,46 +194,91 @@ TEST(BlockCommands, EnsureExtension) {
         EXPECT_EQ(EnsureExtension(name, ext), out) << name.toStdString();
 }
 
-TEST_F(Panel, ZoomDrawsCrispPixelsOverACheckerboardKeepsThePictureAndIsKeptWithTheWindowsLayout) {
-    Load(PatchOf({Gump(1, {0, 0x7C00}, 2, 1)}));  // a transparent cell, then red
-    Click({12, 1});
-    InfoPanel& panel = *window.Panel();
-    const QImage original = Picture();
-    panel.SetZoom(4);
-    ASSERT_EQ(panel.Shown().size(), QSize(8, 4));
-    EXPECT_EQ(panel.Shown().pixel(0, 0), qRgb(0xD8, 0xD8, 0xD8));  // checkerboard, not the black of colour 0
-    EXPECT_EQ(panel.Shown().pixel(7, 3), qRgb(248, 0, 0));
-    EXPECT_EQ(Picture(), original);
+// Fit: the largest scale at which the whole picture fits, in whole steps
+// when it enlarges, smooth when it shrinks, on first sight and after every
+// change of the area's size; the zoom keys step by the scale drawn.
+TEST(PictureView, FitFollowsTheAreaAndTheZoomKeysStepFromTheScaleDrawn) {
+    EmptySettings empty;
+    PictureView view(nullptr);
+    QImage picture(100, 50, QImage::Format_RGB32);
+    picture.fill(qRgb(0, 0, 248));
+    view.SetPicture(picture);
+    view.resize(500, 400);
+    view.show();
+    QApplication::processEvents();
+    auto* label = view.findChild<QLabel*>(QStringLiteral("picInfo"));
+    auto* area = view.findChild<QScrollArea*>();
+    ASSERT_GT(area->maximumViewportSize().height(), 250);  // the width decides: 5x
+    EXPECT_EQ(label->size(), QSize(500, 250));
+    view.resize(330, 400);
+    QApplication::processEvents();
+    EXPECT_EQ(label->size(), QSize(300, 150));
+    view.SetPicture(picture.scaled(1200, 600));  // shrunk smoothly to the area
+    EXPECT_EQ(label->size(), QSize(330, 165));
+    view.SetPicture(picture);
+    view.resize(500, 400);
+    QApplication::processEvents();
 
-    QWidget* viewport = Child<QLabel>(&window, "picInfo")->parentWidget();
-    const std::pair<const char*, int> steps[] = {{"actZoomIn", 8},     {"actZoomIn", 8},  {"wheel-", 4},
-                                                 {"wheel+", 8},        {"actZoomActual", 1}, {"actZoomOut", 0},
-                                                 {"actZoomOut", 0},    {"cmdZoom2", 2}};
+    const std::pair<const char*, int> steps[] = {{"actZoomIn", 8},     {"actZoomIn", 8},   {"wheel-", 0},
+                                                 {"wheel-", 4},        {"actZoomActual", 1}, {"actZoomOut", 1},
+                                                 {"cmdZoom2", 2},      {"actZoomIn", 4},   {"actZoomIn", 0}};
     for (const auto& [how, zoom] : steps) {
         const std::string h = how;
         if (h.starts_with("wheel")) {
             QWheelEvent e(QPointF(1, 1), QPointF(1, 1), {}, QPoint(0, h == "wheel+" ? 120 : -120), Qt::NoButton,
                           Qt::ControlModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(viewport, &e);
+            QApplication::sendEvent(area->viewport(), &e);
         } else if (h.starts_with("cmd")) {
-            Child<QToolButton>(&window, how)->click();
+            Child<QToolButton>(&view, how)->click();
         } else {
-            Trigger(how);
+            Child<QAction>(&view, how)->trigger();
         }
-        EXPECT_EQ(panel.Zoom(), zoom) << how;
+        EXPECT_EQ(view.Zoom(), zoom) << how;
     }
-    EXPECT_EQ(panel.Shown().size(), QSize(4, 2));
+    EXPECT_EQ(label->size(), QSize(500, 250));
+    EXPECT_EQ(view.findChild<QLabel*>(QStringLiteral("lblPictureSize"))->text(), "100 \u00D7 50 pixels");
+}
 
-    window.Tree()->setFocus();
-    Trigger("actCopyPicture");
-    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(original.format()), original);
+TEST_F(Panel, PicturesFitOnFirstSightDrawTransparencyOverACheckerboardCopyItAndTheZoomIsKept) {
+    std::vector<std::uint16_t> big(120 * 90, 0x1234);
+    Load(PatchOf({Gump(1, {0, 0x7C00}, 2, 1), Gump(2, big, 120, 90), {32, 0, Bytes(1220, 0)}}));
+    PictureView& view = window.Panel()->View();
+    view.SetZoom(0);
+    window.resize(1000, 700);
     window.show();
+    auto* label = Child<QLabel>(&window, "picInfo");
+    auto fitted = [&] {
+        QApplication::processEvents();
+        const QSize area = window.findChild<QScrollArea*>()->maximumViewportSize();
+        return QSize(120, 90) * std::min(area.width() / 120, area.height() / 90);
+    };
+    for (const BlockId id : {BlockId{12, 2}, BlockId{32, 0}, BlockId{12, 2}}) {  // first sight, and after a hues block
+        Click(id);
+        EXPECT_TRUE(id.fileId != kGumps || label->size() == fitted());
+    }
+    EXPECT_GE(fitted().width(), 240);  // enlarged, never below 1x
+    window.resize(800, 600);
+    EXPECT_EQ(label->size(), fitted());
+
+    Click({12, 1});  // a transparent cell, then red
+    const QImage original = Picture();
+    view.SetZoom(4);
+    ASSERT_EQ(view.Shown().size(), QSize(8, 4));
+    EXPECT_EQ(view.Shown().pixel(0, 0), qRgb(0xD8, 0xD8, 0xD8));  // checkerboard, not the black of colour 0
+    EXPECT_EQ(view.Shown().pixel(7, 3), qRgb(248, 0, 0));
+    EXPECT_EQ(Picture(), original);
+    window.Tree()->setFocus();
+    Trigger("actCopyPicture");  // with its transparency
+    const QImage copied = QGuiApplication::clipboard()->image();
+    EXPECT_EQ(std::pair(qAlpha(copied.pixel(0, 0)), copied.pixel(1, 0)), std::pair(0, qRgb(248, 0, 0)));
+
+    view.SetZoom(2);
     window.resize(1000, 700);
     Child<QSplitter>(&window, "splBlocks")->setSizes({333, 600});
     const int left = Child<QSplitter>(&window, "splBlocks")->sizes().first();
     window.close();
-    frmStart next;  // the zoom, the splitter and the window's size are kept for the next start
+    MainWindow next;  // the zoom, the splitter and the window's size are kept for the next start
     next.show();
-    EXPECT_EQ(std::tuple(next.Panel()->Zoom(), Child<QSplitter>(&next, "splBlocks")->sizes().first(), next.size()),
+    EXPECT_EQ(std::tuple(next.Panel()->View().Zoom(), Child<QSplitter>(&next, "splBlocks")->sizes().first(), next.size()),
               std::tuple(2, left, QSize(1000, 700)));
 }

@@ -1,6 +1,7 @@
-// The main window: menus, toolbar, the block tree on the left, the About and
-// Info frames on the right, status bar. It owns the document and runs the
-// commands of the File menu.
+// The main window: menus, toolbar, the block tree with its filter line on the
+// left, the About and Info frames on the right, status bar. It owns the
+// document, runs the commands of the File menu and is the one that asks the
+// user before anything is lost.
 #pragma once
 
 #include <QMainWindow>
@@ -14,21 +15,22 @@
 
 class BlockCommands;
 class BlockTreeModel;
+class ExportDialog;
+class FilterLine;
+class ImportDialog;
 class InfoPanel;
 class PatchDocument;
 class QDialog;
 class QFrame;
-class QLineEdit;
 class QMenu;
 class QSplitter;
 class QTreeView;
-class frmExport;
-class frmImport;
+class RecentFiles;
 
-class frmStart : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmStart(QWidget* parent = nullptr);
+    explicit MainWindow(QWidget* parent = nullptr);
 
     PatchDocument& Document() const { return *document_; }
     BlockTreeModel* Model() const { return model_; }
@@ -45,40 +47,33 @@ public:
     // Opens the context menu of the current node at that node.
     void ShowContextMenu();
 
-    // The filter line: a block number (decimal, or 0x hexadecimal) selects
-    // that block in the current file type, else in the first that holds it;
-    // `next` (Enter) moves on to the next file type holding it. Any other
-    // text shows only the file types whose name contains it.
-    void ApplyFilter(bool next = false);
-
     // Shows frame `index` of frMenu alone; -1 hides them all.
     void ShowFrame(int index);
 
 public slots:
     void New();
     void Open();
+    // Closes the patch (after asking about unsaved changes): a new one starts.
+    void Close();
     // Opens that patch project file (after asking about unsaved changes);
     // false when it was not opened.
     bool OpenPath(const QString& path);
+    // What a file named on the command line or dropped on the window (at
+    // `pos`, in window coordinates) does: a patch opens, a picture becomes a
+    // gump block, a verdata or data file opens the import dialog with it.
+    void OpenFile(const QString& path, std::optional<QPoint> pos = std::nullopt);
     bool Save();
     bool SaveAs();
     void ShowSettings();
     // The import and export dialogs, shown without blocking the window; one
-    // of each at a time (a second call raises the open one).
-    QDialog* ShowImport();
+    // of each, which keeps what was chosen in it between showings.
+    ImportDialog* ShowImport();
     QDialog* ShowExport();
     // Shows the result of a command in the status bar.
     void Report(const QString& text);
 
-    // What a file dropped on the window (at `pos`, in window coordinates)
-    // does: a patch opens, a picture becomes a gump block, a data file opens
-    // the import dialog with it.
-    void DropFile(const QString& path, QPoint pos);
-
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildMenus();
@@ -87,22 +82,16 @@ private:
     // Window geometry and splitter position, kept with the other settings.
     void RestoreLayout();
     void SaveLayout() const;
-    // The patch changed: the tree is planned afresh, keeping what was
-    // expanded and selected wherever it still exists.
+    // The patch changed: the tree follows; a removed block's place goes to
+    // the block after it.
     void OnBlocksChanged();
     void OnSelectionChanged();
     void UpdateCaption();
     // Opens the patch without asking first.
     bool Load(const QString& path);
-    // Saves the patch to `path`; a failure is said under `title`.
+    // Saves the patch to `path`; a failure is said under `title`. A file
+    // changed on disk since it was read is overwritten only when the user says so.
     bool SaveTo(const std::string& path, const QString& title);
-    // The last patches opened or saved, newest first, in the File menu.
-    void Remember(const QString& path);
-    void FillRecent();
-    // The block number the filter line holds, if it holds one.
-    std::optional<std::int32_t> FilterNumber() const;
-    // Hides the file types whose name does not contain the filter's text.
-    void NarrowTree();
     // Asks Save / Discard / Cancel when there are unsaved changes; false
     // when the user cancelled (or the save failed).
     bool MaySwitch();
@@ -111,15 +100,16 @@ private:
     PatchDocument* document_ = nullptr;
     BlockTreeModel* model_ = nullptr;
     QTreeView* tvBlocks_ = nullptr;
+    FilterLine* txtFilter_ = nullptr;
     QSplitter* splitter_ = nullptr;
-    QLineEdit* txtFilter_ = nullptr;
     std::array<QFrame*, 3> frMenu_{};
     QMenu* mnuPopup_ = nullptr;
-    QMenu* mnuRecent_ = nullptr;
+    RecentFiles* recent_ = nullptr;
     InfoPanel* panel_ = nullptr;
     BlockCommands* commands_ = nullptr;
     QAction* import_ = nullptr;
     QAction* export_ = nullptr;
-    QPointer<frmImport> importDialog_;
-    QPointer<frmExport> exportDialog_;
+    QAction* copy_ = nullptr;
+    QPointer<ImportDialog> importDialog_;
+    QPointer<ExportDialog> exportDialog_;
 };

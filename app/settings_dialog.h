@@ -6,10 +6,10 @@
 
 class QLineEdit;
 
-class frmSettings : public QDialog {
+class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit frmSettings(QWidget* parent = nullptr);
+    explicit SettingsDialog(QWidget* parent = nullptr);
 
 private:
     void Browse(QLineEdit* box, const QString& title, const QString& filter);

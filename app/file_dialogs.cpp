@@ -1,4 +1,4 @@
-#include "app/mComdlg.h"
+#include "app/file_dialogs.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,13 +57,20 @@ QString StartFolder(QWidget* owner, Folder purpose) {
     return QDir::homePath();
 }
 
+namespace {
+QString WithAllFiles(const QString& filter) {
+    const QString filters = ToQtFilter(filter);
+    return (filters.isEmpty() ? filters : filters + QStringLiteral(";;")) + QStringLiteral("All files (*)");
+}
+}  // namespace
+
 QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, Folder purpose) {
     return Remember(purpose,
-                    CurrentPrompts().OpenFile(owner, ToQtFilter(filter), title, StartFolder(owner, purpose)));
+                    CurrentPrompts().OpenFile(owner, WithAllFiles(filter), title, StartFolder(owner, purpose)));
 }
 
 QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, Folder purpose,
-                       const QString& suffix) {
-    return Remember(purpose, CurrentPrompts().SaveFile(owner, ToQtFilter(filter), title,
-                                                       StartFolder(owner, purpose), suffix));
+                       const QString& suffix, const QString& name) {
+    return Remember(purpose, CurrentPrompts().SaveFile(owner, WithAllFiles(filter), title,
+                                                       QDir(StartFolder(owner, purpose)).filePath(name), suffix));
 }

@@ -1,7 +1,8 @@
 // The export dialog: writes a new verdata.mul from the patch, optionally
 // merged over the client's own (`verdataPath`, the setting as it is when
 // Export is clicked), never over that file nor over the patch's own file
-// (`patchPath`, as it is then).
+// (`patchPath`, as it is then). Closing it hides it: the next showing
+// starts with the file chosen before.
 #pragma once
 
 #include <QDialog>
@@ -12,10 +13,10 @@ class Patch;
 class QCheckBox;
 class QLineEdit;
 
-class frmExport : public QDialog {
+class ExportDialog : public QDialog {
     Q_OBJECT
 public:
-    frmExport(QWidget* owner, const Patch& patch, const std::string& patchPath, const std::string& verdataPath);
+    ExportDialog(QWidget* owner, const Patch& patch, const std::string& patchPath, const std::string& verdataPath);
     void Export();
 
 signals:

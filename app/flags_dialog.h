@@ -7,10 +7,10 @@
 
 class QLineEdit;
 
-class frmChangeFlag : public QDialog {
+class FlagsDialog : public QDialog {
     Q_OBJECT
 public:
-    frmChangeFlag(QWidget* owner, std::int32_t flagA, std::int32_t flagB);
+    FlagsDialog(QWidget* owner, std::int32_t flagA, std::int32_t flagB);
 
     // The values typed, once the dialog was accepted.
     std::int32_t FlagA() const { return flagA_; }

@@ -1,19 +1,14 @@
-#include "app/frmStart.h"
+#include "app/main_window.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
-#include <QMimeData>
-#include <QGuiApplication>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QSplitter>
@@ -22,21 +17,26 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "app/BlockCommands.h"
-#include "app/InfoPanel.h"
+#include "app/block_commands.h"
 #include "app/block_tree_model.h"
-#include "app/frmExport.h"
-#include "app/frmImport.h"
-#include "app/frmSettings.h"
-#include "app/frmWait.h"
+#include "app/export_dialog.h"
+#include "app/file_dialogs.h"
+#include "app/file_drops.h"
+#include "app/filter_line.h"
 #include "app/icons.h"
-#include "app/mComdlg.h"
+#include "app/import_dialog.h"
+#include "app/info_panel.h"
 #include "app/open_instead.h"
 #include "app/out_of_memory.h"
 #include "app/patch_document.h"
+#include "app/picture_view.h"
 #include "app/prompts.h"
+#include "app/recent_files.h"
+#include "app/settings_dialog.h"
 #include "app/status_texts.h"
+#include "app/wait_window.h"
 #include "gamefiles/data_source.h"
+#include "gamefiles/file_names.h"
 #include "gamefiles/import.h"
 #include "patch/file_types.h"
 
@@ -56,9 +56,15 @@ std::function<void()> SayWaiting(QStatusBar* bar) {
         bar->repaint();
     };
 }
+
+// The platform's key for `key`, or `fallback` where the platform has none.
+QKeySequence KeyOr(QKeySequence::StandardKey key, const char* fallback) {
+    const QKeySequence standard(key);
+    return standard.isEmpty() ? QKeySequence(QString::fromLatin1(fallback)) : standard;
+}
 }  // namespace
 
-frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmStart"));
     resize(900, 620);
     settings_.Load();
@@ -79,8 +85,8 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     // Only a selection shows a node: the current row the view picks when it
     // first gets focus leaves the About frame in place.
     connect(tvBlocks_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &frmStart::OnSelectionChanged);
-    connect(tvBlocks_, &QTreeView::clicked, this, &frmStart::OnSelectionChanged);
+            &MainWindow::OnSelectionChanged);
+    connect(tvBlocks_, &QTreeView::clicked, this, &MainWindow::OnSelectionChanged);
 
     auto* frames = new QWidget(picBack);
     auto* stack = new QGridLayout(frames);
@@ -92,17 +98,14 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
         stack->addWidget(frMenu_[i], 0, 0);
     }
 
-    txtFilter_ = new QLineEdit(picBack);
-    txtFilter_->setObjectName(QStringLiteral("txtFilter"));
-    txtFilter_->setPlaceholderText(QStringLiteral("Block number or file type"));
-    txtFilter_->setClearButtonEnabled(true);
-    connect(txtFilter_, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
-    connect(txtFilter_, &QLineEdit::returnPressed, this, [this] { ApplyFilter(true); });
+    txtFilter_ = new FilterLine(tvBlocks_, model_, picBack);
+    connect(txtFilter_, &FilterLine::Wanted, this, &MainWindow::Select);
     auto* left = new QWidget(picBack);
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(txtFilter_);
     leftLayout->addWidget(tvBlocks_, 1);
+    setTabOrder(txtFilter_, tvBlocks_);  // Tab from the filter line goes down to its tree
     left->setMinimumWidth(140);
 
     splitter_ = new QSplitter(Qt::Horizontal, picBack);
@@ -123,44 +126,47 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     BuildFrames();
     commands_ = new BlockCommands(this, *document_, panel_);
     tvBlocks_->addActions(commands_->Actions());
-    connect(commands_, &BlockCommands::Reported, this, &frmStart::Report);
+    connect(commands_, &BlockCommands::Reported, this, &MainWindow::Report);
     connect(panel_, &InfoPanel::PlayRequested, commands_, &BlockCommands::PlaySound);
     BuildMenus();
     BuildToolbar();
-    connect(tvBlocks_, &QWidget::customContextMenuRequested, this, &frmStart::ShowContextMenu);
+    connect(tvBlocks_, &QWidget::customContextMenuRequested, this, &MainWindow::ShowContextMenu);
     auto* shiftF10 = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), tvBlocks_);
     shiftF10->setContext(Qt::WidgetShortcut);
-    connect(shiftF10, &QShortcut::activated, this, &frmStart::ShowContextMenu);
+    connect(shiftF10, &QShortcut::activated, this, &MainWindow::ShowContextMenu);
 
-    connect(document_, &PatchDocument::BlocksChanged, this, &frmStart::OnBlocksChanged);
-    connect(document_, &PatchDocument::PathChanged, this, &frmStart::UpdateCaption);
+    connect(document_, &PatchDocument::BlocksChanged, this, &MainWindow::OnBlocksChanged);
+    connect(document_, &PatchDocument::PathChanged, this, &MainWindow::UpdateCaption);
+    connect(document_, &PatchDocument::Stepped, this, [this](bool undone, const QString& name) {
+        Report((undone ? QStringLiteral("Undone: %1") : QStringLiteral("Redone: %1")).arg(name));
+    });
     connect(document_->UndoStack(), &QUndoStack::cleanChanged, this,
             [this](bool clean) { setWindowModified(!clean); });
+    connect(new FileDrops(this), &FileDrops::Dropped, this, [this](const QString& path, QPoint pos) { OpenFile(path, pos); });
     ShowFrame(0);
     UpdateCaption();
     setWindowIcon(PatchIcon(2));
-    setAcceptDrops(true);
     RestoreLayout();
 }
 
-void frmStart::RestoreLayout() {
+void MainWindow::RestoreLayout() {
     const auto store = OpenSettingsStore();
     restoreGeometry(store->value(kWindowGeometryKey).toByteArray());
     splitter_->restoreState(store->value(kSplitterStateKey).toByteArray());
 }
 
-void frmStart::SaveLayout() const {
+void MainWindow::SaveLayout() const {
     const auto store = OpenSettingsStore();
     store->setValue(kWindowGeometryKey, saveGeometry());
     store->setValue(kSplitterStateKey, splitter_->saveState());
 }
 
-void frmStart::Report(const QString& text) { statusBar()->showMessage(text); }
+void MainWindow::Report(const QString& text) { statusBar()->showMessage(text); }
 
-void frmStart::BuildMenus() {
+void MainWindow::BuildMenus() {
     QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    auto item = [&](const char* name, const QString& caption, QKeySequence::StandardKey key, auto slot) {
+    auto item = [&](const char* name, const QString& caption, const QKeySequence& key, auto slot) {
         QAction* a = mnuFile->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
         a->setShortcut(key);
@@ -168,19 +174,19 @@ void frmStart::BuildMenus() {
         return a;
     };
     auto separator = [&](const char* name) { mnuFile->addSeparator()->setObjectName(QString::fromLatin1(name)); };
-    item("mnuNew", QStringLiteral("&New"), QKeySequence::New, &frmStart::New);
+    item("mnuNew", QStringLiteral("&New"), QKeySequence::New, &MainWindow::New);
     separator("D3");
-    item("mnuOpen", QStringLiteral("&Open..."), QKeySequence::Open, &frmStart::Open);
-    mnuRecent_ = mnuFile->addMenu(QStringLiteral("Open &Recent"));
-    mnuRecent_->setObjectName(QStringLiteral("mnuRecent"));
-    FillRecent();
+    item("mnuOpen", QStringLiteral("&Open..."), QKeySequence::Open, &MainWindow::Open);
+    QMenu* mnuRecent = mnuFile->addMenu(QStringLiteral("Open &Recent"));
+    mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
+    recent_ = new RecentFiles(mnuRecent, this);
+    connect(recent_, &RecentFiles::Chosen, this, &MainWindow::OpenPath);
+    item("mnuClose", QStringLiteral("&Close"), QKeySequence(QStringLiteral("Ctrl+W")), &MainWindow::Close);
     separator("mnuD2");
-    item("mnuSave", QStringLiteral("&Save"), QKeySequence::Save, &frmStart::Save);
-    item("mnuSaveAs", QStringLiteral("Save &As..."), QKeySequence::SaveAs, &frmStart::SaveAs);
+    item("mnuSave", QStringLiteral("&Save"), QKeySequence::Save, &MainWindow::Save);
+    item("mnuSaveAs", QStringLiteral("Save &As..."), KeyOr(QKeySequence::SaveAs, "Ctrl+Shift+S"), &MainWindow::SaveAs);
     separator("mnuD");
-    QAction* settings = mnuFile->addAction(QStringLiteral("Se&ttings..."));
-    settings->setObjectName(QStringLiteral("mnuSettings"));
-    connect(settings, &QAction::triggered, this, &frmStart::ShowSettings);
+    item("mnuSettings", QStringLiteral("Se&ttings..."), QKeySequence(), &MainWindow::ShowSettings);
     separator("mnuD4");
     item("mnuExit", QStringLiteral("E&xit"), QKeySequence::Quit, &QWidget::close);
 
@@ -191,31 +197,38 @@ void frmStart::BuildMenus() {
     undo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
     QAction* redo = document_->CreateRedoAction(this);
     redo->setObjectName(QStringLiteral("actRedo"));
-    redo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
+    redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
     mnuEdit->addActions({undo, redo});
     mnuEdit->addSeparator();
     // Ctrl+C copies the picture from the tree or the panel; in the filter
     // line it still copies text.
-    QAction* copy = mnuEdit->addAction(QStringLiteral("&Copy Picture"));
-    copy->setObjectName(QStringLiteral("actCopyPicture"));
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    tvBlocks_->addAction(copy);
-    panel_->addAction(copy);
-    connect(copy, &QAction::triggered, this, [this] {
-        if (panel_->Picture().isNull()) return;
-        QGuiApplication::clipboard()->setImage(panel_->Picture());
-        Report(QStringLiteral("Copied the picture (%1 \u00D7 %2)")
-                   .arg(panel_->Picture().width())
-                   .arg(panel_->Picture().height()));
+    copy_ = mnuEdit->addAction(QStringLiteral("&Copy Picture"));
+    copy_->setObjectName(QStringLiteral("actCopyPicture"));
+    copy_->setShortcut(QKeySequence::Copy);
+    copy_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    copy_->setEnabled(false);
+    tvBlocks_->addAction(copy_);
+    panel_->addAction(copy_);
+    connect(copy_, &QAction::triggered, this, [this] {
+        const QImage picture = panel_->View().Visible();
+        if (picture.isNull()) return;
+        QGuiApplication::clipboard()->setImage(picture);
+        Report(QStringLiteral("Copied the picture (%1 \u00D7 %2)").arg(picture.width()).arg(picture.height()));
+    });
+    QAction* find = mnuEdit->addAction(QStringLiteral("&Find Block..."));
+    find->setObjectName(QStringLiteral("actFind"));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, [this] {
+        txtFilter_->setFocus(Qt::ShortcutFocusReason);
+        txtFilter_->selectAll();
     });
 
     QMenu* mnuBlock = menuBar()->addMenu(QStringLiteral("&Block"));
     mnuBlock->setObjectName(QStringLiteral("mnuBlock"));
-    import_ = mnuBlock->addAction(QStringLiteral("&Import..."), this, &frmStart::ShowImport);
+    import_ = mnuBlock->addAction(QStringLiteral("&Import..."), this, &MainWindow::ShowImport);
     import_->setObjectName(QStringLiteral("actImport"));
     import_->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
-    export_ = mnuBlock->addAction(QStringLiteral("&Export..."), this, &frmStart::ShowExport);
+    export_ = mnuBlock->addAction(QStringLiteral("&Export..."), this, &MainWindow::ShowExport);
     export_->setObjectName(QStringLiteral("actExport"));
     export_->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
     mnuBlock->addSeparator();
@@ -234,7 +247,7 @@ void frmStart::BuildMenus() {
     mnuPopup_->setObjectName(QStringLiteral("mnuPopup"));
 }
 
-void frmStart::BuildToolbar() {
+void MainWindow::BuildToolbar() {
     QToolBar* tbPatch = addToolBar(QStringLiteral("Patch"));
     tbPatch->setObjectName(QStringLiteral("tbPatch"));
     tbPatch->setMovable(false);
@@ -242,36 +255,35 @@ void frmStart::BuildToolbar() {
         const char* key;
         int image;
         const char* tooltip;
-        void (frmStart::*run)();
+        QAction* runs;
     };
     const Button buttons[] = {{"D", 0, nullptr, nullptr},
-                              {"NEW", 6, "New", &frmStart::New},
+                              {"NEW", 6, "New", findChild<QAction*>(QStringLiteral("mnuNew"))},
                               {"D2", 0, nullptr, nullptr},
-                              {"OPEN", 4, "Open", &frmStart::Open},
-                              {"SAVE", 5, "Save", nullptr},
+                              {"OPEN", 4, "Open", findChild<QAction*>(QStringLiteral("mnuOpen"))},
+                              {"SAVE", 5, "Save", findChild<QAction*>(QStringLiteral("mnuSave"))},
                               {"D3", 0, nullptr, nullptr},
-                              {"IMPORT", 8, "Import", nullptr},
-                              {"EXPORT", 9, "Export to verdata.mul", nullptr}};
+                              {"IMPORT", 8, "Import", import_},
+                              {"EXPORT", 9, "Export to verdata.mul", export_}};
     for (const Button& b : buttons) {
         QAction* a = b.tooltip ? tbPatch->addAction(PatchIcon(b.image), QString()) : tbPatch->addSeparator();
         a->setObjectName(QString::fromLatin1(b.key));
-        if (b.tooltip) a->setToolTip(QString::fromLatin1(b.tooltip));
-        if (b.run) connect(a, &QAction::triggered, this, b.run);
+        if (!b.tooltip) continue;
+        a->setToolTip(QString::fromLatin1(b.tooltip));
+        connect(a, &QAction::triggered, b.runs, &QAction::trigger);
     }
-    connect(tbPatch->findChild<QAction*>(QStringLiteral("SAVE")), &QAction::triggered, this, &frmStart::Save);
-    connect(tbPatch->findChild<QAction*>(QStringLiteral("IMPORT")), &QAction::triggered, import_, &QAction::trigger);
-    connect(tbPatch->findChild<QAction*>(QStringLiteral("EXPORT")), &QAction::triggered, export_, &QAction::trigger);
 }
 
-void frmStart::ShowSettings() {
-    frmSettings dialog(this);
-    CurrentPrompts().Exec(&dialog);
+void MainWindow::ShowSettings() {
+    SettingsDialog dialog(this);
+    if (CurrentPrompts().Exec(&dialog) != QDialog::Accepted) return;
     settings_.Load();
+    Report(QStringLiteral("Settings saved"));
 }
 
-QDialog* frmStart::ShowImport() {
+ImportDialog* MainWindow::ShowImport() {
     if (!importDialog_) {
-        importDialog_ = new frmImport(this, [this](Patch&& imported, const ImportReport& report) {
+        importDialog_ = new ImportDialog(this, [this](Patch&& imported, const ImportReport& report) {
             const QString into = Destination(imported);
             PatchEdit edit;
             edit.added = std::move(imported);
@@ -286,10 +298,10 @@ QDialog* frmStart::ShowImport() {
     return importDialog_;
 }
 
-QDialog* frmStart::ShowExport() {
+QDialog* MainWindow::ShowExport() {
     if (!exportDialog_) {
-        exportDialog_ = new frmExport(this, document_->patch(), document_->Path(), settings_.VerdataPath);
-        connect(exportDialog_, &frmExport::Reported, this, &frmStart::Report);
+        exportDialog_ = new ExportDialog(this, document_->patch(), document_->Path(), settings_.VerdataPath);
+        connect(exportDialog_, &ExportDialog::Reported, this, &MainWindow::Report);
     }
     exportDialog_->show();
     exportDialog_->raise();
@@ -297,7 +309,7 @@ QDialog* frmStart::ShowExport() {
     return exportDialog_;
 }
 
-void frmStart::BuildFrames() {
+void MainWindow::BuildFrames() {
     // Frame 0: About.
     QFrame* about = frMenu_[0];
     auto* lblLogo = MakeLabel(about, "lblLogo", QStringLiteral("Palindra"));
@@ -332,17 +344,17 @@ void frmStart::BuildFrames() {
     new QVBoxLayout(frMenu_[2]);
 }
 
-void frmStart::ShowFrame(int index) {
+void MainWindow::ShowFrame(int index) {
     for (std::size_t i = 0; i < frMenu_.size(); ++i) frMenu_[i]->setVisible(static_cast<int>(i) == index);
 }
 
-std::optional<BlockId> frmStart::Current() const {
+std::optional<BlockId> MainWindow::Current() const {
     const QModelIndexList selected = tvBlocks_->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) return std::nullopt;
     return BlockTreeModel::IdOf(selected.first());
 }
 
-bool frmStart::Select(BlockId id) {
+bool MainWindow::Select(BlockId id) {
     const QModelIndex index = model_->IndexOf(id);
     if (!index.isValid()) return false;
     tvBlocks_->setCurrentIndex(index);
@@ -350,105 +362,61 @@ bool frmStart::Select(BlockId id) {
     return true;
 }
 
-void frmStart::ShowContextMenu() {
+void MainWindow::ShowContextMenu() {
     if (!commands_->PrepareMenu(mnuPopup_)) return;
     const QRect rect = tvBlocks_->visualRect(tvBlocks_->currentIndex());
     mnuPopup_->popup(tvBlocks_->viewport()->mapToGlobal(rect.isValid() ? rect.center() : QPoint()));
 }
 
-void frmStart::OnSelectionChanged() {
+void MainWindow::OnSelectionChanged() {
     const std::optional<BlockId> id = Current();
     commands_->SetCurrent(id);
     if (!id) return;
-    ShowFrame(-1);
     const QModelIndex index = tvBlocks_->selectionModel()->selectedIndexes().first();
-    // A "LOTS" node has no facts of its own.
-    if (model_->IsLots(index)) return;
-    panel_->ShowNode(*id, index.data().toString());
+    // A "LOTS" node stands for its file type.
+    if (model_->IsLots(index)) panel_->ShowNode(*id, index.parent().data().toString());
+    else panel_->ShowNode(*id, index.data().toString());
+    copy_->setEnabled(!panel_->Picture().isNull());
     ShowFrame(1);
 }
 
-void frmStart::OnBlocksChanged() {
-    panel_->Forget();
+void MainWindow::OnBlocksChanged() {
+    // What the status bar says belongs to the state before this change.
+    statusBar()->clearMessage();
+    const QModelIndex before = tvBlocks_->currentIndex();
     const std::optional<BlockId> current = Current();
-    const bool onLots = model_->IsLots(tvBlocks_->currentIndex());
-    std::vector<BlockId> expanded;  // file types; blockNumber 0 marks an expanded "LOTS"
-    for (int row = 0; row < model_->rowCount(); ++row) {
-        const QModelIndex file = model_->index(row, 0);
-        if (!tvBlocks_->isExpanded(file)) continue;
-        const BlockId id = *BlockTreeModel::IdOf(file);
-        expanded.push_back(id);
-        const QModelIndex lots = model_->index(0, 0, file);
-        if (model_->IsLots(lots) && tvBlocks_->isExpanded(lots))
-            expanded.push_back({id.fileId, 0});
-    }
-    model_->Rebuild();
-    for (const BlockId& id : expanded) {
-        const QModelIndex file = model_->IndexOf({id.fileId, -1});
-        if (!id.IsBlock()) tvBlocks_->expand(file);
-        else if (model_->rowCount(file) == 1) tvBlocks_->expand(model_->index(0, 0, file));
-    }
-    NarrowTree();
-    // A vanished block leaves its file type selected.
-    if (current && !Select(*current)) Select({current->fileId, -1});
-    if (current && onLots) {
-        const QModelIndex lots = model_->index(0, 0, model_->IndexOf({current->fileId, -1}));
-        if (model_->IsLots(lots)) tvBlocks_->setCurrentIndex(lots);
+    const bool belowLots = model_->IsLots(before.parent());
+    model_->Update();
+    if (current && current->IsBlock() && !model_->Holds(*current)) {
+        // The block after a removed one takes its place, else the one before, else its file type.
+        QModelIndex parent = model_->IndexOf({current->fileId, -1});
+        if (belowLots && model_->IsLots(model_->index(0, 0, parent))) parent = model_->index(0, 0, parent);
+        const int rows = model_->rowCount(parent);
+        tvBlocks_->setCurrentIndex(rows > 0 ? model_->index(std::min(before.row(), rows - 1), 0, parent)
+                                            : model_->IndexOf({current->fileId, -1}));
+    } else if (current && !tvBlocks_->selectionModel()->hasSelection()) {
+        Select(*current);
     }
     // The panel shows the node as it is now, even where the selection stayed.
     if (Current()) {
         OnSelectionChanged();
     } else {
         commands_->SetCurrent(std::nullopt);
+        copy_->setEnabled(false);
         ShowFrame(0);
     }
 }
 
-std::optional<std::int32_t> frmStart::FilterNumber() const {
-    const QString text = txtFilter_->text().trimmed();
-    bool ok = false;
-    const qlonglong n = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toLongLong(&ok, 16)
-                                                                                 : text.toLongLong(&ok, 10);
-    if (!ok || n < 0 || n > INT32_MAX) return std::nullopt;
-    return static_cast<std::int32_t>(n);
-}
-
-void frmStart::NarrowTree() {
-    const QString text = txtFilter_->text().trimmed();
-    const bool number = FilterNumber().has_value();
-    for (int row = 0; row < model_->rowCount(); ++row) {
-        const bool shown = number || model_->index(row, 0).data().toString().contains(text, Qt::CaseInsensitive);
-        tvBlocks_->setRowHidden(row, {}, !shown);
-    }
-}
-
-void frmStart::ApplyFilter(bool next) {
-    NarrowTree();
-    const std::optional<std::int32_t> n = FilterNumber();
-    if (!n) return;
-    // The file types in tree order, from the current one (or the one after
-    // it, for the next match) round to the one before it.
-    const std::optional<BlockId> current = Current();
-    const int rows = model_->rowCount();
-    const int start = current ? model_->IndexOf({current->fileId, -1}).row() + (next ? 1 : 0) : 0;
-    for (int i = 0; i < rows; ++i) {
-        const BlockId id{BlockTreeModel::IdOf(model_->index((start + i) % rows, 0))->fileId, *n};
-        if (model_->Holds(id)) {
-            Select(id);
-            return;
-        }
-    }
-}
-
-void frmStart::UpdateCaption() {
+void MainWindow::UpdateCaption() {
     const std::string& path = document_->Path();
     setProperty(kPatchPathProperty, QString::fromStdString(path));
-    if (!path.empty()) Remember(QString::fromStdString(path));
+    if (!path.empty()) recent_->Remember(QString::fromStdString(path));
     setWindowTitle(path.empty() ? QStringLiteral("Palindra - [New patch][*]")
                                 : QStringLiteral("Palindra - [%1][*]").arg(QString::fromStdString(path)));
+    setWindowModified(document_->IsModified());
 }
 
-bool frmStart::MaySwitch() {
+bool MainWindow::MaySwitch() {
     if (!document_->IsModified()) return true;
     switch (CurrentPrompts().AskSaveChanges(this, QStringLiteral("The patch has unsaved changes. Save them first?"),
                                             QStringLiteral("Palindra"))) {
@@ -459,7 +427,7 @@ bool frmStart::MaySwitch() {
     return false;
 }
 
-void frmStart::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (!MaySwitch()) {
         event->ignore();
         return;
@@ -468,49 +436,17 @@ void frmStart::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-namespace {
-// The file type a game data file's name tells, or -1: "gumpart.mul" is Gumps.
-int GuessFileType(const QString& name) {
-    static const std::pair<const char*, int> kNames[] = {
-        {"animdata", kAnimdata}, {"gumpart", kGumps},   {"gumpidx", kGumps}, {"artidx", kArt},     {"art", kArt},
-        {"statics", kStatics},   {"staidx", kStatics},  {"map", kMap},       {"anim", kAnim},      {"sound", kSound},
-        {"texmaps", kTexmaps},   {"texidx", kTexmaps},  {"multi", kMultis},  {"skill", kSkills},   {"tiledata", kTiledata},
-        {"hues", kHues}};
-    const QString lower = name.toLower();
-    for (const auto& [prefix, fileId] : kNames)
-        if (lower.startsWith(QLatin1String(prefix))) return fileId;
-    return -1;
-}
-
-std::vector<QString> DroppedFiles(const QMimeData* data) {
-    std::vector<QString> paths;
-    if (!data || !data->hasUrls()) return paths;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile()) paths.push_back(url.toLocalFile());
-    return paths;
-}
-}  // namespace
-
-void frmStart::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedFiles(event->mimeData()).empty()) event->acceptProposedAction();
-}
-
-void frmStart::dropEvent(QDropEvent* event) {
-    const std::vector<QString> paths = DroppedFiles(event->mimeData());
-    if (paths.empty()) return;
-    event->acceptProposedAction();
-    DropFile(paths.front(), event->position().toPoint());
-}
-
-void frmStart::DropFile(const QString& path, QPoint pos) {
+void MainWindow::OpenFile(const QString& path, std::optional<QPoint> pos) {
     const QFileInfo file(path);
     const QString suffix = file.suffix().toLower();
-    if (suffix == QLatin1String("uop")) {
+    // A file that cannot be read is taken by its name.
+    const Result<std::optional<SourceForm>> form = ProbeSource(path.toStdString(), true);
+    if (suffix == QLatin1String("uop") || (form && *form == SourceForm::kPatchFile)) {
         OpenPath(path);
         return;
     }
     if (suffix == QLatin1String("bmp") || suffix == QLatin1String("png")) {
-        const QModelIndex under = tvBlocks_->indexAt(tvBlocks_->viewport()->mapFrom(this, pos));
+        const QModelIndex under = pos ? tvBlocks_->indexAt(tvBlocks_->viewport()->mapFrom(this, *pos)) : QModelIndex();
         std::optional<BlockId> target = under.isValid() ? BlockTreeModel::IdOf(under) : Current();
         if (!target || target->fileId != kGumps) {
             CurrentPrompts().Message(this, QStringLiteral("Drop a picture on the Gumps node or on a gump block."),
@@ -520,33 +456,39 @@ void frmStart::DropFile(const QString& path, QPoint pos) {
         commands_->LoadGumpPicture(path, *target);
         return;
     }
-    auto* import = static_cast<frmImport*>(ShowImport());
-    // A file that cannot be read is named by its name.
-    const Result<std::optional<SourceForm>> form = ProbeSource(path.toStdString(), true);
+    ImportDialog* import = ShowImport();
     if ((form && *form == SourceForm::kVerdata) ||
         file.fileName().compare(QLatin1String("verdata.mul"), Qt::CaseInsensitive) == 0)
-        import->Prefill(frmImport::kVerdataType, path);
+        import->Prefill(ImportDialog::kVerdataType, path);
     else
-        import->Prefill(GuessFileType(file.fileName()), path);
+        import->Prefill(FileIdOfName(file.fileName().toStdString()).value_or(-1), path);
 }
 
-void frmStart::New() {
+void MainWindow::New() {
     if (!MaySwitch()) return;
     document_->Reset(Patch{}, "");
+    Report(QStringLiteral("Started a new patch"));
 }
 
-void frmStart::Open() {
+void MainWindow::Close() {
+    if (!MaySwitch()) return;
+    const QString closed = QString::fromStdString(document_->Path());
+    document_->Reset(Patch{}, "");
+    Report(closed.isEmpty() ? QStringLiteral("Closed the patch") : QStringLiteral("Closed %1").arg(closed));
+}
+
+void MainWindow::Open() {
     if (!MaySwitch()) return;
     const QString path = ShowOpenDialog(this, kPatchFilter, QStringLiteral("Open"), Folder::Patches);
     if (!path.isEmpty()) Load(path);
 }
 
-bool frmStart::OpenPath(const QString& path) { return MaySwitch() && Load(path); }
+bool MainWindow::OpenPath(const QString& path) { return MaySwitch() && Load(path); }
 
-bool frmStart::Load(const QString& path) {
+bool MainWindow::Load(const QString& path) {
     Status opened;
     {
-        WaitScope wait(this, QStringLiteral("Loading data. Please wait."));
+        WaitScope wait(this, QStringLiteral("Loading data. Please wait."), QStringLiteral("Opening"));
         opened = document_->Open(path.toStdString());
     }
     if (!opened) {
@@ -557,42 +499,33 @@ bool frmStart::Load(const QString& path) {
     return true;
 }
 
-void frmStart::Remember(const QString& path) {
-    const auto store = OpenSettingsStore();
-    QStringList recent = store->value(kRecentFilesKey).toStringList();
-    recent.removeAll(path);
-    recent.prepend(path);
-    store->setValue(kRecentFilesKey, QStringList(recent.mid(0, 8)));
-    FillRecent();
-}
-
-void frmStart::FillRecent() {
-    mnuRecent_->clear();
-    const QStringList recent = OpenSettingsStore()->value(kRecentFilesKey).toStringList();
-    for (int i = 0; i < recent.size(); ++i) {
-        const QString path = recent[i];
-        QAction* a = mnuRecent_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
-        connect(a, &QAction::triggered, this, [this, path] { OpenPath(path); });
-    }
-    mnuRecent_->setEnabled(!recent.isEmpty());
-}
-
-bool frmStart::Save() {
+bool MainWindow::Save() {
     if (document_->Path().empty()) return SaveAs();
     return SaveTo(document_->Path(), QStringLiteral("Save"));
 }
 
-bool frmStart::SaveAs() {
-    const QString path =
-        ShowSaveDialog(this, kPatchFilter, QStringLiteral("Save As"), Folder::Patches, QStringLiteral("uop"));
+bool MainWindow::SaveAs() {
+    const QString name = document_->Path().empty() ? QStringLiteral("patch.uop")
+                                                   : QFileInfo(QString::fromStdString(document_->Path())).fileName();
+    const QString path = ShowSaveDialog(this, kPatchFilter, QStringLiteral("Save As"), Folder::Patches,
+                                        QStringLiteral("uop"), name);
     return !path.isEmpty() && SaveTo(path.toStdString(), QStringLiteral("Save As"));
 }
 
-bool frmStart::SaveTo(const std::string& path, const QString& title) {
-    Status saved;
-    {
-        WaitScope wait(this, QStringLiteral("Saving data. Please wait."));
-        saved = document_->Save(path, SayWaiting(statusBar()));
+bool MainWindow::SaveTo(const std::string& path, const QString& title) {
+    auto save = [&](bool overwriteChanges) {
+        WaitScope wait(this, QStringLiteral("Saving data. Please wait."), QStringLiteral("Saving"));
+        return document_->Save(path, SayWaiting(statusBar()), overwriteChanges);
+    };
+    Status saved = save(false);
+    if (!saved && saved.error().code == ErrorCode::kChangedOnDisk) {
+        const QString changed = QString::fromStdString(saved.error().message);
+        if (!CurrentPrompts().Confirm(this, changed + QStringLiteral(" Overwrite those changes with this patch?"), title,
+                                      QStringLiteral("Overwrite"))) {
+            Report(QStringLiteral("Not saved: %1").arg(changed));
+            return false;
+        }
+        saved = save(true);
     }
     statusBar()->clearMessage();
     if (!saved) CurrentPrompts().Message(this, QString::fromStdString(saved.error().message), title);

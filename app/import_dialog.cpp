@@ -1,4 +1,4 @@
-#include "app/frmImport.h"
+#include "app/import_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,36 +8,30 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-#include "app/frmWait.h"
-#include "app/mComdlg.h"
+#include "app/wait_window.h"
+#include "app/file_dialogs.h"
 #include "app/out_of_memory.h"
 #include "app/widgets.h"
 #include "app/prompts.h"
 #include "app/status_texts.h"
 #include "gamefiles/block_source.h"
 #include "gamefiles/data_source.h"
+#include "gamefiles/file_names.h"
 #include "gamefiles/import.h"
 #include "gamefiles/package_names.h"
 #include "patch/file_types.h"
 #include "io/binary_io.h"
 #include "patch/user_numbers.h"
 
-bool FileExists(QWidget* owner, const QString& path) {
-    if (IsExistingFile(path.toStdString())) return true;
-    CurrentPrompts().Message(owner, QStringLiteral("Cannot find the file '%1'!").arg(path), path);
-    return false;
-}
-
 namespace {
 const QString kPackageFilter = QStringLiteral("Game data package (*.uop) |*.uop");
 
 }  // namespace
 
-frmImport::frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportReport&)> accept)
+ImportDialog::ImportDialog(QWidget* owner, std::function<bool(Patch&&, const ImportReport&)> accept)
     : QDialog(owner), accept_(std::move(accept)) {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(QStringLiteral("Import"));
-    setAttribute(Qt::WA_DeleteOnClose);
     auto* grid = new QGridLayout(this);
 
     grid->addWidget(Bold(Named(new QLabel(QStringLiteral("Select filetype:"), this), "Label15")), 0, 0, 1, 5);
@@ -54,12 +48,11 @@ frmImport::frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportRep
     auto* lblMUL = Named(new QLabel(QStringLiteral("MUL:"), this), "lblMUL");
     txtMUL_ = Named(new QLineEdit(this), "txtMUL");
     txtMUL_->setMinimumWidth(300);
-    auto* cmdMUL = Named(new QPushButton(QStringLiteral("..."), this), "cmdMUL");
+    auto* cmdMUL = BrowseButton(this, "cmdMUL");
     lblIDX_ = Named(new QLabel(QStringLiteral("IDX:"), this), "lblIDX");
     txtIDX_ = Named(new QLineEdit(this), "txtIDX");
-    auto* cmdIDX = Named(new QPushButton(QStringLiteral("..."), this), "cmdIDX");
+    auto* cmdIDX = BrowseButton(this, "cmdIDX");
     cmdIDX_ = cmdIDX;
-    for (QPushButton* b : {cmdMUL, cmdIDX}) b->setFixedWidth(32);
     grid->addWidget(lblMUL, 3, 0);
     grid->addWidget(txtMUL_, 3, 1, 1, 3);
     grid->addWidget(cmdMUL, 3, 4);
@@ -92,22 +85,22 @@ frmImport::frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportRep
     grid->addWidget(cmdCancel, 8, 4);
     grid->addWidget(Named(new QStatusBar(this), "StatusBar1"), 9, 0, 1, 5);
 
-    SetTabOrder({cboMULType_, txtMUL_, cmdMUL, txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_, txtBlockTo_,
-                 chkSkipAbsent_, cmdImport, cmdCancel, txtIDX_, cmdIDX});
+    SetTabOrder({cboMULType_, txtMUL_, cmdMUL, txtIDX_, cmdIDX, txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_,
+                 txtBlockTo_, chkSkipAbsent_, cmdImport, cmdCancel});
+    cboMULType_->setFocus();
 
-    connect(cboMULType_, &QComboBox::currentIndexChanged, this, &frmImport::OnTypeSelected);
-    connect(txtMUL_, &QLineEdit::textChanged, this, &frmImport::ShowRows);
-    connect(cmdMUL, &QPushButton::clicked, this, &frmImport::BrowseMul);
-    connect(cmdIDX, &QPushButton::clicked, this, &frmImport::BrowseIdx);
-    connect(cmdImport, &QPushButton::clicked, this, &frmImport::Import);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmImport::Cancel);
+    connect(cboMULType_, &QComboBox::currentIndexChanged, this, &ImportDialog::OnTypeSelected);
+    connect(txtMUL_, &QLineEdit::textChanged, this, &ImportDialog::OnMulChanged);
+    connect(cmdMUL, &QPushButton::clicked, this, &ImportDialog::BrowseMul);
+    connect(cmdIDX, &QPushButton::clicked, this, &ImportDialog::BrowseIdx);
+    connect(cmdImport, &QPushButton::clicked, this, &ImportDialog::Import);
+    connect(cmdCancel, &QPushButton::clicked, this, &ImportDialog::Cancel);
     cboMULType_->setCurrentIndex(0);
-    OnTypeSelected();
+    ShowRows();
 }
 
-void frmImport::OnTypeSelected() {
-    txtMUL_->clear();
-    txtIDX_->clear();
+void ImportDialog::OnTypeSelected() {
+    // The limits belong to a source of that type; the files chosen stay.
     txtFileIDFrom_->setText(QStringLiteral("0"));
     txtFileIDTo_->setText(QStringLiteral("255"));
     txtBlockFrom_->setText(QStringLiteral("0"));
@@ -115,7 +108,15 @@ void frmImport::OnTypeSelected() {
     ShowRows();
 }
 
-void frmImport::ShowRows() {
+void ImportDialog::OnMulChanged() {
+    if (txtIDX_->text().isEmpty() || txtIDX_->text() == filledIdx_) {
+        filledIdx_ = QString::fromStdString(IndexBeside(txtMUL_->text().toStdString()));
+        txtIDX_->setText(filledIdx_);
+    }
+    ShowRows();
+}
+
+void ImportDialog::ShowRows() {
     const int code = cboMULType_->currentData().toInt();
     const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
     const bool indexed =
@@ -127,13 +128,13 @@ void frmImport::ShowRows() {
     chkSkipAbsent_->setVisible(!projectOrVerdata);
 }
 
-void frmImport::Prefill(int typeCode, const QString& mulPath) {
-    const int row = cboMULType_->findData(typeCode);
+void ImportDialog::Prefill(int typeCode, const QString& mulPath) {
+    const int row = typeCode >= 0 ? cboMULType_->findData(typeCode) : -1;
     if (row >= 0) cboMULType_->setCurrentIndex(row);
     txtMUL_->setText(mulPath);
 }
 
-void frmImport::BrowseMul() {
+void ImportDialog::BrowseMul() {
     QString title = QStringLiteral("Import from mul file"), filter = QStringLiteral("Mul file (*.mul) |*.mul");
     if (cboMULType_->currentIndex() == 0) {
         title = QStringLiteral("Patchfile");
@@ -147,20 +148,20 @@ void frmImport::BrowseMul() {
     if (!path.isEmpty()) txtMUL_->setText(path);
 }
 
-void frmImport::BrowseIdx() {
-    const QString path = ShowOpenDialog(this, QStringLiteral("Index file (*.idx *idx*.mul) |*.idx;*idx*.mul|All files (*.*)|*.*"),
+void ImportDialog::BrowseIdx() {
+    const QString path = ShowOpenDialog(this, QStringLiteral("Index file (*.idx *idx*.mul) |*.idx;*idx*.mul"),
                                         QStringLiteral("Import from idx file"), Folder::GameFiles);
     if (!path.isEmpty()) txtIDX_->setText(path);
 }
 
-void frmImport::Cancel() { close(); }
+void ImportDialog::Cancel() { close(); }
 
-void frmImport::Import() {
+void ImportDialog::Import() {
     if (!RunImport(cboMULType_->currentData().toInt())) return;
     close();
 }
 
-std::optional<std::array<std::int64_t, 4>> frmImport::ReadLimits(bool fileIds) {
+std::optional<std::array<std::int64_t, 4>> ImportDialog::ReadLimits(bool fileIds) {
     auto refuse = [this](const QString& message) {
         CurrentPrompts().Message(this, message, QStringLiteral("Import"));
         return std::nullopt;
@@ -182,20 +183,27 @@ std::optional<std::array<std::int64_t, 4>> frmImport::ReadLimits(bool fileIds) {
     return limits;
 }
 
-bool frmImport::RunImport(int code) {
+bool ImportDialog::RunImport(int code) {
     const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
     // The limits are checked before anything is read.
     const auto limits = ReadLimits(projectOrVerdata);
-    if (!limits || !FileExists(this, txtMUL_->text())) return false;
+    if (!limits) return false;
     SourceFiles source{txtMUL_->text().toStdString(), ""};
     const bool indexed = !projectOrVerdata && SourceNeedsIndex(static_cast<std::uint8_t>(code), source.data);
-    if (indexed && !FileExists(this, txtIDX_->text())) return false;
     if (indexed) source.index = txtIDX_->text().toStdString();
+    QLineEdit* missing = !IsExistingFile(source.data)                  ? txtMUL_
+                         : indexed && !IsExistingFile(source.index) ? txtIDX_
+                                                                     : nullptr;
+    if (missing) {
+        CurrentPrompts().Message(this, QStringLiteral("Cannot find the file '%1'!").arg(missing->text()), missing->text());
+        missing->setFocus();
+        return false;
+    }
 
     Patch imported;
-    const Result<ImportReport> report = [&]() -> Result<ImportReport> {
+    Result<ImportReport> report = [&]() -> Result<ImportReport> {
         try {
-            WaitScope wait(parentWidget(), QStringLiteral("Importing data. Please wait."));
+            WaitScope wait(parentWidget(), QStringLiteral("Importing data. Please wait."), QStringLiteral("Importing"));
             const ImportSelection what =
                 projectOrVerdata ? ImportSelection::EveryType(static_cast<std::uint8_t>((*limits)[0]),
                                                               static_cast<std::uint8_t>((*limits)[1]))
@@ -213,6 +221,12 @@ bool frmImport::RunImport(int code) {
         CurrentPrompts().Message(this, QString::fromStdString(report.error().message), QStringLiteral("Import"));
         return false;
     }
+    // Asked before the blocks go in; the dialog stays open for another file.
+    if (!report->unusualSize.empty() &&
+        !CurrentPrompts().Confirm(this, QString::fromStdString(report->unusualSize), QStringLiteral("Import"),
+                                  QStringLiteral("Import")))
+        return false;
+    report->unusualSize.clear();
     if (!accept_(std::move(imported), *report)) return false;
     if (const QString more = LeftOutLines(*report); !more.isEmpty())
         CurrentPrompts().Message(this, QStringLiteral("Imported %1.\n").arg(Blocks(report->added)) + more,

@@ -1,4 +1,4 @@
-#include "app/frmCompare.h"
+#include "app/compare_dialog.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -6,15 +6,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/mComdlg.h"
+#include "app/file_dialogs.h"
 #include "app/widgets.h"
 #include "app/prompts.h"
 #include "gamefiles/data_source.h"
+#include "gamefiles/file_names.h"
 #include "gamefiles/package_names.h"
 #include "patch/file_types.h"
 #include "io/binary_io.h"
 
-frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner), fileId_(fileId) {
+CompareDialog::CompareDialog(QWidget* owner, std::uint8_t fileId) : QDialog(owner), fileId_(fileId) {
     const FileTypeEntry& type = FileTypes()[fileId];
     packages_ = SchemeOfFileId(fileId) != nullptr;
     setObjectName(QStringLiteral("frmCompare"));
@@ -32,8 +33,7 @@ frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner), fi
         auto* l = Named(new QLabel(QString::fromLatin1(label), this), labelName);
         auto* box = Named(new QLineEdit(this), boxName);
         box->setMinimumWidth(300);
-        auto* button = Named(new QPushButton(QStringLiteral("..."), this), buttonName);
-        button->setFixedWidth(32);
+        auto* button = BrowseButton(this, buttonName);
         connect(button, &QPushButton::clicked, this, [this, box, index] { Browse(box, index); });
         grid->addWidget(l, row, 0);
         grid->addWidget(box, row, 1);
@@ -57,33 +57,42 @@ frmCompare::frmCompare(QWidget* owner, std::uint8_t fileId) : QDialog(owner), fi
     txtMUL1_ = mul1, txtIDX1_ = idx1, txtMUL2_ = mul2, txtIDX2_ = idx2;
 
     SetTabOrder({mul1, cmdMUL1, idx1, cmdIDX1, mul2, cmdMUL2, idx2, cmdIDX2, cmdCompare, cmdCancel});
-    for (QLineEdit* box : {mul1, mul2}) connect(box, &QLineEdit::textChanged, this, &frmCompare::ShowIndexRows);
+    mul1->setFocus();
+    // A data file chosen beside its usual index fills in the index, unless the user chose another.
+    for (auto [mul, idx] : {std::pair{mul1, idx1}, {mul2, idx2}})
+        connect(mul, &QLineEdit::textChanged, this, [this, mul, idx] {
+            QString& filled = filledIdx_[mul == txtMUL1_ ? 0 : 1];
+            if (idx->text().isEmpty() || idx->text() == filled) {
+                filled = QString::fromStdString(IndexBeside(mul->text().toStdString()));
+                idx->setText(filled);
+            }
+            ShowIndexRows();
+        });
     ShowIndexRows();
-    connect(cmdCompare, &QPushButton::clicked, this, &frmCompare::Compare);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmCompare::Cancel);
+    connect(cmdCompare, &QPushButton::clicked, this, &CompareDialog::Compare);
+    connect(cmdCancel, &QPushButton::clicked, this, &CompareDialog::Cancel);
 }
 
-bool frmCompare::NeedsIndex(const QLineEdit* mul) const {
+bool CompareDialog::NeedsIndex(const QLineEdit* mul) const {
     return SourceNeedsIndex(fileId_, mul->text().toStdString());
 }
 
-void frmCompare::ShowIndexRows() {
+void CompareDialog::ShowIndexRows() {
     for (std::size_t side = 0; side < 2; ++side)
         for (QWidget* w : idxRows_[side]) w->setVisible(NeedsIndex(side == 0 ? txtMUL1_ : txtMUL2_));
 }
 
-void frmCompare::Browse(QLineEdit* box, bool index) {
-    QString dataFilter = QStringLiteral("MULfile (*.mul) |*.mul|");
-    if (packages_) dataFilter += QStringLiteral("Game data package (*.uop) |*.uop|");
+void CompareDialog::Browse(QLineEdit* box, bool index) {
+    QString dataFilter = QStringLiteral("MULfile (*.mul) |*.mul");
+    if (packages_) dataFilter += QStringLiteral("|Game data package (*.uop) |*.uop");
     const QString path =
-        index ? ShowOpenDialog(this, QStringLiteral("Index file (*.idx *idx*.mul) |*.idx;*idx*.mul|All files (*.*)|*.*"),
+        index ? ShowOpenDialog(this, QStringLiteral("Index file (*.idx *idx*.mul) |*.idx;*idx*.mul"),
                                QStringLiteral("Select index"), Folder::GameFiles)
-              : ShowOpenDialog(this, dataFilter + QStringLiteral("All files (*.*)|*.*"),
-                               QStringLiteral("Select mulfile"), Folder::GameFiles);
+              : ShowOpenDialog(this, dataFilter, QStringLiteral("Select mulfile"), Folder::GameFiles);
     if (!path.isEmpty()) box->setText(path);
 }
 
-void frmCompare::Compare() {
+void CompareDialog::Compare() {
     auto exists = [](QLineEdit* box) { return IsExistingFile(box->text().toStdString()); };
     const bool index1 = NeedsIndex(txtMUL1_), index2 = NeedsIndex(txtMUL2_);
     const bool ok =
@@ -97,4 +106,4 @@ void frmCompare::Compare() {
     accept();
 }
 
-void frmCompare::Cancel() { reject(); }
+void CompareDialog::Cancel() { reject(); }

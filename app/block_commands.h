@@ -49,8 +49,10 @@ public:
     // whose number the user is asked for (the Gumps node); undoable.
     void LoadGumpPicture(const QString& path, BlockId target);
     // Writes the current sound block as a WAV file in a temporary folder and
-    // hands it to the desktop's player.
+    // hands it to the desktop's player; says so when the desktop cannot play it.
     void PlaySound();
+    // The program that hands a sound file to the desktop's player.
+    void SetSoundOpener(const QString& program) { soundOpener_ = program; }
 
 signals:
     // The result of a command, for the status bar.
@@ -63,6 +65,15 @@ private:
     Status WriteBeside(const std::string& path, ByteView bytes) const;
     // Says why under `title` when `done` failed; whether it succeeded.
     bool Done(const Status& done, const QString& title) const;
+    // A block number from 0 to 65535, asked again after `illegal` until the
+    // user gives one or cancels.
+    std::optional<std::int32_t> AskNumber(const QString& title, const QString& illegal, const QString& illegalTitle);
+    // A block that replaces one of the patch keeps that one's flags: a
+    // gump's size, a file's marks; raw data and whole files carry none.
+    void KeepFlags(Patch& added, std::uint8_t fileId) const;
+    // "Gumps 0x00005", as the tree names the block.
+    static QString NameOf(BlockId id);
+    void SayNoPlayer();
     QAction* Make(const char* name, const QString& caption, const QKeySequence& key, void (BlockCommands::*run)());
 
     QWidget* window_;
@@ -74,4 +85,5 @@ private:
         *changeFlags_, *saveAsWav_;
     // The WAV files handed to the player live until the program ends.
     std::unique_ptr<QTemporaryDir> sounds_;
+    QString soundOpener_ = QStringLiteral("xdg-open");
 };

@@ -1,4 +1,4 @@
-#include "app/frmChangeFlag.h"
+#include "app/flags_dialog.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -8,7 +8,7 @@
 #include "app/prompts.h"
 #include "patch/user_numbers.h"
 
-frmChangeFlag::frmChangeFlag(QWidget* owner, std::int32_t flagA, std::int32_t flagB)
+FlagsDialog::FlagsDialog(QWidget* owner, std::int32_t flagA, std::int32_t flagB)
     : QDialog(owner), flagA_(flagA), flagB_(flagB) {
     setObjectName(QStringLiteral("frmChangeFlag"));
     setWindowTitle(QStringLiteral("Change Flags"));
@@ -28,11 +28,11 @@ frmChangeFlag::frmChangeFlag(QWidget* owner, std::int32_t flagA, std::int32_t fl
     grid->addWidget(txtFlagB_, 1, 1);
     grid->addWidget(cmdSave, 0, 2);
     grid->addWidget(cmdCancel, 1, 2);
-    connect(cmdSave, &QPushButton::clicked, this, &frmChangeFlag::Save);
+    connect(cmdSave, &QPushButton::clicked, this, &FlagsDialog::Save);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void frmChangeFlag::Save() {
+void FlagsDialog::Save() {
     const auto ra = ParseNumber(txtFlagA_->text().toStdString(), INT32_MIN, INT32_MAX);
     const auto rb = ParseNumber(txtFlagB_->text().toStdString(), INT32_MIN, INT32_MAX);
     if (!ra || !rb) {

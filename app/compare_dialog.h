@@ -16,10 +16,10 @@ struct CompareChoice {
     SourceFiles base, altered;
 };
 
-class frmCompare : public QDialog {
+class CompareDialog : public QDialog {
     Q_OBJECT
 public:
-    frmCompare(QWidget* owner, std::uint8_t fileId);
+    CompareDialog(QWidget* owner, std::uint8_t fileId);
 
     // What the user chose; valid once the dialog was accepted.
     const CompareChoice& Choice() const { return choice_; }
@@ -36,5 +36,6 @@ private:
     bool packages_;  // the type can come from game data packages
     std::array<std::array<QWidget*, 3>, 2> idxRows_{};
     QLineEdit *txtMUL1_, *txtIDX1_, *txtMUL2_, *txtIDX2_;
+    std::array<QString, 2> filledIdx_;  // the index filled in for each side's data file
     CompareChoice choice_;
 };

@@ -14,13 +14,15 @@ enum class Folder { Patches, GameFiles, Pictures, RawBlocks };
 QString StartFolder(QWidget* owner, Folder purpose);
 
 // The chosen full path, or "" when cancelled; its folder is remembered for
-// `purpose`. The process's working folder never changes.
+// `purpose`. The process's working folder never changes. Every dialog offers
+// "All files (*)" after the filters given.
 QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, Folder purpose);
 
-// The chosen full path, or "". The dialog asks before overwriting and adds
-// `suffix` (or the chosen filter's extension) to a name typed without one.
+// The chosen full path, or "". The dialog suggests `name` in its start
+// folder, asks before overwriting and adds `suffix` (or the chosen filter's
+// extension) to a name typed without one.
 QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, Folder purpose,
-                       const QString& suffix);
+                       const QString& suffix, const QString& name);
 
 // The "|"-separated pairs as Qt's name filters ("Datafile (*.dat)").
 QString ToQtFilter(const QString& filter);

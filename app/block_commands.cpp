@@ -1,17 +1,18 @@
-#include "app/BlockCommands.h"
+#include "app/block_commands.h"
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QProcess>
 #include <QUrl>
 #include <QMenu>
 #include <QWidget>
 
-#include "app/InfoPanel.h"
-#include "app/frmAddFile.h"
-#include "app/frmChangeFlag.h"
-#include "app/frmCompare.h"
-#include "app/frmWait.h"
-#include "app/mComdlg.h"
+#include "app/info_panel.h"
+#include "app/add_file_dialog.h"
+#include "app/flags_dialog.h"
+#include "app/compare_dialog.h"
+#include "app/wait_window.h"
+#include "app/file_dialogs.h"
 #include "app/out_of_memory.h"
 #include "app/patch_document.h"
 #include "app/prompts.h"
@@ -20,36 +21,44 @@
 #include "gamefiles/import.h"
 #include "codecs/wav.h"
 #include "gamefiles/whole_files.h"
+#include "patch/block_tree.h"
 #include "patch/file_types.h"
 #include "io/save_file.h"
+#include "io/counted.h"
 #include "patch/user_numbers.h"
 
 namespace {
 const QString kDatafileFilter = QStringLiteral("Datafile (*.dat) |*.dat");
-const QString kBitmapFilter = QStringLiteral("Windows bitmap (*.bmp) |*.bmp|PNG picture (*.png) |*.png");
+const QString kBitmapFilter =
+    QStringLiteral("Pictures (*.bmp *.png) |*.bmp;*.png|Windows bitmap (*.bmp) |*.bmp|PNG picture (*.png) |*.png");
 }  // namespace
 
 BlockCommands::BlockCommands(QWidget* window, PatchDocument& document, InfoPanel* panel)
     : QObject(window), window_(window), document_(document), panel_(panel) {
-    remove_ = Make("actRemove", QStringLiteral("Remove"), QKeySequence::Delete, &BlockCommands::Remove);
+    struct Command {
+        QAction* BlockCommands::*action;
+        const char *name, *caption, *key;  // the key's text; nullptr for the platform's Delete
+        void (BlockCommands::*run)();
+    };
+    static constexpr Command kCommands[] = {
+        {&BlockCommands::remove_, "actRemove", "&Remove", nullptr, &BlockCommands::Remove},
+        {&BlockCommands::saveToFile_, "actSaveToFile", "Save to &File", "Ctrl+Shift+D", &BlockCommands::SaveToFile},
+        {&BlockCommands::loadFromDatafile_, "actLoadFromDatafile", "Load from &Datafile", "Ctrl+D",
+         &BlockCommands::LoadFromDatafile},
+        {&BlockCommands::saveToBmp_, "actSaveToBmp", "Save to &Bmp", "Ctrl+Shift+B", &BlockCommands::SaveToBmp},
+        {&BlockCommands::loadFromBmp_, "actLoadFromBMP", "&Load from BMP", "Ctrl+B", &BlockCommands::LoadFromBmp},
+        {&BlockCommands::addFromCompare_, "actAddFromCompare", "Add from &compare", "Ctrl+K",
+         &BlockCommands::AddFromCompare},
+        {&BlockCommands::addFile_, "actAddFile", "&Add file", "Ctrl+Shift+A", &BlockCommands::AddFile},
+        {&BlockCommands::changeFlags_, "actChangeFlags", "Chan&ge Flags", "Ctrl+G", &BlockCommands::ChangeFlags},
+        {&BlockCommands::saveAsWav_, "actSaveAsWAV", "Save as &WAV", "Ctrl+Shift+W", &BlockCommands::SaveAsWav},
+    };
+    for (const Command& c : kCommands)
+        this->*c.action = Make(c.name, QString::fromLatin1(c.caption),
+                               c.key ? QKeySequence(QString::fromLatin1(c.key)) : QKeySequence(QKeySequence::Delete),
+                               c.run);
     // Delete belongs to the tree: in a text box it deletes text.
     remove_->setShortcutContext(Qt::WidgetShortcut);
-    saveToFile_ = Make("actSaveToFile", QStringLiteral("Save to File"), QKeySequence(QStringLiteral("Ctrl+Shift+D")),
-                       &BlockCommands::SaveToFile);
-    loadFromDatafile_ = Make("actLoadFromDatafile", QStringLiteral("Load from Datafile"),
-                             QKeySequence(QStringLiteral("Ctrl+D")), &BlockCommands::LoadFromDatafile);
-    saveToBmp_ = Make("actSaveToBmp", QStringLiteral("Save to Bmp"), QKeySequence(QStringLiteral("Ctrl+Shift+B")),
-                      &BlockCommands::SaveToBmp);
-    loadFromBmp_ = Make("actLoadFromBMP", QStringLiteral("Load from BMP"), QKeySequence(QStringLiteral("Ctrl+B")),
-                        &BlockCommands::LoadFromBmp);
-    addFromCompare_ = Make("actAddFromCompare", QStringLiteral("Add from compare"),
-                           QKeySequence(QStringLiteral("Ctrl+K")), &BlockCommands::AddFromCompare);
-    addFile_ = Make("actAddFile", QStringLiteral("Add file"), QKeySequence(QStringLiteral("Ctrl+Shift+A")),
-                    &BlockCommands::AddFile);
-    changeFlags_ = Make("actChangeFlags", QStringLiteral("Change Flags"), QKeySequence(QStringLiteral("Ctrl+G")),
-                        &BlockCommands::ChangeFlags);
-    saveAsWav_ = Make("actSaveAsWAV", QStringLiteral("Save as WAV"), QKeySequence(QStringLiteral("Ctrl+Shift+W")),
-                      &BlockCommands::SaveAsWav);
     SetCurrent(std::nullopt);
 }
 
@@ -59,7 +68,9 @@ QAction* BlockCommands::Make(const char* name, const QString& caption, const QKe
     a->setObjectName(QString::fromLatin1(name));
     a->setShortcut(key);
     connect(a, &QAction::triggered, this,
-            [this, run, caption] { RunGuarded(window_, caption, [&] { (this->*run)(); }); });
+            [this, run, title = QString(caption).remove(QLatin1Char('&'))] {
+                RunGuarded(window_, title, [&] { (this->*run)(); });
+            });
     actions_.append(a);
     return a;
 }
@@ -76,7 +87,7 @@ void BlockCommands::SetCurrent(std::optional<BlockId> id) {
     saveAsWav_->setEnabled(block && f == kSound);
     loadFromDatafile_->setEnabled(fileType && IsDataFileType(f));
     addFromCompare_->setEnabled(fileType && IsDataFileType(f));
-    loadFromBmp_->setEnabled(fileType && f == kGumps);
+    loadFromBmp_->setEnabled(id && f == kGumps);
     addFile_->setEnabled(fileType && f == kFiles);
 }
 
@@ -98,13 +109,36 @@ bool BlockCommands::Done(const Status& done, const QString& title) const {
     return done.has_value();
 }
 
+void BlockCommands::KeepFlags(Patch& added, std::uint8_t fileId) const {
+    for (PatchBlock& b : added[fileId].blocks)
+        if (const PatchBlock* old = document_.patch().LiveBlock(fileId, b.number)) {
+            b.flagA = old->flagA;
+            b.flagB = old->flagB;
+        }
+}
+
+QString BlockCommands::NameOf(BlockId id) {
+    return QString::fromStdString(FileTypes()[id.fileId].name + " " + BlockNodeText(id.fileId, id.blockNumber, false));
+}
+
+std::optional<std::int32_t> BlockCommands::AskNumber(const QString& title, const QString& illegal,
+                                                     const QString& illegalTitle) {
+    for (QString typed;;) {
+        typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, typed);
+        if (typed.isEmpty()) return std::nullopt;
+        if (const auto n = ParseNumber(typed.toStdString(), 0, 65535)) return static_cast<std::int32_t>(*n);
+        CurrentPrompts().Message(window_, illegal, illegalTitle);
+    }
+}
+
 void BlockCommands::Remove() {
     if (!current_ || !current_->IsBlock()) return;
-    const auto slot = document_.patch().FindLiveBlock(current_->fileId, current_->blockNumber);
+    const BlockId id = *current_;
+    const auto slot = document_.patch().FindLiveBlock(id.fileId, id.blockNumber);
     if (!slot) return;
     PatchEdit edit;
-    edit.removals.push_back({current_->fileId, static_cast<std::int32_t>(*slot), current_->blockNumber});
-    document_.Run(QStringLiteral("Remove"), std::move(edit));
+    edit.removals.push_back({id.fileId, static_cast<std::int32_t>(*slot), id.blockNumber});
+    if (document_.Run(QStringLiteral("Remove"), std::move(edit))) emit Reported(QStringLiteral("Removed %1").arg(NameOf(id)));
 }
 
 void BlockCommands::SaveToFile() {
@@ -117,66 +151,65 @@ void BlockCommands::SaveToFile() {
     }
     // The patch cannot change while the dialog is open, but the data is
     // taken after it, so that nothing holds on to a slot across it.
+    const QString name = QStringLiteral("%1-0x%2.dat")
+                             .arg(QString::fromStdString(FileTypes()[current_->fileId].name).toLower())
+                             .arg(current_->blockNumber, 4, 16, QLatin1Char('0'));
     const QString chosen = ShowSaveDialog(window_, kDatafileFilter, QStringLiteral("Select data to save to"),
-                                          Folder::RawBlocks, QStringLiteral("dat"));
+                                          Folder::RawBlocks, QStringLiteral("dat"), name);
     if (chosen.isEmpty()) return;
     block = document_.patch().LiveBlock(current_->fileId, current_->blockNumber);
     if (!block) return;
-    Done(WriteBeside(EnsureExtension(chosen, QStringLiteral("dat")).toStdString(), block->bytes),
-         QStringLiteral("Save block"));
+    const QString path = EnsureExtension(chosen, QStringLiteral("dat"));
+    if (Done(WriteBeside(path.toStdString(), block->bytes), QStringLiteral("Save block")))
+        emit Reported(QStringLiteral("Saved %1 to %2").arg(NameOf(*current_), path));
 }
 
 void BlockCommands::LoadFromDatafile() {
     if (!current_ || current_->IsBlock() || !IsDataFileType(current_->fileId)) return;
     const std::uint8_t fileId = current_->fileId;
-    const QString typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"),
-                                                 QStringLiteral("Import from datafile"), QStringLiteral("0"));
-    if (typed.isEmpty()) return;
-    const auto n = ParseNumber(typed.toStdString(), 0, 65535);
-    if (!n) {
-        CurrentPrompts().Message(window_, QStringLiteral("Illegal blocknumber!"), QStringLiteral("Import block from datafile"));
-        return;
-    }
+    const std::optional<std::int32_t> n = AskNumber(QStringLiteral("Import from datafile"),
+                                                    QStringLiteral("Illegal blocknumber!"),
+                                                    QStringLiteral("Import block from datafile"));
+    if (!n) return;
     const QString path =
         ShowOpenDialog(window_, kDatafileFilter, QStringLiteral("Select datafile to import"), Folder::RawBlocks);
     if (path.isEmpty()) return;
     PatchEdit edit;
-    if (!Done(LoadBlockFromDatafile(edit.added, fileId, static_cast<std::int32_t>(*n), path.toStdString()),
+    if (!Done(LoadBlockFromDatafile(edit.added, fileId, *n, path.toStdString()),
               QStringLiteral("Import block from datafile")))
         return;
-    document_.Run(QStringLiteral("Load from Datafile"), std::move(edit));
+    KeepFlags(edit.added, fileId);
+    if (document_.Run(QStringLiteral("Load from Datafile"), std::move(edit)))
+        emit Reported(QStringLiteral("Loaded %1 from %2").arg(NameOf({fileId, *n}), path));
 }
 
 void BlockCommands::SaveToBmp() {
     if (!current_ || !current_->IsBlock() || current_->fileId != kGumps) return;
     QString path = ShowSaveDialog(window_, kBitmapFilter, QStringLiteral("Select windows bitmap to save to"),
-                                  Folder::Pictures, QStringLiteral("bmp"));
+                                  Folder::Pictures, QStringLiteral("bmp"),
+                                  QStringLiteral("gump-0x%1.bmp").arg(current_->blockNumber, 4, 16, QLatin1Char('0')));
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
         path = EnsureExtension(path, QStringLiteral("bmp"));
     Status saved = RefuseOverwriting(path.toStdString(), document_.Path(), "the patch");
+    if (saved && panel_->Picture().isNull()) saved = Error("The gump has no picture to save.");
     if (saved) saved = SavePicture(panel_->Picture(), path);
-    Done(saved, QStringLiteral("Save to Bmp"));
+    if (Done(saved, QStringLiteral("Save to Bmp")))
+        emit Reported(QStringLiteral("Saved the picture of %1 to %2").arg(NameOf(*current_), path));
 }
 
 void BlockCommands::LoadFromBmp() {
-    if (!current_ || current_->IsBlock() || current_->fileId != kGumps) return;
+    if (!current_ || current_->fileId != kGumps) return;
     LoadGumpPicture(QString(), *current_);
 }
 
 void BlockCommands::LoadGumpPicture(const QString& dropped, BlockId target) {
     if (target.fileId != kGumps) return;
     const QString title = QStringLiteral("Import Gump from Bmp");
-    std::optional<std::int32_t> n = target.IsBlock() ? std::optional(target.blockNumber) : std::nullopt;
-    if (!n) {
-        const QString typed =
-            CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, QStringLiteral("0"));
-        n = ParseNumber(typed.toStdString(), 0, 65535);
-        if (!n) {
-            CurrentPrompts().Message(window_, QStringLiteral("Illegal blocknumber! Gump blocks goes from 0 to 65535."), title);
-            return;
-        }
-    }
+    const std::optional<std::int32_t> n =
+        target.IsBlock() ? std::optional(target.blockNumber)
+                         : AskNumber(title, QStringLiteral("Illegal blocknumber! Gump blocks goes from 0 to 65535."), title);
+    if (!n) return;
     const QString path = !dropped.isEmpty() ? dropped
                                             : ShowOpenDialog(window_, kBitmapFilter,
                                                              QStringLiteral("Select windows bitmap to import"), Folder::Pictures);
@@ -184,8 +217,8 @@ void BlockCommands::LoadGumpPicture(const QString& dropped, BlockId target) {
     const Result<QImage> picture = LoadPicture(path);
     PatchEdit edit;
     if (!Done(picture ? ImportGumpFromBmp(edit.added, *n, *picture) : Status(picture.error()), title)) return;
-    document_.Run(QStringLiteral("Load from BMP"), std::move(edit));
-    emit Reported(QStringLiteral("Gump %1 is now the picture %2").arg(*n).arg(path));
+    if (document_.Run(QStringLiteral("Load from BMP"), std::move(edit)))
+        emit Reported(QStringLiteral("%1 is now the picture %2").arg(NameOf({kGumps, *n}), path));
 }
 
 void BlockCommands::AddFromCompare() {
@@ -193,13 +226,13 @@ void BlockCommands::AddFromCompare() {
     const std::uint8_t fileId = current_->fileId;
     CompareChoice choice;
     {
-        frmCompare dialog(window_, fileId);
+        CompareDialog dialog(window_, fileId);
         if (CurrentPrompts().Exec(&dialog) != QDialog::Accepted) return;
         choice = dialog.Choice();
     }
     PatchEdit edit;
     const Result<ImportReport> report = [&] {
-        WaitScope wait(window_, QStringLiteral("Comparing muls. Please wait."));
+        WaitScope wait(window_, QStringLiteral("Comparing muls. Please wait."), QStringLiteral("Comparing"));
         return CompareBlocks(edit.added, fileId, choice.base, choice.altered, {}, wait.Cancellable());
     }();
     if (!report && report.error().code == ErrorCode::kCancelled) {
@@ -228,17 +261,18 @@ void BlockCommands::AddFile() {
     if (!current_ || current_->IsBlock() || current_->fileId != kFiles) return;
     PatchEdit edit;
     {
-        frmAddFile dialog(window_);
+        AddFileDialog dialog(window_);
         if (CurrentPrompts().Exec(&dialog) != QDialog::Accepted) return;
         edit.added = std::move(dialog.Added());
     }
-    // The new copy replaces the one the patch holds and keeps its flags.
-    for (PatchBlock& b : edit.added[kFiles].blocks)
-        if (const PatchBlock* old = document_.patch().LiveBlock(kFiles, b.number)) {
-            b.flagA = old->flagA;
-            b.flagB = old->flagB;
-        }
-    document_.Run(QStringLiteral("Add file"), std::move(edit));
+    KeepFlags(edit.added, kFiles);
+    QString added;
+    for (const PatchBlock& b : edit.added[kFiles].blocks) {
+        added = QStringLiteral("Added %1 (%2)")
+                    .arg(QString::fromStdString(WholeFileText(b.number)),
+                         QString::fromStdString(Counted(b.Length(), "byte")));
+    }
+    if (document_.Run(QStringLiteral("Add file"), std::move(edit))) emit Reported(added);
 }
 
 void BlockCommands::ChangeFlags() {
@@ -247,7 +281,7 @@ void BlockCommands::ChangeFlags() {
     const auto slot = document_.patch().FindLiveBlock(id.fileId, id.blockNumber);
     if (!slot) return;
     const PatchBlock& block = document_.patch()[id.fileId].blocks[*slot];
-    frmChangeFlag dialog(window_, static_cast<std::uint16_t>(block.flagA), static_cast<std::uint16_t>(block.flagB));
+    FlagsDialog dialog(window_, static_cast<std::uint16_t>(block.flagA), static_cast<std::uint16_t>(block.flagB));
     if (CurrentPrompts().Exec(&dialog) != QDialog::Accepted) return;
     const auto a = static_cast<std::int16_t>(dialog.FlagA() & 0xFFFF);
     const auto b = static_cast<std::int16_t>(dialog.FlagB() & 0xFFFF);
@@ -255,7 +289,11 @@ void BlockCommands::ChangeFlags() {
     if (now.flagA == a && now.flagB == b) return;
     PatchEdit edit;
     edit.flags.push_back({id.fileId, static_cast<std::int32_t>(*slot), a, b});
-    document_.Run(QStringLiteral("Change Flags"), std::move(edit));
+    if (document_.Run(QStringLiteral("Change Flags"), std::move(edit)))
+        emit Reported(QStringLiteral("Flags of %1 set to %2 and %3")
+                          .arg(NameOf(id))
+                          .arg(static_cast<std::uint16_t>(a))
+                          .arg(static_cast<std::uint16_t>(b)));
 }
 
 Status BlockCommands::WriteWav(const std::string& path) const {
@@ -275,8 +313,9 @@ Status BlockCommands::WriteBeside(const std::string& path, ByteView bytes) const
 
 void BlockCommands::SaveAsWav() {
     if (!current_ || !current_->IsBlock() || current_->fileId != kSound) return;
-    const QString chosen = ShowSaveDialog(window_, QStringLiteral("WAV sound (*.wav) |*.wav"),
-                                          QStringLiteral("Save as WAV"), Folder::RawBlocks, QStringLiteral("wav"));
+    const QString chosen = ShowSaveDialog(window_, QStringLiteral("WAV sound (*.wav) |*.wav"), QStringLiteral("Save as WAV"),
+                                          Folder::RawBlocks, QStringLiteral("wav"),
+                                          QStringLiteral("sound-0x%1.wav").arg(current_->blockNumber, 4, 16, QLatin1Char('0')));
     if (chosen.isEmpty()) return;
     const QString path = EnsureExtension(chosen, QStringLiteral("wav"));
     if (Done(WriteWav(path.toStdString()), QStringLiteral("Save as WAV"))) emit Reported(QStringLiteral("Saved %1").arg(path));
@@ -287,5 +326,30 @@ void BlockCommands::PlaySound() {
     if (!sounds_) sounds_ = std::make_unique<QTemporaryDir>();
     const QString path = sounds_->filePath(QStringLiteral("sound-%1.wav").arg(current_->blockNumber));
     const Status written = sounds_->isValid() ? WriteWav(path.toStdString()) : Error("Cannot make a temporary folder.");
-    if (Done(written, QStringLiteral("Play"))) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!Done(written, QStringLiteral("Play"))) return;
+    emit Reported(QStringLiteral("Playing %1").arg(NameOf(*current_)));
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) SayNoPlayer();
+#else
+    // The opener's exit code tells whether the desktop found a player for it.
+    auto* opener = new QProcess(this);
+    connect(opener, &QProcess::errorOccurred, this, [this, opener](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;
+        SayNoPlayer();
+        opener->deleteLater();
+    });
+    connect(opener, &QProcess::finished, this, [this, opener](int code, QProcess::ExitStatus status) {
+        if (status != QProcess::NormalExit || code != 0) SayNoPlayer();
+        opener->deleteLater();
+    });
+    opener->start(soundOpener_, {path});
+#endif
+}
+
+void BlockCommands::SayNoPlayer() {
+    emit Reported(QStringLiteral("The desktop found no player for the sound"));
+    CurrentPrompts().Message(window_,
+                             QStringLiteral("The desktop has no program that plays this sound. Use Save as WAV to "
+                                            "keep it as a file and play it with a player of your choice."),
+                             QStringLiteral("Play"));
 }

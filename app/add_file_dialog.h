@@ -9,10 +9,10 @@
 class QComboBox;
 class QLineEdit;
 
-class frmAddFile : public QDialog {
+class AddFileDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAddFile(QWidget* owner);
+    explicit AddFileDialog(QWidget* owner);
 
     // The block read, once the dialog was accepted.
     Patch& Added() { return added_; }

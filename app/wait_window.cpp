@@ -1,14 +1,14 @@
-#include "app/frmWait.h"
+#include "app/wait_window.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmWait::frmWait(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+WaitWindow::WaitWindow(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("frmWait"));
-    setWindowTitle(QString());
     setAttribute(Qt::WA_DeleteOnClose);
     lblMessage_ = new QLabel(this);
     lblMessage_->setObjectName(QStringLiteral("lblMessage"));
@@ -33,27 +33,30 @@ frmWait::frmWait(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::CustomizeWindow
     setMinimumWidth(320);
 }
 
-void frmWait::SetMessage(const QString& text) { lblMessage_->setText(text); }
+void WaitWindow::SetMessage(const QString& text) { lblMessage_->setText(text); }
 
-void frmWait::ShowProgress() {
+void WaitWindow::ShowProgress() {
     prgWait_->show();
     cmdCancelWait_->show();
     adjustSize();
 }
 
-bool frmWait::Report(std::int64_t done, std::int64_t total) {
+bool WaitWindow::Report(std::int64_t done, std::int64_t total) {
     // The bar counts in per mille: a QProgressBar holds only int ranges.
     prgWait_->setRange(0, 1000);
     prgWait_->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
-    lblCount_->setText(QStringLiteral("%1 of %2").arg(done).arg(total));
+    // Grouped as the messages group their numbers ("2,000,000"), whatever the locale.
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    lblCount_->setText(QStringLiteral("%1 of %2").arg(english.toString(done), english.toString(total)));
     // The owner is disabled, so of all input only the Cancel button can act.
     QApplication::processEvents();
     return !cancelled_;
 }
 
-WaitScope::WaitScope(QWidget* owner, const QString& message)
-    : owner_(owner), ownerWasEnabled_(owner ? owner->isEnabled() : true), window_(new frmWait(owner)) {
+WaitScope::WaitScope(QWidget* owner, const QString& message, const QString& doing)
+    : owner_(owner), ownerWasEnabled_(owner ? owner->isEnabled() : true), window_(new WaitWindow(owner)) {
     window_->SetMessage(message);
+    window_->setWindowTitle(QStringLiteral("Palindra \u2014 %1\u2026").arg(doing));
     if (owner_) owner_->setEnabled(false);
     window_->setEnabled(true);
     window_->setWindowModality(Qt::WindowModal);

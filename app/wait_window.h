@@ -9,10 +9,10 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-class frmWait : public QWidget {
+class WaitWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit frmWait(QWidget* owner);
+    explicit WaitWindow(QWidget* owner);
     void SetMessage(const QString& text);
     // Shows the bar and the Cancel button.
     void ShowProgress();
@@ -32,7 +32,8 @@ private:
 // input meanwhile, so no second command runs while the patch is changing.
 class WaitScope {
 public:
-    WaitScope(QWidget* owner, const QString& message);
+    // The window is titled "Palindra — <doing>…" ("Importing").
+    WaitScope(QWidget* owner, const QString& message, const QString& doing);
     ~WaitScope();
     WaitScope(const WaitScope&) = delete;
     WaitScope& operator=(const WaitScope&) = delete;
@@ -43,5 +44,5 @@ public:
 private:
     QWidget* owner_;
     bool ownerWasEnabled_;
-    frmWait* window_;
+    WaitWindow* window_;
 };

@@ -1,4 +1,4 @@
-#include "app/frmAddFile.h"
+#include "app/add_file_dialog.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -6,13 +6,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/mComdlg.h"
+#include "app/file_dialogs.h"
 #include "app/widgets.h"
 #include "app/prompts.h"
 #include "gamefiles/whole_files.h"
 #include "io/binary_io.h"
 
-frmAddFile::frmAddFile(QWidget* owner) : QDialog(owner) {
+AddFileDialog::AddFileDialog(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmAddFile"));
     setWindowTitle(QStringLiteral("Add file"));
     auto* Label15 = Named(new QLabel(QStringLiteral("Select filetype:"), this), "Label15");
@@ -22,8 +22,7 @@ frmAddFile::frmAddFile(QWidget* owner) : QDialog(owner) {
     cboType_->addItems({QStringLiteral("Client.exe"), QStringLiteral("Readme.txt"), QStringLiteral("Map0.mul")});
     txtFile_ = Named(new QLineEdit(this), "txtFile");
     txtFile_->setMinimumWidth(300);
-    auto* cmdFile = Named(new QPushButton(QStringLiteral("..."), this), "cmdFile");
-    cmdFile->setFixedWidth(32);
+    auto* cmdFile = BrowseButton(this, "cmdFile");
     auto* cmdAdd = Named(new QPushButton(QStringLiteral("Add"), this), "cmdAdd");
     cmdAdd->setDefault(true);
     auto* cmdCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
@@ -38,17 +37,18 @@ frmAddFile::frmAddFile(QWidget* owner) : QDialog(owner) {
     grid->addWidget(cmdFile, 3, 2);
     grid->addWidget(cmdAdd, 0, 3);
     grid->addWidget(cmdCancel, 1, 3);
-    SetTabOrder({cmdAdd, cmdCancel, cboType_, txtFile_, cmdFile});
+    SetTabOrder({cboType_, txtFile_, cmdFile, cmdAdd, cmdCancel});
+    cboType_->setFocus();
 
     connect(cmdFile, &QPushButton::clicked, this, [this] {
-        const QString path = ShowOpenDialog(this, QStringLiteral("File (*.*) |*.*"), QStringLiteral("Add file"), Folder::GameFiles);
+        const QString path = ShowOpenDialog(this, QString(), QStringLiteral("Add file"), Folder::GameFiles);
         if (!path.isEmpty()) txtFile_->setText(path);
     });
-    connect(cmdAdd, &QPushButton::clicked, this, &frmAddFile::Add);
+    connect(cmdAdd, &QPushButton::clicked, this, &AddFileDialog::Add);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void frmAddFile::Add() {
+void AddFileDialog::Add() {
     const std::string path = txtFile_->text().toStdString();
     if (!IsExistingFile(path)) {
         CurrentPrompts().Message(this, QStringLiteral("You must select a file to add first."), QStringLiteral("Add file"));

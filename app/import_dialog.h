@@ -1,5 +1,6 @@
 // The import dialog: reads blocks from a patch project file, a verdata file,
 // or a block range of a game data file and its index, and hands them over.
+// Closing it hides it: the next showing starts with what was chosen before.
 #pragma once
 
 #include <QDialog>
@@ -17,11 +18,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// True when `path` names an existing file; otherwise says so in a message
-// box titled with the path.
-bool FileExists(QWidget* owner, const QString& path);
-
-class frmImport : public QDialog {
+class ImportDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kPatchFileType = 300;
@@ -29,17 +26,21 @@ public:
 
     // `accept` receives the blocks read, to be appended to the document, and
     // what the import did; false when they could not be appended.
-    frmImport(QWidget* owner, std::function<bool(Patch&&, const ImportReport&)> accept);
+    ImportDialog(QWidget* owner, std::function<bool(Patch&&, const ImportReport&)> accept);
 
-    void OnTypeSelected();
-    // Chooses the file type (a file ID or kVerdataType) and fills in the file.
+    // Chooses the file type (a file ID or kVerdataType; -1 keeps the one
+    // chosen) and fills in the file.
     void Prefill(int typeCode, const QString& mulPath);
     void Import();
     void Cancel();
 
 private:
+    void OnTypeSelected();
     void BrowseMul();
     void BrowseIdx();
+    // A data file chosen beside its usual index fills in the index, unless
+    // the user chose another.
+    void OnMulChanged();
     // Shows the rows the type and the chosen file need: a game data package
     // needs no index.
     void ShowRows();
@@ -54,4 +55,5 @@ private:
     QCheckBox* chkSkipAbsent_;
     QLineEdit *txtMUL_, *txtIDX_, *txtFileIDFrom_, *txtFileIDTo_, *txtBlockFrom_, *txtBlockTo_;
     QWidget *lblIDX_, *cmdIDX_, *lblFileID_, *lblFileIDTo_;
+    QString filledIdx_;  // the index filled in for the data file
 };

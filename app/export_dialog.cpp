@@ -1,13 +1,15 @@
-#include "app/frmExport.h"
+#include "app/export_dialog.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/frmWait.h"
-#include "app/mComdlg.h"
+#include "app/wait_window.h"
+#include "app/file_dialogs.h"
 #include "app/widgets.h"
 #include "app/out_of_memory.h"
 #include "app/prompts.h"
@@ -16,11 +18,10 @@
 #include "io/binary_io.h"
 #include "io/save_file.h"
 
-frmExport::frmExport(QWidget* owner, const Patch& patch, const std::string& patchPath, const std::string& verdataPath)
+ExportDialog::ExportDialog(QWidget* owner, const Patch& patch, const std::string& patchPath, const std::string& verdataPath)
     : QDialog(owner), patch_(patch), patchPath_(patchPath), verdataPath_(verdataPath) {
     setObjectName(QStringLiteral("frmExport"));
     setWindowTitle(QStringLiteral("Export to verdata.mul"));
-    setAttribute(Qt::WA_DeleteOnClose);
 
     auto* cmdExport = new QPushButton(QStringLiteral("Export"), this);
     cmdExport->setObjectName(QStringLiteral("cmdExport"));
@@ -30,9 +31,7 @@ frmExport::frmExport(QWidget* owner, const Patch& patch, const std::string& patc
     txtFile_ = new QLineEdit(this);
     txtFile_->setObjectName(QStringLiteral("txtFile"));
     txtFile_->setMinimumWidth(300);
-    auto* cmdFile = new QPushButton(QStringLiteral("..."), this);
-    cmdFile->setObjectName(QStringLiteral("cmdFile"));
-    cmdFile->setFixedWidth(32);
+    auto* cmdFile = BrowseButton(this, "cmdFile");
     auto* Label2 = new QLabel(QStringLiteral("Export to:"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     chkInclude_ = new QCheckBox(QStringLiteral("Include origional verdata"), this);
@@ -46,20 +45,27 @@ frmExport::frmExport(QWidget* owner, const Patch& patch, const std::string& patc
     grid->addWidget(chkInclude_, 1, 1);
     grid->addWidget(cmdExport, 0, 3);
     grid->addWidget(cmdCancel, 1, 3);
-    SetTabOrder({cmdExport, cmdCancel, txtFile_, cmdFile, chkInclude_});
+    SetTabOrder({txtFile_, cmdFile, chkInclude_, cmdExport, cmdCancel});
+    txtFile_->setFocus();
 
-    connect(cmdExport, &QPushButton::clicked, this, &frmExport::Export);
+    connect(cmdExport, &QPushButton::clicked, this, &ExportDialog::Export);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
-    connect(cmdFile, &QPushButton::clicked, this, &frmExport::Browse);
+    connect(cmdFile, &QPushButton::clicked, this, &ExportDialog::Browse);
 }
 
-void frmExport::Browse() {
+void ExportDialog::Browse() {
+    // Never the base verdata, which an export may not replace.
+    const QString base = QFileInfo(QString::fromStdString(verdataPath_)).absoluteFilePath();
+    const QString name = QFileInfo(QDir(StartFolder(this, Folder::GameFiles)).filePath(QStringLiteral("verdata.mul")))
+                                     .absoluteFilePath() == base
+                             ? QStringLiteral("new-verdata.mul")
+                             : QStringLiteral("verdata.mul");
     const QString path = ShowSaveDialog(this, QStringLiteral("Verdata (*.mul) |*.mul"), QStringLiteral("Export to"),
-                                        Folder::GameFiles, QStringLiteral("mul"));
+                                        Folder::GameFiles, QStringLiteral("mul"), name);
     if (!path.isEmpty()) txtFile_->setText(path);
 }
 
-void frmExport::Export() {
+void ExportDialog::Export() {
     if (txtFile_->text().isEmpty()) {
         CurrentPrompts().Message(this, QStringLiteral("You must first select a filename for your new verdata.mul"),
                                  QStringLiteral("Export ot verdata.mul"));
@@ -79,7 +85,7 @@ void frmExport::Export() {
     Status written = RefuseOverwriting(target, patchPath_, "the patch");
     if (written) {
         try {
-            WaitScope wait(parentWidget(), QStringLiteral("Creating verdata.mul. Please wait."));
+            WaitScope wait(parentWidget(), QStringLiteral("Creating verdata.mul. Please wait."), QStringLiteral("Exporting"));
             written = WriteVerdata(target, patch_, base, wait.Cancellable());
         } catch (const std::bad_alloc&) {
             written = Error(OutOfMemoryText().toStdString(), ErrorCode::kOutOfMemory);

@@ -1,16 +1,16 @@
-#include "app/frmSettings.h"
+#include "app/settings_dialog.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/mComdlg.h"
+#include "app/file_dialogs.h"
 #include "app/widgets.h"
 #include "app/settings.h"
 #include "io/binary_io.h"
 
-frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
+SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Settings"));
     const auto store = OpenSettingsStore();
@@ -46,9 +46,7 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
         boxes[i] = new QLineEdit(store->value(r.key).toString(), this);
         boxes[i]->setObjectName(QString::fromLatin1(r.box));
         boxes[i]->setMinimumWidth(320);
-        buttons[i] = new QPushButton(QStringLiteral("..."), this);
-        buttons[i]->setObjectName(QString::fromLatin1(r.button));
-        buttons[i]->setFixedWidth(32);
+        buttons[i] = BrowseButton(this, r.button);
         const QString title = QString::fromLatin1(r.title), filter = QString::fromLatin1(r.filter);
         QLineEdit* box = boxes[i];
         connect(buttons[i], &QPushButton::clicked, this, [this, box, title, filter] { Browse(box, title, filter); });
@@ -76,18 +74,19 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     grid->addWidget(cmdSave, 0, 3);
     grid->addWidget(cmdCancel, 1, 3);
-    connect(cmdSave, &QPushButton::clicked, this, &frmSettings::SaveAndClose);
+    connect(cmdSave, &QPushButton::clicked, this, &SettingsDialog::SaveAndClose);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    SetTabOrder({cmdSave, cmdCancel, boxes[0], buttons[0], boxes[1], buttons[1], boxes[2], buttons[2]});
+    SetTabOrder({boxes[0], buttons[0], boxes[1], buttons[1], boxes[2], buttons[2], cmdSave, cmdCancel});
+    boxes[0]->setFocus();
 }
 
-void frmSettings::Browse(QLineEdit* box, const QString& title, const QString& filter) {
+void SettingsDialog::Browse(QLineEdit* box, const QString& title, const QString& filter) {
     const QString path = ShowOpenDialog(this, filter, title, Folder::GameFiles);
     if (!path.isEmpty()) box->setText(path);
 }
 
-void frmSettings::SaveAndClose() {
+void SettingsDialog::SaveAndClose() {
     const auto store = OpenSettingsStore();
     store->setValue(kVerdataPathKey, txtVerdata_->text());
     store->setValue(kTiledataPathKey, txtTileData_->text());
