@@ -64,11 +64,8 @@ std::int64_t DataFile::Count() const { return data_.IsOpen() ? count_ : 0; }
 DataFile::Entry DataFile::ReadEntry(std::int32_t n) {
     Entry e;
     if (!indexed_) {
-        const bool low = n < cut_.lowCount;
-        e.length = low ? cut_.lowSize : cut_.highSize;
-        e.offset = low ? static_cast<std::int64_t>(n) * cut_.lowSize
-                       : static_cast<std::int64_t>(cut_.lowCount) * cut_.lowSize +
-                             static_cast<std::int64_t>(n - cut_.lowCount) * cut_.highSize;
+        e.length = cut_.SizeOf(n);
+        e.offset = cut_.OffsetOf(n);
         e.flagA = e.flagB = -1;
         return e;
     }

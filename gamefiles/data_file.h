@@ -21,6 +21,12 @@ struct BlockCut {
     std::int32_t lowSize = 0;
     std::int32_t highSize = 0;
     static BlockCut Fixed(std::int32_t size) { return {0, size, size}; }
+    // The size of block n and where it begins.
+    std::int32_t SizeOf(std::int32_t n) const { return n < lowCount ? lowSize : highSize; }
+    std::int64_t OffsetOf(std::int32_t n) const {
+        return n < lowCount ? std::int64_t{n} * lowSize
+                            : std::int64_t{lowCount} * lowSize + std::int64_t{n - lowCount} * highSize;
+    }
     bool operator==(const BlockCut&) const = default;
 };
 

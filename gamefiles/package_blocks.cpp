@@ -49,7 +49,7 @@ Result<Bytes> MultiRecordToBlock(ByteView record) {
     const std::uint32_t tiles = GetLE32(record.data() + 4);
     if (tiles > (record.size() - 8) / 14) return Error("the multi record claims more tiles than it holds");
     Bytes out;
-    out.reserve(static_cast<std::size_t>(tiles) * 16);
+    out.reserve(static_cast<std::size_t>(tiles) * kMultiRowSize);
     std::size_t at = 8;
     for (std::uint32_t t = 0; t < tiles; ++t) {
         if (record.size() - at < 14) return Error("a multi tile runs past the end of the record");
@@ -57,12 +57,27 @@ Result<Bytes> MultiRecordToBlock(ByteView record) {
         const std::uint16_t flags = GetLE16(p + 8);
         const std::uint32_t ids = GetLE32(p + 10);
         if (ids > (record.size() - at - 14) / 4) return Error("a multi tile's id list runs past the end of the record");
-        std::uint8_t row[16] = {};
+        std::uint8_t row[kMultiRowSize] = {};
         std::copy(p, p + 8, row);  // item, x, y, z
         PutLE32(row + 8, (flags & 0x0001) ? 0 : 1);
         PutLE32(row + 12, (flags & 0x0100) ? 1 : 0);
-        out.insert(out.end(), row, row + 16);
+        out.insert(out.end(), row, row + kMultiRowSize);
         at += 14 + static_cast<std::size_t>(ids) * 4;
+    }
+    return out;
+}
+
+Bytes MultiBlockToRecord(std::int32_t id, ByteView rows) {
+    const std::size_t tiles = rows.size() / kMultiRowSize;
+    Bytes out(8 + tiles * 14);
+    PutLE32(out.data(), static_cast<std::uint32_t>(id));
+    PutLE32(out.data() + 4, static_cast<std::uint32_t>(tiles));
+    for (std::size_t t = 0; t < tiles; ++t) {
+        const std::uint8_t* row = rows.data() + t * kMultiRowSize;
+        std::uint8_t* tile = out.data() + 8 + t * 14;
+        std::copy(row, row + 8, tile);  // item, x, y, z
+        PutLE16(tile + 8, static_cast<std::uint16_t>((GetLE32(row + 8) == 0 ? 0x0001 : 0) |
+                                                     (GetLE32(row + 12) != 0 ? 0x0100 : 0)));
     }
     return out;
 }

@@ -49,5 +49,13 @@ private:
     std::string chunkError_;
 };
 
+// An old multi block is made of rows: u16 item, i16 x, y, z, u32 flag, u32 extra.
+inline constexpr std::size_t kMultiRowSize = 16;
+
 // The rows of an old multi block that a multi collection record holds.
 Result<Bytes> MultiRecordToBlock(ByteView record);
+// The multi collection record of multi `id` made of the whole rows of
+// `rows` (a partial last row is dropped): a tile a row, flagged 0x0001 where
+// the row's flag is 0 and 0x0100 where its extra is not, without id lists.
+// MultiRecordToBlock gives the rows back with flag and extra as 0 or 1.
+Bytes MultiBlockToRecord(std::int32_t id, ByteView rows);

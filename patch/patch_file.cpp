@@ -122,16 +122,17 @@ struct RecordRead {
 Status ReadRecord(BufferedReader& in, const RecordRead& how, std::int64_t r, ByteArena& arena, Patch& staged) {
     const std::int64_t at = in.Position();
     std::array<std::uint8_t, kRecordSize> rec{};
-    const std::string where = how.notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at);
-    if (!in.Read(rec)) return Error(where + " runs past the end of the file.");
+    // Made only for a message: a large patch has millions of records.
+    const auto where = [&] { return how.notPatch + "block " + std::to_string(r) + " at offset " + std::to_string(at); };
+    if (!in.Read(rec)) return Error(where() + " runs past the end of the file.");
     const std::uint8_t fileId = rec[0];
     const auto blockNumber = static_cast<std::int32_t>(GetLE32(&rec[1]));
     const auto length = static_cast<std::int32_t>(GetLE32(&rec[5]));
     // No writer stores a negative number; it would mark the block removed.
-    if (blockNumber < 0) return Error(where + " has the negative block number " + std::to_string(blockNumber) + ".");
+    if (blockNumber < 0) return Error(where() + " has the negative block number " + std::to_string(blockNumber) + ".");
     // Every length <= 0 is a block without data and is kept as stored.
     if (length > in.Remaining())
-        return Error(where + " claims " + std::to_string(length) + " bytes, but only " +
+        return Error(where() + " claims " + std::to_string(length) + " bytes, but only " +
                      std::to_string(in.Remaining()) + " remain.");
     const bool inRange = how.options.Keeps(fileId, blockNumber);
     BlockBytes data;

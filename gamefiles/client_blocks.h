@@ -1,0 +1,85 @@
+// What the client has: its block N of one file type, read from one form of
+// the client folder, with or without the client's verdata.mul over the data
+// files. Reads go through the readers of each form (DataFile, PackageBlocks,
+// the verdata reader of DataSource); blocks are shown where they lie, so a
+// walk over every block of a large file in order copies nothing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "gamefiles/client_folder.h"
+#include "gamefiles/data_source.h"
+#include "gamefiles/package_blocks.h"
+#include "io/bytes.h"
+#include "io/result.h"
+
+// The client's block. Valid until the next call of the ClientBlocks that
+// gave it.
+struct ClientBlock {
+    ByteView bytes;  // empty: the client has no data for the block
+    std::int16_t flagA = 0, flagB = 0;
+    // The file whose entry decided, as spelled in the folder ("art.mul",
+    // "verdata.mul", "artLegacyMUL.uop"), also for a block without data;
+    // "" when no file stands for the block (a whole file the folder lacks).
+    std::string_view source;
+    // Forms of fixed-size slots (fixed-size and grouped files, a map
+    // package): the size of slot N where the client's form holds it, else 0.
+    // A slot the file ends inside is held; `bytes` are then the part present.
+    std::int32_t slotSize = 0;
+    // The entry is damaged (offset < 0, data past the data file's end, cut
+    // off) or does not decode: it counts as no data, and a bake may say so.
+    bool damaged = false;
+
+    bool HasData() const { return !bytes.empty(); }
+};
+
+class ClientBlocks {
+public:
+    // Opens the blocks of `fileId` in `form`, which the folder must have
+    // (ClientFolder::Has). With `withVerdata` the folder's verdata.mul, if
+    // any, lies over the data files as the client applies it: a verdata
+    // block that does not fit the data file (see FitBlock) is not applied,
+    // as a bake leaves it out. Packages and whole files get no verdata:
+    // clients that read a package read no verdata for its type. Fails when
+    // a file does not open as its form (a tiledata file of neither layout,
+    // a package of another kind, a data file whose content is a package or
+    // a patch, a damaged verdata.mul), naming the file.
+    Status Open(const ClientFolder& folder, std::uint8_t fileId, ClientForm form, bool withVerdata);
+
+    std::uint8_t FileId() const { return fileId_; }
+    ClientForm Form() const { return form_; }
+    // The highest block number the form and the verdata over it hold; -1 for none.
+    std::int32_t Highest() const { return highest_; }
+
+    // The client's block n: absent and empty entries, entries past the end
+    // of an index or a package, damaged entries and blocks past the end of a
+    // fixed-size file have no data. Fastest when asked in increasing order.
+    ClientBlock Block(std::int32_t n);
+
+private:
+    ClientBlock FromDataFile(std::int32_t n);
+    ClientBlock FromPackage(std::int32_t n);
+    ClientBlock FromWholeFile(std::int32_t n);
+    Status OpenVerdata(const ClientFile& file);
+    void ApplyVerdata(std::int32_t n, ClientBlock& block);
+
+    std::uint8_t fileId_ = 0;
+    ClientForm form_ = ClientForm::kDataFiles;
+    std::int32_t highest_ = -1;
+    std::string name_, verdataName_;
+    DataSource data_;
+    PackageBlocks package_;
+    std::array<std::optional<ClientFile>, 3> whole_;
+    bool withVerdata_ = false;
+    DataSource verdata_;
+    // What the last block's bytes are shown in, when not in a read window.
+    ByteArena spare_;
+    BlockBytes held_;
+    Bytes wholeHeld_;
+    SourceBlock verdataHeld_;
+    Bytes fittedHeld_;
+};

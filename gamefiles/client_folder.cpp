@@ -1,0 +1,131 @@
+#include "gamefiles/client_folder.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <utility>
+
+#include "codecs/file_ids.h"
+
+namespace {
+constexpr char kVerdataName[] = "verdata.mul";
+constexpr std::array<const char*, 3> kWholeFiles = {"client.exe", "readme.txt", "map0.mul"};
+
+const std::vector<std::pair<std::uint8_t, UsualNames>>& UsualTable() {
+    static const std::vector<std::pair<std::uint8_t, UsualNames>> table = {
+        {kMap, {"map0.mul", "", "map0LegacyMUL.uop"}},
+        {kArt, {"art.mul", "artidx.mul", "artLegacyMUL.uop"}},
+        {kSound, {"sound.mul", "soundidx.mul", "soundLegacyMUL.uop"}},
+        {kGumps, {"gumpart.mul", "gumpidx.mul", "gumpartLegacyMUL.uop"}},
+        {kMultis, {"multi.mul", "multi.idx", "MultiCollection.uop"}},
+        {kStatics, {"statics0.mul", "staidx0.mul"}},
+        {kAnim, {"anim.mul", "anim.idx"}},
+        {kTexmaps, {"texmaps.mul", "texidx.mul"}},
+        {kSkills, {"skills.mul", "skills.idx"}},
+        {kTiledata, {"tiledata.mul"}},
+        {kAnimdata, {"animdata.mul"}},
+        {kHues, {"hues.mul"}},
+    };
+    return table;
+}
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// Every name the folder is searched for, in lower case.
+bool IsUsualName(const std::string& lower) {
+    if (lower == kVerdataName) return true;
+    for (const char* whole : kWholeFiles)
+        if (lower == whole) return true;
+    for (const auto& [fileId, names] : UsualTable())
+        for (std::string_view n : {names.data, names.index, names.package})
+            if (!n.empty() && lower == Lower(n)) return true;
+    return false;
+}
+}  // namespace
+
+const UsualNames* UsualNamesOf(std::uint8_t fileId) {
+    for (const auto& [id, names] : UsualTable())
+        if (id == fileId) return &names;
+    return nullptr;
+}
+
+const char* WholeFileName(std::int32_t block) {
+    return block >= 0 && block < static_cast<std::int32_t>(kWholeFiles.size()) ? kWholeFiles[static_cast<std::size_t>(block)]
+                                                                               : nullptr;
+}
+
+Result<ClientFolder> ClientFolder::Open(const std::string& dir) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) return Error("'" + dir + "' is not a folder.");
+    ClientFolder folder;
+    folder.path_ = dir;
+    fs::directory_iterator it(dir, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const std::string lower = Lower(name);
+        if (!IsUsualName(lower)) continue;
+        const std::string path = it->path().string();
+        if (const ClientFile* other = folder.Find(lower))
+            return Error("The client folder holds both '" + other->name + "' and '" + name +
+                         "', one name in different case: remove the one the client does not read.");
+        std::error_code regular;
+        if (!fs::is_regular_file(it->path(), regular))
+            return Error("'" + path + "' is not a regular file, though it bears the name of a client file.");
+        folder.found_.push_back({path, name});
+    }
+    if (ec) return Error("Cannot list the client folder '" + dir + "': " + ec.message() + ".");
+    auto find = [&](std::string_view usual) {
+        const ClientFile* f = folder.Find(usual);
+        return f ? std::optional(*f) : std::nullopt;
+    };
+    for (const auto& [fileId, names] : UsualTable())
+        folder.types_[fileId] = {find(names.data), find(names.index), find(names.package)};
+    folder.verdata_ = find(kVerdataName);
+    return folder;
+}
+
+const ClientFile* ClientFolder::Find(std::string_view usualName) const {
+    const std::string lower = Lower(usualName);
+    for (const ClientFile& f : found_)
+        if (!lower.empty() && Lower(f.name) == lower) return &f;
+    return nullptr;
+}
+
+std::optional<ClientFile> ClientFolder::WholeFile(std::int32_t block) const {
+    const char* name = WholeFileName(block);
+    const ClientFile* f = name ? Find(name) : nullptr;
+    return f ? std::optional(*f) : std::nullopt;
+}
+
+bool ClientFolder::Has(std::uint8_t fileId, ClientForm form) const {
+    if (form == ClientForm::kPackage) return types_[fileId].package.has_value();
+    if (fileId == kFiles) return true;
+    return UsualNamesOf(fileId) && MissingFiles(fileId).empty();
+}
+
+std::optional<ClientForm> ClientFolder::ShownForm(std::uint8_t fileId) const {
+    for (ClientForm form : {ClientForm::kPackage, ClientForm::kDataFiles})
+        if (Has(fileId, form)) return form;
+    return std::nullopt;
+}
+
+std::vector<std::string> ClientFolder::MissingFiles(std::uint8_t fileId) const {
+    std::vector<std::string> missing;
+    const UsualNames* names = UsualNamesOf(fileId);
+    if (!names) return missing;
+    const ClientTypeFiles& files = types_[fileId];
+    if (!files.data) missing.emplace_back(names->data);
+    if (!names->index.empty() && !files.index) missing.emplace_back(names->index);
+    return missing;
+}
+
+std::string ClientFolder::SpellingOf(std::string_view usualName) const {
+    const ClientFile* f = Find(usualName);
+    return f ? f->name : std::string(usualName);
+}
