@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include "app/anim_player.h"
 #include "app/info_panel.h"
 #include "app/picture_view.h"
 #include "codecs/anim_frames.h"
@@ -49,13 +50,15 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
     Animation anim;
     anim.frames = {{0, 0, 2, 1, {1, kAnimTransparent}, 0}};
     anim.palette[1] = 0x7C00;
+    Bytes cutAnim = *EncodeAnimation(anim);
+    cutAnim.resize(cutAnim.size() - 4);  // no end mark
     Bytes cutGump = *EncodeGump(std::vector<std::uint16_t>{0x7C00, 0x001F, 0x7C00, 0x001F}, 2, 2);
     cutGump[4] = 64;  // the second row starts far past the end
     // Gump 2 has width 0; statics 5 one entry and a stray byte.
     Patch p = PatchOf({{0, 0, map}, {0, 1, Bytes(50, 0)}, {0, 2, longMap}, {12, 1, {1, 0}, 1, 1},
                        {12, 2, *EncodeGump(std::vector<std::uint16_t>{1, 2}, 2, 1), 1, 0}, {12, 3, cutGump, 2, 2},
                        {12, 4, {}}, {4, 5, Bytes(2024, 0xFF)}, {4, 6, Bytes(1000, 0xFF)}, {4, 16384, {1, 2, 3}},
-                       {252, 0, {1}}, {252, 1, {'a', '\r', '\n', 'b'}}, {32, 0, hues}, {6, 1, *EncodeAnimation(anim)},
+                       {252, 0, {1}}, {252, 1, {'a', '\r', '\n', 'b'}}, {32, 0, hues}, {6, 1, *EncodeAnimation(anim)}, {6, 2, cutAnim},
                        {2, 5, {0x34, 0x12, 3, 4, 0xFB, 0x21, 0x00, 9}}, {8, 3, sound}, Gump(5, {0x7C00, 0x001F}, 2, 1)});
     p.RemoveBlock(12, 4);
     Load(std::move(p));
@@ -85,7 +88,10 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
          {{{21, 0}, qRgb(248, 248, 248)}, {{21, 43}, 0}}},
         {{4, 16384}, {{"lblInfo2", "Type: Static tile"}, {"lblProblem", "The static tile is shorter than its 8-byte header."}},
          {}, {}},
-        {{6, 1}, {{"lblProblem", ""}}, {200, 200}, {{{199, 199}, 0}}},  // transparent around the frame
+        {{6, 1}, {{"lblProblem", ""}, {"lblFrame", "Frame 1 of 1"}, {"lblAnimName", "Body 0, action 0, direction 1"}},
+         {2, 1}, {{{0, 0}, qRgb(248, 0, 0)}, {{1, 0}, 0}}},
+        {{6, 2}, {{"lblProblem", "Frame 0 runs past the end of the block without its end mark."}, {"lblFrame", ""}},
+         {200, 200}, {{{0, 0}, qRgb(248, 0, 0)}, {{199, 199}, 0}}},
         {{252, 0}, {{"lblProblem", "This is NOT an UO client.exe file."}}, {}, {}},
         {{252, 1}, {{"lblProblem", ""}}, {}, {}, 2, "a"},
         {{32, 0}, {{"lblProblem", ""}}, {32, 8}, {{{0, 0}, qRgb(0, 0, 248)}}, 8, "0"},
@@ -285,4 +291,66 @@ TEST_F(Panel, PicturesFitOnFirstSightDrawTransparencyOverACheckerboardCopyItAndT
     next.show();
     EXPECT_EQ(std::tuple(next.Panel()->View().Zoom(), Child<QSplitter>(&next, "splBlocks")->sizes().first(), next.size()),
               std::tuple(2, left, QSize(1000, 700)));
+}
+
+// Frames of other sizes and centres share one canvas on which their anchors
+// meet; the player steps either way around them and to the neighbouring
+// directions and actions the patch holds.
+TEST_F(Panel, ThePlayerKeepsTheAnchorInPlaceAndStepsToFramesAndNeighbours) {
+    Animation anim;
+    anim.palette[7] = 0x7C00;
+    // Each frame marks the cell just above and left of its anchor.
+    const struct {
+        std::int16_t centreX, centreY;
+        std::uint16_t width, height;
+    } frames[] = {{1, 0, 2, 2}, {5, -3, 9, 4}, {-2, 4, 3, 1}};
+    for (const auto& f : frames) {
+        AnimFrame frame{f.centreX, f.centreY, f.width, f.height, {}, 0};
+        frame.cells.assign(std::size_t{f.width} * f.height, 0);
+        const int x = f.centreX - 1, y = f.centreY + f.height - 1;
+        if (x >= 0 && x < f.width && y >= 0 && y < f.height) frame.cells[std::size_t(y) * f.width + x] = 7;
+        anim.frames.push_back(frame);
+    }
+    const Bytes bytes = *EncodeAnimation(anim);
+    // Body 1: action 0 in directions 0 and 2, action 2 in direction 1, action 3 in direction 2.
+    Load(PatchOf({{6, 110, bytes}, {6, 112, bytes}, {6, 121, bytes}, {6, 127, bytes}}));
+    Click({6, 110});
+    AnimPlayer& player = window.Panel()->Player();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player.Frame() != 0; })) << "it plays";
+    player.Pause();
+    while (player.Frame() != 0) player.StepForward();
+    const QRect canvas = player.Canvas();
+    EXPECT_EQ(canvas, QRect(-5, -5, 10, 8));
+    const QPoint marker = QPoint(-1, -1) - canvas.topLeft();
+    for (int step : {+1, +1, +1, -1, -1, -1, -1}) {
+        step > 0 ? player.StepForward() : player.StepBack();
+        SCOPED_TRACE(player.Frame());
+        EXPECT_EQ(Label("lblFrame"), QStringLiteral("Frame %1 of 3").arg(player.Frame() + 1));
+        EXPECT_EQ(Picture().size(), canvas.size());
+        const bool marked = player.Frame() != 2;  // the last frame's mark lies outside it
+        EXPECT_EQ(Picture().pixel(marker), marked ? qRgb(248, 0, 0) : 0);
+        EXPECT_EQ(player.IsPlaying(), false);
+    }
+    EXPECT_EQ(player.Frame(), 2u);
+
+    const struct {
+        const char* action;
+        std::int32_t to;  // -1: the action is off
+        const char* name;
+    } steps[] = {
+        {"actDirectionBack", -1, "Body 1, action 0, direction 0"}, {"actActionBack", -1, ""},
+        {"actDirectionNext", 112, "Body 1, action 0, direction 2"}, {"actDirectionNext", -1, ""},
+        {"actActionNext", 121, "Body 1, action 2, direction 1"},    // no action 1, no direction 2 in action 2
+        {"actDirectionBack", -1, ""},  {"actActionNext", 127, "Body 1, action 3, direction 2"},
+        {"actActionNext", -1, ""},     {"actActionBack", 121, "Body 1, action 2, direction 1"},
+        {"actActionBack", 110, "Body 1, action 0, direction 0"},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.action);
+        EXPECT_EQ(Action(s.action)->isEnabled(), s.to >= 0);
+        if (s.to < 0) continue;
+        Trigger(s.action);
+        EXPECT_EQ(window.Current(), std::optional(BlockId{6, s.to}));
+        EXPECT_EQ(Label("lblAnimName"), s.name);
+    }
 }
