@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QImage>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -16,6 +17,7 @@
 #include "images/bitmap.h"
 #include "codecs/gump.h"
 #include "codecs/wav.h"
+#include "cli_runner.h"
 #include "gui_fixture.h"
 
 namespace {
@@ -353,4 +355,62 @@ TEST_F(Panel, ThePlayerKeepsTheAnchorInPlaceAndStepsToFramesAndNeighbours) {
         EXPECT_EQ(window.Current(), std::optional(BlockId{6, s.to}));
         EXPECT_EQ(Label("lblAnimName"), s.name);
     }
+}
+
+// Save frames writes the files anim-to-png writes, Load frames builds the
+// bytes png-to-anim builds as one undoable step keeping the flags, and a
+// folder either refuses changes nothing.
+TEST_F(Panel, FramesGoToAndComeFromPicturesAsOnTheCommandLine) {
+    Animation anim;
+    anim.palette[3] = 0x03E0;
+    anim.palette[9] = 0x7C1F;
+    anim.frames = {{2, -1, 3, 2, {3, 9, kAnimTransparent, kAnimTransparent, 9, 3}, 0}, {0, 0, 0, 0, {}, 0}};
+    const Patch patch = PatchOf({{kAnim, 110, *EncodeAnimation(anim), 4, 5}, {kAnim, 111, Bytes(100, 0), 6, 7}});
+    WritePatch("cli.uop", patch);
+    Load(patch);
+    ASSERT_EQ(Cli(dir, "anim-to-png @cli.uop 110 @cli").code, 0);
+    Select({kAnim, 110});
+    Trigger("actSaveFramesAsPNG", {File("gui")});
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Saved 2 frames of Anim 0x0006E to " + File("gui"));
+    for (const char* name : {"frame-000.png", "frame-001.png", "frames.json"})
+        EXPECT_EQ(ReadFileBytes(dir / ("gui/" + std::string(name))), ReadFileBytes(dir / ("cli/" + std::string(name)))) << name;
+
+    // A folder that already holds frames, a folder without any, a block that does not decode.
+    const auto before = SavedBytes();
+    const struct {
+        BlockId at;
+        const char* action;
+        std::deque<QString> answers;
+        const char* message;
+    } refusals[] = {
+        {{kAnim, 110}, "actSaveFramesAsPNG", {File("gui")}, "already holds 2 frame-*.png files and frames.json"},
+        {{kAnim, 110}, "actLoadFramesFromPNG", {QString::fromStdString(dir.path().string())}, "holds no frame pictures"},
+        {{kAnim, 111}, "actSaveFramesAsPNG", {}, "Anim 0x0006F does not decode: The block holds 100 bytes"},
+    };
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.action);
+        Select(r.at);
+        prompts.messages.clear();
+        Trigger(r.action, r.answers);
+        ASSERT_EQ(prompts.messages.size(), 1);
+        EXPECT_TRUE(prompts.messages[0].contains(QString::fromLatin1(r.message))) << prompts.messages[0].toStdString();
+    }
+    EXPECT_EQ(SavedBytes(), before);
+    EXPECT_EQ(prompts.asked.back().dir, QString::fromStdString(dir.path().string())) << "where the user was";
+
+    ASSERT_EQ(Cli(dir, "png-to-anim @cli.uop 111 @gui").code, 0);
+    Patch built;
+    ASSERT_TRUE(Ok(ReadPatchFile(dir / "cli.uop", built)));
+    Select({kAnim, -1});
+    prompts.answers = {"0x6F", File("gui")};
+    QString said;
+    ExpectUndoable([&] { Trigger("actLoadFramesFromPNG"), said = window.statusBar()->currentMessage(); },
+                   "Undo Load frames from PNG");
+    const PatchBlock* loaded = Doc().patch().LiveBlock(kAnim, 111);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->bytes, built.LiveBlock(kAnim, 111)->bytes);
+    EXPECT_EQ(loaded->flagA, 6);
+    EXPECT_EQ(loaded->flagB, 7);
+    EXPECT_EQ(said, "Anim 0x0006F now holds 2 frames (" + QString::number(loaded->bytes.size()) +
+                  " bytes), its palette from frames.json");
 }
