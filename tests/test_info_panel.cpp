@@ -355,6 +355,16 @@ TEST_F(Panel, ThePlayerKeepsTheAnchorInPlaceAndStepsToFramesAndNeighbours) {
         EXPECT_EQ(window.Current(), std::optional(BlockId{6, s.to}));
         EXPECT_EQ(Label("lblAnimName"), s.name);
     }
+
+    // Centres too far apart for one canvas: each frame stands in its own box.
+    const AnimFrame dot{0, 0, 1, 1, {7}, 0};
+    Bytes far = *EncodeAnimation({anim.palette, {dot, dot}});
+    const std::uint32_t second = 512 + GetLE32(&far[520]);
+    PutLE16(&far[second], 30000);
+    PutLE16(&far[second + 2], 30000);
+    Load(PatchOf({{kAnim, 5, far}}));
+    Click({kAnim, 5});
+    for (int i = 0; i < 2; ++i, player.StepForward()) EXPECT_EQ(Picture().size(), QSize(1, 1));
 }
 
 // Save frames writes the files anim-to-png writes, Load frames builds the
