@@ -28,7 +28,8 @@ void BlockCommands::SaveFramesAsPng() {
     std::int64_t outside = 0;
     for (const AnimFrame& frame : animation->frames) outside += frame.cellsOutside;
     const auto frames = static_cast<std::int64_t>(animation->frames.size());
-    emit Reported(QStringLiteral("Saved %1 of %2 to %3").arg(QString::fromStdString(Counted(frames, "frame")), NameOf(id), folder) +
+    emit Reported(QStringLiteral("Saved %1 of %2 to %3")
+                      .arg(QString::fromStdString(Counted(frames, "frame")), NameOf(id), folder) +
                   (outside == 0 ? QString()
                                 : QStringLiteral("; %1 outside their frames left out")
                                       .arg(QString::fromStdString(Counted(outside, "pixel")))));

@@ -77,7 +77,8 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     view_ = new PictureView(this);
     pictures_->addWidget(view_, 1);
     layout->addLayout(pictures_);
-    player_ = new AnimPlayer(this, *view_, [this](std::int32_t n) { return document_.patch().LiveBlock(kAnim, n) != nullptr; });
+    player_ = new AnimPlayer(this, *view_,
+                             [this](std::int32_t n) { return document_.patch().LiveBlock(kAnim, n) != nullptr; });
     layout->addWidget(player_);
     filler_ = new QWidget(this);
     layout->addWidget(filler_);

@@ -13,7 +13,8 @@ constexpr PictureUse kFramePicture{0xFFFF, "an animation frame"};  // width and 
 
 QImage FrameImage(const RgbaPicture& picture) {
     const auto rowBytes = 4 * static_cast<std::size_t>(std::max(picture.width, 0));
-    if (picture.width <= 0 || picture.height <= 0 || picture.rgba.size() < rowBytes * static_cast<std::size_t>(picture.height))
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.rgba.size() < rowBytes * static_cast<std::size_t>(picture.height))
         return {};
     QImage image(picture.width, picture.height, QImage::Format_RGBA8888);
     for (int y = 0; !image.isNull() && y < picture.height; ++y)

@@ -382,8 +382,8 @@ TEST_F(Panel, FramesGoToAndComeFromPicturesAsOnTheCommandLine) {
     Select({kAnim, 110});
     Trigger("actSaveFramesAsPNG", {File("gui")});
     EXPECT_EQ(window.statusBar()->currentMessage(), "Saved 2 frames of Anim 0x0006E to " + File("gui"));
-    for (const char* name : {"frame-000.png", "frame-001.png", "frames.json"})
-        EXPECT_EQ(ReadFileBytes(dir / ("gui/" + std::string(name))), ReadFileBytes(dir / ("cli/" + std::string(name)))) << name;
+    for (const std::string name : {"frame-000.png", "frame-001.png", "frames.json"})
+        EXPECT_EQ(ReadFileBytes(dir / ("gui/" + name)), ReadFileBytes(dir / ("cli/" + name))) << name;
 
     // A folder that already holds frames, a folder without any, a block that does not decode.
     const auto before = SavedBytes();
@@ -394,7 +394,7 @@ TEST_F(Panel, FramesGoToAndComeFromPicturesAsOnTheCommandLine) {
         const char* message;
     } refusals[] = {
         {{kAnim, 110}, "actSaveFramesAsPNG", {File("gui")}, "already holds 2 frame-*.png files and frames.json"},
-        {{kAnim, 110}, "actLoadFramesFromPNG", {QString::fromStdString(dir.path().string())}, "holds no frame pictures"},
+        {{kAnim, 110}, "actLoadFramesFromPNG", {File("")}, "holds no frame pictures"},
         {{kAnim, 111}, "actSaveFramesAsPNG", {}, "Anim 0x0006F does not decode: The block holds 100 bytes"},
     };
     for (const auto& r : refusals) {
