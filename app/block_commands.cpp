@@ -52,6 +52,10 @@ BlockCommands::BlockCommands(QWidget* window, PatchDocument& document, InfoPanel
         {&BlockCommands::addFile_, "actAddFile", "&Add file", "Ctrl+Shift+A", &BlockCommands::AddFile},
         {&BlockCommands::changeFlags_, "actChangeFlags", "Chan&ge Flags", "Ctrl+G", &BlockCommands::ChangeFlags},
         {&BlockCommands::saveAsWav_, "actSaveAsWAV", "Save as &WAV", "Ctrl+Shift+W", &BlockCommands::SaveAsWav},
+        {&BlockCommands::saveFrames_, "actSaveFramesAsPNG", "Save frames as &PNG...", "Ctrl+Shift+M",
+         &BlockCommands::SaveFramesAsPng},
+        {&BlockCommands::loadFrames_, "actLoadFramesFromPNG", "Load frames fr&om PNG...", "Ctrl+M",
+         &BlockCommands::LoadFramesFromPng},
     };
     for (const Command& c : kCommands)
         this->*c.action = Make(c.name, QString::fromLatin1(c.caption),
@@ -85,6 +89,8 @@ void BlockCommands::SetCurrent(std::optional<BlockId> id) {
     changeFlags_->setEnabled(block);
     saveToBmp_->setEnabled(block && f == kGumps);
     saveAsWav_->setEnabled(block && f == kSound);
+    saveFrames_->setEnabled(block && f == kAnim);
+    loadFrames_->setEnabled(id && f == kAnim);
     loadFromDatafile_->setEnabled(fileType && IsDataFileType(f));
     addFromCompare_->setEnabled(fileType && IsDataFileType(f));
     loadFromBmp_->setEnabled(id && f == kGumps);
@@ -98,8 +104,8 @@ bool BlockCommands::PrepareMenu(QMenu* menu) const {
         menu->addAction(remove_);
         menu->addSeparator();
     }
-    for (QAction* a : {saveToFile_, saveToBmp_, saveAsWav_, changeFlags_, loadFromDatafile_, addFile_, loadFromBmp_,
-                       addFromCompare_})
+    for (QAction* a : {saveToFile_, saveToBmp_, saveFrames_, saveAsWav_, changeFlags_, loadFromDatafile_, addFile_,
+                       loadFromBmp_, loadFrames_, addFromCompare_})
         if (a->isEnabled()) menu->addAction(a);
     return true;
 }
@@ -122,11 +128,11 @@ QString BlockCommands::NameOf(BlockId id) {
 }
 
 std::optional<std::int32_t> BlockCommands::AskNumber(const QString& title, const QString& illegal,
-                                                     const QString& illegalTitle) {
+                                                     const QString& illegalTitle, std::int32_t highest) {
     for (QString typed;;) {
         typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, typed);
         if (typed.isEmpty()) return std::nullopt;
-        if (const auto n = ParseNumber(typed.toStdString(), 0, 65535)) return static_cast<std::int32_t>(*n);
+        if (const auto n = ParseNumber(typed.toStdString(), 0, highest)) return static_cast<std::int32_t>(*n);
         CurrentPrompts().Message(window_, illegal, illegalTitle);
     }
 }

@@ -45,6 +45,9 @@ public:
     void AddFile();
     void ChangeFlags();
     void SaveAsWav();
+    // An anim block's frames to and from a folder of pictures (images/frame_folder.h).
+    void SaveFramesAsPng();
+    void LoadFramesFromPng();
     // Makes the picture at `path` gump block `target` (a block node), or one
     // whose number the user is asked for (the Gumps node); undoable.
     void LoadGumpPicture(const QString& path, BlockId target);
@@ -65,9 +68,10 @@ private:
     Status WriteBeside(const std::string& path, ByteView bytes) const;
     // Says why under `title` when `done` failed; whether it succeeded.
     bool Done(const Status& done, const QString& title) const;
-    // A block number from 0 to 65535, asked again after `illegal` until the
-    // user gives one or cancels.
-    std::optional<std::int32_t> AskNumber(const QString& title, const QString& illegal, const QString& illegalTitle);
+    // A block number from 0 to `highest`, asked again after `illegal` until
+    // the user gives one or cancels.
+    std::optional<std::int32_t> AskNumber(const QString& title, const QString& illegal, const QString& illegalTitle,
+                                          std::int32_t highest = 65535);
     // A block that replaces one of the patch keeps that one's flags: a
     // gump's size, a file's marks; raw data and whole files carry none.
     void KeepFlags(Patch& added, std::uint8_t fileId) const;
@@ -82,7 +86,7 @@ private:
     std::optional<BlockId> current_;
     QList<QAction*> actions_;
     QAction *remove_, *saveToFile_, *loadFromDatafile_, *saveToBmp_, *loadFromBmp_, *addFromCompare_, *addFile_,
-        *changeFlags_, *saveAsWav_;
+        *changeFlags_, *saveAsWav_, *saveFrames_, *loadFrames_;
     // The WAV files handed to the player live until the program ends.
     std::unique_ptr<QTemporaryDir> sounds_;
     QString soundOpener_ = QStringLiteral("xdg-open");

@@ -74,3 +74,7 @@ QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& tit
     return Remember(purpose, CurrentPrompts().SaveFile(owner, WithAllFiles(filter), title,
                                                        QDir(StartFolder(owner, purpose)).filePath(name), suffix));
 }
+
+QString ShowFolderDialog(QWidget* owner, const QString& title, Folder purpose) {
+    return Remember(purpose, CurrentPrompts().ChooseFolder(owner, title, StartFolder(owner, purpose)));
+}

@@ -24,6 +24,9 @@ QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& tit
 QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, Folder purpose,
                        const QString& suffix, const QString& name);
 
+// The chosen folder, or ""; the folder it lies in is remembered for `purpose`.
+QString ShowFolderDialog(QWidget* owner, const QString& title, Folder purpose);
+
 // The "|"-separated pairs as Qt's name filters ("Datafile (*.dat)").
 QString ToQtFilter(const QString& filter);
 

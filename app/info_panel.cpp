@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/anim_player.h"
 #include "app/fact_table_model.h"
 #include "app/patch_document.h"
 #include "app/picture_view.h"
@@ -76,6 +77,9 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     view_ = new PictureView(this);
     pictures_->addWidget(view_, 1);
     layout->addLayout(pictures_);
+    player_ = new AnimPlayer(this, *view_,
+                             [this](std::int32_t n) { return document_.patch().LiveBlock(kAnim, n) != nullptr; });
+    layout->addWidget(player_);
     filler_ = new QWidget(this);
     layout->addWidget(filler_);
     Clear();
@@ -90,6 +94,7 @@ void InfoPanel::Clear() {
     lblProblem_->clear();
     facts_->SetTable({});
     view_->Clear();
+    player_->Stop();
     for (QWidget* w : {static_cast<QWidget*>(lblFacts_), static_cast<QWidget*>(lblProblem_),
                        static_cast<QWidget*>(cmdPlay_), static_cast<QWidget*>(tblFacts_)})
         w->hide();
@@ -158,7 +163,13 @@ void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
     };
     switch (id.fileId) {
         case kMap: show(MapPreview(block.bytes, settings_.RadarColors, &drawn), kClear); break;
-        case kAnim: show(AnimPreview(block.bytes), kClear); break;
+        case kAnim:
+            // What a damaged block holds up to the damage is what the first-frame preview draws.
+            if (Status played = player_->Load(id.blockNumber, block.bytes); !played) {
+                show(AnimPreview(block.bytes), kClear);
+                ShowProblem(played.error().message);
+            }
+            break;
         case kArt: {
             Result<ColorGrid> tile = id.blockNumber < 16384 ? DecodeLandTile(block.bytes, &drawn)
                                                             : DecodeStaticTile(block.bytes, &drawn);

@@ -1,7 +1,8 @@
 // The information panel: a heading and up to five lines of facts about the
 // clicked node (lblInfo1..5), what the block's data holds (lblFacts, a table
 // in tblFacts, a Play button for sounds), what is wrong with a damaged block
-// (lblProblem), and the pictures row with the block's picture.
+// (lblProblem), and the pictures row with the block's picture, an
+// animation's player below it.
 #pragma once
 
 #include <QImage>
@@ -10,6 +11,7 @@
 
 #include "patch/block_tree.h"
 
+class AnimPlayer;
 class FactTableModel;
 class PatchDocument;
 class PictureView;
@@ -29,6 +31,7 @@ public:
     void ShowNode(BlockId id, const QString& text);
 
     PictureView& View() const { return *view_; }
+    AnimPlayer& Player() const { return *player_; }
     // The picture shown: what "Save to Bmp" writes.
     const QImage& Picture() const;
     const FactTableModel& Facts() const { return *facts_; }
@@ -54,6 +57,7 @@ private:
     FactTableModel* facts_;
     QPushButton* cmdPlay_;
     PictureView* view_;
+    AnimPlayer* player_;  // under the picture of an anim block
     class QBoxLayout* pictures_;  // the pictures row
     // Takes the room below the facts when neither a table nor a picture does.
     QWidget* filler_;

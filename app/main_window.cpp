@@ -17,6 +17,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/anim_player.h"
 #include "app/block_commands.h"
 #include "app/block_tree_model.h"
 #include "app/export_dialog.h"
@@ -128,6 +129,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     tvBlocks_->addActions(commands_->Actions());
     connect(commands_, &BlockCommands::Reported, this, &MainWindow::Report);
     connect(panel_, &InfoPanel::PlayRequested, commands_, &BlockCommands::PlaySound);
+    connect(&panel_->Player(), &AnimPlayer::Wanted, this, [this](int block) { Select({kAnim, block}); });
     BuildMenus();
     BuildToolbar();
     connect(tvBlocks_, &QWidget::customContextMenuRequested, this, &MainWindow::ShowContextMenu);

@@ -14,14 +14,19 @@ QString SuffixOfFilter(const QString& filter) {
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
+// The file or folder chosen in the dialog, or "" when it was cancelled.
+QString Chosen(QFileDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                  : QString();
+}
+
 class DialogPrompts final : public Prompts {
 public:
     QString OpenFile(QWidget* owner, const QString& filter, const QString& title, const QString& dir) override {
         QFileDialog dialog(owner, title, dir, filter);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                      : QString();
+        return Chosen(dialog);
     }
     QString SaveFile(QWidget* owner, const QString& filter, const QString& title, const QString& path,
                      const QString& defaultSuffix) override {
@@ -33,8 +38,13 @@ public:
             const QString suffix = SuffixOfFilter(chosen);
             if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
         });
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                      : QString();
+        return Chosen(dialog);
+    }
+    QString ChooseFolder(QWidget* owner, const QString& title, const QString& dir) override {
+        QFileDialog dialog(owner, title, dir);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        return Chosen(dialog);
     }
     void Message(QWidget* owner, const QString& text, const QString& title) override {
         QMessageBox::information(owner, title, text, QMessageBox::Ok);

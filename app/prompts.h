@@ -20,6 +20,8 @@ public:
     // filter's extension the default.
     virtual QString SaveFile(QWidget* owner, const QString& filter, const QString& title, const QString& path,
                              const QString& defaultSuffix) = 0;
+    // A folder, existing or made in the dialog; "" when cancelled.
+    virtual QString ChooseFolder(QWidget* owner, const QString& title, const QString& dir) = 0;
     // An information message box with an OK button.
     virtual void Message(QWidget* owner, const QString& text, const QString& title) = 0;
     // The text input box; "" when cancelled.

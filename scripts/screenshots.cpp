@@ -1,6 +1,6 @@
 // Opens the sample patch in the editor's main window, shows a gump, and saves
 // pictures of the main window, of a zoomed gump, of hue swatches, of a
-// tiledata table and of the import dialog. Run on a (virtual)
+// tiledata table, of the animation player and of the import dialog. Run on a (virtual)
 // display by the run script and by the script that makes the documentation's
 // pictures.
 #include <QApplication>
@@ -15,10 +15,12 @@
 #include <QTreeView>
 #include <cstdio>
 
+#include "app/anim_player.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/prompts.h"
 #include "gamefiles/radarcol.h"
+#include "patch/file_types.h"
 #include "app/import_dialog.h"
 #include "app/info_panel.h"
 #include "app/picture_view.h"
@@ -33,6 +35,7 @@ public:
     explicit OpenPrompt(QString path) : path_(std::move(path)) {}
     QString OpenFile(QWidget*, const QString&, const QString&, const QString&) override { return path_; }
     QString SaveFile(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
     void Message(QWidget*, const QString& text, const QString&) override {
         std::fprintf(stderr, "%s\n", qPrintable(text));
     }
@@ -118,6 +121,14 @@ int main(int argc, char** argv) {
     window.Tree()->expand(window.Model()->IndexOf({30, -1}));
     if (!window.Select({30, 512})) return 1;
     if (!Save(&window, out + "/tiledata-table.png")) return 1;
+
+    // The sample animation, paused with its arms up.
+    window.Tree()->expand(window.Model()->IndexOf({kAnim, -1}));
+    if (!window.Select({kAnim, 110})) return 1;
+    AnimPlayer& player = window.Panel()->Player();
+    player.Pause();
+    while (player.Frame() != 2) player.StepForward();
+    if (!Save(&window, out + "/anim-player.png")) return 1;
 
     QDialog* import = window.ShowImport();
     auto* list = import->findChild<QComboBox*>(QStringLiteral("cboMULType"));

@@ -4,9 +4,11 @@
 #include <QTest>
 #include <QImage>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include "app/anim_player.h"
 #include "app/info_panel.h"
 #include "app/picture_view.h"
 #include "codecs/anim_frames.h"
@@ -15,6 +17,7 @@
 #include "images/bitmap.h"
 #include "codecs/gump.h"
 #include "codecs/wav.h"
+#include "cli_runner.h"
 #include "gui_fixture.h"
 
 namespace {
@@ -49,13 +52,15 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
     Animation anim;
     anim.frames = {{0, 0, 2, 1, {1, kAnimTransparent}, 0}};
     anim.palette[1] = 0x7C00;
+    Bytes cutAnim = *EncodeAnimation(anim);
+    cutAnim.resize(cutAnim.size() - 4);  // no end mark
     Bytes cutGump = *EncodeGump(std::vector<std::uint16_t>{0x7C00, 0x001F, 0x7C00, 0x001F}, 2, 2);
     cutGump[4] = 64;  // the second row starts far past the end
     // Gump 2 has width 0; statics 5 one entry and a stray byte.
     Patch p = PatchOf({{0, 0, map}, {0, 1, Bytes(50, 0)}, {0, 2, longMap}, {12, 1, {1, 0}, 1, 1},
                        {12, 2, *EncodeGump(std::vector<std::uint16_t>{1, 2}, 2, 1), 1, 0}, {12, 3, cutGump, 2, 2},
                        {12, 4, {}}, {4, 5, Bytes(2024, 0xFF)}, {4, 6, Bytes(1000, 0xFF)}, {4, 16384, {1, 2, 3}},
-                       {252, 0, {1}}, {252, 1, {'a', '\r', '\n', 'b'}}, {32, 0, hues}, {6, 1, *EncodeAnimation(anim)},
+                       {252, 0, {1}}, {252, 1, {'a', '\r', '\n', 'b'}}, {32, 0, hues}, {6, 1, *EncodeAnimation(anim)}, {6, 2, cutAnim},
                        {2, 5, {0x34, 0x12, 3, 4, 0xFB, 0x21, 0x00, 9}}, {8, 3, sound}, Gump(5, {0x7C00, 0x001F}, 2, 1)});
     p.RemoveBlock(12, 4);
     Load(std::move(p));
@@ -85,7 +90,10 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
          {{{21, 0}, qRgb(248, 248, 248)}, {{21, 43}, 0}}},
         {{4, 16384}, {{"lblInfo2", "Type: Static tile"}, {"lblProblem", "The static tile is shorter than its 8-byte header."}},
          {}, {}},
-        {{6, 1}, {{"lblProblem", ""}}, {200, 200}, {{{199, 199}, 0}}},  // transparent around the frame
+        {{6, 1}, {{"lblProblem", ""}, {"lblFrame", "Frame 1 of 1"}, {"lblAnimName", "Body 0, action 0, direction 1"}},
+         {2, 1}, {{{0, 0}, qRgb(248, 0, 0)}, {{1, 0}, 0}}},
+        {{6, 2}, {{"lblProblem", "Frame 0 runs past the end of the block without its end mark."}, {"lblFrame", ""}},
+         {200, 200}, {{{0, 0}, qRgb(248, 0, 0)}, {{199, 199}, 0}}},
         {{252, 0}, {{"lblProblem", "This is NOT an UO client.exe file."}}, {}, {}},
         {{252, 1}, {{"lblProblem", ""}}, {}, {}, 2, "a"},
         {{32, 0}, {{"lblProblem", ""}}, {32, 8}, {{{0, 0}, qRgb(0, 0, 248)}}, 8, "0"},
@@ -281,4 +289,134 @@ TEST_F(Panel, PicturesFitOnFirstSightDrawTransparencyOverACheckerboardCopyItAndT
     next.show();
     EXPECT_EQ(std::tuple(next.Panel()->View().Zoom(), Child<QSplitter>(&next, "splBlocks")->sizes().first(), next.size()),
               std::tuple(2, left, QSize(1000, 700)));
+}
+
+// Frames of other sizes and centres share one canvas on which their anchors
+// meet; the player steps either way around them and to the neighbouring
+// directions and actions the patch holds.
+TEST_F(Panel, ThePlayerKeepsTheAnchorInPlaceAndStepsToFramesAndNeighbours) {
+    Animation anim;
+    anim.palette[7] = 0x7C00;
+    // Each frame marks the cell just above and left of its anchor.
+    const struct {
+        std::int16_t centreX, centreY;
+        std::uint16_t width, height;
+    } frames[] = {{1, 0, 2, 2}, {5, -3, 9, 4}, {-2, 4, 3, 1}};
+    for (const auto& f : frames) {
+        AnimFrame frame{f.centreX, f.centreY, f.width, f.height, {}, 0};
+        frame.cells.assign(std::size_t{f.width} * f.height, 0);
+        const int x = f.centreX - 1, y = f.centreY + f.height - 1;
+        if (x >= 0 && x < f.width && y >= 0 && y < f.height) frame.cells[std::size_t(y) * f.width + x] = 7;
+        anim.frames.push_back(frame);
+    }
+    const Bytes bytes = *EncodeAnimation(anim);
+    // Body 1: action 0 in directions 0 and 2, action 2 in direction 1, action 3 in direction 2.
+    Load(PatchOf({{6, 110, bytes}, {6, 112, bytes}, {6, 121, bytes}, {6, 127, bytes}}));
+    Click({6, 110});
+    AnimPlayer& player = window.Panel()->Player();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player.Frame() != 0; })) << "it plays";
+    player.Pause();
+    while (player.Frame() != 0) player.StepForward();
+    const QRect canvas = player.Canvas();
+    EXPECT_EQ(canvas, QRect(-5, -5, 10, 8));
+    const QPoint marker = QPoint(-1, -1) - canvas.topLeft();
+    for (int step : {+1, +1, +1, -1, -1, -1, -1}) {
+        step > 0 ? player.StepForward() : player.StepBack();
+        SCOPED_TRACE(player.Frame());
+        EXPECT_EQ(Label("lblFrame"), QStringLiteral("Frame %1 of 3").arg(player.Frame() + 1));
+        EXPECT_EQ(Picture().size(), canvas.size());
+        const bool marked = player.Frame() != 2;  // the last frame's mark lies outside it
+        EXPECT_EQ(Picture().pixel(marker), marked ? qRgb(248, 0, 0) : 0);
+        EXPECT_EQ(player.IsPlaying(), false);
+    }
+    EXPECT_EQ(player.Frame(), 2u);
+
+    const struct {
+        const char* action;
+        std::int32_t to;  // -1: the action is off
+        const char* name;
+    } steps[] = {
+        {"actDirectionBack", -1, "Body 1, action 0, direction 0"}, {"actActionBack", -1, ""},
+        {"actDirectionNext", 112, "Body 1, action 0, direction 2"}, {"actDirectionNext", -1, ""},
+        {"actActionNext", 121, "Body 1, action 2, direction 1"},    // no action 1, no direction 2 in action 2
+        {"actDirectionBack", -1, ""},  {"actActionNext", 127, "Body 1, action 3, direction 2"},
+        {"actActionNext", -1, ""},     {"actActionBack", 121, "Body 1, action 2, direction 1"},
+        {"actActionBack", 110, "Body 1, action 0, direction 0"},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.action);
+        EXPECT_EQ(Action(s.action)->isEnabled(), s.to >= 0);
+        if (s.to < 0) continue;
+        Trigger(s.action);
+        EXPECT_EQ(window.Current(), std::optional(BlockId{6, s.to}));
+        EXPECT_EQ(Label("lblAnimName"), s.name);
+    }
+
+    // Centres too far apart for one canvas: each frame stands in its own box.
+    const AnimFrame dot{0, 0, 1, 1, {7}, 0};
+    Bytes far = *EncodeAnimation({anim.palette, {dot, dot}});
+    const std::uint32_t second = 512 + GetLE32(&far[520]);
+    PutLE16(&far[second], 30000);
+    PutLE16(&far[second + 2], 30000);
+    Load(PatchOf({{kAnim, 5, far}}));
+    Click({kAnim, 5});
+    for (int i = 0; i < 2; ++i, player.StepForward()) EXPECT_EQ(Picture().size(), QSize(1, 1));
+}
+
+// Save frames writes the files anim-to-png writes, Load frames builds the
+// bytes png-to-anim builds as one undoable step keeping the flags, and a
+// folder either refuses changes nothing.
+TEST_F(Panel, FramesGoToAndComeFromPicturesAsOnTheCommandLine) {
+    Animation anim;
+    anim.palette[3] = 0x03E0;
+    anim.palette[9] = 0x7C1F;
+    anim.frames = {{2, -1, 3, 2, {3, 9, kAnimTransparent, kAnimTransparent, 9, 3}, 0}, {0, 0, 0, 0, {}, 0}};
+    const Patch patch = PatchOf({{kAnim, 110, *EncodeAnimation(anim), 4, 5}, {kAnim, 111, Bytes(100, 0), 6, 7}});
+    WritePatch("cli.uop", patch);
+    Load(patch);
+    ASSERT_EQ(Cli(dir, "anim-to-png @cli.uop 110 @cli").code, 0);
+    Select({kAnim, 110});
+    Trigger("actSaveFramesAsPNG", {File("gui")});
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Saved 2 frames of Anim 0x0006E to " + File("gui"));
+    for (const std::string name : {"frame-000.png", "frame-001.png", "frames.json"})
+        EXPECT_EQ(ReadFileBytes(dir / ("gui/" + name)), ReadFileBytes(dir / ("cli/" + name))) << name;
+
+    // A folder that already holds frames, a folder without any, a block that does not decode.
+    const auto before = SavedBytes();
+    const struct {
+        BlockId at;
+        const char* action;
+        std::deque<QString> answers;
+        const char* message;
+    } refusals[] = {
+        {{kAnim, 110}, "actSaveFramesAsPNG", {File("gui")}, "already holds 2 frame-*.png files and frames.json"},
+        {{kAnim, 110}, "actLoadFramesFromPNG", {File("")}, "holds no frame pictures"},
+        {{kAnim, 111}, "actSaveFramesAsPNG", {}, "Anim 0x0006F does not decode: The block holds 100 bytes"},
+    };
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.action);
+        Select(r.at);
+        prompts.messages.clear();
+        Trigger(r.action, r.answers);
+        ASSERT_EQ(prompts.messages.size(), 1);
+        EXPECT_TRUE(prompts.messages[0].contains(QString::fromLatin1(r.message))) << prompts.messages[0].toStdString();
+    }
+    EXPECT_EQ(SavedBytes(), before);
+    EXPECT_EQ(prompts.asked.back().dir, QString::fromStdString(dir.path().string())) << "where the user was";
+
+    ASSERT_EQ(Cli(dir, "png-to-anim @cli.uop 111 @gui").code, 0);
+    Patch built;
+    ASSERT_TRUE(Ok(ReadPatchFile(dir / "cli.uop", built)));
+    Select({kAnim, -1});
+    prompts.answers = {"0x6F", File("gui")};
+    QString said;
+    ExpectUndoable([&] { Trigger("actLoadFramesFromPNG"), said = window.statusBar()->currentMessage(); },
+                   "Undo Load frames from PNG");
+    const PatchBlock* loaded = Doc().patch().LiveBlock(kAnim, 111);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->bytes, built.LiveBlock(kAnim, 111)->bytes);
+    EXPECT_EQ(loaded->flagA, 6);
+    EXPECT_EQ(loaded->flagB, 7);
+    EXPECT_EQ(said, "Anim 0x0006F now holds 2 frames (" + QString::number(loaded->bytes.size()) +
+                  " bytes), its palette from frames.json");
 }

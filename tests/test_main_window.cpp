@@ -55,7 +55,8 @@ TEST_F(Window, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
         {"mnuFile", {"New", "-", "Open", "Open Recent", "Close", "-", "Save", "Save As", "-", "Settings", "-", "Exit"}},
         {"mnuEdit", {"Undo", "Redo", "-", "Copy Picture", "Find Block"}},
         {"mnuBlock", {"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile", "Save to Bmp",
-                      "Load from BMP", "Add from compare", "Add file", "Change Flags", "Save as WAV"}},
+                      "Load from BMP", "Add from compare", "Add file", "Change Flags", "Save as WAV",
+                      "Save frames as PNG", "Load frames from PNG"}},
         {"mnuHelp", {"About Palindra"}}};
     for (const auto& [name, captions] : menus) {
         auto* menu = Child<QMenu>(&window, name);

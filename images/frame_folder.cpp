@@ -1,11 +1,11 @@
-#include "cli/frame_folder.h"
+#include "images/frame_folder.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <iterator>
 #include <limits>
 
-#include "cli/json.h"
+#include "images/json.h"
 #include "io/binary_io.h"
 #include "io/counted.h"
 

@@ -1,4 +1,4 @@
-#include "cli/json.h"
+#include "images/json.h"
 
 #include <algorithm>
 
