@@ -28,25 +28,23 @@ std::string TypeName(int fileId) {
 // Judges the settled patch's blocks against the client folder the command
 // was given, counting states per type, and says on `err` which files the
 // folder lacks for the types whose blocks are unknown.
-Status JudgeAgainstClient(const CliArgs& args, const Patch& patch, Counts& counts, std::ostream& err,
-                          const JudgedFn& each) {
+Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Patch& patch, Counts& counts,
+                                                   std::ostream& err) {
     const Result<ClientFolder> folder = ClientFolder::Open(args.words[1]);
     if (!folder) return folder.error();
-    Status judged = JudgePatch(patch, *folder, args.clientVerdata,
-                               [&](std::uint8_t fileId, std::size_t slot, const JudgedBlock& j) {
-                                   ++counts[fileId][static_cast<std::size_t>(j.state)];
-                                   each(fileId, slot, j);
-                               });
+    Result<std::vector<TypeStates>> judged = JudgePatch(patch, *folder, args.clientVerdata);
     if (!judged) return judged;
-    for (int f = 0; f < Patch::kFileIds; ++f) {
-        const std::int64_t unknown = counts[static_cast<std::size_t>(f)][static_cast<std::size_t>(BlockState::kUnknown)];
-        const std::vector<std::string> missing = folder->MissingFiles(static_cast<std::uint8_t>(f));
+    for (const TypeStates& type : *judged) {
+        TypeCounts& c = counts[type.fileId];
+        for (const BlockState s : type.states) ++c[static_cast<std::size_t>(s)];
+        const std::int64_t unknown = c[static_cast<std::size_t>(BlockState::kUnknown)];
+        const std::vector<std::string> missing = folder->MissingFiles(type.fileId);
         if (unknown == 0 || missing.empty()) continue;
         err << "palindra-cli: The client folder lacks " << missing[0] << (missing.size() > 1 ? " and " + missing[1] : "")
-            << ": " << Counted(unknown, TypeName(f) + " block") << " " << ForCount(unknown, "is", "are")
+            << ": " << Counted(unknown, TypeName(type.fileId) + " block") << " " << ForCount(unknown, "is", "are")
             << " unknown.\n";
     }
-    return {};
+    return judged;
 }
 
 // "new 1, changes 2": the states a type's blocks have.
@@ -66,35 +64,31 @@ int StatusCommand(const CliArgs& args, std::ostream& out, std::ostream& err, Cli
     if (Status done = session.Load(args.words[0], patch); !done) return Fail(err, done.error());
     SettleDuplicates(patch);
     Counts counts{};
-    Json blocks = Json::array();
-    std::optional<LineWriter> lines;
-    if (!session.json) lines.emplace(out);
-    const Status judged =
-        JudgeAgainstClient(args, patch, counts, err, [&](std::uint8_t fileId, std::size_t slot, const JudgedBlock& j) {
-            const std::int32_t number = patch[fileId].blocks[slot].number;
-            if (lines) {
-                lines->Line(StateName(j.state), {fileId, number});
-                return;
-            }
-            Json block = {{"state", StateName(j.state)}, {"fileId", fileId}, {"block", number}};
-            if (!j.fitted.Fits()) block["why"] = j.fitted.why;
-            blocks.push_back(std::move(block));
-        });
+    const Result<std::vector<TypeStates>> judged = JudgeAgainstClient(args, patch, counts, err);
     if (!judged) return Fail(err, judged.error());
-    Json types = Json::array();
-    for (int f = 0; f < Patch::kFileIds; ++f) {
-        const TypeCounts& c = counts[static_cast<std::size_t>(f)];
-        if (patch[static_cast<std::uint8_t>(f)].LiveCount() == 0) continue;
-        if (lines) {
-            lines->Flush();
-            out << TypeName(f) << ": " << CountsText(c) << "\n";
-            continue;
-        }
-        Json type = {{"fileId", f}, {"name", TypeName(f)}};
-        for (std::size_t s = 0; s < kBlockStates; ++s) type[StateName(static_cast<BlockState>(s))] = c[s];
-        types.push_back(std::move(type));
+    if (!session.json) {
+        LineWriter lines(out);
+        for (const TypeStates& type : *judged)
+            for (std::size_t i = 0; i < type.blocks.size(); ++i)
+                lines.Line(StateName(type.states[i]), {type.fileId, type.blocks[i].first});
+        lines.Flush();
+        for (const TypeStates& type : *judged) out << TypeName(type.fileId) << ": " << CountsText(counts[type.fileId]) << "\n";
+        return kOk;
     }
-    if (!lines) PrintJson(out, {{"blocks", std::move(blocks)}, {"counts", std::move(types)}});
+    Json blocks = Json::array(), types = Json::array();
+    for (const TypeStates& type : *judged) {
+        auto unfit = type.unfit.begin();
+        for (std::size_t i = 0; i < type.blocks.size(); ++i) {
+            Json block = {{"state", StateName(type.states[i])}, {"fileId", type.fileId}, {"block", type.blocks[i].first}};
+            if (unfit != type.unfit.end() && unfit->first == i) block["why"] = (unfit++)->second;
+            blocks.push_back(std::move(block));
+        }
+        Json counted = {{"fileId", type.fileId}, {"name", TypeName(type.fileId)}};
+        for (std::size_t s = 0; s < kBlockStates; ++s)
+            counted[StateName(static_cast<BlockState>(s))] = counts[type.fileId][s];
+        types.push_back(std::move(counted));
+    }
+    PrintJson(out, {{"blocks", std::move(blocks)}, {"counts", std::move(types)}});
     return kOk;
 }
 
@@ -106,13 +100,15 @@ int PruneCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliS
     if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
     SettleDuplicates(patch);
     Counts counts{};
-    std::vector<std::pair<std::uint8_t, std::size_t>> same;
-    const Status judged =
-        JudgeAgainstClient(args, patch, counts, err, [&](std::uint8_t fileId, std::size_t slot, const JudgedBlock& j) {
-            if (j.state == BlockState::kSame) same.emplace_back(fileId, slot);
-        });
+    const Result<std::vector<TypeStates>> judged = JudgeAgainstClient(args, patch, counts, err);
     if (!judged) return Fail(err, judged.error());
-    for (const auto& [fileId, slot] : same) patch.MarkRemoved(fileId, slot);
+    std::int64_t total = 0;
+    for (const TypeStates& type : *judged)
+        for (std::size_t i = 0; i < type.blocks.size(); ++i)
+            if (type.states[i] == BlockState::kSame) {
+                patch.MarkRemoved(type.fileId, type.blocks[i].second);
+                ++total;
+            }
     if (Status done = session.Save(args.words[0], std::move(patch)); !done) return Fail(err, done.error());
     std::string perType;
     Json types = Json::array();
@@ -122,7 +118,6 @@ int PruneCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliS
         perType += (perType.empty() ? ": " : ", ") + TypeName(f) + " " + std::to_string(removed);
         types.push_back({{"fileId", f}, {"name", TypeName(f)}, {"removed", removed}});
     }
-    const auto total = static_cast<std::int64_t>(same.size());
     session.Report(out, "Removed " + Counted(total, "block") + " the client already has" + perType + ".\n",
                    {{"removed", total}, {"types", std::move(types)}});
     return kOk;

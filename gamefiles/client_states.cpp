@@ -1,9 +1,10 @@
 #include "gamefiles/client_states.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <memory>
-#include <utility>
-#include <vector>
+#include <thread>
 
 #include "gamefiles/client_blocks.h"
 
@@ -14,6 +15,9 @@ std::optional<BlockState> StateNamed(std::string_view name) {
 }
 
 namespace {
+// A type of this many blocks is judged in two halves at once.
+constexpr std::size_t kSplitAt = 1 << 16;
+
 // A type's live blocks as (number, slot), in number order.
 std::vector<std::pair<std::int32_t, std::uint32_t>> LiveInOrder(const PatchFileEntry& entry) {
     std::vector<std::pair<std::int32_t, std::uint32_t>> order;
@@ -24,35 +28,87 @@ std::vector<std::pair<std::int32_t, std::uint32_t>> LiveInOrder(const PatchFileE
     if (!std::is_sorted(order.begin(), order.end())) std::sort(order.begin(), order.end());
     return order;
 }
+
+// Blocks [from, to) of one type, judged with a reader of the client's files of their own.
+struct Part {
+    TypeStates* type = nullptr;
+    std::size_t from = 0, to = 0;
+    std::unique_ptr<ClientBlocks> client;
+    std::vector<std::pair<std::size_t, std::string>> unfit;
+
+    // Judges the blocks; `step` hears of each and returns false to stop.
+    template <class Step>
+    bool Run(const PatchFileEntry& entry, Step&& step) {
+        for (std::size_t i = from; i < to; ++i) {
+            if (!step()) return false;
+            const auto [number, slot] = type->blocks[i];
+            JudgedBlock j = JudgeBlock(type->fileId, client->Form(), number, BlockData::Of(entry.blocks[slot]),
+                                       client->Block(number));
+            type->states[i] = j.state;
+            if (!j.fitted.Fits()) unfit.emplace_back(i, std::move(j.fitted.why));
+        }
+        return true;
+    }
+};
 }  // namespace
 
-Status JudgePatch(const Patch& patch, const ClientFolder& folder, bool withVerdata, const JudgedFn& judged,
-                  const Progress& progress) {
-    // Every type's files open first: one that does not fails the walk before anything is told.
-    std::vector<std::pair<std::uint8_t, std::unique_ptr<ClientBlocks>>> types;
-    for (int f = 0; f < Patch::kFileIds; ++f) {
-        const auto fileId = static_cast<std::uint8_t>(f);
-        if (patch[fileId].LiveCount() == 0) continue;
-        std::unique_ptr<ClientBlocks> blocks;
-        if (const std::optional<ClientForm> form = folder.ShownForm(fileId)) {
-            blocks = std::make_unique<ClientBlocks>();
-            if (Status opened = blocks->Open(folder, fileId, *form, withVerdata); !opened) return opened;
+Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolder& folder, bool withVerdata,
+                                           const Progress& progress) {
+    std::vector<TypeStates> types;
+    for (int f = 0; f < Patch::kFileIds; ++f)
+        if (patch[static_cast<std::uint8_t>(f)].LiveCount() > 0) types.push_back({static_cast<std::uint8_t>(f), {}, {}, {}});
+    // Every reader opens first: a file that does not open fails the whole walk.
+    std::vector<Part> mine, helpers;
+    for (TypeStates& type : types) {
+        type.blocks = LiveInOrder(patch[type.fileId]);
+        type.states.assign(type.blocks.size(), BlockState::kUnknown);
+        const std::optional<ClientForm> form = folder.ShownForm(type.fileId);
+        if (!form) continue;
+        const std::size_t n = type.blocks.size(), half = n >= kSplitAt ? n / 2 : n;
+        for (auto [from, to] : {std::pair(std::size_t{0}, half), std::pair(half, n)}) {
+            if (from == to) continue;
+            Part part{&type, from, to, std::make_unique<ClientBlocks>(), {}};
+            if (Status opened = part.client->Open(folder, type.fileId, *form, withVerdata); !opened) return opened.error();
+            (from == 0 ? mine : helpers).push_back(std::move(part));
         }
-        types.emplace_back(fileId, std::move(blocks));
     }
+
     const std::int64_t total = patch.LiveCount();
-    std::int64_t done = 0;
-    for (auto& [fileId, blocks] : types) {
-        const PatchFileEntry& entry = patch[fileId];
-        for (const auto& [number, slot] : LiveInOrder(entry)) {
-            if (!progress.Step(done++, total)) return Cancelled();
-            if (!blocks) {
-                judged(fileId, slot, JudgedBlock{});
-                continue;
+    std::atomic<bool> stop = false;
+    std::atomic<std::int64_t> helped = 0;
+    std::exception_ptr failed;
+    std::thread helper;
+    if (!helpers.empty())
+        helper = std::thread([&] {
+            try {
+                std::int64_t done = 0;
+                for (Part& part : helpers)
+                    part.Run(patch[part.type->fileId], [&] {
+                        if (++done % Progress::kEvery == 0) helped = done;
+                        return !stop.load(std::memory_order_relaxed);
+                    });
+            } catch (...) {
+                failed = std::current_exception();
             }
-            const BlockData data = BlockData::Of(entry.blocks[slot]);
-            judged(fileId, slot, JudgeBlock(fileId, blocks->Form(), number, data, blocks->Block(number)));
-        }
+        });
+    std::int64_t done = 0;
+    bool finished = true;
+    try {
+        for (Part& part : mine)
+            if (finished)
+                finished = part.Run(patch[part.type->fileId], [&] { return progress.Step(done++ + helped, total); });
+    } catch (...) {
+        stop = true;
+        if (helper.joinable()) helper.join();
+        throw;
     }
-    return {};
+    stop = !finished;
+    if (helper.joinable()) helper.join();
+    if (failed) std::rethrow_exception(failed);
+    if (!finished) return Cancelled();
+    // The reasons in block order: the first half's, then the second's.
+    for (std::vector<Part>* parts : {&mine, &helpers})
+        for (Part& part : *parts)
+            for (auto& u : part.unfit) part.type->unfit.push_back(std::move(u));
+    return types;
 }

@@ -6,9 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "gamefiles/block_fit.h"
 #include "gamefiles/client_folder.h"
@@ -22,16 +24,24 @@ inline constexpr std::size_t kBlockStates = static_cast<std::size_t>(BlockState:
 // The state named `name` ("new", "changes", ...); none for another word.
 std::optional<BlockState> StateNamed(std::string_view name);
 
-// Called for each live block: its file ID, its slot in the patch's entry and
-// how it was judged (kUnknown where the folder lacks the type's files).
-using JudgedFn = std::function<void(std::uint8_t fileId, std::size_t slot, const JudgedBlock& judged)>;
+// The states of one file ID's live blocks.
+struct TypeStates {
+    std::uint8_t fileId = 0;
+    // Each live block's number and slot in the patch's entry, in number order.
+    std::vector<std::pair<std::int32_t, std::uint32_t>> blocks;
+    std::vector<BlockState> states;  // one for each of `blocks`
+    // Why the unfit ones do not fit: their index in `blocks` and the reason.
+    std::vector<std::pair<std::size_t, std::string>> unfit;
+};
 
 // Judges every live block of `patch` (settle it first: each live block
-// stands for its number) in file-ID and then block-number order, with the
-// client's verdata.mul over its data files when `withVerdata`. The client's
-// files of every type in the patch are opened before the first block is
-// judged, so a file that does not open (a tiledata file of neither layout,
-// a damaged verdata.mul) fails the whole walk before `judged` is called.
-// Stops with Cancelled() when `progress` says so.
-Status JudgePatch(const Patch& patch, const ClientFolder& folder, bool withVerdata, const JudgedFn& judged,
-                  const Progress& progress = {});
+// stands for its number) against the client folder, with the client's
+// verdata.mul over its data files when `withVerdata`; one TypeStates for
+// each file ID with live blocks, in file-ID order. A type whose files the
+// folder lacks has every block kUnknown. Fails, before judging anything,
+// when a file does not open (a tiledata file of neither layout, a damaged
+// verdata.mul); stops with Cancelled() when `progress` says so. Large types
+// are judged in two halves at once; `progress` hears from the calling
+// thread only.
+Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolder& folder, bool withVerdata,
+                                           const Progress& progress = {});
