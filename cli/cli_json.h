@@ -33,6 +33,9 @@ inline constexpr const char* kJsonHelp =
     "  insert  {\"fileId\", \"block\", \"bytes\"}     remove  {\"fileId\", \"removed\"}\n"
     "  set-flags  {\"fileId\", \"block\", \"flagA\", \"flagB\"}     add-file  {\"kind\", \"file\"}\n"
     "  bmp-to-gump  {\"block\", \"width\", \"height\"}     gump-to-bmp  {\"written\", \"width\", \"height\"}\n"
+    "  anim-to-png  {\"written\", \"block\", \"body\", \"action\", \"direction\", \"frames\", \"pixelsLeftOut\"}\n"
+    "  png-to-anim  {\"block\", \"body\", \"action\", \"direction\", \"frames\", \"bytes\",\n"
+    "               \"palette\": \"frames.json\"|\"pictures\"}\n"
     "  extract  {\"written\", \"bytes\"}     sound-to-wav  {\"written\", \"samples\"}     export  {\"written\"}\n"
     "  make-samples  {\"folder\", \"files\": [names]}\n"
     "Errors stay on stderr as text.\n";
