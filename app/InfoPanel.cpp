@@ -16,6 +16,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/block_picture.h"
+#include "app/client_side_view.h"
 #include "app/fact_table_model.h"
 #include "codecs/block_facts.h"
 #include "codecs/wav.h"
@@ -29,16 +31,6 @@
 
 namespace {
 constexpr std::array<int, 5> kZooms = {0, 1, 2, 4, 8};
-
-// Light squares behind transparent cells, as image editors draw them.
-void PaintCheckerboard(QImage& canvas) {
-    constexpr int kSquare = 8;
-    QPainter painter(&canvas);
-    painter.fillRect(canvas.rect(), QColor(0xFF, 0xFF, 0xFF));
-    for (int y = 0; y < canvas.height(); y += kSquare)
-        for (int x = (y / kSquare % 2) * kSquare; x < canvas.width(); x += 2 * kSquare)
-            painter.fillRect(x, y, kSquare, kSquare, QColor(0xD8, 0xD8, 0xD8));
-}
 }  // namespace
 
 InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Settings& settings)
@@ -123,7 +115,11 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     picInfo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scroll_->setWidget(picInfo_);
     scroll_->setWidgetResizable(false);
-    layout->addWidget(scroll_, 3);
+    clientSide_ = new ClientSideView(this, settings_);
+    auto* pictures = new QHBoxLayout;
+    pictures->addWidget(scroll_, 1);
+    pictures->addWidget(clientSide_, 1);
+    layout->addLayout(pictures, 3);
     const int stored = OpenSettingsStore()->value(kZoomKey, 0).toInt();
     zoom_ = std::find(kZooms.begin(), kZooms.end(), stored) != kZooms.end() ? stored : 0;
     ClearFacts();
@@ -146,6 +142,7 @@ void InfoPanel::SetZoom(int zoom) {
     zoom_ = zoom;
     OpenSettingsStore()->setValue(kZoomKey, zoom_);
     Redraw();
+    ShowClientSide();
 }
 
 void InfoPanel::ZoomIn() {
@@ -158,21 +155,14 @@ void InfoPanel::ZoomOut() {
     if (at != kZooms.end() && at != kZooms.begin()) SetZoom(*(at - 1));
 }
 
+QSize InfoPanel::ShownSize() const {
+    if (zoom_ != 0) return picture_.size() * zoom_;
+    return picture_.size().scaled(scroll_->viewport()->size().expandedTo({1, 1}), Qt::KeepAspectRatio);
+}
+
 QImage InfoPanel::Shown() const {
     if (picture_.isNull()) return {};
-    QSize size = picture_.size() * std::max(zoom_, 1);
-    if (zoom_ == 0) size = picture_.size().scaled(scroll_->viewport()->size().expandedTo({1, 1}), Qt::KeepAspectRatio);
-    QImage cells = picture_.convertToFormat(QImage::Format_ARGB32);
-    if (transparent_)
-        for (int y = 0; y < cells.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(cells.scanLine(y));
-            for (int x = 0; x < cells.width(); ++x)
-                if ((line[x] & 0xFFFFFFu) == (*transparent_ & 0xFFFFFFu)) line[x] = 0;
-        }
-    QImage canvas(size.expandedTo({1, 1}), QImage::Format_RGB32);
-    PaintCheckerboard(canvas);
-    QPainter(&canvas).drawImage(canvas.rect(), cells.scaled(canvas.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
-    return canvas;
+    return DrawnPicture(picture_, transparent_, ShownSize());
 }
 
 void InfoPanel::Redraw() {
@@ -206,7 +196,9 @@ bool InfoPanel::eventFilter(QObject* watched, QEvent* event) {
 
 void InfoPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (zoom_ == 0 && !picture_.isNull()) Redraw();
+    if (zoom_ != 0 || picture_.isNull()) return;
+    Redraw();
+    ShowClientSide();
 }
 
 void InfoPanel::ClearFacts() {
@@ -253,34 +245,38 @@ void InfoPanel::ShowNode(BlockId id, const QString& text) {
     }
     lblHeading_->setText(QString::fromStdString(info.heading));
     for (std::size_t i = 0; i < lblInfo_.size(); ++i) lblInfo_[i]->setText(QString::fromStdString(info.lines[i]));
+    node_ = id;
+    ShowClientSide();
+}
+
+void InfoPanel::ShowClientSide() {
+    if (!node_ || !node_->IsBlock()) {
+        clientSide_->Clear();
+        return;
+    }
+    // The client's picture at the scale of the patch's: the fitted one's, or the zoom.
+    std::optional<BlockPicture> patch;
+    double scale = std::max(zoom_, 1);
+    if (!picture_.isNull()) {
+        patch = BlockPicture{picture_, transparent_};
+        scale = static_cast<double>(ShownSize().width()) / picture_.width();
+    }
+    clientSide_->Show(*node_, patch, scale);
 }
 
 void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
     const QRgb background = palette().color(QPalette::Button).rgb();
     switch (id.fileId) {
         case kMap:
-            if (const Result<ColorGrid> map = MapPreview(block.bytes, settings_.RadarColors))
-                SetPicture(GridToImage(*map, background));
-            break;
         case kAnim:
-            if (block.Length() <= 0) break;
-            if (const Result<ColorGrid> frame = AnimPreview(block.bytes)) SetPicture(GridToImage(*frame, background));
+        case kArt:
+        case kGumps:
+            // A gump is drawn once for as long as it stays the shown block.
+            if (id.fileId == kGumps && lastPicture_ == id) break;
+            if (auto picture = PictureOfBlock(id, block, settings_.RadarColors, background))
+                SetPicture(picture->image, picture->transparent);
+            if (id.fileId == kGumps) lastPicture_ = id;
             break;
-        case kArt: {
-            Result<ColorGrid> tile = id.blockNumber < 16384 ? DecodeLandTile(block.bytes) : DecodeStaticTile(block.bytes);
-            if (!tile) break;
-            for (std::int32_t& cell : tile->cells)
-                if (cell == kArtBackground) cell = ColorGrid::kBackground;
-            SetPicture(GridToImage(*tile, background), background);
-            break;
-        }
-        case kGumps: {
-            // Colour 0, the transparent cells, is black in the picture.
-            const Result<QImage> picture = lastPicture_ != id ? GumpPicture(block) : Result<QImage>(Error(""));
-            if (picture) SetPicture(*picture, qRgb(0, 0, 0));
-            lastPicture_ = id;
-            break;
-        }
         default:
             if (const auto facts = DescribeBlockData(id.fileId, id.blockNumber, block.bytes)) {
                 ShowFacts(*facts);

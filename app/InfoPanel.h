@@ -11,6 +11,7 @@
 
 #include "patch/block_tree.h"
 
+class ClientSideView;
 class FactTableModel;
 class PatchDocument;
 class QLabel;
@@ -47,6 +48,11 @@ public:
 
     const FactTableModel& Facts() const { return *facts_; }
 
+    // "In the client:" for the shown block, afresh (the client folder or its
+    // files may have changed).
+    void ShowClientSide();
+    const ClientSideView& ClientSide() const { return *clientSide_; }
+
 signals:
     // The Play button of a sound block.
     void PlayRequested();
@@ -57,6 +63,7 @@ protected:
 
 private:
     void Redraw();
+    QSize ShownSize() const;
     void Preview(BlockId id, const struct PatchBlock& block);
     void ShowFacts(const BlockFacts& facts);
     void ClearFacts();
@@ -77,4 +84,6 @@ private:
     class QScrollArea* scroll_;
     std::array<class QToolButton*, 5> zoomButtons_{};
     std::optional<BlockId> lastPicture_;
+    std::optional<BlockId> node_;
+    ClientSideView* clientSide_;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/client_comparison.h"
 #include "app/icons.h"
 #include "app/patch_document.h"
 
@@ -20,6 +21,11 @@ BlockTreeModel::BlockTreeModel(const PatchDocument& document, QObject* parent)
 void BlockTreeModel::Rebuild() {
     beginResetModel();
     plan_ = PlanTree(document_.patch(), FileTypes());
+    if (stateFilter_ && comparison_) {
+        for (FileTypeNode& file : plan_)
+            std::erase_if(file.blocks, [&](std::int32_t n) { return comparison_->StateOf({file.fileId, n}) != stateFilter_; });
+        std::erase_if(plan_, [](const FileTypeNode& file) { return file.blocks.empty(); });
+    }
     fetched_.assign(plan_.size(), 0);
     endResetModel();
 }
@@ -95,6 +101,20 @@ void BlockTreeModel::fetchMore(const QModelIndex& parent) {
     endInsertRows();
 }
 
+std::optional<BlockState> BlockTreeModel::StateOf(Kind kind, BlockId id) const {
+    if (kind != Kind::Block || !comparison_) return std::nullopt;
+    return comparison_->StateOf(id);
+}
+
+void BlockTreeModel::MarksChanged() {
+    const QList<int> roles{Qt::DecorationRole, Qt::ToolTipRole};
+    for (int f = 0; f < rowCount(); ++f) {
+        QModelIndex parent = index(f, 0);
+        if (plan_[static_cast<std::size_t>(f)].lots) parent = index(0, 0, parent);
+        if (const int rows = rowCount(parent); rows > 0) emit dataChanged(index(0, 0, parent), index(rows - 1, 0, parent), roles);
+    }
+}
+
 std::optional<BlockId> BlockTreeModel::IdOf(const QModelIndex& index) {
     const QVariant v = index.data(BlockIdRole);
     if (!v.isValid()) return std::nullopt;
@@ -142,7 +162,11 @@ QVariant BlockTreeModel::data(const QModelIndex& index, int role) const {
             }
         case Qt::DecorationRole:
             if (n.kind == Kind::Lots) return {};
+            if (const auto state = StateOf(n.kind, {file.fileId, number})) return ClientComparison::Mark(*state);
             return PatchIcon(n.kind == Kind::FileType ? 1 : 2);
+        case Qt::ToolTipRole:
+            if (const auto state = StateOf(n.kind, {file.fileId, number})) return ClientComparison::Tooltip(*state);
+            return {};
         case KeyRole:
             if (n.kind == Kind::Block) return QString::fromStdString(BlockKey(file.fileId, number));
             return QString::fromStdString(FileTypeKey(file.fileId) + (n.kind == Kind::Lots ? "LOTS" : ""));

@@ -1,11 +1,13 @@
 #include "app/frmSettings.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "app/mComdlg.h"
+#include "app/prompts.h"
 #include "app/widgets.h"
 #include "app/settings.h"
 #include "io/binary_io.h"
@@ -65,6 +67,25 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
         grid->addWidget(buttons[i], 2 * i + 1, 2);
         grid->addWidget(missing, 2 * i + 2, 1);
     }
+    // The client folder the patch is compared with.
+    auto* lblClient = Named(new QLabel(QStringLiteral("Client folder:"), this), "lblClientFolder");
+    txtClientFolder_ = Named(new QLineEdit(store->value(kClientFolderKey).toString(), this), "txtClientFolder");
+    auto* cmdGetClientFolder = Named(new QPushButton(QStringLiteral("..."), this), "cmdGetClientFolder");
+    cmdGetClientFolder->setFixedWidth(32);
+    connect(cmdGetClientFolder, &QPushButton::clicked, this, [this] {
+        const QString folder = CurrentPrompts().OpenFolder(
+            this, QStringLiteral("Select the client folder"),
+            txtClientFolder_->text().isEmpty() ? StartFolder(this, Folder::GameFiles) : txtClientFolder_->text());
+        if (!folder.isEmpty()) txtClientFolder_->setText(folder);
+    });
+    chkClientVerdata_ = Named(new QCheckBox(QStringLiteral("The client's verdata.mul lies over its data files"), this),
+                              "chkClientVerdata");
+    chkClientVerdata_->setChecked(store->value(kClientVerdataKey, true).toBool());
+    grid->addWidget(lblClient, 7, 0);
+    grid->addWidget(txtClientFolder_, 7, 1);
+    grid->addWidget(cmdGetClientFolder, 7, 2);
+    grid->addWidget(chkClientVerdata_, 8, 1);
+
     txtVerdata_ = boxes[0];
     txtTileData_ = boxes[1];
     txtRadarcol_ = boxes[2];
@@ -79,7 +100,8 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
     connect(cmdSave, &QPushButton::clicked, this, &frmSettings::SaveAndClose);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    SetTabOrder({cmdSave, cmdCancel, boxes[0], buttons[0], boxes[1], buttons[1], boxes[2], buttons[2]});
+    SetTabOrder({cmdSave, cmdCancel, boxes[0], buttons[0], boxes[1], buttons[1], boxes[2], buttons[2], txtClientFolder_,
+                 cmdGetClientFolder, chkClientVerdata_});
 }
 
 void frmSettings::Browse(QLineEdit* box, const QString& title, const QString& filter) {
@@ -92,5 +114,7 @@ void frmSettings::SaveAndClose() {
     store->setValue(kVerdataPathKey, txtVerdata_->text());
     store->setValue(kTiledataPathKey, txtTileData_->text());
     store->setValue(kRadarcolPathKey, txtRadarcol_->text());
+    store->setValue(kClientFolderKey, txtClientFolder_->text());
+    store->setValue(kClientVerdataKey, chkClientVerdata_->isChecked());
     accept();
 }

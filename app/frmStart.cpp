@@ -25,6 +25,7 @@
 #include "app/BlockCommands.h"
 #include "app/InfoPanel.h"
 #include "app/block_tree_model.h"
+#include "app/client_comparison.h"
 #include "app/frmExport.h"
 #include "app/frmImport.h"
 #include "app/frmSettings.h"
@@ -68,7 +69,15 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     picBack->setObjectName(QStringLiteral("picBack"));
     setCentralWidget(picBack);
 
+    comparison_ = new ClientComparison(*document_, this);
     model_ = new BlockTreeModel(*document_, this);
+    model_->SetComparison(comparison_);
+    connect(comparison_, &ClientComparison::StatesChanged, this, [this] {
+        if (model_->StateFilter()) OnBlocksChanged();
+        else model_->MarksChanged();
+        panel_->ShowClientSide();
+    });
+    connect(comparison_, &ClientComparison::Failed, this, &frmStart::Report);
     tvBlocks_ = new QTreeView(picBack);
     tvBlocks_->setObjectName(QStringLiteral("tvBlocks"));
     tvBlocks_->setHeaderHidden(true);
@@ -141,6 +150,7 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(PatchIcon(2));
     setAcceptDrops(true);
     RestoreLayout();
+    comparison_->SetClient(QString::fromStdString(settings_.ClientFolder), settings_.ClientVerdata);
 }
 
 void frmStart::RestoreLayout() {
@@ -220,6 +230,11 @@ void frmStart::BuildMenus() {
     export_->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
     mnuBlock->addSeparator();
     mnuBlock->addActions(commands_->Actions());
+    mnuBlock->addSeparator();
+    QAction* prune = mnuBlock->addAction(QStringLiteral("Remove blocks the client &already has"), this,
+                                         &frmStart::RemoveBlocksTheClientHas);
+    prune->setObjectName(QStringLiteral("actRemoveClientHas"));
+    prune->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+R")));
 
     QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -267,6 +282,27 @@ void frmStart::ShowSettings() {
     frmSettings dialog(this);
     CurrentPrompts().Exec(&dialog);
     settings_.Load();
+    comparison_->SetClient(QString::fromStdString(settings_.ClientFolder), settings_.ClientVerdata);
+    panel_->ShowClientSide();
+}
+
+void frmStart::RemoveBlocksTheClientHas() {
+    if (comparison_->Folder().isEmpty()) {
+        Report(QStringLiteral("Choose the client folder in Settings first."));
+        return;
+    }
+    if (comparison_->Busy()) {
+        Report(QStringLiteral("The patch is still being compared with the client; try again in a moment."));
+        return;
+    }
+    PatchEdit edit = comparison_->SameBlocksRemoved();
+    const std::size_t removed = edit.removals.size();
+    if (removed == 0) {
+        Report(QStringLiteral("The patch holds no block the client already has."));
+        return;
+    }
+    if (document_->Run(QStringLiteral("Remove blocks the client already has"), std::move(edit)))
+        Report(QStringLiteral("Removed %1 %2 the client already has.").arg(removed).arg(removed == 1 ? "block" : "blocks"));
 }
 
 QDialog* frmStart::ShowImport() {
@@ -423,6 +459,13 @@ void frmStart::NarrowTree() {
 }
 
 void frmStart::ApplyFilter(bool next) {
+    const std::optional<BlockState> state = StateNamed(txtFilter_->text().trimmed().toStdString());
+    const bool unknown = state == BlockState::kUnknown;
+    if (model_->StateFilter() != (unknown ? std::nullopt : state)) {
+        model_->SetStateFilter(unknown ? std::nullopt : state);
+        OnBlocksChanged();
+    }
+    if (state && !unknown) return;
     NarrowTree();
     const std::optional<std::int32_t> n = FilterNumber();
     if (!n) return;

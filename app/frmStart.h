@@ -14,6 +14,7 @@
 
 class BlockCommands;
 class BlockTreeModel;
+class ClientComparison;
 class InfoPanel;
 class PatchDocument;
 class QDialog;
@@ -35,6 +36,7 @@ public:
     QTreeView* Tree() const { return tvBlocks_; }
     BlockCommands* Commands() const { return commands_; }
     InfoPanel* Panel() const { return panel_; }
+    ClientComparison* Comparison() const { return comparison_; }
     ::Settings& Values() { return settings_; }
 
     // Makes a node current and selected, as a click on it does; false when
@@ -47,8 +49,9 @@ public:
 
     // The filter line: a block number (decimal, or 0x hexadecimal) selects
     // that block in the current file type, else in the first that holds it;
-    // `next` (Enter) moves on to the next file type holding it. Any other
-    // text shows only the file types whose name contains it.
+    // `next` (Enter) moves on to the next file type holding it. A state
+    // ("new", "changes", "same", "removes", "unfit") shows only the blocks in
+    // it. Any other text shows only the file types whose name contains it.
     void ApplyFilter(bool next = false);
 
     // Shows frame `index` of frMenu alone; -1 hides them all.
@@ -63,6 +66,8 @@ public slots:
     bool Save();
     bool SaveAs();
     void ShowSettings();
+    // Block -> "Remove blocks the client already has": one undoable step.
+    void RemoveBlocksTheClientHas();
     // The import and export dialogs, shown without blocking the window; one
     // of each at a time (a second call raises the open one).
     QDialog* ShowImport();
@@ -110,6 +115,7 @@ private:
     ::Settings settings_;
     PatchDocument* document_ = nullptr;
     BlockTreeModel* model_ = nullptr;
+    ClientComparison* comparison_ = nullptr;
     QTreeView* tvBlocks_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QLineEdit* txtFilter_ = nullptr;

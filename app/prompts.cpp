@@ -68,3 +68,7 @@ Prompts* gPrompts = &gDialogPrompts;
 Prompts& CurrentPrompts() { return *gPrompts; }
 
 void SetPrompts(Prompts* prompts) { gPrompts = prompts ? prompts : &gDialogPrompts; }
+
+QString Prompts::OpenFolder(QWidget* owner, const QString& title, const QString& dir) {
+    return QFileDialog::getExistingDirectory(owner, title, dir);
+}

@@ -51,7 +51,8 @@ TEST_F(MainWindow, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
         {"mnuFile", {"New", "-", "Open", "Open Recent", "-", "Save", "Save As", "-", "Settings", "-", "Exit"}},
         {"mnuEdit", {"Undo", "Redo", "-", "Copy Picture"}},
         {"mnuBlock", {"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile", "Save to Bmp",
-                      "Load from BMP", "Add from compare", "Add file", "Change Flags", "Save as WAV"}},
+                      "Load from BMP", "Add from compare", "Add file", "Change Flags", "Save as WAV", "-",
+                      "Remove blocks the client already has"}},
         {"mnuHelp", {"About Palindra"}}};
     for (const auto& [name, captions] : menus) {
         auto* menu = Child<QMenu>(&window, name);

@@ -1,0 +1,114 @@
+#include "app/client_side_view.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+#include "app/settings.h"
+#include "app/widgets.h"
+
+ClientSideView::ClientSideView(QWidget* parent, const Settings& settings) : QWidget(parent), settings_(settings) {
+    setObjectName(QStringLiteral("ClientSideView"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    lblClient_ = Named(new QLabel(this), "lblClient");
+    lblClient_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    chkDiffering_ = Named(new QCheckBox(QStringLiteral("Only the cells that &differ"), this), "chkDiffering");
+    connect(chkDiffering_, &QCheckBox::toggled, this, &ClientSideView::Redraw);
+    picClient_ = Named(new QLabel(this), "picClient");
+    picClient_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(lblClient_);
+    layout->addWidget(chkDiffering_);
+    layout->addWidget(picClient_, 1);
+    hide();
+}
+
+ClientSideView::~ClientSideView() = default;
+
+void ClientSideView::Clear() {
+    patch_.reset();
+    client_.reset();
+    shown_ = QImage();
+    hide();
+}
+
+std::optional<PatchBlock> ClientSideView::ClientBlockOf(BlockId id, QString& source) {
+    if (openedFolder_ != settings_.ClientFolder || openedVerdata_ != settings_.ClientVerdata || !folder_) {
+        for (auto& reader : readers_) reader.reset();
+        folder_.reset();
+        openedFolder_ = settings_.ClientFolder;
+        openedVerdata_ = settings_.ClientVerdata;
+        Result<ClientFolder> opened = ClientFolder::Open(openedFolder_);
+        if (!opened) {
+            source = QString::fromStdString(opened.error().message);
+            return std::nullopt;
+        }
+        folder_ = std::move(*opened);
+    }
+    std::unique_ptr<ClientBlocks>& reader = readers_[id.fileId];
+    if (!reader) {
+        const std::optional<ClientForm> form = folder_->ShownForm(id.fileId);
+        if (!form) {
+            const std::vector<std::string> missing = folder_->MissingFiles(id.fileId);
+            source = missing.empty() ? QStringLiteral("unknown")
+                                     : QStringLiteral("unknown (the folder lacks %1)").arg(QString::fromStdString(missing[0]));
+            return std::nullopt;
+        }
+        reader = std::make_unique<ClientBlocks>();
+        if (Status opened = reader->Open(*folder_, id.fileId, *form, settings_.ClientVerdata); !opened) {
+            reader.reset();
+            source = QString::fromStdString(opened.error().message);
+            return std::nullopt;
+        }
+    }
+    const ClientBlock block = reader->Block(id.blockNumber);
+    const QString file = QString::fromUtf8(block.source.data(), static_cast<qsizetype>(block.source.size()));
+    if (block.damaged) source = QStringLiteral("none (the entry in %1 is damaged)").arg(file);
+    else source = block.HasData() ? file : QStringLiteral("none");
+    if (!block.HasData()) return std::nullopt;
+    return PatchBlock{id.blockNumber, block.flagA, block.flagB, BlockBytes::CopyOf(block.bytes)};
+}
+
+void ClientSideView::Show(BlockId id, const std::optional<BlockPicture>& patch, double scale) {
+    if (settings_.ClientFolder.empty() || !id.IsBlock()) {
+        Clear();
+        return;
+    }
+    QString source;
+    const std::optional<PatchBlock> block = ClientBlockOf(id, source);
+    lblClient_->setText(QStringLiteral("In the client: %1").arg(source));
+    patch_ = patch;
+    client_.reset();
+    if (block) client_ = PictureOfBlock(id, *block, settings_.RadarColors, palette().color(QPalette::Button).rgb());
+    scale_ = scale > 0 ? scale : 1;
+    show();
+    Redraw();
+}
+
+void ClientSideView::Redraw() {
+    chkDiffering_->setVisible(client_ && patch_);
+    picClient_->setVisible(client_.has_value());
+    if (!client_) {
+        shown_ = QImage();
+        picClient_->clear();
+        return;
+    }
+    // Cells of the transparent colour, and with the toggle those the patch's
+    // picture has alike, are left out and drawn over the checkerboard.
+    QImage cells = client_->image.convertToFormat(QImage::Format_ARGB32);
+    const QImage other = patch_ ? patch_->image.convertToFormat(QImage::Format_ARGB32) : QImage();
+    const bool differing = chkDiffering_->isChecked() && other.size() == cells.size();
+    for (int y = 0; y < cells.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(cells.scanLine(y));
+        const auto* theirs = differing ? reinterpret_cast<const QRgb*>(other.constScanLine(y)) : nullptr;
+        for (int x = 0; x < cells.width(); ++x)
+            if ((client_->transparent && (line[x] & 0xFFFFFFu) == (*client_->transparent & 0xFFFFFFu)) ||
+                (theirs && theirs[x] == line[x]))
+                line[x] = 0;
+    }
+    const QSize size(static_cast<int>(cells.width() * scale_ + 0.5), static_cast<int>(cells.height() * scale_ + 0.5));
+    shown_ = DrawnPicture(cells, std::nullopt, size);
+    picClient_->setPixmap(QPixmap::fromImage(shown_));
+}

@@ -1,0 +1,52 @@
+// The panel's "In the client:": which file the client's block comes from
+// and, for types with pictures, the client's picture beside the patch's at
+// the same scale, or only the cells where the two differ.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/block_picture.h"
+#include "gamefiles/client_blocks.h"
+
+class QCheckBox;
+class QLabel;
+struct Settings;
+
+class ClientSideView : public QWidget {
+    Q_OBJECT
+public:
+    ClientSideView(QWidget* parent, const Settings& settings);
+    ~ClientSideView() override;
+
+    // Shows what the client has for block `id`, beside `patch` (the patch's
+    // picture, if it has one) drawn at `scale` screen pixels a cell. Hidden
+    // while the settings name no client folder.
+    void Show(BlockId id, const std::optional<BlockPicture>& patch, double scale);
+    void Clear();
+
+    // The client's picture as the view draws it (null when there is none).
+    QImage Shown() const { return shown_; }
+
+private:
+    // The client's block `id` as a patch block; the text says where it comes from.
+    std::optional<PatchBlock> ClientBlockOf(BlockId id, QString& source);
+    void Redraw();
+
+    const Settings& settings_;
+    QLabel* lblClient_;
+    QLabel* picClient_;
+    QCheckBox* chkDiffering_;
+    // The readers of the folder they were opened on, one per file ID.
+    std::string openedFolder_;
+    bool openedVerdata_ = true;
+    std::optional<ClientFolder> folder_;
+    std::array<std::unique_ptr<ClientBlocks>, 256> readers_;
+    std::optional<BlockPicture> patch_, client_;
+    double scale_ = 1;
+    QImage shown_;
+};
