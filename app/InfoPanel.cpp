@@ -261,7 +261,8 @@ void InfoPanel::ShowClientSide() {
         patch = BlockPicture{picture_, transparent_};
         scale = static_cast<double>(ShownSize().width()) / picture_.width();
     }
-    clientSide_->Show(*node_, patch, scale);
+    const PatchBlock* block = document_.patch().LiveBlock(node_->fileId, node_->blockNumber);
+    clientSide_->Show(*node_, block ? ByteView(block->bytes) : ByteView(), patch, scale);
 }
 
 void InfoPanel::Preview(BlockId id, const PatchBlock& block) {

@@ -8,17 +8,22 @@
 
 #include "app/settings.h"
 #include "app/widgets.h"
+#include "codecs/file_ids.h"
+#include "gamefiles/block_names.h"
 
 ClientSideView::ClientSideView(QWidget* parent, const Settings& settings) : QWidget(parent), settings_(settings) {
     setObjectName(QStringLiteral("ClientSideView"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    lblName_ = Named(new QLabel(this), "lblBlockName");
+    lblName_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblClient_ = Named(new QLabel(this), "lblClient");
     lblClient_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     chkDiffering_ = Named(new QCheckBox(QStringLiteral("Only the cells that &differ"), this), "chkDiffering");
     connect(chkDiffering_, &QCheckBox::toggled, this, &ClientSideView::Redraw);
     picClient_ = Named(new QLabel(this), "picClient");
     picClient_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(lblName_);
     layout->addWidget(lblClient_);
     layout->addWidget(chkDiffering_);
     layout->addWidget(picClient_, 1);
@@ -71,19 +76,33 @@ std::optional<PatchBlock> ClientSideView::ClientBlockOf(BlockId id, QString& sou
     return PatchBlock{id.blockNumber, block.flagA, block.flagB, BlockBytes::CopyOf(block.bytes)};
 }
 
-void ClientSideView::Show(BlockId id, const std::optional<BlockPicture>& patch, double scale) {
-    if (settings_.ClientFolder.empty() || !id.IsBlock()) {
+void ClientSideView::Show(BlockId id, ByteView bytes, const std::optional<BlockPicture>& patch, double scale) {
+    if (!id.IsBlock()) {
         Clear();
         return;
     }
-    QString source;
-    const std::optional<PatchBlock> block = ClientBlockOf(id, source);
-    lblClient_->setText(QStringLiteral("In the client: %1").arg(source));
+    const bool withClient = !settings_.ClientFolder.empty();
+    TiledataGroupFn tiledata;
+    if (withClient)
+        tiledata = [this](std::int32_t group) {
+            QString source;
+            const std::optional<PatchBlock> block = ClientBlockOf({kTiledata, group}, source);
+            return block ? Bytes(block->bytes.begin(), block->bytes.end()) : Bytes{};
+        };
+    const std::string name = BlockName(id.fileId, id.blockNumber, bytes, tiledata);
+    lblName_->setText(QString::fromStdString(name));
+    lblName_->setVisible(!name.empty());
+    lblClient_->setVisible(withClient);
     patch_ = patch;
     client_.reset();
-    if (block) client_ = PictureOfBlock(id, *block, settings_.RadarColors, palette().color(QPalette::Button).rgb());
+    if (withClient) {
+        QString source;
+        const std::optional<PatchBlock> block = ClientBlockOf(id, source);
+        lblClient_->setText(QStringLiteral("In the client: %1").arg(source));
+        if (block) client_ = PictureOfBlock(id, *block, settings_.RadarColors, palette().color(QPalette::Button).rgb());
+    }
     scale_ = scale > 0 ? scale : 1;
-    show();
+    setVisible(withClient || !name.empty());
     Redraw();
 }
 

@@ -1,6 +1,8 @@
-// The panel's "In the client:": which file the client's block comes from
-// and, for types with pictures, the client's picture beside the patch's at
-// the same scale, or only the cells where the two differ.
+// Beside the panel's picture: the block's name in the game (an item's
+// tiledata name, an animation's body, action and direction), and "In the
+// client:", which file the client's block comes from and, for types with
+// pictures, the client's picture at the patch's scale, or only the cells
+// where the two differ.
 #pragma once
 
 #include <QImage>
@@ -23,10 +25,11 @@ public:
     ClientSideView(QWidget* parent, const Settings& settings);
     ~ClientSideView() override;
 
-    // Shows what the client has for block `id`, beside `patch` (the patch's
-    // picture, if it has one) drawn at `scale` screen pixels a cell. Hidden
+    // Shows the name of block `id` (the patch's data is `bytes`) and what the
+    // client has for it, beside `patch` (the patch's picture, if it has one)
+    // drawn at `scale` screen pixels a cell. The client's part is hidden
     // while the settings name no client folder.
-    void Show(BlockId id, const std::optional<BlockPicture>& patch, double scale);
+    void Show(BlockId id, ByteView bytes, const std::optional<BlockPicture>& patch, double scale);
     void Clear();
 
     // The client's picture as the view draws it (null when there is none).
@@ -38,6 +41,7 @@ private:
     void Redraw();
 
     const Settings& settings_;
+    QLabel* lblName_;
     QLabel* lblClient_;
     QLabel* picClient_;
     QCheckBox* chkDiffering_;
