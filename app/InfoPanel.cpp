@@ -24,6 +24,7 @@
 #include "app/patch_document.h"
 #include "app/settings.h"
 #include "codecs/art.h"
+#include "codecs/hues.h"
 #include "images/bitmap.h"
 #include "codecs/previews.h"
 #include "patch/file_types.h"
@@ -263,6 +264,13 @@ void InfoPanel::ShowClientSide() {
     }
     const PatchBlock* block = document_.patch().LiveBlock(node_->fileId, node_->blockNumber);
     clientSide_->Show(*node_, block ? ByteView(block->bytes) : ByteView(), patch, scale);
+    // The table marks what differs from the client's block, read as the patch's is.
+    if (facts_->rowCount() == 0 || clientSide_->isHidden() || settings_.ClientFolder.empty()) return;
+    const std::optional<PatchBlock>& client = clientSide_->ClientData();
+    Bytes bytes = client ? Bytes(client->bytes.begin(), client->bytes.end()) : Bytes();
+    if (node_->fileId == kHues && !bytes.empty()) bytes = HuesToVerdataBytes(bytes);
+    std::optional<BlockFacts> theirs = DescribeBlockData(node_->fileId, node_->blockNumber, bytes);
+    facts_->SetClientTable(theirs ? std::optional<FactTable>(std::move(theirs->table)) : FactTable{});
 }
 
 void InfoPanel::Preview(BlockId id, const PatchBlock& block) {

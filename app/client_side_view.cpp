@@ -33,6 +33,7 @@ ClientSideView::ClientSideView(QWidget* parent, const Settings& settings) : QWid
 ClientSideView::~ClientSideView() = default;
 
 void ClientSideView::Clear() {
+    block_.reset();
     patch_.reset();
     client_.reset();
     shown_ = QImage();
@@ -95,11 +96,12 @@ void ClientSideView::Show(BlockId id, ByteView bytes, const std::optional<BlockP
     lblClient_->setVisible(withClient);
     patch_ = patch;
     client_.reset();
+    block_.reset();
     if (withClient) {
         QString source;
-        const std::optional<PatchBlock> block = ClientBlockOf(id, source);
+        block_ = ClientBlockOf(id, source);
         lblClient_->setText(QStringLiteral("In the client: %1").arg(source));
-        if (block) client_ = PictureOfBlock(id, *block, settings_.RadarColors, palette().color(QPalette::Button).rgb());
+        if (block_) client_ = PictureOfBlock(id, *block_, settings_.RadarColors, palette().color(QPalette::Button).rgb());
     }
     scale_ = scale > 0 ? scale : 1;
     setVisible(withClient || !name.empty());

@@ -32,6 +32,8 @@ public:
     void Show(BlockId id, ByteView bytes, const std::optional<BlockPicture>& patch, double scale);
     void Clear();
 
+    // The client's block last shown (none: the client has no data for it).
+    const std::optional<PatchBlock>& ClientData() const { return block_; }
     // The client's picture as the view draws it (null when there is none).
     QImage Shown() const { return shown_; }
 
@@ -50,6 +52,7 @@ private:
     bool openedVerdata_ = true;
     std::optional<ClientFolder> folder_;
     std::array<std::unique_ptr<ClientBlocks>, 256> readers_;
+    std::optional<PatchBlock> block_;
     std::optional<BlockPicture> patch_, client_;
     double scale_ = 1;
     QImage shown_;

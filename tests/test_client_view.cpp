@@ -5,6 +5,7 @@
 #include "app/InfoPanel.h"
 #include "app/client_comparison.h"
 #include "app/client_side_view.h"
+#include "app/fact_table_model.h"
 #include "codecs/file_ids.h"
 #include "codecs/gump.h"
 #include "gui_fixture.h"
@@ -29,6 +30,11 @@ std::string WriteClient(const TempDir& dir) {
     const auto size = static_cast<std::int32_t>(gump.size());
     WriteFileBytes(client + "/gumpart.mul", data);
     WriteFileBytes(client + "/gumpidx.mul", IndexBytes({{0, size, 0x00040004}, {size, size, 0x00040004}}));
+    // Tiledata of the older layout: 512 land groups and one static group naming item 0.
+    B tiledata(512 * 836 + 1188, 0);
+    const std::string name = "lamp";
+    std::copy(name.begin(), name.end(), tiledata.begin() + 512 * 836 + 4 + 4 + 13);
+    WriteFileBytes(client + "/tiledata.mul", tiledata);
     WriteText(client + "/art.mul", "ABC");
     WriteFileBytes(client + "/artidx.mul", IndexBytes({{0, 1, 0}, {1, 1, 0}, {2, 1, 0}}));
     return client;
@@ -69,6 +75,23 @@ TEST_F(ClientView, MarksFilterPanelAndPruneFollowTheClient) {
     EXPECT_EQ(kept, 1);
     Select({kGumps, 5});
     EXPECT_EQ(Label("lblClient"), "In the client: none");
+
+    // An item is named by the client's tiledata; a table marks the one field that differs.
+    Modify(0x4000);
+    window.Comparison()->Wait();
+    Select({kArt, 0x4000});
+    EXPECT_EQ(Label("lblBlockName"), "Item 0x0000 'lamp'");
+    B group(836, 0);
+    group[4 + 26 * 3 + 4 + 2] = 'x';  // land tile 3 gets a name
+    PatchEdit edit;
+    edit.added.Append(kTiledata, 0, group, 0, 0);
+    Doc().Run(QStringLiteral("Import"), std::move(edit));
+    window.Comparison()->Wait();
+    Select({kTiledata, 0});
+    const FactTableModel& table = window.Panel()->Facts();
+    for (int row = 0; row < table.rowCount(); ++row)
+        for (int column = 0; column < table.columnCount(); ++column)
+            EXPECT_EQ(table.Differs(row, column), row == 3 && column == 1) << row << "," << column;
 
     ExpectUndoable([&] { Trigger("actRemoveClientHas"); }, "Undo Remove blocks the client already has");
     window.Comparison()->Wait();
