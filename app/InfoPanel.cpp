@@ -24,7 +24,6 @@
 #include "app/patch_document.h"
 #include "app/settings.h"
 #include "codecs/art.h"
-#include "codecs/hues.h"
 #include "images/bitmap.h"
 #include "codecs/previews.h"
 #include "patch/file_types.h"
@@ -267,9 +266,8 @@ void InfoPanel::ShowClientSide() {
     // The table marks what differs from the client's block, read as the patch's is.
     if (facts_->rowCount() == 0 || clientSide_->isHidden() || settings_.ClientFolder.empty()) return;
     const std::optional<PatchBlock>& client = clientSide_->ClientData();
-    Bytes bytes = client ? Bytes(client->bytes.begin(), client->bytes.end()) : Bytes();
-    if (node_->fileId == kHues && !bytes.empty()) bytes = HuesToVerdataBytes(bytes);
-    std::optional<BlockFacts> theirs = DescribeBlockData(node_->fileId, node_->blockNumber, bytes);
+    std::optional<BlockFacts> theirs =
+        DescribeBlockData(node_->fileId, node_->blockNumber, client ? ByteView(client->bytes) : ByteView());
     facts_->SetClientTable(theirs ? std::optional<FactTable>(std::move(theirs->table)) : FactTable{});
 }
 

@@ -48,8 +48,8 @@ public:
 
     const FactTableModel& Facts() const { return *facts_; }
 
-    // "In the client:" for the shown block, afresh (the client folder or its
-    // files may have changed).
+    // "In the client:" for the shown block, afresh (the client folder or the
+    // zoom may have changed).
     void ShowClientSide();
     const ClientSideView& ClientSide() const { return *clientSide_; }
 

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "codecs/art.h"
+#include "codecs/block_facts.h"
 #include "codecs/file_ids.h"
 #include "codecs/previews.h"
 #include "images/bitmap.h"
@@ -30,7 +31,11 @@ std::optional<BlockPicture> PictureOfBlock(BlockId id, const PatchBlock& block,
             // Colour 0, the transparent cells, is black in the picture.
             if (const Result<QImage> picture = GumpPicture(block)) return BlockPicture{*picture, qRgb(0, 0, 0)};
             break;
-        default: break;
+        default:
+            if (const auto facts = DescribeBlockData(id.fileId, id.blockNumber, block.bytes);
+                facts && facts->picture.width > 0 && facts->picture.height > 0)
+                return BlockPicture{GridToImage(PictureColors(facts->picture), background), std::nullopt};
+            break;
     }
     return std::nullopt;
 }

@@ -16,9 +16,9 @@ struct BlockPicture {
     std::optional<QRgb> transparent;  // the colour of the cells drawn over a checkerboard
 };
 
-// The picture of a map, anim, art or gump block; `background` fills the
-// cells outside the drawing. None for other types and for data that does
-// not decode.
+// The picture of a map, anim, art or gump block, or the one a block's facts
+// draw (texmaps, hues); `background` fills the cells outside the drawing.
+// None for types without pictures and for data that does not decode.
 std::optional<BlockPicture> PictureOfBlock(BlockId id, const PatchBlock& block,
                                            const std::vector<std::int32_t>& radarColors, QRgb background);
 

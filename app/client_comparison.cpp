@@ -32,6 +32,7 @@ void ClientComparison::Refresh() {
     ++generation_;
     const bool hadStates = !states_.empty();
     states_.clear();
+    judged_ = false;
     if (hadStates) emit StatesChanged();
     if (folder_.isEmpty()) return;
     // The worker judges a copy: block data is shared, not copied, and the
@@ -68,6 +69,7 @@ void ClientComparison::Finished(unsigned generation, Result<std::vector<TypeStat
         return;
     }
     states_ = std::move(*states);
+    judged_ = true;
     emit StatesChanged();
 }
 

@@ -35,6 +35,8 @@ public:
     // Judges the document's patch as it is now; a judgement still running
     // is stopped. Until it is done no block has a state.
     void Refresh();
+    // True when the states are those of the patch as it is now.
+    bool Judged() const { return judged_; }
     // True while a judgement runs.
     bool Busy() const { return worker_.joinable() && !done_; }
     // Waits for the running judgement, for tests and the benchmarks.
@@ -69,5 +71,6 @@ private:
     std::thread worker_;
     std::shared_ptr<std::atomic<bool>> stop_;
     std::atomic<bool> done_ = true;
+    bool judged_ = false;
     unsigned generation_ = 0;
 };

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "app/widgets.h"
 #include "codecs/file_ids.h"
+#include "codecs/hues.h"
 #include "gamefiles/block_names.h"
 
 ClientSideView::ClientSideView(QWidget* parent, const Settings& settings) : QWidget(parent), settings_(settings) {
@@ -74,6 +75,8 @@ std::optional<PatchBlock> ClientSideView::ClientBlockOf(BlockId id, QString& sou
     if (block.damaged) source = QStringLiteral("none (the entry in %1 is damaged)").arg(file);
     else source = block.HasData() ? file : QStringLiteral("none");
     if (!block.HasData()) return std::nullopt;
+    // A hues file's group is read in the patch's form of hue blocks.
+    if (id.fileId == kHues) return PatchBlock{id.blockNumber, 0, 0, BlockBytes(HuesToVerdataBytes(block.bytes))};
     return PatchBlock{id.blockNumber, block.flagA, block.flagB, BlockBytes::CopyOf(block.bytes)};
 }
 

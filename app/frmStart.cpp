@@ -291,8 +291,10 @@ void frmStart::RemoveBlocksTheClientHas() {
         Report(QStringLiteral("Choose the client folder in Settings first."));
         return;
     }
-    if (comparison_->Busy()) {
-        Report(QStringLiteral("The patch is still being compared with the client; try again in a moment."));
+    if (!comparison_->Judged()) {
+        Report(comparison_->Busy()
+                   ? QStringLiteral("The patch is still being compared with the client; try again in a moment.")
+                   : QStringLiteral("The patch could not be compared with the client folder."));
         return;
     }
     PatchEdit edit = comparison_->SameBlocksRemoved();

@@ -47,6 +47,15 @@ Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Pa
     return judged;
 }
 
+// Reads the patch (to be saved again when `writing`), settles it and judges it.
+Result<std::vector<TypeStates>> LoadAndJudge(const CliArgs& args, CliSession& session, bool writing, Patch& patch,
+                                             Counts& counts, std::ostream& err) {
+    const Status done = writing ? session.LoadForWriting(args.words[0], patch) : session.Load(args.words[0], patch);
+    if (!done) return done.error();
+    SettleDuplicates(patch);
+    return JudgeAgainstClient(args, patch, counts, err);
+}
+
 // "new 1, changes 2": the states a type's blocks have.
 std::string CountsText(const TypeCounts& counts) {
     std::string text;
@@ -61,10 +70,8 @@ std::string CountsText(const TypeCounts& counts) {
 int StatusCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.words.size() != 2) return kUsage;
     Patch patch;
-    if (Status done = session.Load(args.words[0], patch); !done) return Fail(err, done.error());
-    SettleDuplicates(patch);
     Counts counts{};
-    const Result<std::vector<TypeStates>> judged = JudgeAgainstClient(args, patch, counts, err);
+    const Result<std::vector<TypeStates>> judged = LoadAndJudge(args, session, false, patch, counts, err);
     if (!judged) return Fail(err, judged.error());
     if (!session.json) {
         LineWriter lines(out);
@@ -97,10 +104,8 @@ int PruneCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliS
     if (!session.Holding() && !IsExistingFile(args.words[0]))
         return Fail(err, "Cannot find the patch '" + args.words[0] + "'.");
     Patch patch;
-    if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
-    SettleDuplicates(patch);
     Counts counts{};
-    const Result<std::vector<TypeStates>> judged = JudgeAgainstClient(args, patch, counts, err);
+    const Result<std::vector<TypeStates>> judged = LoadAndJudge(args, session, true, patch, counts, err);
     if (!judged) return Fail(err, judged.error());
     std::int64_t total = 0;
     for (const TypeStates& type : *judged)
