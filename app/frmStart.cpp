@@ -104,6 +104,8 @@ frmStart::frmStart(QWidget* parent) : QMainWindow(parent) {
     txtFilter_ = new QLineEdit(picBack);
     txtFilter_->setObjectName(QStringLiteral("txtFilter"));
     txtFilter_->setPlaceholderText(QStringLiteral("Block number or file type"));
+    txtFilter_->setToolTip(QStringLiteral("A block number, a file type, or new, changes, same, removes or unfit to show "
+                                          "only the blocks in that state against the client"));
     txtFilter_->setClearButtonEnabled(true);
     connect(txtFilter_, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
     connect(txtFilter_, &QLineEdit::returnPressed, this, [this] { ApplyFilter(true); });
