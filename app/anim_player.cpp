@@ -8,7 +8,9 @@
 #include <QVBoxLayout>
 
 #include "app/picture_view.h"
+#include "codecs/file_ids.h"
 #include "gamefiles/anim_layout.h"
+#include "gamefiles/block_names.h"
 #include "images/anim_canvas.h"
 
 namespace {
@@ -150,12 +152,7 @@ void AnimPlayer::ShowFrame(std::size_t index) {
 }
 
 void AnimPlayer::ShowName() {
-    const std::optional<AnimName> name = AnimBlockName(block_);
-    lblAnimName_->setText(name ? QStringLiteral("Body %1, action %2, direction %3")
-                                     .arg(name->body)
-                                     .arg(name->action)
-                                     .arg(name->direction)
-                               : QString());
+    lblAnimName_->setText(QString::fromStdString(BlockName(kAnim, block_, {}, {})));
     directionBack_->setEnabled(NeighbourAnimBlock(block_, AnimAxis::kDirection, -1, held_).has_value());
     directionNext_->setEnabled(NeighbourAnimBlock(block_, AnimAxis::kDirection, +1, held_).has_value());
     actionBack_->setEnabled(NeighbourAnimBlock(block_, AnimAxis::kAction, -1, held_).has_value());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/client_comparison.h"
 #include "app/icons.h"
 #include "app/patch_document.h"
 
@@ -14,12 +15,26 @@ constexpr quintptr kBelowLots = quintptr(1) << 16;
 
 BlockTreeModel::BlockTreeModel(const PatchDocument& document, QObject* parent)
     : QAbstractItemModel(parent), document_(document) {
-    plan_ = PlanTree(document_.patch(), FileTypes());
+    plan_ = Plan();
     fetched_.assign(plan_.size(), 0);
 }
 
+std::vector<FileTypeNode> BlockTreeModel::Plan() const {
+    std::vector<FileTypeNode> plan = PlanTree(document_.patch(), FileTypes());
+    if (stateFilter_ && comparison_)
+        for (FileTypeNode& file : plan)
+            std::erase_if(file.blocks, [&](std::int32_t n) { return comparison_->StateOf({file.fileId, n}) != stateFilter_; });
+    return plan;
+}
+
+void BlockTreeModel::SetStateFilter(std::optional<BlockState> state) {
+    if (state == stateFilter_) return;
+    stateFilter_ = state;
+    Update();
+}
+
 void BlockTreeModel::Update() {
-    std::vector<FileTypeNode> fresh = PlanTree(document_.patch(), FileTypes());
+    std::vector<FileTypeNode> fresh = Plan();
     for (std::size_t f = 0; f < plan_.size(); ++f) {
         FileTypeNode& node = plan_[f];
         const QModelIndex fileNode = createIndex(static_cast<int>(f), 0, quintptr(0));
@@ -162,6 +177,20 @@ void BlockTreeModel::fetchMore(const QModelIndex& parent) {
     endInsertRows();
 }
 
+std::optional<BlockState> BlockTreeModel::StateOf(Kind kind, BlockId id) const {
+    if (kind != Kind::Block || !comparison_) return std::nullopt;
+    return comparison_->StateOf(id);
+}
+
+void BlockTreeModel::MarksChanged() {
+    const QList<int> roles{Qt::DecorationRole, Qt::ToolTipRole};
+    for (int f = 0; f < rowCount(); ++f) {
+        QModelIndex parent = index(f, 0);
+        if (plan_[static_cast<std::size_t>(f)].lots) parent = index(0, 0, parent);
+        if (const int rows = rowCount(parent); rows > 0) emit dataChanged(index(0, 0, parent), index(rows - 1, 0, parent), roles);
+    }
+}
+
 std::optional<BlockId> BlockTreeModel::IdOf(const QModelIndex& index) {
     const QVariant v = index.data(BlockIdRole);
     if (!v.isValid()) return std::nullopt;
@@ -209,7 +238,11 @@ QVariant BlockTreeModel::data(const QModelIndex& index, int role) const {
             }
         case Qt::DecorationRole:
             if (n.kind == Kind::Lots) return {};
+            if (const auto state = StateOf(n.kind, {file.fileId, number})) return ClientComparison::Mark(*state);
             return PatchIcon(n.kind == Kind::FileType ? 1 : 2);
+        case Qt::ToolTipRole:
+            if (const auto state = StateOf(n.kind, {file.fileId, number})) return ClientComparison::Tooltip(*state);
+            return {};
         case KeyRole:
             if (n.kind == Kind::Block) return QString::fromStdString(BlockKey(file.fileId, number));
             return QString::fromStdString(FileTypeKey(file.fileId) + (n.kind == Kind::Lots ? "LOTS" : ""));

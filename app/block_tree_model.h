@@ -7,8 +7,10 @@
 #include <optional>
 #include <vector>
 
+#include "gamefiles/block_fit.h"
 #include "patch/block_tree.h"
 
+class ClientComparison;
 class PatchDocument;
 
 Q_DECLARE_METATYPE(BlockId)
@@ -47,6 +49,14 @@ public:
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
+    // Marks each block node with its state against the client (none: no marks).
+    void SetComparison(const ClientComparison* comparison) { comparison_ = comparison; }
+    // The states changed: the views draw the marks afresh.
+    void MarksChanged();
+    // Lists only the blocks in `state` (none: every block).
+    void SetStateFilter(std::optional<BlockState> state);
+    std::optional<BlockState> StateFilter() const { return stateFilter_; }
+
     // Bytes the plan holds, for the benchmarks.
     std::size_t PlanBytes() const;
 
@@ -58,11 +68,16 @@ private:
         std::int32_t row = 0;
     };
     Node NodeOf(const QModelIndex& index) const;
+    // The tree as the document and the state filter have it.
+    std::vector<FileTypeNode> Plan() const;
     // Brings the block rows below `parent` from `rows` to `fresh`, both sorted.
     void UpdateRows(const QModelIndex& parent, std::vector<std::int32_t>& rows, std::vector<std::int32_t>&& fresh);
+    std::optional<BlockState> StateOf(Kind kind, BlockId id) const;
     std::int32_t BlockRows(std::size_t file) const;
 
     const PatchDocument& document_;
+    const ClientComparison* comparison_ = nullptr;
+    std::optional<BlockState> stateFilter_;
     std::vector<FileTypeNode> plan_;
     std::vector<char> fetched_;  // per file type: its "LOTS" node handed its blocks over
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <optional>
 
 #include "codecs/block_facts.h"
 
@@ -12,6 +13,11 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void SetTable(FactTable table);
+    // The same table of the client's block: cells that differ from it are
+    // marked (bold, tinted, the client's value in the tooltip). None: no marks.
+    void SetClientTable(std::optional<FactTable> client);
+    // True when cell (row, column) differs from the client's.
+    bool Differs(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -20,4 +26,5 @@ public:
 
 private:
     FactTable table_;
+    std::optional<FactTable> client_;
 };

@@ -9,6 +9,8 @@ FilterLine::FilterLine(QTreeView* tree, BlockTreeModel* model, QWidget* parent)
     : QLineEdit(parent), tree_(tree), model_(model) {
     setObjectName(QStringLiteral("txtFilter"));
     setPlaceholderText(QStringLiteral("Block number or file type (Ctrl+F)"));
+    setToolTip(QStringLiteral("A block number, a file type, or new, changes, same, removes or unfit to show "
+                              "only the blocks in that state against the client"));
     setClearButtonEnabled(true);
     connect(this, &QLineEdit::textChanged, this, [this] { Apply(); });
     connect(this, &QLineEdit::returnPressed, this, [this] { Apply(true); });
@@ -31,12 +33,23 @@ std::optional<std::int32_t> FilterLine::Number() const {
     return static_cast<std::int32_t>(n);
 }
 
+std::optional<BlockState> FilterLine::State() const {
+    const std::optional<BlockState> state = StateNamed(text().trimmed().toStdString());
+    return state == BlockState::kUnknown ? std::nullopt : state;
+}
+
 void FilterLine::Narrow() {
     const QString t = text().trimmed();
-    const bool number = Number().has_value();
+    const bool number = Number().has_value(), byState = State().has_value();
+    // Under a state word, the file types holding blocks in that state.
+    auto holdsAny = [this](const QModelIndex& type) {
+        const QModelIndex first = model_->index(0, 0, type);
+        return model_->hasChildren(model_->IsLots(first) ? first : type);
+    };
     int firstShown = -1;
     for (int row = 0; row < model_->rowCount(); ++row) {
-        const bool shown = number || model_->index(row, 0).data().toString().contains(t, Qt::CaseInsensitive);
+        const QModelIndex type = model_->index(row, 0);
+        const bool shown = number || (byState ? holdsAny(type) : type.data().toString().contains(t, Qt::CaseInsensitive));
         tree_->setRowHidden(row, {}, !shown);
         if (shown && firstShown < 0) firstShown = row;
     }
@@ -49,6 +62,7 @@ void FilterLine::Narrow() {
 }
 
 void FilterLine::Apply(bool next) {
+    model_->SetStateFilter(State());
     Narrow();
     const std::optional<std::int32_t> n = Number();
     if (!n) return;

@@ -1,13 +1,15 @@
 // The filter line above the block tree. A block number (decimal, or 0x
 // hexadecimal) selects that block in the current file type, else in the
-// first that holds it; Enter moves on to the next file type holding it. Any
-// other text shows only the file types whose name contains it. Escape goes
-// back to the tree.
+// first that holds it; Enter moves on to the next file type holding it. A
+// state against the client ("new", "changes", "same", "removes", "unfit")
+// shows only the blocks in it. Any other text shows only the file types
+// whose name contains it. Escape goes back to the tree.
 #pragma once
 
 #include <QLineEdit>
 #include <optional>
 
+#include "gamefiles/client_states.h"
 #include "patch/block_tree.h"
 
 class BlockTreeModel;
@@ -30,6 +32,7 @@ protected:
 
 private:
     std::optional<std::int32_t> Number() const;
+    std::optional<BlockState> State() const;
     void Narrow();
 
     QTreeView* tree_;

@@ -9,24 +9,21 @@
 #include <algorithm>
 
 #include "app/anim_player.h"
+#include "app/block_picture.h"
+#include "app/client_side_view.h"
 #include "app/fact_table_model.h"
 #include "app/patch_document.h"
 #include "app/picture_view.h"
 #include "app/settings.h"
-#include "codecs/art.h"
 #include "codecs/block_facts.h"
-#include "codecs/gump.h"
-#include "codecs/previews.h"
 #include "codecs/wav.h"
 #include "gamefiles/whole_files.h"
-#include "images/bitmap.h"
 #include "patch/block_info.h"
 #include "patch/file_types.h"
 
 namespace {
 // Rows the table shows without scrolling at the least: a hues block's eight.
 constexpr int kTableRows = 8;
-constexpr QRgb kClear = 0;  // the transparent colour of pictures with alpha
 }  // namespace
 
 InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Settings& settings)
@@ -76,6 +73,10 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     pictures_ = new QHBoxLayout;
     view_ = new PictureView(this);
     pictures_->addWidget(view_, 1);
+    // The client's block beside the patch's, at the scale the patch's is drawn.
+    clientSide_ = new ClientSideView(this, settings_);
+    pictures_->addWidget(clientSide_, 1);
+    connect(view_, &PictureView::Redrawn, this, [this] { clientSide_->SetScale(view_->Scale()); });
     layout->addLayout(pictures_);
     player_ = new AnimPlayer(this, *view_,
                              [this](std::int32_t n) { return document_.patch().LiveBlock(kAnim, n) != nullptr; });
@@ -119,8 +120,12 @@ void InfoPanel::ShowFacts(const BlockFacts& facts) {
                                     rows * tblFacts_->verticalHeader()->defaultSectionSize() + 2 * tblFacts_->frameWidth());
         tblFacts_->show();
     }
-    if (facts.picture.width > 0 && facts.picture.height > 0)
-        view_->SetPicture(GridToImage(PictureColors(facts.picture), kClear));
+    if (const QImage picture = FactsPicture(facts); !picture.isNull()) view_->SetPicture(picture);
+}
+
+void InfoPanel::ShowPicture(const BlockPicture& picture) {
+    if (!picture.problem.empty()) ShowProblem(picture.problem);
+    if (!picture.image.isNull()) view_->SetPicture(picture.image, picture.transparent);
 }
 
 void InfoPanel::ShowNode(BlockId id, const QString& text) {
@@ -140,48 +145,54 @@ void InfoPanel::ShowNode(BlockId id, const QString& text) {
         lblInfo_[i]->setText(QString::fromStdString(info.lines[i]));
         lblInfo_[i]->setHidden(info.lines[i].empty());
     }
+    node_ = id;
+    ShowClientSide();
     // The room below the facts goes to the table and the pictures shown; a
     // hidden one's stretch would still hold room.
     const bool table = !tblFacts_->isHidden(), picture = !view_->Picture().isNull();
+    const bool clientPicture = !clientSide_->Shown().isNull();
     view_->setVisible(picture);
     auto* layout = static_cast<QBoxLayout*>(this->layout());
     layout->setStretchFactor(tblFacts_, table ? 2 : 0);
-    layout->setStretchFactor(pictures_, picture ? 3 : 0);
-    layout->setStretchFactor(filler_, table || picture ? 0 : 1);
+    layout->setStretchFactor(pictures_, picture || clientPicture ? 3 : 0);
+    layout->setStretchFactor(filler_, table || picture || clientPicture ? 0 : 1);
+}
+
+void InfoPanel::ShowClientSide() {
+    if (!node_ || !node_->IsBlock()) {
+        clientSide_->Clear();
+        return;
+    }
+    const PatchBlock* block = document_.patch().LiveBlock(node_->fileId, node_->blockNumber);
+    // The patch's picture the client's is set against: an animation's first
+    // frame, whichever frame the player shows.
+    std::optional<BlockPicture> patch;
+    if (!view_->Picture().isNull() && block) {
+        patch = node_->fileId == kAnim ? PictureOfBlock(*node_, *block, settings_.RadarColors)
+                                       : BlockPicture{view_->Picture(), view_->Transparent(), {}};
+        if (patch->image.isNull()) patch.reset();
+    }
+    clientSide_->Show(*node_, block ? ByteView(block->bytes) : ByteView(), patch, view_->Scale());
+    // The table marks what differs from the client's block, read as the patch's is.
+    if (facts_->rowCount() == 0 || clientSide_->isHidden() || settings_.ClientFolder.empty()) return;
+    const std::optional<PatchBlock>& client = clientSide_->ClientData();
+    std::optional<BlockFacts> theirs =
+        DescribeBlockData(node_->fileId, node_->blockNumber, client ? ByteView(client->bytes) : ByteView());
+    facts_->SetClientTable(theirs ? std::optional<FactTable>(std::move(theirs->table)) : FactTable{});
 }
 
 void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
-    // A block that does not decode whole shows what could be drawn and says why.
-    ColorGrid drawn;
-    auto show = [&](const Result<ColorGrid>& grid, QRgb transparent) {
-        if (!grid) ShowProblem(grid.error().message);
-        const ColorGrid& cells = grid ? *grid : drawn;
-        if (cells.width <= 0 || cells.height <= 0) return;
-        // A picture with alpha needs no transparent colour of its own.
-        view_->SetPicture(GridToImage(cells, transparent),
-                          qAlpha(transparent) == 255 ? std::optional(transparent) : std::nullopt);
-    };
     switch (id.fileId) {
-        case kMap: show(MapPreview(block.bytes, settings_.RadarColors, &drawn), kClear); break;
         case kAnim:
             // What a damaged block holds up to the damage is what the first-frame preview draws.
             if (Status played = player_->Load(id.blockNumber, block.bytes); !played) {
-                show(AnimPreview(block.bytes), kClear);
+                ShowPicture(PictureOfBlock(id, block, settings_.RadarColors));
                 ShowProblem(played.error().message);
             }
             break;
-        case kArt: {
-            Result<ColorGrid> tile = id.blockNumber < 16384 ? DecodeLandTile(block.bytes, &drawn)
-                                                            : DecodeStaticTile(block.bytes, &drawn);
-            for (std::int32_t& cell : (tile ? tile->cells : drawn.cells))
-                if (cell == kArtBackground) cell = ColorGrid::kBackground;
-            show(tile, kClear);
-            break;
-        }
-        case kGumps:
-            // Colour 0, the transparent cells, is black in the picture "Save to Bmp" writes.
-            show(DecodeGump(block.bytes, block.flagB, block.flagA, &drawn), qRgb(0, 0, 0));
-            break;
+        case kMap:
+        case kArt:
+        case kGumps: ShowPicture(PictureOfBlock(id, block, settings_.RadarColors)); break;
         case kFiles: ShowFacts(WholeFileFacts(id.blockNumber, block.bytes)); break;
         default:
             if (const auto facts = DescribeBlockData(id.fileId, id.blockNumber, block.bytes)) {

@@ -1,17 +1,19 @@
 // The information panel: a heading and up to five lines of facts about the
 // clicked node (lblInfo1..5), what the block's data holds (lblFacts, a table
 // in tblFacts, a Play button for sounds), what is wrong with a damaged block
-// (lblProblem), and the pictures row with the block's picture, an
-// animation's player below it.
+// (lblProblem), and the pictures row with the block's picture (an
+// animation's player below it) and beside it the client's block.
 #pragma once
 
 #include <QImage>
 #include <QWidget>
 #include <array>
+#include <optional>
 
 #include "patch/block_tree.h"
 
 class AnimPlayer;
+class ClientSideView;
 class FactTableModel;
 class PatchDocument;
 class PictureView;
@@ -19,6 +21,7 @@ class QLabel;
 class QPushButton;
 class QTableView;
 struct BlockFacts;
+struct BlockPicture;
 struct PatchBlock;
 struct Settings;
 
@@ -36,6 +39,11 @@ public:
     const QImage& Picture() const;
     const FactTableModel& Facts() const { return *facts_; }
 
+    // "In the client:" for the shown block, afresh (the client folder or its
+    // states may have changed).
+    void ShowClientSide();
+    const ClientSideView& ClientSide() const { return *clientSide_; }
+
 signals:
     // The Play button of a sound block.
     void PlayRequested();
@@ -44,6 +52,7 @@ private:
     void Clear();
     void Preview(BlockId id, const PatchBlock& block);
     void ShowFacts(const BlockFacts& facts);
+    void ShowPicture(const BlockPicture& picture);
     // Says what is wrong with the block, in red.
     void ShowProblem(const std::string& problem);
 
@@ -58,6 +67,8 @@ private:
     QPushButton* cmdPlay_;
     PictureView* view_;
     AnimPlayer* player_;  // under the picture of an anim block
+    ClientSideView* clientSide_;
+    std::optional<BlockId> node_;  // the node shown
     class QBoxLayout* pictures_;  // the pictures row
     // Takes the room below the facts when neither a table nor a picture does.
     QWidget* filler_;

@@ -20,6 +20,7 @@
 #include "app/anim_player.h"
 #include "app/block_commands.h"
 #include "app/block_tree_model.h"
+#include "app/client_comparison.h"
 #include "app/export_dialog.h"
 #include "app/file_dialogs.h"
 #include "app/file_drops.h"
@@ -75,7 +76,20 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     picBack->setObjectName(QStringLiteral("picBack"));
     setCentralWidget(picBack);
 
+    comparison_ = new ClientComparison(*document_, this);
     model_ = new BlockTreeModel(*document_, this);
+    model_->SetComparison(comparison_);
+    connect(comparison_, &ClientComparison::StatesChanged, this, [this] {
+        // Under a state word the tree shows the blocks in that state as they are now.
+        if (model_->StateFilter()) {
+            OnBlocksChanged();
+            txtFilter_->Apply();
+        } else {
+            model_->MarksChanged();
+        }
+        panel_->ShowClientSide();
+    });
+    connect(comparison_, &ClientComparison::Failed, this, &MainWindow::Report);
     tvBlocks_ = new QTreeView(picBack);
     tvBlocks_->setObjectName(QStringLiteral("tvBlocks"));
     tvBlocks_->setHeaderHidden(true);
@@ -149,6 +163,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     UpdateCaption();
     setWindowIcon(PatchIcon(2));
     RestoreLayout();
+    comparison_->SetClient(QString::fromStdString(settings_.ClientFolder), settings_.ClientVerdata);
 }
 
 void MainWindow::RestoreLayout() {
@@ -235,6 +250,11 @@ void MainWindow::BuildMenus() {
     export_->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
     mnuBlock->addSeparator();
     mnuBlock->addActions(commands_->Actions());
+    mnuBlock->addSeparator();
+    QAction* prune = mnuBlock->addAction(QStringLiteral("Remove blocks the client already &has"), this,
+                                         &MainWindow::RemoveBlocksTheClientHas);
+    prune->setObjectName(QStringLiteral("actRemoveClientHas"));
+    prune->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+R")));
 
     QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -281,6 +301,29 @@ void MainWindow::ShowSettings() {
     if (CurrentPrompts().Exec(&dialog) != QDialog::Accepted) return;
     settings_.Load();
     Report(QStringLiteral("Settings saved"));
+    comparison_->SetClient(QString::fromStdString(settings_.ClientFolder), settings_.ClientVerdata);
+    panel_->ShowClientSide();
+}
+
+void MainWindow::RemoveBlocksTheClientHas() {
+    if (comparison_->Folder().isEmpty()) {
+        Report(QStringLiteral("Choose the client folder in Settings first."));
+        return;
+    }
+    if (!comparison_->Judged()) {
+        Report(comparison_->Busy()
+                   ? QStringLiteral("The patch is still being compared with the client; try again in a moment.")
+                   : QStringLiteral("The patch could not be compared with the client folder."));
+        return;
+    }
+    PatchEdit edit = comparison_->SameBlocksRemoved();
+    const std::size_t removed = edit.removals.size();
+    if (removed == 0) {
+        Report(QStringLiteral("The patch holds no block the client already has."));
+        return;
+    }
+    if (document_->Run(QStringLiteral("Remove blocks the client already has"), std::move(edit)))
+        Report(QStringLiteral("Removed %1 the client already has.").arg(Blocks(static_cast<std::int64_t>(removed))));
 }
 
 ImportDialog* MainWindow::ShowImport() {

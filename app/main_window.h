@@ -15,6 +15,7 @@
 
 class BlockCommands;
 class BlockTreeModel;
+class ClientComparison;
 class ExportDialog;
 class FilterLine;
 class ImportDialog;
@@ -37,6 +38,7 @@ public:
     QTreeView* Tree() const { return tvBlocks_; }
     BlockCommands* Commands() const { return commands_; }
     InfoPanel* Panel() const { return panel_; }
+    ClientComparison* Comparison() const { return comparison_; }
     ::Settings& Values() { return settings_; }
 
     // Makes a node current and selected, as a click on it does; false when
@@ -65,6 +67,8 @@ public slots:
     bool Save();
     bool SaveAs();
     void ShowSettings();
+    // Block -> "Remove blocks the client already has": one undoable step.
+    void RemoveBlocksTheClientHas();
     // The import and export dialogs, shown without blocking the window; one
     // of each, which keeps what was chosen in it between showings.
     ImportDialog* ShowImport();
@@ -99,6 +103,7 @@ private:
     ::Settings settings_;
     PatchDocument* document_ = nullptr;
     BlockTreeModel* model_ = nullptr;
+    ClientComparison* comparison_ = nullptr;
     QTreeView* tvBlocks_ = nullptr;
     FilterLine* txtFilter_ = nullptr;
     QSplitter* splitter_ = nullptr;

@@ -123,37 +123,43 @@ void PictureView::Step(int direction) {
     if (best) SetZoom(best->second);
 }
 
-QImage PictureView::Visible() const {
-    if (picture_.isNull()) return {};
-    QImage cells = picture_.convertToFormat(QImage::Format_ARGB32);
-    if (transparent_)
+QImage ClearedCells(const QImage& picture, std::optional<QRgb> transparent) {
+    QImage cells = picture.convertToFormat(QImage::Format_ARGB32);
+    if (transparent)
         for (int y = 0; y < cells.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(cells.scanLine(y));
             for (int x = 0; x < cells.width(); ++x)
-                if ((line[x] & 0xFFFFFFu) == (*transparent_ & 0xFFFFFFu)) line[x] = 0;
+                if ((line[x] & 0xFFFFFFu) == (*transparent & 0xFFFFFFu)) line[x] = 0;
         }
     return cells;
 }
 
-QImage PictureView::Shown() const {
-    if (picture_.isNull()) return {};
-    const double scale = Scale();
-    const QSize size(std::max(1, int(picture_.width() * scale)), std::max(1, int(picture_.height() * scale)));
+QImage DrawnCells(const QImage& cells, double scale) {
+    if (cells.isNull()) return {};
+    const QSize size(std::max(1, int(cells.width() * scale)), std::max(1, int(cells.height() * scale)));
     QImage canvas(size, QImage::Format_RGB32);
     if (canvas.isNull()) return canvas;
     PaintCheckerboard(canvas);
     // A shrunk picture is smoothed: dropping whole lines would hide thin ones.
-    const QImage cells = Visible().scaled(size, Qt::IgnoreAspectRatio,
-                                          scale < 1 ? Qt::SmoothTransformation : Qt::FastTransformation);
-    QPainter(&canvas).drawImage(0, 0, cells);
+    const QImage scaled =
+        cells.scaled(size, Qt::IgnoreAspectRatio, scale < 1 ? Qt::SmoothTransformation : Qt::FastTransformation);
+    QPainter(&canvas).drawImage(0, 0, scaled);
     return canvas;
 }
+
+QImage PictureView::Visible() const {
+    if (picture_.isNull()) return {};
+    return ClearedCells(picture_, transparent_);
+}
+
+QImage PictureView::Shown() const { return DrawnCells(Visible(), Scale()); }
 
 void PictureView::Redraw() {
     for (std::size_t i = 0; i < kZooms.size(); ++i) zoomButtons_[i]->setChecked(kZooms[i] == zoom_);
     const QImage shown = Shown();
     picInfo_->setPixmap(QPixmap::fromImage(shown));
     picInfo_->resize(shown.size());
+    emit Redrawn();
 }
 
 bool PictureView::eventFilter(QObject* watched, QEvent* event) {

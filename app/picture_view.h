@@ -1,7 +1,7 @@
 // The picture area of the information panel: the zoom buttons, the picture's
 // size and the picture itself in a scroll area. Transparent cells are drawn
 // over a light checkerboard; the picture itself keeps them. A second picture
-// or a player can sit beside it in the panel.
+// or a player can sit beside it in the panel, drawn the same way.
 #pragma once
 
 #include <QImage>
@@ -20,6 +20,7 @@ public:
 
     // The picture as the block holds it: what "Save to Bmp" writes.
     const QImage& Picture() const { return picture_; }
+    std::optional<QRgb> Transparent() const { return transparent_; }
     // Cells of colour `transparent`, and cells a picture with alpha leaves
     // clear, are transparent.
     void SetPicture(const QImage& picture, std::optional<QRgb> transparent = std::nullopt);
@@ -40,6 +41,10 @@ public:
     // The picture as the view draws it.
     QImage Shown() const;
 
+signals:
+    // The picture was drawn afresh: another picture, zoom or area.
+    void Redrawn();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -56,3 +61,9 @@ private:
     QLabel* lblSize_;
     std::array<QToolButton*, 5> zoomButtons_{};
 };
+
+// `picture` with the cells of colour `transparent` clear.
+QImage ClearedCells(const QImage& picture, std::optional<QRgb> transparent);
+// `cells` at `scale` screen pixels a cell over the checkerboard, as the view
+// draws its picture.
+QImage DrawnCells(const QImage& cells, double scale);

@@ -14,6 +14,8 @@ void Settings::Load() {
     VerdataPath = store->value(kVerdataPathKey).toString().toStdString();
     TiledataPath = store->value(kTiledataPathKey).toString().toStdString();
     RadarcolPath = store->value(kRadarcolPathKey).toString().toStdString();
+    ClientFolder = store->value(kClientFolderKey).toString().toStdString();
+    ClientVerdata = store->value(kClientVerdataKey, true).toBool();
     if (!IsExistingFile(RadarcolPath)) return;
     if (Result<std::vector<std::int32_t>> colors = ReadRadarColors(RadarcolPath)) RadarColors = std::move(*colors);
 }

@@ -1,11 +1,13 @@
 #include "app/settings_dialog.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "app/file_dialogs.h"
+#include "app/prompts.h"
 #include "app/widgets.h"
 #include "app/settings.h"
 #include "io/binary_io.h"
@@ -63,6 +65,24 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
         grid->addWidget(buttons[i], 2 * i + 1, 2);
         grid->addWidget(missing, 2 * i + 2, 1);
     }
+    // The client folder the patch is compared with.
+    auto* lblClient = Named(new QLabel(QStringLiteral("Client folder:"), this), "lblClientFolder");
+    txtClientFolder_ = Named(new QLineEdit(store->value(kClientFolderKey).toString(), this), "txtClientFolder");
+    auto* cmdGetClientFolder = BrowseButton(this, "cmdGetClientFolder");
+    connect(cmdGetClientFolder, &QPushButton::clicked, this, [this] {
+        const QString folder = CurrentPrompts().ChooseFolder(
+            this, QStringLiteral("Select the client folder"),
+            txtClientFolder_->text().isEmpty() ? StartFolder(this, Folder::GameFiles) : txtClientFolder_->text());
+        if (!folder.isEmpty()) txtClientFolder_->setText(folder);
+    });
+    chkClientVerdata_ = Named(new QCheckBox(QStringLiteral("The client's verdata.mul lies over its data files"), this),
+                              "chkClientVerdata");
+    chkClientVerdata_->setChecked(store->value(kClientVerdataKey, true).toBool());
+    grid->addWidget(lblClient, 7, 0);
+    grid->addWidget(txtClientFolder_, 7, 1);
+    grid->addWidget(cmdGetClientFolder, 7, 2);
+    grid->addWidget(chkClientVerdata_, 8, 1);
+
     txtVerdata_ = boxes[0];
     txtTileData_ = boxes[1];
     txtRadarcol_ = boxes[2];
@@ -77,7 +97,8 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     connect(cmdSave, &QPushButton::clicked, this, &SettingsDialog::SaveAndClose);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    SetTabOrder({boxes[0], buttons[0], boxes[1], buttons[1], boxes[2], buttons[2], cmdSave, cmdCancel});
+    SetTabOrder({boxes[0], buttons[0], boxes[1], buttons[1], boxes[2], buttons[2], txtClientFolder_, cmdGetClientFolder,
+                 chkClientVerdata_, cmdSave, cmdCancel});
     boxes[0]->setFocus();
 }
 
@@ -91,5 +112,7 @@ void SettingsDialog::SaveAndClose() {
     store->setValue(kVerdataPathKey, txtVerdata_->text());
     store->setValue(kTiledataPathKey, txtTileData_->text());
     store->setValue(kRadarcolPathKey, txtRadarcol_->text());
+    store->setValue(kClientFolderKey, txtClientFolder_->text());
+    store->setValue(kClientVerdataKey, chkClientVerdata_->isChecked());
     accept();
 }

@@ -1,9 +1,10 @@
 // The settings dialog: the paths of the client's verdata, tiledata and
-// radarcol files. It reads and writes the settings store directly.
+// radarcol files and the client folder. It reads and writes the settings store directly.
 #pragma once
 
 #include <QDialog>
 
+class QCheckBox;
 class QLineEdit;
 
 class SettingsDialog : public QDialog {
@@ -18,4 +19,6 @@ private:
     QLineEdit* txtVerdata_;
     QLineEdit* txtTileData_;
     QLineEdit* txtRadarcol_;
+    QLineEdit* txtClientFolder_;
+    QCheckBox* chkClientVerdata_;
 };

@@ -2,13 +2,16 @@
 // the view's layout of what it shows, for 11 file types of 30,000 blocks and
 // for a patch of 2,000,000 blocks below an expanded "LOTS" node; and the
 // bytes the tree keeps per block. And the editor's whole Open of a patch of
-// 2,000,000 blocks until the tree answers, against reading the file.
+// 2,000,000 blocks until the tree answers, against reading the file, and
+// what judging it against a client costs the window.
 #include <QApplication>
 #include <QTreeView>
+#include <chrono>
 #include <cstdlib>
 #include <random>
 
 #include "app/block_tree_model.h"
+#include "app/client_comparison.h"
 #include "app/main_window.h"
 #include "app/patch_document.h"
 #include "bench_support.h"
@@ -102,6 +105,29 @@ void BM_EditorOpen2000000(benchmark::State& state) {
     }
 }
 
+// Judging that patch against a client in the background: the window's own
+// part (the copy handed to the worker) is timed; judged_ms is the whole
+// judgement until the marks are there.
+void BM_ClientStates2000000(benchmark::State& state) {
+    static ScratchDir client;
+    WriteFileOrDie(client / "map0.mul", Bytes(196 * 100000, 7));
+    MainWindow window;
+    if (!window.OpenPath(QString::fromStdString(LargePatchFile()))) std::abort();
+    window.Comparison()->SetClient(QString::fromStdString(client / "."), true);
+    window.Comparison()->Wait();
+    double judged = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        window.Comparison()->Refresh();
+        state.PauseTiming();
+        window.Comparison()->Wait();
+        judged += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        if (!window.Comparison()->StateOf({0, 0})) std::abort();
+        state.ResumeTiming();
+    }
+    state.counters["judged_ms"] = judged / static_cast<double>(state.iterations());
+}
+
 void BM_CatLargePatch(benchmark::State& state) {
     const std::string command = "cat '" + LargePatchFile() + "' >/dev/null";
     for (auto _ : state) Shell(command);
@@ -117,6 +143,7 @@ BENCHMARK(BM_TreeRebuild2000000)->Unit(benchmark::kMillisecond)->UseRealTime()->
 BENCHMARK(BM_TreeReady11x30000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_TreeReady2000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_EditorOpen2000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_ClientStates2000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_CatLargePatch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 }  // namespace
 

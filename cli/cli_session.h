@@ -46,6 +46,7 @@ public:
     // saves keep it, exports are written but do not replace their targets.
     void Hold(const std::string& path, Patch&& patch);
     const Patch& Held() const { return *held_; }
+    bool Holding() const { return held_.has_value(); }
     // Writes the held patch and replaces it and every export's target
     // together; on a failure none of them changes.
     Status Commit();

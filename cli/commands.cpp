@@ -1,7 +1,6 @@
 #include "cli/commands.h"
 
 #include <algorithm>
-#include <charconv>
 #include <new>
 #include <optional>
 #include <ostream>
@@ -11,9 +10,11 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "cli/client_status.h"
 #include "cli/diff.h"
 #include "cli/edit_blocks.h"
 #include "cli/info.h"
+#include "cli/line_writer.h"
 #include "cli/package_command.h"
 #include "cli/picture_commands.h"
 #include "cli/samples.h"
@@ -56,30 +57,13 @@ int List(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& 
         entries = std::move(*directory);
     }
     if (session.json) return PrintBlocksJson(out, entries);
-    // Lines are formatted into a buffer that goes out in large pieces.
-    std::string text(1 << 16, '\0');
-    std::size_t used = 0;
-    auto line = [&](std::int32_t fileId, std::int32_t block, std::int32_t length, std::int16_t flagA, std::int16_t flagB) {
-        if (text.size() - used < 64) {
-            out.write(text.data(), static_cast<std::streamsize>(used));
-            used = 0;
-        }
-        char* p = text.data() + used;
-        char* const end = text.data() + text.size();
-        for (const std::int32_t v : {fileId, block, length, std::int32_t{flagA}, std::int32_t{flagB}}) {
-            p = std::to_chars(p, end, v).ptr;
-            *p++ = ' ';
-        }
-        p[-1] = '\n';
-        used = static_cast<std::size_t>(p - text.data());
-    };
+    LineWriter lines(out);
     if (isPatch)
         for (int f = 0; f < Patch::kFileIds; ++f)
             patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
-                line(f, b.number, b.Length(), b.flagA, b.flagB);
+                lines.Line({}, {f, b.number, b.Length(), b.flagA, b.flagB});
             });
-    for (const VerdataEntry& e : entries) line(e.fileId, e.blockNumber, e.length, e.flagA, e.flagB);
-    out.write(text.data(), static_cast<std::streamsize>(used));
+    for (const VerdataEntry& e : entries) lines.Line({}, {e.fileId, e.blockNumber, e.length, e.flagA, e.flagB});
     return kOk;
 }
 
@@ -372,6 +356,18 @@ const std::vector<CliCommand>& CliCommands() {
          "Compares two patch project files or verdata files block by block (settled duplicates, flags and a "
          "SHA-256 of the bytes): exit 0 when equal, 1 when they differ, 2 when it cannot tell.",
          "old.uop new.uop", 0, Diff},
+        {"status", "[--client-verdata apply|ignore] PATCH.uop CLIENT_DIR",
+         "Tells what each block does to the client's files in CLIENT_DIR: one line STATE FILEID BLOCK in file-ID "
+         "and block order, then the counts per type. new: the client has no data there; changes: the client has "
+         "other bytes or flags; same: the client has just this (or the block removes what is not there); removes: "
+         "the block has no data and the client has; unfit: writing into the client's files would leave it out; "
+         "unknown: the folder lacks the type's files. The client's verdata.mul lies over its data files unless "
+         "--client-verdata ignore.",
+         "patch.uop /games/client", kClientVerdataOption, StatusCommand},
+        {"prune", "[--client-verdata apply|ignore] PATCH.uop CLIENT_DIR",
+         "Removes the blocks the client in CLIENT_DIR already has (those status calls same) and saves the patch; "
+         "blocks of unknown types are kept.",
+         "patch.uop /games/client", kClientVerdataOption, PruneCommand},
         {"info", "PATCH.uop", "Counts the blocks per file type: live, superseded duplicates, without data; and "
          "the total bytes.", "patch.uop", 0, Info},
         {"types", "", "Lists the known file types: ID, name, how their files are read, and the highest block number "

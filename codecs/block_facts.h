@@ -40,6 +40,9 @@ BlockFacts TexmapFacts(ByteView block);
 // Tiledata (30): the 32 records of a land (block < 512) or static group, in
 // the older or newer layout told apart by the block length.
 BlockFacts TiledataFacts(std::int32_t blockNumber, ByteView block);
+// The names in tiledata group `blockNumber` (land groups below 512), record
+// by record, in the group's layout; as many as the block holds whole.
+std::vector<std::string> TiledataNames(std::int32_t blockNumber, ByteView block);
 // Skills (16): the action-button byte, then the zero-terminated name.
 BlockFacts SkillFacts(ByteView block);
 // Multis (14): the components, 12 or 16 bytes each.

@@ -32,14 +32,27 @@ std::vector<std::string> StaticRow(ByteView record, std::size_t flagBytes) {
             n(r[0]), n(r[1]), n(GetLE16(r + 2)), n(r[4]), n(r[5]), HexText(GetLE16(r + 6), 4),
             n(r[8]), n(r[9]), n(r[10]), n(r[11]), n(r[12])};
 }
+
+// A length that fits neither: a longer block is read as the newer layout
+// (cut short or with bytes added), a shorter one as the older.
+bool IsNewer(bool land, ByteView block) { return block.size() > (land ? kLand : kStatic)[0].GroupSize(); }
 }  // namespace
+
+std::vector<std::string> TiledataNames(std::int32_t blockNumber, ByteView block) {
+    const bool land = blockNumber < 512;
+    const Layout& layout = (land ? kLand : kStatic)[IsNewer(land, block) ? 1 : 0];
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < kRecords && kHeader + layout.recordSize * (i + 1) <= block.size(); ++i)
+        names.push_back(FixedText(block.subspan(kHeader + layout.recordSize * i, layout.recordSize),
+                                  layout.flagBytes + (land ? 2 : 13), kNameSize)
+                            .text);
+    return names;
+}
 
 BlockFacts TiledataFacts(std::int32_t blockNumber, ByteView block) {
     const bool land = blockNumber < 512;
     const Layout* layouts = land ? kLand : kStatic;
-    // A length that fits neither: a longer block is read as the newer layout
-    // (cut short or with bytes added), a shorter one as the older.
-    const bool newer = block.size() > layouts[0].GroupSize();
+    const bool newer = IsNewer(land, block);
     const Layout& layout = layouts[newer ? 1 : 0];
 
     BlockFacts f;

@@ -62,7 +62,7 @@ FittedBlock FitBlock(std::uint8_t fileId, ClientForm form, std::int32_t n, const
 bool FlagsCount(std::uint8_t fileId, ClientForm form);
 
 // What a patch block does to the client.
-enum class BlockState {
+enum class BlockState : std::uint8_t {
     kNew,      // the client has no data there; the block has
     kChanges,  // both have data; bytes or the flags that count differ
     kSame,     // the client has just this, or neither has data: the block does nothing

@@ -1,13 +1,16 @@
 // Opens the sample patch in the editor's main window, shows a gump, and saves
 // pictures of the main window, of a zoomed gump, of hue swatches, of a
-// tiledata table, of the animation player and of the import dialog. Run on a (virtual)
+// tiledata table, of the animation player, of a changed gump beside the
+// client's and of the import dialog. Run on a (virtual)
 // display by the run script and by the script that makes the documentation's
 // pictures.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -16,6 +19,7 @@
 #include <cstdio>
 
 #include "app/anim_player.h"
+#include "app/client_comparison.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/prompts.h"
@@ -26,6 +30,7 @@
 #include "app/picture_view.h"
 #include "app/block_tree_model.h"
 #include "app/patch_document.h"
+#include "images/bitmap.h"
 #include "io/binary_io.h"
 
 namespace {
@@ -129,6 +134,34 @@ int main(int argc, char** argv) {
     player.Pause();
     while (player.Frame() != 2) player.StepForward();
     if (!Save(&window, out + "/anim-player.png")) return 1;
+
+    // The sample gump changed (a blue square, a paler disc) beside the
+    // client's own, then only the cells where the two differ.
+    const PatchBlock* sampleGump = window.Document().patch().LiveBlock(kGumps, 1);
+    if (!sampleGump) return 1;
+    Result<QImage> changed = GumpPicture(*sampleGump);
+    if (!changed) return 1;
+    {
+        QPainter painter(&*changed);
+        painter.fillRect(10, 10, 20, 20, QColor(0x20, 0x50, 0xD0));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0xC0, 0x38, 0x38));
+        painter.drawEllipse(QPoint(45, 55), 15, 15);
+    }
+    PatchEdit gump;
+    if (!ImportGumpFromBmp(gump.added, 1, *changed)) return 1;
+    window.Document().Run(QStringLiteral("Load from BMP"), std::move(gump));
+    window.Values().ClientFolder = ".";
+    window.Comparison()->SetClient(QStringLiteral("."), true);
+    window.Comparison()->Wait();
+    window.Tree()->expand(window.Model()->IndexOf({kGumps, -1}));
+    window.Panel()->View().SetZoom(2);
+    if (!window.Select({kGumps, 1})) return 1;
+    if (!Save(&window, out + "/client-beside-patch.png")) return 1;
+    window.Panel()->findChild<QCheckBox*>(QStringLiteral("chkDiffering"))->setChecked(true);
+    if (!Save(&window, out + "/client-differing-cells.png")) return 1;
+    window.Panel()->findChild<QCheckBox*>(QStringLiteral("chkDiffering"))->setChecked(false);
+    window.Panel()->View().SetZoom(0);
 
     QDialog* import = window.ShowImport();
     auto* list = import->findChild<QComboBox*>(QStringLiteral("cboMULType"));

@@ -56,7 +56,8 @@ TEST_F(Window, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
         {"mnuEdit", {"Undo", "Redo", "-", "Copy Picture", "Find Block"}},
         {"mnuBlock", {"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile", "Save to Bmp",
                       "Load from BMP", "Add from compare", "Add file", "Change Flags", "Save as WAV",
-                      "Save frames as PNG", "Load frames from PNG"}},
+                      "Save frames as PNG", "Load frames from PNG", "-",
+                      "Remove blocks the client already has"}},
         {"mnuHelp", {"About Palindra"}}};
     for (const auto& [name, captions] : menus) {
         auto* menu = Child<QMenu>(&window, name);

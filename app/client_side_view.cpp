@@ -1,0 +1,152 @@
+#include "app/client_side_view.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "app/picture_view.h"
+#include "app/settings.h"
+#include "app/widgets.h"
+#include "codecs/file_ids.h"
+#include "codecs/hues.h"
+#include "gamefiles/block_names.h"
+
+ClientSideView::ClientSideView(QWidget* parent, const Settings& settings) : QWidget(parent), settings_(settings) {
+    setObjectName(QStringLiteral("ClientSideView"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    lblName_ = Named(new QLabel(this), "lblBlockName");
+    lblName_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblClient_ = Named(new QLabel(this), "lblClient");
+    lblClient_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    chkDiffering_ = Named(new QCheckBox(QStringLiteral("Only the cells that &differ"), this), "chkDiffering");
+    connect(chkDiffering_, &QCheckBox::toggled, this, &ClientSideView::Redraw);
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    picClient_ = Named(new QLabel(scroll_), "picClient");
+    picClient_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scroll_->setWidget(picClient_);
+    scroll_->setWidgetResizable(false);
+    layout->addWidget(lblName_);
+    layout->addWidget(lblClient_);
+    layout->addWidget(chkDiffering_);
+    layout->addWidget(scroll_, 1);
+    hide();
+}
+
+ClientSideView::~ClientSideView() = default;
+
+void ClientSideView::Clear() {
+    block_.reset();
+    patch_.reset();
+    client_.reset();
+    shown_ = QImage();
+    hide();
+}
+
+std::optional<PatchBlock> ClientSideView::ClientBlockOf(BlockId id, QString& source) {
+    if (openedFolder_ != settings_.ClientFolder || openedVerdata_ != settings_.ClientVerdata || !folder_) {
+        for (auto& reader : readers_) reader.reset();
+        folder_.reset();
+        openedFolder_ = settings_.ClientFolder;
+        openedVerdata_ = settings_.ClientVerdata;
+        Result<ClientFolder> opened = ClientFolder::Open(openedFolder_);
+        if (!opened) {
+            source = QString::fromStdString(opened.error().message);
+            return std::nullopt;
+        }
+        folder_ = std::move(*opened);
+    }
+    std::unique_ptr<ClientBlocks>& reader = readers_[id.fileId];
+    if (!reader) {
+        const std::optional<ClientForm> form = folder_->ShownForm(id.fileId);
+        if (!form) {
+            const std::vector<std::string> missing = folder_->MissingFiles(id.fileId);
+            source = missing.empty() ? QStringLiteral("unknown")
+                                     : QStringLiteral("unknown (the folder lacks %1)").arg(QString::fromStdString(missing[0]));
+            return std::nullopt;
+        }
+        reader = std::make_unique<ClientBlocks>();
+        if (Status opened = reader->Open(*folder_, id.fileId, *form, settings_.ClientVerdata); !opened) {
+            reader.reset();
+            source = QString::fromStdString(opened.error().message);
+            return std::nullopt;
+        }
+    }
+    const ClientBlock block = reader->Block(id.blockNumber);
+    const QString file = QString::fromUtf8(block.source.data(), static_cast<qsizetype>(block.source.size()));
+    if (block.damaged) source = QStringLiteral("none (the entry in %1 is damaged)").arg(file);
+    else source = block.HasData() ? file : QStringLiteral("none");
+    if (!block.HasData()) return std::nullopt;
+    // A hues file's group is read in the patch's form of hue blocks.
+    if (id.fileId == kHues) return PatchBlock{id.blockNumber, 0, 0, BlockBytes(HuesToVerdataBytes(block.bytes))};
+    return PatchBlock{id.blockNumber, block.flagA, block.flagB, BlockBytes::CopyOf(block.bytes)};
+}
+
+void ClientSideView::Show(BlockId id, ByteView bytes, const std::optional<BlockPicture>& patch, double scale) {
+    if (!id.IsBlock()) {
+        Clear();
+        return;
+    }
+    const bool withClient = !settings_.ClientFolder.empty();
+    TiledataGroupFn tiledata;
+    if (withClient)
+        tiledata = [this](std::int32_t group) {
+            QString source;
+            const std::optional<PatchBlock> block = ClientBlockOf({kTiledata, group}, source);
+            return block ? Bytes(block->bytes.begin(), block->bytes.end()) : Bytes{};
+        };
+    // The animation player names anim blocks.
+    const std::string name = id.fileId == kAnim ? "" : BlockName(id.fileId, id.blockNumber, bytes, tiledata);
+    lblName_->setText(QString::fromStdString(name));
+    lblName_->setVisible(!name.empty());
+    lblClient_->setVisible(withClient);
+    patch_ = patch;
+    client_.reset();
+    block_.reset();
+    if (withClient) {
+        QString source;
+        block_ = ClientBlockOf(id, source);
+        lblClient_->setText(QStringLiteral("In the client: %1").arg(source));
+        if (block_) {
+            BlockPicture picture = PictureOfBlock(id, *block_, settings_.RadarColors);
+            if (!picture.image.isNull()) client_ = std::move(picture);
+        }
+    }
+    scale_ = scale > 0 ? scale : 1;
+    setVisible(withClient || !name.empty());
+    Redraw();
+}
+
+void ClientSideView::SetScale(double scale) {
+    if (scale <= 0 || scale == scale_) return;
+    scale_ = scale;
+    Redraw();
+}
+
+void ClientSideView::Redraw() {
+    chkDiffering_->setVisible(client_ && patch_);
+    scroll_->setVisible(client_.has_value());
+    if (!client_) {
+        shown_ = QImage();
+        picClient_->clear();
+        return;
+    }
+    // With the toggle, the cells the patch's picture has alike are left out
+    // as the transparent ones are.
+    QImage cells = ClearedCells(client_->image, client_->transparent);
+    const QImage other = patch_ ? ClearedCells(patch_->image, patch_->transparent) : QImage();
+    if (chkDiffering_->isChecked() && other.size() == cells.size())
+        for (int y = 0; y < cells.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(cells.scanLine(y));
+            const auto* theirs = reinterpret_cast<const QRgb*>(other.constScanLine(y));
+            for (int x = 0; x < cells.width(); ++x)
+                if (theirs[x] == line[x]) line[x] = 0;
+        }
+    shown_ = DrawnCells(cells, scale_);
+    picClient_->setPixmap(QPixmap::fromImage(shown_));
+    picClient_->resize(shown_.size());
+}

@@ -1,0 +1,64 @@
+// Beside the panel's picture: the block's name in the game (an item's
+// tiledata name, an animation's body, action and direction), and "In the
+// client:", which file the client's block comes from and, for types with
+// pictures, the client's picture at the patch's scale, or only the cells
+// where the two differ.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/block_picture.h"
+#include "gamefiles/client_blocks.h"
+
+class QCheckBox;
+class QLabel;
+class QScrollArea;
+struct Settings;
+
+class ClientSideView : public QWidget {
+    Q_OBJECT
+public:
+    ClientSideView(QWidget* parent, const Settings& settings);
+    ~ClientSideView() override;
+
+    // Shows the name of block `id` (the patch's data is `bytes`) and what the
+    // client has for it, beside `patch` (the patch's picture, if it has one)
+    // drawn at `scale` screen pixels a cell. The client's part is hidden
+    // while the settings name no client folder.
+    void Show(BlockId id, ByteView bytes, const std::optional<BlockPicture>& patch, double scale);
+    void Clear();
+    // Draws the client's picture at `scale` screen pixels a cell, as the
+    // patch's is drawn now.
+    void SetScale(double scale);
+
+    // The client's block last shown (none: the client has no data for it).
+    const std::optional<PatchBlock>& ClientData() const { return block_; }
+    // The client's picture as the view draws it (null when there is none).
+    QImage Shown() const { return shown_; }
+
+private:
+    // The client's block `id` as a patch block; the text says where it comes from.
+    std::optional<PatchBlock> ClientBlockOf(BlockId id, QString& source);
+    void Redraw();
+
+    const Settings& settings_;
+    QLabel* lblName_;
+    QLabel* lblClient_;
+    QScrollArea* scroll_;
+    QLabel* picClient_;
+    QCheckBox* chkDiffering_;
+    // The readers of the folder they were opened on, one per file ID.
+    std::string openedFolder_;
+    bool openedVerdata_ = true;
+    std::optional<ClientFolder> folder_;
+    std::array<std::unique_ptr<ClientBlocks>, 256> readers_;
+    std::optional<PatchBlock> block_;
+    std::optional<BlockPicture> patch_, client_;
+    double scale_ = 1;
+    QImage shown_;
+};

@@ -1,0 +1,129 @@
+#include "cli/client_status.h"
+
+#include <array>
+#include <optional>
+#include <ostream>
+#include <utility>
+#include <vector>
+
+#include "cli/cli_json.h"
+#include "cli/cli_session.h"
+#include "cli/cli_support.h"
+#include "cli/line_writer.h"
+#include "gamefiles/client_states.h"
+#include "io/binary_io.h"
+#include "io/counted.h"
+#include "patch/file_types.h"
+#include "patch/settle_duplicates.h"
+
+namespace {
+using TypeCounts = std::array<std::int64_t, kBlockStates>;
+using Counts = std::array<TypeCounts, Patch::kFileIds>;
+
+std::string TypeName(int fileId) {
+    const std::string& name = FileTypes()[static_cast<std::size_t>(fileId)].name;
+    return name.empty() ? "File ID " + std::to_string(fileId) : name;
+}
+
+// Judges the settled patch's blocks against the client folder the command
+// was given, counting states per type, and says on `err` which files the
+// folder lacks for the types whose blocks are unknown.
+Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Patch& patch, Counts& counts,
+                                                   std::ostream& err) {
+    const Result<ClientFolder> folder = ClientFolder::Open(args.words[1]);
+    if (!folder) return folder.error();
+    Result<std::vector<TypeStates>> judged = JudgePatch(patch, *folder, args.clientVerdata);
+    if (!judged) return judged;
+    for (const TypeStates& type : *judged) {
+        TypeCounts& c = counts[type.fileId];
+        for (const BlockState s : type.states) ++c[static_cast<std::size_t>(s)];
+        const std::int64_t unknown = c[static_cast<std::size_t>(BlockState::kUnknown)];
+        const std::vector<std::string> missing = folder->MissingFiles(type.fileId);
+        if (unknown == 0 || missing.empty()) continue;
+        err << "palindra-cli: The client folder lacks " << missing[0] << (missing.size() > 1 ? " and " + missing[1] : "")
+            << ": " << Counted(unknown, TypeName(type.fileId) + " block") << " " << ForCount(unknown, "is", "are")
+            << " unknown.\n";
+    }
+    return judged;
+}
+
+// Reads the patch (to be saved again when `writing`), settles it and judges it.
+Result<std::vector<TypeStates>> LoadAndJudge(const CliArgs& args, CliSession& session, bool writing, Patch& patch,
+                                             Counts& counts, std::ostream& err) {
+    const Status done = writing ? session.LoadForWriting(args.words[0], patch) : session.Load(args.words[0], patch);
+    if (!done) return done.error();
+    SettleDuplicates(patch);
+    return JudgeAgainstClient(args, patch, counts, err);
+}
+
+// "new 1, changes 2": the states a type's blocks have.
+std::string CountsText(const TypeCounts& counts) {
+    std::string text;
+    for (std::size_t s = 0; s < kBlockStates; ++s)
+        if (counts[s] > 0)
+            text += (text.empty() ? "" : ", ") + std::string(StateName(static_cast<BlockState>(s))) + " " +
+                    std::to_string(counts[s]);
+    return text;
+}
+}  // namespace
+
+int StatusCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 2) return kUsage;
+    Patch patch;
+    Counts counts{};
+    const Result<std::vector<TypeStates>> judged = LoadAndJudge(args, session, false, patch, counts, err);
+    if (!judged) return Fail(err, judged.error());
+    if (!session.json) {
+        LineWriter lines(out);
+        for (const TypeStates& type : *judged)
+            for (std::size_t i = 0; i < type.blocks.size(); ++i)
+                lines.Line(StateName(type.states[i]), {type.fileId, type.blocks[i].first});
+        lines.Flush();
+        for (const TypeStates& type : *judged) out << TypeName(type.fileId) << ": " << CountsText(counts[type.fileId]) << "\n";
+        return kOk;
+    }
+    Json blocks = Json::array(), types = Json::array();
+    for (const TypeStates& type : *judged) {
+        auto unfit = type.unfit.begin();
+        for (std::size_t i = 0; i < type.blocks.size(); ++i) {
+            Json block = {{"state", StateName(type.states[i])}, {"fileId", type.fileId}, {"block", type.blocks[i].first}};
+            if (unfit != type.unfit.end() && unfit->first == i) block["why"] = (unfit++)->second;
+            blocks.push_back(std::move(block));
+        }
+        Json counted = {{"fileId", type.fileId}, {"name", TypeName(type.fileId)}};
+        for (std::size_t s = 0; s < kBlockStates; ++s)
+            counted[StateName(static_cast<BlockState>(s))] = counts[type.fileId][s];
+        types.push_back(std::move(counted));
+    }
+    PrintJson(out, {{"blocks", std::move(blocks)}, {"counts", std::move(types)}});
+    return kOk;
+}
+
+int PruneCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 2) return kUsage;
+    if (!session.Holding() && !IsExistingFile(args.words[0]))
+        return Fail(err, "Cannot find the patch '" + args.words[0] + "'.");
+    Patch patch;
+    Counts counts{};
+    const Result<std::vector<TypeStates>> judged = LoadAndJudge(args, session, true, patch, counts, err);
+    if (!judged) return Fail(err, judged.error());
+    std::int64_t total = 0;
+    for (const TypeStates& type : *judged)
+        for (std::size_t i = 0; i < type.blocks.size(); ++i)
+            if (type.states[i] == BlockState::kSame) {
+                patch.MarkRemoved(type.fileId, type.blocks[i].second);
+                ++total;
+            }
+    if (Status done = session.Save(args.words[0], std::move(patch)); !done) return Fail(err, done.error());
+    std::string perType;
+    Json types = Json::array();
+    for (int f = 0; f < Patch::kFileIds; ++f) {
+        const std::int64_t removed = counts[static_cast<std::size_t>(f)][static_cast<std::size_t>(BlockState::kSame)];
+        if (removed == 0) continue;
+        perType += (perType.empty() ? ": " : ", ") + TypeName(f) + " " + std::to_string(removed);
+        types.push_back({{"fileId", f}, {"name", TypeName(f)}, {"removed", removed}});
+    }
+    session.Report(out, "Removed " + Counted(total, "block") + " the client already has" + perType + ".\n",
+                   {{"removed", total}, {"types", std::move(types)}});
+    return kOk;
+}

@@ -1,0 +1,114 @@
+#include "gamefiles/client_states.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <thread>
+
+#include "gamefiles/client_blocks.h"
+
+std::optional<BlockState> StateNamed(std::string_view name) {
+    for (std::size_t s = 0; s < kBlockStates; ++s)
+        if (name == StateName(static_cast<BlockState>(s))) return static_cast<BlockState>(s);
+    return std::nullopt;
+}
+
+namespace {
+// A type of this many blocks is judged in two halves at once.
+constexpr std::size_t kSplitAt = 1 << 16;
+
+// A type's live blocks as (number, slot), in number order.
+std::vector<std::pair<std::int32_t, std::uint32_t>> LiveInOrder(const PatchFileEntry& entry) {
+    std::vector<std::pair<std::int32_t, std::uint32_t>> order;
+    order.reserve(static_cast<std::size_t>(entry.LiveCount()));
+    for (std::size_t slot = 0; slot < entry.blocks.size(); ++slot)
+        if (entry.blocks[slot].IsLive()) order.emplace_back(entry.blocks[slot].number, static_cast<std::uint32_t>(slot));
+    // Blocks read from a file come in order; only edits add them out of it.
+    if (!std::is_sorted(order.begin(), order.end())) std::sort(order.begin(), order.end());
+    return order;
+}
+
+// Blocks [from, to) of one type, judged with a reader of the client's files of their own.
+struct Part {
+    TypeStates* type = nullptr;
+    std::size_t from = 0, to = 0;
+    std::unique_ptr<ClientBlocks> client;
+    std::vector<std::pair<std::size_t, std::string>> unfit;
+
+    // Judges the blocks; `step` hears of each and returns false to stop.
+    template <class Step>
+    bool Run(const PatchFileEntry& entry, Step&& step) {
+        for (std::size_t i = from; i < to; ++i) {
+            if (!step()) return false;
+            const auto [number, slot] = type->blocks[i];
+            JudgedBlock j = JudgeBlock(type->fileId, client->Form(), number, BlockData::Of(entry.blocks[slot]),
+                                       client->Block(number));
+            type->states[i] = j.state;
+            if (!j.fitted.Fits()) unfit.emplace_back(i, std::move(j.fitted.why));
+        }
+        return true;
+    }
+};
+}  // namespace
+
+Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolder& folder, bool withVerdata,
+                                           const Progress& progress) {
+    std::vector<TypeStates> types;
+    for (int f = 0; f < Patch::kFileIds; ++f)
+        if (patch[static_cast<std::uint8_t>(f)].LiveCount() > 0) types.push_back({static_cast<std::uint8_t>(f), {}, {}, {}});
+    // Every reader opens first: a file that does not open fails the whole walk.
+    std::vector<Part> mine, helpers;
+    for (TypeStates& type : types) {
+        type.blocks = LiveInOrder(patch[type.fileId]);
+        type.states.assign(type.blocks.size(), BlockState::kUnknown);
+        const std::optional<ClientForm> form = folder.ShownForm(type.fileId);
+        if (!form) continue;
+        const std::size_t n = type.blocks.size(), half = n >= kSplitAt ? n / 2 : n;
+        for (auto [from, to] : {std::pair(std::size_t{0}, half), std::pair(half, n)}) {
+            if (from == to) continue;
+            Part part{&type, from, to, std::make_unique<ClientBlocks>(), {}};
+            if (Status opened = part.client->Open(folder, type.fileId, *form, withVerdata); !opened) return opened.error();
+            (from == 0 ? mine : helpers).push_back(std::move(part));
+        }
+    }
+
+    const std::int64_t total = patch.LiveCount();
+    std::atomic<bool> stop = false;
+    std::atomic<std::int64_t> helped = 0;
+    std::exception_ptr failed;
+    std::thread helper;
+    if (!helpers.empty())
+        helper = std::thread([&] {
+            try {
+                std::int64_t done = 0;
+                for (Part& part : helpers)
+                    part.Run(patch[part.type->fileId], [&] {
+                        if (++done % Progress::kEvery == 0) helped = done;
+                        return !stop.load(std::memory_order_relaxed);
+                    });
+            } catch (...) {
+                failed = std::current_exception();
+            }
+        });
+    std::int64_t done = 0;
+    bool finished = true;
+    try {
+        for (Part& part : mine)
+            if (finished)
+                finished = part.Run(patch[part.type->fileId], [&] { return progress.Step(done++ + helped, total); });
+    } catch (...) {
+        stop = true;
+        if (helper.joinable()) helper.join();
+        throw;
+    }
+    stop = !finished;
+    if (helper.joinable()) helper.join();
+    if (failed) std::rethrow_exception(failed);
+    if (!finished) return Cancelled();
+    // The reasons in block order: the first half's, then the second's.
+    for (std::vector<Part>* parts : {&mine, &helpers})
+        for (Part& part : *parts)
+            for (auto& u : part.unfit) part.type->unfit.push_back(std::move(u));
+    return types;
+}
