@@ -406,6 +406,10 @@ TEST_F(Dialogs, SettingsAreStoredOnSaveOnlyAndLoadTheRadarColours) {
         SetText(&dialog, "txtVerdata", "/some/verdata.mul");
         Click(&dialog, "cmdGetRadarcol");  // cancelled: the text stays
         SetText(&dialog, "txtRadarcol", File("radarcol.mul"));
+        prompts.answers = {File("client")};
+        Click(&dialog, "cmdGetClientFolder");
+        EXPECT_EQ(prompts.asked.back().kind, "folder");
+        Child<QCheckBox>(&dialog, "chkClientVerdata")->setChecked(false);
         Click(&dialog, "cmdSave");
     }
     const auto store = OpenSettingsStore();
@@ -413,6 +417,8 @@ TEST_F(Dialogs, SettingsAreStoredOnSaveOnlyAndLoadTheRadarColours) {
     EXPECT_EQ(store->value("TiledataPath").toString(), "");
     values.Load();
     EXPECT_EQ(values.VerdataPath, "/some/verdata.mul");
+    EXPECT_EQ(values.ClientFolder, File("client").toStdString());
+    EXPECT_FALSE(values.ClientVerdata);
     EXPECT_EQ(values.RadarColors[0], 248 * 65536);
     store->setValue("RadarcolPath", "");  // clearing the path keeps the colours loaded earlier in this run
     values.Load();
