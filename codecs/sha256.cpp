@@ -1,5 +1,6 @@
 #include "codecs/sha256.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -45,23 +46,44 @@ void Compress(std::array<std::uint32_t, 8>& h, const std::uint8_t* chunk) {
 }
 }  // namespace
 
-std::string Sha256Hex(ByteView bytes) {
-    std::array<std::uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                                      0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+Sha256::Sha256()
+    : h_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
+
+void Sha256::Update(ByteView bytes) {
+    length_ += bytes.size();
+    if (pendingSize_ > 0) {
+        const std::size_t take = std::min(bytes.size(), pending_.size() - pendingSize_);
+        std::memcpy(pending_.data() + pendingSize_, bytes.data(), take);
+        pendingSize_ += take;
+        bytes = bytes.subspan(take);
+        if (pendingSize_ < pending_.size()) return;
+        Compress(h_, pending_.data());
+        pendingSize_ = 0;
+    }
     const std::size_t whole = bytes.size() / 64 * 64;
-    for (std::size_t at = 0; at < whole; at += 64) Compress(h, bytes.data() + at);
+    for (std::size_t at = 0; at < whole; at += 64) Compress(h_, bytes.data() + at);
+    std::memcpy(pending_.data(), bytes.data() + whole, bytes.size() - whole);
+    pendingSize_ = bytes.size() - whole;
+}
+
+std::string Sha256::Hex() {
     // The tail, a 1 bit, zeros, and the length in bits: one or two chunks.
     std::array<std::uint8_t, 128> tail{};
-    const std::size_t rest = bytes.size() - whole;
-    if (rest > 0) std::memcpy(tail.data(), bytes.data() + whole, rest);
-    tail[rest] = 0x80;
-    const std::size_t end = rest < 56 ? 64 : 128;
-    const std::uint64_t bits = static_cast<std::uint64_t>(bytes.size()) * 8;
+    std::memcpy(tail.data(), pending_.data(), pendingSize_);
+    tail[pendingSize_] = 0x80;
+    const std::size_t end = pendingSize_ < 56 ? 64 : 128;
+    const std::uint64_t bits = length_ * 8;
     for (int i = 0; i < 8; ++i) tail[end - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    for (std::size_t at = 0; at < end; at += 64) Compress(h, tail.data() + at);
+    for (std::size_t at = 0; at < end; at += 64) Compress(h_, tail.data() + at);
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
-    for (const std::uint32_t word : h)
+    for (const std::uint32_t word : h_)
         for (int shift = 28; shift >= 0; shift -= 4) out += kHex[(word >> shift) & 15];
     return out;
+}
+
+std::string Sha256Hex(ByteView bytes) {
+    Sha256 hash;
+    hash.Update(bytes);
+    return hash.Hex();
 }
