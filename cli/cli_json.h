@@ -31,6 +31,8 @@ inline constexpr const char* kJsonHelp =
     "  bmp-to-gump  {\"block\", \"width\", \"height\"}     gump-to-bmp  {\"written\", \"width\", \"height\"}\n"
     "  extract  {\"written\", \"bytes\"}     sound-to-wav  {\"written\", \"samples\"}     export  {\"written\"}\n"
     "  make-samples  {\"folder\", \"files\": [names]}\n"
+    "  bake    {\"files\": [{\"name\", \"replaced\", \"added\", \"removed\", \"leftOut\", \"size\", \"sha256\"}],\n"
+    "           \"leftOut\": [{\"fileId\", \"block\", \"file\", \"why\"}], \"notes\": [texts]}\n"
     "Errors stay on stderr as text.\n";
 
 void PrintJson(std::ostream& out, const Json& document);

@@ -17,6 +17,9 @@ constexpr OptionText kOptionTexts[] = {
     {kFilesOption, "--files A-B", "only blocks of file IDs A to B (0-255)"},
     {kBlocksOption, "--blocks A-B", "only blocks numbered A to B"},
     {kSkipAbsentOption, "--skip-absent", "leaves out blocks without data"},
+    {kClientVerdataOption, "--client-verdata WHAT",
+     "apply (the default): the client's verdata.mul is baked first; ignore: it is left alone"},
+    {kCompactOption, "--compact", "data files hold only what their live entries point at"},
 };
 
 // Takes an "A-B" range of numbers within min..max.
@@ -68,6 +71,17 @@ Result<CliArgs> ParseCommandLine(unsigned options, const std::vector<std::string
     if (options & kFilesOption) AddRange(app, "--files", 255, args.files, args.filesText);
     if (options & kBlocksOption) AddRange(app, "--blocks", INT32_MAX, args.blocks, args.blocksText);
     if (options & kSkipAbsentOption) app.add_flag("--skip-absent", args.skipAbsent);
+    if (options & kClientVerdataOption)
+        app.add_option_function<std::string>(
+               "--client-verdata",
+               [&args](const std::string& what) {
+                   if (what != "apply" && what != "ignore")
+                       throw CLI::ValidationError("--client-verdata takes apply or ignore, not '" + what + "'");
+                   args.ignoreClientVerdata = what == "ignore";
+               })
+            ->type_name("apply|ignore")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    if (options & kCompactOption) app.add_flag("--compact", args.compact);
     app.add_option("words", args.words);
     app.allow_extras();
     const Status parsed = parser.Parse(words);

@@ -2,7 +2,7 @@
 _palindra_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local commands="list insert extract export import gump-to-bmp bmp-to-gump compare add-file remove set-flags
-                    apply verify diff info types sound-to-wav package make-samples"
+                    apply bake verify diff info types sound-to-wav package make-samples"
     local types="map statics art anim sound texmaps gumps multis skills tiledata animdata hues files"
     # The command is the first word that is not an option; options may stand anywhere after it.
     local command="" position=0 i word ended=""
@@ -12,7 +12,7 @@ _palindra_cli() {
             ended=1
         elif [ -z "$ended" ] && [[ "$word" == -* ]]; then
             :
-        elif [ -z "$ended" ] && [[ "$word" =~ ^(--base|--files|--blocks)$ ]]; then
+        elif [ -z "$ended" ] && [[ "$word" =~ ^(--base|--files|--blocks|--client-verdata)$ ]]; then
             :
         elif [ -z "$command" ]; then
             command=$word
@@ -20,12 +20,16 @@ _palindra_cli() {
             position=$((position + 1))
         fi
         # An option's value is not an argument.
-        if [ -z "$ended" ] && [[ "${COMP_WORDS[i - 1]}" =~ ^(--base|--files|--blocks)$ ]] && [ "$word" != "--" ]; then
+        if [ -z "$ended" ] && [[ "${COMP_WORDS[i - 1]}" =~ ^(--base|--files|--blocks|--client-verdata)$ ]] && [ "$word" != "--" ]; then
             [ "$command" = "$word" ] && command="" || position=$((position - 1))
         fi
     done
     case "$prev" in
     --files | --blocks) return ;;
+    --client-verdata)
+        mapfile -t COMPREPLY < <(compgen -W "apply ignore" -- "$cur")
+        return
+        ;;
     --base)
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return
@@ -40,6 +44,7 @@ _palindra_cli() {
         case "$command" in
         import) options="$options --files --blocks --skip-absent" ;;
         export | verify) options="$options --base" ;;
+        bake) options="$options --client-verdata --compact" ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         return
