@@ -21,7 +21,7 @@ struct ManifestCommand {
 };
 constexpr ManifestCommand kManifestCommands[] = {
     {"insert", 2},  {"import", 1}, {"bmp-to-gump", 1}, {"compare", 1},
-    {"add-file", 1}, {"remove", -1}, {"set-flags", -1}, {"export", 0},
+    {"add-file", 1}, {"remove", -1}, {"set-flags", -1}, {"export", 0}, {"png-to-anim", 1},
 };
 
 struct Operation {

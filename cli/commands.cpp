@@ -335,6 +335,16 @@ const std::vector<CliCommand>& CliCommands() {
         {"bmp-to-gump", "PATCH.uop BLOCK IN.bmp",
          "Builds gump block BLOCK (0-65535) from a bitmap or PNG picture and saves the patch.",
          "patch.uop 500 gump.png", 0, BmpToGumpCommand},
+        {"anim-to-png", "PATCH.uop BLOCK DIR",
+         "Writes every frame of the anim block as a PNG picture, DIR/frame-000.png, frame-001.png, ... (transparent "
+         "where no run covers it), and DIR/frames.json with the palette and each frame's centre. DIR is created "
+         "when missing and must not hold frame pictures or frames.json yet.",
+         "patch.uop 110 frames", 0, AnimToPngCommand},
+        {"png-to-anim", "PATCH.uop BLOCK DIR",
+         "Builds anim block BLOCK from the pictures DIR/frame-*.png in name order and saves the patch. Centres and "
+         "the palette come from DIR/frames.json where it gives them (else the middle of the bottom edge, and the "
+         "pictures' colours, at most 256); alpha below 128 is transparent.",
+         "patch.uop 110 frames", 0, PngToAnimCommand},
         {"sound-to-wav", "PATCH.uop BLOCK OUT.wav", "Writes a sound block as a WAV file.", "patch.uop 42 sound.wav", 0,
          SoundToWavCommand},
         {"compare", "PATCH.uop FILEID BASE [BASE.idx] ALTERED [ALTERED.idx] (either side may be a PACKAGE.uop)",

@@ -53,6 +53,14 @@ int BmpToGumpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
     return RunInHelper("bmp-to-gump", args, out, err, session);
 }
 
+int AnimToPngCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    return RunInHelper("anim-to-png", args, out, err, session);
+}
+
+int PngToAnimCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    return RunInHelper("png-to-anim", args, out, err, session);
+}
+
 int ApplyCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     return RunInHelper("apply", args, out, err, session);
 }

@@ -6,6 +6,7 @@
 
 #include "cli/package_samples.h"
 #include "io/bytes.h"
+#include "codecs/anim_frames.h"
 #include "codecs/colors.h"
 #include "codecs/gump.h"
 #include "codecs/hues.h"
@@ -135,28 +136,49 @@ Gump MakeGump(int kind) {
     return {w, h, EncodeGump(pixels, w, h).value()};
 }
 
-// An animation block: a palette, then one frame whose runs each carry their
-// length and x and y offsets from the frame's centre, drawing a small figure.
+// Whether (x, y) lies within `r` of the line from (ax, ay) to (bx, by).
+bool Near(double x, double y, double ax, double ay, double bx, double by, double r) {
+    const double dx = bx - ax, dy = by - ay;
+    const double t = std::clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    return std::hypot(x - ax - t * dx, y - ay - t * dy) <= r;
+}
+
+// The sample animation: a figure doing a jumping jack in four frames. Each
+// frame is as wide as the pose needs and stands on the middle of its bottom
+// edge, so the feet stay on the ground while the figure crouches.
 Bytes AnimBlock() {
-    constexpr int kCentreX = 60, kCentreY = 10, kWidth = 40, kHeight = 80;
-    Bytes b;
-    for (int i = 0; i < 256; ++i) Put16(b, Rgb16(i / 8, 31 - i / 8, (i * 3) % 32));
-    Put32(b, 1);  // frame count
-    Put32(b, 8);  // first frame at 512 + 8
-    Put16(b, kCentreX);
-    Put16(b, kCentreY);
-    Put16(b, kWidth);
-    Put16(b, kHeight);
-    for (int r = 0; r < kHeight; ++r) {
-        const int half = r < 30 ? 12 - std::abs(r - 15) / 2 : 18 - (r - 30) / 4;
-        const int length = 2 * std::max(half, 1);
-        const int dx = -half, dy = r - kHeight;  // row r lands at y = centre y + r
-        Put32(b, static_cast<std::uint32_t>(length) | ((static_cast<std::uint32_t>(dy) & 0x3FF) << 12) |
-                     ((static_cast<std::uint32_t>(dx) & 0x3FF) << 22));
-        for (int i = 0; i < length; ++i) b.push_back(static_cast<std::uint8_t>((r * 3 + i * 5) % 256));
+    enum : std::int16_t { kHair, kSkin, kShirt, kTrousers, kShoes };
+    Animation a;
+    const std::uint16_t colours[] = {Rgb16(9, 5, 2), Rgb16(29, 21, 16), Rgb16(5, 11, 25), Rgb16(7, 7, 10),
+                                     Rgb16(3, 2, 2)};
+    std::copy(std::begin(colours), std::end(colours), a.palette.begin());
+    struct Pose {
+        std::uint16_t width, height;
+        double handX, handY, footX;  // from the middle
+    };
+    // Standing; arms and legs half out; arms up and legs wide; half out again.
+    for (const Pose& pose : {Pose{14, 40, 5, 23, 2}, Pose{22, 39, 9.5, 19, 4}, Pose{20, 38, 8.5, 4, 6},
+                             Pose{22, 39, 9.5, 19, 4}}) {
+        AnimFrame f{static_cast<std::int16_t>(pose.width / 2), 0, pose.width, pose.height, {}, 0};
+        const double mid = pose.width / 2.0, feet = pose.height - 2.0;
+        for (int row = 0; row < f.height; ++row)
+            for (int column = 0; column < f.width; ++column) {
+                const double x = column + 0.5, y = row + 0.5;
+                std::int16_t c = kAnimTransparent;
+                if (std::hypot(x - mid, y - 6) < 4.6) c = y < 4 ? kHair : kSkin;
+                else if (std::abs(x - mid) < 4 && y >= 11 && y < 25) c = kShirt;
+                for (const int side : {-1, 1}) {
+                    const double handX = mid + pose.handX * side;
+                    if (Near(x, y, mid + 4.5 * side, 12, handX, pose.handY, 1.1))
+                        c = std::hypot(x - handX, y - pose.handY) < 1.6 ? kSkin : kShirt;
+                    if (Near(x, y, mid + 2 * side, 24, mid + pose.footX * side, feet, 1.3))
+                        c = y > feet - 1.5 ? kShoes : kTrousers;
+                }
+                f.cells.push_back(c);
+            }
+        a.frames.push_back(std::move(f));
     }
-    Put32(b, 0x7FFF7FFF);
-    return b;
+    return EncodeAnimation(a).value();
 }
 
 void PutName(Bytes& out, const std::string& name) {

@@ -130,6 +130,14 @@ int main(int argc, char** argv) {
     };
     n = 0;
     for (const std::string_view m : manifests) Put(dir, "apply", "manifest" + std::to_string(n++), Bytes(m.begin(), m.end()));
+    // frames.json: a whole one as anim-to-png writes it, and one of centres only.
+    std::string json = "{\"frames\": [{\"centreX\": 7, \"centreY\": 0, \"file\": \"frame-000.png\"}, {\"centreX\": -3, "
+                       "\"centreY\": 4, \"file\": \"frame-001.png\", \"height\": 5, \"width\": 0}], \"palette\": [0";
+    for (int i = 1; i < 256; ++i) json += ", " + std::to_string(97 * i);
+    json += "]}";
+    const std::string_view centres = R"({"frames": [{"file": "frame-002.png", "centreY": -9}]})";
+    Put(dir, "frames_json", "whole", Bytes(json.begin(), json.end()));
+    Put(dir, "frames_json", "centres", Bytes(centres.begin(), centres.end()));
     PackageWriter package;
     for (std::uint32_t version : {4u, 5u}) {
         Check(package.Open(scratch, version, 2));

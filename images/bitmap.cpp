@@ -55,7 +55,7 @@ QImage GridToImage(const ColorGrid& grid, QRgb background) {
 
 Result<QImage> LoadPicture(const QString& path) { return LoadPicture(QFile::encodeName(path).toStdString()); }
 
-Result<QImage> LoadPicture(const std::string& path) {
+Result<QImage> LoadPicture(const std::string& path, const PictureUse& use) {
     // Read by the core, which refuses FIFOs and devices and takes any name the
     // system can spell; Qt decodes from memory.
     const Result<Bytes> read = ReadWholeFile(path);
@@ -67,12 +67,14 @@ Result<QImage> LoadPicture(const std::string& path) {
     QImageReader::setAllocationLimit(kPictureLimitMiB);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
+    const std::string side = std::to_string(use.largestSide);
     if (ClaimedPixels(size, file) > kMaxPictureCells)
-        return Error("The picture '" + path + "' is too large: a gump holds at most " +
+        return Error("The picture '" + path + "' is too large: " + use.what + " holds at most " +
                      std::to_string(kMaxPictureCells) + " pixels (8192 x 8192).");
-    if (size.isValid() && (size.width() > kMaxGumpSide || size.height() > kMaxGumpSide))
+    if (size.isValid() && (size.width() > use.largestSide || size.height() > use.largestSide))
         return Error("The picture '" + path + "' is " + std::to_string(size.width()) + "x" +
-                     std::to_string(size.height()) + " pixels; a gump can be at most 32767 pixels wide and high.");
+                     std::to_string(size.height()) + " pixels; " + use.what + " can be at most " + side +
+                     " pixels wide and high.");
     const bool png = reader.format() == "png";  // known only before the read
     QImage image = reader.read();
     if (image.isNull())
@@ -81,8 +83,9 @@ Result<QImage> LoadPicture(const std::string& path) {
     if (!png) image = image.convertToFormat(QImage::Format_RGB32);
     if (image.isNull())
         return Error("There is not enough memory for the picture '" + path + "'.", ErrorCode::kOutOfMemory);
-    if (image.width() > kMaxGumpSide || image.height() > kMaxGumpSide)
-        return Error("The picture '" + path + "' is larger than a gump can be (32767 x 32767 pixels).");
+    if (image.width() > use.largestSide || image.height() > use.largestSide)
+        return Error("The picture '" + path + "' is larger than " + use.what + " can be (" + side + " x " + side +
+                     " pixels).");
     return image;
 }
 

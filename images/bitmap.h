@@ -18,13 +18,21 @@ inline constexpr int kMaxGumpSide = 32767;
 // Null when Qt cannot allocate it.
 QImage GridToImage(const ColorGrid& grid, QRgb background);
 
+// What a picture is loaded to become: how wide and high it may be, and its
+// name in messages.
+struct PictureUse {
+    int largestSide;
+    const char* what;  // "a gump"
+};
+inline constexpr PictureUse kGumpPicture{kMaxGumpSide, "a gump"};
+
 // Loads a picture file; refuses one that cannot be read or is wider or
-// taller than a gump can be. Only a PNG keeps its alpha channel. Refuses
-// anything but a regular file, and pictures of more pixels than a gump's
-// picture may have (kMaxPictureCells), saying they are too large.
+// taller than `use` allows. Only a PNG keeps its alpha channel. Refuses
+// anything but a regular file, and pictures of more pixels than a picture
+// may have (kMaxPictureCells), saying they are too large.
 Result<QImage> LoadPicture(const QString& path);
 // The same for a path as the system spells it (bytes, perhaps not UTF-8).
-Result<QImage> LoadPicture(const std::string& path);
+Result<QImage> LoadPicture(const std::string& path, const PictureUse& use = kGumpPicture);
 
 // Saves an image as a Windows bitmap, or as PNG when the name ends in
 // ".png" (black pixels, the gump's colour 0, then transparent); an existing

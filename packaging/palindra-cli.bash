@@ -1,8 +1,8 @@
 # Completion of palindra-cli's commands, file type names and options.
 _palindra_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="list insert extract export import gump-to-bmp bmp-to-gump compare add-file remove set-flags
-                    apply bake verify diff info types sound-to-wav package make-samples"
+    local commands="list insert extract export import gump-to-bmp bmp-to-gump anim-to-png png-to-anim compare add-file
+                    remove set-flags apply bake verify diff info types sound-to-wav package make-samples"
     local types="map statics art anim sound texmaps gumps multis skills tiledata animdata hues files"
     # The command is the first word that is not an option; options may stand anywhere after it.
     local command="" position=0 i word ended=""

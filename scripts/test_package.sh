@@ -27,4 +27,5 @@ grep -q make-samples <<<"$("$root/usr/bin/palindra-cli" --help)"
 grep -q '^12 1 ' <<<"$("$root/usr/bin/palindra-cli" list "$root/samples/sample.uop")"
 # Picture commands run in the helper under libexec.
 "$root/usr/bin/palindra-cli" gump-to-bmp "$root/samples/sample.uop" 1 "$root/gump.png" >/dev/null
+"$root/usr/bin/palindra-cli" anim-to-png "$root/samples/sample.uop" 110 "$root/frames" >/dev/null
 echo "$deb ($(du -k "$deb" | cut -f1) kB): installs palindra and palindra-cli; depends on $depends"

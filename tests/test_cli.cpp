@@ -1,7 +1,10 @@
 // The command-line tool's commands, and the sample files it makes.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include "cli/samples.h"
+#include "codecs/anim_frames.h"
 #include "codecs/art.h"
 #include "codecs/gump.h"
 #include "codecs/previews.h"
@@ -107,6 +110,75 @@ TEST(Cli, RefusalsExitOneAndUsageErrorsExitTwo) {
     EXPECT_TRUE(help.code == 0 && Has(help.out, "list") && Has(help.out, "insert") && Has(help.out, "extract"));
 }
 
+// Frames to pictures and back give the same bytes, pictures drawn elsewhere
+// the frames they show; refusals write nothing.
+TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
+    constexpr std::int16_t T = kAnimTransparent;
+    TempDir dir;
+    for (const char* folder : {"drawn", "many", "high", "held", "json", "badjson"})
+        std::filesystem::create_directory(dir / folder);
+    // As a paint program saves them: with alpha (below 128 transparent) and without, no frames.json.
+    QImage wide(3, 2, QImage::Format_ARGB32), tall(1, 3, QImage::Format_RGB32), many(257, 1, QImage::Format_RGB32),
+        high(1, 1025, QImage::Format_RGB32);
+    wide.fill(qRgba(248, 0, 0, 255));
+    high.fill(qRgb(1, 2, 3));
+    wide.setPixel(1, 0, qRgba(9, 9, 9, 127));
+    wide.setPixel(2, 1, qRgba(0, 0, 248, 128));
+    tall.fill(qRgb(0, 248, 0));
+    for (int i = 0; i < 257; ++i) many.setPixel(i, 0, qRgb(8, i % 32 * 8, i / 32 * 8));
+    for (const auto& [image, name] : {std::pair(&wide, "drawn/frame-000.png"), {&tall, "drawn/frame-001.png"},
+                                      {&many, "many/frame-000.png"}, {&high, "high/frame-000.png"},
+                                      {&tall, "held/frame-007.png"}})
+        ASSERT_TRUE(image->save(QString::fromStdString(dir / name), "PNG"));
+    std::filesystem::copy(dir / "drawn/frame-000.png", dir / "badjson");
+    WriteText(dir / "badjson/frames.json", "{\"palette\": [1]}");
+    WriteText(dir / "json/frames.json", "{}");
+
+    // Our own layout: an empty frame, a centre far outside, colours twice and unused.
+    Animation own{{}, {{-300, 200, 2, 1, {5, T}, 0}, {4, -4, 0, 5, {}, 0}}};
+    own.palette[5] = own.palette[6] = own.palette[200] = 0x1234;
+    const B block = EncodeAnimation(own).value();
+    B damaged = block;
+    PutLE32(&damaged[516], 0xFFFFFFF8);  // the first frame past the end
+    const Patch anims = PatchOf({{kAnim, 7, block}, {kAnim, 12, B(100, 0)}, {kAnim, 13, damaged}});
+    ASSERT_TRUE(Ok(WritePatchFile(dir / "p.uop", anims)));
+    RunSteps(dir, {
+        {"png-to-anim @p.uop 110 @drawn", 0,
+         "Anim block 110 (body 1, action 0, direction 0) now holds 2 frames (580 bytes), its palette made of the "
+         "pictures' colours.\n"},
+        {"anim-to-png @p.uop 110 @out", 0,
+         "Wrote 2 frames of anim block 110 (body 1, action 0, direction 0) to " + dir / "out" + ".\n"},
+        {"png-to-anim @p.uop 111 @out", 0, "*"}, {"anim-to-png @p.uop 7 @own", 0, "*"},
+        {"png-to-anim @p.uop 8 @own", 0, "*"},
+    });
+    Patch p;
+    ASSERT_TRUE(Ok(ReadPatchFile(dir / "p.uop", p)));
+    const auto bytes = [&](std::int32_t n) {
+        const PatchBlock* b = p.LiveBlock(kAnim, n);
+        return b ? B(b->bytes.begin(), b->bytes.end()) : B();
+    };
+    EXPECT_EQ(DecodeAnimation(bytes(110)).value().frames,
+              (std::vector<AnimFrame>{{1, 0, 3, 2, {0, T, 0, 0, 0, 1}, 0}, {0, 0, 1, 3, {2, 2, 2}, 0}}));
+    EXPECT_EQ(std::pair(bytes(111), bytes(8)), std::pair(bytes(110), bytes(7)));
+
+    const B before = ReadFileBytes(dir / "p.uop");
+    RunSteps(dir, {
+        {"png-to-anim @p.uop 5 @many", 1, "The pictures use 257 colours, more than the 256 a palette holds."},
+        {"png-to-anim @p.uop 5 @high", 1, "frame-000.png is larger than the run offsets can address"},
+        {"png-to-anim @p.uop 5 @badjson", 1, "frames.json': \"palette\" must be a list of 256 whole numbers"},
+        {"png-to-anim @p.uop 5 @json", 1, "holds no frame pictures (frame-*.png)."},
+        {"anim-to-png @p.uop 9 @x", 1, "has no anim block 9."},
+        {"anim-to-png @p.uop 12 @x", 1, "Anim block 12 does not decode: The block holds 100 bytes"},
+        {"anim-to-png @p.uop 13 @x", 1, "Anim block 13 does not decode: Frame 0 starts at byte 4294967800"},
+        {"anim-to-png @p.uop 7 @held", 1, "already holds 1 frame-*.png file; nothing was written."},
+        {"anim-to-png @p.uop 7 @json", 1, "already holds frames.json; nothing was written."},
+        {"anim-to-png @p.uop 7 @x extra", 2, "Usage: palindra-cli anim-to-png"},
+    });
+    EXPECT_EQ(ReadFileBytes(dir / "p.uop"), before);
+    EXPECT_EQ(std::tuple(std::filesystem::exists(dir / "x"), FilesIn(dir / "held"), FilesIn(dir / "json")),
+              std::tuple(false, std::size_t{1}, std::size_t{1}));
+}
+
 // An import that keeps every block still says when a range selects none of
 // them and when a file holds more blocks than a client file of its type.
 TEST(Cli, SaysWhatARangeMissesAndWhenAFileIsLargerThanUsual) {
@@ -150,8 +222,13 @@ TEST(Samples, AreTheSameBytesEveryTimeAndReadBackThroughTheProgramsReaders) {
 
     ASSERT_TRUE(Ok(ReadVerdata(dir / "verdata.mul", verdata)));
     for (std::uint8_t f : {kMap, kArt, kAnim, kGumps, kHues}) EXPECT_EQ(verdata[f].LiveCount(), 1) << int(f);
-    // The figure's first row: centre 60, 10, five left.
-    EXPECT_NE(AnimPreview(verdata[kAnim].blocks[0].bytes).value().At(55, 10), ColorGrid::kBackground);
+    // Four frames that move, each a figure inside its box.
+    const Animation jump = DecodeAnimation(verdata[kAnim].blocks[0].bytes).value();
+    ASSERT_EQ(jump.frames.size(), 4u);
+    EXPECT_NE(jump.frames[0], jump.frames[1]);
+    for (const AnimFrame& f : jump.frames)
+        EXPECT_TRUE(f.cellsOutside == 0 && 4 * std::count(f.cells.begin(), f.cells.end(), kAnimTransparent) <
+                                              3 * std::ssize(f.cells));
     const PatchBlock& gump = verdata[kGumps].blocks[0];
     EXPECT_TRUE(Ok(DecodeGump(gump.bytes, gump.flagB, gump.flagA)));
 

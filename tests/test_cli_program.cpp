@@ -12,6 +12,8 @@
 #include "cli/json.h"
 #include "cli_runner.h"
 #include "codecs/sha256.h"
+#include "patch/file_types.h"
+#include "patch/patch_file.h"
 #include "test_support.h"
 
 namespace {
@@ -74,9 +76,14 @@ TEST(CliProgram, StartsWithoutQtAndRunsPictureCommandsInItsHelper) {
     EXPECT_EQ(direct.code, 0) << direct.out;
     EXPECT_EQ(Cli({"gump-to-bmp", patch, "1", dir / "b.png"}).code, 0);
     EXPECT_EQ(ReadFileBytes(dir / "a.png"), ReadFileBytes(dir / "b.png"));
+    EXPECT_EQ(Program(PALINDRA_CLI_PATH, "anim-to-png '" + patch + "' 110 '" + dir / "frames" + "'").code, 0);
     // A manifest may insert pictures: apply runs there too, exit codes intact.
-    std::ofstream(dir / "m") << "bmp-to-gump 9 a.png\n";
+    std::ofstream(dir / "m") << "bmp-to-gump 9 a.png\npng-to-anim 111 frames\n";
     EXPECT_EQ(Program(PALINDRA_CLI_PATH, "apply '" + patch + "' '" + dir / "m" + "'").code, 0);
+    Patch after;
+    ASSERT_TRUE(Ok(ReadPatchFile(patch, after)));
+    const PatchBlock* rebuilt = after.LiveBlock(kAnim, 111);
+    EXPECT_TRUE(rebuilt && rebuilt->bytes == after.LiveBlock(kAnim, 110)->bytes);
     EXPECT_EQ(Program(PALINDRA_CLI_PATH, "gump-to-bmp '" + patch + "' 77 '" + dir / "c.png" + "'").code, 1);
 
     const std::string alone = dir / "palindra-cli";

@@ -1,0 +1,42 @@
+#include "images/frame_pictures.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <cstring>
+
+#include "images/bitmap.h"
+
+namespace {
+constexpr PictureUse kFramePicture{0xFFFF, "an animation frame"};  // width and height are 16-bit
+}  // namespace
+
+Result<Bytes> FramePng(const RgbaPicture& picture) {
+    if (picture.width <= 0 || picture.height <= 0) return Error("A picture without pixels cannot be saved.");
+    const auto rowBytes = 4 * static_cast<std::size_t>(picture.width);
+    if (picture.rgba.size() != rowBytes * static_cast<std::size_t>(picture.height))
+        return Error("The picture does not hold 4 bytes for each of its pixels.");
+    QImage image(picture.width, picture.height, QImage::Format_RGBA8888);
+    if (image.isNull()) return Error("There is not enough memory for the picture.", ErrorCode::kOutOfMemory);
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(image.scanLine(y), &picture.rgba[rowBytes * static_cast<std::size_t>(y)], rowBytes);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return Error("Cannot encode the picture.");
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+Result<RgbaPicture> LoadFramePicture(const std::string& path) {
+    const Result<QImage> loaded = LoadPicture(path, kFramePicture);
+    if (!loaded) return loaded.error();
+    // Straight, not premultiplied, alpha: a half-transparent pixel keeps its colour.
+    const QImage image = loaded->convertToFormat(QImage::Format_RGBA8888);
+    if (image.isNull())
+        return Error("There is not enough memory for the picture '" + path + "'.", ErrorCode::kOutOfMemory);
+    RgbaPicture picture{image.width(), image.height(), {}};
+    const auto rowBytes = 4 * static_cast<std::size_t>(picture.width);
+    picture.rgba.resize(rowBytes * static_cast<std::size_t>(picture.height));
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(&picture.rgba[rowBytes * static_cast<std::size_t>(y)], image.constScanLine(y), rowBytes);
+    return picture;
+}
