@@ -345,8 +345,8 @@ public:
         BakeMeter meter(options_.progress, 3 * total_);
         for (const Step& s : steps_)
             if (Status written = s.write(meter); !written) return written;
-        for (const Step& s : steps_)
-            if (Status finished = s.out->save->Finish(); !finished) return finished;
+        for (const auto& out : outputs_)
+            if (Status finished = out->save->Finish(); !finished) return finished;
         for (const Step& s : steps_) {
             if (Status checked = s.check(meter); !checked) return checked;
         }
