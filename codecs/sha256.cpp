@@ -1,5 +1,10 @@
 #include "codecs/sha256.h"
 
+#if defined(__x86_64__)
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -44,6 +49,64 @@ void Compress(std::array<std::uint32_t, 8>& h, const std::uint8_t* chunk) {
     const std::array<std::uint32_t, 8> add = {a, b, c, d, e, f, g, k};
     for (int i = 0; i < 8; ++i) h[i] += add[i];
 }
+
+#if defined(__x86_64__)
+// The processor's SHA instructions, where it has them: several times faster
+// than the rounds above on the whole chunks of a large file.
+bool HasShaInstructions() {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & (1u << 29)) != 0 && __get_cpuid(1, &a, &b, &c, &d) &&
+           (c & bit_SSE4_1) != 0 && (c & bit_SSSE3) != 0;
+}
+
+__attribute__((target("sha,sse4.1,ssse3"))) void CompressWithShaInstructions(std::array<std::uint32_t, 8>& h,
+                                                                             const std::uint8_t* chunks,
+                                                                             std::size_t count) {
+    const __m128i bigEndian = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+    // The state as the instructions hold it: ABEF and CDGH.
+    __m128i abcd = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&h[0])), 0xB1);
+    __m128i efgh = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&h[4])), 0x1B);
+    __m128i abef = _mm_alignr_epi8(abcd, efgh, 8);
+    __m128i cdgh = _mm_blend_epi16(efgh, abcd, 0xF0);
+    for (; count > 0; --count, chunks += 64) {
+        const __m128i savedAbef = abef, savedCdgh = cdgh;
+        __m128i w[4];  // the last four groups of four message words
+        for (int i = 0; i < 16; ++i) {
+            __m128i& m = w[i % 4];
+            if (i < 4) {
+                m = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(chunks + 16 * i)), bigEndian);
+            } else {
+                const __m128i& last = w[(i + 3) % 4];
+                const __m128i sum = _mm_add_epi32(_mm_sha256msg1_epu32(m, w[(i + 1) % 4]),
+                                                  _mm_alignr_epi8(last, w[(i + 2) % 4], 4));
+                m = _mm_sha256msg2_epu32(sum, last);
+            }
+            __m128i k = _mm_add_epi32(m, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&kRound[4 * i])));
+            cdgh = _mm_sha256rnds2_epu32(cdgh, abef, k);
+            abef = _mm_sha256rnds2_epu32(abef, cdgh, _mm_shuffle_epi32(k, 0x0E));
+        }
+        abef = _mm_add_epi32(abef, savedAbef);
+        cdgh = _mm_add_epi32(cdgh, savedCdgh);
+    }
+    const __m128i feba = _mm_shuffle_epi32(abef, 0x1B);
+    const __m128i dchg = _mm_shuffle_epi32(cdgh, 0xB1);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&h[0]), _mm_blend_epi16(feba, dchg, 0xF0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&h[4]), _mm_alignr_epi8(dchg, feba, 8));
+}
+#endif
+
+// Whole chunks; the padded tail always takes the portable rounds, so every
+// digest runs through both where the processor has the instructions.
+void CompressChunks(std::array<std::uint32_t, 8>& h, const std::uint8_t* chunks, std::size_t count) {
+#if defined(__x86_64__)
+    static const bool instructions = HasShaInstructions();
+    if (instructions) {
+        CompressWithShaInstructions(h, chunks, count);
+        return;
+    }
+#endif
+    for (std::size_t i = 0; i < count; ++i) Compress(h, chunks + 64 * i);
+}
 }  // namespace
 
 Sha256::Sha256()
@@ -61,7 +124,7 @@ void Sha256::Update(ByteView bytes) {
         pendingSize_ = 0;
     }
     const std::size_t whole = bytes.size() / 64 * 64;
-    for (std::size_t at = 0; at < whole; at += 64) Compress(h_, bytes.data() + at);
+    CompressChunks(h_, bytes.data(), whole / 64);
     std::memcpy(pending_.data(), bytes.data() + whole, bytes.size() - whole);
     pendingSize_ = bytes.size() - whole;
 }
