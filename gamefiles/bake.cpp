@@ -150,7 +150,8 @@ Status PlanType(const ClientFolder& folder, std::uint8_t fileId, const TypeBlock
     if (folder.Has(fileId, ClientForm::kPackage)) forms.push_back(ClientForm::kPackage);
     if (forms.empty()) {
         if (!mine.empty() && !options.clientVerdata)
-            return Error(Counted(std::ssize(mine), "block") + " of " + TypeName(fileId) + " have nowhere to go: " +
+            return Error(Counted(std::ssize(mine), "block") + " of " + TypeName(fileId) + (mine.size() == 1 ? " has" : " have") +
+                         " nowhere to go: " +
                          Lacks(folder, fileId) + ", and with --client-verdata ignore no verdata.mul is written.");
         if (!mine.empty())
             plan.notes.push_back(Counted(std::ssize(mine), "block") + " of " + TypeName(fileId) + " went into " +
