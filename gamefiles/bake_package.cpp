@@ -192,14 +192,17 @@ Status CheckPackage(const FormChanges& changes, const ClientFile& file, const Ou
         if (!meter.Add(static_cast<std::int64_t>(length))) return Cancelled();
     }
     // Every patched block reads back as written, and nothing else is there.
+    std::int64_t entries = kept;
+    for (const std::int64_t i : patched)
+        entries += changes.fileId == kMap ? 1 : !changes.Find(static_cast<std::int32_t>(i))->bytes.empty();
+    // A patch that removes every entry leaves a package no reader takes for its kind.
     PackageBlocks clientBlocks, writtenBlocks;
     if (Status opened = clientBlocks.Open(file.path, changes.fileId); !opened) return opened;
-    if (Status opened = writtenBlocks.Open(out.Written(), changes.fileId); !opened) return Differs(out, opened.error().message);
-    std::int64_t entries = kept;
-    for (const std::int64_t i : patched) {
+    if (entries > 0)
+        if (Status opened = writtenBlocks.Open(out.Written(), changes.fileId); !opened) return Differs(out, opened.error().message);
+    for (const std::int64_t i : entries > 0 ? patched : std::set<std::int64_t>()) {
         const std::int64_t first = changes.fileId == kMap ? i * kMapBlocksPerChunk : i;
         const std::int64_t last = changes.fileId == kMap ? first + kMapBlocksPerChunk - 1 : first;
-        entries += changes.fileId == kMap ? 1 : !changes.Find(static_cast<std::int32_t>(i))->bytes.empty();
         for (std::int64_t n = first; n <= last; ++n) {
             const auto block = static_cast<std::int32_t>(n);
             Result<SourceBlock> found = writtenBlocks.Load(block);
