@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/mComdlg.h"
+#include "app/prompts.h"
 #include "app/widgets.h"
 #include "app/settings.h"
 #include "io/binary_io.h"
@@ -65,6 +66,19 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
         grid->addWidget(buttons[i], 2 * i + 1, 2);
         grid->addWidget(missing, 2 * i + 2, 1);
     }
+    // The client folder a bake copies; empty means the verdata's folder.
+    auto* lblClientFolder = Named(new QLabel(QStringLiteral("Client folder:"), this), "lblClientFolder");
+    txtClientFolder_ = Named(new QLineEdit(store->value(kClientFolderKey).toString(), this), "txtClientFolder");
+    auto* cmdGetClientFolder = Named(new QPushButton(QStringLiteral("..."), this), "cmdGetClientFolder");
+    cmdGetClientFolder->setFixedWidth(32);
+    connect(cmdGetClientFolder, &QPushButton::clicked, this, [this] {
+        const QString chosen = CurrentPrompts().Folder(this, QStringLiteral("Select the client folder"), txtClientFolder_->text());
+        if (!chosen.isEmpty()) txtClientFolder_->setText(chosen);
+    });
+    grid->addWidget(lblClientFolder, 7, 0);
+    grid->addWidget(txtClientFolder_, 7, 1);
+    grid->addWidget(cmdGetClientFolder, 7, 2);
+
     txtVerdata_ = boxes[0];
     txtTileData_ = boxes[1];
     txtRadarcol_ = boxes[2];
@@ -79,7 +93,8 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
     connect(cmdSave, &QPushButton::clicked, this, &frmSettings::SaveAndClose);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    SetTabOrder({cmdSave, cmdCancel, boxes[0], buttons[0], boxes[1], buttons[1], boxes[2], buttons[2]});
+    SetTabOrder({cmdSave, cmdCancel, boxes[0], buttons[0], boxes[1], buttons[1], boxes[2], buttons[2], txtClientFolder_,
+                 cmdGetClientFolder});
 }
 
 void frmSettings::Browse(QLineEdit* box, const QString& title, const QString& filter) {
@@ -92,5 +107,6 @@ void frmSettings::SaveAndClose() {
     store->setValue(kVerdataPathKey, txtVerdata_->text());
     store->setValue(kTiledataPathKey, txtTileData_->text());
     store->setValue(kRadarcolPathKey, txtRadarcol_->text());
+    store->setValue(kClientFolderKey, txtClientFolder_->text());
     accept();
 }

@@ -18,4 +18,5 @@ private:
     QLineEdit* txtVerdata_;
     QLineEdit* txtTileData_;
     QLineEdit* txtRadarcol_;
+    QLineEdit* txtClientFolder_;
 };

@@ -25,6 +25,7 @@
 #include "app/BlockCommands.h"
 #include "app/InfoPanel.h"
 #include "app/block_tree_model.h"
+#include "app/bake_dialog.h"
 #include "app/frmExport.h"
 #include "app/frmImport.h"
 #include "app/frmSettings.h"
@@ -177,6 +178,9 @@ void frmStart::BuildMenus() {
     separator("mnuD2");
     item("mnuSave", QStringLiteral("&Save"), QKeySequence::Save, &frmStart::Save);
     item("mnuSaveAs", QStringLiteral("Save &As..."), QKeySequence::SaveAs, &frmStart::SaveAs);
+    QAction* bake = mnuFile->addAction(QStringLiteral("&Write into client files..."));
+    bake->setObjectName(QStringLiteral("mnuBake"));
+    connect(bake, &QAction::triggered, this, &frmStart::ShowBake);
     separator("mnuD");
     QAction* settings = mnuFile->addAction(QStringLiteral("Se&ttings..."));
     settings->setObjectName(QStringLiteral("mnuSettings"));
@@ -267,6 +271,12 @@ void frmStart::ShowSettings() {
     frmSettings dialog(this);
     CurrentPrompts().Exec(&dialog);
     settings_.Load();
+}
+
+void frmStart::ShowBake() {
+    BakeDialog dialog(this, document_->patch(), settings_.ClientFolder);
+    connect(&dialog, &BakeDialog::Reported, this, &frmStart::Report);
+    CurrentPrompts().Exec(&dialog);
 }
 
 QDialog* frmStart::ShowImport() {

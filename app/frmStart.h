@@ -63,6 +63,8 @@ public slots:
     bool Save();
     bool SaveAs();
     void ShowSettings();
+    // File -> "Write into client files...", modal.
+    void ShowBake();
     // The import and export dialogs, shown without blocking the window; one
     // of each at a time (a second call raises the open one).
     QDialog* ShowImport();

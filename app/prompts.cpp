@@ -36,6 +36,9 @@ public:
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
                                                                                       : QString();
     }
+    QString Folder(QWidget* owner, const QString& title, const QString& dir) override {
+        return QFileDialog::getExistingDirectory(owner, title, dir);
+    }
     void Message(QWidget* owner, const QString& text, const QString& title) override {
         QMessageBox::information(owner, title, text, QMessageBox::Ok);
     }

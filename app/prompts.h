@@ -19,6 +19,8 @@ public:
     // another filter makes that filter's extension the default.
     virtual QString SaveFile(QWidget* owner, const QString& filter, const QString& title, const QString& dir,
                              const QString& defaultSuffix) = 0;
+    // A folder that exists, or "" when cancelled.
+    virtual QString Folder(QWidget* owner, const QString& title, const QString& dir) = 0;
     // An information message box with an OK button.
     virtual void Message(QWidget* owner, const QString& text, const QString& title) = 0;
     // The text input box; "" when cancelled.

@@ -16,6 +16,8 @@ std::unique_ptr<QSettings> OpenSettingsStore();
 inline constexpr char kVerdataPathKey[] = "VerdataPath";
 inline constexpr char kTiledataPathKey[] = "TiledataPath";
 inline constexpr char kRadarcolPathKey[] = "RadarcolPath";
+// The folder of the client's own files that a bake copies.
+inline constexpr char kClientFolderKey[] = "ClientFolder";
 inline constexpr char kWindowGeometryKey[] = "WindowGeometry";
 inline constexpr char kSplitterStateKey[] = "SplitterState";
 inline constexpr char kRecentFilesKey[] = "RecentFiles";
@@ -30,9 +32,11 @@ struct Settings {
     std::string VerdataPath;
     std::string TiledataPath;
     std::string RadarcolPath;
+    // The setting, else the folder of the verdata path.
+    std::string ClientFolder;
     std::vector<std::int32_t> RadarColors = std::vector<std::int32_t>(65536, 0);
 
-    // Reads the three paths and, when the radarcol path names a file, the
+    // Reads the paths and, when the radarcol path names a file, the
     // radar colours; otherwise the colours loaded before stay.
     void Load();
 };

@@ -41,6 +41,10 @@ public:
         asked.push_back({QStringLiteral("save:") + suffix, title, filter, dir});
         return Pop(answers, QString());
     }
+    QString Folder(QWidget*, const QString& title, const QString& dir) override {
+        asked.push_back({QStringLiteral("folder"), title, {}, dir});
+        return Pop(answers, QString());
+    }
     void Message(QWidget*, const QString& text, const QString& title) override {
         messages << title + QStringLiteral(": ") + text;
     }
