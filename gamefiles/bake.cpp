@@ -119,7 +119,7 @@ struct Plan {
     Patch leftover;       // the output's verdata.mul
     bool verdataChanged = false;  // an entry of the client's was dropped, or a block added
     bool writeVerdata = false;
-    std::int64_t keptFromClient = 0;
+    std::int64_t keptFromClient = 0, droppedFromClient = 0;  // the client's verdata entries
     std::string verdataName = "verdata.mul";
     std::vector<LeftOutBlock> leftOut;
     std::vector<std::string> notes;
@@ -138,6 +138,7 @@ void KeepVerdataEntries(const TypeBlocks& entries, std::span<const FormChanges> 
                           });
         if (!gone) plan.leftover.AppendWithLength(fileId, v->number, v->Length(), v->bytes, v->flagA, v->flagB);
         plan.keptFromClient += !gone;
+        plan.droppedFromClient += gone;
         plan.verdataChanged = plan.verdataChanged || gone;
     }
 }
@@ -334,7 +335,9 @@ public:
     Status AddVerdata() {
         OutputFile* out = nullptr;
         if (Status opened = Open(plan_.verdataName, out, false); !opened) return opened;
-        out->report.added = plan_.leftover.LiveCount();
+        // Added: the patch's blocks with nowhere else to go; removed: the client's entries baked.
+        out->report.added = plan_.leftover.LiveCount() - plan_.keptFromClient;
+        out->report.removed = plan_.droppedFromClient;
         const std::string path = Path(plan_.verdataName);
         steps_.push_back({out, [out, path, this](BakeMeter&) { return WriteVerdata(*out->save, path, plan_.leftover); },
                           [out, this](BakeMeter&) { return CheckVerdata(plan_.leftover, out->Written(), out->report.name); }});
