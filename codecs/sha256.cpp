@@ -113,6 +113,7 @@ Sha256::Sha256()
     : h_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
 
 void Sha256::Update(ByteView bytes) {
+    if (bytes.empty()) return;  // an empty view may hold no pointer at all
     length_ += bytes.size();
     if (pendingSize_ > 0) {
         const std::size_t take = std::min(bytes.size(), pending_.size() - pendingSize_);
