@@ -7,7 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "app/frmWait.h"
+#include "app/wait_window.h"
 #include "app/out_of_memory.h"
 #include "app/prompts.h"
 #include "app/widgets.h"
@@ -52,7 +52,7 @@ BakeDialog::BakeDialog(QWidget* owner, const Patch& patch, const std::string& cl
 }
 
 void BakeDialog::Browse(QLineEdit* box, const QString& title) {
-    const QString chosen = CurrentPrompts().Folder(this, title, box->text());
+    const QString chosen = CurrentPrompts().ChooseFolder(this, title, box->text());
     if (!chosen.isEmpty()) box->setText(chosen);
 }
 
@@ -66,7 +66,7 @@ void BakeDialog::Write() {
     // The bake takes the last copy of each block number, as a save settles them; the patch stays as it is.
     Result<BakeReport> report = Error("");
     try {
-        WaitScope wait(parentWidget(), QStringLiteral("Writing into client files. Please wait."));
+        WaitScope wait(parentWidget(), QStringLiteral("Writing into client files. Please wait."), QStringLiteral("Baking"));
         BakeOptions options;
         options.clientVerdata = chkClientVerdata_->isChecked();
         options.compact = chkCompact_->isChecked();

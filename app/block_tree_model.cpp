@@ -14,14 +14,81 @@ constexpr quintptr kBelowLots = quintptr(1) << 16;
 
 BlockTreeModel::BlockTreeModel(const PatchDocument& document, QObject* parent)
     : QAbstractItemModel(parent), document_(document) {
-    Rebuild();
-}
-
-void BlockTreeModel::Rebuild() {
-    beginResetModel();
     plan_ = PlanTree(document_.patch(), FileTypes());
     fetched_.assign(plan_.size(), 0);
-    endResetModel();
+}
+
+void BlockTreeModel::Update() {
+    std::vector<FileTypeNode> fresh = PlanTree(document_.patch(), FileTypes());
+    for (std::size_t f = 0; f < plan_.size(); ++f) {
+        FileTypeNode& node = plan_[f];
+        const QModelIndex fileNode = createIndex(static_cast<int>(f), 0, quintptr(0));
+        if (node.lots != fresh[f].lots) {
+            // The children change kind: they all go and the new ones come.
+            if (const int rows = rowCount(fileNode); rows > 0) {
+                beginRemoveRows(fileNode, 0, rows - 1);
+                node.blocks.clear();
+                node.lots = false;
+                endRemoveRows();
+            }
+            fetched_[f] = 0;
+            const int rows = fresh[f].lots ? 1 : static_cast<int>(fresh[f].blocks.size());
+            if (rows > 0) beginInsertRows(fileNode, 0, rows - 1);
+            node = std::move(fresh[f]);
+            if (rows > 0) endInsertRows();
+            continue;
+        }
+        if (node.lots && !fetched_[f]) {  // the view holds none of its blocks yet
+            node.blocks = std::move(fresh[f].blocks);
+            const QModelIndex lots = index(0, 0, fileNode);
+            emit dataChanged(lots, lots);
+            continue;
+        }
+        const QModelIndex parent = node.lots ? index(0, 0, fileNode) : fileNode;
+        UpdateRows(parent, node.blocks, std::move(fresh[f].blocks));
+        // A settled number is shown in decimal until the next change.
+        if (const int rows = BlockRows(f); rows > 0) emit dataChanged(index(0, 0, parent), index(rows - 1, 0, parent));
+        emit dataChanged(fileNode, fileNode);
+    }
+}
+
+void BlockTreeModel::UpdateRows(const QModelIndex& parent, std::vector<std::int32_t>& rows,
+                                std::vector<std::int32_t>&& fresh) {
+    // Runs of rows that go, as [first, last] positions in `rows`.
+    std::vector<std::pair<std::size_t, std::size_t>> gone;
+    for (std::size_t i = 0, j = 0; i < rows.size();) {
+        while (j < fresh.size() && fresh[j] < rows[i]) ++j;
+        if (j < fresh.size() && fresh[j] == rows[i]) {
+            ++i;
+            continue;
+        }
+        if (!gone.empty() && gone.back().second + 1 == i) gone.back().second = i;
+        else gone.emplace_back(i, i);
+        ++i;
+    }
+    // Many scattered runs cost more one by one than all rows at once.
+    constexpr std::size_t kMostRuns = 256;
+    if (gone.size() > kMostRuns) gone.assign(1, {0, rows.size() - 1});
+    for (auto run = gone.rbegin(); run != gone.rend(); ++run) {
+        beginRemoveRows(parent, static_cast<int>(run->first), static_cast<int>(run->second));
+        rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(run->first),
+                   rows.begin() + static_cast<std::ptrdiff_t>(run->second) + 1);
+        endRemoveRows();
+    }
+    // What is left is in `fresh` too, in the same order: the rest comes in runs.
+    for (std::size_t i = 0; i < fresh.size();) {
+        if (i < rows.size() && rows[i] == fresh[i]) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < fresh.size() && (i >= rows.size() || fresh[end] != rows[i])) ++end;
+        beginInsertRows(parent, static_cast<int>(i), static_cast<int>(end) - 1);
+        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(i), fresh.begin() + static_cast<std::ptrdiff_t>(i),
+                    fresh.begin() + static_cast<std::ptrdiff_t>(end));
+        endInsertRows();
+        i = end;
+    }
 }
 
 std::size_t BlockTreeModel::PlanBytes() const {

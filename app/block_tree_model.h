@@ -23,8 +23,10 @@ public:
 
     BlockTreeModel(const PatchDocument& document, QObject* parent = nullptr);
 
-    // Plans the tree afresh from the document: one model reset.
-    void Rebuild();
+    // Plans the tree afresh from the document and reports what changed as
+    // rows removed, inserted and changed, so that the view keeps what was
+    // expanded and selected.
+    void Update();
 
     // The node of a block or (blockNumber -1) of a file type; invalid when
     // there is none. A block below "LOTS" is fetched first.
@@ -56,6 +58,8 @@ private:
         std::int32_t row = 0;
     };
     Node NodeOf(const QModelIndex& index) const;
+    // Brings the block rows below `parent` from `rows` to `fresh`, both sorted.
+    void UpdateRows(const QModelIndex& parent, std::vector<std::int32_t>& rows, std::vector<std::int32_t>&& fresh);
     std::int32_t BlockRows(std::size_t file) const;
 
     const PatchDocument& document_;

@@ -1,7 +1,7 @@
 #include "app/open_instead.h"
 
-#include "app/frmImport.h"
-#include "app/frmStart.h"
+#include "app/import_dialog.h"
+#include "app/main_window.h"
 #include "app/patch_document.h"
 #include "app/prompts.h"
 #include "app/status_texts.h"
@@ -9,17 +9,17 @@
 #include "gamefiles/package_blocks.h"
 #include "patch/patch_file.h"
 
-void OfferInstead(frmStart& window, const std::string& path, const Error& error) {
+void OfferInstead(MainWindow& window, const std::string& path, const Error& error) {
     Prompts& prompts = CurrentPrompts();
     const QString text = QString::fromStdString(error.message), title = QStringLiteral("Open");
     if (IsPackageFile(path)) {
         if (const std::optional<std::uint8_t> fileId = FileIdOfPackage(path)) {
             if (prompts.Confirm(&window, text + QStringLiteral("\nImport blocks from it instead?"), title,
                                 QStringLiteral("Import")))
-                static_cast<frmImport*>(window.ShowImport())->Prefill(*fileId, QString::fromStdString(path));
+                window.ShowImport()->Prefill(*fileId, QString::fromStdString(path));
             return;
         }
-    } else if (const std::int64_t trailing = TrailingRecords(path); trailing > 0) {
+    } else if (RecoverableRecords(path) > 0) {
         if (!prompts.Confirm(&window, text + QStringLiteral("\nRecover the blocks it holds into a new patch?"), title,
                              QStringLiteral("Recover")))
             return;

@@ -8,6 +8,6 @@
 
 #include "io/result.h"
 
-class frmStart;
+class MainWindow;
 
-void OfferInstead(frmStart& window, const std::string& path, const Error& error);
+void OfferInstead(MainWindow& window, const std::string& path, const Error& error);

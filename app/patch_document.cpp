@@ -59,6 +59,7 @@ void PatchDocument::Reset(Patch patch, std::string path) {
     // Settled before anything of the document changes, which may run out of memory.
     const std::vector<RemovedMark> marks = SettleDuplicates(patch);
     undo_.clear();
+    undo_.setClean();  // a patch recovered before was never clean
     patch_ = std::move(patch);
     path_ = std::move(path);
     stamp_ = {};
@@ -83,11 +84,17 @@ bool PatchDocument::Run(const QString& name, PatchEdit edit) {
 bool PatchDocument::Undo() {
     // A step that runs out of memory changes nothing and throws before the
     // stack moves, so the history stays in step with the patch.
-    return RunGuarded(Owner(), QStringLiteral("Undo"), [this] { undo_.undo(); });
+    const QString name = undo_.undoText();
+    if (!undo_.canUndo() || !RunGuarded(Owner(), QStringLiteral("Undo"), [this] { undo_.undo(); })) return false;
+    emit Stepped(true, name);
+    return true;
 }
 
 bool PatchDocument::Redo() {
-    return RunGuarded(Owner(), QStringLiteral("Redo"), [this] { undo_.redo(); });
+    const QString name = undo_.redoText();
+    if (!undo_.canRedo() || !RunGuarded(Owner(), QStringLiteral("Redo"), [this] { undo_.redo(); })) return false;
+    emit Stepped(false, name);
+    return true;
 }
 
 QAction* PatchDocument::CreateUndoAction(QObject* parent) {
@@ -120,18 +127,14 @@ Status PatchDocument::Open(const std::string& path) {
     return {};
 }
 
-Status PatchDocument::Save(const std::string& path, const std::function<void()>& waiting) {
+Status PatchDocument::Save(const std::string& path, const std::function<void()>& waiting, bool overwriteChanges) {
     PatchLock lock;
     if (Status locked = lock.Acquire(path, lockPatience_, waiting); !locked) return locked;
-    if (path == path_) {
+    if (path == path_ && !overwriteChanges) {
         const FileStamp now = StampOf(path);
-        if (now.exists && !(now == stamp_) &&
-            !CurrentPrompts().Confirm(Owner(),
-                                      QStringLiteral("'%1' was changed on disk since it was opened or saved here. "
-                                                     "Overwrite those changes with this patch?")
-                                          .arg(QString::fromStdString(path)),
-                                      QStringLiteral("Save"), QStringLiteral("Overwrite")))
-            return Error("'" + path + "' was not saved.", ErrorCode::kChangedOnDisk);
+        if (now.exists && !(now == stamp_))
+            return Error("'" + path + "' was changed on disk since it was opened or saved here.",
+                         ErrorCode::kChangedOnDisk);
     }
     try {
         if (Status written = WritePatchFile(path, patch_); !written) return written;

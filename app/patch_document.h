@@ -51,10 +51,10 @@ public:
     Status Open(const std::string& path);
     // Writes the patch to `path` under the patch's lock: `path` becomes the
     // document's unmodified file; on a failure nothing changes. `waiting` is
-    // called when another program has held the lock for a second. Saving
-    // over the document's own file after another program changed it asks
-    // first (kChangedOnDisk when the user keeps those changes).
-    Status Save(const std::string& path, const std::function<void()>& waiting = {});
+    // called when another program has held the lock for a second. The
+    // document's own file, changed by another program since it was read or
+    // written here, is kept (kChangedOnDisk) unless `overwriteChanges`.
+    Status Save(const std::string& path, const std::function<void()>& waiting = {}, bool overwriteChanges = false);
     // Starts a new, unsaved patch with the blocks that can be read from a
     // patch whose header counts fewer records than the file holds; the
     // counts come back, the blocks stay with the document.
@@ -66,6 +66,8 @@ public:
 signals:
     void BlocksChanged();
     void PathChanged();
+    // Undo (`undone`) or Redo took back or did again the step of that name.
+    void Stepped(bool undone, const QString& name);
 
 private:
     friend class EditCommand;

@@ -14,18 +14,23 @@ QString SuffixOfFilter(const QString& filter) {
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
+// The file or folder chosen in the dialog, or "" when it was cancelled.
+QString Chosen(QFileDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                  : QString();
+}
+
 class DialogPrompts final : public Prompts {
 public:
     QString OpenFile(QWidget* owner, const QString& filter, const QString& title, const QString& dir) override {
         QFileDialog dialog(owner, title, dir, filter);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                      : QString();
+        return Chosen(dialog);
     }
-    QString SaveFile(QWidget* owner, const QString& filter, const QString& title, const QString& dir,
+    QString SaveFile(QWidget* owner, const QString& filter, const QString& title, const QString& path,
                      const QString& defaultSuffix) override {
-        QFileDialog dialog(owner, title, dir, filter);
+        QFileDialog dialog(owner, title, path, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(defaultSuffix);
@@ -33,11 +38,13 @@ public:
             const QString suffix = SuffixOfFilter(chosen);
             if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
         });
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                      : QString();
+        return Chosen(dialog);
     }
-    QString Folder(QWidget* owner, const QString& title, const QString& dir) override {
-        return QFileDialog::getExistingDirectory(owner, title, dir);
+    QString ChooseFolder(QWidget* owner, const QString& title, const QString& dir) override {
+        QFileDialog dialog(owner, title, dir);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        return Chosen(dialog);
     }
     void Message(QWidget* owner, const QString& text, const QString& title) override {
         QMessageBox::information(owner, title, text, QMessageBox::Ok);
@@ -50,16 +57,23 @@ public:
         return box.clickedButton() == accept;
     }
     SaveChoice AskSaveChanges(QWidget* owner, const QString& text, const QString& title) override {
-        const auto answer = QMessageBox::warning(owner, title, text,
-                                                 QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                                                 QMessageBox::Save);
+        QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                        owner);
+        box.setDefaultButton(QMessageBox::Save);
+        box.button(QMessageBox::Save)->setText(QStringLiteral("&Save"));
+        box.button(QMessageBox::Discard)->setText(QStringLiteral("&Discard"));
+        const auto answer = box.exec();
         if (answer == QMessageBox::Save) return SaveChoice::Save;
         return answer == QMessageBox::Discard ? SaveChoice::Discard : SaveChoice::Cancel;
     }
     QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text) override {
-        bool ok = false;
-        const QString s = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, text, &ok);
-        return ok ? s : QString();
+        QInputDialog dialog(owner);
+        dialog.setWindowTitle(title);
+        dialog.setLabelText(prompt);
+        dialog.setTextValue(text);
+        // Wide enough for the title, which the window manager would cut.
+        dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(title) + 160);
+        return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
     }
     int Exec(QDialog* dialog) override { return dialog->exec(); }
 };

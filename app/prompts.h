@@ -15,19 +15,21 @@ public:
     virtual ~Prompts() = default;
     // The chosen path, or "" when cancelled. `filter` is in Qt's form.
     virtual QString OpenFile(QWidget* owner, const QString& filter, const QString& title, const QString& dir) = 0;
-    // `defaultSuffix` is added to a name typed without extension; choosing
-    // another filter makes that filter's extension the default.
-    virtual QString SaveFile(QWidget* owner, const QString& filter, const QString& title, const QString& dir,
+    // `path` is the folder and the suggested name. `defaultSuffix` is added
+    // to a name typed without extension; choosing another filter makes that
+    // filter's extension the default.
+    virtual QString SaveFile(QWidget* owner, const QString& filter, const QString& title, const QString& path,
                              const QString& defaultSuffix) = 0;
-    // A folder that exists, or "" when cancelled.
-    virtual QString Folder(QWidget* owner, const QString& title, const QString& dir) = 0;
+    // A folder, existing or made in the dialog; "" when cancelled.
+    virtual QString ChooseFolder(QWidget* owner, const QString& title, const QString& dir) = 0;
     // An information message box with an OK button.
     virtual void Message(QWidget* owner, const QString& text, const QString& title) = 0;
     // The text input box; "" when cancelled.
     virtual QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text) = 0;
     // A question answered by a button named `yes` or by Cancel; true for `yes`.
     virtual bool Confirm(QWidget* owner, const QString& text, const QString& title, const QString& yes) = 0;
-    // Save / Discard / Cancel for changes that would otherwise be lost.
+    // Save / Discard / Cancel for changes that would otherwise be lost; Alt+S
+    // and Alt+D pick the first two.
     virtual SaveChoice AskSaveChanges(QWidget* owner, const QString& text, const QString& title) = 0;
     // Shows a modal dialog until it closes; returns its result code.
     virtual int Exec(QDialog* dialog) = 0;

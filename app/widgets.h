@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 #include <initializer_list>
@@ -19,6 +20,15 @@ W* Bold(W* widget) {
     font.setBold(true);
     widget->setFont(font);
     return widget;
+}
+
+// A "..." button that opens a file picker. It never takes Enter as the
+// dialog's default, so Enter after the picker closes runs the dialog's command.
+inline QPushButton* BrowseButton(QWidget* parent, const char* name) {
+    auto* button = Named(new QPushButton(QStringLiteral("..."), parent), name);
+    button->setFixedWidth(32);
+    button->setAutoDefault(false);
+    return button;
 }
 
 // The order in which Tab moves through the controls.

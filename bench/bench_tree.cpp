@@ -9,7 +9,7 @@
 #include <random>
 
 #include "app/block_tree_model.h"
-#include "app/frmStart.h"
+#include "app/main_window.h"
 #include "app/patch_document.h"
 #include "bench_support.h"
 #include "patch/patch_file.h"
@@ -32,7 +32,7 @@ void Ready(benchmark::State& state, Patch patch, std::uint8_t lotsFileId) {
     };
     expandAll();
     for (auto _ : state) {
-        model.Rebuild();
+        model.Update();
         expandAll();
     }
     state.counters["blocks"] = static_cast<double>(blocks);
@@ -44,7 +44,7 @@ void Rebuild(benchmark::State& state, Patch patch) {
     PatchDocument document;
     document.Reset(std::move(patch), "");
     BlockTreeModel model(document);
-    for (auto _ : state) model.Rebuild();
+    for (auto _ : state) model.Update();
 }
 
 Patch Types11x30000() {
@@ -86,7 +86,7 @@ const std::string& LargePatchFile() {
 // The editor's File > Open of that patch: read, settle, tree rebuilt and laid out.
 void BM_EditorOpen2000000(benchmark::State& state) {
     const QString path = QString::fromStdString(LargePatchFile());
-    frmStart window;
+    MainWindow window;
     window.show();
     QApplication::processEvents();
     for (auto _ : state) {

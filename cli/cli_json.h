@@ -4,7 +4,7 @@
 #include <iosfwd>
 
 #include "cli/block_differences.h"
-#include "cli/json.h"
+#include "images/json.h"
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
 #include "patch/patch.h"

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/json.h"
+#include "images/json.h"
 #include "cli/progress_line.h"
 #include "patch/patch.h"
 #include "io/patch_lock.h"

@@ -5,14 +5,18 @@
 
 #include "codecs/colors.h"
 
-Result<ColorGrid> DecodeGump(ByteView gump, std::int32_t width, std::int32_t height) {
+Result<ColorGrid> DecodeGump(ByteView gump, std::int32_t width, std::int32_t height, ColorGrid* drawn) {
     if (width <= 0 || height <= 0)
         return Error("The gump has no size (" + std::to_string(width) + "x" + std::to_string(height) + ").");
     if (static_cast<std::int64_t>(width) * height > kMaxPictureCells) return Error("The gump is too large to draw.");
-    if (static_cast<std::int64_t>(height) * 4 > static_cast<std::int64_t>(gump.size()))
-        return Error("The gump's row table runs past the end of the block.");
     ColorGrid grid;
     grid.Reset(width, height, 0);
+    auto fail = [&](std::string message) {
+        if (drawn) *drawn = std::move(grid);
+        return Error(std::move(message));
+    };
+    if (static_cast<std::int64_t>(height) * 4 > static_cast<std::int64_t>(gump.size()))
+        return fail("The gump's row table runs past the end of the block.");
     const auto units = static_cast<double>(gump.size()) / 4.0;
     for (std::int32_t y = 0; y < height; ++y) {
         const std::int64_t start = *ReadLE(gump, 4 * static_cast<std::int64_t>(y), 3);
@@ -21,14 +25,14 @@ Result<ColorGrid> DecodeGump(ByteView gump, std::int32_t width, std::int32_t hei
         else pairs = static_cast<std::int64_t>(std::nearbyint(units - static_cast<double>(start)));
         if (pairs <= 0) continue;
         if (4 * (start + pairs) > static_cast<std::int64_t>(gump.size()))
-            return Error("Row " + std::to_string(y) + " of the gump runs past the end of the block.");
+            return fail("Row " + std::to_string(y) + " of the gump runs past the end of the block.");
         const std::uint8_t* pair = gump.data() + 4 * start;
         std::int32_t* line = &grid.At(0, y);
         std::int64_t x = 0;
         for (std::int64_t i = 0; i < pairs; ++i, pair += 4) {
             const std::int32_t run = GetLE16(pair + 2);
             if (x + run > width)
-                return Error("Row " + std::to_string(y) + " of the gump is wider than " + std::to_string(width) + " pixels.");
+                return fail("Row " + std::to_string(y) + " of the gump is wider than " + std::to_string(width) + " pixels.");
             std::fill_n(line + x, run, Color16To32(GetLE16(pair)));
             x += run;
         }

@@ -11,8 +11,9 @@
 #include "io/result.h"
 
 // The picture of a gump block: width x height cells, 0 where no run
-// reaches; or why the block does not decode.
-Result<ColorGrid> DecodeGump(ByteView gump, std::int32_t width, std::int32_t height);
+// reaches; or why the block does not decode, with the rows that did in
+// `drawn` when it is given and the size is sound.
+Result<ColorGrid> DecodeGump(ByteView gump, std::int32_t width, std::int32_t height, ColorGrid* drawn = nullptr);
 
 // Encodes a grid of 16-bit colours (row after row, `width` per row) as a gump
 // block: one pair per run of equal colours in each row. Refuses a picture

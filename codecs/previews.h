@@ -10,8 +10,9 @@
 
 // An 80 x 80 picture of a map block: its 8 x 8 cells (a 4-byte header, then
 // 3 bytes per cell whose first two are the tile number) as 10 x 10 squares in
-// the tile's radar colour; or why the block does not draw.
-Result<ColorGrid> MapPreview(ByteView block, const std::vector<std::int32_t>& radarColors);
+// the tile's radar colour. A block of another length than 196 bytes is
+// refused saying so, with the cells it holds drawn into `drawn` when given.
+Result<ColorGrid> MapPreview(ByteView block, const std::vector<std::int32_t>& radarColors, ColorGrid* drawn = nullptr);
 
 // A 200 x 200 picture of the first frame of an animation block: a palette of
 // 256 colours, the frame count and offsets at 512, then the frame's header and

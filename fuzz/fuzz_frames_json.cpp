@@ -1,7 +1,7 @@
 // frames.json as a user may have edited it: read, or refused with a reason.
 // What it gives, written out again as anim-to-png writes it, reads back the
 // same (every entry then with both centres, and a size as an empty frame).
-#include "cli/frame_folder.h"
+#include "images/frame_folder.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

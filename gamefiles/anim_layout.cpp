@@ -43,3 +43,26 @@ std::optional<std::int32_t> AnimBlockNumber(const AnimName& name) {
     if (block > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
     return static_cast<std::int32_t>(block);
 }
+
+std::optional<std::int32_t> NeighbourAnimBlock(std::int32_t block, AnimAxis axis, int step,
+                                               const std::function<bool(std::int32_t)>& held) {
+    const std::optional<AnimName> from = AnimBlockName(block);
+    if (!from || (step != 1 && step != -1)) return std::nullopt;
+    // The held block of that action nearest to `from`'s direction, the lower first.
+    auto inAction = [&](std::int32_t action) -> std::optional<std::int32_t> {
+        for (std::int32_t distance = 0; distance < kAnimDirections; ++distance)
+            for (std::int32_t d : {from->direction - distance, from->direction + distance}) {
+                const std::optional<std::int32_t> n = AnimBlockNumber({from->body, action, d});
+                if (n && held(*n)) return n;
+            }
+        return std::nullopt;
+    };
+    if (axis == AnimAxis::kDirection) {
+        for (std::int32_t d = from->direction + step; d >= 0 && d < kAnimDirections; d += step)
+            if (const auto n = AnimBlockNumber({from->body, from->action, d}); n && held(*n)) return n;
+        return std::nullopt;
+    }
+    for (std::int32_t a = from->action + step; a >= 0 && a < AnimActionsOf(from->body); a += step)
+        if (const auto n = inAction(a)) return n;
+    return std::nullopt;
+}

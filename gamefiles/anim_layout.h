@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 inline constexpr std::int32_t kAnimDirections = 5;
@@ -27,3 +28,13 @@ std::optional<AnimName> AnimBlockName(std::int32_t block);
 // The block of a body's action and direction; none when the body has no such
 // action or direction, or the number would not fit a block number.
 std::optional<std::int32_t> AnimBlockNumber(const AnimName& name);
+
+// The steps between an animation's neighbours.
+enum class AnimAxis { kDirection, kAction };
+
+// The nearest block beyond `block` in `step`'s direction (+1 or -1) along
+// `axis` that `held` says is there: another direction of the same body and
+// action, or another action of the same body, in the same direction where
+// that is held, else in its nearest held direction. None when there is none.
+std::optional<std::int32_t> NeighbourAnimBlock(std::int32_t block, AnimAxis axis, int step,
+                                               const std::function<bool(std::int32_t)>& held);

@@ -9,14 +9,6 @@
 #include "patch/file_types.h"
 
 namespace {
-// The texts that are not empty, a line each.
-std::string JoinLines(std::initializer_list<std::string> texts) {
-    std::string out;
-    for (const std::string& t : texts)
-        if (!t.empty()) out += (out.empty() ? "" : "\n") + t;
-    return out;
-}
-
 std::int64_t CountWithoutData(const Patch& patch) {
     std::int64_t n = 0;
     for (int f = 0; f < Patch::kFileIds; ++f)
@@ -126,11 +118,11 @@ Result<ImportReport> ImportBlocks(Patch& patch, ImportSelection what, const Sour
     // A range that selects none of the blocks the source holds is said.
     const std::int32_t first = from.Next(0);
     const bool missed = report->added + report->damaged + report->leftOut == 0 && first >= 0;
-    report->note = JoinLines({from.SizeRemark(),
-                              missed ? "'" + source.data + "' holds blocks " + std::to_string(first) + "\u2013" +
-                                           std::to_string(from.Highest()) + "; none lies in " +
-                                           std::to_string(blocks.first) + "\u2013" + std::to_string(blocks.last) + "."
-                                     : ""});
+    report->unusualSize = from.SizeRemark();
+    if (missed)
+        report->note = "'" + source.data + "' holds blocks " + std::to_string(first) + "\u2013" +
+                       std::to_string(from.Highest()) + "; none lies in " + std::to_string(blocks.first) + "\u2013" +
+                       std::to_string(blocks.last) + ".";
     return report;
 }
 
@@ -144,6 +136,7 @@ std::vector<LeftOutLine> DescribeLeftOut(const ImportReport& r, const std::strin
         lines.push_back({Counted(r.leftOut, "block") + " without data " + std::string(ForCount(r.leftOut, "was", "were")) +
                          " left out."});
     if (r.damaged > 0) lines.push_back({DamagedText(r.damaged), true});
+    if (!r.unusualSize.empty()) lines.push_back({r.unusualSize, true});
     for (std::size_t at = 0; at < r.note.size();) {
         const std::size_t end = std::min(r.note.find('\n', at), r.note.size());
         lines.push_back({r.note.substr(at, end - at), true});

@@ -37,6 +37,10 @@ struct ImportReport {
     std::int64_t damaged = 0;  // entries left out: their data does not lie wholly inside the file or does not decode
     std::int64_t leftOut = 0;  // other blocks left out (absent blocks skipped on request)
     std::string note;          // what the user should know about the sources, a sentence a line; "" for nothing
+    // A source that holds more blocks than a usual file of its type, asking
+    // whether it is the right file; "" for none. The editor asks it before
+    // the blocks go in.
+    std::string unusualSize;
 };
 
 // Appends to `patch` the blocks of `source` in `blocks` that `what` selects.

@@ -4,18 +4,59 @@
 #include <cstring>
 #include <functional>
 
+#include "io/counted.h"
+#include "patch/block_tree.h"
 #include "patch/file_types.h"
 #include "io/binary_io.h"
+
+namespace {
+bool HoldsMarker(ByteView data) {
+    const char* marker = kClientMarker;
+    return std::search(data.begin(), data.end(),
+                       std::boyer_moore_horspool_searcher(marker, marker + std::strlen(marker))) != data.end();
+}
+}  // namespace
+
+BlockFacts WholeFileFacts(std::int32_t blockNumber, ByteView bytes) {
+    constexpr std::size_t kMapBlock = 196, kMostLines = 5000;
+    BlockFacts facts;
+    facts.heading = WholeFileText(blockNumber);
+    facts.lines.push_back("Size: " + Counted(static_cast<std::int64_t>(bytes.size()), "byte"));
+    switch (blockNumber) {
+        case 0:
+            facts.lines.push_back(std::string("Marker text \"") + kClientMarker + "\": " +
+                                  (HoldsMarker(bytes) ? "found" : "not found"));
+            if (!HoldsMarker(bytes)) facts.problem = kNotAClient;
+            break;
+        case 1: {
+            facts.table.columns = {"Text"};
+            std::string line;
+            for (std::size_t i = 0; i <= bytes.size() && facts.table.rows.size() < kMostLines; ++i) {
+                if (i == bytes.size() || bytes[i] == '\n') {
+                    if (!line.empty() && line.back() == '\r') line.pop_back();
+                    if (i < bytes.size() || !line.empty()) facts.table.rows.push_back({line});
+                    line.clear();
+                } else {
+                    line += static_cast<char>(bytes[i]);
+                }
+            }
+            break;
+        }
+        case 2:
+            facts.lines.push_back("Map blocks: " + std::to_string(bytes.size() / kMapBlock));
+            if (bytes.size() % kMapBlock)
+                facts.problem = "The file does not end on a whole map block: " +
+                                Counted(static_cast<std::int64_t>(bytes.size() % kMapBlock), "byte") + " left over.";
+            break;
+        default: break;
+    }
+    return facts;
+}
 
 Status AddWholeFile(Patch& patch, std::int32_t fileType, const std::string& path) {
     const Result<Bytes> data = ReadWholeFile(path);
     if (!data) return data.error();
-    if (fileType == 0) {
-        const char* marker = kClientMarker;
-        const auto found = std::search(data->begin(), data->end(),
-                                       std::boyer_moore_horspool_searcher(marker, marker + std::strlen(marker)));
-        if (found == data->end()) return Error(kNotAClient);
-    }
+    if (fileType == 0 && !HoldsMarker(*data)) return Error(kNotAClient);
     if (const auto slot = patch.FindBlock(kFiles, fileType)) patch[kFiles].blocks[*slot].bytes = *data;
     else patch.Append(kFiles, fileType, *data, 0, 0);
     return {};

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "codecs/block_facts.h"
 #include "io/result.h"
 #include "patch/patch.h"
 
@@ -16,6 +17,11 @@ inline constexpr const char* kNotAClient = "This is NOT an UO client.exe file.";
 // slot is appended. The client executable must contain the marker text. On
 // any refusal the patch is untouched and the message says why.
 Status AddWholeFile(Patch& patch, std::int32_t fileType, const std::string& path);
+
+// What a whole file holds: its name and size; for the readme its text a line
+// a row, for the client whether its marker text is there, for the map how
+// many map blocks it holds.
+BlockFacts WholeFileFacts(std::int32_t blockNumber, ByteView bytes);
 
 // Appends a raw block file as block `blockNumber` of `fileId` (flags 0). An
 // empty file gives a block without data.

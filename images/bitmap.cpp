@@ -41,7 +41,7 @@ bool IsPng(const std::string& path) {
 }  // namespace
 
 QImage GridToImage(const ColorGrid& grid, QRgb background) {
-    QImage image(grid.width, grid.height, QImage::Format_RGB32);
+    QImage image(grid.width, grid.height, qAlpha(background) == 255 ? QImage::Format_RGB32 : QImage::Format_ARGB32);
     if (image.isNull()) return image;  // Qt could not allocate it
     for (std::int32_t y = 0; y < grid.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));

@@ -14,8 +14,8 @@
 // The largest width or height a gump can have: the flags are 16-bit signed.
 inline constexpr int kMaxGumpSide = 32767;
 
-// A picture of the grid; cells holding ColorGrid::kBackground get `background`.
-// Null when Qt cannot allocate it.
+// A picture of the grid; cells holding ColorGrid::kBackground get `background`
+// (a transparent one gives a picture with alpha). Null when Qt cannot allocate it.
 QImage GridToImage(const ColorGrid& grid, QRgb background);
 
 // What a picture is loaded to become: how wide and high it may be, and its

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <algorithm>
 #include <cstring>
 
 #include "images/bitmap.h"
@@ -10,15 +11,23 @@ namespace {
 constexpr PictureUse kFramePicture{0xFFFF, "an animation frame"};  // width and height are 16-bit
 }  // namespace
 
+QImage FrameImage(const RgbaPicture& picture) {
+    const auto rowBytes = 4 * static_cast<std::size_t>(std::max(picture.width, 0));
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.rgba.size() < rowBytes * static_cast<std::size_t>(picture.height))
+        return {};
+    QImage image(picture.width, picture.height, QImage::Format_RGBA8888);
+    for (int y = 0; !image.isNull() && y < picture.height; ++y)
+        std::memcpy(image.scanLine(y), &picture.rgba[rowBytes * static_cast<std::size_t>(y)], rowBytes);
+    return image;
+}
+
 Result<Bytes> FramePng(const RgbaPicture& picture) {
     if (picture.width <= 0 || picture.height <= 0) return Error("A picture without pixels cannot be saved.");
-    const auto rowBytes = 4 * static_cast<std::size_t>(picture.width);
-    if (picture.rgba.size() != rowBytes * static_cast<std::size_t>(picture.height))
+    if (picture.rgba.size() != 4 * static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height))
         return Error("The picture does not hold 4 bytes for each of its pixels.");
-    QImage image(picture.width, picture.height, QImage::Format_RGBA8888);
+    const QImage image = FrameImage(picture);
     if (image.isNull()) return Error("There is not enough memory for the picture.", ErrorCode::kOutOfMemory);
-    for (int y = 0; y < picture.height; ++y)
-        std::memcpy(image.scanLine(y), &picture.rgba[rowBytes * static_cast<std::size_t>(y)], rowBytes);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

@@ -2,11 +2,15 @@
 // is kept both ways, and black stays black (unlike a gump's PNG).
 #pragma once
 
+#include <QImage>
 #include <string>
 
 #include "codecs/anim_pictures.h"
 #include "io/bytes.h"
 #include "io/result.h"
+
+// The picture as an image with alpha; a null image when memory runs out.
+QImage FrameImage(const RgbaPicture& picture);
 
 // The bytes of a PNG file of the picture; a picture without pixels (0 wide
 // or high) has none and is refused.

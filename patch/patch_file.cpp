@@ -194,13 +194,14 @@ Result<std::int64_t> OpenPatch(const std::string& path, InputFile& file) {
 }
 }  // namespace
 
-std::int64_t TrailingRecords(const std::string& path) {
+std::int64_t RecoverableRecords(const std::string& path) {
     InputFile file;
     const Result<std::int64_t> declared = OpenPatch(path, file);
     if (!declared) return 0;
     BufferedReader in(file);
     in.Skip(kHeaderSize);
-    return std::max<std::int64_t>(ReadWholeRecords(in, nullptr).count - *declared, 0);
+    const WholeRecords whole = ReadWholeRecords(in, nullptr);
+    return whole.count == *declared && whole.end == file.Size() ? 0 : whole.count;
 }
 
 Result<Recovery> RecoverPatchFile(const std::string& path) {

@@ -30,10 +30,11 @@ Status ReadPatchFile(const std::string& path, Patch& patch, const ReadOptions& o
 // without the blocks' data (Length() as stored, no bytes): for listing.
 Status ReadPatchHeaders(const std::string& path, Patch& patch);
 
-// A patch whose header counts fewer records than the file holds is refused
-// by ReadPatchFile. The number of whole records after the declared ones
-// (0 for any other file), so that the editor can offer recovery.
-std::int64_t TrailingRecords(const std::string& path);
+// A patch whose header counts other records than the file holds (more
+// behind them, or a file cut short) is refused by ReadPatchFile. The number
+// of whole records such a file holds (0 for a whole patch and for any other
+// file), so that the editor can offer to recover them.
+std::int64_t RecoverableRecords(const std::string& path);
 
 // Every whole record of a patch project file, whatever its header counts, up
 // to the first record that does not fit in the file or holds a negative block

@@ -1,6 +1,6 @@
 // Opens the sample patch in the editor's main window, shows a gump, and saves
 // pictures of the main window, of a zoomed gump, of hue swatches, of a
-// tiledata table and of the import dialog. Run on a (virtual)
+// tiledata table, of the animation player and of the import dialog. Run on a (virtual)
 // display by the run script and by the script that makes the documentation's
 // pictures.
 #include <QApplication>
@@ -15,11 +15,15 @@
 #include <QTreeView>
 #include <cstdio>
 
-#include "app/frmStart.h"
+#include "app/anim_player.h"
+#include "app/main_window.h"
 #include "app/settings.h"
 #include "app/prompts.h"
 #include "gamefiles/radarcol.h"
-#include "app/InfoPanel.h"
+#include "patch/file_types.h"
+#include "app/import_dialog.h"
+#include "app/info_panel.h"
+#include "app/picture_view.h"
 #include "app/block_tree_model.h"
 #include "app/patch_document.h"
 #include "io/binary_io.h"
@@ -31,7 +35,7 @@ public:
     explicit OpenPrompt(QString path) : path_(std::move(path)) {}
     QString OpenFile(QWidget*, const QString&, const QString&, const QString&) override { return path_; }
     QString SaveFile(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString Folder(QWidget*, const QString&, const QString&) override { return {}; }
+    QString ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
     void Message(QWidget*, const QString& text, const QString&) override {
         std::fprintf(stderr, "%s\n", qPrintable(text));
     }
@@ -91,10 +95,12 @@ int main(int argc, char** argv) {
     const QString out = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
     QDir().mkpath(out);
 
-    OpenPrompt prompt(samples + "/sample.uop");
+    // File names relative to the samples' folder: the pictures show no path of the machine they were made on.
+    if (!QDir::setCurrent(samples)) return 1;
+    OpenPrompt prompt(QStringLiteral("sample.uop"));
     SetPrompts(&prompt);
-    frmStart window;
-    if (auto colors = ReadRadarColors((samples + "/radarcol.mul").toStdString())) window.Values().RadarColors = std::move(*colors);
+    MainWindow window;
+    if (auto colors = ReadRadarColors("radarcol.mul")) window.Values().RadarColors = std::move(*colors);
     window.resize(1000, 700);
     window.show();
     window.Open();
@@ -103,11 +109,11 @@ int main(int argc, char** argv) {
     if (!window.Select({12, 1})) return 1;
     if (!Save(&window, out + "/main-window.png")) return 1;
 
-    window.Panel()->SetZoom(4);
+    window.Panel()->View().SetZoom(4);
     if (!Save(&window, out + "/gump-zoomed.png")) return 1;
     window.Tree()->expand(window.Model()->IndexOf({32, -1}));
+    window.Panel()->View().SetZoom(0);
     if (!window.Select({32, 0})) return 1;
-    window.Panel()->SetZoom(8);
     if (!Save(&window, out + "/hue-swatches.png")) return 1;
     PatchEdit edit;
     edit.added.Append(30, 512, TiledataGroup(), 0, 0);
@@ -116,11 +122,18 @@ int main(int argc, char** argv) {
     if (!window.Select({30, 512})) return 1;
     if (!Save(&window, out + "/tiledata-table.png")) return 1;
 
+    // The sample animation, paused with its arms up.
+    window.Tree()->expand(window.Model()->IndexOf({kAnim, -1}));
+    if (!window.Select({kAnim, 110})) return 1;
+    AnimPlayer& player = window.Panel()->Player();
+    player.Pause();
+    while (player.Frame() != 2) player.StepForward();
+    if (!Save(&window, out + "/anim-player.png")) return 1;
+
     QDialog* import = window.ShowImport();
     auto* list = import->findChild<QComboBox*>(QStringLiteral("cboMULType"));
     list->setCurrentIndex(list->findText(QStringLiteral("Gumps (12)")));
-    import->findChild<QLineEdit*>(QStringLiteral("txtMUL"))->setText(samples + "/gumpart.mul");
-    import->findChild<QLineEdit*>(QStringLiteral("txtIDX"))->setText(samples + "/gumpidx.mul");
+    import->findChild<QLineEdit*>(QStringLiteral("txtMUL"))->setText(QStringLiteral("gumpart.mul"));
     import->findChild<QLineEdit*>(QStringLiteral("txtBlockTo"))->setText(QStringLiteral("2"));
     if (!Save(import, out + "/import-dialog.png")) return 1;
     SetPrompts(nullptr);

@@ -14,9 +14,9 @@
 #include <QPushButton>
 #include <QTreeView>
 
-#include "app/BlockCommands.h"
+#include "app/block_commands.h"
 #include "app/block_tree_model.h"
-#include "app/frmStart.h"
+#include "app/main_window.h"
 #include "app/patch_document.h"
 #include "app/settings.h"
 #include "patch/patch_file.h"
@@ -77,7 +77,8 @@ protected:
         auto* menu = window.findChild<QMenu*>(QStringLiteral("mnuPopup"));
         QStringList entries;
         if (!window.Commands()->PrepareMenu(menu)) return entries;
-        for (QAction* a : menu->actions()) entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        for (QAction* a : menu->actions())
+            entries << (a->isSeparator() ? QStringLiteral("-") : a->text().remove(QLatin1Char('&')));
         return entries;
     }
     // What Save would write now.
@@ -103,5 +104,5 @@ protected:
     EmptySettings emptySettings;
     ScriptedPrompts prompts;
     TempDir dir;
-    frmStart window;
+    MainWindow window;
 };

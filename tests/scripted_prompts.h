@@ -41,7 +41,7 @@ public:
         asked.push_back({QStringLiteral("save:") + suffix, title, filter, dir});
         return Pop(answers, QString());
     }
-    QString Folder(QWidget*, const QString& title, const QString& dir) override {
+    QString ChooseFolder(QWidget*, const QString& title, const QString& dir) override {
         asked.push_back({QStringLiteral("folder"), title, {}, dir});
         return Pop(answers, QString());
     }

@@ -3,7 +3,7 @@
 // compare dialogs with packages.
 #include <QStatusBar>
 
-#include "app/frmImport.h"
+#include "app/import_dialog.h"
 #include "gamefiles/block_source.h"
 #include "gamefiles/package_names.h"
 #include "gamefiles/package_writer.h"
@@ -78,7 +78,7 @@ TEST_F(DocumentFiles, SaveAsksBeforeOverwritingAFileChangedOnDiskAndWaitsForAnot
     EXPECT_FALSE(window.isWindowModified());
 }
 
-TEST_F(DocumentFiles, OpenOffersToRecoverBlocksBehindTheCountedOnes) {
+TEST_F(DocumentFiles, OpenOffersToRecoverAPatchWhoseHeaderMiscounts) {
     const std::string damaged = WritePatch("damaged.uop", PatchOf({{4, 1, {1}}, {4, 2, {2}}, {4, 3, {3}}}));
     auto bytes = ReadFileBytes(damaged);
     bytes[4] = 1;  // the header counts one record of three
@@ -101,6 +101,18 @@ TEST_F(DocumentFiles, OpenOffersToRecoverBlocksBehindTheCountedOnes) {
         EXPECT_EQ(window.windowTitle(), "Palindra - [New patch][*]");
         EXPECT_EQ(ChildTexts(Model().IndexOf({4, -1})).size(), 3);
     }
+    bytes[4] = 3;  // cut short in the third record: the two whole ones
+    bytes.resize(bytes.size() - 1);
+    WriteFileBytes(damaged, bytes);
+    prompts.confirms = {true};
+    prompts.saveChoices = {SaveChoice::Discard};
+    Trigger("mnuOpen", {QString::fromStdString(damaged)});
+    EXPECT_EQ(prompts.messages.last(), "Open: Recovered 2 blocks (the header counted 3) into a new patch. Save it to "
+                                       "keep them.");
+    prompts.saveChoices = {SaveChoice::Discard};  // the next patch opened starts clean: Exit asks nothing
+    Trigger("mnuOpen", {QString::fromStdString(dir / "kept.uop")});
+    Trigger("mnuExit");
+    EXPECT_EQ(std::tuple(Doc().Path(), window.isWindowModified(), prompts.saveQuestions), std::tuple(dir / "kept.uop", false, 2));
 }
 
 TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
@@ -109,25 +121,25 @@ TEST_F(DocumentFiles, OpenOfAPackageOffersItsImportFilledIn) {
     ASSERT_EQ(prompts.questions.size(), 1);
     EXPECT_EQ(prompts.questions[0], QString::fromStdString("Open: '" + package + "' is a game data package, not a patch "
                                                            "project file.\nImport blocks from it instead?"));
-    EXPECT_EQ(window.findChildren<frmImport*>().size(), 0);
+    EXPECT_EQ(window.findChildren<ImportDialog*>().size(), 0);
 
     prompts.answers = {QString::fromStdString(package)};
     prompts.confirms = {true};
     Trigger("mnuOpen");
-    auto* dialog = window.findChild<frmImport*>();
+    auto* dialog = window.findChild<ImportDialog*>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Child<QComboBox>(dialog, "cboMULType")->currentData().toInt(), kGumps);
     EXPECT_EQ(Child<QLineEdit>(dialog, "txtMUL")->text(), QString::fromStdString(package));
     EXPECT_TRUE(Child<QLineEdit>(dialog, "txtIDX")->isHidden());
     Click(dialog, "cmdMUL");
-    EXPECT_EQ(prompts.asked.back().filter, "Mul file (*.mul);;Game data package (*.uop)");
+    EXPECT_EQ(prompts.asked.back().filter, "Mul file (*.mul);;Game data package (*.uop);;All files (*)");
     ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
     Patch expected;
     ASSERT_EQ(ImportType(expected, kGumps, {package, ""})->added, 3);
     EXPECT_EQ(DataOf(Doc().patch(), kGumps), DataOf(expected, kGumps));
 
     // Not a package: the index row is back.
-    auto* again = static_cast<frmImport*>(window.ShowImport());
+    auto* again = static_cast<ImportDialog*>(window.ShowImport());
     again->Prefill(kGumps, File("gump.mul"));
     EXPECT_FALSE(Child<QLineEdit>(again, "txtIDX")->isHidden());
 }
@@ -156,7 +168,7 @@ TEST_F(DocumentFiles, CompareAsksForTheFilesTheTypeNeedsAndTakesPackages) {
             Click(d, "cmdCompare");
             EXPECT_EQ(prompts.messages.last(), "Compare: Cannot find the files you selected.");
             Click(d, "cmdMUL1");
-            EXPECT_EQ(prompts.asked.back().filter, "MULfile (*.mul);;Game data package (*.uop);;All files (*.*)");
+            EXPECT_EQ(prompts.asked.back().filter, "MULfile (*.mul);;Game data package (*.uop);;All files (*)");
             SetText(d, "txtMUL1", c.first);
             EXPECT_EQ(Child<QLineEdit>(d, "txtIDX1")->isHidden(), !c.indexRows);
             EXPECT_EQ(Child<QLineEdit>(d, "txtIDX2")->isHidden(), c.fileId == 0);

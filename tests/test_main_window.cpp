@@ -1,5 +1,6 @@
 // The main window: menus, opening and saving, drops, kept settings, and the
 // settings, import and export dialogs.
+#include <QAbstractButton>
 #include <QDir>
 #include <QDropEvent>
 #include <QListWidget>
@@ -7,23 +8,26 @@
 #include <QPointer>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <filesystem>
 
-#include "app/frmImport.h"
-#include "app/frmSettings.h"
+#include "app/file_drops.h"
+#include "app/import_dialog.h"
+#include "app/settings_dialog.h"
+#include "codecs/gump.h"
 #include "images/bitmap.h"
 #include "gamefiles/verdata.h"
 #include "gui_fixture.h"
 
 namespace {
-using MainWindow = GuiTest;
+using Window = GuiTest;
 using Dialogs = GuiTest;
 }  // namespace
 
-TEST_F(MainWindow, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
+TEST_F(Window, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
     EXPECT_EQ(window.windowTitle(), "Palindra - [New patch][*]");
     EXPECT_FALSE(window.isWindowModified());
     EXPECT_FALSE(window.windowIcon().isNull());
@@ -41,19 +45,20 @@ TEST_F(MainWindow, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
     Select({0, -1});
     EXPECT_TRUE(Child<QFrame>(&window, "frMenu0")->isHidden());
 
-    QStringList keys, tips;
+    QStringList names, tips;
     for (QAction* a : Child<QToolBar>(&window, "tbPatch")->actions()) {
-        keys << a->objectName();
+        names << a->objectName();
         if (!a->isSeparator()) tips << a->toolTip();
     }
-    EXPECT_EQ(keys, QStringList({"D", "NEW", "D2", "OPEN", "SAVE", "D3", "IMPORT", "EXPORT"}));
+    EXPECT_EQ(names, QStringList({"D", "NEW", "D2", "OPEN", "SAVE", "D3", "IMPORT", "EXPORT"}));
     EXPECT_EQ(tips, QStringList({"New", "Open", "Save", "Import", "Export to verdata.mul"}));
     const std::pair<const char*, QStringList> menus[] = {
-        {"mnuFile", {"New", "-", "Open", "Open Recent", "-", "Save", "Save As", "Write into client files", "-", "Settings", "-",
-                     "Exit"}},
-        {"mnuEdit", {"Undo", "Redo", "-", "Copy Picture"}},
+        {"mnuFile", {"New", "-", "Open", "Open Recent", "Close", "-", "Save", "Save As", "Write into client files", "-",
+                     "Settings", "-", "Exit"}},
+        {"mnuEdit", {"Undo", "Redo", "-", "Copy Picture", "Find Block"}},
         {"mnuBlock", {"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile", "Save to Bmp",
-                      "Load from BMP", "Add from compare", "Add file", "Change Flags", "Save as WAV"}},
+                      "Load from BMP", "Add from compare", "Add file", "Change Flags", "Save as WAV",
+                      "Save frames as PNG", "Load frames from PNG"}},
         {"mnuHelp", {"About Palindra"}}};
     for (const auto& [name, captions] : menus) {
         auto* menu = Child<QMenu>(&window, name);
@@ -62,24 +67,82 @@ TEST_F(MainWindow, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
         EXPECT_EQ(texts, captions);
         EXPECT_TRUE(menu->title().startsWith('&')) << name;
     }
-    EXPECT_EQ(Action("actUndo")->shortcut(), QKeySequence("Ctrl+Z"));
-    EXPECT_EQ(Action("actRedo")->shortcut(), QKeySequence("Ctrl+Shift+Z"));
-    EXPECT_EQ(Action("actRemove")->shortcut(), QKeySequence(QKeySequence::Delete));
-    QList<QKeySequence> seen;  // every block command has a key of its own
+    for (const auto& [action, keys] : {std::pair<const char*, QString>{"actUndo", "Ctrl+Z"}, {"actRedo", "Ctrl+Shift+Z; Ctrl+Y"},
+                                       {"actRemove", "Del"}, {"mnuSaveAs", "Ctrl+Shift+S"}, {"mnuClose", "Ctrl+W"},
+                                       {"actFind", "Ctrl+F"}})
+        EXPECT_EQ(QKeySequence::listToString(Action(action)->shortcuts()), keys) << action;
+    QList<QKeySequence> seen;  // every block command has a key and a menu letter of its own
+    QString letters;
     for (QAction* a : Child<QMenu>(&window, "mnuBlock")->actions()) {
         if (a->isSeparator()) continue;
         EXPECT_FALSE(a->shortcut().isEmpty() || seen.contains(a->shortcut())) << a->text().toStdString();
         seen << a->shortcut();
+        const qsizetype amp = a->text().indexOf('&');
+        ASSERT_GE(amp, 0) << a->text().toStdString();
+        EXPECT_FALSE(letters.contains(a->text()[amp + 1].toLower())) << a->text().toStdString();
+        letters += a->text()[amp + 1].toLower();
     }
 }
 
-TEST_F(MainWindow, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) {
+// Ctrl+F goes to the filter line and Escape back; Ctrl+Y redoes; Alt+D
+// discards in the unsaved-changes question; Tab and Enter in the dialogs.
+TEST_F(Window, TheKeyboardReachesTheFilterRedoDiscardAndTheDialogsCommands) {
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.Tree()->setFocus();
+    for (const Qt::Key back : {Qt::Key_Escape, Qt::Key_Tab}) {  // each leads from the filter line to its tree
+        QTest::keyClick(window.Tree(), Qt::Key_F, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), "txtFilter");
+        QTest::keyClick(QApplication::focusWidget(), back);
+        EXPECT_EQ(QApplication::focusWidget(), window.Tree());
+    }
+    Modify();
+    Trigger("actUndo");
+    QTest::keyClick(window.Tree(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Doc().UndoStack()->index(), 1);
+    {
+        SetPrompts(nullptr);  // the real question: Alt+D is Discard's key
+        QTimer::singleShot(0, [] {
+            for (auto* b : QApplication::activeModalWidget()->findChildren<QAbstractButton*>())
+                if (QKeySequence::mnemonic(b->text()) == QKeySequence(Qt::ALT | Qt::Key_D)) b->click();
+        });
+        EXPECT_EQ(CurrentPrompts().AskSaveChanges(&window, "?", "Palindra"), SaveChoice::Discard);
+        SetPrompts(&prompts);
+    }
+
+    // Tab goes MUL, its "...", IDX, its "...", the limits; the focus starts on the first field.
+    ImportDialog* import = window.ShowImport();
+    Child<QComboBox>(import, "cboMULType")->setCurrentIndex(4);  // Art: with an index
+    EXPECT_EQ(import->focusWidget()->objectName(), "cboMULType");
+    QStringList order;
+    for (QWidget* w = import->focusWidget(); order.size() < 6; w = w->nextInFocusChain())
+        if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus)) order << w->objectName();
+    EXPECT_EQ(order, QStringList({"cboMULType", "txtMUL", "cmdMUL", "txtIDX", "cmdIDX", "txtBlockFrom"}));
+    // Enter after a "..." runs the dialog's command, not the picker again.
+    Child<QComboBox>(import, "cboMULType")->setCurrentIndex(0);
+    prompts.answers = {QString::fromStdString(WritePatch("in.uop", PatchOf({{12, 1, {1}}})))};
+    Click(import, "cmdMUL");
+    QTest::keyClick(Child<QPushButton>(import, "cmdMUL"), Qt::Key_Return);
+    EXPECT_EQ(std::tuple(prompts.asked.size(), Doc().patch().LiveCount(), import->isVisible()),
+              std::tuple(std::size_t{1}, std::int64_t{2}, false));
+    QDialog* exporter = window.ShowExport();
+    EXPECT_EQ(exporter->focusWidget()->objectName(), "txtFile");
+    prompts.answers = {File("out.mul")};
+    Click(exporter, "cmdFile");
+    EXPECT_EQ(prompts.asked.back().dir, QDir::home().filePath("verdata.mul"));
+    Child<QCheckBox>(exporter, "chkInclude")->setChecked(false);
+    QTest::keyClick(Child<QPushButton>(exporter, "cmdFile"), Qt::Key_Return);
+    EXPECT_EQ(prompts.asked.size(), 2u);
+    EXPECT_TRUE(std::filesystem::exists(dir / "out.mul"));
+}
+
+TEST_F(Window, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) {
     const std::string path =
         WritePatch("a.uop", PatchOf({{4, 0x12345, {1}}, {4, 20, {1}}, {4, 20, {2}}, {4, 16, {1, 2}}, {12, 20, {3}}}));
     Trigger("mnuOpen", {QString::fromStdString(path)});
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(std::tuple(prompts.asked[0].title, prompts.asked[0].filter, prompts.asked[0].dir),
-              std::tuple(QString("Open"), QString("UOP Patchfile (*.uop)"), QDir::homePath()));
+              std::tuple(QString("Open"), QString("UOP Patchfile (*.uop);;All files (*)"), QDir::homePath()));
     EXPECT_EQ(window.windowTitle(), QString::fromStdString("Palindra - [" + path + "][*]"));
     EXPECT_EQ(ChildTexts(Model().IndexOf({4, -1})), QStringList({"0x00010", "000020", "0x12345"}));
     EXPECT_EQ(Model().IndexOf({4, 0x12345}).data(BlockTreeModel::KeyRole).toString(), "F004B74565");
@@ -100,11 +163,12 @@ TEST_F(MainWindow, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) 
     EXPECT_EQ(Children(4), 3);
 }
 
-TEST_F(MainWindow, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
+TEST_F(Window, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
     Modify();
     Trigger("mnuSave");  // no file name yet: Save As, cancelled
     ASSERT_EQ(prompts.asked.size(), 1u);
-    EXPECT_EQ(std::pair(prompts.asked[0].title, prompts.asked[0].kind), std::pair(QString("Save As"), QString("save:uop")));
+    EXPECT_EQ(std::tuple(prompts.asked[0].title, prompts.asked[0].kind, prompts.asked[0].dir),
+              std::tuple(QString("Save As"), QString("save:uop"), QDir::home().filePath("patch.uop")));
     EXPECT_TRUE(window.isWindowModified());
 
     const std::string path = dir / "s.uop";
@@ -123,14 +187,15 @@ TEST_F(MainWindow, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
     EXPECT_EQ(Doc().Path(), path);
 }
 
-// Close, New and Open ask before unsaved changes go; Cancel keeps them,
+// Close, Exit, New and Open ask before unsaved changes go; Cancel keeps them,
 // Discard drops them, Save writes them first.
-TEST_F(MainWindow, UnsavedChangesAreNeverLostWithoutAsking) {
+TEST_F(Window, UnsavedChangesAreNeverLostWithoutAsking) {
     // The action, the answer, and whether the action goes ahead.
     const std::tuple<const char*, SaveChoice, bool> cases[] = {
         {"mnuNew", SaveChoice::Cancel, false},  {"mnuNew", SaveChoice::Discard, true},
         {"mnuOpen", SaveChoice::Cancel, false}, {"mnuOpen", SaveChoice::Discard, true},
-        {"mnuExit", SaveChoice::Cancel, false}, {"mnuExit", SaveChoice::Discard, true}, {"mnuNew", SaveChoice::Save, true}};
+        {"mnuExit", SaveChoice::Cancel, false}, {"mnuExit", SaveChoice::Discard, true}, {"mnuNew", SaveChoice::Save, true},
+        {"mnuClose", SaveChoice::Cancel, false}, {"mnuClose", SaveChoice::Discard, true}};
     for (const auto& [action, choice, proceeds] : cases) {
         SCOPED_TRACE(std::string(action) + " " + std::to_string(int(choice)));
         Load(Patch{});
@@ -152,8 +217,13 @@ TEST_F(MainWindow, UnsavedChangesAreNeverLostWithoutAsking) {
     EXPECT_EQ(prompts.saveQuestions, 0);
 }
 
-TEST_F(MainWindow, StatusBarReportsImportSaveAndExportAndThePanelFollowsEveryChange) {
+// Every command says in the status bar what it did; Undo and Redo name the
+// step, and a message goes with the state it describes.
+TEST_F(Window, StatusBarReportsEveryCommandAndThePanelFollowsEveryChange) {
     auto status = [&] { return window.statusBar()->currentMessage(); };
+    WriteFileBytes(dir / "readme.txt", {'h', 'i'});
+    WriteFileBytes(dir / "raw.dat", {1, 2, 3});
+    Load(PatchOf({{12, 5, *EncodeGump(std::vector<std::uint16_t>{1}, 1, 1), 1, 1}, {12, 6, {1}}}));
     Select({12, -1});
     // Import and Export open one dialog each, however often asked for.
     QDialog* import = window.ShowImport();
@@ -164,31 +234,72 @@ TEST_F(MainWindow, StatusBarReportsImportSaveAndExportAndThePanelFollowsEveryCha
     SetText(import, "txtMUL", QString::fromStdString(WritePatch("from.uop", PatchOf({{12, 7, {1, 2}}, {12, 8, {3}}}))));
     Click(import, "cmdImport");
     EXPECT_EQ(status(), "Imported 2 blocks into Gumps");
-    EXPECT_EQ(Label("lblInfo1"), "Number of blocks: 2");
-
-    Trigger("mnuSaveAs", {File("saved.uop")});
-    EXPECT_EQ(status(), "Saved " + File("saved.uop"));
-
+    EXPECT_EQ(Label("lblInfo1"), "Number of blocks: 4");
+    Trigger("actUndo");
+    EXPECT_EQ(std::pair(status(), Label("lblInfo1")), std::pair(QString("Undone: Import"), QString("Number of blocks: 2")));
     QDialog* exportDialog = window.ShowExport();
     Trigger("actExport");
-    EXPECT_EQ(window.ShowExport(), exportDialog);
-    EXPECT_EQ(window.findChildren<QDialog*>("frmExport").size(), 1);  // its report: see the export's refusals
+    EXPECT_EQ(window.ShowExport(), exportDialog);  // its report: see the export's refusals
 
-    Trigger("actUndo");
-    EXPECT_EQ(Label("lblInfo1"), "Number of blocks: 0");
-    Trigger("actRedo");
-    Trigger("mnuNew");
-    EXPECT_EQ(Label("lblInfo1"), "Number of blocks: 0");
+    auto flags = [](QDialog* d) { Click(d, "cmdSave"); };
+    auto readme = [&](QDialog* d) {
+        Child<QComboBox>(d, "cboType")->setCurrentIndex(1);
+        SetText(d, "txtFile", File("readme.txt"));
+        Click(d, "cmdAdd");
+    };
+    const struct {
+        BlockId node;
+        const char* action;
+        std::deque<QString> answers;
+        std::function<void(QDialog*)> dialog;
+        QString said;
+    } cases[] = {
+        {{12, 5}, "actSaveToFile", {File("b.dat")}, {}, "Saved Gumps 0x00005 to " + File("b.dat")},
+        {{12, 5}, "actSaveToBmp", {File("g.bmp")}, {}, "Saved the picture of Gumps 0x00005 to " + File("g.bmp")},
+        {{12, 5}, "actChangeFlags", {}, flags, ""},  // unchanged: no step, nothing to say
+        {{12, 6}, "actRemove", {}, {}, "Removed Gumps 0x00006"},
+        {{12, 5}, "actUndo", {}, {}, "Undone: Remove"},
+        {{12, 5}, "actRedo", {}, {}, "Redone: Remove"},
+        {{12, -1}, "actLoadFromDatafile", {"9", File("raw.dat")}, {}, "Loaded Gumps 0x00009 from " + File("raw.dat")},
+        {{12, -1}, "actLoadFromBMP", {"10", File("g.bmp")}, {}, "Gumps 0x0000A is now the picture " + File("g.bmp")},
+        {{252, -1}, "actAddFile", {}, readme, "Added Readme.txt (2 bytes)"},
+        {{12, -1}, "mnuSettings", {}, [](QDialog* d) { Click(d, "cmdSave"); }, "Settings saved"},
+        {{12, -1}, "mnuClose", {}, {}, "Closed the patch"},
+    };
+    for (const auto& c : cases) {
+        Select(c.node);
+        window.statusBar()->clearMessage();
+        if (c.dialog) prompts.dialogs = {c.dialog};
+        Trigger(c.action, c.answers);
+        EXPECT_EQ(status(), c.said) << c.action;
+        prompts.saveChoices = {SaveChoice::Discard};
+    }
+    EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join("\n").toStdString();
+    EXPECT_EQ(std::pair(Doc().patch().LiveCount(), Label("lblInfo1")), std::pair(std::int64_t{0}, QString("Number of blocks: 0")));
 }
 
-TEST_F(MainWindow, FileDialogsStartWhereTheUserWasAndRecentPatchesReopen) {
+TEST_F(Window, AFileLargerThanUsualIsAskedAboutBeforeItsBlocksGoIn) {
+    WriteFileBytes(dir / "hues.mul", std::vector<std::uint8_t>(708 * 376, 1));
+    for (const bool yes : {false, true}) {
+        ImportDialog* import = window.ShowImport();
+        import->Prefill(32, File("hues.mul"));
+        prompts.confirms = {yes};
+        Click(import, "cmdImport");
+        ASSERT_EQ(prompts.questions.size(), 1);
+        EXPECT_TRUE(prompts.questions.takeFirst().endsWith("usually holds 375: is this the right file?"));
+        EXPECT_EQ(std::pair(Doc().patch().LiveCount(), import->isVisible()), std::pair(std::int64_t{yes ? 376 : 0}, !yes));
+    }
+    EXPECT_TRUE(prompts.messages.isEmpty());  // asked once, not told again after
+}
+
+TEST_F(Window, FileDialogsStartWhereTheUserWasAndRecentPatchesReopen) {
     const QString workingFolder = QDir::currentPath();
     auto lastDir = [&] { return prompts.asked.back().dir; };
     std::filesystem::create_directories(dir / "first");
     std::filesystem::create_directories(dir / "second");
     const QString first = File("first/p.uop"), second = File("second/q.uop");
     Trigger("mnuSaveAs", {first});
-    EXPECT_EQ(lastDir(), QDir::homePath());
+    EXPECT_EQ(lastDir(), QDir::home().filePath("patch.uop"));
     Select({12, -1});
     // Raw blocks have no folder of their own yet, so the patch's.
     Trigger("actLoadFromDatafile", {QStringLiteral("1"), QString()});
@@ -203,7 +314,10 @@ TEST_F(MainWindow, FileDialogsStartWhereTheUserWasAndRecentPatchesReopen) {
     auto* type = Child<QComboBox>(import, "cboMULType");
     type->setCurrentIndex(type->findData(4));
     Click(import, "cmdIDX");
-    EXPECT_EQ(prompts.asked.back().filter, "Index file (*.idx *idx*.mul);;All files (*.*)");
+    EXPECT_EQ(prompts.asked.back().filter, "Index file (*.idx *idx*.mul);;All files (*)");
+    Select({12, -1});  // pictures of both kinds in one filter first
+    Trigger("actLoadFromBMP", {"1"});
+    EXPECT_TRUE(prompts.asked.back().filter.startsWith("Pictures (*.bmp *.png);;Windows bitmap (*.bmp)"));
 
     QStringList recent;
     for (QAction* a : Child<QMenu>(&window, "mnuRecent")->actions()) recent << a->text();
@@ -216,14 +330,14 @@ TEST_F(MainWindow, FileDialogsStartWhereTheUserWasAndRecentPatchesReopen) {
     EXPECT_EQ(QDir::currentPath(), workingFolder);
 }
 
-TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
+TEST_F(Window, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
     // Dropped outside the tree: onto the current node.
     auto drop = [&](const std::string& path) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
         QDropEvent event(QPointF(-10, -10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        // Straight to the window: the application passes on drops only during a drag.
-        static_cast<QObject&>(window).event(&event);
+        // The application passes on drops only during a drag: straight to the window's filter.
+        static_cast<QObject*>(window.findChild<FileDrops*>())->eventFilter(&window, &event);
     };
     QImage red(2, 1, QImage::Format_RGB32);
     red.fill(qRgb(248, 0, 0));
@@ -238,7 +352,7 @@ TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
     Select({12, -1});
     prompts.answers = {QStringLiteral("5")};
     drop(dir / "red.bmp");  // on the file type: asks for the number
-    EXPECT_EQ(prompts.asked.back().kind, "input:Select block number:0");
+    EXPECT_EQ(prompts.asked.back().kind, "input:Select block number:");  // no number offered
     EXPECT_TRUE(Doc().patch().LiveBlock(12, 5));
 
     prompts.saveChoices = {SaveChoice::Discard};
@@ -247,26 +361,35 @@ TEST_F(MainWindow, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
     EXPECT_EQ(Doc().Path(), dir / "dropped.uop");
 
     ASSERT_TRUE(Ok(WriteVerdata(dir / "fixes.mul", PatchOf({{12, 1, {9}}}))));  // a verdata by its content
-    for (const auto& [name, type] : {std::pair{"VERDATA.MUL", frmImport::kVerdataType}, {"gumpart.mul", 12},
-                                     {"map0.mul", 0}, {"hues.mul", 32}, {"fixes.mul", frmImport::kVerdataType}}) {
-        drop(dir / name);
-        auto* import = window.findChild<frmImport*>("frmImport");
-        ASSERT_NE(import, nullptr);
+    for (const char* index : {"GUMPIDX.MUL", "staidx2.mul", "anim4.idx", "Multi.idx", "skills.idx", "soundidx.mul", "texidx.mul"})
+        WriteFileBytes(dir / index, {});
+    // Dropped, or named on the command line; the usual index beside a data file is filled in.
+    const std::tuple<const char*, int, const char*> files[] = {
+        {"VERDATA.MUL", ImportDialog::kVerdataType, ""}, {"gumpart.mul", 12, "GUMPIDX.MUL"}, {"map0.mul", 0, ""},
+        {"hues.mul", 32, ""}, {"fixes.mul", ImportDialog::kVerdataType, ""}, {"statics2.mul", 2, "staidx2.mul"},
+        {"anim4.mul", 6, "anim4.idx"}, {"MULTI.mul", 14, "Multi.idx"}, {"skills.mul", 16, "skills.idx"},
+        {"Sound.mul", 8, "soundidx.mul"}, {"texmaps.mul", 10, "texidx.mul"}};
+    for (const auto& [name, type, index] : files) {
+        ImportDialog* import = window.ShowImport();
+        SetText(import, "txtIDX", "");
+        if (type == 12) drop(dir / name);
+        else window.OpenFile(File(name));
         EXPECT_EQ(Child<QComboBox>(import, "cboMULType")->currentData().toInt(), type) << name;
         EXPECT_EQ(Child<QLineEdit>(import, "txtMUL")->text(), File(name));
+        EXPECT_EQ(Child<QLineEdit>(import, "txtIDX")->text(), *index ? File(index) : "") << name;
     }
 }
 
 TEST_F(Dialogs, SettingsAreStoredOnSaveOnlyAndLoadTheRadarColours) {
     WriteFileBytes(dir / "radarcol.mul", {0x1F, 0x00});
     {
-        frmSettings dialog;
+        SettingsDialog dialog;
         EXPECT_EQ(dialog.windowTitle(), "Settings");
         EXPECT_EQ(Child<QLineEdit>(&dialog, "txtVerdata")->text(), "");
         prompts.answers = {File("radarcol.mul")};
         Click(&dialog, "cmdGetRadarcol");
         EXPECT_EQ(prompts.asked.back().title, "Select radarcol.mul");
-        EXPECT_EQ(prompts.asked.back().filter, "Origional radarcol (*.mul)");
+        EXPECT_EQ(prompts.asked.back().filter, "Origional radarcol (*.mul);;All files (*)");
         // A path that names no file is pointed out at once.
         auto* missing = Child<QLabel>(&dialog, "lblRadarcolMissing");
         for (const auto& [text, shown] : {std::pair{QString(), false}, {QStringLiteral("/no/such/radarcol.mul"), true},
@@ -280,7 +403,7 @@ TEST_F(Dialogs, SettingsAreStoredOnSaveOnlyAndLoadTheRadarColours) {
     values.Load();
     EXPECT_EQ(values.RadarcolPath, "");
     {
-        frmSettings dialog;
+        SettingsDialog dialog;
         SetText(&dialog, "txtVerdata", "/some/verdata.mul");
         Click(&dialog, "cmdGetRadarcol");  // cancelled: the text stays
         SetText(&dialog, "txtRadarcol", File("radarcol.mul"));
@@ -349,15 +472,16 @@ TEST_F(Dialogs, ImportShowsTheRowsEachOfFourteenSourcesNeedsCancelsAndRefusesBad
         EXPECT_EQ(std::pair(Child<QLineEdit>(dialog, "txtIDX")->isHidden(),
                             Child<QLineEdit>(dialog, "txtFileIDFrom")->isHidden()), std::pair(idx, fileIds)) << row;
     }
-    EXPECT_EQ(Child<QLineEdit>(dialog, "txtMUL")->text(), "");  // another source starts afresh
-    EXPECT_EQ(Child<QLineEdit>(dialog, "txtBlockTo")->text(), "2147483647");
-
+    EXPECT_EQ(Child<QLineEdit>(dialog, "txtBlockTo")->text(), "2147483647");  // the limits start afresh
+    // Another source keeps the files chosen, and the next showing all that was chosen.
     Click(dialog, "cmdCancel");
-    QApplication::processEvents();
-    EXPECT_TRUE(dialog.isNull());
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(window.ShowImport(), dialog);
+    EXPECT_EQ(std::pair(Child<QLineEdit>(dialog, "txtMUL")->text(), list->currentIndex()), std::pair(QString("chosen"), 1));
     EXPECT_EQ(Doc().UndoStack()->count(), 0);
 
-    dialog = window.ShowImport();
+    list->setCurrentIndex(0);
+    SetText(dialog, "txtMUL", "");
     Click(dialog, "cmdImport");
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_EQ(prompts.messages[0], ": Cannot find the file ''!");
@@ -380,8 +504,7 @@ TEST_F(Dialogs, ImportShowsTheRowsEachOfFourteenSourcesNeedsCancelsAndRefusesBad
     SetText(dialog, "txtFileIDFrom", "0xC");
     SetText(dialog, "txtBlockTo", "400000");
     ExpectUndoable([&] { Click(dialog, "cmdImport"); }, "Undo Import");
-    QApplication::processEvents();
-    EXPECT_TRUE(dialog.isNull());  // closed after the import
+    EXPECT_FALSE(dialog->isVisible());  // closed after the import
     EXPECT_EQ(std::tuple(Doc().patch()[12].Count(), Doc().patch()[4].LiveCount(), Children(12)), std::tuple(1, 0, 1));
 }
 
@@ -402,7 +525,7 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWha
     QObject::connect(&user, &QTimer::timeout, [&] {
         for (auto* b : window.findChildren<QPushButton*>(QStringLiteral("cmdCancelWait")))
             if (b->isVisible() && b->isEnabled()) {
-                EXPECT_NE(window.findChild<QWidget*>(QStringLiteral("prgWait")), nullptr);
+                EXPECT_EQ(b->window()->windowTitle(), "Palindra \u2014 Importing\u2026");
                 b->click();
                 ++pressed;
             }
@@ -413,7 +536,7 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWha
     user.stop();
     EXPECT_EQ(pressed, 1);
     EXPECT_TRUE(prompts.messages.isEmpty());
-    EXPECT_FALSE(dialog.isNull());  // still open for another try
+    EXPECT_TRUE(dialog->isVisible());  // still open for another try
     EXPECT_EQ(std::tuple(Doc().patch().LiveCount(), Doc().UndoStack()->count(), window.isWindowModified()),
               std::tuple(std::int64_t{0}, 0, false));
 
@@ -422,8 +545,7 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWha
     EXPECT_FALSE(skip->isChecked());
     skip->setChecked(true);
     Click(dialog, "cmdImport");
-    QApplication::processEvents();
-    EXPECT_TRUE(dialog.isNull());
+    EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(DataOf(Doc().patch(), 4), (std::vector<B>{{1, 2}}));
     EXPECT_EQ(prompts.messages.last(), "Import: Imported 1 block.\n1 block without data was left out.\n1 damaged "
                                        "block was left out: their data does not lie wholly inside the data file or does not decode.");
@@ -444,7 +566,7 @@ TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
     EXPECT_EQ(prompts.messages.last(),
               "Export to verdata.mul: Cant find the origional verdata.mul. Check the settings in 'File|Settings'.");
     EXPECT_EQ(ReadFileBytes(dir / "target.mul"), (Bytes{1, 2, 3}));
-    EXPECT_FALSE(dialog.isNull());
+    EXPECT_TRUE(dialog->isVisible());
 
     Load(PatchOf({{12, 1, {5}}}));  // the dialog exports the patch and the settings as they are now
     // Never over the base it merges, nor over the patch's own file.
@@ -459,13 +581,13 @@ TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
                            "Export to verdata.mul: Cannot write '" + File("p.uop") + "': it is the patch '" +
                                File("p.uop") + "' itself."}));
     EXPECT_EQ(ReadFileBytes(dir / "target.mul"), (Bytes{1, 2, 3}));
-    EXPECT_FALSE(dialog.isNull());
+    EXPECT_TRUE(dialog->isVisible());
     SetText(dialog, "txtFile", File("target.mul"));
     WriteFileBytes(dir / "base.mul", {0, 0, 0, 0});
     window.Values().VerdataPath = dir / "base.mul";
     Click(dialog, "cmdExport");
     QApplication::processEvents();
-    EXPECT_TRUE(dialog.isNull());
+    EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(window.statusBar()->currentMessage(), "Exported 1 block to " + File("target.mul"));
     Patch written;
     ASSERT_TRUE(Ok(ReadVerdata(dir / "target.mul", written)));

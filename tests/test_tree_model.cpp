@@ -4,7 +4,7 @@
 #include <QContextMenuEvent>
 #include <QShortcut>
 
-#include "app/InfoPanel.h"
+#include "app/info_panel.h"
 #include "gui_fixture.h"
 
 namespace {
@@ -45,9 +45,15 @@ TEST_F(TreeModel, PassesTheModelTesterAndFetchesLotsWhenExpanded) {
     EXPECT_EQ(Model().rowCount(Model().IndexOf({4, -1})), 0);
 }
 
-TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveARebuild) {
+// Changes come as rows inserted, removed and changed, never as a reset.
+TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveChanges) {
+    int resets = 0;
+    QObject::connect(&Model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
     Load(Sample());
+    // Checks every change from here on; it fetches the blocks below "LOTS" itself.
+    QAbstractItemModelTester tester(&Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     window.Tree()->setCurrentIndex(Lots());
+    EXPECT_EQ(Label("lblInfo1"), "Number of blocks: 30001");  // "LOTS" stands for its file type
     Load(Sample());
     EXPECT_EQ(window.Tree()->currentIndex(), Lots());
     window.Tree()->expand(Model().IndexOf({4, -1}));
@@ -66,10 +72,14 @@ TEST_F(TreeModel, ExpansionSelectionAndEditsBelowLotsSurviveARebuild) {
     ExpectUndoable([&] { Trigger("actRemove"); }, "Undo Remove");
     EXPECT_EQ(Doc().patch()[2].removedCount, 1);
     EXPECT_FALSE(Model().IndexOf({2, 17}).isValid());
-    EXPECT_EQ(window.Current(), (BlockId{2, -1}));  // the file type stays selected
-    EXPECT_FALSE(Action("actRemove")->isEnabled());
+    EXPECT_EQ(window.Current(), (BlockId{2, 18}));  // the next block takes its place, so Delete goes on
+    EXPECT_TRUE(window.Tree()->isExpanded(Lots()));
+    Select({2, 30000});
     Trigger("actRemove");
-    EXPECT_EQ(Doc().UndoStack()->count(), 2);
+    EXPECT_EQ(window.Current(), (BlockId{2, 29999}));  // the last one's place goes to the one before
+    Trigger("actUndo");
+    EXPECT_EQ(window.Current(), (BlockId{2, 29999}));
+    EXPECT_EQ(std::pair(Doc().UndoStack()->count(), resets), std::pair(3, 0));
 }
 
 TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
@@ -94,6 +104,7 @@ TEST_F(TreeModel, TheFilterLineGoesToBlocksAndNarrowsToFileTypes) {
 
     filter->setText("DATA");
     EXPECT_EQ(shown(), QStringList({"Tiledata", "Animdata"}));
+    EXPECT_EQ(window.Current(), (BlockId{30, -1}));  // the selection moves out of the hidden Art
     Modify();  // narrowing outlives a rebuild
     EXPECT_EQ(shown(), QStringList({"Tiledata", "Animdata"}));
     filter->clear();
@@ -107,7 +118,7 @@ TEST_F(ContextMenu, EntriesDependOnTheSelectedNodeAndTheMenuKeyAndShiftF10OpenIt
     Load(std::move(p));
     EXPECT_EQ(Menu(), QStringList());  // nothing selected
     const std::pair<BlockId, QStringList> cases[] = {
-        {{12, 1}, {"Remove", "-", "Save to File", "Save to Bmp", "Change Flags"}},
+        {{12, 1}, {"Remove", "-", "Save to File", "Save to Bmp", "Change Flags", "Load from BMP"}},
         {{0, 1}, {"Remove", "-", "Save to File", "Change Flags"}},
         {{12, -1}, {"Load from Datafile", "Load from BMP", "Add from compare"}},
         {{252, -1}, {"Add file"}},
@@ -128,7 +139,7 @@ TEST_F(ContextMenu, EntriesDependOnTheSelectedNodeAndTheMenuKeyAndShiftF10OpenIt
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
     QApplication::sendEvent(window.Tree(), &menuKey);
     EXPECT_TRUE(menu->isVisible());
-    EXPECT_EQ(menu->actions().first()->text(), "Remove");
+    EXPECT_EQ(menu->actions().first()->text(), "&Remove");
     menu->hide();
     QShortcut* shiftF10 = nullptr;
     for (QShortcut* s : window.Tree()->findChildren<QShortcut*>())
@@ -157,14 +168,15 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     prompts.answers = {"7", File("block.dat")};
     ExpectUndoable([&] { Trigger("actLoadFromDatafile"); }, "Undo Load from Datafile");
     EXPECT_EQ(prompts.asked[prompts.asked.size() - 2].title, "Import from datafile");
-    // The old block 7 was settled; the new one has no flags.
-    EXPECT_EQ(SlotsOf(Doc().patch(), 0), (std::vector<SlotFacts>{{-1, 196, 3, 4}, {8, 0, 0, 0}, {7, 196, 0, 0}}));
+    // The old block 7 was settled; the new one keeps its flags (a gump's size).
+    EXPECT_EQ(SlotsOf(Doc().patch(), 0), (std::vector<SlotFacts>{{-1, 196, 3, 4}, {8, 0, 0, 0}, {7, 196, 3, 4}}));
     EXPECT_EQ(DataOf(Doc().patch(), 0).back(), data);
     EXPECT_EQ(Text({0, 7}), "000007");
 
     const qsizetype before = prompts.messages.size();
     Trigger("actLoadFromDatafile", {"65536"});
     EXPECT_EQ(prompts.messages.last(), "Import block from datafile: Illegal blocknumber!");
+    EXPECT_EQ(prompts.asked.back().kind, "input:Select block number:65536");  // asked again with the text
     Trigger("actLoadFromDatafile", {""});  // a cancelled prompt ends silently
     EXPECT_EQ(prompts.messages.size(), before + 1);
     Trigger("actLoadFromDatafile", {"5", File("missing.dat")});

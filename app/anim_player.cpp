@@ -1,0 +1,163 @@
+#include "app/anim_player.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/picture_view.h"
+#include "gamefiles/anim_layout.h"
+#include "images/anim_canvas.h"
+
+namespace {
+constexpr int kFrameInterval = 100;  // milliseconds: ten frames a second
+// The largest canvas drawn afresh for every frame at that rate.
+constexpr std::int64_t kLargestCanvas = 2048 * 2048;
+}  // namespace
+
+AnimPlayer::AnimPlayer(QWidget* parent, PictureView& view, std::function<bool(std::int32_t)> held)
+    : QWidget(parent), view_(view), held_(std::move(held)) {
+    setObjectName(QStringLiteral("AnimPlayer"));
+    timer_ = new QTimer(this);
+    timer_->setInterval(kFrameInterval);
+    connect(timer_, &QTimer::timeout, this, [this] { Step(+1); });
+
+    const QString back = QStringLiteral("\u25C0"), next = QStringLiteral("\u25B6");
+    back_ = Make("actFrameBack", QStringLiteral("Previous frame"), back, "Ctrl+,");
+    play_ = Make("actPlayPause", QStringLiteral("Play or pause"), QStringLiteral("Play"), "Ctrl+Shift+P");
+    next_ = Make("actFrameNext", QStringLiteral("Next frame"), next, "Ctrl+.");
+    directionBack_ = Make("actDirectionBack", QStringLiteral("Previous direction"), back + QStringLiteral(" Direction"),
+                          "Alt+Left");
+    directionNext_ = Make("actDirectionNext", QStringLiteral("Next direction"), QStringLiteral("Direction ") + next,
+                          "Alt+Right");
+    actionBack_ = Make("actActionBack", QStringLiteral("Previous action"), back + QStringLiteral(" Action"), "Alt+Up");
+    actionNext_ = Make("actActionNext", QStringLiteral("Next action"), QStringLiteral("Action ") + next, "Alt+Down");
+    connect(back_, &QAction::triggered, this, &AnimPlayer::StepBack);
+    connect(next_, &QAction::triggered, this, &AnimPlayer::StepForward);
+    connect(play_, &QAction::triggered, this, [this] { IsPlaying() ? Pause() : Play(); });
+    struct Neighbour {
+        QAction* action;
+        AnimAxis axis;
+        int step;
+    };
+    for (const Neighbour& n : {Neighbour{directionBack_, AnimAxis::kDirection, -1},
+                               Neighbour{directionNext_, AnimAxis::kDirection, +1},
+                               Neighbour{actionBack_, AnimAxis::kAction, -1},
+                               Neighbour{actionNext_, AnimAxis::kAction, +1}})
+        connect(n.action, &QAction::triggered, this, [this, n] {
+            if (const auto to = NeighbourAnimBlock(block_, n.axis, n.step, held_)) emit Wanted(*to);
+        });
+
+    auto button = [this](QAction* action) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(QStringLiteral("cmd") + action->objectName().mid(3));
+        b->setDefaultAction(action);
+        return b;
+    };
+    lblFrame_ = new QLabel(this);
+    lblFrame_->setObjectName(QStringLiteral("lblFrame"));
+    lblAnimName_ = new QLabel(this);
+    lblAnimName_->setObjectName(QStringLiteral("lblAnimName"));
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(button(back_));
+    frames->addWidget(button(play_));
+    frames->addWidget(button(next_));
+    frames->addSpacing(8);
+    frames->addWidget(lblFrame_);
+    frames->addStretch(1);
+    auto* names = new QHBoxLayout;
+    names->addWidget(lblAnimName_);
+    names->addSpacing(8);
+    names->addWidget(button(directionBack_));
+    names->addWidget(button(directionNext_));
+    names->addWidget(button(actionBack_));
+    names->addWidget(button(actionNext_));
+    names->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(frames);
+    layout->addLayout(names);
+    Stop();
+}
+
+QAction* AnimPlayer::Make(const char* name, const QString& text, const QString& caption, const char* key) {
+    auto* a = new QAction(text, this);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setIconText(caption);
+    a->setShortcut(QKeySequence(QString::fromLatin1(key)));
+    a->setToolTip(QStringLiteral("%1 (%2)").arg(text, a->shortcut().toString(QKeySequence::NativeText)));
+    addAction(a);
+    return a;
+}
+
+bool AnimPlayer::IsPlaying() const { return timer_->isActive(); }
+
+Status AnimPlayer::Load(std::int32_t block, ByteView bytes) {
+    Stop();
+    block_ = block;
+    ShowName();
+    show();
+    Result<Animation> decoded = DecodeAnimation(bytes);
+    if (decoded) animation_ = std::move(*decoded);
+    box_ = AnimCanvasBox(animation_);
+    separate_ = std::int64_t{box_.width()} * box_.height() > kLargestCanvas;
+    ShowFrame(0);
+    if (!decoded) {
+        lblFrame_->clear();
+        return decoded.error();
+    }
+    if (Frames() > 1) Play();
+    return {};
+}
+
+void AnimPlayer::Stop() {
+    Pause();
+    hide();
+    animation_ = {};
+    box_ = {};
+    frame_ = 0;
+    for (QAction* a : actions()) a->setEnabled(false);
+}
+
+void AnimPlayer::Play() {
+    if (Frames() < 2) return;
+    timer_->start();
+    play_->setIconText(QStringLiteral("Pause"));
+}
+
+void AnimPlayer::Pause() {
+    timer_->stop();
+    play_->setIconText(QStringLiteral("Play"));
+}
+
+void AnimPlayer::Step(int by) {
+    if (Frames() == 0) return;
+    const auto count = static_cast<std::int64_t>(Frames());
+    ShowFrame(static_cast<std::size_t>(((static_cast<std::int64_t>(frame_) + by) % count + count) % count));
+}
+
+void AnimPlayer::ShowFrame(std::size_t index) {
+    frame_ = index;
+    for (QAction* a : {play_, back_, next_}) a->setEnabled(Frames() > 1);
+    lblFrame_->setText(Frames() == 0 ? QStringLiteral("No frames")
+                                     : QStringLiteral("Frame %1 of %2").arg(index + 1).arg(Frames()));
+    if (Frames() == 0) return;
+    QRect box = separate_ ? AnimFrameBox(animation_.frames[index]) : box_;
+    if (box.isEmpty()) box = QRect(0, 0, 1, 1);  // frames without pixels keep the view open
+    view_.SetPicture(AnimCanvasFrame(animation_, index, box));
+}
+
+void AnimPlayer::ShowName() {
+    const std::optional<AnimName> name = AnimBlockName(block_);
+    lblAnimName_->setText(name ? QStringLiteral("Body %1, action %2, direction %3")
+                                     .arg(name->body)
+                                     .arg(name->action)
+                                     .arg(name->direction)
+                               : QString());
+    directionBack_->setEnabled(NeighbourAnimBlock(block_, AnimAxis::kDirection, -1, held_).has_value());
+    directionNext_->setEnabled(NeighbourAnimBlock(block_, AnimAxis::kDirection, +1, held_).has_value());
+    actionBack_->setEnabled(NeighbourAnimBlock(block_, AnimAxis::kAction, -1, held_).has_value());
+    actionNext_->setEnabled(NeighbourAnimBlock(block_, AnimAxis::kAction, +1, held_).has_value());
+}

@@ -1,0 +1,70 @@
+// The player of animation blocks in the information panel: the block's
+// frames one after another in the panel's picture view at a steady rate,
+// each placed by its anchor on one canvas so that the figure stands still;
+// play and pause, a step either way and the frame's number. Below, the
+// block's body, action and direction, with steps to the neighbouring
+// directions and actions the patch holds.
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+#include "codecs/anim_frames.h"
+#include "io/bytes.h"
+#include "io/result.h"
+
+class PictureView;
+class QAction;
+class QLabel;
+class QTimer;
+
+class AnimPlayer : public QWidget {
+    Q_OBJECT
+public:
+    // `held` tells which anim blocks the patch holds.
+    AnimPlayer(QWidget* parent, PictureView& view, std::function<bool(std::int32_t)> held);
+
+    // Shows anim block `block` and plays it from its first frame; or why its
+    // bytes do not decode, the view then left to the caller.
+    Status Load(std::int32_t block, ByteView bytes);
+    // Stops and hides the player.
+    void Stop();
+
+    std::size_t Frame() const { return frame_; }
+    std::size_t Frames() const { return animation_.frames.size(); }
+    bool IsPlaying() const;
+    // The canvas the frames share, with the anchor at 0, 0.
+    QRect Canvas() const { return box_; }
+
+    void Play();
+    void Pause();
+    void StepForward() { Step(+1); }
+    void StepBack() { Step(-1); }
+
+signals:
+    // The neighbouring anim block the user stepped to.
+    void Wanted(int block);
+
+private:
+    void Step(int by);
+    void ShowFrame(std::size_t index);
+    void ShowName();
+    // An action named `text`, shown on its button as `caption`, on `key`.
+    QAction* Make(const char* name, const QString& text, const QString& caption, const char* key);
+
+    PictureView& view_;
+    std::function<bool(std::int32_t)> held_;
+    QTimer* timer_;
+    QLabel* lblFrame_;
+    QLabel* lblAnimName_;
+    QAction *play_, *back_, *next_;
+    QAction *directionBack_, *directionNext_, *actionBack_, *actionNext_;
+    std::int32_t block_ = -1;
+    Animation animation_;
+    QRect box_;
+    // Centres too far apart for one canvas: each frame stands in its own box.
+    bool separate_ = false;
+    std::size_t frame_ = 0;
+};

@@ -1,0 +1,171 @@
+#include "app/picture_view.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QScrollArea>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "app/settings.h"
+
+namespace {
+constexpr std::array<int, 5> kZooms = {0, 1, 2, 4, 8};
+
+// Light squares behind transparent cells, as image editors draw them.
+void PaintCheckerboard(QImage& canvas) {
+    constexpr int kSquare = 8;
+    QPainter painter(&canvas);
+    painter.fillRect(canvas.rect(), QColor(0xFF, 0xFF, 0xFF));
+    for (int y = 0; y < canvas.height(); y += kSquare)
+        for (int x = (y / kSquare % 2) * kSquare; x < canvas.width(); x += 2 * kSquare)
+            painter.fillRect(x, y, kSquare, kSquare, QColor(0xD8, 0xD8, 0xD8));
+}
+}  // namespace
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("PictureView"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* zoomRow = new QHBoxLayout;
+    auto* group = new QButtonGroup(this);
+    const char* captions[] = {"Fit", "1\u00D7", "2\u00D7", "4\u00D7", "8\u00D7"};
+    for (std::size_t i = 0; i < kZooms.size(); ++i) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(i == 0 ? QStringLiteral("cmdZoomFit") : QStringLiteral("cmdZoom%1").arg(kZooms[i]));
+        b->setText(QString::fromUtf8(captions[i]));
+        b->setCheckable(true);
+        b->setAutoRaise(true);
+        group->addButton(b);
+        zoomRow->addWidget(b);
+        const int zoom = kZooms[i];
+        connect(b, &QToolButton::clicked, this, [this, zoom] { SetZoom(zoom); });
+        zoomButtons_[i] = b;
+    }
+    lblSize_ = new QLabel(this);
+    lblSize_->setObjectName(QStringLiteral("lblPictureSize"));
+    zoomRow->addSpacing(8);
+    zoomRow->addWidget(lblSize_);
+    zoomRow->addStretch(1);
+    layout->addLayout(zoomRow);
+    struct Key {
+        const char* name;
+        QKeySequence key;
+        void (PictureView::*run)();
+    };
+    for (const Key& k : {Key{"actZoomIn", QKeySequence::ZoomIn, &PictureView::ZoomIn},
+                         Key{"actZoomOut", QKeySequence::ZoomOut, &PictureView::ZoomOut},
+                         Key{"actZoomActual", QKeySequence(QStringLiteral("Ctrl+0")), nullptr}}) {
+        auto* a = new QAction(QString::fromLatin1(k.name), this);
+        a->setObjectName(QString::fromLatin1(k.name));
+        a->setShortcut(k.key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        if (k.run) connect(a, &QAction::triggered, this, k.run);
+        else connect(a, &QAction::triggered, this, [this] { SetZoom(1); });
+        addAction(a);
+    }
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->viewport()->installEventFilter(this);
+    picInfo_ = new QLabel(scroll_);
+    picInfo_->setObjectName(QStringLiteral("picInfo"));
+    picInfo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scroll_->setWidget(picInfo_);
+    scroll_->setWidgetResizable(false);
+    layout->addWidget(scroll_, 1);
+    const int stored = OpenSettingsStore()->value(kZoomKey, 0).toInt();
+    zoom_ = std::find(kZooms.begin(), kZooms.end(), stored) != kZooms.end() ? stored : 0;
+    Redraw();
+}
+
+void PictureView::SetPicture(const QImage& picture, std::optional<QRgb> transparent) {
+    picture_ = picture;
+    transparent_ = transparent;
+    lblSize_->setText(picture.isNull() ? QString()
+                                       : QStringLiteral("%1 \u00D7 %2 pixels").arg(picture.width()).arg(picture.height()));
+    Redraw();
+}
+
+void PictureView::Clear() { SetPicture(QImage()); }
+
+void PictureView::SetZoom(int zoom) {
+    zoom_ = zoom;
+    OpenSettingsStore()->setValue(kZoomKey, zoom_);
+    Redraw();
+}
+
+double PictureView::FitScale() const {
+    if (picture_.isNull()) return 1;
+    // The whole area, as it is once the picture fits and needs no scroll bars.
+    const QSize area = scroll_->maximumViewportSize();
+    if (area.width() <= 0 || area.height() <= 0) return 1;
+    const double scale = std::min(double(area.width()) / picture_.width(), double(area.height()) / picture_.height());
+    // Enlarged by whole steps, so that every picture pixel is equally large.
+    return scale >= 1 ? std::floor(scale) : scale;
+}
+
+double PictureView::Scale() const { return zoom_ == 0 ? FitScale() : zoom_; }
+
+void PictureView::Step(int direction) {
+    const double now = Scale();
+    std::optional<std::pair<double, int>> best;
+    for (int zoom : kZooms) {
+        const double s = zoom == 0 ? FitScale() : zoom;
+        if (direction > 0 ? s <= now : s >= now) continue;
+        if (!best || (direction > 0 ? s < best->first : s > best->first)) best = {s, zoom};
+    }
+    if (best) SetZoom(best->second);
+}
+
+QImage PictureView::Visible() const {
+    if (picture_.isNull()) return {};
+    QImage cells = picture_.convertToFormat(QImage::Format_ARGB32);
+    if (transparent_)
+        for (int y = 0; y < cells.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(cells.scanLine(y));
+            for (int x = 0; x < cells.width(); ++x)
+                if ((line[x] & 0xFFFFFFu) == (*transparent_ & 0xFFFFFFu)) line[x] = 0;
+        }
+    return cells;
+}
+
+QImage PictureView::Shown() const {
+    if (picture_.isNull()) return {};
+    const double scale = Scale();
+    const QSize size(std::max(1, int(picture_.width() * scale)), std::max(1, int(picture_.height() * scale)));
+    QImage canvas(size, QImage::Format_RGB32);
+    if (canvas.isNull()) return canvas;
+    PaintCheckerboard(canvas);
+    // A shrunk picture is smoothed: dropping whole lines would hide thin ones.
+    const QImage cells = Visible().scaled(size, Qt::IgnoreAspectRatio,
+                                          scale < 1 ? Qt::SmoothTransformation : Qt::FastTransformation);
+    QPainter(&canvas).drawImage(0, 0, cells);
+    return canvas;
+}
+
+void PictureView::Redraw() {
+    for (std::size_t i = 0; i < kZooms.size(); ++i) zoomButtons_[i]->setChecked(kZooms[i] == zoom_);
+    const QImage shown = Shown();
+    picInfo_->setPixmap(QPixmap::fromImage(shown));
+    picInfo_->resize(shown.size());
+}
+
+bool PictureView::eventFilter(QObject* watched, QEvent* event) {
+    // A fitted picture follows the area's size whenever it changes.
+    if (event->type() == QEvent::Resize && zoom_ == 0 && !picture_.isNull()) Redraw();
+    if (event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() > 0) ZoomIn();
+            else if (wheel->angleDelta().y() < 0) ZoomOut();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

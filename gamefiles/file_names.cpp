@@ -1,0 +1,76 @@
+#include "gamefiles/file_names.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include "gamefiles/client_folder.h"
+
+namespace {
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+bool IsNumber(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+// A usual name without its extension and its number: "staidx0.mul" -> "staidx".
+std::string_view Stem(std::string_view name) {
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && std::isdigit(static_cast<unsigned char>(name.back()))) name.remove_suffix(1);
+    return name;
+}
+
+// The usual index name of a lower-case data file name; "" when it has none.
+// The number after the stem carries over: statics2.mul is indexed by
+// staidx2.mul, anim4.mul by anim4.idx.
+std::string IndexName(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || name.substr(dot) != ".mul") return "";
+    const std::string_view stem = std::string_view(name).substr(0, dot);
+    for (int fileId = 0; fileId < 256; ++fileId) {
+        const UsualNames* names = UsualNamesOf(static_cast<std::uint8_t>(fileId));
+        if (!names || names->index.empty()) continue;
+        const std::string_view dataStem = Stem(names->data);
+        if (!stem.starts_with(dataStem) || !IsNumber(stem.substr(dataStem.size()))) continue;
+        return std::string(Stem(names->index)) + std::string(stem.substr(dataStem.size())) +
+               std::string(names->index.substr(names->index.find('.')));
+    }
+    return "";
+}
+}  // namespace
+
+std::optional<std::uint8_t> FileIdOfName(const std::string& fileName) {
+    // The longest usual stem the name starts with: "animdata" before "anim".
+    const std::string lower = Lower(fileName);
+    std::optional<std::uint8_t> found;
+    std::size_t longest = 0;
+    for (int fileId = 0; fileId < 256; ++fileId) {
+        const UsualNames* names = UsualNamesOf(static_cast<std::uint8_t>(fileId));
+        if (!names) continue;
+        for (std::string_view usual : {names->data, names->index}) {
+            const std::string_view stem = Stem(usual);
+            if (!stem.empty() && stem.size() > longest && lower.starts_with(stem)) {
+                found = static_cast<std::uint8_t>(fileId);
+                longest = stem.size();
+            }
+        }
+    }
+    return found;
+}
+
+std::string IndexBeside(const std::string& dataPath) {
+    const std::filesystem::path data(dataPath);
+    const std::string wanted = IndexName(Lower(data.filename().string()));
+    if (wanted.empty()) return "";
+    std::error_code error;
+    const std::filesystem::path folder = data.has_parent_path() ? data.parent_path() : ".";
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (Lower(it->path().filename().string()) == wanted && it->is_regular_file(error))
+            return (data.has_parent_path() ? folder / it->path().filename() : it->path().filename()).string();
+    return "";
+}

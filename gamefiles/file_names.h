@@ -1,0 +1,16 @@
+// What the usual names of the client's data files (the table of
+// UsualNamesOf) tell: the file type a name stands for ("gumpart.mul" holds
+// gumps) and the index that lies beside a data file ("art.mul" beside
+// "artidx.mul"), in any case.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The file type of a data or index file by its name, without its folder.
+std::optional<std::uint8_t> FileIdOfName(const std::string& fileName);
+
+// The path of the usual index of the data file at `dataPath` when such a file
+// lies in the same folder; "" when the name has no usual index or none is there.
+std::string IndexBeside(const std::string& dataPath);

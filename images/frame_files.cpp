@@ -1,0 +1,77 @@
+#include "images/frame_files.h"
+
+#include <filesystem>
+#include <vector>
+
+#include "codecs/anim_pictures.h"
+#include "images/frame_folder.h"
+#include "images/frame_pictures.h"
+#include "io/save_file.h"
+
+namespace {
+// Files saved into a folder readied for them. Unless kept, they are removed
+// again when it goes, and the folder too when it was made for them.
+class NewFiles {
+public:
+    NewFiles(std::string folder, bool made) : folder_(std::move(folder)), made_(made) {}
+    NewFiles(const NewFiles&) = delete;
+    NewFiles& operator=(const NewFiles&) = delete;
+    ~NewFiles() {
+        if (kept_) return;
+        std::error_code ec;
+        for (const std::string& path : saved_) std::filesystem::remove(path, ec);
+        if (made_) std::filesystem::remove(folder_, ec);  // only while empty
+    }
+    Status Save(const std::string& name, const Bytes& bytes) {
+        const std::string path = (std::filesystem::path(folder_) / name).string();
+        SaveFile file;
+        if (Status opened = file.Open(path); !opened) return opened;
+        file.Write(bytes);
+        if (Status done = file.Commit(); !done) return done;
+        saved_.push_back(path);
+        return {};
+    }
+    void Keep() { kept_ = true; }
+
+private:
+    std::string folder_;
+    bool made_;
+    bool kept_ = false;
+    std::vector<std::string> saved_;
+};
+}  // namespace
+
+Status SaveFrameFolder(const std::string& folder, const Animation& animation) {
+    const Result<bool> made = MakeFrameFolder(folder);
+    if (!made) return made.error();
+    NewFiles saved(folder, *made);
+    const std::vector<AnimFrame>& frames = animation.frames;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        files.push_back(FrameFileName(i, frames.size()));
+        const Result<Bytes> png = FramePng(SavedPicture(frames[i], animation.palette));
+        if (!png) return Error("Frame " + std::to_string(i) + ": " + png.error().message, png.error().code);
+        if (Status done = saved.Save(files.back(), *png); !done) return done;
+    }
+    const std::string json = FramesJsonText(animation, files);
+    if (Status done = saved.Save(kFramesJson, Bytes(json.begin(), json.end())); !done) return done;
+    saved.Keep();
+    return {};
+}
+
+Result<FramesBuilt> BuildFromFrameFolder(const std::string& folder) {
+    const Result<FrameFolder> read = ReadFrameFolder(folder);
+    if (!read) return read.error();
+    std::vector<RgbaPicture> pictures;
+    for (const std::string& file : read->files) {
+        Result<RgbaPicture> picture = LoadFramePicture((std::filesystem::path(folder) / file).string());
+        if (!picture) return picture.error();
+        pictures.push_back(std::move(*picture));
+    }
+    const Result<Animation> animation = AnimationFromPictures(FramePictures(*read, std::move(pictures)), read->palette);
+    if (!animation) return animation.error();
+    Result<Bytes> bytes = EncodeAnimation(*animation);
+    if (!bytes) return bytes.error();
+    return FramesBuilt{std::move(*bytes), animation->frames.size(),
+                       read->palette && animation->palette == *read->palette};
+}
