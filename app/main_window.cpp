@@ -140,6 +140,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
     connect(document_, &PatchDocument::BlocksChanged, this, &MainWindow::OnBlocksChanged);
     connect(document_, &PatchDocument::PathChanged, this, &MainWindow::UpdateCaption);
+    connect(document_, &PatchDocument::Failed, this,
+            [this](const QString& title, const QString& text) { CurrentPrompts().Message(this, text, title); });
     connect(document_, &PatchDocument::Stepped, this, [this](bool undone, const QString& name) {
         Report((undone ? QStringLiteral("Undone: %1") : QStringLiteral("Redone: %1")).arg(name));
     });
