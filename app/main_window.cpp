@@ -20,6 +20,7 @@
 #include "app/anim_player.h"
 #include "app/block_commands.h"
 #include "app/block_tree_model.h"
+#include "app/bake_dialog.h"
 #include "app/client_comparison.h"
 #include "app/export_dialog.h"
 #include "app/file_dialogs.h"
@@ -153,6 +154,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
     connect(document_, &PatchDocument::BlocksChanged, this, &MainWindow::OnBlocksChanged);
     connect(document_, &PatchDocument::PathChanged, this, &MainWindow::UpdateCaption);
+    connect(document_, &PatchDocument::Failed, this,
+            [this](const QString& title, const QString& text) { CurrentPrompts().Message(this, text, title); });
     connect(document_, &PatchDocument::Stepped, this, [this](bool undone, const QString& name) {
         Report((undone ? QStringLiteral("Undone: %1") : QStringLiteral("Redone: %1")).arg(name));
     });
@@ -202,6 +205,9 @@ void MainWindow::BuildMenus() {
     separator("mnuD2");
     item("mnuSave", QStringLiteral("&Save"), QKeySequence::Save, &MainWindow::Save);
     item("mnuSaveAs", QStringLiteral("Save &As..."), KeyOr(QKeySequence::SaveAs, "Ctrl+Shift+S"), &MainWindow::SaveAs);
+    QAction* bake = mnuFile->addAction(QStringLiteral("&Write into client files..."));
+    bake->setObjectName(QStringLiteral("mnuBake"));
+    connect(bake, &QAction::triggered, this, &MainWindow::ShowBake);
     separator("mnuD");
     item("mnuSettings", QStringLiteral("Se&ttings..."), QKeySequence(), &MainWindow::ShowSettings);
     separator("mnuD4");
@@ -324,6 +330,12 @@ void MainWindow::RemoveBlocksTheClientHas() {
     }
     if (document_->Run(QStringLiteral("Remove blocks the client already has"), std::move(edit)))
         Report(QStringLiteral("Removed %1 the client already has.").arg(Blocks(static_cast<std::int64_t>(removed))));
+}
+
+void MainWindow::ShowBake() {
+    BakeDialog dialog(this, document_->patch(), settings_.ClientFolder, settings_.ClientVerdata);
+    connect(&dialog, &BakeDialog::Reported, this, &MainWindow::Report);
+    CurrentPrompts().Exec(&dialog);
 }
 
 ImportDialog* MainWindow::ShowImport() {

@@ -67,6 +67,8 @@ public slots:
     bool Save();
     bool SaveAs();
     void ShowSettings();
+    // File -> "Write into client files...", modal.
+    void ShowBake();
     // Block -> "Remove blocks the client already has": one undoable step.
     void RemoveBlocksTheClientHas();
     // The import and export dialogs, shown without blocking the window; one

@@ -1,12 +1,10 @@
 #include "app/patch_document.h"
 
 #include <QAction>
-#include <QWidget>
 #include <memory>
 #include <new>
 
 #include "app/out_of_memory.h"
-#include "app/prompts.h"
 #include "gamefiles/package.h"
 
 class EditCommand : public QUndoCommand {
@@ -38,7 +36,16 @@ private:
 
 PatchDocument::PatchDocument(QObject* parent) : QObject(parent) {}
 
-QWidget* PatchDocument::Owner() const { return qobject_cast<QWidget*>(parent()); }
+template <class Fn>
+bool PatchDocument::Guarded(const QString& title, Fn&& step) {
+    try {
+        step();
+        return true;
+    } catch (const std::bad_alloc&) {
+        emit Failed(title, OutOfMemoryText());
+        return false;
+    }
+}
 
 void PatchDocument::Changed(const std::vector<RemovedMark>& settled) {
     // The patch has changed already and the history must follow it: running
@@ -49,9 +56,8 @@ void PatchDocument::Changed(const std::vector<RemovedMark>& settled) {
         emit BlocksChanged();
     } catch (const std::bad_alloc&) {
         for (auto& numbers : settled_) numbers.clear();
-        CurrentPrompts().Message(Owner(),
-                                 QStringLiteral("There is not enough memory to show the change. The patch holds it."),
-                                 QStringLiteral("Palindra"));
+        emit Failed(QStringLiteral("Palindra"),
+                    QStringLiteral("There is not enough memory to show the change. The patch holds it."));
     }
 }
 
@@ -70,13 +76,11 @@ void PatchDocument::Reset(Patch patch, std::string path) {
 bool PatchDocument::Run(const QString& name, PatchEdit edit) {
     if (edit.Empty()) return true;
     std::unique_ptr<EditCommand> command;
-    try {
-        command = std::make_unique<EditCommand>(*this, name, std::move(edit));
-        command->ApplyFirst();
-    } catch (const std::bad_alloc&) {
-        CurrentPrompts().Message(Owner(), OutOfMemoryText(), name);
+    if (!Guarded(name, [&] {
+            command = std::make_unique<EditCommand>(*this, name, std::move(edit));
+            command->ApplyFirst();
+        }))
         return false;
-    }
     undo_.push(command.release());
     return true;
 }
@@ -85,14 +89,14 @@ bool PatchDocument::Undo() {
     // A step that runs out of memory changes nothing and throws before the
     // stack moves, so the history stays in step with the patch.
     const QString name = undo_.undoText();
-    if (!undo_.canUndo() || !RunGuarded(Owner(), QStringLiteral("Undo"), [this] { undo_.undo(); })) return false;
+    if (!undo_.canUndo() || !Guarded(QStringLiteral("Undo"), [this] { undo_.undo(); })) return false;
     emit Stepped(true, name);
     return true;
 }
 
 bool PatchDocument::Redo() {
     const QString name = undo_.redoText();
-    if (!undo_.canRedo() || !RunGuarded(Owner(), QStringLiteral("Redo"), [this] { undo_.redo(); })) return false;
+    if (!undo_.canRedo() || !Guarded(QStringLiteral("Redo"), [this] { undo_.redo(); })) return false;
     emit Stepped(false, name);
     return true;
 }

@@ -18,7 +18,6 @@
 #include "io/patch_lock.h"
 
 class QAction;
-class QWidget;
 
 class PatchDocument : public QObject {
     Q_OBJECT
@@ -37,11 +36,11 @@ public:
     // the history; the document is not modified.
     void Reset(Patch patch, std::string path);
     // Makes `edit` one undoable step named `name` (shown as "Undo <name>").
-    // When memory runs out it says so and returns false: the patch and the
-    // history stay as they were.
+    // When memory runs out it reports Failed and returns false: the patch
+    // and the history stay as they were.
     bool Run(const QString& name, PatchEdit edit);
     // The Undo and Redo actions, showing the step's name. Out of memory, a
-    // step says so and leaves the patch and the history as they were.
+    // step reports Failed and leaves the patch and the history as they were.
     QAction* CreateUndoAction(QObject* parent);
     QAction* CreateRedoAction(QObject* parent);
     bool Undo();
@@ -68,11 +67,15 @@ signals:
     void PathChanged();
     // Undo (`undone`) or Redo took back or did again the step of that name.
     void Stepped(bool undone, const QString& name);
+    // A step could not be done, under the step's name; the window tells the user.
+    void Failed(const QString& title, const QString& text);
 
 private:
     friend class EditCommand;
     void Changed(const std::vector<RemovedMark>& settled);
-    QWidget* Owner() const;
+    // Runs `step`; out of memory reports Failed under `title` and returns false.
+    template <class Fn>
+    bool Guarded(const QString& title, Fn&& step);
 
     Patch patch_;
     std::string path_;

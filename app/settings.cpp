@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include <filesystem>
+
 #include "gamefiles/radarcol.h"
 #include "io/binary_io.h"
 
@@ -15,6 +17,7 @@ void Settings::Load() {
     TiledataPath = store->value(kTiledataPathKey).toString().toStdString();
     RadarcolPath = store->value(kRadarcolPathKey).toString().toStdString();
     ClientFolder = store->value(kClientFolderKey).toString().toStdString();
+    if (ClientFolder.empty() && !VerdataPath.empty()) ClientFolder = std::filesystem::path(VerdataPath).parent_path().string();
     ClientVerdata = store->value(kClientVerdataKey, true).toBool();
     if (!IsExistingFile(RadarcolPath)) return;
     if (Result<std::vector<std::int32_t>> colors = ReadRadarColors(RadarcolPath)) RadarColors = std::move(*colors);

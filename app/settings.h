@@ -16,8 +16,8 @@ std::unique_ptr<QSettings> OpenSettingsStore();
 inline constexpr char kVerdataPathKey[] = "VerdataPath";
 inline constexpr char kTiledataPathKey[] = "TiledataPath";
 inline constexpr char kRadarcolPathKey[] = "RadarcolPath";
-// The client folder patches are compared with (and baked into), and whether
-// its verdata.mul counts as what the client has.
+// The folder of the client's own files that a bake copies and patches are
+// compared with, and whether its verdata.mul counts as what the client has.
 inline constexpr char kClientFolderKey[] = "ClientFolder";
 inline constexpr char kClientVerdataKey[] = "ClientVerdataApplied";
 inline constexpr char kWindowGeometryKey[] = "WindowGeometry";
@@ -34,11 +34,12 @@ struct Settings {
     std::string VerdataPath;
     std::string TiledataPath;
     std::string RadarcolPath;
+    // The setting, else the folder of the verdata path.
     std::string ClientFolder;
     bool ClientVerdata = true;
     std::vector<std::int32_t> RadarColors = std::vector<std::int32_t>(65536, 0);
 
-    // Reads the paths and the client folder and, when the radarcol path names a file, the
+    // Reads the paths and, when the radarcol path names a file, the
     // radar colours; otherwise the colours loaded before stay.
     void Load();
 };

@@ -65,7 +65,8 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
         grid->addWidget(buttons[i], 2 * i + 1, 2);
         grid->addWidget(missing, 2 * i + 2, 1);
     }
-    // The client folder the patch is compared with.
+    // The client folder a bake copies and the patch is compared with; empty
+    // means the verdata's folder.
     auto* lblClient = Named(new QLabel(QStringLiteral("Client folder:"), this), "lblClientFolder");
     txtClientFolder_ = Named(new QLineEdit(store->value(kClientFolderKey).toString(), this), "txtClientFolder");
     auto* cmdGetClientFolder = BrowseButton(this, "cmdGetClientFolder");

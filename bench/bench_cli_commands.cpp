@@ -24,13 +24,20 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "gamefiles/package_names.h"
+#include "gamefiles/package_writer.h"
 #include "io/bytes.h"
+#include "patch/patch_file.h"
 
 extern char** environ;
 
 namespace {
-constexpr std::int64_t kMapBlocks = 393216, kMapBlockSize = 196;
+constexpr std::int64_t kMapBlocks = 393216;
 constexpr int kBaseEntries = 100000;
+// A client folder with a 100 MB art.mul and one with a 60 MB gump package,
+// and patches of 10,000 art blocks and of 100 gumps for them.
+constexpr int kArtEntries = 100000, kArtLength = 1000, kArtPatched = 10000;
+constexpr int kGumpEntries = 6000, kGumpLength = 10000, kGumpsPatched = 100;
 
 struct Run {
     double seconds = 0;
@@ -91,6 +98,33 @@ void MakeFiles(const ScratchDir& dir) {
     }
     head.insert(head.end(), data.begin(), data.end());
     WriteFileOrDie(dir / "base.mul", head);
+
+    Bytes art(static_cast<std::size_t>(kArtEntries) * kArtLength), artIndex(kArtEntries * 12);
+    for (auto& b : art) b = static_cast<std::uint8_t>(rng());
+    for (int i = 0; i < kArtEntries; ++i) {
+        PutLE32(&artIndex[static_cast<std::size_t>(i) * 12], static_cast<std::uint32_t>(i * kArtLength));
+        PutLE32(&artIndex[static_cast<std::size_t>(i) * 12 + 4], kArtLength);
+    }
+    WriteFileOrDie(dir / "artclient/art.mul", art);
+    WriteFileOrDie(dir / "artclient/artidx.mul", artIndex);
+    Patch artPatch, gumpPatch;
+    for (int i = 0; i < kArtPatched; ++i)
+        artPatch.Append(4, i * (kArtEntries / kArtPatched), Bytes(kArtLength + i % 7, static_cast<std::uint8_t>(i)), 0, 0);
+    if (!WritePatchFile(dir / "art.uop", artPatch)) std::exit(2);
+
+    PackageWriter gumps;
+    if (!gumps.Open(dir / "gumpclient/gumpartLegacyMUL.uop", 5, 1000)) std::exit(2);
+    Bytes gump(8 + kGumpLength);
+    for (int i = 0; i < kGumpEntries; ++i) {
+        PutLE32(gump.data(), 50);
+        PutLE32(gump.data() + 4, 50);
+        for (std::size_t k = 8; k < gump.size(); ++k) gump[k] = static_cast<std::uint8_t>(rng());
+        gumps.Add(LegacyName(SchemeOfFileId(12)->formats[0], static_cast<std::uint32_t>(i)), gump, 0);
+    }
+    if (!gumps.Commit()) std::exit(2);
+    for (int i = 0; i < kGumpsPatched; ++i)
+        gumpPatch.Append(12, i * (kGumpEntries / kGumpsPatched), Bytes(kGumpLength, static_cast<std::uint8_t>(i)), 40, 60);
+    if (!WritePatchFile(dir / "gumps.uop", gumpPatch)) std::exit(2);
 }
 
 long long FileSize(const std::string& path) {
@@ -118,6 +152,7 @@ int main(int argc, char** argv) {
     const std::string cli = argc > 1 ? argv[1] : PALINDRA_CLI_PATH;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
     ScratchDir dir;
+    Sh("mkdir -p '" + dir / "artclient" + "' '" + dir / "gumpclient" + "'");
     // A child makes the files: a spawned command starts with this process's
     // high-water mark, which must stay small.
     if (const pid_t maker = fork(); maker == 0) {
@@ -128,6 +163,7 @@ int main(int argc, char** argv) {
     }
     const std::string map0 = dir / "map0.mul", map0b = dir / "map0b.mul", base = dir / "base.mul";
     const std::string fresh = dir / "new.uop", mapUop = dir / "map.uop", out = dir / "out.mul", copy = dir / "copy";
+    const std::string copy2 = dir / "copy2", baked = dir / "baked";
     Spawn({cli, "import", mapUop, "0", map0});
     Spawn({cli, "export", mapUop, out, "--base", base});
 
@@ -143,6 +179,16 @@ int main(int argc, char** argv) {
         {"status map.uop DIR", {cli, "status", mapUop, dir / "."}, "",
          "'" + cli + "' list '" + mapUop + "' >/dev/null && cat '" + map0 + "' >/dev/null", 1.5, "-",
          "list + cat"},
+        {"bake art.uop (10,000 blocks, 100 MB art.mul)", {cli, "bake", dir / "art.uop", dir / "artclient", baked},
+         "rm -rf '" + baked + "'",
+         "cp '" + dir / "artclient/art.mul" + "' '" + copy + "' && cp '" + dir / "artclient/artidx.mul" + "' '" + copy2 +
+             "' && sync '" + copy + "' '" + copy2 + "' && sha256sum '" + copy + "' '" + copy2 + "' >/dev/null",
+         1.5, "-"},
+        {"bake gumps.uop (100 gumps, 60 MB package)", {cli, "bake", dir / "gumps.uop", dir / "gumpclient", baked},
+         "rm -rf '" + baked + "'",
+         "cp '" + dir / "gumpclient/gumpartLegacyMUL.uop" + "' '" + copy + "' && sync '" + copy + "' && sha256sum '" +
+             copy + "' >/dev/null",
+         1.5, "-"},
     };
     for (int r = 0; r < runs; ++r)
         for (Row& row : rows) {
@@ -161,9 +207,9 @@ int main(int argc, char** argv) {
         start = std::min(start, run.seconds);
     }
 
-    std::printf("%-40s %9s %9s %7s %7s %7s\n", "command", "seconds", "baseline", "ratio", "before", "target");
+    std::printf("%-46s %9s %9s %7s %7s %7s\n", "command", "seconds", "baseline", "ratio", "before", "target");
     for (const Row& row : rows)
-        std::printf("%-40s %9.3f %9.3f %6.2fx %7s %6.1fx  (%s)\n", row.what.c_str(), row.best.seconds,
+        std::printf("%-46s %9.3f %9.3f %6.2fx %7s %6.1fx  (%s)\n", row.what.c_str(), row.best.seconds,
                     row.bestBase.seconds, row.best.seconds / row.bestBase.seconds, row.earlier, row.target,
                     (row.baselineName.empty() ? row.baseline.substr(0, row.baseline.find(' ')) : row.baselineName).c_str());
     // The block data the import and the export hold: the map's bytes, and

@@ -38,6 +38,8 @@ inline constexpr const char* kJsonHelp =
     "               \"palette\": \"frames.json\"|\"pictures\"}\n"
     "  extract  {\"written\", \"bytes\"}     sound-to-wav  {\"written\", \"samples\"}     export  {\"written\"}\n"
     "  make-samples  {\"folder\", \"files\": [names]}\n"
+    "  bake    {\"files\": [{\"name\", \"replaced\", \"added\", \"removed\", \"leftOut\", \"size\", \"sha256\"}],\n"
+    "           \"leftOut\": [{\"fileId\", \"block\", \"file\", \"why\"}], \"notes\": [texts]}\n"
     "Errors stay on stderr as text.\n";
 
 void PrintJson(std::ostream& out, const Json& document);

@@ -32,7 +32,7 @@ Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Pa
                                                    std::ostream& err) {
     const Result<ClientFolder> folder = ClientFolder::Open(args.words[1]);
     if (!folder) return folder.error();
-    Result<std::vector<TypeStates>> judged = JudgePatch(patch, *folder, args.clientVerdata);
+    Result<std::vector<TypeStates>> judged = JudgePatch(patch, *folder, !args.ignoreClientVerdata);
     if (!judged) return judged;
     for (const TypeStates& type : *judged) {
         TypeCounts& c = counts[type.fileId];

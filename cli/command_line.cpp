@@ -18,7 +18,9 @@ constexpr OptionText kOptionTexts[] = {
     {kBlocksOption, "--blocks A-B", "only blocks numbered A to B"},
     {kSkipAbsentOption, "--skip-absent", "leaves out blocks without data"},
     {kClientVerdataOption, "--client-verdata WHAT",
-     "apply (the default): the client's verdata.mul lies over its data files; ignore: the data files alone"},
+     "apply (the default): the client's verdata.mul lies over its data files (bake writes it in first); "
+     "ignore: the data files alone"},
+    {kCompactOption, "--compact", "data files hold only what their live entries point at"},
 };
 
 // Takes an "A-B" range of numbers within min..max.
@@ -73,13 +75,14 @@ Result<CliArgs> ParseCommandLine(unsigned options, const std::vector<std::string
     if (options & kClientVerdataOption)
         app.add_option_function<std::string>(
                "--client-verdata",
-               [&args](const std::string& value) {
-                   if (value != "apply" && value != "ignore")
-                       throw CLI::ValidationError("--client-verdata takes apply or ignore, not '" + value + "'");
-                   args.clientVerdata = value == "apply";
+               [&args](const std::string& what) {
+                   if (what != "apply" && what != "ignore")
+                       throw CLI::ValidationError("--client-verdata takes apply or ignore, not '" + what + "'");
+                   args.ignoreClientVerdata = what == "ignore";
                })
             ->type_name("apply|ignore")
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    if (options & kCompactOption) app.add_flag("--compact", args.compact);
     app.add_option("words", args.words);
     app.allow_extras();
     const Status parsed = parser.Parse(words);

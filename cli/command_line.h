@@ -17,6 +17,7 @@ enum CliOption : unsigned {
     kBlocksOption = 4,      // --blocks A-B
     kSkipAbsentOption = 8,  // --skip-absent
     kClientVerdataOption = 16,  // --client-verdata apply|ignore
+    kCompactOption = 32,        // --compact
 };
 
 struct NumberRange {
@@ -30,7 +31,8 @@ struct CliArgs {
     std::optional<NumberRange> files, blocks;  // checked to lie within 0..255 and 0..2^31-1
     std::string filesText, blocksText;         // as typed, for messages
     bool skipAbsent = false;
-    bool clientVerdata = true;  // --client-verdata apply (the default) or ignore
+    bool ignoreClientVerdata = false;  // --client-verdata ignore
+    bool compact = false;
     bool json = false;
     bool help = false;
 };

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "cli/bake_command.h"
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
@@ -348,6 +349,12 @@ const std::vector<CliCommand>& CliCommands() {
          "paths relative to the manifest's folder) on one patch: all lines, or at the first failing line nothing "
          "is saved or exported.",
          "patch.uop build/patch.manifest", 0, ApplyCommand},
+        {"bake", "[--client-verdata apply|ignore] [--compact] PATCH.uop CLIENT_DIR OUT_DIR",
+         "Writes the patch into copies of the client's own files: OUT_DIR (missing or empty) receives the files that "
+         "change, under the client folder's spelling, verified before they are put in place. The client's "
+         "verdata.mul is baked first, and what cannot be baked stays in OUT_DIR/verdata.mul; blocks a file cannot "
+         "take are left out and named on stderr. Game data packages are written too.",
+         "patch.uop client/ shipped/", kClientVerdataOption | kCompactOption, BakeCommand},
         {"verify", "[--base BASE.mul] PATCH.uop VERDATA.mul",
          "Checks that a written verdata holds exactly what export of the patch writes: exit 0 when it does, 1 with "
          "one line per difference, 2 when it cannot tell.",

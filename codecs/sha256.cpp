@@ -1,5 +1,11 @@
 #include "codecs/sha256.h"
 
+#if defined(__x86_64__)
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -43,25 +49,105 @@ void Compress(std::array<std::uint32_t, 8>& h, const std::uint8_t* chunk) {
     const std::array<std::uint32_t, 8> add = {a, b, c, d, e, f, g, k};
     for (int i = 0; i < 8; ++i) h[i] += add[i];
 }
+
+#if defined(__x86_64__)
+// The processor's SHA instructions, where it has them: several times faster
+// than the rounds above on the whole chunks of a large file.
+bool HasShaInstructions() {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & (1u << 29)) != 0 && __get_cpuid(1, &a, &b, &c, &d) &&
+           (c & bit_SSE4_1) != 0 && (c & bit_SSSE3) != 0;
+}
+
+__attribute__((target("sha,sse4.1,ssse3"))) void CompressWithShaInstructions(std::array<std::uint32_t, 8>& h,
+                                                                             const std::uint8_t* chunks,
+                                                                             std::size_t count) {
+    const __m128i bigEndian = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+    // The state as the instructions hold it: ABEF and CDGH.
+    __m128i abcd = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&h[0])), 0xB1);
+    __m128i efgh = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&h[4])), 0x1B);
+    __m128i abef = _mm_alignr_epi8(abcd, efgh, 8);
+    __m128i cdgh = _mm_blend_epi16(efgh, abcd, 0xF0);
+    for (; count > 0; --count, chunks += 64) {
+        const __m128i savedAbef = abef, savedCdgh = cdgh;
+        __m128i w[4];  // the last four groups of four message words
+        for (int i = 0; i < 16; ++i) {
+            __m128i& m = w[i % 4];
+            if (i < 4) {
+                m = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(chunks + 16 * i)), bigEndian);
+            } else {
+                const __m128i& last = w[(i + 3) % 4];
+                const __m128i sum = _mm_add_epi32(_mm_sha256msg1_epu32(m, w[(i + 1) % 4]),
+                                                  _mm_alignr_epi8(last, w[(i + 2) % 4], 4));
+                m = _mm_sha256msg2_epu32(sum, last);
+            }
+            __m128i k = _mm_add_epi32(m, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&kRound[4 * i])));
+            cdgh = _mm_sha256rnds2_epu32(cdgh, abef, k);
+            abef = _mm_sha256rnds2_epu32(abef, cdgh, _mm_shuffle_epi32(k, 0x0E));
+        }
+        abef = _mm_add_epi32(abef, savedAbef);
+        cdgh = _mm_add_epi32(cdgh, savedCdgh);
+    }
+    const __m128i feba = _mm_shuffle_epi32(abef, 0x1B);
+    const __m128i dchg = _mm_shuffle_epi32(cdgh, 0xB1);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&h[0]), _mm_blend_epi16(feba, dchg, 0xF0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&h[4]), _mm_alignr_epi8(dchg, feba, 8));
+}
+#endif
+
+// Whole chunks; the padded tail always takes the portable rounds, so every
+// digest runs through both where the processor has the instructions.
+void CompressChunks(std::array<std::uint32_t, 8>& h, const std::uint8_t* chunks, std::size_t count) {
+#if defined(__x86_64__)
+    static const bool instructions = HasShaInstructions();
+    if (instructions) {
+        CompressWithShaInstructions(h, chunks, count);
+        return;
+    }
+#endif
+    for (std::size_t i = 0; i < count; ++i) Compress(h, chunks + 64 * i);
+}
 }  // namespace
 
-std::string Sha256Hex(ByteView bytes) {
-    std::array<std::uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                                      0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+Sha256::Sha256()
+    : h_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
+
+void Sha256::Update(ByteView bytes) {
+    if (bytes.empty()) return;  // an empty view may hold no pointer at all
+    length_ += bytes.size();
+    if (pendingSize_ > 0) {
+        const std::size_t take = std::min(bytes.size(), pending_.size() - pendingSize_);
+        std::memcpy(pending_.data() + pendingSize_, bytes.data(), take);
+        pendingSize_ += take;
+        bytes = bytes.subspan(take);
+        if (pendingSize_ < pending_.size()) return;
+        Compress(h_, pending_.data());
+        pendingSize_ = 0;
+    }
     const std::size_t whole = bytes.size() / 64 * 64;
-    for (std::size_t at = 0; at < whole; at += 64) Compress(h, bytes.data() + at);
+    CompressChunks(h_, bytes.data(), whole / 64);
+    std::memcpy(pending_.data(), bytes.data() + whole, bytes.size() - whole);
+    pendingSize_ = bytes.size() - whole;
+}
+
+std::string Sha256::Hex() {
     // The tail, a 1 bit, zeros, and the length in bits: one or two chunks.
     std::array<std::uint8_t, 128> tail{};
-    const std::size_t rest = bytes.size() - whole;
-    if (rest > 0) std::memcpy(tail.data(), bytes.data() + whole, rest);
-    tail[rest] = 0x80;
-    const std::size_t end = rest < 56 ? 64 : 128;
-    const std::uint64_t bits = static_cast<std::uint64_t>(bytes.size()) * 8;
+    std::memcpy(tail.data(), pending_.data(), pendingSize_);
+    tail[pendingSize_] = 0x80;
+    const std::size_t end = pendingSize_ < 56 ? 64 : 128;
+    const std::uint64_t bits = length_ * 8;
     for (int i = 0; i < 8; ++i) tail[end - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    for (std::size_t at = 0; at < end; at += 64) Compress(h, tail.data() + at);
+    for (std::size_t at = 0; at < end; at += 64) Compress(h_, tail.data() + at);
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
-    for (const std::uint32_t word : h)
+    for (const std::uint32_t word : h_)
         for (int shift = 28; shift >= 0; shift -= 4) out += kHex[(word >> shift) & 15];
     return out;
+}
+
+std::string Sha256Hex(ByteView bytes) {
+    Sha256 hash;
+    hash.Update(bytes);
+    return hash.Hex();
 }

@@ -148,6 +148,11 @@ int main(int argc, char** argv) {
         Check(package.Commit());
         Put(dir, "package", "v" + std::to_string(version), FileBytes(scratch));
     }
+    // bake_package: a kind, a version, a table size, entries, then patch blocks.
+    for (std::uint8_t kind = 0; kind < 5; ++kind) {
+        Bytes seed = {kind, 1, 2, 6, 0, 0, 3, 9, 9, 9, 1, 2, 0, 5, 4, 7, 7, 7, 7, 0, 1, 3, 2, 8, 8, 1, 1};
+        Put(dir, "bake_package", "kind" + std::to_string(kind), seed);
+    }
     fs::remove(scratch);
     return 0;
 }

@@ -84,6 +84,10 @@ FittedBlock FitWholeFile(std::int32_t n, const BlockData& block) {
 
 FittedBlock FitPackage(std::uint8_t fileId, std::int32_t n, const BlockData& block, const ClientBlock& client) {
     if (fileId == kMap) return FitSlot(fileId, ClientForm::kPackage, n, block, client);
+    // Readers find entries by the names of indices up to the scheme's last.
+    if (const LegacyScheme* scheme = SchemeOfFileId(fileId); scheme && n > static_cast<std::int64_t>(scheme->lastIndex))
+        return Unfitting(Unfit::kTooFar, std::string(client.source) + " names its entries up to index " +
+                                             std::to_string(scheme->lastIndex) + " only");
     if (!block.bytes.empty() && fileId == kGumps &&
         (static_cast<std::uint16_t>(block.flagA) == 0 || static_cast<std::uint16_t>(block.flagB) == 0))
         return Unfitting(Unfit::kEmptyGump, "a gump of width " + std::to_string(static_cast<std::uint16_t>(block.flagB)) +
@@ -108,6 +112,9 @@ FittedBlock FitBlock(std::uint8_t fileId, ClientForm form, std::int32_t n, const
     if (form == ClientForm::kPackage) return FitPackage(fileId, n, block, client);
     if (fileId == kFiles) return FitWholeFile(n, block);
     if (FileTypes()[fileId].fixedBlockSize > 0) return FitSlot(fileId, form, n, block, client);
+    if (n >= kMaxIndexEntries)
+        return Unfitting(Unfit::kTooFar,
+                         "its number lies past the " + std::to_string(kMaxIndexEntries) + " entries an index may grow to");
     FittedBlock f;
     f.bytes = block.bytes;
     return f;

@@ -30,7 +30,12 @@ enum class Unfit {
     kEmptyGump,    // a gump of width or height 0: a package reads it as a placeholder
     kMultiRows,    // a multi block that is not whole 16-byte rows cannot become a package's record
     kNoWholeFile,  // a block of kFiles that stands for no whole file
+    kTooFar,       // a number past what an index may grow to, or past the names a package's readers try
 };
+
+// Index entries a bake may make an index grow to: a block past them would
+// make an index of hundreds of megabytes out of a typing error.
+inline constexpr std::int32_t kMaxIndexEntries = 1 << 22;
 
 struct FittedBlock {
     FittedBlock() = default;

@@ -21,14 +21,23 @@ Result<TiledataLayout> TiledataLayoutOf(std::int64_t size, const std::string& pa
     return takeNewer ? kTiledataNewer : kTiledataOlder;
 }
 
+Result<BlockCut> CutOfFile(std::uint8_t fileId, std::int64_t size, const std::string& path) {
+    if (fileId != kTiledata) return BlockCut::Fixed(FileTypes()[fileId].fixedBlockSize);
+    const Result<TiledataLayout> layout = TiledataLayoutOf(size, path);
+    if (!layout) return layout.error();
+    return BlockCut{kTiledataLandGroups, layout->landGroup, layout->staticGroup};
+}
+
 Status OpenDataFile(DataFile& file, std::uint8_t fileId, const std::string& dataPath, const std::string& indexPath) {
+    if (FileTypes()[fileId].fixedBlockSize <= 0) return file.Open(dataPath, indexPath);
+    // Only tiledata's cut depends on the file's size.
+    std::int64_t size = 0;
     if (fileId == kTiledata) {
         InputFile probe;
         if (Status opened = probe.Open(dataPath); !opened) return opened;
-        const Result<TiledataLayout> layout = TiledataLayoutOf(probe.Size(), dataPath);
-        if (!layout) return layout.error();
-        return file.OpenCut(dataPath, {kTiledataLandGroups, layout->landGroup, layout->staticGroup});
+        size = probe.Size();
     }
-    const std::int32_t fixed = FileTypes()[fileId].fixedBlockSize;
-    return fixed > 0 ? file.OpenCut(dataPath, BlockCut::Fixed(fixed)) : file.Open(dataPath, indexPath);
+    const Result<BlockCut> cut = CutOfFile(fileId, size, dataPath);
+    if (!cut) return cut.error();
+    return file.OpenCut(dataPath, *cut);
 }

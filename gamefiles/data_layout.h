@@ -26,6 +26,11 @@ inline constexpr TiledataLayout kTiledataNewer{964, 1316};
 // Refused when the size fits neither; `path` names the file in the message.
 Result<TiledataLayout> TiledataLayoutOf(std::int64_t size, const std::string& path);
 
+// How a data file without index of `fileId` and `size` bytes is cut: fixed
+// blocks, or tiledata's groups in the layout its size shows (refused as
+// TiledataLayoutOf refuses, naming `path`).
+Result<BlockCut> CutOfFile(std::uint8_t fileId, std::int64_t size, const std::string& path);
+
 // Opens a data file (and its index when its type has one) cut as its file
 // ID's blocks are.
 Status OpenDataFile(DataFile& file, std::uint8_t fileId, const std::string& dataPath, const std::string& indexPath);

@@ -16,10 +16,6 @@ constexpr std::uint64_t kSlotsPerRead = 1024;
 // Deflate cannot expand data more than about 1032 times.
 constexpr std::uint64_t kMaxInflateRatio = 1032;
 
-std::uint64_t GetLE64(const std::uint8_t* p) {
-    return GetLE32(p) | (static_cast<std::uint64_t>(GetLE32(p + 4)) << 32);
-}
-
 std::string Hex(std::uint64_t v) {
     std::ostringstream s;
     s << "0x" << std::hex << std::uppercase << v;
@@ -39,7 +35,7 @@ Error Package::Refuse(std::uint64_t offset, const std::string& what) {
     file_.Close();
     entries_.clear();
     byHash_.clear();
-    tableCount_ = 0;
+    tables_.clear();
     return refused;
 }
 
@@ -47,13 +43,14 @@ Status Package::Open(const std::string& path) {
     file_.Close();
     entries_.clear();
     byHash_.clear();
-    tableCount_ = 0;
+    tables_.clear();
     if (Status opened = file_.Open(path); !opened) return opened;
     const auto size = static_cast<std::uint64_t>(file_.Size());
     std::array<std::uint8_t, kHeaderSize> header{};
     if (size < kHeaderSize || !file_.Fills(0, header)) return Refuse(0, "the file is shorter than the 40-byte header");
     if (GetLE32(&header[0]) != kPackageMagic) return Refuse(0, "the magic \"MYP\\0\" is missing");
     version_ = GetLE32(&header[4]);
+    capacity_ = GetLE32(&header[20]);
     if (version_ != 4 && version_ != 5) return Refuse(4, "unknown version " + std::to_string(version_));
     if (Status read = ReadTables(GetLE64(&header[12])); !read) return read;
     return IndexByHash();
@@ -69,7 +66,6 @@ Status Package::ReadTables(std::uint64_t first) {
             return Refuse(link, "the table offset " + std::to_string(table) + " lies outside the file");
         if (!visited.insert(table).second)
             return Refuse(link, "the table chain loops back to the table at " + std::to_string(table));
-        ++tableCount_;
         if (Status read = ReadTable(table); !read) return read;
         std::array<std::uint8_t, 8> next{};
         if (!file_.Fills(static_cast<std::int64_t>(table + 4), next)) return Refuse(table, "a read failed");
@@ -100,6 +96,7 @@ Status Package::ReadTable(std::uint64_t table) {
     const std::uint64_t slots = GetLE32(countBytes.data());
     if (slots > (size - table - kTableHeaderSize) / kSlotSize)
         return Refuse(table, std::to_string(slots) + " slots run past the end of the file");
+    tables_.push_back({table, static_cast<std::uint32_t>(slots)});
 
     std::vector<std::uint8_t> raw;
     for (std::uint64_t first = 0; first < slots; first += kSlotsPerRead) {

@@ -24,6 +24,12 @@ struct PackageEntry {
     std::uint16_t flag = 0;
 };
 
+// A block table: where it lies and how many slot records it counts.
+struct PackageTable {
+    std::uint64_t offset = 0;
+    std::uint32_t slotCount = 0;
+};
+
 // "MYP\0", the first four bytes of every package.
 inline constexpr std::uint32_t kPackageMagic = 0x0050594D;
 
@@ -39,7 +45,11 @@ public:
     const std::string& Path() const { return file_.Path(); }
     std::int64_t Size() const { return file_.Size(); }
     std::uint32_t Version() const { return version_; }
-    std::size_t TableCount() const { return tableCount_; }
+    std::size_t TableCount() const { return tables_.size(); }
+    // The tables in the order of their chain.
+    const std::vector<PackageTable>& Tables() const { return tables_; }
+    // The header's slots per table: a hint for writers, no limit.
+    std::uint32_t Capacity() const { return capacity_; }
     // The live entries in table order.
     const std::vector<PackageEntry>& Entries() const { return entries_; }
     // The live entry with this name hash, or nullptr.
@@ -57,7 +67,8 @@ private:
 
     InputFile file_;
     std::uint32_t version_ = 0;
-    std::size_t tableCount_ = 0;
+    std::uint32_t capacity_ = 0;
+    std::vector<PackageTable> tables_;
     std::vector<PackageEntry> entries_;
     std::vector<std::uint32_t> byHash_;  // positions in entries_, ordered by hash
 };

@@ -11,12 +11,18 @@ constexpr char kHousingName[] = "build/multicollection/housing.bin";
 
 std::vector<const PackageEntry*> EntriesByIndex(const Package& package, const LegacyScheme& scheme) {
     std::vector<const PackageEntry*> byIndex;
-    if (package.Entries().empty()) return byIndex;
-    for (std::uint32_t i = 0; i <= scheme.lastIndex; ++i)
+    // Names are tried until every entry was found: most packages end long
+    // before the scheme's last index.
+    std::vector<bool> found(package.Entries().size());
+    std::size_t unfound = found.size();
+    for (std::uint32_t i = 0; i <= scheme.lastIndex && unfound > 0; ++i)
         for (const std::string& format : scheme.formats)
             if (const PackageEntry* e = package.Find(PackageNameHash(LegacyName(format, i)))) {
                 byIndex.resize(i + 1, nullptr);
                 byIndex[i] = e;
+                const auto at = static_cast<std::size_t>(e - package.Entries().data());
+                unfound -= !found[at];
+                found[at] = true;
                 break;
             }
     return byIndex;

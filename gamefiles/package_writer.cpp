@@ -11,18 +11,41 @@
 
 namespace {
 constexpr std::size_t kHeaderSize = 40;
-constexpr std::size_t kSlotSize = 34;
-constexpr std::size_t kEntryHeaderV4 = 12;
-
-void PutLE64(std::uint8_t* p, std::uint64_t v) {
-    PutLE32(p, static_cast<std::uint32_t>(v));
-    PutLE32(p + 4, static_cast<std::uint32_t>(v >> 32));
-}
+constexpr std::array<std::uint8_t, 12> kEntryHeaderV4 = {3, 0, 8, 0};
 
 std::uint32_t Adler(ByteView bytes) {
     return static_cast<std::uint32_t>(adler32(adler32(0, nullptr, 0), bytes.data(), static_cast<uInt>(bytes.size())));
 }
 }  // namespace
+
+StoredEntry StoreEntry(ByteView payload, std::uint16_t flag) {
+    StoredEntry e;
+    e.flag = flag;
+    if (flag == 3) {
+        const Bytes staged = ApplySecondStage(payload);
+        e.decodedSize = static_cast<std::uint32_t>(staged.size());
+        e.stored = Deflate(staged);
+    } else {
+        e.decodedSize = static_cast<std::uint32_t>(payload.size());
+        e.stored = flag == 1 ? Deflate(payload) : Bytes(payload.begin(), payload.end());
+    }
+    return e;
+}
+
+ByteView EntryHeader(std::uint32_t version) { return version == 4 ? ByteView(kEntryHeaderV4) : ByteView(); }
+
+PackageSlotRecord SlotRecord(std::uint64_t offset, std::uint32_t version, const StoredEntry& entry, std::uint64_t hash) {
+    const ByteView header = EntryHeader(version);
+    PackageSlotRecord r{};
+    PutLE64(&r[0], offset);
+    PutLE32(&r[8], static_cast<std::uint32_t>(header.size()));
+    PutLE32(&r[12], static_cast<std::uint32_t>(entry.stored.size()));
+    PutLE32(&r[16], entry.decodedSize);
+    PutLE64(&r[20], hash);
+    PutLE32(&r[28], header.empty() ? Adler(entry.stored) : Adler(header));
+    PutLE16(&r[32], entry.flag);
+    return r;
+}
 
 Status PackageWriter::Open(const std::string& path, std::uint32_t version, std::uint32_t slotsPerTable) {
     version_ = version;
@@ -47,15 +70,7 @@ void PackageWriter::Add(const std::string& name, ByteView payload, std::uint16_t
 void PackageWriter::AddHashed(std::uint64_t hash, ByteView payload, std::uint16_t flag) {
     Pending p;
     p.hash = hash;
-    p.flag = flag;
-    if (flag == 3) {
-        const Bytes staged = ApplySecondStage(payload);
-        p.decodedSize = static_cast<std::uint32_t>(staged.size());
-        p.stored = Deflate(staged);
-    } else {
-        p.decodedSize = static_cast<std::uint32_t>(payload.size());
-        p.stored = flag == 1 ? Deflate(payload) : Bytes(payload.begin(), payload.end());
-    }
+    p.entry = StoreEntry(payload, flag);
     pending_.push_back(std::move(p));
     ++entryCount_;
     if (pending_.size() == slotsPerTable_) WriteTable();
@@ -75,30 +90,22 @@ void PackageWriter::WriteTable() {
     file_.WriteAt(linkAt_, link);
     linkAt_ = static_cast<std::int64_t>(table) + 4;
 
-    const std::size_t headerLength = version_ == 4 ? kEntryHeaderV4 : 0;
-    Bytes records(12 + pending_.size() * kSlotSize, 0);
+    const ByteView entryHeader = EntryHeader(version_);
+    Bytes records(12 + pending_.size() * kPackageSlotSize, 0);
     PutLE32(&records[0], static_cast<std::uint32_t>(pending_.size()));
     std::uint64_t at = table + records.size();
     for (std::size_t i = 0; i < pending_.size(); ++i) {
         const Pending& p = pending_[i];
         if (p.empty) continue;
-        std::uint8_t* r = &records[12 + i * kSlotSize];
-        std::array<std::uint8_t, kEntryHeaderV4> entryHeader{3, 0, 8, 0};
-        PutLE64(r, at);
-        PutLE32(r + 8, static_cast<std::uint32_t>(headerLength));
-        PutLE32(r + 12, static_cast<std::uint32_t>(p.stored.size()));
-        PutLE32(r + 16, p.decodedSize);
-        PutLE64(r + 20, p.hash);
-        PutLE32(r + 28, headerLength ? Adler(entryHeader) : Adler(p.stored));
-        PutLE16(r + 32, p.flag);
-        at += headerLength + p.stored.size();
+        const PackageSlotRecord r = SlotRecord(at, version_, p.entry, p.hash);
+        std::copy(r.begin(), r.end(), &records[12 + i * kPackageSlotSize]);
+        at += entryHeader.size() + p.entry.stored.size();
     }
     file_.Write(records);
     for (const Pending& p : pending_) {
         if (p.empty) continue;
-        const std::array<std::uint8_t, kEntryHeaderV4> entryHeader{3, 0, 8, 0};
-        if (headerLength) file_.Write(entryHeader);
-        file_.Write(p.stored);
+        file_.Write(entryHeader);
+        file_.Write(p.entry.stored);
     }
     pending_.clear();
 }

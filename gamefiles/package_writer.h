@@ -3,12 +3,32 @@
 // with the second stage under zlib (3).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "io/bytes.h"
 #include "io/save_file.h"
+
+inline constexpr std::size_t kPackageSlotSize = 34;
+using PackageSlotRecord = std::array<std::uint8_t, kPackageSlotSize>;
+
+// An entry as a package stores it: compressed as its flag (0, 1 or 3) says.
+struct StoredEntry {
+    Bytes stored;
+    std::uint32_t decodedSize = 0;
+    std::uint16_t flag = 0;
+};
+StoredEntry StoreEntry(ByteView payload, std::uint16_t flag);
+
+// The entry header written in front of an entry's stored bytes: 12 bytes in
+// version 4 files (3, 8 and a timestamp of 0), none in version 5.
+ByteView EntryHeader(std::uint32_t version);
+// The slot record of `entry`, named by `hash`, whose entry header starts at
+// `offset`: the checksum is the Adler-32 of the entry header where there is
+// one, else of the stored bytes.
+PackageSlotRecord SlotRecord(std::uint64_t offset, std::uint32_t version, const StoredEntry& entry, std::uint64_t hash);
 
 class PackageWriter {
 public:
@@ -27,9 +47,7 @@ public:
 private:
     struct Pending {
         std::uint64_t hash = 0;
-        Bytes stored;
-        std::uint32_t decodedSize = 0;
-        std::uint16_t flag = 0;
+        StoredEntry entry;
         bool empty = false;
     };
     void WriteTable();

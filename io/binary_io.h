@@ -33,6 +33,8 @@ public:
     bool Fills(std::int64_t offset, std::span<std::uint8_t> out) const;
 
 private:
+    friend class SaveFile;  // copies from the file without reading it into memory
+
     int fd_ = -1;
     std::int64_t size_ = 0;
     std::string path_;

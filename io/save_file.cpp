@@ -16,6 +16,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "io/binary_io.h"
+
 namespace {
 // Writes go out in pieces of this size: few system calls, little memory.
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
@@ -119,7 +121,7 @@ void RemovedOnSignal::RemoveAllArmed() {
     for (const RemovedOnSignal* f = armedFiles; f; f = f->next_) {
         struct stat st {};
         if (!f->unless_.empty() && (::stat(f->unless_.c_str(), &st) == 0 || errno != ENOENT)) continue;
-        ::unlink(f->path_.c_str());
+        if (::unlink(f->path_.c_str()) != 0 && errno == EISDIR) ::rmdir(f->path_.c_str());
     }
 }
 
@@ -283,6 +285,36 @@ void SaveFile::Write(std::span<const std::uint8_t> bytes) {
         return;
     }
     buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+}
+
+void SaveFile::Copy(const InputFile& from, std::int64_t offset, std::int64_t length) {
+    if (fd_ < 0 || finished_ || !error_.empty() || length <= 0 || !Flush()) return;
+    const std::string unread = "'" + from.Path() + "' could not be read to the end";
+    loff_t at = offset;
+    while (length > 0) {
+        const ssize_t n = ::copy_file_range(from.fd_, &at, fd_, nullptr,
+                                            static_cast<std::size_t>(std::min<std::int64_t>(length, 1 << 30)), 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) {
+            Fail(unread);
+            return;
+        }
+        if (n < 0) break;  // not offered between these files: copied through memory below
+        length -= n;
+        written_ += n;
+    }
+    std::vector<std::uint8_t> piece(static_cast<std::size_t>(std::min<std::int64_t>(length, kBufferSize)));
+    while (length > 0) {
+        const auto want = static_cast<std::size_t>(std::min<std::int64_t>(length, kBufferSize));
+        const Result<std::size_t> n = from.ReadAt(at, std::span(piece.data(), want));
+        if (!n || *n == 0) {
+            Fail(unread);
+            return;
+        }
+        if (!WriteAll(piece.data(), *n)) return;
+        at += static_cast<loff_t>(*n);
+        length -= static_cast<std::int64_t>(*n);
+    }
 }
 
 void SaveFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {

@@ -15,9 +15,12 @@
 
 #include "io/result.h"
 
+class InputFile;
+
 // A file that a signal removes before the process ends, while it is armed
 // (see RemoveTemporaryFilesOnSignals). With `unless` given, it is removed
-// only when no file `unless` exists at that moment.
+// only when no file `unless` exists at that moment. A folder is removed when
+// it is empty by then (files armed after it go first).
 class RemovedOnSignal {
 public:
     RemovedOnSignal() = default;
@@ -69,7 +72,12 @@ public:
     // data: pieces lying end to end in memory go out together, straight from
     // there, and only short runs are copied through the buffer.
     void WriteKept(std::span<const std::uint8_t> bytes);
-    // Overwrites bytes already written (for headers completed at the end).
+    // Appends `length` bytes of `from` from `offset`, copied by the kernel
+    // (or the file system itself) where it offers copy_file_range, else
+    // through a small buffer: memory does not grow with the file.
+    void Copy(const InputFile& from, std::int64_t offset, std::int64_t length);
+    // Overwrites bytes already written (for headers completed at the end), or
+    // writes past the end.
     void WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes);
     std::int64_t Position() const {
         return written_ + static_cast<std::int64_t>(buffer_.size() + kept_.size());
@@ -79,6 +87,8 @@ public:
     Status Finish();
     // Finishes, checks the target again, renames over it and flushes the folder.
     Status Commit();
+    // The new file until it replaces the target, for reading it back first.
+    const std::string& TemporaryPath() const { return temp_; }
 
 private:
     friend class SaveSet;

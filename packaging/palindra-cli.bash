@@ -2,7 +2,7 @@
 _palindra_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local commands="list insert extract export import gump-to-bmp bmp-to-gump anim-to-png png-to-anim compare add-file
-                    remove set-flags apply verify diff info types sound-to-wav package make-samples status prune"
+                    remove set-flags apply bake verify diff info types sound-to-wav package make-samples status prune"
     local types="map statics art anim sound texmaps gumps multis skills tiledata animdata hues files"
     # The command is the first word that is not an option; options may stand anywhere after it.
     local command="" position=0 i word ended=""
@@ -45,6 +45,7 @@ _palindra_cli() {
         import) options="$options --files --blocks --skip-absent" ;;
         export | verify) options="$options --base" ;;
         status | prune) options="$options --client-verdata" ;;
+        bake) options="$options --client-verdata --compact" ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         return

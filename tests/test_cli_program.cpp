@@ -62,6 +62,9 @@ TEST(CliProgram, Sha256MatchesQtAcrossEveryPaddingLength) {
         ASSERT_EQ(Sha256Hex({bytes.data(), n}), q.toHex().toStdString()) << n << " bytes";
     }
     EXPECT_EQ(Sha256Hex({}), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    Sha256 pieces;  // the same over bytes given in pieces of every size
+    for (std::size_t at = 0, n = 0; at < bytes.size(); at += n++) pieces.Update(ByteView(bytes).subspan(at, std::min(n, bytes.size() - at)));
+    EXPECT_EQ(pieces.Hex(), Sha256Hex(bytes));
 }
 
 TEST(CliProgram, StartsWithoutQtAndRunsPictureCommandsInItsHelper) {

@@ -243,6 +243,36 @@ TEST(HostileFiles, InterruptedCommandsLeaveNothingAndTheNextSaveRemovesWhatAKill
     EXPECT_TRUE(std::filesystem::exists(live));
 }
 
+// A bake stopped while it writes or reads back leaves the output folder as
+// it was: gone when the bake made it, empty when it was there.
+TEST(HostileFiles, AnInterruptedBakeLeavesTheOutputFolderAsItWas) {
+    TempDir d;
+    std::filesystem::create_directories(d / "client");
+    std::filesystem::create_directory(d / "tmp");
+    constexpr int kEntries = 100000, kLength = 400;
+    WriteFileBytes(d / "client/art.mul", B(std::size_t{kEntries} * kLength, 7));
+    std::vector<std::array<std::int32_t, 3>> index;
+    for (int n = 0; n < kEntries; ++n) index.push_back({n * kLength, kLength, 0});
+    WriteFileBytes(d / "client/artidx.mul", IndexBytes(index));
+    ASSERT_TRUE(Ok(WritePatchFile(d / "p.uop", PatchOf({{4, 5, B(10, 1)}}))));
+    for (const auto& [signal, made] : {std::pair{SIGINT, false}, {SIGTERM, true}}) {
+        SCOPED_TRACE(signal);
+        if (made) std::filesystem::create_directory(d / "out");
+        const pid_t pid = Start({"bake", d / "p.uop", d / "client", d / "out"}, d / "tmp");
+        const auto start = std::chrono::steady_clock::now();
+        while ((!std::filesystem::exists(d / "out") || std::filesystem::is_empty(d / "out")) &&
+               std::chrono::steady_clock::now() - start < std::chrono::seconds(60))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ::kill(pid, signal);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(std::filesystem::exists(d / "out"), made);
+        EXPECT_TRUE(!made || std::filesystem::is_empty(d / "out"));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d / "client"), {}), 2);
+    }
+}
+
 // Another user may not replace a file through its folder, but a member of
 // the patch's group may lock and save it, whoever made the lock file.
 TEST(HostileFiles, AnotherUserSavesWhatHisGroupMayWriteAndNothingElse) {

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QDropEvent>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPointer>
 #include <QSplitter>
@@ -52,7 +53,8 @@ TEST_F(Window, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
     EXPECT_EQ(names, QStringList({"D", "NEW", "D2", "OPEN", "SAVE", "D3", "IMPORT", "EXPORT"}));
     EXPECT_EQ(tips, QStringList({"New", "Open", "Save", "Import", "Export to verdata.mul"}));
     const std::pair<const char*, QStringList> menus[] = {
-        {"mnuFile", {"New", "-", "Open", "Open Recent", "Close", "-", "Save", "Save As", "-", "Settings", "-", "Exit"}},
+        {"mnuFile", {"New", "-", "Open", "Open Recent", "Close", "-", "Save", "Save As", "Write into client files", "-",
+                     "Settings", "-", "Exit"}},
         {"mnuEdit", {"Undo", "Redo", "-", "Copy Picture", "Find Block"}},
         {"mnuBlock", {"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile", "Save to Bmp",
                       "Load from BMP", "Add from compare", "Add file", "Change Flags", "Save as WAV",
@@ -406,9 +408,6 @@ TEST_F(Dialogs, SettingsAreStoredOnSaveOnlyAndLoadTheRadarColours) {
         SetText(&dialog, "txtVerdata", "/some/verdata.mul");
         Click(&dialog, "cmdGetRadarcol");  // cancelled: the text stays
         SetText(&dialog, "txtRadarcol", File("radarcol.mul"));
-        prompts.answers = {File("client")};
-        Click(&dialog, "cmdGetClientFolder");
-        EXPECT_EQ(prompts.asked.back().kind, "folder");
         Child<QCheckBox>(&dialog, "chkClientVerdata")->setChecked(false);
         Click(&dialog, "cmdSave");
     }
@@ -417,12 +416,48 @@ TEST_F(Dialogs, SettingsAreStoredOnSaveOnlyAndLoadTheRadarColours) {
     EXPECT_EQ(store->value("TiledataPath").toString(), "");
     values.Load();
     EXPECT_EQ(values.VerdataPath, "/some/verdata.mul");
-    EXPECT_EQ(values.ClientFolder, File("client").toStdString());
+    EXPECT_EQ(values.ClientFolder, "/some");  // the verdata's folder until one is chosen
     EXPECT_FALSE(values.ClientVerdata);
     EXPECT_EQ(values.RadarColors[0], 248 * 65536);
     store->setValue("RadarcolPath", "");  // clearing the path keeps the colours loaded earlier in this run
     values.Load();
     EXPECT_EQ(values.RadarColors[0], 248 * 65536);
+}
+
+// The client folder comes from the settings; the bake lists what it wrote and
+// says it in the status bar; a refused second bake is told; the patch stays.
+TEST_F(Dialogs, WriteIntoClientFilesBakesThePatchAndListsTheReport) {
+    std::filesystem::create_directory(dir / "client");
+    WriteText(dir / "client/art.mul", "AAAA");
+    WriteFileBytes(dir / "client/artidx.mul", IndexBytes({{0, 4, 0}}));
+    Load(PatchOf({{4, 1, {1, 2}}}));
+    const auto before = SavedBytes();
+    prompts.dialogs.push_back([&](QDialog* d) {
+        prompts.answers = {File("client")};
+        Click(d, "cmdGetClientFolder");
+        Click(d, "cmdSave");
+    });
+    Trigger("mnuSettings");
+    QStringList listed;
+    prompts.dialogs.push_back([&](QDialog* d) {
+        EXPECT_EQ(Child<QLineEdit>(d, "txtClientFolder")->text(), File("client"));
+        prompts.answers = {File("out")};
+        Click(d, "cmdOutFolder");
+        Click(d, "cmdWrite");
+        auto* list = Child<QListWidget>(d, "lstReport");
+        for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text().section(QStringLiteral(", SHA-256"), 0, 0);
+        Click(d, "cmdWrite");
+    });
+    Trigger("mnuBake");
+    EXPECT_EQ(listed, QStringList({"art.mul: replaced 0, added 1, removed 0, left out 0; 6 bytes",
+                                   "artidx.mul: replaced 0, added 1, removed 0, left out 0; 24 bytes",
+                                   "Wrote 2 files to " + File("out")}));
+    EXPECT_EQ(ReadFileBytes(dir / "out/art.mul"), (B{'A', 'A', 'A', 'A', 1, 2}));
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Wrote 2 files to " + File("out"));
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(prompts.messages[0].contains("is not empty")) << prompts.messages[0].toStdString();
+    EXPECT_EQ(SavedBytes(), before);
+    EXPECT_FALSE(window.isWindowModified());
 }
 
 TEST_F(Dialogs, ImportShowsTheRowsEachOfFourteenSourcesNeedsCancelsAndRefusesBadInputsStayingOpen) {

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <new>
+#include <QStringList>
 #include <tuple>
 
 #include "app/patch_document.h"
@@ -15,7 +16,6 @@
 #include "cli/cli_support.h"
 #include "cli/diff.h"
 #include "gamefiles/verdata.h"
-#include "scripted_prompts.h"
 #include "test_support.h"
 
 namespace {
@@ -75,9 +75,11 @@ PatchEdit Edit() {
 }
 }  // namespace
 
-TEST(OutOfMemory, TheDocumentSaysSoAndKeepsItsHistoryThroughEditsUndoAndRedo) {
-    ScriptedPrompts prompts;
+TEST(OutOfMemory, TheDocumentReportsItAndKeepsItsHistoryThroughEditsUndoAndRedo) {
     PatchDocument doc;
+    QStringList said;
+    QObject::connect(&doc, &PatchDocument::Failed,
+                     [&](const QString& title, const QString& text) { said.append(title + ": " + text); });
     Open(doc);
     const Snapshot before = Take(doc.patch());
 
@@ -98,15 +100,15 @@ TEST(OutOfMemory, TheDocumentSaysSoAndKeepsItsHistoryThroughEditsUndoAndRedo) {
         ASSERT_FALSE(ran) << n;
         EXPECT_EQ(Take(doc.patch()), before) << n;
         EXPECT_EQ(std::pair(doc.UndoStack()->count(), doc.UndoStack()->undoText()), std::pair(1, QStringLiteral("Import")));
-        ASSERT_EQ(prompts.messages.size(), n);
-        EXPECT_EQ(prompts.messages.last(), "Import: There is not enough memory for this. The patch was left as it was.");
+        ASSERT_EQ(said.size(), n);
+        EXPECT_EQ(said.last(), "Import: There is not enough memory for this. The patch was left as it was.");
     }
     ASSERT_TRUE(doc.Run(QStringLiteral("Import"), Edit()));
     EXPECT_EQ(doc.UndoStack()->count(), 2);
 
     // Undo and redo failing leave the patch and the history in step.
     const Snapshot after = Take(doc.patch());
-    const qsizetype said = prompts.messages.size();
+    const qsizetype reported = said.size();
     const std::tuple<bool (PatchDocument::*)(), const Snapshot&, const Snapshot&, int> steps[] = {
         {&PatchDocument::Undo, after, before, 1}, {&PatchDocument::Redo, before, after, 2}};
     for (const auto& [run, from, to, indexAfter] : steps) {
@@ -121,7 +123,7 @@ TEST(OutOfMemory, TheDocumentSaysSoAndKeepsItsHistoryThroughEditsUndoAndRedo) {
         EXPECT_EQ(Take(doc.patch()), to);
         EXPECT_EQ(doc.UndoStack()->index(), indexAfter);
     }
-    EXPECT_GT(prompts.messages.size(), said);
+    EXPECT_GT(said.size(), reported);
 }
 
 TEST(OutOfMemory, DiffAndVerifyCannotTellRatherThanSayTheFilesDiffer) {

@@ -1,0 +1,50 @@
+#include "cli/bake_command.h"
+
+#include <ostream>
+
+#include "cli/cli_json.h"
+#include "cli/cli_session.h"
+#include "cli/cli_support.h"
+#include "gamefiles/bake.h"
+#include "io/counted.h"
+#include "io/save_file.h"
+#include "patch/settle_duplicates.h"
+
+namespace {
+Json ReportJson(const BakeReport& report) {
+    Json files = Json::array(), leftOut = Json::array();
+    for (const BakedFile& f : report.files)
+        files.push_back({{"name", f.name}, {"replaced", f.replaced}, {"added", f.added}, {"removed", f.removed},
+                         {"leftOut", f.leftOut}, {"size", f.size}, {"sha256", f.sha256}});
+    for (const LeftOutBlock& b : report.leftOut)
+        leftOut.push_back({{"fileId", b.fileId}, {"block", b.block}, {"file", b.file}, {"why", b.why}});
+    return {{"files", files}, {"leftOut", leftOut}, {"notes", report.notes}};
+}
+
+std::string ReportText(const BakeReport& report, const std::string& outDir) {
+    std::string text;
+    for (const BakedFile& f : report.files)
+        text += f.name + ": replaced " + std::to_string(f.replaced) + ", added " + std::to_string(f.added) + ", removed " +
+                std::to_string(f.removed) + ", left out " + std::to_string(f.leftOut) + "; " + Counted(f.size, "byte") +
+                ", sha256 " + f.sha256 + "\n";
+    if (report.files.empty()) return "Nothing to write: the client's files already hold what the patch gives them.\n";
+    return text + "Wrote " + Counted(std::ssize(report.files), "file") + " to " + outDir + ".\n";
+}
+}  // namespace
+
+int BakeCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    if (args.words.size() != 3) return kUsage;
+    Patch patch;
+    if (Status done = session.Load(args.words[0], patch); !done) return Fail(err, done.error());
+    SettleDuplicates(patch);
+    BakeOptions options;
+    options.clientVerdata = !args.ignoreClientVerdata;
+    options.compact = args.compact;
+    if (session.line) session.line->Show("baking into " + args.words[2]);
+    const Result<BakeReport> report = Bake(patch, args.words[1], args.words[2], options);
+    if (!report) return Fail(err, report.error());
+    session.Report(out, ReportText(*report, args.words[2]), ReportJson(*report));
+    for (const LeftOutBlock& b : report->leftOut) err << LeftOutText(b) << "\n";
+    for (const std::string& note : report->notes) err << note << "\n";
+    return kOk;
+}

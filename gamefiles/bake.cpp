@@ -1,0 +1,407 @@
+#include "gamefiles/bake.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+#include <span>
+
+#include "codecs/file_ids.h"
+#include "gamefiles/bake_changes.h"
+#include "gamefiles/bake_writers.h"
+#include "gamefiles/client_folder.h"
+#include "gamefiles/verdata.h"
+#include "io/counted.h"
+#include "io/save_file.h"
+#include "patch/file_types.h"
+#include "patch/settle_duplicates.h"
+
+namespace {
+namespace fs = std::filesystem;
+using ByType = std::array<TypeBlocks, Patch::kFileIds>;
+
+// The live blocks of each type, the last copy of each number, by number.
+// Negative numbers name no block of the client's.
+ByType LiveByType(const Patch& patch) {
+    ByType live;
+    for (int f = 0; f < Patch::kFileIds; ++f) {
+        TypeBlocks& blocks = live[static_cast<std::size_t>(f)];
+        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
+            if (b.number >= 0) blocks.push_back(&b);
+        });
+        std::stable_sort(blocks.begin(), blocks.end(), [](const PatchBlock* a, const PatchBlock* b) { return a->number < b->number; });
+        // Of equal numbers the last added, which the stable sort left last, wins.
+        const auto end = std::unique(blocks.rbegin(), blocks.rend(), [](const PatchBlock* a, const PatchBlock* b) {
+            return a->number == b->number;
+        });
+        blocks.erase(blocks.begin(), end.base());
+    }
+    return live;
+}
+
+std::string TypeName(std::uint8_t fileId) {
+    const std::string& name = FileTypes()[fileId].name;
+    return name.empty() ? "file ID " + std::to_string(fileId) : name;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string out;
+    for (std::size_t i = 0; i < names.size(); ++i) out += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return out;
+}
+
+// What the folder lacks for a type's blocks, for messages.
+std::string Lacks(const ClientFolder& folder, std::uint8_t fileId) {
+    if (!UsualNamesOf(fileId)) return "a client keeps no files of " + TypeName(fileId);
+    return "the client folder lacks " + Joined(folder.MissingFiles(fileId));
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat x {}, y {};
+    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+// The output folder must be missing or empty (no stale file of an earlier
+// bake is shipped with the new ones) and must not be the client folder.
+Status CheckOutFolder(const std::string& outDir, const std::string& clientDir) {
+    std::error_code ec;
+    if (SameFile(outDir, clientDir))
+        return Error("The output folder '" + outDir + "' is the client folder: the bake writes copies, never the client's files.");
+    const fs::file_status status = fs::status(outDir, ec);
+    if (fs::exists(status)) {
+        if (!fs::is_directory(status)) return Error("'" + outDir + "' is not a folder.");
+        if (!fs::is_empty(outDir, ec) || ec)
+            return Error("The output folder '" + outDir +
+                         "' is not empty: bake into a new or empty folder, so that no file of an earlier bake is shipped with "
+                         "the new ones.");
+        return {};
+    }
+    const fs::path parent = fs::absolute(outDir, ec).parent_path();
+    if (!fs::is_directory(parent, ec)) return Error("Cannot make the folder '" + outDir + "': '" + parent.string() + "' is no folder.");
+    return {};
+}
+
+// A folder the bake made, removed again unless the bake succeeds, also by a signal.
+class MadeFolder {
+public:
+    Status Make(const std::string& path) {
+        std::error_code ec;
+        if (fs::exists(path, ec)) return {};
+        const SignalsHeld held;
+        if (!fs::create_directory(path, ec)) return Error("Cannot make the folder '" + path + "': " + ec.message() + ".");
+        path_ = path;
+        armed_.Arm(path);
+        return {};
+    }
+    void Keep() {
+        armed_.Disarm();
+        path_.clear();
+    }
+    ~MadeFolder() {
+        armed_.Disarm();
+        std::error_code ec;
+        if (!path_.empty()) fs::remove(path_, ec);
+    }
+
+private:
+    std::string path_;
+    RemovedOnSignal armed_;
+};
+
+// What the bake will write, worked out before anything is written.
+struct Plan {
+    std::vector<FormChanges> forms;
+    ByteView carriedMap;  // a whole map the patch carries that changes map0.mul
+    Patch leftover;       // the output's verdata.mul
+    bool verdataChanged = false;  // an entry of the client's was dropped, or a block added
+    bool writeVerdata = false;
+    std::int64_t keptFromClient = 0, droppedFromClient = 0;  // the client's verdata entries
+    std::string verdataName = "verdata.mul";
+    std::vector<LeftOutBlock> leftOut;
+    std::vector<std::string> notes;
+};
+
+bool Holds(const std::vector<std::int32_t>& sorted, std::int32_t n) { return std::binary_search(sorted.begin(), sorted.end(), n); }
+
+// The client's verdata entries of a type that stay in the output's
+// verdata.mul: those neither baked nor superseded by a patch block that went
+// into one of the type's forms.
+void KeepVerdataEntries(const TypeBlocks& entries, std::span<const FormChanges> forms, bool carried, Plan& plan,
+                        std::uint8_t fileId) {
+    for (const PatchBlock* v : entries) {
+        const bool gone = carried || std::any_of(forms.begin(), forms.end(), [&](const FormChanges& f) {
+                              return Holds(f.verdataBaked, v->number) || Holds(f.taken, v->number);
+                          });
+        if (!gone) plan.leftover.AppendWithLength(fileId, v->number, v->Length(), v->bytes, v->flagA, v->flagB);
+        plan.keptFromClient += !gone;
+        plan.droppedFromClient += gone;
+        plan.verdataChanged = plan.verdataChanged || gone;
+    }
+}
+
+Status PlanType(const ClientFolder& folder, std::uint8_t fileId, const TypeBlocks& mine, const TypeBlocks& theirs,
+                const BakeOptions& options, Plan& plan) {
+    const bool carried = fileId == kMap && !plan.carriedMap.empty();
+    std::vector<ClientForm> forms;
+    if (folder.Has(fileId, ClientForm::kDataFiles) || carried) forms.push_back(ClientForm::kDataFiles);
+    if (folder.Has(fileId, ClientForm::kPackage)) forms.push_back(ClientForm::kPackage);
+    if (forms.empty()) {
+        if (!mine.empty() && !options.clientVerdata)
+            return Error(Counted(std::ssize(mine), "block") + " of " + TypeName(fileId) + (mine.size() == 1 ? " has" : " have") +
+                         " nowhere to go: " +
+                         Lacks(folder, fileId) + ", and with --client-verdata ignore no verdata.mul is written.");
+        if (!mine.empty())
+            plan.notes.push_back(Counted(std::ssize(mine), "block") + " of " + TypeName(fileId) + " went into " +
+                                 plan.verdataName + ": " + Lacks(folder, fileId) + ".");
+        // The patch's blocks, later, supersede the client's entries of the same numbers.
+        FormChanges verdataOnly;
+        for (const PatchBlock* b : mine) verdataOnly.taken.push_back(b->number);
+        KeepVerdataEntries(theirs, {&verdataOnly, 1}, false, plan, fileId);
+        for (const PatchBlock* b : mine) plan.leftover.AppendWithLength(fileId, b->number, b->Length(), b->bytes, b->flagA, b->flagB);
+        plan.verdataChanged = plan.verdataChanged || !mine.empty();
+        return {};
+    }
+    std::vector<FormChanges> made;
+    for (const ClientForm form : forms) {
+        Result<FormChanges> changes =
+            ChangesOf(folder, fileId, form, mine, options.clientVerdata ? theirs : TypeBlocks(), carried ? plan.carriedMap : ByteView());
+        if (!changes) return changes.error();
+        const bool indexed = form == ClientForm::kDataFiles && FileTypes()[fileId].fixedBlockSize <= 0 && !changes->changes.empty();
+        if (indexed)
+            if (Status ready = PrepareIndexed(*changes, folder.Files(fileId), options.compact); !ready) return ready;
+        plan.leftOut.insert(plan.leftOut.end(), changes->leftOut.begin(), changes->leftOut.end());
+        made.push_back(std::move(*changes));
+    }
+    if (options.clientVerdata) KeepVerdataEntries(theirs, made, carried, plan, fileId);
+    for (FormChanges& f : made) plan.forms.push_back(std::move(f));
+    return {};
+}
+
+Result<Plan> MakePlan(const Patch& patch, const ClientFolder& folder, const BakeOptions& options) {
+    Plan plan;
+    const ByType mine = LiveByType(patch);
+    Patch clientVerdata;
+    if (folder.Verdata()) plan.verdataName = folder.Verdata()->name;
+    if (options.clientVerdata && folder.Verdata()) {
+        ReadOptions fromZero;
+        fromZero.firstBlock = 0;
+        if (Status read = ReadVerdata(folder.Verdata()->path, clientVerdata, fromZero); !read) return read.error();
+        SettleDuplicates(clientVerdata);
+    }
+    const ByType theirs = LiveByType(clientVerdata);
+    // Whole files first: a whole map that changes map0.mul is what the map blocks go over.
+    if (!mine[kFiles].empty() || !theirs[kFiles].empty()) {
+        Result<FormChanges> whole = ChangesOf(folder, kFiles, ClientForm::kDataFiles, mine[kFiles], {}, {});
+        if (!whole) return whole.error();
+        if (const BlockChange* map = whole->Find(2)) plan.carriedMap = map->bytes;
+        plan.leftOut.insert(plan.leftOut.end(), whole->leftOut.begin(), whole->leftOut.end());
+        // The client's verdata is not applied to whole files: its entries of them stay.
+        KeepVerdataEntries(theirs[kFiles], {&*whole, 1}, false, plan, kFiles);
+        plan.forms.push_back(std::move(*whole));
+    }
+    for (int f = 0; f < Patch::kFileIds; ++f) {
+        const auto id = static_cast<std::uint8_t>(f);
+        const bool carried = id == kMap && !plan.carriedMap.empty();
+        if (id == kFiles || (mine[id].empty() && theirs[id].empty() && !carried)) continue;
+        if (Status planned = PlanType(folder, id, mine[id], theirs[id], options, plan); !planned) return planned.error();
+    }
+    plan.writeVerdata = options.clientVerdata && (folder.Verdata() ? plan.verdataChanged : plan.leftover.LiveCount() > 0);
+    return plan;
+}
+}  // namespace
+
+std::string LeftOutText(const LeftOutBlock& block) {
+    return "Left out block " + std::to_string(block.block) + " of " + TypeName(block.fileId) + " (" + block.file +
+           "): " + block.why + ".";
+}
+
+namespace {
+// Reads the written verdata.mul back: it holds the leftover blocks, each once.
+Status CheckVerdata(const Patch& leftover, const std::string& written, const std::string& name) {
+    Patch found;
+    if (Status read = ReadVerdata(written, found); !read) return read;
+    const ByType a = LiveByType(leftover), b = LiveByType(found);
+    const std::string back = "Reading back the written " + name + ": ";
+    for (std::size_t f = 0; f < a.size(); ++f) {
+        if (a[f].size() != b[f].size()) return Error(back + "it holds other blocks of " + TypeName(static_cast<std::uint8_t>(f)) + ".");
+        for (std::size_t i = 0; i < a[f].size(); ++i) {
+            const PatchBlock &x = *a[f][i], &y = *b[f][i];
+            if (x.number != y.number || x.bytes != y.bytes || x.flagA != y.flagA || x.flagB != y.flagB)
+                return Error(back + "block " + std::to_string(x.number) + " of " + TypeName(static_cast<std::uint8_t>(f)) +
+                             " differs.");
+        }
+    }
+    return {};
+}
+
+std::int64_t SizeOf(const std::optional<ClientFile>& file) {
+    std::error_code ec;
+    const auto size = file ? fs::file_size(file->path, ec) : 0;
+    return ec ? 0 : static_cast<std::int64_t>(size);
+}
+
+// Patch blocks baked into data files that the client's verdata.mul also holds.
+std::int64_t ReplacedByClientVerdata(const ClientFolder& folder, const std::vector<FormChanges>& forms) {
+    if (!folder.Verdata()) return 0;
+    const Result<std::vector<VerdataEntry>> directory = ReadVerdataDirectory(folder.Verdata()->path);
+    if (!directory) return 0;
+    std::set<std::pair<int, std::int32_t>> theirs;
+    for (const VerdataEntry& e : *directory) theirs.emplace(e.fileId, e.blockNumber);
+    std::int64_t n = 0;
+    for (const FormChanges& f : forms)
+        if (f.form == ClientForm::kDataFiles)
+            for (const BlockChange& c : f.changes) n += c.fromPatch && theirs.count({f.fileId, c.n});
+    return n;
+}
+
+// One file to write and how to read it back.
+struct Step {
+    OutputFile* out;
+    std::function<Status(BakeMeter&)> write, check;
+};
+
+class Writer {
+public:
+    Writer(const ClientFolder& folder, const std::string& outDir, const BakeOptions& options, Plan& plan)
+        : folder_(folder), outDir_(outDir), options_(options), plan_(plan) {}
+
+    Status Open(const std::string& name, OutputFile*& out, bool opened = true) {
+        auto made = std::make_unique<OutputFile>();
+        made->save = &set_.Add();
+        made->report.name = name;
+        if (opened)
+            if (Status done = made->save->Open(Path(name)); !done) return done;
+        out = outputs_.emplace_back(std::move(made)).get();
+        return {};
+    }
+    std::string Path(const std::string& name) const { return (fs::path(outDir_) / name).string(); }
+
+    Status AddForm(const FormChanges& f) {
+        const bool carried = f.fileId == kMap && f.form == ClientForm::kDataFiles && !plan_.carriedMap.empty();
+        if (f.changes.empty() && !carried) return {};
+        const ClientTypeFiles& files = folder_.Files(f.fileId);
+        OutputFile* out = nullptr;
+        if (f.fileId == kFiles) return AddWholeFiles(f);
+        if (f.form == ClientForm::kPackage) {
+            if (Status opened = Open(files.package->name, out); !opened) return opened;
+            out->Count(f);
+            total_ += SizeOf(files.package);
+            steps_.push_back({out, [&f, out, &files](BakeMeter& m) { return WritePackage(f, *files.package, *out, m); },
+                              [&f, out, &files](BakeMeter& m) { return CheckPackage(f, *files.package, *out, m); }});
+            return {};
+        }
+        if (FileTypes()[f.fileId].fixedBlockSize > 0) {
+            if (Status opened = Open(f.name, out); !opened) return opened;
+            out->Count(f);
+            if (carried) ++(folder_.WholeFile(2) ? out->report.replaced : out->report.added);
+            const std::string base = files.data ? files.data->path : "";
+            const ByteView map = carried ? plan_.carriedMap : ByteView();
+            total_ += carried ? std::ssize(map) : SizeOf(files.data);
+            steps_.push_back({out, [&f, out, base, map, this](BakeMeter& m) { return WriteSlots(f, base, map, *out, m, notes_); },
+                              [&f, out, base, map](BakeMeter& m) { return CheckSlots(f, base, map, *out, m); }});
+            return {};
+        }
+        OutputFile* index = nullptr;
+        if (Status opened = Open(files.data->name, out); !opened) return opened;
+        if (Status opened = Open(files.index->name, index); !opened) return opened;
+        out->Count(f);
+        index->Count(f);
+        total_ += SizeOf(files.data) + SizeOf(files.index);
+        const bool compact = options_.compact;
+        steps_.push_back({out, [&f, &files, out, index, compact, this](BakeMeter& m) {
+                              return WriteIndexed(f, files, compact, *out, *index, m, notes_);
+                          },
+                          [&f, &files, out, index](BakeMeter& m) { return CheckIndexed(f, files, *out, *index, m); }});
+        return {};
+    }
+
+    Status AddWholeFiles(const FormChanges& f) {
+        for (const BlockChange& c : f.changes) {
+            if (c.n == 2 && !plan_.carriedMap.empty()) continue;  // the map's blocks go over it
+            OutputFile* out = nullptr;
+            if (Status opened = Open(folder_.SpellingOf(WholeFileName(c.n)), out); !opened) return opened;
+            ++(c.hadData ? out->report.replaced : out->report.added);
+            total_ += std::ssize(c.bytes);
+            steps_.push_back({out, [&c, out](BakeMeter& m) { return WriteWhole(c, *out, m); },
+                              [&c, out](BakeMeter& m) { return CheckWhole(c, *out, m); }});
+        }
+        return {};
+    }
+
+    Status AddVerdata() {
+        OutputFile* out = nullptr;
+        if (Status opened = Open(plan_.verdataName, out, false); !opened) return opened;
+        // Added: the patch's blocks with nowhere else to go; removed: the client's entries baked.
+        out->report.added = plan_.leftover.LiveCount() - plan_.keptFromClient;
+        out->report.removed = plan_.droppedFromClient;
+        const std::string path = Path(plan_.verdataName);
+        steps_.push_back({out, [out, path, this](BakeMeter&) { return WriteVerdata(*out->save, path, plan_.leftover); },
+                          [out, this](BakeMeter&) { return CheckVerdata(plan_.leftover, out->Written(), out->report.name); }});
+        return {};
+    }
+
+    // Writes every file, reads each back, then puts them all in place.
+    Status Run(BakeReport& report) {
+        BakeMeter meter(options_.progress, 3 * total_);
+        for (const Step& s : steps_)
+            if (Status written = s.write(meter); !written) return written;
+        for (const auto& out : outputs_)
+            if (Status finished = out->save->Finish(); !finished) return finished;
+        for (const Step& s : steps_) {
+            if (Status checked = s.check(meter); !checked) return checked;
+        }
+        for (const auto& out : outputs_)
+            if (Status done = Fingerprint(*out, meter); !done) return done;
+        if (Status committed = set_.Commit(); !committed) return committed;
+        for (const auto& out : outputs_) report.files.push_back(out->report);
+        report.notes.insert(report.notes.end(), notes_.begin(), notes_.end());
+        return {};
+    }
+
+private:
+    const ClientFolder& folder_;
+    const std::string& outDir_;
+    const BakeOptions& options_;
+    Plan& plan_;
+    SaveSet set_;
+    std::vector<std::unique_ptr<OutputFile>> outputs_;
+    std::vector<Step> steps_;
+    std::vector<std::string> notes_;
+    std::int64_t total_ = 0;
+};
+}  // namespace
+
+Result<BakeReport> Bake(const Patch& patch, const std::string& clientDir, const std::string& outDir,
+                        const BakeOptions& options) {
+    Result<ClientFolder> folder = ClientFolder::Open(clientDir);
+    if (!folder) return folder.error();
+    if (Status usable = CheckOutFolder(outDir, clientDir); !usable) return usable.error();
+    Result<Plan> plan = MakePlan(patch, *folder, options);
+    if (!plan) return plan.error();
+    BakeReport report;
+    report.leftOut = plan->leftOut;
+    report.notes = plan->notes;
+    if (plan->keptFromClient > 0 && plan->writeVerdata)
+        report.notes.push_back(plan->verdataName + " keeps " + std::to_string(plan->keptFromClient) +
+                               (plan->keptFromClient == 1 ? " entry" : " entries") + " of the client's that could not be baked.");
+    if (!options.clientVerdata)
+        if (const std::int64_t n = ReplacedByClientVerdata(*folder, plan->forms); n > 0)
+            report.notes.push_back("The client's " + plan->verdataName + " also holds " + Counted(n, "block") +
+                                   " baked into the data files: the client's verdata.mul will replace " +
+                                   std::to_string(n) + " of them.");
+
+    MadeFolder made;
+    if (Status ready = made.Make(outDir); !ready) return ready.error();
+    Writer writer(*folder, outDir, options, *plan);
+    for (const FormChanges& f : plan->forms)
+        if (Status added = writer.AddForm(f); !added) return added.error();
+    if (plan->writeVerdata)
+        if (Status added = writer.AddVerdata(); !added) return added.error();
+    if (Status done = writer.Run(report); !done) return done.error();
+    made.Keep();
+    return report;
+}

@@ -1,0 +1,74 @@
+// Baking a patch into copies of the client's own files, for clients that
+// read no verdata.mul for some types (or none at all): the files that change
+// are written to an output folder under the spelling the client folder gives
+// them, so that the folder is what a server operator ships.
+//
+// - Data files with an index keep their bytes where they were; the patched
+//   blocks are appended in block-number order and their index entries
+//   rewritten (or, compacted, the data file holds only what live entries
+//   point at). Fixed-size slots are replaced in place; game data packages get
+//   their patched entries replaced, added or dropped and every other entry
+//   copied as stored.
+// - What a form cannot take (see FitBlock) is left out and reported; the
+//   client's own verdata.mul is baked first, and what of it cannot be baked
+//   stays in the output's verdata.mul.
+// - Every output is a temporary file in the output folder until all of them
+//   were read back through the readers and found to hold what they should;
+//   then they replace their names together. A failure, a refusal or a stop
+//   leaves the output folder as it was.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "io/progress.h"
+#include "io/result.h"
+#include "patch/patch.h"
+
+struct BakeOptions {
+    // Bake the client's verdata.mul first, and write what of it (and of the
+    // patch) cannot be baked to the output's verdata.mul; else leave the
+    // client's verdata.mul alone.
+    bool clientVerdata = true;
+    // Data files with an index hold only the bytes their live entries point at.
+    bool compact = false;
+    // Told the bytes written and read back so far; a stop discards everything.
+    Progress progress;
+};
+
+// One file written, with what it received.
+struct BakedFile {
+    std::string name;  // in the output folder
+    std::int64_t replaced = 0, added = 0, removed = 0, leftOut = 0;
+    std::int64_t size = 0;
+    std::string sha256;  // lower-case hexadecimal
+};
+
+// A patch block a form of the client's files cannot take.
+struct LeftOutBlock {
+    std::uint8_t fileId = 0;
+    std::int32_t block = 0;
+    std::string file;  // the client's file it was meant for
+    std::string why;
+};
+
+struct BakeReport {
+    std::vector<BakedFile> files;
+    std::vector<LeftOutBlock> leftOut;
+    // Everything else worth saying: blocks moved to verdata.mul, slots
+    // written whole, damaged entries emptied, the client's verdata.mul
+    // replacing baked blocks.
+    std::vector<std::string> notes;
+};
+
+// Bakes the live blocks of `patch` (the last copy of a block number wins)
+// into copies of the files in `clientDir`, written to `outDir`, which must be
+// missing (it is made) or empty and must not be the client folder. The client
+// folder is only read. Refused before anything is written when the folder or
+// a file the bake needs cannot be used; kCancelled when `progress` stopped it.
+Result<BakeReport> Bake(const Patch& patch, const std::string& clientDir, const std::string& outDir,
+                        const BakeOptions& options = {});
+
+// "Left out block 5 of Map (map0.mul): WHY." for messages.
+std::string LeftOutText(const LeftOutBlock& block);

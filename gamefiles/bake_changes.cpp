@@ -1,0 +1,99 @@
+#include "gamefiles/bake_changes.h"
+
+#include <algorithm>
+
+#include "codecs/file_ids.h"
+#include "gamefiles/block_fit.h"
+#include "gamefiles/package_names.h"
+
+const BlockChange* FormChanges::Find(std::int32_t n) const {
+    const auto at = std::lower_bound(changes.begin(), changes.end(), n,
+                                     [](const BlockChange& c, std::int32_t number) { return c.n < number; });
+    return at != changes.end() && at->n == n ? &*at : nullptr;
+}
+
+std::int64_t FormChanges::Count(bool (*which)(const BlockChange&)) const {
+    return std::count_if(changes.begin(), changes.end(), which);
+}
+
+ClientBlock SlotOfWholeMap(ByteView map, std::int32_t n, std::string_view name) {
+    ClientBlock block;
+    block.source = name;
+    const std::int64_t at = std::int64_t{n} * kMapBlockSize;
+    if (n < 0 || at >= static_cast<std::int64_t>(map.size())) return block;
+    block.slotSize = kMapBlockSize;
+    block.bytes = map.subspan(static_cast<std::size_t>(at),
+                              static_cast<std::size_t>(std::min<std::int64_t>(kMapBlockSize, std::ssize(map) - at)));
+    block.flagA = block.flagB = -1;
+    return block;
+}
+
+namespace {
+// Walks the numbers of both lists in increasing order, each once: fn(n,
+// the patch's block or nullptr, whether the client's verdata has one).
+template <class Fn>
+void ForEachNumber(const TypeBlocks& patch, const TypeBlocks& verdata, Fn&& fn) {
+    std::size_t p = 0, v = 0;
+    while (p < patch.size() || v < verdata.size()) {
+        const std::int32_t n = v == verdata.size() || (p < patch.size() && patch[p]->number < verdata[v]->number)
+                                   ? patch[p]->number
+                                   : verdata[v]->number;
+        const PatchBlock* mine = p < patch.size() && patch[p]->number == n ? patch[p++] : nullptr;
+        const bool theirs = v < verdata.size() && verdata[v]->number == n;
+        if (theirs) ++v;
+        fn(n, mine, theirs);
+    }
+}
+
+BlockChange ClientChange(std::int32_t n, const ClientBlock& block, bool hadData) {
+    return {n, BlockBytes::CopyOf(block.bytes), block.flagA, block.flagB, hadData, false};
+}
+}  // namespace
+
+Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, ClientForm form, const TypeBlocks& patch,
+                              const TypeBlocks& verdata, ByteView carriedMap) {
+    FormChanges out;
+    out.fileId = fileId;
+    out.form = form;
+    const bool carried = fileId == kMap && form == ClientForm::kDataFiles && !carriedMap.empty();
+    // The client's verdata lies over its data files only, and not under a whole map the patch carries.
+    const bool withVerdata = !verdata.empty() && form == ClientForm::kDataFiles && !carried && folder.Verdata();
+    // What the client has (with its verdata), and what its own file holds.
+    ClientBlocks have, own;
+    if (!carried) {
+        if (Status opened = have.Open(folder, fileId, form, withVerdata); !opened) return opened.error();
+        if (withVerdata)
+            if (Status opened = own.Open(folder, fileId, form, false); !opened) return opened.error();
+    }
+    const std::string mapName = folder.SpellingOf(WholeFileName(2));
+    out.name = carried ? mapName
+               : form == ClientForm::kPackage ? folder.Files(fileId).package->name
+               : fileId == kFiles            ? std::string()
+                                             : folder.Files(fileId).data->name;
+    const std::string verdataName = withVerdata ? folder.Verdata()->name : std::string();
+    ForEachNumber(patch, withVerdata ? verdata : TypeBlocks(), [&](std::int32_t n, const PatchBlock* mine, bool) {
+        const ClientBlock client = carried ? SlotOfWholeMap(carriedMap, n, mapName) : have.Block(n);
+        const bool fromVerdata = !verdataName.empty() && client.source == verdataName;
+        const bool hadData = fromVerdata ? own.Block(n).HasData() : client.HasData();
+        if (fromVerdata) out.verdataBaked.push_back(n);
+        JudgedBlock judged;
+        if (mine) judged = JudgeBlock(fileId, form, n, BlockData::Of(*mine), client);
+        if (mine && judged.state == BlockState::kUnfit) {
+            const std::string file = fileId == kFiles && WholeFileName(n) ? folder.SpellingOf(WholeFileName(n)) : out.name;
+            out.leftOut.push_back({fileId, n, file, std::move(judged.fitted.why)});
+        } else if (mine) {
+            out.taken.push_back(n);
+        }
+        if (mine && (judged.state == BlockState::kNew || judged.state == BlockState::kChanges ||
+                     judged.state == BlockState::kRemoves)) {
+            // The form's own bytes where it converts them (hue groups, multi records), else the patch's.
+            const BlockBytes bytes = !judged.fitted.held.empty() ? BlockBytes(judged.fitted.held)
+                                     : judged.fitted.bytes.empty() ? BlockBytes()
+                                                                   : mine->bytes;
+            out.changes.push_back({n, bytes, mine->flagA, mine->flagB, hadData, true});
+        } else if (fromVerdata) {
+            out.changes.push_back(ClientChange(n, client, hadData));
+        }
+    });
+    return out;
+}

@@ -1,0 +1,225 @@
+// Game data packages: the client's package is copied as it is; each patched
+// entry's new bytes are appended and its slot record rewritten (a removed
+// block's record emptied, a new block's put into an empty slot or a table
+// added behind the last). Every other entry keeps its stored bytes, header,
+// name hash, checksum and flag, and its place in the file.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+#include "codecs/file_ids.h"
+#include "gamefiles/bake_writers.h"
+#include "gamefiles/package.h"
+#include "gamefiles/package_blocks.h"
+#include "gamefiles/package_names.h"
+#include "gamefiles/package_writer.h"
+#include "io/binary_io.h"
+
+namespace {
+constexpr std::uint64_t kTableHeaderSize = 12;
+
+// The compression flag a new entry gets: the one most live entries use.
+std::uint16_t UsualFlag(const Package& package) {
+    std::map<std::uint16_t, std::int64_t> uses;
+    for (const PackageEntry& e : package.Entries())
+        if (e.flag == 0 || e.flag == 1 || e.flag == 3) ++uses[e.flag];
+    std::uint16_t flag = 0;
+    std::int64_t most = 0;
+    for (const auto& [f, n] : uses)
+        if (n > most) std::tie(flag, most) = std::pair(f, n);
+    return flag;
+}
+
+// The payload of block `c` as the package's reader expects it.
+Bytes PayloadOf(std::uint8_t fileId, const BlockChange& c) {
+    if (fileId == kMultis) return MultiBlockToRecord(c.n, c.bytes);
+    Bytes payload;
+    if (fileId == kGumps) {
+        payload.resize(8);
+        PutLE32(&payload[0], static_cast<std::uint16_t>(c.flagB));  // width
+        PutLE32(&payload[4], static_cast<std::uint16_t>(c.flagA));  // height
+    }
+    payload.insert(payload.end(), c.bytes.begin(), c.bytes.end());
+    return payload;
+}
+
+// An entry the bake writes anew: at index `index` (a block, or a map chunk).
+struct NewEntry {
+    std::uint32_t index = 0;
+    const PackageEntry* old = nullptr;  // the client's entry it replaces
+    Bytes payload;                      // empty: the entry is dropped
+};
+
+// The entries a bake writes, by index: map chunks re-assembled around their
+// patched blocks.
+Result<std::vector<NewEntry>> NewEntries(const FormChanges& changes, const Package& package,
+                                         const std::vector<const PackageEntry*>& byIndex) {
+    auto old = [&](std::int64_t i) { return i < std::ssize(byIndex) ? byIndex[static_cast<std::size_t>(i)] : nullptr; };
+    std::vector<NewEntry> entries;
+    for (const BlockChange& c : changes.changes) {
+        if (changes.fileId != kMap) {
+            entries.push_back({static_cast<std::uint32_t>(c.n), old(c.n), c.bytes.empty() ? Bytes() : PayloadOf(changes.fileId, c)});
+            continue;
+        }
+        const auto chunk = static_cast<std::uint32_t>(c.n / kMapBlocksPerChunk);
+        if (entries.empty() || entries.back().index != chunk) {
+            // A map block fits only where a live chunk that decodes holds it.
+            Result<Bytes> read = package.Read(*old(chunk));
+            if (!read) return Error(package.Path() + ": map chunk " + std::to_string(chunk) + ": " + read.error().message);
+            entries.push_back({chunk, old(chunk), std::move(*read)});
+        }
+        std::copy(c.bytes.begin(), c.bytes.end(),
+                  entries.back().payload.begin() + (c.n % kMapBlocksPerChunk) * std::ptrdiff_t{kMapBlockSize});
+    }
+    return entries;
+}
+
+// The slot records no live entry uses, in table order.
+std::vector<std::uint64_t> EmptySlots(const Package& package) {
+    std::set<std::uint64_t> used;
+    for (const PackageEntry& e : package.Entries()) used.insert(e.slotOffset);
+    std::vector<std::uint64_t> empty;
+    for (const PackageTable& t : package.Tables())
+        for (std::uint64_t i = 0; i < t.slotCount; ++i)
+            if (const std::uint64_t at = t.offset + kTableHeaderSize + i * kPackageSlotSize; !used.count(at))
+                empty.push_back(at);
+    return empty;
+}
+
+std::uint32_t TableCapacity(const Package& package) {
+    return package.Capacity() > 0 && package.Capacity() <= 100000 ? package.Capacity() : package.Version() == 4 ? 100 : 1000;
+}
+
+Error Differs(const OutputFile& out, const std::string& what) { return Error(WrittenFileText(out) + what + "."); }
+}  // namespace
+
+Status WritePackage(const FormChanges& changes, const ClientFile& file, OutputFile& out, BakeMeter& meter) {
+    Package package;
+    if (Status opened = package.Open(file.path); !opened) return opened;
+    const LegacyScheme& scheme = *SchemeOfFileId(changes.fileId);
+    const std::vector<const PackageEntry*> byIndex = EntriesByIndex(package, scheme);
+    Result<std::vector<NewEntry>> entries = NewEntries(changes, package, byIndex);
+    if (!entries) return entries.error();
+    InputFile client;
+    if (Status opened = client.Open(file.path); !opened) return opened;
+    for (std::int64_t at = 0; at < client.Size(); at += 16 << 20) {
+        const std::int64_t n = std::min<std::int64_t>(16 << 20, client.Size() - at);
+        out.save->Copy(client, at, n);
+        if (!meter.Add(n)) return Cancelled();
+    }
+
+    const std::uint16_t usualFlag = UsualFlag(package);
+    std::vector<std::uint64_t> empty = EmptySlots(package);
+    std::size_t nextEmpty = 0;
+    std::vector<PackageSlotRecord> unplaced;  // new entries beyond the empty slots
+    std::int64_t live = std::ssize(package.Entries());
+    for (const NewEntry& e : *entries) {
+        if (e.payload.empty()) {
+            if (e.old) out.save->WriteAt(static_cast<std::int64_t>(e.old->slotOffset), PackageSlotRecord{});
+            live -= e.old != nullptr;
+            continue;
+        }
+        const bool known = e.old && (e.old->flag == 0 || e.old->flag == 1 || e.old->flag == 3);
+        const StoredEntry stored = StoreEntry(e.payload, known ? e.old->flag : usualFlag);
+        const std::uint64_t hash = e.old ? e.old->hash : PackageNameHash(LegacyName(scheme.formats[0], e.index));
+        const PackageSlotRecord record = SlotRecord(static_cast<std::uint64_t>(out.save->Position()), package.Version(), stored, hash);
+        out.save->Write(EntryHeader(package.Version()));
+        out.save->Write(stored.stored);
+        if (e.old) out.save->WriteAt(static_cast<std::int64_t>(e.old->slotOffset), record);
+        else if (nextEmpty < empty.size()) out.save->WriteAt(static_cast<std::int64_t>(empty[nextEmpty++]), record);
+        else unplaced.push_back(record);
+        live += e.old == nullptr;
+        if (!meter.Add(std::ssize(stored.stored))) return Cancelled();
+    }
+    // Tables of the client's capacity behind the last, linked from it.
+    std::uint64_t linkAt = package.Tables().empty() ? 12 : package.Tables().back().offset + 4;
+    const std::uint32_t capacity = TableCapacity(package);
+    for (std::size_t first = 0; first < unplaced.size(); first += capacity) {
+        const auto table = static_cast<std::uint64_t>(out.save->Position());
+        std::array<std::uint8_t, 8> link{};
+        PutLE64(link.data(), table);
+        out.save->WriteAt(static_cast<std::int64_t>(linkAt), link);
+        Bytes records(kTableHeaderSize + std::size_t{capacity} * kPackageSlotSize, 0);
+        PutLE32(&records[0], capacity);
+        for (std::size_t i = first; i < std::min(unplaced.size(), first + capacity); ++i)
+            std::copy(unplaced[i].begin(), unplaced[i].end(), &records[kTableHeaderSize + (i - first) * kPackageSlotSize]);
+        out.save->Write(records);
+        linkAt = table + 4;
+    }
+    std::array<std::uint8_t, 4> count{};
+    PutLE32(count.data(), static_cast<std::uint32_t>(live));
+    out.save->WriteAt(24, count);
+    return {};
+}
+
+Status CheckPackage(const FormChanges& changes, const ClientFile& file, const OutputFile& out, BakeMeter& meter) {
+    Package client, written;
+    if (Status opened = client.Open(file.path); !opened) return opened;
+    if (Status opened = written.Open(out.Written()); !opened) return Differs(out, opened.error().message);
+    const LegacyScheme& scheme = *SchemeOfFileId(changes.fileId);
+    // The indices the bake wrote: blocks, or the chunks of map blocks.
+    std::set<std::int64_t> patched;
+    for (const BlockChange& c : changes.changes) patched.insert(changes.fileId == kMap ? c.n / kMapBlocksPerChunk : c.n);
+    std::unordered_map<std::uint64_t, std::int64_t> indexOf;  // name hash -> index
+    const std::vector<const PackageEntry*> clientIndex = EntriesByIndex(client, scheme);
+    for (std::size_t i = 0; i < clientIndex.size(); ++i)
+        if (clientIndex[i]) indexOf[clientIndex[i]->hash] = static_cast<std::int64_t>(i);
+
+    // Every entry not patched is the client's, record and bytes alike.
+    InputFile clientFile, writtenFile;
+    if (Status opened = clientFile.Open(file.path); !opened) return opened;
+    if (Status opened = writtenFile.Open(out.Written()); !opened) return opened;
+    std::int64_t kept = 0;
+    Bytes a, b;
+    for (const PackageEntry& e : client.Entries()) {
+        const auto index = indexOf.find(e.hash);
+        if (index != indexOf.end() && patched.count(index->second)) continue;
+        ++kept;
+        const PackageEntry* w = written.Find(e.hash);
+        const std::uint64_t length = std::uint64_t{e.headerLength} + e.storedSize;
+        a.resize(kPackageSlotSize + length);
+        b.resize(kPackageSlotSize + length);
+        if (!w || !clientFile.Fills(static_cast<std::int64_t>(e.slotOffset), std::span(a).first(kPackageSlotSize)) ||
+            !writtenFile.Fills(static_cast<std::int64_t>(w->slotOffset), std::span(b).first(kPackageSlotSize)) ||
+            !clientFile.Fills(static_cast<std::int64_t>(e.offset), std::span(a).subspan(kPackageSlotSize)) ||
+            !writtenFile.Fills(static_cast<std::int64_t>(w->offset), std::span(b).subspan(kPackageSlotSize)) ||
+            !std::equal(a.begin() + 8, a.end(), b.begin() + 8, b.end()))
+            return Differs(out, "an entry the patch does not touch (name hash " + std::to_string(e.hash) +
+                                    ") is not the client's as it was stored");
+        if (!meter.Add(static_cast<std::int64_t>(length))) return Cancelled();
+    }
+    // Every patched block reads back as written, and nothing else is there.
+    std::int64_t entries = kept;
+    for (const std::int64_t i : patched)
+        entries += changes.fileId == kMap ? 1 : !changes.Find(static_cast<std::int32_t>(i))->bytes.empty();
+    // A patch that removes every entry leaves a package no reader takes for its kind.
+    PackageBlocks clientBlocks, writtenBlocks;
+    if (Status opened = clientBlocks.Open(file.path, changes.fileId); !opened) return opened;
+    if (entries > 0)
+        if (Status opened = writtenBlocks.Open(out.Written(), changes.fileId); !opened) return Differs(out, opened.error().message);
+    for (const std::int64_t i : entries > 0 ? patched : std::set<std::int64_t>()) {
+        const std::int64_t first = changes.fileId == kMap ? i * kMapBlocksPerChunk : i;
+        const std::int64_t last = changes.fileId == kMap ? first + kMapBlocksPerChunk - 1 : first;
+        for (std::int64_t n = first; n <= last; ++n) {
+            const auto block = static_cast<std::int32_t>(n);
+            Result<SourceBlock> found = writtenBlocks.Load(block);
+            if (!found) return Differs(out, "block " + std::to_string(n) + ": " + found.error().message);
+            const BlockChange* c = changes.Find(block);
+            Result<SourceBlock> theirs = c ? Result<SourceBlock>(SourceBlock{}) : clientBlocks.Load(block);
+            const ByteView expected = c ? ByteView(c->bytes) : theirs ? ByteView(theirs->bytes) : ByteView();
+            const bool size = changes.fileId == kGumps && c && !c->bytes.empty() &&
+                              (found->flagA != c->flagA || found->flagB != c->flagB);
+            if (size || !std::equal(expected.begin(), expected.end(), found->bytes.begin(), found->bytes.end()))
+                return Differs(out, "block " + std::to_string(n) + " reads back other than it was written");
+        }
+    }
+    if (std::ssize(written.Entries()) != entries)
+        return Differs(out, "it holds " + std::to_string(written.Entries().size()) + " entries, not " + std::to_string(entries));
+    std::array<std::uint8_t, 4> count{};
+    if (!writtenFile.Fills(24, count) || GetLE32(count.data()) != static_cast<std::uint32_t>(entries))
+        return Differs(out, "its header does not count its entries");
+    return {};
+}
