@@ -181,6 +181,7 @@ TEST(Bake, RefusalsWriteNothing) {
         {"tiledata", "@out", "tiledata.mul"},
         {"clash", "@out", "'ART.MUL'"},
         {"", "@client/art.mul", "is not a folder"},
+        {"read-only", "@out", "is read-only"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.setup + " " + c.message);
@@ -192,6 +193,10 @@ TEST(Bake, RefusalsWriteNothing) {
             fs::create_directory(d / "out");
             WriteText(d / "out/stale.mul", "x");
         }
+        if (c.setup == "read-only") {
+            fs::create_directory(d / "out");
+            fs::permissions(d / "out", fs::perms::owner_read | fs::perms::owner_exec);
+        }
         if (c.setup == "index13") WriteFileBytes(d / "client/artidx.mul", B(13, 0));
         if (c.setup == "tiledata") WriteFileBytes(d / "client/tiledata.mul", B(1000, 0));
         if (c.setup == "clash") WriteText(d / "client/ART.MUL", "AAAA");
@@ -202,7 +207,7 @@ TEST(Bake, RefusalsWriteNothing) {
         EXPECT_TRUE(Has(r.err, c.message)) << r.err;
         EXPECT_EQ(FilesOf(d / "client"), before);
         EXPECT_EQ(FilesOf(d / "out"), out);
-        EXPECT_EQ(fs::exists(d / "out"), c.setup == "full");
+        EXPECT_EQ(fs::exists(d / "out"), c.setup == "full" || c.setup == "read-only");
     }
 }
 
