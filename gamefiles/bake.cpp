@@ -88,7 +88,9 @@ Status CheckOutFolder(const std::string& outDir, const std::string& clientDir) {
             return Error("Cannot write into the output folder '" + outDir + "': you have no permission to.");
         return {};
     }
-    const fs::path parent = fs::absolute(outDir, ec).parent_path();
+    fs::path made = fs::absolute(outDir, ec);
+    if (!made.has_filename()) made = made.parent_path();  // "shipped/" names the folder "shipped"
+    const fs::path parent = made.parent_path();
     if (!fs::is_directory(parent, ec)) return Error("Cannot make the folder '" + outDir + "': '" + parent.string() + "' is no folder.");
     return {};
 }

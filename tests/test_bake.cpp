@@ -71,7 +71,7 @@ TEST(Bake, IndexedFilesGetPatchedBlocksAppendedOrCompactedByteForByte) {
     // Block 1 twice: the last copy wins.
     ASSERT_TRUE(Ok(WritePatchFile(d / "p.uop", PatchOf({{kArt, 5, Text("DD"), 5, 6}, {kArt, 1, Text("ZZ")},
                                                           {kArt, 0, {}}, {kArt, 1, Text("CCCCC"), 3, 4}}))));
-    const CliResult appended = Cli(d, "bake @p.uop @client @out");
+    const CliResult appended = Cli(d, "bake @p.uop @client/ @out/");
     ASSERT_EQ(appended.code, 0) << appended.err;
     EXPECT_EQ(FilesOf(d / "out"),
               (std::map<std::string, B>{
