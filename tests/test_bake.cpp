@@ -254,8 +254,9 @@ struct RandomClient {
     }
 
     BlockFields Block(std::uint8_t fileId, int highest) {
-        const int n = Pick(highest + 4);
+        int n = Pick(highest + 4);
         const int kind = Pick(8);
+        if (fileId == kMap) n += Pick(2) * kMapBlocksPerChunk;  // a map package has two chunks
         B bytes = kind == 0 ? B() : RandomBytes(rng, 1 + Pick(20));
         if (fileId == kMap) bytes = kind == 0 ? B() : kind == 1 ? RandomBytes(rng, 100) : RandomBytes(rng, 196);
         if (fileId == kHues) bytes = kind == 1 ? RandomBytes(rng, 708) : RandomBytes(rng, 1220);
@@ -287,7 +288,7 @@ TEST(Bake, OutputOverTheClientReadsAsClientThenVerdataThenPatch) {
             c.Package("artLegacyMUL.uop", kArt, 8), c.Package("gumpartLegacyMUL.uop", kGumps, 8);
             c.Package("soundLegacyMUL.uop", kSound, 6), c.Package("MultiCollection.uop", kMultis, 6);
         }
-        if (c.Pick(2)) c.Package("map0LegacyMUL.uop", kMap, 1);
+        if (c.Pick(2)) c.Package("map0LegacyMUL.uop", kMap, 2);
         else WriteFileBytes(client + "/map0.mul", RandomBytes(rng, 196 * 3 + c.Pick(196)));
         WriteFileBytes(client + "/hues.mul", RandomBytes(rng, 708 * (1 + c.Pick(3))));
         Patch theirs, patch;
