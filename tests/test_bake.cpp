@@ -116,6 +116,24 @@ TEST(Bake, FixedSlotsHuesAndWholeFilesAreReplacedInPlaceAndUnfitBlocksLeftOut) {
                                       {"ReadMe.txt", Text("new readme")}}));
     EXPECT_EQ(LeftOutTexts(*r), (std::vector<std::string>{"0:1 map0.mul", "0:3 map0.mul", "32:0 Hues.mul"}));
     EXPECT_EQ(r->notes, std::vector<std::string>{"map0.mul ends inside block 2: it was written whole."});
+
+    // Tiledata groups by the client file's layout (older: 836-byte land groups,
+    // then 1,188-byte static groups), animdata slots, and a whole map the patch
+    // carries with a map block over it.
+    TempDir e;
+    const B tiles = Filled(512 * 836 + 1188, 8), anims = Filled(2 * 548, 9), whole = Filled(2 * 196, 10);
+    const B statics = Filled(1188, 11), anim = Filled(548, 12);
+    WriteFileBytes(e / "tiledata.mul", tiles);
+    WriteFileBytes(e / "animdata.mul", anims);
+    const Result<BakeReport> s = Bake(PatchOf({{kTiledata, 512, statics}, {kTiledata, 1, Filled(964, 13)}, {kAnimdata, 1, anim},
+                                               {kMap, 1, x}, {kFiles, 2, whole}}),
+                                      e.path(), e / "out");
+    ASSERT_TRUE(Ok(s));
+    EXPECT_EQ(FilesOf(e / "out"), (std::map<std::string, B>{
+                                      {"tiledata.mul", Cat({B(tiles.begin(), tiles.begin() + 512 * 836), statics})},
+                                      {"animdata.mul", Cat({B(anims.begin(), anims.begin() + 548), anim})},
+                                      {"map0.mul", Cat({B(whole.begin(), whole.begin() + 196), x})}}));
+    EXPECT_EQ(LeftOutTexts(*s), std::vector<std::string>{"30:1 tiledata.mul"});
 }
 
 // The client's verdata is baked first and the patch over it; what cannot be
