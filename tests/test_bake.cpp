@@ -100,10 +100,11 @@ TEST(Bake, FixedSlotsHuesAndWholeFilesAreReplacedInPlaceAndUnfitBlocksLeftOut) {
     WriteFileBytes(d / "client/map0.mul", map);  // ends inside slot 2
     WriteFileBytes(d / "client/Hues.mul", hues);
     WriteText(d / "client/ReadMe.txt", "old");
+    WriteText(d / "client/Client.exe", "same");  // carried unchanged: not written
     const B hue = Filled(1220, 3), x = Filled(196, 4), y = Filled(196, 5);
     ASSERT_TRUE(Ok(WritePatchFile(d / "p.uop", PatchOf({{kMap, 0, x}, {kMap, 1, Filled(100, 6)}, {kMap, 2, y},
                                                           {kMap, 3, x}, {kHues, 1, hue}, {kHues, 0, Filled(708, 7)},
-                                                          {kFiles, 1, Text("new readme")}}))));
+                                                          {kFiles, 1, Text("new readme")}, {kFiles, 0, Text("same")}}))));
     Patch patch;
     ASSERT_TRUE(Ok(ReadPatchFile(d / "p.uop", patch)));
     const Result<BakeReport> r = Bake(patch, d / "client", d / "out");
