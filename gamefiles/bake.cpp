@@ -91,7 +91,9 @@ Status CheckOutFolder(const std::string& outDir, const std::string& clientDir) {
     fs::path made = fs::absolute(outDir, ec);
     if (!made.has_filename()) made = made.parent_path();  // "shipped/" names the folder "shipped"
     const fs::path parent = made.parent_path();
-    if (!fs::is_directory(parent, ec)) return Error("Cannot make the folder '" + outDir + "': '" + parent.string() + "' is no folder.");
+    if (!fs::is_directory(parent, ec))
+        return Error("Cannot make the folder '" + outDir + "': '" + parent.string() + "' " +
+                     (fs::exists(parent, ec) ? "is no folder." : "does not exist."));
     return {};
 }
 
