@@ -20,8 +20,10 @@ BakeDialog::BakeDialog(QWidget* owner, const Patch& patch, const std::string& cl
     setWindowTitle(QStringLiteral("Write into client files"));
     auto* grid = new QGridLayout(this);
     auto row = [&](int at, const char* label, const char* box, const char* button, const QString& text, const QString& title) {
-        grid->addWidget(new QLabel(QString::fromLatin1(label), this), at, 0);
+        auto* caption = new QLabel(QString::fromLatin1(label), this);
+        grid->addWidget(caption, at, 0);
         auto* edit = Named(new QLineEdit(text, this), box);
+        caption->setBuddy(edit);
         edit->setMinimumWidth(320);
         auto* browse = Named(new QPushButton(QStringLiteral("..."), this), button);
         browse->setFixedWidth(32);
@@ -30,19 +32,19 @@ BakeDialog::BakeDialog(QWidget* owner, const Patch& patch, const std::string& cl
         grid->addWidget(browse, at, 2);
         return edit;
     };
-    txtClientFolder_ = row(0, "Client folder:", "txtClientFolder", "cmdClientFolder", QString::fromStdString(clientFolder),
+    txtClientFolder_ = row(0, "&Client folder:", "txtClientFolder", "cmdClientFolder", QString::fromStdString(clientFolder),
                            QStringLiteral("Select the client folder"));
-    txtOutFolder_ = row(1, "Output folder (missing or empty):", "txtOutFolder", "cmdOutFolder", QString(),
+    txtOutFolder_ = row(1, "&Output folder (missing or empty):", "txtOutFolder", "cmdOutFolder", QString(),
                         QStringLiteral("Select the output folder"));
-    chkClientVerdata_ = Named(new QCheckBox(QStringLiteral("Bake the client's verdata.mul first"), this), "chkClientVerdata");
+    chkClientVerdata_ = Named(new QCheckBox(QStringLiteral("&Bake the client's verdata.mul first"), this), "chkClientVerdata");
     chkClientVerdata_->setChecked(clientVerdata);
-    chkCompact_ = Named(new QCheckBox(QStringLiteral("Compact data files"), this), "chkCompact");
+    chkCompact_ = Named(new QCheckBox(QStringLiteral("Co&mpact data files"), this), "chkCompact");
     grid->addWidget(chkClientVerdata_, 2, 1);
     grid->addWidget(chkCompact_, 3, 1);
     lstReport_ = Named(new QListWidget(this), "lstReport");
     grid->addWidget(lstReport_, 4, 0, 1, 4);
 
-    auto* cmdWrite = Named(new QPushButton(QStringLiteral("Write"), this), "cmdWrite");
+    auto* cmdWrite = Named(new QPushButton(QStringLiteral("&Write"), this), "cmdWrite");
     cmdWrite->setDefault(true);
     auto* cmdClose = Named(new QPushButton(QStringLiteral("Close"), this), "cmdClose");
     grid->addWidget(cmdWrite, 0, 3);
@@ -52,7 +54,9 @@ BakeDialog::BakeDialog(QWidget* owner, const Patch& patch, const std::string& cl
 }
 
 void BakeDialog::Browse(QLineEdit* box, const QString& title) {
-    const QString chosen = CurrentPrompts().ChooseFolder(this, title, box->text());
+    // An output folder is usually chosen next to the client's.
+    const QString start = box->text().isEmpty() ? txtClientFolder_->text() : box->text();
+    const QString chosen = CurrentPrompts().ChooseFolder(this, title, start);
     if (!chosen.isEmpty()) box->setText(chosen);
 }
 

@@ -1,6 +1,7 @@
 #include "gamefiles/bake.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -78,10 +79,21 @@ Status CheckOutFolder(const std::string& outDir, const std::string& clientDir) {
             return Error("The output folder '" + outDir +
                          "' is not empty: bake into a new or empty folder, so that no file of an earlier bake is shipped with "
                          "the new ones.");
+        // As a save refuses a read-only file, whoever saves: a folder without
+        // any write permission was not meant to receive files.
+        struct stat st {};
+        if (::stat(outDir.c_str(), &st) == 0 && (st.st_mode & 0222) == 0)
+            return Error("The output folder '" + outDir + "' is read-only.");
+        if (::access(outDir.c_str(), W_OK | X_OK) != 0)
+            return Error("Cannot write into the output folder '" + outDir + "': you have no permission to.");
         return {};
     }
-    const fs::path parent = fs::absolute(outDir, ec).parent_path();
-    if (!fs::is_directory(parent, ec)) return Error("Cannot make the folder '" + outDir + "': '" + parent.string() + "' is no folder.");
+    fs::path made = fs::absolute(outDir, ec);
+    if (!made.has_filename()) made = made.parent_path();  // "shipped/" names the folder "shipped"
+    const fs::path parent = made.parent_path();
+    if (!fs::is_directory(parent, ec))
+        return Error("Cannot make the folder '" + outDir + "': '" + parent.string() + "' " +
+                     (fs::exists(parent, ec) ? "is no folder." : "does not exist."));
     return {};
 }
 

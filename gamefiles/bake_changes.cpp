@@ -1,10 +1,12 @@
 #include "gamefiles/bake_changes.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "codecs/file_ids.h"
 #include "gamefiles/block_fit.h"
 #include "gamefiles/package_names.h"
+#include "io/binary_io.h"
 
 const BlockChange* FormChanges::Find(std::int32_t n) const {
     const auto at = std::lower_bound(changes.begin(), changes.end(), n,
@@ -48,10 +50,46 @@ void ForEachNumber(const TypeBlocks& patch, const TypeBlocks& verdata, Fn&& fn) 
 BlockChange ClientChange(std::int32_t n, const ClientBlock& block, bool hadData) {
     return {n, BlockBytes::CopyOf(block.bytes), block.flagA, block.flagB, hadData, false};
 }
+
+// Whether the file holds exactly `bytes`, read in pieces; false when it
+// cannot be read.
+bool FileHolds(const std::string& path, ByteView bytes) {
+    InputFile file;
+    if (!file.Open(path) || file.Size() != std::ssize(bytes)) return false;
+    constexpr std::size_t kPiece = 1 << 20;
+    Bytes piece;
+    for (std::size_t at = 0; at < bytes.size(); at += kPiece) {
+        piece.resize(std::min(kPiece, bytes.size() - at));
+        if (!file.Fills(static_cast<std::int64_t>(at), piece) || !std::equal(piece.begin(), piece.end(), bytes.begin() + at))
+            return false;
+    }
+    return true;
+}
+
+// Whole files are compared with the client's in pieces, never read whole:
+// a carried map is as large as the client's map0.mul.
+FormChanges WholeFileChanges(const ClientFolder& folder, const TypeBlocks& patch) {
+    FormChanges out;
+    out.fileId = kFiles;
+    for (const PatchBlock* mine : patch) {
+        const std::int32_t n = mine->number;
+        FittedBlock fitted = FitBlock(kFiles, ClientForm::kDataFiles, n, BlockData::Of(*mine), ClientBlock());
+        if (!fitted.Fits()) {
+            out.leftOut.push_back({kFiles, n, WholeFileName(n) ? folder.SpellingOf(WholeFileName(n)) : "", std::move(fitted.why)});
+            continue;
+        }
+        out.taken.push_back(n);
+        const std::optional<ClientFile> have = folder.WholeFile(n);
+        if (!have || !FileHolds(have->path, mine->bytes))
+            out.changes.push_back({n, mine->bytes, mine->flagA, mine->flagB, have.has_value(), true});
+    }
+    return out;
+}
 }  // namespace
 
 Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, ClientForm form, const TypeBlocks& patch,
                               const TypeBlocks& verdata, ByteView carriedMap) {
+    if (fileId == kFiles) return WholeFileChanges(folder, patch);
     FormChanges out;
     out.fileId = fileId;
     out.form = form;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <span>
 #include <unordered_map>
 
 #include "codecs/file_ids.h"
@@ -50,31 +51,43 @@ Bytes PayloadOf(std::uint8_t fileId, const BlockChange& c) {
 struct NewEntry {
     std::uint32_t index = 0;
     const PackageEntry* old = nullptr;  // the client's entry it replaces
-    Bytes payload;                      // empty: the entry is dropped
+    // The changes it takes: one block, or a map chunk's blocks.
+    std::span<const BlockChange> changes;
 };
 
-// The entries a bake writes, by index: map chunks re-assembled around their
-// patched blocks.
-Result<std::vector<NewEntry>> NewEntries(const FormChanges& changes, const Package& package,
-                                         const std::vector<const PackageEntry*>& byIndex) {
+// The entries a bake writes, by index: map blocks grouped by chunk.
+std::vector<NewEntry> NewEntries(const FormChanges& changes, const std::vector<const PackageEntry*>& byIndex) {
     auto old = [&](std::int64_t i) { return i < std::ssize(byIndex) ? byIndex[static_cast<std::size_t>(i)] : nullptr; };
     std::vector<NewEntry> entries;
-    for (const BlockChange& c : changes.changes) {
-        if (changes.fileId != kMap) {
-            entries.push_back({static_cast<std::uint32_t>(c.n), old(c.n), c.bytes.empty() ? Bytes() : PayloadOf(changes.fileId, c)});
+    const std::span<const BlockChange> all(changes.changes);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const std::int32_t n = all[i].n;
+        const auto index = static_cast<std::uint32_t>(changes.fileId == kMap ? n / kMapBlocksPerChunk : n);
+        if (!entries.empty() && entries.back().index == index) {
+            entries.back().changes = {entries.back().changes.data(), entries.back().changes.size() + 1};
             continue;
         }
-        const auto chunk = static_cast<std::uint32_t>(c.n / kMapBlocksPerChunk);
-        if (entries.empty() || entries.back().index != chunk) {
-            // A map block fits only where a live chunk that decodes holds it.
-            Result<Bytes> read = package.Read(*old(chunk));
-            if (!read) return Error(package.Path() + ": map chunk " + std::to_string(chunk) + ": " + read.error().message);
-            entries.push_back({chunk, old(chunk), std::move(*read)});
-        }
-        std::copy(c.bytes.begin(), c.bytes.end(),
-                  entries.back().payload.begin() + (c.n % kMapBlocksPerChunk) * std::ptrdiff_t{kMapBlockSize});
+        entries.push_back({index, old(index), all.subspan(i, 1)});
     }
     return entries;
+}
+
+// The payload of an entry as the package's reader expects it; empty when
+// the entry is dropped. A map chunk is read and re-assembled around its
+// patched blocks only now, so that one chunk at a time is held.
+Result<Bytes> PayloadOf(std::uint8_t fileId, const NewEntry& e, const Package& package) {
+    if (fileId != kMap) return e.changes[0].bytes.empty() ? Bytes() : PayloadOf(fileId, e.changes[0]);
+    // A map block fits only where a live chunk that decodes holds it.
+    if (!e.old) return Error(package.Path() + ": no map chunk " + std::to_string(e.index) + " to write into");
+    Result<Bytes> chunk = package.Read(*e.old);
+    if (!chunk) return Error(package.Path() + ": map chunk " + std::to_string(e.index) + ": " + chunk.error().message);
+    for (const BlockChange& c : e.changes) {
+        const std::size_t at = static_cast<std::size_t>(c.n % kMapBlocksPerChunk) * kMapBlockSize;
+        if (at + c.bytes.size() > chunk->size())
+            return Error(package.Path() + ": map chunk " + std::to_string(e.index) + " does not hold block " + std::to_string(c.n));
+        std::copy(c.bytes.begin(), c.bytes.end(), chunk->begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    return chunk;
 }
 
 // The slot records no live entry uses, in table order.
@@ -100,9 +113,7 @@ Status WritePackage(const FormChanges& changes, const ClientFile& file, OutputFi
     Package package;
     if (Status opened = package.Open(file.path); !opened) return opened;
     const LegacyScheme& scheme = *SchemeOfFileId(changes.fileId);
-    const std::vector<const PackageEntry*> byIndex = EntriesByIndex(package, scheme);
-    Result<std::vector<NewEntry>> entries = NewEntries(changes, package, byIndex);
-    if (!entries) return entries.error();
+    const std::vector<NewEntry> entries = NewEntries(changes, EntriesByIndex(package, scheme));
     InputFile client;
     if (Status opened = client.Open(file.path); !opened) return opened;
     for (std::int64_t at = 0; at < client.Size(); at += 16 << 20) {
@@ -116,14 +127,16 @@ Status WritePackage(const FormChanges& changes, const ClientFile& file, OutputFi
     std::size_t nextEmpty = 0;
     std::vector<PackageSlotRecord> unplaced;  // new entries beyond the empty slots
     std::int64_t live = std::ssize(package.Entries());
-    for (const NewEntry& e : *entries) {
-        if (e.payload.empty()) {
+    for (const NewEntry& e : entries) {
+        const Result<Bytes> payload = PayloadOf(changes.fileId, e, package);
+        if (!payload) return payload.error();
+        if (payload->empty()) {
             if (e.old) out.save->WriteAt(static_cast<std::int64_t>(e.old->slotOffset), PackageSlotRecord{});
             live -= e.old != nullptr;
             continue;
         }
         const bool known = e.old && (e.old->flag == 0 || e.old->flag == 1 || e.old->flag == 3);
-        const StoredEntry stored = StoreEntry(e.payload, known ? e.old->flag : usualFlag);
+        const StoredEntry stored = StoreEntry(*payload, known ? e.old->flag : usualFlag);
         const std::uint64_t hash = e.old ? e.old->hash : PackageNameHash(LegacyName(scheme.formats[0], e.index));
         const PackageSlotRecord record = SlotRecord(static_cast<std::uint64_t>(out.save->Position()), package.Version(), stored, hash);
         out.save->Write(EntryHeader(package.Version()));

@@ -71,7 +71,7 @@ TEST(Bake, IndexedFilesGetPatchedBlocksAppendedOrCompactedByteForByte) {
     // Block 1 twice: the last copy wins.
     ASSERT_TRUE(Ok(WritePatchFile(d / "p.uop", PatchOf({{kArt, 5, Text("DD"), 5, 6}, {kArt, 1, Text("ZZ")},
                                                           {kArt, 0, {}}, {kArt, 1, Text("CCCCC"), 3, 4}}))));
-    const CliResult appended = Cli(d, "bake @p.uop @client @out");
+    const CliResult appended = Cli(d, "bake @p.uop @client/ @out/");
     ASSERT_EQ(appended.code, 0) << appended.err;
     EXPECT_EQ(FilesOf(d / "out"),
               (std::map<std::string, B>{
@@ -100,10 +100,11 @@ TEST(Bake, FixedSlotsHuesAndWholeFilesAreReplacedInPlaceAndUnfitBlocksLeftOut) {
     WriteFileBytes(d / "client/map0.mul", map);  // ends inside slot 2
     WriteFileBytes(d / "client/Hues.mul", hues);
     WriteText(d / "client/ReadMe.txt", "old");
+    WriteText(d / "client/Client.exe", "same");  // carried unchanged: not written
     const B hue = Filled(1220, 3), x = Filled(196, 4), y = Filled(196, 5);
     ASSERT_TRUE(Ok(WritePatchFile(d / "p.uop", PatchOf({{kMap, 0, x}, {kMap, 1, Filled(100, 6)}, {kMap, 2, y},
                                                           {kMap, 3, x}, {kHues, 1, hue}, {kHues, 0, Filled(708, 7)},
-                                                          {kFiles, 1, Text("new readme")}}))));
+                                                          {kFiles, 1, Text("new readme")}, {kFiles, 0, Text("same")}}))));
     Patch patch;
     ASSERT_TRUE(Ok(ReadPatchFile(d / "p.uop", patch)));
     const Result<BakeReport> r = Bake(patch, d / "client", d / "out");
@@ -116,6 +117,24 @@ TEST(Bake, FixedSlotsHuesAndWholeFilesAreReplacedInPlaceAndUnfitBlocksLeftOut) {
                                       {"ReadMe.txt", Text("new readme")}}));
     EXPECT_EQ(LeftOutTexts(*r), (std::vector<std::string>{"0:1 map0.mul", "0:3 map0.mul", "32:0 Hues.mul"}));
     EXPECT_EQ(r->notes, std::vector<std::string>{"map0.mul ends inside block 2: it was written whole."});
+
+    // Tiledata groups by the client file's layout (older: 836-byte land groups,
+    // then 1,188-byte static groups), animdata slots, and a whole map the patch
+    // carries with a map block over it.
+    TempDir e;
+    const B tiles = Filled(512 * 836 + 1188, 8), anims = Filled(2 * 548, 9), whole = Filled(2 * 196, 10);
+    const B statics = Filled(1188, 11), anim = Filled(548, 12);
+    WriteFileBytes(e / "tiledata.mul", tiles);
+    WriteFileBytes(e / "animdata.mul", anims);
+    const Result<BakeReport> s = Bake(PatchOf({{kTiledata, 512, statics}, {kTiledata, 1, Filled(964, 13)}, {kAnimdata, 1, anim},
+                                               {kMap, 1, x}, {kFiles, 2, whole}}),
+                                      e.path(), e / "out");
+    ASSERT_TRUE(Ok(s));
+    EXPECT_EQ(FilesOf(e / "out"), (std::map<std::string, B>{
+                                      {"tiledata.mul", Cat({B(tiles.begin(), tiles.begin() + 512 * 836), statics})},
+                                      {"animdata.mul", Cat({B(anims.begin(), anims.begin() + 548), anim})},
+                                      {"map0.mul", Cat({B(whole.begin(), whole.begin() + 196), x})}}));
+    EXPECT_EQ(LeftOutTexts(*s), std::vector<std::string>{"30:1 tiledata.mul"});
 }
 
 // The client's verdata is baked first and the patch over it; what cannot be
@@ -181,6 +200,7 @@ TEST(Bake, RefusalsWriteNothing) {
         {"tiledata", "@out", "tiledata.mul"},
         {"clash", "@out", "'ART.MUL'"},
         {"", "@client/art.mul", "is not a folder"},
+        {"read-only", "@out", "is read-only"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.setup + " " + c.message);
@@ -192,6 +212,10 @@ TEST(Bake, RefusalsWriteNothing) {
             fs::create_directory(d / "out");
             WriteText(d / "out/stale.mul", "x");
         }
+        if (c.setup == "read-only") {
+            fs::create_directory(d / "out");
+            fs::permissions(d / "out", fs::perms::owner_read | fs::perms::owner_exec);
+        }
         if (c.setup == "index13") WriteFileBytes(d / "client/artidx.mul", B(13, 0));
         if (c.setup == "tiledata") WriteFileBytes(d / "client/tiledata.mul", B(1000, 0));
         if (c.setup == "clash") WriteText(d / "client/ART.MUL", "AAAA");
@@ -202,7 +226,7 @@ TEST(Bake, RefusalsWriteNothing) {
         EXPECT_TRUE(Has(r.err, c.message)) << r.err;
         EXPECT_EQ(FilesOf(d / "client"), before);
         EXPECT_EQ(FilesOf(d / "out"), out);
-        EXPECT_EQ(fs::exists(d / "out"), c.setup == "full");
+        EXPECT_EQ(fs::exists(d / "out"), c.setup == "full" || c.setup == "read-only");
     }
 }
 
@@ -249,8 +273,9 @@ struct RandomClient {
     }
 
     BlockFields Block(std::uint8_t fileId, int highest) {
-        const int n = Pick(highest + 4);
+        int n = Pick(highest + 4);
         const int kind = Pick(8);
+        if (fileId == kMap) n += Pick(2) * kMapBlocksPerChunk;  // a map package has two chunks
         B bytes = kind == 0 ? B() : RandomBytes(rng, 1 + Pick(20));
         if (fileId == kMap) bytes = kind == 0 ? B() : kind == 1 ? RandomBytes(rng, 100) : RandomBytes(rng, 196);
         if (fileId == kHues) bytes = kind == 1 ? RandomBytes(rng, 708) : RandomBytes(rng, 1220);
@@ -282,7 +307,7 @@ TEST(Bake, OutputOverTheClientReadsAsClientThenVerdataThenPatch) {
             c.Package("artLegacyMUL.uop", kArt, 8), c.Package("gumpartLegacyMUL.uop", kGumps, 8);
             c.Package("soundLegacyMUL.uop", kSound, 6), c.Package("MultiCollection.uop", kMultis, 6);
         }
-        if (c.Pick(2)) c.Package("map0LegacyMUL.uop", kMap, 1);
+        if (c.Pick(2)) c.Package("map0LegacyMUL.uop", kMap, 2);
         else WriteFileBytes(client + "/map0.mul", RandomBytes(rng, 196 * 3 + c.Pick(196)));
         WriteFileBytes(client + "/hues.mul", RandomBytes(rng, 708 * (1 + c.Pick(3))));
         Patch theirs, patch;
