@@ -28,11 +28,11 @@ std::string TypeName(int fileId) {
 // Judges the settled patch's blocks against the client folder the command
 // was given, counting states per type, and says on `err` which files the
 // folder lacks for the types whose blocks are unknown.
-Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Patch& patch, Counts& counts,
-                                                   std::ostream& err) {
+Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Patch& patch, const PatchFileData* data,
+                                                   Counts& counts, std::ostream& err) {
     const Result<ClientFolder> folder = ClientFolder::Open(args.words[1]);
     if (!folder) return folder.error();
-    Result<std::vector<TypeStates>> judged = JudgePatch(patch, *folder, args.clientVerdata);
+    Result<std::vector<TypeStates>> judged = JudgePatch(patch, *folder, args.clientVerdata, {}, data);
     if (!judged) return judged;
     for (const TypeStates& type : *judged) {
         TypeCounts& c = counts[type.fileId];
@@ -47,13 +47,21 @@ Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Pa
     return judged;
 }
 
-// Reads the patch (to be saved again when `writing`), settles it and judges it.
+// Reads the patch, settles it and judges it. A patch to be saved again
+// (`writing`) is read whole; one only looked at leaves its data in the file.
 Result<std::vector<TypeStates>> LoadAndJudge(const CliArgs& args, CliSession& session, bool writing, Patch& patch,
                                              Counts& counts, std::ostream& err) {
-    const Status done = writing ? session.LoadForWriting(args.words[0], patch) : session.Load(args.words[0], patch);
-    if (!done) return done.error();
+    PatchFileData file;
+    const PatchFileData* data = nullptr;
+    if (writing) {
+        if (Status done = session.LoadForWriting(args.words[0], patch); !done) return done.error();
+    } else {
+        const Result<const PatchFileData*> opened = session.LoadLeavingData(args.words[0], patch, file);
+        if (!opened) return opened.error();
+        data = *opened;
+    }
     SettleDuplicates(patch);
-    return JudgeAgainstClient(args, patch, counts, err);
+    return JudgeAgainstClient(args, patch, data, counts, err);
 }
 
 // "new 1, changes 2": the states a type's blocks have.

@@ -85,6 +85,15 @@ ClientBlock ClientBlocks::FromDataFile(std::int32_t n) {
     ClientBlock block;
     block.source = name_;
     DataFile& file = *data_.File();
+    if (!file.Indexed() && n >= 0 && n < file.Count()) {
+        // A slot that lies wholly inside the file is shown in the read window as it is.
+        if (const std::optional<ByteView> slot = file.ViewRun(n, 1)) {
+            block.bytes = *slot;
+            block.slotSize = static_cast<std::int32_t>(slot->size());
+            block.flagA = block.flagB = kNoIndexFlags;
+            return block;
+        }
+    }
     Result<ViewedBlock> viewed = file.View(n, spare_);
     if (!viewed) {
         block.damaged = true;

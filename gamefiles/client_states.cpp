@@ -34,7 +34,9 @@ struct Part {
     TypeStates* type = nullptr;
     std::size_t from = 0, to = 0;
     std::unique_ptr<ClientBlocks> client;
+    std::unique_ptr<PatchFileData::Reader> data;  // for a patch read without its data
     std::vector<std::pair<std::size_t, std::string>> unfit;
+    std::optional<Error> error;
 
     // Judges the blocks; `step` hears of each and returns false to stop.
     template <class Step>
@@ -42,8 +44,16 @@ struct Part {
         for (std::size_t i = from; i < to; ++i) {
             if (!step()) return false;
             const auto [number, slot] = type->blocks[i];
-            JudgedBlock j = JudgeBlock(type->fileId, client->Form(), number, BlockData::Of(entry.blocks[slot]),
-                                       client->Block(number));
+            BlockData block = BlockData::Of(entry.blocks[slot]);
+            if (data) {
+                Result<ByteView> bytes = data->Read(type->fileId, slot, entry.blocks[slot].Length());
+                if (!bytes) {
+                    error = bytes.error();
+                    return false;
+                }
+                block.bytes = *bytes;
+            }
+            JudgedBlock j = JudgeBlock(type->fileId, client->Form(), number, block, client->Block(number));
             type->states[i] = j.state;
             if (!j.fitted.Fits()) unfit.emplace_back(i, std::move(j.fitted.why));
         }
@@ -53,7 +63,7 @@ struct Part {
 }  // namespace
 
 Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolder& folder, bool withVerdata,
-                                           const Progress& progress) {
+                                           const Progress& progress, const PatchFileData* data) {
     std::vector<TypeStates> types;
     for (int f = 0; f < Patch::kFileIds; ++f)
         if (patch[static_cast<std::uint8_t>(f)].LiveCount() > 0) types.push_back({static_cast<std::uint8_t>(f), {}, {}, {}});
@@ -67,13 +77,15 @@ Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolde
         const std::size_t n = type.blocks.size(), half = n >= kSplitAt ? n / 2 : n;
         for (auto [from, to] : {std::pair(std::size_t{0}, half), std::pair(half, n)}) {
             if (from == to) continue;
-            Part part{&type, from, to, std::make_unique<ClientBlocks>(), {}};
+            Part part{&type, from, to, std::make_unique<ClientBlocks>(),
+                      data ? std::make_unique<PatchFileData::Reader>(*data) : nullptr, {}, {}};
             if (Status opened = part.client->Open(folder, type.fileId, *form, withVerdata); !opened) return opened.error();
             (from == 0 ? mine : helpers).push_back(std::move(part));
         }
     }
 
     const std::int64_t total = patch.LiveCount();
+    // Cancelling, or a part that fails, stops both threads.
     std::atomic<bool> stop = false;
     std::atomic<std::int64_t> helped = 0;
     std::exception_ptr failed;
@@ -83,10 +95,13 @@ Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolde
             try {
                 std::int64_t done = 0;
                 for (Part& part : helpers)
-                    part.Run(patch[part.type->fileId], [&] {
-                        if (++done % Progress::kEvery == 0) helped = done;
-                        return !stop.load(std::memory_order_relaxed);
-                    });
+                    if (!part.Run(patch[part.type->fileId], [&] {
+                            if (++done % Progress::kEvery == 0) helped = done;
+                            return !stop.load(std::memory_order_relaxed);
+                        })) {
+                        stop = true;
+                        break;
+                    }
             } catch (...) {
                 failed = std::current_exception();
             }
@@ -96,7 +111,9 @@ Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolde
     try {
         for (Part& part : mine)
             if (finished)
-                finished = part.Run(patch[part.type->fileId], [&] { return progress.Step(done++ + helped, total); });
+                finished = part.Run(patch[part.type->fileId], [&] {
+                    return !stop.load(std::memory_order_relaxed) && progress.Step(done++ + helped, total);
+                });
     } catch (...) {
         stop = true;
         if (helper.joinable()) helper.join();
@@ -105,6 +122,9 @@ Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolde
     stop = !finished;
     if (helper.joinable()) helper.join();
     if (failed) std::rethrow_exception(failed);
+    for (std::vector<Part>* parts : {&mine, &helpers})
+        for (const Part& part : *parts)
+            if (part.error) return *part.error;
     if (!finished) return Cancelled();
     // The reasons in block order: the first half's, then the second's.
     for (std::vector<Part>* parts : {&mine, &helpers})

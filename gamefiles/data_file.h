@@ -30,6 +30,9 @@ struct BlockCut {
     bool operator==(const BlockCut&) const = default;
 };
 
+// The flags of every block of a file without index.
+inline constexpr std::int16_t kNoIndexFlags = -1;
+
 // What the file says of a block.
 struct BlockEntry {
     std::int32_t length = 0;  // as stored; <= 0 means the block has no data

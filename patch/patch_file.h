@@ -2,9 +2,13 @@
 // 0..250 and 251..255), then 13-byte block records each followed by its data.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "io/binary_io.h"
+#include "io/bytes.h"
 #include "io/result.h"
 #include "patch/patch.h"
 
@@ -29,6 +33,36 @@ Status ReadPatchFile(const std::string& path, Patch& patch, const ReadOptions& o
 // Reads every record of a patch project file as ReadPatchFile does, but
 // without the blocks' data (Length() as stored, no bytes): for listing.
 Status ReadPatchHeaders(const std::string& path, Patch& patch);
+
+// A patch project file whose blocks' data stays in the file until it is
+// asked for: for commands that look at each block of a large patch once,
+// which then hold no more than a window of it. Open reads the records as
+// ReadPatchHeaders does and notes where each block's data lies; the file
+// stays open, so a patch saved meanwhile (under a new inode) changes nothing.
+class PatchFileData {
+public:
+    Status Open(const std::string& path, Patch& patch);
+
+    // One thread's reads, through a window of its own.
+    class Reader {
+    public:
+        explicit Reader(const PatchFileData& data) : data_(data), window_(data.file_) {}
+        // The data of slot `slot` of entry `fileId` (`length` as the patch
+        // read it; <= 0: none), valid until the next call. Fails when the
+        // file no longer holds it.
+        Result<ByteView> Read(std::uint8_t fileId, std::size_t slot, std::int32_t length);
+
+    private:
+        const PatchFileData& data_;
+        WindowedReader window_;
+        Bytes large_;  // a block too large for the window
+    };
+
+private:
+    InputFile file_;
+    // Per file ID, per slot: where the slot's data starts in the file.
+    std::array<std::vector<std::int64_t>, 256> offsets_;
+};
 
 // A patch whose header counts fewer records than the file holds is refused
 // by ReadPatchFile. The number of whole records after the declared ones
