@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <ostream>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -82,10 +83,12 @@ int StatusCommand(const CliArgs& args, std::ostream& out, std::ostream& err, Cli
     const Result<std::vector<TypeStates>> judged = LoadAndJudge(args, session, false, patch, counts, err);
     if (!judged) return Fail(err, judged.error());
     if (!session.json) {
+        std::array<std::string_view, kBlockStates> names;
+        for (std::size_t s = 0; s < kBlockStates; ++s) names[s] = StateName(static_cast<BlockState>(s));
         LineWriter lines(out);
         for (const TypeStates& type : *judged)
             for (std::size_t i = 0; i < type.blocks.size(); ++i)
-                lines.Line(StateName(type.states[i]), {type.fileId, type.blocks[i].first});
+                lines.Line(names[static_cast<std::size_t>(type.states[i])], {type.fileId, type.blocks[i].first});
         lines.Flush();
         for (const TypeStates& type : *judged) out << TypeName(type.fileId) << ": " << CountsText(counts[type.fileId]) << "\n";
         return kOk;

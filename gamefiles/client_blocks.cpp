@@ -30,6 +30,7 @@ Status ClientBlocks::Open(const ClientFolder& folder, std::uint8_t fileId, Clien
     form_ = form;
     highest_ = -1;
     withVerdata_ = false;
+    runCount_ = 0;
     if (!folder.Has(fileId, form)) return Lacking(folder, fileId, form);
     const ClientTypeFiles& files = folder.Files(fileId);
     if (form == ClientForm::kPackage) {
@@ -72,8 +73,11 @@ Status ClientBlocks::OpenVerdata(const ClientFile& file) {
 }
 
 ClientBlock ClientBlocks::Block(std::int32_t n) {
-    held_ = {};
-    spare_.Reuse();
+    // Only a block read outside the window holds bytes of its own.
+    if (!held_.empty()) {
+        held_ = {};
+        spare_.Reuse();
+    }
     ClientBlock block = form_ == ClientForm::kPackage ? FromPackage(n)
                         : fileId_ == kFiles           ? FromWholeFile(n)
                                                       : FromDataFile(n);
@@ -85,15 +89,14 @@ ClientBlock ClientBlocks::FromDataFile(std::int32_t n) {
     ClientBlock block;
     block.source = name_;
     DataFile& file = *data_.File();
-    if (!file.Indexed() && n >= 0 && n < file.Count()) {
-        // A slot that lies wholly inside the file is shown in the read window as it is.
-        if (const std::optional<ByteView> slot = file.ViewRun(n, 1)) {
+    if (!file.Indexed() && n >= 0 && n < file.Count())
+        if (const std::optional<ByteView> slot = SlotInRun(file, n)) {
             block.bytes = *slot;
             block.slotSize = static_cast<std::int32_t>(slot->size());
             block.flagA = block.flagB = kNoIndexFlags;
             return block;
         }
-    }
+    runCount_ = 0;  // the read below moves the window
     Result<ViewedBlock> viewed = file.View(n, spare_);
     if (!viewed) {
         block.damaged = true;
@@ -110,6 +113,23 @@ ClientBlock ClientBlocks::FromDataFile(std::int32_t n) {
         block.bytes = block.bytes.first(static_cast<std::size_t>(std::min<std::int64_t>(present, block.slotSize)));
     }
     return block;
+}
+
+std::optional<ByteView> ClientBlocks::SlotInRun(DataFile& file, std::int32_t n) {
+    const BlockCut cut = file.Cut();
+    if (n < runFirst_ || n >= runFirst_ + runCount_) {
+        // A run of slots wholly inside the file, small enough for the window; else the slot alone.
+        auto count = static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(kRunBytes / std::max(cut.SizeOf(n), 1), 1, file.Count() - n));
+        std::optional<ByteView> run = file.ViewRun(n, count);
+        if (!run && count > 1) run = file.ViewRun(n, count = 1);
+        if (!run) return std::nullopt;
+        runFirst_ = n;
+        runCount_ = count;
+        run_ = *run;
+    }
+    return run_.subspan(static_cast<std::size_t>(cut.OffsetOf(n) - cut.OffsetOf(runFirst_)),
+                        static_cast<std::size_t>(cut.SizeOf(n)));
 }
 
 ClientBlock ClientBlocks::FromPackage(std::int32_t n) {

@@ -62,6 +62,9 @@ public:
 
 private:
     ClientBlock FromDataFile(std::int32_t n);
+    // Slot n of a file without index, shown in the read window with the
+    // slots after it; none when it does not lie wholly inside the file.
+    std::optional<ByteView> SlotInRun(DataFile& file, std::int32_t n);
     ClientBlock FromPackage(std::int32_t n);
     ClientBlock FromWholeFile(std::int32_t n);
     Status OpenVerdata(const ClientFile& file);
@@ -76,6 +79,10 @@ private:
     std::array<std::optional<ClientFile>, 3> whole_;
     bool withVerdata_ = false;
     DataSource verdata_;
+    // The run of slots last shown in the data file's read window.
+    static constexpr std::int64_t kRunBytes = 1 << 16;
+    std::int32_t runFirst_ = 0, runCount_ = 0;
+    ByteView run_;
     // What the last block's bytes are shown in, when not in a read window.
     ByteArena spare_;
     BlockBytes held_;
