@@ -31,6 +31,7 @@ Status ClientBlocks::Open(const ClientFolder& folder, std::uint8_t fileId, Clien
     highest_ = -1;
     withVerdata_ = false;
     runCount_ = 0;
+    mapped_.reset();
     if (!folder.Has(fileId, form)) return Lacking(folder, fileId, form);
     const ClientTypeFiles& files = folder.Files(fileId);
     if (form == ClientForm::kPackage) {
@@ -121,8 +122,17 @@ std::optional<ByteView> ClientBlocks::SlotInRun(DataFile& file, std::int32_t n) 
         // A run of slots wholly inside the file, small enough for the window; else the slot alone.
         auto count = static_cast<std::int32_t>(
             std::clamp<std::int64_t>(kRunBytes / std::max(cut.SizeOf(n), 1), 1, file.Count() - n));
-        std::optional<ByteView> run = file.ViewRun(n, count);
-        if (!run && count > 1) run = file.ViewRun(n, count = 1);
+        if (!mapped_) mapped_ = std::make_unique<MappedReader>(file.DataInput());
+        const auto view = [&] {
+            const std::int64_t begin = cut.OffsetOf(n), end = cut.OffsetOf(n + count - 1) + cut.SizeOf(n + count - 1);
+            const std::optional<ByteView> mapped = mapped_->View(begin, static_cast<std::size_t>(end - begin));
+            return mapped ? mapped : file.ViewRun(n, count);
+        };
+        std::optional<ByteView> run = view();
+        if (!run && count > 1) {
+            count = 1;
+            run = view();
+        }
         if (!run) return std::nullopt;
         runFirst_ = n;
         runCount_ = count;
@@ -179,4 +189,8 @@ void ClientBlocks::ApplyVerdata(std::int32_t n, ClientBlock& block) {
     block.flagB = data.flagB;
     block.source = verdataName_;
     block.damaged = false;
+}
+
+Status ClientBlocks::Intact() const {
+    return !mapped_ || mapped_->Intact() ? Status() : ChangedWhileRead(mapped_->File().Path());
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "gamefiles/data_source.h"
 #include "gamefiles/package_blocks.h"
 #include "io/bytes.h"
+#include "io/mapped_reader.h"
 #include "io/result.h"
 
 // The client's block. Valid until the next call of the ClientBlocks that
@@ -59,10 +61,13 @@ public:
     // of an index or a package, damaged entries and blocks past the end of a
     // fixed-size file have no data. Fastest when asked in increasing order.
     ClientBlock Block(std::int32_t n);
+    // Fails when a file shrank while the blocks Block gave were looked at:
+    // their bytes may have been zeros rather than the client's.
+    Status Intact() const;
 
 private:
     ClientBlock FromDataFile(std::int32_t n);
-    // Slot n of a file without index, shown in the read window with the
+    // Slot n of a file without index, shown in a mapped window with the
     // slots after it; none when it does not lie wholly inside the file.
     std::optional<ByteView> SlotInRun(DataFile& file, std::int32_t n);
     ClientBlock FromPackage(std::int32_t n);
@@ -79,8 +84,9 @@ private:
     std::array<std::optional<ClientFile>, 3> whole_;
     bool withVerdata_ = false;
     DataSource verdata_;
-    // The run of slots last shown in the data file's read window.
-    static constexpr std::int64_t kRunBytes = 1 << 16;
+    // The run of slots last shown in the data file's mapped window.
+    static constexpr std::int64_t kRunBytes = 1 << 20;
+    std::unique_ptr<MappedReader> mapped_;
     std::int32_t runFirst_ = 0, runCount_ = 0;
     ByteView run_;
     // What the last block's bytes are shown in, when not in a read window.

@@ -57,6 +57,12 @@ struct Part {
             type->states[i] = j.state;
             if (!j.fitted.Fits()) unfit.emplace_back(i, std::move(j.fitted.why));
         }
+        // A file that shrank meanwhile may have shown zeros for its bytes.
+        for (const Status& intact : {client->Intact(), data ? data->Intact() : Status()})
+            if (!intact) {
+                error = intact.error();
+                return false;
+            }
         return true;
     }
 };

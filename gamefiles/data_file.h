@@ -68,6 +68,7 @@ public:
     bool Indexed() const { return indexed_; }
     std::int64_t DataFileSize() const { return data_.Size(); }
     const std::string& DataPath() const { return dataPath_; }
+    const InputFile& DataInput() const { return data_; }
 
     // Block n, its bytes in `arena`. Without index, a partly present block is
     // padded with zeros and blocks past the end read as absent (length 0).

@@ -220,11 +220,14 @@ Result<ByteView> PatchFileData::Reader::Read(std::uint8_t fileId, std::size_t sl
     const std::vector<std::int64_t>& offsets = data_.offsets_[fileId];
     if (slot >= offsets.size()) return Error("'" + data_.file_.Path() + "' holds no such block.");
     const std::int64_t at = offsets[slot];
-    if (const auto view = window_.View(at, static_cast<std::size_t>(length))) return ByteView(*view);
+    if (const auto view = mapped_.View(at, static_cast<std::size_t>(length))) return *view;
     large_.resize(static_cast<std::size_t>(length));
-    if (!data_.file_.Fills(at, large_))
-        return Error("Cannot read '" + data_.file_.Path() + "': it changed while it was read.");
+    if (!data_.file_.Fills(at, large_)) return ChangedWhileRead(data_.file_.Path());
     return ByteView(large_);
+}
+
+Status PatchFileData::Reader::Intact() const {
+    return mapped_.Intact() ? Status() : ChangedWhileRead(data_.file_.Path());
 }
 
 std::int64_t TrailingRecords(const std::string& path) {

@@ -9,6 +9,7 @@
 
 #include "io/binary_io.h"
 #include "io/bytes.h"
+#include "io/mapped_reader.h"
 #include "io/result.h"
 #include "patch/patch.h"
 
@@ -46,15 +47,18 @@ public:
     // One thread's reads, through a window of its own.
     class Reader {
     public:
-        explicit Reader(const PatchFileData& data) : data_(data), window_(data.file_) {}
+        explicit Reader(const PatchFileData& data) : data_(data), mapped_(data.file_) {}
         // The data of slot `slot` of entry `fileId` (`length` as the patch
         // read it; <= 0: none), valid until the next call. Fails when the
         // file no longer holds it.
         Result<ByteView> Read(std::uint8_t fileId, std::size_t slot, std::int32_t length);
+        // Fails when the file shrank while the bytes Read gave were looked
+        // at: they may have been zeros rather than the patch's.
+        Status Intact() const;
 
     private:
         const PatchFileData& data_;
-        WindowedReader window_;
+        MappedReader mapped_;
         Bytes large_;  // a block too large for the window
     };
 

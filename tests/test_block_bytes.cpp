@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -10,6 +11,7 @@
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
 #include "io/binary_io.h"
+#include "io/mapped_reader.h"
 #include "patch/patch_file.h"
 #include "test_support.h"
 
@@ -100,4 +102,34 @@ TEST(BlockBytes, AFileShrinkingUnderTheReaderNeverMixesUpItsBytes) {
     const auto view = reader.View(30000, 100);
     ASSERT_TRUE(view);
     EXPECT_EQ(B(view->begin(), view->end()), B(bytes.begin() + 30000, bytes.begin() + 30100));
+}
+
+// Mapped windows show the file's bytes wherever a view falls, also across
+// windows; a file that shrinks under a window reads as zeros there without
+// a crash, the reader says so, and views past the new end are refused.
+TEST(MappedReader, ShowsTheFilesBytesAndSurvivesTheFileShrinkingUnderIt) {
+    TempDir dir;
+    std::mt19937 rng(5);
+    const B bytes = RandomBytes(rng, 1 << 20);
+    WriteFileBytes(dir / "map0.mul", bytes);
+    InputFile file;
+    ASSERT_TRUE(Ok(file.Open(dir / "map0.mul")));
+    MappedReader reader(file, 1 << 16);
+    for (const auto& [at, size] : {std::pair(0, 196), std::pair(65500, 100), std::pair(1000, 1 << 16),
+                                  std::pair((1 << 20) - 7, 7), std::pair(4096 * 3 + 1, 5000)}) {
+        const auto view = reader.View(at, static_cast<std::size_t>(size));
+        ASSERT_TRUE(view);
+        EXPECT_TRUE(std::equal(view->begin(), view->end(), bytes.begin() + at, bytes.begin() + at + size)) << at;
+    }
+    EXPECT_FALSE(reader.View(1 << 20, 1));
+    EXPECT_FALSE(reader.View(0, (1 << 16) + 1));
+    EXPECT_TRUE(reader.Intact());
+
+    const auto view = reader.View(1 << 19, 1 << 15);
+    ASSERT_TRUE(view);
+    std::filesystem::resize_file(dir / "map0.mul", 1000);
+    EXPECT_EQ(std::count(view->begin(), view->end(), 0), 1 << 15);
+    EXPECT_FALSE(reader.Intact());
+    EXPECT_FALSE(reader.View(2000, 10));
+    EXPECT_FALSE(reader.Intact());
 }
