@@ -73,7 +73,7 @@ Status ClientBlocks::OpenVerdata(const ClientFile& file) {
     return {};
 }
 
-ClientBlock ClientBlocks::Block(std::int32_t n) {
+ClientBlock ClientBlocks::Read(std::int32_t n) {
     // Only a block read outside the window holds bytes of its own.
     if (!held_.empty()) {
         held_ = {};
@@ -90,13 +90,13 @@ ClientBlock ClientBlocks::FromDataFile(std::int32_t n) {
     ClientBlock block;
     block.source = name_;
     DataFile& file = *data_.File();
-    if (!file.Indexed() && n >= 0 && n < file.Count())
-        if (const std::optional<ByteView> slot = SlotInRun(file, n)) {
-            block.bytes = *slot;
-            block.slotSize = static_cast<std::int32_t>(slot->size());
-            block.flagA = block.flagB = kNoIndexFlags;
-            return block;
-        }
+    // A slot of a run newly mapped; Block shows the run's other slots.
+    if (!file.Indexed() && n >= 0 && n < file.Count() && MapRun(file, n)) {
+        block.bytes = run_.first(static_cast<std::size_t>(runCut_.SizeOf(n)));
+        block.slotSize = runCut_.SizeOf(n);
+        block.flagA = block.flagB = kNoIndexFlags;
+        return block;
+    }
     runCount_ = 0;  // the read below moves the window
     Result<ViewedBlock> viewed = file.View(n, spare_);
     if (!viewed) {
@@ -116,30 +116,28 @@ ClientBlock ClientBlocks::FromDataFile(std::int32_t n) {
     return block;
 }
 
-std::optional<ByteView> ClientBlocks::SlotInRun(DataFile& file, std::int32_t n) {
+bool ClientBlocks::MapRun(DataFile& file, std::int32_t n) {
     const BlockCut cut = file.Cut();
-    if (n < runFirst_ || n >= runFirst_ + runCount_) {
-        // A run of slots wholly inside the file, small enough for the window; else the slot alone.
-        auto count = static_cast<std::int32_t>(
-            std::clamp<std::int64_t>(kRunBytes / std::max(cut.SizeOf(n), 1), 1, file.Count() - n));
-        if (!mapped_) mapped_ = std::make_unique<MappedReader>(file.DataInput());
-        const auto view = [&] {
-            const std::int64_t begin = cut.OffsetOf(n), end = cut.OffsetOf(n + count - 1) + cut.SizeOf(n + count - 1);
-            const std::optional<ByteView> mapped = mapped_->View(begin, static_cast<std::size_t>(end - begin));
-            return mapped ? mapped : file.ViewRun(n, count);
-        };
-        std::optional<ByteView> run = view();
-        if (!run && count > 1) {
-            count = 1;
-            run = view();
-        }
-        if (!run) return std::nullopt;
-        runFirst_ = n;
-        runCount_ = count;
-        run_ = *run;
+    // A run of slots wholly inside the file, small enough for the window; else the slot alone.
+    auto count = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(kRunBytes / std::max(cut.SizeOf(n), 1), 1, file.Count() - n));
+    if (!mapped_) mapped_ = std::make_unique<MappedReader>(file.DataInput());
+    const auto view = [&] {
+        const std::int64_t begin = cut.OffsetOf(n), end = cut.OffsetOf(n + count - 1) + cut.SizeOf(n + count - 1);
+        const ByteView mapped = mapped_->View(begin, static_cast<std::size_t>(end - begin));
+        return !mapped.empty() ? mapped : file.ViewRun(n, count);
+    };
+    std::optional<ByteView> run = view();
+    if (!run && count > 1) {
+        count = 1;
+        run = view();
     }
-    return run_.subspan(static_cast<std::size_t>(cut.OffsetOf(n) - cut.OffsetOf(runFirst_)),
-                        static_cast<std::size_t>(cut.SizeOf(n)));
+    runCount_ = run ? count : 0;
+    if (!run) return false;
+    runFirst_ = n;
+    runCut_ = cut;
+    run_ = *run;
+    return true;
 }
 
 ClientBlock ClientBlocks::FromPackage(std::int32_t n) {

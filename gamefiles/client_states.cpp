@@ -41,19 +41,22 @@ struct Part {
     // Judges the blocks; `step` hears of each and returns false to stop.
     template <class Step>
     bool Run(const PatchFileEntry& entry, Step&& step) {
+        BlockData block;
+        ClientBlock theirs;
         for (std::size_t i = from; i < to; ++i) {
             if (!step()) return false;
             const auto [number, slot] = type->blocks[i];
-            BlockData block = BlockData::Of(entry.blocks[slot]);
-            if (data) {
-                Result<ByteView> bytes = data->Read(type->fileId, slot, entry.blocks[slot].Length());
-                if (!bytes) {
-                    error = bytes.error();
-                    return false;
-                }
-                block.bytes = *bytes;
+            const PatchBlock& mine = entry.blocks[slot];
+            block.flagA = mine.flagA;
+            block.flagB = mine.flagB;
+            if (!data) {
+                block.bytes = mine.bytes;
+            } else if (Status read = data->Read(type->fileId, slot, mine.Length(), block.bytes); !read) {
+                error = read.error();
+                return false;
             }
-            JudgedBlock j = JudgeBlock(type->fileId, client->Form(), number, block, client->Block(number));
+            client->Show(number, theirs);
+            JudgedBlock j = JudgeBlock(type->fileId, client->Form(), number, block, theirs);
             type->states[i] = j.state;
             if (!j.fitted.Fits()) unfit.emplace_back(i, std::move(j.fitted.why));
         }

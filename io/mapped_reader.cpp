@@ -86,30 +86,27 @@ void MappedReader::Unmap() {
     mapLength_ = 0;
 }
 
-std::optional<ByteView> MappedReader::View(std::int64_t offset, std::size_t size) {
+ByteView MappedReader::Remap(std::int64_t offset, std::size_t size) {
     const auto end = offset + static_cast<std::int64_t>(size);
-    if (offset < 0 || size > windowSize_ || end > file_.Size()) return std::nullopt;
-    if (!map_ || offset < mapStart_ || end > mapStart_ + static_cast<std::int64_t>(mapLength_)) {
-        Unmap();
-        // Only with a slot for its windows can the reader map safely.
-        if (guard_ < 0 || !file_.IsOpen()) return std::nullopt;
-        struct stat st {};
-        if (::fstat(file_.Descriptor(), &st) != 0 || st.st_size < end) return std::nullopt;
-        const std::int64_t start = offset & ~static_cast<std::int64_t>(pageSize - 1);
-        const auto length =
-            static_cast<std::size_t>(std::min<std::int64_t>(start + static_cast<std::int64_t>(windowSize_) + static_cast<std::int64_t>(pageSize),
-                                                            std::min<std::int64_t>(st.st_size, file_.Size())) -
-                                     start);
-        void* map = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file_.Descriptor(), start);
-        if (map == MAP_FAILED) return std::nullopt;
-        map_ = static_cast<const std::uint8_t*>(map);
-        mapLength_ = length;
-        mapStart_ = start;
-        Guarded& g = guarded[guard_];
-        g.begin.store(reinterpret_cast<std::uintptr_t>(map_));
-        g.end.store(reinterpret_cast<std::uintptr_t>(map_) + length);
-    }
-    return ByteView(map_ + (offset - mapStart_), size);
+    if (offset < 0 || size > windowSize_ || end > file_.Size()) return {};
+    Unmap();
+    // Only with a slot for its windows can the reader map safely.
+    if (guard_ < 0 || !file_.IsOpen()) return {};
+    struct stat st {};
+    if (::fstat(file_.Descriptor(), &st) != 0 || st.st_size < end) return {};
+    const auto page = static_cast<std::int64_t>(pageSize);
+    const std::int64_t start = offset / page * page;
+    const std::int64_t stop = std::min({start + static_cast<std::int64_t>(windowSize_) + page, st.st_size, file_.Size()});
+    const auto length = static_cast<std::size_t>(stop - start);
+    void* map = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file_.Descriptor(), start);
+    if (map == MAP_FAILED) return {};
+    map_ = static_cast<const std::uint8_t*>(map);
+    mapLength_ = length;
+    mapStart_ = start;
+    Guarded& g = guarded[guard_];
+    g.begin.store(reinterpret_cast<std::uintptr_t>(map_));
+    g.end.store(reinterpret_cast<std::uintptr_t>(map_) + length);
+    return {map_ + (offset - mapStart_), size};
 }
 
 bool MappedReader::Intact() const { return !damaged_ && !(map_ && guarded[guard_].hit.load()); }

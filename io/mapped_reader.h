@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "io/binary_io.h"
@@ -15,24 +14,31 @@
 
 class MappedReader {
 public:
-    static constexpr std::size_t kWindow = std::size_t{4} << 20;
+    static constexpr std::size_t kWindow = std::size_t{1} << 20;
 
     explicit MappedReader(const InputFile& file, std::size_t windowSize = kWindow);
     MappedReader(const MappedReader&) = delete;
     MappedReader& operator=(const MappedReader&) = delete;
     ~MappedReader();
 
-    // The `size` bytes at `offset`, valid until the next call; nothing when
-    // they do not lie wholly inside the file (as large as it was opened and
-    // as it is now), are larger than the window, or cannot be mapped: the
-    // caller then reads them as usual.
-    std::optional<ByteView> View(std::int64_t offset, std::size_t size);
+    // The `size` bytes at `offset`, valid until the next call; none (an
+    // empty view) when they do not lie wholly inside the file (as large as
+    // it was opened and as it is now), are larger than the window, or
+    // cannot be mapped: the caller then reads them as usual.
+    ByteView View(std::int64_t offset, std::size_t size) {
+        // Inline: a walk asks once for every block, nearly always inside the window.
+        if (map_ && offset >= mapStart_ && size <= windowSize_ && size <= mapLength_ &&
+            static_cast<std::size_t>(offset - mapStart_) <= mapLength_ - size)
+            return {map_ + (offset - mapStart_), size};
+        return Remap(offset, size);
+    }
     // False once a page of a window went missing (the file shrank while it
     // was read): bytes shown since may be zeros rather than the file's.
     bool Intact() const;
     const InputFile& File() const { return file_; }
 
 private:
+    ByteView Remap(std::int64_t offset, std::size_t size);
     void Unmap();
 
     const InputFile& file_;

@@ -215,15 +215,14 @@ Status PatchFileData::Open(const std::string& path, Patch& patch) {
     return {};
 }
 
-Result<ByteView> PatchFileData::Reader::Read(std::uint8_t fileId, std::size_t slot, std::int32_t length) {
-    if (length <= 0) return ByteView();
+Status PatchFileData::Reader::ReadOutsideWindow(std::uint8_t fileId, std::size_t slot, std::int32_t length,
+                                                ByteView& bytes) {
     const std::vector<std::int64_t>& offsets = data_.offsets_[fileId];
     if (slot >= offsets.size()) return Error("'" + data_.file_.Path() + "' holds no such block.");
-    const std::int64_t at = offsets[slot];
-    if (const auto view = mapped_.View(at, static_cast<std::size_t>(length))) return *view;
     large_.resize(static_cast<std::size_t>(length));
-    if (!data_.file_.Fills(at, large_)) return ChangedWhileRead(data_.file_.Path());
-    return ByteView(large_);
+    if (!data_.file_.Fills(offsets[slot], large_)) return ChangedWhileRead(data_.file_.Path());
+    bytes = large_;
+    return {};
 }
 
 Status PatchFileData::Reader::Intact() const {

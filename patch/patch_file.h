@@ -49,14 +49,25 @@ public:
     public:
         explicit Reader(const PatchFileData& data) : data_(data), mapped_(data.file_) {}
         // The data of slot `slot` of entry `fileId` (`length` as the patch
-        // read it; <= 0: none), valid until the next call. Fails when the
-        // file no longer holds it.
-        Result<ByteView> Read(std::uint8_t fileId, std::size_t slot, std::int32_t length);
-        // Fails when the file shrank while the bytes Read gave were looked
+        // read it; <= 0: none) into `bytes`, valid until the next call.
+        // Fails when the file no longer holds it.
+        Status Read(std::uint8_t fileId, std::size_t slot, std::int32_t length, ByteView& bytes) {
+            // Inline: asked once for every block of a large patch.
+            bytes = {};
+            if (length <= 0) return {};
+            const std::vector<std::int64_t>& offsets = data_.offsets_[fileId];
+            if (slot < offsets.size()) {
+                bytes = mapped_.View(offsets[slot], static_cast<std::size_t>(length));
+                if (!bytes.empty()) return {};
+            }
+            return ReadOutsideWindow(fileId, slot, length, bytes);
+        }        // Fails when the file shrank while the bytes Read gave were looked
         // at: they may have been zeros rather than the patch's.
         Status Intact() const;
 
     private:
+        Status ReadOutsideWindow(std::uint8_t fileId, std::size_t slot, std::int32_t length, ByteView& bytes);
+
         const PatchFileData& data_;
         MappedReader mapped_;
         Bytes large_;  // a block too large for the window
