@@ -52,7 +52,7 @@ void InstallHandler() {
         pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
         struct sigaction action {};
         action.sa_sigaction = OnBusError;
-        action.sa_flags = SA_SIGINFO | SA_NODEFER;
+        action.sa_flags = SA_SIGINFO;
         sigemptyset(&action.sa_mask);
         ::sigaction(SIGBUS, &action, &previous);
     });
