@@ -30,6 +30,15 @@ void ReplaceByRename(const std::string& path) {
     WriteFileBytes(path + ".new", B(64, 0xDD));
     std::filesystem::rename(path + ".new", path);
 }
+
+// A file of 1 MB of random bytes at `path`, opened as `file`.
+B OpenRandomFile(const std::string& path, InputFile& file) {
+    std::mt19937 rng(3);
+    B bytes = RandomBytes(rng, 1 << 20);
+    WriteFileBytes(path, bytes);
+    EXPECT_TRUE(Ok(file.Open(path)));
+    return bytes;
+}
 }  // namespace
 
 // Blocks hold the program's own copy of their bytes: whatever happens to the
@@ -85,11 +94,8 @@ TEST(BlockBytes, ChangingACopyLeavesTheBlocksSharingItsBufferAlone) {
 // bytes read before are still handed out from where they lie.
 TEST(BlockBytes, AFileShrinkingUnderTheReaderNeverMixesUpItsBytes) {
     TempDir dir;
-    std::mt19937 rng(3);
-    const B bytes = RandomBytes(rng, 1 << 20);
-    WriteFileBytes(dir / "data.mul", bytes);
     InputFile file;
-    ASSERT_TRUE(Ok(file.Open(dir / "data.mul")));
+    const B bytes = OpenRandomFile(dir / "data.mul", file);
     WindowedReader reader(file, 1 << 14);
     B got(100);
     ASSERT_TRUE(reader.ReadAt(0, got));
@@ -109,11 +115,8 @@ TEST(BlockBytes, AFileShrinkingUnderTheReaderNeverMixesUpItsBytes) {
 // a crash, the reader says so, and views past the new end are refused.
 TEST(MappedReader, ShowsTheFilesBytesAndSurvivesTheFileShrinkingUnderIt) {
     TempDir dir;
-    std::mt19937 rng(5);
-    const B bytes = RandomBytes(rng, 1 << 20);
-    WriteFileBytes(dir / "map0.mul", bytes);
     InputFile file;
-    ASSERT_TRUE(Ok(file.Open(dir / "map0.mul")));
+    const B bytes = OpenRandomFile(dir / "map0.mul", file);
     MappedReader reader(file, 1 << 16);
     for (const auto& [at, size] : {std::pair(0, 196), std::pair(65500, 100), std::pair(1000, 1 << 16),
                                   std::pair((1 << 20) - 7, 7), std::pair(4096 * 3 + 1, 5000)}) {
