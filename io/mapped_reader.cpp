@@ -19,8 +19,7 @@ struct Guarded {
     std::atomic<std::uintptr_t> begin{0}, end{0};
     std::atomic<bool> hit{false};
 };
-constexpr int kGuarded = 64;
-Guarded guarded[kGuarded];
+Guarded guarded[MappedReader::kMapping];
 struct sigaction previous {};
 std::uintptr_t pageSize = 4096;
 
@@ -59,7 +58,7 @@ void InstallHandler() {
 }
 
 int ClaimGuard() {
-    for (int i = 0; i < kGuarded; ++i)
+    for (int i = 0; i < MappedReader::kMapping; ++i)
         if (bool free = false; guarded[i].taken.compare_exchange_strong(free, true)) return i;
     return -1;
 }

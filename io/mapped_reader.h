@@ -15,6 +15,9 @@
 class MappedReader {
 public:
     static constexpr std::size_t kWindow = std::size_t{1} << 20;
+    // Readers that can map at once; the others map nothing, so their
+    // callers read as usual.
+    static constexpr int kMapping = 64;
 
     explicit MappedReader(const InputFile& file, std::size_t windowSize = kWindow);
     MappedReader(const MappedReader&) = delete;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "gamefiles/block_source.h"
 #include "gamefiles/import.h"
@@ -112,7 +113,8 @@ TEST(BlockBytes, AFileShrinkingUnderTheReaderNeverMixesUpItsBytes) {
 
 // Mapped windows show the file's bytes wherever a view falls, also across
 // windows; a file that shrinks under a window reads as zeros there without
-// a crash, the reader says so, and views past the new end are refused.
+// a crash, the reader says so, and views past the new end are refused. A
+// reader beyond those that can map at once maps nothing.
 TEST(MappedReader, ShowsTheFilesBytesAndSurvivesTheFileShrinkingUnderIt) {
     TempDir dir;
     InputFile file;
@@ -126,6 +128,11 @@ TEST(MappedReader, ShowsTheFilesBytesAndSurvivesTheFileShrinkingUnderIt) {
     EXPECT_TRUE(reader.View(1 << 20, 1).empty());
     EXPECT_TRUE(reader.View(0, (1 << 16) + 1).empty());
     EXPECT_TRUE(reader.Intact());
+    std::vector<std::unique_ptr<MappedReader>> more;
+    for (int i = 0; i < MappedReader::kMapping; ++i) more.push_back(std::make_unique<MappedReader>(file));
+    EXPECT_FALSE(more.front()->View(0, 10).empty());
+    EXPECT_TRUE(more.back()->View(0, 10).empty());
+    more.clear();
 
     const ByteView view = reader.View(1 << 19, 1 << 15);
     ASSERT_EQ(view.size(), 1u << 15);
