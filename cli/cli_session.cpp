@@ -24,6 +24,18 @@ Status CliSession::Load(const std::string& path, Patch& patch) {
     return read;
 }
 
+Result<const PatchFileData*> CliSession::LoadLeavingData(const std::string& path, Patch& patch, PatchFileData& data) {
+    if (held_) {
+        patch = *held_;
+        return nullptr;
+    }
+    Show("reading " + path);
+    const Status read = data.Open(path, patch);
+    Show("working");
+    if (!read) return read.error();
+    return &data;
+}
+
 Status CliSession::LoadForWriting(const std::string& path, Patch& patch) {
     if (held_) {
         patch = std::move(*held_);

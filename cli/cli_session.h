@@ -11,6 +11,7 @@
 #include "images/json.h"
 #include "cli/progress_line.h"
 #include "patch/patch.h"
+#include "patch/patch_file.h"
 #include "io/patch_lock.h"
 #include "io/save_file.h"
 
@@ -31,6 +32,11 @@ public:
 
     // Reads the patch a command only looks at; the file must exist.
     Status Load(const std::string& path, Patch& patch);
+    // Reads the patch a command looks at once, block by block, without its
+    // blocks' data, which `data` then reads from the file: a large patch is
+    // never held whole. A held patch is handed out with its data (`data`
+    // stays closed). Returns where the data is read from: `data` or none.
+    Result<const PatchFileData*> LoadLeavingData(const std::string& path, Patch& patch, PatchFileData& data);
     // Reads the patch a command changes and saves, with its duplicates
     // settled: a missing file starts empty. Takes the patch's lock and holds
     // it for the life of the session, so the save happens under it.

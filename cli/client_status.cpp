@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <ostream>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -28,11 +29,11 @@ std::string TypeName(int fileId) {
 // Judges the settled patch's blocks against the client folder the command
 // was given, counting states per type, and says on `err` which files the
 // folder lacks for the types whose blocks are unknown.
-Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Patch& patch, Counts& counts,
-                                                   std::ostream& err) {
+Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Patch& patch, const PatchFileData* data,
+                                                   Counts& counts, std::ostream& err) {
     const Result<ClientFolder> folder = ClientFolder::Open(args.words[1]);
     if (!folder) return folder.error();
-    Result<std::vector<TypeStates>> judged = JudgePatch(patch, *folder, !args.ignoreClientVerdata);
+    Result<std::vector<TypeStates>> judged = JudgePatch(patch, *folder, !args.ignoreClientVerdata, {}, data);
     if (!judged) return judged;
     for (const TypeStates& type : *judged) {
         TypeCounts& c = counts[type.fileId];
@@ -47,13 +48,21 @@ Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Pa
     return judged;
 }
 
-// Reads the patch (to be saved again when `writing`), settles it and judges it.
+// Reads the patch, settles it and judges it. A patch to be saved again
+// (`writing`) is read whole; one only looked at leaves its data in the file.
 Result<std::vector<TypeStates>> LoadAndJudge(const CliArgs& args, CliSession& session, bool writing, Patch& patch,
                                              Counts& counts, std::ostream& err) {
-    const Status done = writing ? session.LoadForWriting(args.words[0], patch) : session.Load(args.words[0], patch);
-    if (!done) return done.error();
+    PatchFileData file;
+    const PatchFileData* data = nullptr;
+    if (writing) {
+        if (Status done = session.LoadForWriting(args.words[0], patch); !done) return done.error();
+    } else {
+        const Result<const PatchFileData*> opened = session.LoadLeavingData(args.words[0], patch, file);
+        if (!opened) return opened.error();
+        data = *opened;
+    }
     SettleDuplicates(patch);
-    return JudgeAgainstClient(args, patch, counts, err);
+    return JudgeAgainstClient(args, patch, data, counts, err);
 }
 
 // "new 1, changes 2": the states a type's blocks have.
@@ -74,10 +83,12 @@ int StatusCommand(const CliArgs& args, std::ostream& out, std::ostream& err, Cli
     const Result<std::vector<TypeStates>> judged = LoadAndJudge(args, session, false, patch, counts, err);
     if (!judged) return Fail(err, judged.error());
     if (!session.json) {
+        std::array<std::string_view, kBlockStates> names;
+        for (std::size_t s = 0; s < kBlockStates; ++s) names[s] = StateName(static_cast<BlockState>(s));
         LineWriter lines(out);
         for (const TypeStates& type : *judged)
             for (std::size_t i = 0; i < type.blocks.size(); ++i)
-                lines.Line(StateName(type.states[i]), {type.fileId, type.blocks[i].first});
+                lines.Line(names[static_cast<std::size_t>(type.states[i])], {type.fileId, type.blocks[i].first});
         lines.Flush();
         for (const TypeStates& type : *judged) out << TypeName(type.fileId) << ": " << CountsText(counts[type.fileId]) << "\n";
         return kOk;

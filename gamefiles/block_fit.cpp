@@ -139,8 +139,7 @@ const char* StateName(BlockState state) {
 
 JudgedBlock JudgeBlock(std::uint8_t fileId, ClientForm form, std::int32_t n, const BlockData& block,
                        const ClientBlock& client) {
-    JudgedBlock j;
-    j.fitted = FitBlock(fileId, form, n, block, client);
+    JudgedBlock j{BlockState::kUnknown, FitBlock(fileId, form, n, block, client)};
     const ByteView mine = j.fitted.bytes;
     if (!j.fitted.Fits()) j.state = BlockState::kUnfit;
     else if (!client.HasData()) j.state = mine.empty() ? BlockState::kSame : BlockState::kNew;

@@ -30,6 +30,8 @@ Status ClientBlocks::Open(const ClientFolder& folder, std::uint8_t fileId, Clien
     form_ = form;
     highest_ = -1;
     withVerdata_ = false;
+    runCount_ = 0;
+    mapped_.reset();
     if (!folder.Has(fileId, form)) return Lacking(folder, fileId, form);
     const ClientTypeFiles& files = folder.Files(fileId);
     if (form == ClientForm::kPackage) {
@@ -71,9 +73,12 @@ Status ClientBlocks::OpenVerdata(const ClientFile& file) {
     return {};
 }
 
-ClientBlock ClientBlocks::Block(std::int32_t n) {
-    held_ = {};
-    spare_.Reuse();
+ClientBlock ClientBlocks::Read(std::int32_t n) {
+    // Only a block read outside the window holds bytes of its own.
+    if (!held_.empty()) {
+        held_ = {};
+        spare_.Reuse();
+    }
     ClientBlock block = form_ == ClientForm::kPackage ? FromPackage(n)
                         : fileId_ == kFiles           ? FromWholeFile(n)
                                                       : FromDataFile(n);
@@ -85,6 +90,14 @@ ClientBlock ClientBlocks::FromDataFile(std::int32_t n) {
     ClientBlock block;
     block.source = name_;
     DataFile& file = *data_.File();
+    // A slot of a run newly mapped; Block shows the run's other slots.
+    if (!file.Indexed() && n >= 0 && n < file.Count() && MapRun(file, n)) {
+        block.bytes = run_.first(static_cast<std::size_t>(runCut_.SizeOf(n)));
+        block.slotSize = runCut_.SizeOf(n);
+        block.flagA = block.flagB = kNoIndexFlags;
+        return block;
+    }
+    runCount_ = 0;  // the read below moves the window
     Result<ViewedBlock> viewed = file.View(n, spare_);
     if (!viewed) {
         block.damaged = true;
@@ -101,6 +114,30 @@ ClientBlock ClientBlocks::FromDataFile(std::int32_t n) {
         block.bytes = block.bytes.first(static_cast<std::size_t>(std::min<std::int64_t>(present, block.slotSize)));
     }
     return block;
+}
+
+bool ClientBlocks::MapRun(DataFile& file, std::int32_t n) {
+    const BlockCut cut = file.Cut();
+    // A run of slots wholly inside the file, small enough for the window; else the slot alone.
+    auto count = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(kRunBytes / std::max(cut.SizeOf(n), 1), 1, file.Count() - n));
+    if (!mapped_) mapped_ = std::make_unique<MappedReader>(file.DataInput());
+    const auto view = [&] {
+        const std::int64_t begin = cut.OffsetOf(n), end = cut.OffsetOf(n + count - 1) + cut.SizeOf(n + count - 1);
+        const ByteView mapped = mapped_->View(begin, static_cast<std::size_t>(end - begin));
+        return !mapped.empty() ? mapped : file.ViewRun(n, count);
+    };
+    std::optional<ByteView> run = view();
+    if (!run && count > 1) {
+        count = 1;
+        run = view();
+    }
+    runCount_ = run ? count : 0;
+    if (!run) return false;
+    runFirst_ = n;
+    runCut_ = cut;
+    run_ = *run;
+    return true;
 }
 
 ClientBlock ClientBlocks::FromPackage(std::int32_t n) {
@@ -150,4 +187,8 @@ void ClientBlocks::ApplyVerdata(std::int32_t n, ClientBlock& block) {
     block.flagB = data.flagB;
     block.source = verdataName_;
     block.damaged = false;
+}
+
+Status ClientBlocks::Intact() const {
+    return !mapped_ || mapped_->Intact() ? Status() : ChangedWhileRead(mapped_->File().Path());
 }

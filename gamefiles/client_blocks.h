@@ -7,14 +7,17 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "gamefiles/client_folder.h"
+#include "gamefiles/data_file.h"
 #include "gamefiles/data_source.h"
 #include "gamefiles/package_blocks.h"
 #include "io/bytes.h"
+#include "io/mapped_reader.h"
 #include "io/result.h"
 
 // The client's block. Valid until the next call of the ClientBlocks that
@@ -58,10 +61,36 @@ public:
     // The client's block n: absent and empty entries, entries past the end
     // of an index or a package, damaged entries and blocks past the end of a
     // fixed-size file have no data. Fastest when asked in increasing order.
-    ClientBlock Block(std::int32_t n);
+    ClientBlock Block(std::int32_t n) {
+        ClientBlock block;
+        Show(n, block);
+        return block;
+    }
+    // The same into `block`, for a walk that shows every block in one.
+    void Show(std::int32_t n, ClientBlock& block) {
+        // Inline: a walk over a fixed-size file asks for each slot of the run it last mapped.
+        if (n < runFirst_ || n - runFirst_ >= runCount_) {
+            block = Read(n);
+            return;
+        }
+        block.bytes = run_.subspan(static_cast<std::size_t>(runCut_.OffsetOf(n) - runCut_.OffsetOf(runFirst_)),
+                                   static_cast<std::size_t>(runCut_.SizeOf(n)));
+        block.flagA = block.flagB = kNoIndexFlags;
+        block.source = name_;
+        block.slotSize = runCut_.SizeOf(n);
+        block.damaged = false;
+        if (withVerdata_) ApplyVerdata(n, block);
+    }
+    // Fails when a file shrank while the blocks Block gave were looked at:
+    // their bytes may have been zeros rather than the client's.
+    Status Intact() const;
 
 private:
+    ClientBlock Read(std::int32_t n);
     ClientBlock FromDataFile(std::int32_t n);
+    // Maps a run of slots of a file without index from slot n, which must
+    // lie wholly inside the file; false when it does not.
+    bool MapRun(DataFile& file, std::int32_t n);
     ClientBlock FromPackage(std::int32_t n);
     ClientBlock FromWholeFile(std::int32_t n);
     Status OpenVerdata(const ClientFile& file);
@@ -76,6 +105,12 @@ private:
     std::array<std::optional<ClientFile>, 3> whole_;
     bool withVerdata_ = false;
     DataSource verdata_;
+    // The run of slots last shown in the data file's mapped window.
+    static constexpr std::int64_t kRunBytes = 1 << 18;
+    std::unique_ptr<MappedReader> mapped_;
+    std::int32_t runFirst_ = 0, runCount_ = 0;
+    BlockCut runCut_;
+    ByteView run_;
     // What the last block's bytes are shown in, when not in a read window.
     ByteArena spare_;
     BlockBytes held_;

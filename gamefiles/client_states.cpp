@@ -34,26 +34,45 @@ struct Part {
     TypeStates* type = nullptr;
     std::size_t from = 0, to = 0;
     std::unique_ptr<ClientBlocks> client;
+    std::unique_ptr<PatchFileData::Reader> data;  // for a patch read without its data
     std::vector<std::pair<std::size_t, std::string>> unfit;
+    std::optional<Error> error;
 
     // Judges the blocks; `step` hears of each and returns false to stop.
     template <class Step>
     bool Run(const PatchFileEntry& entry, Step&& step) {
+        BlockData block;
+        ClientBlock theirs;
         for (std::size_t i = from; i < to; ++i) {
             if (!step()) return false;
             const auto [number, slot] = type->blocks[i];
-            JudgedBlock j = JudgeBlock(type->fileId, client->Form(), number, BlockData::Of(entry.blocks[slot]),
-                                       client->Block(number));
+            const PatchBlock& mine = entry.blocks[slot];
+            block.flagA = mine.flagA;
+            block.flagB = mine.flagB;
+            if (!data) {
+                block.bytes = mine.bytes;
+            } else if (Status read = data->Read(type->fileId, slot, mine.Length(), block.bytes); !read) {
+                error = read.error();
+                return false;
+            }
+            client->Show(number, theirs);
+            JudgedBlock j = JudgeBlock(type->fileId, client->Form(), number, block, theirs);
             type->states[i] = j.state;
             if (!j.fitted.Fits()) unfit.emplace_back(i, std::move(j.fitted.why));
         }
+        // A file that shrank meanwhile may have shown zeros for its bytes.
+        for (const Status& intact : {client->Intact(), data ? data->Intact() : Status()})
+            if (!intact) {
+                error = intact.error();
+                return false;
+            }
         return true;
     }
 };
 }  // namespace
 
 Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolder& folder, bool withVerdata,
-                                           const Progress& progress) {
+                                           const Progress& progress, const PatchFileData* data) {
     std::vector<TypeStates> types;
     for (int f = 0; f < Patch::kFileIds; ++f)
         if (patch[static_cast<std::uint8_t>(f)].LiveCount() > 0) types.push_back({static_cast<std::uint8_t>(f), {}, {}, {}});
@@ -67,13 +86,15 @@ Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolde
         const std::size_t n = type.blocks.size(), half = n >= kSplitAt ? n / 2 : n;
         for (auto [from, to] : {std::pair(std::size_t{0}, half), std::pair(half, n)}) {
             if (from == to) continue;
-            Part part{&type, from, to, std::make_unique<ClientBlocks>(), {}};
+            Part part{&type, from, to, std::make_unique<ClientBlocks>(),
+                      data ? std::make_unique<PatchFileData::Reader>(*data) : nullptr, {}, {}};
             if (Status opened = part.client->Open(folder, type.fileId, *form, withVerdata); !opened) return opened.error();
             (from == 0 ? mine : helpers).push_back(std::move(part));
         }
     }
 
     const std::int64_t total = patch.LiveCount();
+    // Cancelling, or a part that fails, stops both threads.
     std::atomic<bool> stop = false;
     std::atomic<std::int64_t> helped = 0;
     std::exception_ptr failed;
@@ -83,10 +104,13 @@ Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolde
             try {
                 std::int64_t done = 0;
                 for (Part& part : helpers)
-                    part.Run(patch[part.type->fileId], [&] {
-                        if (++done % Progress::kEvery == 0) helped = done;
-                        return !stop.load(std::memory_order_relaxed);
-                    });
+                    if (!part.Run(patch[part.type->fileId], [&] {
+                            if (++done % Progress::kEvery == 0) helped = done;
+                            return !stop.load(std::memory_order_relaxed);
+                        })) {
+                        stop = true;
+                        break;
+                    }
             } catch (...) {
                 failed = std::current_exception();
             }
@@ -96,7 +120,9 @@ Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolde
     try {
         for (Part& part : mine)
             if (finished)
-                finished = part.Run(patch[part.type->fileId], [&] { return progress.Step(done++ + helped, total); });
+                finished = part.Run(patch[part.type->fileId], [&] {
+                    return !stop.load(std::memory_order_relaxed) && progress.Step(done++ + helped, total);
+                });
     } catch (...) {
         stop = true;
         if (helper.joinable()) helper.join();
@@ -105,6 +131,9 @@ Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolde
     stop = !finished;
     if (helper.joinable()) helper.join();
     if (failed) std::rethrow_exception(failed);
+    for (std::vector<Part>* parts : {&mine, &helpers})
+        for (const Part& part : *parts)
+            if (part.error) return *part.error;
     if (!finished) return Cancelled();
     // The reasons in block order: the first half's, then the second's.
     for (std::vector<Part>* parts : {&mine, &helpers})

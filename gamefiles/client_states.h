@@ -17,6 +17,7 @@
 #include "io/progress.h"
 #include "io/result.h"
 #include "patch/patch.h"
+#include "patch/patch_file.h"
 
 // The number of states; they are listed and counted in their enum's order.
 inline constexpr std::size_t kBlockStates = static_cast<std::size_t>(BlockState::kUnknown) + 1;
@@ -42,6 +43,8 @@ struct TypeStates {
 // when a file does not open (a tiledata file of neither layout, a damaged
 // verdata.mul); stops with Cancelled() when `progress` says so. Large types
 // are judged in two halves at once; `progress` hears from the calling
-// thread only.
+// thread only. For a patch read without its data, `data` is the file it
+// is read from as each block is judged; a block it no longer holds fails
+// the walk.
 Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolder& folder, bool withVerdata,
-                                           const Progress& progress = {});
+                                           const Progress& progress = {}, const PatchFileData* data = nullptr);

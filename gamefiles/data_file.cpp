@@ -66,7 +66,7 @@ DataFile::Entry DataFile::ReadEntry(std::int32_t n) {
     if (!indexed_) {
         e.length = cut_.SizeOf(n);
         e.offset = cut_.OffsetOf(n);
-        e.flagA = e.flagB = -1;
+        e.flagA = e.flagB = kNoIndexFlags;
         return e;
     }
     // An entry beyond the end of the index reads as zeros: an absent block.

@@ -30,6 +30,9 @@ struct BlockCut {
     bool operator==(const BlockCut&) const = default;
 };
 
+// The flags of every block of a file without index.
+inline constexpr std::int16_t kNoIndexFlags = -1;
+
 // What the file says of a block.
 struct BlockEntry {
     std::int32_t length = 0;  // as stored; <= 0 means the block has no data
@@ -65,6 +68,7 @@ public:
     bool Indexed() const { return indexed_; }
     std::int64_t DataFileSize() const { return data_.Size(); }
     const std::string& DataPath() const { return dataPath_; }
+    const InputFile& DataInput() const { return data_; }
 
     // Block n, its bytes in `arena`. Without index, a partly present block is
     // padded with zeros and blocks past the end read as absent (length 0).

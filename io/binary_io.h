@@ -25,6 +25,8 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     std::int64_t Size() const { return size_; }
     const std::string& Path() const { return path_; }
+    // The open file, for mapping it.
+    int Descriptor() const { return fd_; }
 
     // Reads up to out.size() bytes at `offset`: how many were read (fewer
     // at the end of the file).

@@ -58,7 +58,14 @@ WholeRecords ReadWholeRecords(BufferedReader& in, Patch* into) {
     return whole;
 }
 
-Status ReadRecords(const std::string& path, Patch& patch, const ReadOptions& options, bool withData);
+using DataOffsets = std::array<std::vector<std::int64_t>, Patch::kFileIds>;
+Status ReadRecords(const InputFile& file, Patch& patch, const ReadOptions& options, bool withData,
+                   DataOffsets* offsets = nullptr);
+Status ReadRecords(const std::string& path, Patch& patch, const ReadOptions& options, bool withData) {
+    InputFile file;
+    if (Status opened = file.Open(path); !opened) return opened;
+    return ReadRecords(file, patch, options, withData);
+}
 }  // namespace
 
 Status WritePatchFile(const std::string& path, const Patch& patch) {
@@ -116,6 +123,7 @@ struct RecordRead {
     const ReadOptions& options;
     bool withData;
     std::int64_t records;
+    DataOffsets* offsets;  // where to note each record's data offset, if anywhere
 };
 
 // Record `r`: its fields checked, its data read when kept and wanted, else skipped.
@@ -146,15 +154,20 @@ Status ReadRecord(BufferedReader& in, const RecordRead& how, std::int64_t r, Byt
     // Most patches hold one file ID: room for every record the (checked)
     // header counts goes to the first one; pages never filled cost nothing.
     if (r == 0) staged.Reserve(fileId, static_cast<std::size_t>(how.records));
+    if (how.offsets) {
+        std::vector<std::int64_t>& offsets = (*how.offsets)[fileId];
+        if (r == 0) offsets.reserve(static_cast<std::size_t>(how.records));
+        offsets.push_back(at + static_cast<std::int64_t>(kRecordSize));
+    }
     // Records outside the ranges stay as removed slots; their data is never read again.
     staged.AppendWithLength(fileId, inRange ? blockNumber : -1, length, std::move(data),
                             static_cast<std::int16_t>(GetLE16(&rec[9])), static_cast<std::int16_t>(GetLE16(&rec[11])));
     return {};
 }
 
-Status ReadRecords(const std::string& path, Patch& patch, const ReadOptions& options, bool withData) {
-    InputFile file;
-    if (Status opened = file.Open(path); !opened) return opened;
+Status ReadRecords(const InputFile& file, Patch& patch, const ReadOptions& options, bool withData,
+                   DataOffsets* offsets) {
+    const std::string& path = file.Path();
     const std::string notPatch = "'" + path + "' is not a patch project file: ";
     BufferedReader in(file);
     const Result<std::int64_t> counted = ReadHeader(in, file, notPatch);
@@ -166,7 +179,7 @@ Status ReadRecords(const std::string& path, Patch& patch, const ReadOptions& opt
     ByteArena arena;
     if (withData)
         arena.Expect(static_cast<std::size_t>(in.Remaining() - records * static_cast<std::int64_t>(kRecordSize)));
-    const RecordRead how{path, notPatch, options, withData, records};
+    const RecordRead how{path, notPatch, options, withData, records, offsets};
     for (std::int64_t r = 0; r < records; ++r)
         if (Status read = ReadRecord(in, how, r, arena, staged); !read) return read;
 
@@ -193,6 +206,28 @@ Result<std::int64_t> OpenPatch(const std::string& path, InputFile& file) {
     return static_cast<std::int64_t>(GetLE32(&header[4])) + GetLE32(&header[8]);
 }
 }  // namespace
+
+Status PatchFileData::Open(const std::string& path, Patch& patch) {
+    if (Status opened = file_.Open(path); !opened) return opened;
+    DataOffsets offsets;
+    if (Status read = ReadRecords(file_, patch, {}, false, &offsets); !read) return read;
+    offsets_ = std::move(offsets);
+    return {};
+}
+
+Status PatchFileData::Reader::ReadOutsideWindow(std::uint8_t fileId, std::size_t slot, std::int32_t length,
+                                                ByteView& bytes) {
+    const std::vector<std::int64_t>& offsets = data_.offsets_[fileId];
+    if (slot >= offsets.size()) return Error("'" + data_.file_.Path() + "' holds no such block.");
+    large_.resize(static_cast<std::size_t>(length));
+    if (!data_.file_.Fills(offsets[slot], large_)) return ChangedWhileRead(data_.file_.Path());
+    bytes = large_;
+    return {};
+}
+
+Status PatchFileData::Reader::Intact() const {
+    return mapped_.Intact() ? Status() : ChangedWhileRead(data_.file_.Path());
+}
 
 std::int64_t RecoverableRecords(const std::string& path) {
     InputFile file;

@@ -2,9 +2,14 @@
 // 0..250 and 251..255), then 13-byte block records each followed by its data.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "io/binary_io.h"
+#include "io/bytes.h"
+#include "io/mapped_reader.h"
 #include "io/result.h"
 #include "patch/patch.h"
 
@@ -29,6 +34,51 @@ Status ReadPatchFile(const std::string& path, Patch& patch, const ReadOptions& o
 // Reads every record of a patch project file as ReadPatchFile does, but
 // without the blocks' data (Length() as stored, no bytes): for listing.
 Status ReadPatchHeaders(const std::string& path, Patch& patch);
+
+// A patch project file whose blocks' data stays in the file until it is
+// asked for: for commands that look at each block of a large patch once,
+// which then hold no more than a window of it. Open reads the records as
+// ReadPatchHeaders does and notes where each block's data lies; the file
+// stays open, so a patch saved meanwhile (under a new inode) changes nothing.
+class PatchFileData {
+public:
+    Status Open(const std::string& path, Patch& patch);
+
+    // One thread's reads, through a window of its own.
+    class Reader {
+    public:
+        explicit Reader(const PatchFileData& data) : data_(data), mapped_(data.file_) {}
+        // The data of slot `slot` of entry `fileId` (`length` as the patch
+        // read it; <= 0: none) into `bytes`, valid until the next call.
+        // Fails when the file no longer holds it.
+        Status Read(std::uint8_t fileId, std::size_t slot, std::int32_t length, ByteView& bytes) {
+            // Inline: asked once for every block of a large patch.
+            bytes = {};
+            if (length <= 0) return {};
+            const std::vector<std::int64_t>& offsets = data_.offsets_[fileId];
+            if (slot < offsets.size()) {
+                bytes = mapped_.View(offsets[slot], static_cast<std::size_t>(length));
+                if (!bytes.empty()) return {};
+            }
+            return ReadOutsideWindow(fileId, slot, length, bytes);
+        }
+        // Fails when the file shrank while the bytes Read gave were looked
+        // at: they may have been zeros rather than the patch's.
+        Status Intact() const;
+
+    private:
+        Status ReadOutsideWindow(std::uint8_t fileId, std::size_t slot, std::int32_t length, ByteView& bytes);
+
+        const PatchFileData& data_;
+        MappedReader mapped_;
+        Bytes large_;  // a block too large for the window
+    };
+
+private:
+    InputFile file_;
+    // Per file ID, per slot: where the slot's data starts in the file.
+    std::array<std::vector<std::int64_t>, 256> offsets_;
+};
 
 // A patch whose header counts other records than the file holds (more
 // behind them, or a file cut short) is refused by ReadPatchFile. The number

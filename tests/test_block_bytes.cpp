@@ -3,13 +3,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "gamefiles/block_source.h"
 #include "gamefiles/import.h"
 #include "gamefiles/verdata.h"
 #include "io/binary_io.h"
+#include "io/mapped_reader.h"
 #include "patch/patch_file.h"
 #include "test_support.h"
 
@@ -27,6 +30,15 @@ void Truncate(const std::string& path) { std::filesystem::resize_file(path, 0); 
 void ReplaceByRename(const std::string& path) {
     WriteFileBytes(path + ".new", B(64, 0xDD));
     std::filesystem::rename(path + ".new", path);
+}
+
+// A file of 1 MB of random bytes at `path`, opened as `file`.
+B OpenRandomFile(const std::string& path, InputFile& file) {
+    std::mt19937 rng(3);
+    B bytes = RandomBytes(rng, 1 << 20);
+    WriteFileBytes(path, bytes);
+    EXPECT_TRUE(Ok(file.Open(path)));
+    return bytes;
 }
 }  // namespace
 
@@ -83,11 +95,8 @@ TEST(BlockBytes, ChangingACopyLeavesTheBlocksSharingItsBufferAlone) {
 // bytes read before are still handed out from where they lie.
 TEST(BlockBytes, AFileShrinkingUnderTheReaderNeverMixesUpItsBytes) {
     TempDir dir;
-    std::mt19937 rng(3);
-    const B bytes = RandomBytes(rng, 1 << 20);
-    WriteFileBytes(dir / "data.mul", bytes);
     InputFile file;
-    ASSERT_TRUE(Ok(file.Open(dir / "data.mul")));
+    const B bytes = OpenRandomFile(dir / "data.mul", file);
     WindowedReader reader(file, 1 << 14);
     B got(100);
     ASSERT_TRUE(reader.ReadAt(0, got));
@@ -100,4 +109,36 @@ TEST(BlockBytes, AFileShrinkingUnderTheReaderNeverMixesUpItsBytes) {
     const auto view = reader.View(30000, 100);
     ASSERT_TRUE(view);
     EXPECT_EQ(B(view->begin(), view->end()), B(bytes.begin() + 30000, bytes.begin() + 30100));
+}
+
+// Mapped windows show the file's bytes wherever a view falls, also across
+// windows; a file that shrinks under a window reads as zeros there without
+// a crash, the reader says so, and views past the new end are refused. A
+// reader beyond those that can map at once maps nothing.
+TEST(MappedReader, ShowsTheFilesBytesAndSurvivesTheFileShrinkingUnderIt) {
+    TempDir dir;
+    InputFile file;
+    const B bytes = OpenRandomFile(dir / "map0.mul", file);
+    MappedReader reader(file, 1 << 16);
+    for (const auto& [at, size] : {std::pair(0, 196), std::pair(65500, 100), std::pair(1000, 1 << 16),
+                                  std::pair((1 << 20) - 7, 7), std::pair(4096 * 3 + 1, 5000)}) {
+        const ByteView view = reader.View(at, static_cast<std::size_t>(size));
+        EXPECT_TRUE(std::ranges::equal(view, ByteView(bytes).subspan(at, size))) << at;
+    }
+    EXPECT_TRUE(reader.View(1 << 20, 1).empty());
+    EXPECT_TRUE(reader.View(0, (1 << 16) + 1).empty());
+    EXPECT_TRUE(reader.Intact());
+    std::vector<std::unique_ptr<MappedReader>> more;
+    for (int i = 0; i < MappedReader::kMapping; ++i) more.push_back(std::make_unique<MappedReader>(file));
+    EXPECT_FALSE(more.front()->View(0, 10).empty());
+    EXPECT_TRUE(more.back()->View(0, 10).empty());
+    more.clear();
+
+    const ByteView view = reader.View(1 << 19, 1 << 15);
+    ASSERT_EQ(view.size(), 1u << 15);
+    std::filesystem::resize_file(dir / "map0.mul", 1000);
+    EXPECT_EQ(std::count(view.begin(), view.end(), 0), 1 << 15);
+    EXPECT_FALSE(reader.Intact());
+    EXPECT_TRUE(reader.View(2000, 10).empty());
+    EXPECT_FALSE(reader.Intact());
 }

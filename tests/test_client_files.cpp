@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "codecs/file_ids.h"
 #include "codecs/hues.h"
@@ -12,6 +14,7 @@
 #include "gamefiles/package_names.h"
 #include "gamefiles/package_writer.h"
 #include "gamefiles/verdata.h"
+#include "io/mapped_reader.h"
 #include "test_support.h"
 
 namespace {
@@ -145,23 +148,31 @@ TEST(ClientBlocks, JudgeEveryPatchBlockAgainstWhatTheClientHasInEachForm) {
         {&pkg, true, kTiledata, 512, static0, 0, 0, BlockState::kSame, "tiledata.mul"},
         {&pkg, true, kTiledata, 0, B(836, 0), 0, 0, BlockState::kUnfit, "tiledata.mul", Unfit::kOtherLayout},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.fileId) + "/" + std::to_string(c.n) + (c.verdata ? " over verdata" : ""));
-        const Result<ClientFolder> folder = ClientFolder::Open(c.dir->path());
-        ASSERT_TRUE(Ok(folder));
-        const ClientForm form = *folder->ShownForm(c.fileId);
-        ClientBlocks blocks;
-        ASSERT_TRUE(Ok(blocks.Open(*folder, c.fileId, form, c.verdata)));
-        const ClientBlock have = blocks.Block(c.n);
-        const JudgedBlock judged = JudgeBlock(c.fileId, form, c.n, {c.bytes, c.flagA, c.flagB}, have);
-        EXPECT_EQ(std::tuple(std::string(StateName(judged.state)), std::string(have.source), judged.fitted.unfit),
-                  std::tuple(std::string(StateName(c.state)), c.source, c.unfit))
-            << judged.fitted.why;
-        EXPECT_EQ(judged.fitted.why.empty(), judged.fitted.Fits());
-        EXPECT_EQ(have.damaged, c.fileId == kArt && !c.verdata && (c.n == 2 || c.n == 3));
-        // What a written hue group holds: the entries moved back under the client's header.
-        if (c.fileId == kHues && c.n == 0) {
-            EXPECT_EQ(B(judged.fitted.bytes.begin(), judged.fitted.bytes.end()), Part(hues, 0, 708));
+    // Through mapped windows, and read as usual once no reader can map.
+    InputFile any;
+    ASSERT_TRUE(Ok(any.Open(old / "MAP0.mul")));
+    for (const bool mapping : {true, false}) {
+        std::vector<std::unique_ptr<MappedReader>> taken;
+        for (int i = 0; !mapping && i < MappedReader::kMapping; ++i) taken.push_back(std::make_unique<MappedReader>(any));
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(c.fileId) + "/" + std::to_string(c.n) + (c.verdata ? " over verdata" : "") +
+                         (mapping ? "" : ", read"));
+            const Result<ClientFolder> folder = ClientFolder::Open(c.dir->path());
+            ASSERT_TRUE(Ok(folder));
+            const ClientForm form = *folder->ShownForm(c.fileId);
+            ClientBlocks blocks;
+            ASSERT_TRUE(Ok(blocks.Open(*folder, c.fileId, form, c.verdata)));
+            const ClientBlock have = blocks.Block(c.n);
+            const JudgedBlock judged = JudgeBlock(c.fileId, form, c.n, {c.bytes, c.flagA, c.flagB}, have);
+            EXPECT_EQ(std::tuple(std::string(StateName(judged.state)), std::string(have.source), judged.fitted.unfit),
+                      std::tuple(std::string(StateName(c.state)), c.source, c.unfit))
+                << judged.fitted.why;
+            EXPECT_EQ(judged.fitted.why.empty(), judged.fitted.Fits());
+            EXPECT_EQ(have.damaged, c.fileId == kArt && !c.verdata && (c.n == 2 || c.n == 3));
+            // What a written hue group holds: the entries moved back under the client's header.
+            if (c.fileId == kHues && c.n == 0) {
+                EXPECT_EQ(B(judged.fitted.bytes.begin(), judged.fitted.bytes.end()), Part(hues, 0, 708));
+            }
         }
     }
 }

@@ -82,6 +82,35 @@ TEST(PatchFile, WritesTheHeaderCountsAndRecordsInFileIdOrderAndReadsThemBack) {
     }
 }
 
+// A patch read leaving its data in the file gives each slot the bytes a
+// whole read gives it: from a mapped window, from a read of its own for a
+// block larger than the window, none for blocks without data. A file that
+// shrank meanwhile fails the read rather than giving other bytes.
+TEST(PatchFileData, GivesEachSlotTheBytesAWholeReadGivesAndFailsOnceTheFileShrank) {
+    TempDir dir;
+    Patch patch = PatchOf({{4, 1, {1, 2}}, {4, 1, {3}}, {4, 2, B(1100000, 7)}, {12, 5, {}}, {12, 6, {4, 5, 6}}});
+    patch.AppendWithLength(12, 9, -1, {}, 0, 0);
+    ASSERT_TRUE(Ok(WritePatchFile(dir / "p.uop", patch)));
+    Patch whole, headers;
+    PatchFileData data;
+    ASSERT_TRUE(Ok(ReadPatchFile(dir / "p.uop", whole)) && Ok(data.Open(dir / "p.uop", headers)));
+    PatchFileData::Reader reader(data);
+    for (const std::uint8_t f : {4, 12}) {
+        EXPECT_EQ(SlotsOf(headers, f), SlotsOf(whole, f));
+        std::vector<B> read;
+        for (std::size_t s = 0; s < headers[f].blocks.size(); ++s) {
+            ByteView bytes;
+            ASSERT_TRUE(Ok(reader.Read(f, s, headers[f].blocks[s].Length(), bytes)));
+            read.emplace_back(bytes.begin(), bytes.end());
+        }
+        EXPECT_EQ(read, DataOf(whole, f));
+    }
+    std::filesystem::resize_file(dir / "p.uop", 100);
+    PatchFileData::Reader late(data);
+    ByteView bytes;
+    EXPECT_TRUE(Has(late.Read(12, 1, 3, bytes), "changed while it was read"));
+}
+
 TEST(ReadOptions, RangesTurnOutsideRecordsIntoRemovedSlotsAndLeaveOutVerdataEntries) {
     TempDir dir;
     B file = Header(3, 0);
