@@ -99,7 +99,8 @@ bool AnimPlayer::IsPlaying() const { return timer_->isActive(); }
 Status AnimPlayer::Load(std::int32_t block, ByteView bytes) {
     Stop();
     block_ = block;
-    ShowName();
+    lblAnimName_->setText(QString::fromStdString(BlockName(kAnim, block_, {}, {})));
+    UpdateSteps();
     show();
     Result<Animation> decoded = DecodeAnimation(bytes);
     if (decoded) animation_ = std::move(*decoded);
@@ -151,8 +152,7 @@ void AnimPlayer::ShowFrame(std::size_t index) {
     view_.SetPicture(AnimCanvasFrame(animation_, index, box));
 }
 
-void AnimPlayer::ShowName() {
-    lblAnimName_->setText(QString::fromStdString(BlockName(kAnim, block_, {}, {})));
+void AnimPlayer::UpdateSteps() {
     directionBack_->setEnabled(NeighbourAnimBlock(block_, AnimAxis::kDirection, -1, held_).has_value());
     directionNext_->setEnabled(NeighbourAnimBlock(block_, AnimAxis::kDirection, +1, held_).has_value());
     actionBack_->setEnabled(NeighbourAnimBlock(block_, AnimAxis::kAction, -1, held_).has_value());

@@ -3,7 +3,7 @@
 // each placed by its anchor on one canvas so that the figure stands still;
 // play and pause, a step either way and the frame's number. Below, the
 // block's body, action and direction, with steps to the neighbouring
-// directions and actions the patch holds.
+// directions and actions the patch or the client holds.
 #pragma once
 
 #include <QRect>
@@ -23,7 +23,7 @@ class QTimer;
 class AnimPlayer : public QWidget {
     Q_OBJECT
 public:
-    // `held` tells which anim blocks the patch holds.
+    // `held` tells which anim blocks there are to step to.
     AnimPlayer(QWidget* parent, PictureView& view, std::function<bool(std::int32_t)> held);
 
     // Shows anim block `block` and plays it from its first frame; or why its
@@ -31,6 +31,8 @@ public:
     Status Load(std::int32_t block, ByteView bytes);
     // Stops and hides the player.
     void Stop();
+    // Offers the steps to the neighbours `held` tells of now.
+    void UpdateSteps();
 
     std::size_t Frame() const { return frame_; }
     std::size_t Frames() const { return animation_.frames.size(); }
@@ -50,7 +52,6 @@ signals:
 private:
     void Step(int by);
     void ShowFrame(std::size_t index);
-    void ShowName();
     // An action named `text`, shown on its button as `caption`, on `key`.
     QAction* Make(const char* name, const QString& text, const QString& caption, const char* key);
 

@@ -34,6 +34,7 @@ ClientSideView::ClientSideView(QWidget* parent, const Settings& settings) : QWid
     layout->addWidget(lblClient_);
     layout->addWidget(chkDiffering_);
     layout->addWidget(scroll_, 1);
+    layout->addStretch();  // keeps the lines at the top while no picture is shown
     hide();
 }
 
@@ -47,7 +48,7 @@ void ClientSideView::Clear() {
     hide();
 }
 
-std::optional<PatchBlock> ClientSideView::ClientBlockOf(BlockId id, QString& source) {
+ClientBlocks* ClientSideView::ReaderOf(std::uint8_t fileId, QString& source) {
     if (openedFolder_ != settings_.ClientFolder || openedVerdata_ != settings_.ClientVerdata || !folder_) {
         for (auto& reader : readers_) reader.reset();
         folder_.reset();
@@ -56,26 +57,39 @@ std::optional<PatchBlock> ClientSideView::ClientBlockOf(BlockId id, QString& sou
         Result<ClientFolder> opened = ClientFolder::Open(openedFolder_);
         if (!opened) {
             source = QString::fromStdString(opened.error().message);
-            return std::nullopt;
+            return nullptr;
         }
         folder_ = std::move(*opened);
     }
-    std::unique_ptr<ClientBlocks>& reader = readers_[id.fileId];
+    std::unique_ptr<ClientBlocks>& reader = readers_[fileId];
     if (!reader) {
-        const std::optional<ClientForm> form = folder_->ShownForm(id.fileId);
+        const std::optional<ClientForm> form = folder_->ShownForm(fileId);
         if (!form) {
-            const std::vector<std::string> missing = folder_->MissingFiles(id.fileId);
+            const std::vector<std::string> missing = folder_->MissingFiles(fileId);
             source = missing.empty() ? QStringLiteral("unknown")
                                      : QStringLiteral("unknown (the folder lacks %1)").arg(QString::fromStdString(missing[0]));
-            return std::nullopt;
+            return nullptr;
         }
         reader = std::make_unique<ClientBlocks>();
-        if (Status opened = reader->Open(*folder_, id.fileId, *form, settings_.ClientVerdata); !opened) {
+        if (Status opened = reader->Open(*folder_, fileId, *form, settings_.ClientVerdata); !opened) {
             reader.reset();
             source = QString::fromStdString(opened.error().message);
-            return std::nullopt;
+            return nullptr;
         }
     }
+    return reader.get();
+}
+
+bool ClientSideView::Holds(BlockId id) {
+    if (settings_.ClientFolder.empty() || !id.IsBlock()) return false;
+    QString source;
+    ClientBlocks* reader = ReaderOf(id.fileId, source);
+    return reader && reader->Block(id.blockNumber).HasData();
+}
+
+std::optional<PatchBlock> ClientSideView::ClientBlockOf(BlockId id, QString& source) {
+    ClientBlocks* reader = ReaderOf(id.fileId, source);
+    if (!reader) return std::nullopt;
     const ClientBlock block = reader->Block(id.blockNumber);
     const QString file = QString::fromUtf8(block.source.data(), static_cast<qsizetype>(block.source.size()));
     if (block.damaged) source = QStringLiteral("none (the entry in %1 is damaged)").arg(file);
@@ -86,7 +100,8 @@ std::optional<PatchBlock> ClientSideView::ClientBlockOf(BlockId id, QString& sou
     return PatchBlock{id.blockNumber, block.flagA, block.flagB, BlockBytes::CopyOf(block.bytes)};
 }
 
-void ClientSideView::Show(BlockId id, ByteView bytes, const std::optional<BlockPicture>& patch, double scale) {
+void ClientSideView::Show(BlockId id, ByteView bytes, const std::optional<BlockPicture>& patch, double scale,
+                          bool pictureBeside) {
     if (!id.IsBlock()) {
         Clear();
         return;
@@ -111,7 +126,7 @@ void ClientSideView::Show(BlockId id, ByteView bytes, const std::optional<BlockP
         QString source;
         block_ = ClientBlockOf(id, source);
         lblClient_->setText(QStringLiteral("In the client: %1").arg(source));
-        if (block_) {
+        if (block_ && pictureBeside) {
             BlockPicture picture = PictureOfBlock(id, *block_, settings_.RadarColors);
             if (!picture.image.isNull()) client_ = std::move(picture);
         }

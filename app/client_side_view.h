@@ -29,12 +29,19 @@ public:
     // Shows the name of block `id` (the patch's data is `bytes`) and what the
     // client has for it, beside `patch` (the patch's picture, if it has one)
     // drawn at `scale` screen pixels a cell. The client's part is hidden
-    // while the settings name no client folder.
-    void Show(BlockId id, ByteView bytes, const std::optional<BlockPicture>& patch, double scale);
+    // while the settings name no client folder. Without `pictureBeside` the
+    // client's picture is left to the panel, which shows the client's block
+    // itself.
+    void Show(BlockId id, ByteView bytes, const std::optional<BlockPicture>& patch, double scale,
+              bool pictureBeside = true);
     void Clear();
     // Draws the client's picture at `scale` screen pixels a cell, as the
     // patch's is drawn now.
     void SetScale(double scale);
+
+    // Whether the client has data for block `id`; false while the settings
+    // name no client folder.
+    bool Holds(BlockId id);
 
     // The client's block last shown (none: the client has no data for it).
     const std::optional<PatchBlock>& ClientData() const { return block_; }
@@ -42,6 +49,10 @@ public:
     QImage Shown() const { return shown_; }
 
 private:
+    // The reader of the client's blocks of `fileId`, opened on the client
+    // folder as the settings name it now; none, with the reason in `source`,
+    // when the folder or the type's files do not open.
+    ClientBlocks* ReaderOf(std::uint8_t fileId, QString& source);
     // The client's block `id` as a patch block; the text says where it comes from.
     std::optional<PatchBlock> ClientBlockOf(BlockId id, QString& source);
     void Redraw();

@@ -78,8 +78,9 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     pictures_->addWidget(clientSide_, 1);
     connect(view_, &PictureView::Redrawn, this, [this] { clientSide_->SetScale(view_->Scale()); });
     layout->addLayout(pictures_);
-    player_ = new AnimPlayer(this, *view_,
-                             [this](std::int32_t n) { return document_.patch().LiveBlock(kAnim, n) != nullptr; });
+    player_ = new AnimPlayer(this, *view_, [this](std::int32_t n) {
+        return document_.patch().LiveBlock(kAnim, n) != nullptr || clientSide_->Holds({kAnim, n});
+    });
     layout->addWidget(player_);
     filler_ = new QWidget(this);
     layout->addWidget(filler_);
@@ -146,9 +147,28 @@ void InfoPanel::ShowNode(BlockId id, const QString& text) {
         lblInfo_[i]->setHidden(info.lines[i].empty());
     }
     node_ = id;
+    clientOnly_ = false;
     ShowClientSide();
-    // The room below the facts goes to the table and the pictures shown; a
-    // hidden one's stretch would still hold room.
+    FitRows();
+}
+
+void InfoPanel::ShowClientBlock(BlockId id) {
+    Clear();
+    node_ = id;
+    clientOnly_ = true;
+    lblHeading_->setText(QString::fromStdString(DescribeBlock(id.fileId, id.blockNumber, nullptr).heading));
+    lblHeading_->show();
+    clientSide_->Show(id, {}, std::nullopt, view_->Scale(), false);
+    const std::optional<PatchBlock>& client = clientSide_->ClientData();
+    lblInfo_[0]->setText(client ? QStringLiteral("Not in the patch: the client's block is shown")
+                                : QStringLiteral("Neither the patch nor the client holds this block"));
+    lblInfo_[0]->show();
+    if (client) Preview(id, *client);
+    FitRows();
+}
+
+void InfoPanel::FitRows() {
+    // A hidden widget's stretch would still hold room.
     const bool table = !tblFacts_->isHidden(), picture = !view_->Picture().isNull();
     const bool clientPicture = !clientSide_->Shown().isNull();
     view_->setVisible(picture);
@@ -163,6 +183,11 @@ void InfoPanel::ShowClientSide() {
         clientSide_->Clear();
         return;
     }
+    // The client's block may differ now (another folder, or its verdata applied or not).
+    if (clientOnly_) {
+        ShowClientBlock(*node_);
+        return;
+    }
     const PatchBlock* block = document_.patch().LiveBlock(node_->fileId, node_->blockNumber);
     // The patch's picture the client's is set against: an animation's first
     // frame, whichever frame the player shows.
@@ -173,6 +198,7 @@ void InfoPanel::ShowClientSide() {
         if (patch->image.isNull()) patch.reset();
     }
     clientSide_->Show(*node_, block ? ByteView(block->bytes) : ByteView(), patch, view_->Scale());
+    if (!player_->isHidden()) player_->UpdateSteps();
     // The table marks what differs from the client's block, read as the patch's is.
     if (facts_->rowCount() == 0 || clientSide_->isHidden() || settings_.ClientFolder.empty()) return;
     const std::optional<PatchBlock>& client = clientSide_->ClientData();

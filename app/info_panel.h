@@ -32,6 +32,9 @@ public:
 
     // Fills the panel for a block node, or a file-type node with this text.
     void ShowNode(BlockId id, const QString& text);
+    // Fills the panel for a block the patch lacks, as the client has it (the
+    // animation player steps to the client's blocks too).
+    void ShowClientBlock(BlockId id);
 
     PictureView& View() const { return *view_; }
     AnimPlayer& Player() const { return *player_; }
@@ -55,6 +58,8 @@ private:
     void ShowPicture(const BlockPicture& picture);
     // Says what is wrong with the block, in red.
     void ShowProblem(const std::string& problem);
+    // Gives the room below the facts to the table and the pictures shown.
+    void FitRows();
 
     const PatchDocument& document_;
     const Settings& settings_;
@@ -69,6 +74,7 @@ private:
     AnimPlayer* player_;  // under the picture of an anim block
     ClientSideView* clientSide_;
     std::optional<BlockId> node_;  // the node shown
+    bool clientOnly_ = false;      // it is the client's block, not the patch's
     class QBoxLayout* pictures_;  // the pictures row
     // Takes the room below the facts when neither a table nor a picture does.
     QWidget* filler_;

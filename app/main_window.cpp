@@ -144,7 +144,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     tvBlocks_->addActions(commands_->Actions());
     connect(commands_, &BlockCommands::Reported, this, &MainWindow::Report);
     connect(panel_, &InfoPanel::PlayRequested, commands_, &BlockCommands::PlaySound);
-    connect(&panel_->Player(), &AnimPlayer::Wanted, this, [this](int block) { Select({kAnim, block}); });
+    connect(&panel_->Player(), &AnimPlayer::Wanted, this, [this](int block) {
+        if (Select({kAnim, block})) return;
+        // A block only the client holds has no node: the tree lets go of its
+        // selection, so that no block command acts on a block not shown.
+        tvBlocks_->selectionModel()->clearSelection();
+        panel_->ShowClientBlock({kAnim, block});
+        copy_->setEnabled(!panel_->Picture().isNull());
+        ShowFrame(1);
+    });
     BuildMenus();
     BuildToolbar();
     connect(tvBlocks_, &QWidget::customContextMenuRequested, this, &MainWindow::ShowContextMenu);

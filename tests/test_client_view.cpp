@@ -2,11 +2,13 @@
 // "In the client:" and pruning as one step; judging runs beside the window.
 #include <QElapsedTimer>
 
+#include "app/anim_player.h"
 #include "app/client_comparison.h"
 #include "app/client_side_view.h"
 #include "app/fact_table_model.h"
 #include "app/info_panel.h"
 #include "app/picture_view.h"
+#include "codecs/anim_frames.h"
 #include "codecs/file_ids.h"
 #include "codecs/gump.h"
 #include "gui_fixture.h"
@@ -100,6 +102,45 @@ TEST_F(ClientView, MarksFilterPanelAndPruneFollowTheClient) {
     window.Comparison()->Wait();
     EXPECT_FALSE(Model().Holds({kGumps, 0}));
     EXPECT_TRUE(Model().Holds({kGumps, 1}));
+}
+
+// The player's steps reach the anim blocks the client holds; one the patch
+// lacks is played as the client has it, with no node selected, so that no
+// block command acts on another block than the one shown.
+TEST_F(ClientView, AnimPlayerStepsToTheClientsBlocks) {
+    Animation ours;
+    ours.palette[7] = 0x7C00;
+    ours.frames = {{0, 0, 2, 1, {7, 7}, 0}};
+    Animation theirs = ours;
+    theirs.palette[7] = 0x03E0;
+    const B client = *EncodeAnimation(theirs);
+    const std::string folder = dir / "client";
+    std::filesystem::create_directory(folder);
+    WriteFileBytes(folder + "/anim.mul", client);
+    std::vector<std::array<std::int32_t, 3>> entries(112, {-1, -1, 0});
+    entries[111] = {0, static_cast<std::int32_t>(client.size()), 0};  // body 1, action 0, direction 1
+    WriteFileBytes(folder + "/anim.idx", IndexBytes(entries));
+    Load(PatchOf({{kAnim, 110, *EncodeAnimation(ours)}}));
+    Select({kAnim, 110});
+    EXPECT_FALSE(Action("actDirectionNext")->isEnabled()) << "no client folder yet";
+    UseClient(window, folder);
+    window.Panel()->ShowClientSide();  // as Settings does
+
+    Trigger("actDirectionNext");
+    EXPECT_EQ(window.Current(), std::nullopt);
+    EXPECT_EQ(Label("lblAnimName"), "Body 1, action 0, direction 1");
+    EXPECT_EQ(Label("lblInfo1"), "Not in the patch: the client's block is shown");
+    EXPECT_EQ(Label("lblClient"), "In the client: anim.mul");
+    EXPECT_EQ(window.Panel()->Picture().pixel(0, 0), qRgb(0, 248, 0));
+    EXPECT_TRUE(window.Panel()->ClientSide().Shown().isNull()) << "drawn once, by the player";
+    for (const char* command : {"actSaveFramesAsPNG", "actRemove", "actChangeFlags"})
+        EXPECT_FALSE(Action(command)->isEnabled()) << command;
+    EXPECT_FALSE(Action("actDirectionNext")->isEnabled());
+
+    Trigger("actDirectionBack");
+    EXPECT_EQ(window.Current(), std::optional(BlockId{kAnim, 110}));
+    EXPECT_EQ(window.Panel()->Picture().pixel(0, 0), qRgb(248, 0, 0));
+    EXPECT_TRUE(Action("actSaveFramesAsPNG")->isEnabled());
 }
 
 TEST_F(ClientView, JudgesALargePatchBesideTheWindowAndAgainAfterEachChange) {
