@@ -75,6 +75,8 @@ Status CheckOutFolder(const std::string& outDir, const std::string& clientDir) {
     const fs::file_status status = fs::status(outDir, ec);
     if (fs::exists(status)) {
         if (!fs::is_directory(status)) return Error("'" + outDir + "' is not a folder.");
+        // What a bake killed outright left there is no earlier bake's file.
+        RemoveStaleTemporaries(outDir);
         if (!fs::is_empty(outDir, ec) || ec)
             return Error("The output folder '" + outDir +
                          "' is not empty: bake into a new or empty folder, so that no file of an earlier bake is shipped with "

@@ -60,19 +60,20 @@ void FlushFolder(const std::string& folder) {
     ::close(fd);
 }
 
-// Removes the files in `folder` named `prefix`, a process ID, '-' and more
-// that saves left behind when they were killed: their process is gone and
-// nobody holds the lock a save keeps on its temporary file. Either alone
-// could mislead (a reused process ID, a file system without locks).
+constexpr std::string_view kTemporaryMark = ".palindra-";
+}  // namespace
+
 void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
     const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (!name.starts_with(prefix)) continue;
+        // "." name ".palindra-" process ID "-" and the random rest, which holds no dot.
+        const std::size_t mark = name.rfind(kTemporaryMark);
+        if (!name.starts_with(prefix) || !name.starts_with('.') || mark == std::string_view::npos) continue;
         long pid = 0;
-        const char* digits = name.data() + prefix.size();
+        const char* digits = name.data() + mark + kTemporaryMark.size();
         const auto [end, ec] = std::from_chars(digits, name.data() + name.size(), pid);
         if (ec != std::errc() || end == digits || *end != '-' || pid <= 0) continue;
         if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
@@ -85,7 +86,6 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix
     }
     ::closedir(dir);
 }
-}  // namespace
 
 SignalsHeld::SignalsHeld() {
     sigset_t set;
@@ -209,7 +209,7 @@ Status SaveFile::Open(const std::string& targetPath) {
     target_ = std::move(*target);
     if (Status writable = CheckTarget(); !writable) return writable;
     const std::string base = BaseOf(target_);
-    const std::string prefix = "." + base.substr(0, std::min(base.size(), kNameKept)) + ".palindra-";
+    const std::string prefix = "." + base.substr(0, std::min(base.size(), kNameKept)) + std::string(kTemporaryMark);
     const std::string folder = FolderOf(target_);
     RemoveStaleTemporaries(folder, prefix);
     std::string name = folder + "/" + prefix + std::to_string(::getpid()) + "-XXXXXX";

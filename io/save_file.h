@@ -145,6 +145,12 @@ Result<std::string> FollowLinks(const std::string& path);
 // patch"): the same file however either is named. The message names both.
 Status RefuseOverwriting(const std::string& target, const std::string& input, const std::string& what);
 
+// Removes the temporary files in `folder` whose names start with `prefix`
+// that saves left when their process was killed: the process is gone and
+// nobody holds the lock a save keeps on its temporary file. Either alone
+// could mislead (a reused process ID, a file system without locks).
+void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix = ".");
+
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary files of the saves
 // under way (and every other armed RemovedOnSignal) before the process ends
 // as the signal asks (for the command-line tool).

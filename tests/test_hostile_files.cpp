@@ -27,9 +27,9 @@
 #include "test_support.h"
 
 namespace {
-std::size_t LeftoverTemporaryFiles(const TempDir& dir) {
+std::size_t LeftoverTemporaryFiles(const std::filesystem::path& dir) {
     std::size_t n = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    for (const auto& e : std::filesystem::directory_iterator(dir))
         n += e.path().filename().string().find(".palindra-") != std::string::npos;
     return n;
 }
@@ -192,7 +192,7 @@ TEST(HostileFiles, CommandsRefuseOrKeepFilesAsTheyWere) {
     for (const char* link : {"link.uop", "dangling.uop", "loop.uop"}) EXPECT_TRUE(std::filesystem::is_symlink(d / link));
     EXPECT_EQ(ReadFileBytes(d / "client/verdata.mul"), (B{1, 2}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d / "client"), {}), 1);
-    EXPECT_FALSE(LeftoverTemporaryFiles(d));
+    EXPECT_FALSE(LeftoverTemporaryFiles(d.path()));
 }
 
 // A real process, signalled while it works: a signal that can be caught
@@ -221,7 +221,7 @@ TEST(HostileFiles, InterruptedCommandsLeaveNothingAndTheNextSaveRemovesWhatAKill
         // Signalled once the exports are being written; verify, which needs no file, after a moment.
         const auto start = std::chrono::steady_clock::now();
         const auto patience = args == verify ? std::chrono::milliseconds(50) : std::chrono::milliseconds(60000);
-        while (LeftoverTemporaryFiles(d) < 3 && std::filesystem::is_empty(d / "tmp") &&
+        while (LeftoverTemporaryFiles(d.path()) < 3 && std::filesystem::is_empty(d / "tmp") &&
                std::chrono::steady_clock::now() - start < patience)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         ::kill(pid, signal);
@@ -233,18 +233,19 @@ TEST(HostileFiles, InterruptedCommandsLeaveNothingAndTheNextSaveRemovesWhatAKill
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
         EXPECT_FALSE(std::filesystem::exists(d / "e0.mul"));
         if (signal != SIGKILL) {
-            EXPECT_EQ(LeftoverTemporaryFiles(d), 1u);
+            EXPECT_EQ(LeftoverTemporaryFiles(d.path()), 1u);
             continue;
         }
-        ASSERT_GT(LeftoverTemporaryFiles(d), 2u);
+        ASSERT_GT(LeftoverTemporaryFiles(d.path()), 2u);
         for (const char* target : {"@e0.mul", "@e1.mul"}) EXPECT_EQ(Cli(d, std::string("export @p.uop ") + target).code, 0);
-        EXPECT_EQ(LeftoverTemporaryFiles(d), 1u);
+        EXPECT_EQ(LeftoverTemporaryFiles(d.path()), 1u);
     }
     EXPECT_TRUE(std::filesystem::exists(live));
 }
 
 // A bake stopped while it writes or reads back leaves the output folder as
-// it was: gone when the bake made it, empty when it was there.
+// it was: gone when the bake made it, empty when it was there; what kill -9
+// leaves does not stop the next bake into that folder.
 TEST(HostileFiles, AnInterruptedBakeLeavesTheOutputFolderAsItWas) {
     TempDir d;
     std::filesystem::create_directories(d / "client");
@@ -255,7 +256,7 @@ TEST(HostileFiles, AnInterruptedBakeLeavesTheOutputFolderAsItWas) {
     for (int n = 0; n < kEntries; ++n) index.push_back({n * kLength, kLength, 0});
     WriteFileBytes(d / "client/artidx.mul", IndexBytes(index));
     ASSERT_TRUE(Ok(WritePatchFile(d / "p.uop", PatchOf({{4, 5, B(10, 1)}}))));
-    for (const auto& [signal, made] : {std::pair{SIGINT, false}, {SIGTERM, true}}) {
+    for (const auto& [signal, made] : {std::pair{SIGINT, false}, {SIGTERM, true}, {SIGKILL, false}}) {
         SCOPED_TRACE(signal);
         if (made) std::filesystem::create_directory(d / "out");
         const pid_t pid = Start({"bake", d / "p.uop", d / "client", d / "out"}, d / "tmp");
@@ -267,9 +268,15 @@ TEST(HostileFiles, AnInterruptedBakeLeavesTheOutputFolderAsItWas) {
         int status = 0;
         ::waitpid(pid, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d / "client"), {}), 2);
+        if (signal == SIGKILL) {
+            ASSERT_GT(LeftoverTemporaryFiles(d / "out"), 0u);
+            EXPECT_EQ(Cli(d, "bake @p.uop @client @out").code, 0);
+            EXPECT_EQ(LeftoverTemporaryFiles(d / "out"), 0u);
+            continue;
+        }
         EXPECT_EQ(std::filesystem::exists(d / "out"), made);
         EXPECT_TRUE(!made || std::filesystem::is_empty(d / "out"));
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d / "client"), {}), 2);
     }
 }
 
@@ -301,7 +308,7 @@ TEST(HostileFiles, AnotherUserSavesWhatHisGroupMayWriteAndNothingElse) {
     EXPECT_EQ(Cli(dir, "list @g.uop").out, "1 1 1 0 0\n1 2 1 0 0\n1 3 1 0 0\n");
     ::stat((dir / "g.uop").c_str(), &st);
     EXPECT_EQ(std::pair(st.st_mode & 0777, st.st_gid), std::pair(0664u, 65534u));
-    EXPECT_FALSE(LeftoverTemporaryFiles(dir));
+    EXPECT_FALSE(LeftoverTemporaryFiles(dir.path()));
 }
 
 TEST(HostileFiles, TwoWritersKeepEachOthersBlocks) {
