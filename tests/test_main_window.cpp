@@ -25,6 +25,25 @@
 namespace {
 using Window = GuiTest;
 using Dialogs = GuiTest;
+
+// Runs `work`, pressing Cancel in the wait window titled `title` as soon as
+// it offers it; how often it was pressed.
+template <class Fn>
+int CancelledWhile(QWidget& window, const QString& title, Fn&& work) {
+    int pressed = 0;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        for (auto* b : window.findChildren<QPushButton*>(QStringLiteral("cmdCancelWait")))
+            if (b->isVisible() && b->isEnabled()) {
+                EXPECT_EQ(b->window()->windowTitle(), title);
+                b->click();
+                ++pressed;
+            }
+    });
+    user.start(0);
+    work();
+    return pressed;
+}
 }  // namespace
 
 TEST_F(Window, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
@@ -424,8 +443,9 @@ TEST_F(Dialogs, SettingsAreStoredOnSaveOnlyAndLoadTheRadarColours) {
     EXPECT_EQ(values.RadarColors[0], 248 * 65536);
 }
 
-// The client folder comes from the settings; the bake lists what it wrote and
-// says it in the status bar; a refused second bake is told; the patch stays.
+// The client folder comes from the settings; a cancelled bake writes nothing;
+// the bake lists what it wrote and says it in the status bar; a refused
+// second bake is told; the patch stays.
 TEST_F(Dialogs, WriteIntoClientFilesBakesThePatchAndListsTheReport) {
     std::filesystem::create_directory(dir / "client");
     WriteText(dir / "client/art.mul", "AAAA");
@@ -443,8 +463,11 @@ TEST_F(Dialogs, WriteIntoClientFilesBakesThePatchAndListsTheReport) {
         EXPECT_EQ(Child<QLineEdit>(d, "txtClientFolder")->text(), File("client"));
         prompts.answers = {File("out")};
         Click(d, "cmdOutFolder");
-        Click(d, "cmdWrite");
         auto* list = Child<QListWidget>(d, "lstReport");
+        EXPECT_EQ(CancelledWhile(window, "Palindra \u2014 Baking\u2026", [&] { Click(d, "cmdWrite"); }), 1);
+        EXPECT_EQ(list->item(0)->text(), "Cancelled: nothing was written.");
+        EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+        Click(d, "cmdWrite");
         for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text().section(QStringLiteral(", SHA-256"), 0, 0);
         Click(d, "cmdWrite");
     });
@@ -523,21 +546,8 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWha
     SetText(dialog, "txtIDX", File("art.idx"));
 
     // Cancel pressed as soon as the wait window shows it, while the import runs.
-    int pressed = 0;
-    QTimer user;
-    QObject::connect(&user, &QTimer::timeout, [&] {
-        for (auto* b : window.findChildren<QPushButton*>(QStringLiteral("cmdCancelWait")))
-            if (b->isVisible() && b->isEnabled()) {
-                EXPECT_EQ(b->window()->windowTitle(), "Palindra \u2014 Importing\u2026");
-                b->click();
-                ++pressed;
-            }
-    });
     prompts.messages.clear();
-    user.start(0);
-    Click(dialog, "cmdImport");
-    user.stop();
-    EXPECT_EQ(pressed, 1);
+    EXPECT_EQ(CancelledWhile(window, "Palindra \u2014 Importing\u2026", [&] { Click(dialog, "cmdImport"); }), 1);
     EXPECT_TRUE(prompts.messages.isEmpty());
     EXPECT_TRUE(dialog->isVisible());  // still open for another try
     EXPECT_EQ(std::tuple(Doc().patch().LiveCount(), Doc().UndoStack()->count(), window.isWindowModified()),
