@@ -325,7 +325,7 @@ const std::vector<CliCommand>& CliCommands() {
          "when missing and must not hold frame pictures or frames.json yet.",
          "patch.uop 110 frames", 0, AnimToPngCommand},
         {"png-to-anim", "PATCH.uop BLOCK DIR",
-         "Builds anim block BLOCK from the pictures DIR/frame-*.png in name order and saves the patch. Centres and "
+         "Builds anim block BLOCK from the pictures DIR/frame-*.png in name order (frame-2.png before frame-10.png) and saves the patch. Centres and "
          "the palette come from DIR/frames.json where it gives them (else the middle of the bottom edge, and the "
          "pictures' colours, at most 256); alpha below 128 is transparent.",
          "patch.uop 110 frames", 0, PngToAnimCommand},

@@ -68,9 +68,10 @@ Result<QImage> LoadPicture(const std::string& path, const PictureUse& use) {
     QImageReader reader(&buffer);
     const QSize size = reader.size();
     const std::string side = std::to_string(use.largestSide);
-    if (ClaimedPixels(size, file) > kMaxPictureCells)
+    if (ClaimedPixels(size, file) > use.mostPixels)
         return Error("The picture '" + path + "' is too large: " + use.what + " holds at most " +
-                     std::to_string(kMaxPictureCells) + " pixels (8192 x 8192).");
+                     std::to_string(use.mostPixels) + " pixels" +
+                     (use.mostPixels == kMaxPictureCells ? " (8192 x 8192)." : "."));
     if (size.isValid() && (size.width() > use.largestSide || size.height() > use.largestSide))
         return Error("The picture '" + path + "' is " + std::to_string(size.width()) + "x" +
                      std::to_string(size.height()) + " pixels; " + use.what + " can be at most " + side +

@@ -23,13 +23,15 @@ QImage GridToImage(const ColorGrid& grid, QRgb background);
 struct PictureUse {
     int largestSide;
     const char* what;  // "a gump"
+    // The most pixels it may have; a picture claiming more is refused unread.
+    std::int64_t mostPixels = kMaxPictureCells;
 };
 inline constexpr PictureUse kGumpPicture{kMaxGumpSide, "a gump"};
 
 // Loads a picture file; refuses one that cannot be read or is wider or
 // taller than `use` allows. Only a PNG keeps its alpha channel. Refuses
-// anything but a regular file, and pictures of more pixels than a picture
-// may have (kMaxPictureCells), saying they are too large.
+// anything but a regular file, and pictures of more pixels than `use` allows
+// (at most kMaxPictureCells), saying they are too large.
 Result<QImage> LoadPicture(const QString& path);
 // The same for a path as the system spells it (bytes, perhaps not UTF-8).
 Result<QImage> LoadPicture(const std::string& path, const PictureUse& use = kGumpPicture);

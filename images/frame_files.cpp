@@ -62,10 +62,14 @@ Status SaveFrameFolder(const std::string& folder, const Animation& animation) {
 Result<FramesBuilt> BuildFromFrameFolder(const std::string& folder) {
     const Result<FrameFolder> read = ReadFrameFolder(folder);
     if (!read) return read.error();
+    // The pictures together may hold no more pixels than a block can, so
+    // memory stays bounded however many large pictures the folder holds.
     std::vector<RgbaPicture> pictures;
+    std::int64_t pixels = 0;
     for (const std::string& file : read->files) {
-        Result<RgbaPicture> picture = LoadFramePicture((std::filesystem::path(folder) / file).string());
+        Result<RgbaPicture> picture = LoadFramePicture((std::filesystem::path(folder) / file).string(), pixels);
         if (!picture) return picture.error();
+        pixels += std::int64_t{picture->width} * picture->height;
         pictures.push_back(std::move(*picture));
     }
     const Result<Animation> animation = AnimationFromPictures(FramePictures(*read, std::move(pictures)), read->palette);

@@ -20,6 +20,32 @@ bool IsFrameFile(const std::string& name) {
     return name.size() >= 10 && name.starts_with(kFramePrefix) && name.ends_with(kFrameSuffix);
 }
 
+// Name order reading each run of digits as its number, so that frame-2.png
+// comes before frame-10.png as whoever numbered them meant; names alike that
+// way (frame-02.png, frame-2.png) go in plain order. Our own names, padded to
+// one width, sort the same either way.
+bool NumberedBefore(const std::string& l, const std::string& r) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0, j = 0;
+    while (i < l.size() && j < r.size()) {
+        if (!digit(l[i]) || !digit(r[j])) {
+            if (l[i] != r[j]) return static_cast<unsigned char>(l[i]) < static_cast<unsigned char>(r[j]);
+            ++i, ++j;
+            continue;
+        }
+        while (i + 1 < l.size() && l[i] == '0' && digit(l[i + 1])) ++i;
+        while (j + 1 < r.size() && r[j] == '0' && digit(r[j + 1])) ++j;
+        std::size_t li = i, rj = j;
+        while (li < l.size() && digit(l[li])) ++li;
+        while (rj < r.size() && digit(r[rj])) ++rj;
+        if (li - i != rj - j) return li - i < rj - j;
+        if (const int c = l.compare(i, li - i, r, j, rj - j); c != 0) return c < 0;
+        i = li, j = rj;
+    }
+    if (l.size() - i != r.size() - j) return l.size() - i < r.size() - j;
+    return l < r;
+}
+
 // The names of the folder's entries, or why they cannot be read.
 Result<std::vector<std::string>> NamesIn(const std::string& folder) {
     std::vector<std::string> names;
@@ -148,7 +174,7 @@ Result<FrameFolder> ReadFrameFolder(const std::string& folder) {
     FrameFolder read;
     std::copy_if(names->begin(), names->end(), std::back_inserter(read.files), IsFrameFile);
     if (read.files.empty()) return Error("The folder '" + folder + "' holds no frame pictures (frame-*.png).");
-    std::sort(read.files.begin(), read.files.end());
+    std::sort(read.files.begin(), read.files.end(), NumberedBefore);
     if (std::find(names->begin(), names->end(), kFramesJson) == names->end()) return read;
     const std::string path = (fs::path(folder) / kFramesJson).string();
     const Result<Bytes> text = ReadWholeFile(path, kLargestFramesJson);

@@ -42,7 +42,7 @@ struct FrameEntry {
 
 // What a folder of frames holds.
 struct FrameFolder {
-    std::vector<std::string> files;  // its frame-*.png in name order
+    std::vector<std::string> files;  // its frame-*.png in name order, numbers by value
     // frames.json's palette and entries, by file name.
     std::optional<AnimPalette> palette;
     std::map<std::string, FrameEntry> entries;

@@ -8,7 +8,7 @@
 #include "images/bitmap.h"
 
 namespace {
-constexpr PictureUse kFramePicture{0xFFFF, "an animation frame"};  // width and height are 16-bit
+constexpr int kLargestFrameSide = 0xFFFF;  // width and height are 16-bit
 }  // namespace
 
 QImage FrameImage(const RgbaPicture& picture) {
@@ -35,8 +35,12 @@ Result<Bytes> FramePng(const RgbaPicture& picture) {
     return Bytes(bytes.begin(), bytes.end());
 }
 
-Result<RgbaPicture> LoadFramePicture(const std::string& path) {
-    const Result<QImage> loaded = LoadPicture(path, kFramePicture);
+Result<RgbaPicture> LoadFramePicture(const std::string& path, std::int64_t before) {
+    const std::string what = before == 0 ? std::string("an animation frame")
+                                         : "an animation frame after the " + std::to_string(before) +
+                                               " pixels of the frames before it";
+    const PictureUse use{kLargestFrameSide, what.c_str(), kMaxPictureCells - std::clamp<std::int64_t>(before, 0, kMaxPictureCells)};
+    const Result<QImage> loaded = LoadPicture(path, use);
     if (!loaded) return loaded.error();
     // Straight, not premultiplied, alpha: a half-transparent pixel keeps its colour.
     const QImage image = loaded->convertToFormat(QImage::Format_RGBA8888);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <cstdint>
 #include <string>
 
 #include "codecs/anim_pictures.h"
@@ -18,4 +19,6 @@ Result<Bytes> FramePng(const RgbaPicture& picture);
 
 // A picture file's pixels (opaque where the file has no alpha channel), with
 // LoadPicture's refusals; a frame may be up to 65535 pixels wide and high.
-Result<RgbaPicture> LoadFramePicture(const std::string& path);
+// `before` pixels of other frames leave it the rest of kMaxPictureCells: a
+// picture claiming more is refused before it is decoded.
+Result<RgbaPicture> LoadFramePicture(const std::string& path, std::int64_t before = 0);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <zlib.h>
 
 #include "cli/samples.h"
 #include "codecs/anim_frames.h"
@@ -115,7 +116,7 @@ TEST(Cli, RefusalsExitOneAndUsageErrorsExitTwo) {
 TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
     constexpr std::int16_t T = kAnimTransparent;
     TempDir dir;
-    for (const char* folder : {"drawn", "many", "high", "held", "json", "badjson"})
+    for (const char* folder : {"drawn", "many", "high", "held", "json", "badjson", "huge"})
         std::filesystem::create_directory(dir / folder);
     // As a paint program saves them: with alpha (below 128 transparent) and without, no frames.json.
     QImage wide(3, 2, QImage::Format_ARGB32), tall(1, 3, QImage::Format_RGB32), many(257, 1, QImage::Format_RGB32),
@@ -126,11 +127,21 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
     wide.setPixel(2, 1, qRgba(0, 0, 248, 128));
     tall.fill(qRgb(0, 248, 0));
     for (int i = 0; i < 257; ++i) many.setPixel(i, 0, qRgb(8, i % 32 * 8, i / 32 * 8));
-    for (const auto& [image, name] : {std::pair(&wide, "drawn/frame-000.png"), {&tall, "drawn/frame-001.png"},
+    // Numbered without leading zeros: frame 9 comes before frame 10.
+    for (const auto& [image, name] : {std::pair(&wide, "drawn/frame-9.png"), {&tall, "drawn/frame-10.png"},
                                       {&many, "many/frame-000.png"}, {&high, "high/frame-000.png"},
-                                      {&tall, "held/frame-007.png"}})
+                                      {&tall, "held/frame-007.png"}, {&tall, "huge/frame-000.png"}})
         ASSERT_TRUE(image->save(QString::fromStdString(dir / name), "PNG"));
-    std::filesystem::copy(dir / "drawn/frame-000.png", dir / "badjson");
+    std::filesystem::copy(dir / "drawn/frame-9.png", dir / "badjson");
+    // A PNG claiming 8192 x 8192 pixels: with the 3 before it, more than a block holds; refused unread.
+    B huge = HexBytes("89 50 4E 47 0D 0A 1A 0A");
+    for (const char* chunk : {"00 00 00 0D 49 48 44 52 00 00 20 00 00 00 20 00 08 06 00 00 00", "00 00 00 00 49 44 41 54"}) {
+        const B bytes = HexBytes(chunk);
+        const auto crc = static_cast<std::uint32_t>(crc32(0, &bytes[4], static_cast<uInt>(bytes.size() - 4)));
+        huge.insert(huge.end(), bytes.begin(), bytes.end());
+        for (int shift = 24; shift >= 0; shift -= 8) huge.push_back(static_cast<std::uint8_t>(crc >> shift));
+    }
+    WriteFileBytes(dir / "huge/frame-001.png", huge);
     WriteText(dir / "badjson/frames.json", "{\"palette\": [1]}");
     WriteText(dir / "json/frames.json", "{}");
 
@@ -165,6 +176,9 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
     RunSteps(dir, {
         {"png-to-anim @p.uop 5 @many", 1, "The pictures use 257 colours, more than the 256 a palette holds."},
         {"png-to-anim @p.uop 5 @high", 1, "frame-000.png is larger than the run offsets can address"},
+        {"png-to-anim @p.uop 5 @huge", 1,
+         "frame-001.png' is too large: an animation frame after the 3 pixels of the frames before it holds at most "
+         "67108861 pixels."},
         {"png-to-anim @p.uop 5 @badjson", 1, "frames.json': \"palette\" must be a list of 256 whole numbers"},
         {"png-to-anim @p.uop 5 @json", 1, "holds no frame pictures (frame-*.png)."},
         {"anim-to-png @p.uop 9 @x", 1, "has no anim block 9."},
