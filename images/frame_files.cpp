@@ -1,5 +1,6 @@
 #include "images/frame_files.h"
 
+#include <deque>
 #include <filesystem>
 #include <vector>
 
@@ -10,34 +11,52 @@
 
 namespace {
 // Files saved into a folder readied for them. Unless kept, they are removed
-// again when it goes, and the folder too when it was made for them.
+// again when it goes or a signal ends the process, and the folder too when
+// it was made for them: a stopped export leaves no half a folder of frames
+// that the next one would refuse.
 class NewFiles {
 public:
-    NewFiles(std::string folder, bool made) : folder_(std::move(folder)), made_(made) {}
+    NewFiles(std::string folder, bool made) : folder_(std::move(folder)), made_(made) {
+        if (made_) armed_.emplace_back().Arm(folder_);  // armed first, removed last
+    }
     NewFiles(const NewFiles&) = delete;
     NewFiles& operator=(const NewFiles&) = delete;
     ~NewFiles() {
-        if (kept_) return;
-        std::error_code ec;
-        for (const std::string& path : saved_) std::filesystem::remove(path, ec);
-        if (made_) std::filesystem::remove(folder_, ec);  // only while empty
+        if (!kept_) {
+            std::error_code ec;
+            for (const std::string& path : saved_) std::filesystem::remove(path, ec);
+            if (made_) std::filesystem::remove(folder_, ec);  // only while empty
+        }
+        Disarm();
     }
     Status Save(const std::string& name, const Bytes& bytes) {
         const std::string path = (std::filesystem::path(folder_) / name).string();
         SaveFile file;
         if (Status opened = file.Open(path); !opened) return opened;
         file.Write(bytes);
+        // No signal between the file's arrival and its arming.
+        const SignalsHeld held;
         if (Status done = file.Commit(); !done) return done;
         saved_.push_back(path);
+        armed_.emplace_back().Arm(path);
         return {};
     }
-    void Keep() { kept_ = true; }
+    void Keep() {
+        kept_ = true;
+        Disarm();
+    }
 
 private:
+    // The newest first: each is then the head of the armed list, found at once.
+    void Disarm() {
+        while (!armed_.empty()) armed_.pop_back();
+    }
+
     std::string folder_;
     bool made_;
     bool kept_ = false;
     std::vector<std::string> saved_;
+    std::deque<RemovedOnSignal> armed_;
 };
 }  // namespace
 

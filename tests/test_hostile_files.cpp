@@ -243,10 +243,10 @@ TEST(HostileFiles, InterruptedCommandsLeaveNothingAndTheNextSaveRemovesWhatAKill
     EXPECT_TRUE(std::filesystem::exists(live));
 }
 
-// A bake stopped while it writes or reads back leaves the output folder as
-// it was: gone when the bake made it, empty when it was there; what kill -9
-// leaves does not stop the next bake into that folder.
-TEST(HostileFiles, AnInterruptedBakeLeavesTheOutputFolderAsItWas) {
+// A bake or a frame export stopped while it writes leaves the output folder
+// as it was: gone when the command made it, empty when it was there; what
+// kill -9 leaves of a bake does not stop the next bake into that folder.
+TEST(HostileFiles, AnInterruptedBakeOrFrameExportLeavesTheOutputFolderAsItWas) {
     TempDir d;
     std::filesystem::create_directories(d / "client");
     std::filesystem::create_directory(d / "tmp");
@@ -255,14 +255,30 @@ TEST(HostileFiles, AnInterruptedBakeLeavesTheOutputFolderAsItWas) {
     std::vector<std::array<std::int32_t, 3>> index;
     for (int n = 0; n < kEntries; ++n) index.push_back({n * kLength, kLength, 0});
     WriteFileBytes(d / "client/artidx.mul", IndexBytes(index));
-    ASSERT_TRUE(Ok(WritePatchFile(d / "p.uop", PatchOf({{4, 5, B(10, 1)}}))));
-    for (const auto& [signal, made] : {std::pair{SIGINT, false}, {SIGTERM, true}, {SIGKILL, false}}) {
-        SCOPED_TRACE(signal);
+    // Frames enough to be stopped among: 3,000 sharing the bytes of one 1 x 1 frame without runs.
+    constexpr std::uint32_t kFrames = 3000;
+    B anim(512, 0);
+    PutLE(anim, kFrames, 4);
+    for (std::uint32_t i = 0; i < kFrames; ++i) PutLE(anim, 4 + 4 * kFrames, 4);
+    for (const std::uint32_t v : {0u, 0x00010001u, 0x7FFF7FFFu}) PutLE(anim, v, 4);
+    ASSERT_TRUE(Ok(WritePatchFile(d / "p.uop", PatchOf({{4, 5, B(10, 1)}, {6, 110, anim}}))));
+    const std::vector<std::string> bake = {"bake", d / "p.uop", d / "client", d / "out"};
+    const std::vector<std::string> frames = {"anim-to-png", d / "p.uop", "110", d / "out"};
+    for (const auto& [args, signal, made] : {std::tuple{bake, SIGINT, false}, {bake, SIGTERM, true}, {bake, SIGKILL, false},
+                                             {frames, SIGINT, false}, {frames, SIGTERM, true}}) {
+        SCOPED_TRACE(args[0] + " " + std::to_string(signal));
+        std::filesystem::remove_all(d / "out");
         if (made) std::filesystem::create_directory(d / "out");
-        const pid_t pid = Start({"bake", d / "p.uop", d / "client", d / "out"}, d / "tmp");
+        const pid_t pid = Start(args, d / "tmp");
+        // A bake is stopped among its temporaries, an export once frames are in place.
+        const auto begun = [&, &args = args] {
+            std::error_code ec;
+            for (const auto& e : std::filesystem::directory_iterator(d / "out", ec))
+                if (args == bake || !e.path().filename().string().starts_with('.')) return true;
+            return false;
+        };
         const auto start = std::chrono::steady_clock::now();
-        while ((!std::filesystem::exists(d / "out") || std::filesystem::is_empty(d / "out")) &&
-               std::chrono::steady_clock::now() - start < std::chrono::seconds(60))
+        while (!begun() && std::chrono::steady_clock::now() - start < std::chrono::seconds(60))
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         ::kill(pid, signal);
         int status = 0;
