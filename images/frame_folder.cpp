@@ -147,6 +147,9 @@ Result<bool> MakeFrameFolder(const std::string& folder) {
     std::error_code ec;
     const fs::file_status status = fs::status(folder, ec);  // a link to a folder is that folder
     if (status.type() == fs::file_type::not_found) {
+        if (fs::is_symlink(fs::symlink_status(folder, ec)))
+            return Error("Cannot create the folder '" + folder + "': it is a symbolic link to '" +
+                         fs::read_symlink(folder, ec).string() + "', which does not exist.");
         fs::create_directories(folder, ec);
         if (ec) return Error("Cannot create the folder '" + folder + "': " + ec.message() + ".");
         return true;

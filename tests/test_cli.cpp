@@ -173,6 +173,7 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
     EXPECT_EQ(std::pair(bytes(111), bytes(8)), std::pair(bytes(110), bytes(7)));
 
     const B before = ReadFileBytes(dir / "p.uop");
+    std::filesystem::create_symlink(dir / "nowhere", dir / "dangling");
     RunSteps(dir, {
         {"png-to-anim @p.uop 5 @many", 1, "The pictures use 257 colours, more than the 256 a palette holds."},
         {"png-to-anim @p.uop 5 @high", 1, "frame-000.png is larger than the run offsets can address"},
@@ -186,6 +187,7 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
         {"anim-to-png @p.uop 13 @x", 1, "Anim block 13 does not decode: Frame 0 starts at byte 4294967800"},
         {"anim-to-png @p.uop 7 @held", 1, "already holds 1 frame-*.png file; nothing was written."},
         {"anim-to-png @p.uop 7 @json", 1, "already holds frames.json; nothing was written."},
+        {"anim-to-png @p.uop 7 @dangling", 1, "is a symbolic link to '" + dir / "nowhere" + "', which does not exist."},
         {"anim-to-png @p.uop 7 @x extra", 2, "Usage: palindra-cli anim-to-png"},
     });
     EXPECT_EQ(ReadFileBytes(dir / "p.uop"), before);
