@@ -21,4 +21,4 @@ Result<Bytes> FramePng(const RgbaPicture& picture);
 // LoadPicture's refusals; a frame may be up to 65535 pixels wide and high.
 // `before` pixels of other frames leave it the rest of kMaxPictureCells: a
 // picture claiming more is refused before it is decoded.
-Result<RgbaPicture> LoadFramePicture(const std::string& path, std::int64_t before = 0);
+Result<RgbaPicture> LoadFramePicture(const std::string& path, std::int64_t before);

@@ -71,7 +71,7 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix
         const std::string_view name = entry->d_name;
         // "." name ".palindra-" process ID "-" and the random rest, which holds no dot.
         const std::size_t mark = name.rfind(kTemporaryMark);
-        if (!name.starts_with(prefix) || !name.starts_with('.') || mark == std::string_view::npos) continue;
+        if (!name.starts_with(prefix) || mark == std::string_view::npos) continue;
         long pid = 0;
         const char* digits = name.data() + mark + kTemporaryMark.size();
         const auto [end, ec] = std::from_chars(digits, name.data() + name.size(), pid);

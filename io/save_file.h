@@ -146,6 +146,7 @@ Result<std::string> FollowLinks(const std::string& path);
 Status RefuseOverwriting(const std::string& target, const std::string& input, const std::string& what);
 
 // Removes the temporary files in `folder` whose names start with `prefix`
+// (a dot, and the saved file's name where only its saves are meant)
 // that saves left when their process was killed: the process is gone and
 // nobody holds the lock a save keeps on its temporary file. Either alone
 // could mislead (a reused process ID, a file system without locks).
