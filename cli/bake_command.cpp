@@ -41,10 +41,20 @@ int BakeCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSe
     options.clientVerdata = !args.ignoreClientVerdata;
     options.compact = args.compact;
     if (session.line) session.line->Show("baking into " + args.words[2]);
-    const Result<BakeReport> report = Bake(patch, args.words[1], args.words[2], options);
-    if (!report) return Fail(err, report.error());
-    session.Report(out, ReportText(*report, args.words[2]), ReportJson(*report));
-    for (const LeftOutBlock& b : report->leftOut) err << LeftOutText(b) << "\n";
-    for (const std::string& note : report->notes) err << note << "\n";
+    const Result<std::unique_ptr<PreparedBake>> prepared = PrepareBake(patch, args.words[1], args.words[2], options);
+    if (!prepared) return Fail(err, prepared.error());
+    // From here a stop either comes before the output is in place, or comes
+    // too late: the bake is done and says so.
+    const SignalsHeld held;
+    if (Status committed = (*prepared)->Commit(); !committed)
+        // A stop that came first ends the process as soon as it is no longer held.
+        return committed.error().code == ErrorCode::kCancelled ? kFailed : Fail(err, committed.error());
+    const BakeReport& report = (*prepared)->Report();
+    session.Report(out, ReportText(report, args.words[2]), ReportJson(report));
+    for (const LeftOutBlock& b : report.leftOut) err << LeftOutText(b) << "\n";
+    for (const std::string& note : report.notes) err << note << "\n";
+    out.flush();
+    err.flush();
+    DropStopSignals();
     return kOk;
 }

@@ -18,6 +18,7 @@
 #include "gamefiles/verdata.h"
 #include "io/counted.h"
 #include "io/save_file.h"
+#include "io/save_folder.h"
 #include "patch/file_types.h"
 #include "patch/settle_duplicates.h"
 
@@ -66,31 +67,32 @@ bool SameFile(const std::string& a, const std::string& b) {
     return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
 }
 
-// The output folder must be missing or empty (no stale file of an earlier
-// bake is shipped with the new ones) and must not be the client folder.
-Status CheckOutFolder(const std::string& outDir, const std::string& clientDir) {
+// The output folder (`outDir`, as `folder` once links are followed) must be
+// missing or empty (no stale file of an earlier bake is shipped with the new
+// ones) and must not be the client folder.
+Status CheckOutFolder(const std::string& outDir, const std::string& folder, const std::string& clientDir) {
     std::error_code ec;
-    if (SameFile(outDir, clientDir))
+    if (SameFile(folder, clientDir))
         return Error("The output folder '" + outDir + "' is the client folder: the bake writes copies, never the client's files.");
-    const fs::file_status status = fs::status(outDir, ec);
+    const fs::file_status status = fs::status(folder, ec);
     if (fs::exists(status)) {
         if (!fs::is_directory(status)) return Error("'" + outDir + "' is not a folder.");
         // What a bake killed outright left there is no earlier bake's file.
-        RemoveStaleTemporaries(outDir);
-        if (!fs::is_empty(outDir, ec) || ec)
+        RemoveStaleTemporaries(folder);
+        if (!fs::is_empty(folder, ec) || ec)
             return Error("The output folder '" + outDir +
                          "' is not empty: bake into a new or empty folder, so that no file of an earlier bake is shipped with "
                          "the new ones.");
         // As a save refuses a read-only file, whoever saves: a folder without
         // any write permission was not meant to receive files.
         struct stat st {};
-        if (::stat(outDir.c_str(), &st) == 0 && (st.st_mode & 0222) == 0)
+        if (::stat(folder.c_str(), &st) == 0 && (st.st_mode & 0222) == 0)
             return Error("The output folder '" + outDir + "' is read-only.");
-        if (::access(outDir.c_str(), W_OK | X_OK) != 0)
+        if (::access(folder.c_str(), W_OK | X_OK) != 0)
             return Error("Cannot write into the output folder '" + outDir + "': you have no permission to.");
         return {};
     }
-    fs::path made = fs::absolute(outDir, ec);
+    fs::path made = fs::absolute(folder, ec);
     if (!made.has_filename()) made = made.parent_path();  // "shipped/" names the folder "shipped"
     const fs::path parent = made.parent_path();
     if (!fs::is_directory(parent, ec))
@@ -98,33 +100,6 @@ Status CheckOutFolder(const std::string& outDir, const std::string& clientDir) {
                      (fs::exists(parent, ec) ? "is no folder." : "does not exist."));
     return {};
 }
-
-// A folder the bake made, removed again unless the bake succeeds, also by a signal.
-class MadeFolder {
-public:
-    Status Make(const std::string& path) {
-        std::error_code ec;
-        if (fs::exists(path, ec)) return {};
-        const SignalsHeld held;
-        if (!fs::create_directory(path, ec)) return Error("Cannot make the folder '" + path + "': " + ec.message() + ".");
-        path_ = path;
-        armed_.Arm(path);
-        return {};
-    }
-    void Keep() {
-        armed_.Disarm();
-        path_.clear();
-    }
-    ~MadeFolder() {
-        armed_.Disarm();
-        std::error_code ec;
-        if (!path_.empty()) fs::remove(path_, ec);
-    }
-
-private:
-    std::string path_;
-    RemovedOnSignal armed_;
-};
 
 // What the bake will write, worked out before anything is written.
 struct Plan {
@@ -358,7 +333,7 @@ public:
         return {};
     }
 
-    // Writes every file, reads each back, then puts them all in place.
+    // Writes every file and reads each back; Commit puts them in place.
     Status Run(BakeReport& report) {
         BakeMeter meter(options_.progress, 3 * total_);
         for (const Step& s : steps_)
@@ -370,11 +345,12 @@ public:
         }
         for (const auto& out : outputs_)
             if (Status done = Fingerprint(*out, meter); !done) return done;
-        if (Status committed = set_.Commit(); !committed) return committed;
         for (const auto& out : outputs_) report.files.push_back(out->report);
         report.notes.insert(report.notes.end(), notes_.begin(), notes_.end());
         return {};
     }
+    // Gives the written files their names in the new folder.
+    Status Commit() { return set_.Commit(); }
 
 private:
     const ClientFolder& folder_;
@@ -389,33 +365,70 @@ private:
 };
 }  // namespace
 
+namespace {
+class Prepared : public PreparedBake {
+public:
+    const BakeReport& Report() const override { return report_; }
+    Status Commit() override {
+        const SignalsHeld held;
+        if (StopSignalPending()) return Cancelled();
+        if (Status named = writer_->Commit(); !named) return named;
+        return out_.Commit();
+    }
+
+    Status Prepare(const Patch& patch, const std::string& clientDir, const std::string& outDir, const BakeOptions& options) {
+        Result<ClientFolder> folder = ClientFolder::Open(clientDir);
+        if (!folder) return folder.error();
+        folder_ = std::move(*folder);
+        const Result<std::string> target = FolderBehindLinks(outDir);
+        if (!target) return target.error();
+        if (Status usable = CheckOutFolder(outDir, *target, clientDir); !usable) return usable;
+        Result<Plan> plan = MakePlan(patch, folder_, options);
+        if (!plan) return plan.error();
+        plan_ = std::move(*plan);
+        report_.leftOut = plan_.leftOut;
+        report_.notes = plan_.notes;
+        if (plan_.keptFromClient > 0 && plan_.writeVerdata)
+            report_.notes.push_back(plan_.verdataName + " keeps " + std::to_string(plan_.keptFromClient) +
+                                    (plan_.keptFromClient == 1 ? " entry" : " entries") +
+                                    " of the client's that could not be baked.");
+        if (!options.clientVerdata)
+            if (const std::int64_t n = ReplacedByClientVerdata(folder_, plan_.forms); n > 0)
+                report_.notes.push_back("The client's " + plan_.verdataName + " also holds " + Counted(n, "block") +
+                                        " baked into the data files: the client's verdata.mul will replace " +
+                                        std::to_string(n) + " of them.");
+
+        if (Status opened = out_.Open(*target); !opened) return opened;
+        options_ = options;
+        writer_ = std::make_unique<Writer>(folder_, out_.Path(), options_, plan_);
+        for (const FormChanges& f : plan_.forms)
+            if (Status added = writer_->AddForm(f); !added) return added;
+        if (plan_.writeVerdata)
+            if (Status added = writer_->AddVerdata(); !added) return added;
+        return writer_->Run(report_);
+    }
+
+private:
+    ClientFolder folder_;
+    Plan plan_;
+    BakeOptions options_;
+    BakeReport report_;
+    SaveFolder out_;  // outlives the writer, whose files lie in it
+    std::unique_ptr<Writer> writer_;
+};
+}  // namespace
+
+Result<std::unique_ptr<PreparedBake>> PrepareBake(const Patch& patch, const std::string& clientDir,
+                                                  const std::string& outDir, const BakeOptions& options) {
+    auto prepared = std::make_unique<Prepared>();
+    if (Status done = prepared->Prepare(patch, clientDir, outDir, options); !done) return done.error();
+    return std::unique_ptr<PreparedBake>(std::move(prepared));
+}
+
 Result<BakeReport> Bake(const Patch& patch, const std::string& clientDir, const std::string& outDir,
                         const BakeOptions& options) {
-    Result<ClientFolder> folder = ClientFolder::Open(clientDir);
-    if (!folder) return folder.error();
-    if (Status usable = CheckOutFolder(outDir, clientDir); !usable) return usable.error();
-    Result<Plan> plan = MakePlan(patch, *folder, options);
-    if (!plan) return plan.error();
-    BakeReport report;
-    report.leftOut = plan->leftOut;
-    report.notes = plan->notes;
-    if (plan->keptFromClient > 0 && plan->writeVerdata)
-        report.notes.push_back(plan->verdataName + " keeps " + std::to_string(plan->keptFromClient) +
-                               (plan->keptFromClient == 1 ? " entry" : " entries") + " of the client's that could not be baked.");
-    if (!options.clientVerdata)
-        if (const std::int64_t n = ReplacedByClientVerdata(*folder, plan->forms); n > 0)
-            report.notes.push_back("The client's " + plan->verdataName + " also holds " + Counted(n, "block") +
-                                   " baked into the data files: the client's verdata.mul will replace " +
-                                   std::to_string(n) + " of them.");
-
-    MadeFolder made;
-    if (Status ready = made.Make(outDir); !ready) return ready.error();
-    Writer writer(*folder, outDir, options, *plan);
-    for (const FormChanges& f : plan->forms)
-        if (Status added = writer.AddForm(f); !added) return added.error();
-    if (plan->writeVerdata)
-        if (Status added = writer.AddVerdata(); !added) return added.error();
-    if (Status done = writer.Run(report); !done) return done.error();
-    made.Keep();
-    return report;
+    Result<std::unique_ptr<PreparedBake>> prepared = PrepareBake(patch, clientDir, outDir, options);
+    if (!prepared) return prepared.error();
+    if (Status committed = (*prepared)->Commit(); !committed) return committed.error();
+    return (*prepared)->Report();
 }

@@ -12,13 +12,14 @@
 // - What a form cannot take (see FitBlock) is left out and reported; the
 //   client's own verdata.mul is baked first, and what of it cannot be baked
 //   stays in the output's verdata.mul.
-// - Every output is a temporary file in the output folder until all of them
-//   were read back through the readers and found to hold what they should;
-//   then they replace their names together. A failure, a refusal or a stop
-//   leaves the output folder as it was.
+// - Every output is written into a new folder beside the output folder and
+//   read back through the readers; once all of them hold what they should,
+//   that folder takes the output folder's place in one rename. A failure, a
+//   refusal, a stop or a kill leaves the output folder as it was.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,11 +63,27 @@ struct BakeReport {
     std::vector<std::string> notes;
 };
 
+// A bake written and read back, waiting to be put in place of the output
+// folder; dropped uncommitted, it leaves nothing behind.
+class PreparedBake {
+public:
+    virtual ~PreparedBake() = default;
+    virtual const BakeReport& Report() const = 0;
+    // Puts the written files in place of the output folder at once (see
+    // SaveFolder::Commit: a stop signal that came before is honoured, with
+    // kCancelled and nothing in place).
+    virtual Status Commit() = 0;
+};
+
 // Bakes the live blocks of `patch` (the last copy of a block number wins)
-// into copies of the files in `clientDir`, written to `outDir`, which must be
-// missing (it is made) or empty and must not be the client folder. The client
+// into copies of the files in `clientDir`, written for `outDir`, which must
+// be missing or empty (a link is followed to the folder it names), must not
+// be the client folder and must be replaceable by one rename. The client
 // folder is only read. Refused before anything is written when the folder or
 // a file the bake needs cannot be used; kCancelled when `progress` stopped it.
+Result<std::unique_ptr<PreparedBake>> PrepareBake(const Patch& patch, const std::string& clientDir,
+                                                  const std::string& outDir, const BakeOptions& options = {});
+// Prepares and commits.
 Result<BakeReport> Bake(const Patch& patch, const std::string& clientDir, const std::string& outDir,
                         const BakeOptions& options = {});
 

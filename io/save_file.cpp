@@ -63,6 +63,22 @@ void FlushFolder(const std::string& folder) {
 constexpr std::string_view kTemporaryMark = ".palindra-";
 }  // namespace
 
+void RemoveFilesIn(int folderFd) {
+    const int fd = ::dup(folderFd);
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0) ::close(fd);
+        return;
+    }
+    ::rewinddir(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat st {};
+        if (::fstatat(folderFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+            ::unlinkat(folderFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
@@ -80,8 +96,10 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix
         const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlinkat(dirFd, entry->d_name, 0);
+        if (::fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            if (S_ISDIR(st.st_mode)) RemoveFilesIn(fd);
+            ::unlinkat(dirFd, entry->d_name, S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0);
+        }
         ::close(fd);
     }
     ::closedir(dir);
@@ -95,6 +113,24 @@ SignalsHeld::SignalsHeld() {
 }
 
 SignalsHeld::~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
+
+bool StopSignalPending() {
+    sigset_t pending;
+    sigemptyset(&pending);
+    ::sigpending(&pending);
+    for (const int s : kCleanedSignals)
+        if (sigismember(&pending, s) == 1) return true;
+    return false;
+}
+
+void DropStopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int s : kCleanedSignals) sigaddset(&set, s);
+    const timespec now{};
+    while (StopSignalPending() && ::sigtimedwait(&set, nullptr, &now) > 0) {
+    }
+}
 
 void RemovedOnSignal::Arm(const std::string& path, const std::string& unless) {
     Disarm();

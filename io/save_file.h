@@ -52,6 +52,12 @@ private:
     sigset_t old_;
 };
 
+// Whether SIGINT, SIGTERM or SIGHUP came while held and waits to be delivered.
+bool StopSignalPending();
+// Drops such signals that wait: the work they would have stopped is done
+// (call it while they are held, just before the hold ends).
+void DropStopSignals();
+
 class SaveFile {
 public:
     SaveFile() = default;
@@ -149,8 +155,12 @@ Status RefuseOverwriting(const std::string& target, const std::string& input, co
 // (a dot, and the saved file's name where only its saves are meant)
 // that saves left when their process was killed: the process is gone and
 // nobody holds the lock a save keeps on its temporary file. Either alone
-// could mislead (a reused process ID, a file system without locks).
+// could mislead (a reused process ID, a file system without locks). A new
+// folder of a SaveFolder left so goes with the files in it.
 void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix = ".");
+
+// Removes the files (not the folders) in the open folder `folderFd`.
+void RemoveFilesIn(int folderFd);
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary files of the saves
 // under way (and every other armed RemovedOnSignal) before the process ends

@@ -3,6 +3,10 @@
 // random client folders and patches read back through the client's readers.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <map>
 
 #include "cli_runner.h"
@@ -15,6 +19,7 @@
 #include "gamefiles/package_names.h"
 #include "gamefiles/package_writer.h"
 #include "gamefiles/verdata.h"
+#include "io/save_folder.h"
 #include "patch/patch_file.h"
 #include "test_support.h"
 
@@ -36,7 +41,8 @@ B Filled(std::size_t n, std::uint8_t seed) {
 // The output folder's files and their bytes.
 std::map<std::string, B> FilesOf(const std::string& dir) {
     std::map<std::string, B> out;
-    if (!fs::exists(dir)) return out;
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) return out;
     for (const auto& e : fs::directory_iterator(dir)) out[e.path().filename().string()] = ReadFileBytes(e.path().string());
     return out;
 }
@@ -201,6 +207,8 @@ TEST(Bake, RefusalsWriteNothing) {
         {"clash", "@out", "'ART.MUL'"},
         {"", "@client/art.mul", "is not a folder"},
         {"read-only", "@out", "is read-only"},
+        {"dangling", "@out", "/out' is a symbolic link to '"},
+        {"loop", "@out", "is a symbolic link that leads round in a loop"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.setup + " " + c.message);
@@ -216,6 +224,11 @@ TEST(Bake, RefusalsWriteNothing) {
             fs::create_directory(d / "out");
             fs::permissions(d / "out", fs::perms::owner_read | fs::perms::owner_exec);
         }
+        if (c.setup == "dangling") fs::create_symlink("gone", d / "out");
+        if (c.setup == "loop") {
+            fs::create_symlink("out2", d / "out");
+            fs::create_symlink("out", d / "out2");
+        }
         if (c.setup == "index13") WriteFileBytes(d / "client/artidx.mul", B(13, 0));
         if (c.setup == "tiledata") WriteFileBytes(d / "client/tiledata.mul", B(1000, 0));
         if (c.setup == "clash") WriteText(d / "client/ART.MUL", "AAAA");
@@ -226,8 +239,93 @@ TEST(Bake, RefusalsWriteNothing) {
         EXPECT_TRUE(Has(r.err, c.message)) << r.err;
         EXPECT_EQ(FilesOf(d / "client"), before);
         EXPECT_EQ(FilesOf(d / "out"), out);
-        EXPECT_EQ(fs::exists(d / "out"), c.setup == "full" || c.setup == "read-only");
+        std::error_code ec;
+        EXPECT_EQ(fs::exists(d / "out", ec), c.setup == "full" || c.setup == "read-only");
     }
+}
+
+namespace {
+std::size_t NewFoldersIn(const std::string& dir) {
+    std::size_t n = 0;
+    for (const auto& e : fs::directory_iterator(dir)) n += e.path().filename().string().find(".palindra-") != std::string::npos;
+    return n;
+}
+
+// Runs `child` in a process of its own with the command line's signal
+// handling; its exit status.
+template <class Fn>
+int InChild(Fn&& child) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        RemoveTemporaryFilesOnSignals();
+        ::_exit(child());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return status;
+}
+}  // namespace
+
+// The output appears at once: until the commit nothing is at the output
+// folder's place, a dropped bake leaves nothing beside it, and the new folder
+// takes the place of an empty one (through a link) with its mode. A stop
+// signal that came before the commit is honoured, one after it is not.
+TEST(Bake, TheOutputFolderAppearsWholeOrNotAtAll) {
+    TempDir d;
+    fs::create_directory(d / "client");
+    WriteText(d / "client/art.mul", "AAAA");
+    WriteFileBytes(d / "client/artidx.mul", IndexBytes({{0, 4, 0}}));
+    const Patch patch = PatchOf({{kArt, 1, Text("PP")}});
+    const std::map<std::string, B> baked = {{"art.mul", Text("AAAAPP")},
+                                            {"artidx.mul", IndexBytes({{0, 4, 0}, {4, 2, 0}})}};
+    {
+        Result<std::unique_ptr<PreparedBake>> dropped = PrepareBake(patch, d / "client", d / "out");
+        ASSERT_TRUE(Ok(dropped));
+        EXPECT_FALSE(fs::exists(d / "out"));
+        EXPECT_EQ(NewFoldersIn(d.path()), 1u);
+    }
+    EXPECT_EQ(NewFoldersIn(d.path()), 0u);
+    EXPECT_FALSE(fs::exists(d / "out"));
+
+    fs::create_directory(d / "real");
+    ::chmod((d / "real").c_str(), 0750);
+    fs::create_directory_symlink("real", d / "out");
+    ASSERT_TRUE(Ok(Bake(patch, d / "client", d / "out")));
+    EXPECT_TRUE(fs::is_symlink(d / "out"));
+    EXPECT_EQ(FilesOf(d / "real"), baked);
+    EXPECT_EQ(fs::status(d / "real").permissions() & fs::perms::all, static_cast<fs::perms>(0750));
+
+    for (const bool before : {true, false}) {
+        SCOPED_TRACE(before);
+        fs::remove_all(d / "signalled");
+        const int status = InChild([&] {
+            Result<std::unique_ptr<PreparedBake>> prepared = PrepareBake(patch, d / "client", d / "signalled");
+            if (!prepared) return 2;
+            const SignalsHeld held;
+            if (before) ::raise(SIGTERM);
+            if (!(*prepared)->Commit()) return 3;
+            if (!before) ::raise(SIGTERM);
+            DropStopSignals();
+            return 0;
+        });
+        EXPECT_EQ(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM, before) << status;
+        EXPECT_EQ(WIFEXITED(status) && WEXITSTATUS(status) == 0, !before) << status;
+        EXPECT_EQ(FilesOf(d / "signalled"), (before ? std::map<std::string, B>() : baked));
+        EXPECT_EQ(NewFoldersIn(d.path()), 0u);
+    }
+}
+
+// A folder one rename cannot replace is refused before anything is written.
+TEST(Bake, AFolderThatNoRenameCanReplaceIsRefusedNamingWhy) {
+    EXPECT_TRUE(Ok(CheckReplaceable("out", {})));
+    EXPECT_EQ(Why(CheckReplaceable("/mnt/usb", {.mountPoint = true})),
+              "'/mnt/usb' is a mount point, which no rename can replace; write into a folder inside it, such as "
+              "'/mnt/usb/shipped'.");
+    EXPECT_TRUE(Has(CheckReplaceable("out/", {.otherDevice = true}), "lies on another file system than the folder holding it"));
+    TempDir d;
+    fs::create_directory(d / "out");
+    EXPECT_FALSE(PlaceOfFolder(d / "out").mountPoint);
+    EXPECT_FALSE(PlaceOfFolder(d / "out").otherDevice);
 }
 
 namespace {

@@ -244,8 +244,8 @@ TEST(HostileFiles, InterruptedCommandsLeaveNothingAndTheNextSaveRemovesWhatAKill
 }
 
 // A bake or a frame export stopped while it writes leaves the output folder
-// as it was: gone when the command made it, empty when it was there; what
-// kill -9 leaves of a bake does not stop the next bake into that folder.
+// as it was: missing or empty as it was; what kill -9 leaves of a bake
+// beside the output folder goes with the next bake into that folder.
 TEST(HostileFiles, AnInterruptedBakeOrFrameExportLeavesTheOutputFolderAsItWas) {
     TempDir d;
     std::filesystem::create_directories(d / "client");
@@ -270,11 +270,19 @@ TEST(HostileFiles, AnInterruptedBakeOrFrameExportLeavesTheOutputFolderAsItWas) {
         std::filesystem::remove_all(d / "out");
         if (made) std::filesystem::create_directory(d / "out");
         const pid_t pid = Start(args, d / "tmp");
-        // A bake is stopped among its temporaries, an export once frames are in place.
+        // A bake is stopped among its temporaries in the new folder beside
+        // the output folder, an export once frames are in place.
         const auto begun = [&, &args = args] {
             std::error_code ec;
+            if (args == bake) {
+                for (const auto& e : std::filesystem::directory_iterator(d.path(), ec))
+                    if (e.path().filename().string().starts_with(".out.palindra-") &&
+                        !std::filesystem::is_empty(e.path(), ec))
+                        return true;
+                return false;
+            }
             for (const auto& e : std::filesystem::directory_iterator(d / "out", ec))
-                if (args == bake || !e.path().filename().string().starts_with('.')) return true;
+                if (!e.path().filename().string().starts_with('.')) return true;
             return false;
         };
         const auto start = std::chrono::steady_clock::now();
@@ -286,11 +294,14 @@ TEST(HostileFiles, AnInterruptedBakeOrFrameExportLeavesTheOutputFolderAsItWas) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d / "client"), {}), 2);
         if (signal == SIGKILL) {
-            ASSERT_GT(LeftoverTemporaryFiles(d / "out"), 0u);
+            EXPECT_FALSE(std::filesystem::exists(d / "out"));
+            ASSERT_EQ(LeftoverTemporaryFiles(d.path()), 1u);
             EXPECT_EQ(Cli(d, "bake @p.uop @client @out").code, 0);
+            EXPECT_EQ(LeftoverTemporaryFiles(d.path()), 0u);
             EXPECT_EQ(LeftoverTemporaryFiles(d / "out"), 0u);
             continue;
         }
+        EXPECT_EQ(LeftoverTemporaryFiles(d.path()), 0u);
         EXPECT_EQ(std::filesystem::exists(d / "out"), made);
         EXPECT_TRUE(!made || std::filesystem::is_empty(d / "out"));
     }
