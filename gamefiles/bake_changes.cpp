@@ -100,6 +100,9 @@ Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, C
     ClientBlocks have, own;
     if (!carried) {
         if (Status opened = have.Open(folder, fileId, form, withVerdata); !opened) return opened.error();
+        std::vector<std::int32_t> numbers;
+        for (const PatchBlock* b : patch) numbers.push_back(b->number);
+        if (Status reserved = have.Reserve(numbers); !reserved) return reserved.error();
         if (withVerdata)
             if (Status opened = own.Open(folder, fileId, form, false); !opened) return opened.error();
     }
@@ -133,5 +136,6 @@ Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, C
             out.changes.push_back(ClientChange(n, client, hadData));
         }
     });
+    if (Status intact = have.Intact(); !intact) return intact.error();
     return out;
 }

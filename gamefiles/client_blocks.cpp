@@ -189,6 +189,11 @@ void ClientBlocks::ApplyVerdata(std::int32_t n, ClientBlock& block) {
     block.damaged = false;
 }
 
+Status ClientBlocks::Reserve(std::span<const std::int32_t> numbers) {
+    return form_ == ClientForm::kPackage ? package_.ReserveBlocks(numbers) : Status();
+}
+
 Status ClientBlocks::Intact() const {
+    if (form_ == ClientForm::kPackage && package_.Spent()) return *package_.Spent();
     return !mapped_ || mapped_->Intact() ? Status() : ChangedWhileRead(mapped_->File().Path());
 }

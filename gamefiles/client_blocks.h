@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -55,6 +56,12 @@ public:
 
     std::uint8_t FileId() const { return fileId_; }
     ClientForm Form() const { return form_; }
+    // The form's file as the folder spells it (the data file for data files).
+    std::string_view Name() const { return name_; }
+    // Counts what a package's entries of these blocks declare against its
+    // read budget before any is decoded (PackageBlocks::ReserveBlocks);
+    // nothing to count for the other forms.
+    Status Reserve(std::span<const std::int32_t> numbers);
     // The highest block number the form and the verdata over it hold; -1 for none.
     std::int32_t Highest() const { return highest_; }
 
@@ -82,7 +89,9 @@ public:
         if (withVerdata_) ApplyVerdata(n, block);
     }
     // Fails when a file shrank while the blocks Block gave were looked at:
-    // their bytes may have been zeros rather than the client's.
+    // their bytes may have been zeros rather than the client's; or when a
+    // package's entries asked for more than its read budget, so that some
+    // showed as damaged.
     Status Intact() const;
 
 private:

@@ -115,6 +115,13 @@ std::optional<ClientForm> ClientFolder::ShownForm(std::uint8_t fileId) const {
     return std::nullopt;
 }
 
+std::vector<ClientForm> ClientFolder::Forms(std::uint8_t fileId) const {
+    std::vector<ClientForm> forms;
+    for (ClientForm form : {ClientForm::kPackage, ClientForm::kDataFiles})
+        if (Has(fileId, form)) forms.push_back(form);
+    return forms;
+}
+
 std::vector<std::string> ClientFolder::MissingFiles(std::uint8_t fileId) const {
     std::vector<std::string> missing;
     const UsualNames* names = UsualNamesOf(fileId);

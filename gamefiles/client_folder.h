@@ -67,6 +67,9 @@ public:
     // one (newer clients read it and no data file of the type), else the
     // data files; nothing when the folder lacks the type's files.
     std::optional<ClientForm> ShownForm(std::uint8_t fileId) const;
+    // Every form of the type the folder holds, and a bake writes: the
+    // package first, as ShownForm.
+    std::vector<ClientForm> Forms(std::uint8_t fileId) const;
     // The usual names of the data-file form's files the folder lacks, for
     // messages; empty when the form is whole.
     std::vector<std::string> MissingFiles(std::uint8_t fileId) const;

@@ -103,6 +103,9 @@ Status PackageBlocks::Open(const std::string& path, std::uint8_t fileId) {
                 return Error(path + " is a game data package of " + other.kind + ", not of " + scheme->kind + ".");
         return Error(path + " holds no legacy blocks.");
     }
+    budget_ = ReadBudget(package_.Path(), package_.Size(), ReadBudget::kPackageFactor);
+    spent_.reset();
+    taken_.assign(byIndex_.size(), false);
     const auto last = static_cast<std::int32_t>(byIndex_.size()) - 1;
     if (fileId != kMap) {
         highest_ = last;
@@ -126,11 +129,28 @@ Status PackageBlocks::Reserve(std::int32_t first, std::int32_t last) const {
     return ReadBudget(package_.Path(), package_.Size(), ReadBudget::kPackageFactor).Take(declared);
 }
 
+Status PackageBlocks::Take(std::size_t index) {
+    if (taken_[index] || !byIndex_[index]) return {};
+    taken_[index] = true;
+    Status taken = budget_.Take(byIndex_[index]->decodedSize);
+    if (!taken && !spent_) spent_ = taken.error();
+    return taken;
+}
+
+Status PackageBlocks::ReserveBlocks(std::span<const std::int32_t> numbers) {
+    const std::int32_t per = fileId_ == kMap ? kMapBlocksPerChunk : 1;
+    for (const std::int32_t n : numbers)
+        if (n >= 0 && n <= highest_)
+            if (Status taken = Take(static_cast<std::size_t>(n / per)); !taken) return taken;
+    return {};
+}
+
 Result<SourceBlock> PackageBlocks::Load(std::int32_t n) {
     if (n < 0 || n > highest_) return SourceBlock{};
     if (fileId_ == kMap) return MapBlock(n);
     const PackageEntry* entry = byIndex_[static_cast<std::size_t>(n)];
     if (!entry) return SourceBlock{};
+    if (Status taken = Take(static_cast<std::size_t>(n)); !taken) return taken.error();
     Result<Bytes> payload = package_.Read(*entry);
     Result<SourceBlock> block = payload ? ToBlock(n, std::move(*payload)) : payload.error();
     if (!block) return Error("entry " + std::to_string(n) + ": " + block.error().message);
@@ -142,6 +162,7 @@ Result<SourceBlock> PackageBlocks::MapBlock(std::int32_t n) {
     const std::int32_t k = n / kMapBlocksPerChunk;
     if (!byIndex_[static_cast<std::size_t>(k)]) return SourceBlock{};
     if (k != chunkIndex_) {
+        if (Status taken = Take(static_cast<std::size_t>(k)); !taken) return taken.error();
         chunkIndex_ = k;
         chunk_.clear();
         chunkError_.clear();

@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "gamefiles/block_source.h"
 #include "gamefiles/package.h"
 #include "gamefiles/package_names.h"
+#include "io/read_budget.h"
 
 // The live entries of the package named by the scheme, by index, up to the
 // highest index that has one.
@@ -34,12 +36,25 @@ public:
     Status Reserve(std::int32_t first, std::int32_t last) const override;
     // Nothing decodes to more than it declares: Reserve bounds it all.
     Status Keep(std::int64_t) override { return {}; }
+    // Takes what the entries of these blocks declare from the package's
+    // budget, each entry once over the reader's life, before any is decoded;
+    // fails, naming the package, past it. Load takes an entry's share itself
+    // when it decodes one not reserved, and fails past the budget, so that
+    // no reader of a package decodes more than that, however it is asked.
+    Status ReserveBlocks(std::span<const std::int32_t> numbers);
+    // Why a load failed for the budget; nothing while it holds.
+    const std::optional<Error>& Spent() const { return spent_; }
 
 private:
     Result<SourceBlock> MapBlock(std::int32_t n);
     Result<SourceBlock> ToBlock(std::int32_t n, Bytes payload) const;
+    // The entry at index i, counted against the budget the first time.
+    Status Take(std::size_t index);
 
     Package package_;
+    ReadBudget budget_{"", 0};
+    std::vector<bool> taken_;  // by index: entries counted against the budget
+    std::optional<Error> spent_;
     std::uint8_t fileId_ = 0;
     std::vector<const PackageEntry*> byIndex_;
     std::int32_t highest_ = -1;
