@@ -241,7 +241,7 @@ QVariant BlockTreeModel::data(const QModelIndex& index, int role) const {
             if (const auto state = StateOf(n.kind, {file.fileId, number})) return ClientComparison::Mark(*state);
             return PatchIcon(n.kind == Kind::FileType ? 1 : 2);
         case Qt::ToolTipRole:
-            if (const auto state = StateOf(n.kind, {file.fileId, number})) return ClientComparison::Tooltip(*state);
+            if (StateOf(n.kind, {file.fileId, number})) return comparison_->TooltipOf({file.fileId, number});
             return {};
         case KeyRole:
             if (n.kind == Kind::Block) return QString::fromStdString(BlockKey(file.fileId, number));

@@ -73,13 +73,30 @@ void ClientComparison::Finished(unsigned generation, Result<std::vector<TypeStat
     emit StatesChanged();
 }
 
-std::optional<BlockState> ClientComparison::StateOf(BlockId id) const {
+std::optional<std::pair<const TypeStates*, std::size_t>> ClientComparison::Find(BlockId id) const {
     const auto type = std::find_if(states_.begin(), states_.end(), [&](const TypeStates& t) { return t.fileId == id.fileId; });
     if (type == states_.end()) return std::nullopt;
     const auto at = std::lower_bound(type->blocks.begin(), type->blocks.end(), id.blockNumber,
                                      [](const auto& block, std::int32_t n) { return block.first < n; });
     if (at == type->blocks.end() || at->first != id.blockNumber) return std::nullopt;
-    return type->states[static_cast<std::size_t>(at - type->blocks.begin())];
+    return std::pair(&*type, static_cast<std::size_t>(at - type->blocks.begin()));
+}
+
+std::optional<BlockState> ClientComparison::StateOf(BlockId id) const {
+    const auto found = Find(id);
+    if (!found) return std::nullopt;
+    return found->first->states[found->second];
+}
+
+QString ClientComparison::TooltipOf(BlockId id) const {
+    const auto found = Find(id);
+    if (!found) return {};
+    QString text = Tooltip(found->first->states[found->second]);
+    // Where the client holds the type twice and the two disagree, each is named.
+    if (const std::vector<FormState>* forms = found->first->SplitOf(found->second))
+        for (const FormState& f : *forms)
+            text += QStringLiteral("\n%1: %2").arg(QString::fromStdString(f.file), QString::fromLatin1(StateName(f.state)));
+    return text;
 }
 
 std::int64_t ClientComparison::Count(std::uint8_t fileId, BlockState state) const {

@@ -53,6 +53,9 @@ public:
     // The tree's mark of a state and the words its tooltip says.
     static QIcon Mark(BlockState state);
     static QString Tooltip(BlockState state);
+    // The tooltip of a live block: its state's words and, where the client's
+    // two forms of the type disagree, the state against each; "" without a state.
+    QString TooltipOf(BlockId id) const;
 
 signals:
     // A judgement ended (the states changed) or began (they are gone).
@@ -61,6 +64,8 @@ signals:
     void Failed(const QString& message);
 
 private:
+    // The judged type of a block and the block's place in it.
+    std::optional<std::pair<const TypeStates*, std::size_t>> Find(BlockId id) const;
     void Stop();
     void Finished(unsigned generation, Result<std::vector<TypeStates>> states);
 

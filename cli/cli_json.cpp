@@ -16,7 +16,13 @@ int PrintBlocksJson(std::ostream& out, const std::vector<VerdataEntry>& entries)
 }
 
 Json ResultJson(const ImportReport& r) {
-    return {{"added", r.added}, {"withoutData", r.absent}, {"damaged", r.damaged}, {"leftOut", r.leftOut}};
+    Json result = {{"added", r.added}, {"withoutData", r.absent}, {"damaged", r.damaged}, {"leftOut", r.leftOut}};
+    if (!r.belowZero.empty()) {
+        Json below = Json::array();
+        for (const auto& [fileId, block] : r.belowZero) below.push_back({{"fileId", fileId}, {"block", block}});
+        result["belowZero"] = std::move(below);
+    }
+    return result;
 }
 
 namespace {

@@ -86,9 +86,15 @@ int StatusCommand(const CliArgs& args, std::ostream& out, std::ostream& err, Cli
         std::array<std::string_view, kBlockStates> names;
         for (std::size_t s = 0; s < kBlockStates; ++s) names[s] = StateName(static_cast<BlockState>(s));
         LineWriter lines(out);
-        for (const TypeStates& type : *judged)
-            for (std::size_t i = 0; i < type.blocks.size(); ++i)
-                lines.Line(names[static_cast<std::size_t>(type.states[i])], {type.fileId, type.blocks[i].first});
+        for (const TypeStates& type : *judged) {
+            auto split = type.split.begin();
+            for (std::size_t i = 0; i < type.blocks.size(); ++i) {
+                // Where the forms do not agree, the ones that differ follow.
+                const bool apart = split != type.split.end() && split->first == i;
+                lines.Line(names[static_cast<std::size_t>(type.states[i])], {type.fileId, type.blocks[i].first},
+                           apart ? DifferingForms((split++)->second) : std::string());
+            }
+        }
         lines.Flush();
         for (const TypeStates& type : *judged) out << TypeName(type.fileId) << ": " << CountsText(counts[type.fileId]) << "\n";
         return kOk;
@@ -96,9 +102,15 @@ int StatusCommand(const CliArgs& args, std::ostream& out, std::ostream& err, Cli
     Json blocks = Json::array(), types = Json::array();
     for (const TypeStates& type : *judged) {
         auto unfit = type.unfit.begin();
+        auto split = type.split.begin();
         for (std::size_t i = 0; i < type.blocks.size(); ++i) {
             Json block = {{"state", StateName(type.states[i])}, {"fileId", type.fileId}, {"block", type.blocks[i].first}};
             if (unfit != type.unfit.end() && unfit->first == i) block["why"] = (unfit++)->second;
+            if (split != type.split.end() && split->first == i) {
+                Json forms = Json::array();
+                for (const FormState& f : (split++)->second) forms.push_back({{"file", f.file}, {"state", StateName(f.state)}});
+                block["forms"] = std::move(forms);
+            }
             blocks.push_back(std::move(block));
         }
         Json counted = {{"fileId", type.fileId}, {"name", TypeName(type.fileId)}};

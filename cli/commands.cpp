@@ -369,7 +369,9 @@ const std::vector<CliCommand>& CliCommands() {
          "other bytes or flags; same: the client has just this (or the block removes what is not there); removes: "
          "the block has no data and the client has; unfit: writing into the client's files would leave it out; "
          "unknown: the folder lacks the type's files. The client's verdata.mul lies over its data files unless "
-         "--client-verdata ignore.",
+         "--client-verdata ignore. Where the folder holds a type both as a package and as data files, a block is same "
+         "only when both have it, else its state is the one against the first that differs (the package first), and a "
+         "fourth word names the files that differ.",
          "patch.uop /games/client", kClientVerdataOption, StatusCommand},
         {"prune", "[--client-verdata apply|ignore] PATCH.uop CLIENT_DIR",
          "Removes the blocks the client in CLIENT_DIR already has (those status calls same) and saves the patch; "

@@ -18,9 +18,11 @@ public:
     LineWriter& operator=(const LineWriter&) = delete;
     ~LineWriter() { Flush(); }
 
-    // `word` (a short one, or none) and the numbers, separated by blanks.
-    void Line(std::string_view word, std::initializer_list<std::int32_t> numbers) {
-        if (text_.size() - used_ < kLongest) Flush();
+    // `word` (a short one, or none) and the numbers, separated by blanks,
+    // then `last` (any length, or none).
+    void Line(std::string_view word, std::initializer_list<std::int32_t> numbers, std::string_view last = {}) {
+        if (text_.size() - used_ < kLongest + last.size()) Flush();
+        if (text_.size() < kLongest + last.size()) text_.resize(kLongest + last.size());
         char* p = text_.data() + used_;
         char* const end = text_.data() + text_.size();
         if (!word.empty()) {
@@ -29,6 +31,10 @@ public:
         }
         for (const std::int32_t v : numbers) {
             p = std::to_chars(p, end, v).ptr;
+            *p++ = ' ';
+        }
+        if (!last.empty()) {
+            p = std::copy(last.begin(), last.end(), p);
             *p++ = ' ';
         }
         p[-1] = '\n';

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <tuple>
 #include <span>
 
 #include "codecs/file_ids.h"
@@ -109,6 +110,9 @@ struct Plan {
     bool verdataChanged = false;  // an entry of the client's was dropped, or a block added
     bool writeVerdata = false;
     std::int64_t keptFromClient = 0, droppedFromClient = 0;  // the client's verdata entries
+    // The client's verdata entries below block 0, which no patch can hold:
+    // carried into the output's verdata.mul as they are.
+    std::vector<VerdataRecord> carried;
     std::string verdataName = "verdata.mul";
     std::vector<LeftOutBlock> leftOut;
     std::vector<std::string> notes;
@@ -182,6 +186,11 @@ Result<Plan> MakePlan(const Patch& patch, const ClientFolder& folder, const Bake
         SettleDuplicates(clientVerdata);
     }
     const ByType theirs = LiveByType(clientVerdata);
+    if (options.clientVerdata && folder.Verdata()) {
+        Result<std::vector<VerdataRecord>> below = ReadVerdataBelowZero(folder.Verdata()->path);
+        if (!below) return below.error();
+        plan.carried = std::move(*below);
+    }
     // Whole files first: a whole map that changes map0.mul is what the map blocks go over.
     if (!mine[kFiles].empty() || !theirs[kFiles].empty()) {
         Result<FormChanges> whole = ChangesOf(folder, kFiles, ClientForm::kDataFiles, mine[kFiles], {}, {});
@@ -209,12 +218,24 @@ std::string LeftOutText(const LeftOutBlock& block) {
 }
 
 namespace {
-// Reads the written verdata.mul back: it holds the leftover blocks, each once.
-Status CheckVerdata(const Patch& leftover, const std::string& written, const std::string& name) {
+// Reads the written verdata.mul back: it holds the leftover blocks, each
+// once, and the carried entries as they were.
+Status CheckVerdata(const Patch& leftover, const std::vector<VerdataRecord>& carried, const std::string& written,
+                    const std::string& name) {
     Patch found;
     if (Status read = ReadVerdata(written, found); !read) return read;
     const ByType a = LiveByType(leftover), b = LiveByType(found);
     const std::string back = "Reading back the written " + name + ": ";
+    std::vector<VerdataRecord> below = carried;
+    Result<std::vector<VerdataRecord>> foundBelow = ReadVerdataBelowZero(written);
+    if (!foundBelow) return foundBelow.error();
+    const auto order = [](const VerdataRecord& x, const VerdataRecord& y) {
+        return std::tie(x.entry.fileId, x.entry.blockNumber, x.entry.length, x.bytes) <
+               std::tie(y.entry.fileId, y.entry.blockNumber, y.entry.length, y.bytes);
+    };
+    std::sort(below.begin(), below.end(), order);
+    std::sort(foundBelow->begin(), foundBelow->end(), order);
+    if (below != *foundBelow) return Error(back + "it holds other entries below block 0.");
     for (std::size_t f = 0; f < a.size(); ++f) {
         if (a[f].size() != b[f].size()) return Error(back + "it holds other blocks of " + TypeName(static_cast<std::uint8_t>(f)) + ".");
         for (std::size_t i = 0; i < a[f].size(); ++i) {
@@ -328,8 +349,13 @@ public:
         out->report.added = plan_.leftover.LiveCount() - plan_.keptFromClient;
         out->report.removed = plan_.droppedFromClient;
         const std::string path = Path(plan_.verdataName);
-        steps_.push_back({out, [out, path, this](BakeMeter&) { return WriteVerdata(*out->save, path, plan_.leftover); },
-                          [out, this](BakeMeter&) { return CheckVerdata(plan_.leftover, out->Written(), out->report.name); }});
+        steps_.push_back({out,
+                          [out, path, this](BakeMeter&) {
+                              return WriteVerdata(*out->save, path, plan_.leftover, "", {}, plan_.carried);
+                          },
+                          [out, this](BakeMeter&) {
+                              return CheckVerdata(plan_.leftover, plan_.carried, out->Written(), out->report.name);
+                          }});
         return {};
     }
 
@@ -388,9 +414,8 @@ public:
         plan_ = std::move(*plan);
         report_.leftOut = plan_.leftOut;
         report_.notes = plan_.notes;
-        if (plan_.keptFromClient > 0 && plan_.writeVerdata)
-            report_.notes.push_back(plan_.verdataName + " keeps " + std::to_string(plan_.keptFromClient) +
-                                    (plan_.keptFromClient == 1 ? " entry" : " entries") +
+        if (const std::int64_t kept = plan_.keptFromClient + std::ssize(plan_.carried); kept > 0 && plan_.writeVerdata)
+            report_.notes.push_back(plan_.verdataName + " keeps " + std::to_string(kept) + (kept == 1 ? " entry" : " entries") +
                                     " of the client's that could not be baked.");
         if (!options.clientVerdata)
             if (const std::int64_t n = ReplacedByClientVerdata(folder_, plan_.forms); n > 0)

@@ -1,12 +1,15 @@
 #include "gamefiles/import.h"
 
 #include <algorithm>
+#include <cctype>
 #include <initializer_list>
 
 #include "codecs/hues.h"
+#include "gamefiles/verdata.h"
 #include "io/counted.h"
 #include "io/read_budget.h"
 #include "patch/file_types.h"
+#include "patch/patch_file.h"
 
 namespace {
 std::int64_t CountWithoutData(const Patch& patch) {
@@ -16,6 +19,29 @@ std::int64_t CountWithoutData(const Patch& patch) {
     return n;
 }
 
+// The entries of a patch project file or a verdata with file IDs in the
+// selection whose block numbers lie below 0, in the file's order.
+Result<std::vector<std::pair<std::uint8_t, std::int32_t>>> EntriesBelowZero(const std::string& path, ImportSelection what) {
+    std::vector<std::pair<std::uint8_t, std::int32_t>> found;
+    const auto keep = [&](std::int64_t fileId, std::int32_t n) {
+        if (n < 0 && fileId >= what.firstFileId && fileId <= what.lastFileId) found.emplace_back(fileId, n);
+    };
+    const Result<std::optional<SourceForm>> form = ProbeSource(path, false);
+    if (!form) return form.error();
+    if (*form == SourceForm::kPatchFile) {
+        Patch below;
+        ReadOptions options{what.firstFileId, what.lastFileId, INT32_MIN, -1, false};
+        if (Status read = ReadPatchFile(path, below, options); !read) return read.error();
+        for (int f = 0; f < Patch::kFileIds; ++f)
+            below.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) { keep(f, b.number); });
+        return found;
+    }
+    const Result<std::vector<VerdataEntry>> directory = ReadVerdataDirectory(path);
+    if (!directory) return directory.error();
+    for (const VerdataEntry& e : *directory) keep(e.fileId, e.blockNumber);
+    return found;
+}
+
 // Every block of a patch project file or a verdata in the ranges, in the
 // order the file holds them.
 Result<ImportReport> ImportEveryType(Patch& patch, ImportSelection what, const std::string& path, BlockRange blocks) {
@@ -23,6 +49,11 @@ Result<ImportReport> ImportEveryType(Patch& patch, ImportSelection what, const s
     Patch read;
     if (Status done = ReadPatchOrVerdata(path, read, options); !done) return done.error();
     ImportReport report;
+    if (blocks.first <= 0) {
+        Result<std::vector<std::pair<std::uint8_t, std::int32_t>>> below = EntriesBelowZero(path, what);
+        if (!below) return below.error();
+        report.belowZero = std::move(*below);
+    }
     report.added = read.LiveCount();
     report.absent = CountWithoutData(read);
     patch.AppendAll(std::move(read));
@@ -115,6 +146,11 @@ Result<ImportReport> ImportBlocks(Patch& patch, ImportSelection what, const Sour
     Result<ImportReport> report = file ? ImportDataFile(patch, fileId, *file, blocks, options, progress)
                                        : ImportFromSource(patch, fileId, from, blocks, options, progress);
     if (!report) return report;
+    if ((from.Form() == SourceForm::kPatchFile || from.Form() == SourceForm::kVerdata) && blocks.first <= 0) {
+        Result<std::vector<std::pair<std::uint8_t, std::int32_t>>> below = EntriesBelowZero(source.data, what);
+        if (!below) return below.error();
+        report->belowZero = std::move(*below);
+    }
     // A range that selects none of the blocks the source holds is said.
     const std::int32_t first = from.Next(0);
     const bool missed = report->added + report->damaged + report->leftOut == 0 && first >= 0;
@@ -136,6 +172,22 @@ std::vector<LeftOutLine> DescribeLeftOut(const ImportReport& r, const std::strin
         lines.push_back({Counted(r.leftOut, "block") + " without data " + std::string(ForCount(r.leftOut, "was", "were")) +
                          " left out."});
     if (r.damaged > 0) lines.push_back({DamagedText(r.damaged), true});
+    if (!r.belowZero.empty()) {
+        const auto n = std::ssize(r.belowZero);
+        std::string named;
+        constexpr std::size_t kNamed = 10;
+        for (std::size_t i = 0; i < std::min(r.belowZero.size(), kNamed); ++i) {
+            const auto [fileId, block] = r.belowZero[i];
+            const std::string& type = FileTypes()[fileId].name;
+            std::string lower = type.empty() ? "file ID " + std::to_string(fileId) : type;
+            if (!type.empty()) std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+            named += (i == 0 ? "" : ", ") + lower + " block " + std::to_string(block);
+        }
+        if (r.belowZero.size() > kNamed) named += ", and " + std::to_string(r.belowZero.size() - kNamed) + " more";
+        lines.push_back({std::to_string(n) + std::string(ForCount(n, " entry was", " entries were")) +
+                             " left out: block numbers below 0 name no block (" + named + ").",
+                         true});
+    }
     if (!r.unusualSize.empty()) lines.push_back({r.unusualSize, true});
     for (std::size_t at = 0; at < r.note.size();) {
         const std::size_t end = std::min(r.note.find('\n', at), r.note.size());

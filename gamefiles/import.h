@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gamefiles/data_source.h"
@@ -36,6 +37,9 @@ struct ImportReport {
     std::int64_t absent = 0;   // of those, blocks without data (Length() <= 0)
     std::int64_t damaged = 0;  // entries left out: their data does not lie wholly inside the file or does not decode
     std::int64_t leftOut = 0;  // other blocks left out (absent blocks skipped on request)
+    // Entries of a verdata or a patch project file left out because their
+    // block numbers lie below 0, which a patch cannot hold: file ID and block.
+    std::vector<std::pair<std::uint8_t, std::int32_t>> belowZero;
     std::string note;          // what the user should know about the sources, a sentence a line; "" for nothing
     // A source that holds more blocks than a usual file of its type, asking
     // whether it is the right file; "" for none. The editor asks it before

@@ -63,6 +63,31 @@ Result<std::vector<VerdataEntry>> ReadVerdataDirectory(const std::string& path) 
     return entries;
 }
 
+bool VerdataRecord::operator==(const VerdataRecord& other) const {
+    const VerdataEntry &a = entry, &b = other.entry;
+    return a.fileId == b.fileId && a.blockNumber == b.blockNumber && a.length == b.length && a.flagA == b.flagA &&
+           a.flagB == b.flagB && bytes == other.bytes;
+}
+
+Result<std::vector<VerdataRecord>> ReadVerdataBelowZero(const std::string& path) {
+    std::vector<VerdataRecord> records;
+    if (path.empty() || !IsExistingFile(path)) return records;
+    InputFile file;
+    if (Status opened = file.Open(path); !opened) return opened.error();
+    const Result<Bytes> directory = LoadDirectory(file, path);
+    if (!directory) return directory.error();
+    for (std::size_t at = 0; at < directory->size(); at += kVerdataEntrySize) {
+        VerdataRecord r{DecodeEntry(&(*directory)[at]), {}};
+        if (r.entry.blockNumber >= 0) continue;
+        if (r.entry.length > 0) {
+            r.bytes.resize(static_cast<std::size_t>(r.entry.length));
+            if (!file.Fills(r.entry.position, r.bytes)) return Error("Cannot read '" + path + "'.");
+        }
+        records.push_back(std::move(r));
+    }
+    return records;
+}
+
 Status ReadVerdata(const std::string& path, Patch& patch, const ReadOptions& options) {
     InputFile file;
     if (Status opened = file.Open(path); !opened) return opened;
@@ -111,8 +136,9 @@ namespace {
 // written.
 class ExportPlan {
 public:
-    // Reads the base verdata ("" for none) and marks the blocks written.
-    static Result<ExportPlan> Make(const Patch& patch, const std::string& base) {
+    // Reads the base verdata ("" for none) and marks the blocks written;
+    // the base's entries below block 0 and `carried` follow as they are.
+    static Result<ExportPlan> Make(const Patch& patch, const std::string& base, const std::vector<VerdataRecord>& carried = {}) {
         ExportPlan plan(patch);
         if (!base.empty()) {
             if (!IsExistingFile(base))
@@ -120,7 +146,11 @@ public:
             ReadOptions fromZero;
             fromZero.firstBlock = 0;
             if (Status read = ReadVerdata(base, plan.base_, fromZero); !read) return read.error();
+            Result<std::vector<VerdataRecord>> below = ReadVerdataBelowZero(base);
+            if (!below) return below.error();
+            plan.carried_ = std::move(*below);
         }
+        plan.carried_.insert(plan.carried_.end(), carried.begin(), carried.end());
         plan.MarkWritten();
         if (!plan.FitsTwoGigabytes()) return Error("The new verdata.mul would be larger than 2 GB.");
         return plan;
@@ -128,9 +158,10 @@ public:
 
     ExportPlan(ExportPlan&& other) noexcept
         : base_(std::move(other.base_)), sources_{&base_, other.sources_[1]}, written_(std::move(other.written_)),
-          count_(other.count_) {}
+          carried_(std::move(other.carried_)), count_(other.count_) {}
 
-    std::int64_t Count() const { return count_; }
+    std::int64_t Count() const { return count_ + std::ssize(carried_); }
+    const std::vector<VerdataRecord>& Carried() const { return carried_; }
 
     // Calls fn(fileId, block) for each block written, in the file's order,
     // while it returns true.
@@ -153,21 +184,22 @@ private:
         SeenNumbers seen;
         for (int f = 0; f < Patch::kFileIds; ++f) {
             const auto id = static_cast<std::uint8_t>(f);
-            std::int32_t high = -1;
+            std::int32_t low = INT32_MAX, high = INT32_MIN;
             std::size_t live = 0;
             for (const Patch* p : sources_)
                 p->ForEachLive(id, [&](const PatchBlock& b) {
+                    low = std::min(low, b.number);
                     high = std::max(high, b.number);
                     ++live;
                 });
-            if (high < 0) continue;
-            seen.Reset(0, high, live);
+            if (live == 0) continue;
+            seen.Reset(low, high, live);
             for (int s = 1; s >= 0; --s) {
                 const BlockSlots& blocks = (*sources_[s])[id].blocks;
                 std::vector<bool>& marks = written_[s][id];
                 marks.assign(blocks.size(), false);
                 for (std::size_t i = blocks.size(); i-- > 0;)
-                    if (blocks[i].number >= 0 && seen.Insert(blocks[i].number)) {
+                    if (blocks[i].IsLive() && seen.Insert(blocks[i].number)) {
                         marks[i] = true;
                         ++count_;
                     }
@@ -177,18 +209,20 @@ private:
 
     // A verdata's positions are 32-bit.
     bool FitsTwoGigabytes() const {
-        std::int64_t position = 4 + count_ * kVerdataEntrySize;
-        return ForEach([&](int, const PatchBlock& b) {
-            const std::int32_t length = b.WrittenLength();
+        std::int64_t position = 4 + Count() * kVerdataEntrySize;
+        const auto fits = [&](std::int32_t length) {
             if (length > 0 && position > INT32_MAX - length) return false;
             if (length > 0) position += length;
             return true;
-        });
+        };
+        return ForEach([&](int, const PatchBlock& b) { return fits(b.WrittenLength()); }) &&
+               std::all_of(carried_.begin(), carried_.end(), [&](const VerdataRecord& r) { return fits(r.entry.length); });
     }
 
     Patch base_;
     std::array<const Patch*, 2> sources_;
     std::array<std::array<std::vector<bool>, Patch::kFileIds>, 2> written_;
+    std::vector<VerdataRecord> carried_;
     std::int64_t count_ = 0;
 };
 
@@ -198,37 +232,43 @@ void WriteDirectory(SaveFile& out, const ExportPlan& plan) {
     PutLE32(countBytes.data(), static_cast<std::uint32_t>(plan.Count()));
     out.Write(countBytes);
     std::int64_t position = 4 + plan.Count() * kVerdataEntrySize;
-    plan.ForEach([&](int f, const PatchBlock& b) {
-        const std::int32_t length = b.WrittenLength();
+    const auto write = [&](const VerdataEntry& v) {
         std::array<std::uint8_t, kVerdataEntrySize> entry{};
         std::uint8_t* e = entry.data();
-        PutLE32(e, static_cast<std::uint32_t>(f));
-        PutLE32(e + 4, static_cast<std::uint32_t>(b.number));
-        PutLE32(e + 8, static_cast<std::uint32_t>(length > 0 ? position : -1));
-        PutLE32(e + 12, static_cast<std::uint32_t>(length));
-        PutLE16(e + 16, static_cast<std::uint16_t>(b.flagA));
-        PutLE16(e + 18, static_cast<std::uint16_t>(b.flagB));
+        PutLE32(e, static_cast<std::uint32_t>(v.fileId));
+        PutLE32(e + 4, static_cast<std::uint32_t>(v.blockNumber));
+        PutLE32(e + 8, static_cast<std::uint32_t>(v.length > 0 ? position : v.position));
+        PutLE32(e + 12, static_cast<std::uint32_t>(v.length));
+        PutLE16(e + 16, static_cast<std::uint16_t>(v.flagA));
+        PutLE16(e + 18, static_cast<std::uint16_t>(v.flagB));
         out.Write(entry);
-        if (length > 0) position += length;
+        if (v.length > 0) position += v.length;
+    };
+    plan.ForEach([&](int f, const PatchBlock& b) {
+        write({f, b.number, -1, b.WrittenLength(), b.flagA, b.flagB});
         return true;
     });
+    for (const VerdataRecord& r : plan.Carried()) write(r.entry);
 }
 
 // The blocks' data in the directory's order; false when `progress` stopped it.
 bool WriteData(SaveFile& out, const ExportPlan& plan, const Progress& progress) {
     std::int64_t done = 0;
-    return plan.ForEach([&](int, const PatchBlock& b) {
-        if (!progress.Step(done++, plan.Count())) return false;
-        out.WriteKept(b.bytes);
-        return true;
-    });
+    if (!plan.ForEach([&](int, const PatchBlock& b) {
+            if (!progress.Step(done++, plan.Count())) return false;
+            out.WriteKept(b.bytes);
+            return true;
+        }))
+        return false;
+    for (const VerdataRecord& r : plan.Carried()) out.WriteKept(r.bytes);
+    return true;
 }
 }  // namespace
 
 Status WriteVerdata(SaveFile& out, const std::string& path, const Patch& patch, const std::string& base,
-                    const Progress& progress) {
+                    const Progress& progress, const std::vector<VerdataRecord>& carried) {
     if (Status other = RefuseOverwriting(path, base, "the base verdata"); !other) return other;
-    const Result<ExportPlan> plan = ExportPlan::Make(patch, base);
+    const Result<ExportPlan> plan = ExportPlan::Make(patch, base, carried);
     if (!plan) return plan.error();
     if (Status opened = out.Open(path); !opened) return opened;
     WriteDirectory(out, *plan);
@@ -253,5 +293,9 @@ Result<Patch> ExpectedVerdata(const Patch& patch, const std::string& base) {
                                 b.flagA, b.flagB);
         return true;
     });
+    for (const VerdataRecord& r : plan->Carried())
+        if (r.entry.fileId >= 0 && r.entry.fileId < Patch::kFileIds)
+            blocks.AppendWithLength(static_cast<std::uint8_t>(r.entry.fileId), r.entry.blockNumber, r.entry.length,
+                                    BlockBytes::CopyOf(r.bytes), r.entry.flagA, r.entry.flagB);
     return blocks;
 }

@@ -315,6 +315,44 @@ TEST(Bake, TheOutputFolderAppearsWholeOrNotAtAll) {
     }
 }
 
+// Entries below block 0 have no place in a patch: an import names them, and
+// a bake or an export over the client's verdata.mul carries them as they were.
+TEST(Bake, VerdataEntriesBelowBlockZeroAreNamedOnImportAndCarriedByABake) {
+    TempDir d;
+    fs::create_directory(d / "client");
+    WriteText(d / "client/art.mul", "AAAA");
+    WriteFileBytes(d / "client/artidx.mul", IndexBytes({{0, 4, 0}}));
+    // A verdata as another program wrote it: art 0, art -5 and gumps -1, the last without data.
+    B verdata;
+    PutLE(verdata, 3, 4);
+    for (const auto& [fileId, block, position, length] :
+         std::vector<std::array<std::int32_t, 4>>{{kArt, 0, 64, 2}, {kArt, -5, 66, 3}, {kGumps, -1, 7, 0}}) {
+        for (const std::int32_t v : {fileId, block, position, length}) PutLE(verdata, static_cast<std::uint32_t>(v), 4);
+        PutLE(verdata, 0x0102, 2), PutLE(verdata, 0x0304, 2);
+    }
+    for (const char c : std::string("VVNEG")) verdata.push_back(static_cast<std::uint8_t>(c));
+    WriteFileBytes(d / "client/verdata.mul", verdata);
+
+    RunSteps(d, {{"import @all.uop verdata @client/verdata.mul", 0, "*"}, {"import @art.uop 4 @client/verdata.mul", 0, "*"}});
+    EXPECT_TRUE(Has(Cli(d, "import @x.uop verdata @client/verdata.mul").err,
+                    "2 entries were left out: block numbers below 0 name no block (art block -5, gumps block -1)."));
+    EXPECT_TRUE(Has(Cli(d, "import --json @y.uop 4 @client/verdata.mul").out, "\"belowZero\": [\n        {\n            \"block\": -5,"));
+
+    ASSERT_TRUE(Ok(WritePatchFile(d / "p.uop", PatchOf({{kArt, 0, Text("PP")}}))));
+    const CliResult baked = Cli(d, "bake @p.uop @client @out");
+    ASSERT_EQ(baked.code, 0) << baked.err;
+    EXPECT_TRUE(Has(baked.err, "verdata.mul keeps 2 entries of the client's that could not be baked.")) << baked.err;
+    const Result<std::vector<VerdataRecord>> below = ReadVerdataBelowZero(d / "out/verdata.mul");
+    ASSERT_TRUE(Ok(below));
+    const std::vector<VerdataRecord> carried = {{{kArt, -5, 0, 3, 0x0102, 0x0304}, Text("NEG")},
+                                                {{kGumps, -1, 7, 0, 0x0102, 0x0304}, {}}};
+    EXPECT_EQ(*below, carried);
+    // An export merged over the client's verdata.mul keeps them too.
+    ASSERT_EQ(Cli(d, "export --base @client/verdata.mul @p.uop @e.mul").code, 0);
+    EXPECT_EQ(ReadVerdataBelowZero(d / "e.mul").value(), carried);
+    EXPECT_EQ(FilesOf(d / "out")["art.mul"], Text("AAAAPP"));
+}
+
 // A folder one rename cannot replace is refused before anything is written.
 TEST(Bake, AFolderThatNoRenameCanReplaceIsRefusedNamingWhy) {
     EXPECT_TRUE(Ok(CheckReplaceable("out", {})));

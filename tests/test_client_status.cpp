@@ -4,6 +4,8 @@
 
 #include "images/json.h"
 #include "codecs/file_ids.h"
+#include "gamefiles/package_names.h"
+#include "gamefiles/package_writer.h"
 #include "gamefiles/verdata.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"
@@ -56,4 +58,29 @@ TEST(ClientStatus, StatusTellsEachBlocksStateAndPruneDropsWhatTheClientHas) {
                                            {"why", "its 100 bytes do not fit a 196-byte slot of map0.mul"}}));
     EXPECT_EQ(document["counts"][1], Json({{"fileId", 4}, {"name", "Art"}, {"new", 1}, {"changes", 0}, {"same", 0},
                                            {"removes", 1}, {"unfit", 0}, {"unknown", 0}}));
+}
+
+// With art both as a package and as data files, a block is same only where
+// both forms have it; prune keeps the others, so the next bake writes them.
+TEST(ClientStatus, ATypeInBothFormsIsSameOnlyWhereEveryFormHasTheBlock) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "client");
+    WriteText(dir / "client/art.mul", "AABBCC");
+    WriteFileBytes(dir / "client/artidx.mul", IndexBytes({{0, 2, 0}, {2, 2, 0}, {4, 2, 0}}));
+    PackageWriter package;
+    ASSERT_TRUE(Ok(package.Open(dir / "client/artLegacyMUL.uop", 5, 10)));
+    for (const auto& [n, bytes] : {std::pair(0, "AA"), {1, "XX"}, {2, "PP"}})
+        package.Add(LegacyName(SchemeOfFileId(kArt)->formats[0], static_cast<std::uint32_t>(n)), ByteView(reinterpret_cast<const std::uint8_t*>(bytes), 2), 0);
+    ASSERT_TRUE(Ok(package.Commit()));
+    // 0: both agree; 1: only the data file has it; 2: only the package has it.
+    ASSERT_TRUE(Ok(WritePatchFile(dir / "p.uop", PatchOf({{kArt, 0, {'A', 'A'}}, {kArt, 1, {'B', 'B'}}, {kArt, 2, {'P', 'P'}}}))));
+    RunSteps(dir, {
+        {"status @p.uop @client", 0, "same 4 0\nchanges 4 1 artLegacyMUL.uop\nchanges 4 2 art.mul\nArt: changes 2, same 1\n"},
+        {"prune @p.uop @client", 0, "Removed 1 block the client already has: Art 1.\n"},
+        {"list @p.uop", 0, "4 1 2 0 0\n4 2 2 0 0\n"},
+    });
+    const Json blocks = Json::parse(Cli(dir, "status --json @p.uop @client").out)["blocks"];
+    EXPECT_EQ(blocks[1], Json({{"state", "changes"}, {"fileId", 4}, {"block", 2},
+                               {"forms", {{{"file", "artLegacyMUL.uop"}, {"state", "same"}}, {{"file", "art.mul"}, {"state", "changes"}}}}}));
+    EXPECT_EQ(blocks.size(), 2u);
 }

@@ -21,6 +21,8 @@
 
 #include "cli/commands.h"
 #include "images/bitmap.h"
+#include "gamefiles/package_names.h"
+#include "gamefiles/package_writer.h"
 #include "gamefiles/verdata.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"
@@ -383,6 +385,54 @@ TEST(HostileFiles, RunningOutOfMemoryIsAFailedCommandNotAnAbort) {
     });
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
     EXPECT_FALSE(std::filesystem::exists(dir / "p.uop"));
+}
+
+// Entries that all point at one small stream inflating to 16 MiB each: the
+// commands that read the client's packages refuse them before decoding any,
+// within a memory limit far below what decoding them would take.
+TEST(HostileFiles, APackageBombIsRefusedBeforeItIsDecoded) {
+    if (Sanitized()) GTEST_SKIP() << "sanitizers reserve address space of their own";
+    TempDir dir;
+    std::filesystem::create_directory(dir / "client");
+    constexpr std::uint32_t kEntries = 300;
+    const StoredEntry stream = StoreEntry(B(16 << 20, 0), 1);
+    B bytes(0x200, 0);
+    PutLE(bytes, 0, 0);
+    bytes[0] = 'M', bytes[1] = 'Y', bytes[2] = 'P', bytes[4] = 5, bytes[12] = 0, bytes[13] = 2;  // version 5, table at 0x200
+    bytes[20] = kEntries & 0xFF, bytes[21] = kEntries >> 8, bytes[24] = kEntries & 0xFF, bytes[25] = kEntries >> 8;
+    PutLE(bytes, kEntries, 4);
+    PutLE(bytes, 0, 4), PutLE(bytes, 0, 4);
+    const std::uint64_t streamAt = bytes.size() + kEntries * kPackageSlotSize;
+    B patch;
+    Patch blocks;
+    for (std::uint32_t i = 0; i < kEntries; ++i) {
+        const PackageSlotRecord r = SlotRecord(streamAt, 5, stream, PackageNameHash(LegacyName(SchemeOfFileId(4)->formats[0], i)));
+        bytes.insert(bytes.end(), r.begin(), r.end());
+        blocks.Append(4, static_cast<std::int32_t>(i), B(3, 1), 0, 0);
+    }
+    bytes.insert(bytes.end(), stream.stored.begin(), stream.stored.end());
+    WriteFileBytes(dir / "client/artLegacyMUL.uop", bytes);
+    ASSERT_TRUE(Ok(WritePatchFile(dir / "p.uop", blocks)));
+    const B saved = ReadFileBytes(dir / "p.uop");
+    for (const char* command : {"status", "prune", "bake"}) {
+        SCOPED_TRACE(command);
+        const int status = InChild([&] {
+            // What the process holds now and 256 MB more: far less than the entries decode to.
+            long pages = 0;
+            std::ifstream("/proc/self/statm") >> pages;
+            const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (256 << 20);
+            const rlimit r{limit, limit};
+            ::setrlimit(RLIMIT_AS, &r);
+            std::vector<std::string> args = {command, dir / "p.uop", dir / "client"};
+            if (std::string(command) == "bake") args.push_back(dir / "out");
+            std::ostringstream out, err;
+            const int code = RunCli(args, out, err);
+            return code == 1 && err.str().find("artLegacyMUL.uop' is damaged") != std::string::npos ? 1 : 10 + code;
+        });
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "p.uop"), saved);
+    EXPECT_FALSE(std::filesystem::exists(dir / "out"));
 }
 
 TEST(HostileFiles, RecordsAfterTheDeclaredOnesAreRefusedAndRecoverable) {
