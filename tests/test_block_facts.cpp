@@ -243,7 +243,8 @@ TEST(BlockFacts, AnimdataGivesTheEightRecordsOfAGroup) {
     Put(group, second, 0x03FE01, 3);        // offsets 1, -2, 3
     Put(group, second + 64, 0x05040306, 4);  // unknown 6, 3 frames, interval 4, start 5
     const BlockFacts good = AnimdataFacts(2, group);
-    EXPECT_EQ(good.table.rows[1], (Row{"17", "3", "4", "5", "6", "1 -2 3"}));
+    EXPECT_EQ(good.table.columns, (Row{"Record", "unknown", "frameCount", "interval", "startDelay", "frames"}));
+    EXPECT_EQ(good.table.rows[1], (Row{"17", "6", "3", "4", "5", "1 -2 3"}));
     Bytes tooMany = group;
     tooMany[4 + 68 * 7 + 65] = 65;
     const BlockFacts many = AnimdataFacts(0, tooMany);
