@@ -516,6 +516,8 @@ Result<Bytes> BlockFromJson(std::uint8_t fileId, std::int32_t blockNumber, std::
         doc = Json::parse(json);
     } catch (const Json::parse_error& e) {
         return Error("The document is not JSON: it breaks off or goes wrong at byte " + std::to_string(e.byte) + ".");
+    } catch (const Json::exception&) {  // a number past what a double holds
+        return Error("The document holds a number too large to read.");
     }
     return BuildBlock(*type, doc, base);
 }

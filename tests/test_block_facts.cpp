@@ -167,6 +167,8 @@ TEST(BlockFacts, TiledataReadsBothLayoutsOfLandAndStaticGroups) {
     EXPECT_EQ(land.table.rows[1], (Row{"0x00A1", "twenty characters!!!", "0x89ABCDEF", "0x0201"}));
     EXPECT_EQ(statics.table.rows[1], (Row{"0x0021", "twenty characters!!!", "0x89ABCDEF", "1", "2", "1027", "5", "6",
                                           "0x0807", "9", "10", "11", "12", "13"}));
+    EXPECT_EQ(statics.table.columns, (Row{"Item", "name", "flags", "weight", "quality", "miscData", "unknown2", "quantity",
+                                          "animation", "unknown3", "hue", "stackingOffset", "value", "height"}));
     EXPECT_EQ(landNew.table.rows[1][2], "0x0123456789ABCDEF");
     EXPECT_EQ(staticsNew.table.rows[1][2], "0x0123456789ABCDEF");
     EXPECT_EQ(staticsNew.table.rows[1].back(), "13");

@@ -234,6 +234,8 @@ TEST(BlockJson, RefusalsNameTheRecordTheFieldAndTheValuesItTakes) {
         std::string why;
     } cases[] = {
         {kTiledata, 512, "{\"type\": ", items, "The document is not JSON: it breaks off or goes wrong at byte 10."},
+        {kMultis, 0, R"({"type": "multi", "components": [{"x": 4.4E4444}]})", multi,  // found by fuzzing
+         "The document holds a number too large to read."},
         {kTiledata, 512, "[]", items, "The document is not a JSON object: {\"type\": \"tiledata-items\", ...}."},
         {kTiledata, 512, R"({"entries": []})", items, "The document's \"type\" is missing; this block takes \"tiledata-items\"."},
         {kTiledata, 5, e + "]}", items, "The document's \"type\" is \"tiledata-items\"; this block takes \"tiledata-land\"."},
