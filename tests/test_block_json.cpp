@@ -230,7 +230,7 @@ TEST(BlockJson, RefusalsNameTheRecordTheFieldAndTheValuesItTakes) {
         std::uint8_t fileId;
         std::int32_t blockNumber;
         std::string json;
-        std::optional<ByteView> base;
+        std::optional<B> base;
         std::string why;
     } cases[] = {
         {kTiledata, 512, "{\"type\": ", items, "The document is not JSON: it breaks off or goes wrong at byte 10."},
@@ -292,7 +292,8 @@ TEST(BlockJson, RefusalsNameTheRecordTheFieldAndTheValuesItTakes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.json);
-        EXPECT_EQ(Why(BlockFromJson(c.fileId, c.blockNumber, c.json, c.base)), c.why);
+        EXPECT_EQ(Why(BlockFromJson(c.fileId, c.blockNumber, c.json, c.base ? std::optional<ByteView>(*c.base) : std::nullopt)),
+                  c.why);
     }
 
     // A length that fits no layout of the type, and a file ID without fields.
