@@ -1,26 +1,33 @@
 #include "codecs/block_facts.h"
 #include "codecs/facts_text.h"
+#include "codecs/file_ids.h"
 #include "codecs/hues.h"
 
 BlockFacts HueFacts(std::int32_t blockNumber, ByteView block) {
-    constexpr std::size_t kEntries = 8, kStride = 152, kEntrySize = 88, kColors = 32;
+    const BlockType& type = *BlockTypeOf(kHues, blockNumber);
+    const RecordLayout& layout = type.layouts[0];
+    const BlockField& colors = *FindField(layout, "colors");
+    const BlockField& extra = *FindField(layout, "extra");
     BlockFacts f;
     f.heading = "Hue entries";
-    f.table.columns = {"Hue", "Name", "Word 1", "Word 2"};
+    f.table.columns = {"Hue"};
+    for (std::string& c : FieldColumns(layout, {"colors"})) f.table.columns.push_back(std::move(c));
     if (block.size() != kVerdataHuesBlockSize)
         NoteProblem(f, HoldsBytes(block.size()) + "not the 1220 of a hue block.");
+    // An entry is whole without the trailing bytes the patch's form adds.
     std::size_t whole = 0;
-    while (whole < kEntries && 4 + kStride * whole + kEntrySize <= block.size()) ++whole;
+    while (whole < type.records && RecordOffset(type, layout, whole) + extra.offset <= block.size()) ++whole;
     f.lines.push_back("Entries: " + std::to_string(whole));
     if (whole == 0) return f;
 
-    f.picture = {static_cast<std::int32_t>(kColors), static_cast<std::int32_t>(whole), {}};
+    f.picture = {static_cast<std::int32_t>(colors.count), static_cast<std::int32_t>(whole), {}};
     for (std::size_t i = 0; i < whole; ++i) {
-        const std::uint8_t* entry = block.data() + 4 + kStride * i;
-        for (std::size_t c = 0; c < kColors; ++c) f.picture.cells.push_back(GetLE16(entry + 2 * c));
+        const ByteView entry = block.subspan(RecordOffset(type, layout, i), extra.offset);
+        for (std::size_t c = 0; c < colors.count; ++c)
+            f.picture.cells.push_back(static_cast<std::uint16_t>(FieldNumber(colors, entry, c)));
         const std::int64_t hue = 8 * static_cast<std::int64_t>(blockNumber) + static_cast<std::int64_t>(i);
-        f.table.rows.push_back({std::to_string(hue), FixedText(block, 4 + kStride * i + 68, 20).text,
-                                HexText(GetLE16(entry + 64), 4), HexText(GetLE16(entry + 66), 4)});
+        f.table.rows.push_back({std::to_string(hue)});
+        for (std::string& cell : FieldCells(layout, entry, {"colors"})) f.table.rows.back().push_back(std::move(cell));
     }
     return f;
 }

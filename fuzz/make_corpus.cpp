@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "codecs/anim_frames.h"
+#include "codecs/block_json.h"
+#include "codecs/file_ids.h"
 #include "codecs/gump.h"
 #include "codecs/hues.h"
 #include "gamefiles/package_writer.h"
@@ -138,6 +140,21 @@ int main(int argc, char** argv) {
     const std::string_view centres = R"({"frames": [{"file": "frame-002.png", "centreY": -9}]})";
     Put(dir, "frames_json", "whole", Bytes(json.begin(), json.end()));
     Put(dir, "frames_json", "centres", Bytes(centres.begin(), centres.end()));
+    // block_json: a kind's number, then a whole document as BlockToJson writes it, and a partial one.
+    const std::pair<std::uint8_t, Bytes> tables[] = {{kTiledata, Bytes(836, 0x41)}, {kHues, Bytes(1220, 0x42)},
+                                                     {kAnimdata, Bytes(548, 7)},    {kMultis, Bytes(32, 0)},
+                                                     {kSkills, Bytes{1, 'a', 0}},   {kStatics, Bytes(14, 5)},
+                                                     {kMap, Bytes(196, 6)}};
+    const std::uint8_t kindNumbers[] = {0, 2, 3, 4, 5, 6, 7};  // as fuzz_block_json numbers its kinds
+    for (std::size_t i = 0; i < std::size(tables); ++i) {
+        const std::string doc = BlockToJson(tables[i].first, 5, tables[i].second).value();
+        Bytes seed = {kindNumbers[i]};
+        seed.insert(seed.end(), doc.begin(), doc.end());
+        Put(dir, "block_json", "whole" + std::to_string(i), seed);
+    }
+    const std::string_view partial = "\x01{\"type\": \"tiledata-items\", \"entries\": [{\"index\": 5, \"name\": \"iron anvil\", "
+                                     "\"flagNames\": [\"Wet\", \"Bit40\"]}, {\"weight\": 3}]}";
+    Put(dir, "block_json", "partial", Bytes(partial.begin(), partial.end()));
     PackageWriter package;
     for (std::uint32_t version : {4u, 5u}) {
         Check(package.Open(scratch, version, 2));

@@ -167,6 +167,8 @@ TEST(BlockFacts, TiledataReadsBothLayoutsOfLandAndStaticGroups) {
     EXPECT_EQ(land.table.rows[1], (Row{"0x00A1", "twenty characters!!!", "0x89ABCDEF", "0x0201"}));
     EXPECT_EQ(statics.table.rows[1], (Row{"0x0021", "twenty characters!!!", "0x89ABCDEF", "1", "2", "1027", "5", "6",
                                           "0x0807", "9", "10", "11", "12", "13"}));
+    EXPECT_EQ(statics.table.columns, (Row{"Item", "name", "flags", "weight", "quality", "miscData", "unknown2", "quantity",
+                                          "animation", "unknown3", "hue", "stackingOffset", "value", "height"}));
     EXPECT_EQ(landNew.table.rows[1][2], "0x0123456789ABCDEF");
     EXPECT_EQ(staticsNew.table.rows[1][2], "0x0123456789ABCDEF");
     EXPECT_EQ(staticsNew.table.rows[1].back(), "13");
@@ -243,7 +245,8 @@ TEST(BlockFacts, AnimdataGivesTheEightRecordsOfAGroup) {
     Put(group, second, 0x03FE01, 3);        // offsets 1, -2, 3
     Put(group, second + 64, 0x05040306, 4);  // unknown 6, 3 frames, interval 4, start 5
     const BlockFacts good = AnimdataFacts(2, group);
-    EXPECT_EQ(good.table.rows[1], (Row{"17", "3", "4", "5", "6", "1 -2 3"}));
+    EXPECT_EQ(good.table.columns, (Row{"Record", "unknown", "frameCount", "interval", "startDelay", "frames"}));
+    EXPECT_EQ(good.table.rows[1], (Row{"17", "6", "3", "4", "5", "1 -2 3"}));
     Bytes tooMany = group;
     tooMany[4 + 68 * 7 + 65] = 65;
     const BlockFacts many = AnimdataFacts(0, tooMany);
