@@ -32,7 +32,7 @@ BlockPicture PictureOfBlock(BlockId id, const PatchBlock& block, const std::vect
         case kMap: return picture(MapPreview(block.bytes, radarColors, &drawn), kClear);
         case kAnim: return picture(AnimPreview(block.bytes), kClear);
         case kArt: {
-            Result<ColorGrid> tile = id.blockNumber < 16384 ? DecodeLandTile(block.bytes, &drawn)
+            Result<ColorGrid> tile = id.blockNumber < kArtStaticBase ? DecodeLandTile(block.bytes, &drawn)
                                                             : DecodeStaticTile(block.bytes, &drawn);
             for (std::int32_t& cell : (tile ? tile->cells : drawn.cells))
                 if (cell == kArtBackground) cell = ColorGrid::kBackground;

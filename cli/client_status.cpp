@@ -21,10 +21,6 @@ namespace {
 using TypeCounts = std::array<std::int64_t, kBlockStates>;
 using Counts = std::array<TypeCounts, Patch::kFileIds>;
 
-std::string TypeName(int fileId) {
-    const std::string& name = FileTypes()[static_cast<std::size_t>(fileId)].name;
-    return name.empty() ? "File ID " + std::to_string(fileId) : name;
-}
 
 // Judges the settled patch's blocks against the client folder the command
 // was given, counting states per type, and says on `err` which files the
@@ -42,7 +38,7 @@ Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Pa
         const std::vector<std::string> missing = folder->MissingFiles(type.fileId);
         if (unknown == 0 || missing.empty()) continue;
         err << "palindra-cli: The client folder lacks " << missing[0] << (missing.size() > 1 ? " and " + missing[1] : "")
-            << ": " << Counted(unknown, TypeName(type.fileId) + " block") << " " << ForCount(unknown, "is", "are")
+            << ": " << Counted(unknown, TypeNameAtStart(type.fileId) + " block") << " " << ForCount(unknown, "is", "are")
             << " unknown.\n";
     }
     return judged;
@@ -96,7 +92,7 @@ int StatusCommand(const CliArgs& args, std::ostream& out, std::ostream& err, Cli
             }
         }
         lines.Flush();
-        for (const TypeStates& type : *judged) out << TypeName(type.fileId) << ": " << CountsText(counts[type.fileId]) << "\n";
+        for (const TypeStates& type : *judged) out << TypeNameAtStart(type.fileId) << ": " << CountsText(counts[type.fileId]) << "\n";
         return kOk;
     }
     Json blocks = Json::array(), types = Json::array();
@@ -113,7 +109,7 @@ int StatusCommand(const CliArgs& args, std::ostream& out, std::ostream& err, Cli
             }
             blocks.push_back(std::move(block));
         }
-        Json counted = {{"fileId", type.fileId}, {"name", TypeName(type.fileId)}};
+        Json counted = {{"fileId", type.fileId}, {"name", TypeNameAtStart(type.fileId)}};
         for (std::size_t s = 0; s < kBlockStates; ++s)
             counted[StateName(static_cast<BlockState>(s))] = counts[type.fileId][s];
         types.push_back(std::move(counted));
@@ -143,8 +139,8 @@ int PruneCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliS
     for (int f = 0; f < Patch::kFileIds; ++f) {
         const std::int64_t removed = counts[static_cast<std::size_t>(f)][static_cast<std::size_t>(BlockState::kSame)];
         if (removed == 0) continue;
-        perType += (perType.empty() ? ": " : ", ") + TypeName(f) + " " + std::to_string(removed);
-        types.push_back({{"fileId", f}, {"name", TypeName(f)}, {"removed", removed}});
+        perType += (perType.empty() ? ": " : ", ") + TypeNameAtStart(static_cast<std::uint8_t>(f)) + " " + std::to_string(removed);
+        types.push_back({{"fileId", f}, {"name", TypeNameAtStart(static_cast<std::uint8_t>(f))}, {"removed", removed}});
     }
     session.Report(out, "Removed " + Counted(total, "block") + " the client already has" + perType + ".\n",
                    {{"removed", total}, {"types", std::move(types)}});

@@ -12,9 +12,10 @@
 #include "patch/settle_duplicates.h"
 
 namespace {
-std::string TypeName(int fileId) {
-    const std::string& name = FileTypes()[static_cast<std::size_t>(fileId)].name;
-    return name.empty() ? "-" : name;
+// The name column of a type without a name holds a dash.
+std::string NameColumn(int fileId) {
+    const auto id = static_cast<std::uint8_t>(fileId);
+    return FileTypes()[id].name.empty() ? "-" : TypeName(id);
 }
 }  // namespace
 
@@ -38,12 +39,12 @@ int Info(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& 
         totalLive += live;
         totalBytes += bytes;
         if (session.json) {
-            types.push_back({{"fileId", f}, {"name", TypeName(f)}, {"live", live}, {"superseded", superseded[f]},
+            types.push_back({{"fileId", f}, {"name", NameColumn(f)}, {"live", live}, {"superseded", superseded[f]},
                           {"withoutData", empty}, {"bytes", bytes}});
             continue;
         }
         char line[128];
-        std::snprintf(line, sizeof line, "%-4d %-10s %5lld %11lld %13lld  %lld\n", f, TypeName(f).c_str(),
+        std::snprintf(line, sizeof line, "%-4d %-10s %5lld %11lld %13lld  %lld\n", f, NameColumn(f).c_str(),
                       static_cast<long long>(live), static_cast<long long>(superseded[f]),
                       static_cast<long long>(empty), static_cast<long long>(bytes));
         out << line;

@@ -133,7 +133,7 @@ std::string Number(const BlockField& field, std::uint64_t v) {
 }  // namespace
 
 const BlockType* BlockTypeOf(std::uint8_t fileId, std::int32_t blockNumber) {
-    if (fileId == kTiledata) return &kTypes[blockNumber < 512 ? 0 : 1];
+    if (fileId == kTiledata) return &kTypes[blockNumber < kTiledataLandGroups ? 0 : 1];
     for (const BlockType& t : kTypes)
         if (t.fileId == fileId) return &t;
     return nullptr;

@@ -19,7 +19,7 @@ std::vector<std::string> TiledataNames(std::int32_t blockNumber, ByteView block)
 }
 
 BlockFacts TiledataFacts(std::int32_t blockNumber, ByteView block) {
-    const bool land = blockNumber < 512;
+    const bool land = blockNumber < kTiledataLandGroups;
     const BlockType& type = *BlockTypeOf(kTiledata, blockNumber);
     const RecordLayout& layout = LayoutOf(type, block);
     const bool newer = &layout == &type.layouts[1];
@@ -33,7 +33,7 @@ BlockFacts TiledataFacts(std::int32_t blockNumber, ByteView block) {
                            " tiledata group.");
     if (block.size() >= type.header) f.lines.push_back("Header: " + HexText(GetLE32(block.data()), 8));
 
-    const std::int64_t first = 32 * (land ? std::int64_t{blockNumber} : std::int64_t{blockNumber} - 512);
+    const std::int64_t first = 32 * (land ? std::int64_t{blockNumber} : std::int64_t{blockNumber} - kTiledataLandGroups);
     f.table.columns = {land ? "Tile" : "Item"};
     for (std::string& c : FieldColumns(layout)) f.table.columns.push_back(std::move(c));
     for (std::size_t i = 0; i < RecordsHeld(type, layout, block.size()); ++i) {

@@ -46,10 +46,6 @@ ByType LiveByType(const Patch& patch) {
     return live;
 }
 
-std::string TypeName(std::uint8_t fileId) {
-    const std::string& name = FileTypes()[fileId].name;
-    return name.empty() ? "file ID " + std::to_string(fileId) : name;
-}
 
 std::string Joined(const std::vector<std::string>& names) {
     std::string out;
@@ -195,7 +191,7 @@ Result<Plan> MakePlan(const Patch& patch, const ClientFolder& folder, const Bake
     if (!mine[kFiles].empty() || !theirs[kFiles].empty()) {
         Result<FormChanges> whole = ChangesOf(folder, kFiles, ClientForm::kDataFiles, mine[kFiles], {}, {});
         if (!whole) return whole.error();
-        if (const BlockChange* map = whole->Find(2)) plan.carriedMap = map->bytes;
+        if (const BlockChange* map = whole->Find(kMapFileBlock)) plan.carriedMap = map->bytes;
         plan.leftOut.insert(plan.leftOut.end(), whole->leftOut.begin(), whole->leftOut.end());
         // The client's verdata is not applied to whole files: its entries of them stay.
         KeepVerdataEntries(theirs[kFiles], {&*whole, 1}, false, plan, kFiles);
@@ -307,7 +303,7 @@ public:
         if (FileTypes()[f.fileId].fixedBlockSize > 0) {
             if (Status opened = Open(f.name, out); !opened) return opened;
             out->Count(f);
-            if (carried) ++(folder_.WholeFile(2) ? out->report.replaced : out->report.added);
+            if (carried) ++(folder_.WholeFile(kMapFileBlock) ? out->report.replaced : out->report.added);
             const std::string base = files.data ? files.data->path : "";
             const ByteView map = carried ? plan_.carriedMap : ByteView();
             total_ += carried ? std::ssize(map) : SizeOf(files.data);
@@ -331,7 +327,7 @@ public:
 
     Status AddWholeFiles(const FormChanges& f) {
         for (const BlockChange& c : f.changes) {
-            if (c.n == 2 && !plan_.carriedMap.empty()) continue;  // the map's blocks go over it
+            if (c.n == kMapFileBlock && !plan_.carriedMap.empty()) continue;  // the map's blocks go over it
             OutputFile* out = nullptr;
             if (Status opened = Open(folder_.SpellingOf(WholeFileName(c.n)), out); !opened) return opened;
             ++(c.hadData ? out->report.replaced : out->report.added);

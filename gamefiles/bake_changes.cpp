@@ -106,7 +106,7 @@ Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, C
         if (withVerdata)
             if (Status opened = own.Open(folder, fileId, form, false); !opened) return opened.error();
     }
-    const std::string mapName = folder.SpellingOf(WholeFileName(2));
+    const std::string mapName = folder.SpellingOf(WholeFileName(kMapFileBlock));
     out.name = carried ? mapName
                : form == ClientForm::kPackage ? folder.Files(fileId).package->name
                : fileId == kFiles            ? std::string()

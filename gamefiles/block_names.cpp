@@ -8,7 +8,7 @@
 #include "gamefiles/data_layout.h"
 
 namespace {
-constexpr std::int32_t kFirstStatic = 0x4000, kRecordsPerGroup = 32;
+constexpr std::int32_t kRecordsPerGroup = 32;
 constexpr std::size_t kFirstNames = 3;
 
 std::string Hex4(std::int64_t v) {
@@ -34,7 +34,7 @@ std::string BlockName(std::uint8_t fileId, std::int32_t n, ByteView block, const
     if (n < 0) return "";
     switch (fileId) {
         case kArt:
-            if (n >= kFirstStatic) return "Item " + Hex4(n - kFirstStatic) + Quoted(TiledataName(false, n - kFirstStatic, tiledata));
+            if (n >= kArtStaticBase) return "Item " + Hex4(n - kArtStaticBase) + Quoted(TiledataName(false, n - kArtStaticBase, tiledata));
             return "Land tile " + Hex4(n) + Quoted(TiledataName(true, n, tiledata));
         case kTiledata: {
             const bool land = n < kTiledataLandGroups;

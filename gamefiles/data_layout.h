@@ -7,10 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "codecs/file_ids.h"
 #include "gamefiles/data_file.h"
 #include "io/result.h"
-
-inline constexpr std::int32_t kTiledataLandGroups = 512;
 
 struct TiledataLayout {
     std::int32_t landGroup;    // 4 + 32 land records

@@ -178,10 +178,9 @@ std::vector<LeftOutLine> DescribeLeftOut(const ImportReport& r, const std::strin
         constexpr std::size_t kNamed = 10;
         for (std::size_t i = 0; i < std::min(r.belowZero.size(), kNamed); ++i) {
             const auto [fileId, block] = r.belowZero[i];
-            const std::string& type = FileTypes()[fileId].name;
-            std::string lower = type.empty() ? "file ID " + std::to_string(fileId) : type;
-            if (!type.empty()) std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-            named += (i == 0 ? "" : ", ") + lower + " block " + std::to_string(block);
+            std::string type = TypeName(fileId);
+            std::transform(type.begin(), type.end(), type.begin(), [](unsigned char c) { return std::tolower(c); });
+            named += (i == 0 ? "" : ", ") + type + " block " + std::to_string(block);
         }
         if (r.belowZero.size() > kNamed) named += ", and " + std::to_string(r.belowZero.size() - kNamed) + " more";
         lines.push_back({std::to_string(n) + std::string(ForCount(n, " entry was", " entries were")) +

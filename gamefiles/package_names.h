@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "codecs/file_ids.h"
+
 // The 64-bit hash of an entry name (lookup3's two results, the second high).
 std::uint64_t PackageNameHash(std::string_view name);
 
@@ -24,6 +26,5 @@ const std::vector<LegacyScheme>& LegacySchemes();
 const LegacyScheme* SchemeOfFileId(int fileId);
 std::string LegacyName(const std::string& format, std::uint32_t index);
 
-// Each entry (chunk) of a map package holds 4096 blocks of 196 bytes.
+// Each entry (chunk) of a map package holds 4096 map blocks.
 inline constexpr std::int32_t kMapBlocksPerChunk = 4096;
-inline constexpr std::int32_t kMapBlockSize = 196;

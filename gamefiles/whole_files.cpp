@@ -18,17 +18,17 @@ bool HoldsMarker(ByteView data) {
 }  // namespace
 
 BlockFacts WholeFileFacts(std::int32_t blockNumber, ByteView bytes) {
-    constexpr std::size_t kMapBlock = 196, kMostLines = 5000;
+    constexpr std::size_t kMostLines = 5000;
     BlockFacts facts;
     facts.heading = WholeFileText(blockNumber);
     facts.lines.push_back("Size: " + Counted(static_cast<std::int64_t>(bytes.size()), "byte"));
     switch (blockNumber) {
-        case 0:
+        case kClientExeBlock:
             facts.lines.push_back(std::string("Marker text \"") + kClientMarker + "\": " +
                                   (HoldsMarker(bytes) ? "found" : "not found"));
             if (!HoldsMarker(bytes)) facts.problem = kNotAClient;
             break;
-        case 1: {
+        case kReadmeBlock: {
             facts.table.columns = {"Text"};
             std::string line;
             for (std::size_t i = 0; i <= bytes.size() && facts.table.rows.size() < kMostLines; ++i) {
@@ -42,11 +42,11 @@ BlockFacts WholeFileFacts(std::int32_t blockNumber, ByteView bytes) {
             }
             break;
         }
-        case 2:
-            facts.lines.push_back("Map blocks: " + std::to_string(bytes.size() / kMapBlock));
-            if (bytes.size() % kMapBlock)
+        case kMapFileBlock:
+            facts.lines.push_back("Map blocks: " + std::to_string(bytes.size() / static_cast<std::size_t>(kMapBlockSize)));
+            if (bytes.size() % static_cast<std::size_t>(kMapBlockSize))
                 facts.problem = "The file does not end on a whole map block: " +
-                                Counted(static_cast<std::int64_t>(bytes.size() % kMapBlock), "byte") + " left over.";
+                                Counted(static_cast<std::int64_t>(bytes.size() % static_cast<std::size_t>(kMapBlockSize)), "byte") + " left over.";
             break;
         default: break;
     }
@@ -56,7 +56,7 @@ BlockFacts WholeFileFacts(std::int32_t blockNumber, ByteView bytes) {
 Status AddWholeFile(Patch& patch, std::int32_t fileType, const std::string& path) {
     const Result<Bytes> data = ReadWholeFile(path);
     if (!data) return data.error();
-    if (fileType == 0 && !HoldsMarker(*data)) return Error(kNotAClient);
+    if (fileType == kClientExeBlock && !HoldsMarker(*data)) return Error(kNotAClient);
     if (const auto slot = patch.FindBlock(kFiles, fileType)) patch[kFiles].blocks[*slot].bytes = *data;
     else patch.Append(kFiles, fileType, *data, 0, 0);
     return {};

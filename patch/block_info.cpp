@@ -56,8 +56,8 @@ BlockInfo DescribeBlock(std::uint8_t fileId, std::int32_t n, const PatchBlock* b
             break;
         case kArt:
             l[0] = size;
-            l[1] = n < 16384 ? "Type: Landscape tile" : "Type: Static tile";
-            if (n >= 16384) l[2] = "Itemnumber: 0x" + Hex(n - 16384, 4) + " (" + Dec(n - 16384) + ")";
+            l[1] = n < kArtStaticBase ? "Type: Landscape tile" : "Type: Static tile";
+            if (n >= kArtStaticBase) l[2] = "Itemnumber: 0x" + Hex(n - kArtStaticBase, 4) + " (" + Dec(n - kArtStaticBase) + ")";
             break;
         case kAnim:
             l[0] = size;
@@ -70,7 +70,7 @@ BlockInfo DescribeBlock(std::uint8_t fileId, std::int32_t n, const PatchBlock* b
         case kTiledata: {
             const std::int64_t first = 32 * static_cast<std::int64_t>(n);
             l[0] = size;
-            l[1] = n < 512 ? "Type: Landscape tiledata" : "Type: Statics tiledata";
+            l[1] = n < kTiledataLandGroups ? "Type: Landscape tiledata" : "Type: Statics tiledata";
             l[2] = "From: 0x" + Hex(first, 4) + " (" + Dec(first) + ")";
             l[3] = "To: 0x" + Hex(first + 31, 4) + " (" + Dec(first + 31) + ")";
             break;

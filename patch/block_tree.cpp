@@ -35,9 +35,9 @@ std::string SettledBlockText(std::int32_t blockNumber) { return PadToWidth(std::
 
 std::string WholeFileText(std::int32_t blockNumber) {
     switch (blockNumber) {
-        case 0: return "Client.exe";
-        case 1: return "Readme.txt";
-        case 2: return "Map0.mul";
+        case kClientExeBlock: return "Client.exe";
+        case kReadmeBlock: return "Readme.txt";
+        case kMapFileBlock: return "Map0.mul";
         default: return "unknown";
     }
 }

@@ -1,9 +1,11 @@
 #include "patch/file_types.h"
 
+#include <cctype>
+
 namespace {
 FileTypeTable MakeCatalogue() {
     FileTypeTable t{};
-    t[kMap] = {"Map", 196, 393215};
+    t[kMap] = {"Map", kMapBlockSize, 393215};
     t[kStatics] = {"Statics", 0, 393215};
     t[kArt] = {"Art", 0, 65535};
     t[kAnim] = {"Anim", 0, 148809};
@@ -23,6 +25,17 @@ FileTypeTable MakeCatalogue() {
 const FileTypeTable& FileTypes() {
     static const FileTypeTable table = MakeCatalogue();
     return table;
+}
+
+std::string TypeName(std::uint8_t fileId) {
+    const std::string& name = FileTypes()[fileId].name;
+    return name.empty() ? "file ID " + std::to_string(fileId) : name;
+}
+
+std::string TypeNameAtStart(std::uint8_t fileId) {
+    std::string name = TypeName(fileId);
+    name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    return name;
 }
 
 bool IsDataFileType(std::uint8_t fileId) { return fileId <= kLastDataFileId && !FileTypes()[fileId].name.empty(); }

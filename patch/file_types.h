@@ -20,3 +20,8 @@ const FileTypeTable& FileTypes();
 
 // A named type of the client's data files (not the whole files of kFiles).
 bool IsDataFileType(std::uint8_t fileId);
+
+// The type's name for messages ("Art"), or "file ID 7" for one without a
+// name; at the start of a sentence "File ID 7".
+std::string TypeName(std::uint8_t fileId);
+std::string TypeNameAtStart(std::uint8_t fileId);
