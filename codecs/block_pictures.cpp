@@ -46,11 +46,11 @@ RgbaPicture PictureOfCells(const ColorGrid& cells, Transparency rule, Notes& not
         p[2] = static_cast<std::uint8_t>(rgb >> 16), p[3] = 255;
     }
     if (highBit)
-        notes.push_back(Pixels(highBit) + (highBit == 1 ? " has" : " have") +
-                        " bit 15 set, which a picture does not keep: they come back without it.");
+        notes.push_back(Pixels(highBit) + (highBit == 1 ? " loses" : " lose") +
+                        " bit 15, which a picture does not keep.");
     if (zeros)
-        notes.push_back(Pixels(zeros) + " of colour 0 inside the runs are written as the darkest grey (0x0421), "
-                                        "which they come back as.");
+        notes.push_back(Pixels(zeros) + " of colour 0 inside the runs " + (zeros == 1 ? "becomes" : "become") +
+                        " the darkest grey (0x0421): black there would be transparent.");
     return picture;
 }
 }  // namespace
