@@ -9,14 +9,7 @@
 #include <vector>
 
 #include "codecs/anim_frames.h"
-
-// Four bytes a pixel, red, green, blue and alpha (a PNG's RGBA order), row
-// after row.
-struct RgbaPicture {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    std::vector<std::uint8_t> rgba;
-};
+#include "codecs/picture_colors.h"
 
 // A picture to become a frame: its name for messages, and its centre where
 // one was given.

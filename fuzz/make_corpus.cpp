@@ -7,8 +7,12 @@
 #include <string_view>
 
 #include "codecs/anim_frames.h"
+<<<<<<< HEAD
 #include "codecs/block_json.h"
 #include "codecs/file_ids.h"
+=======
+#include "codecs/art.h"
+>>>>>>> pictures-codecs
 #include "codecs/gump.h"
 #include "codecs/hues.h"
 #include "gamefiles/package_writer.h"
@@ -94,6 +98,9 @@ int main(int argc, char** argv) {
 
     Put(dir, "art", "land", Bytes(2024, 0x11));
     Put(dir, "art", "static", {0, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1, 0, 2, 0, 0x1F, 0, 0x1F, 0, 0, 0, 0, 0});
+    Put(dir, "static_tile", "small", {0, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1, 0, 2, 0, 0x1F, 0, 0, 0, 0, 0, 0, 0});
+    // A row's run that reaches 2048 is split in two.
+    Put(dir, "static_tile", "wide", EncodeStaticTile(std::vector<std::uint16_t>(2048, 0x7C00), 2048, 1, 7).value());
 
     Put(dir, "hues", "block", Bytes(708, 0x21));
 

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "codecs/hues.h"
+#include "codecs/notes.h"
 #include "gamefiles/data_layout.h"
 #include "gamefiles/package.h"
 #include "gamefiles/verdata.h"
@@ -32,15 +33,6 @@ bool HoldsVerdataDirectory(const InputFile& file) {
         if (length > 0 && (position < dataStart || position + std::int64_t{length} > file.Size())) return false;
     }
     return true;
-}
-
-std::string Grouped(std::int64_t n) {
-    std::string digits = std::to_string(n), out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return out;
 }
 }  // namespace
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "codecs/colors.h"
 #include "codecs/gump.h"
+#include "codecs/picture_colors.h"
 #include "patch/file_types.h"
 #include "io/binary_io.h"
 #include "io/save_file.h"
@@ -27,13 +27,42 @@ std::int64_t ClaimedPixels(QSize size, const Bytes& file) {
 }
 
 QRgb ToQRgb(std::int32_t c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-std::int32_t FromQRgb(QRgb c) { return qRed(c) + 256 * qGreen(c) + 65536 * qBlue(c); }
 
 // Qt gives a null picture when it cannot allocate one.
 Error NoMemoryForPicture() { return Error("There is not enough memory for the picture.", ErrorCode::kOutOfMemory); }
 
-// The darkest grey: a visible pixel whose colour would round to the game's transparent 0.
-constexpr std::uint16_t kDarkestGrey = 0x0421;
+// A size that `use` does not take, named as it claims; nothing when it does.
+std::optional<Error> WrongSize(const std::string& path, QSize size, const PictureUse& use) {
+    if (use.kind) {
+        if (Status fits = CheckPictureSize(*use.kind, size.width(), size.height(), "The picture '" + path + "'"); !fits)
+            return fits.error();
+    } else if (size.width() > use.largestSide || size.height() > use.largestSide) {
+        return Error("The picture '" + path + "' is " + std::to_string(size.width()) + "x" +
+                     std::to_string(size.height()) + " pixels; " + use.what + " can be at most " +
+                     std::to_string(use.largestSide) + " pixels wide and high.");
+    }
+    return std::nullopt;
+}
+
+// The picture's pixels as red, green, blue, alpha bytes, row after row (a
+// row of 32-bit pixels needs no padding). Null when Qt cannot allocate it.
+QImage RgbaImage(const QImage& picture) {
+    return picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888);
+}
+
+std::span<const std::uint8_t> PixelBytes(const QImage& rgba) {
+    return {rgba.constBits(), static_cast<std::size_t>(rgba.sizeInBytes())};
+}
+
+// Writes a picture Qt encoded in memory; an existing file is replaced only
+// when all of it was written.
+Status WriteEncoded(bool encoded, const QByteArray& bytes, const std::string& path) {
+    if (!encoded) return Error("Cannot encode the picture.");
+    SaveFile file;
+    if (Status opened = file.Open(path); !opened) return opened;
+    file.Write(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
+    return file.Commit();
+}
 
 bool IsPng(const std::string& path) {
     return path.size() >= 4 && QByteArray::fromStdString(path.substr(path.size() - 4)).toLower() == ".png";
@@ -67,15 +96,14 @@ Result<QImage> LoadPicture(const std::string& path, const PictureUse& use) {
     QImageReader::setAllocationLimit(kPictureLimitMiB);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
-    const std::string side = std::to_string(use.largestSide);
+    const std::optional<Error> wrongSize = size.isValid() ? WrongSize(path, size, use) : std::nullopt;
+    // The sizes a block takes are named before anything else.
+    if (wrongSize && use.kind) return *wrongSize;
     if (ClaimedPixels(size, file) > use.mostPixels)
         return Error("The picture '" + path + "' is too large: " + use.what + " holds at most " +
                      std::to_string(use.mostPixels) + " pixels" +
                      (use.mostPixels == kMaxPictureCells ? " (8192 x 8192)." : "."));
-    if (size.isValid() && (size.width() > use.largestSide || size.height() > use.largestSide))
-        return Error("The picture '" + path + "' is " + std::to_string(size.width()) + "x" +
-                     std::to_string(size.height()) + " pixels; " + use.what + " can be at most " + side +
-                     " pixels wide and high.");
+    if (wrongSize) return *wrongSize;
     const bool png = reader.format() == "png";  // known only before the read
     QImage image = reader.read();
     if (image.isNull())
@@ -84,9 +112,13 @@ Result<QImage> LoadPicture(const std::string& path, const PictureUse& use) {
     if (!png) image = image.convertToFormat(QImage::Format_RGB32);
     if (image.isNull())
         return Error("There is not enough memory for the picture '" + path + "'.", ErrorCode::kOutOfMemory);
-    if (image.width() > use.largestSide || image.height() > use.largestSide)
+    if (use.kind) {
+        if (std::optional<Error> wrong = WrongSize(path, image.size(), use)) return *wrong;
+    } else if (image.width() > use.largestSide || image.height() > use.largestSide) {
+        const std::string side = std::to_string(use.largestSide);
         return Error("The picture '" + path + "' is larger than " + use.what + " can be (" + side + " x " + side +
                      " pixels).");
+    }
     return image;
 }
 
@@ -113,11 +145,32 @@ Status SavePicture(const QImage& image, const std::string& path) {
     } else {
         encoded = image.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP");
     }
-    if (!encoded) return Error("Cannot encode the picture.");
-    SaveFile file;
-    if (Status opened = file.Open(path); !opened) return opened;
-    file.Write(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
-    return file.Commit();
+    return WriteEncoded(encoded, bytes, path);
+}
+
+Result<RgbaPicture> LoadBlockPicture(const std::string& path, PictureKind kind) {
+    const std::int32_t side = LargestSide(kind);
+    const Result<QImage> image = LoadPicture(path, {side, PictureKindName(kind), std::int64_t{side} * side, kind});
+    if (!image) return image.error();
+    const QImage rgba = RgbaImage(*image);
+    if (rgba.isNull()) return NoMemoryForPicture();
+    const std::span<const std::uint8_t> pixels = PixelBytes(rgba);
+    return RgbaPicture{rgba.width(), rgba.height(), Bytes(pixels.begin(), pixels.end()), rgba.hasAlphaChannel()};
+}
+
+Status SaveBlockPicture(const RgbaPicture& picture, const std::string& path) {
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.rgba.size() != 4 * static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height))
+        return Error("There is no picture to save.");
+    const QImage pixels(picture.rgba.data(), picture.width, picture.height, 4 * picture.width, QImage::Format_RGBA8888);
+    const bool png = IsPng(path);
+    // A bitmap has no alpha: black marks what draws nothing, which the pixels already hold.
+    const QImage image = pixels.convertToFormat(png && picture.hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (image.isNull()) return NoMemoryForPicture();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    return WriteEncoded(image.save(&buffer, png ? "PNG" : "BMP"), bytes, path);
 }
 
 Status ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QImage& picture) {
@@ -126,20 +179,10 @@ Status ImportGumpFromBmp(Patch& patch, std::int32_t blockNumber, const QImage& p
     if (w > kMaxGumpSide || h > kMaxGumpSide) return Error("A gump can be at most 32767 pixels wide and high.");
     if (std::int64_t{w} * h > kMaxPictureCells)
         return Error("The picture is too large: a gump holds at most 8192 x 8192 pixels.");
-    // With an alpha channel, a mostly transparent pixel is colour 0 and an
-    // opaque one keeps its colour, never 0.
-    const bool alpha = picture.hasAlphaChannel();
-    const QImage rgb = picture.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (rgb.isNull()) return NoMemoryForPicture();
-    std::vector<std::uint16_t> colors(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    for (int y = 0; y < h; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            auto c = static_cast<std::uint16_t>(Color32To16(FromQRgb(line[x])));
-            if (alpha) c = qAlpha(line[x]) < 128 ? 0 : c == 0 ? kDarkestGrey : c;
-            colors[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)] = c;
-        }
-    }
+    const QImage rgba = RgbaImage(picture);
+    if (rgba.isNull()) return NoMemoryForPicture();
+    const std::vector<std::uint16_t> colors =
+        ColorsOfPixels(PixelBytes(rgba), picture.hasAlphaChannel(), Transparency::kColorZero);
     const Result<Bytes> block = EncodeGump(colors, w, h);
     if (!block) return Error("The picture is too large for a gump block.");
     patch.RemoveBlock(kGumps, blockNumber);

@@ -1,12 +1,15 @@
-// Gump pictures to and from image files (Windows bitmaps, or PNG when the
-// name ends in ".png"), through Qt's image reading and writing.
+// Pictures to and from image files (Windows bitmaps, or PNG when the name
+// ends in ".png"), through Qt's image reading and writing: gumps, and the
+// plain pixels of art tiles and textures.
 #pragma once
 
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "codecs/block_pictures.h"
 #include "codecs/color_grid.h"
 #include "io/result.h"
 #include "patch/patch.h"
@@ -25,6 +28,9 @@ struct PictureUse {
     const char* what;  // "a gump"
     // The most pixels it may have; a picture claiming more is refused unread.
     std::int64_t mostPixels = kMaxPictureCells;
+    // A block that takes certain sizes only: others are refused by
+    // CheckPictureSize, which names them.
+    std::optional<PictureKind> kind = std::nullopt;
 };
 inline constexpr PictureUse kGumpPicture{kMaxGumpSide, "a gump"};
 
@@ -41,6 +47,16 @@ Result<QImage> LoadPicture(const std::string& path, const PictureUse& use = kGum
 // file is replaced only when the whole image was written.
 Status SavePicture(const QImage& image, const QString& path);
 Status SavePicture(const QImage& image, const std::string& path);
+
+// Loads a picture for a block of `kind` as plain pixels (with alpha only
+// from a PNG that has it); refuses a size the kind does not take, larger
+// ones before decoding them, besides LoadPicture's refusals.
+Result<RgbaPicture> LoadBlockPicture(const std::string& path, PictureKind kind);
+
+// Saves plain pixels as a PNG of 8-bit RGB, or RGBA when some pixel is not
+// opaque, not interlaced; or as a 24-bit Windows bitmap, whose transparent
+// pixels are black. Replaces an existing file only when all was written.
+Status SaveBlockPicture(const RgbaPicture& picture, const std::string& path);
 
 // Builds gump block `blockNumber` from the picture and puts it into the patch
 // (with an alpha channel: alpha below 128 is colour 0, and an opaque pixel
