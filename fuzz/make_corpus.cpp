@@ -7,12 +7,9 @@
 #include <string_view>
 
 #include "codecs/anim_frames.h"
-<<<<<<< HEAD
+#include "codecs/art.h"
 #include "codecs/block_json.h"
 #include "codecs/file_ids.h"
-=======
-#include "codecs/art.h"
->>>>>>> pictures-codecs
 #include "codecs/gump.h"
 #include "codecs/hues.h"
 #include "gamefiles/package_writer.h"
