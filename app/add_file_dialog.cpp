@@ -9,7 +9,7 @@
 #include "app/file_dialogs.h"
 #include "app/widgets.h"
 #include "app/prompts.h"
-#include "gamefiles/whole_files.h"
+#include "gamefiles/forms/whole_files.h"
 #include "io/binary_io.h"
 
 AddFileDialog::AddFileDialog(QWidget* owner) : QDialog(owner) {

@@ -20,7 +20,7 @@
 #include "images/bitmap.h"
 #include "gamefiles/import.h"
 #include "codecs/wav.h"
-#include "gamefiles/whole_files.h"
+#include "gamefiles/forms/whole_files.h"
 #include "patch/block_tree.h"
 #include "patch/file_types.h"
 #include "io/save_file.h"

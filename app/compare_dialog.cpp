@@ -9,9 +9,9 @@
 #include "app/file_dialogs.h"
 #include "app/widgets.h"
 #include "app/prompts.h"
-#include "gamefiles/data_source.h"
+#include "gamefiles/forms/data_source.h"
 #include "gamefiles/file_names.h"
-#include "gamefiles/package_names.h"
+#include "gamefiles/forms/package_names.h"
 #include "patch/file_types.h"
 #include "io/binary_io.h"
 

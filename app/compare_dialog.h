@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "gamefiles/data_source.h"
+#include "gamefiles/forms/data_source.h"
 
 class QLineEdit;
 

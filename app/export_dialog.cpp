@@ -14,7 +14,7 @@
 #include "app/out_of_memory.h"
 #include "app/prompts.h"
 #include "app/status_texts.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "io/binary_io.h"
 #include "io/save_file.h"
 

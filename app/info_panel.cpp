@@ -17,7 +17,7 @@
 #include "app/settings.h"
 #include "codecs/block_facts.h"
 #include "codecs/wav.h"
-#include "gamefiles/whole_files.h"
+#include "gamefiles/forms/whole_files.h"
 #include "patch/block_info.h"
 #include "patch/file_types.h"
 

@@ -38,7 +38,7 @@
 #include "app/settings_dialog.h"
 #include "app/status_texts.h"
 #include "app/wait_window.h"
-#include "gamefiles/data_source.h"
+#include "gamefiles/forms/data_source.h"
 #include "gamefiles/file_names.h"
 #include "gamefiles/import.h"
 #include "patch/file_types.h"

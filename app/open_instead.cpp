@@ -5,8 +5,8 @@
 #include "app/patch_document.h"
 #include "app/prompts.h"
 #include "app/status_texts.h"
-#include "gamefiles/package.h"
-#include "gamefiles/package_blocks.h"
+#include "gamefiles/forms/package.h"
+#include "gamefiles/forms/package_blocks.h"
 #include "patch/patch_file.h"
 
 void OfferInstead(MainWindow& window, const std::string& path, const Error& error) {

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "app/out_of_memory.h"
-#include "gamefiles/package.h"
+#include "gamefiles/forms/package.h"
 
 class EditCommand : public QUndoCommand {
 public:

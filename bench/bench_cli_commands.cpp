@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "gamefiles/package_names.h"
-#include "gamefiles/package_writer.h"
+#include "gamefiles/forms/package_names.h"
+#include "gamefiles/forms/package_writer.h"
 #include "io/bytes.h"
 #include "patch/patch_file.h"
 

@@ -5,7 +5,7 @@
 
 #include "bench_support.h"
 #include "gamefiles/import.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "patch/file_types.h"
 #include "io/binary_io.h"
 #include "patch/patch_file.h"

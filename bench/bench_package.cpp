@@ -6,9 +6,9 @@
 #include "bench_support.h"
 #include "codecs/zlib_codec.h"
 #include "gamefiles/import.h"
-#include "gamefiles/package.h"
-#include "gamefiles/package_names.h"
-#include "gamefiles/package_writer.h"
+#include "gamefiles/forms/package.h"
+#include "gamefiles/forms/package_names.h"
+#include "gamefiles/forms/package_writer.h"
 #include "patch/file_types.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "cli/block_differences.h"
 #include "images/json.h"
 #include "gamefiles/import.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "patch/patch.h"
 
 inline constexpr const char* kJsonHelp =

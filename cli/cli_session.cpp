@@ -4,7 +4,7 @@
 
 #include "cli/cli_json.h"
 #include "cli/cli_support.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "patch/patch_file.h"
 #include "patch/settle_duplicates.h"
 

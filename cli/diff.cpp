@@ -7,8 +7,8 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
-#include "gamefiles/data_source.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/data_source.h"
+#include "gamefiles/forms/verdata.h"
 
 namespace {
 // diff's and verify's "cannot tell".

@@ -8,7 +8,7 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
-#include "gamefiles/data_layout.h"
+#include "gamefiles/forms/data_layout.h"
 #include "patch/settle_duplicates.h"
 
 namespace {

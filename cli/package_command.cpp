@@ -7,8 +7,8 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
-#include "gamefiles/package.h"
-#include "gamefiles/package_blocks.h"
+#include "gamefiles/forms/package.h"
+#include "gamefiles/forms/package_blocks.h"
 
 int ListPackage(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.words.size() != 1) return kUsage;

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "io/bytes.h"
-#include "gamefiles/data_file.h"
-#include "gamefiles/package_names.h"
-#include "gamefiles/package_writer.h"
+#include "gamefiles/forms/data_file.h"
+#include "gamefiles/forms/package_names.h"
+#include "gamefiles/forms/package_writer.h"
 #include "patch/file_types.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "codecs/colors.h"
 #include "codecs/gump.h"
 #include "codecs/hues.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "patch/file_types.h"
 #include "patch/patch_file.h"
 #include "io/save_file.h"

@@ -8,7 +8,7 @@
 
 #include "cli/commands.h"
 #include "fuzz_support.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "io/binary_io.h"
 
 namespace fs = std::filesystem;

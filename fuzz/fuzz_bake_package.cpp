@@ -11,10 +11,10 @@
 #include "gamefiles/bake.h"
 #include "gamefiles/block_fit.h"
 #include "gamefiles/client_blocks.h"
-#include "gamefiles/package.h"
-#include "gamefiles/package_blocks.h"
-#include "gamefiles/package_names.h"
-#include "gamefiles/package_writer.h"
+#include "gamefiles/forms/package.h"
+#include "gamefiles/forms/package_blocks.h"
+#include "gamefiles/forms/package_names.h"
+#include "gamefiles/forms/package_writer.h"
 #include "io/binary_io.h"
 
 namespace fs = std::filesystem;

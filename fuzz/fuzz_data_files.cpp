@@ -2,7 +2,7 @@
 // and the import of a block range from it read as what it is, saved as a patch and opened again.
 #include "codecs/file_ids.h"
 #include "fuzz_support.h"
-#include "gamefiles/data_file.h"
+#include "gamefiles/forms/data_file.h"
 #include "gamefiles/import.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -3,8 +3,8 @@
 // second stage and the multi conversion.
 #include "codecs/second_stage.h"
 #include "fuzz_support.h"
-#include "gamefiles/package.h"
-#include "gamefiles/package_blocks.h"
+#include "gamefiles/forms/package.h"
+#include "gamefiles/forms/package_blocks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4 || GetLE32(data) != kPackageMagic) {

@@ -1,7 +1,7 @@
 // Verdata files: whatever the reader accepts, write -> read -> write gives
 // the same bytes, and saved as a patch and opened again the same blocks.
 #include "fuzz_support.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "io/binary_io.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

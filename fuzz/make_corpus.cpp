@@ -12,9 +12,9 @@
 #include "codecs/file_ids.h"
 #include "codecs/gump.h"
 #include "codecs/hues.h"
-#include "gamefiles/package_writer.h"
+#include "gamefiles/forms/package_writer.h"
 #include "fuzz_support.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "io/binary_io.h"
 #include "patch/patch_file.h"
 

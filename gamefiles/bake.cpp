@@ -16,7 +16,7 @@
 #include "gamefiles/bake_changes.h"
 #include "gamefiles/bake_writers.h"
 #include "gamefiles/client_folder.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "io/counted.h"
 #include "io/save_file.h"
 #include "io/save_folder.h"

@@ -5,7 +5,7 @@
 
 #include "codecs/file_ids.h"
 #include "gamefiles/block_fit.h"
-#include "gamefiles/package_names.h"
+#include "gamefiles/forms/package_names.h"
 #include "io/binary_io.h"
 
 const BlockChange* FormChanges::Find(std::int32_t n) const {

@@ -8,8 +8,8 @@
 #include "codecs/file_ids.h"
 #include "codecs/sha256.h"
 #include "gamefiles/bake_writers.h"
-#include "gamefiles/data_file.h"
-#include "gamefiles/data_layout.h"
+#include "gamefiles/forms/data_file.h"
+#include "gamefiles/forms/data_layout.h"
 #include "io/binary_io.h"
 
 namespace {

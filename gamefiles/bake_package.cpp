@@ -13,10 +13,10 @@
 
 #include "codecs/file_ids.h"
 #include "gamefiles/bake_writers.h"
-#include "gamefiles/package.h"
-#include "gamefiles/package_blocks.h"
-#include "gamefiles/package_names.h"
-#include "gamefiles/package_writer.h"
+#include "gamefiles/forms/package.h"
+#include "gamefiles/forms/package_blocks.h"
+#include "gamefiles/forms/package_names.h"
+#include "gamefiles/forms/package_writer.h"
 #include "io/binary_io.h"
 
 namespace {

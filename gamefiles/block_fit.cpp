@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "codecs/hues.h"
-#include "gamefiles/data_layout.h"
-#include "gamefiles/package_blocks.h"
+#include "gamefiles/forms/data_layout.h"
+#include "gamefiles/forms/package_blocks.h"
 #include "patch/file_types.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "codecs/block_facts.h"
 #include "codecs/file_ids.h"
 #include "gamefiles/anim_layout.h"
-#include "gamefiles/data_layout.h"
+#include "gamefiles/forms/data_layout.h"
 
 namespace {
 constexpr std::int32_t kRecordsPerGroup = 32;

@@ -14,9 +14,9 @@
 #include <string_view>
 
 #include "gamefiles/client_folder.h"
-#include "gamefiles/data_file.h"
-#include "gamefiles/data_source.h"
-#include "gamefiles/package_blocks.h"
+#include "gamefiles/forms/data_file.h"
+#include "gamefiles/forms/data_source.h"
+#include "gamefiles/forms/package_blocks.h"
 #include "io/bytes.h"
 #include "io/mapped_reader.h"
 #include "io/result.h"

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "codecs/hues.h"
-#include "gamefiles/data_layout.h"
+#include "gamefiles/forms/data_layout.h"
 #include "gamefiles/import.h"
 #include "io/read_budget.h"
 #include "patch/file_types.h"

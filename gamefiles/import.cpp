@@ -5,7 +5,7 @@
 #include <initializer_list>
 
 #include "codecs/hues.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "io/counted.h"
 #include "io/read_budget.h"
 #include "patch/file_types.h"

@@ -8,9 +8,9 @@
 #include <functional>
 #include <memory>
 
-#include "gamefiles/block_source.h"
+#include "gamefiles/forms/block_source.h"
 #include "gamefiles/import.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "io/binary_io.h"
 #include "io/mapped_reader.h"
 #include "patch/patch_file.h"

@@ -9,7 +9,7 @@
 
 #include "cli/apply.h"
 #include "cli/commands.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "patch/file_types.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"

@@ -11,9 +11,9 @@
 #include "gamefiles/block_fit.h"
 #include "gamefiles/client_blocks.h"
 #include "gamefiles/client_folder.h"
-#include "gamefiles/package_names.h"
-#include "gamefiles/package_writer.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/package_names.h"
+#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/verdata.h"
 #include "io/mapped_reader.h"
 #include "test_support.h"
 

@@ -4,9 +4,9 @@
 
 #include "images/json.h"
 #include "codecs/file_ids.h"
-#include "gamefiles/package_names.h"
-#include "gamefiles/package_writer.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/package_names.h"
+#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/verdata.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"
 #include "test_support.h"

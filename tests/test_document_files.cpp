@@ -4,9 +4,9 @@
 #include <QStatusBar>
 
 #include "app/import_dialog.h"
-#include "gamefiles/block_source.h"
-#include "gamefiles/package_names.h"
-#include "gamefiles/package_writer.h"
+#include "gamefiles/forms/block_source.h"
+#include "gamefiles/forms/package_names.h"
+#include "gamefiles/forms/package_writer.h"
 #include "gui_fixture.h"
 
 namespace {

@@ -21,9 +21,9 @@
 
 #include "cli/commands.h"
 #include "images/bitmap.h"
-#include "gamefiles/package_names.h"
-#include "gamefiles/package_writer.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/package_names.h"
+#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/verdata.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"
 #include "test_support.h"

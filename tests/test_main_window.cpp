@@ -19,7 +19,7 @@
 #include "app/settings_dialog.h"
 #include "codecs/gump.h"
 #include "images/bitmap.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "gui_fixture.h"
 
 namespace {

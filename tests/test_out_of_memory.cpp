@@ -15,7 +15,7 @@
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
 #include "cli/diff.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "test_support.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 #include "patch/patch_file.h"
 #include "io/save_file.h"
 #include "test_support.h"

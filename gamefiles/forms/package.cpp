@@ -1,4 +1,4 @@
-#include "gamefiles/package.h"
+#include "gamefiles/forms/package.h"
 
 #include <algorithm>
 #include <array>

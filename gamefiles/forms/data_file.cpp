@@ -1,4 +1,4 @@
-#include "gamefiles/data_file.h"
+#include "gamefiles/forms/data_file.h"
 
 #include <algorithm>
 #include <array>

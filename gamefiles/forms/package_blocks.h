@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "gamefiles/block_source.h"
-#include "gamefiles/package.h"
-#include "gamefiles/package_names.h"
+#include "gamefiles/forms/block_source.h"
+#include "gamefiles/forms/package.h"
+#include "gamefiles/forms/package_names.h"
 #include "io/read_budget.h"
 
 // The live entries of the package named by the scheme, by index, up to the

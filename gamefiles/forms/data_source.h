@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "gamefiles/block_source.h"
-#include "gamefiles/data_file.h"
-#include "gamefiles/package_blocks.h"
+#include "gamefiles/forms/block_source.h"
+#include "gamefiles/forms/data_file.h"
+#include "gamefiles/forms/package_blocks.h"
 #include "io/read_budget.h"
 #include "io/result.h"
 #include "patch/patch.h"

@@ -1,4 +1,4 @@
-#include "gamefiles/package_writer.h"
+#include "gamefiles/forms/package_writer.h"
 
 #include <zlib.h>
 
@@ -6,8 +6,8 @@
 
 #include "codecs/second_stage.h"
 #include "codecs/zlib_codec.h"
-#include "gamefiles/package.h"
-#include "gamefiles/package_names.h"
+#include "gamefiles/forms/package.h"
+#include "gamefiles/forms/package_names.h"
 
 namespace {
 constexpr std::size_t kHeaderSize = 40;

@@ -1,4 +1,4 @@
-#include "gamefiles/data_layout.h"
+#include "gamefiles/forms/data_layout.h"
 
 #include "patch/file_types.h"
 

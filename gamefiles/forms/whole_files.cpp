@@ -1,4 +1,4 @@
-#include "gamefiles/whole_files.h"
+#include "gamefiles/forms/whole_files.h"
 
 #include <algorithm>
 #include <cstring>

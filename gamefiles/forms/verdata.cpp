@@ -1,4 +1,4 @@
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/verdata.h"
 
 #include <algorithm>
 #include <array>

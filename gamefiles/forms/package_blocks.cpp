@@ -1,4 +1,4 @@
-#include "gamefiles/package_blocks.h"
+#include "gamefiles/forms/package_blocks.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "gamefiles/package_names.h"
+#include "gamefiles/forms/package_names.h"
 
 #include <cstdio>
 

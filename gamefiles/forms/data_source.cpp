@@ -1,13 +1,13 @@
-#include "gamefiles/data_source.h"
+#include "gamefiles/forms/data_source.h"
 
 #include <algorithm>
 #include <array>
 
 #include "codecs/hues.h"
 #include "codecs/notes.h"
-#include "gamefiles/data_layout.h"
-#include "gamefiles/package.h"
-#include "gamefiles/verdata.h"
+#include "gamefiles/forms/data_layout.h"
+#include "gamefiles/forms/package.h"
+#include "gamefiles/forms/verdata.h"
 #include "io/binary_io.h"
 #include "patch/file_types.h"
 #include "patch/patch_file.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "codecs/file_ids.h"
-#include "gamefiles/data_file.h"
+#include "gamefiles/forms/data_file.h"
 #include "io/result.h"
 
 struct TiledataLayout {
