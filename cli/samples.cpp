@@ -10,6 +10,7 @@
 #include "codecs/colors.h"
 #include "codecs/gump.h"
 #include "codecs/hues.h"
+#include "gamefiles/forms/data_file.h"
 #include "gamefiles/forms/verdata.h"
 #include "patch/file_types.h"
 #include "patch/patch_file.h"
@@ -263,9 +264,11 @@ void Indexed(const std::vector<std::pair<int, Bytes>>& blocks, const std::vector
     }
     for (int n = 0; n < count; ++n) {
         const Bytes* b = byNumber[static_cast<std::size_t>(n)];
-        Put32(index, b ? static_cast<std::uint32_t>(data.size()) : 0xFFFFFFFFu);
-        Put32(index, b ? static_cast<std::uint32_t>(b->size()) : 0xFFFFFFFFu);
-        Put32(index, extraOf[static_cast<std::size_t>(n)]);
+        const std::uint32_t extra = extraOf[static_cast<std::size_t>(n)];
+        const IndexEntryBytes entry = EncodeIndexEntry({b ? static_cast<std::int32_t>(data.size()) : -1,
+                                                        b ? static_cast<std::int32_t>(b->size()) : -1,
+                                                        static_cast<std::int16_t>(extra & 0xFFFF), static_cast<std::int16_t>(extra >> 16)});
+        index.insert(index.end(), entry.begin(), entry.end());
         if (b) data.insert(data.end(), b->begin(), b->end());
     }
 }
@@ -273,9 +276,9 @@ void Indexed(const std::vector<std::pair<int, Bytes>>& blocks, const std::vector
 Status Art(const std::string& folder, const std::string& mul, const std::string& idx, bool altered) {
     std::vector<std::pair<int, Bytes>> tiles;
     for (int t = 0; t < kLandTiles; ++t) tiles.emplace_back(t, LandTile(t, altered && t == 3 ? 3 : 0));
-    for (int s = 0; s < kStaticTiles; ++s) tiles.emplace_back(16384 + s, StaticTile(altered && s == 1 ? 3 : s));
+    for (int s = 0; s < kStaticTiles; ++s) tiles.emplace_back(kArtStaticBase + s, StaticTile(altered && s == 1 ? 3 : s));
     Bytes data, index;
-    Indexed(tiles, {}, 16384 + kStaticTiles, data, index);
+    Indexed(tiles, {}, kArtStaticBase + kStaticTiles, data, index);
     if (Status done = Write(folder + "/" + mul, data); !done) return done;
     return Write(folder + "/" + idx, index);
 }

@@ -13,22 +13,13 @@
 #include "io/binary_io.h"
 
 namespace {
-constexpr std::int64_t kEntrySize = 12;
 // Copies and reads go in pieces of this size, so that a stop is heard soon.
 constexpr std::int64_t kPiece = 16 << 20;
 
-using EntryBytes = std::array<std::uint8_t, kEntrySize>;
-
-EntryBytes Entry(std::int64_t offset, std::int32_t length, std::int16_t flagA, std::int16_t flagB) {
-    EntryBytes e{};
-    PutLE32(&e[0], static_cast<std::uint32_t>(offset));
-    PutLE32(&e[4], static_cast<std::uint32_t>(length));
-    PutLE16(&e[8], static_cast<std::uint16_t>(flagA));
-    PutLE16(&e[10], static_cast<std::uint16_t>(flagB));
-    return e;
+IndexEntryBytes Entry(std::int64_t offset, std::int32_t length, std::int16_t flagA, std::int16_t flagB) {
+    return EncodeIndexEntry({static_cast<std::int32_t>(offset), length, flagA, flagB});
 }
-// An entry without data, as the client's own tools write it.
-const EntryBytes kEmptyEntry = Entry(-1, -1, -1, -1);
+const IndexEntryBytes kEmptyEntry = EncodeIndexEntry(kEmptyIndexEntry);
 
 bool CopyWhole(SaveFile& save, const InputFile& from, BakeMeter& meter) {
     for (std::int64_t at = 0; at < from.Size(); at += kPiece) {
@@ -46,7 +37,7 @@ std::int64_t AppendedBytes(const FormChanges& changes) {
 }
 
 std::int32_t EntriesAfter(const FormChanges& changes, std::int64_t indexBytes) {
-    const auto entries = static_cast<std::int32_t>(indexBytes / kEntrySize);
+    const auto entries = static_cast<std::int32_t>(indexBytes / kIndexEntrySize);
     return changes.changes.empty() ? entries : std::max(entries, changes.changes.back().n + 1);
 }
 
@@ -69,7 +60,7 @@ Status WriteCompact(const FormChanges& changes, const ClientTypeFiles& files, Ou
     if (Status opened = OpenDataFile(client, changes.fileId, files.data->path, files.index->path); !opened) return opened;
     if (Status opened = rawIndex.Open(files.index->path); !opened) return opened;
     BufferedReader entries(rawIndex);
-    const std::int32_t indexEntries = static_cast<std::int32_t>(rawIndex.Size() / kEntrySize);
+    const std::int32_t indexEntries = static_cast<std::int32_t>(rawIndex.Size() / kIndexEntrySize);
     const std::int32_t count = EntriesAfter(changes, rawIndex.Size());
     std::unordered_map<std::uint64_t, std::int64_t> placed;  // (offset, length) in the client's file -> new offset
     std::vector<std::int32_t> damaged;
@@ -82,9 +73,9 @@ Status WriteCompact(const FormChanges& changes, const ClientTypeFiles& files, Ou
         return at;
     };
     for (std::int32_t n = 0; n < count; ++n) {
-        EntryBytes raw = kEmptyEntry;
+        IndexEntryBytes raw = kEmptyEntry;
         if (n < indexEntries && !entries.Read(raw)) return Error("Cannot read '" + files.index->path + "'.");
-        EntryBytes out = raw;
+        IndexEntryBytes out = raw;
         if (const BlockChange* c = changes.Find(n)) {
             out = kEmptyEntry;
             if (!c->bytes.empty()) {
@@ -99,18 +90,21 @@ Status WriteCompact(const FormChanges& changes, const ClientTypeFiles& files, Ou
                 damaged.push_back(n);
                 out = kEmptyEntry;
             } else if (block->length > 0) {
-                const std::uint64_t key = std::uint64_t{GetLE32(&raw[0])} << 32 | GetLE32(&raw[4]);
+                IndexEntry entry = DecodeIndexEntry(raw);
+                const std::uint64_t key = std::uint64_t{static_cast<std::uint32_t>(entry.offset)} << 32 |
+                                          static_cast<std::uint32_t>(entry.length);
                 auto [where, fresh] = placed.try_emplace(key, 0);
                 if (fresh) {
                     const Result<std::int64_t> at = append(block->bytes);
                     if (!at) return at.error();
                     where->second = *at;
                 }
-                PutLE32(&out[0], static_cast<std::uint32_t>(where->second));
+                entry.offset = static_cast<std::int32_t>(where->second);
+                out = EncodeIndexEntry(entry);
             }
         }
         index.save->Write(out);
-        if (n % 4096 == 0 && !meter.Add(4096 * kEntrySize)) return Cancelled();
+        if (n % 4096 == 0 && !meter.Add(4096 * kIndexEntrySize)) return Cancelled();
     }
     if (!damaged.empty())
         notes.push_back(index.report.name + ": emptied " + std::to_string(damaged.size()) +
@@ -173,7 +167,7 @@ Status PrepareIndexed(const FormChanges& changes, const ClientTypeFiles& files, 
     InputFile data, index;
     if (Status opened = data.Open(files.data->path); !opened) return opened;
     if (Status opened = index.Open(files.index->path); !opened) return opened;
-    if (index.Size() % kEntrySize != 0)
+    if (index.Size() % kIndexEntrySize != 0)
         return Error("'" + files.index->path + "' holds " + std::to_string(index.Size()) +
                      " bytes, not whole 12-byte entries: entries written into it would be misaligned.");
     if (!compact && data.Size() + AppendedBytes(changes) > INT32_MAX)
@@ -189,12 +183,12 @@ Status WriteIndexed(const FormChanges& changes, const ClientTypeFiles& files, bo
     if (Status opened = clientIndex.Open(files.index->path); !opened) return opened;
     // The client's bytes stay where they are: delta updaters ship only the tail and the index.
     if (!CopyWhole(*data.save, clientData, meter) || !CopyWhole(*index.save, clientIndex, meter)) return Cancelled();
-    for (std::int64_t n = clientIndex.Size() / kEntrySize; n < EntriesAfter(changes, clientIndex.Size()); ++n)
+    for (std::int64_t n = clientIndex.Size() / kIndexEntrySize; n < EntriesAfter(changes, clientIndex.Size()); ++n)
         index.save->Write(kEmptyEntry);
     std::int64_t at = clientData.Size();
     for (const BlockChange& c : changes.changes) {
         const auto length = static_cast<std::int32_t>(c.bytes.size());
-        index.save->WriteAt(c.n * kEntrySize, c.bytes.empty() ? kEmptyEntry : Entry(at, length, c.flagA, c.flagB));
+        index.save->WriteAt(c.n * kIndexEntrySize, c.bytes.empty() ? kEmptyEntry : Entry(at, length, c.flagA, c.flagB));
         data.save->WriteKept(c.bytes);
         at += length;
         if (!meter.Add(length)) return Cancelled();

@@ -4,13 +4,25 @@
 #include <array>
 
 namespace {
-constexpr std::int64_t kEntrySize = 12;
-
 // Every entry that begins inside the index counts; a cut-off last one is damaged.
 std::int32_t EntryCount(std::int64_t indexBytes) {
-    return static_cast<std::int32_t>(std::min<std::int64_t>((indexBytes + kEntrySize - 1) / kEntrySize, INT32_MAX));
+    return static_cast<std::int32_t>(std::min<std::int64_t>((indexBytes + kIndexEntrySize - 1) / kIndexEntrySize, INT32_MAX));
 }
 }  // namespace
+
+IndexEntryBytes EncodeIndexEntry(const IndexEntry& entry) {
+    IndexEntryBytes e{};
+    PutLE32(&e[0], static_cast<std::uint32_t>(entry.offset));
+    PutLE32(&e[4], static_cast<std::uint32_t>(entry.length));
+    PutLE16(&e[8], static_cast<std::uint16_t>(entry.flagA));
+    PutLE16(&e[10], static_cast<std::uint16_t>(entry.flagB));
+    return e;
+}
+
+IndexEntry DecodeIndexEntry(const IndexEntryBytes& e) {
+    return {static_cast<std::int32_t>(GetLE32(&e[0])), static_cast<std::int32_t>(GetLE32(&e[4])),
+            static_cast<std::int16_t>(GetLE16(&e[8])), static_cast<std::int16_t>(GetLE16(&e[10]))};
+}
 
 DataFile::DataFile() = default;
 DataFile::~DataFile() = default;
@@ -70,12 +82,13 @@ DataFile::Entry DataFile::ReadEntry(std::int32_t n) {
         return e;
     }
     // An entry beyond the end of the index reads as zeros: an absent block.
-    std::array<std::uint8_t, kEntrySize> raw{};
-    if (!indexReader_ || n < 0 || !indexReader_->ReadAt(static_cast<std::int64_t>(n) * kEntrySize, raw)) return e;
-    e.offset = static_cast<std::int32_t>(GetLE32(&raw[0]));
-    e.length = static_cast<std::int32_t>(GetLE32(&raw[4]));
-    e.flagA = static_cast<std::int16_t>(GetLE16(&raw[8]));
-    e.flagB = static_cast<std::int16_t>(GetLE16(&raw[10]));
+    IndexEntryBytes raw{};
+    if (!indexReader_ || n < 0 || !indexReader_->ReadAt(static_cast<std::int64_t>(n) * kIndexEntrySize, raw)) return e;
+    const IndexEntry read = DecodeIndexEntry(raw);
+    e.offset = read.offset;
+    e.length = read.length;
+    e.flagA = read.flagA;
+    e.flagB = read.flagB;
     return e;
 }
 
@@ -86,7 +99,7 @@ Result<DataFile::Located> DataFile::Locate(std::int32_t n) {
     at.entry.flagA = e.flagA;
     at.entry.flagB = e.flagB;
     if (!indexed_ && n >= count_) return at;
-    if (indexed_ && n < count_ && (std::int64_t{n} + 1) * kEntrySize > index_.Size()) return Error(kNotInsideDataFile);
+    if (indexed_ && n < count_ && (std::int64_t{n} + 1) * kIndexEntrySize > index_.Size()) return Error(kNotInsideDataFile);
     at.entry.length = e.length;
     if (e.length <= 0) return at;
     // An indexed block must lie wholly inside the data file; the last block

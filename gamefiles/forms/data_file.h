@@ -4,6 +4,7 @@
 // reading only and never created.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -32,6 +33,19 @@ struct BlockCut {
 
 // The flags of every block of a file without index.
 inline constexpr std::int16_t kNoIndexFlags = -1;
+
+// An index entry: where the block's data starts in the data file, its
+// length (<= 0: no data) and two flag words.
+struct IndexEntry {
+    std::int32_t offset = -1, length = -1;
+    std::int16_t flagA = -1, flagB = -1;
+};
+inline constexpr std::int64_t kIndexEntrySize = 12;
+using IndexEntryBytes = std::array<std::uint8_t, kIndexEntrySize>;
+IndexEntryBytes EncodeIndexEntry(const IndexEntry& entry);
+IndexEntry DecodeIndexEntry(const IndexEntryBytes& bytes);
+// The entry of a block without data, as the client's own tools write it.
+inline constexpr IndexEntry kEmptyIndexEntry{};
 
 // What the file says of a block.
 struct BlockEntry {
