@@ -132,7 +132,7 @@ std::optional<std::int32_t> BlockCommands::AskNumber(const QString& title, const
     for (QString typed;;) {
         typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, typed);
         if (typed.isEmpty()) return std::nullopt;
-        if (const auto n = ParseNumber(typed.toStdString(), 0, highest)) return static_cast<std::int32_t>(*n);
+        if (const auto n = ParseEditorNumber(typed.toStdString(), 0, highest)) return static_cast<std::int32_t>(*n);
         CurrentPrompts().Message(window_, illegal, illegalTitle);
     }
 }

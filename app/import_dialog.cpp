@@ -169,7 +169,7 @@ std::optional<std::array<std::int64_t, 4>> ImportDialog::ReadLimits(bool fileIds
     QLineEdit* boxes[4] = {txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_, txtBlockTo_};
     std::array<std::int64_t, 4> limits = {0, 255, 0, 0};
     for (int i = fileIds ? 0 : 2; i < 4; ++i) {
-        const auto value = ParseNumber(boxes[i]->text().toStdString());
+        const auto value = ParseEditorNumber(boxes[i]->text().toStdString());
         if (!value)
             return refuse((i < 2 ? QStringLiteral("The file ID limit '%1' is not a number.")
                                  : QStringLiteral("The block limit '%1' is not a number."))

@@ -22,7 +22,8 @@ std::string NameBlock(std::int64_t block, Json& result) {
 
 int AnimToPngCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::int64_t block = 0;
-    if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
+    if (args.words.size() != 3 || !ReadNumberArgument(args.words[1], "BLOCK", 0, INT32_MAX, block, session.usage))
+        return kUsage;
     const std::string& folder = args.words[2];
     Patch patch;
     const Result<const PatchBlock*> anim = ReadLiveBlock(args.words[0], kAnim, block, args.words[1], "anim", patch);
@@ -46,7 +47,8 @@ int AnimToPngCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
 
 int PngToAnimCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::int64_t block = 0;
-    if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
+    if (args.words.size() != 3 || !ReadNumberArgument(args.words[1], "BLOCK", 0, INT32_MAX, block, session.usage))
+        return kUsage;
     const Result<FramesBuilt> built = BuildFromFrameFolder(args.words[2]);
     if (!built) return Fail(err, built.error());
     const Bytes& bytes = built->block;

@@ -94,6 +94,12 @@ TEST(Cli, RefusalsExitOneAndUsageErrorsExitTwo) {
         {"add-file @p.uop client @other.exe", 1, "This is NOT an UO client.exe file."},
         {"insert @p.uop 256 1 @a.dat", 2, "Usage: palindra-cli insert"},
         {"insert @p.uop 4 x @a.dat", 2, "Usage: palindra-cli insert"},
+        // Only whole numbers: each refusal names the word.
+        {"remove @p.uop 12 44.4999", 2, "BLOCK takes a whole number from 0 to 2147483647, not '44.4999'"},
+        {"extract @p.uop 12 +44 @o.dat", 2, "extract: BLOCK takes a whole number from 0 to 2147483647, not '+44'"},
+        {"extract @p.uop 1e1 44 @o.dat", 2, "FILEID takes a file ID from 0 to 255 or a file type's name"},
+        {"set-flags @p.uop 12 44 0x-1 0", 2, "set-flags: FLAGA takes a whole number from -32768 to 65535, not '0x-1'"},
+        {"set-flags @p.uop 12 -44 1 0", 2, "BLOCK takes a whole number from 0 to 2147483647, not '-44'"},
         {"bmp-to-gump @p.uop 65536 @junk.png", 2, "Usage: palindra-cli bmp-to-gump"},
         {"compare @p.uop 1 @art.mul @art.mul", 2, "Usage: palindra-cli compare"},
         {"add-file @p.uop music @other.exe", 2, "Usage: palindra-cli add-file"},
