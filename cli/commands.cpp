@@ -330,7 +330,8 @@ const std::vector<CliCommand>& CliCommands() {
         {"anim-to-png", "PATCH.uop BLOCK DIR",
          "Writes every frame of the anim block as a PNG picture, DIR/frame-000.png, frame-001.png, ... (transparent "
          "where no run covers it), and DIR/frames.json with the palette and each frame's centre. DIR is created "
-         "when missing and must not hold frame pictures or frames.json yet.",
+         "when missing and must not hold frame pictures or frames.json yet. A block of more than 4,096 frames is "
+         "refused; frames that do not decode (one wider or higher than 2,048 pixels, ...) are left out and named.",
          "patch.uop 110 frames", 0, AnimToPngCommand},
         {"png-to-anim", "PATCH.uop BLOCK DIR",
          "Builds anim block BLOCK from the pictures DIR/frame-*.png in name order (frame-2.png before frame-10.png) and saves the patch. Centres and "

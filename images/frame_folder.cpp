@@ -177,6 +177,9 @@ Result<FrameFolder> ReadFrameFolder(const std::string& folder) {
     FrameFolder read;
     std::copy_if(names->begin(), names->end(), std::back_inserter(read.files), IsFrameFile);
     if (read.files.empty()) return Error("The folder '" + folder + "' holds no frame pictures (frame-*.png).");
+    if (read.files.size() > kMostFrameFiles)
+        return Error("The folder '" + folder + "' holds " + std::to_string(read.files.size()) +
+                     " frame pictures, more than the " + std::to_string(kMostFrameFiles) + " of an animation block.");
     std::sort(read.files.begin(), read.files.end(), NumberedBefore);
     if (std::find(names->begin(), names->end(), kFramesJson) == names->end()) return read;
     const std::string path = (fs::path(folder) / kFramesJson).string();

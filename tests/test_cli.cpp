@@ -14,6 +14,7 @@
 #include "gamefiles/radarcol.h"
 #include "gamefiles/verdata.h"
 #include "gamefiles/whole_files.h"
+#include "images/frame_folder.h"
 #include "patch/file_types.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"
@@ -157,7 +158,11 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
     const B block = EncodeAnimation(own).value();
     B damaged = block;
     PutLE32(&damaged[516], 0xFFFFFFF8);  // the first frame past the end
-    const Patch anims = PatchOf({{kAnim, 7, block}, {kAnim, 12, B(100, 0)}, {kAnim, 13, damaged}});
+    // Too many frames to be real, and the one frame too wide to be (found by fuzzing).
+    const B thousands = EncodeAnimation({{}, std::vector<AnimFrame>(kMostFrameFiles + 1)}).value();
+    const B tooWide = ReadFileBytes(std::string(PALINDRA_FUZZ_REGRESSIONS) + "/anim/frame-65533-wide.bin");
+    const Patch anims = PatchOf({{kAnim, 7, block}, {kAnim, 12, B(100, 0)}, {kAnim, 13, damaged},
+                                 {kAnim, 14, thousands}, {kAnim, 15, tooWide}});
     ASSERT_TRUE(Ok(WritePatchFile(dir / "p.uop", anims)));
     RunSteps(dir, {
         {"png-to-anim @p.uop 110 @drawn", 0,
@@ -168,6 +173,12 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
         {"png-to-anim @p.uop 111 @out", 0, "*"}, {"anim-to-png @p.uop 7 @own", 0, "*"},
         {"png-to-anim @p.uop 8 @own", 0, "*"},
     });
+    // The frame that decodes is written under its number; the other is named.
+    const CliResult partly = Cli(dir, "anim-to-png @p.uop 13 @partly");
+    EXPECT_EQ(std::tuple(partly.code, FilesIn(dir / "partly"), std::filesystem::exists(dir / "partly/frame-001.png")),
+              std::tuple(0, std::size_t{2}, true));
+    EXPECT_EQ(partly.err, "palindra-cli: 1 frame of the block does not decode and is left out: Frame 0 starts at byte "
+                          "4294967800, past the end of the block's " + std::to_string(damaged.size()) + " bytes.\n");
     Patch p;
     ASSERT_TRUE(Ok(ReadPatchFile(dir / "p.uop", p)));
     const auto bytes = [&](std::int32_t n) {
@@ -190,7 +201,9 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
         {"png-to-anim @p.uop 5 @json", 1, "holds no frame pictures (frame-*.png)."},
         {"anim-to-png @p.uop 9 @x", 1, "has no anim block 9."},
         {"anim-to-png @p.uop 12 @x", 1, "Anim block 12 does not decode: The block holds 100 bytes"},
-        {"anim-to-png @p.uop 13 @x", 1, "Anim block 13 does not decode: Frame 0 starts at byte 4294967800"},
+        {"anim-to-png @p.uop 14 @x", 1, "The block holds 4097 frames, more than the 4096 a folder of frames takes"},
+        {"anim-to-png @p.uop 15 @x", 1,
+         "Anim block 15 does not decode: Frame 0 is 65533 x 1022 pixels, larger than the 2048 x 2048 a frame may be."},
         {"anim-to-png @p.uop 7 @held", 1, "already holds 1 frame-*.png file; nothing was written."},
         {"anim-to-png @p.uop 7 @json", 1, "already holds frames.json; nothing was written."},
         {"anim-to-png @p.uop 7 @dangling", 1, "is a symbolic link to '" + dir / "nowhere" + "', which does not exist."},
