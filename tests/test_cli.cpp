@@ -191,6 +191,8 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
 
     const B before = ReadFileBytes(dir / "p.uop");
     std::filesystem::create_symlink(dir / "nowhere", dir / "dangling");
+    std::filesystem::create_symlink("loopB", dir / "loopA");
+    std::filesystem::create_symlink("loopA", dir / "loopB");
     RunSteps(dir, {
         {"png-to-anim @p.uop 5 @many", 1, "The pictures use 257 colours, more than the 256 a palette holds."},
         {"png-to-anim @p.uop 5 @high", 1, "frame-000.png is larger than the run offsets can address"},
@@ -207,6 +209,8 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
         {"anim-to-png @p.uop 7 @held", 1, "already holds 1 frame-*.png file; nothing was written."},
         {"anim-to-png @p.uop 7 @json", 1, "already holds frames.json; nothing was written."},
         {"anim-to-png @p.uop 7 @dangling", 1, "is a symbolic link to '" + dir / "nowhere" + "', which does not exist."},
+        {"anim-to-png @p.uop 7 @loopA", 1,
+         "Cannot create the folder '" + dir / "loopA" + "': it is a symbolic link that leads round in a loop."},
         {"anim-to-png @p.uop 7 @x extra", 2, "Usage: palindra-cli anim-to-png"},
     });
     EXPECT_EQ(ReadFileBytes(dir / "p.uop"), before);
