@@ -155,6 +155,10 @@ int Import(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
         if (positional.size() == 3 && type.fixedBlockSize > 0) return Fail(err, type.name + " files have no index file.");
         what = ImportSelection::OneType(id);
         source = {positional[1], positional.size() == 3 ? positional[2] : ""};
+        // Most often the file of the type chosen before, still on the line.
+        if (const std::optional<OtherTypeName> other = OtherTypeNamed(id, source); other && !args.trustType)
+            return Fail(err, other->name + " is usually the " + TypeWord(other->fileId) + " file, not one of " +
+                                 TypeWord(id) + "; --trust-type imports it as " + TypeWord(id) + " all the same.");
     }
     const Result<ImportReport> report = ImportBlocks(patch, what, source, range, {args.skipAbsent});
     if (!report) return Fail(err, report.error());
@@ -309,14 +313,15 @@ const std::vector<CliCommand>& CliCommands() {
          "Writes a verdata.mul from the patch, merged over the base verdata when given.",
          "patch.uop verdata.mul --base client/verdata.mul", kBaseOption, Export},
         {"import", "[--files A-B] [--blocks A-B] PATCH.uop uop|verdata SOURCE  or  [--blocks A-B] [--skip-absent] "
-                   "PATCH.uop FILEID SOURCE [INDEX.idx]",
+                   "[--trust-type] PATCH.uop FILEID SOURCE [INDEX.idx]",
          "Appends blocks and saves the patch; a missing patch starts empty. uop and verdata take every file type "
          "of a patch project file or a verdata.mul; a FILEID takes that type's blocks from a data file (with its "
          "index where the type has one), a game data package, a verdata.mul or a patch project file, each read "
          "as what its content shows it to be. Damaged entries are left out; --skip-absent also leaves out blocks "
-         "without data.",
-         "patch.uop 12 gumpart.mul gumpidx.mul --blocks 0-100", kFilesOption | kBlocksOption | kSkipAbsentOption,
-         Import},
+         "without data. A file bearing another type's usual name (art.mul given as gumps) is refused unless "
+         "--trust-type.",
+         "patch.uop 12 gumpart.mul gumpidx.mul --blocks 0-100",
+         kFilesOption | kBlocksOption | kSkipAbsentOption | kTrustTypeOption, Import},
         {"package", "FILE.uop",
          "Lists a game data package: version, tables, and per entry its name hash, compression flag, stored and "
          "decoded size and its name where a legacy name scheme gives it.",

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
 #include "codecs/hues.h"
 #include "gamefiles/data_layout.h"
+#include "gamefiles/file_names.h"
 #include "gamefiles/package.h"
 #include "gamefiles/verdata.h"
 #include "io/binary_io.h"
@@ -59,6 +61,18 @@ bool SourceNeedsIndex(std::uint8_t fileId, const std::string& dataPath) {
     // A file that cannot be read is taken for a data file.
     const Result<std::optional<SourceForm>> form = ProbeSource(dataPath, true);
     return FileTypes()[fileId].fixedBlockSize <= 0 && !(form && *form);
+}
+
+std::optional<OtherTypeName> OtherTypeNamed(std::uint8_t fileId, const SourceFiles& files) {
+    // A file that cannot be read is judged by its name.
+    const Result<std::optional<SourceForm>> form = ProbeSource(files.data, true);
+    if (form && *form && **form != SourceForm::kPackage) return std::nullopt;
+    for (const std::string& path : {files.data, files.index}) {
+        const std::string name = std::filesystem::path(path).filename().string();
+        const std::optional<std::uint8_t> named = FileIdOfUsualName(name);
+        if (named && *named != fileId) return OtherTypeName{name, *named};
+    }
+    return std::nullopt;
 }
 
 Status ReadPatchOrVerdata(const std::string& path, Patch& patch, const ReadOptions& options) {

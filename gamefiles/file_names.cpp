@@ -63,6 +63,30 @@ std::optional<std::uint8_t> FileIdOfName(const std::string& fileName) {
     return found;
 }
 
+std::optional<std::uint8_t> FileIdOfUsualName(const std::string& fileName) {
+    const std::string lower = Lower(fileName);
+    for (int fileId = 0; fileId < 256; ++fileId) {
+        const UsualNames* names = UsualNamesOf(static_cast<std::uint8_t>(fileId));
+        if (!names) continue;
+        for (std::string_view usual : {names->data, names->index, names->package}) {
+            if (usual.empty()) continue;
+            // The usual name as its letters, a number and the rest: "map", "0", "legacymul.uop".
+            const std::string name = Lower(std::string(usual));
+            std::size_t number = 0;
+            while (number < name.size() && !std::isdigit(static_cast<unsigned char>(name[number])) && name[number] != '.')
+                ++number;
+            std::size_t rest = number;
+            while (rest < name.size() && std::isdigit(static_cast<unsigned char>(name[rest]))) ++rest;
+            const std::string_view letters = std::string_view(name).substr(0, number), tail = std::string_view(name).substr(rest);
+            if (!lower.starts_with(letters) || !lower.ends_with(tail) || lower.size() < letters.size() + tail.size())
+                continue;
+            if (IsNumber(std::string_view(lower).substr(letters.size(), lower.size() - letters.size() - tail.size())))
+                return static_cast<std::uint8_t>(fileId);
+        }
+    }
+    return std::nullopt;
+}
+
 std::string IndexBeside(const std::string& dataPath) {
     const std::filesystem::path data(dataPath);
     const std::string wanted = IndexName(Lower(data.filename().string()));

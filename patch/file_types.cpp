@@ -26,3 +26,10 @@ const FileTypeTable& FileTypes() {
 }
 
 bool IsDataFileType(std::uint8_t fileId) { return fileId <= kLastDataFileId && !FileTypes()[fileId].name.empty(); }
+
+std::string TypeWord(std::uint8_t fileId) {
+    std::string word = FileTypes()[fileId].name;
+    for (char& c : word)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return word;
+}

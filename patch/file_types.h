@@ -20,3 +20,6 @@ const FileTypeTable& FileTypes();
 
 // A named type of the client's data files (not the whole files of kFiles).
 bool IsDataFileType(std::uint8_t fileId);
+
+// The type's name as a word within a sentence: "gumps", "art".
+std::string TypeWord(std::uint8_t fileId);

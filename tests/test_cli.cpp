@@ -90,6 +90,8 @@ TEST(Cli, RefusalsExitOneAndUsageErrorsExitTwo) {
         {"import @p.uop verdata @hues.mul", 1, "is not a verdata.mul (or damaged): it counts 0 entries but holds 2124"},
         {"compare @p.uop 4 @p.uop @art.mul @art.idx", 1, "holds patches, not a client's data: diff compares those."},
         {"import @p.uop 4 @art.mul @art.idx --blocks 5-2", 1, "The range 5-2 of --blocks selects nothing."},
+        {"import @p.uop gumps @art.mul @art.idx", 1,
+         "palindra-cli: art.mul is usually the art file, not one of gumps; --trust-type imports it as gumps all the same.\n"},
         {"export @p.uop @w.mul --base @none.mul", 1, "Cannot find the base verdata file '" + dir / "none.mul" + "'."},
         {"compare @p.uop 4 @art.mul @art.mul", 1, "Art files need their index file."},
         {"add-file @p.uop client @other.exe", 1, "This is NOT an UO client.exe file."},
@@ -110,6 +112,8 @@ TEST(Cli, RefusalsExitOneAndUsageErrorsExitTwo) {
         {"import @p.uop --blocks", 2, "--blocks: 1 required A-B missing"},
         {"import @p.uop 4 @art.mul @art.idx --bogus", 2, "unknown option '--bogus'"},
         {"--version", 0, std::string("palindra-cli ") + PALINDRA_VERSION + "\n"}, {"list @p.uop", 0, "12 44 1 0 0\n"},
+        {"import @p.uop gumps @art.mul @art.idx --trust-type --blocks 0-0", 0, "*"},
+        {"list @p.uop", 0, "12 44 1 0 0\n12 0 3 0 0\n"},
     });
     EXPECT_EQ(ReadFileBytes(dir / "bad.uop"), (std::vector<std::uint8_t>{'U', 'O', 'P'}));
     EXPECT_FALSE(std::filesystem::exists(dir / "w.mul") || std::filesystem::exists(dir / "x.bmp"));

@@ -564,6 +564,47 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWha
                                        "block was left out: their data does not lie wholly inside the data file or does not decode.");
 }
 
+// Another type keeps the files only where they can serve it; a file bearing
+// another type's usual name is imported only when the user says so.
+TEST_F(Dialogs, ImportKeepsFilesThatServeTheNewTypeAndAsksBeforeImportingAnotherTypesFile) {
+    QPointer<QDialog> dialog = window.ShowImport();
+    auto* type = Child<QComboBox>(dialog, "cboMULType");
+    auto* mul = Child<QLineEdit>(dialog, "txtMUL");
+    auto* idx = Child<QLineEdit>(dialog, "txtIDX");
+    WriteFileBytes(dir / "ART.MUL", {1, 2});
+    WriteFileBytes(dir / "ArtIdx.mul", IndexBytes({{0, 2, 0}}));
+    ASSERT_TRUE(Ok(WriteVerdata(dir / "fixes.mul", PatchOf({{12, 1, {9}}}))));
+    WritePatch("work.uop", PatchOf({{12, 2, {8}}}));
+    WriteFileBytes(dir / "mine.mul", {3});
+    WriteFileBytes(dir / "artLegacyMUL.uop", {'M', 'Y', 'P', 0});
+    // The file chosen under Art, the type chosen next, and whether the file stays.
+    const std::tuple<const char*, int, bool> switches[] = {
+        {"ART.MUL", kGumps, false}, {"ART.MUL", kArt, true}, {"fixes.mul", kGumps, true},
+        {"work.uop", kHues, true}, {"mine.mul", kGumps, true}, {"artLegacyMUL.uop", kGumps, false},
+        {"mine.mul", ImportDialog::kVerdataType, false}, {"fixes.mul", ImportDialog::kPatchFileType, true}};
+    for (const auto& [name, to, kept] : switches) {
+        type->setCurrentIndex(type->findData(kArt));
+        mul->setText(File(name));
+        type->setCurrentIndex(type->findData(to));
+        EXPECT_EQ(mul->text(), kept ? File(name) : QString()) << name << " " << to;
+    }
+    type->setCurrentIndex(type->findData(kArt));
+    mul->setText(File("ART.MUL"));
+    EXPECT_EQ(idx->text(), File("ArtIdx.mul"));
+    type->setCurrentIndex(type->findData(kGumps));
+    EXPECT_EQ(std::pair(mul->text(), idx->text()), std::pair(QString(), QString()));
+
+    // Typed in again: Cancel (the default) imports nothing and keeps the dialog open.
+    mul->setText(File("ART.MUL"));
+    idx->setText(File("ArtIdx.mul"));
+    Click(dialog, "cmdImport");
+    EXPECT_EQ(prompts.questions, QStringList({"Import: ART.MUL is usually the art file. Import it as gumps?"}));
+    EXPECT_EQ(std::pair(Doc().patch().LiveCount(), dialog->isVisible()), std::pair(std::int64_t{0}, true));
+    prompts.confirms = {true};
+    Click(dialog, "cmdImport");
+    EXPECT_EQ(DataOf(Doc().patch(), kGumps), (std::vector<B>{{1, 2}}));
+}
+
 TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
     WriteFileBytes(dir / "target.mul", {1, 2, 3});
     QPointer<QDialog> dialog = window.ShowExport();
