@@ -100,14 +100,26 @@ void PictureView::SetZoom(int zoom) {
     Redraw();
 }
 
+namespace {
+// The scale at which `fit.picture` fills `fit.area`; nothing without either.
+std::optional<double> ScaleToFill(const FitArea& fit) {
+    if (fit.picture.isEmpty() || fit.area.width() <= 0 || fit.area.height() <= 0) return std::nullopt;
+    return std::min(double(fit.area.width()) / fit.picture.width(), double(fit.area.height()) / fit.picture.height());
+}
+}  // namespace
+
 double PictureView::FitScale() const {
-    if (picture_.isNull()) return 1;
     // The whole area, as it is once the picture fits and needs no scroll bars.
-    const QSize area = scroll_->maximumViewportSize();
-    if (area.width() <= 0 || area.height() <= 0) return 1;
-    const double scale = std::min(double(area.width()) / picture_.width(), double(area.height()) / picture_.height());
+    std::optional<double> scale = ScaleToFill({picture_.size(), scroll_->maximumViewportSize()});
+    if (!scale) return 1;
+    if (const std::optional<FitArea> beside = partner_ ? partner_() : std::nullopt)
+        scale = std::min(*scale, ScaleToFill(*beside).value_or(*scale));
     // Enlarged by whole steps, so that every picture pixel is equally large.
-    return scale >= 1 ? std::floor(scale) : scale;
+    return *scale >= 1 ? std::floor(*scale) : *scale;
+}
+
+void PictureView::Refit() {
+    if (zoom_ == 0 && !picture_.isNull()) Redraw();
 }
 
 double PictureView::Scale() const { return zoom_ == 0 ? FitScale() : zoom_; }
