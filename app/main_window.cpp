@@ -121,7 +121,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(txtFilter_);
     leftLayout->addWidget(tvBlocks_, 1);
-    setTabOrder(txtFilter_, tvBlocks_);  // Tab from the filter line goes down to its tree
     left->setMinimumWidth(140);
 
     splitter_ = new QSplitter(Qt::Horizontal, picBack);
@@ -170,6 +169,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     connect(document_->UndoStack(), &QUndoStack::cleanChanged, this,
             [this](bool clean) { setWindowModified(!clean); });
     connect(new FileDrops(this), &FileDrops::Dropped, this, [this](const QString& path, QPoint pos) { OpenFile(path, pos); });
+    // Tab from the filter line goes down to its tree. Set last: moving the
+    // tree's column into the splitter and adding the panel reorder the chain.
+    setTabOrder(txtFilter_, tvBlocks_);
     ShowFrame(0);
     UpdateCaption();
     setWindowIcon(PatchIcon(2));

@@ -16,6 +16,7 @@
 
 #include "app/file_drops.h"
 #include "app/import_dialog.h"
+#include "app/info_panel.h"
 #include "app/settings_dialog.h"
 #include "codecs/gump.h"
 #include "images/bitmap.h"
@@ -109,6 +110,10 @@ TEST_F(Window, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
 TEST_F(Window, TheKeyboardReachesTheFilterRedoDiscardAndTheDialogsCommands) {
     window.show();
     QApplication::setActiveWindow(&window);
+    // With a picture in the panel, whose zoom buttons come after the tree.
+    Load(PatchOf({{kGumps, 1, *EncodeGump(std::vector<std::uint16_t>{1, 2}, 2, 1), 1, 2}}));
+    Select({kGumps, 1});
+    ASSERT_FALSE(window.Panel()->Picture().isNull());
     window.Tree()->setFocus();
     for (const Qt::Key back : {Qt::Key_Escape, Qt::Key_Tab}) {  // each leads from the filter line to its tree
         QTest::keyClick(window.Tree(), Qt::Key_F, Qt::ControlModifier);
