@@ -209,6 +209,8 @@ void InfoPanel::ShowClientSide() {
     std::optional<BlockFacts> theirs =
         DescribeBlockData(node_->fileId, node_->blockNumber, client ? ByteView(client->bytes) : ByteView());
     facts_->SetClientTable(theirs ? std::optional<FactTable>(std::move(theirs->table)) : FactTable{});
+    // The cells that differ are bold, wider than when the columns were sized.
+    tblFacts_->resizeColumnsToContents();
 }
 
 void InfoPanel::Preview(BlockId id, const PatchBlock& block) {

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTableView>
 
 #include "app/anim_player.h"
 #include "app/client_comparison.h"
@@ -89,7 +90,8 @@ TEST_F(ClientView, MarksFilterPanelAndPruneFollowTheClient) {
     Select({kArt, 0x4000});
     EXPECT_EQ(Label("lblBlockName"), "Item 0x0000 'lamp'");
     B group(836, 0);
-    group[4 + 26 * 3 + 4 + 2] = 'x';  // land tile 3 gets a name
+    group[4 + 26 * 3 + 4 + 2] = 'x';  // land tile 3 gets a name and flags
+    group[4 + 26 * 3] = 0x53;
     PatchEdit edit;
     edit.added.Append(kTiledata, 0, group, 0, 0);
     Doc().Run(QStringLiteral("Import"), std::move(edit));
@@ -98,7 +100,11 @@ TEST_F(ClientView, MarksFilterPanelAndPruneFollowTheClient) {
     const FactTableModel& table = window.Panel()->Facts();
     for (int row = 0; row < table.rowCount(); ++row)
         for (int column = 0; column < table.columnCount(); ++column)
-            EXPECT_EQ(table.Differs(row, column), row == 3 && column == 1) << row << "," << column;
+            EXPECT_EQ(table.Differs(row, column), row == 3 && (column == 1 || column == 2)) << row << "," << column;
+    // The columns are wide enough for the bold text of the cells that differ.
+    auto* view = Child<QTableView>(&window, "tblFacts");
+    for (int column = 0; column < table.columnCount(); ++column)
+        EXPECT_GE(view->columnWidth(column), static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column)) << column;
 
     ExpectUndoable([&] { Trigger("actRemoveClientHas"); }, "Undo Remove blocks the client already has");
     window.Comparison()->Wait();
