@@ -56,7 +56,8 @@ BakeDialog::BakeDialog(QWidget* owner, const Patch& patch, const std::string& cl
 void BakeDialog::Browse(QLineEdit* box, const QString& title) {
     // An output folder is usually chosen next to the client's.
     const QString start = box->text().isEmpty() ? txtClientFolder_->text() : box->text();
-    const QString chosen = CurrentPrompts().ChooseFolder(this, title, start);
+    const QString chosen = CurrentPrompts().ChooseFolder(
+        this, title, start, box == txtOutFolder_ ? FolderUse::kNewOrExisting : FolderUse::kExisting);
     if (!chosen.isEmpty()) box->setText(chosen);
 }
 

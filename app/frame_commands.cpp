@@ -23,7 +23,7 @@ void BlockCommands::SaveFramesAsPng() {
         return;
     }
     const QString folder = ShowFolderDialog(window_, QStringLiteral("Select a new or empty folder for the frames"),
-                                            Folder::Pictures);
+                                            Folder::Pictures, FolderUse::kNewOrExisting);
     if (folder.isEmpty() || !Done(SaveFrameFolder(folder.toStdString(), decoding), title)) return;
     std::int64_t outside = 0;
     for (const AnimFrame& frame : decoding.animation.frames) outside += frame.cellsOutside;

@@ -1,7 +1,9 @@
 #include "app/prompts.h"
 
 #include <QPushButton>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -19,6 +21,28 @@ QString Chosen(QFileDialog& dialog) {
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
                                                                                   : QString();
 }
+
+// A folder dialog that also takes a name not made yet, in a folder that is
+// there: Qt's own refuses it as "Directory not found".
+class NewFolderDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    QString Chosen() const { return chosen_; }
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (files.isEmpty()) return;
+        chosen_ = files.first();
+        const QFileInfo chosen(chosen_);
+        if (!chosen.exists() && !chosen.isSymLink() && chosen.absoluteDir().exists()) {
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    QString chosen_;
+};
 
 class DialogPrompts final : public Prompts {
 public:
@@ -40,11 +64,12 @@ public:
         });
         return Chosen(dialog);
     }
-    QString ChooseFolder(QWidget* owner, const QString& title, const QString& dir) override {
-        QFileDialog dialog(owner, title, dir);
+    QString ChooseFolder(QWidget* owner, const QString& title, const QString& dir, FolderUse use) override {
+        NewFolderDialog dialog(owner, title, dir);
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly);
-        return Chosen(dialog);
+        if (use == FolderUse::kExisting) return Chosen(dialog);
+        return dialog.exec() == QDialog::Accepted ? dialog.Chosen() : QString();
     }
     void Message(QWidget* owner, const QString& text, const QString& title) override {
         QMessageBox::information(owner, title, text, QMessageBox::Ok);

@@ -40,7 +40,7 @@ public:
     explicit OpenPrompt(QString path) : path_(std::move(path)) {}
     QString OpenFile(QWidget*, const QString&, const QString&, const QString&) override { return path_; }
     QString SaveFile(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    QString ChooseFolder(QWidget*, const QString&, const QString&, FolderUse) override { return {}; }
     void Message(QWidget*, const QString& text, const QString&) override {
         std::fprintf(stderr, "%s\n", qPrintable(text));
     }

@@ -41,8 +41,8 @@ public:
         asked.push_back({QStringLiteral("save:") + suffix, title, filter, dir});
         return Pop(answers, QString());
     }
-    QString ChooseFolder(QWidget*, const QString& title, const QString& dir) override {
-        asked.push_back({QStringLiteral("folder"), title, {}, dir});
+    QString ChooseFolder(QWidget*, const QString& title, const QString& dir, FolderUse use) override {
+        asked.push_back({use == FolderUse::kExisting ? QStringLiteral("folder") : QStringLiteral("folder:new"), title, {}, dir});
         return Pop(answers, QString());
     }
     void Message(QWidget*, const QString& text, const QString& title) override {

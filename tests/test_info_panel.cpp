@@ -1,4 +1,6 @@
 #include <QClipboard>
+#include <QFileDialog>
+#include <QTimer>
 #include <QDir>
 #include <QScrollArea>
 #include <QTest>
@@ -386,7 +388,8 @@ TEST_F(Panel, FramesGoToAndComeFromPicturesAsOnTheCommandLine) {
     Load(patch);
     ASSERT_EQ(Cli(dir, "anim-to-png @cli.uop 110 @cli").code, 0);
     Select({kAnim, 110});
-    Trigger("actSaveFramesAsPNG", {File("gui")});
+    Trigger("actSaveFramesAsPNG", {File("gui")});  // a folder not made yet
+    EXPECT_EQ(prompts.asked.back().kind, "folder:new");
     EXPECT_EQ(window.statusBar()->currentMessage(), "Saved 2 frames of Anim 0x0006E to " + File("gui"));
     for (const std::string name : {"frame-000.png", "frame-001.png", "frames.json"})
         EXPECT_EQ(ReadFileBytes(dir / ("gui/" + name)), ReadFileBytes(dir / ("cli/" + name))) << name;
@@ -413,6 +416,21 @@ TEST_F(Panel, FramesGoToAndComeFromPicturesAsOnTheCommandLine) {
     }
     EXPECT_EQ(SavedBytes(), before);
     EXPECT_EQ(prompts.asked.back().dir, QString::fromStdString(dir.path().string())) << "where the user was";
+    EXPECT_EQ(prompts.asked.back().kind, "folder");  // Load frames reads an existing one
+
+    // The real folder dialog takes a name not made yet where a new folder may be; the command makes it.
+    SetPrompts(nullptr);
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* name = Child<QLineEdit>(dialog, "fileNameEdit");
+        name->setText(QStringLiteral("brand-new"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    const QString chosen = CurrentPrompts().ChooseFolder(&window, "Frames", File(""), FolderUse::kNewOrExisting);
+    SetPrompts(&prompts);
+    EXPECT_EQ(chosen, File("brand-new"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "brand-new"));
 
     ASSERT_EQ(Cli(dir, "png-to-anim @cli.uop 111 @gui").code, 0);
     Patch built;
