@@ -240,7 +240,8 @@ TEST(PictureView, FitFollowsTheAreaAndTheZoomKeysStepFromTheScaleDrawn) {
     QApplication::processEvents();
 
     const std::pair<const char*, int> steps[] = {{"actZoomIn", 8},     {"actZoomIn", 8},   {"wheel-", 0},
-                                                 {"wheel-", 4},        {"actZoomActual", 1}, {"actZoomOut", 1},
+                                                 {"wheel-", 4},        {"actZoomActual", 1}, {"Ctrl+9", 0},
+                                                 {"Ctrl+0", 1},        {"actZoomOut", 1},
                                                  {"cmdZoom2", 2},      {"actZoomIn", 4},   {"actZoomIn", 0}};
     for (const auto& [how, zoom] : steps) {
         const std::string h = how;
@@ -250,6 +251,8 @@ TEST(PictureView, FitFollowsTheAreaAndTheZoomKeysStepFromTheScaleDrawn) {
             QApplication::sendEvent(area->viewport(), &e);
         } else if (h.starts_with("cmd")) {
             Child<QToolButton>(&view, how)->click();
+        } else if (h.starts_with("Ctrl")) {
+            QTest::keySequence(&view, QKeySequence(QString::fromLatin1(how)));
         } else {
             Child<QAction>(&view, how)->trigger();
         }
@@ -257,6 +260,9 @@ TEST(PictureView, FitFollowsTheAreaAndTheZoomKeysStepFromTheScaleDrawn) {
     }
     EXPECT_EQ(label->size(), QSize(500, 250));
     EXPECT_EQ(view.findChild<QLabel*>(QStringLiteral("lblPictureSize"))->text(), "100 \u00D7 50 pixels");
+    // The buttons name their keys.
+    for (const auto& [button, key] : {std::pair{"cmdZoomFit", "(Ctrl+9)"}, {"cmdZoom1", "(Ctrl+0)"}, {"cmdZoom4", "Ctrl++"}})
+        EXPECT_TRUE(Child<QToolButton>(&view, button)->toolTip().contains(QString::fromLatin1(key))) << button;
 }
 
 TEST_F(Panel, PicturesFitOnFirstSightDrawTransparencyOverACheckerboardCopyItAndTheZoomIsKept) {
