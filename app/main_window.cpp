@@ -534,6 +534,7 @@ void MainWindow::OpenFile(const QString& path, std::optional<QPoint> pos) {
 void MainWindow::New() {
     if (!MaySwitch()) return;
     document_->Reset(Patch{}, "");
+    txtFilter_->clear();  // it narrowed the patch that is gone
     Report(QStringLiteral("Started a new patch"));
 }
 
@@ -541,6 +542,7 @@ void MainWindow::Close() {
     if (!MaySwitch()) return;
     const QString closed = QString::fromStdString(document_->Path());
     document_->Reset(Patch{}, "");
+    txtFilter_->clear();
     Report(closed.isEmpty() ? QStringLiteral("Closed the patch") : QStringLiteral("Closed %1").arg(closed));
 }
 
@@ -562,6 +564,7 @@ bool MainWindow::Load(const QString& path) {
         RunGuarded(this, QStringLiteral("Open"), [&] { OfferInstead(*this, path.toStdString(), opened.error()); });
         return false;
     }
+    txtFilter_->clear();
     Report(QStringLiteral("Opened %1: %2").arg(path, Blocks(document_->patch().LiveCount())));
     return true;
 }

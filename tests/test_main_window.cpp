@@ -190,6 +190,19 @@ TEST_F(Window, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) {
     EXPECT_EQ(Children(4), 3);
 }
 
+// The filter narrowed the patch that was there: another starts unfiltered.
+TEST_F(Window, NewOpenAndCloseClearTheFilter) {
+    const QString patch = QString::fromStdString(WritePatch("p.uop", PatchOf({{12, 1, {1}}})));
+    for (const auto& [command, answers] : {std::pair<const char*, std::deque<QString>>{"mnuNew", {}},
+                                           {"mnuOpen", {patch}}, {"mnuClose", {}}}) {
+        SetText(&window, "txtFilter", "gumps");
+        ASSERT_TRUE(window.Tree()->isRowHidden(0, {}));
+        Trigger(command, answers);
+        EXPECT_EQ(Child<QLineEdit>(&window, "txtFilter")->text(), "") << command;
+        EXPECT_FALSE(window.Tree()->isRowHidden(0, {})) << command;
+    }
+}
+
 TEST_F(Window, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
     Modify();
     Trigger("mnuSave");  // no file name yet: Save As, cancelled
