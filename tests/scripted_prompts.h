@@ -51,9 +51,10 @@ public:
     // Answers to Confirm, in the order asked; Cancel when none is left. The
     // questions are recorded as "title: text".
     std::deque<bool> confirms;
-    QStringList questions;
-    bool Confirm(QWidget*, const QString& text, const QString& title, const QString&) override {
+    QStringList questions, yesButtons;
+    bool Confirm(QWidget*, const QString& text, const QString& title, const QString& yes) override {
         questions << title + QStringLiteral(": ") + text;
+        yesButtons << yes;
         return Pop(confirms, false);
     }
     // Answers to "save the changes?", in the order asked; Cancel when none is left.
