@@ -118,12 +118,12 @@ TEST_F(ContextMenu, EntriesDependOnTheSelectedNodeAndTheMenuKeyAndShiftF10OpenIt
     Load(std::move(p));
     EXPECT_EQ(Menu(), QStringList());  // nothing selected
     const std::pair<BlockId, QStringList> cases[] = {
-        {{12, 1}, {"Remove", "-", "Save to File", "Save to Bmp", "Change Flags", "Load from BMP"}},
-        {{0, 1}, {"Remove", "-", "Save to File", "Change Flags"}},
+        {{12, 1}, {"Remove", "-", "Save to File", "Save to Bmp", "Change Flags", "Load from Datafile", "Load from BMP"}},
+        {{0, 1}, {"Remove", "-", "Save to File", "Change Flags", "Load from Datafile"}},
         {{12, -1}, {"Load from Datafile", "Load from BMP", "Add from compare"}},
         {{252, -1}, {"Add file"}},
         {{4, -1}, {"Load from Datafile", "Add from compare"}},
-        {{2, 30000}, {"Remove", "-", "Save to File", "Change Flags"}},  // below "LOTS"
+        {{2, 30000}, {"Remove", "-", "Save to File", "Change Flags", "Load from Datafile"}},  // below "LOTS"
     };
     for (const auto& [node, entries] : cases) {
         Select(node);
@@ -182,6 +182,15 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     Trigger("actLoadFromDatafile", {"5", File("missing.dat")});
     EXPECT_FALSE(Doc().patch().LiveBlock(0, 5));
     EXPECT_TRUE(prompts.messages.last().startsWith("Import block from datafile: Cannot open"));
+
+    // On a block it replaces that block, asking no number.
+    WriteFileBytes(dir / "other.dat", Bytes(196, 9));
+    Select({0, 7});
+    const std::size_t asked = prompts.asked.size();
+    Trigger("actLoadFromDatafile", {File("other.dat")});
+    EXPECT_EQ(std::pair(prompts.asked.size(), prompts.asked.back().kind), std::pair(asked + 1, QString("open")));
+    EXPECT_EQ(std::tuple(Doc().patch().LiveBlock(0, 7)->bytes, Doc().patch().LiveBlock(0, 7)->flagA),
+              std::tuple(Bytes(196, 9), std::int16_t{3}));
 }
 
 TEST_F(ContextMenu, AddFileReplacesTheBlockKeepingItsFlagsOrRefusesAFakeClient) {
