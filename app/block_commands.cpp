@@ -130,7 +130,9 @@ QString BlockCommands::NameOf(BlockId id) {
 std::optional<std::int32_t> BlockCommands::AskNumber(const QString& title, const QString& illegal,
                                                      const QString& illegalTitle, std::int32_t highest) {
     for (QString typed;;) {
-        typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, typed);
+        typed = CurrentPrompts().Input(
+            window_, QStringLiteral("Select block number"), title, typed,
+            QStringLiteral("From 0 to %1, in decimal or in hexadecimal after 0x or &H.").arg(highest));
         if (typed.isEmpty()) return std::nullopt;
         if (const auto n = ParseEditorNumber(typed.toStdString(), 0, highest)) return static_cast<std::int32_t>(*n);
         CurrentPrompts().Message(window_, illegal, illegalTitle);

@@ -29,8 +29,9 @@ public:
     virtual QString ChooseFolder(QWidget* owner, const QString& title, const QString& dir, FolderUse use) = 0;
     // An information message box with an OK button.
     virtual void Message(QWidget* owner, const QString& text, const QString& title) = 0;
-    // The text input box; "" when cancelled.
-    virtual QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text) = 0;
+    // The text input box, `hint` in a line below the box; "" when cancelled.
+    virtual QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text,
+                          const QString& hint) = 0;
     // A question answered by a button named `yes` or by Cancel; true for `yes`.
     virtual bool Confirm(QWidget* owner, const QString& text, const QString& title, const QString& yes) = 0;
     // Save / Discard / Cancel for changes that would otherwise be lost; Alt+S

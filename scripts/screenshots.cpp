@@ -44,7 +44,7 @@ public:
     void Message(QWidget*, const QString& text, const QString&) override {
         std::fprintf(stderr, "%s\n", qPrintable(text));
     }
-    QString Input(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString Input(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     bool Confirm(QWidget*, const QString&, const QString&, const QString&) override { return false; }
     SaveChoice AskSaveChanges(QWidget*, const QString&, const QString&) override { return SaveChoice::Cancel; }
     int Exec(QDialog*) override { return 0; }

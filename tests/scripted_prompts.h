@@ -23,6 +23,7 @@ class ScriptedPrompts : public Prompts {
 public:
     struct Asked {
         QString kind, title, filter, dir;
+        QString hint = {};
     };
 
     ScriptedPrompts() { SetPrompts(this); }
@@ -64,8 +65,9 @@ public:
         ++saveQuestions;
         return Pop(saveChoices, SaveChoice::Cancel);
     }
-    QString Input(QWidget*, const QString& prompt, const QString& title, const QString& text) override {
-        asked.push_back({QStringLiteral("input:") + prompt + QStringLiteral(":") + text, title, {}, {}});
+    QString Input(QWidget*, const QString& prompt, const QString& title, const QString& text,
+                  const QString& hint) override {
+        asked.push_back({QStringLiteral("input:") + prompt + QStringLiteral(":") + text, title, {}, {}, hint});
         return Pop(answers, QString());
     }
 

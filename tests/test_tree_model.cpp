@@ -3,6 +3,8 @@
 #include <QAbstractItemModelTester>
 #include <QContextMenuEvent>
 #include <QShortcut>
+#include <QTest>
+#include <QTimer>
 
 #include "app/info_panel.h"
 #include "gui_fixture.h"
@@ -177,6 +179,21 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     Trigger("actLoadFromDatafile", {"65536"});
     EXPECT_EQ(prompts.messages.last(), "Import block from datafile: Illegal blocknumber!");
     EXPECT_EQ(prompts.asked.back().kind, "input:Select block number:65536");  // asked again with the text
+    EXPECT_EQ(prompts.asked.back().hint, "From 0 to 65535, in decimal or in hexadecimal after 0x or &H.");
+    // The real prompt: as wide as its title needs, the range in a line below the box.
+    SetPrompts(nullptr);
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_GE(dialog->minimumWidth(), dialog->fontMetrics().horizontalAdvance(dialog->windowTitle()) + 200);
+        EXPECT_EQ(Child<QLabel>(dialog, "lblHint")->text(), "From 0 to 255.");
+        auto* box = Child<QLineEdit>(dialog, "txtInput");
+        box->setText(QStringLiteral("0x10"));
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(CurrentPrompts().Input(&window, "Select block number", "Import block from datafile", "", "From 0 to 255."),
+              "0x10");
+    SetPrompts(&prompts);
     Trigger("actLoadFromDatafile", {""});  // a cancelled prompt ends silently
     EXPECT_EQ(prompts.messages.size(), before + 1);
     Trigger("actLoadFromDatafile", {"5", File("missing.dat")});
