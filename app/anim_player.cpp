@@ -15,8 +15,6 @@
 
 namespace {
 constexpr int kFrameInterval = 100;  // milliseconds: ten frames a second
-// The largest canvas drawn afresh for every frame at that rate.
-constexpr std::int64_t kLargestCanvas = 2048 * 2048;
 }  // namespace
 
 AnimPlayer::AnimPlayer(QWidget* parent, PictureView& view, std::function<bool(std::int32_t)> held)
@@ -107,7 +105,6 @@ std::string AnimPlayer::Load(std::int32_t block, ByteView bytes) {
     numbers_ = std::move(decoded.numbers);
     count_ = decoded.count;
     box_ = AnimCanvasBox(animation_);
-    separate_ = std::int64_t{box_.width()} * box_.height() > kLargestCanvas;
     ShowFrame(0);
     if (Frames() > 1) Play();
     return DamageText(decoded);
@@ -149,9 +146,7 @@ void AnimPlayer::ShowFrame(std::size_t index) {
                        : Frames() == 0 ? QStringLiteral("No frame decodes")
                                        : QStringLiteral("Frame %1 of %2").arg(numbers_[index] + 1).arg(count_));
     if (Frames() == 0) return;
-    QRect box = separate_ ? AnimFrameBox(animation_.frames[index]) : box_;
-    if (box.isEmpty()) box = QRect(0, 0, 1, 1);  // frames without pixels keep the view open
-    view_.SetPicture(AnimCanvasFrame(animation_, index, box));
+    view_.SetPicture(AnimPlayedFrame(animation_, index, box_));
     emit FrameShown(numbers_[index]);
 }
 

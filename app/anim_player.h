@@ -72,7 +72,5 @@ private:
     std::vector<std::size_t> numbers_;  // their numbers in the block
     std::size_t count_ = 0;             // the frames the block holds
     QRect box_;
-    // Centres too far apart for one canvas: each frame stands in its own box.
-    bool separate_ = false;
     std::size_t frame_ = 0;
 };

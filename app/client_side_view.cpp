@@ -160,8 +160,8 @@ void ClientSideView::ShowAnimFrame(std::size_t number, const std::optional<Block
     const auto at = std::find(anim.numbers.begin(), anim.numbers.end(), number);
     QString missing;
     if (at != anim.numbers.end()) {
-        QRect box = clientAnimBox_.isEmpty() ? QRect(0, 0, 1, 1) : clientAnimBox_;
-        const QImage frame = AnimCanvasFrame(anim.animation, static_cast<std::size_t>(at - anim.numbers.begin()), box);
+        const QImage frame =
+            AnimPlayedFrame(anim.animation, static_cast<std::size_t>(at - anim.numbers.begin()), clientAnimBox_);
         if (!frame.isNull()) client_ = BlockPicture{frame, std::nullopt, {}};
     } else if (number >= anim.count) {
         missing = anim.count == 0 ? QStringLiteral("The client's block has no frames.")
