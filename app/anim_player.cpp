@@ -15,8 +15,6 @@
 
 namespace {
 constexpr int kFrameInterval = 100;  // milliseconds: ten frames a second
-// The largest canvas drawn afresh for every frame at that rate.
-constexpr std::int64_t kLargestCanvas = 2048 * 2048;
 }  // namespace
 
 AnimPlayer::AnimPlayer(QWidget* parent, PictureView& view, std::function<bool(std::int32_t)> held)
@@ -96,29 +94,28 @@ QAction* AnimPlayer::Make(const char* name, const QString& text, const QString& 
 
 bool AnimPlayer::IsPlaying() const { return timer_->isActive(); }
 
-Status AnimPlayer::Load(std::int32_t block, ByteView bytes) {
+std::string AnimPlayer::Load(std::int32_t block, ByteView bytes) {
     Stop();
     block_ = block;
     lblAnimName_->setText(QString::fromStdString(BlockName(kAnim, block_, {}, {})));
     UpdateSteps();
     show();
-    Result<Animation> decoded = DecodeAnimation(bytes);
-    if (decoded) animation_ = std::move(*decoded);
+    AnimDecoding decoded = DecodeAnimationFrames(bytes);
+    animation_ = std::move(decoded.animation);
+    numbers_ = std::move(decoded.numbers);
+    count_ = decoded.count;
     box_ = AnimCanvasBox(animation_);
-    separate_ = std::int64_t{box_.width()} * box_.height() > kLargestCanvas;
     ShowFrame(0);
-    if (!decoded) {
-        lblFrame_->clear();
-        return decoded.error();
-    }
     if (Frames() > 1) Play();
-    return {};
+    return DamageText(decoded);
 }
 
 void AnimPlayer::Stop() {
     Pause();
     hide();
     animation_ = {};
+    numbers_.clear();
+    count_ = 0;
     box_ = {};
     frame_ = 0;
     for (QAction* a : actions()) a->setEnabled(false);
@@ -144,12 +141,13 @@ void AnimPlayer::Step(int by) {
 void AnimPlayer::ShowFrame(std::size_t index) {
     frame_ = index;
     for (QAction* a : {play_, back_, next_}) a->setEnabled(Frames() > 1);
-    lblFrame_->setText(Frames() == 0 ? QStringLiteral("No frames")
-                                     : QStringLiteral("Frame %1 of %2").arg(index + 1).arg(Frames()));
+    // Counted as the block counts them, frames that do not decode included.
+    lblFrame_->setText(count_ == 0    ? QStringLiteral("No frames")
+                       : Frames() == 0 ? QStringLiteral("No frame decodes")
+                                       : QStringLiteral("Frame %1 of %2").arg(numbers_[index] + 1).arg(count_));
     if (Frames() == 0) return;
-    QRect box = separate_ ? AnimFrameBox(animation_.frames[index]) : box_;
-    if (box.isEmpty()) box = QRect(0, 0, 1, 1);  // frames without pixels keep the view open
-    view_.SetPicture(AnimCanvasFrame(animation_, index, box));
+    view_.SetPicture(AnimPlayedFrame(animation_, index, box_));
+    emit FrameShown(numbers_[index]);
 }
 
 void AnimPlayer::UpdateSteps() {

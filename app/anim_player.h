@@ -10,10 +10,11 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "codecs/anim_frames.h"
 #include "io/bytes.h"
-#include "io/result.h"
 
 class PictureView;
 class QAction;
@@ -26,9 +27,9 @@ public:
     // `held` tells which anim blocks there are to step to.
     AnimPlayer(QWidget* parent, PictureView& view, std::function<bool(std::int32_t)> held);
 
-    // Shows anim block `block` and plays it from its first frame; or why its
-    // bytes do not decode, the view then left to the caller.
-    Status Load(std::int32_t block, ByteView bytes);
+    // Shows anim block `block` and plays the frames that decode from the
+    // first; returns why the others do not ("" for a whole block).
+    std::string Load(std::int32_t block, ByteView bytes);
     // Stops and hides the player.
     void Stop();
     // Offers the steps to the neighbours `held` tells of now.
@@ -36,6 +37,8 @@ public:
 
     std::size_t Frame() const { return frame_; }
     std::size_t Frames() const { return animation_.frames.size(); }
+    // The number in the block of the frame shown.
+    std::size_t FrameNumber() const { return frame_ < numbers_.size() ? numbers_[frame_] : 0; }
     bool IsPlaying() const;
     // The canvas the frames share, with the anchor at 0, 0.
     QRect Canvas() const { return box_; }
@@ -48,6 +51,8 @@ public:
 signals:
     // The neighbouring anim block the user stepped to.
     void Wanted(int block);
+    // Frame `number` of the block is shown now.
+    void FrameShown(std::size_t number);
 
 private:
     void Step(int by);
@@ -63,9 +68,9 @@ private:
     QAction *play_, *back_, *next_;
     QAction *directionBack_, *directionNext_, *actionBack_, *actionNext_;
     std::int32_t block_ = -1;
-    Animation animation_;
+    Animation animation_;  // the frames that decode
+    std::vector<std::size_t> numbers_;  // their numbers in the block
+    std::size_t count_ = 0;             // the frames the block holds
     QRect box_;
-    // Centres too far apart for one canvas: each frame stands in its own box.
-    bool separate_ = false;
     std::size_t frame_ = 0;
 };

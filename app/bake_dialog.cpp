@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 
 #include "app/wait_window.h"
 #include "app/out_of_memory.h"
@@ -56,7 +58,8 @@ BakeDialog::BakeDialog(QWidget* owner, const Patch& patch, const std::string& cl
 void BakeDialog::Browse(QLineEdit* box, const QString& title) {
     // An output folder is usually chosen next to the client's.
     const QString start = box->text().isEmpty() ? txtClientFolder_->text() : box->text();
-    const QString chosen = CurrentPrompts().ChooseFolder(this, title, start);
+    const QString chosen = CurrentPrompts().ChooseFolder(
+        this, title, start, box == txtOutFolder_ ? FolderUse::kNewOrExisting : FolderUse::kExisting);
     if (!chosen.isEmpty()) box->setText(chosen);
 }
 
@@ -88,7 +91,7 @@ void BakeDialog::Write() {
         return;
     }
     for (const BakedFile& f : report->files)
-        lstReport_->addItem(QStringLiteral("%1: replaced %2, added %3, removed %4, left out %5; %6, SHA-256 %7")
+        lstReport_->addItem(QStringLiteral("%1: replaced %2, added %3, removed %4, left out %5; %6\nSHA-256 %7")
                                 .arg(QString::fromStdString(f.name))
                                 .arg(f.replaced)
                                 .arg(f.added)
@@ -102,5 +105,9 @@ void BakeDialog::Write() {
                              : QStringLiteral("Wrote %1 to %2")
                                    .arg(QString::fromStdString(Counted(std::ssize(report->files), "file")), txtOutFolder_->text());
     lstReport_->addItem(done);
+    // Wide enough for the longest line (a SHA-256 is 64 digits), as far as the screen allows.
+    const int wanted = width() - lstReport_->viewport()->width() +
+                       static_cast<QAbstractItemView*>(lstReport_)->sizeHintForColumn(0);
+    if (wanted > width()) resize(std::min(wanted, screen()->availableGeometry().width()), height());
     emit Reported(done);
 }

@@ -91,7 +91,7 @@ void BlockCommands::SetCurrent(std::optional<BlockId> id) {
     saveAsWav_->setEnabled(block && f == kSound);
     saveFrames_->setEnabled(block && f == kAnim);
     loadFrames_->setEnabled(id && f == kAnim);
-    loadFromDatafile_->setEnabled(fileType && IsDataFileType(f));
+    loadFromDatafile_->setEnabled(id && IsDataFileType(f));
     addFromCompare_->setEnabled(fileType && IsDataFileType(f));
     loadFromBmp_->setEnabled(id && f == kGumps);
     addFile_->setEnabled(fileType && f == kFiles);
@@ -130,9 +130,11 @@ QString BlockCommands::NameOf(BlockId id) {
 std::optional<std::int32_t> BlockCommands::AskNumber(const QString& title, const QString& illegal,
                                                      const QString& illegalTitle, std::int32_t highest) {
     for (QString typed;;) {
-        typed = CurrentPrompts().Input(window_, QStringLiteral("Select block number"), title, typed);
+        typed = CurrentPrompts().Input(
+            window_, QStringLiteral("Select block number"), title, typed,
+            QStringLiteral("From 0 to %1, in decimal or in hexadecimal after 0x or &H.").arg(highest));
         if (typed.isEmpty()) return std::nullopt;
-        if (const auto n = ParseNumber(typed.toStdString(), 0, highest)) return static_cast<std::int32_t>(*n);
+        if (const auto n = ParseEditorNumber(typed.toStdString(), 0, highest)) return static_cast<std::int32_t>(*n);
         CurrentPrompts().Message(window_, illegal, illegalTitle);
     }
 }
@@ -171,11 +173,13 @@ void BlockCommands::SaveToFile() {
 }
 
 void BlockCommands::LoadFromDatafile() {
-    if (!current_ || current_->IsBlock() || !IsDataFileType(current_->fileId)) return;
+    if (!current_ || !IsDataFileType(current_->fileId)) return;
     const std::uint8_t fileId = current_->fileId;
-    const std::optional<std::int32_t> n = AskNumber(QStringLiteral("Import from datafile"),
-                                                    QStringLiteral("Illegal blocknumber!"),
-                                                    QStringLiteral("Import block from datafile"));
+    // On a block it replaces that block.
+    const std::optional<std::int32_t> n =
+        current_->IsBlock() ? std::optional(current_->blockNumber)
+                            : AskNumber(QStringLiteral("Import from datafile"), QStringLiteral("Illegal blocknumber!"),
+                                        QStringLiteral("Import block from datafile"));
     if (!n) return;
     const QString path =
         ShowOpenDialog(window_, kDatafileFilter, QStringLiteral("Select datafile to import"), Folder::RawBlocks);

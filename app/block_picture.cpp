@@ -30,7 +30,6 @@ BlockPicture PictureOfBlock(BlockId id, const PatchBlock& block, const std::vect
     };
     switch (id.fileId) {
         case kMap: return picture(MapPreview(block.bytes, radarColors, &drawn), kClear);
-        case kAnim: return picture(AnimPreview(block.bytes), kClear);
         case kArt: {
             Result<ColorGrid> tile = id.blockNumber < kArtStaticBase ? DecodeLandTile(block.bytes, &drawn)
                                                             : DecodeStaticTile(block.bytes, &drawn);

@@ -19,9 +19,9 @@ struct BlockPicture {
     std::string problem;              // why the data did not decode whole
 };
 
-// The picture of a map, art or gump block, an anim block's first frame, or
-// the one a block's facts draw (texmaps, hues). A block that does not decode
-// whole gives what could be drawn and says why.
+// The picture of a map, art or gump block, or the one a block's facts draw
+// (texmaps, hues); an anim block's frames are the player's. A block that does
+// not decode whole gives what could be drawn and says why.
 BlockPicture PictureOfBlock(BlockId id, const PatchBlock& block, const std::vector<std::int32_t>& radarColors);
 
 // The picture a block's facts draw; null when they draw none.

@@ -1,6 +1,7 @@
 #include "app/client_side_view.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -9,6 +10,8 @@
 
 #include "app/picture_view.h"
 #include "app/settings.h"
+#include "images/anim_canvas.h"
+#include "io/counted.h"
 #include "app/widgets.h"
 #include "codecs/file_ids.h"
 #include "codecs/hues.h"
@@ -22,6 +25,7 @@ ClientSideView::ClientSideView(QWidget* parent, const Settings& settings) : QWid
     lblName_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblClient_ = Named(new QLabel(this), "lblClient");
     lblClient_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblClientFrame_ = Named(new QLabel(this), "lblClientFrame");
     chkDiffering_ = Named(new QCheckBox(QStringLiteral("Only the cells that &differ"), this), "chkDiffering");
     connect(chkDiffering_, &QCheckBox::toggled, this, &ClientSideView::Redraw);
     scroll_ = new QScrollArea(this);
@@ -30,8 +34,10 @@ ClientSideView::ClientSideView(QWidget* parent, const Settings& settings) : QWid
     picClient_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scroll_->setWidget(picClient_);
     scroll_->setWidgetResizable(false);
+    scroll_->viewport()->installEventFilter(this);
     layout->addWidget(lblName_);
     layout->addWidget(lblClient_);
+    layout->addWidget(lblClientFrame_);
     layout->addWidget(chkDiffering_);
     layout->addWidget(scroll_, 1);
     layout->addStretch();  // keeps the lines at the top while no picture is shown
@@ -44,6 +50,8 @@ void ClientSideView::Clear() {
     block_.reset();
     patch_.reset();
     client_.reset();
+    clientAnim_.reset();
+    lblClientFrame_->hide();
     shown_ = QImage();
     hide();
 }
@@ -122,11 +130,17 @@ void ClientSideView::Show(BlockId id, ByteView bytes, const std::optional<BlockP
     patch_ = patch;
     client_.reset();
     block_.reset();
+    clientAnim_.reset();
+    lblClientFrame_->hide();
     if (withClient) {
         QString source;
         block_ = ClientBlockOf(id, source);
         lblClient_->setText(QStringLiteral("In the client: %1").arg(source));
-        if (block_ && pictureBeside) {
+        // Its frames follow the patch's player (ShowAnimFrame).
+        if (block_ && pictureBeside && id.fileId == kAnim) {
+            clientAnim_ = DecodeAnimationFrames(block_->bytes);
+            clientAnimBox_ = AnimCanvasBox(clientAnim_->animation);
+        } else if (block_ && pictureBeside) {
             BlockPicture picture = PictureOfBlock(id, *block_, settings_.RadarColors);
             if (!picture.image.isNull()) client_ = std::move(picture);
         }
@@ -134,6 +148,42 @@ void ClientSideView::Show(BlockId id, ByteView bytes, const std::optional<BlockP
     scale_ = scale > 0 ? scale : 1;
     setVisible(withClient || !name.empty());
     Redraw();
+    emit FitChanged();
+}
+
+void ClientSideView::ShowAnimFrame(std::size_t number, const std::optional<BlockPicture>& patch) {
+    if (!clientAnim_) return;
+    const QSize before = client_ ? client_->image.size() : QSize();
+    patch_ = patch;
+    client_.reset();
+    const AnimDecoding& anim = *clientAnim_;
+    const auto at = std::find(anim.numbers.begin(), anim.numbers.end(), number);
+    QString missing;
+    if (at != anim.numbers.end()) {
+        const QImage frame =
+            AnimPlayedFrame(anim.animation, static_cast<std::size_t>(at - anim.numbers.begin()), clientAnimBox_);
+        if (!frame.isNull()) client_ = BlockPicture{frame, std::nullopt, {}};
+    } else if (number >= anim.count) {
+        missing = anim.count == 0 ? QStringLiteral("The client's block has no frames.")
+                                  : QStringLiteral("The client's block has only %1.")
+                                        .arg(QString::fromStdString(Counted(static_cast<std::int64_t>(anim.count), "frame")));
+    } else {
+        missing = QStringLiteral("The client's frame %1 does not decode.").arg(number + 1);
+    }
+    lblClientFrame_->setText(missing);
+    lblClientFrame_->setVisible(!missing.isEmpty());
+    Redraw();
+    if ((client_ ? client_->image.size() : QSize()) != before) emit FitChanged();
+}
+
+std::optional<FitArea> ClientSideView::FitNeeds() const {
+    if (!client_ || isHidden()) return std::nullopt;
+    return FitArea{client_->image.size(), scroll_->maximumViewportSize()};
+}
+
+bool ClientSideView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && client_) emit FitChanged();
+    return QWidget::eventFilter(watched, event);
 }
 
 void ClientSideView::SetScale(double scale) {

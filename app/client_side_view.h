@@ -2,7 +2,7 @@
 // tiledata name, an animation's body, action and direction), and "In the
 // client:", which file the client's block comes from and, for types with
 // pictures, the client's picture at the patch's scale, or only the cells
-// where the two differ.
+// where the two differ. An animation's frames follow the patch's player.
 #pragma once
 
 #include <QImage>
@@ -13,6 +13,8 @@
 #include <string>
 
 #include "app/block_picture.h"
+#include "app/picture_view.h"
+#include "codecs/anim_frames.h"
 #include "gamefiles/client_blocks.h"
 
 class QCheckBox;
@@ -38,6 +40,12 @@ public:
     // Draws the client's picture at `scale` screen pixels a cell, as the
     // patch's is drawn now.
     void SetScale(double scale);
+    // Of an animation: the client's frame `number` beside the patch's frame
+    // `patch`, or a line saying the client's block lacks it.
+    void ShowAnimFrame(std::size_t number, const std::optional<BlockPicture>& patch);
+    // The client's picture and the room it has, for fitting both pictures
+    // at one scale; none while no client picture is shown.
+    std::optional<FitArea> FitNeeds() const;
 
     // Whether the client has data for block `id`; false while the settings
     // name no client folder.
@@ -47,6 +55,13 @@ public:
     const std::optional<PatchBlock>& ClientData() const { return block_; }
     // The client's picture as the view draws it (null when there is none).
     QImage Shown() const { return shown_; }
+
+signals:
+    // The client's picture or the room it has changed: Fit fits again.
+    void FitChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The reader of the client's blocks of `fileId`, opened on the client
@@ -60,6 +75,7 @@ private:
     const Settings& settings_;
     QLabel* lblName_;
     QLabel* lblClient_;
+    QLabel* lblClientFrame_;
     QScrollArea* scroll_;
     QLabel* picClient_;
     QCheckBox* chkDiffering_;
@@ -70,6 +86,9 @@ private:
     std::array<std::unique_ptr<ClientBlocks>, 256> readers_;
     std::optional<PatchBlock> block_;
     std::optional<BlockPicture> patch_, client_;
+    // The client's animation, when the block shown is one.
+    std::optional<AnimDecoding> clientAnim_;
+    QRect clientAnimBox_;
     double scale_ = 1;
     QImage shown_;
 };

@@ -10,7 +10,7 @@
 #include "app/widgets.h"
 #include "app/prompts.h"
 #include "gamefiles/forms/data_source.h"
-#include "gamefiles/file_names.h"
+#include "gamefiles/forms/usual_names.h"
 #include "gamefiles/forms/package_names.h"
 #include "patch/file_types.h"
 #include "io/binary_io.h"

@@ -75,6 +75,6 @@ QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& tit
                                                        QDir(StartFolder(owner, purpose)).filePath(name), suffix));
 }
 
-QString ShowFolderDialog(QWidget* owner, const QString& title, Folder purpose) {
-    return Remember(purpose, CurrentPrompts().ChooseFolder(owner, title, StartFolder(owner, purpose)));
+QString ShowFolderDialog(QWidget* owner, const QString& title, Folder purpose, FolderUse use) {
+    return Remember(purpose, CurrentPrompts().ChooseFolder(owner, title, StartFolder(owner, purpose), use));
 }

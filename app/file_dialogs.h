@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "app/prompts.h"
+
 class QWidget;
 
 // What a file dialog is for: each remembers the folder last used for it.
@@ -25,7 +27,7 @@ QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& tit
                        const QString& suffix, const QString& name);
 
 // The chosen folder, or ""; the folder it lies in is remembered for `purpose`.
-QString ShowFolderDialog(QWidget* owner, const QString& title, Folder purpose);
+QString ShowFolderDialog(QWidget* owner, const QString& title, Folder purpose, FolderUse use = FolderUse::kExisting);
 
 // The "|"-separated pairs as Qt's name filters ("Datafile (*.dat)").
 QString ToQtFilter(const QString& filter);

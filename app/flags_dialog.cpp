@@ -33,8 +33,8 @@ FlagsDialog::FlagsDialog(QWidget* owner, std::int32_t flagA, std::int32_t flagB)
 }
 
 void FlagsDialog::Save() {
-    const auto ra = ParseNumber(txtFlagA_->text().toStdString(), INT32_MIN, INT32_MAX);
-    const auto rb = ParseNumber(txtFlagB_->text().toStdString(), INT32_MIN, INT32_MAX);
+    const auto ra = ParseEditorNumber(txtFlagA_->text().toStdString(), INT32_MIN, INT32_MAX);
+    const auto rb = ParseEditorNumber(txtFlagB_->text().toStdString(), INT32_MIN, INT32_MAX);
     if (!ra || !rb) {
         CurrentPrompts().Message(this, QStringLiteral("The flags must be whole numbers."),
                                  QStringLiteral("Change Flags"));

@@ -17,22 +17,27 @@ void BlockCommands::SaveFramesAsPng() {
     const QString title = QStringLiteral("Save frames as PNG");
     const PatchBlock* block = document_.patch().LiveBlock(id.fileId, id.blockNumber);
     if (!block) return;
-    const Result<Animation> animation = DecodeAnimation(block->bytes);
-    if (!animation) {
-        Done(Error(NameOf(id).toStdString() + " does not decode: " + animation.error().message), title);
+    const AnimDecoding decoding = DecodeAnimationFrames(block->bytes);
+    if (decoding.Undecodable()) {
+        Done(Error(NameOf(id).toStdString() + " does not decode: " + DamageText(decoding)), title);
         return;
     }
     const QString folder = ShowFolderDialog(window_, QStringLiteral("Select a new or empty folder for the frames"),
-                                            Folder::Pictures);
-    if (folder.isEmpty() || !Done(SaveFrameFolder(folder.toStdString(), *animation), title)) return;
+                                            Folder::Pictures, FolderUse::kNewOrExisting);
+    if (folder.isEmpty() || !Done(SaveFrameFolder(folder.toStdString(), decoding), title)) return;
     std::int64_t outside = 0;
-    for (const AnimFrame& frame : animation->frames) outside += frame.cellsOutside;
-    const auto frames = static_cast<std::int64_t>(animation->frames.size());
+    for (const AnimFrame& frame : decoding.animation.frames) outside += frame.cellsOutside;
+    const auto frames = static_cast<std::int64_t>(decoding.animation.frames.size());
+    const auto leftOut = static_cast<std::int64_t>(decoding.count) - frames;
     emit Reported(QStringLiteral("Saved %1 of %2 to %3")
                       .arg(QString::fromStdString(Counted(frames, "frame")), NameOf(id), folder) +
                   (outside == 0 ? QString()
                                 : QStringLiteral("; %1 outside their frames left out")
-                                      .arg(QString::fromStdString(Counted(outside, "pixel")))));
+                                      .arg(QString::fromStdString(Counted(outside, "pixel")))) +
+                  (leftOut == 0 ? QString()
+                                : QStringLiteral("; %1 that %2 not decode left out")
+                                      .arg(QString::fromStdString(Counted(leftOut, "frame")),
+                                           QString::fromStdString(std::string(ForCount(leftOut, "does", "do"))))));
 }
 
 void BlockCommands::LoadFramesFromPng() {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <filesystem>
 
 #include "app/wait_window.h"
 #include "app/file_dialogs.h"
@@ -16,7 +17,7 @@
 #include "app/status_texts.h"
 #include "gamefiles/forms/block_source.h"
 #include "gamefiles/forms/data_source.h"
-#include "gamefiles/file_names.h"
+#include "gamefiles/forms/usual_names.h"
 #include "gamefiles/import.h"
 #include "gamefiles/forms/package_names.h"
 #include "patch/file_types.h"
@@ -100,12 +101,29 @@ ImportDialog::ImportDialog(QWidget* owner, std::function<bool(Patch&&, const Imp
 }
 
 void ImportDialog::OnTypeSelected() {
-    // The limits belong to a source of that type; the files chosen stay.
+    // The files chosen stay where they can serve the type: imported as
+    // another type, the blocks of art.mul would become 16,000 empty gumps.
+    if (!Serves(cboMULType_->currentData().toInt())) {
+        txtMUL_->clear();
+        txtIDX_->clear();
+    }
+    // The limits belong to a source of that type.
     txtFileIDFrom_->setText(QStringLiteral("0"));
     txtFileIDTo_->setText(QStringLiteral("255"));
     txtBlockFrom_->setText(QStringLiteral("0"));
     txtBlockTo_->setText(QStringLiteral("2147483647"));
     ShowRows();
+}
+
+bool ImportDialog::Serves(int code) const {
+    const std::string mul = txtMUL_->text().toStdString();
+    if (mul.empty()) return true;
+    if (code != kPatchFileType && code != kVerdataType)
+        return !OtherTypeNamed(static_cast<std::uint8_t>(code), {mul, txtIDX_->text().toStdString()});
+    // A file that cannot be read is judged by its name.
+    const Result<std::optional<SourceForm>> form = ProbeSource(mul, true);
+    if (!form) return !FileIdOfUsualName(std::filesystem::path(mul).filename().string());
+    return *form && (**form == SourceForm::kPatchFile || **form == SourceForm::kVerdata);
 }
 
 void ImportDialog::OnMulChanged() {
@@ -169,7 +187,7 @@ std::optional<std::array<std::int64_t, 4>> ImportDialog::ReadLimits(bool fileIds
     QLineEdit* boxes[4] = {txtFileIDFrom_, txtFileIDTo_, txtBlockFrom_, txtBlockTo_};
     std::array<std::int64_t, 4> limits = {0, 255, 0, 0};
     for (int i = fileIds ? 0 : 2; i < 4; ++i) {
-        const auto value = ParseNumber(boxes[i]->text().toStdString());
+        const auto value = ParseEditorNumber(boxes[i]->text().toStdString());
         if (!value)
             return refuse((i < 2 ? QStringLiteral("The file ID limit '%1' is not a number.")
                                  : QStringLiteral("The block limit '%1' is not a number."))
@@ -199,6 +217,15 @@ bool ImportDialog::RunImport(int code) {
         missing->setFocus();
         return false;
     }
+    if (const std::optional<OtherTypeName> other =
+            projectOrVerdata ? std::nullopt : OtherTypeNamed(static_cast<std::uint8_t>(code), source);
+        other && !CurrentPrompts().Confirm(this,
+                                           QStringLiteral("%1 is usually the %2 file. Import it as %3?")
+                                               .arg(QString::fromStdString(other->name),
+                                                    QString::fromStdString(TypeWord(other->fileId)),
+                                                    QString::fromStdString(TypeWord(static_cast<std::uint8_t>(code)))),
+                                           QStringLiteral("Import"), QStringLiteral("Import")))
+        return false;
 
     Patch imported;
     Result<ImportReport> report = [&]() -> Result<ImportReport> {

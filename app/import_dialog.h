@@ -36,6 +36,10 @@ public:
 
 private:
     void OnTypeSelected();
+    // Whether the files chosen can serve an import of type `code`: a
+    // verdata or patch project file serves every type, a data file, index
+    // or package one whose usual name is not another type's.
+    bool Serves(int code) const;
     void BrowseMul();
     void BrowseIdx();
     // A data file chosen beside its usual index fills in the index, unless

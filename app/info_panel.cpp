@@ -77,9 +77,16 @@ InfoPanel::InfoPanel(QWidget* parent, const PatchDocument& document, const Setti
     clientSide_ = new ClientSideView(this, settings_);
     pictures_->addWidget(clientSide_, 1);
     connect(view_, &PictureView::Redrawn, this, [this] { clientSide_->SetScale(view_->Scale()); });
+    // Fit fits both pictures to the room they share, at one scale.
+    view_->SetFitPartner([this] { return clientSide_->FitNeeds(); });
+    connect(clientSide_, &ClientSideView::FitChanged, view_, &PictureView::Refit);
     layout->addLayout(pictures_);
     player_ = new AnimPlayer(this, *view_, [this](std::int32_t n) {
         return document_.patch().LiveBlock(kAnim, n) != nullptr || clientSide_->Holds({kAnim, n});
+    });
+    // The client's animation plays in step with the patch's.
+    connect(player_, &AnimPlayer::FrameShown, this, [this](std::size_t number) {
+        clientSide_->ShowAnimFrame(number, BlockPicture{view_->Picture(), view_->Transparent(), {}});
     });
     layout->addWidget(player_);
     filler_ = new QWidget(this);
@@ -189,15 +196,12 @@ void InfoPanel::ShowClientSide() {
         return;
     }
     const PatchBlock* block = document_.patch().LiveBlock(node_->fileId, node_->blockNumber);
-    // The patch's picture the client's is set against: an animation's first
-    // frame, whichever frame the player shows.
+    // The patch's picture the client's is set against: an animation's frame
+    // the player shows.
     std::optional<BlockPicture> patch;
-    if (!view_->Picture().isNull() && block) {
-        patch = node_->fileId == kAnim ? PictureOfBlock(*node_, *block, settings_.RadarColors)
-                                       : BlockPicture{view_->Picture(), view_->Transparent(), {}};
-        if (patch->image.isNull()) patch.reset();
-    }
+    if (!view_->Picture().isNull() && block) patch = BlockPicture{view_->Picture(), view_->Transparent(), {}};
     clientSide_->Show(*node_, block ? ByteView(block->bytes) : ByteView(), patch, view_->Scale());
+    if (node_->fileId == kAnim) clientSide_->ShowAnimFrame(player_->FrameNumber(), patch);
     if (!player_->isHidden()) player_->UpdateSteps();
     // The table marks what differs from the client's block, read as the patch's is.
     if (facts_->rowCount() == 0 || clientSide_->isHidden() || settings_.ClientFolder.empty()) return;
@@ -205,17 +209,13 @@ void InfoPanel::ShowClientSide() {
     std::optional<BlockFacts> theirs =
         DescribeBlockData(node_->fileId, node_->blockNumber, client ? ByteView(client->bytes) : ByteView());
     facts_->SetClientTable(theirs ? std::optional<FactTable>(std::move(theirs->table)) : FactTable{});
+    // The cells that differ are bold, wider than when the columns were sized.
+    tblFacts_->resizeColumnsToContents();
 }
 
 void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
     switch (id.fileId) {
-        case kAnim:
-            // What a damaged block holds up to the damage is what the first-frame preview draws.
-            if (Status played = player_->Load(id.blockNumber, block.bytes); !played) {
-                ShowPicture(PictureOfBlock(id, block, settings_.RadarColors));
-                ShowProblem(played.error().message);
-            }
-            break;
+        case kAnim: ShowProblem(player_->Load(id.blockNumber, block.bytes)); break;
         case kMap:
         case kArt:
         case kGumps: ShowPicture(PictureOfBlock(id, block, settings_.RadarColors)); break;

@@ -39,7 +39,7 @@
 #include "app/status_texts.h"
 #include "app/wait_window.h"
 #include "gamefiles/forms/data_source.h"
-#include "gamefiles/file_names.h"
+#include "gamefiles/forms/usual_names.h"
 #include "gamefiles/import.h"
 #include "patch/file_types.h"
 
@@ -121,7 +121,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(txtFilter_);
     leftLayout->addWidget(tvBlocks_, 1);
-    setTabOrder(txtFilter_, tvBlocks_);  // Tab from the filter line goes down to its tree
     left->setMinimumWidth(140);
 
     splitter_ = new QSplitter(Qt::Horizontal, picBack);
@@ -170,6 +169,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     connect(document_->UndoStack(), &QUndoStack::cleanChanged, this,
             [this](bool clean) { setWindowModified(!clean); });
     connect(new FileDrops(this), &FileDrops::Dropped, this, [this](const QString& path, QPoint pos) { OpenFile(path, pos); });
+    // Tab from the filter line goes down to its tree. Set last: moving the
+    // tree's column into the splitter and adding the panel reorder the chain.
+    setTabOrder(txtFilter_, tvBlocks_);
     ShowFrame(0);
     UpdateCaption();
     setWindowIcon(PatchIcon(2));
@@ -532,6 +534,7 @@ void MainWindow::OpenFile(const QString& path, std::optional<QPoint> pos) {
 void MainWindow::New() {
     if (!MaySwitch()) return;
     document_->Reset(Patch{}, "");
+    txtFilter_->clear();  // it narrowed the patch that is gone
     Report(QStringLiteral("Started a new patch"));
 }
 
@@ -539,6 +542,7 @@ void MainWindow::Close() {
     if (!MaySwitch()) return;
     const QString closed = QString::fromStdString(document_->Path());
     document_->Reset(Patch{}, "");
+    txtFilter_->clear();
     Report(closed.isEmpty() ? QStringLiteral("Closed the patch") : QStringLiteral("Closed %1").arg(closed));
 }
 
@@ -560,6 +564,7 @@ bool MainWindow::Load(const QString& path) {
         RunGuarded(this, QStringLiteral("Open"), [&] { OfferInstead(*this, path.toStdString(), opened.error()); });
         return false;
     }
+    txtFilter_->clear();
     Report(QStringLiteral("Opened %1: %2").arg(path, Blocks(document_->patch().LiveCount())));
     return true;
 }

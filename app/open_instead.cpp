@@ -21,7 +21,7 @@ void OfferInstead(MainWindow& window, const std::string& path, const Error& erro
         }
     } else if (RecoverableRecords(path) > 0) {
         if (!prompts.Confirm(&window, text + QStringLiteral("\nRecover the blocks it holds into a new patch?"), title,
-                             QStringLiteral("Recover")))
+                             QStringLiteral("&Recover")))
             return;
         const Result<Recovery> r = window.Document().Recover(path);
         prompts.Message(&window,

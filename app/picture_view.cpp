@@ -17,6 +17,7 @@
 
 namespace {
 constexpr std::array<int, 5> kZooms = {0, 1, 2, 4, 8};
+const QString kFitKey = QStringLiteral("Ctrl+9"), kActualKey = QStringLiteral("Ctrl+0");
 
 // Light squares behind transparent cells, as image editors draw them.
 void PaintCheckerboard(QImage& canvas) {
@@ -36,10 +37,19 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent) {
     auto* zoomRow = new QHBoxLayout;
     auto* group = new QButtonGroup(this);
     const char* captions[] = {"Fit", "1\u00D7", "2\u00D7", "4\u00D7", "8\u00D7"};
+    const QString steps = QStringLiteral("%1 and %2 step the zoom")
+                              .arg(QKeySequence(QKeySequence::ZoomIn).toString(QKeySequence::NativeText),
+                                   QKeySequence(QKeySequence::ZoomOut).toString(QKeySequence::NativeText));
+    const QString tips[] = {QStringLiteral("Fit the pictures to the panel (%1)").arg(kFitKey),
+                            QStringLiteral("Actual size (%1)").arg(kActualKey),
+                            QStringLiteral("Each pixel 2 \u00D7 2 (%1)").arg(steps),
+                            QStringLiteral("Each pixel 4 \u00D7 4 (%1)").arg(steps),
+                            QStringLiteral("Each pixel 8 \u00D7 8 (%1)").arg(steps)};
     for (std::size_t i = 0; i < kZooms.size(); ++i) {
         auto* b = new QToolButton(this);
         b->setObjectName(i == 0 ? QStringLiteral("cmdZoomFit") : QStringLiteral("cmdZoom%1").arg(kZooms[i]));
         b->setText(QString::fromUtf8(captions[i]));
+        b->setToolTip(tips[i]);
         b->setCheckable(true);
         b->setAutoRaise(true);
         group->addButton(b);
@@ -57,17 +67,17 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent) {
     struct Key {
         const char* name;
         QKeySequence key;
-        void (PictureView::*run)();
+        std::function<void()> run;
     };
-    for (const Key& k : {Key{"actZoomIn", QKeySequence::ZoomIn, &PictureView::ZoomIn},
-                         Key{"actZoomOut", QKeySequence::ZoomOut, &PictureView::ZoomOut},
-                         Key{"actZoomActual", QKeySequence(QStringLiteral("Ctrl+0")), nullptr}}) {
+    for (const Key& k : {Key{"actZoomIn", QKeySequence::ZoomIn, [this] { ZoomIn(); }},
+                         Key{"actZoomOut", QKeySequence::ZoomOut, [this] { ZoomOut(); }},
+                         Key{"actZoomActual", QKeySequence(kActualKey), [this] { SetZoom(1); }},
+                         Key{"actZoomFit", QKeySequence(kFitKey), [this] { SetZoom(0); }}}) {
         auto* a = new QAction(QString::fromLatin1(k.name), this);
         a->setObjectName(QString::fromLatin1(k.name));
         a->setShortcut(k.key);
         a->setShortcutContext(Qt::WindowShortcut);
-        if (k.run) connect(a, &QAction::triggered, this, k.run);
-        else connect(a, &QAction::triggered, this, [this] { SetZoom(1); });
+        connect(a, &QAction::triggered, this, k.run);
         addAction(a);
     }
     scroll_ = new QScrollArea(this);
@@ -100,14 +110,26 @@ void PictureView::SetZoom(int zoom) {
     Redraw();
 }
 
+namespace {
+// The scale at which `fit.picture` fills `fit.area`; nothing without either.
+std::optional<double> ScaleToFill(const FitArea& fit) {
+    if (fit.picture.isEmpty() || fit.area.width() <= 0 || fit.area.height() <= 0) return std::nullopt;
+    return std::min(double(fit.area.width()) / fit.picture.width(), double(fit.area.height()) / fit.picture.height());
+}
+}  // namespace
+
 double PictureView::FitScale() const {
-    if (picture_.isNull()) return 1;
     // The whole area, as it is once the picture fits and needs no scroll bars.
-    const QSize area = scroll_->maximumViewportSize();
-    if (area.width() <= 0 || area.height() <= 0) return 1;
-    const double scale = std::min(double(area.width()) / picture_.width(), double(area.height()) / picture_.height());
+    std::optional<double> scale = ScaleToFill({picture_.size(), scroll_->maximumViewportSize()});
+    if (!scale) return 1;
+    if (const std::optional<FitArea> beside = partner_ ? partner_() : std::nullopt)
+        scale = std::min(*scale, ScaleToFill(*beside).value_or(*scale));
     // Enlarged by whole steps, so that every picture pixel is equally large.
-    return scale >= 1 ? std::floor(scale) : scale;
+    return *scale >= 1 ? std::floor(*scale) : *scale;
+}
+
+void PictureView::Refit() {
+    if (zoom_ == 0 && !picture_.isNull()) Redraw();
 }
 
 double PictureView::Scale() const { return zoom_ == 0 ? FitScale() : zoom_; }

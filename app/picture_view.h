@@ -7,11 +7,17 @@
 #include <QImage>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <optional>
 
 class QLabel;
 class QScrollArea;
 class QToolButton;
+
+// A picture and the area it is drawn in.
+struct FitArea {
+    QSize picture, area;
+};
 
 class PictureView : public QWidget {
     Q_OBJECT
@@ -38,6 +44,11 @@ public:
     void ZoomOut() { Step(-1); }
     // Screen pixels a picture pixel as drawn now.
     double Scale() const;
+    // A picture drawn beside this one: Fit fits both at one scale to the
+    // room each has. None: this picture alone.
+    void SetFitPartner(std::function<std::optional<FitArea>()> partner) { partner_ = std::move(partner); }
+    // Fits again, after the partner's picture or area changed.
+    void Refit();
     // The picture as the view draws it.
     QImage Shown() const;
 
@@ -56,6 +67,7 @@ private:
     QImage picture_;
     std::optional<QRgb> transparent_;
     int zoom_ = 0;
+    std::function<std::optional<FitArea>()> partner_;
     QScrollArea* scroll_;
     QLabel* picInfo_;
     QLabel* lblSize_;

@@ -1,8 +1,14 @@
 #include "app/prompts.h"
 
 #include <QPushButton>
+#include <QDir>
 #include <QFileDialog>
-#include <QInputDialog>
+#include <QFileInfo>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -19,6 +25,28 @@ QString Chosen(QFileDialog& dialog) {
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
                                                                                   : QString();
 }
+
+// A folder dialog that also takes a name not made yet, in a folder that is
+// there: Qt's own refuses it as "Directory not found".
+class NewFolderDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    QString Chosen() const { return chosen_; }
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (files.isEmpty()) return;
+        chosen_ = files.first();
+        const QFileInfo chosen(chosen_);
+        if (!chosen.exists() && !chosen.isSymLink() && chosen.absoluteDir().exists()) {
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    QString chosen_;
+};
 
 class DialogPrompts final : public Prompts {
 public:
@@ -40,11 +68,12 @@ public:
         });
         return Chosen(dialog);
     }
-    QString ChooseFolder(QWidget* owner, const QString& title, const QString& dir) override {
-        QFileDialog dialog(owner, title, dir);
+    QString ChooseFolder(QWidget* owner, const QString& title, const QString& dir, FolderUse use) override {
+        NewFolderDialog dialog(owner, title, dir);
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly);
-        return Chosen(dialog);
+        if (use == FolderUse::kExisting) return Chosen(dialog);
+        return dialog.exec() == QDialog::Accepted ? dialog.Chosen() : QString();
     }
     void Message(QWidget* owner, const QString& text, const QString& title) override {
         QMessageBox::information(owner, title, text, QMessageBox::Ok);
@@ -66,14 +95,34 @@ public:
         if (answer == QMessageBox::Save) return SaveChoice::Save;
         return answer == QMessageBox::Discard ? SaveChoice::Discard : SaveChoice::Cancel;
     }
-    QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text) override {
-        QInputDialog dialog(owner);
+    QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text,
+                  const QString& hint) override {
+        QDialog dialog(owner);
+        dialog.setObjectName(QStringLiteral("frmInput"));
         dialog.setWindowTitle(title);
-        dialog.setLabelText(prompt);
-        dialog.setTextValue(text);
-        // Wide enough for the title, which the window manager would cut.
-        dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(title) + 160);
-        return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+        auto* layout = new QVBoxLayout(&dialog);
+        auto* label = new QLabel(prompt, &dialog);
+        auto* box = new QLineEdit(text, &dialog);
+        box->setObjectName(QStringLiteral("txtInput"));
+        label->setBuddy(box);
+        auto* note = new QLabel(hint, &dialog);
+        note->setObjectName(QStringLiteral("lblHint"));
+        note->setWordWrap(true);
+        note->setEnabled(false);  // drawn as a note, not as a field
+        note->setVisible(!hint.isEmpty());
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        for (QWidget* w : {static_cast<QWidget*>(label), static_cast<QWidget*>(box), static_cast<QWidget*>(note),
+                           static_cast<QWidget*>(buttons)})
+            layout->addWidget(w);
+        // Wide enough for the title, which the window manager draws larger
+        // and in bold beside its buttons and would otherwise cut.
+        QFont titleFont = dialog.font();
+        titleFont.setBold(true);
+        titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
+        dialog.setMinimumWidth(std::max(360, QFontMetrics(titleFont).horizontalAdvance(title) + 240));
+        return dialog.exec() == QDialog::Accepted ? box->text() : QString();
     }
     int Exec(QDialog* dialog) override { return dialog->exec(); }
 };

@@ -10,6 +10,10 @@ class QWidget;
 
 enum class SaveChoice { Save, Discard, Cancel };
 
+// What a folder is chosen for: to read from (it must exist), or to write
+// into, where a name not made yet is taken and left to the command to make.
+enum class FolderUse { kExisting, kNewOrExisting };
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
@@ -20,12 +24,14 @@ public:
     // filter's extension the default.
     virtual QString SaveFile(QWidget* owner, const QString& filter, const QString& title, const QString& path,
                              const QString& defaultSuffix) = 0;
-    // A folder, existing or made in the dialog; "" when cancelled.
-    virtual QString ChooseFolder(QWidget* owner, const QString& title, const QString& dir) = 0;
+    // A folder, existing or made in the dialog (or, for kNewOrExisting, named
+    // anew in an existing folder); "" when cancelled.
+    virtual QString ChooseFolder(QWidget* owner, const QString& title, const QString& dir, FolderUse use) = 0;
     // An information message box with an OK button.
     virtual void Message(QWidget* owner, const QString& text, const QString& title) = 0;
-    // The text input box; "" when cancelled.
-    virtual QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text) = 0;
+    // The text input box, `hint` in a line below the box; "" when cancelled.
+    virtual QString Input(QWidget* owner, const QString& prompt, const QString& title, const QString& text,
+                          const QString& hint) = 0;
     // A question answered by a button named `yes` or by Cancel; true for `yes`.
     virtual bool Confirm(QWidget* owner, const QString& text, const QString& title, const QString& yes) = 0;
     // Save / Discard / Cancel for changes that would otherwise be lost; Alt+S

@@ -73,7 +73,8 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     connect(cmdGetClientFolder, &QPushButton::clicked, this, [this] {
         const QString folder = CurrentPrompts().ChooseFolder(
             this, QStringLiteral("Select the client folder"),
-            txtClientFolder_->text().isEmpty() ? StartFolder(this, Folder::GameFiles) : txtClientFolder_->text());
+            txtClientFolder_->text().isEmpty() ? StartFolder(this, Folder::GameFiles) : txtClientFolder_->text(),
+            FolderUse::kExisting);
         if (!folder.isEmpty()) txtClientFolder_->setText(folder);
     });
     chkClientVerdata_ = Named(new QCheckBox(QStringLiteral("The client's verdata.mul lies over its data files"), this),

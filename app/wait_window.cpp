@@ -1,6 +1,7 @@
 #include "app/wait_window.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
@@ -39,6 +40,17 @@ void WaitWindow::ShowProgress() {
     prgWait_->show();
     cmdCancelWait_->show();
     adjustSize();
+    // The keys go here: the owner, disabled meanwhile, would drop Escape.
+    activateWindow();
+    cmdCancelWait_->setFocus();
+}
+
+void WaitWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && cmdCancelWait_->isVisible()) {
+        cmdCancelWait_->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool WaitWindow::Report(std::int64_t done, std::int64_t total) {

@@ -20,6 +20,10 @@ public:
     // false once it was.
     bool Report(std::int64_t done, std::int64_t total);
 
+protected:
+    // Escape cancels as the button does.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QLabel* lblMessage_;
     QLabel* lblCount_;

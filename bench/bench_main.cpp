@@ -43,5 +43,6 @@ int main(int argc, char** argv) {
                           {"BM_DecodeGump/0", "BM_MemcpyPixels", 0},
                           {"BM_DecodeGump/1", "BM_MemcpyPixels", 0},
                           {"BM_EncodeGump/0", "BM_MemcpyPixels", 0},
-                          {"BM_EncodeGump/1", "BM_MemcpyPixels", 0}});
+                          {"BM_EncodeGump/1", "BM_MemcpyPixels", 0},
+                          {"BM_SaveFrameFolder/4000/real_time", "BM_SaveFrameFolder/400/real_time", 12.0}});
 }

@@ -22,18 +22,21 @@ std::string NameBlock(std::int64_t block, Json& result) {
 
 int AnimToPngCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::int64_t block = 0;
-    if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
+    if (args.words.size() != 3 || !ReadNumberArgument(args.words[1], "BLOCK", 0, INT32_MAX, block, session.usage))
+        return kUsage;
     const std::string& folder = args.words[2];
     Patch patch;
     const Result<const PatchBlock*> anim = ReadLiveBlock(args.words[0], kAnim, block, args.words[1], "anim", patch);
     if (!anim) return Fail(err, anim.error());
-    const Result<Animation> animation = DecodeAnimation((*anim)->bytes);
-    if (!animation) return Fail(err, "Anim block " + args.words[1] + " does not decode: " + animation.error().message);
-    if (Status done = SaveFrameFolder(folder, *animation); !done) return Fail(err, done.error());
-    const std::vector<AnimFrame>& frames = animation->frames;
+    const AnimDecoding decoding = DecodeAnimationFrames((*anim)->bytes);
+    if (decoding.Undecodable())
+        return Fail(err, "Anim block " + args.words[1] + " does not decode: " + DamageText(decoding));
+    if (Status done = SaveFrameFolder(folder, decoding); !done) return Fail(err, done.error());
+    const std::vector<AnimFrame>& frames = decoding.animation.frames;
     std::int64_t outside = 0;
     for (const AnimFrame& frame : frames) outside += frame.cellsOutside;
-    Json result{{"written", folder}, {"frames", frames.size()}, {"pixelsLeftOut", outside}};
+    const auto leftOut = static_cast<std::int64_t>(decoding.count - frames.size());
+    Json result{{"written", folder}, {"frames", frames.size()}, {"pixelsLeftOut", outside}, {"framesLeftOut", leftOut}};
     const std::string name = NameBlock(block, result);
     session.Report(out, "Wrote " + Counted(static_cast<std::int64_t>(frames.size()), "frame") + " of anim " + name +
                             " to " + folder + ".\n", result);
@@ -41,12 +44,16 @@ int AnimToPngCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
         err << "palindra-cli: " << Counted(outside, "pixel") << " of the block's runs "
             << ForCount(outside, "lies", "lie") << " outside their frame and " << ForCount(outside, "is", "are")
             << " left out of the pictures.\n";
+    if (leftOut > 0 && !session.json)
+        err << "palindra-cli: " << Counted(leftOut, "frame") << " of the block " << ForCount(leftOut, "does", "do")
+            << " not decode and " << ForCount(leftOut, "is", "are") << " left out: " << DamageText(decoding) << "\n";
     return kOk;
 }
 
 int PngToAnimCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::int64_t block = 0;
-    if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
+    if (args.words.size() != 3 || !ReadNumberArgument(args.words[1], "BLOCK", 0, INT32_MAX, block, session.usage))
+        return kUsage;
     const Result<FramesBuilt> built = BuildFromFrameFolder(args.words[2]);
     if (!built) return Fail(err, built.error());
     const Bytes& bytes = built->block;

@@ -162,10 +162,14 @@ int Apply(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession&
             err << "\r\033[K[" << i + 1 << "/" << operations.size() << "] " << op.words[0] << std::flush;
         const Result<CliArgs> commandArgs = Arguments(*allowed, *command, op.words, folder, args.words[0]);
         std::ostringstream lineOut, lineErr;
+        session.usage.clear();
         const int code = commandArgs ? command->run(*commandArgs, lineOut, lineErr, session) : kUsage;
         if (session.progress) err << "\r\033[K" << std::flush;
         if (code == kUsage)
-            return Fail(err, where + (commandArgs ? "wrong arguments" : commandArgs.error().message) + "; usage: " +
+            return Fail(err, where + (!commandArgs          ? commandArgs.error().message
+                                      : session.usage.empty() ? std::string("wrong arguments")
+                                                              : session.usage) +
+                                 "; usage: " +
                                  ManifestUsage(*command) + ". Nothing was saved.");
         if (code != kOk) return Fail(err, where + MessageOf(lineErr.str()) + " Nothing was saved.");
         if (op.words[0] == "export") exports.push_back(commandArgs->words[1]);

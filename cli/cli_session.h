@@ -29,6 +29,9 @@ public:
     ProgressLine* line = nullptr;
     // Where a writer waiting for another one's lock says so.
     std::ostream* messages = nullptr;
+    // Why a command refused its arguments, for the usage error; "" when it
+    // says only that they are wrong.
+    std::string usage;
 
     // Reads the patch a command only looks at; the file must exist.
     Status Load(const std::string& path, Patch& patch);

@@ -19,9 +19,17 @@ int Fail(std::ostream& err, const std::string& message) {
 int Fail(std::ostream& err, const Error& error) { return Fail(err, error.message); }
 
 bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out) {
-    const auto v = ParseNumber(text, min, max);
+    const auto v = ParseCommandLineNumber(text, min, max);
     if (v) out = *v;
     return v.has_value();
+}
+
+bool ReadNumberArgument(const std::string& text, const char* name, std::int64_t min, std::int64_t max,
+                        std::int64_t& out, std::string& why) {
+    if (ParseInt(text, min, max, out)) return true;
+    why = std::string(name) + " takes a whole number from " + std::to_string(min) + " to " + std::to_string(max) +
+          ", not '" + text + "'";
+    return false;
 }
 
 bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& from, std::int64_t& to) {
@@ -76,6 +84,12 @@ bool ParseFileId(const std::string& text, std::uint8_t& fileId) {
         fileId = static_cast<std::uint8_t>(i);
         return true;
     }
+    return false;
+}
+
+bool ReadFileIdArgument(const std::string& text, std::uint8_t& fileId, std::string& why) {
+    if (ParseFileId(text, fileId)) return true;
+    why = "FILEID takes a file ID from 0 to 255 or a file type's name (see the types command), not '" + text + "'";
     return false;
 }
 

@@ -23,8 +23,14 @@ inline constexpr int kCannotTell = 3;
 int Fail(std::ostream& err, const std::string& message);
 int Fail(std::ostream& err, const Error& error);
 
-// A number as the user types it (see patch/user_numbers.h) within min..max.
+// A command-line number (see patch/user_numbers.h) within min..max.
 bool ParseInt(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out);
+// ParseInt of the command's argument `name` ("BLOCK"); a refusal leaves in
+// `why` the reason for the usage error, naming the word refused.
+bool ReadNumberArgument(const std::string& text, const char* name, std::int64_t min, std::int64_t max,
+                        std::int64_t& out, std::string& why);
+// ParseFileId of the argument FILEID, refused as ReadNumberArgument refuses.
+bool ReadFileIdArgument(const std::string& text, std::uint8_t& fileId, std::string& why);
 // "A-B" with two whole numbers.
 bool ParseRange(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& from, std::int64_t& to);
 

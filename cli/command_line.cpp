@@ -21,6 +21,7 @@ constexpr OptionText kOptionTexts[] = {
      "apply (the default): the client's verdata.mul lies over its data files (bake writes it in first); "
      "ignore: the data files alone"},
     {kCompactOption, "--compact", "data files hold only what their live entries point at"},
+    {kTrustTypeOption, "--trust-type", "imports a file whose name is another type's usual name (art.mul as gumps)"},
 };
 
 // Takes an "A-B" range of numbers within min..max.
@@ -83,6 +84,7 @@ Result<CliArgs> ParseCommandLine(unsigned options, const std::vector<std::string
             ->type_name("apply|ignore")
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     if (options & kCompactOption) app.add_flag("--compact", args.compact);
+    if (options & kTrustTypeOption) app.add_flag("--trust-type", args.trustType);
     app.add_option("words", args.words);
     app.allow_extras();
     const Status parsed = parser.Parse(words);

@@ -18,6 +18,7 @@ enum CliOption : unsigned {
     kSkipAbsentOption = 8,  // --skip-absent
     kClientVerdataOption = 16,  // --client-verdata apply|ignore
     kCompactOption = 32,        // --compact
+    kTrustTypeOption = 64,      // --trust-type
 };
 
 struct NumberRange {
@@ -33,6 +34,7 @@ struct CliArgs {
     bool skipAbsent = false;
     bool ignoreClientVerdata = false;  // --client-verdata ignore
     bool compact = false;
+    bool trustType = false;
     bool json = false;
     bool help = false;
 };

@@ -68,9 +68,10 @@ int List(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& 
     return kOk;
 }
 
-bool ParseBlockAddress(const CliArgs& args, std::uint8_t& fileId, std::int32_t& block) {
+bool ParseBlockAddress(const CliArgs& args, std::uint8_t& fileId, std::int32_t& block, std::string& why) {
     std::int64_t n = 0;
-    if (!ParseFileId(args.words[1], fileId) || !ParseInt(args.words[2], 0, INT32_MAX, n)) return false;
+    if (!ReadFileIdArgument(args.words[1], fileId, why) || !ReadNumberArgument(args.words[2], "BLOCK", 0, INT32_MAX, n, why))
+        return false;
     block = static_cast<std::int32_t>(n);
     return true;
 }
@@ -78,7 +79,7 @@ bool ParseBlockAddress(const CliArgs& args, std::uint8_t& fileId, std::int32_t& 
 int Insert(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::uint8_t fileId = 0;
     std::int32_t block = 0;
-    if (args.words.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
+    if (args.words.size() != 4 || !ParseBlockAddress(args, fileId, block, session.usage)) return kUsage;
     Patch patch;
     if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
     const Result<Bytes> data = ReadWholeFile(args.words[3]);
@@ -96,7 +97,7 @@ int Insert(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
 int Extract(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::uint8_t fileId = 0;
     std::int32_t block = 0;
-    if (args.words.size() != 4 || !ParseBlockAddress(args, fileId, block)) return kUsage;
+    if (args.words.size() != 4 || !ParseBlockAddress(args, fileId, block, session.usage)) return kUsage;
     Patch patch;
     if (Status done = ReadPatchFile(args.words[0], patch); !done) return Fail(err, done.error());
     const PatchBlock* b = patch.LiveBlock(fileId, block);
@@ -154,6 +155,10 @@ int Import(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
         if (positional.size() == 3 && type.fixedBlockSize > 0) return Fail(err, type.name + " files have no index file.");
         what = ImportSelection::OneType(id);
         source = {positional[1], positional.size() == 3 ? positional[2] : ""};
+        // Most often the file of the type chosen before, still on the line.
+        if (const std::optional<OtherTypeName> other = OtherTypeNamed(id, source); other && !args.trustType)
+            return Fail(err, other->name + " is usually the " + TypeWord(other->fileId) + " file, not one of " +
+                                 TypeWord(id) + "; --trust-type imports it as " + TypeWord(id) + " all the same.");
     }
     const Result<ImportReport> report = ImportBlocks(patch, what, source, range, {args.skipAbsent});
     if (!report) return Fail(err, report.error());
@@ -220,12 +225,17 @@ int Samples(const CliArgs& args, std::ostream& out, std::ostream& err, CliSessio
     return kOk;
 }
 
+// How numbers are written; a command that takes one repeats it in its help.
+constexpr const char* kNumbersHelp =
+    "Numbers are whole: decimal (leading zeros stay decimal) or hexadecimal after\n"
+    "0x or &H (0xFFFF is 65535). Only FLAGA and FLAGB take a minus sign, before the\n"
+    "number (-0x10); no plus sign, blank, fraction or exponent.\n";
+
 void PrintHelp(std::ostream& out) {
     out << "Usage: palindra-cli [--json] COMMAND [OPTION]... ARGUMENT...\n"
            "Works on patch project files (.uop) without the editor.\n"
            "Options may stand anywhere after the command, as --blocks 0-2 or --blocks=0-2; -- ends them.\n"
-           "Numbers may be written in decimal, or in hexadecimal after 0x or &H (0xFFFF is 65535; a negative\n"
-           "number needs a minus sign); a FILEID may also be a file type's name in any case (see the types command).\n"
+           << kNumbersHelp << "A FILEID may also be a file type's name in any case (see the types command).\n"
            "palindra-cli COMMAND --help explains a command.\n\nCommands:\n";
     for (const CliCommand& c : CliCommands())
         out << "  " << c.name << " " << c.usage << "\n      " << c.summary << "\n      e.g. palindra-cli " << c.name
@@ -248,8 +258,10 @@ std::string Wrapped(const std::string& text) {
 }
 
 void PrintCommandHelp(const CliCommand& c, std::ostream& out) {
-    out << "Usage: palindra-cli " << c.name << " " << c.usage << "\n" << Wrapped(c.summary) << "\nOptions:\n"
-        << OptionsHelp(c.options) << "\nExample: palindra-cli " << c.name << " " << c.example << "\n";
+    const std::string usage = c.usage;
+    const bool numbers = usage.find("BLOCK") != std::string::npos || usage.find("FILEID") != std::string::npos;
+    out << "Usage: palindra-cli " << c.name << " " << c.usage << "\n" << Wrapped(c.summary) << (numbers ? kNumbersHelp : "")
+        << "\nOptions:\n" << OptionsHelp(c.options) << "\nExample: palindra-cli " << c.name << " " << c.example << "\n";
 }
 
 int UsageError(const CliCommand& c, const std::string& message, std::ostream& err) {
@@ -282,7 +294,7 @@ int RunCommand(const CliCommand& c, const std::vector<std::string>& words, std::
         // Every command saves through a temporary file, so nothing was changed.
         code = Fail(err, std::string("There is not enough memory for ") + c.name + "; nothing was changed.");
     }
-    if (code == kUsage) return UsageError(c, "", err);
+    if (code == kUsage) return UsageError(c, session.usage, err);
     return code == kCannotTell ? kUsage : code;
 }
 }  // namespace
@@ -301,14 +313,15 @@ const std::vector<CliCommand>& CliCommands() {
          "Writes a verdata.mul from the patch, merged over the base verdata when given.",
          "patch.uop verdata.mul --base client/verdata.mul", kBaseOption, Export},
         {"import", "[--files A-B] [--blocks A-B] PATCH.uop uop|verdata SOURCE  or  [--blocks A-B] [--skip-absent] "
-                   "PATCH.uop FILEID SOURCE [INDEX.idx]",
+                   "[--trust-type] PATCH.uop FILEID SOURCE [INDEX.idx]",
          "Appends blocks and saves the patch; a missing patch starts empty. uop and verdata take every file type "
          "of a patch project file or a verdata.mul; a FILEID takes that type's blocks from a data file (with its "
          "index where the type has one), a game data package, a verdata.mul or a patch project file, each read "
          "as what its content shows it to be. Damaged entries are left out; --skip-absent also leaves out blocks "
-         "without data.",
-         "patch.uop 12 gumpart.mul gumpidx.mul --blocks 0-100", kFilesOption | kBlocksOption | kSkipAbsentOption,
-         Import},
+         "without data. A file bearing another type's usual name (art.mul given as gumps) is refused unless "
+         "--trust-type.",
+         "patch.uop 12 gumpart.mul gumpidx.mul --blocks 0-100",
+         kFilesOption | kBlocksOption | kSkipAbsentOption | kTrustTypeOption, Import},
         {"package", "FILE.uop",
          "Lists a game data package: version, tables, and per entry its name hash, compression flag, stored and "
          "decoded size and its name where a legacy name scheme gives it.",
@@ -322,7 +335,8 @@ const std::vector<CliCommand>& CliCommands() {
         {"anim-to-png", "PATCH.uop BLOCK DIR",
          "Writes every frame of the anim block as a PNG picture, DIR/frame-000.png, frame-001.png, ... (transparent "
          "where no run covers it), and DIR/frames.json with the palette and each frame's centre. DIR is created "
-         "when missing and must not hold frame pictures or frames.json yet.",
+         "when missing and must not hold frame pictures or frames.json yet. A block of more than 4,096 frames is "
+         "refused; frames that do not decode (one wider or higher than 2,048 pixels, ...) are left out and named.",
          "patch.uop 110 frames", 0, AnimToPngCommand},
         {"png-to-anim", "PATCH.uop BLOCK DIR",
          "Builds anim block BLOCK from the pictures DIR/frame-*.png in name order (frame-2.png before frame-10.png) and saves the patch. Centres and "

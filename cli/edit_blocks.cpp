@@ -10,12 +10,15 @@
 int Remove(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::uint8_t fileId = 0;
     std::int64_t from = 0, to = 0;
-    if (args.words.size() != 3 || !ParseFileId(args.words[1], fileId)) return kUsage;
+    if (args.words.size() != 3 || !ReadFileIdArgument(args.words[1], fileId, session.usage)) return kUsage;
     if (!ParseRange(args.words[2], 0, INT32_MAX, from, to)) {
-        if (!ParseInt(args.words[2], 0, INT32_MAX, from)) return kUsage;
+        if (!ReadNumberArgument(args.words[2], "BLOCK", 0, INT32_MAX, from, session.usage)) return kUsage;
         to = from;
     }
-    if (from > to) return kUsage;
+    if (from > to) {
+        session.usage = "the range " + args.words[2] + " selects nothing";
+        return kUsage;
+    }
     Patch patch;
     if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
     SettleDuplicates(patch);
@@ -38,8 +41,10 @@ int Remove(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession
 int SetFlags(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::uint8_t fileId = 0;
     std::int64_t block = 0, flagA = 0, flagB = 0;
-    if (args.words.size() != 5 || !ParseFileId(args.words[1], fileId) || !ParseInt(args.words[2], 0, INT32_MAX, block) ||
-        !ParseInt(args.words[3], -32768, 65535, flagA) || !ParseInt(args.words[4], -32768, 65535, flagB))
+    if (args.words.size() != 5 || !ReadFileIdArgument(args.words[1], fileId, session.usage) ||
+        !ReadNumberArgument(args.words[2], "BLOCK", 0, INT32_MAX, block, session.usage) ||
+        !ReadNumberArgument(args.words[3], "FLAGA", -32768, 65535, flagA, session.usage) ||
+        !ReadNumberArgument(args.words[4], "FLAGB", -32768, 65535, flagB, session.usage))
         return kUsage;
     Patch patch;
     if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());

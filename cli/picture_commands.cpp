@@ -11,7 +11,8 @@
 
 int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::int64_t block = 0;
-    if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
+    if (args.words.size() != 3 || !ReadNumberArgument(args.words[1], "BLOCK", 0, INT32_MAX, block, session.usage))
+        return kUsage;
     Patch patch;
     const Result<const PatchBlock*> gump = ReadLiveBlock(args.words[0], kGumps, block, args.words[1], "gump", patch);
     if (!gump) return Fail(err, gump.error());
@@ -28,7 +29,7 @@ int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
 
 int BmpToGumpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::int64_t block = 0;
-    if (args.words.size() != 3 || !ParseInt(args.words[1], 0, 65535, block)) return kUsage;
+    if (args.words.size() != 3 || !ReadNumberArgument(args.words[1], "BLOCK", 0, 65535, block, session.usage)) return kUsage;
     Patch patch;
     if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
     const Result<QImage> picture = LoadPicture(args.words[2]);

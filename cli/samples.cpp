@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "cli/package_samples.h"
+#include "io/broken_links.h"
 #include "io/bytes.h"
 #include "codecs/anim_frames.h"
 #include "codecs/colors.h"
@@ -298,6 +299,8 @@ const std::vector<std::string>& SampleFileNames() {
 }
 
 Status MakeSamples(const std::string& folder) {
+    if (const std::string broken = BrokenLinkReason(folder); !broken.empty())
+        return Error("Cannot create the folder '" + folder + "': " + broken + ".");
     // Pointed at a client's folder by mistake, it must not replace the client's files.
     std::string present;
     for (const std::string& name : SampleFileNames())

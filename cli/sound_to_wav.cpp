@@ -10,7 +10,8 @@
 
 int SoundToWavCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     std::int64_t block = 0;
-    if (args.words.size() != 3 || !ParseInt(args.words[1], 0, INT32_MAX, block)) return kUsage;
+    if (args.words.size() != 3 || !ReadNumberArgument(args.words[1], "BLOCK", 0, INT32_MAX, block, session.usage))
+        return kUsage;
     Patch patch;
     const Result<const PatchBlock*> sound = ReadLiveBlock(args.words[0], kSound, block, args.words[1], "sound", patch);
     if (!sound) return Fail(err, sound.error());

@@ -39,8 +39,36 @@ struct Animation {
     bool operator==(const Animation&) const = default;
 };
 
-// Decodes an animation block; the palette's colours come with bit 15
-// (unused) cleared. Or why the block does not decode.
+// The widest and tallest frame: real frames are a few hundred pixels, so a
+// larger one is damage (a width of -3 read as 65,533), never allocated.
+inline constexpr std::uint16_t kLargestAnimFrameSide = 2048;
+
+// A block decoded as far as it goes.
+struct AnimDecoding {
+    // The palette and the frames that decode, in the block's order.
+    Animation animation;
+    std::vector<std::size_t> numbers;  // each frame's number in the block
+    std::size_t count = 0;             // the frames the block holds
+    // Why frames are left out, one line each in frame order; or the one
+    // reason no frame decodes (the block's palette, count or offsets).
+    std::vector<std::string> damage;
+    // The block is damaged and no frame of it decodes.
+    bool Undecodable() const { return animation.frames.empty() && !damage.empty(); }
+};
+
+// Decodes what can be decoded of an animation block, the palette's colours
+// with bit 15 (unused) cleared. A frame that does not decode (one larger
+// than kLargestAnimFrameSide either way, one starting outside the block or
+// inside another's runs, one whose runs pass the end of the block) is left
+// out and named in `damage`.
+AnimDecoding DecodeAnimationFrames(ByteView block);
+
+// The damage of a decoding in one text for messages: its first lines and
+// how many more there are; "" for a whole block.
+std::string DamageText(const AnimDecoding& decoding);
+
+// Decodes an animation block whole; or why it does not decode (its first
+// damage).
 Result<Animation> DecodeAnimation(ByteView block);
 
 // Encodes frames and palette in the one layout this program writes, so that
@@ -52,5 +80,6 @@ Result<Animation> DecodeAnimation(ByteView block);
 // offsets cannot address is named).
 Result<Bytes> EncodeAnimation(const Animation& animation);
 
-// Whether the frame can be written; if not, why, beginning with `name`.
+// Whether the frame can be written (and decodes again: at most
+// kLargestAnimFrameSide wide and high); if not, why, beginning with `name`.
 Status CheckAnimFrame(const AnimFrame& frame, const std::string& name);

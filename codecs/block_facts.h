@@ -34,6 +34,7 @@ struct BlockFacts {
 
 // Hues (32): the eight entries of a 1220-byte block as a 32 x 8 picture, one
 // row of swatches per entry, and a table of their names and further words.
+// A damaged block shows the colours of every entry that holds them whole.
 BlockFacts HueFacts(std::int32_t blockNumber, ByteView block);
 // Texmaps (10): a 64 x 64 or 128 x 128 texture, chosen by the block length.
 BlockFacts TexmapFacts(ByteView block);

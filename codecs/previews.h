@@ -1,4 +1,4 @@
-// The small pictures the information panel draws for map and animation blocks.
+// The small picture the information panel draws for a map block.
 #pragma once
 
 #include <cstdint>
@@ -13,9 +13,3 @@
 // the tile's radar colour. A block of another length than 196 bytes is
 // refused saying so, with the cells it holds drawn into `drawn` when given.
 Result<ColorGrid> MapPreview(ByteView block, const std::vector<std::int32_t>& radarColors, ColorGrid* drawn = nullptr);
-
-// A 200 x 200 picture of the first frame of an animation block: a palette of
-// 256 colours, the frame count and offsets at 512, then the frame's header and
-// runs placed by their x and y offsets from its centre. Cells nothing was
-// drawn into hold ColorGrid::kBackground. Or why the block does not draw.
-Result<ColorGrid> AnimPreview(ByteView block);

@@ -1,13 +1,26 @@
-// The animation decoder, and the encoder's round trip: a block that decodes
+// The animation decoder, and the encoder's round trip. Decoded as far as it
+// goes, a block gives frames of at most the largest size, numbered in
+// order, and a reason for each frame left out. A block that decodes
 // encodes (or is refused with a reason) and decodes again to the same frames
 // and palette; what the encoder wrote it writes again byte for byte; the
 // frames' pictures build the same pictures again.
+#include <algorithm>
+
 #include "codecs/anim_frames.h"
 #include "codecs/anim_pictures.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const AnimDecoding partly = DecodeAnimationFrames(ByteView(data, size));
+    FUZZ_CHECK(partly.numbers.size() == partly.animation.frames.size());
+    FUZZ_CHECK(partly.Undecodable() || partly.count == partly.numbers.size() + partly.damage.size());
+    for (std::size_t i = 0; i < partly.numbers.size(); ++i) {
+        const AnimFrame& f = partly.animation.frames[i];
+        FUZZ_CHECK(std::max(f.width, f.height) <= kLargestAnimFrameSide && partly.numbers[i] < partly.count);
+        FUZZ_CHECK(i == 0 || partly.numbers[i - 1] < partly.numbers[i]);
+    }
     Result<Animation> decoded = DecodeAnimation(ByteView(data, size));
+    FUZZ_CHECK(decoded.has_value() == partly.damage.empty());
     if (!decoded) return 0;
     Animation& first = *decoded;
     for (const AnimFrame& f : first.frames) FUZZ_CHECK(f.cells.size() == std::size_t{f.width} * f.height);

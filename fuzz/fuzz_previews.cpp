@@ -1,4 +1,4 @@
-// The map and animation preview decoders.
+// The map preview decoder.
 #include "codecs/previews.h"
 #include "fuzz_support.h"
 
@@ -6,6 +6,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::vector<std::int32_t> radar(65536, 0x102030);
     const ByteView block(data, size);
     if (const Result<ColorGrid> map = MapPreview(block, radar)) FUZZ_CHECK(map->width == 80 && map->height == 80);
-    if (const Result<ColorGrid> frame = AnimPreview(block)) FUZZ_CHECK(frame->width == 200 && frame->height == 200);
     return 0;
 }

@@ -86,7 +86,6 @@ int main(int argc, char** argv) {
     anim[512] = 1;
     anim[516] = 8;
     anim.insert(anim.end(), {5, 0, 0, 0, 0, 0, 0, 0, 0x02, 0x10, 0, 0, 7, 8, 0xFF, 0x7F, 0xFF, 0x7F});
-    Put(dir, "previews", "anim", anim);
     Put(dir, "anim", "preview", anim);
     Animation frames;
     frames.palette[1] = 0x7C00;

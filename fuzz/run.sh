@@ -23,8 +23,11 @@ for target in patch_file verdata data_files gump previews art hues bitmap_to_gum
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   log="$build/$target.log"
+  # Inputs that once found a fault run again beside the seeds.
+  regressions=()
+  [ -d "fuzz/regressions/$target" ] && regressions=("fuzz/regressions/$target")
   if ! "$build/fuzz/fuzz_$target" -runs="$runs" -max_len=8192 -rss_limit_mb=2048 -malloc_limit_mb=512 \
-       -print_final_stats=1 "$corpus" "$seeds/$target" >"$log" 2>&1; then
+       -print_final_stats=1 "$corpus" "$seeds/$target" "${regressions[@]}" >"$log" 2>&1; then
     echo "fuzz_$target found a problem:"
     tail -n 40 "$log"
     exit 1

@@ -8,56 +8,13 @@
 #include "codecs/file_ids.h"
 
 namespace {
-constexpr char kVerdataName[] = "verdata.mul";
-constexpr std::array<const char*, 3> kWholeFiles = {"client.exe", "readme.txt", "map0.mul"};
-
-const std::vector<std::pair<std::uint8_t, UsualNames>>& UsualTable() {
-    static const std::vector<std::pair<std::uint8_t, UsualNames>> table = {
-        {kMap, {"map0.mul", "", "map0LegacyMUL.uop"}},
-        {kArt, {"art.mul", "artidx.mul", "artLegacyMUL.uop"}},
-        {kSound, {"sound.mul", "soundidx.mul", "soundLegacyMUL.uop"}},
-        {kGumps, {"gumpart.mul", "gumpidx.mul", "gumpartLegacyMUL.uop"}},
-        {kMultis, {"multi.mul", "multi.idx", "MultiCollection.uop"}},
-        {kStatics, {"statics0.mul", "staidx0.mul"}},
-        {kAnim, {"anim.mul", "anim.idx"}},
-        {kTexmaps, {"texmaps.mul", "texidx.mul"}},
-        {kSkills, {"skills.mul", "skills.idx"}},
-        {kTiledata, {"tiledata.mul"}},
-        {kAnimdata, {"animdata.mul"}},
-        {kHues, {"hues.mul"}},
-    };
-    return table;
-}
-
 std::string Lower(std::string_view text) {
     std::string out(text);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return out;
 }
-
-// Every name the folder is searched for, in lower case.
-bool IsUsualName(const std::string& lower) {
-    if (lower == kVerdataName) return true;
-    for (const char* whole : kWholeFiles)
-        if (lower == whole) return true;
-    for (const auto& [fileId, names] : UsualTable())
-        for (std::string_view n : {names.data, names.index, names.package})
-            if (!n.empty() && lower == Lower(n)) return true;
-    return false;
-}
 }  // namespace
-
-const UsualNames* UsualNamesOf(std::uint8_t fileId) {
-    for (const auto& [id, names] : UsualTable())
-        if (id == fileId) return &names;
-    return nullptr;
-}
-
-const char* WholeFileName(std::int32_t block) {
-    return block >= 0 && block < static_cast<std::int32_t>(kWholeFiles.size()) ? kWholeFiles[static_cast<std::size_t>(block)]
-                                                                               : nullptr;
-}
 
 Result<ClientFolder> ClientFolder::Open(const std::string& dir) {
     namespace fs = std::filesystem;
@@ -84,8 +41,9 @@ Result<ClientFolder> ClientFolder::Open(const std::string& dir) {
         const ClientFile* f = folder.Find(usual);
         return f ? std::optional(*f) : std::nullopt;
     };
-    for (const auto& [fileId, names] : UsualTable())
-        folder.types_[fileId] = {find(names.data), find(names.index), find(names.package)};
+    for (int f = 0; f < 256; ++f)
+        if (const UsualNames* names = UsualNamesOf(static_cast<std::uint8_t>(f)))
+            folder.types_[static_cast<std::size_t>(f)] = {find(names->data), find(names->index), find(names->package)};
     folder.verdata_ = find(kVerdataName);
     return folder;
 }

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gamefiles/forms/usual_names.h"
 #include "io/result.h"
 
 // The two forms a type's blocks may have in the client folder.
@@ -39,12 +40,6 @@ struct ClientTypeFiles {
     std::optional<ClientFile> data, index, package;
 };
 
-// The usual names of a type's files ("" where it has none); nullptr for a
-// file ID the client keeps no files of.
-struct UsualNames {
-    std::string_view data, index = {}, package = {};
-};
-const UsualNames* UsualNamesOf(std::uint8_t fileId);
 
 class ClientFolder {
 public:
@@ -86,5 +81,3 @@ private:
     std::vector<ClientFile> found_;  // every entry with a usual name
 };
 
-// The usual names of the whole files of kFiles, by block; nullptr past them.
-const char* WholeFileName(std::int32_t block);

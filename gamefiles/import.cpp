@@ -178,9 +178,7 @@ std::vector<LeftOutLine> DescribeLeftOut(const ImportReport& r, const std::strin
         constexpr std::size_t kNamed = 10;
         for (std::size_t i = 0; i < std::min(r.belowZero.size(), kNamed); ++i) {
             const auto [fileId, block] = r.belowZero[i];
-            std::string type = TypeName(fileId);
-            std::transform(type.begin(), type.end(), type.begin(), [](unsigned char c) { return std::tolower(c); });
-            named += (i == 0 ? "" : ", ") + type + " block " + std::to_string(block);
+            named += (i == 0 ? "" : ", ") + TypeWord(fileId) + " block " + std::to_string(block);
         }
         if (r.belowZero.size() > kNamed) named += ", and " + std::to_string(r.belowZero.size() - kNamed) + " more";
         lines.push_back({std::to_string(n) + std::string(ForCount(n, " entry was", " entries were")) +

@@ -26,3 +26,11 @@ QImage AnimCanvasFrame(const Animation& animation, std::size_t index, const QRec
     if (!cells.isNull()) QPainter(&canvas).drawImage(AnimFrameBox(frame).topLeft() - box.topLeft(), cells);
     return canvas;
 }
+
+QImage AnimPlayedFrame(const Animation& animation, std::size_t index, const QRect& canvas) {
+    constexpr std::int64_t kLargestCanvas = 2048 * 2048;
+    QRect box = std::int64_t{canvas.width()} * canvas.height() > kLargestCanvas ? AnimFrameBox(animation.frames[index])
+                                                                                : canvas;
+    if (box.isEmpty()) box = QRect(0, 0, 1, 1);  // frames without pixels keep the view open
+    return AnimCanvasFrame(animation, index, box);
+}

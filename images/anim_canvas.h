@@ -18,3 +18,9 @@ QRect AnimCanvasBox(const Animation& animation);
 // Frame `index` on a canvas covering `box` (anchor at 0, 0), clear where no
 // run covers; a null image when memory runs out or the box is empty.
 QImage AnimCanvasFrame(const Animation& animation, std::size_t index, const QRect& box);
+
+// Frame `index` as a player draws it, ten times a second: on the canvas
+// `canvas` (AnimCanvasBox), or in its own box where centres far apart make
+// the canvas too large to draw afresh each time; a frame without pixels as
+// one clear pixel.
+QImage AnimPlayedFrame(const Animation& animation, std::size_t index, const QRect& canvas);

@@ -18,6 +18,8 @@ class NewFiles {
 public:
     NewFiles(std::string folder, bool made) : folder_(std::move(folder)), made_(made) {
         if (made_) armed_.emplace_back().Arm(folder_);  // armed first, removed last
+        // Once for all the saves: a sweep for each would list the folder each time.
+        RemoveStaleTemporaries(folder_, ".frame");
     }
     NewFiles(const NewFiles&) = delete;
     NewFiles& operator=(const NewFiles&) = delete;
@@ -32,7 +34,7 @@ public:
     Status Save(const std::string& name, const Bytes& bytes) {
         const std::string path = (std::filesystem::path(folder_) / name).string();
         SaveFile file;
-        if (Status opened = file.Open(path); !opened) return opened;
+        if (Status opened = file.Open(path, StaleTemporaries::kRemovedByCaller); !opened) return opened;
         file.Write(bytes);
         // No signal between the file's arrival and its arming.
         const SignalsHeld held;
@@ -60,16 +62,20 @@ private:
 };
 }  // namespace
 
-Status SaveFrameFolder(const std::string& folder, const Animation& animation) {
+Status SaveFrameFolder(const std::string& folder, const AnimDecoding& decoding) {
+    if (decoding.count > kMostFrameFiles)
+        return Error("The block holds " + std::to_string(decoding.count) + " frames, more than the " +
+                     std::to_string(kMostFrameFiles) + " a folder of frames takes; nothing was written.");
     const Result<bool> made = MakeFrameFolder(folder);
     if (!made) return made.error();
     NewFiles saved(folder, *made);
+    const Animation& animation = decoding.animation;
     const std::vector<AnimFrame>& frames = animation.frames;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        files.push_back(FrameFileName(i, frames.size()));
+        files.push_back(FrameFileName(decoding.numbers[i], decoding.count));
         const Result<Bytes> png = FramePng(SavedPicture(frames[i], animation.palette));
-        if (!png) return Error("Frame " + std::to_string(i) + ": " + png.error().message, png.error().code);
+        if (!png) return Error("Frame " + std::to_string(decoding.numbers[i]) + ": " + png.error().message, png.error().code);
         if (Status done = saved.Save(files.back(), *png); !done) return done;
     }
     const std::string json = FramesJsonText(animation, files);

@@ -9,10 +9,12 @@
 #include "io/bytes.h"
 #include "io/result.h"
 
-// Writes each frame of `animation` as a PNG picture and frames.json into
-// `folder`, readied by MakeFrameFolder's rules. On a failure nothing written
-// stays, nor the folder when it was made for them.
-Status SaveFrameFolder(const std::string& folder, const Animation& animation);
+// Writes each frame that decodes as a PNG picture, named after its number
+// in the block, and frames.json into `folder`, readied by MakeFrameFolder's
+// rules. A block of more than kMostFrameFiles frames is refused before
+// anything is written. On a failure nothing
+// written stays, nor the folder when it was made for them.
+Status SaveFrameFolder(const std::string& folder, const AnimDecoding& decoding);
 
 // The animation block built from a folder's pictures.
 struct FramesBuilt {

@@ -7,6 +7,7 @@
 
 #include "images/json.h"
 #include "io/binary_io.h"
+#include "io/broken_links.h"
 #include "io/counted.h"
 
 namespace fs = std::filesystem;
@@ -144,12 +145,11 @@ std::string FramesJsonText(const Animation& animation, const std::vector<std::st
 }
 
 Result<bool> MakeFrameFolder(const std::string& folder) {
+    if (const std::string broken = BrokenLinkReason(folder); !broken.empty())
+        return Error("Cannot create the folder '" + folder + "': " + broken + ".");
     std::error_code ec;
     const fs::file_status status = fs::status(folder, ec);  // a link to a folder is that folder
     if (status.type() == fs::file_type::not_found) {
-        if (fs::is_symlink(fs::symlink_status(folder, ec)))
-            return Error("Cannot create the folder '" + folder + "': it is a symbolic link to '" +
-                         fs::read_symlink(folder, ec).string() + "', which does not exist.");
         fs::create_directories(folder, ec);
         if (ec) return Error("Cannot create the folder '" + folder + "': " + ec.message() + ".");
         return true;
@@ -177,6 +177,9 @@ Result<FrameFolder> ReadFrameFolder(const std::string& folder) {
     FrameFolder read;
     std::copy_if(names->begin(), names->end(), std::back_inserter(read.files), IsFrameFile);
     if (read.files.empty()) return Error("The folder '" + folder + "' holds no frame pictures (frame-*.png).");
+    if (read.files.size() > kMostFrameFiles)
+        return Error("The folder '" + folder + "' holds " + std::to_string(read.files.size()) +
+                     " frame pictures, more than the " + std::to_string(kMostFrameFiles) + " of an animation block.");
     std::sort(read.files.begin(), read.files.end(), NumberedBefore);
     if (std::find(names->begin(), names->end(), kFramesJson) == names->end()) return read;
     const std::string path = (fs::path(folder) / kFramesJson).string();

@@ -17,6 +17,9 @@
 #include "io/result.h"
 
 inline constexpr const char* kFramesJson = "frames.json";
+// The most frames a folder holds: real blocks hold a few dozen, and a block
+// of thousands is damage that would take hours to write out.
+inline constexpr std::size_t kMostFrameFiles = 4096;
 
 // The name of frame `index` of `count`.
 std::string FrameFileName(std::size_t index, std::size_t count);

@@ -230,7 +230,7 @@ void KeepOwnerAndMode(int fd, const std::string& target) {
 }
 }  // namespace
 
-Status SaveFile::Open(const std::string& targetPath) {
+Status SaveFile::Open(const std::string& targetPath, StaleTemporaries stale) {
     Discard();
     error_.clear();
     written_ = 0;
@@ -247,7 +247,7 @@ Status SaveFile::Open(const std::string& targetPath) {
     const std::string base = BaseOf(target_);
     const std::string prefix = "." + base.substr(0, std::min(base.size(), kNameKept)) + std::string(kTemporaryMark);
     const std::string folder = FolderOf(target_);
-    RemoveStaleTemporaries(folder, prefix);
+    if (stale == StaleTemporaries::kRemove) RemoveStaleTemporaries(folder, prefix);
     std::string name = folder + "/" + prefix + std::to_string(::getpid()) + "-XXXXXX";
     {
         const SignalsHeld held;

@@ -58,6 +58,11 @@ bool StopSignalPending();
 // (call it while they are held, just before the hold ends).
 void DropStopSignals();
 
+// Whether SaveFile::Open removes the stale temporaries of its target's saves.
+// Each sweep lists the whole folder: a caller saving many files into one
+// folder removes them once for all (RemoveStaleTemporaries) instead.
+enum class StaleTemporaries { kRemove, kRemovedByCaller };
+
 class SaveFile {
 public:
     SaveFile() = default;
@@ -69,8 +74,8 @@ public:
     // not a regular file, that is read-only (no write permission bit at all,
     // whoever saves), that the user could not write in place, or a symbolic
     // link that loops. Removes the temporaries that saves of the target left
-    // when their process was killed.
-    Status Open(const std::string& targetPath);
+    // when their process was killed, unless the caller did.
+    Status Open(const std::string& targetPath, StaleTemporaries stale = StaleTemporaries::kRemove);
     // Buffered append; a failure is remembered and reported by Commit. Large
     // spans are written straight from the caller's memory.
     void Write(std::span<const std::uint8_t> bytes);

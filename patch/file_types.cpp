@@ -39,3 +39,10 @@ std::string TypeNameAtStart(std::uint8_t fileId) {
 }
 
 bool IsDataFileType(std::uint8_t fileId) { return fileId <= kLastDataFileId && !FileTypes()[fileId].name.empty(); }
+
+std::string TypeWord(std::uint8_t fileId) {
+    std::string word = TypeName(fileId);
+    for (char& c : word)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return word;
+}

@@ -25,3 +25,5 @@ bool IsDataFileType(std::uint8_t fileId);
 // name; at the start of a sentence "File ID 7".
 std::string TypeName(std::uint8_t fileId);
 std::string TypeNameAtStart(std::uint8_t fileId);
+// The type's name as a word within a sentence: "gumps", "art".
+std::string TypeWord(std::uint8_t fileId);

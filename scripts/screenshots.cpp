@@ -40,11 +40,11 @@ public:
     explicit OpenPrompt(QString path) : path_(std::move(path)) {}
     QString OpenFile(QWidget*, const QString&, const QString&, const QString&) override { return path_; }
     QString SaveFile(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    QString ChooseFolder(QWidget*, const QString&, const QString&, FolderUse) override { return {}; }
     void Message(QWidget*, const QString& text, const QString&) override {
         std::fprintf(stderr, "%s\n", qPrintable(text));
     }
-    QString Input(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString Input(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     bool Confirm(QWidget*, const QString&, const QString&, const QString&) override { return false; }
     SaveChoice AskSaveChanges(QWidget*, const QString&, const QString&) override { return SaveChoice::Cancel; }
     int Exec(QDialog*) override { return 0; }

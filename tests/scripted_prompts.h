@@ -23,6 +23,7 @@ class ScriptedPrompts : public Prompts {
 public:
     struct Asked {
         QString kind, title, filter, dir;
+        QString hint = {};
     };
 
     ScriptedPrompts() { SetPrompts(this); }
@@ -41,8 +42,8 @@ public:
         asked.push_back({QStringLiteral("save:") + suffix, title, filter, dir});
         return Pop(answers, QString());
     }
-    QString ChooseFolder(QWidget*, const QString& title, const QString& dir) override {
-        asked.push_back({QStringLiteral("folder"), title, {}, dir});
+    QString ChooseFolder(QWidget*, const QString& title, const QString& dir, FolderUse use) override {
+        asked.push_back({use == FolderUse::kExisting ? QStringLiteral("folder") : QStringLiteral("folder:new"), title, {}, dir});
         return Pop(answers, QString());
     }
     void Message(QWidget*, const QString& text, const QString& title) override {
@@ -51,9 +52,10 @@ public:
     // Answers to Confirm, in the order asked; Cancel when none is left. The
     // questions are recorded as "title: text".
     std::deque<bool> confirms;
-    QStringList questions;
-    bool Confirm(QWidget*, const QString& text, const QString& title, const QString&) override {
+    QStringList questions, yesButtons;
+    bool Confirm(QWidget*, const QString& text, const QString& title, const QString& yes) override {
         questions << title + QStringLiteral(": ") + text;
+        yesButtons << yes;
         return Pop(confirms, false);
     }
     // Answers to "save the changes?", in the order asked; Cancel when none is left.
@@ -63,8 +65,9 @@ public:
         ++saveQuestions;
         return Pop(saveChoices, SaveChoice::Cancel);
     }
-    QString Input(QWidget*, const QString& prompt, const QString& title, const QString& text) override {
-        asked.push_back({QStringLiteral("input:") + prompt + QStringLiteral(":") + text, title, {}, {}});
+    QString Input(QWidget*, const QString& prompt, const QString& title, const QString& text,
+                  const QString& hint) override {
+        asked.push_back({QStringLiteral("input:") + prompt + QStringLiteral(":") + text, title, {}, {}, hint});
         return Pop(answers, QString());
     }
 

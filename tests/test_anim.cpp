@@ -108,17 +108,57 @@ TEST(AnimFrames, LeavesOutCellsOutsideTheBoxCopiesSharedFramesAndRefusesDamage) 
     B overlapping = with(512, 2, good.size());
     overlapping.insert(overlapping.begin() + 520, {16, 0, 0, 0});  // inside the first frame's header
     PutLE32(&overlapping[516], 12);
+    // Seventeen frames at the bytes of one 2048 x 2048 frame.
+    B crowded(512, 0);
+    PutLE(crowded, 17, 4);
+    for (int i = 0; i < 17; ++i) PutLE(crowded, 4 + 4 * 17, 4);
+    for (std::uint32_t v : {0u, 2048u, 2048u}) PutLE(crowded, v, v == 0 ? 4 : 2);
+    PutLE(crowded, 0x7FFF7FFF, 4);
     const std::vector<std::pair<B, std::string>> damaged = {
         {B(515, 0), "The block holds 515 bytes, fewer than the 516 of an animation's palette and frame count."},
         {with(512, 6, 538), "The animation block claims 6 frames; its 538 bytes hold offsets for 5."},
         {with(516, 0xFFFFFFF8, 538), "Frame 0 starts at byte 4294967800, past the end of the block's 538 bytes."},
         {with(516, 4, 538), "Frame 0 starts at byte 516, inside the palette and offsets."},
-        {with(524, 0xFFFFFFFF, 538),
-         "The animation's frames claim more than 67108864 cells together: the block is damaged."},
+        {with(524, 0xFFFFFFFF, 538), "Frame 0 is 65535 x 65535 pixels, larger than the 2048 x 2048 a frame may be."},
+        {crowded, "The animation's frames claim more than 67108864 cells together: the block is damaged."},
         {with(528, 0x003FF003, 538), "Frame 0 runs past the end of the block without its end mark."},
         {overlapping, "Frame 1 starts inside the runs of frame 0."},
     };
     for (const auto& [block, message] : damaged) EXPECT_EQ(Why(DecodeAnimation(block)), message);
+}
+
+// A damaged frame is left out and named; the frames around it decode. A
+// frame larger than 2048 pixels either way is damage, never allocated: the
+// block found by fuzzing (a width of -3 read as 65,533) stands for it.
+TEST(AnimFrames, LeavesOutTheFramesThatDoNotDecodeAndFramesTooLargeToBeReal) {
+    const B found = ReadFileBytes(std::string(PALINDRA_FUZZ_REGRESSIONS) + "/anim/frame-65533-wide.bin");
+    ASSERT_EQ(found.size(), 587u);
+    const std::string tooWide = "Frame 0 is 65533 x 1022 pixels, larger than the 2048 x 2048 a frame may be.";
+    const AnimDecoding none = DecodeAnimationFrames(found);
+    EXPECT_EQ(std::tuple(none.count, none.animation.frames.size(), none.damage, none.Undecodable()),
+              std::tuple(std::size_t{1}, std::size_t{0}, std::vector<std::string>{tooWide}, true));
+    EXPECT_EQ(Why(DecodeAnimation(found)), tooWide);
+
+    // Frames 0 and 3 whole; 1 one pixel too high, 2 past the end of the block, 4 a copy of 2.
+    const AnimFrame small{2, 0, 2, 1, {7, 8}, 0};
+    const AnimFrame high{0, 0, 1, 2049, std::vector<std::int16_t>(2049, T), 0};
+    EXPECT_EQ(Why(EncodeAnimation({{}, {high}})), "Frame 0 is 1 x 2049 pixels, larger than the 2048 x 2048 a frame may be.");
+    B block = EncodeAnimation({{}, {small, {}, {}, small, {}}}).value();
+    const std::uint32_t frame1 = GetLE32(&block[520]);
+    PutLE16(&block[512 + frame1 + 6], 2049);
+    PutLE32(&block[524], 0xFFFFFF00);
+    PutLE32(&block[532], 0xFFFFFF00);
+    const AnimDecoding partly = DecodeAnimationFrames(block);
+    EXPECT_EQ(partly.animation.frames, (std::vector<AnimFrame>{small, small}));
+    EXPECT_EQ(std::pair(partly.numbers, partly.count), std::pair(std::vector<std::size_t>{0, 3}, std::size_t{5}));
+    ASSERT_EQ(partly.damage.size(), 3u);
+    EXPECT_EQ(partly.damage[0], "Frame 1 is 0 x 2049 pixels, larger than the 2048 x 2048 a frame may be.");
+    EXPECT_TRUE(Has(partly.damage[1], "Frame 2 starts at byte 4294967552, past the end") &&
+                Has(partly.damage[2], "Frame 4 starts at byte 4294967552"));
+    EXPECT_EQ(DamageText(partly), partly.damage[0] + " " + partly.damage[1] + " " + partly.damage[2]);
+    AnimDecoding more = partly;
+    more.damage.push_back("x");
+    EXPECT_TRUE(DamageText(more).ends_with(partly.damage[2] + " 1 more frame does not decode either."));
 }
 
 TEST(AnimPictures, FramesBecomePicturesAndPicturesTheSameFramesOrAReason) {
@@ -144,17 +184,13 @@ TEST(AnimPictures, FramesBecomePicturesAndPicturesTheSameFramesOrAReason) {
         colourful.picture.rgba.insert(colourful.picture.rgba.end(),
                                       {8, B::value_type(i % 32 * 8), B::value_type(i / 32 * 8), 255});
     const FramePicture tall{"frame-002.png", {1, 513, B(4 * 513, 255)}, {}, {}};
-    // A run of 4,095 cells 511 columns right of and 9 rows above the anchor would read as the end mark.
-    AnimFrame endless{0, 8, 4606, 1, std::vector<std::int16_t>(4606, 1), 0};
-    std::fill_n(endless.cells.begin(), 511, T);
     EXPECT_EQ(Why(AnimationFromPictures({&colourful, 1}, std::nullopt)),
               "The pictures use 257 colours, more than the 256 a palette holds.");
     EXPECT_TRUE(Has(AnimationFromPictures({&tall, 1}, std::nullopt),
                     "frame-002.png is larger than the run offsets can address: its cells at x 0, y 0 begin 0 columns "
                     "and -513 rows from the anchor"));
-    EXPECT_EQ(Why(EncodeAnimation({{}, {endless}})),
-              "Frame 0 has a run of 4095 cells at x 511, y 0 whose header would read as the end of the frame.");
-    const AnimFrame wide{0, 0, 4096, 1, std::vector<std::int16_t>(4096, 1), 0};  // a second run 4,095 right
+    AnimFrame wide{0, 0, 1100, 1, std::vector<std::int16_t>(1100, 1), 0};  // its run starts 600 right of the anchor
+    std::fill_n(wide.cells.begin(), 600, T);
     EXPECT_TRUE(Has(EncodeAnimation({{}, {wide}}), "Frame 0 is larger than the run offsets can address"));
 }
 

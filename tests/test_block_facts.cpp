@@ -77,34 +77,6 @@ TEST(Gump, EncodesOnePairPerRunWithTheRowTableInUnitsAndRefusesDamagedBlocks) {
     EXPECT_TRUE(Ok(DecodeGump(farRow, 1, 1)));  // a negative pair count draws nothing
 }
 
-TEST(Previews, AnimationRunsLandAtTheirOffsetsAndDamagedOnesEndTheDrawing) {
-    // Colour i is palette entry i; a run lands at centre + offset, so each cell where it lies in the box.
-    Animation a;
-    std::iota(a.palette.begin(), a.palette.end(), std::uint16_t{0});
-    a.frames = {{10, 20, 12, 30, std::vector<std::int16_t>(12 * 30, kAnimTransparent), 0}};
-    for (auto [x, y, c] : {std::tuple{7, 28, 3}, {8, 28, 4}, {10, 25, 5}}) a.frames[0].cells[12 * y + x] = std::int16_t(c);
-    const B block = EncodeAnimation(a).value();
-    ColorGrid picture = AnimPreview(block).value();
-    EXPECT_EQ(std::pair(picture.width, picture.height), std::pair(200, 200));
-    for (auto [x, y, c] : {std::tuple{7, 28, Color16To32(3)}, {8, 28, Color16To32(4)}, {9, 28, ColorGrid::kBackground},
-                           {10, 25, Color16To32(5)}, {10, 26, ColorGrid::kBackground}})
-        EXPECT_EQ(picture.At(x, y), c) << x << "," << y;
-
-    B cut = block;  // the last run loses a cell and the end mark: it is not drawn
-    cut.resize(cut.size() - 5);
-    picture = AnimPreview(cut).value();
-    EXPECT_EQ(std::pair(picture.At(10, 25), picture.At(7, 28)), std::pair(Color16To32(5), ColorGrid::kBackground));
-    a.frames[0].cells.assign(12 * 30, kAnimTransparent);  // the first header ends the frame: nothing drawn
-    picture = AnimPreview(EncodeAnimation(a).value()).value();
-    EXPECT_EQ(std::count(picture.cells.begin(), picture.cells.end(), ColorGrid::kBackground), 200 * 200);
-
-    B none = block, farOffset = block;
-    PutLE32(&none[512], 0);
-    farOffset[516] = farOffset[517] = 0xFF;
-    EXPECT_TRUE(Has(AnimPreview(none), "no frames") && Has(AnimPreview(farOffset), "past the end"));
-    EXPECT_FALSE(Ok(AnimPreview(B(100, 0))));
-}
-
 TEST(Pictures, APngsAlphaDecidesTransparencyAndABitmapsBlackDoes) {
     QImage png(5, 1, QImage::Format_ARGB32);
     const QRgb pixels[] = {qRgba(255, 0, 0, 0), qRgba(255, 255, 255, 127), qRgba(0, 0, 0, 128),

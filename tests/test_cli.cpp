@@ -14,6 +14,7 @@
 #include "gamefiles/radarcol.h"
 #include "gamefiles/forms/verdata.h"
 #include "gamefiles/forms/whole_files.h"
+#include "images/frame_folder.h"
 #include "patch/file_types.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"
@@ -89,11 +90,19 @@ TEST(Cli, RefusalsExitOneAndUsageErrorsExitTwo) {
         {"import @p.uop verdata @hues.mul", 1, "is not a verdata.mul (or damaged): it counts 0 entries but holds 2124"},
         {"compare @p.uop 4 @p.uop @art.mul @art.idx", 1, "holds patches, not a client's data: diff compares those."},
         {"import @p.uop 4 @art.mul @art.idx --blocks 5-2", 1, "The range 5-2 of --blocks selects nothing."},
+        {"import @p.uop gumps @art.mul @art.idx", 1,
+         "palindra-cli: art.mul is usually the art file, not one of gumps; --trust-type imports it as gumps all the same.\n"},
         {"export @p.uop @w.mul --base @none.mul", 1, "Cannot find the base verdata file '" + dir / "none.mul" + "'."},
         {"compare @p.uop 4 @art.mul @art.mul", 1, "Art files need their index file."},
         {"add-file @p.uop client @other.exe", 1, "This is NOT an UO client.exe file."},
         {"insert @p.uop 256 1 @a.dat", 2, "Usage: palindra-cli insert"},
         {"insert @p.uop 4 x @a.dat", 2, "Usage: palindra-cli insert"},
+        // Only whole numbers: each refusal names the word.
+        {"remove @p.uop 12 44.4999", 2, "BLOCK takes a whole number from 0 to 2147483647, not '44.4999'"},
+        {"extract @p.uop 12 +44 @o.dat", 2, "extract: BLOCK takes a whole number from 0 to 2147483647, not '+44'"},
+        {"extract @p.uop 1e1 44 @o.dat", 2, "FILEID takes a file ID from 0 to 255 or a file type's name"},
+        {"set-flags @p.uop 12 44 0x-1 0", 2, "set-flags: FLAGA takes a whole number from -32768 to 65535, not '0x-1'"},
+        {"set-flags @p.uop 12 -44 1 0", 2, "BLOCK takes a whole number from 0 to 2147483647, not '-44'"},
         {"bmp-to-gump @p.uop 65536 @junk.png", 2, "Usage: palindra-cli bmp-to-gump"},
         {"compare @p.uop 1 @art.mul @art.mul", 2, "Usage: palindra-cli compare"},
         {"add-file @p.uop music @other.exe", 2, "Usage: palindra-cli add-file"},
@@ -103,6 +112,8 @@ TEST(Cli, RefusalsExitOneAndUsageErrorsExitTwo) {
         {"import @p.uop --blocks", 2, "--blocks: 1 required A-B missing"},
         {"import @p.uop 4 @art.mul @art.idx --bogus", 2, "unknown option '--bogus'"},
         {"--version", 0, std::string("palindra-cli ") + PALINDRA_VERSION + "\n"}, {"list @p.uop", 0, "12 44 1 0 0\n"},
+        {"import @p.uop gumps @art.mul @art.idx --trust-type --blocks 0-0", 0, "*"},
+        {"list @p.uop", 0, "12 44 1 0 0\n12 0 3 0 0\n"},
     });
     EXPECT_EQ(ReadFileBytes(dir / "bad.uop"), (std::vector<std::uint8_t>{'U', 'O', 'P'}));
     EXPECT_FALSE(std::filesystem::exists(dir / "w.mul") || std::filesystem::exists(dir / "x.bmp"));
@@ -151,7 +162,11 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
     const B block = EncodeAnimation(own).value();
     B damaged = block;
     PutLE32(&damaged[516], 0xFFFFFFF8);  // the first frame past the end
-    const Patch anims = PatchOf({{kAnim, 7, block}, {kAnim, 12, B(100, 0)}, {kAnim, 13, damaged}});
+    // Too many frames to be real, and the one frame too wide to be (found by fuzzing).
+    const B thousands = EncodeAnimation({{}, std::vector<AnimFrame>(kMostFrameFiles + 1)}).value();
+    const B tooWide = ReadFileBytes(std::string(PALINDRA_FUZZ_REGRESSIONS) + "/anim/frame-65533-wide.bin");
+    const Patch anims = PatchOf({{kAnim, 7, block}, {kAnim, 12, B(100, 0)}, {kAnim, 13, damaged},
+                                 {kAnim, 14, thousands}, {kAnim, 15, tooWide}});
     ASSERT_TRUE(Ok(WritePatchFile(dir / "p.uop", anims)));
     RunSteps(dir, {
         {"png-to-anim @p.uop 110 @drawn", 0,
@@ -162,6 +177,12 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
         {"png-to-anim @p.uop 111 @out", 0, "*"}, {"anim-to-png @p.uop 7 @own", 0, "*"},
         {"png-to-anim @p.uop 8 @own", 0, "*"},
     });
+    // The frame that decodes is written under its number; the other is named.
+    const CliResult partly = Cli(dir, "anim-to-png @p.uop 13 @partly");
+    EXPECT_EQ(std::tuple(partly.code, FilesIn(dir / "partly"), std::filesystem::exists(dir / "partly/frame-001.png")),
+              std::tuple(0, std::size_t{2}, true));
+    EXPECT_EQ(partly.err, "palindra-cli: 1 frame of the block does not decode and is left out: Frame 0 starts at byte "
+                          "4294967800, past the end of the block's " + std::to_string(damaged.size()) + " bytes.\n");
     Patch p;
     ASSERT_TRUE(Ok(ReadPatchFile(dir / "p.uop", p)));
     const auto bytes = [&](std::int32_t n) {
@@ -174,6 +195,8 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
 
     const B before = ReadFileBytes(dir / "p.uop");
     std::filesystem::create_symlink(dir / "nowhere", dir / "dangling");
+    std::filesystem::create_symlink("loopB", dir / "loopA");
+    std::filesystem::create_symlink("loopA", dir / "loopB");
     RunSteps(dir, {
         {"png-to-anim @p.uop 5 @many", 1, "The pictures use 257 colours, more than the 256 a palette holds."},
         {"png-to-anim @p.uop 5 @high", 1, "frame-000.png is larger than the run offsets can address"},
@@ -184,10 +207,14 @@ TEST(Cli, AnimationsGoToPicturesAndBackByteForByte) {
         {"png-to-anim @p.uop 5 @json", 1, "holds no frame pictures (frame-*.png)."},
         {"anim-to-png @p.uop 9 @x", 1, "has no anim block 9."},
         {"anim-to-png @p.uop 12 @x", 1, "Anim block 12 does not decode: The block holds 100 bytes"},
-        {"anim-to-png @p.uop 13 @x", 1, "Anim block 13 does not decode: Frame 0 starts at byte 4294967800"},
+        {"anim-to-png @p.uop 14 @x", 1, "The block holds 4097 frames, more than the 4096 a folder of frames takes"},
+        {"anim-to-png @p.uop 15 @x", 1,
+         "Anim block 15 does not decode: Frame 0 is 65533 x 1022 pixels, larger than the 2048 x 2048 a frame may be."},
         {"anim-to-png @p.uop 7 @held", 1, "already holds 1 frame-*.png file; nothing was written."},
         {"anim-to-png @p.uop 7 @json", 1, "already holds frames.json; nothing was written."},
         {"anim-to-png @p.uop 7 @dangling", 1, "is a symbolic link to '" + dir / "nowhere" + "', which does not exist."},
+        {"anim-to-png @p.uop 7 @loopA", 1,
+         "Cannot create the folder '" + dir / "loopA" + "': it is a symbolic link that leads round in a loop."},
         {"anim-to-png @p.uop 7 @x extra", 2, "Usage: palindra-cli anim-to-png"},
     });
     EXPECT_EQ(ReadFileBytes(dir / "p.uop"), before);

@@ -95,7 +95,7 @@ TEST(CliApply, AFailingLineSavesAndExportsNothingAndNamesTheLine) {
         {"insert art 2 missing.dat", "line 4: Cannot open"},
         {std::string("insert art 2 tree.dat\0.gone", 27), "line 4: the line holds a NUL byte"},
         {"extract art 1 x.dat", "line 4: 'extract' is not a command"},
-        {"set-flags art 1 90 65536", "line 4: wrong arguments"},
+        {"set-flags art 1 90 65536", "line 4: FLAGB takes a whole number from -32768 to 65535, not '65536'"},
         {"import art tree.dat --bogus", "line 4: unknown option '--bogus'; usage: import [--files A-B]"},
         {"remove gumps 5", "line 4: "},
     };

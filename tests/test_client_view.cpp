@@ -1,6 +1,9 @@
 // The editor against a client folder: marks, the state filter, the panel's
 // "In the client:" and pruning as one step; judging runs beside the window.
 #include <QElapsedTimer>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTableView>
 
 #include "app/anim_player.h"
 #include "app/client_comparison.h"
@@ -87,7 +90,8 @@ TEST_F(ClientView, MarksFilterPanelAndPruneFollowTheClient) {
     Select({kArt, 0x4000});
     EXPECT_EQ(Label("lblBlockName"), "Item 0x0000 'lamp'");
     B group(836, 0);
-    group[4 + 26 * 3 + 4 + 2] = 'x';  // land tile 3 gets a name
+    group[4 + 26 * 3 + 4 + 2] = 'x';  // land tile 3 gets a name and flags
+    group[4 + 26 * 3] = 0x53;
     PatchEdit edit;
     edit.added.Append(kTiledata, 0, group, 0, 0);
     Doc().Run(QStringLiteral("Import"), std::move(edit));
@@ -96,7 +100,11 @@ TEST_F(ClientView, MarksFilterPanelAndPruneFollowTheClient) {
     const FactTableModel& table = window.Panel()->Facts();
     for (int row = 0; row < table.rowCount(); ++row)
         for (int column = 0; column < table.columnCount(); ++column)
-            EXPECT_EQ(table.Differs(row, column), row == 3 && column == 1) << row << "," << column;
+            EXPECT_EQ(table.Differs(row, column), row == 3 && (column == 1 || column == 2)) << row << "," << column;
+    // The columns are wide enough for the bold text of the cells that differ.
+    auto* view = Child<QTableView>(&window, "tblFacts");
+    for (int column = 0; column < table.columnCount(); ++column)
+        EXPECT_GE(view->columnWidth(column), static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column)) << column;
 
     ExpectUndoable([&] { Trigger("actRemoveClientHas"); }, "Undo Remove blocks the client already has");
     window.Comparison()->Wait();
@@ -141,6 +149,67 @@ TEST_F(ClientView, AnimPlayerStepsToTheClientsBlocks) {
     EXPECT_EQ(window.Current(), std::optional(BlockId{kAnim, 110}));
     EXPECT_EQ(window.Panel()->Picture().pixel(0, 0), qRgb(248, 0, 0));
     EXPECT_TRUE(Action("actSaveFramesAsPNG")->isEnabled());
+}
+
+// Fit fits both pictures to the room each has, at one scale, whatever the
+// window's size; the client's animation plays frame by frame with the patch's.
+TEST_F(ClientView, BothPicturesFitAtOneScaleAndTheClientsAnimationPlaysInStep) {
+    const std::string folder = dir / "client";
+    std::filesystem::create_directory(folder);
+    // A tall gump: the client's column, below its lines, is the shorter.
+    const B gump = *EncodeGump(std::vector<std::uint16_t>(4 * 16, 0x001F), 4, 16);
+    WriteFileBytes(folder + "/gumpart.mul", gump);
+    WriteFileBytes(folder + "/gumpidx.mul", IndexBytes({{0, static_cast<std::int32_t>(gump.size()), 0x00040010}}));
+    Animation theirs;
+    theirs.palette = {0, 0x7C00, 0x03E0, 0x001F};
+    for (std::int16_t c : {1, 2, 3}) theirs.frames.push_back({0, 0, 2, 2, std::vector<std::int16_t>(4, c), 0});
+    Animation ours = theirs;
+    ours.frames.push_back(ours.frames[0]);
+    const B anim = *EncodeAnimation(theirs);
+    WriteFileBytes(folder + "/anim.mul", anim);
+    std::vector<std::array<std::int32_t, 3>> entries(111, {-1, -1, 0});
+    entries[110] = {0, static_cast<std::int32_t>(anim.size()), 0};
+    WriteFileBytes(folder + "/anim.idx", IndexBytes(entries));
+    UseClient(window, folder);
+    Load(PatchOf({{kGumps, 0, *EncodeGump(std::vector<std::uint16_t>(4 * 16, 0x7C00), 4, 16), 16, 4},
+                  {kAnim, 110, *EncodeAnimation(ours)}}));
+    window.Panel()->View().SetZoom(0);
+    window.show();
+    Select({kGumps, 0});
+    const ClientSideView& client = window.Panel()->ClientSide();
+    auto* clientArea = client.findChild<QScrollArea*>();
+    auto* patchArea = window.Panel()->View().findChild<QScrollArea*>();
+    double before = 0;
+    for (const QSize size : {QSize(900, 620), QSize(1300, 960)}) {
+        window.resize(size);
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+        const QImage shown = client.Shown();
+        EXPECT_EQ(shown.size(), window.Panel()->View().Shown().size()) << size.height();
+        EXPECT_GT(window.Panel()->View().Scale(), before);
+        before = window.Panel()->View().Scale();
+        for (QScrollArea* area : {clientArea, patchArea})
+            EXPECT_TRUE(area->viewport()->width() >= shown.width() && area->viewport()->height() >= shown.height() &&
+                        !area->verticalScrollBar()->isVisible())
+                << size.height() << " " << area->viewport()->height() << " " << shown.height();
+    }
+
+    Select({kAnim, 110});
+    AnimPlayer& player = window.Panel()->Player();
+    player.Pause();
+    for (std::size_t frame = 0; frame < 4; ++frame) {
+        EXPECT_EQ(player.FrameNumber(), frame);
+        const QImage shown = client.Shown();
+        if (frame < 3) {
+            const QRgb colours[] = {qRgb(248, 0, 0), qRgb(0, 248, 0), qRgb(0, 0, 248)};
+            ASSERT_FALSE(shown.isNull()) << frame;
+            EXPECT_EQ(shown.pixel(shown.width() / 2, shown.height() / 2), colours[frame]) << frame;
+            EXPECT_TRUE(Child<QLabel>(&window, "lblClientFrame")->isHidden());
+        } else {
+            EXPECT_TRUE(shown.isNull());
+            EXPECT_EQ(Label("lblClientFrame"), "The client's block has only 3 frames.");
+        }
+        player.StepForward();
+    }
 }
 
 TEST_F(ClientView, JudgesALargePatchBesideTheWindowAndAgainAfterEachChange) {

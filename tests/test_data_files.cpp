@@ -177,18 +177,31 @@ TEST(DataFileImport, FilesWithoutIndexAreCutByTheirLayout) {
     }
 }
 
-// One syntax for every number the user types, in the editor and on the command line.
-TEST(UserNumbers, DecimalRoundedHalvesToEvenOrUnsignedHexadecimal) {
+// Two readings: the editor's fields round what they are given; the command
+// line takes whole numbers only, so that no typo names another block.
+TEST(UserNumbers, EditorNumbersRoundCommandLineNumbersAreWholeAndSignedOnlyWhereNegativeIsLegal) {
     const std::optional<std::int64_t> refused;
-    const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
-        {" 12 ", 12}, {"-3", -3}, {"+7", 7}, {"12.5", 12}, {"13.5", 14}, {"1e3", 1000}, {"0x1F", 31},
-        {"0X1f", 31}, {"&H1F", 31}, {"&hffff", 65535}, {"0xFFFF", 65535}, {"-0x10", -16},
-        {"0xFFFFFFFF", 4294967295}, {"12abc", refused}, {"", refused}, {"0x", refused}, {"&HZZ", refused},
-        {"- 5", refused}, {"1 2", refused}, {"--5", refused}, {"99999999999999999999", refused},
+    struct Case {
+        const char* text;
+        std::optional<std::int64_t> editor, commandLine;  // the command line's within -32768..65535
     };
-    for (const auto& [text, value] : cases) EXPECT_EQ(ParseNumber(text), value) << text;
-    EXPECT_EQ(std::tuple(ParseNumber("65535", 0, 65535), ParseNumber("65536", 0, 65535), ParseNumber("-1", 0, 65535)),
-              std::tuple(std::optional<std::int64_t>(65535), refused, refused));
+    const Case cases[] = {
+        {"12", 12, 12},           {"007", 7, 7},            {"0x1F", 31, 31},        {"0X1f", 31, 31},
+        {"&H1F", 31, 31},         {"&hffff", 65535, 65535}, {"-0x10", -16, -16},     {"-3", -3, -3},
+        {" 12 ", 12, refused},    {"+7", 7, refused},       {"12.5", 12, refused},   {"13.5", 14, refused},
+        {"1.4999", 1, refused},   {"1e3", 1000, refused},   {"0x-1", refused, refused}, {"12abc", refused, refused},
+        {"", refused, refused},   {"0x", refused, refused}, {"&HZZ", refused, refused}, {"- 5", refused, refused},
+        {"--5", refused, refused}, {"65536", 65536, refused}, {"99999999999999999999", refused, refused},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseEditorNumber(c.text), c.editor) << c.text;
+        EXPECT_EQ(ParseCommandLineNumber(c.text, -32768, 65535), c.commandLine) << c.text;
+    }
+    EXPECT_EQ(std::tuple(ParseEditorNumber("65535", 0, 65535), ParseEditorNumber("65536", 0, 65535),
+                         ParseEditorNumber("-1", 0, 65535), ParseCommandLineNumber("-0", 0, 65535),
+                         ParseCommandLineNumber("0xFFFFFFFF", 0, INT64_MAX)),
+              std::tuple(std::optional<std::int64_t>(65535), refused, refused, refused,
+                         std::optional<std::int64_t>(4294967295)));
 }
 
 TEST(Art, LandTilesAreADiamondOverTheBackgroundStaticTilesDrawTheirRunsWithinLimits) {

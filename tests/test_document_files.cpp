@@ -90,6 +90,7 @@ TEST_F(DocumentFiles, OpenOffersToRecoverAPatchWhoseHeaderMiscounts) {
         Trigger("mnuOpen");
         ASSERT_EQ(prompts.questions.size(), 1);
         EXPECT_TRUE(prompts.questions.takeFirst().endsWith("\nRecover the blocks it holds into a new patch?"));
+        EXPECT_EQ(QKeySequence::mnemonic(prompts.yesButtons.takeFirst()), QKeySequence(Qt::ALT | Qt::Key_R));
         if (!recover) {
             EXPECT_EQ(Doc().Path(), kept);
             continue;

@@ -112,6 +112,10 @@ TEST(HostileFiles, CommandsRefuseOrKeepFilesAsTheyWere) {
     std::filesystem::create_directory(d / "linked");
     std::filesystem::create_symlink("linked/new.uop", d / "dangling.uop");
     std::filesystem::create_symlink("loop.uop", d / "loop.uop");
+    std::filesystem::create_symlink("loopB", d / "loopA");
+    std::filesystem::create_symlink("loopA", d / "loopB");
+    std::filesystem::create_symlink("gone", d / "nowhere");
+    std::filesystem::create_symlink("nowhere", d / "via");
     QImage picture(5, 3, QImage::Format_RGB32);
     picture.fill(qRgb(200, 10, 40));
     picture.setPixel(1, 1, qRgb(8, 16, 24));
@@ -135,6 +139,11 @@ TEST(HostileFiles, CommandsRefuseOrKeepFilesAsTheyWere) {
         {"list @v.mul", 0, "1 1 1 0 0\n4 3 0 0 0\n252 1 5 0 0\n"},
         {"extract @p.uop 4 3 @o.dat", 1, "That block is empty."},
         {"make-samples @client", 1, "already holds verdata.mul"},
+        // An output folder that is a link leading nowhere is named with what is wrong with it.
+        {"make-samples @loopA", 1, "Cannot create the folder '" + d / "loopA" + "': it is a symbolic link that leads round in a loop."},
+        {"make-samples @loopA/new", 1, "'" + d / "loopA/new" + "': a folder on its way is a symbolic link that leads round"},
+        {"make-samples @via", 1, "'" + d / "via" + "': it is a symbolic link to 'nowhere', which leads to '" + d / "gone" +
+                                     "', which does not exist."},
         {"insert @ro.uop 2 2 @a.dat", 1, "the file is read-only"}, {"list @ro.uop", 0, "1 1 1 0 0\n"},
         {"insert @own.uop 2 2 @a.dat", 0, "*"}, {"list @own.uop", 0, "1 1 1 0 0\n2 2 1 0 0\n"},
         {"insert @p.uop 2 2 @fifo", 1, "not a regular file"}, {"list @fifo", 1, "not a regular file"},

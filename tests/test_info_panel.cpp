@@ -1,4 +1,6 @@
 #include <QClipboard>
+#include <QFileDialog>
+#include <QTimer>
 #include <QDir>
 #include <QScrollArea>
 #include <QTest>
@@ -46,6 +48,8 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
     longMap.resize(300);
     Bytes hues(1220, 0);
     hues[4] = 0x1F;  // the first swatch of the first entry: pure blue
+    // Six whole entries and the colours of a seventh, whose name is cut off.
+    Bytes shortHues(hues.begin(), hues.begin() + 4 + 6 * 152 + 64);
     Bytes sound(40 + 6, 0);
     sound[0] = 'h';
     sound[41] = 0x7F;
@@ -54,13 +58,16 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
     anim.palette[1] = 0x7C00;
     Bytes cutAnim = *EncodeAnimation(anim);
     cutAnim.resize(cutAnim.size() - 4);  // no end mark
+    anim.frames.push_back(anim.frames[0]);
+    Bytes cutSecond = *EncodeAnimation(anim);  // the first frame whole, the second without its end mark
+    cutSecond.resize(cutSecond.size() - 4);
     Bytes cutGump = *EncodeGump(std::vector<std::uint16_t>{0x7C00, 0x001F, 0x7C00, 0x001F}, 2, 2);
     cutGump[4] = 64;  // the second row starts far past the end
     // Gump 2 has width 0; statics 5 one entry and a stray byte.
     Patch p = PatchOf({{0, 0, map}, {0, 1, Bytes(50, 0)}, {0, 2, longMap}, {12, 1, {1, 0}, 1, 1},
                        {12, 2, *EncodeGump(std::vector<std::uint16_t>{1, 2}, 2, 1), 1, 0}, {12, 3, cutGump, 2, 2},
                        {12, 4, {}}, {4, 5, Bytes(2024, 0xFF)}, {4, 6, Bytes(1000, 0xFF)}, {4, 16384, {1, 2, 3}},
-                       {252, 0, {1}}, {252, 1, {'a', '\r', '\n', 'b'}}, {32, 0, hues}, {6, 1, *EncodeAnimation(anim)}, {6, 2, cutAnim},
+                       {252, 0, {1}}, {252, 1, {'a', '\r', '\n', 'b'}}, {32, 0, hues}, {32, 1, shortHues}, {6, 1, cutSecond}, {6, 2, cutAnim},
                        {2, 5, {0x34, 0x12, 3, 4, 0xFB, 0x21, 0x00, 9}}, {8, 3, sound}, Gump(5, {0x7C00, 0x001F}, 2, 1)});
     p.RemoveBlock(12, 4);
     Load(std::move(p));
@@ -90,13 +97,18 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
          {{{21, 0}, qRgb(248, 248, 248)}, {{21, 43}, 0}}},
         {{4, 16384}, {{"lblInfo2", "Type: Static tile"}, {"lblProblem", "The static tile is shorter than its 8-byte header."}},
          {}, {}},
-        {{6, 1}, {{"lblProblem", ""}, {"lblFrame", "Frame 1 of 1"}, {"lblAnimName", "Body 0, action 0, direction 1"}},
+        // A damaged animation plays the frames that decode, at the zoom of the other pictures.
+        {{6, 1},
+         {{"lblProblem", "Frame 1 runs past the end of the block without its end mark."}, {"lblFrame", "Frame 1 of 2"},
+          {"lblAnimName", "Body 0, action 0, direction 1"}},
          {2, 1}, {{{0, 0}, qRgb(248, 0, 0)}, {{1, 0}, 0}}},
-        {{6, 2}, {{"lblProblem", "Frame 0 runs past the end of the block without its end mark."}, {"lblFrame", ""}},
-         {200, 200}, {{{0, 0}, qRgb(248, 0, 0)}, {{199, 199}, 0}}},
+        {{6, 2}, {{"lblProblem", "Frame 0 runs past the end of the block without its end mark."}, {"lblFrame", "No frame decodes"}},
+         {}, {}},
         {{252, 0}, {{"lblProblem", "This is NOT an UO client.exe file."}}, {}, {}},
         {{252, 1}, {{"lblProblem", ""}}, {}, {}, 2, "a"},
         {{32, 0}, {{"lblProblem", ""}}, {32, 8}, {{{0, 0}, qRgb(0, 0, 248)}}, 8, "0"},
+        {{32, 1}, {{"lblProblem", "The block holds 980 bytes, not the 1220 of a hue block."}}, {32, 7},
+         {{{0, 0}, qRgb(0, 0, 248)}}, 6, "8"},
         {{2, 5}, {{"lblProblem", "The block holds 8 bytes, not a whole number of 7-byte statics; 1 byte is left over."}},
          {}, {}, 1, "0x1234"},
         {{8, 3}, {{"lblProblem", ""}}, {}, {}, 0, "", true},
@@ -228,7 +240,8 @@ TEST(PictureView, FitFollowsTheAreaAndTheZoomKeysStepFromTheScaleDrawn) {
     QApplication::processEvents();
 
     const std::pair<const char*, int> steps[] = {{"actZoomIn", 8},     {"actZoomIn", 8},   {"wheel-", 0},
-                                                 {"wheel-", 4},        {"actZoomActual", 1}, {"actZoomOut", 1},
+                                                 {"wheel-", 4},        {"actZoomActual", 1}, {"Ctrl+9", 0},
+                                                 {"Ctrl+0", 1},        {"actZoomOut", 1},
                                                  {"cmdZoom2", 2},      {"actZoomIn", 4},   {"actZoomIn", 0}};
     for (const auto& [how, zoom] : steps) {
         const std::string h = how;
@@ -238,6 +251,8 @@ TEST(PictureView, FitFollowsTheAreaAndTheZoomKeysStepFromTheScaleDrawn) {
             QApplication::sendEvent(area->viewport(), &e);
         } else if (h.starts_with("cmd")) {
             Child<QToolButton>(&view, how)->click();
+        } else if (h.starts_with("Ctrl")) {
+            QTest::keySequence(&view, QKeySequence(QString::fromLatin1(how)));
         } else {
             Child<QAction>(&view, how)->trigger();
         }
@@ -245,6 +260,9 @@ TEST(PictureView, FitFollowsTheAreaAndTheZoomKeysStepFromTheScaleDrawn) {
     }
     EXPECT_EQ(label->size(), QSize(500, 250));
     EXPECT_EQ(view.findChild<QLabel*>(QStringLiteral("lblPictureSize"))->text(), "100 \u00D7 50 pixels");
+    // The buttons name their keys.
+    for (const auto& [button, key] : {std::pair{"cmdZoomFit", "(Ctrl+9)"}, {"cmdZoom1", "(Ctrl+0)"}, {"cmdZoom4", "Ctrl++"}})
+        EXPECT_TRUE(Child<QToolButton>(&view, button)->toolTip().contains(QString::fromLatin1(key))) << button;
 }
 
 TEST_F(Panel, PicturesFitOnFirstSightDrawTransparencyOverACheckerboardCopyItAndTheZoomIsKept) {
@@ -376,7 +394,8 @@ TEST_F(Panel, FramesGoToAndComeFromPicturesAsOnTheCommandLine) {
     Load(patch);
     ASSERT_EQ(Cli(dir, "anim-to-png @cli.uop 110 @cli").code, 0);
     Select({kAnim, 110});
-    Trigger("actSaveFramesAsPNG", {File("gui")});
+    Trigger("actSaveFramesAsPNG", {File("gui")});  // a folder not made yet
+    EXPECT_EQ(prompts.asked.back().kind, "folder:new");
     EXPECT_EQ(window.statusBar()->currentMessage(), "Saved 2 frames of Anim 0x0006E to " + File("gui"));
     for (const std::string name : {"frame-000.png", "frame-001.png", "frames.json"})
         EXPECT_EQ(ReadFileBytes(dir / ("gui/" + name)), ReadFileBytes(dir / ("cli/" + name))) << name;
@@ -403,6 +422,21 @@ TEST_F(Panel, FramesGoToAndComeFromPicturesAsOnTheCommandLine) {
     }
     EXPECT_EQ(SavedBytes(), before);
     EXPECT_EQ(prompts.asked.back().dir, QString::fromStdString(dir.path().string())) << "where the user was";
+    EXPECT_EQ(prompts.asked.back().kind, "folder");  // Load frames reads an existing one
+
+    // The real folder dialog takes a name not made yet where a new folder may be; the command makes it.
+    SetPrompts(nullptr);
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* name = Child<QLineEdit>(dialog, "fileNameEdit");
+        name->setText(QStringLiteral("brand-new"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    const QString chosen = CurrentPrompts().ChooseFolder(&window, "Frames", File(""), FolderUse::kNewOrExisting);
+    SetPrompts(&prompts);
+    EXPECT_EQ(chosen, File("brand-new"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "brand-new"));
 
     ASSERT_EQ(Cli(dir, "png-to-anim @cli.uop 111 @gui").code, 0);
     Patch built;
@@ -420,3 +454,4 @@ TEST_F(Panel, FramesGoToAndComeFromPicturesAsOnTheCommandLine) {
     EXPECT_EQ(said, "Anim 0x0006F now holds 2 frames (" + QString::number(loaded->bytes.size()) +
                   " bytes), its palette from frames.json");
 }
+

@@ -16,6 +16,7 @@
 
 #include "app/file_drops.h"
 #include "app/import_dialog.h"
+#include "app/info_panel.h"
 #include "app/settings_dialog.h"
 #include "codecs/gump.h"
 #include "images/bitmap.h"
@@ -27,16 +28,18 @@ using Window = GuiTest;
 using Dialogs = GuiTest;
 
 // Runs `work`, pressing Cancel in the wait window titled `title` as soon as
-// it offers it; how often it was pressed.
+// it offers it (or Escape, where the keys go then); how often it was pressed.
 template <class Fn>
-int CancelledWhile(QWidget& window, const QString& title, Fn&& work) {
+int CancelledWhile(QWidget& window, const QString& title, Fn&& work, bool escape = false) {
     int pressed = 0;
     QTimer user;
     QObject::connect(&user, &QTimer::timeout, [&] {
         for (auto* b : window.findChildren<QPushButton*>(QStringLiteral("cmdCancelWait")))
             if (b->isVisible() && b->isEnabled()) {
                 EXPECT_EQ(b->window()->windowTitle(), title);
-                b->click();
+                QWidget* keys = QApplication::focusWidget();
+                if (!escape) b->click();
+                else if (keys) QTest::keyClick(keys, Qt::Key_Escape);
                 ++pressed;
             }
     });
@@ -109,6 +112,10 @@ TEST_F(Window, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
 TEST_F(Window, TheKeyboardReachesTheFilterRedoDiscardAndTheDialogsCommands) {
     window.show();
     QApplication::setActiveWindow(&window);
+    // With a picture in the panel, whose zoom buttons come after the tree.
+    Load(PatchOf({{kGumps, 1, *EncodeGump(std::vector<std::uint16_t>{1, 2}, 2, 1), 1, 2}}));
+    Select({kGumps, 1});
+    ASSERT_FALSE(window.Panel()->Picture().isNull());
     window.Tree()->setFocus();
     for (const Qt::Key back : {Qt::Key_Escape, Qt::Key_Tab}) {  // each leads from the filter line to its tree
         QTest::keyClick(window.Tree(), Qt::Key_F, Qt::ControlModifier);
@@ -181,6 +188,19 @@ TEST_F(Window, OpenSortsBlocksSettlesUnmodifiedAndRefusedOpensKeepThePatch) {
               "Open: '" + File("game.uop") + "' is a game data package, not a patch project file.");
     EXPECT_EQ(Doc().Path(), path);
     EXPECT_EQ(Children(4), 3);
+}
+
+// The filter narrowed the patch that was there: another starts unfiltered.
+TEST_F(Window, NewOpenAndCloseClearTheFilter) {
+    const QString patch = QString::fromStdString(WritePatch("p.uop", PatchOf({{12, 1, {1}}})));
+    for (const auto& [command, answers] : {std::pair<const char*, std::deque<QString>>{"mnuNew", {}},
+                                           {"mnuOpen", {patch}}, {"mnuClose", {}}}) {
+        SetText(&window, "txtFilter", "gumps");
+        ASSERT_TRUE(window.Tree()->isRowHidden(0, {}));
+        Trigger(command, answers);
+        EXPECT_EQ(Child<QLineEdit>(&window, "txtFilter")->text(), "") << command;
+        EXPECT_FALSE(window.Tree()->isRowHidden(0, {})) << command;
+    }
 }
 
 TEST_F(Window, SaveAsUsesThePatchExtensionAndShowsTheNewNameAtOnce) {
@@ -460,15 +480,20 @@ TEST_F(Dialogs, WriteIntoClientFilesBakesThePatchAndListsTheReport) {
     Trigger("mnuSettings");
     QStringList listed;
     prompts.dialogs.push_back([&](QDialog* d) {
+        d->show();
         EXPECT_EQ(Child<QLineEdit>(d, "txtClientFolder")->text(), File("client"));
         prompts.answers = {File("out")};
         Click(d, "cmdOutFolder");
+        EXPECT_EQ(prompts.asked.back().kind, "folder:new");
         auto* list = Child<QListWidget>(d, "lstReport");
-        EXPECT_EQ(CancelledWhile(window, "Palindra \u2014 Baking\u2026", [&] { Click(d, "cmdWrite"); }), 1);
+        // Escape stops the work as Cancel does.
+        EXPECT_EQ(CancelledWhile(window, "Palindra \u2014 Baking\u2026", [&] { Click(d, "cmdWrite"); }, true), 1);
         EXPECT_EQ(list->item(0)->text(), "Cancelled: nothing was written.");
         EXPECT_FALSE(std::filesystem::exists(dir / "out"));
         Click(d, "cmdWrite");
-        for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text().section(QStringLiteral(", SHA-256"), 0, 0);
+        // Every line whole, its SHA-256 included.
+        EXPECT_LE(static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0), list->viewport()->width());
+        for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text().section(QStringLiteral("\nSHA-256"), 0, 0);
         Click(d, "cmdWrite");
     });
     Trigger("mnuBake");
@@ -562,6 +587,47 @@ TEST_F(Dialogs, DataFileImportChecksBothPathsNumbersStopsWhenCancelledAndSaysWha
     EXPECT_EQ(DataOf(Doc().patch(), 4), (std::vector<B>{{1, 2}}));
     EXPECT_EQ(prompts.messages.last(), "Import: Imported 1 block.\n1 block without data was left out.\n1 damaged "
                                        "block was left out: their data does not lie wholly inside the data file or does not decode.");
+}
+
+// Another type keeps the files only where they can serve it; a file bearing
+// another type's usual name is imported only when the user says so.
+TEST_F(Dialogs, ImportKeepsFilesThatServeTheNewTypeAndAsksBeforeImportingAnotherTypesFile) {
+    QPointer<QDialog> dialog = window.ShowImport();
+    auto* type = Child<QComboBox>(dialog, "cboMULType");
+    auto* mul = Child<QLineEdit>(dialog, "txtMUL");
+    auto* idx = Child<QLineEdit>(dialog, "txtIDX");
+    WriteFileBytes(dir / "ART.MUL", {1, 2});
+    WriteFileBytes(dir / "ArtIdx.mul", IndexBytes({{0, 2, 0}}));
+    ASSERT_TRUE(Ok(WriteVerdata(dir / "fixes.mul", PatchOf({{12, 1, {9}}}))));
+    WritePatch("work.uop", PatchOf({{12, 2, {8}}}));
+    WriteFileBytes(dir / "mine.mul", {3});
+    WriteFileBytes(dir / "artLegacyMUL.uop", {'M', 'Y', 'P', 0});
+    // The file chosen under Art, the type chosen next, and whether the file stays.
+    const std::tuple<const char*, int, bool> switches[] = {
+        {"ART.MUL", kGumps, false}, {"ART.MUL", kArt, true}, {"fixes.mul", kGumps, true},
+        {"work.uop", kHues, true}, {"mine.mul", kGumps, true}, {"artLegacyMUL.uop", kGumps, false},
+        {"mine.mul", ImportDialog::kVerdataType, false}, {"fixes.mul", ImportDialog::kPatchFileType, true}};
+    for (const auto& [name, to, kept] : switches) {
+        type->setCurrentIndex(type->findData(kArt));
+        mul->setText(File(name));
+        type->setCurrentIndex(type->findData(to));
+        EXPECT_EQ(mul->text(), kept ? File(name) : QString()) << name << " " << to;
+    }
+    type->setCurrentIndex(type->findData(kArt));
+    mul->setText(File("ART.MUL"));
+    EXPECT_EQ(idx->text(), File("ArtIdx.mul"));
+    type->setCurrentIndex(type->findData(kGumps));
+    EXPECT_EQ(std::pair(mul->text(), idx->text()), std::pair(QString(), QString()));
+
+    // Typed in again: Cancel (the default) imports nothing and keeps the dialog open.
+    mul->setText(File("ART.MUL"));
+    idx->setText(File("ArtIdx.mul"));
+    Click(dialog, "cmdImport");
+    EXPECT_EQ(prompts.questions, QStringList({"Import: ART.MUL is usually the art file. Import it as gumps?"}));
+    EXPECT_EQ(std::pair(Doc().patch().LiveCount(), dialog->isVisible()), std::pair(std::int64_t{0}, true));
+    prompts.confirms = {true};
+    Click(dialog, "cmdImport");
+    EXPECT_EQ(DataOf(Doc().patch(), kGumps), (std::vector<B>{{1, 2}}));
 }
 
 TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {

@@ -3,6 +3,8 @@
 #include <QAbstractItemModelTester>
 #include <QContextMenuEvent>
 #include <QShortcut>
+#include <QTest>
+#include <QTimer>
 
 #include "app/info_panel.h"
 #include "gui_fixture.h"
@@ -118,12 +120,12 @@ TEST_F(ContextMenu, EntriesDependOnTheSelectedNodeAndTheMenuKeyAndShiftF10OpenIt
     Load(std::move(p));
     EXPECT_EQ(Menu(), QStringList());  // nothing selected
     const std::pair<BlockId, QStringList> cases[] = {
-        {{12, 1}, {"Remove", "-", "Save to File", "Save to Bmp", "Change Flags", "Load from BMP"}},
-        {{0, 1}, {"Remove", "-", "Save to File", "Change Flags"}},
+        {{12, 1}, {"Remove", "-", "Save to File", "Save to Bmp", "Change Flags", "Load from Datafile", "Load from BMP"}},
+        {{0, 1}, {"Remove", "-", "Save to File", "Change Flags", "Load from Datafile"}},
         {{12, -1}, {"Load from Datafile", "Load from BMP", "Add from compare"}},
         {{252, -1}, {"Add file"}},
         {{4, -1}, {"Load from Datafile", "Add from compare"}},
-        {{2, 30000}, {"Remove", "-", "Save to File", "Change Flags"}},  // below "LOTS"
+        {{2, 30000}, {"Remove", "-", "Save to File", "Change Flags", "Load from Datafile"}},  // below "LOTS"
     };
     for (const auto& [node, entries] : cases) {
         Select(node);
@@ -177,11 +179,35 @@ TEST_F(ContextMenu, BlocksGoToDataFilesAndComeBack) {
     Trigger("actLoadFromDatafile", {"65536"});
     EXPECT_EQ(prompts.messages.last(), "Import block from datafile: Illegal blocknumber!");
     EXPECT_EQ(prompts.asked.back().kind, "input:Select block number:65536");  // asked again with the text
+    EXPECT_EQ(prompts.asked.back().hint, "From 0 to 65535, in decimal or in hexadecimal after 0x or &H.");
+    // The real prompt: as wide as its title needs, the range in a line below the box.
+    SetPrompts(nullptr);
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_GE(dialog->minimumWidth(), dialog->fontMetrics().horizontalAdvance(dialog->windowTitle()) + 200);
+        EXPECT_EQ(Child<QLabel>(dialog, "lblHint")->text(), "From 0 to 255.");
+        auto* box = Child<QLineEdit>(dialog, "txtInput");
+        box->setText(QStringLiteral("0x10"));
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(CurrentPrompts().Input(&window, "Select block number", "Import block from datafile", "", "From 0 to 255."),
+              "0x10");
+    SetPrompts(&prompts);
     Trigger("actLoadFromDatafile", {""});  // a cancelled prompt ends silently
     EXPECT_EQ(prompts.messages.size(), before + 1);
     Trigger("actLoadFromDatafile", {"5", File("missing.dat")});
     EXPECT_FALSE(Doc().patch().LiveBlock(0, 5));
     EXPECT_TRUE(prompts.messages.last().startsWith("Import block from datafile: Cannot open"));
+
+    // On a block it replaces that block, asking no number.
+    WriteFileBytes(dir / "other.dat", Bytes(196, 9));
+    Select({0, 7});
+    const std::size_t asked = prompts.asked.size();
+    Trigger("actLoadFromDatafile", {File("other.dat")});
+    EXPECT_EQ(std::pair(prompts.asked.size(), prompts.asked.back().kind), std::pair(asked + 1, QString("open")));
+    EXPECT_EQ(std::tuple(Doc().patch().LiveBlock(0, 7)->bytes, Doc().patch().LiveBlock(0, 7)->flagA),
+              std::tuple(Bytes(196, 9), std::int16_t{3}));
 }
 
 TEST_F(ContextMenu, AddFileReplacesTheBlockKeepingItsFlagsOrRefusesAFakeClient) {

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
 #include "codecs/hues.h"
 #include "codecs/notes.h"
+#include "gamefiles/forms/usual_names.h"
 #include "gamefiles/forms/data_layout.h"
 #include "gamefiles/forms/package.h"
 #include "gamefiles/forms/verdata.h"
@@ -51,6 +53,18 @@ bool SourceNeedsIndex(std::uint8_t fileId, const std::string& dataPath) {
     // A file that cannot be read is taken for a data file.
     const Result<std::optional<SourceForm>> form = ProbeSource(dataPath, true);
     return FileTypes()[fileId].fixedBlockSize <= 0 && !(form && *form);
+}
+
+std::optional<OtherTypeName> OtherTypeNamed(std::uint8_t fileId, const SourceFiles& files) {
+    // A file that cannot be read is judged by its name.
+    const Result<std::optional<SourceForm>> form = ProbeSource(files.data, true);
+    if (form && *form && **form != SourceForm::kPackage) return std::nullopt;
+    for (const std::string& path : {files.data, files.index}) {
+        const std::string name = std::filesystem::path(path).filename().string();
+        const std::optional<std::uint8_t> named = FileIdOfUsualName(name);
+        if (named && *named != fileId) return OtherTypeName{name, *named};
+    }
+    return std::nullopt;
 }
 
 Status ReadPatchOrVerdata(const std::string& path, Patch& patch, const ReadOptions& options) {

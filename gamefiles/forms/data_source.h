@@ -42,6 +42,16 @@ Result<std::optional<SourceForm>> ProbeSource(const std::string& path, bool verd
 // type has one and the file is none of the forms that carry their own.
 bool SourceNeedsIndex(std::uint8_t fileId, const std::string& dataPath);
 
+// The type whose usual name (FileIdOfUsualName) the data file or the index
+// of `files` bears when that is another type than `fileId`, with the name:
+// art.mul chosen to import gumps from. A verdata or a patch project file
+// serves every type and bears none.
+struct OtherTypeName {
+    std::string name;    // the file's name without its folder
+    std::uint8_t fileId;  // the type that name stands for
+};
+std::optional<OtherTypeName> OtherTypeNamed(std::uint8_t fileId, const SourceFiles& files);
+
 // Reads a patch project file or a verdata, as its content shows it to be,
 // into `patch`; anything else is refused.
 Status ReadPatchOrVerdata(const std::string& path, Patch& patch, const ReadOptions& options = {});
