@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "io/broken_links.h"
 #include "io/progress.h"
 
 namespace {
@@ -63,13 +64,12 @@ Status CheckReplaceable(const std::string& name, const FolderPlace& place) {
 
 Result<std::string> FolderBehindLinks(const std::string& path) {
     const std::string folder = WithoutTrailingSlashes(path);
+    if (const std::string why = BrokenLinkReason(folder); !why.empty())
+        return Error("Cannot create the folder '" + folder + "': " + why + ".");
     struct stat st {};
     if (::lstat(folder.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return folder;
     const Result<std::string> target = FollowLinks(folder);
-    if (!target) return Error("'" + folder + "' is a symbolic link that leads round in a loop.");
-    if (::stat(target->c_str(), &st) != 0)
-        return Error("'" + folder + "' is a symbolic link to '" + *target + "', which " +
-                     (errno == ENOENT ? std::string("does not exist.") : std::strerror(errno) + std::string(".")));
+    if (!target) return target.error();
     return *target;
 }
 

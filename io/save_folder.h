@@ -22,7 +22,8 @@ FolderPlace PlaceOfFolder(const std::string& path);
 Status CheckReplaceable(const std::string& name, const FolderPlace& place);
 
 // The folder `path` names once symbolic links are followed; a link that
-// loops or leads nowhere is refused, naming it and what is wrong with it.
+// loops or leads nowhere is refused, naming it and what is wrong with it
+// (BrokenLinkReason).
 // A path that is no link, or names nothing yet, is given back as it is.
 Result<std::string> FolderBehindLinks(const std::string& path);
 
