@@ -25,7 +25,7 @@
 
 #include "bench_support.h"
 #include "gamefiles/forms/package_names.h"
-#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/package.h"
 #include "io/bytes.h"
 #include "patch/patch_file.h"
 

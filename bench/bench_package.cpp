@@ -8,7 +8,7 @@
 #include "gamefiles/import.h"
 #include "gamefiles/forms/package.h"
 #include "gamefiles/forms/package_names.h"
-#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/package.h"
 #include "patch/file_types.h"
 
 namespace {

@@ -5,8 +5,9 @@
 
 #include "io/bytes.h"
 #include "gamefiles/forms/data_file.h"
+#include "gamefiles/forms/package_blocks.h"
 #include "gamefiles/forms/package_names.h"
-#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/package.h"
 #include "patch/file_types.h"
 
 namespace {
@@ -22,14 +23,9 @@ Status FromDataFile(const std::string& d, const std::string& mul, const std::str
     for (std::int64_t n = 0; n < file.Count(); ++n) {
         const Result<LoadedBlock> loaded = file.Load(static_cast<std::int32_t>(n));
         if (!loaded || loaded->length < 1) continue;
-        Bytes block(loaded->bytes.begin(), loaded->bytes.end());
-        if (fileId == kGumps) {
-            Bytes sized(8);
-            PutLE32(sized.data(), static_cast<std::uint16_t>(loaded->flagB));
-            PutLE32(sized.data() + 4, static_cast<std::uint16_t>(loaded->flagA));
-            block.insert(block.begin(), sized.begin(), sized.end());
-        }
-        writer.Add(LegacyName(format, static_cast<std::uint32_t>(n)), block, flag);
+        const auto number = static_cast<std::int32_t>(n);
+        writer.Add(LegacyName(format, static_cast<std::uint32_t>(n)),
+                   PayloadOfBlock(fileId, number, loaded->bytes, loaded->flagA, loaded->flagB), flag);
     }
     file.Close();
     return writer.Commit();
@@ -68,22 +64,22 @@ Status Sounds(const std::string& d) {
 
 // A small house: a 3 by 3 floor, one invisible marker tile.
 Status Multis(const std::string& d) {
-    Bytes r(8, 0);
-    PutLE32(r.data() + 4, 10);
-    auto tile = [&](std::uint16_t item, int x, int y, int z, std::uint16_t flags) {
-        std::uint8_t t[14] = {};
-        PutLE16(t, item);
-        PutLE16(t + 2, static_cast<std::uint16_t>(x));
-        PutLE16(t + 4, static_cast<std::uint16_t>(y));
-        PutLE16(t + 6, static_cast<std::uint16_t>(z));
-        PutLE16(t + 8, flags);
-        r.insert(r.end(), t, t + 14);
+    Bytes rows;
+    auto tile = [&](std::uint16_t item, int x, int y, int z, std::uint32_t flag, std::uint32_t extra) {
+        std::uint8_t row[kMultiRowSize] = {};
+        PutLE16(row, item);
+        PutLE16(row + 2, static_cast<std::uint16_t>(x));
+        PutLE16(row + 4, static_cast<std::uint16_t>(y));
+        PutLE16(row + 6, static_cast<std::uint16_t>(z));
+        PutLE32(row + 8, flag);
+        PutLE32(row + 12, extra);
+        rows.insert(rows.end(), row, row + kMultiRowSize);
     };
-    for (int i = 0; i < 9; ++i) tile(0x0496, i % 3 - 1, i / 3 - 1, 0, 0x0100);
-    tile(0x0001, 0, 0, 0, 0x0001);
+    for (int i = 0; i < 9; ++i) tile(0x0496, i % 3 - 1, i / 3 - 1, 0, 1, 1);
+    tile(0x0001, 0, 0, 0, 0, 0);
     PackageWriter writer;
     if (Status done = writer.Open(d + "MultiCollection.uop", 4, 100); !done) return done;
-    writer.Add(LegacyName(SchemeOfFileId(kMultis)->formats[0], 0), r, 1);
+    writer.Add(LegacyName(SchemeOfFileId(kMultis)->formats[0], 0), PayloadOfBlock(kMultis, 0, rows, 0, 0), 1);
     return writer.Commit();
 }
 }  // namespace

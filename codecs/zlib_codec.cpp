@@ -56,3 +56,7 @@ Bytes Deflate(ByteView data) {
     out.resize(size);
     return out;
 }
+
+std::uint32_t Adler32(ByteView data) {
+    return static_cast<std::uint32_t>(adler32(adler32(0, nullptr, 0), data.data(), static_cast<uInt>(data.size())));
+}

@@ -18,3 +18,6 @@ Result<Bytes> InflateExact(const InputPull& pull, std::size_t size);
 
 // A whole zlib stream of `data`.
 Bytes Deflate(ByteView data);
+
+// The Adler-32 checksum of `data`, as zlib streams end in.
+std::uint32_t Adler32(ByteView data);

@@ -14,7 +14,7 @@
 #include "gamefiles/forms/package.h"
 #include "gamefiles/forms/package_blocks.h"
 #include "gamefiles/forms/package_names.h"
-#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/package.h"
 #include "io/binary_io.h"
 
 namespace fs = std::filesystem;

@@ -7,7 +7,7 @@
 #include "gamefiles/forms/package_blocks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 4 || GetLE32(data) != kPackageMagic) {
+    if (!StartsLikePackage(ByteView(data, size))) {
         if (const Result<Bytes> payload = UndoSecondStage(Bytes(data, data + size))) FUZZ_CHECK(payload->size() + 1028 <= size);
         (void)MultiRecordToBlock(ByteView(data, size));
         return 0;

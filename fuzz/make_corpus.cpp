@@ -12,7 +12,7 @@
 #include "codecs/file_ids.h"
 #include "codecs/gump.h"
 #include "codecs/hues.h"
-#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/package.h"
 #include "fuzz_support.h"
 #include "gamefiles/forms/verdata.h"
 #include "io/binary_io.h"

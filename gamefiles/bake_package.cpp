@@ -16,37 +16,8 @@
 #include "gamefiles/forms/package.h"
 #include "gamefiles/forms/package_blocks.h"
 #include "gamefiles/forms/package_names.h"
-#include "gamefiles/forms/package_writer.h"
-#include "io/binary_io.h"
 
 namespace {
-constexpr std::uint64_t kTableHeaderSize = 12;
-
-// The compression flag a new entry gets: the one most live entries use.
-std::uint16_t UsualFlag(const Package& package) {
-    std::map<std::uint16_t, std::int64_t> uses;
-    for (const PackageEntry& e : package.Entries())
-        if (e.flag == 0 || e.flag == 1 || e.flag == 3) ++uses[e.flag];
-    std::uint16_t flag = 0;
-    std::int64_t most = 0;
-    for (const auto& [f, n] : uses)
-        if (n > most) std::tie(flag, most) = std::pair(f, n);
-    return flag;
-}
-
-// The payload of block `c` as the package's reader expects it.
-Bytes PayloadOf(std::uint8_t fileId, const BlockChange& c) {
-    if (fileId == kMultis) return MultiBlockToRecord(c.n, c.bytes);
-    Bytes payload;
-    if (fileId == kGumps) {
-        payload.resize(8);
-        PutLE32(&payload[0], static_cast<std::uint16_t>(c.flagB));  // width
-        PutLE32(&payload[4], static_cast<std::uint16_t>(c.flagA));  // height
-    }
-    payload.insert(payload.end(), c.bytes.begin(), c.bytes.end());
-    return payload;
-}
-
 // An entry the bake writes anew: at index `index` (a block, or a map chunk).
 struct NewEntry {
     std::uint32_t index = 0;
@@ -76,34 +47,21 @@ std::vector<NewEntry> NewEntries(const FormChanges& changes, const std::vector<c
 // the entry is dropped. A map chunk is read and re-assembled around its
 // patched blocks only now, so that one chunk at a time is held.
 Result<Bytes> PayloadOf(std::uint8_t fileId, const NewEntry& e, const Package& package) {
-    if (fileId != kMap) return e.changes[0].bytes.empty() ? Bytes() : PayloadOf(fileId, e.changes[0]);
+    if (fileId != kMap) {
+        const BlockChange& c = e.changes[0];
+        return c.bytes.empty() ? Bytes() : PayloadOfBlock(fileId, c.n, c.bytes, c.flagA, c.flagB);
+    }
     // A map block fits only where a live chunk that decodes holds it.
     if (!e.old) return Error(package.Path() + ": no map chunk " + std::to_string(e.index) + " to write into");
     Result<Bytes> chunk = package.Read(*e.old);
     if (!chunk) return Error(package.Path() + ": map chunk " + std::to_string(e.index) + ": " + chunk.error().message);
     for (const BlockChange& c : e.changes) {
-        const std::size_t at = static_cast<std::size_t>(c.n % kMapBlocksPerChunk) * kMapBlockSize;
+        const std::size_t at = MapBlockInChunk(c.n);
         if (at + c.bytes.size() > chunk->size())
             return Error(package.Path() + ": map chunk " + std::to_string(e.index) + " does not hold block " + std::to_string(c.n));
         std::copy(c.bytes.begin(), c.bytes.end(), chunk->begin() + static_cast<std::ptrdiff_t>(at));
     }
     return chunk;
-}
-
-// The slot records no live entry uses, in table order.
-std::vector<std::uint64_t> EmptySlots(const Package& package) {
-    std::set<std::uint64_t> used;
-    for (const PackageEntry& e : package.Entries()) used.insert(e.slotOffset);
-    std::vector<std::uint64_t> empty;
-    for (const PackageTable& t : package.Tables())
-        for (std::uint64_t i = 0; i < t.slotCount; ++i)
-            if (const std::uint64_t at = t.offset + kTableHeaderSize + i * kPackageSlotSize; !used.count(at))
-                empty.push_back(at);
-    return empty;
-}
-
-std::uint32_t TableCapacity(const Package& package) {
-    return package.Capacity() > 0 && package.Capacity() <= 100000 ? package.Capacity() : package.Version() == 4 ? 100 : 1000;
 }
 
 Error Differs(const OutputFile& out, const std::string& what) { return Error(WrittenFileText(out) + what + "."); }
@@ -114,57 +72,19 @@ Status WritePackage(const FormChanges& changes, const ClientFile& file, OutputFi
     if (Status opened = package.Open(file.path); !opened) return opened;
     const LegacyScheme& scheme = *SchemeOfFileId(changes.fileId);
     const std::vector<NewEntry> entries = NewEntries(changes, EntriesByIndex(package, scheme));
-    InputFile client;
-    if (Status opened = client.Open(file.path); !opened) return opened;
-    for (std::int64_t at = 0; at < client.Size(); at += 16 << 20) {
-        const std::int64_t n = std::min<std::int64_t>(16 << 20, client.Size() - at);
-        out.save->Copy(client, at, n);
-        if (!meter.Add(n)) return Cancelled();
-    }
-
-    const std::uint16_t usualFlag = UsualFlag(package);
-    std::vector<std::uint64_t> empty = EmptySlots(package);
-    std::size_t nextEmpty = 0;
-    std::vector<PackageSlotRecord> unplaced;  // new entries beyond the empty slots
-    std::int64_t live = std::ssize(package.Entries());
+    PackagePatch patch;
+    if (Status started = patch.Start(package, *out.save, [&](std::int64_t n) { return meter.Add(n); }); !started) return started;
     for (const NewEntry& e : entries) {
         const Result<Bytes> payload = PayloadOf(changes.fileId, e, package);
         if (!payload) return payload.error();
         if (payload->empty()) {
-            if (e.old) out.save->WriteAt(static_cast<std::int64_t>(e.old->slotOffset), PackageSlotRecord{});
-            live -= e.old != nullptr;
+            if (e.old) patch.Drop(*e.old);
             continue;
         }
-        const bool known = e.old && (e.old->flag == 0 || e.old->flag == 1 || e.old->flag == 3);
-        const StoredEntry stored = StoreEntry(*payload, known ? e.old->flag : usualFlag);
-        const std::uint64_t hash = e.old ? e.old->hash : PackageNameHash(LegacyName(scheme.formats[0], e.index));
-        const PackageSlotRecord record = SlotRecord(static_cast<std::uint64_t>(out.save->Position()), package.Version(), stored, hash);
-        out.save->Write(EntryHeader(package.Version()));
-        out.save->Write(stored.stored);
-        if (e.old) out.save->WriteAt(static_cast<std::int64_t>(e.old->slotOffset), record);
-        else if (nextEmpty < empty.size()) out.save->WriteAt(static_cast<std::int64_t>(empty[nextEmpty++]), record);
-        else unplaced.push_back(record);
-        live += e.old == nullptr;
-        if (!meter.Add(std::ssize(stored.stored))) return Cancelled();
+        const std::int64_t stored = patch.Put(e.old, PackageNameHash(LegacyName(scheme.formats[0], e.index)), *payload);
+        if (!meter.Add(stored)) return Cancelled();
     }
-    // Tables of the client's capacity behind the last, linked from it.
-    std::uint64_t linkAt = package.Tables().empty() ? 12 : package.Tables().back().offset + 4;
-    const std::uint32_t capacity = TableCapacity(package);
-    for (std::size_t first = 0; first < unplaced.size(); first += capacity) {
-        const auto table = static_cast<std::uint64_t>(out.save->Position());
-        std::array<std::uint8_t, 8> link{};
-        PutLE64(link.data(), table);
-        out.save->WriteAt(static_cast<std::int64_t>(linkAt), link);
-        Bytes records(kTableHeaderSize + std::size_t{capacity} * kPackageSlotSize, 0);
-        PutLE32(&records[0], capacity);
-        for (std::size_t i = first; i < std::min(unplaced.size(), first + capacity); ++i)
-            std::copy(unplaced[i].begin(), unplaced[i].end(), &records[kTableHeaderSize + (i - first) * kPackageSlotSize]);
-        out.save->Write(records);
-        linkAt = table + 4;
-    }
-    std::array<std::uint8_t, 4> count{};
-    PutLE32(count.data(), static_cast<std::uint32_t>(live));
-    out.save->WriteAt(24, count);
+    patch.Finish();
     return {};
 }
 
@@ -182,27 +102,16 @@ Status CheckPackage(const FormChanges& changes, const ClientFile& file, const Ou
         if (clientIndex[i]) indexOf[clientIndex[i]->hash] = static_cast<std::int64_t>(i);
 
     // Every entry not patched is the client's, record and bytes alike.
-    InputFile clientFile, writtenFile;
-    if (Status opened = clientFile.Open(file.path); !opened) return opened;
-    if (Status opened = writtenFile.Open(out.Written()); !opened) return opened;
     std::int64_t kept = 0;
-    Bytes a, b;
     for (const PackageEntry& e : client.Entries()) {
         const auto index = indexOf.find(e.hash);
         if (index != indexOf.end() && patched.count(index->second)) continue;
         ++kept;
         const PackageEntry* w = written.Find(e.hash);
-        const std::uint64_t length = std::uint64_t{e.headerLength} + e.storedSize;
-        a.resize(kPackageSlotSize + length);
-        b.resize(kPackageSlotSize + length);
-        if (!w || !clientFile.Fills(static_cast<std::int64_t>(e.slotOffset), std::span(a).first(kPackageSlotSize)) ||
-            !writtenFile.Fills(static_cast<std::int64_t>(w->slotOffset), std::span(b).first(kPackageSlotSize)) ||
-            !clientFile.Fills(static_cast<std::int64_t>(e.offset), std::span(a).subspan(kPackageSlotSize)) ||
-            !writtenFile.Fills(static_cast<std::int64_t>(w->offset), std::span(b).subspan(kPackageSlotSize)) ||
-            !std::equal(a.begin() + 8, a.end(), b.begin() + 8, b.end()))
+        if (!w || !client.StoredAlike(e, written, *w))
             return Differs(out, "an entry the patch does not touch (name hash " + std::to_string(e.hash) +
                                     ") is not the client's as it was stored");
-        if (!meter.Add(static_cast<std::int64_t>(length))) return Cancelled();
+        if (!meter.Add(std::int64_t{e.headerLength} + e.storedSize)) return Cancelled();
     }
     // Every patched block reads back as written, and nothing else is there.
     std::int64_t entries = kept;
@@ -231,8 +140,6 @@ Status CheckPackage(const FormChanges& changes, const ClientFile& file, const Ou
     }
     if (std::ssize(written.Entries()) != entries)
         return Differs(out, "it holds " + std::to_string(written.Entries().size()) + " entries, not " + std::to_string(entries));
-    std::array<std::uint8_t, 4> count{};
-    if (!writtenFile.Fills(24, count) || GetLE32(count.data()) != static_cast<std::uint32_t>(entries))
-        return Differs(out, "its header does not count its entries");
+    if (written.CountedEntries() != static_cast<std::uint32_t>(entries)) return Differs(out, "its header does not count its entries");
     return {};
 }

@@ -12,6 +12,7 @@ namespace {
 constexpr std::size_t kHeaderSize = 12;
 constexpr std::size_t kRecordSize = 13;
 constexpr std::uint8_t kVersion = 4;
+constexpr std::array<std::uint8_t, 3> kMagic = {'U', 'O', 'P'};
 // The header's first count covers the file IDs up to this one, its second the rest.
 constexpr int kLastLowFileId = 250;
 
@@ -80,7 +81,7 @@ Status WritePatchFile(SaveFile& out, const std::string& path, const Patch& patch
         (f <= kLastLowFileId ? low : high) += static_cast<std::uint32_t>(patch[static_cast<std::uint8_t>(f)].LiveCount());
 
     if (Status opened = out.Open(path); !opened) return opened;
-    std::array<std::uint8_t, kHeaderSize> header{'U', 'O', 'P', kVersion};
+    std::array<std::uint8_t, kHeaderSize> header{kMagic[0], kMagic[1], kMagic[2], kVersion};
     PutLE32(&header[4], low);
     PutLE32(&header[8], high);
     out.Write(header);
@@ -94,6 +95,10 @@ Status ReadPatchFile(const std::string& path, Patch& patch, const ReadOptions& o
     return ReadRecords(path, patch, options, true);
 }
 
+bool StartsLikePatchFile(ByteView first) {
+    return first.size() >= kMagic.size() && std::equal(kMagic.begin(), kMagic.end(), first.begin());
+}
+
 Status ReadPatchHeaders(const std::string& path, Patch& patch) { return ReadRecords(path, patch, {}, false); }
 
 namespace {
@@ -101,8 +106,7 @@ namespace {
 Result<std::int64_t> ReadHeader(BufferedReader& in, const InputFile& file, const std::string& notPatch) {
     std::array<std::uint8_t, kHeaderSize> header{};
     if (!in.Read(header)) return Error(notPatch + "it is shorter than the 12-byte header.");
-    if (header[0] != 'U' || header[1] != 'O' || header[2] != 'P')
-        return Error(notPatch + "it does not start with \"UOP\".");
+    if (!StartsLikePatchFile(header)) return Error(notPatch + "it does not start with \"UOP\".");
     if (header[3] != kVersion)
         return Error(notPatch + "its format version is " + std::to_string(header[3]) + ", not 4.");
     const auto low = static_cast<std::int32_t>(GetLE32(&header[4]));
@@ -201,7 +205,7 @@ Status ReadRecords(const InputFile& file, Patch& patch, const ReadOptions& optio
 Result<std::int64_t> OpenPatch(const std::string& path, InputFile& file) {
     if (Status opened = file.Open(path); !opened) return opened.error();
     std::array<std::uint8_t, kHeaderSize> header{};
-    if (!file.Fills(0, header) || header[0] != 'U' || header[1] != 'O' || header[2] != 'P' || header[3] != kVersion)
+    if (!file.Fills(0, header) || !StartsLikePatchFile(header) || header[3] != kVersion)
         return Error("'" + path + "' is not a patch project file of version 4.");
     return static_cast<std::int64_t>(GetLE32(&header[4])) + GetLE32(&header[8]);
 }

@@ -25,6 +25,9 @@ Status WritePatchFile(const std::string& path, const Patch& patch);
 // the caller to commit.
 Status WritePatchFile(SaveFile& out, const std::string& path, const Patch& patch);
 
+// True when `first` (a file's first bytes) starts as a patch project file does.
+bool StartsLikePatchFile(ByteView first);
+
 // Reads the blocks of a patch project file into `patch`; records outside the
 // options' ranges become removed slots. The file is checked completely before
 // `patch` changes (a record with a negative block number is refused): on

@@ -17,7 +17,7 @@
 #include "gamefiles/forms/package.h"
 #include "gamefiles/forms/package_blocks.h"
 #include "gamefiles/forms/package_names.h"
-#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/package.h"
 #include "gamefiles/forms/verdata.h"
 #include "io/save_folder.h"
 #include "patch/patch_file.h"

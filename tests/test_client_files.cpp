@@ -12,7 +12,7 @@
 #include "gamefiles/client_blocks.h"
 #include "gamefiles/client_folder.h"
 #include "gamefiles/forms/package_names.h"
-#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/package.h"
 #include "gamefiles/forms/verdata.h"
 #include "io/mapped_reader.h"
 #include "test_support.h"

@@ -5,7 +5,7 @@
 #include "images/json.h"
 #include "codecs/file_ids.h"
 #include "gamefiles/forms/package_names.h"
-#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/package.h"
 #include "gamefiles/forms/verdata.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"

@@ -6,7 +6,7 @@
 #include "app/import_dialog.h"
 #include "gamefiles/forms/block_source.h"
 #include "gamefiles/forms/package_names.h"
-#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/package.h"
 #include "gui_fixture.h"
 
 namespace {

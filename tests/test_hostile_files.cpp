@@ -22,7 +22,7 @@
 #include "cli/commands.h"
 #include "images/bitmap.h"
 #include "gamefiles/forms/package_names.h"
-#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/package.h"
 #include "gamefiles/forms/verdata.h"
 #include "patch/patch_file.h"
 #include "cli_runner.h"
@@ -411,7 +411,7 @@ TEST(HostileFiles, APackageBombIsRefusedBeforeItIsDecoded) {
     bytes[20] = kEntries & 0xFF, bytes[21] = kEntries >> 8, bytes[24] = kEntries & 0xFF, bytes[25] = kEntries >> 8;
     PutLE(bytes, kEntries, 4);
     PutLE(bytes, 0, 4), PutLE(bytes, 0, 4);
-    const std::uint64_t streamAt = bytes.size() + kEntries * kPackageSlotSize;
+    const std::uint64_t streamAt = bytes.size() + kEntries * sizeof(PackageSlotRecord);
     B patch;
     Patch blocks;
     for (std::uint32_t i = 0; i < kEntries; ++i) {

@@ -12,7 +12,7 @@
 #include "gamefiles/forms/package.h"
 #include "gamefiles/forms/package_blocks.h"
 #include "gamefiles/forms/package_names.h"
-#include "gamefiles/forms/package_writer.h"
+#include "gamefiles/forms/package.h"
 #include "gamefiles/forms/verdata.h"
 #include "patch/file_types.h"
 #include "patch/patch_file.h"

@@ -43,8 +43,8 @@ Result<std::optional<SourceForm>> ProbeSource(const std::string& path, bool verd
     if (Status opened = file.Open(path); !opened) return opened.error();
     std::array<std::uint8_t, 4> magic{};
     const std::size_t n = file.ReadAt(0, magic).value_or(0);
-    if (n == 4 && GetLE32(magic.data()) == kPackageMagic) return std::optional(SourceForm::kPackage);
-    if (n >= 3 && magic[0] == 'U' && magic[1] == 'O' && magic[2] == 'P') return std::optional(SourceForm::kPatchFile);
+    if (StartsLikePackage(ByteView(magic).first(n))) return std::optional(SourceForm::kPackage);
+    if (StartsLikePatchFile(ByteView(magic).first(n))) return std::optional(SourceForm::kPatchFile);
     if (verdata && HoldsVerdataDirectory(file)) return std::optional(SourceForm::kVerdata);
     return std::optional<SourceForm>();
 }

@@ -2,19 +2,43 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <set>
+#include <span>
 #include <sstream>
+#include <tuple>
 
 #include "codecs/second_stage.h"
 #include "codecs/zlib_codec.h"
+#include "gamefiles/forms/package_names.h"
+#include "io/progress.h"
 
 namespace {
+// "MYP\0", the first four bytes of every package.
+constexpr std::uint32_t kMagic = 0x0050594D;
+constexpr std::uint32_t kSignature = 0xFD23EC43;
 constexpr std::uint64_t kHeaderSize = 40;
+// Version 5 files start their first table here; version 4 files behind the header.
+constexpr std::uint64_t kVersion5FirstTable = 0x200;
 constexpr std::uint64_t kTableHeaderSize = 12;
-constexpr std::uint64_t kSlotSize = 34;
+constexpr std::uint64_t kSlotSize = std::tuple_size_v<PackageSlotRecord>;
 constexpr std::uint64_t kSlotsPerRead = 1024;
 // Deflate cannot expand data more than about 1032 times.
 constexpr std::uint64_t kMaxInflateRatio = 1032;
+// The 12-byte entry header of version 4 files: 3, 8 and a timestamp of 0.
+constexpr std::array<std::uint8_t, 12> kEntryHeaderV4 = {3, 0, 8, 0};
+// Copies go in pieces of this size, so that a stop is heard soon.
+constexpr std::int64_t kCopyPiece = 16 << 20;
+
+ByteView EntryHeader(std::uint32_t version) { return version == 4 ? ByteView(kEntryHeaderV4) : ByteView(); }
+
+// A table of `slots` slot records, the first of them `records`, linking to no next table yet.
+Bytes TableBytes(std::size_t slots, std::span<const PackageSlotRecord> records) {
+    Bytes table(kTableHeaderSize + slots * kSlotSize, 0);
+    PutLE32(&table[0], static_cast<std::uint32_t>(slots));
+    for (std::size_t i = 0; i < records.size(); ++i) std::copy(records[i].begin(), records[i].end(), &table[kTableHeaderSize + i * kSlotSize]);
+    return table;
+}
 
 std::string Hex(std::uint64_t v) {
     std::ostringstream s;
@@ -23,10 +47,12 @@ std::string Hex(std::uint64_t v) {
 }
 }  // namespace
 
+bool StartsLikePackage(ByteView first) { return first.size() >= 4 && GetLE32(first.data()) == kMagic; }
+
 bool IsPackageFile(const std::string& path) {
     InputFile f;
     std::array<std::uint8_t, 4> magic{};
-    return f.Open(path) && f.Fills(0, magic) && GetLE32(magic.data()) == kPackageMagic;
+    return f.Open(path) && f.Fills(0, magic) && StartsLikePackage(magic);
 }
 
 Error Package::Refuse(std::uint64_t offset, const std::string& what) {
@@ -48,9 +74,10 @@ Status Package::Open(const std::string& path) {
     const auto size = static_cast<std::uint64_t>(file_.Size());
     std::array<std::uint8_t, kHeaderSize> header{};
     if (size < kHeaderSize || !file_.Fills(0, header)) return Refuse(0, "the file is shorter than the 40-byte header");
-    if (GetLE32(&header[0]) != kPackageMagic) return Refuse(0, "the magic \"MYP\\0\" is missing");
+    if (!StartsLikePackage(header)) return Refuse(0, "the magic \"MYP\\0\" is missing");
     version_ = GetLE32(&header[4]);
     capacity_ = GetLE32(&header[20]);
+    counted_ = GetLE32(&header[24]);
     if (version_ != 4 && version_ != 5) return Refuse(4, "unknown version " + std::to_string(version_));
     if (Status read = ReadTables(GetLE64(&header[12])); !read) return read;
     return IndexByHash();
@@ -134,6 +161,27 @@ const PackageEntry* Package::Find(std::uint64_t hash) const {
     return it != byHash_.end() && entries_[*it].hash == hash ? &entries_[*it] : nullptr;
 }
 
+std::vector<std::uint64_t> Package::EmptySlots() const {
+    std::set<std::uint64_t> used;
+    for (const PackageEntry& e : entries_) used.insert(e.slotOffset);
+    std::vector<std::uint64_t> empty;
+    for (const PackageTable& t : tables_)
+        for (std::uint64_t i = 0; i < t.slotCount; ++i)
+            if (const std::uint64_t at = t.offset + kTableHeaderSize + i * kSlotSize; !used.count(at)) empty.push_back(at);
+    return empty;
+}
+
+bool Package::StoredAlike(const PackageEntry& entry, const Package& otherPackage, const PackageEntry& other) const {
+    const std::uint64_t length = std::uint64_t{entry.headerLength} + entry.storedSize;
+    Bytes a(kSlotSize + length), b(kSlotSize + length);
+    // The slot record but for its first 8 bytes, the entry's offset, then the entry.
+    return otherPackage.file_.Fills(static_cast<std::int64_t>(other.slotOffset), std::span(b).first(kSlotSize)) &&
+           file_.Fills(static_cast<std::int64_t>(entry.slotOffset), std::span(a).first(kSlotSize)) &&
+           file_.Fills(static_cast<std::int64_t>(entry.offset), std::span(a).subspan(kSlotSize)) &&
+           otherPackage.file_.Fills(static_cast<std::int64_t>(other.offset), std::span(b).subspan(kSlotSize)) &&
+           std::equal(a.begin() + 8, a.end(), b.begin() + 8, b.end());
+}
+
 Result<Bytes> Package::Read(const PackageEntry& entry) const {
     const Error readFailed("a read failed");
     const auto start = static_cast<std::int64_t>(entry.offset + entry.headerLength);
@@ -166,4 +214,160 @@ Result<Bytes> Package::Read(const PackageEntry& entry) const {
     if (failed) return readFailed;
     if (!inflated || entry.flag == 1) return inflated;
     return UndoSecondStage(std::move(*inflated));
+}
+
+StoredEntry StoreEntry(ByteView payload, std::uint16_t flag) {
+    StoredEntry e;
+    e.flag = flag;
+    if (flag == 3) {
+        const Bytes staged = ApplySecondStage(payload);
+        e.decodedSize = static_cast<std::uint32_t>(staged.size());
+        e.stored = Deflate(staged);
+    } else {
+        e.decodedSize = static_cast<std::uint32_t>(payload.size());
+        e.stored = flag == 1 ? Deflate(payload) : Bytes(payload.begin(), payload.end());
+    }
+    return e;
+}
+
+PackageSlotRecord SlotRecord(std::uint64_t offset, std::uint32_t version, const StoredEntry& entry, std::uint64_t hash) {
+    const ByteView header = EntryHeader(version);
+    PackageSlotRecord r{};
+    PutLE64(&r[0], offset);
+    PutLE32(&r[8], static_cast<std::uint32_t>(header.size()));
+    PutLE32(&r[12], static_cast<std::uint32_t>(entry.stored.size()));
+    PutLE32(&r[16], entry.decodedSize);
+    PutLE64(&r[20], hash);
+    PutLE32(&r[28], header.empty() ? Adler32(entry.stored) : Adler32(header));
+    PutLE16(&r[32], entry.flag);
+    return r;
+}
+
+Status PackageWriter::Open(const std::string& path, std::uint32_t version, std::uint32_t slotsPerTable) {
+    version_ = version;
+    slotsPerTable_ = std::max<std::uint32_t>(slotsPerTable, 1);
+    entryCount_ = 0;
+    linkAt_ = 12;
+    pending_.clear();
+    if (Status opened = file_.Open(path); !opened) return opened;
+    Bytes header(version == 4 ? kHeaderSize : kVersion5FirstTable, 0);
+    PutLE32(&header[0], kMagic);
+    PutLE32(&header[4], version);
+    PutLE32(&header[8], kSignature);
+    PutLE32(&header[20], slotsPerTable_);
+    file_.Write(header);
+    return {};
+}
+
+void PackageWriter::Add(const std::string& name, ByteView payload, std::uint16_t flag) {
+    AddHashed(PackageNameHash(name), payload, flag);
+}
+
+void PackageWriter::AddHashed(std::uint64_t hash, ByteView payload, std::uint16_t flag) {
+    Pending p;
+    p.hash = hash;
+    p.entry = StoreEntry(payload, flag);
+    pending_.push_back(std::move(p));
+    ++entryCount_;
+    if (pending_.size() == slotsPerTable_) WriteTable();
+}
+
+void PackageWriter::AddEmptySlot() {
+    Pending p;
+    p.empty = true;
+    pending_.push_back(std::move(p));
+    if (pending_.size() == slotsPerTable_) WriteTable();
+}
+
+void PackageWriter::WriteTable() {
+    const auto table = static_cast<std::uint64_t>(file_.Position());
+    std::array<std::uint8_t, 8> link{};
+    PutLE64(link.data(), table);
+    file_.WriteAt(linkAt_, link);
+    linkAt_ = static_cast<std::int64_t>(table) + 4;
+
+    const ByteView entryHeader = EntryHeader(version_);
+    std::vector<PackageSlotRecord> records(pending_.size());
+    std::uint64_t at = table + kTableHeaderSize + pending_.size() * kSlotSize;
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+        const Pending& p = pending_[i];
+        if (p.empty) continue;
+        records[i] = SlotRecord(at, version_, p.entry, p.hash);
+        at += entryHeader.size() + p.entry.stored.size();
+    }
+    file_.Write(TableBytes(pending_.size(), records));
+    for (const Pending& p : pending_) {
+        if (p.empty) continue;
+        file_.Write(entryHeader);
+        file_.Write(p.entry.stored);
+    }
+    pending_.clear();
+}
+
+Status PackageWriter::Commit() {
+    if (!pending_.empty() || linkAt_ == 12) WriteTable();
+    std::array<std::uint8_t, 4> count{};
+    PutLE32(count.data(), entryCount_);
+    file_.WriteAt(24, count);
+    return file_.Commit();
+}
+
+Status PackagePatch::Start(const Package& base, SaveFile& out, const std::function<bool(std::int64_t)>& copied) {
+    base_ = &base;
+    out_ = &out;
+    InputFile file;
+    if (Status opened = file.Open(base.Path()); !opened) return opened;
+    for (std::int64_t at = 0; at < file.Size(); at += kCopyPiece) {
+        const std::int64_t n = std::min(kCopyPiece, file.Size() - at);
+        out.Copy(file, at, n);
+        if (!copied(n)) return Cancelled();
+    }
+    // A new entry takes the compression most live entries use.
+    std::map<std::uint16_t, std::int64_t> uses;
+    for (const PackageEntry& e : base.Entries())
+        if (e.flag == 0 || e.flag == 1 || e.flag == 3) ++uses[e.flag];
+    std::int64_t most = 0;
+    for (const auto& [f, n] : uses)
+        if (n > most) std::tie(usualFlag_, most) = std::pair(f, n);
+    empty_ = base.EmptySlots();
+    live_ = std::ssize(base.Entries());
+    return {};
+}
+
+std::int64_t PackagePatch::Put(const PackageEntry* old, std::uint64_t hash, ByteView payload) {
+    const bool known = old && (old->flag == 0 || old->flag == 1 || old->flag == 3);
+    const StoredEntry stored = StoreEntry(payload, known ? old->flag : usualFlag_);
+    const PackageSlotRecord record =
+        SlotRecord(static_cast<std::uint64_t>(out_->Position()), base_->Version(), stored, old ? old->hash : hash);
+    out_->Write(EntryHeader(base_->Version()));
+    out_->Write(stored.stored);
+    if (old) out_->WriteAt(static_cast<std::int64_t>(old->slotOffset), record);
+    else if (nextEmpty_ < empty_.size()) out_->WriteAt(static_cast<std::int64_t>(empty_[nextEmpty_++]), record);
+    else unplaced_.push_back(record);
+    live_ += old == nullptr;
+    return std::ssize(stored.stored);
+}
+
+void PackagePatch::Drop(const PackageEntry& old) {
+    out_->WriteAt(static_cast<std::int64_t>(old.slotOffset), PackageSlotRecord{});
+    --live_;
+}
+
+void PackagePatch::Finish() {
+    // Tables of the base's capacity behind the last, linked from it.
+    std::uint64_t linkAt = base_->Tables().empty() ? 12 : base_->Tables().back().offset + 4;
+    const std::uint32_t capacity = base_->Capacity() > 0 && base_->Capacity() <= 100000 ? base_->Capacity()
+                                   : base_->Version() == 4                             ? 100
+                                                                                       : 1000;
+    for (std::size_t first = 0; first < unplaced_.size(); first += capacity) {
+        const auto table = static_cast<std::uint64_t>(out_->Position());
+        std::array<std::uint8_t, 8> link{};
+        PutLE64(link.data(), table);
+        out_->WriteAt(static_cast<std::int64_t>(linkAt), link);
+        out_->Write(TableBytes(capacity, std::span(unplaced_).subspan(first, std::min<std::size_t>(capacity, unplaced_.size() - first))));
+        linkAt = table + 4;
+    }
+    std::array<std::uint8_t, 4> count{};
+    PutLE32(count.data(), static_cast<std::uint32_t>(live_));
+    out_->WriteAt(24, count);
 }

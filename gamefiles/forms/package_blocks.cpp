@@ -73,6 +73,47 @@ Result<Bytes> MultiRecordToBlock(ByteView record) {
     return out;
 }
 
+Result<SourceBlock> BlockOfPayload(std::uint8_t fileId, std::int32_t n, Bytes payload) {
+    SourceBlock block;
+    Bytes bytes;
+    if (fileId == kGumps) {
+        if (payload.size() < 8) return Error("the gump entry is shorter than its width and height");
+        const auto width = static_cast<std::int32_t>(GetLE32(payload.data()));
+        const auto height = static_cast<std::int32_t>(GetLE32(payload.data() + 4));
+        if (width > 0xFFFF || height > 0xFFFF) return Error("the gump is larger than 65535 pixels");
+        if (width <= 0 || height <= 0 || payload.size() == 8) return block;  // a placeholder without a picture
+        bytes.assign(payload.begin() + 8, payload.end());
+        block.flagA = static_cast<std::int16_t>(height);
+        block.flagB = static_cast<std::int16_t>(width);
+    } else if (fileId == kMultis) {
+        Result<Bytes> rows = MultiRecordToBlock(payload);
+        if (!rows) return rows.error();
+        bytes = std::move(*rows);
+    } else {
+        bytes = std::move(payload);
+        if (fileId == kSound) {
+            block.flagA = static_cast<std::int16_t>((n + 1) & 0xFFFF);
+            block.flagB = static_cast<std::int16_t>((n + 1) >> 16);
+        }
+    }
+    if (bytes.empty()) return SourceBlock{};
+    block.length = static_cast<std::int32_t>(bytes.size());
+    block.bytes = BlockBytes::CopyOf(bytes);
+    return block;
+}
+
+Bytes PayloadOfBlock(std::uint8_t fileId, std::int32_t n, ByteView bytes, std::int16_t flagA, std::int16_t flagB) {
+    if (fileId == kMultis) return MultiBlockToRecord(n, bytes);
+    const std::size_t prefix = fileId == kGumps ? 8 : 0;
+    Bytes payload(prefix + bytes.size());
+    if (fileId == kGumps) {
+        PutLE32(&payload[0], static_cast<std::uint16_t>(flagB));  // width
+        PutLE32(&payload[4], static_cast<std::uint16_t>(flagA));  // height
+    }
+    std::copy(bytes.begin(), bytes.end(), payload.begin() + static_cast<std::ptrdiff_t>(prefix));
+    return payload;
+}
+
 Bytes MultiBlockToRecord(std::int32_t id, ByteView rows) {
     const std::size_t tiles = rows.size() / kMultiRowSize;
     Bytes out(8 + tiles * 14);
@@ -152,7 +193,7 @@ Result<SourceBlock> PackageBlocks::Load(std::int32_t n) {
     if (!entry) return SourceBlock{};
     if (Status taken = Take(static_cast<std::size_t>(n)); !taken) return taken.error();
     Result<Bytes> payload = package_.Read(*entry);
-    Result<SourceBlock> block = payload ? ToBlock(n, std::move(*payload)) : payload.error();
+    Result<SourceBlock> block = payload ? BlockOfPayload(fileId_, n, std::move(*payload)) : payload.error();
     if (!block) return Error("entry " + std::to_string(n) + ": " + block.error().message);
     return block;
 }
@@ -171,37 +212,9 @@ Result<SourceBlock> PackageBlocks::MapBlock(std::int32_t n) {
         else chunkError_ = "map chunk " + std::to_string(k) + ": " + read.error().message;
     }
     if (!chunkError_.empty()) return Error(chunkError_);
-    const std::size_t at = static_cast<std::size_t>(n % kMapBlocksPerChunk) * kMapBlockSize;
+    const std::size_t at = MapBlockInChunk(n);
     if (at + kMapBlockSize > chunk_.size()) return SourceBlock{};
     // The flags the fixed-size reader of the map file gives.
     return SourceBlock{kMapBlockSize, -1, -1, BlockBytes::CopyOf(ByteView(chunk_).subspan(at, kMapBlockSize))};
 }
 
-Result<SourceBlock> PackageBlocks::ToBlock(std::int32_t n, Bytes payload) const {
-    SourceBlock block;
-    Bytes bytes;
-    if (fileId_ == kGumps) {
-        if (payload.size() < 8) return Error("the gump entry is shorter than its width and height");
-        const auto width = static_cast<std::int32_t>(GetLE32(payload.data()));
-        const auto height = static_cast<std::int32_t>(GetLE32(payload.data() + 4));
-        if (width > 0xFFFF || height > 0xFFFF) return Error("the gump is larger than 65535 pixels");
-        if (width <= 0 || height <= 0 || payload.size() == 8) return block;  // a placeholder without a picture
-        bytes.assign(payload.begin() + 8, payload.end());
-        block.flagA = static_cast<std::int16_t>(height);
-        block.flagB = static_cast<std::int16_t>(width);
-    } else if (fileId_ == kMultis) {
-        Result<Bytes> rows = MultiRecordToBlock(payload);
-        if (!rows) return rows.error();
-        bytes = std::move(*rows);
-    } else {
-        bytes = std::move(payload);
-        if (fileId_ == kSound) {
-            block.flagA = static_cast<std::int16_t>((n + 1) & 0xFFFF);
-            block.flagB = static_cast<std::int16_t>((n + 1) >> 16);
-        }
-    }
-    if (bytes.empty()) return SourceBlock{};
-    block.length = static_cast<std::int32_t>(bytes.size());
-    block.bytes = BlockBytes::CopyOf(bytes);
-    return block;
-}

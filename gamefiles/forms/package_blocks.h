@@ -47,7 +47,6 @@ public:
 
 private:
     Result<SourceBlock> MapBlock(std::int32_t n);
-    Result<SourceBlock> ToBlock(std::int32_t n, Bytes payload) const;
     // The entry at index i, counted against the budget the first time.
     Status Take(std::size_t index);
 
@@ -63,6 +62,18 @@ private:
     Bytes chunk_;
     std::string chunkError_;
 };
+
+// What an entry of a legacy package holds for a block, each type's way: a
+// gump's width and height (FlagB, FlagA) in front of its pixels, a multi's
+// rows as a multi collection record, a sound's serial (n + 1) in its flags
+// when read back; other blocks as they are.
+Bytes PayloadOfBlock(std::uint8_t fileId, std::int32_t n, ByteView bytes, std::int16_t flagA, std::int16_t flagB);
+// The block an entry's payload gives; none for a placeholder gump or an
+// empty payload; an error for a payload that does not hold together.
+Result<SourceBlock> BlockOfPayload(std::uint8_t fileId, std::int32_t n, Bytes payload);
+
+// The byte range of map block n within the map chunk that holds it.
+inline std::size_t MapBlockInChunk(std::int32_t n) { return static_cast<std::size_t>(n % kMapBlocksPerChunk) * kMapBlockSize; }
 
 // An old multi block is made of rows: u16 item, i16 x, y, z, u32 flag, u32 extra.
 inline constexpr std::size_t kMultiRowSize = 16;
