@@ -14,7 +14,6 @@
 #include "io/counted.h"
 #include "app/widgets.h"
 #include "codecs/file_ids.h"
-#include "codecs/hues.h"
 #include "gamefiles/block_names.h"
 
 ClientSideView::ClientSideView(QWidget* parent, const Settings& settings) : QWidget(parent), settings_(settings) {
@@ -71,7 +70,7 @@ ClientBlocks* ClientSideView::ReaderOf(std::uint8_t fileId, QString& source) {
     }
     std::unique_ptr<ClientBlocks>& reader = readers_[fileId];
     if (!reader) {
-        const std::optional<ClientForm> form = folder_->ShownForm(fileId);
+        const std::optional<Form> form = folder_->ShownForm(fileId);
         if (!form) {
             const std::vector<std::string> missing = folder_->MissingFiles(fileId);
             source = missing.empty() ? QStringLiteral("unknown")
@@ -103,8 +102,6 @@ std::optional<PatchBlock> ClientSideView::ClientBlockOf(BlockId id, QString& sou
     if (block.damaged) source = QStringLiteral("none (the entry in %1 is damaged)").arg(file);
     else source = block.HasData() ? file : QStringLiteral("none");
     if (!block.HasData()) return std::nullopt;
-    // A hues file's group is read in the patch's form of hue blocks.
-    if (id.fileId == kHues) return PatchBlock{id.blockNumber, 0, 0, BlockBytes(HuesToVerdataBytes(block.bytes))};
     return PatchBlock{id.blockNumber, block.flagA, block.flagB, BlockBytes::CopyOf(block.bytes)};
 }
 

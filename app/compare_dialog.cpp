@@ -9,7 +9,7 @@
 #include "app/file_dialogs.h"
 #include "app/widgets.h"
 #include "app/prompts.h"
-#include "gamefiles/forms/data_source.h"
+#include "gamefiles/forms/form.h"
 #include "gamefiles/forms/usual_names.h"
 #include "gamefiles/forms/package_names.h"
 #include "patch/file_types.h"

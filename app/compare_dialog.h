@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "gamefiles/forms/data_source.h"
+#include "gamefiles/forms/form.h"
 
 class QLineEdit;
 

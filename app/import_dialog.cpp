@@ -16,7 +16,7 @@
 #include "app/prompts.h"
 #include "app/status_texts.h"
 #include "gamefiles/forms/block_source.h"
-#include "gamefiles/forms/data_source.h"
+#include "gamefiles/forms/form.h"
 #include "gamefiles/forms/usual_names.h"
 #include "gamefiles/import.h"
 #include "gamefiles/forms/package_names.h"
@@ -121,9 +121,9 @@ bool ImportDialog::Serves(int code) const {
     if (code != kPatchFileType && code != kVerdataType)
         return !OtherTypeNamed(static_cast<std::uint8_t>(code), {mul, txtIDX_->text().toStdString()});
     // A file that cannot be read is judged by its name.
-    const Result<std::optional<SourceForm>> form = ProbeSource(mul, true);
+    const Result<std::optional<Form>> form = ProbeSource(mul, true);
     if (!form) return !FileIdOfUsualName(std::filesystem::path(mul).filename().string());
-    return *form && (**form == SourceForm::kPatchFile || **form == SourceForm::kVerdata);
+    return *form && (**form == Form::kPatchFile || **form == Form::kVerdata);
 }
 
 void ImportDialog::OnMulChanged() {

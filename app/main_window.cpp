@@ -38,7 +38,7 @@
 #include "app/settings_dialog.h"
 #include "app/status_texts.h"
 #include "app/wait_window.h"
-#include "gamefiles/forms/data_source.h"
+#include "gamefiles/forms/form.h"
 #include "gamefiles/forms/usual_names.h"
 #include "gamefiles/import.h"
 #include "patch/file_types.h"
@@ -507,8 +507,8 @@ void MainWindow::OpenFile(const QString& path, std::optional<QPoint> pos) {
     const QFileInfo file(path);
     const QString suffix = file.suffix().toLower();
     // A file that cannot be read is taken by its name.
-    const Result<std::optional<SourceForm>> form = ProbeSource(path.toStdString(), true);
-    if (suffix == QLatin1String("uop") || (form && *form == SourceForm::kPatchFile)) {
+    const Result<std::optional<Form>> form = ProbeSource(path.toStdString(), true);
+    if (suffix == QLatin1String("uop") || (form && *form == Form::kPatchFile)) {
         OpenPath(path);
         return;
     }
@@ -524,7 +524,7 @@ void MainWindow::OpenFile(const QString& path, std::optional<QPoint> pos) {
         return;
     }
     ImportDialog* import = ShowImport();
-    if ((form && *form == SourceForm::kVerdata) ||
+    if ((form && *form == Form::kVerdata) ||
         file.fileName().compare(QLatin1String("verdata.mul"), Qt::CaseInsensitive) == 0)
         import->Prefill(ImportDialog::kVerdataType, path);
     else

@@ -21,7 +21,7 @@
 #include "cli/samples.h"
 #include "cli/sound_to_wav.h"
 #include "gamefiles/forms/block_source.h"
-#include "gamefiles/forms/data_source.h"
+#include "gamefiles/forms/form.h"
 #include "gamefiles/import.h"
 #include "gamefiles/forms/verdata.h"
 #include "gamefiles/forms/whole_files.h"
@@ -37,13 +37,13 @@ namespace {
 // A patch lists by file ID, as the editor shows it; a verdata in the order of its directory.
 int List(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     if (args.words.size() != 1) return kUsage;
-    const Result<std::optional<SourceForm>> form = ProbeSource(args.words[0], false);
+    const Result<std::optional<Form>> form = ProbeSource(args.words[0], false);
     if (!form) return Fail(err, form.error());
-    if (*form == SourceForm::kPackage)
+    if (*form == Form::kPackage)
         return Fail(err, args.words[0] + " is a game data package: palindra-cli package lists its entries.");
     Patch patch;
     std::vector<VerdataEntry> entries;
-    const bool isPatch = *form == SourceForm::kPatchFile;
+    const bool isPatch = *form == Form::kPatchFile;
     if (isPatch) {
         if (Status done = ReadPatchHeaders(args.words[0], patch); !done) return Fail(err, done.error());
         if (session.json)

@@ -7,7 +7,7 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
-#include "gamefiles/forms/data_source.h"
+#include "gamefiles/forms/form.h"
 #include "gamefiles/forms/verdata.h"
 
 namespace {

@@ -109,14 +109,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Result<ClientFolder> before = ClientFolder::Open(client.string()), after = ClientFolder::Open(written.string());
     FUZZ_CHECK(before && after);
     ClientBlocks was, is;
-    FUZZ_CHECK(was.Open(*before, kind.fileId, ClientForm::kPackage, false));
-    FUZZ_CHECK(is.Open(*after, kind.fileId, ClientForm::kPackage, false));
+    FUZZ_CHECK(was.Open(*before, kind.fileId, Form::kPackage, false));
+    FUZZ_CHECK(is.Open(*after, kind.fileId, Form::kPackage, false));
     for (std::int32_t n = 0; n <= std::max(was.Highest(), is.Highest()); ++n) {
         const auto patched = mine.find(n);
         const bool leftOut = std::any_of(report->leftOut.begin(), report->leftOut.end(),
                                          [&](const LeftOutBlock& b) { return b.block == n; });
         if (patched != mine.end() && !leftOut) {
-            FUZZ_CHECK(JudgeBlock(kind.fileId, ClientForm::kPackage, n, BlockData::Of(*patched->second), is.Block(n)).state ==
+            FUZZ_CHECK(JudgeBlock(kind.fileId, Form::kPackage, n, BlockData::Of(*patched->second), is.Block(n)).state ==
                        BlockState::kSame);
             continue;
         }
@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::pair flags(old.flagA, old.flagB);
         const ClientBlock now = is.Block(n);
         FUZZ_CHECK(Bytes(now.bytes.begin(), now.bytes.end()) == expected);
-        FUZZ_CHECK(expected.empty() || !FlagsCount(kind.fileId, ClientForm::kPackage) || std::pair(now.flagA, now.flagB) == flags);
+        FUZZ_CHECK(expected.empty() || !FlagsCount(kind.fileId, Form::kPackage) || std::pair(now.flagA, now.flagB) == flags);
     }
     const Result<Bytes> x = ReadWholeFile(path), y = ReadWholeFile((written / kind.name).string());
     FUZZ_CHECK(x && y);

@@ -135,9 +135,9 @@ void KeepVerdataEntries(const TypeBlocks& entries, std::span<const FormChanges> 
 Status PlanType(const ClientFolder& folder, std::uint8_t fileId, const TypeBlocks& mine, const TypeBlocks& theirs,
                 const BakeOptions& options, Plan& plan) {
     const bool carried = fileId == kMap && !plan.carriedMap.empty();
-    std::vector<ClientForm> forms;
-    if (folder.Has(fileId, ClientForm::kDataFiles) || carried) forms.push_back(ClientForm::kDataFiles);
-    if (folder.Has(fileId, ClientForm::kPackage)) forms.push_back(ClientForm::kPackage);
+    std::vector<Form> forms;
+    if (folder.Has(fileId, DataFilesOf(fileId)) || carried) forms.push_back(DataFilesOf(fileId));
+    if (folder.Has(fileId, Form::kPackage)) forms.push_back(Form::kPackage);
     if (forms.empty()) {
         if (!mine.empty() && !options.clientVerdata)
             return Error(Counted(std::ssize(mine), "block") + " of " + TypeName(fileId) + (mine.size() == 1 ? " has" : " have") +
@@ -155,11 +155,11 @@ Status PlanType(const ClientFolder& folder, std::uint8_t fileId, const TypeBlock
         return {};
     }
     std::vector<FormChanges> made;
-    for (const ClientForm form : forms) {
+    for (const Form form : forms) {
         Result<FormChanges> changes =
             ChangesOf(folder, fileId, form, mine, options.clientVerdata ? theirs : TypeBlocks(), carried ? plan.carriedMap : ByteView());
         if (!changes) return changes.error();
-        const bool indexed = form == ClientForm::kDataFiles && FileTypes()[fileId].fixedBlockSize <= 0 && !changes->changes.empty();
+        const bool indexed = form != Form::kPackage && FileTypes()[fileId].fixedBlockSize <= 0 && !changes->changes.empty();
         if (indexed)
             if (Status ready = PrepareIndexed(*changes, folder.Files(fileId), options.compact); !ready) return ready;
         plan.leftOut.insert(plan.leftOut.end(), changes->leftOut.begin(), changes->leftOut.end());
@@ -189,7 +189,7 @@ Result<Plan> MakePlan(const Patch& patch, const ClientFolder& folder, const Bake
     }
     // Whole files first: a whole map that changes map0.mul is what the map blocks go over.
     if (!mine[kFiles].empty() || !theirs[kFiles].empty()) {
-        Result<FormChanges> whole = ChangesOf(folder, kFiles, ClientForm::kDataFiles, mine[kFiles], {}, {});
+        Result<FormChanges> whole = ChangesOf(folder, kFiles, Form::kWholeFiles, mine[kFiles], {}, {});
         if (!whole) return whole.error();
         if (const BlockChange* map = whole->Find(kMapFileBlock)) plan.carriedMap = map->bytes;
         plan.leftOut.insert(plan.leftOut.end(), whole->leftOut.begin(), whole->leftOut.end());
@@ -259,7 +259,7 @@ std::int64_t ReplacedByClientVerdata(const ClientFolder& folder, const std::vect
     for (const VerdataEntry& e : *directory) theirs.emplace(e.fileId, e.blockNumber);
     std::int64_t n = 0;
     for (const FormChanges& f : forms)
-        if (f.form == ClientForm::kDataFiles)
+        if (f.form != Form::kPackage)
             for (const BlockChange& c : f.changes) n += c.fromPatch && theirs.count({f.fileId, c.n});
     return n;
 }
@@ -287,12 +287,12 @@ public:
     std::string Path(const std::string& name) const { return (fs::path(outDir_) / name).string(); }
 
     Status AddForm(const FormChanges& f) {
-        const bool carried = f.fileId == kMap && f.form == ClientForm::kDataFiles && !plan_.carriedMap.empty();
+        const bool carried = f.fileId == kMap && f.form != Form::kPackage && !plan_.carriedMap.empty();
         if (f.changes.empty() && !carried) return {};
         const ClientTypeFiles& files = folder_.Files(f.fileId);
         OutputFile* out = nullptr;
         if (f.fileId == kFiles) return AddWholeFiles(f);
-        if (f.form == ClientForm::kPackage) {
+        if (f.form == Form::kPackage) {
             if (Status opened = Open(files.package->name, out); !opened) return opened;
             out->Count(f);
             total_ += SizeOf(files.package);

@@ -73,7 +73,7 @@ FormChanges WholeFileChanges(const ClientFolder& folder, const TypeBlocks& patch
     out.fileId = kFiles;
     for (const PatchBlock* mine : patch) {
         const std::int32_t n = mine->number;
-        FittedBlock fitted = FitBlock(kFiles, ClientForm::kDataFiles, n, BlockData::Of(*mine), ClientBlock());
+        FittedBlock fitted = FitBlock(kFiles, Form::kWholeFiles, n, BlockData::Of(*mine), ClientBlock());
         if (!fitted.Fits()) {
             out.leftOut.push_back({kFiles, n, WholeFileName(n) ? folder.SpellingOf(WholeFileName(n)) : "", std::move(fitted.why)});
             continue;
@@ -87,15 +87,15 @@ FormChanges WholeFileChanges(const ClientFolder& folder, const TypeBlocks& patch
 }
 }  // namespace
 
-Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, ClientForm form, const TypeBlocks& patch,
+Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, Form form, const TypeBlocks& patch,
                               const TypeBlocks& verdata, ByteView carriedMap) {
     if (fileId == kFiles) return WholeFileChanges(folder, patch);
     FormChanges out;
     out.fileId = fileId;
     out.form = form;
-    const bool carried = fileId == kMap && form == ClientForm::kDataFiles && !carriedMap.empty();
+    const bool carried = fileId == kMap && form != Form::kPackage && !carriedMap.empty();
     // The client's verdata lies over its data files only, and not under a whole map the patch carries.
-    const bool withVerdata = !verdata.empty() && form == ClientForm::kDataFiles && !carried && folder.Verdata();
+    const bool withVerdata = !verdata.empty() && form != Form::kPackage && !carried && folder.Verdata();
     // What the client has (with its verdata), and what its own file holds.
     ClientBlocks have, own;
     if (!carried) {
@@ -108,7 +108,7 @@ Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, C
     }
     const std::string mapName = folder.SpellingOf(WholeFileName(kMapFileBlock));
     out.name = carried ? mapName
-               : form == ClientForm::kPackage ? folder.Files(fileId).package->name
+               : form == Form::kPackage ? folder.Files(fileId).package->name
                : fileId == kFiles            ? std::string()
                                              : folder.Files(fileId).data->name;
     const std::string verdataName = withVerdata ? folder.Verdata()->name : std::string();

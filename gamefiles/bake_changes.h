@@ -27,7 +27,7 @@ struct BlockChange {
 
 struct FormChanges {
     std::uint8_t fileId = 0;
-    ClientForm form = ClientForm::kDataFiles;
+    Form form = Form::kIndexed;
     std::string name;                   // the client's file the form is read from
     std::vector<BlockChange> changes;   // by block number
     std::vector<LeftOutBlock> leftOut;  // the patch's blocks the form cannot take
@@ -45,7 +45,7 @@ struct FormChanges {
 // blocks under it) make to `form` of `fileId`. `carriedMap`, when not empty,
 // is a whole map the patch carries: map blocks then go over it instead of
 // the client's map0.mul, and the client's verdata is not applied there.
-Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, ClientForm form, const TypeBlocks& patch,
+Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, Form form, const TypeBlocks& patch,
                               const TypeBlocks& verdata, ByteView carriedMap);
 
 // What the client has at slot n of a whole map held in memory, as

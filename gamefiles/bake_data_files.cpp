@@ -229,10 +229,15 @@ Status WriteSlots(const FormChanges& changes, const std::string& base, ByteView 
     if (!cut) return cut.error();
     for (const BlockChange& c : changes.changes) {
         const std::int64_t at = cut->OffsetOf(c.n);
-        if (at + std::ssize(c.bytes) > size)
+        // A hue block goes into its group under the header the group has.
+        const bool hue = changes.fileId == kHues;
+        const Bytes group = hue ? HueGroupOfBlock(c.bytes) : Bytes();
+        const ByteView stored = hue ? ByteView(group) : ByteView(c.bytes);
+        if (at + std::ssize(stored) > size)
             notes.push_back(out.report.name + " ends inside block " + std::to_string(c.n) + ": it was written whole.");
-        out.save->WriteAt(at, c.bytes);
-        if (!meter.Add(std::ssize(c.bytes))) return Cancelled();
+        const std::size_t kept = hue ? kHueGroupHeader : 0;
+        out.save->WriteAt(at + static_cast<std::int64_t>(kept), stored.subspan(kept));
+        if (!meter.Add(std::ssize(stored))) return Cancelled();
     }
     return {};
 }
@@ -248,15 +253,25 @@ Status CheckSlots(const FormChanges& changes, const std::string& base, ByteView 
     if (written.Cut() != (carried.empty() ? client.Cut() : BlockCut::Fixed(kMapBlockSize)))
         return Error(WrittenFileText(out) + "its groups are of another layout than the client's.");
     ByteArena spareClient, spareWritten;
-    Bytes padded;
+    Bytes padded, hue;
     for (std::int32_t n = 0; n < written.Count(); ++n) {
-        const Read found = ReadBack(written, n, spareWritten);
+        Read found = ReadBack(written, n, spareWritten);
         const BlockChange* c = changes.Find(n);
         const Read expected = c                 ? Read{true, c->bytes}
                               : carried.empty() ? ReadBack(client, n, spareClient)
                                                 : CarriedSlot(carried, n, padded);
+        const std::int64_t size = std::ssize(found.bytes);
+        if (c && changes.fileId == kHues) {
+            // A group written anew keeps the client's header and reads back as the hue block.
+            const Read theirs = ReadBack(client, n, spareClient);
+            const std::size_t header = std::min({kHueGroupHeader, theirs.bytes.size(), found.bytes.size()});
+            if (!std::equal(theirs.bytes.begin(), theirs.bytes.begin() + static_cast<std::ptrdiff_t>(header), found.bytes.begin()))
+                return Differs(out, n, c);
+            hue = HueBlockOfGroup(found.bytes);
+            found.bytes = hue;
+        }
         if (!Same(expected, found, false)) return Differs(out, n, c);
-        if (!meter.Add(std::ssize(found.bytes))) return Cancelled();
+        if (!meter.Add(size)) return Cancelled();
     }
     return {};
 }

@@ -30,25 +30,16 @@ std::int32_t OtherLayoutGroup(std::int32_t n, std::int32_t slotSize) {
     return land ? other.landGroup : other.staticGroup;
 }
 
-// The 708-byte group a 1,220-byte hue block becomes, under the header of the client's group.
-Bytes HueGroup(ByteView block, ByteView client) {
-    VerdataHuesBlock verdata;
-    std::copy(block.begin(), block.end(), verdata.begin());
-    HuesBlock group = ToHuesGroup(verdata);
-    std::copy_n(client.begin(), std::min<std::size_t>(client.size(), 4), group.begin());
-    return Bytes(group.begin(), group.end());
-}
-
 // A block for a fixed-size slot: of the map, animdata, hues and tiledata
 // files, or of a map package's chunks.
-FittedBlock FitSlot(std::uint8_t fileId, ClientForm form, std::int32_t n, const BlockData& block,
+FittedBlock FitSlot(std::uint8_t fileId, Form form, std::int32_t n, const BlockData& block,
                     const ClientBlock& client) {
     // Texts are made only for a block that does not fit: most blocks do.
     const std::string_view where = client.source;
     if (block.bytes.empty())
         return Unfitting(Unfit::kNoData, std::string(where) + " cannot lose a block: one without data has no place in it");
     if (client.slotSize == 0) {
-        if (form == ClientForm::kDataFiles)
+        if (form != Form::kPackage)
             return Unfitting(Unfit::kPastEnd, "it lies past the end of " + std::string(where));
         return Unfitting(Unfit::kPastEnd, std::string(where) + (client.damaged ? ": the map chunk that holds it does not decode"
                                                                                : " has no map chunk that holds it"));
@@ -57,7 +48,7 @@ FittedBlock FitSlot(std::uint8_t fileId, ClientForm form, std::int32_t n, const 
     if (fileId == kHues) {
         if (length != static_cast<std::int64_t>(kVerdataHuesBlockSize))
             return Unfitting(Unfit::kHueSize, "a hue block is 1,220 bytes, not " + std::to_string(length));
-        return Holding(HueGroup(block.bytes, client.bytes));
+        return Holding(HueBlockAsStored(block.bytes));
     }
     if (length != client.slotSize) {
         const std::string bytes = std::to_string(length), slot = std::to_string(client.slotSize);
@@ -83,7 +74,7 @@ FittedBlock FitWholeFile(std::int32_t n, const BlockData& block) {
 }
 
 FittedBlock FitPackage(std::uint8_t fileId, std::int32_t n, const BlockData& block, const ClientBlock& client) {
-    if (fileId == kMap) return FitSlot(fileId, ClientForm::kPackage, n, block, client);
+    if (fileId == kMap) return FitSlot(fileId, Form::kPackage, n, block, client);
     // Readers find entries by the names of indices up to the scheme's last.
     if (const LegacyScheme* scheme = SchemeOfFileId(fileId); scheme && n > static_cast<std::int64_t>(scheme->lastIndex))
         return Unfitting(Unfit::kTooFar, std::string(client.source) + " names its entries up to index " +
@@ -107,9 +98,9 @@ FittedBlock FitPackage(std::uint8_t fileId, std::int32_t n, const BlockData& blo
 }
 }  // namespace
 
-FittedBlock FitBlock(std::uint8_t fileId, ClientForm form, std::int32_t n, const BlockData& block,
+FittedBlock FitBlock(std::uint8_t fileId, Form form, std::int32_t n, const BlockData& block,
                      const ClientBlock& client) {
-    if (form == ClientForm::kPackage) return FitPackage(fileId, n, block, client);
+    if (form == Form::kPackage) return FitPackage(fileId, n, block, client);
     if (fileId == kFiles) return FitWholeFile(n, block);
     if (FileTypes()[fileId].fixedBlockSize > 0) return FitSlot(fileId, form, n, block, client);
     if (n >= kMaxIndexEntries)
@@ -120,8 +111,8 @@ FittedBlock FitBlock(std::uint8_t fileId, ClientForm form, std::int32_t n, const
     return f;
 }
 
-bool FlagsCount(std::uint8_t fileId, ClientForm form) {
-    if (form == ClientForm::kPackage) return fileId == kGumps;
+bool FlagsCount(std::uint8_t fileId, Form form) {
+    if (form == Form::kPackage) return fileId == kGumps;
     return IsDataFileType(fileId) && FileTypes()[fileId].fixedBlockSize <= 0;
 }
 
@@ -137,7 +128,7 @@ const char* StateName(BlockState state) {
     return "unknown";
 }
 
-JudgedBlock JudgeBlock(std::uint8_t fileId, ClientForm form, std::int32_t n, const BlockData& block,
+JudgedBlock JudgeBlock(std::uint8_t fileId, Form form, std::int32_t n, const BlockData& block,
                        const ClientBlock& client) {
     JudgedBlock j{BlockState::kUnknown, FitBlock(fileId, form, n, block, client)};
     const ByteView mine = j.fitted.bytes;

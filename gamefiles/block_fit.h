@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gamefiles/client_blocks.h"
+#include "gamefiles/client_block.h"
 #include "gamefiles/client_folder.h"
 #include "io/bytes.h"
 #include "patch/patch.h"
@@ -46,9 +46,9 @@ struct FittedBlock {
     // Why, for the report: a clause such as "it lies past the end of map0.mul".
     std::string why;
     // The block as the client's form gives it back once written, in the
-    // patch's block terms: a hue group of 708 bytes with the client's
-    // header, a multi's rows as a package's record keeps them. Empty for a
-    // block without data and for an unfit one. Views the block or `held`.
+    // patch's block terms: a hue block as its group keeps it, a multi's rows
+    // as a package's record keeps them. Empty for a block without data and
+    // for an unfit one. Views the block or `held`.
     ByteView bytes;
     Bytes held;
 
@@ -58,13 +58,13 @@ struct FittedBlock {
 // Fits block `n` of `fileId` into the client's `form`, judged by what the
 // client has at n (its slot). Data files with an index take every block,
 // one without data as an emptied entry.
-FittedBlock FitBlock(std::uint8_t fileId, ClientForm form, std::int32_t n, const BlockData& block,
+FittedBlock FitBlock(std::uint8_t fileId, Form form, std::int32_t n, const BlockData& block,
                      const ClientBlock& client);
 
 // Whether `form` keeps a block's flags, so that they count when blocks are
 // compared: an index entry's extra word (and a verdata entry's flags over
 // it), and a gump's size in a package; never fixed-size slots or whole files.
-bool FlagsCount(std::uint8_t fileId, ClientForm form);
+bool FlagsCount(std::uint8_t fileId, Form form);
 
 // What a patch block does to the client.
 enum class BlockState : std::uint8_t {
@@ -85,5 +85,5 @@ struct JudgedBlock {
     BlockState state = BlockState::kUnknown;
     FittedBlock fitted;
 };
-JudgedBlock JudgeBlock(std::uint8_t fileId, ClientForm form, std::int32_t n, const BlockData& block,
+JudgedBlock JudgeBlock(std::uint8_t fileId, Form form, std::int32_t n, const BlockData& block,
                        const ClientBlock& client);

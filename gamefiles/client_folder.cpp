@@ -61,21 +61,21 @@ std::optional<ClientFile> ClientFolder::WholeFile(std::int32_t block) const {
     return f ? std::optional(*f) : std::nullopt;
 }
 
-bool ClientFolder::Has(std::uint8_t fileId, ClientForm form) const {
-    if (form == ClientForm::kPackage) return types_[fileId].package.has_value();
+bool ClientFolder::Has(std::uint8_t fileId, Form form) const {
+    if (form == Form::kPackage) return types_[fileId].package.has_value();
+    if (form != DataFilesOf(fileId)) return false;
     if (fileId == kFiles) return true;
     return UsualNamesOf(fileId) && MissingFiles(fileId).empty();
 }
 
-std::optional<ClientForm> ClientFolder::ShownForm(std::uint8_t fileId) const {
-    for (ClientForm form : {ClientForm::kPackage, ClientForm::kDataFiles})
-        if (Has(fileId, form)) return form;
-    return std::nullopt;
+std::optional<Form> ClientFolder::ShownForm(std::uint8_t fileId) const {
+    const std::vector<Form> forms = Forms(fileId);
+    return forms.empty() ? std::nullopt : std::optional(forms[0]);
 }
 
-std::vector<ClientForm> ClientFolder::Forms(std::uint8_t fileId) const {
-    std::vector<ClientForm> forms;
-    for (ClientForm form : {ClientForm::kPackage, ClientForm::kDataFiles})
+std::vector<Form> ClientFolder::Forms(std::uint8_t fileId) const {
+    std::vector<Form> forms;
+    for (Form form : {Form::kPackage, DataFilesOf(fileId)})
         if (Has(fileId, form)) forms.push_back(form);
     return forms;
 }

@@ -21,14 +21,10 @@
 #include <string_view>
 #include <vector>
 
+#include "gamefiles/forms/block_source.h"
 #include "gamefiles/forms/usual_names.h"
 #include "io/result.h"
 
-// The two forms a type's blocks may have in the client folder.
-enum class ClientForm {
-    kDataFiles,  // the data file with its index where the type has one; the whole files of kFiles
-    kPackage,    // a legacy game data package
-};
 
 struct ClientFile {
     std::string path;  // the folder joined with `name`
@@ -54,17 +50,18 @@ public:
     // 1 readme.txt, 2 map0.mul); nothing when the folder lacks it.
     std::optional<ClientFile> WholeFile(std::int32_t block) const;
 
-    // Whether the type's blocks can be read in `form`: the whole pair, the
-    // fixed-size or grouped file, the package. kFiles always has its data
-    // files: a whole file the folder lacks is a block without data.
-    bool Has(std::uint8_t fileId, ClientForm form) const;
+    // Whether the type's blocks can be read in `form` (the package, or the
+    // type's data files: DataFilesOf): the whole pair, the fixed-size or
+    // grouped file, the package. kFiles always has its whole files: one the
+    // folder lacks is a block without data.
+    bool Has(std::uint8_t fileId, Form form) const;
     // The form that holds what the client has: the package where there is
     // one (newer clients read it and no data file of the type), else the
     // data files; nothing when the folder lacks the type's files.
-    std::optional<ClientForm> ShownForm(std::uint8_t fileId) const;
+    std::optional<Form> ShownForm(std::uint8_t fileId) const;
     // Every form of the type the folder holds, and a bake writes: the
     // package first, as ShownForm.
-    std::vector<ClientForm> Forms(std::uint8_t fileId) const;
+    std::vector<Form> Forms(std::uint8_t fileId) const;
     // The usual names of the data-file form's files the folder lacks, for
     // messages; empty when the form is whole.
     std::vector<std::string> MissingFiles(std::uint8_t fileId) const;

@@ -87,7 +87,7 @@ struct Part {
     void Judge(std::size_t i, std::int32_t number, const BlockData& block, ClientBlock& theirs) {
         if (clients.size() == 1) {
             clients[0]->Show(number, theirs);
-            JudgedBlock j = JudgeBlock(type->fileId, clients[0]->Form(), number, block, theirs);
+            JudgedBlock j = JudgeBlock(type->fileId, clients[0]->GetForm(), number, block, theirs);
             type->states[i] = j.state;
             if (!j.fitted.Fits()) unfit.emplace_back(i, std::move(j.fitted.why));
             return;
@@ -96,7 +96,7 @@ struct Part {
         std::optional<JudgedBlock> first;  // against the first form that differs
         for (const auto& client : clients) {
             client->Show(number, theirs);
-            JudgedBlock j = JudgeBlock(type->fileId, client->Form(), number, block, theirs);
+            JudgedBlock j = JudgeBlock(type->fileId, client->GetForm(), number, block, theirs);
             forms.push_back({std::string(client->Name()), j.state});
             if (j.state != BlockState::kSame && !first) first = std::move(j);
         }
@@ -118,7 +118,7 @@ Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolde
     for (TypeStates& type : types) {
         type.blocks = LiveInOrder(patch[type.fileId]);
         type.states.assign(type.blocks.size(), BlockState::kUnknown);
-        const std::vector<ClientForm> forms = folder.Forms(type.fileId);
+        const std::vector<Form> forms = folder.Forms(type.fileId);
         if (forms.empty()) continue;
         std::vector<std::int32_t> numbers;
         numbers.reserve(type.blocks.size());
@@ -127,7 +127,7 @@ Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolde
         for (auto [from, to] : {std::pair(std::size_t{0}, half), std::pair(half, n)}) {
             if (from == to) continue;
             Part part{&type, from, to, {}, data ? std::make_unique<PatchFileData::Reader>(*data) : nullptr, {}, {}, {}};
-            for (const ClientForm form : forms) {
+            for (const Form form : forms) {
                 auto client = std::make_unique<ClientBlocks>();
                 if (Status opened = client->Open(folder, type.fileId, form, withVerdata); !opened) return opened.error();
                 // What the blocks need of a package is counted once, before anything is decoded.

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <initializer_list>
 
-#include "codecs/hues.h"
 #include "gamefiles/forms/verdata.h"
 #include "io/counted.h"
 #include "io/read_budget.h"
@@ -26,9 +25,9 @@ Result<std::vector<std::pair<std::uint8_t, std::int32_t>>> EntriesBelowZero(cons
     const auto keep = [&](std::int64_t fileId, std::int32_t n) {
         if (n < 0 && fileId >= what.firstFileId && fileId <= what.lastFileId) found.emplace_back(fileId, n);
     };
-    const Result<std::optional<SourceForm>> form = ProbeSource(path, false);
+    const Result<std::optional<Form>> form = ProbeSource(path, false);
     if (!form) return form.error();
-    if (*form == SourceForm::kPatchFile) {
+    if (*form == Form::kPatchFile) {
         Patch below;
         ReadOptions options{what.firstFileId, what.lastFileId, INT32_MIN, -1, false};
         if (Status read = ReadPatchFile(path, below, options); !read) return read.error();
@@ -60,46 +59,8 @@ Result<ImportReport> ImportEveryType(Patch& patch, ImportSelection what, const s
     return report;
 }
 
-// Every block the open data file holds (its index entries, or the blocks
-// that begin inside a file without index) in the range, read where the file
-// holds them into large buffers.
-Result<ImportReport> ImportDataFile(Patch& patch, std::uint8_t fileId, DataFile& file, BlockRange blocks,
-                                    ImportOptions options, const Progress& progress) {
-    ImportReport report;
-    ReadBudget budget(file.DataPath());
-    const std::int64_t first = std::max(blocks.first, 0);
-    const std::int64_t last = std::min<std::int64_t>(blocks.last, file.Count() - 1);
-    // Staged apart so an error or a stop leaves the caller's patch as it was.
-    Patch staged;
-    if (last >= first) staged.Reserve(fileId, static_cast<std::size_t>(last - first + 1));
-    ByteArena arena;
-    arena.Expect(static_cast<std::size_t>(file.DataFileSize()));
-    for (std::int64_t n = first; n <= last; ++n) {
-        if (!progress.Step(n - first, last - first + 1)) return Cancelled();
-        Result<LoadedBlock> b = file.Load(static_cast<std::int32_t>(n), arena);
-        if (!b) {
-            ++report.damaged;
-            continue;
-        }
-        if (Status kept = budget.Take(b->length); !kept) return kept.error();
-        if (b->length <= 0) {
-            if (options.skipAbsent) {
-                ++report.leftOut;
-                continue;
-            }
-            ++report.absent;
-        } else if (fileId == kHues) {
-            b->bytes = HuesToVerdataBytes(b->bytes);
-            b->length = static_cast<std::int32_t>(b->bytes.size());
-        }
-        staged.AppendWithLength(fileId, static_cast<std::int32_t>(n), b->length, std::move(b->bytes), b->flagA, b->flagB);
-        ++report.added;
-    }
-    patch.AppendAll(std::move(staged));
-    return report;
-}
-
-// The blocks in the range that any other source has entries for.
+// The blocks in the range that the source has entries for: every number of
+// a data file or a package, the entries of a patch project file or a verdata.
 Result<ImportReport> ImportFromSource(Patch& patch, std::uint8_t fileId, BlockSource& source, BlockRange blocks,
                                       ImportOptions options, const Progress& progress) {
     ImportReport report;
@@ -107,6 +68,8 @@ Result<ImportReport> ImportFromSource(Patch& patch, std::uint8_t fileId, BlockSo
     const std::int32_t last = std::min(blocks.last, source.Highest());
     const std::int32_t first = std::max(blocks.first, 0);
     if (Status reserved = source.Reserve(first, last); !reserved) return reserved.error();
+    const bool dense = source.GetForm() != Form::kPatchFile && source.GetForm() != Form::kVerdata;
+    if (dense && last >= first) imported.Reserve(fileId, static_cast<std::size_t>(std::int64_t{last} - first + 1));
     // A source with an entry for every number steps through the range; one
     // with a few (a verdata) counts its entries against it.
     std::int64_t step = 0;
@@ -140,13 +103,12 @@ Result<ImportReport> ImportBlocks(Patch& patch, ImportSelection what, const Sour
                                   ImportOptions options, const Progress& progress) {
     if (what.everyType) return ImportEveryType(patch, what, source.data, blocks);
     const std::uint8_t fileId = what.firstFileId;
-    DataSource from;
-    if (Status opened = from.Open(fileId, source); !opened) return opened.error();
-    DataFile* file = from.File();
-    Result<ImportReport> report = file ? ImportDataFile(patch, fileId, *file, blocks, options, progress)
-                                       : ImportFromSource(patch, fileId, from, blocks, options, progress);
+    Result<std::unique_ptr<BlockSource>> opened = OpenSource(fileId, source);
+    if (!opened) return opened.error();
+    BlockSource& from = **opened;
+    Result<ImportReport> report = ImportFromSource(patch, fileId, from, blocks, options, progress);
     if (!report) return report;
-    if ((from.Form() == SourceForm::kPatchFile || from.Form() == SourceForm::kVerdata) && blocks.first <= 0) {
+    if ((from.GetForm() == Form::kPatchFile || from.GetForm() == Form::kVerdata) && blocks.first <= 0) {
         Result<std::vector<std::pair<std::uint8_t, std::int32_t>>> below = EntriesBelowZero(source.data, what);
         if (!below) return below.error();
         report->belowZero = std::move(*below);

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "gamefiles/forms/data_source.h"
+#include "gamefiles/forms/form.h"
 #include "io/progress.h"
 #include "io/result.h"
 #include "patch/patch.h"

@@ -134,7 +134,11 @@ bool WindowedReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
                                                  static_cast<std::size_t>(end - begin));
     std::fill(out.begin(), out.begin() + (begin - offset), std::uint8_t{0});
     std::fill(out.begin() + (end - offset), out.end(), std::uint8_t{0});
-    if (inside.size() > window_.size() / 2) return file_.Fills(begin, inside);
+    if (inside.size() > window_.size() / 2) {
+        if (file_.Fills(begin, inside)) return true;
+        shrunk_ = true;
+        return false;
+    }
     if (!Cover(begin, end)) return false;
     std::memcpy(inside.data(), window_.data() + (begin - windowStart_), inside.size());
     return true;
@@ -154,6 +158,8 @@ bool WindowedReader::Cover(std::int64_t begin, std::int64_t end) {
     // A failed or short read (the file shrank) has overwritten the window.
     windowStart_ = begin;
     windowLength_ = n ? *n : 0;
+    const std::int64_t expected = std::min<std::int64_t>(std::ssize(window_), file_.Size() - begin);
+    if (static_cast<std::int64_t>(windowLength_) < expected) shrunk_ = true;
     return static_cast<std::int64_t>(windowLength_) >= end - begin;
 }
 

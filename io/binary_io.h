@@ -65,8 +65,10 @@ private:
 };
 
 // Positioned reads through a window of the file kept in memory, so that
-// reading many small neighbouring records costs few system calls. Bytes that
-// lie outside the file read as 0.
+// reading many small neighbouring records costs few system calls, and a walk
+// over a large file in order sees its bytes without copying them again.
+// Bytes that lie outside the file read as 0. A file that shrinks while it is
+// read is noticed, never read past: its bytes are then missing, not wrong.
 class WindowedReader {
 public:
     // A quarter MB: large reads, few pages to fault in, little read for nothing on random access.
@@ -77,6 +79,8 @@ public:
     // nullopt when they do not lie wholly inside the file, are larger than
     // half the window, or cannot be read.
     std::optional<std::span<const std::uint8_t>> View(std::int64_t offset, std::size_t size);
+    // False once a read found the file shorter than when it was opened.
+    bool Intact() const { return !shrunk_; }
 
 private:
     // Reads the window from `begin` unless it holds [begin, end) already.
@@ -86,7 +90,13 @@ private:
     std::vector<std::uint8_t> window_;
     std::int64_t windowStart_ = 0;
     std::size_t windowLength_ = 0;
+    bool shrunk_ = false;
 };
+
+// What a reader says of a file that shrank or vanished while it was read.
+inline Error ChangedWhileRead(const std::string& path) {
+    return Error("Cannot read '" + path + "': it changed while it was read.");
+}
 
 // True when `path` names an existing regular file.
 bool IsExistingFile(const std::string& path);

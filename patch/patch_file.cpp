@@ -230,7 +230,7 @@ Status PatchFileData::Reader::ReadOutsideWindow(std::uint8_t fileId, std::size_t
 }
 
 Status PatchFileData::Reader::Intact() const {
-    return mapped_.Intact() ? Status() : ChangedWhileRead(data_.file_.Path());
+    return window_.Intact() ? Status() : ChangedWhileRead(data_.file_.Path());
 }
 
 std::int64_t RecoverableRecords(const std::string& path) {

@@ -9,7 +9,6 @@
 
 #include "io/binary_io.h"
 #include "io/bytes.h"
-#include "io/mapped_reader.h"
 #include "io/result.h"
 #include "patch/patch.h"
 
@@ -50,7 +49,7 @@ public:
     // One thread's reads, through a window of its own.
     class Reader {
     public:
-        explicit Reader(const PatchFileData& data) : data_(data), mapped_(data.file_) {}
+        explicit Reader(const PatchFileData& data) : data_(data), window_(data.file_, kWindow) {}
         // The data of slot `slot` of entry `fileId` (`length` as the patch
         // read it; <= 0: none) into `bytes`, valid until the next call.
         // Fails when the file no longer holds it.
@@ -60,8 +59,10 @@ public:
             if (length <= 0) return {};
             const std::vector<std::int64_t>& offsets = data_.offsets_[fileId];
             if (slot < offsets.size()) {
-                bytes = mapped_.View(offsets[slot], static_cast<std::size_t>(length));
-                if (!bytes.empty()) return {};
+                if (const auto view = window_.View(offsets[slot], static_cast<std::size_t>(length))) {
+                    bytes = *view;
+                    return {};
+                }
             }
             return ReadOutsideWindow(fileId, slot, length, bytes);
         }
@@ -73,7 +74,9 @@ public:
         Status ReadOutsideWindow(std::uint8_t fileId, std::size_t slot, std::int32_t length, ByteView& bytes);
 
         const PatchFileData& data_;
-        MappedReader mapped_;
+        // Blocks of up to half of it are shown in the window.
+        static constexpr std::size_t kWindow = std::size_t{1} << 21;
+        WindowedReader window_;
         Bytes large_;  // a block too large for the window
     };
 

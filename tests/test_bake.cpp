@@ -478,13 +478,13 @@ TEST(Bake, OutputOverTheClientReadsAsClientThenVerdataThenPatch) {
         std::map<std::pair<int, int>, const PatchBlock*> mine;
         for (const std::uint8_t f : kTypes) patch.ForEachLive(f, [&](const PatchBlock& b) { mine[{f, b.number}] = &b; });
         for (const std::uint8_t f : kTypes) {
-            for (const ClientForm form : {ClientForm::kDataFiles, ClientForm::kPackage}) {
+            for (const Form form : {DataFilesOf(f), Form::kPackage}) {
                 if (!before->Has(f, form)) continue;
-                SCOPED_TRACE(std::to_string(f) + (form == ClientForm::kPackage ? " package" : " data files"));
-                const bool verdata = options.clientVerdata && form == ClientForm::kDataFiles;
+                SCOPED_TRACE(std::to_string(f) + (form == Form::kPackage ? " package" : " data files"));
+                const bool verdata = options.clientVerdata && form != Form::kPackage;
                 ClientBlocks was, is;
                 ASSERT_TRUE(Ok(was.Open(*before, f, form, verdata)) && Ok(is.Open(*after, f, form, verdata)));
-                const std::string file = form == ClientForm::kPackage ? before->Files(f).package->name : before->Files(f).data->name;
+                const std::string file = form == Form::kPackage ? before->Files(f).package->name : before->Files(f).data->name;
                 for (std::int32_t n = 0; n <= std::max(was.Highest(), 14); ++n) {
                     const auto patched = mine.find({f, n});
                     const bool leftOut = std::any_of(r->leftOut.begin(), r->leftOut.end(), [&](const LeftOutBlock& b) {

@@ -12,7 +12,6 @@
 #include "gamefiles/import.h"
 #include "gamefiles/forms/verdata.h"
 #include "io/binary_io.h"
-#include "io/mapped_reader.h"
 #include "patch/patch_file.h"
 #include "test_support.h"
 
@@ -91,8 +90,9 @@ TEST(BlockBytes, ChangingACopyLeavesTheBlocksSharingItsBufferAlone) {
     EXPECT_EQ(read[4].blocks[1].bytes, (B{4, 5}));
 }
 
-// A file that shrinks while it is read fails the reads past its new end; the
-// bytes read before are still handed out from where they lie.
+// A file that shrinks while it is read fails the reads past its new end, and
+// the reader says so; the bytes read before are still handed out from where
+// they lie.
 TEST(BlockBytes, AFileShrinkingUnderTheReaderNeverMixesUpItsBytes) {
     TempDir dir;
     InputFile file;
@@ -102,8 +102,10 @@ TEST(BlockBytes, AFileShrinkingUnderTheReaderNeverMixesUpItsBytes) {
     ASSERT_TRUE(reader.ReadAt(0, got));
     std::filesystem::resize_file(dir / "data.mul", 50000);
     B past(8000);
+    EXPECT_TRUE(reader.Intact());
     EXPECT_FALSE(reader.ReadAt(45000, past));
     EXPECT_FALSE(reader.View(45000, past.size()));
+    EXPECT_FALSE(reader.Intact());
     ASSERT_TRUE(reader.ReadAt(0, got));
     EXPECT_EQ(got, B(bytes.begin(), bytes.begin() + 100));
     const auto view = reader.View(30000, 100);
@@ -111,34 +113,3 @@ TEST(BlockBytes, AFileShrinkingUnderTheReaderNeverMixesUpItsBytes) {
     EXPECT_EQ(B(view->begin(), view->end()), B(bytes.begin() + 30000, bytes.begin() + 30100));
 }
 
-// Mapped windows show the file's bytes wherever a view falls, also across
-// windows; a file that shrinks under a window reads as zeros there without
-// a crash, the reader says so, and views past the new end are refused. A
-// reader beyond those that can map at once maps nothing.
-TEST(MappedReader, ShowsTheFilesBytesAndSurvivesTheFileShrinkingUnderIt) {
-    TempDir dir;
-    InputFile file;
-    const B bytes = OpenRandomFile(dir / "map0.mul", file);
-    MappedReader reader(file, 1 << 16);
-    for (const auto& [at, size] : {std::pair(0, 196), std::pair(65500, 100), std::pair(1000, 1 << 16),
-                                  std::pair((1 << 20) - 7, 7), std::pair(4096 * 3 + 1, 5000)}) {
-        const ByteView view = reader.View(at, static_cast<std::size_t>(size));
-        EXPECT_TRUE(std::ranges::equal(view, ByteView(bytes).subspan(at, size))) << at;
-    }
-    EXPECT_TRUE(reader.View(1 << 20, 1).empty());
-    EXPECT_TRUE(reader.View(0, (1 << 16) + 1).empty());
-    EXPECT_TRUE(reader.Intact());
-    std::vector<std::unique_ptr<MappedReader>> more;
-    for (int i = 0; i < MappedReader::kMapping; ++i) more.push_back(std::make_unique<MappedReader>(file));
-    EXPECT_FALSE(more.front()->View(0, 10).empty());
-    EXPECT_TRUE(more.back()->View(0, 10).empty());
-    more.clear();
-
-    const ByteView view = reader.View(1 << 19, 1 << 15);
-    ASSERT_EQ(view.size(), 1u << 15);
-    std::filesystem::resize_file(dir / "map0.mul", 1000);
-    EXPECT_EQ(std::count(view.begin(), view.end(), 0), 1 << 15);
-    EXPECT_FALSE(reader.Intact());
-    EXPECT_TRUE(reader.View(2000, 10).empty());
-    EXPECT_FALSE(reader.Intact());
-}

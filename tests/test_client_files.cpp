@@ -10,11 +10,11 @@
 #include "codecs/hues.h"
 #include "gamefiles/block_fit.h"
 #include "gamefiles/client_blocks.h"
+#include "gamefiles/forms/data_layout.h"
 #include "gamefiles/client_folder.h"
 #include "gamefiles/forms/package_names.h"
 #include "gamefiles/forms/package.h"
 #include "gamefiles/forms/verdata.h"
-#include "io/mapped_reader.h"
 #include "test_support.h"
 
 namespace {
@@ -47,12 +47,12 @@ TEST(ClientFolder, FindsUsualNamesInAnyCaseAndRefusesClashesAndEntriesThatAreNoF
     ASSERT_TRUE(Ok(folder));
     EXPECT_EQ(folder->Files(kArt).index->name, "artIdx.mul");
     EXPECT_EQ(std::tuple(folder->ShownForm(kArt), folder->ShownForm(kGumps), folder->ShownForm(kStatics)),
-              std::tuple(std::optional(ClientForm::kDataFiles), std::optional(ClientForm::kPackage), std::optional<ClientForm>()));
+              std::tuple(std::optional(Form::kIndexed), std::optional(Form::kPackage), std::optional<Form>()));
     // Half a pair is no data-file form; the messages name the other half.
-    EXPECT_EQ(std::pair(folder->Has(kGumps, ClientForm::kDataFiles), folder->MissingFiles(kGumps)),
+    EXPECT_EQ(std::pair(folder->Has(kGumps, Form::kIndexed), folder->MissingFiles(kGumps)),
               std::pair(false, std::vector<std::string>{"gumpidx.mul"}));
     ClientBlocks half;
-    EXPECT_EQ(Why(half.Open(*folder, kGumps, ClientForm::kDataFiles, true)),
+    EXPECT_EQ(Why(half.Open(*folder, kGumps, Form::kIndexed, true)),
               "The client folder '" + dir.path().string() + "' lacks gumpidx.mul.");
     EXPECT_EQ(std::tuple(folder->SpellingOf("readme.txt"), folder->SpellingOf("client.exe"), folder->WholeFile(1)->name),
               std::tuple("ReadMe.txt", "client.exe", "ReadMe.txt"));
@@ -148,18 +148,12 @@ TEST(ClientBlocks, JudgeEveryPatchBlockAgainstWhatTheClientHasInEachForm) {
         {&pkg, true, kTiledata, 512, static0, 0, 0, BlockState::kSame, "tiledata.mul"},
         {&pkg, true, kTiledata, 0, B(836, 0), 0, 0, BlockState::kUnfit, "tiledata.mul", Unfit::kOtherLayout},
     };
-    // Through mapped windows, and read as usual once no reader can map.
-    InputFile any;
-    ASSERT_TRUE(Ok(any.Open(old / "MAP0.mul")));
-    for (const bool mapping : {true, false}) {
-        std::vector<std::unique_ptr<MappedReader>> taken;
-        for (int i = 0; !mapping && i < MappedReader::kMapping; ++i) taken.push_back(std::make_unique<MappedReader>(any));
+    {
         for (const Case& c : cases) {
-            SCOPED_TRACE(std::to_string(c.fileId) + "/" + std::to_string(c.n) + (c.verdata ? " over verdata" : "") +
-                         (mapping ? "" : ", read"));
+            SCOPED_TRACE(std::to_string(c.fileId) + "/" + std::to_string(c.n) + (c.verdata ? " over verdata" : ""));
             const Result<ClientFolder> folder = ClientFolder::Open(c.dir->path());
             ASSERT_TRUE(Ok(folder));
-            const ClientForm form = *folder->ShownForm(c.fileId);
+            const Form form = *folder->ShownForm(c.fileId);
             ClientBlocks blocks;
             ASSERT_TRUE(Ok(blocks.Open(*folder, c.fileId, form, c.verdata)));
             const ClientBlock have = blocks.Block(c.n);
@@ -169,9 +163,9 @@ TEST(ClientBlocks, JudgeEveryPatchBlockAgainstWhatTheClientHasInEachForm) {
                 << judged.fitted.why;
             EXPECT_EQ(judged.fitted.why.empty(), judged.fitted.Fits());
             EXPECT_EQ(have.damaged, c.fileId == kArt && !c.verdata && (c.n == 2 || c.n == 3));
-            // What a written hue group holds: the entries moved back under the client's header.
+            // A hue block as its group keeps it: the entries, without the group's header.
             if (c.fileId == kHues && c.n == 0) {
-                EXPECT_EQ(B(judged.fitted.bytes.begin(), judged.fitted.bytes.end()), Part(hues, 0, 708));
+                EXPECT_EQ(B(judged.fitted.bytes.begin(), judged.fitted.bytes.end()), HueBlockOfGroup(Part(hues, 0, 708)));
             }
         }
     }

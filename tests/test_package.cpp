@@ -8,7 +8,7 @@
 #include "codecs/zlib_codec.h"
 #include "gamefiles/forms/block_source.h"
 #include "gamefiles/forms/data_layout.h"
-#include "gamefiles/forms/data_source.h"
+#include "gamefiles/forms/form.h"
 #include "gamefiles/forms/package.h"
 #include "gamefiles/forms/package_blocks.h"
 #include "gamefiles/forms/package_names.h"
@@ -144,7 +144,7 @@ TEST(GamePackage, ReadsTheNinetyByteVectorAndGumpsOfFlag3AndOfSevenDigitNames) {
 // where it has one), its package where it has one, a verdata and a patch
 // project file, whatever the names say. Each gives the blocks of the data
 // file; a Git LFS pointer in place of any file is refused.
-TEST(DataSource, EveryFileTypeReadsTheSameFromEveryFormItComesIn) {
+TEST(Forms, EveryFileTypeReadsTheSameFromEveryFormItComesIn) {
     TempDir dir;
     std::mt19937 rng(5);
     const B multi = HexBytes("10 00 FF FF 02 00 05 00 01 00 00 00 01 00 00 00 11 00 01 00 FE FF 00 00 00 00 00 00 00 00 00 00"),
@@ -203,15 +203,15 @@ TEST(DataSource, EveryFileTypeReadsTheSameFromEveryFormItComesIn) {
         ASSERT_TRUE(Ok(WriteVerdata(dir / "verdata", reference)));
         ASSERT_TRUE(Ok(WritePatchFile(dir / "patch", reference)));
 
-        std::vector<std::pair<SourceFiles, SourceForm>> forms = {
-            {{dir / "verdata", ""}, SourceForm::kVerdata}, {{dir / "patch", ""}, SourceForm::kPatchFile},
-            {plain, indexed ? SourceForm::kIndexed : fileId == kTiledata ? SourceForm::kGrouped : SourceForm::kFixedSize}};
-        if (scheme) forms.push_back({{dir / "package", ""}, SourceForm::kPackage});
+        std::vector<std::pair<SourceFiles, Form>> forms = {
+            {{dir / "verdata", ""}, Form::kVerdata}, {{dir / "patch", ""}, Form::kPatchFile},
+            {plain, indexed ? Form::kIndexed : Form::kSlots}};
+        if (scheme) forms.push_back({{dir / "package", ""}, Form::kPackage});
         for (const auto& [files, form] : forms) {
             SCOPED_TRACE(files.data);
-            DataSource source;
-            ASSERT_TRUE(Ok(source.Open(fileId, files)));
-            EXPECT_EQ(source.Form(), form);
+            Result<std::unique_ptr<BlockSource>> source = OpenSource(fileId, files);
+            ASSERT_TRUE(Ok(source));
+            EXPECT_EQ((*source)->GetForm(), form);
             Patch p;
             ASSERT_TRUE(Ok(ImportType(p, fileId, files)));
             EXPECT_EQ(std::pair(SlotsOf(p, fileId), DataOf(p, fileId)),

@@ -3,7 +3,15 @@
 #include <algorithm>
 #include <array>
 
+#include "codecs/notes.h"
+#include "gamefiles/forms/data_layout.h"
+#include "patch/file_types.h"
+
 namespace {
+// A data file with an index is read a block here and there: a small window.
+// One of slots is walked in runs of slots (ViewRun), which take up to half.
+constexpr std::size_t kIndexedWindow = std::size_t{1} << 18, kSlotWindow = std::size_t{1} << 20;
+
 // Every entry that begins inside the index counts; a cut-off last one is damaged.
 std::int32_t EntryCount(std::int64_t indexBytes) {
     return static_cast<std::int32_t>(std::min<std::int64_t>((indexBytes + kIndexEntrySize - 1) / kIndexEntrySize, INT32_MAX));
@@ -27,7 +35,7 @@ IndexEntry DecodeIndexEntry(const IndexEntryBytes& e) {
 DataFile::DataFile() = default;
 DataFile::~DataFile() = default;
 
-Status DataFile::OpenFiles(const std::string& dataPath, const std::string& indexPath, bool indexed) {
+Status DataFile::OpenFiles(const std::string& dataPath, const std::string& indexPath, bool indexed, std::size_t window) {
     const Error unable("Unable to open " + indexPath + " and " + dataPath + ".");
     if (data_.IsOpen()) return Error(indexPath + " and " + dataPath + " is allready opened.");
     // A Git LFS pointer is named as what it is; any other failure as the pair.
@@ -39,20 +47,20 @@ Status DataFile::OpenFiles(const std::string& dataPath, const std::string& index
     }
     dataPath_ = dataPath;
     indexed_ = indexed;
-    dataReader_ = std::make_unique<WindowedReader>(data_);
+    dataReader_ = std::make_unique<WindowedReader>(data_, window);
     if (indexed) indexReader_ = std::make_unique<WindowedReader>(index_);
     return {};
 }
 
 Status DataFile::Open(const std::string& dataPath, const std::string& indexPath) {
-    if (Status opened = OpenFiles(dataPath, indexPath, true); !opened) return opened;
+    if (Status opened = OpenFiles(dataPath, indexPath, true, kIndexedWindow); !opened) return opened;
     count_ = EntryCount(index_.Size());
     return {};
 }
 
 Status DataFile::OpenCut(const std::string& dataPath, BlockCut cut) {
     if (cut.lowCount < 0 || cut.lowSize < 1 || cut.highSize < 1) return Error("Illegal block size.");
-    if (Status opened = OpenFiles(dataPath, "", false); !opened) return opened;
+    if (Status opened = OpenFiles(dataPath, "", false, kSlotWindow); !opened) return opened;
     cut_ = cut;
     const std::int64_t size = data_.Size();
     const std::int64_t lowBytes = static_cast<std::int64_t>(cut.lowCount) * cut.lowSize;
@@ -145,9 +153,85 @@ Result<ViewedBlock> DataFile::View(std::int32_t n, ByteArena& spare) {
     return block;
 }
 
+bool DataFile::Intact() const {
+    return (!dataReader_ || dataReader_->Intact()) && (!indexReader_ || indexReader_->Intact());
+}
+
 std::optional<ByteView> DataFile::ViewRun(std::int32_t first, std::int32_t count) {
     if (indexed_ || !data_.IsOpen() || first < 0 || count < 1 || std::int64_t{first} + count > count_)
         return std::nullopt;
     const Entry a = ReadEntry(first), b = ReadEntry(first + count - 1);
     return dataReader_->View(a.offset, static_cast<std::size_t>(b.offset + b.length - a.offset));
+}
+
+Status DataFileSource::Open(std::uint8_t fileId, const std::string& dataPath, const std::string& indexPath) {
+    fileId_ = fileId;
+    highest_ = -1;
+    file_.Close();
+    if (FileTypes()[fileId].fixedBlockSize <= 0 && indexPath.empty())
+        return Error(FileTypes()[fileId].name + " files need their index file.");
+    if (Status opened = OpenDataFile(file_, fileId, dataPath, indexPath); !opened) return opened;
+    budget_ = ReadBudget(dataPath);
+    highest_ = static_cast<std::int32_t>(std::min<std::int64_t>(file_.Count(), INT32_MAX) - 1);
+    return {};
+}
+
+Result<SourceBlock> DataFileSource::Load(std::int32_t n) {
+    Result<LoadedBlock> loaded = file_.Load(n, arena_);
+    if (!loaded) return loaded.error();
+    SourceBlock block{loaded->length, loaded->flagA, loaded->flagB, std::move(loaded->bytes)};
+    if (fileId_ == kHues && block.length > 0) block.bytes = HueBlockOfGroup(block.bytes);
+    if (block.length > 0) block.length = static_cast<std::int32_t>(block.bytes.size());
+    return block;
+}
+
+void DataFileSource::Show(std::int32_t n, ShownBlock& block) {
+    block = {};
+    // Only a block read outside the window holds bytes of its own.
+    if (!held_.empty()) {
+        held_ = {};
+        spare_.Reuse();
+    }
+    Result<ViewedBlock> viewed = file_.View(n, spare_);
+    if (!viewed) {
+        block.damaged = true;
+        return;
+    }
+    held_ = std::move(viewed->held);
+    block.flagA = viewed->flagA;
+    block.flagB = viewed->flagB;
+    if (viewed->length > 0) block.bytes = viewed->bytes;
+    if (!file_.Indexed() && n >= 0 && n < file_.Count()) {
+        // The reader pads a slot the file ends inside; the client has only what is there.
+        block.slotSize = file_.Cut().SizeOf(n);
+        const std::int64_t present = file_.DataFileSize() - file_.Cut().OffsetOf(n);
+        block.bytes = block.bytes.first(static_cast<std::size_t>(std::min<std::int64_t>(present, block.slotSize)));
+    }
+    // A whole group shows as a hue block; one the file ends inside as the part present.
+    if (fileId_ == kHues && block.bytes.size() >= static_cast<std::size_t>(block.slotSize) && block.HasData()) {
+        hue_ = HueBlockOfGroup(block.bytes);
+        block.bytes = hue_;
+    }
+}
+
+std::optional<ByteView> DataFileSource::ShowRun(std::int32_t first, std::int32_t count) {
+    // Hue groups are shown converted, one at a time.
+    if (fileId_ == kHues) return std::nullopt;
+    return file_.ViewRun(first, count);
+}
+
+Status DataFileSource::Reserve(std::int32_t, std::int32_t) {
+    arena_.Expect(static_cast<std::size_t>(file_.DataFileSize()));
+    return {};
+}
+
+Status DataFileSource::Intact() const { return file_.Intact() ? Status() : ChangedWhileRead(file_.DataPath()); }
+
+std::string DataFileSource::SizeRemark() const {
+    if (file_.Indexed()) return "";
+    const FileTypeEntry& type = FileTypes()[fileId_];
+    const std::int64_t blocks = std::int64_t{highest_} + 1, usual = std::int64_t{type.highestBlock} + 1;
+    if (blocks <= usual) return "";
+    return "'" + file_.DataPath() + "' holds " + Grouped(blocks) + " blocks; a " + type.name + " file usually holds " +
+           Grouped(usual) + ": is this the right file?";
 }

@@ -10,8 +10,10 @@
 #include <optional>
 #include <string>
 
+#include "gamefiles/forms/block_source.h"
 #include "io/binary_io.h"
 #include "io/bytes.h"
+#include "io/read_budget.h"
 #include "io/result.h"
 #include "patch/block_bytes.h"
 
@@ -98,6 +100,8 @@ public:
     // which lie end to end, in the read window; nothing when they are not
     // all wholly inside the file or do not fit the window.
     std::optional<ByteView> ViewRun(std::int32_t first, std::int32_t count);
+    // False once the files were found shorter than when they were opened.
+    bool Intact() const;
 
 private:
     struct Entry {
@@ -114,7 +118,7 @@ private:
     };
     Result<Located> Locate(std::int32_t n);
     Result<LoadedBlock> ReadInto(const Located& at, ByteArena::Space space);
-    Status OpenFiles(const std::string& dataPath, const std::string& indexPath, bool indexed);
+    Status OpenFiles(const std::string& dataPath, const std::string& indexPath, bool indexed, std::size_t window);
 
     InputFile index_, data_;
     std::unique_ptr<WindowedReader> indexReader_, dataReader_;
@@ -122,6 +126,37 @@ private:
     std::int64_t count_ = 0;
     bool indexed_ = false;
     BlockCut cut_;
+};
+
+// A type's blocks in its data files: a data file with its index, or one of
+// slots cut as the type's files are. A hues file's groups come as the
+// patch's 1,220-byte hue blocks.
+class DataFileSource : public BlockSource {
+public:
+    // The message of a failure names the files.
+    Status Open(std::uint8_t fileId, const std::string& dataPath, const std::string& indexPath);
+
+    Form GetForm() const override { return file_.Indexed() ? Form::kIndexed : Form::kSlots; }
+    const std::string& Path() const override { return file_.DataPath(); }
+    std::int32_t Highest() const override { return highest_; }
+    Result<SourceBlock> Load(std::int32_t n) override;
+    void Show(std::int32_t n, ShownBlock& block) override;
+    std::optional<ByteView> ShowRun(std::int32_t first, std::int32_t count) override;
+    // Prepares for reading the whole file.
+    Status Reserve(std::int32_t first, std::int32_t last) override;
+    Status Keep(std::int64_t bytes) override { return budget_.Take(bytes); }
+    Status Intact() const override;
+    std::string SizeRemark() const override;
+
+private:
+    std::uint8_t fileId_ = 0;
+    std::int32_t highest_ = -1;
+    DataFile file_;
+    ByteArena arena_;  // of the blocks handed out
+    ReadBudget budget_{"", 0};
+    ByteArena spare_;  // of the block shown, where it is not in the window
+    BlockBytes held_;
+    Bytes hue_;
 };
 
 // What a block whose entry is damaged says.

@@ -1,5 +1,8 @@
 #include "gamefiles/forms/data_layout.h"
 
+#include <algorithm>
+
+#include "codecs/hues.h"
 #include "patch/file_types.h"
 
 namespace {
@@ -41,3 +44,14 @@ Status OpenDataFile(DataFile& file, std::uint8_t fileId, const std::string& data
     if (!cut) return cut.error();
     return file.OpenCut(dataPath, *cut);
 }
+
+Bytes HueBlockOfGroup(ByteView group) { return HuesToVerdataBytes(group); }
+
+Bytes HueGroupOfBlock(ByteView block) {
+    VerdataHuesBlock verdata{};
+    std::copy_n(block.begin(), std::min(block.size(), verdata.size()), verdata.begin());
+    const HuesBlock group = ToHuesGroup(verdata);
+    return Bytes(group.begin(), group.end());
+}
+
+Bytes HueBlockAsStored(ByteView block) { return HueBlockOfGroup(HueGroupOfBlock(block)); }

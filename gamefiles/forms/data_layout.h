@@ -33,3 +33,12 @@ Result<BlockCut> CutOfFile(std::uint8_t fileId, std::int64_t size, const std::st
 // Opens a data file (and its index when its type has one) cut as its file
 // ID's blocks are.
 Status OpenDataFile(DataFile& file, std::uint8_t fileId, const std::string& dataPath, const std::string& indexPath);
+
+// Hue blocks travel in the patch's 1,220-byte form; a hues file keeps
+// 708-byte groups. The group as a hue block (empty for one cut short), a
+// hue block as a group, and a hue block as writing it into a hues file and
+// reading it back gives it.
+inline constexpr std::size_t kHueGroupHeader = 4;  // a group's header word, which a hue block has not
+Bytes HueBlockOfGroup(ByteView group);
+Bytes HueGroupOfBlock(ByteView block);
+Bytes HueBlockAsStored(ByteView block);

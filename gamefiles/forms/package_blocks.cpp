@@ -160,7 +160,7 @@ Status PackageBlocks::Open(const std::string& path, std::uint8_t fileId) {
     return {};
 }
 
-Status PackageBlocks::Reserve(std::int32_t first, std::int32_t last) const {
+Status PackageBlocks::Reserve(std::int32_t first, std::int32_t last) {
     // A map chunk holds many blocks; other entries one each.
     const std::int32_t per = fileId_ == kMap ? kMapBlocksPerChunk : 1;
     const std::int32_t low = std::max(first, 0), high = std::min(last, highest_);
@@ -218,3 +218,17 @@ Result<SourceBlock> PackageBlocks::MapBlock(std::int32_t n) {
     return SourceBlock{kMapBlockSize, -1, -1, BlockBytes::CopyOf(ByteView(chunk_).subspan(at, kMapBlockSize))};
 }
 
+void PackageBlocks::Show(std::int32_t n, ShownBlock& block) {
+    block = {};
+    Result<SourceBlock> loaded = Load(n);
+    if (!loaded) {
+        block.damaged = true;
+        return;
+    }
+    shown_ = std::move(*loaded);
+    block.flagA = shown_.flagA;
+    block.flagB = shown_.flagB;
+    if (shown_.length > 0) block.bytes = shown_.bytes;
+    // A map package holds the slots of its chunks' blocks.
+    if (fileId_ == kMap && block.HasData()) block.slotSize = kMapBlockSize;
+}

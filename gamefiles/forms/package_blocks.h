@@ -29,21 +29,23 @@ class PackageBlocks : public BlockSource {
 public:
     // Refuses a package of another kind than the file ID's, naming the kind it holds.
     Status Open(const std::string& path, std::uint8_t fileId);
+    Form GetForm() const override { return Form::kPackage; }
+    const std::string& Path() const override { return package_.Path(); }
     std::int32_t Highest() const override { return highest_; }
     Result<SourceBlock> Load(std::int32_t n) override;
+    void Show(std::int32_t n, ShownBlock& block) override;
     // The decoded sizes the tables declare for the entries of the blocks,
     // each entry once, within the package's budget.
-    Status Reserve(std::int32_t first, std::int32_t last) const override;
+    Status Reserve(std::int32_t first, std::int32_t last) override;
     // Nothing decodes to more than it declares: Reserve bounds it all.
     Status Keep(std::int64_t) override { return {}; }
+    Status Intact() const override { return spent_ ? Status(*spent_) : Status(); }
     // Takes what the entries of these blocks declare from the package's
     // budget, each entry once over the reader's life, before any is decoded;
     // fails, naming the package, past it. Load takes an entry's share itself
     // when it decodes one not reserved, and fails past the budget, so that
     // no reader of a package decodes more than that, however it is asked.
-    Status ReserveBlocks(std::span<const std::int32_t> numbers);
-    // Why a load failed for the budget; nothing while it holds.
-    const std::optional<Error>& Spent() const { return spent_; }
+    Status ReserveBlocks(std::span<const std::int32_t> numbers) override;
 
 private:
     Result<SourceBlock> MapBlock(std::int32_t n);
@@ -53,7 +55,8 @@ private:
     Package package_;
     ReadBudget budget_{"", 0};
     std::vector<bool> taken_;  // by index: entries counted against the budget
-    std::optional<Error> spent_;
+    std::optional<Error> spent_;  // why a load failed for the budget
+    SourceBlock shown_;
     std::uint8_t fileId_ = 0;
     std::vector<const PackageEntry*> byIndex_;
     std::int32_t highest_ = -1;

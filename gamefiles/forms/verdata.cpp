@@ -51,6 +51,24 @@ bool Keeps(const ReadOptions& options, const VerdataEntry& e) {
 }
 }  // namespace
 
+bool HoldsVerdataDirectory(const InputFile& file) {
+    BufferedReader reader(file, 1 << 16);
+    std::array<std::uint8_t, 4> countBytes{};
+    if (!reader.Read(countBytes)) return false;
+    const std::int64_t count = GetLE32(countBytes.data());
+    const std::int64_t dataStart = 4 + kVerdataEntrySize * count;
+    if (count == 0 ? file.Size() != 4 : dataStart > file.Size()) return false;
+    std::array<std::uint8_t, kVerdataEntrySize> entry{};
+    for (std::int64_t i = 0; i < count; ++i) {
+        if (!reader.Read(entry)) return false;
+        const std::uint32_t fileId = GetLE32(entry.data()), position = GetLE32(entry.data() + 8);
+        const auto length = static_cast<std::int32_t>(GetLE32(entry.data() + 12));
+        if (fileId > 255) return false;
+        if (length > 0 && (position < dataStart || position + std::int64_t{length} > file.Size())) return false;
+    }
+    return true;
+}
+
 Result<std::vector<VerdataEntry>> ReadVerdataDirectory(const std::string& path) {
     InputFile file;
     if (Status opened = file.Open(path); !opened) return opened.error();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "io/binary_io.h"
 #include "io/progress.h"
 #include "io/result.h"
 #include "patch/patch.h"
@@ -20,6 +21,12 @@ struct VerdataEntry {
     std::int32_t fileId, blockNumber, position, length;
     std::int16_t flagA, flagB;
 };
+
+// Whether the open file's directory holds together as a verdata's: a count
+// it has room for, file IDs of one byte, and data behind the directory and
+// inside the file (read up to the first entry that does not fit, which for
+// other files is the first).
+bool HoldsVerdataDirectory(const InputFile& file);
 
 // The directory in its order, checked as ReadVerdata checks it.
 Result<std::vector<VerdataEntry>> ReadVerdataDirectory(const std::string& path);

@@ -68,3 +68,33 @@ Status LoadBlockFromDatafile(Patch& patch, std::uint8_t fileId, std::int32_t blo
     patch.Append(fileId, blockNumber, *data, 0, 0);
     return {};
 }
+
+Status WholeFilesSource::Open(const std::array<std::string, 3>& paths) {
+    paths_ = paths;
+    for (const std::string& path : paths_) {
+        InputFile probe;
+        if (!path.empty())
+            if (Status opened = probe.Open(path); !opened) return opened;
+    }
+    return {};
+}
+
+Result<SourceBlock> WholeFilesSource::Load(std::int32_t n) {
+    if (n < 0 || n > Highest() || paths_[static_cast<std::size_t>(n)].empty()) return SourceBlock{};
+    Result<Bytes> read = ReadWholeFile(paths_[static_cast<std::size_t>(n)]);
+    if (!read) return read.error();
+    const auto length = static_cast<std::int32_t>(read->size());
+    return SourceBlock{length > 0 ? length : -1, 0, 0, BlockBytes(std::move(*read))};
+}
+
+void WholeFilesSource::Show(std::int32_t n, ShownBlock& block) {
+    block = {};
+    if (n < 0 || n > Highest() || paths_[static_cast<std::size_t>(n)].empty()) return;
+    Result<Bytes> read = ReadWholeFile(paths_[static_cast<std::size_t>(n)]);
+    if (!read) {
+        block.damaged = true;
+        return;
+    }
+    held_ = std::move(*read);
+    block.bytes = held_;
+}
