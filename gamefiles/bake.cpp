@@ -142,7 +142,7 @@ Status PlanType(const ClientFolder& folder, std::uint8_t fileId, const TypeBlock
         if (!mine.empty() && !options.clientVerdata)
             return Error(Counted(std::ssize(mine), "block") + " of " + TypeName(fileId) + (mine.size() == 1 ? " has" : " have") +
                          " nowhere to go: " +
-                         Lacks(folder, fileId) + ", and with --client-verdata ignore no verdata.mul is written.");
+                         Lacks(folder, fileId) + ", and no verdata.mul is written while the client's verdata is left alone.");
         if (!mine.empty())
             plan.notes.push_back(Counted(std::ssize(mine), "block") + " of " + TypeName(fileId) + " went into " +
                                  plan.verdataName + ": " + Lacks(folder, fileId) + ".");

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "gamefiles/bake_report.h"
 #include "io/progress.h"
 #include "io/result.h"
 #include "patch/patch.h"
@@ -36,31 +37,6 @@ struct BakeOptions {
     bool compact = false;
     // Told the bytes written and read back so far; a stop discards everything.
     Progress progress;
-};
-
-// One file written, with what it received.
-struct BakedFile {
-    std::string name;  // in the output folder
-    std::int64_t replaced = 0, added = 0, removed = 0, leftOut = 0;
-    std::int64_t size = 0;
-    std::string sha256;  // lower-case hexadecimal
-};
-
-// A patch block a form of the client's files cannot take.
-struct LeftOutBlock {
-    std::uint8_t fileId = 0;
-    std::int32_t block = 0;
-    std::string file;  // the client's file it was meant for
-    std::string why;
-};
-
-struct BakeReport {
-    std::vector<BakedFile> files;
-    std::vector<LeftOutBlock> leftOut;
-    // Everything else worth saying: blocks moved to verdata.mul, slots
-    // written whole, damaged entries emptied, the client's verdata.mul
-    // replacing baked blocks.
-    std::vector<std::string> notes;
 };
 
 // A bake written and read back, waiting to be put in place of the output

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "gamefiles/bake.h"
+#include "gamefiles/bake_report.h"
 #include "gamefiles/client_blocks.h"
 #include "gamefiles/client_folder.h"
 #include "patch/patch.h"

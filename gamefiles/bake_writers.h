@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "gamefiles/bake.h"
+#include "gamefiles/bake_report.h"
 #include "gamefiles/bake_changes.h"
 #include "gamefiles/client_folder.h"
 #include "io/progress.h"
