@@ -32,20 +32,13 @@ using ByType = std::array<TypeBlocks, Patch::kFileIds>;
 ByType LiveByType(const Patch& patch) {
     ByType live;
     for (int f = 0; f < Patch::kFileIds; ++f) {
+        const PatchFileEntry& entry = patch[static_cast<std::uint8_t>(f)];
         TypeBlocks& blocks = live[static_cast<std::size_t>(f)];
-        patch.ForEachLive(static_cast<std::uint8_t>(f), [&](const PatchBlock& b) {
-            if (b.number >= 0) blocks.push_back(&b);
-        });
-        std::stable_sort(blocks.begin(), blocks.end(), [](const PatchBlock* a, const PatchBlock* b) { return a->number < b->number; });
-        // Of equal numbers the last added, which the stable sort left last, wins.
-        const auto end = std::unique(blocks.rbegin(), blocks.rend(), [](const PatchBlock* a, const PatchBlock* b) {
-            return a->number == b->number;
-        });
-        blocks.erase(blocks.begin(), end.base());
+        for (const auto& [number, slot] : LastCopies(entry))
+            if (number >= 0) blocks.push_back(&entry.blocks[slot]);
     }
     return live;
 }
-
 
 std::string Joined(const std::vector<std::string>& names) {
     std::string out;

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "gamefiles/client_blocks.h"
+#include "patch/settle_duplicates.h"
 
 std::optional<BlockState> StateNamed(std::string_view name) {
     for (std::size_t s = 0; s < kBlockStates; ++s)
@@ -29,17 +30,6 @@ std::string DifferingForms(const std::vector<FormState>& forms) {
 namespace {
 // A type of this many blocks is judged in two halves at once.
 constexpr std::size_t kSplitAt = 1 << 16;
-
-// A type's live blocks as (number, slot), in number order.
-std::vector<std::pair<std::int32_t, std::uint32_t>> LiveInOrder(const PatchFileEntry& entry) {
-    std::vector<std::pair<std::int32_t, std::uint32_t>> order;
-    order.reserve(static_cast<std::size_t>(entry.LiveCount()));
-    for (std::size_t slot = 0; slot < entry.blocks.size(); ++slot)
-        if (entry.blocks[slot].IsLive()) order.emplace_back(entry.blocks[slot].number, static_cast<std::uint32_t>(slot));
-    // Blocks read from a file come in order; only edits add them out of it.
-    if (!std::is_sorted(order.begin(), order.end())) std::sort(order.begin(), order.end());
-    return order;
-}
 
 // Blocks [from, to) of one type, judged with readers of the client's files
 // of their own: one for each form, the package first.
@@ -116,7 +106,7 @@ Result<std::vector<TypeStates>> JudgePatch(const Patch& patch, const ClientFolde
     // Every reader opens first: a file that does not open fails the whole walk.
     std::vector<Part> mine, helpers;
     for (TypeStates& type : types) {
-        type.blocks = LiveInOrder(patch[type.fileId]);
+        type.blocks = LastCopies(patch[type.fileId]);
         type.states.assign(type.blocks.size(), BlockState::kUnknown);
         const std::vector<Form> forms = folder.Forms(type.fileId);
         if (forms.empty()) continue;

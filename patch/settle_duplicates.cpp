@@ -61,3 +61,16 @@ void RestoreMarks(Patch& patch, const std::vector<RemovedMark>& marks) {
     for (auto it = marks.rbegin(); it != marks.rend(); ++it)
         patch.Unmark(it->fileId, static_cast<std::size_t>(it->slot), it->blockNumber);
 }
+
+std::vector<std::pair<std::int32_t, std::uint32_t>> LastCopies(const PatchFileEntry& entry) {
+    std::vector<std::pair<std::int32_t, std::uint32_t>> order;
+    order.reserve(static_cast<std::size_t>(entry.LiveCount()));
+    for (std::size_t slot = 0; slot < entry.blocks.size(); ++slot)
+        if (entry.blocks[slot].IsLive()) order.emplace_back(entry.blocks[slot].number, static_cast<std::uint32_t>(slot));
+    // Blocks read from a file come in order; only edits add them out of it.
+    if (!std::is_sorted(order.begin(), order.end())) std::sort(order.begin(), order.end());
+    // Of equal numbers the last slot, which sorts last, stands for the number.
+    const auto end = std::unique(order.rbegin(), order.rend(), [](const auto& a, const auto& b) { return a.first == b.first; });
+    order.erase(order.begin(), end.base());
+    return order;
+}

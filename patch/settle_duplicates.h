@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "patch/patch.h"
@@ -36,6 +37,10 @@ struct RemovedMark {
 // Settles every file ID in one pass, linear in the number of slots. Returns
 // the marks it made; when memory runs out it takes them back and rethrows.
 std::vector<RemovedMark> SettleDuplicates(Patch& patch);
+
+// The live blocks of one file ID as (number, slot), in number order, each
+// number once: of several copies the one added last, as settling keeps.
+std::vector<std::pair<std::int32_t, std::uint32_t>> LastCopies(const PatchFileEntry& entry);
 
 // Takes marks back (in reverse order), restoring the slots' numbers.
 void RestoreMarks(Patch& patch, const std::vector<RemovedMark>& marks);

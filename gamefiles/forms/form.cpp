@@ -28,11 +28,7 @@ public:
         only.firstBlock = 0;
         if (Status read = form == Form::kPatchFile ? ReadPatchFile(path, held_, only) : ReadVerdata(path, held_, only); !read)
             return read;
-        SettleDuplicates(held_);
-        const BlockSlots& slots = held_[fileId].blocks;
-        for (std::size_t i = 0; i < slots.size(); ++i)
-            if (slots[i].IsLive()) bySlot_.emplace_back(slots[i].number, i);
-        std::sort(bySlot_.begin(), bySlot_.end());
+        bySlot_ = LastCopies(held_[fileId]);
         return {};
     }
 
@@ -40,7 +36,7 @@ public:
     const std::string& Path() const override { return path_; }
     std::int32_t Highest() const override { return bySlot_.empty() ? -1 : bySlot_.back().first; }
     std::int32_t Next(std::int32_t n) const override {
-        const auto at = std::lower_bound(bySlot_.begin(), bySlot_.end(), std::pair(n, std::size_t{0}));
+        const auto at = std::lower_bound(bySlot_.begin(), bySlot_.end(), std::pair(n, std::uint32_t{0}));
         return at == bySlot_.end() ? -1 : at->first;
     }
     Result<SourceBlock> Load(std::int32_t n) override {
@@ -62,7 +58,7 @@ public:
 
 private:
     const PatchBlock* Find(std::int32_t n) const {
-        const auto at = std::lower_bound(bySlot_.begin(), bySlot_.end(), std::pair(n, std::size_t{0}));
+        const auto at = std::lower_bound(bySlot_.begin(), bySlot_.end(), std::pair(n, std::uint32_t{0}));
         return at == bySlot_.end() || at->first != n ? nullptr : &held_[fileId_].blocks[at->second];
     }
 
@@ -70,7 +66,7 @@ private:
     std::string path_;
     Form form_ = Form::kVerdata;
     Patch held_;
-    std::vector<std::pair<std::int32_t, std::size_t>> bySlot_;  // number, slot
+    std::vector<std::pair<std::int32_t, std::uint32_t>> bySlot_;  // number, slot
 };
 }  // namespace
 
