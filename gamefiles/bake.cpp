@@ -289,8 +289,8 @@ public:
             if (Status opened = Open(files.package->name, out); !opened) return opened;
             out->Count(f);
             total_ += SizeOf(files.package);
-            steps_.push_back({out, [&f, out, &files](BakeMeter& m) { return WritePackage(f, *files.package, *out, m); },
-                              [&f, out, &files](BakeMeter& m) { return CheckPackage(f, *files.package, *out, m); }});
+            steps_.push_back({out, [&f, out](BakeMeter& m) { return WritePackage(f, *out, m); },
+                              [&f, out](BakeMeter& m) { return CheckPackage(f, *out, m); }});
             return {};
         }
         if (FileTypes()[f.fileId].fixedBlockSize > 0) {

@@ -137,5 +137,6 @@ Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, F
         }
     });
     if (Status intact = have.Intact(); !intact) return intact.error();
+    out.client = have.Source();
     return out;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ struct FormChanges {
     std::vector<std::int32_t> taken;
     // The client verdata's block numbers baked into the form.
     std::vector<std::int32_t> verdataBaked;
+    // The reader of the client's file the changes were judged against
+    // (none for whole files and a carried map): its writer starts from it.
+    std::shared_ptr<BlockSource> client;
 
     const BlockChange* Find(std::int32_t n) const;
     std::int64_t Count(bool (*which)(const BlockChange&)) const;

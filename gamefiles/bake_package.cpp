@@ -67,11 +67,16 @@ Result<Bytes> PayloadOf(std::uint8_t fileId, const NewEntry& e, const Package& p
 Error Differs(const OutputFile& out, const std::string& what) { return Error(WrittenFileText(out) + what + "."); }
 }  // namespace
 
-Status WritePackage(const FormChanges& changes, const ClientFile& file, OutputFile& out, BakeMeter& meter) {
-    Package package;
-    if (Status opened = package.Open(file.path); !opened) return opened;
+namespace {
+// The client's package as the plan opened it.
+PackageBlocks& ClientPackage(const FormChanges& changes) { return dynamic_cast<PackageBlocks&>(*changes.client); }
+}  // namespace
+
+Status WritePackage(const FormChanges& changes, OutputFile& out, BakeMeter& meter) {
+    const PackageBlocks& blocks = ClientPackage(changes);
+    const Package& package = blocks.Container();
     const LegacyScheme& scheme = *SchemeOfFileId(changes.fileId);
-    const std::vector<NewEntry> entries = NewEntries(changes, EntriesByIndex(package, scheme));
+    const std::vector<NewEntry> entries = NewEntries(changes, blocks.ByIndex());
     PackagePatch patch;
     if (Status started = patch.Start(package, *out.save, [&](std::int64_t n) { return meter.Add(n); }); !started) return started;
     for (const NewEntry& e : entries) {
@@ -88,25 +93,34 @@ Status WritePackage(const FormChanges& changes, const ClientFile& file, OutputFi
     return {};
 }
 
-Status CheckPackage(const FormChanges& changes, const ClientFile& file, const OutputFile& out, BakeMeter& meter) {
-    Package client, written;
-    if (Status opened = client.Open(file.path); !opened) return opened;
-    if (Status opened = written.Open(out.Written()); !opened) return Differs(out, opened.error().message);
-    const LegacyScheme& scheme = *SchemeOfFileId(changes.fileId);
+Status CheckPackage(const FormChanges& changes, const OutputFile& out, BakeMeter& meter) {
+    PackageBlocks& clientBlocks = ClientPackage(changes);
+    const Package& client = clientBlocks.Container();
     // The indices the bake wrote: blocks, or the chunks of map blocks.
     std::set<std::int64_t> patched;
     for (const BlockChange& c : changes.changes) patched.insert(changes.fileId == kMap ? c.n / kMapBlocksPerChunk : c.n);
     std::unordered_map<std::uint64_t, std::int64_t> indexOf;  // name hash -> index
-    const std::vector<const PackageEntry*> clientIndex = EntriesByIndex(client, scheme);
+    const std::vector<const PackageEntry*>& clientIndex = clientBlocks.ByIndex();
     for (std::size_t i = 0; i < clientIndex.size(); ++i)
         if (clientIndex[i]) indexOf[clientIndex[i]->hash] = static_cast<std::int64_t>(i);
+    const auto untouched = [&](const PackageEntry& e) {
+        const auto index = indexOf.find(e.hash);
+        return index == indexOf.end() || !patched.count(index->second);
+    };
+    // The entries the written package holds: the untouched ones, and the patched that have data.
+    std::int64_t entries = std::count_if(client.Entries().begin(), client.Entries().end(), untouched);
+    for (const std::int64_t i : patched)
+        entries += changes.fileId == kMap ? 1 : !changes.Find(static_cast<std::int32_t>(i))->bytes.empty();
+    // A patch that removes every entry leaves a package no reader takes for its kind.
+    PackageBlocks writtenBlocks;
+    Package writtenAlone;
+    if (Status opened = entries > 0 ? writtenBlocks.Open(out.Written(), changes.fileId) : writtenAlone.Open(out.Written()); !opened)
+        return Differs(out, opened.error().message);
+    const Package& written = entries > 0 ? writtenBlocks.Container() : writtenAlone;
 
     // Every entry not patched is the client's, record and bytes alike.
-    std::int64_t kept = 0;
     for (const PackageEntry& e : client.Entries()) {
-        const auto index = indexOf.find(e.hash);
-        if (index != indexOf.end() && patched.count(index->second)) continue;
-        ++kept;
+        if (!untouched(e)) continue;
         const PackageEntry* w = written.Find(e.hash);
         if (!w || !client.StoredAlike(e, written, *w))
             return Differs(out, "an entry the patch does not touch (name hash " + std::to_string(e.hash) +
@@ -114,14 +128,6 @@ Status CheckPackage(const FormChanges& changes, const ClientFile& file, const Ou
         if (!meter.Add(std::int64_t{e.headerLength} + e.storedSize)) return Cancelled();
     }
     // Every patched block reads back as written, and nothing else is there.
-    std::int64_t entries = kept;
-    for (const std::int64_t i : patched)
-        entries += changes.fileId == kMap ? 1 : !changes.Find(static_cast<std::int32_t>(i))->bytes.empty();
-    // A patch that removes every entry leaves a package no reader takes for its kind.
-    PackageBlocks clientBlocks, writtenBlocks;
-    if (Status opened = clientBlocks.Open(file.path, changes.fileId); !opened) return opened;
-    if (entries > 0)
-        if (Status opened = writtenBlocks.Open(out.Written(), changes.fileId); !opened) return Differs(out, opened.error().message);
     for (const std::int64_t i : entries > 0 ? patched : std::set<std::int64_t>()) {
         const std::int64_t first = changes.fileId == kMap ? i * kMapBlocksPerChunk : i;
         const std::int64_t last = changes.fileId == kMap ? first + kMapBlocksPerChunk - 1 : first;
@@ -140,6 +146,7 @@ Status CheckPackage(const FormChanges& changes, const ClientFile& file, const Ou
     }
     if (std::ssize(written.Entries()) != entries)
         return Differs(out, "it holds " + std::to_string(written.Entries().size()) + " entries, not " + std::to_string(entries));
-    if (written.CountedEntries() != static_cast<std::uint32_t>(entries)) return Differs(out, "its header does not count its entries");
+    if (written.CountedEntries() != static_cast<std::uint32_t>(entries))
+        return Differs(out, "its header does not count its entries");
     return {};
 }

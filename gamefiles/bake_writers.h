@@ -59,8 +59,9 @@ Status WriteWhole(const BlockChange& change, OutputFile& out, BakeMeter& meter);
 Status CheckWhole(const BlockChange& change, const OutputFile& out, BakeMeter& meter);
 
 // A legacy game data package.
-Status WritePackage(const FormChanges& changes, const ClientFile& package, OutputFile& out, BakeMeter& meter);
-Status CheckPackage(const FormChanges& changes, const ClientFile& package, const OutputFile& out, BakeMeter& meter);
+// Starts from the client's package as the changes were judged against it.
+Status WritePackage(const FormChanges& changes, OutputFile& out, BakeMeter& meter);
+Status CheckPackage(const FormChanges& changes, const OutputFile& out, BakeMeter& meter);
 
 // The size and SHA-256 of a written file, read back in pieces.
 Status Fingerprint(OutputFile& out, BakeMeter& meter);

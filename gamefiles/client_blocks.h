@@ -62,6 +62,9 @@ public:
         block.damaged = false;
         if (verdata_) ApplyVerdata(n, block);
     }
+    // The form's reader, without the verdata over it: for a writer of the
+    // same form to start from, so that its file is opened once.
+    const std::shared_ptr<BlockSource>& Source() const { return source_; }
     // Fails when a file shrank while the blocks Block gave were looked at
     // (their bytes may have been missing), or when a package's entries asked
     // for more than its read budget, so that some showed as damaged.
@@ -77,7 +80,7 @@ private:
     std::int32_t highest_ = -1;
     std::string name_, verdataName_;
     std::array<std::string, 3> wholeNames_;  // the whole files as the folder spells them
-    std::unique_ptr<BlockSource> source_;
+    std::shared_ptr<BlockSource> source_;
     std::unique_ptr<BlockSource> verdata_;
     // The run of slots last shown from a file of slots.
     static constexpr std::size_t kRunBytes = 1 << 18;

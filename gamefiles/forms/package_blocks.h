@@ -46,6 +46,9 @@ public:
     // when it decodes one not reserved, and fails past the budget, so that
     // no reader of a package decodes more than that, however it is asked.
     Status ReserveBlocks(std::span<const std::int32_t> numbers) override;
+    // The package and its entries by index, as opened.
+    const Package& Container() const { return package_; }
+    const std::vector<const PackageEntry*>& ByIndex() const { return byIndex_; }
 
 private:
     Result<SourceBlock> MapBlock(std::int32_t n);
