@@ -50,6 +50,14 @@ std::string Numbers(const std::vector<std::int32_t>& numbers) {
     return text;
 }
 
+// Says which entries were emptied for being damaged.
+void NoteDamaged(const OutputFile& index, const std::vector<std::int32_t>& damaged, std::vector<std::string>& notes) {
+    if (damaged.empty()) return;
+    notes.push_back(index.report.name + ": emptied " + std::to_string(damaged.size()) +
+                    (damaged.size() == 1 ? " damaged entry" : " damaged entries") + " (blocks " + Numbers(damaged) +
+                    "): " + kNotInsideDataFile + ".");
+}
+
 // Writes every block of the compacted data file and its index: live entries
 // point at their bytes written once each (entries that shared bytes still
 // share them), absent entries stay as they were, damaged ones are emptied.
@@ -106,10 +114,7 @@ Status WriteCompact(const FormChanges& changes, const ClientTypeFiles& files, Ou
         index.save->Write(out);
         if (n % 4096 == 0 && !meter.Add(4096 * kIndexEntrySize)) return Cancelled();
     }
-    if (!damaged.empty())
-        notes.push_back(index.report.name + ": emptied " + std::to_string(damaged.size()) +
-                        (damaged.size() == 1 ? " damaged entry" : " damaged entries") + " (blocks " + Numbers(damaged) +
-                        "): " + kNotInsideDataFile + ".");
+    NoteDamaged(index, damaged, notes);
     return {};
 }
 
@@ -185,6 +190,19 @@ Status WriteIndexed(const FormChanges& changes, const ClientTypeFiles& files, bo
     if (!CopyWhole(*data.save, clientData, meter) || !CopyWhole(*index.save, clientIndex, meter)) return Cancelled();
     for (std::int64_t n = clientIndex.Size() / kIndexEntrySize; n < EntriesAfter(changes, clientIndex.Size()); ++n)
         index.save->Write(kEmptyEntry);
+    // An entry whose data does not lie inside the client's data file would
+    // point into the bytes appended now: it is emptied.
+    BufferedReader entries(clientIndex);
+    std::vector<std::int32_t> damaged;
+    IndexEntryBytes raw{};
+    for (std::int32_t n = 0; entries.Read(raw); ++n) {
+        const IndexEntry e = DecodeIndexEntry(raw);
+        if (e.length <= 0 || (e.offset >= 0 && std::int64_t{e.offset} + e.length <= clientData.Size()) || changes.Find(n))
+            continue;
+        damaged.push_back(n);
+        index.save->WriteAt(n * kIndexEntrySize, kEmptyEntry);
+    }
+    NoteDamaged(index, damaged, notes);
     std::int64_t at = clientData.Size();
     for (const BlockChange& c : changes.changes) {
         const auto length = static_cast<std::int32_t>(c.bytes.size());

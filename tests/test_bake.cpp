@@ -82,8 +82,10 @@ TEST(Bake, IndexedFilesGetPatchedBlocksAppendedOrCompactedByteForByte) {
     EXPECT_EQ(FilesOf(d / "out"),
               (std::map<std::string, B>{
                   {"Art.mul", Text("AAAABBBBCCCCCDD")},
-                  {"ARTIDX.MUL", IndexBytes({{-1, -1, -1}, {8, 5, 0x00040003}, {-5, 4, 0}, {4, 4, 9}, {-1, -1, -1}, {13, 2, 0x00060005}})}}));
+                  {"ARTIDX.MUL", IndexBytes({{-1, -1, -1}, {8, 5, 0x00040003}, {-1, -1, -1}, {4, 4, 9}, {-1, -1, -1}, {13, 2, 0x00060005}})}}));
     EXPECT_TRUE(Has(appended.out, "Art.mul: replaced 1, added 1, removed 1, left out 0; 15 bytes, sha256 "));
+    EXPECT_TRUE(Has(appended.err, "ARTIDX.MUL: emptied 1 damaged entry (blocks 2)")) << appended.err;
+
 
     const CliResult compact = Cli(d, "bake --json --compact @p.uop @client @compact");
     ASSERT_EQ(compact.code, 0) << compact.err;
@@ -94,6 +96,27 @@ TEST(Bake, IndexedFilesGetPatchedBlocksAppendedOrCompactedByteForByte) {
     EXPECT_TRUE(Has(compact.err, "ARTIDX.MUL: emptied 1 damaged entry (blocks 2)")) << compact.err;
     EXPECT_TRUE(Has(compact.out, "\"sha256\": \"")) << compact.out;
     EXPECT_EQ(ReadFileBytes(d / "client/ARTIDX.MUL"), index);
+}
+
+// A data file cut short (or empty) bakes: the entries it ends inside are
+// emptied and named rather than left to point into the appended bytes.
+TEST(Bake, ADataFileCutShortBakesWithTheEntriesItEndsInsideEmptied) {
+    TempDir d;
+    fs::create_directory(d / "client");
+    ASSERT_TRUE(Ok(WritePatchFile(d / "p.uop", PatchOf({{kArt, 3, Text("PP"), 7, 8}}))));
+    for (const std::string& data : {std::string("AAAABB"), std::string()}) {
+        SCOPED_TRACE(data);
+        WriteText(d / "client/art.mul", data);
+        WriteFileBytes(d / "client/artidx.mul", IndexBytes({{0, 4, 1}, {4, 4, 2}}));
+        fs::remove_all(d / "out");
+        const CliResult r = Cli(d, "bake @p.uop @client @out");
+        ASSERT_EQ(r.code, 0) << r.err;
+        const auto size = static_cast<std::int32_t>(data.size());
+        EXPECT_EQ(FilesOf(d / "out")["artidx.mul"],
+                  IndexBytes({data.empty() ? std::array{-1, -1, -1} : std::array{0, 4, 1}, {-1, -1, -1}, {-1, -1, -1}, {size, 2, 0x00080007}}));
+        EXPECT_TRUE(Has(r.err, "artidx.mul: emptied " + std::string(data.empty() ? "2 damaged entries (blocks 0, 1)" : "1 damaged entry (blocks 1)")))
+            << r.err;
+    }
 }
 
 // Fixed-size slots are replaced in place; what does not fit is left out and
