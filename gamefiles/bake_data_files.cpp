@@ -142,14 +142,13 @@ Error Differs(const OutputFile& out, std::int32_t n, bool changed) {
                  (changed ? "it was written" : "the client's") + ".");
 }
 
-// A whole map held in memory, cut as map0.mul is: slot n padded with zeros
-// where the map ends inside it.
+// Slot n of a whole map held in memory as reading it back from a file
+// gives it: padded with zeros where the map ends inside it.
 Read CarriedSlot(ByteView map, std::int32_t n, Bytes& padded) {
-    const std::int64_t at = std::int64_t{n} * kMapBlockSize;
-    if (at >= std::ssize(map)) return {};
-    padded.assign(kMapBlockSize, 0);
-    const auto present = static_cast<std::size_t>(std::min<std::int64_t>(kMapBlockSize, std::ssize(map) - at));
-    std::memcpy(padded.data(), map.data() + at, present);
+    const ClientBlock slot = SlotOfWholeMap(map, n, "");
+    if (slot.slotSize == 0) return {};
+    padded.assign(slot.bytes.begin(), slot.bytes.end());
+    padded.resize(static_cast<std::size_t>(slot.slotSize), 0);
     return {true, padded};
 }
 }  // namespace
