@@ -73,8 +73,8 @@ CompareDialog::CompareDialog(QWidget* owner, std::uint8_t fileId) : QDialog(owne
     connect(cmdCancel, &QPushButton::clicked, this, &CompareDialog::Cancel);
 }
 
-bool CompareDialog::NeedsIndex(const QLineEdit* mul) const {
-    return SourceNeedsIndex(fileId_, mul->text().toStdString());
+bool CompareDialog::NeedsIndex(const QLineEdit* mul) {
+    return SourceNeedsIndex(fileId_, probed_[mul == txtMUL1_ ? 0 : 1].FormOf(mul->text().toStdString()));
 }
 
 void CompareDialog::ShowIndexRows() {

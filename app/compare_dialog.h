@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "app/probed_file.h"
 #include "gamefiles/forms/form.h"
 
 class QLineEdit;
@@ -29,7 +30,7 @@ private:
     void Cancel();
     void Browse(QLineEdit* box, bool index);
     // A side whose data file is a game data package needs no index.
-    bool NeedsIndex(const QLineEdit* mul) const;
+    bool NeedsIndex(const QLineEdit* mul);
     void ShowIndexRows();
 
     std::uint8_t fileId_;
@@ -37,5 +38,6 @@ private:
     std::array<std::array<QWidget*, 3>, 2> idxRows_{};
     QLineEdit *txtMUL1_, *txtIDX1_, *txtMUL2_, *txtIDX2_;
     std::array<QString, 2> filledIdx_;  // the index filled in for each side's data file
+    std::array<ProbedFile, 2> probed_;
     CompareChoice choice_;
 };

@@ -137,8 +137,8 @@ void ImportDialog::OnMulChanged() {
 void ImportDialog::ShowRows() {
     const int code = cboMULType_->currentData().toInt();
     const bool projectOrVerdata = code == kPatchFileType || code == kVerdataType;
-    const bool indexed =
-        !projectOrVerdata && SourceNeedsIndex(static_cast<std::uint8_t>(code), txtMUL_->text().toStdString());
+    const bool indexed = !projectOrVerdata && SourceNeedsIndex(static_cast<std::uint8_t>(code),
+                                                               probed_.FormOf(txtMUL_->text().toStdString()));
     for (QWidget* w : {lblIDX_, static_cast<QWidget*>(txtIDX_), cmdIDX_}) w->setVisible(indexed);
     for (QWidget* w : {lblFileID_, static_cast<QWidget*>(txtFileIDFrom_), lblFileIDTo_, static_cast<QWidget*>(txtFileIDTo_)})
         w->setVisible(projectOrVerdata);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/probed_file.h"
 #include "gamefiles/import.h"
 #include "patch/patch.h"
 
@@ -60,4 +61,5 @@ private:
     QLineEdit *txtMUL_, *txtIDX_, *txtFileIDFrom_, *txtFileIDTo_, *txtBlockFrom_, *txtBlockTo_;
     QWidget *lblIDX_, *cmdIDX_, *lblFileID_, *lblFileIDTo_;
     QString filledIdx_;  // the index filled in for the data file
+    ProbedFile probed_;
 };

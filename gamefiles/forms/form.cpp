@@ -103,10 +103,14 @@ Result<std::optional<Form>> ProbeSource(const std::string& path, bool verdata) {
     return std::optional<Form>();
 }
 
+bool SourceNeedsIndex(std::uint8_t fileId, std::optional<Form> probed) {
+    return FileTypes()[fileId].fixedBlockSize <= 0 && !probed;
+}
+
 bool SourceNeedsIndex(std::uint8_t fileId, const std::string& dataPath) {
     // A file that cannot be read is taken for a data file.
     const Result<std::optional<Form>> form = ProbeSource(dataPath, true);
-    return FileTypes()[fileId].fixedBlockSize <= 0 && !(form && *form);
+    return SourceNeedsIndex(fileId, form ? *form : std::nullopt);
 }
 
 std::optional<OtherTypeName> OtherTypeNamed(std::uint8_t fileId, const SourceFiles& files) {

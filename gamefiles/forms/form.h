@@ -39,8 +39,10 @@ const FormEntry& EntryOf(Form form);
 Result<std::optional<Form>> ProbeSource(const std::string& path, bool verdata);
 
 // Whether blocks of `fileId` read from `dataPath` need an index file: the
-// type has one and the file is none of the forms that carry their own.
+// type has one and the file is none of the forms that carry their own
+// (`probed`, as ProbeSource found it; nothing for a data file).
 bool SourceNeedsIndex(std::uint8_t fileId, const std::string& dataPath);
+bool SourceNeedsIndex(std::uint8_t fileId, std::optional<Form> probed);
 
 // The type whose usual name (FileIdOfUsualName) the data file or the index
 // of `files` bears when that is another type than `fileId`, with the name:

@@ -132,10 +132,12 @@ std::optional<std::uint8_t> FileIdOfUsualName(const std::string& fileName) {
 }
 
 std::string IndexBeside(const std::string& dataPath) {
+    // A name still being typed names no file: the folder is not listed for it.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(dataPath, error)) return "";
     const std::filesystem::path data(dataPath);
     const std::string wanted = IndexName(Lower(data.filename().string()));
     if (wanted.empty()) return "";
-    std::error_code error;
     const std::filesystem::path folder = data.has_parent_path() ? data.parent_path() : ".";
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
         if (Lower(it->path().filename().string()) == wanted && it->is_regular_file(error))

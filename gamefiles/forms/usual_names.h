@@ -34,5 +34,6 @@ std::optional<std::uint8_t> FileIdOfName(const std::string& fileName);
 std::optional<std::uint8_t> FileIdOfUsualName(const std::string& fileName);
 
 // The path of the usual index of the data file at `dataPath` when such a file
-// lies in the same folder; "" when the name has no usual index or none is there.
+// lies in the same folder; "" when the name has no usual index, none is
+// there, or no data file is there (the folder is listed only then).
 std::string IndexBeside(const std::string& dataPath);
