@@ -401,8 +401,9 @@ TEST_F(Window, DroppedFilesOpenReplaceGumpsOrFillTheImportDialog) {
     EXPECT_EQ(Doc().Path(), dir / "dropped.uop");
 
     ASSERT_TRUE(Ok(WriteVerdata(dir / "fixes.mul", PatchOf({{12, 1, {9}}}))));  // a verdata by its content
-    for (const char* index : {"GUMPIDX.MUL", "staidx2.mul", "anim4.idx", "Multi.idx", "skills.idx", "soundidx.mul", "texidx.mul"})
-        WriteFileBytes(dir / index, {});
+    for (const char* file : {"GUMPIDX.MUL", "staidx2.mul", "anim4.idx", "Multi.idx", "skills.idx", "soundidx.mul", "texidx.mul",
+                             "gumpart.mul", "statics2.mul", "anim4.mul", "MULTI.mul", "skills.mul", "Sound.mul", "texmaps.mul"})
+        WriteFileBytes(dir / file, {});
     // Dropped, or named on the command line; the usual index beside a data file is filled in.
     const std::tuple<const char*, int, const char*> files[] = {
         {"VERDATA.MUL", ImportDialog::kVerdataType, ""}, {"gumpart.mul", 12, "GUMPIDX.MUL"}, {"map0.mul", 0, ""},
