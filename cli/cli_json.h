@@ -4,7 +4,7 @@
 #include <iosfwd>
 
 #include "cli/block_differences.h"
-#include "images/json.h"
+#include "io/json.h"
 #include "gamefiles/import.h"
 #include "gamefiles/forms/verdata.h"
 #include "patch/patch.h"

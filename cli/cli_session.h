@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "images/json.h"
+#include "io/json.h"
 #include "cli/progress_line.h"
 #include "patch/patch.h"
 #include "patch/patch_file.h"
