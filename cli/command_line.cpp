@@ -32,6 +32,8 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 // "a, b or c"
 std::string Listed(const std::vector<const char*>& words) {
