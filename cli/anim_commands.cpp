@@ -4,6 +4,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "cli/command_line.h"
 #include "cli/picture_commands.h"
 #include "codecs/anim_frames.h"
 #include "gamefiles/anim_layout.h"
@@ -20,18 +21,15 @@ std::string NameBlock(std::int64_t block, Json& result) {
 }
 }  // namespace
 
-int AnimToPngCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    std::int64_t block = 0;
-    if (args.words.size() != 3 || !ReadNumberArgument(args.words[1], "BLOCK", 0, INT32_MAX, block, session.usage))
-        return kUsage;
-    const std::string& folder = args.words[2];
+CommandResult AnimToPng(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    const std::string &number = args.Text("BLOCK"), &folder = args.Text("DIR");
+    const std::int64_t block = args.Number("BLOCK");
     Patch patch;
-    const Result<const PatchBlock*> anim = ReadLiveBlock(args.words[0], kAnim, block, args.words[1], "anim", patch);
-    if (!anim) return Fail(err, anim.error());
+    const Result<const PatchBlock*> anim = ReadLiveBlock(args.Text("PATCH.uop"), kAnim, block, number, "anim", patch);
+    if (!anim) return anim.error();
     const AnimDecoding decoding = DecodeAnimationFrames((*anim)->bytes);
-    if (decoding.Undecodable())
-        return Fail(err, "Anim block " + args.words[1] + " does not decode: " + DamageText(decoding));
-    if (Status done = SaveFrameFolder(folder, decoding); !done) return Fail(err, done.error());
+    if (decoding.Undecodable()) return Error("Anim block " + number + " does not decode: " + DamageText(decoding));
+    if (Status done = SaveFrameFolder(folder, decoding); !done) return done.error();
     const std::vector<AnimFrame>& frames = decoding.animation.frames;
     std::int64_t outside = 0;
     for (const AnimFrame& frame : frames) outside += frame.cellsOutside;
@@ -47,26 +45,25 @@ int AnimToPngCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
     if (leftOut > 0 && !session.json)
         err << "palindra-cli: " << Counted(leftOut, "frame") << " of the block " << ForCount(leftOut, "does", "do")
             << " not decode and " << ForCount(leftOut, "is", "are") << " left out: " << DamageText(decoding) << "\n";
-    return kOk;
+    return kDone;
 }
 
-int PngToAnimCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    std::int64_t block = 0;
-    if (args.words.size() != 3 || !ReadNumberArgument(args.words[1], "BLOCK", 0, INT32_MAX, block, session.usage))
-        return kUsage;
-    const Result<FramesBuilt> built = BuildFromFrameFolder(args.words[2]);
-    if (!built) return Fail(err, built.error());
+CommandResult PngToAnim(const CommandArgs& args, std::ostream& out, std::ostream&, CliSession& session) {
+    const std::string& path = args.Text("PATCH.uop");
+    const std::int64_t block = args.Number("BLOCK");
+    const Result<FramesBuilt> built = BuildFromFrameFolder(args.Text("DIR"));
+    if (!built) return built.error();
     const Bytes& bytes = built->block;
 
     Patch patch;
-    if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
+    if (Status done = session.LoadForWriting(path, patch); !done) return done.error();
     const auto number = static_cast<std::int32_t>(block);
     // A block built anew keeps the flags of the one it replaces.
     const PatchBlock* old = patch.LiveBlock(kAnim, number);
     const std::int16_t flagA = old ? old->flagA : 0, flagB = old ? old->flagB : 0;
     patch.RemoveBlock(kAnim, number);
     patch.Append(kAnim, number, bytes, flagA, flagB);
-    if (Status done = session.Save(args.words[0], std::move(patch)); !done) return Fail(err, done.error());
+    if (Status done = session.Save(path, std::move(patch)); !done) return done.error();
 
     const bool kept = built->paletteFromJson;
     const auto count = static_cast<std::int64_t>(built->frames);
@@ -77,5 +74,5 @@ int PngToAnimCommand(const CliArgs& args, std::ostream& out, std::ostream& err, 
                    "Anim " + name + " now holds " + Counted(count, "frame") + " (" + Counted(size, "byte") +
                        "), its palette " + (kept ? "from frames.json" : "made of the pictures' colours") + ".\n",
                    result);
-    return kOk;
+    return kDone;
 }

@@ -7,64 +7,17 @@
 
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/help_text.h"
 #include "io/binary_io.h"
 #include "io/counted.h"
 
 namespace {
-// The commands a manifest may use, and from which of their arguments (not
-// counting options) on the words are paths, resolved against the manifest's
-// folder.
-struct ManifestCommand {
-    const char* name;
-    int firstPath;  // -1: no paths
-};
-constexpr ManifestCommand kManifestCommands[] = {
-    {"insert", 2},  {"import", 1}, {"bmp-to-gump", 1}, {"compare", 1},
-    {"add-file", 1}, {"remove", -1}, {"set-flags", -1}, {"export", 0}, {"png-to-anim", 1}, {"prune", 0},
-};
-
 struct Operation {
     int line = 0;
-    std::vector<std::string> words;
+    std::vector<std::string> words;  // the command's name and its words
 };
-
-std::string Resolve(const std::filesystem::path& folder, const std::string& path) {
-    if (path.empty() || path[0] == '/' || folder.empty()) return path;
-    return (folder / path).string();
-}
-
-// The command's arguments as the command line takes them, behind the
-// patch; of its words only the paths are made relative to the manifest's
-// folder, options stay as they are. An error is a usage error.
-Result<CliArgs> Arguments(const ManifestCommand& manifest, const CliCommand& command,
-                          const std::vector<std::string>& words, const std::filesystem::path& folder,
-                          const std::string& patch) {
-    Result<CliArgs> parsed = ParseCommandLine(command.options, {words.begin() + 1, words.end()});
-    if (!parsed) return parsed;
-    CliArgs& args = *parsed;
-    if (args.help) return Error("--help has no place in a manifest");
-    if (manifest.firstPath >= 0)
-        for (auto i = static_cast<std::size_t>(manifest.firstPath); i < args.words.size(); ++i)
-            args.words[i] = Resolve(folder, args.words[i]);
-    if (args.base) args.base = Resolve(folder, *args.base);
-    args.words.insert(args.words.begin(), patch);
-    return parsed;
-}
-
-// The command's usage without the patch argument the manifest does not repeat.
-std::string ManifestUsage(const CliCommand& command) {
-    std::string usage = command.usage;
-    for (std::size_t at; (at = usage.find("PATCH.uop ")) != std::string::npos;) usage.erase(at, 10);
-    return std::string(command.name) + " " + usage;
-}
-
-// The first line of a command's message, without the program's prefix.
-std::string MessageOf(const std::string& err) {
-    std::string m = err.substr(0, err.find('\n'));
-    const std::string prefix = "palindra-cli: ";
-    return m.rfind(prefix, 0) == 0 ? m.substr(prefix.size()) : m;
-}
 }  // namespace
 
 Result<std::vector<std::string>> SplitWords(const std::string& line) {
@@ -133,53 +86,43 @@ Result<Manifest> ReadManifest(const std::string& manifest) {
 }
 }  // namespace
 
-int Apply(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.words.size() != 2) return kUsage;
-    const std::string& manifest = args.words[1];
+CommandResult Apply(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    const std::string &path = args.Text("PATCH.uop"), &manifest = args.Text("MANIFEST");
     const Result<Manifest> read = ReadManifest(manifest);
-    if (!read) return Fail(err, read.error());
+    if (!read) return read.error();
     const std::vector<Operation>& operations = read->operations;
     const int number = read->lines;
 
     Patch patch;
-    if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
-    session.Hold(args.words[0], std::move(patch));
+    if (Status done = session.LoadForWriting(path, patch); !done) return done.error();
+    session.Hold(path, std::move(patch));
     const std::filesystem::path folder = std::filesystem::path(manifest).parent_path();
-    Json exports = Json::array();
+    // What the lines report is theirs; only how they end matters here.
+    std::ostream discard(nullptr);
     for (std::size_t i = 0; i < operations.size(); ++i) {
         const Operation& op = operations[i];
+        const std::string& name = op.words.front();
         const std::string where = manifest + " line " + std::to_string(op.line) + ": ";
-        const ManifestCommand* allowed = nullptr;
-        for (const ManifestCommand& m : kManifestCommands)
-            if (op.words[0] == m.name) allowed = &m;
-        const CliCommand* command = nullptr;
-        for (const CliCommand& c : CliCommands())
-            if (allowed && op.words[0] == c.name) command = &c;
-        if (!command)
-            return Fail(err, where + "'" + op.words[0] + "' is not a command that changes or exports a patch. "
-                                     "Nothing was saved.");
-        if (session.progress)
-            err << "\r\033[K[" << i + 1 << "/" << operations.size() << "] " << op.words[0] << std::flush;
-        const Result<CliArgs> commandArgs = Arguments(*allowed, *command, op.words, folder, args.words[0]);
-        std::ostringstream lineOut, lineErr;
-        session.usage.clear();
-        const int code = commandArgs ? command->run(*commandArgs, lineOut, lineErr, session) : kUsage;
+        const CommandDeclaration* command = FindCommand(name);
+        if (!command || !command->Has(kInManifest))
+            return Error(where + "'" + name + "' is not a command that changes or exports a patch. Nothing was saved.");
+        if (session.progress) err << "\r\033[K[" << i + 1 << "/" << operations.size() << "] " << name << std::flush;
+        const Result<CommandArgs> line = ParseManifestLine(*command, {op.words.begin() + 1, op.words.end()}, folder, path);
+        const CommandResult done = line ? RunOf(*command)(*line, discard, discard, session) : line.error();
         if (session.progress) err << "\r\033[K" << std::flush;
-        if (code == kUsage)
-            return Fail(err, where + (!commandArgs          ? commandArgs.error().message
-                                      : session.usage.empty() ? std::string("wrong arguments")
-                                                              : session.usage) +
-                                 "; usage: " +
-                                 ManifestUsage(*command) + ". Nothing was saved.");
-        if (code != kOk) return Fail(err, where + MessageOf(lineErr.str()) + " Nothing was saved.");
-        if (op.words[0] == "export") exports.push_back(commandArgs->words[1]);
+        if (!done && done.error().code == ErrorCode::kUsage)
+            return Error(where + done.error().message + "; usage: " + name + " " + Usage(*command, 1) +
+                         ". Nothing was saved.");
+        if (!done) return Error(where + done.error().message + " Nothing was saved.");
     }
     const std::int64_t live = session.Held().LiveCount();
-    if (Status done = session.Commit(); !done) return Fail(err, done.error());
+    Json exports = Json::array();
+    for (const std::string& target : session.Exports()) exports.push_back(target);
+    if (Status done = session.Commit(); !done) return done.error();
     session.Report(out,
                    "Applied " + Counted(static_cast<std::int64_t>(operations.size()), "operation") + " of " + manifest +
-                       " to " + args.words[0] + " (" + Counted(live, "live block") + ", " +
+                       " to " + path + " (" + Counted(live, "live block") + ", " +
                        Counted(static_cast<std::int64_t>(exports.size()), "export") + ").\n",
                    {{"lines", number}, {"operations", operations.size()}, {"live", live}, {"exports", exports}});
-    return kOk;
+    return kDone;
 }

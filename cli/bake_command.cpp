@@ -1,10 +1,10 @@
-#include "cli/bake_command.h"
-
 #include <ostream>
 
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "cli/command_line.h"
+#include "cli/command_runs.h"
 #include "gamefiles/bake.h"
 #include "io/counted.h"
 #include "io/save_file.h"
@@ -32,29 +32,29 @@ std::string ReportText(const BakeReport& report, const std::string& outDir) {
 }
 }  // namespace
 
-int BakeCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.words.size() != 3) return kUsage;
+CommandResult BakeCommand(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    const std::string& outDir = args.Text("OUT_DIR");
     Patch patch;
-    if (Status done = session.Load(args.words[0], patch); !done) return Fail(err, done.error());
+    if (Status done = session.Load(args.Text("PATCH.uop"), patch); !done) return done.error();
     SettleDuplicates(patch);
     BakeOptions options;
-    options.clientVerdata = !args.ignoreClientVerdata;
+    options.clientVerdata = args.clientVerdata != "ignore";
     options.compact = args.compact;
-    if (session.line) session.line->Show("baking into " + args.words[2]);
-    const Result<std::unique_ptr<PreparedBake>> prepared = PrepareBake(patch, args.words[1], args.words[2], options);
-    if (!prepared) return Fail(err, prepared.error());
+    if (session.line) session.line->Show("baking into " + outDir);
+    const Result<std::unique_ptr<PreparedBake>> prepared = PrepareBake(patch, args.Text("CLIENT_DIR"), outDir, options);
+    if (!prepared) return prepared.error();
     // From here a stop either comes before the output is in place, or comes
     // too late: the bake is done and says so.
     const SignalsHeld held;
     if (Status committed = (*prepared)->Commit(); !committed)
         // A stop that came first ends the process as soon as it is no longer held.
-        return committed.error().code == ErrorCode::kCancelled ? kFailed : Fail(err, committed.error());
+        return committed.error();
     const BakeReport& report = (*prepared)->Report();
-    session.Report(out, ReportText(report, args.words[2]), ReportJson(report));
+    session.Report(out, ReportText(report, outDir), ReportJson(report));
     for (const LeftOutBlock& b : report.leftOut) err << LeftOutText(b) << "\n";
     for (const std::string& note : report.notes) err << note << "\n";
     out.flush();
     err.flush();
     DropStopSignals();
-    return kOk;
+    return kDone;
 }

@@ -2,17 +2,15 @@
 
 #include <ostream>
 
-#include "cli/cli_support.h"
 
 void PrintJson(std::ostream& out, const Json& document) { out << JsonText(document); }
 
-int PrintBlocksJson(std::ostream& out, const std::vector<VerdataEntry>& entries) {
+void PrintBlocksJson(std::ostream& out, const std::vector<VerdataEntry>& entries) {
     Json blocks = Json::array();
     for (const VerdataEntry& e : entries)
         blocks.push_back({{"fileId", e.fileId}, {"block", e.blockNumber}, {"length", e.length},
                                   {"flagA", e.flagA}, {"flagB", e.flagB}});
     PrintJson(out, {{"blocks", blocks}});
-    return kOk;
 }
 
 Json ResultJson(const ImportReport& r) {

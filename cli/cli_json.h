@@ -4,7 +4,7 @@
 #include <iosfwd>
 
 #include "cli/block_differences.h"
-#include "images/json.h"
+#include "io/json.h"
 #include "gamefiles/import.h"
 #include "gamefiles/forms/verdata.h"
 #include "patch/patch.h"
@@ -47,7 +47,7 @@ inline constexpr const char* kJsonHelp =
 void PrintJson(std::ostream& out, const Json& document);
 
 // Prints directory entries (file ID, block, length, flags) as the list document.
-int PrintBlocksJson(std::ostream& out, const std::vector<VerdataEntry>& entries);
+void PrintBlocksJson(std::ostream& out, const std::vector<VerdataEntry>& entries);
 
 // The result document of import and compare.
 Json ResultJson(const ImportReport& report);

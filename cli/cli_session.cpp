@@ -59,7 +59,9 @@ Status CliSession::Save(const std::string& path, Patch&& patch) {
 
 Status CliSession::Export(const std::string& target, const Patch& patch, const std::string& base) {
     Show("writing " + target);
-    return held_ ? WriteVerdata(pending_.Add(), target, patch, base) : WriteVerdata(target, patch, base);
+    if (!held_) return WriteVerdata(target, patch, base);
+    exports_.push_back(target);
+    return WriteVerdata(pending_.Add(), target, patch, base);
 }
 
 void CliSession::Report(std::ostream& out, const std::string& text, const Json& result) const {

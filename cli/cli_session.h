@@ -7,8 +7,9 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "images/json.h"
+#include "io/json.h"
 #include "cli/progress_line.h"
 #include "patch/patch.h"
 #include "patch/patch_file.h"
@@ -29,10 +30,6 @@ public:
     ProgressLine* line = nullptr;
     // Where a writer waiting for another one's lock says so.
     std::ostream* messages = nullptr;
-    // Why a command refused its arguments, for the usage error; "" when it
-    // says only that they are wrong.
-    std::string usage;
-
     // Reads the patch a command only looks at; the file must exist.
     Status Load(const std::string& path, Patch& patch);
     // Reads the patch a command looks at once, block by block, without its
@@ -56,6 +53,8 @@ public:
     void Hold(const std::string& path, Patch&& patch);
     const Patch& Held() const { return *held_; }
     bool Holding() const { return held_.has_value(); }
+    // The targets of the exports written while holding a patch, in order.
+    const std::vector<std::string>& Exports() const { return exports_; }
     // Writes the held patch and replaces it and every export's target
     // together; on a failure none of them changes.
     Status Commit();
@@ -68,4 +67,5 @@ private:
     std::optional<Patch> held_;
     std::string heldPath_;
     SaveSet pending_;  // the exports, then the patch
+    std::vector<std::string> exports_;
 };

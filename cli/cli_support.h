@@ -15,9 +15,6 @@
 inline constexpr int kOk = 0;
 inline constexpr int kFailed = 1;
 inline constexpr int kUsage = 2;
-// diff's and verify's "cannot tell": the program exits 2 as for wrong usage,
-// but the command line was right, so no usage follows the message.
-inline constexpr int kCannotTell = 3;
 
 // Prints "palindra-cli: MESSAGE" and returns kFailed.
 int Fail(std::ostream& err, const std::string& message);

@@ -1,5 +1,3 @@
-#include "cli/client_status.h"
-
 #include <array>
 #include <optional>
 #include <ostream>
@@ -10,6 +8,8 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "cli/command_line.h"
+#include "cli/command_runs.h"
 #include "cli/line_writer.h"
 #include "gamefiles/client_states.h"
 #include "io/binary_io.h"
@@ -25,11 +25,11 @@ using Counts = std::array<TypeCounts, Patch::kFileIds>;
 // Judges the settled patch's blocks against the client folder the command
 // was given, counting states per type, and says on `err` which files the
 // folder lacks for the types whose blocks are unknown.
-Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Patch& patch, const PatchFileData* data,
+Result<std::vector<TypeStates>> JudgeAgainstClient(const CommandArgs& args, const Patch& patch, const PatchFileData* data,
                                                    Counts& counts, std::ostream& err) {
-    const Result<ClientFolder> folder = ClientFolder::Open(args.words[1]);
+    const Result<ClientFolder> folder = ClientFolder::Open(args.Text("CLIENT_DIR"));
     if (!folder) return folder.error();
-    Result<std::vector<TypeStates>> judged = JudgePatch(patch, *folder, !args.ignoreClientVerdata, {}, data);
+    Result<std::vector<TypeStates>> judged = JudgePatch(patch, *folder, args.clientVerdata != "ignore", {}, data);
     if (!judged) return judged;
     for (const TypeStates& type : *judged) {
         TypeCounts& c = counts[type.fileId];
@@ -46,14 +46,14 @@ Result<std::vector<TypeStates>> JudgeAgainstClient(const CliArgs& args, const Pa
 
 // Reads the patch, settles it and judges it. A patch to be saved again
 // (`writing`) is read whole; one only looked at leaves its data in the file.
-Result<std::vector<TypeStates>> LoadAndJudge(const CliArgs& args, CliSession& session, bool writing, Patch& patch,
+Result<std::vector<TypeStates>> LoadAndJudge(const CommandArgs& args, CliSession& session, bool writing, Patch& patch,
                                              Counts& counts, std::ostream& err) {
     PatchFileData file;
     const PatchFileData* data = nullptr;
     if (writing) {
-        if (Status done = session.LoadForWriting(args.words[0], patch); !done) return done.error();
+        if (Status done = session.LoadForWriting(args.Text("PATCH.uop"), patch); !done) return done.error();
     } else {
-        const Result<const PatchFileData*> opened = session.LoadLeavingData(args.words[0], patch, file);
+        const Result<const PatchFileData*> opened = session.LoadLeavingData(args.Text("PATCH.uop"), patch, file);
         if (!opened) return opened.error();
         data = *opened;
     }
@@ -72,12 +72,11 @@ std::string CountsText(const TypeCounts& counts) {
 }
 }  // namespace
 
-int StatusCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.words.size() != 2) return kUsage;
+CommandResult StatusCommand(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     Patch patch;
     Counts counts{};
     const Result<std::vector<TypeStates>> judged = LoadAndJudge(args, session, false, patch, counts, err);
-    if (!judged) return Fail(err, judged.error());
+    if (!judged) return judged.error();
     if (!session.json) {
         std::array<std::string_view, kBlockStates> names;
         for (std::size_t s = 0; s < kBlockStates; ++s) names[s] = StateName(static_cast<BlockState>(s));
@@ -93,7 +92,7 @@ int StatusCommand(const CliArgs& args, std::ostream& out, std::ostream& err, Cli
         }
         lines.Flush();
         for (const TypeStates& type : *judged) out << TypeNameAtStart(type.fileId) << ": " << CountsText(counts[type.fileId]) << "\n";
-        return kOk;
+        return kDone;
     }
     Json blocks = Json::array(), types = Json::array();
     for (const TypeStates& type : *judged) {
@@ -115,17 +114,16 @@ int StatusCommand(const CliArgs& args, std::ostream& out, std::ostream& err, Cli
         types.push_back(std::move(counted));
     }
     PrintJson(out, {{"blocks", std::move(blocks)}, {"counts", std::move(types)}});
-    return kOk;
+    return kDone;
 }
 
-int PruneCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.words.size() != 2) return kUsage;
-    if (!session.Holding() && !IsExistingFile(args.words[0]))
-        return Fail(err, "Cannot find the patch '" + args.words[0] + "'.");
+CommandResult PruneCommand(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
+    const std::string& path = args.Text("PATCH.uop");
+    if (!session.Holding() && !IsExistingFile(path)) return Error("Cannot find the patch '" + path + "'.");
     Patch patch;
     Counts counts{};
     const Result<std::vector<TypeStates>> judged = LoadAndJudge(args, session, true, patch, counts, err);
-    if (!judged) return Fail(err, judged.error());
+    if (!judged) return judged.error();
     std::int64_t total = 0;
     for (const TypeStates& type : *judged)
         for (std::size_t i = 0; i < type.blocks.size(); ++i)
@@ -133,7 +131,7 @@ int PruneCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliS
                 patch.MarkRemoved(type.fileId, type.blocks[i].second);
                 ++total;
             }
-    if (Status done = session.Save(args.words[0], std::move(patch)); !done) return Fail(err, done.error());
+    if (Status done = session.Save(path, std::move(patch)); !done) return done.error();
     std::string perType;
     Json types = Json::array();
     for (int f = 0; f < Patch::kFileIds; ++f) {
@@ -144,5 +142,5 @@ int PruneCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliS
     }
     session.Report(out, "Removed " + Counted(total, "block") + " the client already has" + perType + ".\n",
                    {{"removed", total}, {"types", std::move(types)}});
-    return kOk;
+    return kDone;
 }

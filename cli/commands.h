@@ -1,30 +1,19 @@
-// The commands of palindra-cli. Each takes its arguments (after the command
-// name) and returns the exit code: 0 done, 1 failed (message on stderr),
-// 2 wrong usage, or kCannotTell (exit 2 without the usage).
+// palindra-cli's command line: the program's own options, then a command
+// (see declaration.h) and its words.
 #pragma once
 
 #include <iosfwd>
 #include <string>
 #include <vector>
 
-#include "cli/command_line.h"
+#include "cli/declaration.h"
 
-class CliSession;
-
-struct CliCommand {
-    const char* name;
-    const char* usage;    // the arguments, e.g. "FILE"
-    const char* summary;  // one line
-    const char* example;
-    unsigned options;  // the CliOption flags it takes
-    int (*run)(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
-};
-
-const std::vector<CliCommand>& CliCommands();
-// The command of this name, or nullptr.
-const CliCommand* FindCliCommand(const std::string& name);
-
-// Runs one command line (without the program name); --json before or after
-// the command asks for the result as one JSON document.
+// Runs one command line (without the program name) and returns the exit
+// code: 0 done, 1 failed (message on stderr) or, for diff and verify, the
+// files differ; 2 wrong usage, or diff and verify cannot tell. --json before
+// or after the command asks for the result as one JSON document.
 // `progress`: stderr is a terminal that may show a line following long work.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress = false);
+
+// What runs the command in this program: its own function, or PictureRun's.
+Run RunOf(const CommandDeclaration& command);

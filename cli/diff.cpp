@@ -1,5 +1,3 @@
-#include "cli/diff.h"
-
 #include <new>
 #include <ostream>
 
@@ -7,16 +5,12 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "cli/command_line.h"
+#include "cli/command_runs.h"
 #include "gamefiles/forms/form.h"
 #include "gamefiles/forms/verdata.h"
 
 namespace {
-// diff's and verify's "cannot tell".
-int CannotTell(std::ostream& err, const Error& error) {
-    Fail(err, error);
-    return kCannotTell;
-}
-
 std::string Facts(const BlockSide& s) {
     return "length " + std::to_string(s.length) + ", flags " + std::to_string(s.flagA) + " " +
            std::to_string(s.flagB) + ", sha256 " + s.sha256;
@@ -49,28 +43,26 @@ Json DifferencesJson(const std::vector<BlockDifference>& differences) {
     return list;
 }
 
-int DiffFiles(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.words.size() != 2) return kUsage;
+CommandResult DiffFiles(const CommandArgs& args, std::ostream& out, CliSession& session) {
     Patch a, b;
-    if (Status read = ReadPatchOrVerdata(args.words[0], a); !read) return CannotTell(err, read.error());
-    if (Status read = ReadPatchOrVerdata(args.words[1], b); !read) return CannotTell(err, read.error());
+    if (Status read = ReadPatchOrVerdata(args.Text("A"), a); !read) return read.error();
+    if (Status read = ReadPatchOrVerdata(args.Text("B"), b); !read) return read.error();
     const std::vector<BlockDifference> differences = DifferingBlocks(a, b);
     if (session.json) PrintJson(out, {{"equal", differences.empty()}, {"differences", DifferencesJson(differences)}});
     else PrintDifferences(out, differences, {"added", "removed", "from", "to"});
-    return differences.empty() ? kOk : kFailed;
+    return differences.empty() ? kDone : Finished::kDiffers;
 }
 
 // Compares as export would write: the blocks it would write, against those
 // the file holds.
-int VerifyFile(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.words.size() != 2) return kUsage;
+CommandResult VerifyFile(const CommandArgs& args, std::ostream& out, CliSession& session) {
     const std::string base = args.base.value_or("");
-    if (Status there = RefuseMissingBase(base); !there) return CannotTell(err, there.error());
+    if (Status there = RefuseMissingBase(base); !there) return there.error();
     Patch patch, found;
-    if (Status read = session.Load(args.words[0], patch); !read) return CannotTell(err, read.error());
+    if (Status read = session.Load(args.Text("PATCH.uop"), patch); !read) return read.error();
     Result<Patch> expected = ExpectedVerdata(patch, base);
-    if (!expected) return CannotTell(err, expected.error());
-    if (Status read = ReadVerdata(args.words[1], found); !read) return CannotTell(err, read.error());
+    if (!expected) return expected.error();
+    if (Status read = ReadVerdata(args.Text("VERDATA.mul"), found); !read) return read.error();
     // A second entry for one block is something export never writes.
     const std::int64_t entries = found.LiveCount();
     const std::vector<BlockDifference> differences = DifferingBlocks(*expected, found);
@@ -83,24 +75,24 @@ int VerifyFile(const CliArgs& args, std::ostream& out, std::ostream& err, CliSes
         PrintDifferences(out, differences, {"extra", "missing", "expected", "found"});
         if (duplicates > 0) out << "duplicate entries: " << duplicates << '\n';
     }
-    return differences.empty() && duplicates == 0 ? kOk : kFailed;
+    return differences.empty() && duplicates == 0 ? kDone : Finished::kDiffers;
 }
 
 // Running out of memory leaves the answer open; it says nothing of the files.
-int CannotTellWithout(int (*run)(const CliArgs&, std::ostream&, std::ostream&, CliSession&), const CliArgs& args,
-                      std::ostream& out, std::ostream& err, CliSession& session) {
+CommandResult CannotTellWithout(CommandResult (*run)(const CommandArgs&, std::ostream&, CliSession&),
+                                const CommandArgs& args, std::ostream& out, CliSession& session) {
     try {
-        return run(args, out, err, session);
+        return run(args, out, session);
     } catch (const std::bad_alloc&) {
-        return CannotTell(err, Error("There is not enough memory to compare the files.", ErrorCode::kOutOfMemory));
+        return Error("There is not enough memory to compare the files.", ErrorCode::kOutOfMemory);
     }
 }
 }  // namespace
 
-int Diff(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    return CannotTellWithout(DiffFiles, args, out, err, session);
+CommandResult Diff(const CommandArgs& args, std::ostream& out, std::ostream&, CliSession& session) {
+    return CannotTellWithout(DiffFiles, args, out, session);
 }
 
-int Verify(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    return CannotTellWithout(VerifyFile, args, out, err, session);
+CommandResult Verify(const CommandArgs& args, std::ostream& out, std::ostream&, CliSession& session) {
+    return CannotTellWithout(VerifyFile, args, out, session);
 }

@@ -1,5 +1,3 @@
-#include "cli/info.h"
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -8,6 +6,8 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "cli/command_line.h"
+#include "cli/command_runs.h"
 #include "gamefiles/forms/data_layout.h"
 #include "patch/settle_duplicates.h"
 
@@ -19,10 +19,9 @@ std::string NameColumn(int fileId) {
 }
 }  // namespace
 
-int Info(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.words.size() != 1) return kUsage;
+CommandResult Info(const CommandArgs& args, std::ostream& out, std::ostream&, CliSession& session) {
     Patch patch;
-    if (Status done = session.Load(args.words[0], patch); !done) return Fail(err, done.error());
+    if (Status done = session.Load(args.Text("PATCH.uop"), patch); !done) return done.error();
     std::array<std::int64_t, Patch::kFileIds> superseded{};
     for (const RemovedMark& m : SettleDuplicates(patch)) ++superseded[m.fileId];
     Json types = Json::array();
@@ -52,7 +51,7 @@ int Info(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& 
     if (session.json)
         PrintJson(out, {{"types", types}, {"live", totalLive}, {"bytes", totalBytes}});
     else out << "Total: " << totalLive << " live blocks, " << totalBytes << " bytes.\n";
-    return kOk;
+    return kDone;
 }
 
 namespace {
@@ -91,8 +90,7 @@ Json LayoutJson(std::size_t fileId, const FileTypeEntry& t) {
 }
 }  // namespace
 
-int Types(const CliArgs& args, std::ostream& out, std::ostream&, CliSession& session) {
-    if (!args.words.empty()) return kUsage;
+CommandResult Types(const CommandArgs&, std::ostream& out, std::ostream&, CliSession& session) {
     Json types = Json::array();
     for (std::size_t f = 0; f < FileTypes().size(); ++f) {
         const FileTypeEntry& t = FileTypes()[f];
@@ -101,5 +99,5 @@ int Types(const CliArgs& args, std::ostream& out, std::ostream&, CliSession& ses
         else out << f << ' ' << t.name << ' ' << Layout(f, t) << "; usually blocks 0-" << t.highestBlock << '\n';
     }
     if (session.json) PrintJson(out, {{"types", types}});
-    return kOk;
+    return kDone;
 }

@@ -1,5 +1,3 @@
-#include "cli/package_command.h"
-
 #include <cstdio>
 #include <iomanip>
 #include <ostream>
@@ -7,13 +5,15 @@
 #include "cli/cli_json.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "cli/command_line.h"
+#include "cli/command_runs.h"
 #include "gamefiles/forms/package.h"
 #include "gamefiles/forms/package_blocks.h"
 
-int ListPackage(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    if (args.words.size() != 1) return kUsage;
+CommandResult ListPackage(const CommandArgs& args, std::ostream& out, std::ostream&, CliSession& session) {
+    const std::string& path = args.Text("FILE.uop");
     Package package;
-    if (Status done = package.Open(args.words[0]); !done) return Fail(err, done.error());
+    if (Status done = package.Open(path); !done) return done.error();
     const std::vector<std::string> names = KnownEntryNames(package);
     if (session.json) {
         Json entries = Json::array();
@@ -26,9 +26,9 @@ int ListPackage(const CliArgs& args, std::ostream& out, std::ostream& err, CliSe
             entries.push_back(std::move(entry));
         }
         PrintJson(out, {{"version", package.Version()}, {"tables", package.TableCount()}, {"entries", entries}});
-        return kOk;
+        return kDone;
     }
-    out << args.words[0] << ": version " << package.Version() << ", " << package.TableCount() << " tables, "
+    out << path << ": version " << package.Version() << ", " << package.TableCount() << " tables, "
         << package.Entries().size() << " entries\n"
         << "hash flag stored decoded name\n";
     for (std::size_t i = 0; i < package.Entries().size(); ++i) {
@@ -38,5 +38,5 @@ int ListPackage(const CliArgs& args, std::ostream& out, std::ostream& err, CliSe
         if (!names[i].empty()) out << ' ' << names[i];
         out << '\n';
     }
-    return kOk;
+    return kDone;
 }

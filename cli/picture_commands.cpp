@@ -1,49 +1,55 @@
 #include "cli/picture_commands.h"
 
 #include <ostream>
+#include <string_view>
+#include <utility>
 
 #include "cli/apply.h"
 #include "cli/cli_session.h"
 #include "cli/cli_support.h"
+#include "cli/command_line.h"
 #include "images/bitmap.h"
 #include "patch/file_types.h"
 #include "io/save_file.h"
 
-int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    std::int64_t block = 0;
-    if (args.words.size() != 3 || !ReadNumberArgument(args.words[1], "BLOCK", 0, INT32_MAX, block, session.usage))
-        return kUsage;
-    Patch patch;
-    const Result<const PatchBlock*> gump = ReadLiveBlock(args.words[0], kGumps, block, args.words[1], "gump", patch);
-    if (!gump) return Fail(err, gump.error());
-    const Result<QImage> picture = GumpPicture(**gump);
-    if (!picture) return Fail(err, "Gump block " + args.words[1] + " does not decode: " + picture.error().message);
-    if (Status done = RefuseOverwriting(args.words[2], args.words[0], "the patch"); !done) return Fail(err, done.error());
-    if (Status done = SavePicture(*picture, args.words[2]); !done) return Fail(err, done.error());
-    session.Report(out,
-                   "Wrote " + std::to_string(picture->width()) + "x" + std::to_string(picture->height()) +
-                       " pixels to " + args.words[2] + ".\n",
-                   {{"written", args.words[2]}, {"width", picture->width()}, {"height", picture->height()}});
-    return kOk;
+Run PictureRun(const CommandDeclaration& command) {
+    static constexpr std::pair<std::string_view, Run> kRuns[] = {
+        {"gump-to-bmp", GumpToBmp}, {"bmp-to-gump", BmpToGump}, {"anim-to-png", AnimToPng},
+        {"png-to-anim", PngToAnim}, {"apply", Apply},
+    };
+    for (const auto& [name, run] : kRuns)
+        if (name == command.name) return run;
+    return nullptr;
 }
 
-int BmpToGumpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    std::int64_t block = 0;
-    if (args.words.size() != 3 || !ReadNumberArgument(args.words[1], "BLOCK", 0, 65535, block, session.usage)) return kUsage;
+CommandResult GumpToBmp(const CommandArgs& args, std::ostream& out, std::ostream&, CliSession& session) {
+    const std::string &path = args.Text("PATCH.uop"), &number = args.Text("BLOCK"), &target = args.Text("OUT.bmp");
     Patch patch;
-    if (Status done = session.LoadForWriting(args.words[0], patch); !done) return Fail(err, done.error());
-    const Result<QImage> picture = LoadPicture(args.words[2]);
-    if (!picture) return Fail(err, picture.error());
-    if (Status done = ImportGumpFromBmp(patch, static_cast<std::int32_t>(block), *picture); !done)
-        return Fail(err, done.error());
-    if (Status done = session.Save(args.words[0], std::move(patch)); !done) return Fail(err, done.error());
+    const Result<const PatchBlock*> gump = ReadLiveBlock(path, kGumps, args.Number("BLOCK"), number, "gump", patch);
+    if (!gump) return gump.error();
+    const Result<QImage> picture = GumpPicture(**gump);
+    if (!picture) return Error("Gump block " + number + " does not decode: " + picture.error().message);
+    if (Status done = RefuseOverwriting(target, path, "the patch"); !done) return done.error();
+    if (Status done = SavePicture(*picture, target); !done) return done.error();
+    session.Report(out,
+                   "Wrote " + std::to_string(picture->width()) + "x" + std::to_string(picture->height()) +
+                       " pixels to " + target + ".\n",
+                   {{"written", target}, {"width", picture->width()}, {"height", picture->height()}});
+    return kDone;
+}
+
+CommandResult BmpToGump(const CommandArgs& args, std::ostream& out, std::ostream&, CliSession& session) {
+    const std::string& path = args.Text("PATCH.uop");
+    const std::int64_t block = args.Number("BLOCK");
+    Patch patch;
+    if (Status done = session.LoadForWriting(path, patch); !done) return done.error();
+    const Result<QImage> picture = LoadPicture(args.Text("IN.bmp"));
+    if (!picture) return picture.error();
+    if (Status done = ImportGumpFromBmp(patch, static_cast<std::int32_t>(block), *picture); !done) return done.error();
+    if (Status done = session.Save(path, std::move(patch)); !done) return done.error();
     session.Report(out,
                    "Gump block " + std::to_string(block) + " is now " + std::to_string(picture->width()) + "x" +
                        std::to_string(picture->height()) + " pixels.\n",
                    {{"block", block}, {"width", picture->width()}, {"height", picture->height()}});
-    return kOk;
-}
-
-int ApplyCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
-    return Apply(args, out, err, session);
+    return kDone;
 }

@@ -1,21 +1,18 @@
 // The commands that read or write pictures, and apply, whose manifest may
 // run them. Pictures go through Qt's image code, and loading its libraries
-// takes longer than most commands take to run. So palindra-cli links
-// picture_helper.cpp, which hands these commands to the program
+// takes longer than most commands take to run. So their declarations name no
+// function (see CommandDeclaration::run): palindra-cli links
+// picture_helper.cpp, whose PictureRun hands them to the program
 // palindra-cli-pictures; that program and the tests link
-// picture_commands.cpp and anim_commands.cpp, which run them.
+// picture_commands.cpp and anim_commands.cpp, whose PictureRun runs them.
 #pragma once
 
-#include <iosfwd>
+#include "cli/declaration.h"
 
-#include "cli/command_line.h"
-#include <string>
-#include <vector>
+// What runs a command declared without a function; nullptr for none.
+Run PictureRun(const CommandDeclaration& command);
 
-class CliSession;
-
-int GumpToBmpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
-int BmpToGumpCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
-int AnimToPngCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
-int PngToAnimCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
-int ApplyCommand(const CliArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+CommandResult GumpToBmp(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+CommandResult BmpToGump(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+CommandResult AnimToPng(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+CommandResult PngToAnim(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <limits>
 
-#include "images/json.h"
+#include "io/json.h"
 #include "io/binary_io.h"
 #include "io/broken_links.h"
 #include "io/counted.h"

@@ -20,6 +20,7 @@ enum class ErrorCode {
     kBaseMissing,    // the base verdata.mul to merge over does not exist
     kChangedOnDisk,  // another program changed the file since it was read here
     kNotFetched,     // a Git LFS pointer stands where the file should be
+    kUsage,          // the words given to a command do not fit it; the message names the one refused
 };
 
 struct Error {

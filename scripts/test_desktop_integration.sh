@@ -27,8 +27,9 @@ grep -q '^50:application/x-palindra-patch:\*\.uop$' "$tmp/mime/globs2" || fail "
 grep -aq 'UOP' "$tmp/mime/magic" || fail "no UOP magic"
 grep -q 'application/x-palindra-patch' "$src/packaging/palindra.desktop" || fail "the menu entry lacks the type"
 
-# Completion: the command list and the type names are those the program knows.
-source "$src/packaging/palindra-cli.bash"
+# Completion, as the build made it and the package installs it: the commands,
+# their options and the type names are those the program knows.
+source "$build/palindra-cli.bash"
 complete_words() {
   COMP_WORDS=("$@")
   COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
@@ -47,6 +48,10 @@ types=$("$cli" types | cut -d' ' -f2 | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
 [ "$(complete_words palindra-cli import --blocks 0-2 p.uop gu)" = "gumps " ] || fail "no type completion after an option"
 [ "$(complete_words palindra-cli import p.uop --s)" = "--skip-absent " ] || fail "no completion of import's options"
 [ "$(complete_words palindra-cli list p.uop --s)" = " " ] || fail "list completes an option it does not take"
+for command in $commands; do
+  options=$("$cli" "$command" --help | sed -n '/^Options:/,/^$/s/^  \(-h, \)\?\(--[a-z-]*\).*/\2/p' | sort | tr '\n' ' ')
+  [ "$(complete_words palindra-cli "$command" --)" = "$options" ] || fail "$command completes options other than its --help's: $options"
+done
 
 # Manual pages, made at build time from --help and --version.
 for program in palindra palindra-cli; do

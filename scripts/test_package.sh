@@ -18,6 +18,8 @@ for f in usr/bin/palindra usr/bin/palindra-cli usr/libexec/palindra/palindra-cli
          usr/share/bash-completion/completions/palindra-cli; do
   [ -e "$root/$f" ] || { echo "missing from the package: $f"; exit 1; }
 done
+cmp "$root/usr/share/bash-completion/completions/palindra-cli" palindra-cli.bash ||
+  { echo "the package's completion is not the one the build made from the declaration"; exit 1; }
 for f in usr/bin/palindra usr/bin/palindra-cli usr/libexec/palindra/palindra-cli-pictures; do
   sections=$(readelf -S "$root/$f")
   ! grep -q -e '\.symtab' -e '\.debug_' <<<"$sections" || { echo "$f is not stripped"; exit 1; }

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "images/json.h"
+#include "io/json.h"
 #include "cli_runner.h"
 #include "codecs/sha256.h"
 #include "patch/file_types.h"

@@ -2,7 +2,7 @@
 // counts and JSON, with and without the client's verdata.mul.
 #include <gtest/gtest.h>
 
-#include "images/json.h"
+#include "io/json.h"
 #include "codecs/file_ids.h"
 #include "gamefiles/forms/package_names.h"
 #include "gamefiles/forms/package.h"

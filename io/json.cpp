@@ -1,4 +1,4 @@
-#include "images/json.h"
+#include "io/json.h"
 
 #include <algorithm>
 

@@ -1,0 +1,158 @@
+// The declaration of every command and option. A new command is one entry
+// here and its function.
+#include <cstdint>
+
+#include "cli/command_runs.h"
+#include "cli/declaration.h"
+
+namespace {
+ArgDeclaration File(const char* name) { return {name}; }
+ArgDeclaration Folder(const char* name) { return {name, ArgKind::kFolder}; }
+ArgDeclaration Number(const char* name, std::int64_t min, std::int64_t max) {
+    return {name, ArgKind::kNumber, min, max};
+}
+ArgDeclaration Block() { return Number("BLOCK", 0, INT32_MAX); }
+ArgDeclaration Flag(const char* name) { return Number(name, -32768, 65535); }
+ArgDeclaration FileId() { return {"FILEID", ArgKind::kFileId}; }
+ArgDeclaration Optional(ArgDeclaration arg) {
+    arg.least = 0;
+    return arg;
+}
+const ArgDeclaration kPatch = File("PATCH.uop");
+}  // namespace
+
+const std::vector<OptionDeclaration>& Options() {
+    static const std::vector<OptionDeclaration> options = {
+        {kBaseOption, "--base", "VERDATA.mul", "the client's own verdata.mul, merged under the patch", &OptionValues::base},
+        {kFilesOption, "--files", "A-B", "only blocks of file IDs A to B (0-255)", &OptionValues::files, 255},
+        {kBlocksOption, "--blocks", "A-B", "only blocks numbered A to B", &OptionValues::blocks, INT32_MAX},
+        {kSkipAbsentOption, "--skip-absent", nullptr, "leaves out blocks without data", &OptionValues::skipAbsent},
+        {kClientVerdataOption, "--client-verdata", "WHAT",
+         "apply (the default): the client's verdata.mul lies over its data files (bake writes it in first); "
+         "ignore: the data files alone",
+         &OptionValues::clientVerdata, 0, {"apply", "ignore"}},
+        {kCompactOption, "--compact", nullptr, "data files hold only what their live entries point at",
+         &OptionValues::compact},
+        {kTrustTypeOption, "--trust-type", nullptr,
+         "imports a file whose name is another type's usual name (art.mul as gumps)", &OptionValues::trustType},
+    };
+    return options;
+}
+
+const std::vector<CommandDeclaration>& Commands() {
+    static const std::vector<CommandDeclaration> commands = {
+        {"list", {File("FILE")}, 0,
+         "Lists the blocks of a patch project file or the entries of a verdata.mul: file ID, block number, length, "
+         "FlagA, FlagB.",
+         "patch.uop", List},
+        {"insert", {kPatch, FileId(), Block(), File("IN.dat")}, 0,
+         "Appends the raw file's bytes as a block (flags 0) and saves the patch; a missing patch starts empty.",
+         "patch.uop 12 0x1F4 gump.dat", Insert, kInManifest},
+        {"extract", {kPatch, FileId(), Block(), File("OUT.dat")}, 0, "Writes the bytes of the live block to a raw file.",
+         "patch.uop 12 500 gump.dat", Extract},
+        {"export", {kPatch, File("NEW.mul")}, kBaseOption,
+         "Writes a verdata.mul from the patch, merged over the base verdata when given.",
+         "patch.uop verdata.mul --base client/verdata.mul", Export, kInManifest},
+        {"import",
+         {kPatch, {"WHAT", ArgKind::kWords, 0, 0, {"uop", "verdata"}, true}, File("SOURCE"), Optional(File("INDEX.idx"))},
+         kFilesOption | kBlocksOption | kSkipAbsentOption | kTrustTypeOption,
+         "Appends blocks and saves the patch; a missing patch starts empty. uop and verdata take every file type "
+         "of a patch project file or a verdata.mul (--files picks file IDs); a FILEID takes that type's blocks from "
+         "a data file (with its index where the type has one), a game data package, a verdata.mul or a patch "
+         "project file, each read as what its content shows it to be. Damaged entries are left out; --skip-absent "
+         "also leaves out blocks without data. A file bearing another type's usual name (art.mul given as gumps) "
+         "is refused unless --trust-type.",
+         "patch.uop 12 gumpart.mul gumpidx.mul --blocks 0-100", Import, kInManifest},
+        {"package", {File("FILE.uop")}, 0,
+         "Lists a game data package: version, tables, and per entry its name hash, compression flag, stored and "
+         "decoded size and its name where a legacy name scheme gives it.",
+         "gumpartLegacyMUL.uop", ListPackage},
+        {"gump-to-bmp", {kPatch, Block(), File("OUT.bmp")}, 0,
+         "Writes the gump block's picture as a Windows bitmap (PNG when the name ends in .png).",
+         "patch.uop 500 gump.bmp"},
+        {"bmp-to-gump", {kPatch, Number("BLOCK", 0, 65535), File("IN.bmp")}, 0,
+         "Builds gump block BLOCK (0-65535) from a bitmap or PNG picture and saves the patch.", "patch.uop 500 gump.png",
+         nullptr, kInManifest},
+        {"anim-to-png", {kPatch, Block(), Folder("DIR")}, 0,
+         "Writes every frame of the anim block as a PNG picture, DIR/frame-000.png, frame-001.png, ... (transparent "
+         "where no run covers it), and DIR/frames.json with the palette and each frame's centre. DIR is created "
+         "when missing and must not hold frame pictures or frames.json yet. A block of more than 4,096 frames is "
+         "refused; frames that do not decode (one wider or higher than 2,048 pixels, ...) are left out and named.",
+         "patch.uop 110 frames"},
+        {"png-to-anim", {kPatch, Block(), Folder("DIR")}, 0,
+         "Builds anim block BLOCK from the pictures DIR/frame-*.png in name order (frame-2.png before frame-10.png) "
+         "and saves the patch. Centres and the palette come from DIR/frames.json where it gives them (else the "
+         "middle of the bottom edge, and the pictures' colours, at most 256); alpha below 128 is transparent.",
+         "patch.uop 110 frames", nullptr, kInManifest},
+        {"sound-to-wav", {kPatch, Block(), File("OUT.wav")}, 0, "Writes a sound block as a WAV file.",
+         "patch.uop 42 sound.wav", SoundToWavCommand},
+        {"compare",
+         {kPatch, {"FILEID", ArgKind::kDataType},
+          {"FILES", ArgKind::kFile, 0, 0, {}, false, 2, 4, "BASE [BASE.idx] ALTERED [ALTERED.idx]"}},
+         0,
+         "Appends every block that differs between the base and the altered data file (index files only for "
+         "types that have them; either side may be a game data package) and saves the patch.",
+         "patch.uop 4 art.mul artidx.mul myart.mul myartidx.mul", Compare, kInManifest},
+        {"add-file", {kPatch, {"KIND", ArgKind::kWords, 0, 0, {"client", "readme", "map"}}, File("FILE")}, 0,
+         "Carries a whole client file in the patch, replacing an earlier copy; the client must contain its "
+         "marker text.",
+         "patch.uop readme readme.txt", AddFile, kInManifest},
+        {"remove", {kPatch, FileId(), {"BLOCK", ArgKind::kRange, 0, INT32_MAX}}, 0,
+         "Removes the live blocks with these numbers and saves the patch.", "patch.uop art 0x4001", Remove,
+         kInManifest},
+        {"set-flags", {kPatch, FileId(), Block(), Flag("FLAGA"), Flag("FLAGB")}, 0,
+         "Sets the two flags (-32768 to 65535 each, kept as 16 bits) of the live block and saves the patch.",
+         "patch.uop gumps 0x1234 90 120", SetFlags, kInManifest},
+        {"apply", {kPatch, File("MANIFEST")}, 0,
+         "Runs the commands of a manifest (one per line without the program and patch arguments, # comments, "
+         "paths relative to the manifest's folder) on one patch: all lines, or at the first failing line nothing "
+         "is saved or exported.",
+         "patch.uop build/patch.manifest"},
+        {"bake", {kPatch, Folder("CLIENT_DIR"), Folder("OUT_DIR")}, kClientVerdataOption | kCompactOption,
+         "Writes the patch into copies of the client's own files: OUT_DIR (missing or empty) receives the files that "
+         "change, under the client folder's spelling, verified before they are put in place. The client's "
+         "verdata.mul is baked first, and what cannot be baked stays in OUT_DIR/verdata.mul; blocks a file cannot "
+         "take are left out and named on stderr. Game data packages are written too.",
+         "patch.uop client/ shipped/", BakeCommand},
+        {"verify", {kPatch, File("VERDATA.mul")}, kBaseOption,
+         "Checks that a written verdata holds exactly what export of the patch writes: exit 0 when it does, 1 with "
+         "one line per difference, 2 when it cannot tell.",
+         "patch.uop out/verdata.mul --base client/verdata.mul", Verify, kCompares},
+        {"diff", {File("A"), File("B")}, 0,
+         "Compares two patch project files or verdata files block by block (settled duplicates, flags and a "
+         "SHA-256 of the bytes): exit 0 when equal, 1 when they differ, 2 when it cannot tell.",
+         "old.uop new.uop", Diff, kCompares},
+        {"status", {kPatch, Folder("CLIENT_DIR")}, kClientVerdataOption,
+         "Tells what each block does to the client's files in CLIENT_DIR: one line STATE FILEID BLOCK in file-ID "
+         "and block order, then the counts per type. new: the client has no data there; changes: the client has "
+         "other bytes or flags; same: the client has just this (or the block removes what is not there); removes: "
+         "the block has no data and the client has; unfit: writing into the client's files would leave it out; "
+         "unknown: the folder lacks the type's files. The client's verdata.mul lies over its data files unless "
+         "--client-verdata ignore. Where the folder holds a type both as a package and as data files, a block is same "
+         "only when both have it, else its state is the one against the first that differs (the package first), and a "
+         "fourth word names the files that differ.",
+         "patch.uop /games/client", StatusCommand},
+        {"prune", {kPatch, Folder("CLIENT_DIR")}, kClientVerdataOption,
+         "Removes the blocks the client in CLIENT_DIR already has (those status calls same) and saves the patch; "
+         "blocks of unknown types are kept.",
+         "patch.uop /games/client", PruneCommand, kInManifest},
+        {"info", {kPatch}, 0,
+         "Counts the blocks per file type: live, superseded duplicates, without data; and the total bytes.",
+         "patch.uop", Info},
+        {"types", {}, 0,
+         "Lists the known file types: ID, name, how their files are read, and the highest block number a usual "
+         "file holds (files may hold more; every block is kept).",
+         "", Types},
+        {"make-samples", {Folder("DIR")}, 0,
+         "Writes a small set of client files drawn by the program (map, radar colours, art, gumps, hues, "
+         "tiledata, animdata, verdata.mul, readme, stand-in client, a sample patch) to try every feature on.",
+         "samples", Samples},
+    };
+    return commands;
+}
+
+const CommandDeclaration* FindCommand(std::string_view name) {
+    for (const CommandDeclaration& c : Commands())
+        if (name == c.name) return &c;
+    return nullptr;
+}
