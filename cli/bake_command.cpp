@@ -34,14 +34,17 @@ std::string ReportText(const BakeReport& report, const std::string& outDir) {
 
 CommandResult BakeCommand(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session) {
     const std::string& outDir = args.Text("OUT_DIR");
+    // The blocks' data stays in the patch file until it is written.
     Patch patch;
-    if (Status done = session.Load(args.Text("PATCH.uop"), patch); !done) return done.error();
+    PatchFileData file;
+    const Result<const PatchFileData*> data = session.LoadLeavingData(args.Text("PATCH.uop"), patch, file);
+    if (!data) return data.error();
     SettleDuplicates(patch);
     BakeOptions options;
     options.clientVerdata = args.clientVerdata != "ignore";
     options.compact = args.compact;
     if (session.line) session.line->Show("baking into " + outDir);
-    const Result<std::unique_ptr<PreparedBake>> prepared = PrepareBake(patch, args.Text("CLIENT_DIR"), outDir, options);
+    const Result<std::unique_ptr<PreparedBake>> prepared = PrepareBake(patch, args.Text("CLIENT_DIR"), outDir, options, *data);
     if (!prepared) return prepared.error();
     // From here a stop either comes before the output is in place, or comes
     // too late: the bake is done and says so.

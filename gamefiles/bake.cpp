@@ -94,7 +94,9 @@ Status CheckOutFolder(const std::string& outDir, const std::string& folder, cons
 // What the bake will write, worked out before anything is written.
 struct Plan {
     std::vector<FormChanges> forms;
+    PatchData data;       // where the patch's bytes are
     ByteView carriedMap;  // a whole map the patch carries that changes map0.mul
+    Bytes carriedHeld;    // the same, when the patch's bytes are in its file
     Patch leftover;       // the output's verdata.mul
     bool verdataChanged = false;  // an entry of the client's was dropped, or a block added
     bool writeVerdata = false;
@@ -143,14 +145,20 @@ Status PlanType(const ClientFolder& folder, std::uint8_t fileId, const TypeBlock
         FormChanges verdataOnly;
         for (const PatchBlock* b : mine) verdataOnly.taken.push_back(b->number);
         KeepVerdataEntries(theirs, {&verdataOnly, 1}, false, plan, fileId);
-        for (const PatchBlock* b : mine) plan.leftover.AppendWithLength(fileId, b->number, b->Length(), b->bytes, b->flagA, b->flagB);
+        // Held here: the output's verdata.mul is written from memory.
+        ChangeBytes bytes(fileId, plan.data);
+        for (const PatchBlock* b : mine)
+            plan.leftover.AppendWithLength(fileId, b->number, b->Length(),
+                                           plan.data.file ? BlockBytes::CopyOf(bytes.OfBlock(*b)) : b->bytes, b->flagA, b->flagB);
+        if (Status intact = bytes.Intact(); !intact) return intact;
         plan.verdataChanged = plan.verdataChanged || !mine.empty();
         return {};
     }
     std::vector<FormChanges> made;
     for (const Form form : forms) {
         Result<FormChanges> changes =
-            ChangesOf(folder, fileId, form, mine, options.clientVerdata ? theirs : TypeBlocks(), carried ? plan.carriedMap : ByteView());
+            ChangesOf(folder, fileId, form, mine, options.clientVerdata ? theirs : TypeBlocks(), carried ? plan.carriedMap : ByteView(),
+                      plan.data);
         if (!changes) return changes.error();
         const bool indexed = form != Form::kPackage && FileTypes()[fileId].fixedBlockSize <= 0 && !changes->changes.empty();
         if (indexed)
@@ -163,8 +171,9 @@ Status PlanType(const ClientFolder& folder, std::uint8_t fileId, const TypeBlock
     return {};
 }
 
-Result<Plan> MakePlan(const Patch& patch, const ClientFolder& folder, const BakeOptions& options) {
+Result<Plan> MakePlan(const Patch& patch, const PatchFileData* data, const ClientFolder& folder, const BakeOptions& options) {
     Plan plan;
+    plan.data = {&patch, data};
     const ByType mine = LiveByType(patch);
     Patch clientVerdata;
     if (folder.Verdata()) plan.verdataName = folder.Verdata()->name;
@@ -182,9 +191,15 @@ Result<Plan> MakePlan(const Patch& patch, const ClientFolder& folder, const Bake
     }
     // Whole files first: a whole map that changes map0.mul is what the map blocks go over.
     if (!mine[kFiles].empty() || !theirs[kFiles].empty()) {
-        Result<FormChanges> whole = ChangesOf(folder, kFiles, Form::kWholeFiles, mine[kFiles], {}, {});
+        Result<FormChanges> whole = ChangesOf(folder, kFiles, Form::kWholeFiles, mine[kFiles], {}, {}, plan.data);
         if (!whole) return whole.error();
-        if (const BlockChange* map = whole->Find(kMapFileBlock)) plan.carriedMap = map->bytes;
+        if (const BlockChange* map = whole->Find(kMapFileBlock)) {
+            ChangeBytes bytes(kFiles, plan.data);
+            plan.carriedMap = bytes.Of(*map);
+            // The map blocks are judged against it all along: one block held whole.
+            if (!bytes.Lasting(*map)) plan.carriedMap = plan.carriedHeld = Bytes(plan.carriedMap.begin(), plan.carriedMap.end());
+            if (Status intact = bytes.Intact(); !intact) return intact.error();
+        }
         plan.leftOut.insert(plan.leftOut.end(), whole->leftOut.begin(), whole->leftOut.end());
         // The client's verdata is not applied to whole files: its entries of them stay.
         KeepVerdataEntries(theirs[kFiles], {&*whole, 1}, false, plan, kFiles);
@@ -324,9 +339,9 @@ public:
             OutputFile* out = nullptr;
             if (Status opened = Open(folder_.SpellingOf(WholeFileName(c.n)), out); !opened) return opened;
             ++(c.hadData ? out->report.replaced : out->report.added);
-            total_ += std::ssize(c.bytes);
-            steps_.push_back({out, [&c, out](BakeMeter& m) { return WriteWhole(c, *out, m); },
-                              [&c, out](BakeMeter& m) { return CheckWhole(c, *out, m); }});
+            total_ += c.length;
+            steps_.push_back({out, [&f, &c, out](BakeMeter& m) { return WriteWhole(f, c, *out, m); },
+                              [&f, &c, out](BakeMeter& m) { return CheckWhole(f, c, *out, m); }});
         }
         return {};
     }
@@ -391,14 +406,15 @@ public:
         return out_.Commit();
     }
 
-    Status Prepare(const Patch& patch, const std::string& clientDir, const std::string& outDir, const BakeOptions& options) {
+    Status Prepare(const Patch& patch, const PatchFileData* data, const std::string& clientDir, const std::string& outDir,
+                   const BakeOptions& options) {
         Result<ClientFolder> folder = ClientFolder::Open(clientDir);
         if (!folder) return folder.error();
         folder_ = std::move(*folder);
         const Result<std::string> target = FolderBehindLinks(outDir);
         if (!target) return target.error();
         if (Status usable = CheckOutFolder(outDir, *target, clientDir); !usable) return usable;
-        Result<Plan> plan = MakePlan(patch, folder_, options);
+        Result<Plan> plan = MakePlan(patch, data, folder_, options);
         if (!plan) return plan.error();
         plan_ = std::move(*plan);
         report_.leftOut = plan_.leftOut;
@@ -433,9 +449,10 @@ private:
 }  // namespace
 
 Result<std::unique_ptr<PreparedBake>> PrepareBake(const Patch& patch, const std::string& clientDir,
-                                                  const std::string& outDir, const BakeOptions& options) {
+                                                  const std::string& outDir, const BakeOptions& options,
+                                                  const PatchFileData* data) {
     auto prepared = std::make_unique<Prepared>();
-    if (Status done = prepared->Prepare(patch, clientDir, outDir, options); !done) return done.error();
+    if (Status done = prepared->Prepare(patch, data, clientDir, outDir, options); !done) return done.error();
     return std::unique_ptr<PreparedBake>(std::move(prepared));
 }
 

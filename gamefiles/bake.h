@@ -27,6 +27,7 @@
 #include "io/progress.h"
 #include "io/result.h"
 #include "patch/patch.h"
+#include "patch/patch_file.h"
 
 struct BakeOptions {
     // Bake the client's verdata.mul first, and write what of it (and of the
@@ -57,8 +58,12 @@ public:
 // be the client folder and must be replaceable by one rename. The client
 // folder is only read. Refused before anything is written when the folder or
 // a file the bake needs cannot be used; kCancelled when `progress` stopped it.
+// For a patch read without its data, `data` is the file its blocks' bytes
+// are read from as they are written, so that the bake holds no more of the
+// patch than a window and a whole map it carries.
 Result<std::unique_ptr<PreparedBake>> PrepareBake(const Patch& patch, const std::string& clientDir,
-                                                  const std::string& outDir, const BakeOptions& options = {});
+                                                  const std::string& outDir, const BakeOptions& options = {},
+                                                  const PatchFileData* data = nullptr);
 // Prepares and commits.
 Result<BakeReport> Bake(const Patch& patch, const std::string& clientDir, const std::string& outDir,
                         const BakeOptions& options = {});

@@ -8,6 +8,28 @@
 #include "gamefiles/forms/package_names.h"
 #include "io/binary_io.h"
 
+ChangeBytes::ChangeBytes(std::uint8_t fileId, const PatchData& data)
+    : fileId_(fileId), patch_(data.patch),
+      reader_(data.file ? std::make_unique<PatchFileData::Reader>(*data.file) : nullptr) {}
+
+ByteView ChangeBytes::OfBlock(const PatchBlock& block) {
+    if (!reader_) return block.bytes;
+    ByteView bytes;
+    const auto slot = static_cast<std::size_t>(&block - (*patch_)[fileId_].blocks.data());
+    if (Status read = reader_->Read(fileId_, slot, block.Length(), bytes); !read && !error_) error_ = read.error();
+    return bytes;
+}
+
+ByteView ChangeBytes::Of(const BlockChange& c) {
+    if (!c.HasData()) return {};
+    return c.patched ? OfBlock(*c.patched) : ByteView(c.held);
+}
+
+Status ChangeBytes::Intact() const {
+    if (error_) return *error_;
+    return reader_ ? reader_->Intact() : Status();
+}
+
 const BlockChange* FormChanges::Find(std::int32_t n) const {
     const auto at = std::lower_bound(changes.begin(), changes.end(), n,
                                      [](const BlockChange& c, std::int32_t number) { return c.n < number; });
@@ -48,7 +70,8 @@ void ForEachNumber(const TypeBlocks& patch, const TypeBlocks& verdata, Fn&& fn) 
 }
 
 BlockChange ClientChange(std::int32_t n, const ClientBlock& block, bool hadData) {
-    return {n, BlockBytes::CopyOf(block.bytes), block.flagA, block.flagB, hadData, false};
+    return {n, static_cast<std::int32_t>(block.bytes.size()), BlockBytes::CopyOf(block.bytes), nullptr,
+            block.flagA, block.flagB, hadData, false};
 }
 
 // Whether the file holds exactly `bytes`, read in pieces; false when it
@@ -68,31 +91,39 @@ bool FileHolds(const std::string& path, ByteView bytes) {
 
 // Whole files are compared with the client's in pieces, never read whole:
 // a carried map is as large as the client's map0.mul.
-FormChanges WholeFileChanges(const ClientFolder& folder, const TypeBlocks& patch) {
+Result<FormChanges> WholeFileChanges(const ClientFolder& folder, const TypeBlocks& patch, const PatchData& data) {
     FormChanges out;
     out.fileId = kFiles;
+    out.form = Form::kWholeFiles;
+    out.patch = data;
+    ChangeBytes bytes(kFiles, data);
     for (const PatchBlock* mine : patch) {
         const std::int32_t n = mine->number;
-        FittedBlock fitted = FitBlock(kFiles, Form::kWholeFiles, n, BlockData::Of(*mine), ClientBlock());
+        const ByteView mineBytes = bytes.OfBlock(*mine);
+        FittedBlock fitted = FitBlock(kFiles, Form::kWholeFiles, n, {mineBytes, mine->flagA, mine->flagB}, ClientBlock());
         if (!fitted.Fits()) {
             out.leftOut.push_back({kFiles, n, WholeFileName(n) ? folder.SpellingOf(WholeFileName(n)) : "", std::move(fitted.why)});
             continue;
         }
         out.taken.push_back(n);
         const std::optional<ClientFile> have = folder.WholeFile(n);
-        if (!have || !FileHolds(have->path, mine->bytes))
-            out.changes.push_back({n, mine->bytes, mine->flagA, mine->flagB, have.has_value(), true});
+        if (!have || !FileHolds(have->path, mineBytes))
+            out.changes.push_back({n, static_cast<std::int32_t>(mineBytes.size()), {}, mine, mine->flagA, mine->flagB,
+                                   have.has_value(), true});
     }
+    if (Status intact = bytes.Intact(); !intact) return intact.error();
     return out;
 }
 }  // namespace
 
 Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, Form form, const TypeBlocks& patch,
-                              const TypeBlocks& verdata, ByteView carriedMap) {
-    if (fileId == kFiles) return WholeFileChanges(folder, patch);
+                              const TypeBlocks& verdata, ByteView carriedMap, const PatchData& data) {
+    if (fileId == kFiles) return WholeFileChanges(folder, patch, data);
     FormChanges out;
     out.fileId = fileId;
     out.form = form;
+    out.patch = data;
+    ChangeBytes bytes(fileId, data);
     const bool carried = fileId == kMap && form != Form::kPackage && !carriedMap.empty();
     // The client's verdata lies over its data files only, and not under a whole map the patch carries.
     const bool withVerdata = !verdata.empty() && form != Form::kPackage && !carried && folder.Verdata();
@@ -118,7 +149,7 @@ Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, F
         const bool hadData = fromVerdata ? own.Block(n).HasData() : client.HasData();
         if (fromVerdata) out.verdataBaked.push_back(n);
         JudgedBlock judged;
-        if (mine) judged = JudgeBlock(fileId, form, n, BlockData::Of(*mine), client);
+        if (mine) judged = JudgeBlock(fileId, form, n, {bytes.OfBlock(*mine), mine->flagA, mine->flagB}, client);
         if (mine && judged.state == BlockState::kUnfit) {
             const std::string file = fileId == kFiles && WholeFileName(n) ? folder.SpellingOf(WholeFileName(n)) : out.name;
             out.leftOut.push_back({fileId, n, file, std::move(judged.fitted.why)});
@@ -128,15 +159,17 @@ Result<FormChanges> ChangesOf(const ClientFolder& folder, std::uint8_t fileId, F
         if (mine && (judged.state == BlockState::kNew || judged.state == BlockState::kChanges ||
                      judged.state == BlockState::kRemoves)) {
             // The form's own bytes where it converts them (hue groups, multi records), else the patch's.
-            const BlockBytes bytes = !judged.fitted.held.empty() ? BlockBytes(judged.fitted.held)
-                                     : judged.fitted.bytes.empty() ? BlockBytes()
-                                                                   : mine->bytes;
-            out.changes.push_back({n, bytes, mine->flagA, mine->flagB, hadData, true});
+            const bool converted = !judged.fitted.held.empty();
+            out.changes.push_back({n, static_cast<std::int32_t>(judged.fitted.bytes.size()),
+                                   converted ? BlockBytes(judged.fitted.held) : BlockBytes(),
+                                   converted || judged.fitted.bytes.empty() ? nullptr : mine, mine->flagA, mine->flagB,
+                                   hadData, true});
         } else if (fromVerdata) {
             out.changes.push_back(ClientChange(n, client, hadData));
         }
     });
-    if (Status intact = have.Intact(); !intact) return intact.error();
+    for (const Status& intact : {have.Intact(), bytes.Intact()})
+        if (!intact) return intact.error();
     out.client = have.Source();
     return out;
 }

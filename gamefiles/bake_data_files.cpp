@@ -32,7 +32,7 @@ bool CopyWhole(SaveFile& save, const InputFile& from, BakeMeter& meter) {
 
 std::int64_t AppendedBytes(const FormChanges& changes) {
     std::int64_t bytes = 0;
-    for (const BlockChange& c : changes.changes) bytes += static_cast<std::int64_t>(c.bytes.size());
+    for (const BlockChange& c : changes.changes) bytes += c.length;
     return bytes;
 }
 
@@ -73,6 +73,7 @@ Status WriteCompact(const FormChanges& changes, const ClientTypeFiles& files, Ou
     std::unordered_map<std::uint64_t, std::int64_t> placed;  // (offset, length) in the client's file -> new offset
     std::vector<std::int32_t> damaged;
     ByteArena spare;
+    ChangeBytes patched(changes.fileId, changes.patch);
     auto append = [&](ByteView bytes) -> Result<std::int64_t> {
         const std::int64_t at = data.save->Position();
         if (at + std::ssize(bytes) > INT32_MAX)
@@ -86,10 +87,10 @@ Status WriteCompact(const FormChanges& changes, const ClientTypeFiles& files, Ou
         IndexEntryBytes out = raw;
         if (const BlockChange* c = changes.Find(n)) {
             out = kEmptyEntry;
-            if (!c->bytes.empty()) {
-                const Result<std::int64_t> at = append(c->bytes);
+            if (c->HasData()) {
+                const Result<std::int64_t> at = append(patched.Of(*c));
                 if (!at) return at.error();
-                out = Entry(*at, static_cast<std::int32_t>(c->bytes.size()), c->flagA, c->flagB);
+                out = Entry(*at, c->length, c->flagA, c->flagB);
             }
         } else if (n < indexEntries) {
             spare.Reuse();
@@ -115,7 +116,7 @@ Status WriteCompact(const FormChanges& changes, const ClientTypeFiles& files, Ou
         if (n % 4096 == 0 && !meter.Add(4096 * kIndexEntrySize)) return Cancelled();
     }
     NoteDamaged(index, damaged, notes);
-    return {};
+    return patched.Intact();
 }
 
 // What a reader gives for block n: its bytes, or none for a block without
@@ -159,9 +160,9 @@ bool BakeMeter::Add(std::int64_t bytes) {
 }
 
 void OutputFile::Count(const FormChanges& changes) {
-    report.replaced += changes.Count([](const BlockChange& c) { return !c.bytes.empty() && c.hadData; });
-    report.added += changes.Count([](const BlockChange& c) { return !c.bytes.empty() && !c.hadData; });
-    report.removed += changes.Count([](const BlockChange& c) { return c.bytes.empty() && c.hadData; });
+    report.replaced += changes.Count([](const BlockChange& c) { return c.HasData() && c.hadData; });
+    report.added += changes.Count([](const BlockChange& c) { return c.HasData() && !c.hadData; });
+    report.removed += changes.Count([](const BlockChange& c) { return !c.HasData() && c.hadData; });
     report.leftOut += std::ssize(changes.leftOut);
 }
 
@@ -203,14 +204,16 @@ Status WriteIndexed(const FormChanges& changes, const ClientTypeFiles& files, bo
     }
     NoteDamaged(index, damaged, notes);
     std::int64_t at = clientData.Size();
+    ChangeBytes patched(changes.fileId, changes.patch);
     for (const BlockChange& c : changes.changes) {
-        const auto length = static_cast<std::int32_t>(c.bytes.size());
-        index.save->WriteAt(c.n * kIndexEntrySize, c.bytes.empty() ? kEmptyEntry : Entry(at, length, c.flagA, c.flagB));
-        data.save->WriteKept(c.bytes);
-        at += length;
-        if (!meter.Add(length)) return Cancelled();
+        index.save->WriteAt(c.n * kIndexEntrySize, c.HasData() ? Entry(at, c.length, c.flagA, c.flagB) : kEmptyEntry);
+        // Bytes that stay where they are go out without a copy; a window of the patch file moves on.
+        if (patched.Lasting(c)) data.save->WriteKept(patched.Of(c));
+        else data.save->Write(patched.Of(c));
+        at += c.length;
+        if (!meter.Add(c.length)) return Cancelled();
     }
-    return {};
+    return patched.Intact();
 }
 
 Status CheckIndexed(const FormChanges& changes, const ClientTypeFiles& files, const OutputFile& data,
@@ -221,14 +224,15 @@ Status CheckIndexed(const FormChanges& changes, const ClientTypeFiles& files, co
     if (written.Count() < client.Count())
         return Error(WrittenFileText(index) + "it holds fewer entries than the client's.");
     ByteArena spareClient, spareWritten;
+    ChangeBytes patched(changes.fileId, changes.patch);
     for (std::int32_t n = 0; n < written.Count(); ++n) {
         const Read found = ReadBack(written, n, spareWritten);
         const BlockChange* c = changes.Find(n);
-        const Read expected = c ? Read{!c->bytes.empty(), c->bytes, c->flagA, c->flagB} : ReadBack(client, n, spareClient);
+        const Read expected = c ? Read{c->HasData(), patched.Of(*c), c->flagA, c->flagB} : ReadBack(client, n, spareClient);
         if (!Same(expected, found, true)) return Differs(data, n, c);
         if (!meter.Add(std::ssize(found.bytes))) return Cancelled();
     }
-    return {};
+    return patched.Intact();
 }
 
 Status WriteSlots(const FormChanges& changes, const std::string& base, ByteView carried, OutputFile& out,
@@ -244,19 +248,20 @@ Status WriteSlots(const FormChanges& changes, const std::string& base, ByteView 
     }
     const Result<BlockCut> cut = CutOfFile(changes.fileId, size, base);
     if (!cut) return cut.error();
+    ChangeBytes patched(changes.fileId, changes.patch);
     for (const BlockChange& c : changes.changes) {
         const std::int64_t at = cut->OffsetOf(c.n);
         // A hue block goes into its group under the header the group has.
         const bool hue = changes.fileId == kHues;
-        const Bytes group = hue ? HueGroupOfBlock(c.bytes) : Bytes();
-        const ByteView stored = hue ? ByteView(group) : ByteView(c.bytes);
+        const Bytes group = hue ? HueGroupOfBlock(patched.Of(c)) : Bytes();
+        const ByteView stored = hue ? ByteView(group) : patched.Of(c);
         if (at + std::ssize(stored) > size)
             notes.push_back(out.report.name + " ends inside block " + std::to_string(c.n) + ": it was written whole.");
         const std::size_t kept = hue ? kHueGroupHeader : 0;
         out.save->WriteAt(at + static_cast<std::int64_t>(kept), stored.subspan(kept));
         if (!meter.Add(std::ssize(stored))) return Cancelled();
     }
-    return {};
+    return patched.Intact();
 }
 
 Status CheckSlots(const FormChanges& changes, const std::string& base, ByteView carried, const OutputFile& out,
@@ -271,10 +276,11 @@ Status CheckSlots(const FormChanges& changes, const std::string& base, ByteView 
         return Error(WrittenFileText(out) + "its groups are of another layout than the client's.");
     ByteArena spareClient, spareWritten;
     Bytes padded, hue;
+    ChangeBytes patched(changes.fileId, changes.patch);
     for (std::int32_t n = 0; n < written.Count(); ++n) {
         Read found = ReadBack(written, n, spareWritten);
         const BlockChange* c = changes.Find(n);
-        const Read expected = c                 ? Read{true, c->bytes}
+        const Read expected = c                 ? Read{true, patched.Of(*c)}
                               : carried.empty() ? ReadBack(client, n, spareClient)
                                                 : CarriedSlot(carried, n, padded);
         const std::int64_t size = std::ssize(found.bytes);
@@ -290,27 +296,31 @@ Status CheckSlots(const FormChanges& changes, const std::string& base, ByteView 
         if (!Same(expected, found, false)) return Differs(out, n, c);
         if (!meter.Add(size)) return Cancelled();
     }
-    return {};
+    return patched.Intact();
 }
 
-Status WriteWhole(const BlockChange& change, OutputFile& out, BakeMeter& meter) {
-    out.save->WriteKept(change.bytes);
-    return meter.Add(std::ssize(change.bytes)) ? Status() : Cancelled();
+Status WriteWhole(const FormChanges& changes, const BlockChange& change, OutputFile& out, BakeMeter& meter) {
+    ChangeBytes patched(changes.fileId, changes.patch);
+    out.save->Write(patched.Of(change));
+    if (!meter.Add(change.length)) return Cancelled();
+    return patched.Intact();
 }
 
-Status CheckWhole(const BlockChange& change, const OutputFile& out, BakeMeter& meter) {
+Status CheckWhole(const FormChanges& changes, const BlockChange& change, const OutputFile& out, BakeMeter& meter) {
     InputFile written;
     if (Status opened = written.Open(out.Written()); !opened) return opened;
-    if (written.Size() != std::ssize(change.bytes)) return Error(WrittenFileText(out) + "its size differs.");
+    ChangeBytes patched(changes.fileId, changes.patch);
+    const ByteView bytes = patched.Of(change);
+    if (written.Size() != std::ssize(bytes)) return Error(WrittenFileText(out) + "its size differs.");
     Bytes piece;
     for (std::int64_t at = 0; at < written.Size(); at += kPiece) {
         piece.resize(static_cast<std::size_t>(std::min(kPiece, written.Size() - at)));
         if (!written.Fills(at, piece)) return Error("Cannot read '" + out.Written() + "'.");
-        if (!std::equal(piece.begin(), piece.end(), change.bytes.begin() + at))
+        if (!std::equal(piece.begin(), piece.end(), bytes.begin() + at))
             return Error(WrittenFileText(out) + "its bytes differ from the patch's.");
         if (!meter.Add(std::ssize(piece))) return Cancelled();
     }
-    return {};
+    return patched.Intact();
 }
 
 Status Fingerprint(OutputFile& out, BakeMeter& meter) {

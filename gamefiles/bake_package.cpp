@@ -46,10 +46,10 @@ std::vector<NewEntry> NewEntries(const FormChanges& changes, const std::vector<c
 // The payload of an entry as the package's reader expects it; empty when
 // the entry is dropped. A map chunk is read and re-assembled around its
 // patched blocks only now, so that one chunk at a time is held.
-Result<Bytes> PayloadOf(std::uint8_t fileId, const NewEntry& e, const Package& package) {
+Result<Bytes> PayloadOf(std::uint8_t fileId, const NewEntry& e, const Package& package, ChangeBytes& patched) {
     if (fileId != kMap) {
         const BlockChange& c = e.changes[0];
-        return c.bytes.empty() ? Bytes() : PayloadOfBlock(fileId, c.n, c.bytes, c.flagA, c.flagB);
+        return c.HasData() ? PayloadOfBlock(fileId, c.n, patched.Of(c), c.flagA, c.flagB) : Bytes();
     }
     // A map block fits only where a live chunk that decodes holds it.
     if (!e.old) return Error(package.Path() + ": no map chunk " + std::to_string(e.index) + " to write into");
@@ -57,9 +57,10 @@ Result<Bytes> PayloadOf(std::uint8_t fileId, const NewEntry& e, const Package& p
     if (!chunk) return Error(package.Path() + ": map chunk " + std::to_string(e.index) + ": " + chunk.error().message);
     for (const BlockChange& c : e.changes) {
         const std::size_t at = MapBlockInChunk(c.n);
-        if (at + c.bytes.size() > chunk->size())
+        const ByteView bytes = patched.Of(c);
+        if (at + bytes.size() > chunk->size())
             return Error(package.Path() + ": map chunk " + std::to_string(e.index) + " does not hold block " + std::to_string(c.n));
-        std::copy(c.bytes.begin(), c.bytes.end(), chunk->begin() + static_cast<std::ptrdiff_t>(at));
+        std::copy(bytes.begin(), bytes.end(), chunk->begin() + static_cast<std::ptrdiff_t>(at));
     }
     return chunk;
 }
@@ -79,8 +80,9 @@ Status WritePackage(const FormChanges& changes, OutputFile& out, BakeMeter& mete
     const std::vector<NewEntry> entries = NewEntries(changes, blocks.ByIndex());
     PackagePatch patch;
     if (Status started = patch.Start(package, *out.save, [&](std::int64_t n) { return meter.Add(n); }); !started) return started;
+    ChangeBytes patched(changes.fileId, changes.patch);
     for (const NewEntry& e : entries) {
-        const Result<Bytes> payload = PayloadOf(changes.fileId, e, package);
+        const Result<Bytes> payload = PayloadOf(changes.fileId, e, package, patched);
         if (!payload) return payload.error();
         if (payload->empty()) {
             if (e.old) patch.Drop(*e.old);
@@ -90,7 +92,7 @@ Status WritePackage(const FormChanges& changes, OutputFile& out, BakeMeter& mete
         if (!meter.Add(stored)) return Cancelled();
     }
     patch.Finish();
-    return {};
+    return patched.Intact();
 }
 
 Status CheckPackage(const FormChanges& changes, const OutputFile& out, BakeMeter& meter) {
@@ -110,7 +112,7 @@ Status CheckPackage(const FormChanges& changes, const OutputFile& out, BakeMeter
     // The entries the written package holds: the untouched ones, and the patched that have data.
     std::int64_t entries = std::count_if(client.Entries().begin(), client.Entries().end(), untouched);
     for (const std::int64_t i : patched)
-        entries += changes.fileId == kMap ? 1 : !changes.Find(static_cast<std::int32_t>(i))->bytes.empty();
+        entries += changes.fileId == kMap ? 1 : changes.Find(static_cast<std::int32_t>(i))->HasData();
     // A patch that removes every entry leaves a package no reader takes for its kind.
     PackageBlocks writtenBlocks;
     Package writtenAlone;
@@ -128,6 +130,7 @@ Status CheckPackage(const FormChanges& changes, const OutputFile& out, BakeMeter
         if (!meter.Add(std::int64_t{e.headerLength} + e.storedSize)) return Cancelled();
     }
     // Every patched block reads back as written, and nothing else is there.
+    ChangeBytes patchBytes(changes.fileId, changes.patch);
     for (const std::int64_t i : entries > 0 ? patched : std::set<std::int64_t>()) {
         const std::int64_t first = changes.fileId == kMap ? i * kMapBlocksPerChunk : i;
         const std::int64_t last = changes.fileId == kMap ? first + kMapBlocksPerChunk - 1 : first;
@@ -137,8 +140,8 @@ Status CheckPackage(const FormChanges& changes, const OutputFile& out, BakeMeter
             if (!found) return Differs(out, "block " + std::to_string(n) + ": " + found.error().message);
             const BlockChange* c = changes.Find(block);
             Result<SourceBlock> theirs = c ? Result<SourceBlock>(SourceBlock{}) : clientBlocks.Load(block);
-            const ByteView expected = c ? ByteView(c->bytes) : theirs ? ByteView(theirs->bytes) : ByteView();
-            const bool size = changes.fileId == kGumps && c && !c->bytes.empty() &&
+            const ByteView expected = c ? patchBytes.Of(*c) : theirs ? ByteView(theirs->bytes) : ByteView();
+            const bool size = changes.fileId == kGumps && c && c->HasData() &&
                               (found->flagA != c->flagA || found->flagB != c->flagB);
             if (size || !std::equal(expected.begin(), expected.end(), found->bytes.begin(), found->bytes.end()))
                 return Differs(out, "block " + std::to_string(n) + " reads back other than it was written");
@@ -148,5 +151,5 @@ Status CheckPackage(const FormChanges& changes, const OutputFile& out, BakeMeter
         return Differs(out, "it holds " + std::to_string(written.Entries().size()) + " entries, not " + std::to_string(entries));
     if (written.CountedEntries() != static_cast<std::uint32_t>(entries))
         return Differs(out, "its header does not count its entries");
-    return {};
+    return patchBytes.Intact();
 }

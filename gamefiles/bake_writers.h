@@ -55,8 +55,8 @@ Status CheckSlots(const FormChanges& changes, const std::string& base, ByteView 
                   BakeMeter& meter);
 
 // A whole file the patch carries (client.exe, readme.txt, map0.mul).
-Status WriteWhole(const BlockChange& change, OutputFile& out, BakeMeter& meter);
-Status CheckWhole(const BlockChange& change, const OutputFile& out, BakeMeter& meter);
+Status WriteWhole(const FormChanges& changes, const BlockChange& change, OutputFile& out, BakeMeter& meter);
+Status CheckWhole(const FormChanges& changes, const BlockChange& change, const OutputFile& out, BakeMeter& meter);
 
 // A legacy game data package.
 // Starts from the client's package as the changes were judged against it.
