@@ -83,8 +83,8 @@ void CompareDialog::ShowIndexRows() {
 }
 
 void CompareDialog::Browse(QLineEdit* box, bool index) {
-    QString dataFilter = QStringLiteral("MULfile (*.mul) |*.mul");
-    if (packages_) dataFilter += QStringLiteral("|Game data package (*.uop) |*.uop");
+    QString dataFilter = FormFilter(Form::kIndexed, "MULfile");
+    if (packages_) dataFilter += QStringLiteral("|") + FormFilter(Form::kPackage, "Game data package");
     const QString path =
         index ? ShowOpenDialog(this, QStringLiteral("Index file (*.idx *idx*.mul) |*.idx;*idx*.mul"),
                                QStringLiteral("Select index"), Folder::GameFiles)

@@ -60,7 +60,7 @@ void ExportDialog::Browse() {
                                      .absoluteFilePath() == base
                              ? QStringLiteral("new-verdata.mul")
                              : QStringLiteral("verdata.mul");
-    const QString path = ShowSaveDialog(this, QStringLiteral("Verdata (*.mul) |*.mul"), QStringLiteral("Export to"),
+    const QString path = ShowSaveDialog(this, FormFilter(Form::kVerdata, "Verdata"), QStringLiteral("Export to"),
                                         Folder::GameFiles, QStringLiteral("mul"), name);
     if (!path.isEmpty()) txtFile_->setText(path);
 }

@@ -78,3 +78,8 @@ QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& tit
 QString ShowFolderDialog(QWidget* owner, const QString& title, Folder purpose, FolderUse use) {
     return Remember(purpose, CurrentPrompts().ChooseFolder(owner, title, StartFolder(owner, purpose), use));
 }
+
+QString FormFilter(Form form, const char* label) {
+    const QString pattern = QString::fromUtf8(EntryOf(form).filter.data(), static_cast<qsizetype>(EntryOf(form).filter.size()));
+    return QStringLiteral("%1 (%2) |%2").arg(QString::fromLatin1(label), pattern);
+}

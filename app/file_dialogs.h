@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "app/prompts.h"
+#include "gamefiles/forms/form.h"
 
 class QWidget;
 
@@ -18,6 +19,10 @@ QString StartFolder(QWidget* owner, Folder purpose);
 // The chosen full path, or "" when cancelled; its folder is remembered for
 // `purpose`. The process's working folder never changes. Every dialog offers
 // "All files (*)" after the filters given.
+// The filter of a file dialog for files of `form`, under the dialog's own
+// `label`: "Game data package (*.uop) |*.uop".
+QString FormFilter(Form form, const char* label);
+
 QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, Folder purpose);
 
 // The chosen full path, or "". The dialog suggests `name` in its start

@@ -25,7 +25,6 @@
 #include "patch/user_numbers.h"
 
 namespace {
-const QString kPackageFilter = QStringLiteral("Game data package (*.uop) |*.uop");
 
 }  // namespace
 
@@ -153,15 +152,16 @@ void ImportDialog::Prefill(int typeCode, const QString& mulPath) {
 }
 
 void ImportDialog::BrowseMul() {
-    QString title = QStringLiteral("Import from mul file"), filter = QStringLiteral("Mul file (*.mul) |*.mul");
+    QString title = QStringLiteral("Import from mul file"), filter = FormFilter(Form::kIndexed, "Mul file");
     if (cboMULType_->currentIndex() == 0) {
         title = QStringLiteral("Patchfile");
-        filter = QStringLiteral("Patchfile (*.uop) |*.uop");
+        filter = FormFilter(Form::kPatchFile, "Patchfile");
     } else if (cboMULType_->currentIndex() == 1) {
         title = QStringLiteral("Verdata.mul");
-        filter = QStringLiteral("Verdata (*.mul) |*.mul");
+        filter = FormFilter(Form::kVerdata, "Verdata");
     }
-    if (SchemeOfFileId(cboMULType_->currentData().toInt())) filter += QStringLiteral("|") + kPackageFilter;
+    if (SchemeOfFileId(cboMULType_->currentData().toInt()))
+        filter += QStringLiteral("|") + FormFilter(Form::kPackage, "Game data package");
     const QString path = ShowOpenDialog(this, filter, title, cboMULType_->currentIndex() == 0 ? Folder::Patches : Folder::GameFiles);
     if (!path.isEmpty()) txtMUL_->setText(path);
 }

@@ -44,7 +44,7 @@
 #include "patch/file_types.h"
 
 namespace {
-const QString kPatchFilter = QStringLiteral("UOP Patchfile (*.uop) |*.uop");
+const QString kPatchFilter = FormFilter(Form::kPatchFile, "UOP Patchfile");
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text = QString()) {
     auto* label = new QLabel(text, parent);

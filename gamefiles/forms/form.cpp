@@ -79,7 +79,7 @@ const std::vector<FormEntry>& FormTable() {
     static const std::vector<FormEntry> table = {
         {Form::kPackage, "game data package", "*.uop"},
         {Form::kPatchFile, "patch project file", "*.uop"},
-        {Form::kVerdata, "verdata", "verdata.mul"},
+        {Form::kVerdata, "verdata", "*.mul"},
         {Form::kIndexed, "data file with index", "*.mul"},
         {Form::kSlots, "data file", "*.mul"},
         {Form::kWholeFiles, "whole file", ""},
