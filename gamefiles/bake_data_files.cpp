@@ -9,26 +9,13 @@
 #include "codecs/sha256.h"
 #include "gamefiles/bake_writers.h"
 #include "gamefiles/forms/data_file.h"
+#include "gamefiles/forms/data_file_patch.h"
 #include "gamefiles/forms/data_layout.h"
 #include "io/binary_io.h"
 
 namespace {
-// Copies and reads go in pieces of this size, so that a stop is heard soon.
+// Reads go in pieces of this size, so that a stop is heard soon.
 constexpr std::int64_t kPiece = 16 << 20;
-
-IndexEntryBytes Entry(std::int64_t offset, std::int32_t length, std::int16_t flagA, std::int16_t flagB) {
-    return EncodeIndexEntry({static_cast<std::int32_t>(offset), length, flagA, flagB});
-}
-const IndexEntryBytes kEmptyEntry = EncodeIndexEntry(kEmptyIndexEntry);
-
-bool CopyWhole(SaveFile& save, const InputFile& from, BakeMeter& meter) {
-    for (std::int64_t at = 0; at < from.Size(); at += kPiece) {
-        const std::int64_t n = std::min(kPiece, from.Size() - at);
-        save.Copy(from, at, n);
-        if (!meter.Add(n)) return false;
-    }
-    return true;
-}
 
 std::int64_t AppendedBytes(const FormChanges& changes) {
     std::int64_t bytes = 0;
@@ -36,87 +23,24 @@ std::int64_t AppendedBytes(const FormChanges& changes) {
     return bytes;
 }
 
-std::int32_t EntriesAfter(const FormChanges& changes, std::int64_t indexBytes) {
-    const auto entries = static_cast<std::int32_t>(indexBytes / kIndexEntrySize);
+// The entries the output's index holds: the client's, and as many more as the highest block put needs.
+std::int32_t EntriesAfter(const FormChanges& changes, const std::string& indexPath) {
+    InputFile index;
+    const std::int64_t bytes = index.Open(indexPath) ? index.Size() : 0;
+    const std::int32_t entries = WholeIndexEntries(bytes);
     return changes.changes.empty() ? entries : std::max(entries, changes.changes.back().n + 1);
-}
-
-// The block numbers of a list, for a note: the first few, then how many more.
-std::string Numbers(const std::vector<std::int32_t>& numbers) {
-    constexpr std::size_t kShown = 10;
-    std::string text;
-    for (std::size_t i = 0; i < std::min(numbers.size(), kShown); ++i) text += (i ? ", " : "") + std::to_string(numbers[i]);
-    if (numbers.size() > kShown) text += " and " + std::to_string(numbers.size() - kShown) + " more";
-    return text;
 }
 
 // Says which entries were emptied for being damaged.
 void NoteDamaged(const OutputFile& index, const std::vector<std::int32_t>& damaged, std::vector<std::string>& notes) {
     if (damaged.empty()) return;
     notes.push_back(index.report.name + ": emptied " + std::to_string(damaged.size()) +
-                    (damaged.size() == 1 ? " damaged entry" : " damaged entries") + " (blocks " + Numbers(damaged) +
+                    (damaged.size() == 1 ? " damaged entry" : " damaged entries") + " (blocks " + NumbersText(damaged) +
                     "): " + kNotInsideDataFile + ".");
 }
 
-// Writes every block of the compacted data file and its index: live entries
-// point at their bytes written once each (entries that shared bytes still
-// share them), absent entries stay as they were, damaged ones are emptied.
-Status WriteCompact(const FormChanges& changes, const ClientTypeFiles& files, OutputFile& data, OutputFile& index,
-                    BakeMeter& meter, std::vector<std::string>& notes) {
-    DataFile client;
-    InputFile rawIndex;
-    if (Status opened = OpenDataFile(client, changes.fileId, files.data->path, files.index->path); !opened) return opened;
-    if (Status opened = rawIndex.Open(files.index->path); !opened) return opened;
-    BufferedReader entries(rawIndex);
-    const std::int32_t indexEntries = static_cast<std::int32_t>(rawIndex.Size() / kIndexEntrySize);
-    const std::int32_t count = EntriesAfter(changes, rawIndex.Size());
-    std::unordered_map<std::uint64_t, std::int64_t> placed;  // (offset, length) in the client's file -> new offset
-    std::vector<std::int32_t> damaged;
-    ByteArena spare;
-    ChangeBytes patched(changes.fileId, changes.patch);
-    auto append = [&](ByteView bytes) -> Result<std::int64_t> {
-        const std::int64_t at = data.save->Position();
-        if (at + std::ssize(bytes) > INT32_MAX)
-            return Error(data.report.name + " would grow past 2 GB, more than its index's offsets can address.");
-        data.save->Write(bytes);
-        return at;
-    };
-    for (std::int32_t n = 0; n < count; ++n) {
-        IndexEntryBytes raw = kEmptyEntry;
-        if (n < indexEntries && !entries.Read(raw)) return Error("Cannot read '" + files.index->path + "'.");
-        IndexEntryBytes out = raw;
-        if (const BlockChange* c = changes.Find(n)) {
-            out = kEmptyEntry;
-            if (c->HasData()) {
-                const Result<std::int64_t> at = append(patched.Of(*c));
-                if (!at) return at.error();
-                out = Entry(*at, c->length, c->flagA, c->flagB);
-            }
-        } else if (n < indexEntries) {
-            spare.Reuse();
-            const Result<ViewedBlock> block = client.View(n, spare);
-            if (!block) {
-                damaged.push_back(n);
-                out = kEmptyEntry;
-            } else if (block->length > 0) {
-                IndexEntry entry = DecodeIndexEntry(raw);
-                const std::uint64_t key = std::uint64_t{static_cast<std::uint32_t>(entry.offset)} << 32 |
-                                          static_cast<std::uint32_t>(entry.length);
-                auto [where, fresh] = placed.try_emplace(key, 0);
-                if (fresh) {
-                    const Result<std::int64_t> at = append(block->bytes);
-                    if (!at) return at.error();
-                    where->second = *at;
-                }
-                entry.offset = static_cast<std::int32_t>(where->second);
-                out = EncodeIndexEntry(entry);
-            }
-        }
-        index.save->Write(out);
-        if (n % 4096 == 0 && !meter.Add(4096 * kIndexEntrySize)) return Cancelled();
-    }
-    NoteDamaged(index, damaged, notes);
-    return patched.Intact();
+CopyMeter Copied(BakeMeter& meter) {
+    return [&meter](std::int64_t n) { return meter.Add(n); };
 }
 
 // What a reader gives for block n: its bytes, or none for a block without
@@ -169,50 +93,36 @@ void OutputFile::Count(const FormChanges& changes) {
 std::string WrittenFileText(const OutputFile& out) { return "Reading back the written " + out.report.name + ": "; }
 
 Status PrepareIndexed(const FormChanges& changes, const ClientTypeFiles& files, bool compact) {
-    InputFile data, index;
-    if (Status opened = data.Open(files.data->path); !opened) return opened;
-    if (Status opened = index.Open(files.index->path); !opened) return opened;
-    if (index.Size() % kIndexEntrySize != 0)
-        return Error("'" + files.index->path + "' holds " + std::to_string(index.Size()) +
-                     " bytes, not whole 12-byte entries: entries written into it would be misaligned.");
-    if (!compact && data.Size() + AppendedBytes(changes) > INT32_MAX)
-        return Error("'" + files.data->path + "' would grow past 2 GB, more than its index's offsets can address.");
-    return {};
+    return CheckIndexedPatch(files.data->path, files.index->path, AppendedBytes(changes), compact);
 }
 
 Status WriteIndexed(const FormChanges& changes, const ClientTypeFiles& files, bool compact, OutputFile& data,
                     OutputFile& index, BakeMeter& meter, std::vector<std::string>& notes) {
-    if (compact) return WriteCompact(changes, files, data, index, meter, notes);
-    InputFile clientData, clientIndex;
-    if (Status opened = clientData.Open(files.data->path); !opened) return opened;
-    if (Status opened = clientIndex.Open(files.index->path); !opened) return opened;
-    // The client's bytes stay where they are: delta updaters ship only the tail and the index.
-    if (!CopyWhole(*data.save, clientData, meter) || !CopyWhole(*index.save, clientIndex, meter)) return Cancelled();
-    for (std::int64_t n = clientIndex.Size() / kIndexEntrySize; n < EntriesAfter(changes, clientIndex.Size()); ++n)
-        index.save->Write(kEmptyEntry);
-    // An entry whose data does not lie inside the client's data file would
-    // point into the bytes appended now: it is emptied.
-    BufferedReader entries(clientIndex);
-    std::vector<std::int32_t> damaged;
-    IndexEntryBytes raw{};
-    for (std::int32_t n = 0; entries.Read(raw); ++n) {
-        const IndexEntry e = DecodeIndexEntry(raw);
-        if (e.length <= 0 || (e.offset >= 0 && std::int64_t{e.offset} + e.length <= clientData.Size()) || changes.Find(n))
-            continue;
-        damaged.push_back(n);
-        index.save->WriteAt(n * kIndexEntrySize, kEmptyEntry);
-    }
-    NoteDamaged(index, damaged, notes);
-    std::int64_t at = clientData.Size();
     ChangeBytes patched(changes.fileId, changes.patch);
-    for (const BlockChange& c : changes.changes) {
-        index.save->WriteAt(c.n * kIndexEntrySize, c.HasData() ? Entry(at, c.length, c.flagA, c.flagB) : kEmptyEntry);
-        // Bytes that stay where they are go out without a copy; a window of the patch file moves on.
-        if (patched.Lasting(c)) data.save->WriteKept(patched.Of(c));
-        else data.save->Write(patched.Of(c));
-        at += c.length;
-        if (!meter.Add(c.length)) return Cancelled();
+    const std::int32_t entries = EntriesAfter(changes, files.index->path);
+    const auto put = [&](const BlockChange& c) { return PutBlock{patched.Of(c), c.flagA, c.flagB, patched.Lasting(c)}; };
+    Result<std::vector<std::int32_t>> damaged = std::vector<std::int32_t>();
+    if (compact) {
+        damaged = WriteCompactIndexed(
+            changes.fileId, files.data->path, files.index->path, entries,
+            [&](std::int32_t n) -> std::optional<PutBlock> {
+                const BlockChange* c = changes.Find(n);
+                return c ? std::optional(put(*c)) : std::nullopt;
+            },
+            *data.save, *index.save, Copied(meter));
+    } else {
+        // The client's bytes stay where they are: delta updaters ship only the tail and the index.
+        IndexedPatch patch;
+        damaged = patch.Start(files.data->path, files.index->path, entries, *data.save, *index.save,
+                              [&](std::int32_t n) { return changes.Find(n) != nullptr; }, Copied(meter));
+        if (damaged)
+            for (const BlockChange& c : changes.changes) {
+                patch.Put(c.n, put(c));
+                if (!meter.Add(c.length)) return Cancelled();
+            }
     }
+    if (!damaged) return damaged.error();
+    NoteDamaged(index, *damaged, notes);
     return patched.Intact();
 }
 
@@ -237,29 +147,13 @@ Status CheckIndexed(const FormChanges& changes, const ClientTypeFiles& files, co
 
 Status WriteSlots(const FormChanges& changes, const std::string& base, ByteView carried, OutputFile& out,
                   BakeMeter& meter, std::vector<std::string>& notes) {
-    InputFile client;
-    std::int64_t size = std::ssize(carried);
-    if (carried.empty()) {
-        if (Status opened = client.Open(base); !opened) return opened;
-        size = client.Size();
-        if (!CopyWhole(*out.save, client, meter)) return Cancelled();
-    } else {
-        out.save->WriteKept(carried);
-    }
-    const Result<BlockCut> cut = CutOfFile(changes.fileId, size, base);
-    if (!cut) return cut.error();
+    SlotPatch patch;
+    if (Status started = patch.Start(changes.fileId, base, carried, *out.save, Copied(meter)); !started) return started;
     ChangeBytes patched(changes.fileId, changes.patch);
     for (const BlockChange& c : changes.changes) {
-        const std::int64_t at = cut->OffsetOf(c.n);
-        // A hue block goes into its group under the header the group has.
-        const bool hue = changes.fileId == kHues;
-        const Bytes group = hue ? HueGroupOfBlock(patched.Of(c)) : Bytes();
-        const ByteView stored = hue ? ByteView(group) : patched.Of(c);
-        if (at + std::ssize(stored) > size)
-            notes.push_back(out.report.name + " ends inside block " + std::to_string(c.n) + ": it was written whole.");
-        const std::size_t kept = hue ? kHueGroupHeader : 0;
-        out.save->WriteAt(at + static_cast<std::int64_t>(kept), stored.subspan(kept));
-        if (!meter.Add(std::ssize(stored))) return Cancelled();
+        const auto [written, endsInside] = patch.Put(c.n, patched.Of(c));
+        if (endsInside) notes.push_back(out.report.name + " ends inside block " + std::to_string(c.n) + ": it was written whole.");
+        if (!meter.Add(written)) return Cancelled();
     }
     return patched.Intact();
 }

@@ -33,7 +33,7 @@ std::vector<NewEntry> NewEntries(const FormChanges& changes, const std::vector<c
     const std::span<const BlockChange> all(changes.changes);
     for (std::size_t i = 0; i < all.size(); ++i) {
         const std::int32_t n = all[i].n;
-        const auto index = static_cast<std::uint32_t>(changes.fileId == kMap ? n / kMapBlocksPerChunk : n);
+        const auto index = static_cast<std::uint32_t>(EntryOfBlock(changes.fileId, n));
         if (!entries.empty() && entries.back().index == index) {
             entries.back().changes = {entries.back().changes.data(), entries.back().changes.size() + 1};
             continue;
@@ -100,7 +100,7 @@ Status CheckPackage(const FormChanges& changes, const OutputFile& out, BakeMeter
     const Package& client = clientBlocks.Container();
     // The indices the bake wrote: blocks, or the chunks of map blocks.
     std::set<std::int64_t> patched;
-    for (const BlockChange& c : changes.changes) patched.insert(changes.fileId == kMap ? c.n / kMapBlocksPerChunk : c.n);
+    for (const BlockChange& c : changes.changes) patched.insert(EntryOfBlock(changes.fileId, c.n));
     std::unordered_map<std::uint64_t, std::int64_t> indexOf;  // name hash -> index
     const std::vector<const PackageEntry*>& clientIndex = clientBlocks.ByIndex();
     for (std::size_t i = 0; i < clientIndex.size(); ++i)
@@ -132,8 +132,7 @@ Status CheckPackage(const FormChanges& changes, const OutputFile& out, BakeMeter
     // Every patched block reads back as written, and nothing else is there.
     ChangeBytes patchBytes(changes.fileId, changes.patch);
     for (const std::int64_t i : entries > 0 ? patched : std::set<std::int64_t>()) {
-        const std::int64_t first = changes.fileId == kMap ? i * kMapBlocksPerChunk : i;
-        const std::int64_t last = changes.fileId == kMap ? first + kMapBlocksPerChunk - 1 : first;
+        const auto [first, last] = BlocksOfEntry(changes.fileId, i);
         for (std::int64_t n = first; n <= last; ++n) {
             const auto block = static_cast<std::int32_t>(n);
             Result<SourceBlock> found = writtenBlocks.Load(block);

@@ -43,6 +43,8 @@ struct IndexEntry {
     std::int16_t flagA = -1, flagB = -1;
 };
 inline constexpr std::int64_t kIndexEntrySize = 12;
+// The whole entries an index of `bytes` bytes holds.
+inline std::int32_t WholeIndexEntries(std::int64_t bytes) { return static_cast<std::int32_t>(bytes / kIndexEntrySize); }
 using IndexEntryBytes = std::array<std::uint8_t, kIndexEntrySize>;
 IndexEntryBytes EncodeIndexEntry(const IndexEntry& entry);
 IndexEntry DecodeIndexEntry(const IndexEntryBytes& bytes);

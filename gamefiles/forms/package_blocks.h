@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gamefiles/forms/block_source.h"
@@ -77,6 +78,14 @@ Bytes PayloadOfBlock(std::uint8_t fileId, std::int32_t n, ByteView bytes, std::i
 // The block an entry's payload gives; none for a placeholder gump or an
 // empty payload; an error for a payload that does not hold together.
 Result<SourceBlock> BlockOfPayload(std::uint8_t fileId, std::int32_t n, Bytes payload);
+
+// The entry index that holds block n of `fileId` (map blocks share chunks),
+// and the first and last block an entry index holds.
+inline std::int32_t EntryOfBlock(std::uint8_t fileId, std::int32_t n) { return fileId == kMap ? n / kMapBlocksPerChunk : n; }
+inline std::pair<std::int64_t, std::int64_t> BlocksOfEntry(std::uint8_t fileId, std::int64_t index) {
+    if (fileId != kMap) return {index, index};
+    return {index * kMapBlocksPerChunk, index * kMapBlocksPerChunk + kMapBlocksPerChunk - 1};
+}
 
 // The byte range of map block n within the map chunk that holds it.
 inline std::size_t MapBlockInChunk(std::int32_t n) { return static_cast<std::size_t>(n % kMapBlocksPerChunk) * kMapBlockSize; }
