@@ -172,14 +172,21 @@ std::vector<std::uint64_t> Package::EmptySlots() const {
 }
 
 bool Package::StoredAlike(const PackageEntry& entry, const Package& otherPackage, const PackageEntry& other) const {
+    // The slot records but for their first 8 bytes (the entry's offset), then the entries, in pieces.
+    PackageSlotRecord a{}, b{};
+    if (!file_.Fills(static_cast<std::int64_t>(entry.slotOffset), a) ||
+        !otherPackage.file_.Fills(static_cast<std::int64_t>(other.slotOffset), b) || !std::equal(a.begin() + 8, a.end(), b.begin() + 8))
+        return false;
+    std::array<std::uint8_t, 1 << 16> x, y;
     const std::uint64_t length = std::uint64_t{entry.headerLength} + entry.storedSize;
-    Bytes a(kSlotSize + length), b(kSlotSize + length);
-    // The slot record but for its first 8 bytes, the entry's offset, then the entry.
-    return otherPackage.file_.Fills(static_cast<std::int64_t>(other.slotOffset), std::span(b).first(kSlotSize)) &&
-           file_.Fills(static_cast<std::int64_t>(entry.slotOffset), std::span(a).first(kSlotSize)) &&
-           file_.Fills(static_cast<std::int64_t>(entry.offset), std::span(a).subspan(kSlotSize)) &&
-           otherPackage.file_.Fills(static_cast<std::int64_t>(other.offset), std::span(b).subspan(kSlotSize)) &&
-           std::equal(a.begin() + 8, a.end(), b.begin() + 8, b.end());
+    for (std::uint64_t at = 0; at < length; at += x.size()) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(x.size(), length - at));
+        if (!file_.Fills(static_cast<std::int64_t>(entry.offset + at), std::span(x).first(n)) ||
+            !otherPackage.file_.Fills(static_cast<std::int64_t>(other.offset + at), std::span(y).first(n)) ||
+            !std::equal(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(n), y.begin()))
+            return false;
+    }
+    return true;
 }
 
 Result<Bytes> Package::Read(const PackageEntry& entry) const {
