@@ -83,7 +83,7 @@ private:
     std::shared_ptr<BlockSource> source_;
     std::unique_ptr<BlockSource> verdata_;
     // The run of slots last shown from a file of slots.
-    static constexpr std::size_t kRunBytes = 1 << 18;
+    static constexpr std::size_t kRunBytes = 1 << 17;
     std::int32_t runFirst_ = 0, runCount_ = 0;
     std::size_t runSlot_ = 0;
     ByteView run_;

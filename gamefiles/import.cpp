@@ -73,7 +73,8 @@ Result<ImportReport> ImportFromSource(Patch& patch, std::uint8_t fileId, BlockSo
     // A source with an entry for every number steps through the range; one
     // with a few (a verdata) counts its entries against it.
     std::int64_t step = 0;
-    for (std::int32_t n = source.Next(first); n >= 0 && n <= last; n = n < last ? source.Next(n + 1) : -1) {
+    const auto next = [&](std::int32_t n) { return n >= last ? -1 : dense ? n + 1 : source.Next(n + 1); };
+    for (std::int32_t n = source.Next(first); n >= 0 && n <= last; n = next(n)) {
         if (!progress.Step(step++, std::int64_t{last} - first + 1)) return Cancelled();
         Result<SourceBlock> block = source.Load(n);
         if (!block) {

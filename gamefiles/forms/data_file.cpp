@@ -8,9 +8,9 @@
 #include "patch/file_types.h"
 
 namespace {
-// A data file with an index is read a block here and there: a small window.
-// One of slots is walked in runs of slots (ViewRun), which take up to half.
-constexpr std::size_t kIndexedWindow = std::size_t{1} << 18, kSlotWindow = std::size_t{1} << 20;
+// Windows of a quarter MB: large reads, and copies out of them that stay
+// in the processor's cache. Runs of slots (ViewRun) take up to half.
+constexpr std::size_t kIndexedWindow = std::size_t{1} << 18, kSlotWindow = std::size_t{1} << 18;
 
 // Every entry that begins inside the index counts; a cut-off last one is damaged.
 std::int32_t EntryCount(std::int64_t indexBytes) {
@@ -118,7 +118,7 @@ Result<DataFile::Located> DataFile::Locate(std::int32_t n) {
 }
 
 Result<LoadedBlock> DataFile::ReadInto(const Located& at, ByteArena::Space space) {
-    LoadedBlock block{at.entry, {}};
+    LoadedBlock block{at.entry.length, at.entry.flagA, at.entry.flagB, {}};
     if (!at.offset) return block;
     if (!dataReader_->ReadAt(*at.offset, space.fill)) return Error(kNotInsideDataFile);
     block.bytes = std::move(space.bytes);
@@ -177,11 +177,11 @@ Status DataFileSource::Open(std::uint8_t fileId, const std::string& dataPath, co
 }
 
 Result<SourceBlock> DataFileSource::Load(std::int32_t n) {
-    Result<LoadedBlock> loaded = file_.Load(n, arena_);
-    if (!loaded) return loaded.error();
-    SourceBlock block{loaded->length, loaded->flagA, loaded->flagB, std::move(loaded->bytes)};
-    if (fileId_ == kHues && block.length > 0) block.bytes = HueBlockOfGroup(block.bytes);
-    if (block.length > 0) block.length = static_cast<std::int32_t>(block.bytes.size());
+    Result<SourceBlock> block = file_.Load(n, arena_);
+    if (block && fileId_ == kHues && block->length > 0) {
+        block->bytes = HueBlockOfGroup(block->bytes);
+        block->length = static_cast<std::int32_t>(block->bytes.size());
+    }
     return block;
 }
 

@@ -56,10 +56,8 @@ struct BlockEntry {
     std::int32_t length = 0;  // as stored; <= 0 means the block has no data
     std::int16_t flagA = 0, flagB = 0;
 };
-// A block with its bytes (none when it has no data).
-struct LoadedBlock : BlockEntry {
-    BlockBytes bytes;
-};
+// A block with its bytes (none when it has no data; `length` as stored).
+using LoadedBlock = SourceBlock;
 // A block with its bytes shown where they lie, which `held` keeps alive.
 struct ViewedBlock : BlockEntry {
     ByteView bytes;
