@@ -66,10 +66,10 @@ CommandResult Insert(const CommandArgs& args, std::ostream& out, std::ostream&, 
     const auto block = static_cast<std::int32_t>(args.Number("BLOCK"));
     Patch patch;
     if (Status done = session.LoadForWriting(path, patch); !done) return done.error();
-    const Result<Bytes> data = ReadWholeFile(args.Text("IN.dat"));
+    Result<BlockBytes> data = ReadFileAsBlock(args.Text("IN.dat"));
     if (!data) return data.error();
     const std::size_t size = data->size();
-    patch.Append(fileId, block, *data, 0, 0);
+    patch.Append(fileId, block, std::move(*data), 0, 0);
     if (Status done = session.Save(path, std::move(patch)); !done) return done.error();
     session.Report(out,
                    "Added block " + std::to_string(block) + " of file ID " + std::to_string(fileId) + " (" +

@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "io/binary_io.h"
 #include "io/large_pages.h"
 
 namespace {
@@ -143,4 +144,13 @@ BlockBytes ByteArena::Copy(ByteView bytes) {
 
 void ByteArena::Reuse() {
     if (buffer_ && buffer_->Alone()) used_ = 0;
+}
+
+Result<BlockBytes> ReadFileAsBlock(const std::string& path, std::int64_t maxBytes) {
+    InputFile f;
+    if (Status opened = f.Open(path); !opened) return opened.error();
+    if (f.Size() > maxBytes) return Error("'" + path + "' is too large (" + std::to_string(f.Size()) + " bytes).");
+    ByteArena::Space space = ByteArena::Own(static_cast<std::size_t>(f.Size()));
+    if (!f.Fills(0, space.fill)) return Error("Cannot read '" + path + "': " + std::strerror(errno) + ".");
+    return std::move(space.bytes);
 }

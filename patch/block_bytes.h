@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <string>
 
 #include "io/bytes.h"
+#include "io/result.h"
 
 class BlockBuffer;
 
@@ -95,3 +97,8 @@ private:
     std::size_t used_ = 0;
     std::size_t expected_ = 0;  // bytes still expected; 0: unknown
 };
+
+// The bytes of a whole file as a block, read straight into the block's own
+// buffer (a 500 MB block takes 500 MB, not twice that); refused above
+// `maxBytes`.
+Result<BlockBytes> ReadFileAsBlock(const std::string& path, std::int64_t maxBytes = INT32_MAX);
