@@ -103,7 +103,7 @@ const std::vector<CommandDeclaration>& Commands() {
          "the client's; else the file must give every record and field. For instance "
          "{\"type\": \"tiledata-items\", \"entries\": [{\"index\": 5, \"name\": \"iron anvil\"}]} renames item 5 of "
          "its group. A file that cannot be used is refused and the patch stays unchanged.",
-         "patch.uop art 0x4001 item.png", nullptr, kInManifest},
+         "patch.uop tiledata 528 anvil.json --client client", nullptr, kInManifest},
         {"sound-to-wav", {kPatch, Block(), File("OUT.wav")}, 0, "Writes a sound block as a WAV file.",
          "patch.uop 42 sound.wav", SoundToWavCommand},
         {"compare",
