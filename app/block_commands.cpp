@@ -241,7 +241,7 @@ void BlockCommands::LoadFromWav() {
     if (current_ && current_->fileId == kSound) LoadBlockFile(*current_);
 }
 
-void BlockCommands::LoadBlockFile(BlockId target) {
+void BlockCommands::LoadBlockFile(BlockId target, const QString& dropped) {
     const std::uint8_t fileId = target.fileId;
     const bool sound = fileId == kSound;
     if (!sound && !IsTileOrTexture(fileId)) return;
@@ -255,8 +255,10 @@ void BlockCommands::LoadBlockFile(BlockId target) {
                          : AskNumber(title, QStringLiteral("Block numbers of %1 go from 0 to %2.").arg(blocks).arg(highest),
                                      title, highest);
     if (!n) return;
-    const QString path = sound ? ShowOpenDialog(window_, kSoundFilter, QStringLiteral("Select sound to import"), Folder::RawBlocks)
-                               : ShowOpenDialog(window_, kBitmapFilter, QStringLiteral("Select picture to import"), Folder::Pictures);
+    const QString path =
+        !dropped.isEmpty() ? dropped
+        : sound ? ShowOpenDialog(window_, kSoundFilter, QStringLiteral("Select sound to import"), Folder::RawBlocks)
+                : ShowOpenDialog(window_, kBitmapFilter, QStringLiteral("Select picture to import"), Folder::Pictures);
     if (path.isEmpty()) return;
     const Result<BuiltBlock> built = ::LoadBlockFile(fileId, *n, QFile::encodeName(path).toStdString(),
                                                      document_.patch().LiveBlock(fileId, *n), std::nullopt);

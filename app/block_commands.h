@@ -54,8 +54,9 @@ public:
     void LoadGumpPicture(const QString& path, BlockId target);
     // Builds art or texture block `target` (a block node, or one whose number
     // the user is asked for on the type's node) from a picture, or a sound
-    // block from a sound file; undoable.
-    void LoadBlockFile(BlockId target);
+    // block from a sound file: the one at `dropped`, or one the user picks;
+    // undoable.
+    void LoadBlockFile(BlockId target, const QString& dropped = QString());
     // Writes the current sound block as a WAV file in a temporary folder and
     // hands it to the desktop's player; says so when the desktop cannot play it.
     void PlaySound();

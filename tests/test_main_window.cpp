@@ -675,9 +675,10 @@ TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
     EXPECT_EQ(written.LiveCount(), 1);
 }
 
-// An art tile saved as a picture and loaded on the Art node as another block:
-// the prompt has the type's own texts, the load is one undoable step, and a
-// picture of a size the tile does not take is refused, naming the file.
+// An art tile saved as a picture and loaded on the Art node as another block
+// (from the menu or dropped): the prompt has the type's own texts, the load
+// is one undoable step, and a picture of a size the tile does not take is
+// refused, naming the file.
 TEST_F(Window, APictureLoadedAsArtIsOneUndoableStepAndAWrongSizeIsRefused) {
     std::vector<std::uint16_t> colors(20 * 10, 0x1234);
     colors[7] = 0;
@@ -692,10 +693,14 @@ TEST_F(Window, APictureLoadedAsArtIsOneUndoableStepAndAWrongSizeIsRefused) {
     EXPECT_EQ(prompts.asked[1].title, "Import Art from Bmp");
     EXPECT_EQ(B(Doc().patch().LiveBlock(4, 0x4005)->bytes.begin(), Doc().patch().LiveBlock(4, 0x4005)->bytes.end()), item);
     prompts.messages.clear();
-    Select({4, 2});
     const int steps = Doc().UndoStack()->count();
+    Select({4, -1});
+    prompts.answers = {"0x4006"};  // dropped on the Art node
+    window.OpenFile(File("item.png"));
+    EXPECT_EQ(std::pair(Doc().UndoStack()->count(), Doc().patch().LiveBlock(4, 0x4006) != nullptr), std::pair(steps + 1, true));
+    Select({4, 2});
     Trigger("actLoadFromBMP", {File("item.png")});
     EXPECT_EQ(prompts.messages,
               QStringList{"Import Art from Bmp: The picture '" + File("item.png") + "' is 20 × 10 pixels; a land tile takes 44 × 44."});
-    EXPECT_EQ(Doc().UndoStack()->count(), steps);
+    EXPECT_EQ(Doc().UndoStack()->count(), steps + 1);
 }
