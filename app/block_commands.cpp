@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QFile>
 #include <QProcess>
 #include <QUrl>
 #include <QMenu>
@@ -18,6 +19,7 @@
 #include "app/prompts.h"
 #include "app/status_texts.h"
 #include "images/bitmap.h"
+#include "images/block_files.h"
 #include "gamefiles/import.h"
 #include "codecs/wav.h"
 #include "gamefiles/forms/whole_files.h"
@@ -31,6 +33,12 @@ namespace {
 const QString kDatafileFilter = QStringLiteral("Datafile (*.dat) |*.dat");
 const QString kBitmapFilter =
     QStringLiteral("Pictures (*.bmp *.png) |*.bmp;*.png|Windows bitmap (*.bmp) |*.bmp|PNG picture (*.png) |*.png");
+const QString kSoundFilter = QStringLiteral(
+    "Sounds (*.wav *.flac *.ogg) |*.wav;*.flac;*.ogg|WAV sound (*.wav) |*.wav|FLAC sound (*.flac) |*.flac|"
+    "Ogg Vorbis sound (*.ogg) |*.ogg");
+
+// Art tiles and textures go to and from pictures as gumps do, by their own road.
+bool IsTileOrTexture(std::uint8_t fileId) { return fileId == kArt || fileId == kTexmaps; }
 }  // namespace
 
 BlockCommands::BlockCommands(QWidget* window, PatchDocument& document, InfoPanel* panel)
@@ -52,6 +60,7 @@ BlockCommands::BlockCommands(QWidget* window, PatchDocument& document, InfoPanel
         {&BlockCommands::addFile_, "actAddFile", "&Add file", "Ctrl+Shift+A", &BlockCommands::AddFile},
         {&BlockCommands::changeFlags_, "actChangeFlags", "Chan&ge Flags", "Ctrl+G", &BlockCommands::ChangeFlags},
         {&BlockCommands::saveAsWav_, "actSaveAsWAV", "Save as &WAV", "Ctrl+Shift+W", &BlockCommands::SaveAsWav},
+        {&BlockCommands::loadFromWav_, "actLoadFromWAV", "Load from WA&V", "Ctrl+Alt+W", &BlockCommands::LoadFromWav},
         {&BlockCommands::saveFrames_, "actSaveFramesAsPNG", "Save frames as &PNG...", "Ctrl+Shift+M",
          &BlockCommands::SaveFramesAsPng},
         {&BlockCommands::loadFrames_, "actLoadFramesFromPNG", "Load frames fr&om PNG...", "Ctrl+M",
@@ -87,13 +96,14 @@ void BlockCommands::SetCurrent(std::optional<BlockId> id) {
     remove_->setEnabled(block);
     saveToFile_->setEnabled(block);
     changeFlags_->setEnabled(block);
-    saveToBmp_->setEnabled(block && f == kGumps);
+    saveToBmp_->setEnabled(block && (f == kGumps || IsTileOrTexture(f)));
     saveAsWav_->setEnabled(block && f == kSound);
     saveFrames_->setEnabled(block && f == kAnim);
     loadFrames_->setEnabled(id && f == kAnim);
     loadFromDatafile_->setEnabled(id && IsDataFileType(f));
     addFromCompare_->setEnabled(fileType && IsDataFileType(f));
-    loadFromBmp_->setEnabled(id && f == kGumps);
+    loadFromBmp_->setEnabled(id && (f == kGumps || IsTileOrTexture(f)));
+    loadFromWav_->setEnabled(id && f == kSound);
     addFile_->setEnabled(fileType && f == kFiles);
 }
 
@@ -105,7 +115,7 @@ bool BlockCommands::PrepareMenu(QMenu* menu) const {
         menu->addSeparator();
     }
     for (QAction* a : {saveToFile_, saveToBmp_, saveFrames_, saveAsWav_, changeFlags_, loadFromDatafile_, addFile_,
-                       loadFromBmp_, loadFrames_, addFromCompare_})
+                       loadFromBmp_, loadFromWav_, loadFrames_, addFromCompare_})
         if (a->isEnabled()) menu->addAction(a);
     return true;
 }
@@ -194,23 +204,80 @@ void BlockCommands::LoadFromDatafile() {
 }
 
 void BlockCommands::SaveToBmp() {
-    if (!current_ || !current_->IsBlock() || current_->fileId != kGumps) return;
+    if (!current_ || !current_->IsBlock() || (current_->fileId != kGumps && !IsTileOrTexture(current_->fileId))) return;
+    const bool gump = current_->fileId == kGumps;
+    const QString name = gump ? QStringLiteral("gump") : QString::fromStdString(FileTypes()[current_->fileId].name).toLower();
     QString path = ShowSaveDialog(window_, kBitmapFilter, QStringLiteral("Select windows bitmap to save to"),
                                   Folder::Pictures, QStringLiteral("bmp"),
-                                  QStringLiteral("gump-0x%1.bmp").arg(current_->blockNumber, 4, 16, QLatin1Char('0')));
+                                  QStringLiteral("%1-0x%2.bmp").arg(name).arg(current_->blockNumber, 4, 16, QLatin1Char('0')));
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
         path = EnsureExtension(path, QStringLiteral("bmp"));
-    Status saved = RefuseOverwriting(path.toStdString(), document_.Path(), "the patch");
-    if (saved && panel_->Picture().isNull()) saved = Error("The gump has no picture to save.");
-    if (saved) saved = SavePicture(panel_->Picture(), path);
-    if (Done(saved, QStringLiteral("Save to Bmp")))
-        emit Reported(QStringLiteral("Saved the picture of %1 to %2").arg(NameOf(*current_), path));
+    const std::string target = QFile::encodeName(path).toStdString();
+    Status saved = RefuseOverwriting(target, document_.Path(), "the patch");
+    Notes notes;
+    if (gump) {
+        if (saved && panel_->Picture().isNull()) saved = Error("The gump has no picture to save.");
+        if (saved) saved = SavePicture(panel_->Picture(), path);
+    } else if (saved) {
+        const PatchBlock* block = document_.patch().LiveBlock(current_->fileId, current_->blockNumber);
+        if (!block) return;
+        const Result<BlockFileReport> report = SaveBlockFile(current_->fileId, current_->blockNumber, *block, target);
+        if (report) notes = report->notes;
+        else saved = report.error();
+    }
+    if (!Done(saved, QStringLiteral("Save to Bmp"))) return;
+    emit Reported(QStringLiteral("Saved the picture of %1 to %2").arg(NameOf(*current_), path));
+    SayNotes(notes, QStringLiteral("Save to Bmp"));
 }
 
 void BlockCommands::LoadFromBmp() {
-    if (!current_ || current_->fileId != kGumps) return;
-    LoadGumpPicture(QString(), *current_);
+    if (!current_) return;
+    if (current_->fileId == kGumps) LoadGumpPicture(QString(), *current_);
+    else if (IsTileOrTexture(current_->fileId)) LoadBlockFile(*current_);
+}
+
+void BlockCommands::LoadFromWav() {
+    if (current_ && current_->fileId == kSound) LoadBlockFile(*current_);
+}
+
+void BlockCommands::LoadBlockFile(BlockId target, const QString& dropped) {
+    const std::uint8_t fileId = target.fileId;
+    const bool sound = fileId == kSound;
+    if (!sound && !IsTileOrTexture(fileId)) return;
+    const QString title = sound              ? QStringLiteral("Import Sound from WAV")
+                          : fileId == kArt   ? QStringLiteral("Import Art from Bmp")
+                                             : QStringLiteral("Import Texture from Bmp");
+    const std::int32_t highest = FileTypes()[fileId].highestBlock;
+    const QString blocks = sound ? QStringLiteral("sounds") : fileId == kArt ? QStringLiteral("art") : QStringLiteral("textures");
+    const std::optional<std::int32_t> n =
+        target.IsBlock() ? std::optional(target.blockNumber)
+                         : AskNumber(title, QStringLiteral("Block numbers of %1 go from 0 to %2.").arg(blocks).arg(highest),
+                                     title, highest);
+    if (!n) return;
+    const QString path =
+        !dropped.isEmpty() ? dropped
+        : sound ? ShowOpenDialog(window_, kSoundFilter, QStringLiteral("Select sound to import"), Folder::RawBlocks)
+                : ShowOpenDialog(window_, kBitmapFilter, QStringLiteral("Select picture to import"), Folder::Pictures);
+    if (path.isEmpty()) return;
+    const Result<BuiltBlock> built = ::LoadBlockFile(fileId, *n, QFile::encodeName(path).toStdString(),
+                                                     document_.patch().LiveBlock(fileId, *n), std::nullopt);
+    if (!Done(built ? Status() : Status(built.error()), title)) return;
+    PatchEdit edit;
+    edit.added.Append(fileId, *n, built->bytes, built->flagA, built->flagB);
+    if (!document_.Run(sound ? QStringLiteral("Load from WAV") : QStringLiteral("Load from BMP"), std::move(edit))) return;
+    const QString converted =
+        built->report.converted.empty() ? QString() : QStringLiteral(" (%1)").arg(QString::fromStdString(built->report.converted));
+    emit Reported(QStringLiteral("%1 is now the %2 %3%4")
+                      .arg(NameOf({fileId, *n}), sound ? QStringLiteral("sound") : QStringLiteral("picture"), path, converted));
+    SayNotes(built->report.notes, title);
+}
+
+void BlockCommands::SayNotes(const Notes& notes, const QString& title) const {
+    if (notes.empty()) return;
+    QString text;
+    for (const std::string& note : notes) text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(note);
+    CurrentPrompts().Message(window_, text, title);
 }
 
 void BlockCommands::LoadGumpPicture(const QString& dropped, BlockId target) {

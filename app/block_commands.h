@@ -45,12 +45,18 @@ public:
     void AddFile();
     void ChangeFlags();
     void SaveAsWav();
+    void LoadFromWav();
     // An anim block's frames to and from a folder of pictures (images/frame_folder.h).
     void SaveFramesAsPng();
     void LoadFramesFromPng();
     // Makes the picture at `path` gump block `target` (a block node), or one
     // whose number the user is asked for (the Gumps node); undoable.
     void LoadGumpPicture(const QString& path, BlockId target);
+    // Builds art or texture block `target` (a block node, or one whose number
+    // the user is asked for on the type's node) from a picture, or a sound
+    // block from a sound file: the one at `dropped`, or one the user picks;
+    // undoable.
+    void LoadBlockFile(BlockId target, const QString& dropped = QString());
     // Writes the current sound block as a WAV file in a temporary folder and
     // hands it to the desktop's player; says so when the desktop cannot play it.
     void PlaySound();
@@ -66,6 +72,8 @@ private:
     Status WriteWav(const std::string& path) const;
     // Writes `bytes` to `path` unless that is the document's own patch file.
     Status WriteBeside(const std::string& path, ByteView bytes) const;
+    // Tells what a conversion could not keep, when anything.
+    void SayNotes(const std::vector<std::string>& notes, const QString& title) const;
     // Says why under `title` when `done` failed; whether it succeeded.
     bool Done(const Status& done, const QString& title) const;
     // A block number from 0 to `highest`, asked again after `illegal` until
@@ -86,7 +94,7 @@ private:
     std::optional<BlockId> current_;
     QList<QAction*> actions_;
     QAction *remove_, *saveToFile_, *loadFromDatafile_, *saveToBmp_, *loadFromBmp_, *addFromCompare_, *addFile_,
-        *changeFlags_, *saveAsWav_, *saveFrames_, *loadFrames_;
+        *changeFlags_, *saveAsWav_, *loadFromWav_, *saveFrames_, *loadFrames_;
     // The WAV files handed to the player live until the program ends.
     std::unique_ptr<QTemporaryDir> sounds_;
     QString soundOpener_ = QStringLiteral("xdg-open");

@@ -515,6 +515,10 @@ void MainWindow::OpenFile(const QString& path, std::optional<QPoint> pos) {
     if (suffix == QLatin1String("bmp") || suffix == QLatin1String("png")) {
         const QModelIndex under = pos ? tvBlocks_->indexAt(tvBlocks_->viewport()->mapFrom(this, *pos)) : QModelIndex();
         std::optional<BlockId> target = under.isValid() ? BlockTreeModel::IdOf(under) : Current();
+        if (target && (target->fileId == kArt || target->fileId == kTexmaps)) {
+            commands_->LoadBlockFile(*target, path);
+            return;
+        }
         if (!target || target->fileId != kGumps) {
             CurrentPrompts().Message(this, QStringLiteral("Drop a picture on the Gumps node or on a gump block."),
                                      QStringLiteral("Import Gump from Bmp"));

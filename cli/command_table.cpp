@@ -35,6 +35,9 @@ const std::vector<OptionDeclaration>& Options() {
          &OptionValues::compact},
         {kTrustTypeOption, "--trust-type", nullptr,
          "imports a file whose name is another type's usual name (art.mul as gumps)", &OptionValues::trustType},
+        {kClientOption, "--client", "DIR",
+         "where the patch has no such block, a .json file's base is the block of the client in DIR",
+         &OptionValues::client},
     };
     return options;
 }
@@ -84,6 +87,23 @@ const std::vector<CommandDeclaration>& Commands() {
          "and saves the patch. Centres and the palette come from DIR/frames.json where it gives them (else the "
          "middle of the bottom edge, and the pictures' colours, at most 256); alpha below 128 is transparent.",
          "patch.uop 110 frames", nullptr, kInManifest},
+        {"save-block", {kPatch, FileId(), Block(), File("FILE")}, 0,
+         "Writes the live block in the form FILE's extension names: art tiles, textures and gumps as .png or .bmp "
+         "pictures (transparent where the block draws nothing), sounds as .wav, item data, hues, animation timings, "
+         "houses, skills, statics and map blocks as .json (every field by name), any block as its raw bytes in .dat. "
+         "What the file cannot keep (a colour's top bit, half a sample) is said on stderr.",
+         "patch.uop art 0x4001 item.png", nullptr},
+        {"load-block", {kPatch, FileId(), Block(), File("FILE")}, kClientOption,
+         "Builds the block from a file of a form save-block writes (a sound also from .flac or .ogg, converted to "
+         "22,050 Hz mono 16-bit) and saves the patch; a missing patch starts empty. A land tile takes a 44 x 44 "
+         "picture, a texture 64 x 64 or 128 x 128. The new block keeps the flags of the block it replaces (a gump's "
+         "are its size), a static its header word, a sound its name. A .json file may hold only some records and "
+         "fields: a record's \"index\" is its place in the block (records without one follow the one before), and "
+         "what the file leaves out keeps the value of the patch's block of that number; else, with --client, of "
+         "the client's; else the file must give every record and field. For instance "
+         "{\"type\": \"tiledata-items\", \"entries\": [{\"index\": 5, \"name\": \"iron anvil\"}]} renames item 5 of "
+         "its group. A file that cannot be used is refused and the patch stays unchanged.",
+         "patch.uop tiledata 528 anvil.json --client client", nullptr, kInManifest},
         {"sound-to-wav", {kPatch, Block(), File("OUT.wav")}, 0, "Writes a sound block as a WAV file.",
          "patch.uop 42 sound.wav", SoundToWavCommand},
         {"compare",
@@ -145,7 +165,8 @@ const std::vector<CommandDeclaration>& Commands() {
          "", Types},
         {"make-samples", {Folder("DIR")}, 0,
          "Writes a small set of client files drawn by the program (map, radar colours, art, gumps, hues, "
-         "tiledata, animdata, verdata.mul, readme, stand-in client, a sample patch) to try every feature on.",
+         "tiledata, animdata, verdata.mul, readme, stand-in client, a sample patch, an item picture item.png and a "
+         "sound sound.wav) to try every feature on.",
          "samples", Samples},
     };
     return commands;

@@ -49,6 +49,7 @@ enum CliOption : unsigned {
     kClientVerdataOption = 16,
     kCompactOption = 32,
     kTrustTypeOption = 64,
+    kClientOption = 128,
 };
 
 struct NumberRange {
@@ -58,7 +59,7 @@ struct NumberRange {
 
 // What the options were given as.
 struct OptionValues {
-    std::optional<std::string> base;
+    std::optional<std::string> base, client;
     std::optional<NumberRange> files, blocks;
     bool skipAbsent = false, compact = false, trustType = false;
     std::string clientVerdata;  // "apply", "ignore", or "" when not given (apply)

@@ -15,7 +15,7 @@
 Run PictureRun(const CommandDeclaration& command) {
     static constexpr std::pair<std::string_view, Run> kRuns[] = {
         {"gump-to-bmp", GumpToBmp}, {"bmp-to-gump", BmpToGump}, {"anim-to-png", AnimToPng},
-        {"png-to-anim", PngToAnim}, {"apply", Apply},
+        {"png-to-anim", PngToAnim}, {"save-block", SaveBlock}, {"load-block", LoadBlock}, {"apply", Apply},
     };
     for (const auto& [name, run] : kRuns)
         if (name == command.name) return run;

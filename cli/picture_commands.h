@@ -16,3 +16,6 @@ CommandResult GumpToBmp(const CommandArgs& args, std::ostream& out, std::ostream
 CommandResult BmpToGump(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
 CommandResult AnimToPng(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
 CommandResult PngToAnim(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+// block_file_commands.cpp: a block as a picture, a sound, JSON or raw bytes, and back.
+CommandResult SaveBlock(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+CommandResult LoadBlock(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);

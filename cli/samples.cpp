@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <numbers>
+
+#include <zlib.h>
 
 #include "cli/package_samples.h"
 #include "io/broken_links.h"
@@ -11,6 +14,9 @@
 #include "codecs/colors.h"
 #include "codecs/gump.h"
 #include "codecs/hues.h"
+#include "codecs/sound_block.h"
+#include "codecs/wav.h"
+#include "codecs/zlib_codec.h"
 #include "gamefiles/forms/data_file.h"
 #include "gamefiles/forms/verdata.h"
 #include "patch/file_types.h"
@@ -274,6 +280,61 @@ void Indexed(const std::vector<std::pair<int, Bytes>>& blocks, const std::vector
     }
 }
 
+void PutBE32(Bytes& out, std::uint32_t v) {
+    for (const int shift : {24, 16, 8, 0}) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+// A PNG chunk: length, type, data and the CRC of type and data.
+void PngChunk(Bytes& png, const char* type, ByteView data) {
+    PutBE32(png, static_cast<std::uint32_t>(data.size()));
+    const std::size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    PutBE32(png, static_cast<std::uint32_t>(crc32(0, png.data() + start, static_cast<uInt>(png.size() - start))));
+}
+
+// A new item for the tour to load as a static: a potion bottle, transparent
+// around it, as an 8-bit RGBA PNG.
+Bytes ItemPicture() {
+    constexpr int kWidth = 24, kHeight = 32;
+    Bytes rows;
+    for (int y = 0; y < kHeight; ++y) {
+        rows.push_back(0);  // no filter
+        for (int x = 0; x < kWidth; ++x) {
+            const double dx = x + 0.5 - kWidth / 2.0;
+            const bool cork = y >= 2 && y < 6 && std::abs(dx) < 2.5;
+            const bool neck = y >= 6 && y < 12 && std::abs(dx) < 3.5;
+            const bool body = std::hypot(dx, y + 0.5 - 21.0) < 10.0;
+            std::uint8_t r = 0, g = 0, b = 0, a = 0;
+            if (cork) r = 150, g = 100, b = 50, a = 255;
+            else if (neck) r = 170, g = 200, b = 220, a = 255;
+            else if (body) r = static_cast<std::uint8_t>(y > 18 ? 200 : 170), g = y > 18 ? 30 : 200, b = y > 18 ? 60 : 220, a = 255;
+            for (const std::uint8_t c : {r, g, b, a}) rows.push_back(c);
+        }
+    }
+    Bytes header;
+    PutBE32(header, kWidth);
+    PutBE32(header, kHeight);
+    for (const std::uint8_t v : {8, 6, 0, 0, 0}) header.push_back(v);  // 8-bit RGBA, not interlaced
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    PngChunk(png, "IHDR", header);
+    PngChunk(png, "IDAT", Deflate(rows));
+    PngChunk(png, "IEND", {});
+    return png;
+}
+
+// A sound for the tour to load: a bell of two tones dying away in half a second.
+Bytes SoundFile() {
+    constexpr int kSamples = kSoundSampleRate / 2;
+    std::vector<std::int16_t> samples(kSamples);
+    for (int i = 0; i < kSamples; ++i) {
+        const double t = static_cast<double>(i) / kSoundSampleRate;
+        const double tone = std::sin(2 * std::numbers::pi * 880 * t) + 0.5 * std::sin(2 * std::numbers::pi * 1320 * t);
+        samples[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(12000 * std::exp(-6 * t) * tone);
+    }
+    return SoundToWav(SoundBlock(Bytes(kSoundHeaderSize, 0), samples)).value();
+}
+
 Status Art(const std::string& folder, const std::string& mul, const std::string& idx, bool altered) {
     std::vector<std::pair<int, Bytes>> tiles;
     for (int t = 0; t < kLandTiles; ++t) tiles.emplace_back(t, LandTile(t, altered && t == 3 ? 3 : 0));
@@ -289,7 +350,7 @@ const std::vector<std::string>& SampleFileNames() {
     static const std::vector<std::string> names = {
         "map0.mul",  "radarcol.mul", "art.mul",  "artidx.mul",  "art-altered.mul", "artidx-altered.mul",
         "gumpart.mul", "gumpidx.mul", "hues.mul", "tiledata.mul", "animdata.mul", "verdata.mul", "readme.txt",
-        "client.exe",  "sample.uop"};
+        "client.exe",  "sample.uop", "item.png", "sound.wav"};
     static const std::vector<std::string> all = [] {
         std::vector<std::string> v = names;
         v.insert(v.end(), PackageSampleNames().begin(), PackageSampleNames().end());
@@ -365,5 +426,7 @@ Status MakeSamples(const std::string& folder) {
                   static_cast<std::int16_t>(big.width));
     sample.Append(kArt, 16385, StaticTile(1), 0, 0);
     if (Status done = WritePatchFile(d + "sample.uop", sample); !done) return done;
+    if (Status done = Write(d + "item.png", ItemPicture()); !done) return done;
+    if (Status done = Write(d + "sound.wav", SoundFile()); !done) return done;
     return WritePackageSamples(folder);
 }

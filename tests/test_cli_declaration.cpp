@@ -81,8 +81,9 @@ TEST(CliDeclaration, ManifestsResolveExactlyThePathsTheDeclarationNames) {
             EXPECT_EQ(line->Texts(c.args[i].name), expected) << c.args[i].name;
         }
         EXPECT_EQ(line->base, direct->base ? std::optional("m/" + *direct->base) : std::nullopt);
+        EXPECT_EQ(line->client, direct->client ? std::optional("m/" + *direct->client) : std::nullopt);
     }
-    EXPECT_EQ(commands, 10);
+    EXPECT_EQ(commands, 11);
     const Result<CommandArgs> absolute =
         ParseManifestLine(*FindCommand("insert"), {"art", "7", "/in/a.dat"}, "m", "p.uop");
     EXPECT_EQ(absolute->Text("IN.dat"), "/in/a.dat");

@@ -18,6 +18,7 @@
 #include "app/import_dialog.h"
 #include "app/info_panel.h"
 #include "app/settings_dialog.h"
+#include "codecs/art.h"
 #include "codecs/gump.h"
 #include "images/bitmap.h"
 #include "gamefiles/forms/verdata.h"
@@ -80,7 +81,7 @@ TEST_F(Window, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
         {"mnuEdit", {"Undo", "Redo", "-", "Copy Picture", "Find Block"}},
         {"mnuBlock", {"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile", "Save to Bmp",
                       "Load from BMP", "Add from compare", "Add file", "Change Flags", "Save as WAV",
-                      "Save frames as PNG", "Load frames from PNG", "-",
+                      "Load from WAV", "Save frames as PNG", "Load frames from PNG", "-",
                       "Remove blocks the client already has"}},
         {"mnuHelp", {"About Palindra"}}};
     for (const auto& [name, captions] : menus) {
@@ -672,4 +673,34 @@ TEST_F(Dialogs, ExportRefusalsLeaveTheTargetAndTheDialogAlone) {
     Patch written;
     ASSERT_TRUE(Ok(ReadVerdata(dir / "target.mul", written)));
     EXPECT_EQ(written.LiveCount(), 1);
+}
+
+// An art tile saved as a picture and loaded on the Art node as another block
+// (from the menu or dropped): the prompt has the type's own texts, the load
+// is one undoable step, and a picture of a size the tile does not take is
+// refused, naming the file.
+TEST_F(Window, APictureLoadedAsArtIsOneUndoableStepAndAWrongSizeIsRefused) {
+    std::vector<std::uint16_t> colors(20 * 10, 0x1234);
+    colors[7] = 0;
+    const B item = EncodeStaticTile(colors, 20, 10, 0).value();
+    Load(PatchOf({{4, 0x4001, item}, {4, 2, EncodeLandTile(std::vector<std::uint16_t>(44 * 44, 0x2345))}}));
+    Select({4, 0x4001});
+    Trigger("actSaveToBmp", {File("item.png")});
+    Select({4, -1});
+    EXPECT_TRUE(Menu().contains("Load from BMP"));
+    ExpectUndoable([&] { Trigger("actLoadFromBMP", {"70000", "0x4005", File("item.png")}); }, "Undo Load from BMP");
+    EXPECT_EQ(prompts.messages, QStringList{"Import Art from Bmp: Block numbers of art go from 0 to 65535."});
+    EXPECT_EQ(prompts.asked[1].title, "Import Art from Bmp");
+    EXPECT_EQ(B(Doc().patch().LiveBlock(4, 0x4005)->bytes.begin(), Doc().patch().LiveBlock(4, 0x4005)->bytes.end()), item);
+    prompts.messages.clear();
+    const int steps = Doc().UndoStack()->count();
+    Select({4, -1});
+    prompts.answers = {"0x4006"};  // dropped on the Art node
+    window.OpenFile(File("item.png"));
+    EXPECT_EQ(std::pair(Doc().UndoStack()->count(), Doc().patch().LiveBlock(4, 0x4006) != nullptr), std::pair(steps + 1, true));
+    Select({4, 2});
+    Trigger("actLoadFromBMP", {File("item.png")});
+    EXPECT_EQ(prompts.messages,
+              QStringList{"Import Art from Bmp: The picture '" + File("item.png") + "' is 20 × 10 pixels; a land tile takes 44 × 44."});
+    EXPECT_EQ(Doc().UndoStack()->count(), steps + 1);
 }

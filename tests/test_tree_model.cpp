@@ -124,7 +124,8 @@ TEST_F(ContextMenu, EntriesDependOnTheSelectedNodeAndTheMenuKeyAndShiftF10OpenIt
         {{0, 1}, {"Remove", "-", "Save to File", "Change Flags", "Load from Datafile"}},
         {{12, -1}, {"Load from Datafile", "Load from BMP", "Add from compare"}},
         {{252, -1}, {"Add file"}},
-        {{4, -1}, {"Load from Datafile", "Add from compare"}},
+        {{4, -1}, {"Load from Datafile", "Load from BMP", "Add from compare"}},
+        {{8, -1}, {"Load from Datafile", "Load from WAV", "Add from compare"}},
         {{2, 30000}, {"Remove", "-", "Save to File", "Change Flags", "Load from Datafile"}},  // below "LOTS"
     };
     for (const auto& [node, entries] : cases) {
