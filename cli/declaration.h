@@ -49,6 +49,11 @@ enum CliOption : unsigned {
     kClientVerdataOption = 16,
     kCompactOption = 32,
     kTrustTypeOption = 64,
+    kTypeOption = 128,
+    kPackageVersionOption = 256,
+    kCompressionOption = 512,
+    kBasePackageOption = 1024,
+    kSkipDamagedOption = 2048,
 };
 
 struct NumberRange {
@@ -60,7 +65,9 @@ struct NumberRange {
 struct OptionValues {
     std::optional<std::string> base;
     std::optional<NumberRange> files, blocks;
-    bool skipAbsent = false, compact = false, trustType = false;
+    bool skipAbsent = false, compact = false, trustType = false, skipDamaged = false;
+    std::optional<std::string> type, basePackage;  // convert's FILEID and base package
+    std::string packageVersion, compression;
     std::string clientVerdata;  // "apply", "ignore", or "" when not given (apply)
     bool json = false, help = false;
 };

@@ -509,6 +509,28 @@ TEST_F(Dialogs, WriteIntoClientFilesBakesThePatchAndListsTheReport) {
     EXPECT_FALSE(window.isWindowModified());
 }
 
+TEST_F(Dialogs, ConvertClientFilesWritesAPackageAndListsTheReport) {
+    WriteText(dir / "art.mul", "AAAA");
+    WriteFileBytes(dir / "artidx.mul", IndexBytes({{0, 4, 0}}));
+    QStringList listed;
+    prompts.dialogs.push_back([&](QDialog* d) {
+        d->show();
+        Child<QLineEdit>(d, "txtSource")->setText(File("art.mul"));
+        Child<QLineEdit>(d, "txtSourceIndex")->setText(File("artidx.mul"));
+        Child<QLineEdit>(d, "txtTarget")->setText(File("art.uop"));
+        auto* list = Child<QListWidget>(d, "lstReport");
+        EXPECT_EQ(CancelledWhile(window, "Palindra \u2014 Converting\u2026", [&] { Click(d, "cmdConvert"); }, true), 1);
+        EXPECT_EQ(list->item(0)->text(), "Cancelled: nothing was written.");
+        EXPECT_FALSE(std::filesystem::exists(dir / "art.uop"));
+        Click(d, "cmdConvert");
+        for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text().section(QStringLiteral("\nSHA-256"), 0, 0);
+    });
+    Trigger("mnuConvert");
+    EXPECT_EQ(listed, QStringList({File("art.uop") + ": 1 written, 0 left out, 0 empty, 0 lossy; 562 bytes",
+                                   "Converted data file with index into game data package."}));
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Converted data file with index into game data package.");
+}
+
 TEST_F(Dialogs, ImportShowsTheRowsEachOfFourteenSourcesNeedsCancelsAndRefusesBadInputsStayingOpen) {
     QPointer<QDialog> dialog = window.ShowImport();
     auto* list = Child<QComboBox>(dialog, "cboMULType");
