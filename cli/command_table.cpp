@@ -128,7 +128,7 @@ const std::vector<CommandDeclaration>& Commands() {
          "verdata.mul is baked first, and what cannot be baked stays in OUT_DIR/verdata.mul; blocks a file cannot "
          "take are left out and named on stderr. Game data packages are written too.",
          "patch.uop client/ shipped/", BakeCommand},
-        {"convert", {{"FILES", ArgKind::kFile, 0, 0, {}, false, 2, 3, "SOURCE... TARGET..."}},
+        {"convert", {{"SOURCE", ArgKind::kFile, 0, 0, {}, false, 1, 1, "SOURCE..."}, {"FILES", ArgKind::kFile, 0, 0, {}, false, 1, 2, "TARGET..."}},
          kTypeOption | kPackageVersionOption | kCompressionOption | kBasePackageOption | kSkipDamagedOption,
          "Converts art, gumps, map 0, sounds or multis between data files and a game data package, both ways. The "
          "first file's content tells what it is: a package is one source, data files are the data file and its "

@@ -54,7 +54,10 @@ CommandResult ConvertCommand(const CommandArgs& args, std::ostream& out, std::os
             return true;
         };
     }
-    const Result<ConvertReport> report = Convert(args.Texts("FILES"), options);
+    // The declaration cuts the words only roughly: the source's content tells where the targets start.
+    std::vector<std::string> paths = {args.Text("SOURCE")};
+    for (const std::string& path : args.Texts("FILES")) paths.push_back(path);
+    const Result<ConvertReport> report = Convert(paths, options);
     if (!report) return report.error();
     session.Report(out, ReportText(*report), ReportJson(*report));
     if (!report->damaged.empty())

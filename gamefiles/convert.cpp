@@ -67,9 +67,9 @@ Expected ExpectedOf(ByteView bytes, std::int16_t flagA, std::int16_t flagB) {
     return {static_cast<std::int32_t>(bytes.size()), flagA, flagB, Crc32(bytes)};
 }
 
-bool Matches(const Expected& e, const SourceBlock& b) {
-    if (e.length <= 0) return b.length <= 0;
-    return b.length == e.length && b.flagA == e.flagA && b.flagB == e.flagB && Crc32(ByteView(b.bytes)) == e.crc;
+bool Matches(const Expected& e, ByteView bytes, std::int16_t flagA, std::int16_t flagB) {
+    if (e.length <= 0) return bytes.empty();
+    return std::ssize(bytes) == e.length && flagA == e.flagA && flagB == e.flagB && Crc32(bytes) == e.crc;
 }
 
 // Rows of 12 bytes widened to the 16 of a package's clients (extra word 0).
@@ -382,7 +382,8 @@ Status Converter::CheckPackage(const std::string& target, const std::string& wri
         const Result<SourceBlock> b = blocks ? read.Load(n) : Result<SourceBlock>(SourceBlock{});
         if (!b) return Differs(target, b.error().message);
         const Expected e = n < std::ssize(expected_) ? expected_[static_cast<std::size_t>(n)] : Expected{};
-        if (!Matches(e, *b)) return Differs(target, "block " + std::to_string(n) + " is not the source's");
+        if (!Matches(e, b->length > 0 ? ByteView(b->bytes) : ByteView(), b->flagA, b->flagB))
+            return Differs(target, "block " + std::to_string(n) + " is not the source's");
         if (!meter_.Add(std::max(b->length, 0))) return Cancelled();
     }
     for (const auto& [from, e] : carried) {
@@ -413,24 +414,33 @@ Status Converter::ToDataFiles() {
     IndexedWriter writer(data, index);
     const Bytes zeros(kMapBlockSize, 0);
     ConvertedFile& file = report_.files[0];
+    // A map file has no gaps: a block the package lacks is written as zeros,
+    // once a later block shows it lies inside the map.
+    std::int64_t unwritten = 0;
     for (std::int32_t n = 0; n <= source_->Highest(); ++n) {
         Result<SourceBlock> b = source_->Load(n);
         if (!b) LeftOut(n, b.error().message);
-        else if (b->length <= 0) ++file.empty;
-        else ++file.written;
         const bool has = b && b->length > 0;
         const ByteView bytes = has ? ByteView(b->bytes) : ByteView();
         if (indexed) {
-            if (Status put = writer.Put(n, bytes, has ? b->flagA : 0, has ? b->flagB : 0); !put) return Error(plan_.targets[0] + ": " + put.error().message);
+            if (Status put = writer.Put(n, bytes, has ? b->flagA : 0, has ? b->flagB : 0); !put)
+                return Error(plan_.targets[0] + ": " + put.error().message);
             expected_.push_back(ExpectedOf(bytes, has ? b->flagA : 0, has ? b->flagB : 0));
+            file.empty += b && !has;
+        } else if (has) {
+            for (; unwritten > 0; --unwritten) data.Write(zeros);
+            data.Write(bytes);
+            expected_.push_back(ExpectedOf(bytes, kNoIndexFlags, kNoIndexFlags));
         } else {
-            // A map file has no gaps: a block the package lacks is written as zeros.
-            const ByteView slot = has ? bytes : ByteView(zeros);
-            data.Write(slot);
-            expected_.push_back(ExpectedOf(slot, kNoIndexFlags, kNoIndexFlags));
+            ++unwritten;
+            expected_.push_back(ExpectedOf(zeros, kNoIndexFlags, kNoIndexFlags));
         }
+        file.written += has;
         if (!meter_.Add(std::ssize(bytes))) return Cancelled();
     }
+    // Past the map's last block: the padding of its last chunk.
+    expected_.resize(expected_.size() - static_cast<std::size_t>(unwritten));
+    if (!indexed) file.empty = std::max<std::int64_t>(0, std::ssize(expected_) - file.written - file.leftOut);
     if (Status intact = source_->Intact(); !intact) return intact;
     if (!report_.damaged.empty() && !options_.skipDamaged) return Settle({});
     if (Status finished = data.Finish(); !finished) return finished;
@@ -445,7 +455,9 @@ Status Converter::ToDataFiles() {
     std::vector<std::string> written = {data.TemporaryPath()};
     if (indexed) written.push_back(index.TemporaryPath());
     if (Status settled = Settle(written); !settled) return settled;
-    // The data file first: a cut between leaves it without its index, which no reader takes for a pair.
+    // The data file first: a cut between leaves it without its index, which
+    // no reader takes for a pair. A stop signal waits until both are in place.
+    const SignalsHeld held;
     if (Status committed = Commit(data, plan_.targets[0]); !committed) return committed;
     // No stop between the two: the pair is put in place whole.
     meter_.Tell();
@@ -459,11 +471,14 @@ Status Converter::CheckDataFiles(const std::string& data, const std::string& ind
     if (std::int64_t{read.Highest()} + 1 != std::ssize(expected_))
         return Differs(target, "it holds " + std::to_string(std::int64_t{read.Highest()} + 1) + " blocks, not " +
                                    std::to_string(expected_.size()));
+    // Shown where they lie: the blocks read back are not kept.
+    ShownBlock b;
     for (std::int32_t n = 0; n <= read.Highest(); ++n) {
-        const Result<SourceBlock> b = read.Load(n);
-        if (!b) return Differs(target, "block " + std::to_string(n) + ": " + b.error().message);
-        if (!Matches(expected_[static_cast<std::size_t>(n)], *b)) return Differs(target, "block " + std::to_string(n) + " is not the source's");
-        if (!meter_.Add(std::max(b->length, 0))) return Cancelled();
+        read.Show(n, b);
+        if (b.damaged) return Differs(target, "block " + std::to_string(n) + " does not read back");
+        if (!Matches(expected_[static_cast<std::size_t>(n)], b.bytes, b.flagA, b.flagB))
+            return Differs(target, "block " + std::to_string(n) + " is not the source's");
+        if (!meter_.Add(std::ssize(b.bytes))) return Cancelled();
     }
     return read.Intact();
 }
