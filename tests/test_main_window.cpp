@@ -75,8 +75,8 @@ TEST_F(Window, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
     EXPECT_EQ(names, QStringList({"D", "NEW", "D2", "OPEN", "SAVE", "D3", "IMPORT", "EXPORT"}));
     EXPECT_EQ(tips, QStringList({"New", "Open", "Save", "Import", "Export to verdata.mul"}));
     const std::pair<const char*, QStringList> menus[] = {
-        {"mnuFile", {"New", "-", "Open", "Open Recent", "Close", "-", "Save", "Save As", "Write into client files", "-",
-                     "Settings", "-", "Exit"}},
+        {"mnuFile", {"New", "-", "Open", "Open Recent", "Close", "-", "Save", "Save As", "Write into client files",
+                     "Convert client files", "-", "Settings", "-", "Exit"}},
         {"mnuEdit", {"Undo", "Redo", "-", "Copy Picture", "Find Block"}},
         {"mnuBlock", {"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile", "Save to Bmp",
                       "Load from BMP", "Add from compare", "Add file", "Change Flags", "Save as WAV",
