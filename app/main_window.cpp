@@ -21,6 +21,7 @@
 #include "app/block_commands.h"
 #include "app/block_tree_model.h"
 #include "app/bake_dialog.h"
+#include "app/convert_dialog.h"
 #include "app/client_comparison.h"
 #include "app/export_dialog.h"
 #include "app/file_dialogs.h"
@@ -218,6 +219,9 @@ void MainWindow::BuildMenus() {
     QAction* bake = mnuFile->addAction(QStringLiteral("&Write into client files..."));
     bake->setObjectName(QStringLiteral("mnuBake"));
     connect(bake, &QAction::triggered, this, &MainWindow::ShowBake);
+    QAction* convert = mnuFile->addAction(QStringLiteral("Con&vert client files..."));
+    convert->setObjectName(QStringLiteral("mnuConvert"));
+    connect(convert, &QAction::triggered, this, &MainWindow::ShowConvert);
     separator("mnuD");
     item("mnuSettings", QStringLiteral("Se&ttings..."), QKeySequence(), &MainWindow::ShowSettings);
     separator("mnuD4");
@@ -345,6 +349,12 @@ void MainWindow::RemoveBlocksTheClientHas() {
 void MainWindow::ShowBake() {
     BakeDialog dialog(this, document_->patch(), settings_.ClientFolder, settings_.ClientVerdata);
     connect(&dialog, &BakeDialog::Reported, this, &MainWindow::Report);
+    CurrentPrompts().Exec(&dialog);
+}
+
+void MainWindow::ShowConvert() {
+    ConvertDialog dialog(this, settings_.ClientFolder);
+    connect(&dialog, &ConvertDialog::Reported, this, &MainWindow::Report);
     CurrentPrompts().Exec(&dialog);
 }
 

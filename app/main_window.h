@@ -69,6 +69,8 @@ public slots:
     void ShowSettings();
     // File -> "Write into client files...", modal.
     void ShowBake();
+    // File -> "Convert client files...", modal.
+    void ShowConvert();
     // Block -> "Remove blocks the client already has": one undoable step.
     void RemoveBlocksTheClientHas();
     // The import and export dialogs, shown without blocking the window; one

@@ -39,6 +39,8 @@ constexpr int kBaseEntries = 100000;
 constexpr int kArtEntries = 100000, kArtLength = 1000, kArtPatched = 10000;
 constexpr int kGumpEntries = 6000, kGumpLength = 10000, kGumpsPatched = 100;
 constexpr std::size_t kBigBlock = 10000;
+// Second-stage gumps of 16 colours: 60 MB stored.
+constexpr std::size_t kStagedGumpLength = 20000;
 
 struct Run {
     double seconds = 0;
@@ -123,6 +125,17 @@ void MakeFiles(const ScratchDir& dir) {
         gumps.Add(LegacyName(SchemeOfFileId(12)->formats[0], static_cast<std::uint32_t>(i)), gump, 0);
     }
     if (!gumps.Commit()) std::exit(2);
+    // Gumps as newer clients ship them: version 4, each entry through the second stage and zlib.
+    PackageWriter staged;
+    if (!staged.Open(dir / "stagedgumps/gumpartLegacyMUL.uop", 4, 100)) std::exit(2);
+    gump.resize(8 + kStagedGumpLength);
+    for (int i = 0; i < kGumpEntries; ++i) {
+        PutLE32(gump.data(), 50);
+        PutLE32(gump.data() + 4, 50);
+        for (std::size_t k = 8; k < gump.size(); ++k) gump[k] = static_cast<std::uint8_t>(rng() % 16);
+        staged.Add(LegacyName(SchemeOfFileId(12)->formats[0], static_cast<std::uint32_t>(i)), gump, 3);
+    }
+    if (!staged.Commit()) std::exit(2);
     for (int i = 0; i < kGumpsPatched; ++i)
         gumpPatch.Append(12, i * (kGumpEntries / kGumpsPatched), Bytes(kGumpLength, static_cast<std::uint8_t>(i)), 40, 60);
     if (!WritePatchFile(dir / "gumps.uop", gumpPatch)) std::exit(2);
@@ -166,7 +179,7 @@ int main(int argc, char** argv) {
     const std::string cli = argc > 1 ? argv[1] : PALINDRA_CLI_PATH;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
     ScratchDir dir;
-    Sh("mkdir -p '" + dir / "artclient" + "' '" + dir / "gumpclient" + "'");
+    Sh("mkdir -p '" + dir / "artclient" + "' '" + dir / "gumpclient" + "' '" + dir / "stagedgumps" + "'");
     // A child makes the files: a spawned command starts with this process's
     // high-water mark, which must stay small.
     if (const pid_t maker = fork(); maker == 0) {
@@ -179,6 +192,16 @@ int main(int argc, char** argv) {
     const std::string fresh = dir / "new.uop", mapUop = dir / "map.uop", out = dir / "out.mul", copy = dir / "copy";
     const std::string copy2 = dir / "copy2", baked = dir / "baked";
     Spawn({cli, "import", mapUop, "0", map0});
+    const std::string artPackage = dir / "artpackage.uop", converted = dir / "converted";
+    const std::string stagedGumps = dir / "stagedgumps/gumpartLegacyMUL.uop";
+    // What each conversion writes, for its baseline to copy and hash.
+    Spawn({cli, "convert", dir / "artclient/art.mul", dir / "artclient/artidx.mul", artPackage});
+    Spawn({cli, "convert", artPackage, dir / "ref-art.mul", dir / "ref-art.idx"});
+    Spawn({cli, "convert", stagedGumps, dir / "ref-gumps.mul", dir / "ref-gumps.idx"});
+    auto copied = [&](const std::string& a, const std::string& b) {
+        return "cp '" + a + "' '" + copy + "' && cp '" + b + "' '" + copy2 + "' && sync '" + copy + "' '" + copy2 +
+               "' && sha256sum '" + copy + "' '" + copy2 + "' >/dev/null";
+    };
     Spawn({cli, "export", mapUop, out, "--base", base});
 
     std::vector<Row> rows = {
@@ -207,6 +230,16 @@ int main(int argc, char** argv) {
          "rm -rf '" + baked + "'", AppendedCopy(dir, "big100.uop", copy), 1.5, "-", "cp + cat"},
         {"bake big300.uop (300 MB patch)", {cli, "bake", dir / "big300.uop", dir / "artclient", baked},
          "rm -rf '" + baked + "'", AppendedCopy(dir, "big300.uop", copy), 1.5, "-", "cp + cat"},
+        // A conversion against copying what it writes to disk and hashing it.
+        {"convert art.mul artidx.mul (100 MB) into a package",
+         {cli, "convert", dir / "artclient/art.mul", dir / "artclient/artidx.mul", converted + ".uop"},
+         "rm -f '" + converted + ".uop'",
+         "cp '" + artPackage + "' '" + copy + "' && sync '" + copy + "' && sha256sum '" + copy + "' >/dev/null", 1.5, "-"},
+        {"convert the 100 MB art package into data files", {cli, "convert", artPackage, converted + ".mul", converted + ".idx"},
+         "rm -f '" + converted + ".mul' '" + converted + ".idx'", copied(dir / "ref-art.mul", dir / "ref-art.idx"), 1.5, "-", "cp"},
+        {"convert 60 MB of second-stage gumps into data files",
+         {cli, "convert", stagedGumps, converted + ".mul", converted + ".idx"},
+         "rm -f '" + converted + ".mul' '" + converted + ".idx'", copied(dir / "ref-gumps.mul", dir / "ref-gumps.idx"), 1.5, "-", "cp"},
     };
     for (int r = 0; r < runs; ++r)
         for (Row& row : rows) {

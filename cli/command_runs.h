@@ -40,3 +40,6 @@ CommandResult SoundToWavCommand(const CommandArgs& args, std::ostream& out, std:
 
 // bake_command.cpp: the patch written into copies of the client's own files.
 CommandResult BakeCommand(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+
+// convert_command.cpp: a type's whole client files from one form into the other.
+CommandResult ConvertCommand(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);

@@ -38,6 +38,20 @@ const std::vector<OptionDeclaration>& Options() {
         {kClientOption, "--client", "DIR",
          "where the patch has no such block, a .json file's base is the block of the client in DIR",
          &OptionValues::client},
+        {kTypeOption, "--type", "FILEID", "the type of the blocks, whatever the files' names say", &OptionValues::type},
+        {kPackageVersionOption, "--package-version", "VERSION",
+         "the package's version, 4 or 5 (else the one the client's own package of the type has)",
+         &OptionValues::packageVersion, 0, {"4", "5"}},
+        {kCompressionOption, "--compression", "HOW",
+         "how the package's entries are stored: usual (as the client's own package stores them), none, zlib, or "
+         "zlib2 (zlib over the second stage, as newer gump packages)",
+         &OptionValues::compression, 0, {"usual", "none", "zlib", "zlib2"}},
+        {kBasePackageOption, "--base", "PACKAGE",
+         "a package whose entries that are no block (housing.bin) the written package carries",
+         &OptionValues::basePackage},
+        {kSkipDamagedOption, "--skip-damaged", nullptr,
+         "converts without the source's damaged entries (counted on stderr) instead of failing",
+         &OptionValues::skipDamaged},
     };
     return options;
 }
@@ -134,6 +148,16 @@ const std::vector<CommandDeclaration>& Commands() {
          "verdata.mul is baked first, and what cannot be baked stays in OUT_DIR/verdata.mul; blocks a file cannot "
          "take are left out and named on stderr. Game data packages are written too.",
          "patch.uop client/ shipped/", BakeCommand},
+        {"convert", {{"SOURCE", ArgKind::kFile, 0, 0, {}, false, 1, 1, "SOURCE..."}, {"FILES", ArgKind::kFile, 0, 0, {}, false, 1, 2, "TARGET..."}},
+         kTypeOption | kPackageVersionOption | kCompressionOption | kBasePackageOption | kSkipDamagedOption,
+         "Converts art, gumps, map 0, sounds or multis between data files and a game data package, both ways. The "
+         "first file's content tells what it is: a package is one source, data files are the data file and its "
+         "index where the type has one; the files behind them are the targets, which must not exist yet. The type "
+         "comes from the content and the usual names (--type overrides). Packages are written as the client's own "
+         "(version, compression, names); block bytes are carried unread. Each target is read back and compared "
+         "block by block before it is put in place, an index after its data file. Damaged entries fail the "
+         "command unless --skip-damaged; values the other form cannot hold are counted and named.",
+         "art.mul artidx.mul artLegacyMUL.uop", ConvertCommand},
         {"verify", {kPatch, File("VERDATA.mul")}, kBaseOption,
          "Checks that a written verdata holds exactly what export of the patch writes: exit 0 when it does, 1 with "
          "one line per difference, 2 when it cannot tell.",

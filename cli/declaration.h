@@ -50,6 +50,11 @@ enum CliOption : unsigned {
     kCompactOption = 32,
     kTrustTypeOption = 64,
     kClientOption = 128,
+    kTypeOption = 256,
+    kPackageVersionOption = 512,
+    kCompressionOption = 1024,
+    kBasePackageOption = 2048,
+    kSkipDamagedOption = 4096,
 };
 
 struct NumberRange {
@@ -61,7 +66,9 @@ struct NumberRange {
 struct OptionValues {
     std::optional<std::string> base, client;
     std::optional<NumberRange> files, blocks;
-    bool skipAbsent = false, compact = false, trustType = false;
+    bool skipAbsent = false, compact = false, trustType = false, skipDamaged = false;
+    std::optional<std::string> type, basePackage;  // convert's FILEID and base package
+    std::string packageVersion, compression;
     std::string clientVerdata;  // "apply", "ignore", or "" when not given (apply)
     bool json = false, help = false;
 };

@@ -141,9 +141,10 @@ std::string BashCompletion() {
     for (const OptionDeclaration& o : Options()) {
         if (!o.value) continue;
         valued += (valued.empty() ? "" : "|") + std::string(o.name);
-        const std::string offer = !o.words.empty() ? Offer("-W \"" + Joined(o.words, " ") + "\"")
-                                  : o.max > 0      ? std::string(":")
-                                                   : Offer("-f");
+        const std::string offer = !o.words.empty()                 ? Offer("-W \"" + Joined(o.words, " ") + "\"")
+                                  : o.max > 0                        ? std::string(":")
+                                  : std::string_view(o.value) == "FILEID" ? Offer("-W \"$types\"")
+                                                                     : Offer("-f");
         values += "    " + std::string(o.name) + ") " + offer + "; return ;;\n";
     }
     return "# Completion of palindra-cli's commands, arguments and options. Made by the\n"

@@ -1,5 +1,6 @@
 #include "codecs/zlib_codec.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -49,14 +50,49 @@ Result<Bytes> InflateExact(const InputPull& pull, std::size_t size) {
     return result;
 }
 
-Bytes Deflate(ByteView data) {
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    Bytes out(size);
-    compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), Z_DEFAULT_COMPRESSION);
+namespace {
+// zlib's default level, which the client's own packages use.
+constexpr int kLevel = 6;
+
+// Each thread keeps one decoder and one encoder: they cost more to make than small entries to code.
+struct Coders {
+    libdeflate_decompressor* decoder = libdeflate_alloc_decompressor();
+    libdeflate_compressor* encoder = libdeflate_alloc_compressor(kLevel);
+    ~Coders() {
+        libdeflate_free_decompressor(decoder);
+        libdeflate_free_compressor(encoder);
+    }
+};
+Coders& ThreadCoders() {
+    thread_local Coders coders;
+    return coders;
+}
+}  // namespace
+
+Result<Bytes> InflateWhole(ByteView stream, std::size_t size) {
+    libdeflate_decompressor* decoder = ThreadCoders().decoder;
+    if (!decoder) return Error("the zlib decoder cannot start");
+    // One byte more than expected tells a stream that decodes to more.
+    Bytes out(size + 1);
+    std::size_t read = 0, produced = 0;
+    switch (libdeflate_zlib_decompress_ex(decoder, stream.data(), stream.size(), out.data(), out.size(), &read, &produced)) {
+    case LIBDEFLATE_SUCCESS: break;
+    case LIBDEFLATE_INSUFFICIENT_SPACE: return Error("the zlib stream decodes to more than " + std::to_string(size) + " bytes");
+    case LIBDEFLATE_BAD_DATA: return Error("the zlib stream is damaged or ends early");
+    default: return Error("the zlib decoder failed");
+    }
+    if (produced != size) return Error("the zlib stream decodes to " + std::to_string(produced) + " bytes, not " + std::to_string(size));
     out.resize(size);
     return out;
 }
 
-std::uint32_t Adler32(ByteView data) {
-    return static_cast<std::uint32_t>(adler32(adler32(0, nullptr, 0), data.data(), static_cast<uInt>(data.size())));
+Bytes Deflate(ByteView data) {
+    libdeflate_compressor* encoder = ThreadCoders().encoder;
+    Bytes out(libdeflate_zlib_compress_bound(encoder, data.size()));
+    out.resize(libdeflate_zlib_compress(encoder, data.data(), data.size(), out.data(), out.size()));
+    return out;
 }
+
+std::uint32_t Adler32(ByteView data) { return libdeflate_adler32(1, data.data(), data.size()); }
+
+std::uint32_t Crc32(ByteView data) { return libdeflate_crc32(0, data.data(), data.size()); }

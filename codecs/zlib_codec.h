@@ -16,8 +16,16 @@ using InputPull = std::function<ByteView()>;
 // of the stream is not read. Or what is wrong with the stream.
 Result<Bytes> InflateExact(const InputPull& pull, std::size_t size);
 
+// The same for a stream held whole (bytes after its end are ignored), by
+// the faster whole-buffer decoder.
+Result<Bytes> InflateWhole(ByteView stream, std::size_t size);
+
 // A whole zlib stream of `data`.
 Bytes Deflate(ByteView data);
 
 // The Adler-32 checksum of `data`, as zlib streams end in.
 std::uint32_t Adler32(ByteView data);
+
+// The CRC-32 of `data`: a quick check that bytes read
+// back are the bytes written.
+std::uint32_t Crc32(ByteView data);

@@ -173,6 +173,14 @@ int main(int argc, char** argv) {
         Bytes seed = {kind, 1, 2, 6, 0, 0, 3, 9, 9, 9, 1, 2, 0, 5, 4, 7, 7, 7, 7, 0, 1, 3, 2, 8, 8, 1, 1};
         Put(dir, "bake_package", "kind" + std::to_string(kind), seed);
     }
+    // convert: a type, options, the index's length, then the index and the data file (or a package).
+    Put(dir, "convert", "art", Bytes{0, 0, 24, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                      0xFF, 0xFF, 0xFF, 0xFF, 7, 8});
+    Put(dir, "convert", "map", Bytes(4 + 2 * 196, 2));
+    Bytes packed = {5, 2, 0, 0};
+    const Bytes v4 = FileBytes(dir / "package" / "v4");
+    packed.insert(packed.end(), v4.begin(), v4.end());
+    Put(dir, "convert", "package", packed);
     fs::remove(scratch);
     return 0;
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth clang libclang-rt-14-dev dpkg-dev
-          zlib1g-dev libsndfile1-dev libsamplerate0-dev libcli11-dev nlohmann-json3-dev help2man appstream desktop-file-utils bash-completion shared-mime-info)
+          zlib1g-dev libdeflate-dev libsndfile1-dev libsamplerate0-dev libcli11-dev nlohmann-json3-dev help2man appstream desktop-file-utils bash-completion shared-mime-info)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -76,8 +76,8 @@ TEST_F(Window, StartsWithTheAboutFrameTheFileTypesMenusAndShortcuts) {
     EXPECT_EQ(names, QStringList({"D", "NEW", "D2", "OPEN", "SAVE", "D3", "IMPORT", "EXPORT"}));
     EXPECT_EQ(tips, QStringList({"New", "Open", "Save", "Import", "Export to verdata.mul"}));
     const std::pair<const char*, QStringList> menus[] = {
-        {"mnuFile", {"New", "-", "Open", "Open Recent", "Close", "-", "Save", "Save As", "Write into client files", "-",
-                     "Settings", "-", "Exit"}},
+        {"mnuFile", {"New", "-", "Open", "Open Recent", "Close", "-", "Save", "Save As", "Write into client files",
+                     "Convert client files", "-", "Settings", "-", "Exit"}},
         {"mnuEdit", {"Undo", "Redo", "-", "Copy Picture", "Find Block"}},
         {"mnuBlock", {"Import", "Export", "-", "Remove", "Save to File", "Load from Datafile", "Save to Bmp",
                       "Load from BMP", "Add from compare", "Add file", "Change Flags", "Save as WAV",
@@ -508,6 +508,28 @@ TEST_F(Dialogs, WriteIntoClientFilesBakesThePatchAndListsTheReport) {
     EXPECT_TRUE(prompts.messages[0].contains("is not empty")) << prompts.messages[0].toStdString();
     EXPECT_EQ(SavedBytes(), before);
     EXPECT_FALSE(window.isWindowModified());
+}
+
+TEST_F(Dialogs, ConvertClientFilesWritesAPackageAndListsTheReport) {
+    WriteText(dir / "art.mul", "AAAA");
+    WriteFileBytes(dir / "artidx.mul", IndexBytes({{0, 4, 0}}));
+    QStringList listed;
+    prompts.dialogs.push_back([&](QDialog* d) {
+        d->show();
+        Child<QLineEdit>(d, "txtSource")->setText(File("art.mul"));
+        Child<QLineEdit>(d, "txtSourceIndex")->setText(File("artidx.mul"));
+        Child<QLineEdit>(d, "txtTarget")->setText(File("art.uop"));
+        auto* list = Child<QListWidget>(d, "lstReport");
+        EXPECT_EQ(CancelledWhile(window, "Palindra \u2014 Converting\u2026", [&] { Click(d, "cmdConvert"); }, true), 1);
+        EXPECT_EQ(list->item(0)->text(), "Cancelled: nothing was written.");
+        EXPECT_FALSE(std::filesystem::exists(dir / "art.uop"));
+        Click(d, "cmdConvert");
+        for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text().section(QStringLiteral("\nSHA-256"), 0, 0);
+    });
+    Trigger("mnuConvert");
+    EXPECT_EQ(listed, QStringList({File("art.uop") + ": 1 written, 0 left out, 0 empty, 0 lossy; 562 bytes",
+                                   "Converted data file with index into game data package."}));
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Converted data file with index into game data package.");
 }
 
 TEST_F(Dialogs, ImportShowsTheRowsEachOfFourteenSourcesNeedsCancelsAndRefusesBadInputsStayingOpen) {

@@ -137,6 +137,17 @@ Result<std::vector<std::int32_t>> WriteCompactIndexed(std::uint8_t fileId, const
     return damaged;
 }
 
+Status IndexedWriter::Put(std::int32_t n, ByteView bytes, std::int16_t flagA, std::int16_t flagB) {
+    for (; next_ < n; ++next_) index_->Write(kEmptyEntry);
+    const std::int64_t at = data_->Position();
+    if (at + std::ssize(bytes) > kMostData)
+        return Error("the data file would grow past 2 GB, more than its index's offsets can address");
+    index_->Write(bytes.empty() ? kEmptyEntry : EncodeIndexEntry({static_cast<std::int32_t>(at), static_cast<std::int32_t>(bytes.size()), flagA, flagB}));
+    data_->Write(bytes);
+    next_ = n + 1;
+    return {};
+}
+
 Status SlotPatch::Start(std::uint8_t fileId, const std::string& base, ByteView carried, SaveFile& out, const CopyMeter& copied) {
     fileId_ = fileId;
     out_ = &out;

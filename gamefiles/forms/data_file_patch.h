@@ -63,6 +63,24 @@ Result<std::vector<std::int32_t>> WriteCompactIndexed(std::uint8_t fileId, const
                                                       const std::function<std::optional<PutBlock>(std::int32_t)>& changed,
                                                       SaveFile& data, SaveFile& index, const CopyMeter& copied);
 
+// A data file and its index written anew from blocks put in rising number
+// order: the data file holds their bytes in that order without gaps, and
+// the index has an entry for every number up to the last put, (-1, -1, -1)
+// for a block without data.
+class IndexedWriter {
+public:
+    IndexedWriter(SaveFile& data, SaveFile& index) : data_(&data), index_(&index) {}
+    // Fails when the data file would outgrow what its index's offsets address.
+    Status Put(std::int32_t n, ByteView bytes, std::int16_t flagA, std::int16_t flagB);
+    // The index entries written.
+    std::int32_t Entries() const { return next_; }
+
+private:
+    SaveFile* data_;
+    SaveFile* index_;
+    std::int32_t next_ = 0;
+};
+
 // A file of slots written as the base (a file, or a whole map held in
 // memory) with blocks put into their slots.
 class SlotPatch {

@@ -23,6 +23,9 @@ constexpr std::uint64_t kVersion5FirstTable = 0x200;
 constexpr std::uint64_t kTableHeaderSize = 12;
 constexpr std::uint64_t kSlotSize = std::tuple_size_v<PackageSlotRecord>;
 constexpr std::uint64_t kSlotsPerRead = 1024;
+// What a zlib stream may hold beyond its decoded size: its header, its
+// checksum and the heads of stored deflate blocks.
+constexpr std::uint64_t kWholeStreamSlack = 1 << 16;
 // Deflate cannot expand data more than about 1032 times.
 constexpr std::uint64_t kMaxInflateRatio = 1032;
 // The 12-byte entry header of version 4 files: 3, 8 and a timestamp of 0.
@@ -201,7 +204,16 @@ Result<Bytes> Package::Read(const PackageEntry& entry) const {
     if (entry.decodedSize > kMaxInflateRatio * entry.storedSize)
         return Error("the zlib stream is too short for " + std::to_string(entry.decodedSize) + " bytes");
 
-    // The stored bytes are pulled in pieces: only the decoded size is held whole.
+    // A stream no longer than deflate makes of its decoded size is read whole
+    // and decoded at once; a longer one (bytes behind the stream's end) is
+    // pulled in pieces, so that only the decoded size is held whole.
+    if (entry.storedSize <= std::uint64_t{entry.decodedSize} + entry.decodedSize / 8 + kWholeStreamSlack) {
+        Bytes stored(entry.storedSize);
+        if (!file_.Fills(start, stored)) return readFailed;
+        Result<Bytes> inflated = InflateWhole(stored, entry.decodedSize);
+        if (!inflated || entry.flag == 1) return inflated;
+        return UndoSecondStage(std::move(*inflated));
+    }
     std::array<std::uint8_t, 65536> piece;  // filled by each read; not cleared
     std::int64_t at = start;
     const std::int64_t end = start + entry.storedSize;
@@ -222,6 +234,17 @@ Result<Bytes> Package::Read(const PackageEntry& entry) const {
     if (!inflated || entry.flag == 1) return inflated;
     return UndoSecondStage(std::move(*inflated));
 }
+
+Result<StoredEntry> Package::ReadStored(const PackageEntry& entry) const {
+    StoredEntry e;
+    e.flag = entry.flag;
+    e.decodedSize = entry.decodedSize;
+    e.stored.resize(entry.storedSize);
+    if (!file_.Fills(static_cast<std::int64_t>(entry.offset + entry.headerLength), e.stored)) return Error("a read failed");
+    return e;
+}
+
+std::uint32_t ShippedCapacity(std::uint32_t version) { return version == 4 ? 100 : 1000; }
 
 StoredEntry StoreEntry(ByteView payload, std::uint16_t flag) {
     StoredEntry e;
@@ -256,6 +279,7 @@ Status PackageWriter::Open(const std::string& path, std::uint32_t version, std::
     entryCount_ = 0;
     linkAt_ = 12;
     pending_.clear();
+    finished_ = false;
     if (Status opened = file_.Open(path); !opened) return opened;
     Bytes header(version == 4 ? kHeaderSize : kVersion5FirstTable, 0);
     PutLE32(&header[0], kMagic);
@@ -271,9 +295,13 @@ void PackageWriter::Add(const std::string& name, ByteView payload, std::uint16_t
 }
 
 void PackageWriter::AddHashed(std::uint64_t hash, ByteView payload, std::uint16_t flag) {
+    AddStored(hash, StoreEntry(payload, flag));
+}
+
+void PackageWriter::AddStored(std::uint64_t hash, StoredEntry entry) {
     Pending p;
     p.hash = hash;
-    p.entry = StoreEntry(payload, flag);
+    p.entry = std::move(entry);
     pending_.push_back(std::move(p));
     ++entryCount_;
     if (pending_.size() == slotsPerTable_) WriteTable();
@@ -311,11 +339,19 @@ void PackageWriter::WriteTable() {
     pending_.clear();
 }
 
+Status PackageWriter::Finish() {
+    if (!finished_) {
+        if (!pending_.empty() || linkAt_ == 12) WriteTable();
+        std::array<std::uint8_t, 4> count{};
+        PutLE32(count.data(), entryCount_);
+        file_.WriteAt(24, count);
+        finished_ = true;
+    }
+    return file_.Finish();
+}
+
 Status PackageWriter::Commit() {
-    if (!pending_.empty() || linkAt_ == 12) WriteTable();
-    std::array<std::uint8_t, 4> count{};
-    PutLE32(count.data(), entryCount_);
-    file_.WriteAt(24, count);
+    if (Status finished = Finish(); !finished) return finished;
     return file_.Commit();
 }
 

@@ -36,6 +36,20 @@ struct PackageTable {
     std::uint32_t slotCount = 0;
 };
 
+// The compression flags of entries: stored, a zlib stream, and a zlib
+// stream of the second stage.
+inline constexpr std::uint16_t kStoredEntry = 0, kZlibEntry = 1, kSecondStageEntry = 3;
+
+// The slots per table of the client's own packages of a version.
+std::uint32_t ShippedCapacity(std::uint32_t version);
+
+// An entry as a package stores it: compressed as its flag (0, 1 or 3) says.
+struct StoredEntry {
+    Bytes stored;
+    std::uint32_t decodedSize = 0;
+    std::uint16_t flag = 0;
+};
+
 // True when `first` (a file's first bytes) starts as a package does.
 bool StartsLikePackage(ByteView first);
 // True when the file starts as a package does, whatever its name.
@@ -70,6 +84,8 @@ public:
     // Whether the entry's slot record (but for its offset) and its stored
     // bytes equal those of `other` in `otherPackage`; false when a read fails.
     bool StoredAlike(const PackageEntry& entry, const Package& otherPackage, const PackageEntry& other) const;
+    // The entry's stored bytes as they are, to be stored again elsewhere.
+    Result<StoredEntry> ReadStored(const PackageEntry& entry) const;
 
 private:
     Error Refuse(std::uint64_t offset, const std::string& what);
@@ -86,12 +102,6 @@ private:
     std::vector<std::uint32_t> byHash_;  // positions in entries_, ordered by hash
 };
 
-// An entry as a package stores it: compressed as its flag (0, 1 or 3) says.
-struct StoredEntry {
-    Bytes stored;
-    std::uint32_t decodedSize = 0;
-    std::uint16_t flag = 0;
-};
 StoredEntry StoreEntry(ByteView payload, std::uint16_t flag);
 
 // A slot record as stored.
@@ -111,9 +121,15 @@ public:
     // Adds an entry; flag 0, 1 or 3.
     void Add(const std::string& name, ByteView payload, std::uint16_t flag);
     void AddHashed(std::uint64_t hash, ByteView payload, std::uint16_t flag);
+    // Adds an entry stored already (another package's, as it stores it).
+    void AddStored(std::uint64_t hash, StoredEntry entry);
     // Leaves one slot of the current table empty.
     void AddEmptySlot();
-    // Writes the last table and the header's entry count and renames into place.
+    // Writes the last table and the header's entry count and flushes the
+    // file to disk: it is whole at Written(), its target not replaced yet.
+    Status Finish();
+    const std::string& Written() const { return file_.TemporaryPath(); }
+    // Finishes and renames into place.
     Status Commit();
 
 private:
@@ -130,6 +146,7 @@ private:
     std::uint32_t entryCount_ = 0;
     std::int64_t linkAt_ = 12;  // where the offset of the next table goes
     std::vector<Pending> pending_;
+    bool finished_ = false;
 };
 
 // Writes a copy of a package with some entries replaced, added or dropped:

@@ -9,6 +9,20 @@ namespace {
 constexpr char kHousingName[] = "build/multicollection/housing.bin";
 }  // namespace
 
+ShippedShape ShippedShapeOf(std::uint8_t fileId) {
+    switch (fileId) {
+    case kMultis: return {4, kZlibEntry};
+    case kGumps:
+    case kSound: return {4, kStoredEntry};
+    default: return {5, kStoredEntry};
+    }
+}
+
+std::vector<std::string> EntriesBeyondBlocks(std::uint8_t fileId) {
+    if (fileId == kMultis) return {kHousingName};
+    return {};
+}
+
 std::vector<const PackageEntry*> EntriesByIndex(const Package& package, const LegacyScheme& scheme) {
     std::vector<const PackageEntry*> byIndex;
     // Names are tried until every entry was found: most packages end long

@@ -26,6 +26,18 @@ std::vector<std::string> KnownEntryNames(const Package& package);
 // when none does or the package does not open.
 std::optional<std::uint8_t> FileIdOfPackage(const std::string& path);
 
+// How the client's own legacy package of `fileId` is written: its version
+// and the compression flag of its entries.
+struct ShippedShape {
+    std::uint32_t version = 5;
+    std::uint16_t flag = kStoredEntry;
+};
+ShippedShape ShippedShapeOf(std::uint8_t fileId);
+
+// The names of the entries the client's own package of `fileId` holds that
+// are no block (the multi collection's housing.bin).
+std::vector<std::string> EntriesBeyondBlocks(std::uint8_t fileId);
+
 class PackageBlocks : public BlockSource {
 public:
     // Refuses a package of another kind than the file ID's, naming the kind it holds.

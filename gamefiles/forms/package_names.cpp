@@ -5,6 +5,9 @@
 #include "patch/file_types.h"
 
 namespace {
+// The gump that shipped packages file under "build/gumpartlegacymul/0009834.tga".
+constexpr std::uint32_t kSevenDigitGump = 9834;
+
 std::uint32_t Rot(std::uint32_t x, int k) { return (x << k) | (x >> (32 - k)); }
 
 std::uint32_t Word(const std::uint8_t* p) {
@@ -78,4 +81,9 @@ std::string LegacyName(const std::string& format, std::uint32_t index) {
     char name[96];
     std::snprintf(name, sizeof name, format.c_str(), index);
     return name;
+}
+
+std::string WrittenName(const LegacyScheme& scheme, std::uint32_t index) {
+    const bool sevenDigits = scheme.fileId == kGumps && index == kSevenDigitGump && scheme.formats.size() > 1;
+    return LegacyName(scheme.formats[sevenDigits ? 1 : 0], index);
 }

@@ -25,6 +25,10 @@ const std::vector<LegacyScheme>& LegacySchemes();
 // The scheme a file ID is imported with, or nullptr.
 const LegacyScheme* SchemeOfFileId(int fileId);
 std::string LegacyName(const std::string& format, std::uint32_t index);
+// The name a writer files entry `index` under, as the client's own packages
+// do: the scheme's first format, but the one gump they file under a
+// seven-digit name keeps it.
+std::string WrittenName(const LegacyScheme& scheme, std::uint32_t index);
 
 // Each entry (chunk) of a map package holds 4096 map blocks.
 inline constexpr std::int32_t kMapBlocksPerChunk = 4096;
