@@ -85,6 +85,14 @@ public:
         edit->setValidator(new CellValidator(edit, model_, index));
         return edit;
     }
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const override {
+        // A name's editor is wide enough for its whole field and the room left.
+        const auto* edit = static_cast<CellEdit*>(editor);
+        QRect rect = option.rect;
+        if (edit->maxLength() < QLineEdit().maxLength())
+            rect.setWidth(std::max(rect.width(), edit->fontMetrics().averageCharWidth() * (edit->maxLength() + 8)));
+        editor->setGeometry(rect);
+    }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         static_cast<CellEdit*>(editor)->setText(index.data().toString());
     }

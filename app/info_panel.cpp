@@ -184,6 +184,9 @@ void InfoPanel::ShowTable(const FactTable& table) {
     const int rows = std::clamp<int>(static_cast<int>(table.rows.size()), 1, kTableRows);
     tblFacts_->setMinimumHeight(tblFacts_->horizontalHeader()->sizeHint().height() +
                                 rows * tblFacts_->verticalHeader()->defaultSectionSize() + 2 * tblFacts_->frameWidth());
+    // The flags, swatches and typing start at the first row.
+    if (!tblFacts_->currentIndex().isValid() && facts_->rowCount() > 0)
+        tblFacts_->selectionModel()->setCurrentIndex(facts_->index(0, 0), QItemSelectionModel::NoUpdate);
     // A block of fields whose table cannot be edited says why.
     if (lblProblem_->text().isEmpty() && !facts_->ReadOnlyReason().isEmpty() && facts_->FieldOf(facts_->columnCount() - 1))
         ShowProblem(facts_->ReadOnlyReason().toStdString());

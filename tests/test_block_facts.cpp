@@ -186,7 +186,9 @@ TEST(BlockFacts, SkillsGiveTheActionButtonAndTheNameSoundsTheDuration) {
     PutText(second, 0, "door.wav");
     EXPECT_EQ(SoundFacts(second).lines, (Row{"Name: door.wav", "Duration: 1.000 s", "Samples: 22050"}));
     EXPECT_EQ(SoundFacts(Cut(second, 6)).lines, (Row{"Name: door.w", "Duration: 0.000 s", "Samples: 0"}));
-    CheckCases({{"unterminated skill", SkillFacts(Bytes{2, 'A', 'b'}), 0, "The name has no terminating zero."},
+    // One row, for editing: the action, then the name.
+    EXPECT_EQ(SkillFacts(Bytes{0, 'X', 0}).table.rows, std::vector<Row>{(Row{"X", "0"})});
+    CheckCases({{"unterminated skill", SkillFacts(Bytes{2, 'A', 'b'}), 1, "The name has no terminating zero."},
                 {"empty skill", SkillFacts({}), 0, "The block is empty."},
                 {"one second", SoundFacts(second), 0, ""},
                 {"half a sample", SoundFacts(Cut(second, 45)), 0,
