@@ -22,7 +22,6 @@
 #include "codecs/block_fields.h"
 #include "codecs/colors.h"
 #include "codecs/file_ids.h"
-#include "gamefiles/block_names.h"
 #include "codecs/wav.h"
 #include "gamefiles/forms/whole_files.h"
 #include "patch/block_info.h"
