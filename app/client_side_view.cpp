@@ -113,10 +113,12 @@ void ClientSideView::Show(BlockId id, ByteView bytes, const std::optional<BlockP
     }
     const bool withClient = !settings_.ClientFolder.empty();
     TiledataGroupFn tiledata;
-    if (withClient)
-        tiledata = [this](std::int32_t group) {
+    if (withClient || patchTiledata_)
+        tiledata = [this, withClient](std::int32_t group) {
+            if (patchTiledata_)
+                if (Bytes own = patchTiledata_(group); !own.empty()) return own;
             QString source;
-            const std::optional<PatchBlock> block = ClientBlockOf({kTiledata, group}, source);
+            const std::optional<PatchBlock> block = withClient ? ClientBlockOf({kTiledata, group}, source) : std::nullopt;
             return block ? Bytes(block->bytes.begin(), block->bytes.end()) : Bytes{};
         };
     // The animation player names anim blocks.

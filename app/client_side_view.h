@@ -15,6 +15,7 @@
 #include "app/block_picture.h"
 #include "app/picture_view.h"
 #include "codecs/anim_frames.h"
+#include "gamefiles/block_names.h"
 #include "gamefiles/client_blocks.h"
 
 class QCheckBox;
@@ -37,6 +38,9 @@ public:
     void Show(BlockId id, ByteView bytes, const std::optional<BlockPicture>& patch, double scale,
               bool pictureBeside = true);
     void Clear();
+    // The patch's tiledata group `group` (no bytes: the patch has none):
+    // art is named from it before the client's.
+    void SetPatchTiledata(TiledataGroupFn patch) { patchTiledata_ = std::move(patch); }
     // Draws the client's picture at `scale` screen pixels a cell, as the
     // patch's is drawn now.
     void SetScale(double scale);
@@ -73,6 +77,7 @@ private:
     void Redraw();
 
     const Settings& settings_;
+    TiledataGroupFn patchTiledata_;
     QLabel* lblName_;
     QLabel* lblClient_;
     QLabel* lblClientFrame_;

@@ -3,6 +3,13 @@
 // in tblFacts, a Play button for sounds), what is wrong with a damaged block
 // (lblProblem), and the pictures row with the block's picture (an
 // animation's player below it) and beside it the client's block.
+//
+// The table of a block of fields (item data, hues, animation timings,
+// houses, skills, statics, map cells) is edited in place: beside it the
+// flags of the current item as check boxes by name (lstFlags), below it the
+// current hue's colours as swatches that open the colour picker
+// (cmdColor0..31), the buttons that add, remove and move rows of houses
+// and statics, and the reason the last edit was refused (lblRefusal).
 #pragma once
 
 #include <QImage>
@@ -13,14 +20,17 @@
 #include "patch/block_tree.h"
 
 class AnimPlayer;
+class FactTableView;
+class QListWidget;
+class QListWidgetItem;
 class ClientSideView;
 class FactTableModel;
 class PatchDocument;
 class PictureView;
 class QLabel;
 class QPushButton;
-class QTableView;
 struct BlockFacts;
+struct FactTable;
 struct BlockPicture;
 struct PatchBlock;
 struct Settings;
@@ -28,7 +38,7 @@ struct Settings;
 class InfoPanel : public QWidget {
     Q_OBJECT
 public:
-    InfoPanel(QWidget* parent, const PatchDocument& document, const Settings& settings);
+    InfoPanel(QWidget* parent, PatchDocument& document, const Settings& settings);
 
     // Fills the panel for a block node, or a file-type node with this text.
     void ShowNode(BlockId id, const QString& text);
@@ -41,6 +51,8 @@ public:
     // The picture shown: what "Save to Bmp" writes.
     const QImage& Picture() const;
     const FactTableModel& Facts() const { return *facts_; }
+    FactTableModel& Facts() { return *facts_; }
+    FactTableView& Table() const { return *tblFacts_; }
 
     // "In the client:" for the shown block, afresh (the client folder or its
     // states may have changed).
@@ -52,7 +64,15 @@ signals:
     void PlayRequested();
 
 private:
-    void Clear();
+    // `again`: the same node is shown afresh after a change; the table stays
+    // in place, its current cell and the focus with it.
+    void Clear(bool again = false);
+    void ShowTable(const FactTable& table);
+    // The flags, colours and row buttons follow the table's current row.
+    void UpdateRowEditors();
+    void FlagToggled(QListWidgetItem* item);
+    void ChooseColor(int k);
+    void RowCommand(int command);
     void Preview(BlockId id, const PatchBlock& block);
     void ShowFacts(const BlockFacts& facts);
     void ShowPicture(const BlockPicture& picture);
@@ -61,14 +81,20 @@ private:
     // Gives the room below the facts to the table and the pictures shown.
     void FitRows();
 
-    const PatchDocument& document_;
+    PatchDocument& document_;
     const Settings& settings_;
     QLabel* lblHeading_;
     std::array<QLabel*, 5> lblInfo_{};
     QLabel* lblFacts_;
     QLabel* lblProblem_;
-    QTableView* tblFacts_;
+    QWidget* tableRow_;  // the table and the flags beside it
+    FactTableView* tblFacts_;
     FactTableModel* facts_;
+    QListWidget* lstFlags_;
+    QWidget* swatches_;
+    std::array<QPushButton*, 32> cmdColors_{};
+    QWidget* rowButtons_;
+    QLabel* lblRefusal_;
     QPushButton* cmdPlay_;
     PictureView* view_;
     AnimPlayer* player_;  // under the picture of an anim block

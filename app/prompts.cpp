@@ -1,6 +1,7 @@
 #include "app/prompts.h"
 
 #include <QPushButton>
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -123,6 +124,10 @@ public:
         titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
         dialog.setMinimumWidth(std::max(360, QFontMetrics(titleFont).horizontalAdvance(title) + 240));
         return dialog.exec() == QDialog::Accepted ? box->text() : QString();
+    }
+    std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial, const QString& title) override {
+        const QColor chosen = QColorDialog::getColor(initial, owner, title);
+        return chosen.isValid() ? std::optional(chosen) : std::nullopt;
     }
     int Exec(QDialog* dialog) override { return dialog->exec(); }
 };

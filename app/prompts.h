@@ -2,6 +2,7 @@
 // that tests can script the answers and never wait on a modal window.
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <optional>
 
@@ -37,6 +38,8 @@ public:
     // Save / Discard / Cancel for changes that would otherwise be lost; Alt+S
     // and Alt+D pick the first two.
     virtual SaveChoice AskSaveChanges(QWidget* owner, const QString& text, const QString& title) = 0;
+    // A colour chosen in the colour picker, starting at `initial`; none when cancelled.
+    virtual std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial, const QString& title) = 0;
     // Shows a modal dialog until it closes; returns its result code.
     virtual int Exec(QDialog* dialog) = 0;
 };

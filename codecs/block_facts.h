@@ -55,6 +55,9 @@ BlockFacts SoundFacts(ByteView block);
 BlockFacts AnimdataFacts(std::int32_t blockNumber, ByteView block);
 // Statics (2): 7-byte entries of item number, x, y, z and hue.
 BlockFacts StaticsFacts(ByteView block);
+// Map (0): the 64 cells after the 4-byte header, row after row, each named
+// by its column and row in the block ("3,1"); as many as the block holds whole.
+FactTable MapCellsTable(ByteView block);
 
 // The facts for a block of `fileId`; nothing for a file ID without a decoder here.
 std::optional<BlockFacts> DescribeBlockData(std::uint8_t fileId, std::int32_t blockNumber, ByteView block);

@@ -11,7 +11,7 @@ BlockFacts HueFacts(std::int32_t blockNumber, ByteView block) {
     BlockFacts f;
     f.heading = "Hue entries";
     f.table.columns = {"Hue"};
-    for (std::string& c : FieldColumns(layout, {"colors"})) f.table.columns.push_back(std::move(c));
+    for (std::string& c : FieldColumns(layout)) f.table.columns.push_back(std::move(c));
     if (block.size() != kVerdataHuesBlockSize)
         NoteProblem(f, HoldsBytes(block.size()) + "not the 1220 of a hue block.");
     // An entry is whole without the trailing bytes the patch's form adds; one
@@ -33,7 +33,7 @@ BlockFacts HueFacts(std::int32_t blockNumber, ByteView block) {
         const ByteView entry = block.subspan(RecordOffset(type, layout, i), extra.offset);
         const std::int64_t hue = 8 * static_cast<std::int64_t>(blockNumber) + static_cast<std::int64_t>(i);
         f.table.rows.push_back({std::to_string(hue)});
-        for (std::string& cell : FieldCells(layout, entry, {"colors"})) f.table.rows.back().push_back(std::move(cell));
+        for (std::string& cell : FieldCells(layout, entry)) f.table.rows.back().push_back(std::move(cell));
     }
     return f;
 }

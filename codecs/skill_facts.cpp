@@ -14,5 +14,8 @@ BlockFacts SkillFacts(ByteView block) {
     f.lines.push_back(std::string("Action button: ") + (FieldNumber(*FindField(layout, "action"), block) != 0 ? "Yes" : "No"));
     f.lines.push_back("Name: " + FieldText(name, block));
     if (!FixedText(block, name.offset, block.size()).terminated) NoteProblem(f, "The name has no terminating zero.");
+    // One row, for editing in place.
+    f.table.columns = FieldColumns(layout);
+    f.table.rows.push_back(FieldCells(layout, block));
     return f;
 }

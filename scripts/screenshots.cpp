@@ -1,6 +1,6 @@
 // Opens the sample patch in the editor's main window, shows a gump, and saves
 // pictures of the main window, of a zoomed gump, of hue swatches, of a
-// tiledata table, of the animation player, of a changed gump beside the
+// tiledata table and of it edited, of the animation player, of a changed gump beside the
 // client's and of the import dialog. Run on a (virtual)
 // display by the run script and by the script that makes the documentation's
 // pictures.
@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QKeyEvent>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPainter>
@@ -26,6 +27,8 @@
 #include "gamefiles/radarcol.h"
 #include "patch/file_types.h"
 #include "app/import_dialog.h"
+#include "app/fact_table_model.h"
+#include "app/fact_table_view.h"
 #include "app/info_panel.h"
 #include "app/picture_view.h"
 #include "app/block_tree_model.h"
@@ -47,6 +50,7 @@ public:
     QString Input(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     bool Confirm(QWidget*, const QString&, const QString&, const QString&) override { return false; }
     SaveChoice AskSaveChanges(QWidget*, const QString&, const QString&) override { return SaveChoice::Cancel; }
+    std::optional<QColor> ChooseColor(QWidget*, const QColor&, const QString&) override { return std::nullopt; }
     int Exec(QDialog*) override { return 0; }
 
 private:
@@ -126,6 +130,20 @@ int main(int argc, char** argv) {
     window.Tree()->expand(window.Model()->IndexOf({30, -1}));
     if (!window.Select({30, 512})) return 1;
     if (!Save(&window, out + "/tiledata-table.png")) return 1;
+    // The same group edited in place: item 5 renamed and lighter, its flags
+    // beside the table, the next name being typed.
+    FactTableModel& facts = window.Panel()->Facts();
+    FactTableView& table = window.Panel()->Table();
+    facts.setData(facts.index(5, facts.ColumnOf("name")), QStringLiteral("iron anvil"));
+    facts.setData(facts.index(5, facts.ColumnOf("weight")), QStringLiteral("60"));
+    table.setCurrentIndex(facts.index(6, facts.ColumnOf("name")));
+    table.edit(table.currentIndex());
+    auto* cell = table.findChild<QLineEdit*>(QStringLiteral("txtCell"));
+    if (!cell) return 1;
+    cell->setText(QStringLiteral("steel forge"));
+    if (!Save(&window, out + "/tiledata-edited.png")) return 1;
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(cell, &escape);
 
     // The sample animation, paused with its arms up.
     window.Tree()->expand(window.Model()->IndexOf({kAnim, -1}));

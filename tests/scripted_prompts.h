@@ -71,6 +71,15 @@ public:
         return Pop(answers, QString());
     }
 
+    // Answers to the colour picker, in the order asked; cancelled when none is left.
+    std::deque<QColor> colors;
+    QList<QColor> colorsShown;  // the colour each picker started at
+    std::optional<QColor> ChooseColor(QWidget*, const QColor& initial, const QString&) override {
+        colorsShown << initial;
+        if (colors.empty()) return std::nullopt;
+        return Pop(colors, QColor());
+    }
+
     // Each modal dialog shown runs the next script instead of waiting for a
     // user; with no script left it is cancelled.
     std::deque<std::function<void(QDialog*)>> dialogs;

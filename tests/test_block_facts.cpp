@@ -104,7 +104,9 @@ TEST(BlockFacts, HuesGiveEightRowsOfSwatchesNamesAndWordsTexmapsSquares) {
     }
     PutText(hues, 4 + 152 * 7 + 68, "\x01" "Caf\xE9 with a long name");  // 20 bytes, no zero
     const BlockFacts good = HueFacts(2, hues);
-    EXPECT_EQ(good.table.rows[3], (Row{"19", "Hue 3", "0x1003", "0x2003"}));
+    // The colours come last, as numbers.
+    EXPECT_EQ(Row(good.table.rows[3].begin(), good.table.rows[3].begin() + 4), (Row{"19", "Hue 3", "0x1003", "0x2003"}));
+    EXPECT_TRUE(good.table.rows[3][4].starts_with("97 98 99 ")) << good.table.rows[3][4];
     EXPECT_EQ(good.table.rows[7][1], "?Caf\xC3\xA9 with a long na");
     ASSERT_EQ(good.picture.cells.size(), 32u * 8);
     EXPECT_EQ(good.picture.cells[32 * 5 + 6], 32 * 5 + 6 + 1);
@@ -184,7 +186,9 @@ TEST(BlockFacts, SkillsGiveTheActionButtonAndTheNameSoundsTheDuration) {
     PutText(second, 0, "door.wav");
     EXPECT_EQ(SoundFacts(second).lines, (Row{"Name: door.wav", "Duration: 1.000 s", "Samples: 22050"}));
     EXPECT_EQ(SoundFacts(Cut(second, 6)).lines, (Row{"Name: door.w", "Duration: 0.000 s", "Samples: 0"}));
-    CheckCases({{"unterminated skill", SkillFacts(Bytes{2, 'A', 'b'}), 0, "The name has no terminating zero."},
+    // One row, for editing: the action, then the name.
+    EXPECT_EQ(SkillFacts(Bytes{0, 'X', 0}).table.rows, std::vector<Row>{(Row{"X", "0"})});
+    CheckCases({{"unterminated skill", SkillFacts(Bytes{2, 'A', 'b'}), 1, "The name has no terminating zero."},
                 {"empty skill", SkillFacts({}), 0, "The block is empty."},
                 {"one second", SoundFacts(second), 0, ""},
                 {"half a sample", SoundFacts(Cut(second, 45)), 0,

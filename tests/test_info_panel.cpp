@@ -84,10 +84,10 @@ TEST_F(Panel, EachKindOfNodeShowsItsTextsPictureAndFacts) {
     } cases[] = {
         {{12, -1}, {{"lblHeading", "Gumps:"}, {"lblInfo1", "Number of blocks: 4"}}, {}, {}},
         {{0, 0}, {{"lblHeading", "Map 0x00000 (0) :"}, {"lblProblem", ""}}, {80, 80},
-         {{{5, 5}, qRgb(248, 0, 0)}, {{15, 5}, qRgb(0, 0, 0)}}},
-        {{0, 1}, {{"lblInfo1", "Block size: 50"}, {"lblProblem", shortMap}}, {80, 80}, {{{79, 79}, 0}}},
+         {{{5, 5}, qRgb(248, 0, 0)}, {{15, 5}, qRgb(0, 0, 0)}}, 64, "0,0"},
+        {{0, 1}, {{"lblInfo1", "Block size: 50"}, {"lblProblem", shortMap}}, {80, 80}, {{{79, 79}, 0}}, 15, "0,0"},
         {{0, 2}, {{"lblProblem", "The map block holds 300 bytes, not the 196 of a map block; the first 196 are drawn."}},
-         {80, 80}, {{{5, 5}, qRgb(248, 0, 0)}}},
+         {80, 80}, {{{5, 5}, qRgb(248, 0, 0)}}, 64, "0,0"},
         {{12, 5}, {{"lblInfo2", "Size: 2x1"}}, {2, 1}, {{{0, 0}, qRgb(248, 0, 0)}}},
         {{12, 1}, {{"lblProblem", "The gump's row table runs past the end of the block."}}, {1, 1}, {}},
         {{12, 2}, {{"lblInfo2", "Size: 0x1"}, {"lblProblem", "The gump has no size (0x1)."}}, {}, {}},
