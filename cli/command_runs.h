@@ -40,3 +40,6 @@ CommandResult SoundToWavCommand(const CommandArgs& args, std::ostream& out, std:
 
 // bake_command.cpp: the patch written into copies of the client's own files.
 CommandResult BakeCommand(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+
+// map_to_png.cpp: map 0 in radar colours as a PNG picture.
+CommandResult MapToPng(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);

@@ -49,6 +49,9 @@ enum CliOption : unsigned {
     kClientVerdataOption = 16,
     kCompactOption = 32,
     kTrustTypeOption = 64,
+    kPatchOption = 128,
+    kAreaOption = 256,
+    kScaleOption = 512,
 };
 
 struct NumberRange {
@@ -56,10 +59,18 @@ struct NumberRange {
     std::string text;  // as typed, for messages
 };
 
+// Whole numbers joined by commas (10,20,300,200).
+struct NumberList {
+    std::vector<std::int64_t> numbers;
+    std::string text;  // as typed, for messages
+};
+
 // What the options were given as.
 struct OptionValues {
     std::optional<std::string> base;
     std::optional<NumberRange> files, blocks;
+    std::optional<std::string> patch;
+    std::optional<NumberList> area, scale;
     bool skipAbsent = false, compact = false, trustType = false;
     std::string clientVerdata;  // "apply", "ignore", or "" when not given (apply)
     bool json = false, help = false;
@@ -71,12 +82,15 @@ struct OptionDeclaration {
     const char* value;  // its value in the help ("VERDATA.mul"); nullptr for a flag
     const char* help;
     // Where its value goes, which says what it takes: a flag, a path, a range
-    // of numbers from 0 to `max`, or one of `words`.
+    // of numbers from 0 to `max`, one of `words`, or `count` numbers from 0
+    // to `max` joined by commas.
     std::variant<bool OptionValues::*, std::optional<std::string> OptionValues::*,
-                 std::optional<NumberRange> OptionValues::*, std::string OptionValues::*>
+                 std::optional<NumberRange> OptionValues::*, std::string OptionValues::*,
+                 std::optional<NumberList> OptionValues::*>
         into;
     std::int64_t max = 0;
     std::vector<const char*> words = {};
+    std::size_t count = 1;
 };
 
 // How a command ends: done, or done and (diff, verify) the two sides differ.
