@@ -330,11 +330,11 @@ MapWindow::MapWindow(QWidget* parent, PatchDocument& document, const Settings& s
         a->setShortcutContext(Qt::WindowShortcut);
         connect(a, &QAction::triggered, view_, run);
     };
-    action("actZoomIn", QStringLiteral("Zoom &In"), {QKeySequence::ZoomIn, QKeySequence(QStringLiteral("Ctrl+="))},
+    action("actMapZoomIn", QStringLiteral("Zoom &In"), {QKeySequence::ZoomIn, QKeySequence(QStringLiteral("Ctrl+="))},
            [this] { view_->ZoomIn(); });
-    action("actZoomOut", QStringLiteral("Zoom &Out"), {QKeySequence::ZoomOut}, [this] { view_->ZoomOut(); });
-    action("actFit", QStringLiteral("&Fit"), {QKeySequence(QStringLiteral("Ctrl+0"))}, [this] { view_->Fit(); });
-    action("actOneToOne", QStringLiteral("1:1"), {QKeySequence(QStringLiteral("Ctrl+1"))}, [this] { view_->SetZoom(1); });
+    action("actMapZoomOut", QStringLiteral("Zoom &Out"), {QKeySequence::ZoomOut}, [this] { view_->ZoomOut(); });
+    action("actMapFit", QStringLiteral("&Fit"), {QKeySequence(QStringLiteral("Ctrl+0"))}, [this] { view_->Fit(); });
+    action("actMapOneToOne", QStringLiteral("1:1"), {QKeySequence(QStringLiteral("Ctrl+1"))}, [this] { view_->SetZoom(1); });
     bar->addSeparator();
     chkWithPatch_ = Named(new QCheckBox(QStringLiteral("With the &patch"), bar), "chkWithPatch");
     chkWithPatch_->setChecked(true);

@@ -133,7 +133,7 @@ TEST_F(MapWindowTest, ARubberBandAddsTheClientsBlocksOfTheRangeAsOneStep) {
 
 TEST_F(MapWindowTest, AtOneToOneTheViewShowsMapToPngsPixelsWithThePatchAndWithout) {
     const std::string patch = WritePatch("p.uop", MapTestPatch());
-    Trigger("actOneToOne");
+    Trigger("actMapOneToOne");
     EXPECT_EQ(view->Zoom(), 1);
     ScrollHome();
     WaitDrawn();
@@ -147,8 +147,8 @@ TEST_F(MapWindowTest, AtOneToOneTheViewShowsMapToPngsPixelsWithThePatchAndWithou
     EXPECT_EQ(without[9 * 40 + 3], EntryRgb(ClientTile(3, 9)));
 
     // Zoom steps keep the cell under the pointer; Fit shows the whole map again.
-    Trigger("actZoomIn");
+    Trigger("actMapZoomIn");
     EXPECT_DOUBLE_EQ(view->Zoom(), MapView::kStep);
-    Trigger("actFit");
+    Trigger("actMapFit");
     EXPECT_DOUBLE_EQ(view->Zoom(), view->FitZoom());
 }
