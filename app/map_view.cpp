@@ -345,9 +345,7 @@ MapWindow::MapWindow(QWidget* parent, PatchDocument& document, const Settings& s
     lblProblem_->hide();
     lblHover_ = Named(new QLabel(this), "lblHover");
     lblHover_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* hint = new QLabel(QStringLiteral("Drag to pan, wheel to zoom, click a block to show it, Shift+drag to add the "
-                                           "client's blocks of a range to the patch"),
-                            this);
+    auto* hint = new QLabel(QStringLiteral("Drag: pan. Wheel: zoom. Click: the block. Shift+drag: add the client's blocks."), this);
     hint->setEnabled(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);

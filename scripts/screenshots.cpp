@@ -274,7 +274,7 @@ int main(int argc, char** argv) {
     Settle();
     WaitForMap(map->View());
     if (!Save(map, out + "/map-whole.png")) return 1;
-    map->View()->SetZoom(2.5);
+    map->View()->SetZoom(8);
     map->View()->CentreOn({kTownColumn * 8 + 16, kTownRow * 8 + 12});
     WaitForMap(map->View());
     const QPoint over = map->View()->PixelOf({kTownColumn * 8 + 9, kTownRow * 8 + 4});
