@@ -1,7 +1,8 @@
 // Opens the sample patch in the editor's main window, shows a gump, and saves
 // pictures of the main window, of a zoomed gump, of hue swatches, of a
 // tiledata table, of the animation player, of a changed gump beside the
-// client's and of the import dialog. Run on a (virtual)
+// client's, of the import dialog and of the map view on a generated facet
+// with a town the patch adds. Run on a (virtual)
 // display by the run script and by the script that makes the documentation's
 // pictures.
 #include <QApplication>
