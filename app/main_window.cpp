@@ -30,6 +30,7 @@
 #include "app/icons.h"
 #include "app/import_dialog.h"
 #include "app/info_panel.h"
+#include "app/map_view.h"
 #include "app/open_instead.h"
 #include "app/out_of_memory.h"
 #include "app/patch_document.h"
@@ -276,6 +277,12 @@ void MainWindow::BuildMenus() {
     prune->setObjectName(QStringLiteral("actRemoveClientHas"));
     prune->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+R")));
 
+    QMenu* mnuView = menuBar()->addMenu(QStringLiteral("&View"));
+    mnuView->setObjectName(QStringLiteral("mnuView"));
+    QAction* map = mnuView->addAction(QStringLiteral("&Map"), this, &MainWindow::ShowMap);
+    map->setObjectName(QStringLiteral("actMap"));
+    map->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+M")));
+
     QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     QAction* about = mnuHelp->addAction(QStringLiteral("&About Palindra"));
@@ -323,6 +330,7 @@ void MainWindow::ShowSettings() {
     Report(QStringLiteral("Settings saved"));
     comparison_->SetClient(QString::fromStdString(settings_.ClientFolder), settings_.ClientVerdata);
     panel_->ShowClientSide();
+    if (map_) map_->Reload();
 }
 
 void MainWindow::RemoveBlocksTheClientHas() {
@@ -384,6 +392,25 @@ QDialog* MainWindow::ShowExport() {
     exportDialog_->raise();
     exportDialog_->activateWindow();
     return exportDialog_;
+}
+
+MapWindow* MainWindow::ShowMap() {
+    if (!map_) {
+        map_ = new MapWindow(this, *document_, settings_);
+        connect(map_, &MapWindow::Reported, this, &MainWindow::Report);
+        connect(map_, &MapWindow::BlockWanted, this, [this](BlockId id, bool inPatch) {
+            if (inPatch && Select(id)) return;
+            // The client's block has no node: the tree lets go of its selection, as for the animation player.
+            tvBlocks_->selectionModel()->clearSelection();
+            panel_->ShowClientBlock(id);
+            copy_->setEnabled(!panel_->Picture().isNull());
+            ShowFrame(1);
+        });
+    }
+    map_->show();
+    map_->raise();
+    map_->activateWindow();
+    return map_;
 }
 
 void MainWindow::BuildFrames() {

@@ -20,6 +20,7 @@ class ExportDialog;
 class FilterLine;
 class ImportDialog;
 class InfoPanel;
+class MapWindow;
 class PatchDocument;
 class QDialog;
 class QFrame;
@@ -77,6 +78,8 @@ public slots:
     // of each, which keeps what was chosen in it between showings.
     ImportDialog* ShowImport();
     QDialog* ShowExport();
+    // View -> Map: the client's map with the patch's blocks on it, shown without blocking the window.
+    MapWindow* ShowMap();
     // Shows the result of a command in the status bar.
     void Report(const QString& text);
 
@@ -121,4 +124,5 @@ private:
     QAction* copy_ = nullptr;
     QPointer<ImportDialog> importDialog_;
     QPointer<ExportDialog> exportDialog_;
+    QPointer<MapWindow> map_;
 };

@@ -70,6 +70,28 @@ void AddOption(CLI::App& app, const OptionDeclaration& o, OptionValues& values) 
                               values.*word = w;
                           })->type_name(o.value);
                    },
+                   [&](std::optional<NumberList> OptionValues::*list) {
+                       const std::int64_t max = o.max;
+                       const std::size_t count = o.count;
+                       app.add_option_function<std::string>(name, [&values, list, name, max, count](const std::string& v) {
+                              NumberList l{{}, v};
+                              bool read = true;
+                              for (std::size_t from = 0; read;) {
+                                  const std::size_t comma = v.find(',', from);
+                                  std::int64_t n = 0;
+                                  read = ParseInt(v.substr(from, comma == std::string::npos ? comma : comma - from), 0, max, n);
+                                  if (read) l.numbers.push_back(n);
+                                  if (comma == std::string::npos) break;
+                                  from = comma + 1;
+                              }
+                              if (!read || l.numbers.size() != count)
+                                  throw CLI::ValidationError(name + " needs " +
+                                                             (count == 1 ? std::string("a number")
+                                                                         : std::to_string(count) + " numbers joined by commas") +
+                                                             " from 0 to " + std::to_string(max) + ", not '" + v + "'");
+                              values.*list = l;
+                          })->type_name(o.value);
+                   },
                },
                o.into);
     app.get_option(name)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);

@@ -43,3 +43,5 @@ CommandResult BakeCommand(const CommandArgs& args, std::ostream& out, std::ostre
 
 // convert_command.cpp: a type's whole client files from one form into the other.
 CommandResult ConvertCommand(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);
+// map_to_png.cpp: map 0 in radar colours as a PNG picture.
+CommandResult MapToPng(const CommandArgs& args, std::ostream& out, std::ostream& err, CliSession& session);

@@ -52,6 +52,15 @@ const std::vector<OptionDeclaration>& Options() {
         {kSkipDamagedOption, "--skip-damaged", nullptr,
          "converts without the source's damaged entries (counted on stderr) instead of failing",
          &OptionValues::skipDamaged},
+        {kPatchOption, "--patch", "PATCH.uop",
+         "the patch's map and statics blocks (and a map it carries whole) over the client's, each block's border "
+         "cells marked",
+         &OptionValues::patch},
+        {kAreaOption, "--area", "X,Y,W,H", "only the W x H cells from cell X,Y (default the whole map)", &OptionValues::area,
+         7168, {}, 4},
+        {kScaleOption, "--scale", "N",
+         "N cells a pixel each way, each pixel the cell at the top left of its square (default 1)", &OptionValues::scale,
+         4096},
     };
     return options;
 }
@@ -187,6 +196,13 @@ const std::vector<CommandDeclaration>& Commands() {
          "Lists the known file types: ID, name, how their files are read, and the highest block number a usual "
          "file holds (files may hold more; every block is kept).",
          "", Types},
+        {"map-to-png", {Folder("CLIENT_DIR"), File("OUT.png")},
+         kPatchOption | kAreaOption | kScaleOption | kClientVerdataOption,
+         "Draws map 0 of the client in CLIENT_DIR (6,144 or 7,168 x 4,096 cells, told by its size) as a PNG picture in "
+         "the radar colours of CLIENT_DIR/radarcol.mul: each cell in the colour of the highest of its land and "
+         "statics (a static wins a tie). With --patch the patch's blocks replace the client's and are marked: a map "
+         "block's border cells in magenta, every other border cell of a statics block in cyan.",
+         "client/ map.png --area 1024,1024,512,256 --patch patch.uop", MapToPng},
         {"make-samples", {Folder("DIR")}, 0,
          "Writes a small set of client files drawn by the program (map, radar colours, art, gumps, hues, "
          "tiledata, animdata, verdata.mul, readme, stand-in client, a sample patch, an item picture item.png and a "

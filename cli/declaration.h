@@ -55,10 +55,19 @@ enum CliOption : unsigned {
     kCompressionOption = 1024,
     kBasePackageOption = 2048,
     kSkipDamagedOption = 4096,
+    kPatchOption = 8192,
+    kAreaOption = 16384,
+    kScaleOption = 32768,
 };
 
 struct NumberRange {
     std::int64_t from = 0, to = 0;
+    std::string text;  // as typed, for messages
+};
+
+// Whole numbers joined by commas (10,20,300,200).
+struct NumberList {
+    std::vector<std::int64_t> numbers;
     std::string text;  // as typed, for messages
 };
 
@@ -69,6 +78,8 @@ struct OptionValues {
     bool skipAbsent = false, compact = false, trustType = false, skipDamaged = false;
     std::optional<std::string> type, basePackage;  // convert's FILEID and base package
     std::string packageVersion, compression;
+    std::optional<std::string> patch;
+    std::optional<NumberList> area, scale;
     std::string clientVerdata;  // "apply", "ignore", or "" when not given (apply)
     bool json = false, help = false;
 };
@@ -79,12 +90,15 @@ struct OptionDeclaration {
     const char* value;  // its value in the help ("VERDATA.mul"); nullptr for a flag
     const char* help;
     // Where its value goes, which says what it takes: a flag, a path, a range
-    // of numbers from 0 to `max`, or one of `words`.
+    // of numbers from 0 to `max`, one of `words`, or `count` numbers from 0
+    // to `max` joined by commas.
     std::variant<bool OptionValues::*, std::optional<std::string> OptionValues::*,
-                 std::optional<NumberRange> OptionValues::*, std::string OptionValues::*>
+                 std::optional<NumberRange> OptionValues::*, std::string OptionValues::*,
+                 std::optional<NumberList> OptionValues::*>
         into;
     std::int64_t max = 0;
     std::vector<const char*> words = {};
+    std::size_t count = 1;
 };
 
 // How a command ends: done, or done and (diff, verify) the two sides differ.

@@ -82,6 +82,9 @@ int main(int argc, char** argv) {
     Put(dir, "gump", "3x2", gump);
 
     Put(dir, "previews", "map", Bytes(196, 1));
+    Bytes radar(1 + 196 + 14, 2);
+    radar[0] = 98;  // a whole map block, then two statics
+    Put(dir, "map_radar", "block", radar);
     Bytes anim(520, 0);
     anim[512] = 1;
     anim[516] = 8;

@@ -19,7 +19,7 @@ rm -rf "$seeds"
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 for target in patch_file verdata data_files gump previews art hues bitmap_to_gump block_facts cli_args package anim apply \
-              frames_json bake_package block_json static_tile convert; do
+              frames_json bake_package block_json static_tile convert map_radar; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   log="$build/$target.log"

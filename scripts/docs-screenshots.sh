@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the pictures of docs/ anew: the main window with a gump preview, the
-# gump zoomed 4x, hue swatches, a tiledata table, the animation player and the
-# import dialog, on a virtual display, from the program's sample files.
+# gump zoomed 4x, hue swatches, a tiledata table, the animation player, the map
+# view and the import dialog, on a virtual display, from the program's sample files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja >/dev/null

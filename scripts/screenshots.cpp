@@ -1,27 +1,32 @@
 // Opens the sample patch in the editor's main window, shows a gump, and saves
 // pictures of the main window, of a zoomed gump, of hue swatches, of a
 // tiledata table and of it edited, of the animation player, of a changed gump beside the
-// client's and of the import dialog. Run on a (virtual)
+// client's, of the import dialog and of the map view on a generated facet
+// with a town the patch adds. Run on a (virtual)
 // display by the run script and by the script that makes the documentation's
 // pictures.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTreeView>
+#include <cmath>
 #include <cstdio>
 
 #include "app/anim_player.h"
 #include "app/client_comparison.h"
 #include "app/main_window.h"
+#include "app/map_view.h"
 #include "app/settings.h"
 #include "app/prompts.h"
 #include "gamefiles/radarcol.h"
@@ -35,8 +40,13 @@
 #include "app/patch_document.h"
 #include "images/bitmap.h"
 #include "io/binary_io.h"
+#include "io/bytes.h"
+#include "codecs/file_ids.h"
 
 namespace {
+// Where the sample town lies, in blocks.
+constexpr int kTownColumn = 300, kTownRow = 250;
+
 // Answers the one question the Open command asks: which file.
 class OpenPrompt final : public Prompts {
 public:
@@ -78,6 +88,89 @@ Bytes TiledataGroup() {
         std::copy(name.begin(), name.end(), record + 17);
     }
     return group;
+}
+
+// A client folder with a whole facet of land (sea, beaches, meadows, woods
+// with trees, rock, snow) for the map view, and radar colours for its tiles.
+bool WriteMapClient(const QString& dir) {
+    constexpr int kColumns = 768, kRows = 512, kWidth = kColumns * 8, kHeight = kRows * 8;
+    struct Ground {
+        double below;
+        std::uint16_t tile, color;  // first of four tiles, and its 16-bit colour
+        std::int8_t z;
+    };
+    const Ground grounds[] = {{-0.15, 0x00A8, 0x0C51, -5}, {0.0, 0x0016, 0x6B0E, 0}, {0.45, 0x0003, 0x2A05, 2},
+                              {0.8, 0x00C4, 0x1D03, 5},    {1.05, 0x0220, 0x4A52, 20}, {9, 0x011A, 0x739C, 40}};
+    std::vector<double> ax(kWidth), bx(kWidth), ay(kHeight), by(kHeight), sum(kWidth + kHeight), diff(kWidth + kHeight);
+    for (int x = 0; x < kWidth; ++x) ax[x] = std::sin(x * 0.0011 + 0.4), bx[x] = std::sin(x * 0.0067 + 1.3);
+    for (int y = 0; y < kHeight; ++y) ay[y] = std::cos(y * 0.0015 - 0.2), by[y] = std::sin(y * 0.0051 + 0.7);
+    for (int i = 0; i < kWidth + kHeight; ++i) sum[i] = std::sin(i * 0.019), diff[i] = std::cos((i - kHeight) * 0.023);
+    Bytes map(static_cast<std::size_t>(kColumns) * kRows * kMapBlockSize), statics, index;
+    for (int c = 0; c < kColumns; ++c)
+        for (int r = 0; r < kRows; ++r) {
+            const std::size_t n = static_cast<std::size_t>(c) * kRows + r, offset = statics.size();
+            for (int cell = 0; cell < 64; ++cell) {
+                const int x = c * 8 + cell % 8, y = r * 8 + cell / 8;
+                const std::uint32_t hash = static_cast<std::uint32_t>(x) * 2654435761u ^ static_cast<std::uint32_t>(y) * 40503u;
+                const double h = 0.9 * ax[x] * ay[y] + 0.45 * bx[x] * by[y] + 0.2 * sum[x + y] * diff[x - y + kHeight] +
+                                 0.04 * ((hash >> 8) % 100) / 100.0;
+                const Ground* g = grounds;
+                while (h >= g->below) ++g;
+                std::uint8_t* at = &map[n * kMapBlockSize + 4 + 3 * static_cast<std::size_t>(cell)];
+                PutLE16(at, static_cast<std::uint16_t>(g->tile + hash % 4));
+                at[2] = static_cast<std::uint8_t>(g->z);
+                // Trees in the woods.
+                if (g->tile == 0x00C4 && hash % 3 == 0) {
+                    const std::uint8_t tree[7] = {0xCA, 0x0C, static_cast<std::uint8_t>(cell % 8),
+                                                  static_cast<std::uint8_t>(cell / 8), 15, 0, 0};
+                    statics.insert(statics.end(), tree, tree + 7);
+                }
+            }
+            std::uint8_t entry[12] = {};
+            PutLE32(entry, static_cast<std::uint32_t>(offset));
+            PutLE32(entry + 4, static_cast<std::uint32_t>(statics.size() - offset));
+            if (statics.size() == offset) PutLE32(entry, 0xFFFFFFFFu);
+            index.insert(index.end(), entry, entry + 12);
+        }
+    Bytes radarcol(131072, 0);
+    for (const Ground& g : grounds)
+        for (int v = 0; v < 4; ++v) PutLE16(&radarcol[2 * (g.tile + v)], static_cast<std::uint16_t>(g.color + v * 0x0021));
+    PutLE16(&radarcol[2 * (kArtStaticBase + 0x0CCA)], 0x0140);  // a tree's dark green
+    PutLE16(&radarcol[2 * 0x0071], 0x5294);                       // paving
+    PutLE16(&radarcol[2 * (kArtStaticBase + 0x0064)], 0x6000);    // a roof's red
+    for (const auto& [name, bytes] : {std::pair{"/map0.mul", &map}, std::pair{"/statics0.mul", &statics},
+                                      std::pair{"/staidx0.mul", &index}, std::pair{"/radarcol.mul", &radarcol}}) {
+        QFile file(dir + QLatin1String(name));
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(reinterpret_cast<const char*>(bytes->data()), static_cast<qint64>(bytes->size())) !=
+                static_cast<qint64>(bytes->size()))
+            return false;
+    }
+    return true;
+}
+
+// A town in the patch: paved map blocks with red roofs on their statics.
+PatchEdit Town(int column, int row) {
+    PatchEdit edit;
+    for (int c = column; c < column + 4; ++c)
+        for (int r = row; r < row + 3; ++r) {
+            Bytes block(kMapBlockSize, 0);
+            for (int cell = 0; cell < 64; ++cell) PutLE16(&block[4 + 3 * static_cast<std::size_t>(cell)], 0x0071);
+            edit.added.Append(kMap, c * 512 + r, block, 0, 0);
+            Bytes roofs;
+            for (std::uint8_t y = 1; y < 7; y += 3)
+                for (std::uint8_t x = 1; x < 7; ++x) roofs.insert(roofs.end(), {0x64, 0x00, x, y, 20, 0, 0});
+            edit.added.Append(kStatics, c * 512 + r, roofs, 0, 0);
+        }
+    return edit;
+}
+
+// Waits until the map view has drawn what it shows.
+void WaitForMap(MapView* view) {
+    for (int i = 0; i < 2000 && !view->Drawn(); ++i) {
+        QApplication::processEvents();
+        QThread::msleep(5);
+    }
 }
 
 bool Save(QWidget* w, const QString& path) {
@@ -187,6 +280,27 @@ int main(int argc, char** argv) {
     import->findChild<QLineEdit*>(QStringLiteral("txtMUL"))->setText(QStringLiteral("gumpart.mul"));
     import->findChild<QLineEdit*>(QStringLiteral("txtBlockTo"))->setText(QStringLiteral("2"));
     if (!Save(import, out + "/import-dialog.png")) return 1;
+    import->close();
+
+    // The map view on a whole facet, with a town the patch adds.
+    QTemporaryDir mapClient;
+    if (!mapClient.isValid() || !WriteMapClient(mapClient.path())) return 1;
+    window.Values().ClientFolder = mapClient.path().toStdString();
+    window.Values().RadarcolPath.clear();
+    window.Document().Run(QStringLiteral("Import"), Town(kTownColumn, kTownRow));
+    MapWindow* map = window.ShowMap();
+    map->resize(1000, 700);
+    Settle();
+    WaitForMap(map->View());
+    if (!Save(map, out + "/map-whole.png")) return 1;
+    map->View()->SetZoom(8);
+    map->View()->CentreOn({kTownColumn * 8 + 16, kTownRow * 8 + 12});
+    WaitForMap(map->View());
+    const QPoint over = map->View()->PixelOf({kTownColumn * 8 + 9, kTownRow * 8 + 4});
+    QMouseEvent hover(QEvent::MouseMove, over, map->View()->viewport()->mapToGlobal(over), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(map->View()->viewport(), &hover);
+    if (!Save(map, out + "/map-patch.png")) return 1;
     SetPrompts(nullptr);
     return 0;
 }
