@@ -36,6 +36,14 @@ public:
         const QIcon mark = qvariant_cast<QIcon>(index.data(ClientBrowserModel::MarkRole));
         if (!mark.isNull()) mark.paint(painter, QRect(option.rect.topLeft() + QPoint(2, 2), QSize(16, 16)));
     }
+    // Every cell of the grid takes a whole thumbnail and its number, decoded or not yet.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        if (item.decorationPosition != QStyleOptionViewItem::Top) return QStyledItemDelegate::sizeHint(option, index);
+        // The view's icon size, not the picture's: the first entry's would size them all.
+        return {std::max(option.decorationSize.width(), 56) + 8, option.decorationSize.height() + item.fontMetrics.height() + 8};
+    }
 };
 
 bool IsZoomKey(const QKeyEvent* key) {

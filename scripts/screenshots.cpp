@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QPainter>
 #include <QPixmap>
 #include <QSettings>
