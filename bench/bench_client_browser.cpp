@@ -107,14 +107,15 @@ struct Shown {
         browser.Reload();
         QApplication::processEvents();
     }
-    // The rows whose thumbnails the view shows now, not yet decoded.
-    int Waiting() {
-        int waiting = 0;
-        const QRect screen = view.viewport()->rect();
-        for (int row = view.indexAt(screen.topLeft() + QPoint(1, 1)).row(); row >= 0 && row < model.rowCount(); ++row) {
-            if (!view.visualRect(model.index(row)).intersects(screen)) break;
+    // The thumbnails of the first screen not decoded yet; `screen` gets how many it shows.
+    int Waiting(int* screen = nullptr) {
+        int waiting = 0, shownRows = 0;
+        const QRect rect = view.viewport()->rect();
+        for (int row = 0; row < model.rowCount() && view.visualRect(model.index(row)).intersects(rect); ++row) {
+            ++shownRows;
             waiting += !model.Thumbnails().Decoded(model.NumberAt(row));
         }
+        if (screen) *screen = shownRows;
         return waiting;
     }
 };
@@ -132,7 +133,10 @@ void ChooseType(benchmark::State& state, const char* form, int type) {
         shown.view.doItemsLayout();
         QApplication::processEvents();
         numbers += Ms(start);
-        if (shown.model.rowCount() == 0) std::abort();
+        int onScreen = 0;
+        shown.Waiting(&onScreen);
+        if (onScreen == 0) std::abort();
+        state.counters["on_screen"] = onScreen;
         while (shown.Waiting() > 0) {
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
             shown.view.viewport()->update();
