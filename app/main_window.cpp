@@ -21,6 +21,7 @@
 #include "app/block_commands.h"
 #include "app/block_tree_model.h"
 #include "app/bake_dialog.h"
+#include "app/client_browser.h"
 #include "app/convert_dialog.h"
 #include "app/client_comparison.h"
 #include "app/export_dialog.h"
@@ -154,6 +155,17 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
         copy_->setEnabled(!panel_->Picture().isNull());
         ShowFrame(1);
     });
+    browser_ = new ClientBrowser(this, *document_, *comparison_, settings_);
+    addDockWidget(Qt::LeftDockWidgetArea, browser_);
+    browser_->hide();
+    connect(browser_, &ClientBrowser::Reported, this, &MainWindow::Report);
+    connect(browser_, &ClientBrowser::SettingsWanted, this, &MainWindow::ShowSettings);
+    connect(browser_, &ClientBrowser::Wanted, this, [this](BlockId id) {
+        tvBlocks_->selectionModel()->clearSelection();
+        panel_->ShowClientBlock(id);
+        copy_->setEnabled(!panel_->Picture().isNull());
+        ShowFrame(1);
+    });
     BuildMenus();
     BuildToolbar();
     connect(tvBlocks_, &QWidget::customContextMenuRequested, this, &MainWindow::ShowContextMenu);
@@ -171,6 +183,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     connect(document_->UndoStack(), &QUndoStack::cleanChanged, this,
             [this](bool clean) { setWindowModified(!clean); });
     connect(new FileDrops(this), &FileDrops::Dropped, this, [this](const QString& path, QPoint pos) { OpenFile(path, pos); });
+    browser_->TakeDropsOn(tvBlocks_->viewport());
     // Tab from the filter line goes down to its tree. Set last: moving the
     // tree's column into the splitter and adding the panel reorder the chain.
     setTabOrder(txtFilter_, tvBlocks_);
@@ -279,6 +292,11 @@ void MainWindow::BuildMenus() {
 
     QMenu* mnuView = menuBar()->addMenu(QStringLiteral("&View"));
     mnuView->setObjectName(QStringLiteral("mnuView"));
+    QAction* client = browser_->toggleViewAction();
+    client->setObjectName(QStringLiteral("actClientView"));
+    client->setText(QStringLiteral("&Client"));
+    client->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+C")));
+    mnuView->addAction(client);
     QAction* map = mnuView->addAction(QStringLiteral("&Map"), this, &MainWindow::ShowMap);
     map->setObjectName(QStringLiteral("actMap"));
     map->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+M")));
@@ -331,6 +349,7 @@ void MainWindow::ShowSettings() {
     comparison_->SetClient(QString::fromStdString(settings_.ClientFolder), settings_.ClientVerdata);
     panel_->ShowClientSide();
     if (map_) map_->Reload();
+    browser_->SettingsChanged();
 }
 
 void MainWindow::RemoveBlocksTheClientHas() {

@@ -15,6 +15,7 @@
 
 class BlockCommands;
 class BlockTreeModel;
+class ClientBrowser;
 class ClientComparison;
 class ExportDialog;
 class FilterLine;
@@ -40,6 +41,7 @@ public:
     BlockCommands* Commands() const { return commands_; }
     InfoPanel* Panel() const { return panel_; }
     ClientComparison* Comparison() const { return comparison_; }
+    ClientBrowser* Browser() const { return browser_; }
     ::Settings& Values() { return settings_; }
 
     // Makes a node current and selected, as a click on it does; false when
@@ -111,6 +113,7 @@ private:
     PatchDocument* document_ = nullptr;
     BlockTreeModel* model_ = nullptr;
     ClientComparison* comparison_ = nullptr;
+    ClientBrowser* browser_ = nullptr;
     QTreeView* tvBlocks_ = nullptr;
     FilterLine* txtFilter_ = nullptr;
     QSplitter* splitter_ = nullptr;

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -24,6 +25,8 @@
 #include <cstdio>
 
 #include "app/anim_player.h"
+#include "app/client_browser.h"
+#include "app/client_browser_model.h"
 #include "app/client_comparison.h"
 #include "app/main_window.h"
 #include "app/map_view.h"
@@ -273,6 +276,17 @@ int main(int argc, char** argv) {
     if (!Save(&window, out + "/client-differing-cells.png")) return 1;
     window.Panel()->findChild<QCheckBox*>(QStringLiteral("chkDiffering"))->setChecked(false);
     window.Panel()->View().SetZoom(0);
+
+    // The client's gumps in the "Client" view, the sample gump's entry chosen.
+    ClientBrowser& browser = *window.Browser();
+    browser.show();
+    browser.Reload();
+    browser.ChooseType(2);
+    browser.View()->setCurrentIndex(browser.Model().index(std::min(1, browser.Model().rowCount() - 1)));
+    Settle();
+    browser.Model().Thumbnails().Wait();
+    if (!Save(&window, out + "/client-browser.png")) return 1;
+    browser.hide();
 
     QDialog* import = window.ShowImport();
     auto* list = import->findChild<QComboBox*>(QStringLiteral("cboMULType"));
