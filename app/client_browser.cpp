@@ -22,6 +22,7 @@
 #include "app/file_dialogs.h"
 #include "app/settings.h"
 #include "app/widgets.h"
+#include "codecs/file_ids.h"
 
 namespace {
 constexpr std::array<int, 7> kSides = {32, 48, 64, 96, 128, 192, 256};
@@ -84,6 +85,8 @@ ClientBrowser::ClientBrowser(QWidget* parent, PatchDocument& document, const Cli
     auto* cmdReplace = Named(new QPushButton(QStringLiteral("Replace with &file..."), body), "cmdReplaceWithFile");
     buttons->addWidget(cmdAdd);
     buttons->addWidget(cmdReplace);
+    cmdOpenMap_ = Named(new QPushButton(QStringLiteral("Open the &whole map"), body), "cmdOpenMap");
+    buttons->addWidget(cmdOpenMap_);
     buttons->addStretch();
     auto* top = new QHBoxLayout;
     top->addWidget(cmbType_);
@@ -106,6 +109,10 @@ ClientBrowser::ClientBrowser(QWidget* parent, PatchDocument& document, const Cli
     connect(cmdAdd, &QPushButton::clicked, add_, &QAction::trigger);
     connect(cmdReplace, &QPushButton::clicked, replace_, &QAction::trigger);
     connect(cmdSettings_, &QPushButton::clicked, this, &ClientBrowser::SettingsWanted);
+    connect(cmdOpenMap_, &QPushButton::clicked, this, [this] {
+        const QModelIndex current = view_->currentIndex();
+        emit MapWanted(current.isValid() ? model_->NumberAt(current.row()) : -1);
+    });
     connect(cmbType_, &QComboBox::currentIndexChanged, this, &ClientBrowser::ChooseType);
     connect(txtFilter_, &QLineEdit::textChanged, this, [this](const QString& text) {
         model_->SetFilter(text);
@@ -153,6 +160,7 @@ void ClientBrowser::Refresh() {
     SetThumbnailSide(model_->Thumbnails().Side());
     lblSource_->setText(model_->Source());
     cmdSettings_->setVisible(!model_->HasFolder());
+    cmdOpenMap_->setVisible(model_->Type().fileId == kMap && model_->HasFolder());
     const bool reader = model_->Reader() != nullptr;
     add_->setEnabled(reader);
     replace_->setEnabled(reader);

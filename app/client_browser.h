@@ -2,7 +2,7 @@
 // the settings holds, a type at a time, as thumbnails or a list; a filter
 // line to find them; "Add to patch" of a selection (or a drag onto the
 // tree), "Replace with file..." of one; Enter or a double-click shows the
-// client's block in the panel.
+// client's block in the panel; the Map entry opens the whole map too.
 #pragma once
 
 #include <QDockWidget>
@@ -56,6 +56,9 @@ signals:
     void Reported(const QString& text);
     // "Settings..." of the view without a client folder.
     void SettingsWanted();
+    // "Open the whole map" of the Map entry: the map window, at block `block`
+    // (-1: as it was).
+    void MapWanted(std::int32_t block);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -73,6 +76,7 @@ private:
     QLineEdit* txtFilter_;
     QLabel* lblSource_;
     QPushButton* cmdSettings_;
+    QPushButton* cmdOpenMap_;
     QListView* view_;
     QAction *add_, *replace_;
     QWidget* tree_ = nullptr;

@@ -160,6 +160,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     browser_->hide();
     connect(browser_, &ClientBrowser::Reported, this, &MainWindow::Report);
     connect(browser_, &ClientBrowser::SettingsWanted, this, &MainWindow::ShowSettings);
+    connect(browser_, &ClientBrowser::MapWanted, this, [this](std::int32_t block) {
+        MapView* view = ShowMap()->View();
+        if (block < 0) return;
+        // Close enough to see the block's cells, with the block in the middle.
+        view->SetZoom(4);
+        view->CentreOn(QPoint(block / kMapBlockRows * kCellsPerBlockSide + kCellsPerBlockSide / 2,
+                              block % kMapBlockRows * kCellsPerBlockSide + kCellsPerBlockSide / 2));
+    });
     connect(browser_, &ClientBrowser::Wanted, this, [this](BlockId id) {
         tvBlocks_->selectionModel()->clearSelection();
         panel_->ShowClientBlock(id);

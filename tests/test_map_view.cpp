@@ -5,8 +5,12 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QListView>
+#include <QPushButton>
 #include <QTest>
 
+#include "app/client_browser.h"
+#include "app/client_browser_model.h"
 #include "app/map_view.h"
 #include "cli_runner.h"
 #include "gui_fixture.h"
@@ -151,4 +155,23 @@ TEST_F(MapWindowTest, AtOneToOneTheViewShowsMapToPngsPixelsWithThePatchAndWithou
     EXPECT_DOUBLE_EQ(view->Zoom(), MapView::kStep);
     Trigger("actMapFit");
     EXPECT_DOUBLE_EQ(view->Zoom(), view->FitZoom());
+}
+
+TEST_F(MapWindowTest, TheClientViewsMapEntryOpensTheWholeMapAtItsBlock) {
+    map->hide();
+    window.Browser()->Reload();
+    const auto& types = ClientBrowserTypes();
+    const int mapType = static_cast<int>(
+        std::find_if(types.begin(), types.end(), [](const ClientBrowserType& t) { return t.fileId == kMap; }) - types.begin());
+    window.Browser()->ChooseType(mapType);
+    auto* open = window.Browser()->findChild<QPushButton*>(QStringLiteral("cmdOpenMap"));
+    ASSERT_NE(open, nullptr);
+    EXPECT_FALSE(open->isHidden());
+    const std::int32_t block = 812;  // the second block column, cells 8-15 by 2400-2407
+    ClientBrowserModel& model = window.Browser()->Model();
+    window.Browser()->View()->setCurrentIndex(model.index(model.RowOf(block)));
+    open->click();
+    EXPECT_TRUE(map->isVisible());
+    EXPECT_DOUBLE_EQ(view->Zoom(), 4);
+    EXPECT_TRUE(view->viewport()->rect().contains(view->PixelOf(QPoint(12, 2404))));
 }
