@@ -1,5 +1,6 @@
 #include "app/client_take.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <optional>
@@ -8,11 +9,10 @@
 #include "app/patch_document.h"
 #include "app/prompts.h"
 #include "app/status_texts.h"
-#include "codecs/block_pictures.h"
 #include "codecs/file_ids.h"
 #include "gamefiles/client_blocks.h"
 #include "gamefiles/forms/whole_files.h"
-#include "images/bitmap.h"
+#include "images/block_files.h"
 #include "patch/block_tree.h"
 #include "patch/file_types.h"
 
@@ -71,32 +71,32 @@ QString ReplaceWithFile(QWidget* owner, PatchDocument& document, ClientBlocks& r
     const QString title = QStringLiteral("Replace with file");
     const std::uint8_t fileId = reader.FileId();
     const ClientBlock client = reader.Block(n);
-    const std::optional<Bytes> clientBytes =
-        client.HasData() ? std::optional(Bytes(client.bytes.begin(), client.bytes.end())) : std::nullopt;
-    const std::int16_t flagA = client.flagA, flagB = client.flagB;
-    const QString suffix = QFileInfo(path).suffix().toLower();
+    // The block replaced is the patch's, else the client's: its flags stay, a
+    // static keeps its header word, a sound its header, a JSON file fills in
+    // what it leaves out from it.
+    std::optional<PatchBlock> clients;
+    if (client.HasData()) clients = PatchBlock{n, client.flagA, client.flagB, BlockBytes::CopyOf(client.bytes)};
+    const PatchBlock* live = document.patch().LiveBlock(fileId, n);
+    const PatchBlock* replaced = live ? live : clients ? &*clients : nullptr;
+    const std::string file = QFile::encodeName(path).toStdString();
     PatchEdit edit;
     Status done;
-    if (suffix == QLatin1String("png") || suffix == QLatin1String("bmp")) {
-        if (fileId == kGumps) {
-            const Result<QImage> picture = LoadPicture(path);
-            done = picture ? ImportGumpFromBmp(edit.added, n, *picture) : Status(picture.error());
-        } else if (const std::optional<PictureKind> kind = PictureKindOf(fileId, n)) {
-            const Result<RgbaPicture> picture = LoadBlockPicture(path.toStdString(), *kind);
-            const Result<Bytes> block = picture ? PictureToBlock(*kind, *picture, clientBytes ? std::optional<ByteView>(*clientBytes) : std::nullopt)
-                                                : Result<Bytes>(picture.error());
-            if (block) edit.added.Append(fileId, n, *block, flagA, flagB);
-            else done = block.error();
-        } else {
-            done = Error("A picture cannot become a block of " + TypeWord(fileId) + "; choose a file of the block's raw bytes.");
-        }
+    const Result<BlockFileForm> form = BlockFileFormOf(fileId, n, file, false);
+    static const QStringList kBlockFileSuffixes = {"png", "bmp", "wav", "flac", "ogg", "json", "dat"};
+    if (!form && kBlockFileSuffixes.contains(QFileInfo(path).suffix().toLower())) {
+        done = form.error();  // a picture of a hue, say: named, not taken as raw bytes
+    } else if (form) {
+        const Result<BuiltBlock> built = LoadBlockFile(fileId, n, file, replaced,
+                                                       replaced ? std::optional<ByteView>(replaced->bytes) : std::nullopt);
+        if (built) edit.added.Append(fileId, n, built->bytes, built->flagA, built->flagB);
+        else done = built.error();
     } else {
-        done = LoadBlockFromDatafile(edit.added, fileId, n, path.toStdString());
-        // Raw bytes carry no flags: the block keeps the client's.
-        if (done && clientBytes && edit.added[fileId].Count() > 0) {
+        // A file of another name holds the block's raw bytes, which carry no flags.
+        done = LoadBlockFromDatafile(edit.added, fileId, n, file);
+        if (done && replaced && edit.added[fileId].Count() > 0) {
             PatchBlock& block = edit.added[fileId].blocks.back();
-            block.flagA = flagA;
-            block.flagB = flagB;
+            block.flagA = replaced->flagA;
+            block.flagB = replaced->flagB;
         }
     }
     if (!done) {

@@ -265,17 +265,23 @@ TEST_F(ClientBrowse, ReplaceWithFileMakesTheBlockOfAPictureOrOfRawBytes) {
     EXPECT_EQ(std::tie(gump->flagA, gump->flagB), std::tuple(2, 3));  // its height and width
     ASSERT_TRUE(GumpPicture(*gump));
     EXPECT_EQ(GumpPicture(*gump)->pixel(2, 1), qRgb(248, 0, 0));  // in 15-bit colour
-    // Raw bytes keep the client's flags.
+    // Raw bytes keep the flags of the block they replace: the client's, or
+    // the patch's once it holds the block.
+    Trigger("actReplaceWithFile", {File("raw.dat")});
+    gump = Doc().patch().LiveBlock(kGumps, 2);
+    EXPECT_EQ(std::tie(gump->flagA, gump->flagB), std::tuple(2, 3));
+    EXPECT_EQ(gump->bytes, (B{'R', 'A', 'W'}));
+    Doc().UndoStack()->undo();
+    Doc().UndoStack()->undo();
     Trigger("actReplaceWithFile", {File("raw.dat")});
     gump = Doc().patch().LiveBlock(kGumps, 2);
     EXPECT_EQ(std::tie(gump->flagA, gump->flagB), std::tuple(4, 4));
-    EXPECT_EQ(gump->bytes, (B{'R', 'A', 'W'}));
     // A picture cannot become a hue.
     Browser().ChooseType(kHueType);
     Browser().View()->setCurrentIndex(Browsed().index(0));
     Trigger("actReplaceWithFile", {File("red.png")});
-    EXPECT_EQ(prompts.messages, QStringList{"Replace with file: A picture cannot become a block of hues; choose a file of "
-                                            "the block's raw bytes."});
+    EXPECT_EQ(prompts.messages, QStringList{"Replace with file: '" + File("red.png") +
+                                            "' does not fit block 0 of Hues: it is built from .json or .dat."});
 }
 
 // The window's thread only asks: the first ask gives no thumbnail, the
