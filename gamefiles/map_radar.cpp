@@ -8,6 +8,7 @@
 
 #include "codecs/file_ids.h"
 #include "gamefiles/client_blocks.h"
+#include "patch/settle_duplicates.h"
 
 namespace {
 constexpr std::int32_t kSide = kCellsPerBlockSide;
@@ -81,15 +82,9 @@ std::array<std::int32_t, 64> RadarEntries(ByteView mapBlock, ByteView staticsBlo
 }
 
 MapPatchLayer::MapPatchLayer(const Patch& patch) {
-    for (auto [fileId, blocks] : {std::pair{kMap, &map_}, std::pair{kStatics, &statics_}}) {
-        patch.ForEachLive(fileId, [&](const PatchBlock& b) { blocks->emplace_back(b.number, b.bytes); });
-        // Of one number the later slot wins: it stays in front after the stable sort and a reverse.
-        std::reverse(blocks->begin(), blocks->end());
-        std::stable_sort(blocks->begin(), blocks->end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        blocks->erase(std::unique(blocks->begin(), blocks->end(),
-                                  [](const auto& a, const auto& b) { return a.first == b.first; }),
-                      blocks->end());
-    }
+    for (const auto& [fileId, blocks] : {std::pair{kMap, &map_}, std::pair{kStatics, &statics_}})
+        for (const auto& [number, slot] : LastCopies(patch[fileId]))
+            blocks->emplace_back(number, patch[fileId].blocks[slot].bytes);
     if (const PatchBlock* whole = patch.LiveBlock(kFiles, kMapFileBlock); whole && !whole->bytes.empty())
         wholeMap_ = whole->bytes;
 }
