@@ -26,6 +26,7 @@
 #include "gamefiles/forms/whole_files.h"
 #include "patch/block_info.h"
 #include "patch/file_types.h"
+#include "patch/patch_edit.h"
 
 namespace {
 // Rows the table shows without scrolling at the least: a hues block's eight.
@@ -66,6 +67,10 @@ InfoPanel::InfoPanel(QWidget* parent, PatchDocument& document, const Settings& s
     layout->addWidget(lblFacts_);
     layout->addWidget(lblProblem_);
     layout->addWidget(cmdPlay_, 0, Qt::AlignLeft);
+    cmdAddClientBlock_ = new QPushButton(QStringLiteral("&Add to patch"), this);
+    cmdAddClientBlock_->setObjectName(QStringLiteral("cmdAddClientBlock"));
+    connect(cmdAddClientBlock_, &QPushButton::clicked, this, &InfoPanel::AddClientBlock);
+    layout->addWidget(cmdAddClientBlock_, 0, Qt::AlignLeft);
     facts_ = new FactTableModel(this);
     tableRow_ = new QWidget(this);
     auto* tableLayout = new QHBoxLayout(tableRow_);
@@ -165,7 +170,8 @@ void InfoPanel::Clear(bool again) {
     view_->Clear();
     player_->Stop();
     for (QWidget* w : {static_cast<QWidget*>(lblFacts_), static_cast<QWidget*>(lblProblem_),
-                       static_cast<QWidget*>(cmdPlay_), static_cast<QWidget*>(lblRefusal_)})
+                       static_cast<QWidget*>(cmdPlay_), static_cast<QWidget*>(lblRefusal_),
+                       static_cast<QWidget*>(cmdAddClientBlock_)})
         w->hide();
     if (again) return;
     facts_->SetBlock(nullptr, std::nullopt);
@@ -339,9 +345,20 @@ void InfoPanel::ShowClientBlock(BlockId id) {
     lblInfo_[0]->setText(client ? QStringLiteral("Not in the patch: the client's block is shown")
                                 : QStringLiteral("Neither the patch nor the client holds this block"));
     lblInfo_[0]->show();
+    cmdAddClientBlock_->setVisible(client.has_value());
     if (client) Preview(id, *client);
     if (facts_->rowCount() == 0) tableRow_->hide();
     FitRows();
+}
+
+// The client's block as the panel shows it, in the patch's form, as one step.
+void InfoPanel::AddClientBlock() {
+    const std::optional<PatchBlock>& client = clientSide_->ClientData();
+    if (!clientOnly_ || !node_ || !client) return;
+    const BlockId id = *node_;
+    PatchEdit edit;
+    edit.added.Append(id.fileId, id.blockNumber, client->bytes, client->flagA, client->flagB);
+    if (document_.Run(QStringLiteral("Add to patch"), std::move(edit))) emit ClientBlockAdded(id);
 }
 
 void InfoPanel::FitRows() {

@@ -62,6 +62,8 @@ public:
 signals:
     // The Play button of a sound block.
     void PlayRequested();
+    // "Add to patch" of a block only the client has: it is in the patch now.
+    void ClientBlockAdded(BlockId id);
 
 private:
     // `again`: the same node is shown afresh after a change; the table stays
@@ -73,6 +75,7 @@ private:
     void FlagToggled(QListWidgetItem* item);
     void ChooseColor(int k);
     void RowCommand(int command);
+    void AddClientBlock();
     void Preview(BlockId id, const PatchBlock& block);
     void ShowFacts(const BlockFacts& facts);
     void ShowPicture(const BlockPicture& picture);
@@ -96,6 +99,7 @@ private:
     QWidget* rowButtons_;
     QLabel* lblRefusal_;
     QPushButton* cmdPlay_;
+    QPushButton* cmdAddClientBlock_;
     PictureView* view_;
     AnimPlayer* player_;  // under the picture of an anim block
     ClientSideView* clientSide_;

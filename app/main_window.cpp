@@ -146,6 +146,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     tvBlocks_->addActions(commands_->Actions());
     connect(commands_, &BlockCommands::Reported, this, &MainWindow::Report);
     connect(panel_, &InfoPanel::PlayRequested, commands_, &BlockCommands::PlaySound);
+    connect(panel_, &InfoPanel::ClientBlockAdded, this, [this](BlockId id) { Select(id); });
     connect(&panel_->Player(), &AnimPlayer::Wanted, this, [this](int block) {
         if (Select({kAnim, block})) return;
         // A block only the client holds has no node: the tree lets go of its

@@ -5,10 +5,12 @@
 #include <QDropEvent>
 #include <QListView>
 #include <QMimeData>
+#include <QPushButton>
 #include <QThread>
 #include <atomic>
 
 #include "app/client_browser.h"
+#include "app/info_panel.h"
 #include "app/client_browser_model.h"
 #include "app/client_comparison.h"
 #include "codecs/file_ids.h"
@@ -223,6 +225,27 @@ TEST_F(ClientBrowse, AddToPatchTakesTheSelectionInOneStepAndAsksBeforeReplacing)
     Trigger("actAddToPatch");
     EXPECT_EQ(SlotsOf(Doc().patch(), kAnim), (std::vector<SlotFacts>{{0, 2, 0, 0}, {3, 2, 0, 0}}));
     EXPECT_EQ(Doc().UndoStack()->count(), 4);
+}
+
+// Enter on an entry shows the client's block in the panel, whose own "Add to
+// patch" takes it as one step and selects it in the tree.
+TEST_F(ClientBrowse, TheClientsBlockShownInThePanelIsAddedFromThere) {
+    const std::string client = WriteClient(dir);
+    UseClient(client);
+    Browser().ChooseType(kHueType);
+    emit Browser().View()->activated(Browsed().index(1));
+    auto* add = window.Panel()->findChild<QPushButton*>(QStringLiteral("cmdAddClientBlock"));
+    ASSERT_NE(add, nullptr);
+    ASSERT_FALSE(add->isHidden());
+    add->click();
+    EXPECT_EQ(window.Current(), (BlockId{kHues, 1}));
+    EXPECT_EQ(Action("actUndo")->text().remove(QLatin1Char('&')), "Undo Add to patch");
+    const PatchBlock& hue = *Doc().patch().LiveBlock(kHues, 1);
+    const Patch hues = Imported(kHues, client + "/hues.mul");
+    const PatchBlock& imported = hues[kHues].blocks[1];
+    EXPECT_EQ(std::tie(hue.flagA, hue.flagB), std::tie(imported.flagA, imported.flagB));
+    EXPECT_EQ(hue.bytes, imported.bytes);
+    EXPECT_TRUE(add->isHidden());
 }
 
 TEST_F(ClientBrowse, EntriesDroppedOnTheTreeGoIntoThePatch) {
