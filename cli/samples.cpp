@@ -5,8 +5,6 @@
 #include <filesystem>
 #include <numbers>
 
-#include <zlib.h>
-
 #include "cli/package_samples.h"
 #include "io/broken_links.h"
 #include "io/bytes.h"
@@ -14,9 +12,9 @@
 #include "codecs/colors.h"
 #include "codecs/gump.h"
 #include "codecs/hues.h"
+#include "codecs/png_stream.h"
 #include "codecs/sound_block.h"
 #include "codecs/wav.h"
-#include "codecs/zlib_codec.h"
 #include "gamefiles/forms/data_file.h"
 #include "gamefiles/forms/verdata.h"
 #include "patch/file_types.h"
@@ -280,26 +278,12 @@ void Indexed(const std::vector<std::pair<int, Bytes>>& blocks, const std::vector
     }
 }
 
-void PutBE32(Bytes& out, std::uint32_t v) {
-    for (const int shift : {24, 16, 8, 0}) out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
-// A PNG chunk: length, type, data and the CRC of type and data.
-void PngChunk(Bytes& png, const char* type, ByteView data) {
-    PutBE32(png, static_cast<std::uint32_t>(data.size()));
-    const std::size_t start = png.size();
-    png.insert(png.end(), type, type + 4);
-    png.insert(png.end(), data.begin(), data.end());
-    PutBE32(png, static_cast<std::uint32_t>(crc32(0, png.data() + start, static_cast<uInt>(png.size() - start))));
-}
-
 // A new item for the tour to load as a static: a potion bottle, transparent
 // around it, as an 8-bit RGBA PNG.
-Bytes ItemPicture() {
+Result<Bytes> ItemPicture() {
     constexpr int kWidth = 24, kHeight = 32;
     Bytes rows;
     for (int y = 0; y < kHeight; ++y) {
-        rows.push_back(0);  // no filter
         for (int x = 0; x < kWidth; ++x) {
             const double dx = x + 0.5 - kWidth / 2.0;
             const bool cork = y >= 2 && y < 6 && std::abs(dx) < 2.5;
@@ -312,14 +296,10 @@ Bytes ItemPicture() {
             for (const std::uint8_t c : {r, g, b, a}) rows.push_back(c);
         }
     }
-    Bytes header;
-    PutBE32(header, kWidth);
-    PutBE32(header, kHeight);
-    for (const std::uint8_t v : {8, 6, 0, 0, 0}) header.push_back(v);  // 8-bit RGBA, not interlaced
-    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    PngChunk(png, "IHDR", header);
-    PngChunk(png, "IDAT", Deflate(rows));
-    PngChunk(png, "IEND", {});
+    Bytes png;
+    PngStream stream(kWidth, kHeight, [&png](ByteView bytes) { png.insert(png.end(), bytes.begin(), bytes.end()); }, true);
+    stream.AddRows(rows.data(), kHeight, kWidth * 4);
+    if (Status done = stream.Finish(); !done) return done.error();
     return png;
 }
 
@@ -426,7 +406,9 @@ Status MakeSamples(const std::string& folder) {
                   static_cast<std::int16_t>(big.width));
     sample.Append(kArt, 16385, StaticTile(1), 0, 0);
     if (Status done = WritePatchFile(d + "sample.uop", sample); !done) return done;
-    if (Status done = Write(d + "item.png", ItemPicture()); !done) return done;
+    const Result<Bytes> item = ItemPicture();
+    if (!item) return item.error();
+    if (Status done = Write(d + "item.png", *item); !done) return done;
     if (Status done = Write(d + "sound.wav", SoundFile()); !done) return done;
     return WritePackageSamples(folder);
 }

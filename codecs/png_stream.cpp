@@ -19,8 +19,9 @@ struct PngStream::Deflater {
     ~Deflater() { deflateEnd(&z); }
 };
 
-PngStream::PngStream(std::uint32_t width, std::uint32_t height, Sink sink)
-    : width_(width), height_(height), sink_(std::move(sink)), deflater_(std::make_unique<Deflater>()) {
+PngStream::PngStream(std::uint32_t width, std::uint32_t height, Sink sink, bool alpha)
+    : width_(width), height_(height), pixelBytes_(alpha ? 4 : 3), sink_(std::move(sink)),
+      deflater_(std::make_unique<Deflater>()) {
     static constexpr std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     sink_(kSignature);
     std::uint8_t header[13] = {};
@@ -30,7 +31,7 @@ PngStream::PngStream(std::uint32_t width, std::uint32_t height, Sink sink)
     big(header, width);
     big(header + 4, height);
     header[8] = 8;  // bits a channel
-    header[9] = 2;  // RGB
+    header[9] = alpha ? 6 : 2;  // RGBA or RGB
     Chunk("IHDR", header);
 }
 
@@ -69,11 +70,11 @@ void PngStream::Deflate(ByteView in, bool last) {
     } while (z.avail_in > 0 || (last && done != Z_STREAM_END));
 }
 
-void PngStream::AddRows(const std::uint8_t* rgb, std::uint32_t rows, std::size_t stride) {
+void PngStream::AddRows(const std::uint8_t* pixels, std::uint32_t rows, std::size_t stride) {
     static constexpr std::uint8_t kNoFilter[] = {0};
     for (std::uint32_t r = 0; r < rows; ++r, ++rows_) {
         Deflate(kNoFilter, false);
-        Deflate({rgb + r * stride, std::size_t{width_} * 3}, false);
+        Deflate({pixels + r * stride, std::size_t{width_} * pixelBytes_}, false);
     }
 }
 
