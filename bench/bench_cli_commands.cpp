@@ -7,9 +7,6 @@
 // data moved into arenas.
 //
 //   palindra_cli_bench [PATH-TO-palindra-cli] [RUNS]
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,8 +26,6 @@
 #include "io/bytes.h"
 #include "patch/patch_file.h"
 
-extern char** environ;
-
 namespace {
 constexpr std::int64_t kMapBlocks = 393216;
 constexpr int kBaseEntries = 100000;
@@ -42,38 +37,8 @@ constexpr std::size_t kBigBlock = 10000;
 // Second-stage gumps of 16 colours: 60 MB stored.
 constexpr std::size_t kStagedGumpLength = 20000;
 
-struct Run {
-    double seconds = 0;
-    long long peakBytes = 0;
-};
 
-// Runs argv with stdout to `out` ("" keeps it); exits on failure.
-Run Spawn(const std::vector<std::string>& args, const std::string& out = "/dev/null") {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!out.empty()) posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
-        std::exit(2);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "failed: %s\n", args.back().c_str());
-        std::exit(2);
-    }
-    return {seconds, usage.ru_maxrss * 1024LL};
-}
-
-Run Sh(const std::string& command) { return Spawn({"/bin/sh", "-c", command}, ""); }
+ChildRun Sh(const std::string& command) { return Spawn({"/bin/sh", "-c", command}, ""); }
 
 // A map of random blocks, a copy differing in every 100th block, and a
 // verdata of 100,000 entries (a fifth of them map blocks the patch replaces).
@@ -171,7 +136,7 @@ struct Row {
     double target;
     const char* earlier;  // the ratio before block data moved into arenas
     std::string baselineName = {};  // as printed; "": the baseline's first word
-    Run best{1e9, 0}, bestBase{1e9, 0};
+    ChildRun best{1e9, 0}, bestBase{1e9, 0};
 };
 }  // namespace
 
@@ -244,8 +209,8 @@ int main(int argc, char** argv) {
     for (int r = 0; r < runs; ++r)
         for (Row& row : rows) {
             if (!row.before.empty()) Sh(row.before);
-            const Run c = Spawn(row.command);
-            const Run b = Sh(row.baseline + " && rm -f '" + copy + "'");
+            const ChildRun c = Spawn(row.command);
+            const ChildRun b = Sh(row.baseline + " && rm -f '" + copy + "'");
             if (c.seconds < row.best.seconds) row.best.seconds = c.seconds;
             row.best.peakBytes = std::max(row.best.peakBytes, c.peakBytes);
             row.bestBase.seconds = std::min(row.bestBase.seconds, b.seconds);
@@ -253,7 +218,7 @@ int main(int argc, char** argv) {
     long long idle = 0;
     double start = 1e9;
     for (int r = 0; r < runs; ++r) {
-        const Run run = Spawn({cli, "types"});
+        const ChildRun run = Spawn({cli, "types"});
         idle = std::max(idle, run.peakBytes);
         start = std::min(start, run.seconds);
     }

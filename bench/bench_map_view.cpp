@@ -6,9 +6,6 @@
 // child's high-water mark less that of the same program doing nothing.
 //
 //   palindra_map_bench [PATH-TO-palindra-cli] [RUNS]
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,41 +29,10 @@
 #include "codecs/file_ids.h"
 #include "io/bytes.h"
 
-extern char** environ;
-
 namespace {
 constexpr std::int64_t kBlocks = 393216;
 constexpr int kStaticsPerBlock = 4;
 
-struct Run {
-    double seconds = 0;
-    long long peakBytes = 0;
-};
-
-Run Spawn(const std::vector<std::string>& args, const std::string& out = "/dev/null") {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!out.empty()) posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
-        std::exit(2);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "failed: %s\n", args[1].c_str());
-        std::exit(2);
-    }
-    return {seconds, usage.ru_maxrss * 1024LL};
-}
 
 // Land as a facet has it: regions of one ground (four tiles of it mixed
 // cell by cell) at heights that change slowly, and four statics on every block.

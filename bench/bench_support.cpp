@@ -2,10 +2,13 @@
 
 #include "io/save_file.h"
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -119,4 +122,31 @@ int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios) {
     for (const std::string& line : MemoryLines()) std::cout << "  " << line << "\n";
     benchmark::Shutdown();
     return 0;
+}
+
+extern char** environ;
+
+ChildRun Spawn(const std::vector<std::string>& args, const std::string& out) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!out.empty()) posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", argv[0]);
+        std::exit(2);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "failed: %s\n", args.back().c_str());
+        std::exit(2);
+    }
+    return {seconds, usage.ru_maxrss * 1024LL};
 }

@@ -33,6 +33,14 @@ void Shell(const std::string& command);
 long long PeakBytesOf(const std::vector<std::string>& args);
 void RegisterPeakWork(const std::string& name, std::function<void(const std::vector<std::string>&)> work);
 
+// A child process's wall time and peak resident memory.
+struct ChildRun {
+    double seconds = 0;
+    long long peakBytes = 0;
+};
+// Runs argv with stdout to `out` ("" keeps it); exits on failure.
+ChildRun Spawn(const std::vector<std::string>& args, const std::string& out = "/dev/null");
+
 // Ends a writing iteration: flushes the written bytes to disk and deletes
 // `path` outside the timing, so that every iteration starts alike.
 void SettleWrites(benchmark::State& state, const std::string& path);
