@@ -30,6 +30,7 @@ BlockPicture PictureOfBlock(BlockId id, const PatchBlock& block, const std::vect
     };
     switch (id.fileId) {
         case kMap: return picture(MapPreview(block.bytes, radarColors, &drawn), kClear);
+        case kStatics: return picture(StaticsPreview(block.bytes, radarColors), kClear);
         case kArt: {
             Result<ColorGrid> tile = id.blockNumber < kArtStaticBase ? DecodeLandTile(block.bytes, &drawn)
                                                             : DecodeStaticTile(block.bytes, &drawn);

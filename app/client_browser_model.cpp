@@ -4,6 +4,7 @@
 #include <QIODevice>
 #include <QIcon>
 #include <QMimeData>
+#include <QPainter>
 #include <algorithm>
 #include <climits>
 #include <unordered_set>
@@ -11,7 +12,10 @@
 #include "app/client_comparison.h"
 #include "app/patch_document.h"
 #include "codecs/block_facts.h"
+#include "codecs/block_fields.h"
+#include "codecs/facts_text.h"
 #include "codecs/file_ids.h"
+#include "codecs/wav.h"
 #include "gamefiles/anim_layout.h"
 #include "gamefiles/block_names.h"
 #include "gamefiles/forms/package_blocks.h"
@@ -28,6 +32,7 @@ struct FilterWords {
     bool empty = false;
     std::optional<bool> patch;
     std::vector<std::pair<std::int64_t, std::int64_t>> ranges;  // block numbers
+    std::vector<std::pair<std::int64_t, std::int64_t>> items;   // item numbers a statics block holds
     bool nothing = false;  // a word no block of the type can match
     QStringList words;
 };
@@ -55,6 +60,7 @@ FilterWords ReadFilter(const QString& text, std::uint8_t fileId) {
             // An item's art block, or the tiledata group holding its record.
             const auto [first, last] = *RangeOf(words[++i]);
             if (fileId == kArt) filter.ranges.emplace_back(first + kArtStaticBase, last + kArtStaticBase);
+            else if (fileId == kStatics) filter.items.emplace_back(first, last);
             else if (fileId == kTiledata)
                 filter.ranges.emplace_back(kTiledataLandGroups + first / kRecordsPerGroup, kTiledataLandGroups + last / kRecordsPerGroup);
             else filter.nothing = true;
@@ -65,6 +71,42 @@ FilterWords ReadFilter(const QString& text, std::uint8_t fileId) {
         }
     }
     return filter;
+}
+// What a list row tells of a block beside its number and name.
+QString ListDetail(std::uint8_t fileId, std::int32_t n, ByteView bytes) {
+    const BlockType* type = BlockTypeOf(fileId, n);
+    switch (fileId) {
+        case kSound: {
+            const std::size_t samples = bytes.size() > kSoundHeaderSize ? (bytes.size() - kSoundHeaderSize) / 2 : 0;
+            return QStringLiteral("%1 s").arg(static_cast<double>(samples) / kSoundSampleRate, 0, 'f', 2);
+        }
+        case kMultis: {
+            // The tiles the components cover, and how many there are.
+            const RecordLayout& layout = LayoutOf(*type, bytes);
+            const BlockField &x = *FindField(layout, "x"), &y = *FindField(layout, "y");
+            const std::size_t count = RecordsHeld(*type, layout, bytes.size());
+            std::int64_t left = INT64_MAX, right = INT64_MIN, top = INT64_MAX, bottom = INT64_MIN;
+            for (std::size_t i = 0; i < count; ++i) {
+                const ByteView c = bytes.subspan(RecordOffset(*type, layout, i), layout.size);
+                const auto cx = static_cast<std::int64_t>(FieldNumber(x, c)), cy = static_cast<std::int64_t>(FieldNumber(y, c));
+                left = std::min(left, cx), right = std::max(right, cx), top = std::min(top, cy), bottom = std::max(bottom, cy);
+            }
+            const QString components = count == 1 ? QStringLiteral("1 component") : QStringLiteral("%1 components").arg(count);
+            return count == 0 ? components
+                              : QStringLiteral("%1 x %2 tiles, %3").arg(right - left + 1).arg(bottom - top + 1).arg(components);
+        }
+        case kStatics: {
+            const std::size_t count = RecordsHeld(*type, type->layouts[0], bytes.size());
+            return count == 1 ? QStringLiteral("1 item") : QStringLiteral("%1 items").arg(count);
+        }
+        case kSkills: return {};  // the name says it
+        default: {
+            QStringList lines;
+            if (const std::optional<BlockFacts> facts = DescribeBlockData(fileId, n, bytes))
+                for (std::size_t i = 0; i < facts->lines.size() && i < 2; ++i) lines << FromUtf8(facts->lines[i]);
+            return lines.join(QStringLiteral("; "));
+        }
+    }
 }
 }  // namespace
 
@@ -140,6 +182,9 @@ void ClientBrowserModel::Reload() {
     present_.clear();
     rows_.clear();
     details_.clear();
+    ownNames_.clear();
+    staticItems_.clear();
+    staticStarts_.clear();
     const ClientBrowserType& type = Type();
     const std::optional<Form> form = folder_ ? folder_->ShownForm(type.fileId) : std::nullopt;
     const Form shown = form.value_or(Form::kIndexed);
@@ -198,11 +243,57 @@ void ClientBrowserModel::Reload() {
                 if (anim->direction == 0) entries_.push_back(n);
                 if (held) present_[static_cast<std::size_t>(entry)] = 1;
             }
+            LoadOwnNames();
             if (Status intact = reader_->Intact(); !intact) source_ += QLatin1Char(' ') + FromUtf8(intact.error().message);
         }
     }
     endResetModel();
     Refilter();
+}
+
+void ClientBrowserModel::LoadOwnNames() {
+    const std::uint8_t fileId = Type().fileId;
+    if (fileId != kSound && fileId != kSkills) return;
+    ownNames_.assign(present_.size(), QString());
+    ClientBlock block;
+    for (std::size_t n = 0; n < present_.size(); ++n) {
+        if (!present_[n]) continue;
+        reader_->Show(static_cast<std::int32_t>(n), block);
+        if (!block.HasData()) continue;
+        if (fileId == kSound) {
+            ownNames_[n] = FromUtf8(FixedText(block.bytes, 0, kSoundHeaderSize).text);
+        } else {
+            const BlockType& type = *BlockTypeOf(kSkills, 0);
+            ownNames_[n] = FromUtf8(FieldText(*FindField(LayoutOf(type, block.bytes), "name"), block.bytes));
+        }
+    }
+}
+
+bool ClientBrowserModel::HoldsItem(std::int32_t entry, const std::vector<std::pair<std::int64_t, std::int64_t>>& items) {
+    if (!reader_) return false;
+    if (staticStarts_.empty()) {
+        const BlockType& type = *BlockTypeOf(kStatics, 0);
+        const RecordLayout& layout = type.layouts[0];
+        const BlockField& item = *FindField(layout, "item");
+        staticStarts_.reserve(present_.size() + 1);
+        ClientBlock block;
+        for (std::size_t n = 0; n < present_.size(); ++n) {
+            staticStarts_.push_back(staticItems_.size());
+            if (!present_[n]) continue;
+            reader_->Show(static_cast<std::int32_t>(n), block);
+            for (std::size_t i = 0, count = RecordsHeld(type, layout, block.bytes.size()); i < count; ++i)
+                staticItems_.push_back(static_cast<std::uint16_t>(
+                    FieldNumber(item, block.bytes.subspan(RecordOffset(type, layout, i), layout.size))));
+        }
+        staticStarts_.push_back(staticItems_.size());
+    }
+    const auto n = static_cast<std::size_t>(entry);
+    if (entry < 0 || n + 1 >= staticStarts_.size()) return false;
+    return std::any_of(staticItems_.begin() + static_cast<std::ptrdiff_t>(staticStarts_[n]),
+                       staticItems_.begin() + static_cast<std::ptrdiff_t>(staticStarts_[n + 1]), [&](std::uint16_t id) {
+                           return std::any_of(items.begin(), items.end(),
+                                              [&](const auto& r) { return r.first <= id && id <= r.second; });
+                       });
 }
 
 bool ClientBrowserModel::Present(std::int32_t entry) const {
@@ -250,6 +341,7 @@ void ClientBrowserModel::Refilter() {
                     return r.first <= blocks.back() && r.second >= blocks.front();
                 }))
                 continue;
+            if (!filter.items.empty() && !HoldsItem(entry, filter.items)) continue;
             if (filter.patch &&
                 std::any_of(blocks.begin(), blocks.end(), [&](std::int32_t b) { return held.count(b) > 0; }) != *filter.patch)
                 continue;
@@ -297,6 +389,10 @@ QString ClientBrowserModel::NameOf(std::int32_t entry) const {
             ClientBlocks* reader = const_cast<ClientBlocks*>(reader_.get());
             return reader ? FromUtf8(BlockName(kTiledata, entry, reader->Block(entry).bytes, {})) : QString();
         }
+        case kSound:
+        case kSkills:
+            return entry >= 0 && static_cast<std::size_t>(entry) < ownNames_.size() ? ownNames_[static_cast<std::size_t>(entry)]
+                                                                                    : QString();
         default: return {};
     }
 }
@@ -305,15 +401,8 @@ QString ClientBrowserModel::DetailOf(std::int32_t entry) const {
     if (const auto known = details_.find(entry); known != details_.end()) return *known;
     ClientBlocks* reader = const_cast<ClientBlocks*>(reader_.get());
     QString detail;
-    if (reader) {
-        const ClientBlock block = reader->Block(entry);
-        if (block.HasData())
-            if (const std::optional<BlockFacts> facts = DescribeBlockData(Type().fileId, entry, block.bytes)) {
-                QStringList lines;
-                for (std::size_t i = 0; i < facts->lines.size() && i < 2; ++i) lines << FromUtf8(facts->lines[i]);
-                detail = lines.join(QStringLiteral("; "));
-            }
-    }
+    if (const ClientBlock block = reader ? reader->Block(entry) : ClientBlock(); block.HasData())
+        detail = ListDetail(Type().fileId, entry, block.bytes);
     // Only the rows shown ask; a long scroll starts the memo over.
     if (details_.size() > 4096) details_.clear();
     details_.insert(entry, detail);
@@ -350,6 +439,7 @@ QVariant ClientBrowserModel::data(const QModelIndex& index, int role) const {
                 if (!Present(n)) return {};
                 return const_cast<ClientThumbnails&>(thumbnails_).Get(n);
             }
+            if (fileId == kStatics) return StaticsIcon(n, mark());
             [[fallthrough]];
         case MarkRole:
             if (const auto state = mark()) return ClientComparison::Mark(*state);
@@ -357,6 +447,19 @@ QVariant ClientBrowserModel::data(const QModelIndex& index, int role) const {
         case NumberRole: return n;
         default: return {};
     }
+}
+
+QImage ClientBrowserModel::StaticsIcon(std::int32_t entry, const std::optional<BlockState>& state) const {
+    constexpr int kSide = 16, kGap = 2;
+    QImage icon(2 * kSide + kGap, kSide, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::transparent);
+    QPainter painter(&icon);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (Present(entry))
+        if (const QImage radar = const_cast<ClientThumbnails&>(thumbnails_).Get(entry); !radar.isNull())
+            painter.drawImage(QRect(0, 0, kSide, kSide), radar);
+    if (state) ClientComparison::Mark(*state).paint(&painter, QRect(kSide + kGap, 0, kSide, kSide));
+    return icon;
 }
 
 Qt::ItemFlags ClientBrowserModel::flags(const QModelIndex& index) const {

@@ -8,7 +8,8 @@
 // The filter line's words, any of them together:
 //   1234, 0x4D2         that block (an animation's entry holding it)
 //   0x4000-0x40FF       the blocks in the range
-//   item 0x0E75         an item's art (art) or its tiledata group (tiledata)
+//   item 0x0E75         an item's art (art), the statics blocks holding it
+//                       (statics) or its tiledata group (tiledata)
 //   patch, !patch       only the blocks the patch holds, does not hold
 //   empty               the entries without data too
 //   other words         names holding every word (a tiledata group: any of its 32)
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "app/client_thumbnails.h"
+#include "gamefiles/block_fit.h"
 #include "gamefiles/client_blocks.h"
 #include "patch/block_tree.h"
 
@@ -94,6 +96,7 @@ public:
 private:
     void Reload();
     void LoadNames();
+    void LoadOwnNames();
     void Refilter();
     // The entry's name in the game; "" for types without names.
     QString NameOf(std::int32_t entry) const;
@@ -101,6 +104,10 @@ private:
     QString DetailOf(std::int32_t entry) const;
     // Whether the entry's name holds `word` (lower case).
     bool NameHolds(std::int32_t entry, const QString& word) const;
+    // Whether a statics block holds an item of these numbers.
+    bool HoldsItem(std::int32_t entry, const std::vector<std::pair<std::int64_t, std::int64_t>>& items);
+    // A statics row's picture: the radar colours of its cells, and its mark beside them.
+    QImage StaticsIcon(std::int32_t entry, const std::optional<BlockState>& state) const;
 
     const PatchDocument& document_;
     const ClientComparison* comparison_ = nullptr;
@@ -116,6 +123,12 @@ private:
     std::vector<std::int32_t> rows_;     // the entries listed
     // The client's tiledata names, land tiles and items, by id.
     std::vector<QString> landNames_, itemNames_;
+    // The names the blocks of the type hold themselves (sounds, skills), by block.
+    std::vector<QString> ownNames_;
+    // The item numbers of every statics block, end to end, and where each
+    // block's start: read at the first "item" word and kept with the type.
+    std::vector<std::uint16_t> staticItems_;
+    std::vector<std::uint32_t> staticStarts_;
     mutable QHash<std::int32_t, QString> details_;
     ClientThumbnails thumbnails_;
 };

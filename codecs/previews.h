@@ -1,4 +1,4 @@
-// The small picture the information panel draws for a map block.
+// The small pictures the information panel draws for map and statics blocks.
 #pragma once
 
 #include <cstdint>
@@ -13,3 +13,9 @@
 // the tile's radar colour. A block of another length than 196 bytes is
 // refused saying so, with the cells it holds drawn into `drawn` when given.
 Result<ColorGrid> MapPreview(ByteView block, const std::vector<std::int32_t>& radarColors, ColorGrid* drawn = nullptr);
+
+// The same 80 x 80 picture of a statics block: each cell in the radar colour
+// of its highest item (the last of equal heights), as the radar shows it;
+// cells without items are background. Items outside the 8 x 8 cells and a
+// part record at the end are left out.
+ColorGrid StaticsPreview(ByteView block, const std::vector<std::int32_t>& radarColors);

@@ -15,6 +15,7 @@
 #include "app/client_comparison.h"
 #include "codecs/file_ids.h"
 #include "codecs/gump.h"
+#include "codecs/previews.h"
 #include "gamefiles/forms/package.h"
 #include "gamefiles/forms/package_blocks.h"
 #include "gamefiles/forms/package_names.h"
@@ -26,7 +27,7 @@ namespace {
 using Rows = std::vector<std::int32_t>;
 
 // Types by their place in the view's list.
-enum { kLandTiles, kItems, kGumpType, kTextures, kHueType, kAnimType, kMapType, kStaticsType, kSounds, kTiledataType };
+enum { kLandTiles, kItems, kGumpType, kTextures, kHueType, kAnimType, kMapType, kStaticsType, kSounds, kTiledataType, kMultiType };
 
 // A 4 x 4 gump of distinct colours, `changed` cell set to white.
 B Gump(int changed = -1) {
@@ -156,6 +157,76 @@ TEST_F(ClientBrowse, ListsTheClientsBlocksInOrderWithNamesAndFindsThemByFilterWo
     Browsed().SetClient("", true);
     EXPECT_EQ(Listed(), Rows{});
     EXPECT_EQ(Browsed().Source(), "No client folder is chosen: choose it in Settings.");
+}
+
+// Sounds by name and length, houses by their size, statics blocks by the
+// items they hold and drawn in the radar colours of their highest items.
+TEST_F(ClientBrowse, ListRowsSayWhatTheirBlocksHoldAndStaticsAreFoundByItem) {
+    const std::string client = WriteClient(dir);
+    B anvil(40 + 2 * 22050, 1), door(40 + 2 * 11025, 2);
+    std::fill_n(anvil.begin(), 40, 0);
+    std::fill_n(door.begin(), 40, 0);
+    Put(anvil, 0, "anvil.wav");
+    Put(door, 0, "door");
+    const auto a = static_cast<std::int32_t>(anvil.size()), d = static_cast<std::int32_t>(door.size());
+    B sounds = anvil;
+    sounds.insert(sounds.end(), door.begin(), door.end());
+    WriteFileBytes(client + "/sound.mul", sounds);
+    WriteFileBytes(client + "/soundidx.mul", IndexBytes({{0, a, 1}, {-1, -1, 0}, {a, d, 3}}));
+    // Statics: block 0 holds 0x0E75 at (1,2) under 0x0001 beside it in height;
+    // block 2 holds 0x0001 alone; block 1 none.
+    auto item = [](std::uint16_t id, std::uint8_t x, std::uint8_t y, std::int8_t z) {
+        return B{static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), x, y, static_cast<std::uint8_t>(z), 0, 0};
+    };
+    B statics = item(0x0E75, 1, 2, 0), top = item(0x0001, 1, 2, 5), low = item(0x0E75, 1, 2, -3), lone = item(0x0001, 7, 7, 0);
+    for (const B* more : {&top, &low, &lone}) statics.insert(statics.end(), more->begin(), more->end());
+    WriteFileBytes(client + "/statics0.mul", statics);
+    WriteFileBytes(client + "/staidx0.mul", IndexBytes({{0, 21, 0}, {-1, -1, 0}, {21, 7, 0}}));
+    // A house of two components from (-1,-2) to (2,3), in 16-byte rows.
+    B multi(32, 0);
+    for (const auto& [at, x, y] : {std::tuple(0, -1, -2), {16, 2, 3}}) {
+        PutLE16(&multi[at + 2], static_cast<std::uint16_t>(x));
+        PutLE16(&multi[at + 4], static_cast<std::uint16_t>(y));
+        multi[at + 8] = 1;
+    }
+    WriteFileBytes(client + "/multi.mul", multi);
+    WriteFileBytes(client + "/multi.idx", IndexBytes({{0, 32, 0}}));
+    auto radar = std::make_shared<std::vector<std::int32_t>>(65536, 0);
+    (*radar)[kArtStaticBase + 0x0001] = 0x123456;
+    (*radar)[kArtStaticBase + 0x0E75] = 0x654321;
+    Browsed().SetClient(client, true, radar);
+
+    Browsed().SetType(kSounds);
+    EXPECT_EQ(Browsed().index(0).data().toString(), "0x00000  anvil.wav  1.00 s");
+    EXPECT_EQ(Browsed().index(1).data().toString(), "0x00002  door  0.50 s");
+    const struct {
+        int type;
+        const char* filter;
+        Rows rows;
+    } cases[] = {
+        {kSounds, "anvil", {0}},       {kSounds, "DOOR", {2}},         {kStaticsType, "item 0x0E75", {0}},
+        {kStaticsType, "item 1", {0, 2}}, {kStaticsType, "item 2-0xE74", {}}, {kStaticsType, "", {0, 2}},
+    };
+    for (const auto& c : cases) {
+        Browsed().SetType(c.type);
+        Browsed().SetFilter(QString::fromLatin1(c.filter));
+        EXPECT_EQ(Listed(), c.rows) << c.type << " " << c.filter;
+    }
+    EXPECT_EQ(Browsed().index(0).data().toString(), "0x00000  3 items");
+    // The highest item gives a cell its colour; cells without items stay clear.
+    const ColorGrid preview = StaticsPreview(statics, *radar);
+    EXPECT_EQ(preview.At(15, 25), 0x123456);
+    EXPECT_EQ(preview.At(75, 75), 0x123456);
+    EXPECT_EQ(preview.At(5, 5), ColorGrid::kBackground);
+    Browsed().index(0).data(Qt::DecorationRole);
+    Browsed().Thumbnails().Wait();
+    const QImage icon = qvariant_cast<QImage>(Browsed().index(0).data(Qt::DecorationRole));
+    EXPECT_EQ(icon.size(), QSize(34, 16));
+    EXPECT_EQ(icon.pixel(3, 5), qRgb(0x56, 0x34, 0x12));  // red + 256 * green + 65536 * blue
+
+    Browsed().SetFilter({});
+    Browsed().SetType(kMultiType);
+    EXPECT_EQ(Browsed().index(0).data().toString(), "0x00000  4 x 6 tiles, 2 components");
 }
 
 TEST_F(ClientBrowse, ReadsThePackageBeforeTheDataFilesAndMarksWhatThePatchHolds) {
