@@ -34,12 +34,12 @@ void ArtSource::OpenClient(const std::string& dir, bool withVerdata) {
     folder_.reset();
     lacking_.clear();
     if (dir.empty()) {
-        lacking_.push_back("No client folder is chosen (Settings): only the patch's art is drawn.");
+        lacking_.emplace_back(kArt, "No client folder is chosen (Settings): only the patch's art is drawn.");
         return;
     }
     Result<ClientFolder> opened = ClientFolder::Open(dir);
     if (!opened) {
-        lacking_.push_back(opened.error().message);
+        lacking_.emplace_back(kArt, opened.error().message);
         return;
     }
     folder_ = std::make_unique<ClientFolder>(std::move(*opened));
@@ -61,7 +61,7 @@ void ArtSource::OpenClient(const std::string& dir, bool withVerdata) {
             status = reader->Open(*folder_, r.fileId, *form, withVerdata);
         }
         if (status) *r.reader = std::move(reader);
-        else lacking_.push_back(status.error().message + ": " + r.without + ".");
+        else lacking_.emplace_back(r.fileId, status.error().message + ": " + r.without + ".");
     }
 }
 

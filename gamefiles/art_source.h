@@ -45,7 +45,7 @@ public:
     void OpenClient(const std::string& dir, bool withVerdata);
     // What the drawing lacks, for a note under it: no folder chosen, a
     // folder that does not open, or the art, tiledata or statics it lacks.
-    const std::vector<std::string>& Lacking() const override { return lacking_; }
+    const std::vector<Lack>& Lacking() const override { return lacking_; }
 
     // Block n of art, tiledata or statics: the patch's, else the client's;
     // empty when neither has data. Valid until the next call.
@@ -57,5 +57,5 @@ private:
     bool openedVerdata_ = true;
     std::unique_ptr<ClientFolder> folder_;
     std::unique_ptr<ClientBlocks> art_, tiledata_, statics_;
-    std::vector<std::string> lacking_;
+    std::vector<Lack> lacking_;
 };

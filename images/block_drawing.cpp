@@ -162,6 +162,8 @@ std::string DrawingSummary(const BlockDrawing& drawing, const ArtLookup& art, bo
     if (drawing.missing > 0) text += ", " + std::to_string(drawing.missing) + " without art (outlined)";
     text += ".";
     if (!drawing.problem.empty()) text += "\n" + drawing.problem;
-    for (const std::string& line : art.Lacking()) text += "\n" + line;
+    // A house stands on no statics block.
+    for (const auto& [fileId, line] : art.Lacking())
+        if (!(multi && fileId == kStatics)) text += "\n" + line;
     return text;
 }

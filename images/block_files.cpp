@@ -44,7 +44,8 @@ Result<RgbaPicture> HousePicture(const PatchBlock& block, ArtLookup* art, Notes&
     if (drawing.image.isNull())
         return Error(drawing.problem.empty() ? "The house has no components to draw." : drawing.problem);
     if (drawing.missing > 0) notes.push_back(std::to_string(drawing.missing) + " components without art are drawn as outlines.");
-    for (const std::string& line : art->Lacking()) notes.push_back(line);
+    for (const auto& [fileId, line] : art->Lacking())
+        if (fileId != kStatics) notes.push_back(line);
     const QImage rgba = drawing.image.convertToFormat(QImage::Format_RGBA8888);
     RgbaPicture picture{rgba.width(), rgba.height(), {}, true};
     for (int y = 0; y < rgba.height(); ++y)

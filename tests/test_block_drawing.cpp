@@ -110,7 +110,9 @@ TEST(BlockDrawing, TheClientsArtFillsWhatThePatchLacksAndThePatchsWins) {
     EXPECT_EQ(drawing.image, expected.Picture());
     EXPECT_EQ(drawing.missing, 0);
     ASSERT_EQ(art.Lacking().size(), 2u);
-    EXPECT_EQ(art.Lacking()[0], "The client folder lacks tiledata.mul: items are stacked as if flat.");
+    EXPECT_EQ(art.Lacking()[0].second, "The client folder lacks tiledata.mul: items are stacked as if flat.");
+    EXPECT_EQ(DrawingSummary(drawing, art, true),
+              "2 components: 2 drawn.\nThe client folder lacks tiledata.mul: items are stacked as if flat.");
 }
 
 TEST(BlockDrawing, AMapBlocksLandLiesAtItsAltitudesUnderItsStatics) {
