@@ -122,7 +122,7 @@ const std::vector<ClientBrowserType>& ClientBrowserTypes() {
         {kStatics, 0, INT32_MAX, "Statics", false},
         {kSound, 0, INT32_MAX, "Sounds", false},
         {kTiledata, 0, INT32_MAX, "Tiledata", false},
-        {kMultis, 0, INT32_MAX, "Multis", false},
+        {kMultis, 0, INT32_MAX, "Multis", true},
         {kSkills, 0, INT32_MAX, "Skills", false},
         {kAnimdata, 0, INT32_MAX, "Animdata", false},
     };
@@ -188,8 +188,9 @@ void ClientBrowserModel::Reload() {
     const ClientBrowserType& type = Type();
     const std::optional<Form> form = folder_ ? folder_->ShownForm(type.fileId) : std::nullopt;
     const Form shown = form.value_or(Form::kIndexed);
-    thumbnails_.Reset(form ? folder_ : nullptr, type.fileId, shown, withVerdata_, radarColors_,
-                      thumbnails_.Side());
+    // Houses are drawn with the patch's art over the client's.
+    thumbnails_.Reset(form ? folder_ : nullptr, type.fileId, shown, withVerdata_, radarColors_, thumbnails_.Side(),
+                      type.fileId == kMultis ? std::make_shared<const PatchArtLayer>(document_.patch()) : nullptr);
     if (folderPath_.empty()) {
         source_ = QStringLiteral("No client folder is chosen: choose it in Settings.");
     } else if (folder_ && !form) {

@@ -13,11 +13,14 @@
 #include "gamefiles/anim_layout.h"
 #include "gamefiles/client_blocks.h"
 #include "images/anim_canvas.h"
+#include "images/block_drawing.h"
 
 QImage ClientThumbnail(std::uint8_t fileId, std::int32_t n, ByteView bytes, std::int16_t flagA, std::int16_t flagB,
-                       const std::vector<std::int32_t>& radarColors, int side) {
+                       const std::vector<std::int32_t>& radarColors, int side, ArtSource* art) {
     QImage picture;
-    if (fileId == kAnim) {
+    if (fileId == kMultis) {
+        if (art) picture = DrawMulti(bytes, *art, false).image;
+    } else if (fileId == kAnim) {
         const AnimDecoding anim = DecodeAnimationFrames(bytes);
         if (!anim.numbers.empty()) picture = AnimPlayedFrame(anim.animation, 0, AnimCanvasBox(anim.animation));
     } else {
@@ -39,12 +42,15 @@ struct ClientThumbnails::Shared {
     Form form = Form::kIndexed;
     bool withVerdata = true;
     std::shared_ptr<const std::vector<std::int32_t>> radarColors;
+    std::shared_ptr<const PatchArtLayer> patchArt;
     int side = 64;
     std::deque<std::int32_t> waiting;  // the newest at the back
     int running = 0;
     // Readers not in use, with the generation they were opened for: each
     // worker reads with one of its own, none is shared between threads.
     std::vector<std::pair<unsigned, std::unique_ptr<ClientBlocks>>> readers;
+    // The same for the art houses are drawn from.
+    std::vector<std::pair<unsigned, std::unique_ptr<ArtSource>>> arts;
     std::function<void()> watcher;
 };
 
@@ -62,12 +68,15 @@ ClientThumbnails::~ClientThumbnails() {
 }
 
 void ClientThumbnails::Reset(std::shared_ptr<const ClientFolder> folder, std::uint8_t fileId, Form form,
-                             bool withVerdata, std::shared_ptr<const std::vector<std::int32_t>> radarColors, int side) {
+                             bool withVerdata, std::shared_ptr<const std::vector<std::int32_t>> radarColors, int side,
+                             std::shared_ptr<const PatchArtLayer> patchArt) {
     {
         const std::lock_guard lock(shared_->mutex);
         ++shared_->generation;
         shared_->waiting.clear();
         shared_->readers.clear();
+        shared_->arts.clear();
+        shared_->patchArt = std::move(patchArt);
         shared_->folder = std::move(folder);
         shared_->fileId = fileId;
         shared_->form = form;
@@ -86,6 +95,7 @@ void ClientThumbnails::SetSide(int side) {
         const std::lock_guard lock(shared_->mutex);
         ++shared_->generation;  // the readers stay: the blocks are the same
         for (auto& reader : shared_->readers) reader.first = shared_->generation;
+        for (auto& art : shared_->arts) art.first = shared_->generation;
         shared_->waiting.clear();
         shared_->side = side;
     }
@@ -149,6 +159,18 @@ void ClientThumbnails::Start() {
                 reader = std::move(free->second);
                 readers.erase(free);
             }
+            std::unique_ptr<ArtSource> art;
+            if (fileId == kMultis) {
+                auto& arts = shared->arts;
+                const auto free = std::find_if(arts.begin(), arts.end(), [&](const auto& a) { return a.first == generation; });
+                if (free != arts.end()) {
+                    art = std::move(free->second);
+                    arts.erase(free);
+                } else {
+                    art = std::make_unique<ArtSource>();
+                    art->SetPatch(shared->patchArt);
+                }
+            }
             lock.unlock();
 
             if (watcher) watcher();
@@ -156,6 +178,7 @@ void ClientThumbnails::Start() {
                 reader = std::make_unique<ClientBlocks>();
                 if (!reader->Open(*folder, fileId, form, withVerdata)) reader.reset();
             }
+            if (art) art->OpenClient(folder->Path(), withVerdata);
             QImage image;
             try {
                 // An animation entry stands for its action's five directions.
@@ -163,7 +186,7 @@ void ClientThumbnails::Start() {
                 for (int d = 0; reader && d < tries && image.isNull(); ++d) {
                     const ClientBlock block = reader->Block(n + d);
                     if (block.HasData())
-                        image = ClientThumbnail(fileId, n + d, block.bytes, block.flagA, block.flagB, *radar, side);
+                        image = ClientThumbnail(fileId, n + d, block.bytes, block.flagA, block.flagB, *radar, side, art.get());
                 }
             } catch (const std::bad_alloc&) {
                 image = QImage();  // shown as a block without a picture
@@ -171,6 +194,7 @@ void ClientThumbnails::Start() {
 
             lock.lock();
             if (reader && generation == shared->generation) readers.emplace_back(generation, std::move(reader));
+            if (art && generation == shared->generation) shared->arts.emplace_back(generation, std::move(art));
             lock.unlock();
             QMetaObject::invokeMethod(
                 self, [self, generation, n, image = std::move(image)] { self->Deliver(generation, n, image); },

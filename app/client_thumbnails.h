@@ -17,13 +17,15 @@
 #include <unordered_set>
 #include <vector>
 
+#include "gamefiles/art_source.h"
 #include "gamefiles/client_folder.h"
 
 // The thumbnail of block `n` of `fileId` (an animation's: the first frame of
-// direction 0, else of the first direction that has one), at most `side`
-// pixels wide and high; null for a block without a picture.
+// direction 0, else of the first direction that has one; a house's: drawn
+// from `art`), at most `side` pixels wide and high; null for a block without
+// a picture.
 QImage ClientThumbnail(std::uint8_t fileId, std::int32_t n, ByteView bytes, std::int16_t flagA, std::int16_t flagB,
-                       const std::vector<std::int32_t>& radarColors, int side);
+                       const std::vector<std::int32_t>& radarColors, int side, ArtSource* art = nullptr);
 
 class ClientThumbnails : public QObject {
     Q_OBJECT
@@ -38,9 +40,11 @@ public:
     ~ClientThumbnails() override;
 
     // Starts over on the blocks of `fileId` in `form` of `folder`, as
-    // ClientBlocks opens them; nothing is decoded without a folder.
+    // ClientBlocks opens them; nothing is decoded without a folder. Houses
+    // are drawn with `patchArt` over the folder's art.
     void Reset(std::shared_ptr<const ClientFolder> folder, std::uint8_t fileId, Form form, bool withVerdata,
-               std::shared_ptr<const std::vector<std::int32_t>> radarColors, int side);
+               std::shared_ptr<const std::vector<std::int32_t>> radarColors, int side,
+               std::shared_ptr<const PatchArtLayer> patchArt = nullptr);
     // Forgets what was decoded at another size and decodes at `side`.
     void SetSide(int side);
     int Side() const { return side_; }

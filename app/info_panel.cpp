@@ -1,5 +1,6 @@
 #include "app/info_panel.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -10,6 +11,7 @@
 #include <algorithm>
 
 #include "app/anim_player.h"
+#include "app/block_drawer.h"
 #include "app/block_picture.h"
 #include "app/client_side_view.h"
 #include "app/fact_table_model.h"
@@ -134,6 +136,43 @@ InfoPanel::InfoPanel(QWidget* parent, PatchDocument& document, const Settings& s
     pictures_ = new QHBoxLayout;
     view_ = new PictureView(this);
     pictures_->addWidget(view_, 1);
+    // A house or a map block drawn from art, beside a map block's radar square.
+    drawingView_ = new PictureView(this);
+    drawingView_->setObjectName(QStringLiteral("viewDrawing"));
+    pictures_->addWidget(drawingView_, 2);
+    drawer_ = new BlockDrawer(this);
+    connect(drawer_, &BlockDrawer::Drawn, this, [this](BlockId id, const QImage& image, const QString& summary) {
+        if (!drawn_ || !(drawn_->first == id)) return;
+        drawingView_->SetPicture(image);
+        lblDrawing_->setText(summary);
+        FitRows();
+    });
+    drawingBar_ = new QWidget(this);
+    auto* barLayout = new QHBoxLayout(drawingBar_);
+    barLayout->setContentsMargins(0, 0, 0, 0);
+    chkComponents_ = new QCheckBox(QStringLiteral("&Components table"), drawingBar_);
+    chkComponents_->setObjectName(QStringLiteral("chkComponents"));
+    chkComponents_->setChecked(true);
+    connect(chkComponents_, &QCheckBox::toggled, this, [this](bool on) {
+        tableRow_->setVisible(on && (facts_->rowCount() > 0 || facts_->RowsVary()));
+        UpdateRowEditors();
+        FitRows();
+    });
+    chkShowHidden_ = new QCheckBox(QStringLiteral("Show &hidden"), drawingBar_);
+    chkShowHidden_->setObjectName(QStringLiteral("chkShowHidden"));
+    chkShowHidden_->setToolTip(QStringLiteral("Draws the components whose flags are 0 too"));
+    connect(chkShowHidden_, &QCheckBox::toggled, this, [this] {
+        if (drawn_) RequestDrawing(drawn_->first, Bytes(drawn_->second));
+    });
+    barLayout->addWidget(chkComponents_);
+    barLayout->addWidget(chkShowHidden_);
+    barLayout->addStretch(1);
+    layout->addWidget(drawingBar_);
+    lblDrawing_ = new QLabel(this);
+    lblDrawing_->setObjectName(QStringLiteral("lblDrawing"));
+    lblDrawing_->setWordWrap(true);
+    lblDrawing_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(lblDrawing_);
     // The client's block beside the patch's, at the scale the patch's is drawn.
     clientSide_ = new ClientSideView(this, settings_);
     // Names of art come from the patch's tiledata group before the client's.
@@ -160,7 +199,9 @@ InfoPanel::InfoPanel(QWidget* parent, PatchDocument& document, const Settings& s
     Clear();
 }
 
-const QImage& InfoPanel::Picture() const { return view_->Picture(); }
+const QImage& InfoPanel::Picture() const {
+    return view_->Picture().isNull() ? drawingView_->Picture() : view_->Picture();
+}
 
 void InfoPanel::Clear(bool again) {
     lblHeading_->clear();
@@ -173,7 +214,14 @@ void InfoPanel::Clear(bool again) {
                        static_cast<QWidget*>(cmdPlay_), static_cast<QWidget*>(lblRefusal_),
                        static_cast<QWidget*>(cmdAddClientBlock_)})
         w->hide();
+    drawingBar_->hide();
+    lblDrawing_->hide();
+    drawn_.reset();
+    // Shown afresh, the drawing stays until the new one comes.
     if (again) return;
+    drawingView_->Clear();
+    drawer_->Cancel();
+    PlaceTable(false);
     facts_->SetBlock(nullptr, std::nullopt);
     facts_->SetTable({});
     tableRow_->hide();
@@ -330,7 +378,8 @@ void InfoPanel::ShowNode(BlockId id, const QString& text) {
     clientOnly_ = false;
     // A table the node no longer has (a block removed, or no facts) goes.
     if (!facts_->IsEditable() && (!id.IsBlock() || !patch.LiveBlock(id.fileId, id.blockNumber))) ShowTable({});
-    ShowClientSide();
+    if (!drawn_) drawingView_->Clear();
+    ShowClient();
     FitRows();
 }
 
@@ -364,8 +413,9 @@ void InfoPanel::AddClientBlock() {
 void InfoPanel::FitRows() {
     // A hidden widget's stretch would still hold room.
     const bool table = !tableRow_->isHidden(), picture = !view_->Picture().isNull();
-    const bool clientPicture = !clientSide_->Shown().isNull();
+    const bool clientPicture = !clientSide_->Shown().isNull() || drawn_.has_value();
     view_->setVisible(picture);
+    drawingView_->setVisible(drawn_.has_value());
     auto* layout = static_cast<QBoxLayout*>(this->layout());
     layout->setStretchFactor(tableRow_, table ? 2 : 0);
     layout->setStretchFactor(pictures_, picture || clientPicture ? 3 : 0);
@@ -373,6 +423,13 @@ void InfoPanel::FitRows() {
 }
 
 void InfoPanel::ShowClientSide() {
+    // Drawn afresh: the client folder may be another now (a block only the
+    // client has is shown afresh whole).
+    if (drawn_ && !clientOnly_) RequestDrawing(drawn_->first, Bytes(drawn_->second));
+    ShowClient();
+}
+
+void InfoPanel::ShowClient() {
     if (!node_ || !node_->IsBlock()) {
         clientSide_->Clear();
         return;
@@ -407,6 +464,14 @@ void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
         case kMap:
             ShowPicture(PictureOfBlock(id, block, settings_.RadarColors));
             ShowTable(MapCellsTable(block.bytes));
+            RequestDrawing(id, block.bytes);
+            break;
+        case kMultis:
+            if (const auto facts = DescribeBlockData(id.fileId, id.blockNumber, block.bytes)) ShowFacts(*facts);
+            PlaceTable(true);
+            if (!chkComponents_->isChecked()) tableRow_->hide();
+            UpdateRowEditors();
+            RequestDrawing(id, block.bytes);
             break;
         case kArt:
         case kGumps: ShowPicture(PictureOfBlock(id, block, settings_.RadarColors)); break;
@@ -418,4 +483,22 @@ void InfoPanel::Preview(BlockId id, const PatchBlock& block) {
             }
             break;
     }
+}
+
+void InfoPanel::RequestDrawing(BlockId id, ByteView bytes) {
+    drawn_.emplace(id, Bytes(bytes.begin(), bytes.end()));
+    drawingBar_->setVisible(id.fileId == kMultis);
+    lblDrawing_->setText(QStringLiteral("Drawing from the art\u2026"));
+    lblDrawing_->show();
+    drawer_->Draw({id, drawn_->second, chkShowHidden_->isChecked(), settings_.ClientFolder, settings_.ClientVerdata,
+                   std::make_shared<const PatchArtLayer>(document_.patch())});
+}
+
+void InfoPanel::PlaceTable(bool beside) {
+    auto* main = static_cast<QBoxLayout*>(layout());
+    if ((pictures_->indexOf(tableRow_) >= 0) == beside) return;
+    main->removeWidget(tableRow_);
+    pictures_->removeWidget(tableRow_);
+    if (beside) pictures_->insertWidget(0, tableRow_, 2);
+    else main->insertWidget(main->indexOf(swatches_), tableRow_);
 }

@@ -10,16 +10,25 @@
 // current hue's colours as swatches that open the colour picker
 // (cmdColor0..31), the buttons that add, remove and move rows of houses
 // and statics, and the reason the last edit was refused (lblRefusal).
+//
+// A house (multi) and a map block are drawn from the client's art in the
+// background (viewDrawing, what it lacks in lblDrawing): a house with its
+// component table beside the drawing when chkComponents is on, its hidden
+// components with chkShowHidden; a map block beside its radar square.
 #pragma once
 
 #include <QImage>
 #include <QWidget>
 #include <array>
 #include <optional>
+#include <utility>
 
+#include "io/bytes.h"
 #include "patch/block_tree.h"
 
 class AnimPlayer;
+class BlockDrawer;
+class QCheckBox;
 class FactTableView;
 class QListWidget;
 class QListWidgetItem;
@@ -47,6 +56,9 @@ public:
     void ShowClientBlock(BlockId id);
 
     PictureView& View() const { return *view_; }
+    // The drawing of a house or a map block, once the background delivered it.
+    PictureView& DrawingView() const { return *drawingView_; }
+    BlockDrawer& Drawer() const { return *drawer_; }
     AnimPlayer& Player() const { return *player_; }
     // The picture shown: what "Save to Bmp" writes.
     const QImage& Picture() const;
@@ -83,6 +95,12 @@ private:
     void ShowProblem(const std::string& problem);
     // Gives the room below the facts to the table and the pictures shown.
     void FitRows();
+    // ShowClientSide without drawing afresh.
+    void ShowClient();
+    // Asks the background to draw a house or a map block from art.
+    void RequestDrawing(BlockId id, ByteView bytes);
+    // The table beside the drawing (a house), or in its row above the pictures.
+    void PlaceTable(bool beside);
 
     PatchDocument& document_;
     const Settings& settings_;
@@ -101,6 +119,13 @@ private:
     QPushButton* cmdPlay_;
     QPushButton* cmdAddClientBlock_;
     PictureView* view_;
+    BlockDrawer* drawer_;
+    QWidget* drawingBar_;  // the house's toggles
+    QCheckBox* chkComponents_;
+    QCheckBox* chkShowHidden_;
+    QLabel* lblDrawing_;
+    PictureView* drawingView_;
+    std::optional<std::pair<BlockId, Bytes>> drawn_;  // the block drawn last
     AnimPlayer* player_;  // under the picture of an anim block
     ClientSideView* clientSide_;
     std::optional<BlockId> node_;  // the node shown

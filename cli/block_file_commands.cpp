@@ -10,6 +10,8 @@
 #include "cli/picture_commands.h"
 #include "gamefiles/client_blocks.h"
 #include "gamefiles/client_folder.h"
+#include "codecs/file_ids.h"
+#include "gamefiles/art_source.h"
 #include "images/block_files.h"
 #include "io/counted.h"
 #include "io/save_file.h"
@@ -63,7 +65,15 @@ CommandResult SaveBlock(const CommandArgs& args, std::ostream& out, std::ostream
     const Result<const PatchBlock*> block = ReadLiveBlock(path, fileId, n, number, TypeWord(fileId), patch);
     if (!block) return block.error();
     if (Status done = RefuseOverwriting(target, path, "the patch"); !done) return done.error();
-    const Result<BlockFileReport> report = SaveBlockFile(fileId, n, **block, target);
+    if (args.client && args.client->empty()) return Error("--client needs the path of the client's folder.");
+    // A house is drawn from the patch's art over the client's.
+    std::optional<ArtSource> art;
+    if (args.client && fileId == kMultis) {
+        art.emplace();
+        art->SetPatch(std::make_shared<const PatchArtLayer>(patch));
+        art->OpenClient(*args.client, true);
+    }
+    const Result<BlockFileReport> report = SaveBlockFile(fileId, n, **block, target, art ? &*art : nullptr);
     if (!report) return report.error();
     PrintNotes(report->notes, err);
     session.Report(out,

@@ -36,7 +36,8 @@ const std::vector<OptionDeclaration>& Options() {
         {kTrustTypeOption, "--trust-type", nullptr,
          "imports a file whose name is another type's usual name (art.mul as gumps)", &OptionValues::trustType},
         {kClientOption, "--client", "DIR",
-         "where the patch has no such block, a .json file's base is the block of the client in DIR",
+         "the client's folder: where the patch has no such block, a .json file's base is the client's block; a "
+         "house's .png is drawn from its art",
          &OptionValues::client},
         {kTypeOption, "--type", "FILEID", "the type of the blocks, whatever the files' names say", &OptionValues::type},
         {kPackageVersionOption, "--package-version", "VERSION",
@@ -110,11 +111,13 @@ const std::vector<CommandDeclaration>& Commands() {
          "and saves the patch. Centres and the palette come from DIR/frames.json where it gives them (else the "
          "middle of the bottom edge, and the pictures' colours, at most 256); alpha below 128 is transparent.",
          "patch.uop 110 frames", nullptr, kInManifest},
-        {"save-block", {kPatch, FileId(), Block(), File("FILE")}, 0,
+        {"save-block", {kPatch, FileId(), Block(), File("FILE")}, kClientOption,
          "Writes the live block in the form FILE's extension names: art tiles, textures and gumps as .png or .bmp "
          "pictures (transparent where the block draws nothing), sounds as .wav, item data, hues, animation timings, "
          "houses, skills, statics and map blocks as .json (every field by name), any block as its raw bytes in .dat. "
-         "What the file cannot keep (a colour's top bit, half a sample) is said on stderr.",
+         "A house (multi) is also written as a .png drawn from its components' art, the patch's art before the "
+         "client's in --client DIR, as the editor's panel draws it (hidden components left out, components without "
+         "art outlined). What the file cannot keep (a colour's top bit, half a sample) is said on stderr.",
          "patch.uop art 0x4001 item.png", nullptr},
         {"load-block", {kPatch, FileId(), Block(), File("FILE")}, kClientOption,
          "Builds the block from a file of a form save-block writes (a sound also from .flac or .ogg, converted to "

@@ -12,6 +12,7 @@
 #include "codecs/sound_file.h"
 #include "codecs/wav.h"
 #include "images/bitmap.h"
+#include "images/block_drawing.h"
 #include "io/binary_io.h"
 #include "io/save_file.h"
 #include "patch/file_types.h"
@@ -34,6 +35,22 @@ std::string Extension(const std::string& path) {
 
 bool IsPictureBlock(std::uint8_t fileId, std::int32_t number) {
     return fileId == kGumps || PictureKindOf(fileId, number).has_value();
+}
+
+// A house drawn from art, as plain pixels with alpha.
+Result<RgbaPicture> HousePicture(const PatchBlock& block, ArtLookup* art, Notes& notes) {
+    if (!art) return Error("A house is drawn from the client's art: give the client's folder (--client DIR).");
+    const BlockDrawing drawing = DrawMulti(block.bytes, *art, false);
+    if (drawing.image.isNull())
+        return Error(drawing.problem.empty() ? "The house has no components to draw." : drawing.problem);
+    if (drawing.missing > 0) notes.push_back(std::to_string(drawing.missing) + " components without art are drawn as outlines.");
+    for (const auto& [fileId, line] : art->Lacking())
+        if (fileId != kStatics) notes.push_back(line);
+    const QImage rgba = drawing.image.convertToFormat(QImage::Format_RGBA8888);
+    RgbaPicture picture{rgba.width(), rgba.height(), {}, true};
+    for (int y = 0; y < rgba.height(); ++y)
+        picture.rgba.insert(picture.rgba.end(), rgba.constScanLine(y), rgba.constScanLine(y) + 4 * rgba.width());
+    return picture;
 }
 
 Status WriteBytes(const std::string& path, ByteView bytes) {
@@ -92,13 +109,15 @@ Result<BuiltBlock> LoadSoundBlock(const std::string& path, const PatchBlock* rep
 Result<BlockFileForm> BlockFileFormOf(std::uint8_t fileId, std::int32_t number, const std::string& path, bool writing) {
     const std::string ext = Extension(path);
     const bool picture = IsPictureBlock(fileId, number), sound = fileId == kSound;
-    const bool json = BlockTypeOf(fileId, number) != nullptr;
+    const bool json = BlockTypeOf(fileId, number) != nullptr, house = writing && fileId == kMultis;
     if (ext == ".dat") return BlockFileForm::kRawFile;
     if (picture && (ext == ".png" || ext == ".bmp")) return BlockFileForm::kPictureFile;
+    if (house && ext == ".png") return BlockFileForm::kPictureFile;
     if (sound && (ext == ".wav" || (!writing && (ext == ".flac" || ext == ".ogg")))) return BlockFileForm::kSoundFile;
     if (json && ext == ".json") return BlockFileForm::kJsonFile;
     const std::string takes = picture ? ".png, .bmp or .dat"
                               : sound ? (writing ? ".wav or .dat" : ".wav, .flac, .ogg or .dat")
+                              : house ? ".png (drawn from the client's art), .json or .dat"
                               : json  ? ".json or .dat"
                                       : ".dat";
     return Error("'" + path + "' does not fit block " + std::to_string(number) + " of " + TypeName(fileId) + ": " +
@@ -139,7 +158,7 @@ Result<BuiltBlock> LoadBlockFile(std::uint8_t fileId, std::int32_t number, const
 }
 
 Result<BlockFileReport> SaveBlockFile(std::uint8_t fileId, std::int32_t number, const PatchBlock& block,
-                                      const std::string& path) {
+                                      const std::string& path, ArtLookup* art) {
     const Result<BlockFileForm> form = BlockFileFormOf(fileId, number, path, true);
     if (!form) return form.error();
     BlockFileReport report;
@@ -147,7 +166,12 @@ Result<BlockFileReport> SaveBlockFile(std::uint8_t fileId, std::int32_t number, 
     Status written;
     switch (*form) {
         case BlockFileForm::kPictureFile:
-            if (fileId == kGumps) {
+            if (fileId == kMultis) {
+                const Result<RgbaPicture> picture = HousePicture(block, art, report.notes);
+                if (!picture) return picture.error();
+                report.width = picture->width, report.height = picture->height;
+                written = SaveBlockPicture(*picture, path);
+            } else if (fileId == kGumps) {
                 const Result<QImage> picture = GumpPicture(block);
                 if (!picture) return Error("The gump does not decode: " + picture.error().message);
                 report.width = picture->width(), report.height = picture->height();

@@ -13,6 +13,8 @@
 #include "io/result.h"
 #include "patch/patch.h"
 
+class ArtLookup;
+
 enum class BlockFileForm {
     kPictureFile,  // .png, .bmp
     kSoundFile,    // .wav; built also from .flac and .ogg
@@ -50,5 +52,7 @@ Result<BuiltBlock> LoadBlockFile(std::uint8_t fileId, std::int32_t number, const
 
 // Writes `block`, block `number` of `fileId`, to `path` in the form its
 // extension names; an existing file is replaced only when all was written.
+// A house (multi) is written as a PNG drawn from `art`, as the panel draws
+// it; without art it is refused.
 Result<BlockFileReport> SaveBlockFile(std::uint8_t fileId, std::int32_t number, const PatchBlock& block,
-                                      const std::string& path);
+                                      const std::string& path, ArtLookup* art = nullptr);

@@ -25,6 +25,8 @@
 #include <cstdio>
 
 #include "app/anim_player.h"
+#include "app/block_drawer.h"
+#include "codecs/art.h"
 #include "app/client_browser.h"
 #include "app/client_browser_model.h"
 #include "app/client_comparison.h"
@@ -152,6 +154,57 @@ bool WriteMapClient(const QString& dir) {
     return true;
 }
 
+// A house for the panel to draw: a plank floor, walls of stone blocks (the
+// patch's art) and two of the client's sample trees in the yard.
+PatchEdit SampleHouse() {
+    constexpr std::int32_t kFloor = 0x200, kBlock = 0x201, kTree = 1, kBlockRise = 5;  // z units: 20 pixels
+    auto rgb = [](int r, int g, int b) { return static_cast<std::uint16_t>(r << 10 | g << 5 | b); };
+    std::vector<std::uint16_t> floor(44 * 44, 0);
+    for (int y = 0; y < 44; ++y)
+        for (int x = 0; x < 44; ++x)
+            if (OnLandTile(x, y)) floor[static_cast<std::size_t>(y * 44 + x)] = (x + 2 * y) % 11 == 0 ? rgb(12, 7, 3) : rgb(20, 13, 6);
+    // A block: the cell's diamond swept down by its rise, lit from the left.
+    constexpr int kRise = kBlockRise * 4, kBlockHeight = 44 + kRise;
+    std::vector<std::uint16_t> block(44 * kBlockHeight, 0);
+    for (int y = 0; y < kBlockHeight; ++y)
+        for (int x = 0; x < 44; ++x) {
+            bool under = false;
+            for (int t = 0; t <= kRise && !under; ++t) under = OnLandTile(x, y - t);
+            if (!under) continue;
+            const bool mortar = !OnLandTile(x, y) && (y % 10 == 0 || (x + (y / 10) * 11) % 22 == 0);
+            block[static_cast<std::size_t>(y * 44 + x)] = OnLandTile(x, y) ? rgb(24, 23, 21)
+                                                        : mortar            ? rgb(9, 9, 9)
+                                                        : x < 22            ? rgb(19, 18, 16)
+                                                                            : rgb(14, 13, 12);
+        }
+    PatchEdit edit;
+    edit.added.Append(kArt, kArtStaticBase + kFloor, EncodeStaticTile(floor, 44, 44, 0).value(), 0, 0);
+    edit.added.Append(kArt, kArtStaticBase + kBlock, EncodeStaticTile(block, 44, kBlockHeight, 0).value(), 0, 0);
+    Bytes group(4 + 32 * 37, 0);
+    group[4 + (kBlock % 32) * 37 + 16] = kBlockRise;  // the height the blocks stack by
+    edit.added.Append(kTiledata, 512 + kFloor / 32, group, 0, 0);
+    Bytes multi;
+    auto add = [&multi](std::int32_t item, int x, int y, int z, std::uint32_t flags) {
+        for (const std::int32_t v : {item, x, y, z}) {
+            multi.push_back(static_cast<std::uint8_t>(v));
+            multi.push_back(static_cast<std::uint8_t>(v >> 8));
+        }
+        for (int i = 0; i < 4; ++i) multi.push_back(static_cast<std::uint8_t>(flags >> (8 * i)));
+        for (int i = 0; i < 4; ++i) multi.push_back(0);
+    };
+    for (int x = -3; x <= 3; ++x)
+        for (int y = -3; y <= 3; ++y) {
+            add(kFloor, x, y, 0, 1);
+            const bool back = x == -3 || y == -3, front = x == 3 || y == 3, door = x == 3 && y == 0;
+            for (int level = 0; level < (back ? 3 : front && !door ? 1 : 0); ++level) add(kBlock, x, y, level * kBlockRise, 1);
+        }
+    add(kTree, 5, -2, 0, 1);
+    add(kTree, -2, 5, 0, 1);
+    add(kBlock, 0, 0, 0, 0);  // hidden: drawn only with Show hidden
+    edit.added.Append(kMultis, 0, multi, 0, 0);
+    return edit;
+}
+
 // A town in the patch: paved map blocks with red roofs on their statics.
 PatchEdit Town(int column, int row) {
     PatchEdit edit;
@@ -276,6 +329,14 @@ int main(int argc, char** argv) {
     if (!Save(&window, out + "/client-differing-cells.png")) return 1;
     window.Panel()->findChild<QCheckBox*>(QStringLiteral("chkDiffering"))->setChecked(false);
     window.Panel()->View().SetZoom(0);
+
+    // A house drawn from its components' art: the patch's floor and walls, the client's trees.
+    window.Document().Run(QStringLiteral("Import"), SampleHouse());
+    window.Tree()->expand(window.Model()->IndexOf({kMultis, -1}));
+    if (!window.Select({kMultis, 0})) return 1;
+    window.Panel()->Drawer().Wait();
+    Settle();
+    if (!Save(&window, out + "/house-drawn.png")) return 1;
 
     // The client's gumps in the "Client" view, the sample gump's entry chosen.
     ClientBrowser& browser = *window.Browser();
