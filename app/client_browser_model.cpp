@@ -431,6 +431,8 @@ QVariant ClientBrowserModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole: {
             QStringList lines{FromUtf8(BlockNodeText(fileId, n, false))};
             if (const QString name = NameOf(n); !name.isEmpty()) lines << name;
+            // A house's thumbnail does not tell its footprint.
+            if (fileId == kMultis && Present(n)) lines << DetailOf(n);
             if (!Present(n)) lines << QStringLiteral("The client has no data here.");
             if (const auto state = mark()) lines << QStringLiteral("In the patch: %1").arg(ClientComparison::Tooltip(*state));
             return lines.join(QLatin1Char('\n'));

@@ -100,7 +100,8 @@ private:
     void Refilter();
     // The entry's name in the game; "" for types without names.
     QString NameOf(std::int32_t entry) const;
-    // What a list row tells beside the name: a sound's length, a multi's size.
+    // What a list row tells beside the name (a sound's length, a statics
+    // block's item count), and a house's tooltip: its footprint.
     QString DetailOf(std::int32_t entry) const;
     // Whether the entry's name holds `word` (lower case).
     bool NameHolds(std::int32_t entry, const QString& word) const;

@@ -226,7 +226,7 @@ TEST_F(ClientBrowse, ListRowsSayWhatTheirBlocksHoldAndStaticsAreFoundByItem) {
 
     Browsed().SetFilter({});
     Browsed().SetType(kMultiType);
-    EXPECT_EQ(Browsed().index(0).data().toString(), "0x00000  4 x 6 tiles, 2 components");
+    EXPECT_EQ(Browsed().index(0).data(Qt::ToolTipRole).toString(), "0x00000\n4 x 6 tiles, 2 components");
 }
 
 TEST_F(ClientBrowse, ReadsThePackageBeforeTheDataFilesAndMarksWhatThePatchHolds) {
