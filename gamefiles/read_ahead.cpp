@@ -3,6 +3,8 @@
 #include <algorithm>
 
 namespace {
+constexpr std::size_t kBatch = 64;
+
 std::int64_t BytesOf(const Result<SourceBlock>& block) { return block ? std::max(block->length, 0) : 0; }
 }  // namespace
 
@@ -23,10 +25,14 @@ void ReadAhead::Run() {
         try {
             Result<SourceBlock> block = source_.Load(n);
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return stop_ || held_ < ahead_ || ready_.empty(); });
+            loaderWaits_ = true;
+            changed_.wait(lock, [&] { return stop_ || held_ < ahead_; });
+            loaderWaits_ = false;
             if (stop_) return;
             held_ += BytesOf(block);
             ready_.push_back(std::move(block));
+            // A waiting taker is woken for a batch of blocks, not each small one.
+            if (!takerWaits_ || (ready_.size() < kBatch && held_ < ahead_ / 4 && n < last_)) continue;
         } catch (...) {
             const std::lock_guard lock(mutex_);
             failed_ = std::current_exception();
@@ -38,13 +44,20 @@ void ReadAhead::Run() {
 }
 
 Result<SourceBlock> ReadAhead::Next() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return !ready_.empty() || failed_; });
-    if (ready_.empty()) std::rethrow_exception(failed_);
-    Result<SourceBlock> block = std::move(ready_.front());
-    ready_.pop_front();
-    held_ -= BytesOf(block);
-    lock.unlock();
-    changed_.notify_all();
+    // The blocks ready are taken all at once: one lock for many small blocks.
+    if (taken_.empty()) {
+        std::unique_lock lock(mutex_);
+        takerWaits_ = true;
+        changed_.wait(lock, [&] { return !ready_.empty() || failed_; });
+        takerWaits_ = false;
+        if (ready_.empty()) std::rethrow_exception(failed_);
+        taken_.swap(ready_);
+        held_ = 0;
+        const bool wake = loaderWaits_;
+        lock.unlock();
+        if (wake) changed_.notify_all();
+    }
+    Result<SourceBlock> block = std::move(taken_.front());
+    taken_.pop_front();
     return block;
 }

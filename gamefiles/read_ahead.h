@@ -15,7 +15,8 @@
 class ReadAhead {
 public:
     // Blocks 0 to `last` of `source`, which is the thread's alone until this
-    // is destroyed; at most `ahead` bytes of blocks (and always one) wait.
+    // is destroyed. At most `ahead` bytes of blocks (and always one) wait,
+    // and as many again are being taken.
     ReadAhead(BlockSource& source, std::int32_t last, std::int64_t ahead);
     // Stops the thread after the block it is loading.
     ~ReadAhead();
@@ -35,7 +36,9 @@ private:
     std::condition_variable changed_;
     std::deque<Result<SourceBlock>> ready_;
     std::int64_t held_ = 0;  // bytes of the blocks in ready_
-    bool stop_ = false;
+    // Each side wakes the other only when it waits.
+    bool stop_ = false, takerWaits_ = false, loaderWaits_ = false;
     std::exception_ptr failed_;
+    std::deque<Result<SourceBlock>> taken_;  // the taker's own, no lock needed
     std::thread thread_;  // last: started once the rest is in place
 };
