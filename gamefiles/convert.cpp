@@ -146,7 +146,7 @@ Result<Plan> PlanOf(const std::vector<std::string>& paths, const ConvertOptions&
                      ": convert takes a type's data files or its game data package.");
     plan.fromPackage = probed->has_value();
     std::optional<std::uint8_t> fileId = options.fileId;
-    if (!fileId && plan.fromPackage) fileId = FileIdOfPackage(paths[0]);
+    if (!fileId && plan.fromPackage) fileId = FileIdOfPackage(paths[0], FileIdOfUsualName(NameOf(paths[0])));
     if (!fileId && !plan.fromPackage) {
         fileId = FileIdOfUsualName(NameOf(paths[0]));
         if (!fileId) fileId = FileIdOfUsualName(NameOf(paths[1]));

@@ -56,11 +56,25 @@ std::vector<std::string> KnownEntryNames(const Package& package) {
     return names;
 }
 
-std::optional<std::uint8_t> FileIdOfPackage(const std::string& path) {
+namespace {
+// Whether one of the scheme's names names an entry: the first found ends the search.
+bool NamesAnEntry(const Package& package, const LegacyScheme& scheme) {
+    if (package.Entries().empty()) return false;
+    for (std::uint32_t i = 0; i <= scheme.lastIndex; ++i)
+        for (const std::string& format : scheme.formats)
+            if (package.Find(PackageNameHash(LegacyName(format, i)))) return true;
+    return false;
+}
+}  // namespace
+
+std::optional<std::uint8_t> FileIdOfPackage(const std::string& path, std::optional<std::uint8_t> likely) {
     Package package;
     if (!package.Open(path)) return std::nullopt;
+    // A scheme that names nothing is hashed through to its last index: the likely one goes first.
+    if (likely)
+        if (const LegacyScheme* s = SchemeOfFileId(*likely); s && NamesAnEntry(package, *s)) return likely;
     for (const LegacyScheme& s : LegacySchemes())
-        if (s.fileId >= 0 && !EntriesByIndex(package, s).empty()) return static_cast<std::uint8_t>(s.fileId);
+        if (s.fileId >= 0 && NamesAnEntry(package, s)) return static_cast<std::uint8_t>(s.fileId);
     return std::nullopt;
 }
 

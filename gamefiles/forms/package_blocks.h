@@ -22,9 +22,10 @@ std::vector<const PackageEntry*> EntriesByIndex(const Package& package, const Le
 // produces, by position in package.Entries(); "" where none does.
 std::vector<std::string> KnownEntryNames(const Package& package);
 
-// The file ID whose legacy scheme names the package's live entries; nothing
-// when none does or the package does not open.
-std::optional<std::uint8_t> FileIdOfPackage(const std::string& path);
+// The file ID whose legacy scheme names the package's live entries, tried
+// first for `likely` (what its name tells); nothing when none does or the
+// package does not open.
+std::optional<std::uint8_t> FileIdOfPackage(const std::string& path, std::optional<std::uint8_t> likely = std::nullopt);
 
 // How the client's own legacy package of `fileId` is written: its version
 // and the compression flag of its entries.
