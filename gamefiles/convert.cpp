@@ -32,8 +32,9 @@ namespace fs = std::filesystem;
 constexpr std::size_t kShortMultiRow = 12;
 // Progress is told at most this often.
 constexpr std::int64_t kReportEvery = 1 << 20;
-// Bytes of blocks decoded ahead of their writing.
+// Bytes of blocks decoded ahead of their writing, and the threads decoding them.
 constexpr std::int64_t kReadAhead = 16 << 20;
+constexpr int kLoaders = 2;
 
 std::string NameOf(const std::string& path) { return fs::path(path).filename().string(); }
 
@@ -421,8 +422,13 @@ Status Converter::ToDataFiles() {
     // once a later block shows it lies inside the map.
     std::int64_t unwritten = 0;
     const std::int32_t highest = source_->Highest();
-    // The entries are decoded on a thread of their own while this one writes.
-    std::optional<ReadAhead> ahead(std::in_place, *source_, highest, kReadAhead);
+    // The entries are decoded on threads of their own while this one writes:
+    // a map's chunks on one, other entries on two, each taking its share of
+    // the budget in block order.
+    const bool map = fileId == kMap;
+    ReadAhead::Reserve reserve = [&](std::int32_t n) { return map ? Status() : blocks.ReserveBlocks(std::span(&n, 1)); };
+    ReadAhead::Load load = [&](std::int32_t n) { return map ? blocks.Load(n) : blocks.Decode(n); };
+    std::optional<ReadAhead> ahead(std::in_place, reserve, load, highest, kReadAhead, map ? 1 : kLoaders);
     for (std::int32_t n = 0; n <= highest; ++n) {
         Result<SourceBlock> b = ahead->Next();
         if (!b) LeftOut(n, b.error().message);

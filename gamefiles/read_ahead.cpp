@@ -3,13 +3,16 @@
 #include <algorithm>
 
 namespace {
-constexpr std::size_t kBatch = 64;
+// Blocks per run: one lock and one wake for many small blocks.
+constexpr std::int32_t kRun = 64;
 
 std::int64_t BytesOf(const Result<SourceBlock>& block) { return block ? std::max(block->length, 0) : 0; }
 }  // namespace
 
-ReadAhead::ReadAhead(BlockSource& source, std::int32_t last, std::int64_t ahead)
-    : source_(source), last_(last), ahead_(ahead), thread_([this] { Run(); }) {}
+ReadAhead::ReadAhead(Reserve reserve, Load load, std::int32_t last, std::int64_t ahead, int loaders)
+    : reserve_(std::move(reserve)), load_(std::move(load)), last_(last), ahead_(ahead) {
+    for (int i = 0; i < std::max(loaders, 1); ++i) threads_.emplace_back([this] { Loader(); });
+}
 
 ReadAhead::~ReadAhead() {
     {
@@ -17,45 +20,71 @@ ReadAhead::~ReadAhead() {
         stop_ = true;
     }
     changed_.notify_all();
-    thread_.join();
+    for (std::thread& t : threads_) t.join();
 }
 
-void ReadAhead::Run() {
-    for (std::int32_t n = 0; n <= last_; ++n) {
-        try {
-            Result<SourceBlock> block = source_.Load(n);
+void ReadAhead::Loader() {
+    try {
+        for (;;) {
             std::unique_lock lock(mutex_);
-            loaderWaits_ = true;
-            changed_.wait(lock, [&] { return stop_ || held_ < ahead_; });
-            loaderWaits_ = false;
+            const std::int32_t r = nextRun_++;
+            const std::int64_t first = std::int64_t{r} * kRun;
+            if (first > last_) return;
+            const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(kRun, last_ - first + 1));
+            // Reserved in block order, whichever loader loads them.
+            ++waiting_;
+            changed_.wait(lock, [&] { return stop_ || reservedRuns_ == r; });
+            --waiting_;
             if (stop_) return;
-            held_ += BytesOf(block);
-            ready_.push_back(std::move(block));
-            // A waiting taker is woken for a batch of blocks, not each small one.
-            if (!takerWaits_ || (ready_.size() < kBatch && held_ < ahead_ / 4 && n < last_)) continue;
-        } catch (...) {
-            const std::lock_guard lock(mutex_);
-            failed_ = std::current_exception();
-            changed_.notify_all();
-            return;
+            lock.unlock();
+            Run run;
+            run.reserve(static_cast<std::size_t>(count));
+            for (std::int32_t i = 0; i < count; ++i) {
+                Status reserved = reserve_(static_cast<std::int32_t>(first) + i);
+                if (reserved) run.emplace_back(SourceBlock{});
+                else run.emplace_back(reserved.error());
+            }
+            lock.lock();
+            ++reservedRuns_;
+            if (waiting_ > 0) changed_.notify_all();
+            lock.unlock();
+            std::int64_t bytes = 0;
+            for (std::int32_t i = 0; i < count; ++i) {
+                Result<SourceBlock>& block = run[static_cast<std::size_t>(i)];
+                if (block) block = load_(static_cast<std::int32_t>(first) + i);
+                bytes += BytesOf(block);
+            }
+            lock.lock();
+            ++waiting_;
+            changed_.wait(lock, [&] { return stop_ || held_ < ahead_ || takenRuns_ == r; });
+            --waiting_;
+            if (stop_) return;
+            held_ += bytes;
+            ready_.emplace(r, std::move(run));
+            if (waiting_ > 0) changed_.notify_all();
         }
+    } catch (...) {
+        const std::lock_guard lock(mutex_);
+        if (!failed_) failed_ = std::current_exception();
         changed_.notify_all();
     }
 }
 
 Result<SourceBlock> ReadAhead::Next() {
-    // The blocks ready are taken all at once: one lock for many small blocks.
     if (taken_.empty()) {
         std::unique_lock lock(mutex_);
-        takerWaits_ = true;
-        changed_.wait(lock, [&] { return !ready_.empty() || failed_; });
-        takerWaits_ = false;
-        if (ready_.empty()) std::rethrow_exception(failed_);
-        taken_.swap(ready_);
-        held_ = 0;
-        const bool wake = loaderWaits_;
-        lock.unlock();
-        if (wake) changed_.notify_all();
+        ++waiting_;
+        changed_.wait(lock, [&] { return ready_.count(takenRuns_) > 0 || failed_; });
+        --waiting_;
+        const auto it = ready_.find(takenRuns_);
+        if (it == ready_.end()) std::rethrow_exception(failed_);
+        for (Result<SourceBlock>& block : it->second) {
+            held_ -= BytesOf(block);
+            taken_.push_back(std::move(block));
+        }
+        ready_.erase(it);
+        ++takenRuns_;
+        if (waiting_ > 0) changed_.notify_all();
     }
     Result<SourceBlock> block = std::move(taken_.front());
     taken_.pop_front();

@@ -1,44 +1,61 @@
-// A source's blocks loaded in order on a thread of their own, a bounded
+// A source's blocks loaded in order on threads of their own, a bounded
 // number of bytes ahead of whoever takes them: decoding a package's entries
-// (inflating, undoing the second stage) then overlaps writing them out.
+// (inflating, undoing the second stage) then overlaps writing them out, and
+// with two loaders uses both cores.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <exception>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "gamefiles/forms/block_source.h"
 
 class ReadAhead {
 public:
-    // Blocks 0 to `last` of `source`, which is the thread's alone until this
-    // is destroyed. At most `ahead` bytes of blocks (and always one) wait,
-    // and as many again are being taken.
-    ReadAhead(BlockSource& source, std::int32_t last, std::int64_t ahead);
-    // Stops the thread after the block it is loading.
+    // Counts block n against what may be read; called for each block in
+    // order, by one loader at a time.
+    using Reserve = std::function<Status(std::int32_t)>;
+    // Block n once reserved; called by several loaders at once when there
+    // are several.
+    using Load = std::function<Result<SourceBlock>(std::int32_t)>;
+
+    // Blocks 0 to `last`, loaded in runs of consecutive blocks by `loaders`
+    // threads. At most `ahead` bytes of runs (and always the run taken
+    // next) wait, besides the run being taken and one per loader.
+    ReadAhead(Reserve reserve, Load load, std::int32_t last, std::int64_t ahead, int loaders);
+    // Stops the loaders after the runs they are loading.
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    // The next block in order, as Load gives it; rethrows what Load threw.
+    // The next block in order, as `load` or `reserve` gives it; rethrows
+    // what they threw.
     Result<SourceBlock> Next();
 
 private:
-    void Run();
+    using Run = std::vector<Result<SourceBlock>>;
+    void Loader();
 
-    BlockSource& source_;
+    const Reserve reserve_;
+    const Load load_;
     const std::int32_t last_;
     const std::int64_t ahead_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<Result<SourceBlock>> ready_;
+    std::int32_t nextRun_ = 0;      // the next run a loader starts
+    std::int32_t reservedRuns_ = 0;  // runs whose blocks are reserved
+    std::int32_t takenRuns_ = 0;    // runs the taker has had
+    std::map<std::int32_t, Run> ready_;  // by run number
     std::int64_t held_ = 0;  // bytes of the blocks in ready_
-    // Each side wakes the other only when it waits.
-    bool stop_ = false, takerWaits_ = false, loaderWaits_ = false;
+    int waiting_ = 0;  // threads waiting on changed_
+    bool stop_ = false;
     std::exception_ptr failed_;
     std::deque<Result<SourceBlock>> taken_;  // the taker's own, no lock needed
-    std::thread thread_;  // last: started once the rest is in place
+    std::vector<std::thread> threads_;  // last: started once the rest is in place
 };

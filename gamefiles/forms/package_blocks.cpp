@@ -217,9 +217,14 @@ Status PackageBlocks::ReserveBlocks(std::span<const std::int32_t> numbers) {
 Result<SourceBlock> PackageBlocks::Load(std::int32_t n) {
     if (n < 0 || n > highest_) return SourceBlock{};
     if (fileId_ == kMap) return MapBlock(n);
-    const PackageEntry* entry = byIndex_[static_cast<std::size_t>(n)];
-    if (!entry) return SourceBlock{};
+    if (!byIndex_[static_cast<std::size_t>(n)]) return SourceBlock{};
     if (Status taken = Take(static_cast<std::size_t>(n)); !taken) return taken.error();
+    return Decode(n);
+}
+
+Result<SourceBlock> PackageBlocks::Decode(std::int32_t n) const {
+    const PackageEntry* entry = n < 0 || n > highest_ ? nullptr : byIndex_[static_cast<std::size_t>(n)];
+    if (!entry) return SourceBlock{};
     Result<Bytes> payload = package_.Read(*entry);
     Result<SourceBlock> block = payload ? BlockOfPayload(fileId_, n, std::move(*payload)) : payload.error();
     if (!block) return Error("entry " + std::to_string(n) + ": " + block.error().message);

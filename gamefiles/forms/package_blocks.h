@@ -60,6 +60,10 @@ public:
     // when it decodes one not reserved, and fails past the budget, so that
     // no reader of a package decodes more than that, however it is asked.
     Status ReserveBlocks(std::span<const std::int32_t> numbers) override;
+    // Block n of a type other than the map as Load gives it, once
+    // ReserveBlocks took its share: it changes nothing, so several threads
+    // may decode at once.
+    Result<SourceBlock> Decode(std::int32_t n) const;
     // The package and its entries by index, as opened.
     const Package& Container() const { return package_; }
     const std::vector<const PackageEntry*>& ByIndex() const { return byIndex_; }
