@@ -428,7 +428,11 @@ Status Converter::ToDataFiles() {
     const bool map = fileId == kMap;
     ReadAhead::Reserve reserve = [&](std::int32_t n) { return map ? Status() : blocks.ReserveBlocks(std::span(&n, 1)); };
     ReadAhead::Load load = [&](std::int32_t n) { return map ? blocks.Load(n) : blocks.Decode(n); };
-    std::optional<ReadAhead> ahead(std::in_place, reserve, load, highest, kReadAhead, map ? 1 : kLoaders);
+    auto weigh = [&](std::int32_t n) -> std::int64_t {
+        const PackageEntry* e = map ? nullptr : blocks.ByIndex()[static_cast<std::size_t>(n)];
+        return map ? kMapBlockSize : e ? e->decodedSize : 0;
+    };
+    std::optional<ReadAhead> ahead(std::in_place, reserve, load, weigh, highest, kReadAhead, map ? 1 : kLoaders);
     for (std::int32_t n = 0; n <= highest; ++n) {
         Result<SourceBlock> b = ahead->Next();
         if (!b) LeftOut(n, b.error().message);

@@ -3,14 +3,25 @@
 #include <algorithm>
 
 namespace {
-// Blocks per run: one lock and one wake for many small blocks.
-constexpr std::int32_t kRun = 64;
+// Blocks and bytes per run: one lock and one wake for many small blocks, and
+// few large ones held at once.
+constexpr std::int32_t kRunBlocks = 64;
+constexpr std::int64_t kRunBytes = 1 << 20;
 
 std::int64_t BytesOf(const Result<SourceBlock>& block) { return block ? std::max(block->length, 0) : 0; }
 }  // namespace
 
-ReadAhead::ReadAhead(Reserve reserve, Load load, std::int32_t last, std::int64_t ahead, int loaders)
-    : reserve_(std::move(reserve)), load_(std::move(load)), last_(last), ahead_(ahead) {
+ReadAhead::ReadAhead(Reserve reserve, Load load, const Weigh& weigh, std::int32_t last, std::int64_t ahead, int loaders)
+    : reserve_(std::move(reserve)), load_(std::move(load)), ahead_(ahead) {
+    std::int64_t bytes = 0;
+    for (std::int32_t n = 0; n <= last; ++n) {
+        if (runs_.empty() || n - runs_.back() == kRunBlocks || bytes >= kRunBytes) {
+            runs_.push_back(n);
+            bytes = 0;
+        }
+        bytes += weigh(n);
+    }
+    runs_.push_back(last + 1);
     for (int i = 0; i < std::max(loaders, 1); ++i) threads_.emplace_back([this] { Loader(); });
 }
 
@@ -28,9 +39,9 @@ void ReadAhead::Loader() {
         for (;;) {
             std::unique_lock lock(mutex_);
             const std::int32_t r = nextRun_++;
-            const std::int64_t first = std::int64_t{r} * kRun;
-            if (first > last_) return;
-            const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(kRun, last_ - first + 1));
+            if (static_cast<std::size_t>(r) + 1 >= runs_.size()) return;
+            const std::int32_t first = runs_[static_cast<std::size_t>(r)];
+            const std::int32_t count = runs_[static_cast<std::size_t>(r) + 1] - first;
             // Reserved in block order, whichever loader loads them.
             ++waiting_;
             changed_.wait(lock, [&] { return stop_ || reservedRuns_ == r; });
@@ -40,7 +51,7 @@ void ReadAhead::Loader() {
             Run run;
             run.reserve(static_cast<std::size_t>(count));
             for (std::int32_t i = 0; i < count; ++i) {
-                Status reserved = reserve_(static_cast<std::int32_t>(first) + i);
+                Status reserved = reserve_(first + i);
                 if (reserved) run.emplace_back(SourceBlock{});
                 else run.emplace_back(reserved.error());
             }
@@ -51,7 +62,7 @@ void ReadAhead::Loader() {
             std::int64_t bytes = 0;
             for (std::int32_t i = 0; i < count; ++i) {
                 Result<SourceBlock>& block = run[static_cast<std::size_t>(i)];
-                if (block) block = load_(static_cast<std::int32_t>(first) + i);
+                if (block) block = load_(first + i);
                 bytes += BytesOf(block);
             }
             lock.lock();

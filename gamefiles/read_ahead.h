@@ -25,10 +25,14 @@ public:
     // are several.
     using Load = std::function<Result<SourceBlock>(std::int32_t)>;
 
-    // Blocks 0 to `last`, loaded in runs of consecutive blocks by `loaders`
-    // threads. At most `ahead` bytes of runs (and always the run taken
-    // next) wait, besides the run being taken and one per loader.
-    ReadAhead(Reserve reserve, Load load, std::int32_t last, std::int64_t ahead, int loaders);
+    // Bytes block n is expected to take, to cut the runs.
+    using Weigh = std::function<std::int64_t(std::int32_t)>;
+
+    // Blocks 0 to `last`, loaded in runs of consecutive blocks (up to 64,
+    // and of about 1 MB) by `loaders` threads. At most `ahead` bytes of runs
+    // (and always the run taken next) wait, besides the run being taken and
+    // one per loader.
+    ReadAhead(Reserve reserve, Load load, const Weigh& weigh, std::int32_t last, std::int64_t ahead, int loaders);
     // Stops the loaders after the runs they are loading.
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
@@ -44,8 +48,8 @@ private:
 
     const Reserve reserve_;
     const Load load_;
-    const std::int32_t last_;
     const std::int64_t ahead_;
+    std::vector<std::int32_t> runs_;  // each run's first block, then last + 1
     std::mutex mutex_;
     std::condition_variable changed_;
     std::int32_t nextRun_ = 0;      // the next run a loader starts

@@ -366,8 +366,10 @@ TEST(ReadAhead, GivesBlocksInOrderReservedInOrderWhateverTheLoadersAndBudget) {
             --loading;
             return b;
         };
+        // Runs of one block past 300 KB, else of up to 64.
+        auto weigh = [](std::int32_t n) -> std::int64_t { return n % 10 == 0 ? 300 << 10 : 1; };
         {
-            ReadAhead blocks(reserve, load, 999, ahead, loaders);
+            ReadAhead blocks(reserve, load, weigh, 999, ahead, loaders);
             for (std::int32_t n = 0; n <= 999; ++n) {
                 const Result<SourceBlock> b = blocks.Next();
                 if (n % 97 == 5) EXPECT_EQ(b.error().message, "past the budget") << n;
@@ -380,7 +382,7 @@ TEST(ReadAhead, GivesBlocksInOrderReservedInOrderWhateverTheLoadersAndBudget) {
         EXPECT_EQ(reserved, all) << loaders;
         EXPECT_LE(mostAtOnce, loaders);
         // Left with blocks still to load, it stops its loaders rather than hang.
-        ReadAhead early(reserve, load, 100000, ahead, loaders);
+        ReadAhead early(reserve, load, weigh, 100000, ahead, loaders);
         EXPECT_EQ(early.Next().error().message, "bad 0");
     }
 }
