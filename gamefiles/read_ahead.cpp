@@ -1,6 +1,7 @@
 #include "gamefiles/read_ahead.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace {
 // Blocks and bytes per run: one lock and one wake for many small blocks, and
@@ -22,7 +23,16 @@ ReadAhead::ReadAhead(Reserve reserve, Load load, const Weigh& weigh, std::int32_
         bytes += weigh(n);
     }
     runs_.push_back(last + 1);
-    for (int i = 0; i < std::max(loaders, 1); ++i) threads_.emplace_back([this] { Loader(); });
+    threads_.reserve(static_cast<std::size_t>(std::max(loaders, 1)));
+    for (int i = 0; i < std::max(loaders, 1); ++i) {
+        try {
+            threads_.emplace_back([this] { Loader(); });
+        } catch (const std::system_error&) {
+            // Fewer loaders do, as long as there is one.
+            if (threads_.empty()) throw;
+            break;
+        }
+    }
 }
 
 ReadAhead::~ReadAhead() {
