@@ -1,12 +1,16 @@
 // Whole palindra-cli commands as a user runs them, on full-size synthetic
 // files, against copying or reading the same bytes in the same run. Each
-// command and its baseline run alternately; the best of the runs counts.
+// command and its baseline run alternately, on a warm page cache (the
+// files were just written or read). For the conversions the median of 5
+// runs of each counts; for the other rows the best of RUNS, as their
+// "before" column was measured.
 // Peak memory is the child's high-water mark less that of the same program
 // doing nothing, against the bytes of block data the command holds. The
 // "before" column is this benchmark's ratio on the same machine before block
 // data moved into arenas.
 //
-//   palindra_cli_bench [PATH-TO-palindra-cli] [RUNS]
+//   palindra_cli_bench [PATH-TO-palindra-cli] [RUNS] [WORD]
+// WORD runs only the rows whose command holds it ("convert").
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -136,13 +140,23 @@ struct Row {
     double target;
     const char* earlier;  // the ratio before block data moved into arenas
     std::string baselineName = {};  // as printed; "": the baseline's first word
-    ChildRun best{1e9, 0}, bestBase{1e9, 0};
+    bool median = false;  // counts the median of kMedianRuns runs, not the best of RUNS
+    std::vector<double> seconds = {}, baseSeconds = {};
+    long long peakBytes = 0;
 };
+
+constexpr int kMedianRuns = 5;
+
+double Counted(std::vector<double> seconds, bool median) {
+    std::sort(seconds.begin(), seconds.end());
+    return median ? seconds[seconds.size() / 2] : seconds.front();
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string cli = argc > 1 ? argv[1] : PALINDRA_CLI_PATH;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
+    const std::string only = argc > 3 ? argv[3] : "";
     ScratchDir dir;
     Sh("mkdir -p '" + dir / "artclient" + "' '" + dir / "gumpclient" + "' '" + dir / "stagedgumps" + "'");
     // A child makes the files: a spawned command starts with this process's
@@ -199,21 +213,28 @@ int main(int argc, char** argv) {
         {"convert art.mul artidx.mul (100 MB) into a package",
          {cli, "convert", dir / "artclient/art.mul", dir / "artclient/artidx.mul", converted + ".uop"},
          "rm -f '" + converted + ".uop'",
-         "cp '" + artPackage + "' '" + copy + "' && sync '" + copy + "' && sha256sum '" + copy + "' >/dev/null", 1.5, "-"},
+         "cp '" + artPackage + "' '" + copy + "' && sync '" + copy + "' && sha256sum '" + copy + "' >/dev/null", 1.5, "-", "",
+         true},
         {"convert the 100 MB art package into data files", {cli, "convert", artPackage, converted + ".mul", converted + ".idx"},
-         "rm -f '" + converted + ".mul' '" + converted + ".idx'", copied(dir / "ref-art.mul", dir / "ref-art.idx"), 1.5, "-", "cp"},
+         "rm -f '" + converted + ".mul' '" + converted + ".idx'", copied(dir / "ref-art.mul", dir / "ref-art.idx"), 1.5, "-", "cp", true},
         {"convert 60 MB of second-stage gumps into data files",
          {cli, "convert", stagedGumps, converted + ".mul", converted + ".idx"},
-         "rm -f '" + converted + ".mul' '" + converted + ".idx'", copied(dir / "ref-gumps.mul", dir / "ref-gumps.idx"), 1.5, "-", "cp"},
+         "rm -f '" + converted + ".mul' '" + converted + ".idx'", copied(dir / "ref-gumps.mul", dir / "ref-gumps.idx"), 1.5, "-", "cp", true},
     };
-    for (int r = 0; r < runs; ++r)
+    auto wanted = [&](const Row& row) {
+        std::string words;
+        for (const std::string& word : row.command) words += word + " ";
+        return only.empty() || words.find(only) != std::string::npos;
+    };
+    for (int r = 0; r < std::max(runs, kMedianRuns); ++r)
         for (Row& row : rows) {
+            if (r >= (row.median ? kMedianRuns : runs) || !wanted(row)) continue;
             if (!row.before.empty()) Sh(row.before);
             const ChildRun c = Spawn(row.command);
             const ChildRun b = Sh(row.baseline + " && rm -f '" + copy + "'");
-            if (c.seconds < row.best.seconds) row.best.seconds = c.seconds;
-            row.best.peakBytes = std::max(row.best.peakBytes, c.peakBytes);
-            row.bestBase.seconds = std::min(row.bestBase.seconds, b.seconds);
+            row.seconds.push_back(c.seconds);
+            row.baseSeconds.push_back(b.seconds);
+            row.peakBytes = std::max(row.peakBytes, c.peakBytes);
         }
     long long idle = 0;
     double start = 1e9;
@@ -224,10 +245,15 @@ int main(int argc, char** argv) {
     }
 
     std::printf("%-46s %9s %9s %7s %7s %7s\n", "command", "seconds", "baseline", "ratio", "before", "target");
-    for (const Row& row : rows)
-        std::printf("%-46s %9.3f %9.3f %6.2fx %7s %6.1fx  (%s)\n", row.what.c_str(), row.best.seconds,
-                    row.bestBase.seconds, row.best.seconds / row.bestBase.seconds, row.earlier, row.target,
-                    (row.baselineName.empty() ? row.baseline.substr(0, row.baseline.find(' ')) : row.baselineName).c_str());
+    for (const Row& row : rows) {
+        if (row.seconds.empty()) continue;
+        const double command = Counted(row.seconds, row.median), baseline = Counted(row.baseSeconds, row.median);
+        std::printf("%-46s %9.3f %9.3f %6.2fx %7s %6.1fx  (%s%s)\n", row.what.c_str(), command, baseline, command / baseline,
+                    row.earlier, row.target,
+                    (row.baselineName.empty() ? row.baseline.substr(0, row.baseline.find(' ')) : row.baselineName).c_str(),
+                    row.median ? ", median of 5" : "");
+    }
+    if (!only.empty()) return 0;
     // The block data the import and the export hold: the map's bytes, and
     // those plus the base's data.
     const long long mapData = kMapBlocks * kMapBlockSize;
@@ -236,15 +262,15 @@ int main(int argc, char** argv) {
     for (const auto& [row, data, before] :
          {std::tuple{&rows[0], mapData, "1.51x"}, std::tuple{&rows[1], mapData + baseData, "1.56x"}})
         std::printf("peak memory of %-32s %7.1f MB for %7.1f MB of block data: %5.2fx (before %s, target 1.15x)\n",
-                    row->what.c_str(), (row->best.peakBytes - idle) / 1e6, data / 1e6,
-                    double(row->best.peakBytes - idle) / double(data), before);
+                    row->what.c_str(), (row->peakBytes - idle) / 1e6, data / 1e6,
+                    double(row->peakBytes - idle) / double(data), before);
     // A bake holds windows of the patch and pieces of the client's files, never the files themselves.
     for (const auto& [row, patch] : {std::pair{&rows[5], dir / "art.uop"}, std::pair{&rows[6], dir / "gumps.uop"},
                                      std::pair{&rows[7], dir / "big100.uop"}, std::pair{&rows[8], dir / "big300.uop"}})
         std::printf("peak memory of %-32s %7.1f MB for a %5.1f MB patch (target: 80 MB whatever the patch)\n",
-                    row->what.c_str(), (row->best.peakBytes - idle) / 1e6, FileSize(patch) / 1e6);
+                    row->what.c_str(), (row->peakBytes - idle) / 1e6, FileSize(patch) / 1e6);
     // status reads the patch's data and the client's file through windows: its memory must not grow with them.
     std::printf("peak memory of %-32s %7.1f MB beside %.1f MB of block data and a %.1f MB map0.mul\n",
-                rows[4].what.c_str(), (rows[4].best.peakBytes - idle) / 1e6, mapData / 1e6, FileSize(map0) / 1e6);
+                rows[4].what.c_str(), (rows[4].peakBytes - idle) / 1e6, mapData / 1e6, FileSize(map0) / 1e6);
     return 0;
 }

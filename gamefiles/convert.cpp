@@ -19,6 +19,7 @@
 #include "gamefiles/forms/package_blocks.h"
 #include "gamefiles/forms/package_names.h"
 #include "gamefiles/forms/usual_names.h"
+#include "gamefiles/read_ahead.h"
 #include "io/binary_io.h"
 #include "io/counted.h"
 #include "io/save_file.h"
@@ -31,6 +32,9 @@ namespace fs = std::filesystem;
 constexpr std::size_t kShortMultiRow = 12;
 // Progress is told at most this often.
 constexpr std::int64_t kReportEvery = 1 << 20;
+// Bytes of blocks decoded ahead of their writing, and the threads decoding them.
+constexpr std::int64_t kReadAhead = 16 << 20;
+constexpr int kLoaders = 2;
 
 std::string NameOf(const std::string& path) { return fs::path(path).filename().string(); }
 
@@ -143,7 +147,7 @@ Result<Plan> PlanOf(const std::vector<std::string>& paths, const ConvertOptions&
                      ": convert takes a type's data files or its game data package.");
     plan.fromPackage = probed->has_value();
     std::optional<std::uint8_t> fileId = options.fileId;
-    if (!fileId && plan.fromPackage) fileId = FileIdOfPackage(paths[0]);
+    if (!fileId && plan.fromPackage) fileId = FileIdOfPackage(paths[0], FileIdOfUsualName(NameOf(paths[0])));
     if (!fileId && !plan.fromPackage) {
         fileId = FileIdOfUsualName(NameOf(paths[0]));
         if (!fileId) fileId = FileIdOfUsualName(NameOf(paths[1]));
@@ -417,8 +421,20 @@ Status Converter::ToDataFiles() {
     // A map file has no gaps: a block the package lacks is written as zeros,
     // once a later block shows it lies inside the map.
     std::int64_t unwritten = 0;
-    for (std::int32_t n = 0; n <= source_->Highest(); ++n) {
-        Result<SourceBlock> b = source_->Load(n);
+    const std::int32_t highest = source_->Highest();
+    // The entries are decoded on threads of their own while this one writes:
+    // a map's chunks on one, other entries on two, each taking its share of
+    // the budget in block order.
+    const bool map = fileId == kMap;
+    ReadAhead::Reserve reserve = [&](std::int32_t n) { return map ? Status() : blocks.ReserveBlocks(std::span(&n, 1)); };
+    ReadAhead::Load load = [&](std::int32_t n) { return map ? blocks.Load(n) : blocks.Decode(n); };
+    auto weigh = [&](std::int32_t n) -> std::int64_t {
+        const PackageEntry* e = map ? nullptr : blocks.ByIndex()[static_cast<std::size_t>(n)];
+        return map ? kMapBlockSize : e ? e->decodedSize : 0;
+    };
+    std::optional<ReadAhead> ahead(std::in_place, reserve, load, weigh, highest, kReadAhead, map ? 1 : kLoaders);
+    for (std::int32_t n = 0; n <= highest; ++n) {
+        Result<SourceBlock> b = ahead->Next();
         if (!b) LeftOut(n, b.error().message);
         const bool has = b && b->length > 0;
         const ByteView bytes = has ? ByteView(b->bytes) : ByteView();
@@ -438,6 +454,7 @@ Status Converter::ToDataFiles() {
         file.written += has;
         if (!meter_.Add(std::ssize(bytes))) return Cancelled();
     }
+    ahead.reset();
     // Past the map's last block: the padding of its last chunk.
     expected_.resize(expected_.size() - static_cast<std::size_t>(unwritten));
     if (!indexed) file.empty = std::max<std::int64_t>(0, std::ssize(expected_) - file.written - file.leftOut);

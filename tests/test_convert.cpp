@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <filesystem>
+#include <numeric>
 
 #include "codecs/file_ids.h"
 #include "codecs/sha256.h"
@@ -10,6 +12,7 @@
 #include "gamefiles/forms/form.h"
 #include "gamefiles/forms/package.h"
 #include "gamefiles/forms/package_names.h"
+#include "gamefiles/read_ahead.h"
 #include "io/json.h"
 #include "cli_runner.h"
 #include "test_support.h"
@@ -346,4 +349,40 @@ TEST(Convert, CommandLineReportsAsJsonAndExitsOnDamage) {
     r = Cli(dir, "convert --type gumps @art.uop @g.mul @g.idx");
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(Has(r.err, "not of gumps"));
+}
+
+TEST(ReadAhead, GivesBlocksInOrderReservedInOrderWhateverTheLoadersAndBudget) {
+    for (const auto& [loaders, ahead] : {std::pair{1, 1}, {2, 1}, {2, 1 << 20}, {3, 100}}) {
+        std::vector<std::int32_t> reserved;
+        std::atomic<int> loading = 0, mostAtOnce = 0;
+        ReadAhead::Reserve reserve = [&](std::int32_t n) {
+            reserved.push_back(n);
+            return n % 97 == 5 ? Status(Error("past the budget")) : Status();
+        };
+        ReadAhead::Load load = [&](std::int32_t n) -> Result<SourceBlock> {
+            mostAtOnce = std::max(mostAtOnce.load(), ++loading);
+            Result<SourceBlock> b = n % 13 == 0 ? Result<SourceBlock>(Error("bad " + std::to_string(n)))
+                                                : SourceBlock{n % 7, 0, 0, BlockBytes(Bytes(static_cast<std::size_t>(n % 7), static_cast<std::uint8_t>(n)))};
+            --loading;
+            return b;
+        };
+        // Runs of one block past 300 KB, else of up to 64.
+        auto weigh = [](std::int32_t n) -> std::int64_t { return n % 10 == 0 ? 300 << 10 : 1; };
+        {
+            ReadAhead blocks(reserve, load, weigh, 999, ahead, loaders);
+            for (std::int32_t n = 0; n <= 999; ++n) {
+                const Result<SourceBlock> b = blocks.Next();
+                if (n % 97 == 5) EXPECT_EQ(b.error().message, "past the budget") << n;
+                else if (n % 13 == 0) EXPECT_EQ(b.error().message, "bad " + std::to_string(n));
+                else EXPECT_EQ(B(b->bytes.begin(), b->bytes.end()), B(static_cast<std::size_t>(n % 7), static_cast<std::uint8_t>(n))) << n;
+            }
+        }
+        std::vector<std::int32_t> all(1000);
+        std::iota(all.begin(), all.end(), 0);
+        EXPECT_EQ(reserved, all) << loaders;
+        EXPECT_LE(mostAtOnce, loaders);
+        // Left with blocks still to load, it stops its loaders rather than hang.
+        ReadAhead early(reserve, load, weigh, 100000, ahead, loaders);
+        EXPECT_EQ(early.Next().error().message, "bad 0");
+    }
 }

@@ -56,11 +56,25 @@ std::vector<std::string> KnownEntryNames(const Package& package) {
     return names;
 }
 
-std::optional<std::uint8_t> FileIdOfPackage(const std::string& path) {
+namespace {
+// Whether one of the scheme's names names an entry: the first found ends the search.
+bool NamesAnEntry(const Package& package, const LegacyScheme& scheme) {
+    if (package.Entries().empty()) return false;
+    for (std::uint32_t i = 0; i <= scheme.lastIndex; ++i)
+        for (const std::string& format : scheme.formats)
+            if (package.Find(PackageNameHash(LegacyName(format, i)))) return true;
+    return false;
+}
+}  // namespace
+
+std::optional<std::uint8_t> FileIdOfPackage(const std::string& path, std::optional<std::uint8_t> likely) {
     Package package;
     if (!package.Open(path)) return std::nullopt;
+    // A scheme that names nothing is hashed through to its last index: the likely one goes first.
+    if (likely)
+        if (const LegacyScheme* s = SchemeOfFileId(*likely); s && NamesAnEntry(package, *s)) return likely;
     for (const LegacyScheme& s : LegacySchemes())
-        if (s.fileId >= 0 && !EntriesByIndex(package, s).empty()) return static_cast<std::uint8_t>(s.fileId);
+        if (s.fileId >= 0 && NamesAnEntry(package, s)) return static_cast<std::uint8_t>(s.fileId);
     return std::nullopt;
 }
 
@@ -203,9 +217,14 @@ Status PackageBlocks::ReserveBlocks(std::span<const std::int32_t> numbers) {
 Result<SourceBlock> PackageBlocks::Load(std::int32_t n) {
     if (n < 0 || n > highest_) return SourceBlock{};
     if (fileId_ == kMap) return MapBlock(n);
-    const PackageEntry* entry = byIndex_[static_cast<std::size_t>(n)];
-    if (!entry) return SourceBlock{};
+    if (!byIndex_[static_cast<std::size_t>(n)]) return SourceBlock{};
     if (Status taken = Take(static_cast<std::size_t>(n)); !taken) return taken.error();
+    return Decode(n);
+}
+
+Result<SourceBlock> PackageBlocks::Decode(std::int32_t n) const {
+    const PackageEntry* entry = n < 0 || n > highest_ ? nullptr : byIndex_[static_cast<std::size_t>(n)];
+    if (!entry) return SourceBlock{};
     Result<Bytes> payload = package_.Read(*entry);
     Result<SourceBlock> block = payload ? BlockOfPayload(fileId_, n, std::move(*payload)) : payload.error();
     if (!block) return Error("entry " + std::to_string(n) + ": " + block.error().message);

@@ -22,9 +22,10 @@ std::vector<const PackageEntry*> EntriesByIndex(const Package& package, const Le
 // produces, by position in package.Entries(); "" where none does.
 std::vector<std::string> KnownEntryNames(const Package& package);
 
-// The file ID whose legacy scheme names the package's live entries; nothing
-// when none does or the package does not open.
-std::optional<std::uint8_t> FileIdOfPackage(const std::string& path);
+// The file ID whose legacy scheme names the package's live entries, tried
+// first for `likely` (what its name tells); nothing when none does or the
+// package does not open.
+std::optional<std::uint8_t> FileIdOfPackage(const std::string& path, std::optional<std::uint8_t> likely = std::nullopt);
 
 // How the client's own legacy package of `fileId` is written: its version
 // and the compression flag of its entries.
@@ -59,6 +60,10 @@ public:
     // when it decodes one not reserved, and fails past the budget, so that
     // no reader of a package decodes more than that, however it is asked.
     Status ReserveBlocks(std::span<const std::int32_t> numbers) override;
+    // Block n of a type other than the map as Load gives it, once
+    // ReserveBlocks took its share: it changes nothing, so several threads
+    // may decode at once.
+    Result<SourceBlock> Decode(std::int32_t n) const;
     // The package and its entries by index, as opened.
     const Package& Container() const { return package_; }
     const std::vector<const PackageEntry*>& ByIndex() const { return byIndex_; }
