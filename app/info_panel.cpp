@@ -146,6 +146,7 @@ InfoPanel::InfoPanel(QWidget* parent, PatchDocument& document, const Settings& s
         drawingView_->SetPicture(image);
         lblDrawing_->setText(summary);
         FitRows();
+        emit PictureArrived();
     });
     drawingBar_ = new QWidget(this);
     auto* barLayout = new QHBoxLayout(drawingBar_);

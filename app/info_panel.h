@@ -76,6 +76,8 @@ signals:
     void PlayRequested();
     // "Add to patch" of a block only the client has: it is in the patch now.
     void ClientBlockAdded(BlockId id);
+    // A drawing made in the background arrived: Picture() may hold one now.
+    void PictureArrived();
 
 private:
     // `again`: the same node is shown afresh after a change; the table stays

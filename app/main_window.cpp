@@ -169,6 +169,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
         view->CentreOn(QPoint(block / kMapBlockRows * kCellsPerBlockSide + kCellsPerBlockSide / 2,
                               block % kMapBlockRows * kCellsPerBlockSide + kCellsPerBlockSide / 2));
     });
+    connect(panel_, &InfoPanel::PictureArrived, this, [this] { copy_->setEnabled(!panel_->Picture().isNull()); });
     connect(browser_, &ClientBrowser::Wanted, this, [this](BlockId id) {
         tvBlocks_->selectionModel()->clearSelection();
         panel_->ShowClientBlock(id);

@@ -57,6 +57,7 @@ TEST_F(Houses, AHouseIsDrawnBesideItsTableWithHiddenComponentsOnRequestAndSavedA
     const QImage withoutClient = Drawn();
     ASSERT_FALSE(withoutClient.isNull());
     EXPECT_EQ(withoutClient, Expected("", false));
+    EXPECT_TRUE(Action("actCopyPicture")->isEnabled());  // once the drawing is there
     EXPECT_EQ(Label("lblDrawing"), "7 components: 5 drawn, 1 hidden, 1 without art (outlined).\n"
                                    "No client folder is chosen (Settings): only the patch's art is drawn.");
 
