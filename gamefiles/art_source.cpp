@@ -1,24 +1,12 @@
 #include "gamefiles/art_source.h"
 
-#include <algorithm>
-
 #include "codecs/file_ids.h"
 
-PatchArtLayer::PatchArtLayer(const Patch& patch) {
-    for (const std::uint8_t fileId : {kArt, kTiledata, kStatics}) {
-        Blocks* blocks = fileId == kArt ? &art_ : fileId == kTiledata ? &tiledata_ : &statics_;
-        // Of several live copies the last one added wins, as everywhere.
-        patch.ForEachLive(fileId, [blocks](const PatchBlock& b) { blocks->emplace_back(b.number, b.bytes); });
-        std::stable_sort(blocks->begin(), blocks->end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        auto last = std::unique(blocks->rbegin(), blocks->rend(), [](const auto& a, const auto& b) { return a.first == b.first; });
-        blocks->erase(blocks->begin(), last.base());
-    }
-}
+PatchArtLayer::PatchArtLayer(const Patch& patch)
+    : art_(patch, kArt), tiledata_(patch, kTiledata), statics_(patch, kStatics) {}
 
 const BlockBytes* PatchArtLayer::Find(std::uint8_t fileId, std::int32_t n) const {
-    const Blocks& blocks = fileId == kArt ? art_ : fileId == kTiledata ? tiledata_ : statics_;
-    const auto at = std::lower_bound(blocks.begin(), blocks.end(), n, [](const auto& b, std::int32_t v) { return b.first < v; });
-    return at != blocks.end() && at->first == n ? &at->second : nullptr;
+    return (fileId == kArt ? art_ : fileId == kTiledata ? tiledata_ : statics_).Find(n);
 }
 
 ArtSource::ArtSource() = default;

@@ -15,6 +15,7 @@
 
 #include "codecs/art_lookup.h"
 #include "gamefiles/client_blocks.h"
+#include "patch/last_blocks.h"
 #include "patch/patch.h"
 
 // The patch's live art, tiledata and statics blocks.
@@ -25,8 +26,7 @@ public:
     const BlockBytes* Find(std::uint8_t fileId, std::int32_t n) const;
 
 private:
-    using Blocks = std::vector<std::pair<std::int32_t, BlockBytes>>;  // by number
-    Blocks art_, tiledata_, statics_;
+    LastBlocks art_, tiledata_, statics_;
 };
 
 class ArtSource : public ArtLookup {

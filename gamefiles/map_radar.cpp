@@ -8,7 +8,6 @@
 
 #include "codecs/file_ids.h"
 #include "gamefiles/client_blocks.h"
-#include "patch/settle_duplicates.h"
 
 namespace {
 constexpr std::int32_t kSide = kCellsPerBlockSide;
@@ -81,28 +80,21 @@ std::array<std::int32_t, 64> RadarEntries(ByteView mapBlock, ByteView staticsBlo
     return entries;
 }
 
-MapPatchLayer::MapPatchLayer(const Patch& patch) {
-    for (const auto& [fileId, blocks] : {std::pair{kMap, &map_}, std::pair{kStatics, &statics_}})
-        for (const auto& [number, slot] : LastCopies(patch[fileId]))
-            blocks->emplace_back(number, patch[fileId].blocks[slot].bytes);
+MapPatchLayer::MapPatchLayer(const Patch& patch) : map_(patch, kMap), statics_(patch, kStatics) {
     if (const PatchBlock* whole = patch.LiveBlock(kFiles, kMapFileBlock); whole && !whole->bytes.empty())
         wholeMap_ = whole->bytes;
-}
-
-const BlockBytes* MapPatchLayer::Find(const Blocks& blocks, std::int32_t n) {
-    const auto at = std::lower_bound(blocks.begin(), blocks.end(), n, [](const auto& b, std::int32_t v) { return b.first < v; });
-    return at != blocks.end() && at->first == n ? &at->second : nullptr;
 }
 
 std::vector<std::uint8_t> MapPatchLayer::Marks(std::int32_t c0, std::int32_t c1, std::int32_t r0, std::int32_t r1) const {
     const std::int32_t rows = r1 - r0 + 1;
     std::vector<std::uint8_t> marks(static_cast<std::size_t>(c1 - c0 + 1) * static_cast<std::size_t>(rows), 0);
-    for (auto [blocks, bit] : {std::pair{&map_, 1}, std::pair{&statics_, 2}})
+    for (auto [layer, bit] : {std::pair{&map_, 1}, std::pair{&statics_, 2}})
         for (std::int32_t c = c0; c <= c1; ++c) {
+            const LastBlocks::Entries& blocks = layer->All();
             const std::int32_t top = c * kMapBlockRows;
-            auto at = std::lower_bound(blocks->begin(), blocks->end(), top + r0,
+            auto at = std::lower_bound(blocks.begin(), blocks.end(), top + r0,
                                        [](const auto& b, std::int32_t v) { return b.first < v; });
-            for (; at != blocks->end() && at->first <= top + r1; ++at)
+            for (; at != blocks.end() && at->first <= top + r1; ++at)
                 marks[static_cast<std::size_t>((c - c0) * rows + at->first - top - r0)] |= static_cast<std::uint8_t>(bit);
         }
     return marks;

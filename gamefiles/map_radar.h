@@ -18,6 +18,7 @@
 #include "gamefiles/client_folder.h"
 #include "io/bytes.h"
 #include "io/result.h"
+#include "patch/last_blocks.h"
 #include "patch/patch.h"
 
 // Cells along a block's side, and the blocks down a facet (4,096 cells): map
@@ -50,19 +51,17 @@ public:
     explicit MapPatchLayer(const Patch& patch);
 
     // The patch's block n (its bytes; empty for a block without data), or nullptr.
-    const BlockBytes* Map(std::int32_t n) const { return Find(map_, n); }
-    const BlockBytes* Statics(std::int32_t n) const { return Find(statics_, n); }
+    const BlockBytes* Map(std::int32_t n) const { return map_.Find(n); }
+    const BlockBytes* Statics(std::int32_t n) const { return statics_.Find(n); }
     const std::optional<BlockBytes>& WholeMap() const { return wholeMap_; }
     // Bit 1: the patch holds map block n; bit 2: statics block n.
     std::uint8_t Mark(std::int32_t n) const { return (Map(n) ? 1 : 0) | (Statics(n) ? 2 : 0); }
     // The marks of the blocks of columns c0..c1, rows r0..r1, column by column.
     std::vector<std::uint8_t> Marks(std::int32_t c0, std::int32_t c1, std::int32_t r0, std::int32_t r1) const;
-    bool Empty() const { return map_.empty() && statics_.empty() && !wholeMap_; }
+    bool Empty() const { return map_.Empty() && statics_.Empty() && !wholeMap_; }
 
 private:
-    using Blocks = std::vector<std::pair<std::int32_t, BlockBytes>>;  // by number
-    static const BlockBytes* Find(const Blocks& blocks, std::int32_t n);
-    Blocks map_, statics_;
+    LastBlocks map_, statics_;
     std::optional<BlockBytes> wholeMap_;
 };
 
