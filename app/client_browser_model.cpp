@@ -23,8 +23,6 @@
 #include "patch/user_numbers.h"
 
 namespace {
-constexpr std::int32_t kRecordsPerGroup = 32;
-
 QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The filter line's words, read.
@@ -62,7 +60,7 @@ FilterWords ReadFilter(const QString& text, std::uint8_t fileId) {
             if (fileId == kArt) filter.ranges.emplace_back(first + kArtStaticBase, last + kArtStaticBase);
             else if (fileId == kStatics) filter.items.emplace_back(first, last);
             else if (fileId == kTiledata)
-                filter.ranges.emplace_back(kTiledataLandGroups + first / kRecordsPerGroup, kTiledataLandGroups + last / kRecordsPerGroup);
+                filter.ranges.emplace_back(kTiledataLandGroups + first / kTiledataGroupRecords, kTiledataLandGroups + last / kTiledataGroupRecords);
             else filter.nothing = true;
         } else if (const auto range = RangeOf(word)) {
             filter.ranges.push_back(*range);
@@ -168,10 +166,10 @@ void ClientBrowserModel::LoadNames() {
     for (std::int32_t g = 0; g <= tiledata.Highest(); ++g) {
         tiledata.Show(g, group);
         std::vector<QString>& names = g < kTiledataLandGroups ? landNames_ : itemNames_;
-        const auto first = static_cast<std::size_t>((g < kTiledataLandGroups ? g : g - kTiledataLandGroups) * kRecordsPerGroup);
-        names.resize(first + kRecordsPerGroup);
+        const auto first = static_cast<std::size_t>((g < kTiledataLandGroups ? g : g - kTiledataLandGroups) * kTiledataGroupRecords);
+        names.resize(first + kTiledataGroupRecords);
         const std::vector<std::string> read = TiledataNames(g, group.bytes);
-        for (std::size_t i = 0; i < read.size() && i < kRecordsPerGroup; ++i) names[first + i] = FromUtf8(read[i]);
+        for (std::size_t i = 0; i < read.size() && i < kTiledataGroupRecords; ++i) names[first + i] = FromUtf8(read[i]);
     }
 }
 
@@ -318,8 +316,8 @@ bool ClientBrowserModel::NameHolds(std::int32_t entry, const QString& word) cons
     if (fileId == kArt)
         return entry < kArtStaticBase ? holds(landNames_, entry, 1) : holds(itemNames_, entry - kArtStaticBase, 1);
     if (fileId == kTiledata)
-        return entry < kTiledataLandGroups ? holds(landNames_, std::int64_t{entry} * kRecordsPerGroup, kRecordsPerGroup)
-                                           : holds(itemNames_, std::int64_t{entry - kTiledataLandGroups} * kRecordsPerGroup, kRecordsPerGroup);
+        return entry < kTiledataLandGroups ? holds(landNames_, std::int64_t{entry} * kTiledataGroupRecords, kTiledataGroupRecords)
+                                           : holds(itemNames_, std::int64_t{entry - kTiledataLandGroups} * kTiledataGroupRecords, kTiledataGroupRecords);
     return NameOf(entry).contains(word, Qt::CaseInsensitive);
 }
 

@@ -27,6 +27,8 @@ inline constexpr std::int32_t kMapFileBlock = 2;
 inline constexpr std::int32_t kArtStaticBase = 0x4000;
 // Tiledata groups below this hold land records; from it on, items.
 inline constexpr std::int32_t kTiledataLandGroups = 512;
+// Records a tiledata group holds: item n is record n % 32 of group 512 + n / 32.
+inline constexpr std::int32_t kTiledataGroupRecords = 32;
 // A map block: a 4-byte header and 64 cells of 3 bytes.
 inline constexpr std::int32_t kMapBlockSize = 196;
 

@@ -8,7 +8,6 @@
 #include "gamefiles/forms/data_layout.h"
 
 namespace {
-constexpr std::int32_t kRecordsPerGroup = 32;
 constexpr std::size_t kFirstNames = 3;
 
 std::string Hex4(std::int64_t v) {
@@ -22,10 +21,10 @@ std::string Quoted(const std::string& name) { return name.empty() ? "" : " '" + 
 // The name of land tile or static item `id` in the client's tiledata.
 std::string TiledataName(bool land, std::int32_t id, const TiledataGroupFn& tiledata) {
     if (!tiledata) return "";
-    const std::int32_t group = (land ? 0 : kTiledataLandGroups) + id / kRecordsPerGroup;
+    const std::int32_t group = (land ? 0 : kTiledataLandGroups) + id / kTiledataGroupRecords;
     const Bytes bytes = tiledata(group);
     const std::vector<std::string> names = TiledataNames(group, bytes);
-    const auto record = static_cast<std::size_t>(id % kRecordsPerGroup);
+    const auto record = static_cast<std::size_t>(id % kTiledataGroupRecords);
     return record < names.size() ? names[record] : "";
 }
 }  // namespace
@@ -38,8 +37,8 @@ std::string BlockName(std::uint8_t fileId, std::int32_t n, ByteView block, const
             return "Land tile " + Hex4(n) + Quoted(TiledataName(true, n, tiledata));
         case kTiledata: {
             const bool land = n < kTiledataLandGroups;
-            const std::int64_t first = std::int64_t{land ? n : n - kTiledataLandGroups} * kRecordsPerGroup;
-            std::string text = (land ? "Land tiles " : "Items ") + Hex4(first) + "-" + Hex4(first + kRecordsPerGroup - 1);
+            const std::int64_t first = std::int64_t{land ? n : n - kTiledataLandGroups} * kTiledataGroupRecords;
+            std::string text = (land ? "Land tiles " : "Items ") + Hex4(first) + "-" + Hex4(first + kTiledataGroupRecords - 1);
             std::size_t shown = 0;
             for (const std::string& name : TiledataNames(n, block)) {
                 if (name.empty() || shown == kFirstNames) continue;
