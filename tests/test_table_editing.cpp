@@ -42,9 +42,21 @@ protected:
         ASSERT_NE(Editor(), nullptr);
         QTest::keyClicks(Editor(), text.mid(1));
     }
+    // An empty item group shown in a window with the focus on its table.
+    BlockId ShowEmptyItems();
 };
 
 constexpr std::int32_t kItemGroup = 512 + 0x0F3A / 32;  // items 0x0F20-0x0F3F; 0x0F3A is record 26
+
+BlockId Tables::ShowEmptyItems() {
+    const BlockId items{kTiledata, kItemGroup};
+    Load(PatchOf({{items.fileId, items.blockNumber, Bytes(4 + 32 * 37, 0)}}));
+    window.show();
+    QApplication::setActiveWindow(&window);
+    Show(items);
+    View().setFocus();
+    return items;
+}
 }  // namespace
 
 // An edit of each type changes exactly the bytes its field owns, as one named
@@ -142,12 +154,7 @@ TEST_F(Tables, RefusalsLeaveTheBlockAsItWas) {
 // Escape cancels; refused text keeps the editor open with the reason; a
 // name's editor says how many bytes are left.
 TEST_F(Tables, TheKeyboardEditsCommitsAndCancels) {
-    const BlockId items{kTiledata, kItemGroup};
-    Load(PatchOf({{items.fileId, items.blockNumber, Bytes(4 + 32 * 37, 0)}}));
-    window.show();
-    QApplication::setActiveWindow(&window);
-    Show(items);
-    View().setFocus();
+    const BlockId items = ShowEmptyItems();
     View().setCurrentIndex(Cell(0, "weight"));
     QTest::keyClick(&View(), Qt::Key_F2);
     ASSERT_NE(Editor(), nullptr);
@@ -189,12 +196,7 @@ TEST_F(Tables, TheKeyboardEditsCommitsAndCancels) {
 // Ctrl+C copies a range as tab-separated lines; Ctrl+V pastes a 3 x 2 range
 // (from the table or a spreadsheet) as one step, or refuses all of it.
 TEST_F(Tables, APasteOfSeveralCellsIsOneStep) {
-    const BlockId items{kTiledata, kItemGroup};
-    Load(PatchOf({{items.fileId, items.blockNumber, Bytes(4 + 32 * 37, 0)}}));
-    window.show();
-    QApplication::setActiveWindow(&window);
-    Show(items);
-    View().setFocus();
+    const BlockId items = ShowEmptyItems();
     QGuiApplication::clipboard()->setText(QStringLiteral("1\t2\r\n3\t4\r\n5\t6\r\n"));
     View().setCurrentIndex(Cell(4, "weight"));
     ExpectUndoable([&] { QTest::keyClick(&View(), Qt::Key_V, Qt::ControlModifier); },
